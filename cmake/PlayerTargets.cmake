@@ -1,0 +1,33 @@
+# Shared settings for every target of the project.
+add_library(player_options INTERFACE)
+target_include_directories(player_options INTERFACE ${PROJECT_SOURCE_DIR})
+target_compile_options(player_options INTERFACE -Wall -Wextra)
+target_compile_definitions(player_options INTERFACE UNICODE _UNICODE)
+if(PLAYER_SANITIZE)
+  target_compile_options(player_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
+  target_link_options(player_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# player_layer(<name> <folder>...): one static library from the sources of the folders.
+# The sources are globbed so that adding a file needs no edit here.
+function(player_layer name)
+  set(sources)
+  foreach(dir ${ARGN})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
+  add_library(${name} STATIC ${sources})
+  target_link_libraries(${name} PUBLIC player_options)
+endfunction()
+
+# player_test_suite(<name> <folder> LIBS <libs...>): one GoogleTest executable from a folder.
+function(player_test_suite name dir)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  add_executable(${name} ${sources})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main player_options)
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;PLAYER_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,421 @@
+#include "platform/File.h"
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace plat {
+
+namespace {
+
+std::string ReadSysValue(const std::string& path) {
+  std::ifstream in(path);
+  std::string v;
+  std::getline(in, v);
+  return v;
+}
+
+bool IsWholeDiskName(const std::string& name) {
+  static const char* const kSkipped[] = {"loop", "ram", "zram", "dm-", "sr", "md", "fd", "nbd"};
+  for (const char* p : kSkipped)
+    if (name.rfind(p, 0) == 0) return false;
+  return true;
+}
+
+std::vector<std::string> WholeDiskNames() {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator("/sys/block", ec)) {
+    const std::string n = e.path().filename().string();
+    if (IsWholeDiskName(n)) names.push_back(n);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// The whole disk ("sda") that a block device ("/dev/sda1") belongs to.
+std::string DiskOfDevice(const std::string& device) {
+  std::error_code ec;
+  const fs::path real = fs::canonical(device, ec);
+  if (ec) return {};
+  const std::string name = real.filename().string();
+  if (fs::exists("/sys/block/" + name)) return name;
+  const fs::path cls = fs::canonical("/sys/class/block/" + name, ec);
+  if (ec) return {};
+  return cls.parent_path().filename().string();
+}
+
+struct Mount {
+  std::string device;
+  std::string point;
+};
+
+std::vector<Mount> ReadMounts() {
+  std::vector<Mount> mounts;
+  std::ifstream in("/proc/mounts");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream ls(line);
+    Mount m;
+    ls >> m.device >> m.point;
+    // /proc/mounts writes spaces in mount points as \040.
+    for (size_t p = m.point.find("\\040"); p != std::string::npos; p = m.point.find("\\040"))
+      m.point.replace(p, 4, " ");
+    if (m.device.rfind("/dev/", 0) == 0) mounts.push_back(m);
+  }
+  return mounts;
+}
+
+std::optional<std::string> OverriddenDrive(unsigned driveNo) {
+  const std::string var = "PLAYER_DRIVE_" + std::to_string(driveNo);
+  const char* v = std::getenv(var.c_str());
+  if (v && *v) return std::string(v);
+  return std::nullopt;
+}
+
+std::map<unsigned, std::string> AllOverrides() {
+  std::map<unsigned, std::string> out;
+  for (char** e = environ; e && *e; ++e) {
+    const std::string kv(*e);
+    constexpr std::string_view kPrefix = "PLAYER_DRIVE_";
+    if (kv.rfind(kPrefix, 0) != 0) continue;
+    const size_t eq = kv.find('=');
+    const std::string num = kv.substr(kPrefix.size(), eq - kPrefix.size());
+    if (num.empty() || num.size() > 9 || !std::all_of(num.begin(), num.end(), ::isdigit)) continue;
+    if (eq + 1 < kv.size()) out[static_cast<unsigned>(std::stoul(num))] = kv.substr(eq + 1);
+  }
+  return out;
+}
+
+}  // namespace
+
+File::File(File&& other) noexcept : fd_(other.fd_), lastError_(other.lastError_), path_(std::move(other.path_)) {
+  other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    lastError_ = other.lastError_;
+    path_ = std::move(other.path_);
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+File::~File() { Close(); }
+
+bool File::Open(const std::string& path, unsigned access, bool createIfMissing) {
+  Close();
+  int flags = O_CLOEXEC;
+  flags |= (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (createIfMissing) flags |= O_CREAT;
+  fd_ = ::open(path.c_str(), flags, 0644);
+  lastError_ = fd_ < 0 ? errno : 0;
+  if (fd_ >= 0) path_ = path;
+  return fd_ >= 0;
+}
+
+bool File::Create(const std::string& path) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  lastError_ = fd_ < 0 ? errno : 0;
+  if (fd_ >= 0) path_ = path;
+  return fd_ >= 0;
+}
+
+bool File::OpenDrive(unsigned driveNo, unsigned access) {
+  const auto path = DrivePath(driveNo);
+  if (!path) {
+    Close();
+    lastError_ = ENOENT;
+    return false;
+  }
+  return Open(*path, access, false);
+}
+
+void File::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  path_.clear();
+}
+
+bool File::Seek(std::uint64_t pos) {
+  if (fd_ < 0 || pos > static_cast<std::uint64_t>(INT64_MAX)) return false;
+  const off_t r = ::lseek(fd_, static_cast<off_t>(pos), SEEK_SET);
+  lastError_ = r < 0 ? errno : 0;
+  return r >= 0;
+}
+
+bool File::Skip(std::int64_t delta, std::uint64_t* newPos) {
+  if (fd_ < 0) return false;
+  const off_t r = ::lseek(fd_, static_cast<off_t>(delta), SEEK_CUR);
+  lastError_ = r < 0 ? errno : 0;
+  if (r >= 0 && newPos) *newPos = static_cast<std::uint64_t>(r);
+  return r >= 0;
+}
+
+std::uint64_t File::Tell() const {
+  if (fd_ < 0) return 0;
+  const off_t r = ::lseek(fd_, 0, SEEK_CUR);
+  return r < 0 ? 0 : static_cast<std::uint64_t>(r);
+}
+
+bool File::ReadAll(void* buf, std::size_t n) {
+  auto* p = static_cast<char*>(buf);
+  while (n > 0) {
+    const ssize_t r = ::read(fd_, p, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      lastError_ = r < 0 ? errno : EIO;  // 0 bytes: the end of the file came first
+      return false;
+    }
+    p += r;
+    n -= static_cast<std::size_t>(r);
+  }
+  lastError_ = 0;
+  return true;
+}
+
+bool File::WriteAll(const void* buf, std::size_t n) {
+  const auto* p = static_cast<const char*>(buf);
+  while (n > 0) {
+    const ssize_t r = ::write(fd_, p, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      lastError_ = r < 0 ? errno : EIO;
+      return false;
+    }
+    p += r;
+    n -= static_cast<std::size_t>(r);
+  }
+  lastError_ = 0;
+  return true;
+}
+
+bool File::ReadAt(std::uint64_t pos, void* buf, std::size_t n) const {
+  auto* p = static_cast<char*>(buf);
+  while (n > 0) {
+    const ssize_t r = ::pread(fd_, p, n, static_cast<off_t>(pos));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return false;
+    p += r;
+    pos += static_cast<std::uint64_t>(r);
+    n -= static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool File::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
+  const auto* p = static_cast<const char*>(buf);
+  while (n > 0) {
+    const ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(pos));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      lastError_ = r < 0 ? errno : EIO;
+      return false;
+    }
+    p += r;
+    pos += static_cast<std::uint64_t>(r);
+    n -= static_cast<std::size_t>(r);
+  }
+  return true;
+}
+
+bool File::Truncate(std::uint64_t size) { return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+bool File::Flush() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+std::uint64_t File::Size() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+  if (S_ISBLK(st.st_mode)) {
+    std::uint64_t bytes = 0;
+    return ::ioctl(fd_, BLKGETSIZE64, &bytes) == 0 ? bytes : 0;
+  }
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::string> DrivePath(unsigned driveNo) {
+  if (auto o = OverriddenDrive(driveNo)) return o;
+  const auto names = WholeDiskNames();
+  if (driveNo >= names.size()) return std::nullopt;
+  return "/dev/" + names[driveNo];
+}
+
+std::optional<std::string> TranslateDevicePath(const std::string& path) {
+  std::string p = path;
+  std::replace(p.begin(), p.end(), '\\', '/');
+  constexpr std::string_view kDevice = "//./";
+  if (p.rfind(kDevice, 0) != 0) return p;
+  const std::string rest = p.substr(kDevice.size());
+  constexpr std::string_view kDrive = "physicaldrive";
+  std::string lower = rest;
+  std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
+  if (lower.rfind(kDrive, 0) == 0) {
+    const std::string num = rest.substr(kDrive.size());
+    if (num.empty() || num.size() > 9 || !std::all_of(num.begin(), num.end(), ::isdigit)) return std::nullopt;
+    return DrivePath(static_cast<unsigned>(std::stoul(num)));
+  }
+  if (rest.size() == 2 && rest[1] == ':') {
+    const char letter = static_cast<char>(::toupper(rest[0]));
+    for (const auto& v : EnumerateVolumes())
+      if (v.letter == letter) return v.device;
+  }
+  return std::nullopt;
+}
+
+std::vector<DriveInfo> EnumerateDrives() {
+  std::string systemDisk;
+  for (const auto& m : ReadMounts())
+    if (m.point == "/") systemDisk = DiskOfDevice(m.device);
+  std::map<unsigned, DriveInfo> drives;
+  const auto names = WholeDiskNames();
+  for (unsigned i = 0; i < names.size(); ++i) {
+    DriveInfo d;
+    d.number = i;
+    d.device = "/dev/" + names[i];
+    const std::string sys = "/sys/block/" + names[i];
+    d.removable = ReadSysValue(sys + "/removable") == "1" || names[i].rfind("mmcblk", 0) == 0;
+    d.sizeBytes = std::strtoull(ReadSysValue(sys + "/size").c_str(), nullptr, 10) * 512;
+    d.system = names[i] == systemDisk;
+    drives[i] = d;
+  }
+  for (const auto& [number, path] : AllOverrides()) {
+    DriveInfo d;
+    d.number = number;
+    d.device = path;
+    d.removable = true;
+    std::error_code ec;
+    d.sizeBytes = fs::is_regular_file(path, ec) ? static_cast<std::uint64_t>(fs::file_size(path, ec)) : 0;
+    drives[number] = d;
+  }
+  std::vector<DriveInfo> out;
+  for (auto& [n, d] : drives) out.push_back(d);
+  return out;
+}
+
+std::vector<VolumeInfo> EnumerateVolumes() {
+  const auto names = WholeDiskNames();
+  const auto drives = EnumerateDrives();
+  std::vector<VolumeInfo> out;
+  std::vector<Mount> others;
+  for (const auto& m : ReadMounts()) {
+    if (std::any_of(others.begin(), others.end(), [&](const Mount& o) { return o.device == m.device; })) continue;
+    if (m.point == "/") {
+      VolumeInfo v;
+      v.letter = 'C';
+      v.mountPoint = "/";
+      v.device = m.device;
+      out.insert(out.begin(), v);
+      continue;
+    }
+    others.push_back(m);
+  }
+  std::sort(others.begin(), others.end(), [](const Mount& a, const Mount& b) { return a.point < b.point; });
+  char letter = 'D';
+  for (const auto& m : others) {
+    if (letter > 'Z') break;
+    VolumeInfo v;
+    v.letter = letter++;
+    v.mountPoint = m.point + (m.point.back() == '/' ? "" : "/");
+    v.device = m.device;
+    const std::string disk = DiskOfDevice(m.device);
+    for (unsigned i = 0; i < names.size(); ++i)
+      if (names[i] == disk) v.driveNumber = i;
+    for (const auto& d : drives)
+      if (v.driveNumber && d.number == *v.driveNumber) v.removable = d.removable;
+    out.push_back(v);
+  }
+  return out;
+}
+
+bool MakeDirs(const std::string& dir) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return fs::is_directory(dir, ec);
+}
+
+bool IsDirectory(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(path, ec);
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(path, ec);
+}
+
+std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) {
+  auto lower = [](std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), ::tolower);
+    return s;
+  };
+  const std::string want = lower(suffix);
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(dir, ec)) {
+    if (!e.is_regular_file(ec)) continue;
+    const std::string name = e.path().filename().string();
+    if (name.size() >= want.size() && lower(name.substr(name.size() - want.size())) == want) out.push_back(name);
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::string ExecutableDir() {
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return "./";
+  std::string dir = exe.parent_path().string();
+  if (dir.empty() || dir.back() != '/') dir += '/';
+  return dir;
+}
+
+std::optional<std::string> CardRootOf(const std::string& idxPath) {
+  std::error_code ec;
+  fs::path dir = fs::absolute(idxPath, ec).parent_path();
+  if (ec) return std::nullopt;
+  struct stat start {};
+  if (::stat(dir.c_str(), &start) != 0) return std::nullopt;
+  for (;;) {
+    if (fs::is_directory(dir / "dcim", ec)) {
+      std::string s = dir.string();
+      if (s.back() != '/') s += '/';
+      return s;
+    }
+    const fs::path parent = dir.parent_path();
+    struct stat up {};
+    // Stop at the mount point: the parent lies on another file system, or this is the root.
+    if (parent == dir || ::stat(parent.c_str(), &up) != 0 || up.st_dev != start.st_dev) return std::nullopt;
+    dir = parent;
+  }
+}
+
+void* AllocArea(std::size_t bytes) {
+  void* p = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return p == MAP_FAILED ? nullptr : p;
+}
+
+void FreeArea(void* p, std::size_t bytes) {
+  if (p) ::munmap(p, bytes);
+}
+
+}  // namespace plat

@@ -1,0 +1,96 @@
+// Files, raw drives and volumes. A seek past the end of a file succeeds and the following read
+// fails; reads and writes succeed only when every byte moved.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+enum Access : unsigned { kRead = 1, kWrite = 2 };
+
+class File {
+ public:
+  File() = default;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  ~File();
+
+  // Opens an existing file; with createIfMissing a missing file is created. Never truncates.
+  bool Open(const std::string& path, unsigned access, bool createIfMissing = false);
+  // Creates the file, or empties an existing one.
+  bool Create(const std::string& path);
+  // Opens the raw drive of the given number (see DrivePath).
+  bool OpenDrive(unsigned driveNo, unsigned access);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  bool Seek(std::uint64_t pos);
+  bool Skip(std::int64_t delta, std::uint64_t* newPos = nullptr);
+  std::uint64_t Tell() const;
+  bool ReadAll(void* buf, std::size_t n);
+  bool WriteAll(const void* buf, std::size_t n);
+  bool ReadAt(std::uint64_t pos, void* buf, std::size_t n) const;
+  bool WriteAt(std::uint64_t pos, const void* buf, std::size_t n);
+  bool Truncate(std::uint64_t size);
+  bool Flush();
+  // Size of a regular file, or of a block device.
+  std::uint64_t Size() const;
+  int LastError() const { return lastError_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  int fd_ = -1;
+  int lastError_ = 0;
+  std::string path_;
+};
+
+// The path of physical drive N. The environment variable PLAYER_DRIVE_<N>=path maps drive N to
+// any file (card images in tests and tools); otherwise drives are the machine's whole disks in
+// the order of their kernel names.
+std::optional<std::string> DrivePath(unsigned driveNo);
+
+// A Windows-style device path: "\\.\PhysicalDriveN" (any number of digits) or "\\.\X:" becomes
+// the Linux device path; any other path is returned unchanged with '\' turned into '/'.
+std::optional<std::string> TranslateDevicePath(const std::string& path);
+
+struct DriveInfo {
+  unsigned number = 0;        // physical drive number
+  std::string device;         // /dev/sdb, or the mapped image file
+  bool removable = false;
+  bool system = false;        // holds the root file system
+  std::uint64_t sizeBytes = 0;
+};
+std::vector<DriveInfo> EnumerateDrives();
+
+struct VolumeInfo {
+  char letter = 0;            // C for the root file system, then D, E, ... in mount order
+  std::string mountPoint;     // with a trailing '/'
+  std::string device;
+  std::optional<unsigned> driveNumber;
+  bool removable = false;
+};
+std::vector<VolumeInfo> EnumerateVolumes();
+
+// Creates a folder and its parents; true when the folder exists afterwards.
+bool MakeDirs(const std::string& dir);
+bool IsDirectory(const std::string& path);
+bool FileExists(const std::string& path);
+// File names (not paths) in a folder whose names end with the suffix, compared case-insensitively.
+std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix);
+// The folder of the running executable, with a trailing '/'.
+std::string ExecutableDir();
+
+// The folder that holds the "dcim" folder of an index file: the index file's own folder first,
+// then its ancestors up to the file system's mount point.
+std::optional<std::string> CardRootOf(const std::string& idxPath);
+
+// Page-aligned zeroed memory for large queue areas.
+void* AllocArea(std::size_t bytes);
+void FreeArea(void* p, std::size_t bytes);
+
+}  // namespace plat

@@ -1,0 +1,37 @@
+// INI profile files with the semantics the preferences and language files rely on: section and
+// key names compare without case, the first of duplicate sections or keys wins, values are
+// trimmed of spaces and tabs and lose one pair of outer quotes, ';' starts a comment, and every
+// call reads or writes the file itself (no cache). Writes keep the file's layout, comments and
+// order, end lines with CR LF and replace the file atomically. A file that starts with a UTF-16LE
+// byte-order mark is read and written as UTF-16LE; others as UTF-8 (a UTF-8 mark is kept, and a
+// file that is not valid UTF-8 is read in the ANSI code page).
+#pragma once
+
+#include <vector>
+
+#include "platform/String.h"
+#include "platform/Types.h"
+
+// The framework's calls. A null value deletes the key; a null key deletes the section.
+DWORD GetPrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR defaultValue, LPWSTR out, DWORD size,
+                               LPCWSTR file);
+UINT GetPrivateProfileIntW(LPCWSTR section, LPCWSTR key, int defaultValue, LPCWSTR file);
+BOOL WritePrivateProfileStringW(LPCWSTR section, LPCWSTR key, LPCWSTR value, LPCWSTR file);
+
+namespace plat {
+
+// A string value, cut to bufferChars - 1 characters as a read into a buffer of that size would be.
+CString ProfileString(const CString& file, const CString& section, const CString& key, const CString& defaultValue,
+                      int bufferChars = 260);
+// An integer value: optional sign and decimal digits up to the first other character; a missing
+// key or an empty value gives the default, a value without digits gives 0.
+int ProfileInt(const CString& file, const CString& section, const CString& key, int defaultValue);
+bool WriteProfileString(const CString& file, const CString& section, const CString& key, const CString& value);
+bool WriteProfileInt(const CString& file, const CString& section, const CString& key, int value);
+bool DeleteProfileKey(const CString& file, const CString& section, const CString& key);
+bool DeleteProfileSection(const CString& file, const CString& section);
+// Section names in file order (first spelling of each); key names of a section in file order.
+std::vector<CString> ProfileSections(const CString& file);
+std::vector<CString> ProfileKeys(const CString& file, const CString& section);
+
+}  // namespace plat

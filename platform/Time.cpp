@@ -1,0 +1,66 @@
+#include "platform/Time.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+class SteadyClock : public plat::IClock {
+ public:
+  std::uint64_t NowMs() const override {
+    using namespace std::chrono;
+    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+  }
+  void SleepMs(std::uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+}  // namespace
+
+DWORD GetTickCount() { return plat::SystemClock().TickCount(); }
+void Sleep(DWORD ms) { plat::SystemClock().SleepMs(ms); }
+
+namespace plat {
+
+IClock& SystemClock() {
+  static SteadyClock clock;
+  return clock;
+}
+
+std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second) {
+  tzset();
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_min = minute;
+  tm.tm_sec = second;
+  tm.tm_isdst = -1;
+  const std::time_t t = std::mktime(&tm);
+  return static_cast<std::int64_t>(t);
+}
+
+bool EpochToLocal(std::int64_t t, std::tm* out) {
+  tzset();
+  const std::time_t tt = static_cast<std::time_t>(t);
+  return localtime_r(&tt, out) != nullptr;
+}
+
+bool EpochToUtc(std::int64_t t, std::tm* out) {
+  const std::time_t tt = static_cast<std::time_t>(t);
+  return gmtime_r(&tt, out) != nullptr;
+}
+
+std::int32_t LocalUtcOffsetSeconds() {
+  tzset();
+  // `timezone` is seconds west of UTC for standard time.
+  return static_cast<std::int32_t>(-timezone);
+}
+
+std::int32_t LocalUtcOffsetAt(std::int64_t t) {
+  std::tm tm{};
+  if (!EpochToLocal(t, &tm)) return LocalUtcOffsetSeconds();
+  return static_cast<std::int32_t>(tm.tm_gmtoff);
+}
+
+}  // namespace plat

@@ -1,0 +1,51 @@
+// Tick counts, sleeping and local-time conversions. Code that paces or times out takes its time
+// from an IClock so that tests can drive it with a FakeClock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+
+#include "platform/Types.h"
+
+// Milliseconds since an arbitrary start, 32 bits, wrapping like the system tick count.
+DWORD GetTickCount();
+void Sleep(DWORD ms);
+
+namespace plat {
+
+class IClock {
+ public:
+  virtual ~IClock() = default;
+  virtual std::uint64_t NowMs() const = 0;  // monotonic milliseconds
+  virtual void SleepMs(std::uint32_t ms) = 0;
+  DWORD TickCount() const { return static_cast<DWORD>(NowMs()); }
+};
+
+// The steady clock of the machine.
+IClock& SystemClock();
+
+// A clock that moves only when told: SleepMs advances it at once.
+class FakeClock : public IClock {
+ public:
+  explicit FakeClock(std::uint64_t startMs = 1000) : now_(startMs) {}
+  std::uint64_t NowMs() const override { return now_.load(); }
+  void SleepMs(std::uint32_t ms) override { now_ += ms; }
+  void Advance(std::uint64_t ms) { now_ += ms; }
+  void Set(std::uint64_t ms) { now_ = ms; }
+
+ private:
+  std::atomic<std::uint64_t> now_;
+};
+
+// Seconds since 1970 of a local date and time (daylight saving decided by the time zone rules,
+// TZ honoured); -1 when the fields do not form a time the C library can represent.
+std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second);
+bool EpochToLocal(std::int64_t t, std::tm* out);
+bool EpochToUtc(std::int64_t t, std::tm* out);
+// The PC's offset from UTC in seconds (east positive), standard time, as the C library sees it.
+std::int32_t LocalUtcOffsetSeconds();
+// The offset in force at the given moment (daylight saving included).
+std::int32_t LocalUtcOffsetAt(std::int64_t t);
+
+}  // namespace plat

@@ -1,0 +1,102 @@
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/Sync.h"
+#include "platform/Time.h"
+
+TEST(SyncTest, AutoResetEventLatchesOneSetForOneWait) {
+  CEvent e;
+  EXPECT_FALSE(e.Wait(0));
+  e.Set();
+  e.Set();  // a second set with no waiter changes nothing
+  EXPECT_TRUE(e.Wait(0));
+  EXPECT_FALSE(e.Wait(0));
+
+  std::atomic<int> released{0};
+  std::thread a([&] { if (e.Wait(2000)) ++released; });
+  std::thread b([&] { if (e.Wait(300)) ++released; });
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  e.Set();
+  a.join();
+  b.join();
+  EXPECT_EQ(released.load(), 1);
+
+  CEvent manual(true);
+  manual.Set();
+  EXPECT_TRUE(manual.Wait(0));
+  EXPECT_TRUE(manual.Wait(0));
+  manual.Reset();
+  EXPECT_FALSE(manual.Wait(0));
+}
+
+TEST(SyncTest, CriticalSectionIsReentrant) {
+  CCritSecs cs;
+  cs.Lock();
+  cs.Lock();
+  std::atomic<bool> otherGotIt{false};
+  std::thread t([&] {
+    cs.Lock();
+    otherGotIt = true;
+    cs.Unlock();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_FALSE(otherGotIt.load());
+  cs.Unlock();
+  EXPECT_FALSE(otherGotIt.load());
+  {
+    CCritLock scope(cs);  // still owned once; this re-enters
+    scope.Unlock();
+  }
+  cs.Unlock();
+  t.join();
+  EXPECT_TRUE(otherGotIt.load());
+}
+
+TEST(SyncTest, TimedJoinReportsAThreadThatDoesNotStop) {
+  std::atomic<bool> release{false};
+  plat::Thread t;
+  ASSERT_TRUE(t.Start([&] {
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }));
+  EXPECT_FALSE(t.Start([] {}));  // one body at a time
+  EXPECT_FALSE(t.Join(30));
+  EXPECT_TRUE(t.Running());
+  EXPECT_TRUE(t.Started());
+  release = true;
+  EXPECT_TRUE(t.Join(5000));
+  EXPECT_FALSE(t.Running());
+  EXPECT_FALSE(t.Started());
+  plat::SetCurrentThreadPriority(plat::ThreadPriority::AboveNormal);  // allowed to do nothing
+}
+
+TEST(TimeTest, ClocksAndLocalTimeFollowTheTimeZone) {
+  plat::FakeClock fake(0xFFFFFFF0ull);
+  EXPECT_EQ(fake.TickCount(), 0xFFFFFFF0u);
+  fake.SleepMs(0x20);
+  EXPECT_EQ(fake.NowMs(), 0x100000010ull);
+  EXPECT_EQ(fake.TickCount(), 0x10u);  // the 32-bit tick count wraps
+  EXPECT_EQ(static_cast<DWORD>(fake.TickCount() - 0xFFFFFFF0u), 0x20u);
+
+  const DWORD before = GetTickCount();
+  Sleep(20);
+  EXPECT_GE(static_cast<DWORD>(GetTickCount() - before), 19u);
+
+  const char* oldTz = getenv("TZ");
+  const std::string saved = oldTz ? oldTz : "";
+  setenv("TZ", "UTC", 1);
+  EXPECT_EQ(plat::LocalToEpoch(2024, 3, 1, 0, 12, 30), 1709251950);
+  EXPECT_EQ(plat::LocalUtcOffsetSeconds(), 0);
+  setenv("TZ", "CST-8", 1);  // eight hours east of UTC, no daylight saving
+  EXPECT_EQ(plat::LocalToEpoch(2024, 3, 1, 8, 12, 30), 1709251950);
+  EXPECT_EQ(plat::LocalUtcOffsetSeconds(), 8 * 3600);
+  std::tm tm{};
+  ASSERT_TRUE(plat::EpochToLocal(1709251950, &tm));
+  EXPECT_EQ(tm.tm_hour, 8);
+  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  EXPECT_EQ(plat::LocalUtcOffsetSeconds(), 3600);
+  EXPECT_EQ(plat::LocalUtcOffsetAt(1719792000), 7200);  // July: daylight saving
+  if (oldTz) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
+}

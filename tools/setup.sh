@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# One command for a fresh machine: installs what is missing, builds, then plays or tests.
+#   tools/setup.sh play [player arguments]   build and start the player
+#   tools/setup.sh test                      build and run every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mode=${1:-}
+shift || true
+
+tools/install-deps.sh
+jobs=$(nproc)
+
+case "$mode" in
+  play)
+    cmake --preset release >/dev/null
+    cmake --build --preset release -j "$jobs"
+    exec tools/play-demo.sh build/release "$@"
+    ;;
+  test)
+    cmake --preset debug >/dev/null
+    cmake --build --preset debug -j "$jobs"
+    ctest --preset debug -j "$jobs"
+    ;;
+  *)
+    echo "usage: tools/setup.sh play|test" >&2
+    exit 2
+    ;;
+esac
