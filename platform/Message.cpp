@@ -1,0 +1,29 @@
+#include "platform/Message.h"
+
+#include <atomic>
+
+namespace {
+std::atomic<plat::IMessageRouter*> g_router{nullptr};
+}
+
+namespace plat {
+
+IMessageRouter* SetMessageRouter(IMessageRouter* router) { return g_router.exchange(router); }
+IMessageRouter* MessageRouter() { return g_router.load(); }
+
+}  // namespace plat
+
+BOOL PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  plat::IMessageRouter* r = plat::MessageRouter();
+  return r && wnd && r->Post(wnd, msg, wParam, lParam) ? TRUE : FALSE;
+}
+
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  plat::IMessageRouter* r = plat::MessageRouter();
+  return r && wnd ? r->Send(wnd, msg, wParam, lParam) : 0;
+}
+
+BOOL ShowWindow(HWND wnd, int command) {
+  plat::IMessageRouter* r = plat::MessageRouter();
+  return r && wnd && r->Show(wnd, command) ? TRUE : FALSE;
+}
