@@ -98,21 +98,20 @@ std::int64_t CAvClock::ShiftAudioBase(std::int64_t deltaUs) {
   return base;
 }
 
-// Writers hold anchorWriter_. An odd sequence marks a write in progress.
+// Writers hold anchorWriter_. An odd sequence marks a write in progress; a reader that acquires a
+// new field value also sees the odd sequence stored before it, and retries.
 void CAvClock::PublishAnchor(std::int64_t audioBase, std::int64_t tickBase) {
   const std::uint64_t seq = anchorSeq_.load(std::memory_order_relaxed);
   anchorSeq_.store(seq + 1, std::memory_order_relaxed);
-  std::atomic_thread_fence(std::memory_order_release);
-  audioBase_.store(audioBase, std::memory_order_relaxed);
-  tickBase_.store(tickBase, std::memory_order_relaxed);
+  audioBase_.store(audioBase, std::memory_order_release);
+  tickBase_.store(tickBase, std::memory_order_release);
   anchorSeq_.store(seq + 2, std::memory_order_release);
 }
 
 AudioAnchor CAvClock::GetAnchor() const {
   for (;;) {
     const std::uint64_t before = anchorSeq_.load(std::memory_order_acquire);
-    AudioAnchor anchor{audioBase_.load(std::memory_order_relaxed), tickBase_.load(std::memory_order_relaxed)};
-    std::atomic_thread_fence(std::memory_order_acquire);
+    const AudioAnchor anchor{audioBase_.load(std::memory_order_acquire), tickBase_.load(std::memory_order_acquire)};
     if ((before & 1) == 0 && anchorSeq_.load(std::memory_order_relaxed) == before) return anchor;
   }
 }
