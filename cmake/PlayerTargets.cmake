@@ -7,6 +7,10 @@ if(PLAYER_SANITIZE)
   target_compile_options(player_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
   target_link_options(player_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(PLAYER_SANITIZE_THREAD)
+  target_compile_options(player_options INTERFACE -fsanitize=thread)
+  target_link_options(player_options INTERFACE -fsanitize=thread)
+endif()
 
 # player_layer(<name> <folder>...): one static library from the sources of the folders.
 # The sources are globbed so that adding a file needs no edit here.
