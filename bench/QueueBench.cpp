@@ -31,15 +31,27 @@ QueueItem NextFrame(BYTE* at, std::uint32_t n) {
   return item;
 }
 
-void BM_VideoQueueProducerToConsumer(benchmark::State& state) {
-  CVBuffer2 q(kCapacity);
-  if (!q.Create(kArea, kMargin, true)) {
-    state.SkipWithError("no queue area");
-    return;
-  }
+// A video queue of the engine's size, ready for a stream that starts with a key frame; w is the
+// producer's write position.
+struct VideoQueue {
+  CVBuffer2 q{kCapacity};
   QueueItem w;
-  q.FlushTo(w);
-  q.SetKeyFrameState(0);
+  bool Ready(benchmark::State& state) {
+    if (!q.Create(kArea, kMargin, true)) {
+      state.SkipWithError("no queue area");
+      return false;
+    }
+    q.FlushTo(w);
+    q.SetKeyFrameState(0);
+    return true;
+  }
+};
+
+void BM_VideoQueueProducerToConsumer(benchmark::State& state) {
+  VideoQueue video;
+  if (!video.Ready(state)) return;
+  CVBuffer2& q = video.q;
+  QueueItem& w = video.w;
   std::atomic<bool> stop{false};
   std::atomic<std::uint64_t> taken{0};
   std::thread consumer([&] {
@@ -75,14 +87,10 @@ void BM_VideoQueueProducerToConsumer(benchmark::State& state) {
 BENCHMARK(BM_VideoQueueProducerToConsumer)->UseRealTime()->MinTime(1.0);
 
 void BM_VideoQueuePutThenGet(benchmark::State& state) {
-  CVBuffer2 q(kCapacity);
-  if (!q.Create(kArea, kMargin, true)) {
-    state.SkipWithError("no queue area");
-    return;
-  }
-  QueueItem w;
-  q.FlushTo(w);
-  q.SetKeyFrameState(0);
+  VideoQueue video;
+  if (!video.Ready(state)) return;
+  CVBuffer2& q = video.q;
+  QueueItem& w = video.w;
   QueueItem item;
   std::uint32_t n = 0;
   for (auto _ : state) {

@@ -152,12 +152,7 @@ TEST(VideoQueue, KeyFrameStateDecidesWhatIsQueued) {
   QueueItem w;
   q.FlushTo(w);
   q.SetKeyFrameState(0);  // as the stream set-up does
-  auto put = [&](std::uint32_t type) {
-    QueueItem item = Frame(w.data, 100, type, type);
-    const bool handled = q.Put(item, nullptr);
-    w.data = item.data;  // the next write position, or unchanged when dropped
-    return handled;
-  };
+  auto put = [&](std::uint32_t type) { return PutAt(q, w, 100, type, type); };
 
   EXPECT_TRUE(put(kItemInterFrame));  // nothing to decode it from: dropped
   EXPECT_EQ(q.Count(), 0u);
@@ -217,9 +212,7 @@ TEST(AudioQueue, DropOldestTakesFramesOutUnderTheQueuesOwnLock) {
   QueueItem w;
   q.FlushTo(w);
   for (std::uint32_t seq = 1; seq <= 6; ++seq) {
-    QueueItem item = Frame(w.data, 100, kItemPcm16, seq);
-    ASSERT_TRUE(q.Put(item, nullptr));  // drops by a Get inside the put: no deadlock
-    w.data = item.data;
+    ASSERT_TRUE(PutAt(q, w, 100, kItemPcm16, seq));  // drops by a Get inside the put: no deadlock
     if (seq >= 3) {
       EXPECT_EQ(q.Count(), 3u) << seq;
     }
@@ -230,11 +223,7 @@ TEST(AudioQueue, DropOldestTakesFramesOutUnderTheQueuesOwnLock) {
   q.SetDropOldest(false);
   ASSERT_TRUE(q.Create(kArea, 1024, true));
   q.FlushTo(w);
-  for (std::uint32_t seq = 1; seq <= 10; ++seq) {
-    QueueItem item = Frame(w.data, 100, kItemPcm16, seq);
-    ASSERT_TRUE(q.Put(item, nullptr));
-    w.data = item.data;
-  }
+  for (std::uint32_t seq = 1; seq <= 10; ++seq) ASSERT_TRUE(PutAt(q, w, 100, kItemPcm16, seq));
   EXPECT_EQ(q.Count(), 11u);
   EXPECT_EQ((DrainSeqs(q)), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
@@ -247,9 +236,7 @@ TEST(AudioQueue, FullAreaDropsOldestFramesOrLetsAStoppedProducerGiveUp) {
   QueueItem w;
   q.FlushTo(w);
   for (std::uint32_t seq = 1; seq <= 4; ++seq) {
-    QueueItem item = Frame(w.data, kFrame, kItemPcm16, seq);
-    ASSERT_TRUE(q.Put(item, nullptr)) << seq;  // the fourth fits only once old frames are gone
-    w.data = item.data;
+    ASSERT_TRUE(PutAt(q, w, kFrame, kItemPcm16, seq)) << seq;  // the fourth: once old ones are gone
   }
   EXPECT_EQ(w.data, q.AreaBase());
   EXPECT_LT(q.Count(), 4u);
@@ -259,11 +246,7 @@ TEST(AudioQueue, FullAreaDropsOldestFramesOrLetsAStoppedProducerGiveUp) {
   q.SetDropOldest(false);
   ASSERT_TRUE(q.Create(kArea, 16384, true));
   q.FlushTo(w);
-  for (std::uint32_t seq = 1; seq <= 3; ++seq) {
-    QueueItem item = Frame(w.data, kFrame, kItemPcm16, seq);
-    ASSERT_TRUE(q.Put(item, nullptr));
-    w.data = item.data;
-  }
+  for (std::uint32_t seq = 1; seq <= 3; ++seq) ASSERT_TRUE(PutAt(q, w, kFrame, kItemPcm16, seq));
   FuncSource stopped([](FuncSource&) {});
   QueueItem fourth = Frame(w.data, kFrame, kItemPcm16, 4);
   EXPECT_FALSE(q.Put(fourth, &stopped));
@@ -316,7 +299,9 @@ TEST(VideoQueue, PrepareWriteKeepsTheChunkInsideTheArea) {
     std::memcpy(base + offset, pattern.data(), pattern.size());
     return Frame(base + offset, static_cast<std::uint32_t>(pattern.size()), kItemInterFrame);
   };
-  auto holdsPattern = [&](const QueueItem& p) { return std::memcmp(p.data, pattern.data(), pattern.size()) == 0; };
+  auto holdsPattern = [&](const QueueItem& p) {
+    return std::memcmp(p.data, pattern.data(), pattern.size()) == 0;
+  };
 
   QueueItem p = partialAt(1000);
   EXPECT_EQ(q.PrepareWrite(p, 4000, nullptr), base + 1300);

@@ -4,6 +4,7 @@
 #include <functional>
 #include <utility>
 
+#include "engine/Buffer.h"
 #include "engine/QueueItem.h"
 #include "engine/SourceCtx.h"
 #include "platform/Time.h"
@@ -21,13 +22,23 @@ class FuncSource : public CSourceCtx {
   std::function<void(FuncSource&)> m_body;
 };
 
-inline QueueItem Frame(std::uint8_t* at, std::uint32_t length, std::uint32_t type, std::uint32_t seq = 0) {
+inline QueueItem Frame(std::uint8_t* at, std::uint32_t length, std::uint32_t type,
+                       std::uint32_t seq = 0) {
   QueueItem item;
   item.data = at;
   item.length = length;
   item.type = type;
   item.seq = seq;
   return item;
+}
+
+// Puts a frame at the producer's write position w and moves w on when the queue took it.
+inline bool PutAt(CBuffer& q, QueueItem& w, std::uint32_t length, std::uint32_t type,
+                  std::uint32_t seq = 0) {
+  QueueItem item = Frame(w.data, length, type, seq);
+  if (!q.Put(item, nullptr)) return false;
+  w.data = item.data;
+  return true;
 }
 
 // Polls until the condition holds; false after a generous bound so that a fault fails the test

@@ -117,9 +117,7 @@ TEST(QueueThreads, FullBlockingQueueHoldsTheProducerUntilAGetOrAWake) {
   QueueItem w;
   q.FlushTo(w);
   for (std::uint32_t seq = 1; seq <= 2 * kCapacity; ++seq) {
-    QueueItem frame = Frame(w.data, 100, kItemUnconditional, seq);
-    ASSERT_TRUE(q.Put(frame, nullptr));
-    w.data = frame.data;
+    ASSERT_TRUE(PutAt(q, w, 100, kItemUnconditional, seq));
   }
   EXPECT_EQ(q.Count(), 2 * kCapacity + 1);
 }
