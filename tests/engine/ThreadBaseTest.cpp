@@ -4,7 +4,6 @@
 
 #include <atomic>
 
-#include "engine/ABuffer2.h"
 #include "engine/MyThread.h"
 #include "engine/VBuffer2.h"
 #include "platform/Sync.h"
@@ -118,27 +117,4 @@ TEST(ThreadBase, SourceStopEndsABlockedPutAndForgetsThePlayRange) {
   EXPECT_EQ(source.StartTime(), 0);
   EXPECT_EQ(source.EndTime(), 0);
   EXPECT_EQ(source.ChunkTime(), 0);
-}
-
-TEST(ThreadBase, SlowPutRetriesUntilTheQueueIsWoken) {
-  CABuffer2 q(128);
-  ASSERT_TRUE(q.Create(64 * 1024, 16 * 1024, true));
-  std::atomic<int> stopItemResult{-1};
-  std::atomic<int> wokenResult{-1};
-  FuncSource source([&](FuncSource& self) {
-    QueueItem stop = Frame(nullptr, 0, kItemStop);  // takes no room: queued at once
-    stopItemResult = self.PutWaitSlow(q, stop);
-    QueueItem frame = Frame(q.AreaBase() + 60 * 1024, 8 * 1024, kItemPcm16);  // past the end
-    wokenResult = self.PutWaitSlow(q, frame);
-  });
-  ASSERT_TRUE(source.Start());
-  ASSERT_TRUE(Eventually([&] { return stopItemResult.load() >= 0; }));
-  EXPECT_EQ(stopItemResult.load(), 1);
-  Sleep(20);
-  EXPECT_EQ(wokenResult.load(), -1);
-  q.Wake();
-  ASSERT_TRUE(Eventually([&] { return wokenResult.load() >= 0; }));
-  EXPECT_EQ(wokenResult.load(), 0);
-  EXPECT_TRUE(source.Stop(10000));
-  EXPECT_EQ(q.Count(), 2u);
 }
