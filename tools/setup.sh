@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # One command for a fresh machine: installs what is missing, builds, then plays or tests.
 #   tools/setup.sh play [player arguments]   build and start the player
-#   tools/setup.sh test                      build and run every test (the queue and thread
-#                                            tests also under the thread sanitizer)
+#   tools/setup.sh test                      build and run every test
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-}
@@ -21,10 +20,6 @@ case "$mode" in
     cmake --preset debug >/dev/null
     cmake --build --preset debug -j "$jobs"
     ctest --preset debug -j "$jobs"
-    # The queues and threads once more under the thread sanitizer.
-    cmake --preset tsan >/dev/null
-    cmake --build --preset tsan -j "$jobs"
-    ctest --preset tsan -j "$jobs"
     ;;
   *)
     echo "usage: tools/setup.sh play|test" >&2
