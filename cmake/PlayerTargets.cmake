@@ -41,10 +41,9 @@ function(player_test_suite name dir)
     endif()
   endforeach()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${libs} GTest::gtest GTest::gtest_main player_options)
+  target_link_libraries(${name} PRIVATE ${libs} test_main GTest::gtest player_options)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;PLAYER_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
