@@ -208,6 +208,12 @@ CString ProfileString(const CString& file, const CString& section, const CString
   return v.Left(bufferChars - 1);
 }
 
+std::optional<CString> ProfileValue(const CString& file, const CString& section, const CString& key) {
+  auto value = ReadValue(file, section, key);
+  if (!value) return std::nullopt;
+  return CString(std::move(*value));
+}
+
 int ProfileInt(const CString& file, const CString& section, const CString& key, int defaultValue) {
   const auto raw = ReadValue(file, section, key);
   if (!raw || raw->empty()) return defaultValue;

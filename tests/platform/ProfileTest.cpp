@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -88,6 +89,12 @@ TEST_F(ProfileTest, ReadsIntegersAndCutsLongStrings) {
   EXPECT_EQ(plat::ProfileInt(path_, L"Config", L"missing", 5), 5);
   EXPECT_EQ(plat::ProfileInt(path_, L"Config", L"big", 5), -1);
   EXPECT_EQ(plat::ProfileString(path_, L"Config", L"long", L"").GetLength(), 259);
+  // The plain value is whole, and tells an empty value from a missing key.
+  EXPECT_EQ(plat::ProfileValue(path_, L"CONFIG", L"Long").value_or(L"").GetLength(), 300);
+  EXPECT_EQ(plat::ProfileValue(path_, L"Config", L"empty"), std::optional<CString>(CString()));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"Config", L"missing"));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"Other", L"neg"));
+  EXPECT_FALSE(plat::ProfileValue(CString(L"/no/such/file.ini"), L"Config", L"neg"));
 
   wchar_t buf[8];
   EXPECT_EQ(GetPrivateProfileStringW(L"Config", L"long", L"", buf, 8, path_), 7u);
