@@ -55,3 +55,23 @@ function(player_link_if_present target)
     endif()
   endforeach()
 endfunction()
+
+# player_language_files(<target>): keeps a copy of rc/Language beside the target's executable,
+# so that a program run from the build tree finds its language files as an installed one does.
+function(player_language_files target)
+  file(GLOB files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/rc/Language/*.ini)
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(copies)
+  foreach(file ${files})
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${dir}/Language/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${dir}/Language/${name}
+      DEPENDS ${file})
+    list(APPEND copies ${dir}/Language/${name})
+  endforeach()
+  add_custom_target(${target}_language_files DEPENDS ${copies})
+  add_dependencies(${target} ${target}_language_files)
+endfunction()
