@@ -76,6 +76,14 @@ TEST_F(ProfileTest, ReadsTrickyFilesAsTheFrameworkDoes) {
     EXPECT_EQ(plat::ProfileString(path_, c.section, c.key, L"<default>"), c.expected) << c.section << "/" << c.key;
   }
   EXPECT_EQ(plat::ProfileString(CString(L"/no/such/file.ini"), L"Config", L"Quoted", L"d"), L"d");
+
+  // Every key that a damaged file lists can be read back, even one with a NUL in its name.
+  WriteBytes(std::string("[S\0x]\nk\0ey=v\n", 13));
+  const CString section = plat::ProfileSections(path_).at(0);
+  const CString key = plat::ProfileKeys(path_, section).at(0);
+  EXPECT_EQ(key.GetLength(), 4);
+  EXPECT_EQ(plat::ProfileValue(path_, section, key), std::optional<CString>(CString(L"v")));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"S", key));
 }
 
 TEST_F(ProfileTest, ReadsIntegersAndCutsLongStrings) {
