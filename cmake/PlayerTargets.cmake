@@ -11,6 +11,10 @@ if(PLAYER_SANITIZE_THREAD)
   target_compile_options(player_options INTERFACE -fsanitize=thread)
   target_link_options(player_options INTERFACE -fsanitize=thread)
 endif()
+if(PLAYER_FUZZ)
+  # Coverage for libFuzzer in every library; the fuzz targets add the fuzzer's own main.
+  target_compile_options(player_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # player_layer(<name> <folder>...): one static library from the sources of the folders.
 # The sources are globbed so that adding a file needs no edit here.
