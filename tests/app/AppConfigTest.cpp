@@ -1,6 +1,4 @@
-#include <functional>
 #include <string>
-#include <vector>
 
 #include "tests/app/AppFolderTest.h"
 
@@ -8,53 +6,24 @@ namespace {
 
 using ConfigTest = AppFolderTest;
 
-struct IntKey {
-  const wchar_t* label;
-  std::function<int(const CAppConfig&)> read;
-  int expected;
-};
-
-struct TextKey {
-  const wchar_t* label;
-  std::function<CString(const CAppConfig&)> read;
-  CString expected;
-};
-
-// One key of every section and form of Config.ini with the default its readers pass.
-std::vector<IntKey> IntKeysWithDefaults() {
-  return {
-      {L"UIMode", [](const CAppConfig& c) { return c.ReadConfigInt(L"UIMode", 0); }, 0},
-      {L"GPS_Offset_Auto", [](const CAppConfig& c) { return c.ReadConfigInt(L"GPS_Offset_Auto", 1); }, 1},
-      {L"ShowEDR_Left", [](const CAppConfig& c) { return c.ReadConfigInt(L"ShowEDR_Left", -190); }, -190},
-      {L"TimeZoneEx", [](const CAppConfig& c) { return c.ReadConfigInt(L"TimeZoneEx", -1); }, -1},
-      {L"CarType2_X_max", [](const CAppConfig& c) { return c.ReadConfigInt(L"CarType2_X_max", 512); }, 512},
-      {L"EnableAudio 1", [](const CAppConfig& c) { return c.ReadInt(L"Channel-01", L"EnableAudio", 1); }, 1},
-      {L"EnableAudio 2", [](const CAppConfig& c) { return c.ReadInt(L"Channel-02", L"EnableAudio", 0); }, 0},
-      {L"Camera-2 5", [](const CAppConfig& c) { return c.ReadInt(L"Camera-2", L"5", 255); }, 255},
-      {L"CarMode_DfSet", [](const CAppConfig& c) { return c.ReadDefaultInt(L"CarMode_DfSet", 2); }, 2},
-      {L"ServerPort", [](const CAppConfig& c) { return c.ReadInt(L"3G_Default", L"ServerPort", 13579); }, 13579},
-      {L"wifi_UseStaticIP", [](const CAppConfig& c) { return c.ReadPresetInt(L"wifi_UseStaticIP", 2, 1); }, 1},
-  };
-}
-
-std::vector<TextKey> TextKeysWithDefaults(const CString& appFolder) {
-  return {
-      {L"Language File", [](const CAppConfig& c) { return c.ReadConfigString(L"Language File", nullptr); }, L""},
-      {L"ShowEDR_FontName", [](const CAppConfig& c) { return c.ReadConfigString(L"ShowEDR_FontName", L"Arial"); },
-       L"Arial"},
-      {L"SnapshotPath",
-       [appFolder](const CAppConfig& c) { return c.ReadConfigString(L"SnapshotPath", appFolder + L"Snapshot/"); },
-       appFolder + L"Snapshot/"},
-      {L"UserName", [](const CAppConfig& c) { return c.ReadString(L"3G_Default", L"UserName", nullptr); }, L""},
-      {L"CarNotes", [](const CAppConfig& c) { return c.ReadPresetString(L"CarNotes", 2, L"current notes"); },
-       L"current notes"},
-  };
-}
-
-void ExpectDefaults(const CAppConfig& config, const char* state) {
-  for (const IntKey& k : IntKeysWithDefaults()) EXPECT_EQ(k.read(config), k.expected) << k.label << " " << state;
-  for (const TextKey& k : TextKeysWithDefaults(config.GetAppFolder()))
-    EXPECT_EQ(k.read(config), k.expected) << k.label << " " << state;
+// One key of every section and form of Config.ini, read with the default its readers pass.
+void ExpectDefaults(const CAppConfig& c, const char* state) {
+  SCOPED_TRACE(state);
+  EXPECT_EQ(c.ReadConfigInt(L"GPS_Offset_Auto", 1), 1);
+  EXPECT_EQ(c.ReadConfigInt(L"ShowEDR_Left", -190), -190);
+  EXPECT_EQ(c.ReadConfigInt(L"TimeZoneEx", -1), -1);
+  EXPECT_EQ(c.ReadConfigInt(L"UIMode", 0), 0);
+  EXPECT_EQ(c.ReadInt(L"Channel-01", L"EnableAudio", 1), 1);
+  EXPECT_EQ(c.ReadInt(L"Channel-02", L"EnableAudio", 0), 0);
+  EXPECT_EQ(c.ReadInt(L"Camera-2", L"5", 255), 255);
+  EXPECT_EQ(c.ReadDefaultInt(L"CarMode_DfSet", 2), 2);
+  EXPECT_EQ(c.ReadInt(L"3G_Default", L"ServerPort", 13579), 13579);
+  EXPECT_EQ(c.ReadPresetInt(L"wifi_UseStaticIP", 2, 1), 1);
+  EXPECT_EQ(c.ReadConfigString(L"Language File", nullptr), L"");
+  EXPECT_EQ(c.ReadConfigString(L"ShowEDR_FontName", L"Arial"), L"Arial");
+  EXPECT_EQ(c.ReadConfigString(L"SnapshotPath", c.GetAppFolder() + L"Snapshot/"), c.GetAppFolder() + L"Snapshot/");
+  EXPECT_EQ(c.ReadString(L"3G_Default", L"UserName", nullptr), L"");
+  EXPECT_EQ(c.ReadPresetString(L"CarNotes", 2, L"current notes"), L"current notes");
 }
 
 }  // namespace
@@ -66,9 +35,9 @@ TEST_F(ConfigTest, MissingFileSectionsKeysAndEmptyValuesReadAsTheDefaults) {
   WriteFile("Config.ini",
             "[Default]\r\nUIMode=2\r\nShowEDR_FontName=Courier\r\nServerPort=1\r\n"
             "[Config]\r\nCarMode_DfSet=7\r\nwifi_UseStaticIP=0\r\nEnableAudio=0\r\nGPS_Offset_Auto=\r\n"
-            "TimeZoneEx=\r\nShowEDR_FontName=\r\nSnapshotPath=  \r\nLanguage File=\"\"\r\n"
+            "TimeZoneEx=\r\nShowEDR_FontName=\r\nSnapshotPath=  \r\nLanguage File=\"\"\r\nCarNotes=x\r\n"
             "[Channel-1]\r\nEnableAudio=0\r\n[Channel-02 ]\r\n"
-            "[config3]\r\nwifi_UseStaticIP=0\r\nCarNotes=other preset\r\n[config]\r\nCarNotes=x\r\n"
+            "[config3]\r\nwifi_UseStaticIP=0\r\nCarNotes=other preset\r\n"
             "[Camera-1]\r\n5=3\r\n[3G_Default]\r\nUserName=\r\n");
   ExpectDefaults(config_, "with other sections");
 
