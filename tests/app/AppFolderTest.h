@@ -4,26 +4,19 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include <gtest/gtest.h>
 
 #include "app/AppConfig.h"
+#include "tests/support/LocaleEnvironment.h"
 
 class AppFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-      const char* value = std::getenv(name);
-      savedEnv_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-      ::unsetenv(name);
-    }
     dir_ = std::filesystem::temp_directory_path() /
            ("appconfig-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
             std::to_string(::getpid()));
@@ -31,13 +24,7 @@ class AppFolderTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     config_.SetAppFolder(CString(dir_.string()));
   }
-  void TearDown() override {
-    std::filesystem::remove_all(dir_);
-    for (const auto& [name, value] : savedEnv_) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
-  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Writes a file of the application folder, making its folder first.
   void WriteFile(const std::string& relative, const std::string& bytes) const {
@@ -51,11 +38,9 @@ class AppFolderTest : public ::testing::Test {
   }
   static std::string Utf16File(std::wstring_view text) { return "\xFF\xFE" + WideToUtf16Le(text); }
   static std::string Utf8BomFile(std::wstring_view text) { return "\xEF\xBB\xBF" + WideToUtf8(text); }
-  static void SetEnv(const char* name, const char* value) { ::setenv(name, value, 1); }
+  static void SetEnv(const char* name, const char* value) { LocaleEnvironment::Set(name, value); }
 
+  LocaleEnvironment environment_;
   std::filesystem::path dir_;
   CAppConfig config_;
-
- private:
-  std::map<std::string, std::optional<std::string>> savedEnv_;
 };

@@ -1,33 +1,15 @@
-#include <cstdlib>
-#include <map>
-#include <optional>
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "platform/Locale.h"
+#include "tests/support/LocaleEnvironment.h"
 
 namespace {
 
-// Sets the locale variables for one test and puts the old values back afterwards.
 class LocaleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-      const char* value = std::getenv(name);
-      saved_[name] = value ? std::optional<std::string>(value) : std::nullopt;
-      ::unsetenv(name);
-    }
-  }
-  void TearDown() override {
-    for (const auto& [name, value] : saved_) {
-      if (value) ::setenv(name.c_str(), value->c_str(), 1);
-      else ::unsetenv(name.c_str());
-    }
-  }
-  static void Set(const char* name, const char* value) { ::setenv(name, value, 1); }
+  static void Set(const char* name, const char* value) { LocaleEnvironment::Set(name, value); }
 
-  std::map<std::string, std::optional<std::string>> saved_;
+  LocaleEnvironment environment_;
 };
 
 struct IdCase {
