@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <fstream>
 #include <sys/wait.h>
@@ -57,6 +58,21 @@ damage bad-entry-checksum 0 2
     EXPECT_FALSE(ParseSpecText(std::string("# first\n") + bad, ignored, &error)) << bad;
     EXPECT_EQ(error.rfind("line 2", 0), 0u) << error;
   }
+}
+
+TEST_F(CardGenToolTest, NumbersIgnoreTheDesktopLocale) {
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no decimal-comma locale installed";
+  StoreSpec spec;
+  std::string error;
+  const bool parsed = ParseSpecText("recording seconds=1.5 lat=-33.5\n", spec, &error);
+  const std::string rmc = RmcSentence(GpsFix{25.05, 121.5, 60.0, 90.0}, 1709280750000000, GpsForm::kGprmc);
+  const std::string prefixed = RmcSentence(GpsFix{25.05, 121.5, 60.0, 90.0}, 1709280750000000, GpsForm::kPrefixed);
+  std::setlocale(LC_NUMERIC, "C");
+  ASSERT_TRUE(parsed) << error;
+  EXPECT_EQ(spec.recordings.at(0).seconds, 1.5);
+  EXPECT_EQ(spec.recordings.at(0).route.latitude, -33.5);
+  EXPECT_EQ(rmc, "$GPRMC,081230.000,A,2503.0000,N,12130.0000,E,032.4,090.0,010324,,,A*6B");
+  EXPECT_EQ(prefixed.substr(prefixed.find("E,")), "E,32.4,90,010324*" + prefixed.substr(prefixed.size() - 2));
 }
 
 #ifdef CARDGEN_PATH

@@ -50,8 +50,11 @@ TEST_F(StoreBuilderTest, RawCardBlocksLieWhereTheRecorderPutsThem) {
 }
 
 TEST_F(StoreBuilderTest, BackupAndIndexFilesFollowTheirLayouts) {
-  const auto sd = Build(Recordings(StoreKind::kSd, 2, 1.0), "backup.sd");
+  StoreSpec backup = Recordings(StoreKind::kSd, 2, 1.0);
+  backup.sdHeaderCopy = true;  // as in a backup of a raw card
+  const auto sd = Build(backup, "backup.sd");
   ASSERT_TRUE(sd);
+  EXPECT_EQ(Be32At(ReadBytes(sd->path, 0x1FFFC00, 512), 0), 0x78568967u);
   const auto& last = sd->recordings[1].chunks.back();
   EXPECT_EQ(last.fileOffset, 0x2000000ull + 0x1000000ull + (sd->recordings[1].chunks.size() - 1) * 16384);
   EXPECT_EQ(FileSize(sd->path), last.fileOffset + 16384);

@@ -1,6 +1,7 @@
 // cardgen: writes a recorder store with real H.264 video, PCM sound, GPS sentences, G-sensor
 // samples and car data, from the demo description, a few flags or a description file.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -40,7 +41,7 @@ struct Options {
   bool demo = false;
   bool check = false;
   int recordings = -1;
-  double seconds = 5.0;
+  std::string seconds = "5";
   int capacity = 0;
   std::vector<std::string> sets;
 };
@@ -69,7 +70,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
     } else if (a == "--recordings" && hasValue) {
       o.recordings = std::atoi(argv[++i]);
     } else if (a == "--seconds" && hasValue) {
-      o.seconds = std::atof(argv[++i]);
+      o.seconds = argv[++i];
     } else if (a == "--capacity" && hasValue) {
       o.capacity = std::atoi(argv[++i]);
     } else if (a == "--set" && hasValue) {
@@ -104,7 +105,13 @@ bool MakeSpec(const Options& o, StoreSpec& spec, std::string& error) {
   if (!o.specFile.empty() && !ReadSpecFile(o.specFile, spec, error)) return false;
   if (o.recordings >= 0 || o.specFile.empty()) {
     const int count = o.recordings >= 0 ? o.recordings : 3;
-    for (int i = 0; i < count; ++i) spec.recordings.emplace_back().seconds = o.seconds;
+    spec.recordings.resize(static_cast<std::size_t>(count));
+    for (RecordingSpec& r : spec.recordings) {
+      if (!ApplyRecordingSetting(r, "seconds", o.seconds)) {
+        error = "cannot read --seconds " + o.seconds;
+        return false;
+      }
+    }
   }
   if (o.capacity > 0) spec.capacity = o.capacity;
   for (const std::string& set : o.sets) {
