@@ -15,17 +15,6 @@ namespace {
 
 using MediaTest = BuilderTest;
 
-// A recording's stream as stored: its stream-0 chunk payloads, in order.
-std::vector<std::uint8_t> StreamOf(const Layout& layout, int recording) {
-  std::vector<std::uint8_t> s;
-  for (const ChunkInfo& c : layout.recordings[static_cast<std::size_t>(recording)].chunks) {
-    if (c.stream != 0) continue;
-    const auto payload = ReadBytes(c.file, c.fileOffset, kPayloadSize);
-    s.insert(s.end(), payload.begin(), payload.end());
-  }
-  return s;
-}
-
 std::vector<std::uint8_t> FrameBytes(const std::vector<std::uint8_t>& s, const FrameInfo& f, std::uint64_t base) {
   const auto begin = s.begin() + static_cast<std::ptrdiff_t>(f.offset - base);
   return {begin, begin + f.length};
@@ -33,7 +22,7 @@ std::vector<std::uint8_t> FrameBytes(const std::vector<std::uint8_t>& s, const F
 
 // Decodes the pictures of a recording from its stored frames, one packet per picture.
 std::vector<std::vector<std::uint8_t>> DecodeLuma(const Layout& layout, int recording) {
-  const std::vector<std::uint8_t> s = StreamOf(layout, recording);
+  const std::vector<std::uint8_t> s = ReadPayloads(layout, recording);
   const std::uint64_t base = layout.recordings[static_cast<std::size_t>(recording)].streamBegin;
   std::vector<std::vector<std::uint8_t>> packets;
   int picture = -1;
@@ -114,7 +103,7 @@ TEST_F(MediaTest, VideoDecodesToTheSyntheticPicturesWithAKeyGroupEverySecond) {
 TEST_F(MediaTest, SoundIsTheTestSignalAsPcmWithEveryFalseHeaderNudged) {
   const auto layout = Build(Recordings(StoreKind::kSd, 1, 1.0), "sound.sd");
   ASSERT_TRUE(layout);
-  const auto s = StreamOf(*layout, 0);
+  const auto s = ReadPayloads(*layout, 0);
   const auto sound = layout->FramesOf(0, FrameRole::kSound);
   ASSERT_EQ(sound.size(), 25u);
   int nudged = 0;
@@ -192,7 +181,7 @@ TEST_F(MediaTest, CarDataComesOncePerSecondAsUpperCaseHex) {
   const auto layout = Build(spec, "car.sd");
   ASSERT_TRUE(layout);
   for (int r = 0; r < 2; ++r) {
-    const auto s = StreamOf(*layout, r);
+    const auto s = ReadPayloads(*layout, r);
     const auto frames = layout->FramesOf(r);
     const auto car = layout->FramesOf(r, FrameRole::kCarData);
     ASSERT_EQ(car.size(), 3u);
