@@ -21,17 +21,17 @@ constexpr int kCarStatusBrakeOn = 0x40;
 constexpr int kCarStatusEmergencyBraking = 0x80;
 
 struct CarDataRecord {
-  std::int64_t time = 0;      // seconds of the frame; 0 = no car data yet
-  int speed = 0;              // km/h
+  std::int64_t time = 0;  // seconds of the frame; 0 = no car data yet
+  int speed = 0;          // km/h
   int rpm = 0;
-  int engineLoad = 0;         // percent
+  int engineLoad = 0;  // percent
   double batteryVoltage = 0.0;
   int engineTemperature = 0;  // degrees C
   int throttlePosition = 0;   // percent
   int status = 0;
   int maf = 0;
-  int distance = 0;           // km
-  double fuelEconomy = 0.0;   // km/L
+  int distance = 0;          // km
+  double fuelEconomy = 0.0;  // km/L
 };
 
 // Decodes one car-data frame (header included) into record, stamped with the given time. A

@@ -16,19 +16,20 @@
 constexpr int kCarInfoFlagCount = 8;
 
 struct CarInfo {
-  CString name;            // at most 15 characters, spaces removed
-  std::string label;       // as on the line
+  CString name;       // at most 15 characters, spaces removed
+  std::string label;  // as on the line
   double latitude = 0.0;
   double longitude = 0.0;
-  double valueA = 0.0;     // the speed shown on the map, km/h
-  double valueB = 0.0;     // the course shown on the map, degrees
+  double valueA = 0.0;  // the speed shown on the map, km/h
+  double valueB = 0.0;  // the course shown on the map, degrees
   double valueC = 0.0;
   double valueD = 0.0;
   BYTE flags[kCarInfoFlagCount] = {1, 1, 1, 1, 1, 1, 1, 1};
 };
 
 // Reads the line into info, field by field; fields after the last one on the line keep their
-// values (each of fields 1 to 10 is read only when a comma follows it; field 11 runs to the end).
+// values (each of fields 1 to 10 is read only when a comma follows it; field 11 runs to the next
+// comma or the end).
 // A line is rejected when its status is not "A", when it ends before its position, or when its
 // position or flags are malformed or cut short: then the latitude, longitude, value A and value C
 // become 0.0, all flags 1, a non-empty name becomes rejectedName (the caller passes the

@@ -45,8 +45,8 @@ double ParseDecimalPrefix(std::string_view text) {
   end = ExponentEnd(text, end);
 
   double value = 0.0;
-  const auto result = std::from_chars(text.data() + start, text.data() + end, value,
-                                      std::chars_format::general);
+  const auto result =
+      std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::general);
   if (result.ec != std::errc()) return 0.0;
   return negative ? -value : value;
 }

@@ -50,7 +50,8 @@ class GpsOffsetTable {
   std::unique_ptr<unsigned char[]> buffer_;  // the rows, then the records
 };
 
-// The program's one table, empty until loaded at start-up.
+// The program's one table, empty until loaded at start-up, before the threads that look
+// positions up in it are started; lookups from several threads at once are safe.
 GpsOffsetTable& GlobalGpsOffsetTable();
 
 // The start-up load: with the "GPS_Offset_Auto" setting exactly 1, the global table is loaded

@@ -48,7 +48,8 @@ std::optional<RmcSentence> FindRmc(std::string_view line) {
 
   RmcSentence sentence;
   sentence.beforeStar = line[star - 1];
-  sentence.count = sentence_text::SplitFields(line.substr(start, star - start), sentence.field, false);
+  sentence.count =
+      sentence_text::SplitFields(line.substr(start, star - start), sentence.field, false);
   return sentence;
 }
 
@@ -82,8 +83,10 @@ struct RmcPosition {
 // sentence that ends before its longitude's hemisphere has no position.
 std::optional<RmcPosition> ReadPosition(const RmcSentence& s) {
   if (!s.Has(6) || s.field[2].empty() || s.field[2][0] != 'A') return std::nullopt;
-  const std::optional<double> latitude = WithHemisphere(ReadDegrees(s.field[3], 2), s.field[4], 'N', 'S');
-  const std::optional<double> longitude = WithHemisphere(ReadDegrees(s.field[5], 3), s.field[6], 'E', 'W');
+  const std::optional<double> latitude =
+      WithHemisphere(ReadDegrees(s.field[3], 2), s.field[4], 'N', 'S');
+  const std::optional<double> longitude =
+      WithHemisphere(ReadDegrees(s.field[5], 3), s.field[6], 'E', 'W');
   if (!latitude || !longitude) return std::nullopt;
   RmcPosition position{*latitude, *longitude, 0.0, 0.0};
   if (s.Has(7)) position.speed = ParseDecimalPrefix(s.field[7]) * kKnotsToKmh;
@@ -95,10 +98,11 @@ std::optional<RmcPosition> ReadPosition(const RmcSentence& s) {
 bool ReadSentenceTime(std::string_view field, GpsFix& fix) {
   if (field.size() < 6 || !AllDigits(field.substr(0, 6))) return false;
   char text[kGpsTimeTextSize] = {field[0], field[1], ':', field[2], field[3], ':', field[4],
-                                 field[5], '\0',     '0',      '0',      '0', '\0'};
+                                 field[5], '\0',     '0', '0',      '0',      '\0'};
   if (field.size() > 6 && field[6] == '.') {
     const std::string_view fraction = field.substr(7, 3);
-    for (std::size_t i = 0; i < fraction.size() && IsDigit(fraction[i]); ++i) text[9 + i] = fraction[i];
+    for (std::size_t i = 0; i < fraction.size() && IsDigit(fraction[i]); ++i)
+      text[9 + i] = fraction[i];
   }
   std::memcpy(fix.time, text, kGpsTimeTextSize);
   return true;
@@ -142,8 +146,7 @@ bool ReadRmcFix(std::string_view line, GpsFix& fix) {
 }
 
 void ApplyOffsetTable(GpsFix& fix) {
-  const std::optional<GpsOffset> offset =
-      GlobalGpsOffsetTable().Find(fix.longitude, fix.latitude);
+  const std::optional<GpsOffset> offset = GlobalGpsOffsetTable().Find(fix.longitude, fix.latitude);
   if (!offset) return;
   fix.longitude += offset->longitude;
   fix.latitude += offset->latitude;

@@ -44,8 +44,8 @@ struct GpsPoint {
   double course = -1.0;
   char date[kGpsDateTextSize] = {};
   char time[kGpsTimeTextSize] = {};
-  std::int64_t timeValue = 0;        // local time of the fix in seconds, 0 = none
-  std::int32_t timeDifference = 0;   // recorder clock minus GPS time, a multiple of 1800 s
+  std::int64_t timeValue = 0;       // local time of the fix in seconds, 0 = none
+  std::int32_t timeDifference = 0;  // recorder clock minus GPS time, a multiple of 1800 s
 };
 
 struct GpsTrackSegment {

@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/CarDataFrame.h"
 #include "engine/CarInfoLine.h"
@@ -21,8 +21,17 @@ std::string CarLine(const std::vector<std::string>& fields) {
 }
 
 std::vector<std::string> GoodFields() {
-  return {"Car 12 AB Fleet West", "DRV-7", "x", "A", "E1213456789", "N25012345",
-          "123", "456", "7.5", "8.25", "10110001"};
+  return {"Car 12 AB Fleet West",
+          "DRV-7",
+          "x",
+          "A",
+          "E1213456789",
+          "N25012345",
+          "123",
+          "456",
+          "7.5",
+          "8.25",
+          "10110001"};
 }
 
 std::vector<BYTE> Flags(const CarInfo& info) {
@@ -80,8 +89,8 @@ TEST_P(CarInfoLine, RejectedLinesClearPositionValuesAndFlags) {
     std::size_t field;
     const char* text;
   };
-  const Damage damages[] = {{3, "V"},       {3, ""},         {4, "X1213456789"}, {4, "E1234"},
-                            {4, "E12a456"}, {5, "N25"},      {5, "Q25012345"},   {5, "N2x012"},
+  const Damage damages[] = {{3, "V"},       {3, ""},    {4, "X1213456789"}, {4, "E1234"},
+                            {4, "E12a456"}, {5, "N25"}, {5, "Q25012345"},   {5, "N2x012"},
                             {10, "1011"},   {10, ""}};
   for (const Damage& d : damages) {
     CarInfo info;
@@ -117,7 +126,8 @@ TEST_P(CarInfoLine, ShortAndUnterminatedLinesAreReadWithinTheirLength) {
   for (std::size_t n = 0; n <= line.size(); ++n) {
     const ExactText cut(std::string_view(line).substr(0, n));
     CarInfo info;
-    const bool expected = n >= positionRead && (n < flagsStart || n >= flagsStart + kCarInfoFlagCount);
+    const bool expected =
+        n >= positionRead && (n < flagsStart || n >= flagsStart + kCarInfoFlagCount);
     EXPECT_EQ(ParseCarInfoLine(cut.view(), info, kRejected), expected) << n;
   }
   // Text after a zero byte is not part of the line.

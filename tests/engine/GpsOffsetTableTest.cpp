@@ -1,9 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "engine/GpsOffsetTable.h"
 #include "engine/GpsTrack.h"
@@ -87,7 +87,8 @@ TEST(GpsOffsetTable, PositionsAreLookedUpInTheirTruncatedCell) {
   // Truncation is toward zero, so a negative position is looked up in the cell nearer zero.
   std::vector<OffsetRow> aroundZero;
   for (int column : {-2, -1, 0}) {
-    aroundZero.push_back({Key(column), {{Key(-1), column * 1e-6, -1e-6}, {Key(0), column * 1e-6, 0.0}}});
+    aroundZero.push_back(
+        {Key(column), {{Key(-1), column * 1e-6, -1e-6}, {Key(0), column * 1e-6, 0.0}}});
   }
   ASSERT_TRUE(LoadsBytes(table, file, OffsetTableBytes(kStep, aroundZero)));
   EXPECT_TRUE(FindsCell(table, -0.015, -0.015, -1, -1));
@@ -117,10 +118,10 @@ TEST(GpsOffsetTable, CellsMoreThanOneStepAwayFindNothing) {
   GpsOffsetTable table;
   ASSERT_TRUE(LoadsBytes(table, file, OffsetTableBytes(kStep, sparse)));
   EXPECT_TRUE(table.Find(121.505, 25.005));
-  EXPECT_FALSE(table.Find(121.585, 25.005));  // the next row is two steps above
+  EXPECT_FALSE(table.Find(121.585, 25.005));               // the next row is two steps above
   EXPECT_EQ(table.Find(121.595, 25.005)->longitude, 3.0);  // one step above is accepted
-  EXPECT_FALSE(table.Find(121.615, 25.005));  // beyond the last row
-  EXPECT_FALSE(table.Find(121.505, 25.075));  // the next record is three steps above
+  EXPECT_FALSE(table.Find(121.615, 25.005));               // beyond the last row
+  EXPECT_FALSE(table.Find(121.505, 25.075));               // the next record is three steps above
   EXPECT_EQ(table.Find(121.505, 25.095)->latitude, 2.0);
   EXPECT_FALSE(table.Find(121.505, 25.2));
   EXPECT_FALSE(table.Find(std::numeric_limits<double>::quiet_NaN(), 25.005));

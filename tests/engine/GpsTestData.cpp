@@ -19,7 +19,8 @@ namespace {
 std::string Hex(unsigned value, int digits) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string text(static_cast<std::size_t>(digits), '0');
-  for (int i = digits - 1; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = kDigits[value & 15];
+  for (int i = digits - 1; i >= 0; --i, value >>= 4)
+    text[static_cast<std::size_t>(i)] = kDigits[value & 15];
   return text;
 }
 
@@ -83,11 +84,13 @@ std::string CarDataFrame(const CarDataValues& v, bool full) {
 }
 
 void PutU64(std::string& bytes, std::size_t offset, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < 8; ++i)
+    bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
 }
 
 void PutU32(std::string& bytes, std::size_t offset, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[offset + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
 }
 
 void PutF64(std::string& bytes, std::size_t offset, double value) {
@@ -98,7 +101,8 @@ void PutF64(std::string& bytes, std::size_t offset, double value) {
 std::string OffsetTableBytes(double step, const std::vector<OffsetRow>& rows) {
   std::size_t recordCount = 0;
   for (const OffsetRow& row : rows) recordCount += row.records.size();
-  std::string bytes(kOffsetHeaderSize + rows.size() * kOffsetRowSize + recordCount * kOffsetRecordSize, '\xA5');
+  std::string bytes(
+      kOffsetHeaderSize + rows.size() * kOffsetRowSize + recordCount * kOffsetRecordSize, '\xA5');
   std::memcpy(bytes.data(), "$GPSOFF\0", 8);
   PutF64(bytes, 8, step);
   PutU64(bytes, 16, rows.size());

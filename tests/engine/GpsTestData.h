@@ -2,13 +2,13 @@
 // fixture that runs a test under the "C" locale and again under a decimal-comma locale.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/Types.h"
 

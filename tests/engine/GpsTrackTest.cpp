@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "engine/GpsOffsetTable.h"
 #include "engine/GpsTrack.h"
@@ -19,7 +19,8 @@ std::string TimeText(const GpsPoint& p) { return std::string(p.time, sizeof p.ti
 // The 11- and 13-byte layouts of the texts, zeros included.
 std::string DateBytes(const char* date) { return std::string(date, 10) + std::string(1, '\0'); }
 std::string TimeBytes(const char* hms, const char* fraction) {
-  return std::string(hms, 8) + std::string(1, '\0') + std::string(fraction, 3) + std::string(1, '\0');
+  return std::string(hms, 8) + std::string(1, '\0') + std::string(fraction, 3) +
+         std::string(1, '\0');
 }
 
 class GpsParsing : public LocaleTest {
@@ -86,35 +87,29 @@ TEST_P(GpsParsing, InvalidStatusPositionOrDateGivesNoFix) {
     const bool parsed = GpsTrack::ParseRmc(MakeRmc(f), fix);
     return !parsed && fix.latitude == kNoPosition && fix.longitude == kNoPosition;
   };
-  RmcFields f;
-  f.status = "V";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  f = {};
-  f.latitude = "807.038";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  f = {};
-  f.longitude = "1131.000";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  f = {};
-  f.longitude = "01131";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  f = {};
-  f.northSouth = "X";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  f = {};
-  f.eastWest = "";
-  EXPECT_TRUE(failsWithNoPosition(f));
-  for (const char* date : {"320394", "000394", "231394", "230094", "2303", "23039X"}) {
-    f = {};
-    f.date = date;
-    EXPECT_TRUE(failsWithNoPosition(f)) << date;
+  struct Damage {
+    std::string RmcFields::*field;
+    const char* text;
+  };
+  const Damage damages[] = {{&RmcFields::status, "V"},           {&RmcFields::latitude, "807.038"},
+                            {&RmcFields::longitude, "1131.000"}, {&RmcFields::longitude, "01131"},
+                            {&RmcFields::northSouth, "X"},       {&RmcFields::eastWest, ""},
+                            {&RmcFields::date, "320394"},        {&RmcFields::date, "000394"},
+                            {&RmcFields::date, "231394"},        {&RmcFields::date, "230094"},
+                            {&RmcFields::date, "2303"},          {&RmcFields::date, "23039X"},
+                            {&RmcFields::time, "1235"}};
+  for (const Damage& d : damages) {
+    RmcFields f;
+    f.*d.field = d.text;
+    EXPECT_TRUE(failsWithNoPosition(f)) << d.text;
+    // The map page's parser reads no time or date, but rejects the same positions.
+    double lat = 0, lon = 0, speed = 0, course = 0;
+    const bool positionDamaged = d.field != &RmcFields::date && d.field != &RmcFields::time;
+    EXPECT_EQ(ParseRmcPosition(MakeRmc(f), lat, lon, speed, course), !positionDamaged) << d.text;
   }
-  f = {};
-  f.time = "1235";
-  EXPECT_TRUE(failsWithNoPosition(f));
 
   GpsTrack track;
-  f = {};
+  RmcFields f;
   f.status = "V";
   const GpsPoint empty = track.ParseSentence(MakeRmc(f));
   EXPECT_EQ(empty.invalid, 1);
@@ -173,12 +168,14 @@ TEST_P(GpsParsing, PositionParserIsStricterThanTheTrackParser) {
   EXPECT_FALSE(GpsTrack::ParseRmc("$GPRMC,123519.000,A,4807.038,N*00", fix));
   EXPECT_FALSE(GpsTrack::ParseRmc("$GPRMC,123519.000,A,4807.038,N,01131.000,E*00", fix));
   EXPECT_FALSE(ParseRmcPosition("no sentence here", lat, lon, speed, course));
-  EXPECT_FALSE(ParseRmcPosition("$GPRMC,123519.000,A,4807.038,N,01131.000,E,1,2,230394", lat, lon, speed, course));
+  EXPECT_FALSE(ParseRmcPosition("$GPRMC,123519.000,A,4807.038,N,01131.000,E,1,2,230394", lat, lon,
+                                speed, course));
 }
 
 TEST(GpsPoint, ValuesAreClampedAndMissingPositionsMarkThePointInvalid) {
   const char date[kGpsDateTextSize] = "2024/03/01";
-  const char time[kGpsTimeTextSize] = {'1', '2', ':', '0', '0', ':', '0', '0', '\0', '1', '2', '5', '\0'};
+  const char time[kGpsTimeTextSize] = {'1', '2',  ':', '0', '0', ':', '0',
+                                       '0', '\0', '1', '2', '5', '\0'};
   const GpsPoint p(95.0, 200.0, -3.0, 400.0, date, time, 1800);
   EXPECT_EQ(p.invalid, 0);
   EXPECT_EQ(p.latitude, 90.0);
@@ -300,7 +297,8 @@ TEST_P(GpsParsing, ShortAndUnterminatedTextsAreReadWithinTheirLength) {
   EXPECT_TRUE(GpsTrack::ParseRmc(block, fix));
 
   // Text after a zero byte is not part of the line.
-  const std::string zeroInside = sentence.substr(0, star) + std::string(1, '\0') + sentence.substr(star);
+  const std::string zeroInside =
+      sentence.substr(0, star) + std::string(1, '\0') + sentence.substr(star);
   EXPECT_FALSE(GpsTrack::ParseRmc(zeroInside, fix));
 
   // A time field with fewer than three fraction digits is padded, never read past its comma.
