@@ -33,6 +33,7 @@ std::string Minutes(double degrees) {
   return std::string(7 - text.size(), '0') + text;
 }
 
+// "ddmm.mmmm" (width 2) or "dddmm.mmmm" (width 3) of positive degrees.
 std::string Degrees(double degrees, int width) {
   std::string text = std::to_string(static_cast<int>(std::floor(degrees)));
   return std::string(static_cast<std::size_t>(width) - text.size(), '0') + text + Minutes(degrees);
@@ -51,15 +52,12 @@ std::string MakeRmc(const RmcFields& f) {
   return "$" + body + "*" + Hex(checksum, 2);
 }
 
-std::string LatitudeField(double degrees) { return Degrees(std::fabs(degrees), 2); }
-std::string LongitudeField(double degrees) { return Degrees(std::fabs(degrees), 3); }
-
 std::string RmcAt(double latitude, double longitude, const std::string& time,
                   const std::string& date) {
   RmcFields f;
-  f.latitude = LatitudeField(latitude);
+  f.latitude = Degrees(std::fabs(latitude), 2);
   f.northSouth = latitude < 0 ? "S" : "N";
-  f.longitude = LongitudeField(longitude);
+  f.longitude = Degrees(std::fabs(longitude), 3);
   f.eastWest = longitude < 0 ? "W" : "E";
   f.time = time;
   f.date = date;

@@ -33,9 +33,6 @@ struct RmcFields {
 
 std::string MakeRmc(const RmcFields& f);
 
-// Latitude "ddmm.mmmm" and longitude "dddmm.mmmm" of signed degrees, without the hemisphere.
-std::string LatitudeField(double degrees);
-std::string LongitudeField(double degrees);
 // An RMC sentence at a position (hemispheres from the signs), with the time and date fields.
 std::string RmcAt(double latitude, double longitude, const std::string& time = "123519.000",
                   const std::string& date = "230394");
