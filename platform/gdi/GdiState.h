@@ -88,6 +88,7 @@ class DcState {
   Kind kind = Kind::Surface;
   bool printing = false;
   DcSurface surface;  // Surface kind: the window image or the printer page
+  QImage page;        // a printer's page while one is open
   DeviceCaps caps;
   DcAttributes attr;
   std::vector<DcAttributes> saved;
