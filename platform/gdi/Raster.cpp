@@ -146,9 +146,27 @@ void FillSpans(const Target& target, const std::vector<Span>& spans, QPoint offs
 }
 
 QRegion RegionOfSpans(const std::vector<Span>& spans) {
+  // Rows with the same runs as the row above extend its band, so that a rectangle stays one.
   std::vector<QRect> rects;
-  rects.reserve(spans.size());
-  for (const Span& s : spans) rects.emplace_back(s.x0, s.y, s.x1 - s.x0, 1);
+  size_t bandStart = 0;  // first rectangle of the band of the previous row
+  size_t i = 0;
+  while (i < spans.size()) {
+    size_t j = i;
+    while (j < spans.size() && spans[j].y == spans[i].y) ++j;
+    const size_t bandSize = rects.size() - bandStart;
+    bool same = bandSize == j - i && bandSize > 0 && rects[bandStart].bottom() + 1 == spans[i].y;
+    for (size_t k = 0; same && k < bandSize; ++k) {
+      same = rects[bandStart + k].left() == spans[i + k].x0 &&
+             rects[bandStart + k].right() + 1 == spans[i + k].x1;
+    }
+    if (same) {
+      for (size_t k = 0; k < bandSize; ++k) rects[bandStart + k].setBottom(spans[i].y);
+    } else {
+      bandStart = rects.size();
+      for (size_t k = i; k < j; ++k) rects.emplace_back(spans[k].x0, spans[k].y, spans[k].x1 - spans[k].x0, 1);
+    }
+    i = j;
+  }
   QRegion region;
   region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;
