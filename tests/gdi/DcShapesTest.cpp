@@ -3,16 +3,8 @@
 #include "GdiTestSupport.h"
 #include "platform/gdi/Dc.h"
 
-using gditest::At;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
-namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-}  // namespace
 
 TEST(DcShapesTest, FillRectLeavesTheRightAndBottomEdgesOut) {
   QImage image = Canvas(20, 20, kWhite);

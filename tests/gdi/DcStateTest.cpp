@@ -4,14 +4,8 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/GdiQt.h"
 
-using gditest::At;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
-namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-}  // namespace
 
 TEST(DcStateTest, ContextsStartWithThePlatformDefaults) {
   QImage image = Canvas(30, 20, kWhite);

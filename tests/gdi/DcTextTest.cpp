@@ -5,16 +5,9 @@
 #include "GdiTestSupport.h"
 #include "platform/gdi/Dc.h"
 
-using gditest::At;
-using gditest::BoundsOfNot;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
 namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-
 CFont MessageFont() {
   CFont font;
   const LOGFONTW lf = plat::MessageFont();

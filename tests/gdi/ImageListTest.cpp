@@ -4,14 +4,10 @@
 #include "platform/gdi/GdiQt.h"
 #include "platform/gdi/ImageList.h"
 
-using gditest::At;
-using gditest::Canvas;
+using namespace gditest;
 
 namespace {
 constexpr COLORREF kKey = RGB(255, 0, 255);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
-constexpr COLORREF kGreen = RGB(0, 255, 0);
 }  // namespace
 
 TEST(ImageListTest, MaskedImagesDrawOnlyTheirOpaquePixels) {

@@ -6,12 +6,9 @@
 #include "GdiTestSupport.h"
 #include "platform/gdi/Printer.h"
 
-using gditest::At;
+using namespace gditest;
 
 namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-
 // A header line and a text laid out on a logical page of 500 x 700 units, as a grid prints.
 void PrintPage(CDC& dc, int page) {
   dc.SetMapMode(MM_ANISOTROPIC);

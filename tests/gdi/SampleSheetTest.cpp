@@ -9,7 +9,6 @@
 using gditest::At;
 
 namespace {
-
 void DrawButtons(CDC& dc, CFont& font) {
   CRect raised(10, 10, 110, 40);
   dc.FillSolidRect(&raised, GetSysColor(COLOR_BTNFACE));
