@@ -165,6 +165,13 @@ TEST(DcTextTest, MetricsAndExtentsComeFromTheRealisedFont) {
   EXPECT_GT(s.dc.GetTextExtent(CString(L"abcabc")).cx, two.cx);
   s.dc.SelectObject(&missing);
   EXPECT_EQ(s.dc.GetTextExtent(CString(L"abcabc")), two);
+
+  // Absurd heights (from a damaged settings file) are bounded, not honoured.
+  CFont huge;
+  huge.CreateFont(-2000000000, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"");
+  s.dc.SelectObject(&huge);
+  EXPECT_LE(s.dc.GetTextExtent(CString(L"x")).cy, 2400);
+  EXPECT_GT(s.dc.GetTextExtent(CString(L"x")).cy, 1000);
 }
 
 TEST(DcTextTest, WordBreakEllipsisAndTabsLayOutTheLines) {
