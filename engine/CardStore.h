@@ -1,0 +1,130 @@
+// The store of a card source: a raw card, a `.sd` backup or an `.idx` index with its `.raw` data
+// files. Opening reads the index copies, checks and completes the entries, and (raw card and
+// `.idx`) finds the recording that the index does not hold yet.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/CardBlocks.h"
+#include "engine/IndexBlock.h"
+#include "engine/StoReader.h"
+
+// Source types of the engine.
+constexpr int kSourceRawCard = 11;
+constexpr int kSourceBackupFile = 12;
+constexpr int kSourceTransportStream = 13;
+constexpr int kSourceIndexFile = 14;
+
+constexpr std::uint32_t kBackupCapacity = 8192;
+constexpr std::uint64_t kBackupDataBase = 0x2000000;
+constexpr std::uint64_t kBackupHeaderOffset = 0x1FFFC00;
+
+// An entry of the open store, in host order, with where it lies.
+struct IndexEntry : IndexBlockFE {
+  std::uint32_t slot = 0;
+  std::uint64_t indexPosition = 0;  // byte offset of the entry in the store
+  std::uint64_t dataOffset = 0;     // byte offset of its first chunk (for `.idx`: before the `.raw` mapping)
+  std::uint64_t openSerial = 0;     // which opening of the store produced it
+};
+
+// Where a data offset of an `.idx` source lies: file number (1 = "00000001.raw") and position.
+struct RawLocation {
+  unsigned fileNumber = 0;
+  std::uint64_t position = 0;
+};
+
+class CCardStore {
+ public:
+  CCardStore();
+  CCardStore(const CCardStore&) = delete;
+  CCardStore& operator=(const CCardStore&) = delete;
+  virtual ~CCardStore();
+
+  // The store to open: a raw card by drive number, or a `.sd` / `.idx` file by path. Changing it
+  // closes an open store.
+  void SetStoreSource(int type, unsigned driveNo, const std::string& path);
+  int StoreType() const { return type_; }
+  const std::string& StorePath() const { return path_; }
+  unsigned StoreDrive() const { return driveNo_; }
+
+  // Opens the store when it is closed; returns the first entry of the play list when one is set,
+  // else of the entry list; null when the store cannot be opened.
+  IndexEntry* OpenStore();
+  virtual void CloseStore();
+  bool IsStoreOpen() const { return open_; }
+
+  // The entry after `entry` in the play list when one is set, else in the entry list.
+  IndexEntry* GetNextEntry(const IndexEntry* entry);
+  // The entry before `entry`, in the same list.
+  IndexEntry* GetPreviousEntry(const IndexEntry* entry);
+  const std::vector<IndexEntry*>& EntryList() const { return entries_; }
+  std::vector<IndexEntry*>& PlayList() { return playList_; }
+  // True for an entry of the store as it is open now. Entries of an earlier opening stay readable
+  // as long as the store object lives, but are no longer current.
+  bool IsCurrentEntry(const IndexEntry* entry) const;
+
+  std::uint32_t Capacity() const { return capacity_; }
+  const CardHeaderBlock& Header() const { return header_; }
+  const std::uint8_t* RawHeader() const { return rawHeader_.data(); }
+  // The generation the trailers of an entry must carry: the card's on a raw card, else the entry's.
+  std::uint32_t ChunkGeneration(const IndexEntry& entry) const;
+
+  // Reads the 16,384-byte chunk at a data offset (through the `.raw` files of an `.idx` source).
+  bool ReadChunk(std::uint64_t dataOffset, std::uint8_t* chunk);
+  static RawLocation RawFileLocation(std::uint64_t dataOffset);
+  std::string RawFilePath(unsigned fileNumber) const;
+  // How many times a `.raw` file was opened since the store was opened.
+  unsigned RawFileOpenCount() const { return rawOpenCount_; }
+
+ private:
+  struct Layout {
+    std::uint64_t firstCopy = 0;
+    std::optional<std::uint64_t> secondCopy;
+    std::uint64_t dataBase = 0;
+    std::uint64_t indexBase = 0;  // what index positions count from
+  };
+  struct ParsedCopy {
+    std::vector<IndexEntry*> list;
+    std::vector<std::uint8_t> slotTypes;
+  };
+  class Merge;
+
+  bool OpenHandle(Layout* layout);
+  bool ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy);
+  bool ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed);
+  bool MergeIndexCopies(ParsedCopy first, ParsedCopy second, const Layout& layout);
+  IndexEntry* NewEntry();
+  IndexEntry* FirstEntry();
+  const std::vector<IndexEntry*>& WalkedList() const { return playList_.empty() ? entries_ : playList_; }
+
+  int type_ = 0;
+  unsigned driveNo_ = 0;
+  std::string path_;
+  bool open_ = false;
+  CStoReader handle_;
+  std::uint32_t capacity_ = 0;
+  CardHeaderBlock header_;
+  std::array<std::uint8_t, kCardBlockSize> rawHeader_{};
+  std::uint64_t openSerial_ = 0;
+  std::vector<std::unique_ptr<IndexEntry>> pool_;     // entries of the current opening
+  std::vector<std::unique_ptr<IndexEntry>> retired_;  // entries of earlier openings
+  std::vector<IndexEntry*> entries_;
+  std::vector<IndexEntry*> playList_;
+  std::mutex cursorMutex_;
+  std::size_t cursor_ = 0;
+  CStoReader rawFile_;
+  std::optional<unsigned> rawFileNumber_;
+  unsigned rawOpenCount_ = 0;
+  std::string rawRoot_;
+};
+
+// Writes the index of a `.sd` backup: the entries in list order from offset 0 in store order with
+// fresh checksums, and, when given, the card's header block as read from the card at 0x1FFFC00.
+// Fails (and writes nothing) for more entries than a backup holds; false when a write failed.
+bool WriteBackupIndex(CStoReader& backup, const std::vector<const IndexEntry*>& entries,
+                      const std::uint8_t* rawCardHeader);

@@ -1,0 +1,97 @@
+// cardinfo SOURCE [--json]: lists the recordings of a card, `.sd` backup or `.idx` index through
+// the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N.
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "engine/CardStore.h"
+#include "platform/Time.h"
+
+namespace {
+
+std::string DateText(const RecorderDate& d) {
+  const std::int64_t t = RecorderDateToLocalTime(d);
+  std::tm tm{};
+  if (t == 0 || !plat::EpochToLocal(t, &tm)) return "";
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+  return buf;
+}
+
+bool EndsWith(std::string s, const char* suffix) {
+  for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const size_t n = std::strlen(suffix);
+  return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
+}
+
+bool SetSource(CCardStore& store, const std::string& source) {
+  constexpr const char kScheme[] = "dvk2://";
+  if (source.rfind(kScheme, 0) == 0) {
+    const std::string number = source.substr(sizeof kScheme - 1);
+    if (number.empty() || number.size() > 9 || number.find_first_not_of("0123456789") != std::string::npos) return false;
+    store.SetStoreSource(kSourceRawCard, static_cast<unsigned>(std::stoul(number)), "");
+    return true;
+  }
+  if (EndsWith(source, ".sd")) {
+    store.SetStoreSource(kSourceBackupFile, 0, source);
+    return true;
+  }
+  if (EndsWith(source, ".idx")) {
+    store.SetStoreSource(kSourceIndexFile, 0, source);
+    return true;
+  }
+  return false;
+}
+
+void PrintJson(const CCardStore& store) {
+  std::printf("{\"type\": %d, \"capacity\": %u, \"entries\": [", store.StoreType(), store.Capacity());
+  bool firstEntry = true;
+  for (const IndexEntry* e : store.EntryList()) {
+    std::printf("%s\n  {\"sequence\": %u, \"slot\": %u, \"firstChunk\": %u, \"lastChunk\": %u, \"start\": \"%s\", "
+                "\"end\": \"%s\", \"eventType\": %u, \"eventCount\": %d, \"events\": [",
+                firstEntry ? "" : ",", e->Sequence(), e->slot, e->FirstChunk(), e->LastChunk(),
+                DateText(e->StartDate()).c_str(), DateText(e->EndDate()).c_str(), e->EventType(), e->EventCount());
+    for (int i = 0; i < e->EventCount(); ++i) {
+      const EventRecord r = e->Event(i);
+      std::printf("%s{\"chunk\": %u, \"date\": \"%s\", \"code\": %u}", i ? ", " : "", r.chunk,
+                  DateText(r.date).c_str(), r.code);
+    }
+    std::printf("], \"dataOffset\": %llu}", static_cast<unsigned long long>(e->dataOffset));
+    firstEntry = false;
+  }
+  std::printf("\n]}\n");
+}
+
+void PrintTable(const CCardStore& store) {
+  std::printf("source type %d, capacity %u, %zu recordings\n", store.StoreType(), store.Capacity(),
+              store.EntryList().size());
+  std::printf("%8s %6s %10s %10s  %-19s  %-19s  %s\n", "sequence", "slot", "first", "last", "start", "end", "event");
+  for (const IndexEntry* e : store.EntryList())
+    std::printf("%8u %6u %10u %10u  %-19s  %-19s  %u (%d)\n", e->Sequence(), e->slot, e->FirstChunk(), e->LastChunk(),
+                DateText(e->StartDate()).c_str(), DateText(e->EndDate()).c_str(), e->EventType(), e->EventCount());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 3 || (argc == 3 && std::strcmp(argv[2], "--json") != 0)) {
+    std::fprintf(stderr, "usage: cardinfo SOURCE [--json]   (SOURCE: file.sd, file.idx or dvk2://N)\n");
+    return 2;
+  }
+  CCardStore store;
+  if (!SetSource(store, argv[1])) {
+    std::fprintf(stderr, "cardinfo: %s is not a .sd or .idx file nor dvk2://N\n", argv[1]);
+    return 2;
+  }
+  if (!store.OpenStore()) {
+    std::fprintf(stderr, "cardinfo: %s cannot be opened as a store\n", argv[1]);
+    return 2;
+  }
+  if (argc == 3) {
+    PrintJson(store);
+  } else {
+    PrintTable(store);
+  }
+  return 0;
+}
