@@ -120,7 +120,7 @@ CCardStore::Merge::Scan CCardStore::Merge::ScanBlock(IndexEntry* s, bool sIsOlde
   Scan scan;
   const bool learnFirst = list_.empty();
   const std::uint64_t base = s->dataOffset;
-  while (scan.good + scan.failed < static_cast<int>(kChunksPerBlock) && scan.failed < 2) {
+  while (scan.good + scan.failed < static_cast<int>(kMaxChunksPerEntry) && scan.failed < 2) {
     const std::uint64_t at = base + static_cast<std::uint64_t>(scan.good + scan.failed) * kChunkSize;
     if (!store_.ReadChunk(at, chunk_.data())) break;
     const std::uint8_t* stored = &chunk_[kChunkPayloadSize];
@@ -191,6 +191,6 @@ void CCardStore::Merge::AppendFound(IndexEntry* s, const Scan& scan, bool sIsOld
               list_.end());
   if (generation_) s->SetGeneration(*generation_);
   list_.push_back(s);
-  if (list_.size() >= 2 && sIsOldestSlot && scan.good + scan.failed == static_cast<int>(kChunksPerBlock))
+  if (list_.size() >= 2 && sIsOldestSlot && scan.good + scan.failed == static_cast<int>(kMaxChunksPerEntry))
     list_.erase(std::remove(list_.begin(), list_.end(), oldest_), list_.end());
 }

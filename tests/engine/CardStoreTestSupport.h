@@ -1,0 +1,84 @@
+// Builds fixture stores and opens them through the card store, for the store tests.
+#pragma once
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "engine/CardStore.h"
+#include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/StoreBuilder.h"
+
+namespace storetest {
+
+// The drive number that card images are mapped to in these tests.
+constexpr unsigned kTestDrive = 41;
+
+class StoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+  void TearDown() override { unsetenv("PLAYER_DRIVE_41"); }
+
+  std::optional<fixtures::Layout> Build(const fixtures::StoreSpec& spec, const std::string& name) {
+    std::string error;
+    auto layout = fixtures::BuildStore(spec, dir_.File(name), &error);
+    EXPECT_TRUE(layout) << error;
+    return layout;
+  }
+
+  // Points the store at what the layout wrote (a card image becomes drive kTestDrive).
+  void Aim(CCardStore& store, const fixtures::Layout& layout) {
+    switch (layout.kind) {
+      case fixtures::StoreKind::kCard:
+        setenv("PLAYER_DRIVE_41", layout.path.c_str(), 1);
+        store.SetStoreSource(kSourceRawCard, kTestDrive, "");
+        break;
+      case fixtures::StoreKind::kSd:
+        store.SetStoreSource(kSourceBackupFile, 0, layout.path);
+        break;
+      case fixtures::StoreKind::kIdx:
+        store.SetStoreSource(kSourceIndexFile, 0, layout.path);
+        break;
+    }
+  }
+
+  std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t at, std::size_t n) {
+    std::vector<std::uint8_t> bytes(n);
+    std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(at));
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(n));
+    EXPECT_TRUE(in) << path << " @" << at;
+    return bytes;
+  }
+
+  fixtures::ScratchDir dir_{"store-test"};
+};
+
+// A recording without media: `chunks` chunks carrying only GPS texts and G-sensor samples.
+inline fixtures::RecordingSpec Plain(int chunks) {
+  fixtures::RecordingSpec r;
+  r.hasVideo = r.hasSound = r.hasCarData = false;
+  r.chunkCount = chunks;
+  return r;
+}
+
+inline fixtures::StoreSpec PlainStore(fixtures::StoreKind kind, std::vector<int> chunkCounts) {
+  fixtures::StoreSpec spec;
+  spec.kind = kind;
+  for (int n : chunkCounts) spec.recordings.push_back(Plain(n));
+  return spec;
+}
+
+inline std::vector<std::uint32_t> Sequences(const CCardStore& store) {
+  std::vector<std::uint32_t> out;
+  for (const IndexEntry* e : store.EntryList()) out.push_back(e->Sequence());
+  return out;
+}
+
+}  // namespace storetest
