@@ -1,0 +1,38 @@
+#include "platform/video/PresentedFrame.h"
+
+#include <QRegion>
+
+#include "platform/video/BackBufferPresenter.h"
+
+namespace plat {
+
+void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame) {
+  if (client.isEmpty()) return;
+  if (frame.picture.isNull() || frame.source.isEmpty()) {
+    painter.fillRect(client, Qt::black);
+    return;
+  }
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  if (!frame.letterbox) {
+    painter.drawImage(client, frame.picture, frame.source);
+    return;
+  }
+  const CRect r = ComputePresentRect(CRect(client.left(), client.top(), client.left() + client.width(),
+                                           client.top() + client.height()),
+                                     frame.picture.width(), frame.picture.height());
+  const QRect target(r.left, r.top, r.Width(), r.Height());
+  for (const QRect& bar : QRegion(client).subtracted(QRegion(target))) painter.fillRect(bar, Qt::black);
+  if (!target.isEmpty()) painter.drawImage(target, frame.picture, frame.picture.rect());
+}
+
+QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client) {
+  if (client.isEmpty()) return {};
+  QImage window(client, QImage::Format_RGB32);
+  PresentedFrame frame;
+  presenter.GetPresented(frame);
+  QPainter painter(&window);
+  ComposeFrame(painter, window.rect(), frame);
+  return window;
+}
+
+}  // namespace plat

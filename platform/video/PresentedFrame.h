@@ -1,0 +1,29 @@
+// The Qt side of presenting: the picture a window shows and how it is drawn into a client area.
+// Every presenter draws through ComposeFrame, so an offscreen composition shows exactly what a
+// window shows.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QSize>
+
+namespace plat {
+
+class BackBufferPresenter;
+
+struct PresentedFrame {
+  QImage picture;        // the back buffer as presented (shared, never written afterwards)
+  QRect source;          // the part of the picture shown without letterbox
+  bool letterbox = false;
+};
+
+// Draws the frame into the client rectangle: the source stretched over all of it, or with
+// letterbox the whole picture in proportion between black bars. Nothing presented: black. An
+// empty client area draws nothing.
+void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame);
+
+// What a window with a client area of this size shows of the presenter's last present.
+QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client);
+
+}  // namespace plat
