@@ -1,0 +1,44 @@
+#include "engine/DecodePolicy.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr std::uint8_t kSequenceParameterSet = 0x67;  // NAL header byte after a 4-byte start code
+constexpr std::size_t kNalHeaderOffset = 4;
+
+// A speed truncated towards zero, kept to a range where the conversion is defined.
+std::int32_t Truncate(double speed) {
+  return std::isnan(speed) ? 0 : static_cast<std::int32_t>(std::clamp(speed, -1e6, 1e6));
+}
+
+}  // namespace
+
+void CDecodePolicy::Reset() {
+  keyFrames_ = 0;
+  interFrames_ = 0;
+}
+
+bool CDecodePolicy::TakeKeyFrame(const std::uint8_t* data, std::size_t length, double speed,
+                                 std::int32_t& gopLength) {
+  if (data && length > kNalHeaderOffset && data[kNalHeaderOffset] == kSequenceParameterSet && interFrames_ > 0) {
+    gopLength = interFrames_;
+    interFrames_ = 0;
+  }
+  ++keyFrames_;
+  if (speed <= 8.0) return true;
+  const auto every = Truncate(speed / 4.0);
+  return keyFrames_ % every == 0;
+}
+
+bool CDecodePolicy::TakeInterFrame(double speed) {
+  ++interFrames_;
+  return Truncate(speed) == -1 || speed < 2.0;
+}
+
+bool CDecodePolicy::WantsSensorMarker(double speed) const {
+  if (speed < 2.0) return true;
+  const auto every = Truncate(speed + 1.0);
+  return (keyFrames_ + interFrames_) % every == 0;
+}
