@@ -1,0 +1,103 @@
+// Decoding and converting a 1080p30 recording without pacing, against ffmpeg decoding the same
+// bytes with one thread and converting to the same 32-bit pictures, in the same run. The goal is
+// at least 0.9 of ffmpeg's pictures per second ("vs_ffmpeg" >= 0.9).
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <benchmark/benchmark.h>
+
+#include "engine/FfmpegVideoDecoder.h"
+#include "platform/video/OffscreenPresenter.h"
+#include "tests/fixtures/TestStream.h"
+
+namespace {
+
+constexpr int kPictures = 150;
+
+struct Recording {
+  std::vector<fixtures::AccessUnit> units;
+  std::string path;
+};
+
+const Recording& FullHdRecording() {
+  static const Recording recording = [] {
+    Recording r;
+    r.units = fixtures::EncodeTestStream({1920, 1080, 30, 30, 24, fixtures::StreamLayout::Yuv420}, kPictures);
+    r.path = fixtures::ScratchFile("bench-1080p30.h264");
+    fixtures::WriteStreamFile(r.path, r.units);
+    return r;
+  }();
+  return recording;
+}
+
+double g_ffmpegPicturesPerSecond = 0;
+
+// The seconds ffmpeg reports for its decoding and conversion loop, without its start-up; 0 when
+// it could not run.
+double FfmpegSeconds(const std::string& path) {
+  const std::string command = "ffmpeg -hide_banner -nostats -benchmark -threads 1 -i '" + path +
+                              "' -pix_fmt bgra -f null - 2>&1";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), &pclose);
+  if (!pipe) return 0;
+  char line[512];
+  double seconds = 0;
+  while (std::fgets(line, sizeof line, pipe.get())) {
+    const char* rtime = std::strstr(line, "rtime=");
+    if (rtime) seconds = std::atof(rtime + 6);
+  }
+  return seconds;
+}
+
+void BM_FfmpegDecodeConvert(benchmark::State& state) {
+  const Recording& r = FullHdRecording();
+  double total = 0;
+  for (auto _ : state) {
+    const double seconds = FfmpegSeconds(r.path);
+    if (seconds <= 0) {
+      state.SkipWithError("ffmpeg did not run");
+      return;
+    }
+    state.SetIterationTime(seconds);
+    total += seconds;
+  }
+  g_ffmpegPicturesPerSecond = kPictures * static_cast<double>(state.iterations()) / total;
+  state.counters["fps"] = g_ffmpegPicturesPerSecond;
+}
+
+void BM_PlayerDecodeConvert(benchmark::State& state) {
+  const Recording& r = FullHdRecording();
+  FfmpegVideoDecoder decoder;
+  plat::OffscreenPresenter presenter;
+  if (!decoder.Setup(false) || !presenter.Reset(1920, 1080)) {
+    state.SkipWithError("no decoder or back buffer");
+    return;
+  }
+  std::int64_t pictures = 0;
+  const auto start = std::chrono::steady_clock::now();
+  for (auto _ : state) {
+    decoder.Flush();
+    for (const fixtures::AccessUnit& u : r.units) {
+      if (!decoder.Decode(u.bytes.data(), u.bytes.size(), 0)) continue;
+      plat::BackBuffer buffer;
+      if (!presenter.Lock(buffer)) continue;
+      pictures += decoder.Convert(*decoder.Picture(), buffer) ? 1 : 0;
+      presenter.Unlock();
+    }
+  }
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  const double picturesPerSecond = static_cast<double>(pictures) / elapsed.count();
+  state.counters["fps"] = picturesPerSecond;
+  if (g_ffmpegPicturesPerSecond > 0) state.counters["vs_ffmpeg"] = picturesPerSecond / g_ffmpegPicturesPerSecond;
+}
+
+}  // namespace
+
+BENCHMARK(BM_FfmpegDecodeConvert)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_PlayerDecodeConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+BENCHMARK_MAIN();
