@@ -28,11 +28,9 @@ std::uint64_t TimeOf(int picture) { return kFirstTime + kInterval * static_cast<
 class BackwardPlay {
  public:
   explicit BackwardPlay(const StreamFormat& format) {
-    format_ = format;
-    units_ = fixtures::EncodeTestStream(format, kPictures);
-    const std::string path = fixtures::ScratchFile("backward.h264");
-    EXPECT_TRUE(fixtures::WriteStreamFile(path, units_));
-    reference_ = fixtures::FfmpegFrameHashes(path);
+    fixtures::ReferenceStream stream = fixtures::EncodeWithReference(format, kPictures, "backward.h264");
+    units_ = std::move(stream.units);
+    reference_ = std::move(stream.hashes);
     EXPECT_EQ(reference_.size(), static_cast<std::size_t>(kPictures));
     EXPECT_TRUE(decoder_.Setup(false));
   }
@@ -72,7 +70,6 @@ class BackwardPlay {
   CBackwardGroup& Group() { return group_; }
 
  private:
-  StreamFormat format_;
   std::vector<AccessUnit> units_;
   std::vector<std::string> reference_;
   FfmpegVideoDecoder decoder_;

@@ -19,19 +19,6 @@ using fixtures::AccessUnit;
 using fixtures::StreamFormat;
 using fixtures::StreamLayout;
 
-struct Encoded {
-  std::vector<AccessUnit> units;
-  std::string path;
-};
-
-Encoded EncodeToFile(const StreamFormat& format, int count, const std::string& name) {
-  std::string error;
-  Encoded e{fixtures::EncodeTestStream(format, count, &error), fixtures::ScratchFile(name)};
-  EXPECT_EQ(static_cast<int>(e.units.size()), count) << error;
-  EXPECT_TRUE(fixtures::WriteStreamFile(e.path, e.units));
-  return e;
-}
-
 // Decodes each unit on its own and returns the hash of the picture each one gave ("" for none).
 std::vector<std::string> DecodeEach(FfmpegVideoDecoder& decoder, const std::vector<AccessUnit>& units,
                                     std::int64_t firstTag = 0) {
@@ -46,6 +33,10 @@ std::vector<std::string> DecodeEach(FfmpegVideoDecoder& decoder, const std::vect
     hashes.push_back(fixtures::PictureHash(*decoder.Picture()));
   }
   return hashes;
+}
+
+fixtures::ReferenceStream GroupsOfFive(int count) {
+  return fixtures::EncodeWithReference({320, 240, 30, 5, 26, StreamLayout::Yuv420}, count, "groups.h264");
 }
 
 std::string FormatName(const AVFrame* picture) {
@@ -68,9 +59,9 @@ TEST(FfmpegVideoDecoderTest, EveryUnitGivesItsPictureAtOnceAsFfmpegDecodesIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.format.width << "x" << c.format.height << " layout "
                                     << static_cast<int>(c.format.layout));
-    const Encoded stream = EncodeToFile(c.format, 14, "layout.h264");
-    const std::vector<std::string> expected = fixtures::FfmpegFrameHashes(stream.path);
-    ASSERT_EQ(expected.size(), stream.units.size());
+    const fixtures::ReferenceStream stream = fixtures::EncodeWithReference(c.format, 14, "layout.h264");
+    const std::vector<std::string>& expected = stream.hashes;
+    ASSERT_EQ(expected.size(), 14u);
 
     FfmpegVideoDecoder decoder;
     ASSERT_TRUE(decoder.Setup(false));
@@ -84,8 +75,8 @@ TEST(FfmpegVideoDecoderTest, EveryUnitGivesItsPictureAtOnceAsFfmpegDecodesIt) {
 }
 
 TEST(FfmpegVideoDecoderTest, DecodesAgainAfterTheEndOnceFlushedOrGivenANewUnit) {
-  const Encoded stream = EncodeToFile({320, 240, 30, 5, 26, StreamLayout::Yuv420}, 15, "drain.h264");
-  const std::vector<std::string> expected = fixtures::FfmpegFrameHashes(stream.path);
+  const fixtures::ReferenceStream stream = GroupsOfFive(15);
+  const std::vector<std::string>& expected = stream.hashes;
   ASSERT_EQ(expected.size(), 15u);
 
   FfmpegVideoDecoder decoder;
@@ -111,8 +102,8 @@ TEST(FfmpegVideoDecoderTest, DecodesAgainAfterTheEndOnceFlushedOrGivenANewUnit) 
 }
 
 TEST(FfmpegVideoDecoderTest, DamagedUnitsGiveNoPictureAndTheNextKeyFrameDecodes) {
-  const Encoded stream = EncodeToFile({320, 240, 30, 5, 26, StreamLayout::Yuv420}, 10, "damaged.h264");
-  const std::vector<std::string> expected = fixtures::FfmpegFrameHashes(stream.path);
+  const fixtures::ReferenceStream stream = GroupsOfFive(10);
+  const std::vector<std::string>& expected = stream.hashes;
   ASSERT_EQ(expected.size(), 10u);
 
   FfmpegVideoDecoder unopened;
@@ -139,7 +130,8 @@ TEST(FfmpegVideoDecoderTest, WithoutAGraphicsDeviceHardwareDecodingFallsBackToId
   // No display and a driver that does not exist: no device can open, whatever the machine has.
   unsetenv("DISPLAY");
   setenv("LIBVA_DRIVER_NAME", "player-test-none", 1);
-  const Encoded stream = EncodeToFile({320, 240, 30, 6, 26, StreamLayout::Yuv420}, 12, "fallback.h264");
+  const std::vector<AccessUnit> units = fixtures::EncodeTestStream({320, 240, 30, 6, 26, StreamLayout::Yuv420}, 12);
+  ASSERT_EQ(units.size(), 12u);
 
   FfmpegVideoDecoder software;
   ASSERT_TRUE(software.Setup(false));
@@ -148,7 +140,7 @@ TEST(FfmpegVideoDecoderTest, WithoutAGraphicsDeviceHardwareDecodingFallsBackToId
   ASSERT_TRUE(hardware.Setup(true));
   EXPECT_TRUE(hardware.IsOpen());
   EXPECT_FALSE(hardware.UsesHardware());
-  EXPECT_EQ(DecodeEach(hardware, stream.units), DecodeEach(software, stream.units));
+  EXPECT_EQ(DecodeEach(hardware, units), DecodeEach(software, units));
   // Asking again changes nothing; asking for software reopens the decoder.
   EXPECT_TRUE(hardware.Setup(true));
   EXPECT_NE(hardware.Picture(), nullptr);

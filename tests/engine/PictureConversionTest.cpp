@@ -93,6 +93,22 @@ plat::PictureCopy Converted(FfmpegVideoDecoder& decoder, const AVFrame& picture)
   return copy;
 }
 
+// Decodes the units and presents each picture (or its two-plane repacking), as the video thread
+// does; returns the hashes of the pictures presented.
+std::vector<std::string> DecodeAndPresent(const std::vector<AccessUnit>& units, plat::OffscreenPresenter& presenter,
+                                          bool twoPlanes = false) {
+  FfmpegVideoDecoder decoder;
+  EXPECT_TRUE(decoder.Setup(false));
+  for (const AccessUnit& u : units) {
+    if (!decoder.Decode(u.bytes.data(), u.bytes.size(), 0)) {
+      ADD_FAILURE() << "no picture";
+      continue;
+    }
+    ConvertAndPresent(decoder, twoPlanes ? *RepackTwoPlanes(*decoder.Picture()) : *decoder.Picture(), presenter);
+  }
+  return PresentedHashes(presenter);
+}
+
 }  // namespace
 
 TEST(PictureConversionTest, EachPictureIsConvertedFromItsOwnFormatAsFfmpegConvertsIt) {
@@ -107,42 +123,25 @@ TEST(PictureConversionTest, EachPictureIsConvertedFromItsOwnFormatAsFfmpegConver
     const std::string name = std::to_string(f.width) + "x" + std::to_string(f.height) + "-layout" +
                              std::to_string(static_cast<int>(f.layout));
     SCOPED_TRACE(name);
-    const std::vector<AccessUnit> units = fixtures::EncodeTestStream(f, 8);
-    const std::string path = fixtures::ScratchFile(name + ".h264");
-    ASSERT_TRUE(fixtures::WriteStreamFile(path, units));
-    const std::vector<std::string> expected = fixtures::FfmpegFrameHashes(path, kBgraArgs);
-    ASSERT_EQ(expected.size(), units.size());
-
-    FfmpegVideoDecoder decoder;
-    ASSERT_TRUE(decoder.Setup(false));
+    const fixtures::ReferenceStream stream = fixtures::EncodeWithReference(f, 8, name + ".h264", kBgraArgs);
+    ASSERT_EQ(stream.hashes.size(), 8u);
     plat::OffscreenPresenter presenter;
-    for (const AccessUnit& u : units) {
-      ASSERT_TRUE(decoder.Decode(u.bytes.data(), u.bytes.size(), 0));
-      ConvertAndPresent(decoder, *decoder.Picture(), presenter);
-    }
-    EXPECT_EQ(PresentedHashes(presenter), expected);
+    EXPECT_EQ(DecodeAndPresent(stream.units, presenter), stream.hashes);
     SaveWindow(presenter, QSize(f.width, f.height), "converted-" + name + ".png");
   }
 }
 
 TEST(PictureConversionTest, PicturesInTheGraphicsCardsLayoutConvertWithTheirRange) {
-  const std::vector<AccessUnit> units = fixtures::EncodeTestStream({326, 246, 30, 6, 26, StreamLayout::Yuv420}, 6);
-  const std::string path = fixtures::ScratchFile("two-planes.h264");
-  ASSERT_TRUE(fixtures::WriteStreamFile(path, units));
-  const std::vector<std::string> expected =
-      fixtures::FfmpegFrameHashes(path, std::string("-vf format=nv12 ") + kBgraArgs);
-  ASSERT_EQ(expected.size(), units.size());
-  FfmpegVideoDecoder decoder;
-  ASSERT_TRUE(decoder.Setup(false));
+  const fixtures::ReferenceStream stream = fixtures::EncodeWithReference(
+      {326, 246, 30, 6, 26, StreamLayout::Yuv420}, 6, "two-planes.h264", std::string("-vf format=nv12 ") + kBgraArgs);
+  ASSERT_EQ(stream.hashes.size(), 6u);
   plat::OffscreenPresenter presenter;
-  for (const AccessUnit& u : units) {
-    ASSERT_TRUE(decoder.Decode(u.bytes.data(), u.bytes.size(), 0));
-    ConvertAndPresent(decoder, *RepackTwoPlanes(*decoder.Picture()), presenter);
-  }
-  EXPECT_EQ(PresentedHashes(presenter), expected);
+  EXPECT_EQ(DecodeAndPresent(stream.units, presenter, true), stream.hashes);
 
   // A full-range stream downloaded from the card has no format of its own for the range: the
   // picture's range tag decides.
+  FfmpegVideoDecoder decoder;
+  ASSERT_TRUE(decoder.Setup(false));
   const std::vector<AccessUnit> full =
       fixtures::EncodeTestStream({320, 240, 30, 6, 26, StreamLayout::Yuv420FullRange}, 1);
   ASSERT_TRUE(decoder.Decode(full[0].bytes.data(), full[0].bytes.size(), 0));
@@ -170,22 +169,13 @@ TEST(PictureConversionTest, ConversionFollowsFormatAndSizeChangesInsideTheStream
   std::vector<AccessUnit> stream;
   std::vector<std::string> expected;
   for (const StreamFormat& f : parts) {
-    const std::vector<AccessUnit> units = fixtures::EncodeTestStream(f, 4);
-    const std::string path = fixtures::ScratchFile("part.h264");
-    ASSERT_TRUE(fixtures::WriteStreamFile(path, units));
-    const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(path, kBgraArgs);
-    ASSERT_EQ(hashes.size(), units.size());
-    stream.insert(stream.end(), units.begin(), units.end());
-    expected.insert(expected.end(), hashes.begin(), hashes.end());
+    const fixtures::ReferenceStream part = fixtures::EncodeWithReference(f, 4, "part.h264", kBgraArgs);
+    ASSERT_EQ(part.hashes.size(), 4u);
+    stream.insert(stream.end(), part.units.begin(), part.units.end());
+    expected.insert(expected.end(), part.hashes.begin(), part.hashes.end());
   }
-  FfmpegVideoDecoder decoder;
-  ASSERT_TRUE(decoder.Setup(false));
   plat::OffscreenPresenter presenter;
-  for (const AccessUnit& u : stream) {
-    ASSERT_TRUE(decoder.Decode(u.bytes.data(), u.bytes.size(), 0));
-    ConvertAndPresent(decoder, *decoder.Picture(), presenter);
-  }
-  EXPECT_EQ(PresentedHashes(presenter), expected);
+  EXPECT_EQ(DecodeAndPresent(stream, presenter), expected);
   const std::vector<plat::PresentRecord> records = presenter.Presents();
   ASSERT_EQ(records.size(), 16u);
   EXPECT_EQ(records[8].width, 352);

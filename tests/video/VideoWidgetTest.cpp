@@ -45,6 +45,13 @@ void PresentFromVideoThread(plat::IVideoPresenter& presenter, const CRect& crop,
   EXPECT_TRUE(presented);
 }
 
+QImage GrabAtSize(QWidget& widget, int width, int height, const std::string& name) {
+  widget.resize(width, height);
+  const QImage shown = widget.grab().toImage();
+  Save(shown, name);
+  return shown;
+}
+
 }  // namespace
 
 TEST(VideoWidgetTest, TheWidgetRepaintsWithWhatTheVideoThreadPresents) {
@@ -81,15 +88,11 @@ TEST(VideoWidgetTest, TheWidgetRepaintsWithWhatTheVideoThreadPresents) {
 
   // Letterboxed in a wide window, then in a tall one after a resize: the bars stay black.
   PresentFromVideoThread(*presenter, CRect(), true);
-  widget.resize(600, 300);
-  shown = widget.grab().toImage();
-  Save(shown, "widget-letterbox-wide.png");
+  shown = GrabAtSize(widget, 600, 300, "widget-letterbox-wide.png");
   EXPECT_TRUE(AllOf(shown, 0, 0, 100, 300, kBlack));
   EXPECT_TRUE(AllOf(shown, 500, 0, 100, 300, kBlack));
   EXPECT_TRUE(AllOf(shown, 110, 10, 180, 130, kRed));
-  widget.resize(200, 600);
-  shown = widget.grab().toImage();
-  Save(shown, "widget-letterbox-tall.png");
+  shown = GrabAtSize(widget, 200, 600, "widget-letterbox-tall.png");
   EXPECT_TRUE(AllOf(shown, 0, 0, 200, 225, kBlack));
   EXPECT_TRUE(AllOf(shown, 0, 375, 200, 225, kBlack));
   EXPECT_TRUE(AllOf(shown, 110, 310, 80, 60, kWhite));
