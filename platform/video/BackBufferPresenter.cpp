@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -21,12 +22,40 @@ constexpr QRgb kBlack = 0xFF000000u;
 
 QRect ToQRect(const CRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
+// A lock that can be waited for with a time-out and released by its holder later on.
+class BusyLock {
+ public:
+  void lock() {
+    std::unique_lock guard(mutex_);
+    freed_.wait(guard, [this] { return !busy_; });
+    busy_ = true;
+  }
+  bool try_lock_for(std::chrono::milliseconds timeout) {
+    std::unique_lock guard(mutex_);
+    if (!freed_.wait_for(guard, timeout, [this] { return !busy_; })) return false;
+    busy_ = true;
+    return true;
+  }
+  void unlock() {
+    {
+      std::lock_guard guard(mutex_);
+      busy_ = false;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  bool busy_ = false;
+};
+
 }  // namespace
 
 struct BackBufferPresenter::Impl {
   // The back buffer and the picture it held before the last present: once no window shows that
   // one any more it takes the next picture, so presenting never copies the back buffer.
-  mutable std::timed_mutex backMutex;
+  BusyLock backLock;
   QImage back;
   QImage spare;
   bool lockedForPicture = false;
@@ -40,11 +69,14 @@ struct BackBufferPresenter::Impl {
 
   std::atomic<bool> visible{true};
 
-  // Makes the back buffer safe to overwrite whole; the caller holds backMutex.
+  // Makes the back buffer safe to overwrite whole; the caller holds backLock.
   bool MakeWritable() {
     if (back.isDetached()) return true;
-    QImage next = spare.isDetached() && spare.size() == back.size() ? std::move(spare)
-                                                                     : QImage(back.size(), kFormat);
+    const bool spareFree = spare.isDetached() && spare.size() == back.size();
+    // The window's thread gave its last reference to the spare picture up after reading it:
+    // its reads come before the writes into the picture that follow.
+    std::atomic_thread_fence(std::memory_order_acquire);
+    QImage next = spareFree ? std::move(spare) : QImage(back.size(), kFormat);
     if (next.isNull()) return false;
     spare = std::move(back);
     back = std::move(next);
@@ -56,7 +88,7 @@ BackBufferPresenter::BackBufferPresenter() : impl_(std::make_unique<Impl>()) {}
 BackBufferPresenter::~BackBufferPresenter() = default;
 
 bool BackBufferPresenter::Reset(int width, int height) {
-  std::lock_guard lock(impl_->backMutex);
+  std::lock_guard lock(impl_->backLock);
   impl_->spare = QImage();
   impl_->back = QImage();
   impl_->width = impl_->height = 0;
@@ -70,7 +102,7 @@ bool BackBufferPresenter::Reset(int width, int height) {
 }
 
 void BackBufferPresenter::Release() {
-  std::lock_guard lock(impl_->backMutex);
+  std::lock_guard lock(impl_->backLock);
   impl_->back = QImage();
   impl_->spare = QImage();
   impl_->width = impl_->height = 0;
@@ -81,9 +113,9 @@ int BackBufferPresenter::Width() const { return impl_->width; }
 int BackBufferPresenter::Height() const { return impl_->height; }
 
 bool BackBufferPresenter::Lock(BackBuffer& out) {
-  impl_->backMutex.lock();
+  impl_->backLock.lock();
   if (impl_->back.isNull() || !impl_->MakeWritable()) {
-    impl_->backMutex.unlock();
+    impl_->backLock.unlock();
     return false;
   }
   impl_->lockedForPicture = true;
@@ -95,18 +127,18 @@ bool BackBufferPresenter::Lock(BackBuffer& out) {
 void BackBufferPresenter::Unlock() {
   if (!impl_->lockedForPicture) return;
   impl_->lockedForPicture = false;
-  impl_->backMutex.unlock();
+  impl_->backLock.unlock();
 }
 
 void BackBufferPresenter::Clear() {
-  std::lock_guard lock(impl_->backMutex);
+  std::lock_guard lock(impl_->backLock);
   if (!impl_->back.isNull() && impl_->MakeWritable()) impl_->back.fill(kBlack);
 }
 
 const DcSurface* BackBufferPresenter::GetDC(int timeoutMs) {
-  if (!impl_->backMutex.try_lock_for(std::chrono::milliseconds(timeoutMs))) return nullptr;
+  if (!impl_->backLock.try_lock_for(std::chrono::milliseconds(timeoutMs))) return nullptr;
   if (impl_->back.isNull()) {
-    impl_->backMutex.unlock();
+    impl_->backLock.unlock();
     return nullptr;
   }
   impl_->lockedForDc = true;
@@ -118,13 +150,13 @@ void BackBufferPresenter::ReleaseDC() {
   if (!impl_->lockedForDc) return;
   impl_->lockedForDc = false;
   impl_->surface = DcSurface{};
-  impl_->backMutex.unlock();
+  impl_->backLock.unlock();
 }
 
 bool BackBufferPresenter::Present(const CRect& crop, bool letterbox) {
   PresentedFrame frame;
   {
-    std::lock_guard lock(impl_->backMutex);
+    std::lock_guard lock(impl_->backLock);
     const QImage& b = impl_->back;
     if (b.isNull()) return false;
     const CRect whole(0, 0, b.width(), b.height());
@@ -141,7 +173,7 @@ bool BackBufferPresenter::Present(const CRect& crop, bool letterbox) {
 }
 
 bool BackBufferPresenter::ReadBack(PictureCopy& out, int timeoutMs) {
-  std::unique_lock lock(impl_->backMutex, std::chrono::milliseconds(timeoutMs));
+  std::unique_lock lock(impl_->backLock, std::chrono::milliseconds(timeoutMs));
   if (!lock.owns_lock() || impl_->back.isNull()) return false;
   const QImage& b = impl_->back;
   out.width = b.width();
