@@ -55,6 +55,10 @@ class IVideoPresenter {
   virtual int Width() const = 0;
   virtual int Height() const = 0;
 
+  // While the back buffer is locked or its drawing surface is out, every other call that touches
+  // it waits (a read-back or a surface only up to its time-out), so the holder makes no other
+  // call before Unlock or ReleaseDC.
+  //
   // Hands the back buffer out for a whole new picture, held until Unlock. What it held before is
   // not promised once it has been presented: the caller writes every pixel.
   virtual bool Lock(BackBuffer& out) = 0;
