@@ -100,4 +100,3 @@ void BM_PlayerDecodeConvert(benchmark::State& state) {
 BENCHMARK(BM_FfmpegDecodeConvert)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PlayerDecodeConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-BENCHMARK_MAIN();

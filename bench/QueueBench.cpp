@@ -106,4 +106,3 @@ BENCHMARK(BM_VideoQueuePutThenGet);
 
 }  // namespace
 
-BENCHMARK_MAIN();
