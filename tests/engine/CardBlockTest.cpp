@@ -120,7 +120,9 @@ TEST_F(CardBlockTest, FreshEntriesAndStoredEntries) {
   EXPECT_EQ(e.Generation(), 0x12345u);
   for (std::size_t i = 0; i < 512; ++i) {
     const bool set = i < 8 || i == 211 || i == 228 || i == 229 || (i >= 504 && i < 508);
-    if (!set) EXPECT_EQ(b[i], 0) << i;
+    if (!set) {
+      EXPECT_EQ(b[i], 0) << i;
+    }
   }
   EXPECT_EQ(b[211], 1);
   EXPECT_EQ(b[228], 1);
