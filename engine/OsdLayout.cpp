@@ -1,0 +1,188 @@
+#include "engine/OsdLayout.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <ctime>
+#include <deque>
+
+#include "platform/Time.h"
+#include "platform/gdi/Dc.h"
+
+namespace {
+
+constexpr int kEdrLineStep = 20;
+constexpr int kTimeLineStep = 24;
+constexpr int kTimeDrop = 40;
+constexpr COLORREF kSpeedLabelColor = 0x0000FF;  // red
+
+struct SpeedUnit {
+  double factor;
+  const wchar_t* text;
+};
+constexpr SpeedUnit kSpeedUnits[] = {{1.0, L"Km/h"}, {0.6214, L"Mile/h"}, {0.5399, L"Knot"}};
+
+// A unit number from the settings file that names no unit shows km/h.
+const SpeedUnit& SpeedUnitOf(int unit) {
+  const bool known = unit >= 0 && unit < static_cast<int>(std::size(kSpeedUnits));
+  return kSpeedUnits[known ? unit : 0];
+}
+
+CString Text(const wchar_t* format, ...) {
+  va_list args;
+  va_start(args, format);
+  CString text;
+  text.FormatV(format, args);
+  va_end(args);
+  return text;
+}
+
+// Positions come from the settings file; anything farther out than this is off every picture
+// anyway, and the line steps cannot overflow from there.
+constexpr int kFarthestOffset = 1 << 20;
+
+// A position value below 0 counts from the far edge.
+int Place(int value, int extent) {
+  const int offset = std::clamp(value, -kFarthestOffset, kFarthestOffset);
+  return offset < 0 ? extent + offset : offset;
+}
+
+// Lines drawn one under the other, or one above the other when the block hangs from the bottom.
+class LineWriter {
+ public:
+  LineWriter(std::vector<OsdText>& out, const LOGFONTW& font, COLORREF color, int x, int y,
+             int step)
+      : out_(out), font_(font), color_(color), x_(x), y_(y), step_(step) {}
+
+  void Add(CString text) {
+    out_.push_back(OsdText{std::move(text), font_, color_, x_, y_});
+    y_ += step_;
+  }
+
+ private:
+  std::vector<OsdText>& out_;
+  LOGFONTW font_;
+  COLORREF color_;
+  int x_;
+  int y_;
+  int step_;
+};
+
+void AddCarData(std::vector<OsdText>& out, const OsdSettings& settings, const OsdFrame& frame) {
+  const CarDataRecord& car = frame.carData;
+  if (car.time == 0 || !settings.edrFont) return;
+  LineWriter lines(out, *settings.edrFont, settings.edrColor, Place(settings.edrLeft, frame.width),
+                   Place(settings.edrTop, frame.height),
+                   settings.edrTop < 0 ? -kEdrLineStep : kEdrLineStep);
+  const SpeedUnit& unit = SpeedUnitOf(settings.speedUnit);
+  const bool celsius = settings.temperatureUnit == 0;
+  const int temperature = celsius ? car.engineTemperature : car.engineTemperature * 9 / 5 + 32;
+  lines.Add(Text(L"Speed: %3.1f %s", car.speed * unit.factor, unit.text));
+  lines.Add(Text(L"RPM: %4d", car.rpm));
+  lines.Add(Text(L"Engine Loading: %2d%%", car.engineLoad));
+  lines.Add(Text(L"Battery Voltage: %2.1f V", car.batteryVoltage));
+  lines.Add(Text(L"Engine Temperature: %2d %c", temperature, celsius ? L'C' : L'F'));
+  lines.Add(Text(L"Throttle Position: %2d%%", car.throttlePosition));
+  if ((car.status & kCarStatusEmergencyBraking) != 0) lines.Add(CString(L"Emergency Braking"));
+}
+
+// The frame time in local time; none for a time the C library cannot convert.
+std::optional<CString> LocalDateTime(std::int64_t time) {
+  std::tm tm{};
+  char text[64];
+  if (!plat::EpochToLocal(time, &tm) ||
+      std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &tm) == 0) {
+    return std::nullopt;
+  }
+  return CString(text);
+}
+
+void AddDiagnostics(LineWriter& lines, const OsdFigures& f) {
+  lines.Add(Text(L" pts = %lld Apts =%lld", static_cast<long long>(f.videoTime),
+                 static_cast<long long>(f.audioTime)));
+  lines.Add(Text(L"fps: %2d, bps: %4lld kbps, P/I: %2d", f.picturesLastSecond,
+                 static_cast<long long>(f.bytesLastSecond * 8 / 1024), f.gopLength));
+  lines.Add(Text(L"video: q = %2d, c = %4lld KB", f.videoQueueItems,
+                 static_cast<long long>(f.videoQueueBytes / 1024)));
+  lines.Add(Text(L"audio: q = %2d, c = %4lld KB", f.audioQueueItems,
+                 static_cast<long long>(f.audioQueueBytes / 1024)));
+}
+
+void AddTimeBlock(std::vector<OsdText>& out, const OsdSettings& settings, const OsdFrame& frame) {
+  LineWriter lines(out, settings.osdFont, settings.timeColor, Place(settings.timeLeft, frame.width),
+                   Place(settings.timeTop, frame.height) + kTimeDrop,
+                   settings.timeTop < 0 ? -kTimeLineStep : kTimeLineStep);
+  if (settings.timeMode == 1) {
+    if (const auto dateTime = LocalDateTime(frame.frameTime)) lines.Add(*dateTime);
+  } else if (settings.timeMode == 2) {
+    AddDiagnostics(lines, frame.figures);
+  }
+  if (settings.music) {
+    lines.Add(Text(L"music Synchronous: %d ms ", frame.figures.drift));
+    lines.Add(Text(L"m_musicWait : %d ", frame.figures.previousDelay));
+  }
+}
+
+void AddSpeedLabel(std::vector<OsdText>& out, const OsdSettings& settings, const OsdFrame& frame) {
+  const std::optional<CString> label = SpeedLabel(frame.speed);
+  if (!label) return;
+  const bool small = frame.width < 640 || frame.height < 480;
+  const int a = small ? 20 : 32;
+  const int b = small ? 2 : 8;
+  out.push_back(OsdText{*label, settings.osdFont, kSpeedLabelColor,
+                        10 + a + static_cast<int>(frame.crop.left),
+                        frame.height - 40 + b + static_cast<int>(frame.crop.bottom)});
+}
+
+}  // namespace
+
+LOGFONTW EdrFont(int size, const CString& face) {
+  LOGFONTW font = DefaultOsdFont();
+  font.lfHeight = size;
+  font.lfWeight = FW_HEAVY;
+  const int length = std::min(face.GetLength(), LF_FACESIZE - 1);
+  std::copy_n(face.GetString(), length, font.lfFaceName);
+  return font;
+}
+
+LOGFONTW DefaultOsdFont() {
+  LOGFONTW font;
+  font.lfHeight = 24;
+  font.lfCharSet = DEFAULT_CHARSET;
+  return font;
+}
+
+std::optional<CString> SpeedLabel(double speed) {
+  if (speed == 1.0 || speed == 1.1 || speed == -1.1) return std::nullopt;
+  if (speed > 0.0 && speed < 1.0) {
+    const double inverse = std::min(1.0 / speed, static_cast<double>(INT_MAX));
+    return Text(L"1/%dx", static_cast<int>(std::lround(inverse)));
+  }
+  return Text(L"%0.0fx", speed);
+}
+
+std::vector<OsdText> OsdLayout(const OsdSettings& settings, const OsdFrame& frame) {
+  std::vector<OsdText> texts;
+  AddCarData(texts, settings, frame);
+  AddTimeBlock(texts, settings, frame);
+  AddSpeedLabel(texts, settings, frame);
+  return texts;
+}
+
+void DrawOsdTexts(CDC& dc, const std::vector<OsdText>& texts) {
+  dc.SetBkMode(TRANSPARENT);
+  // Every font stays alive until the context's own font is selected back, so that selecting
+  // never hands back an object whose owner is gone.
+  std::deque<CFont> fonts;
+  CFont* original = nullptr;
+  for (const OsdText& text : texts) {
+    CFont& font = fonts.emplace_back();
+    font.CreateFontIndirect(&text.font);
+    CFont* previous = dc.SelectObject(&font);
+    if (original == nullptr) original = previous;
+    dc.SetTextColor(text.color);
+    dc.TextOut(text.x, text.y, text.text);
+  }
+  if (original != nullptr) dc.SelectObject(original);
+}

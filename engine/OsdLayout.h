@@ -1,0 +1,88 @@
+// The on-screen text of a channel: the car data, the recording's date and time or a block of
+// diagnostic figures, the sound-sync figures and the playback speed, drawn over each converted
+// picture so that it is part of what is presented and what a snapshot saves.
+//
+// The layout is a pure function of the settings and of the channel's state at that picture; the
+// drawing puts its texts on any device context. The settings are a value: the video thread works
+// on its own copy, so a font changed on the UI thread never disappears under a drawing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "engine/CarDataFrame.h"
+#include "platform/Geometry.h"
+#include "platform/String.h"
+#include "platform/gdi/GdiDefs.h"
+
+class CDC;
+
+// The car-data font: a cell of the given height in pixels, weight 900, the face when installed.
+LOGFONTW EdrFont(int size, const CString& face);
+// The font of the time, diagnostic and speed texts: a 24-pixel cell, default face.
+LOGFONTW DefaultOsdFont();
+
+struct OsdSettings {
+  // Car-data text: none until its font is set. A left below 0 counts from the right edge, a top
+  // below 0 from the bottom edge, and the lines then go upward.
+  std::optional<LOGFONTW> edrFont;
+  int edrLeft = 0;
+  int edrTop = 0;
+  COLORREF edrColor = 0;
+  int speedUnit = 0;        // 0 km/h, 1 miles per hour, 2 knots
+  int temperatureUnit = 0;  // 0 Celsius, anything else Fahrenheit
+  // Time text: 0 none, 1 date and time, 2 diagnostic figures; placed by the same rule as the
+  // car data, 40 pixels lower.
+  int timeMode = 0;
+  COLORREF timeColor = 0;
+  int timeLeft = 0;
+  int timeTop = 0;
+  bool music = false;  // the two sound-sync lines
+  LOGFONTW osdFont = DefaultOsdFont();
+};
+
+// The figures of the diagnostic and sound-sync lines.
+struct OsdFigures {
+  std::int64_t videoTime = 0;  // time stamp of the picture
+  std::int64_t audioTime = 0;  // time stamp of the sound being played
+  int picturesLastSecond = 0;
+  std::int64_t bytesLastSecond = 0;
+  int gopLength = 0;
+  int videoQueueItems = 0;
+  std::int64_t videoQueueBytes = 0;
+  int audioQueueItems = 0;
+  std::int64_t audioQueueBytes = 0;
+  int drift = 0;          // ms between sound and picture
+  int previousDelay = 0;  // ms the sound last waited
+};
+
+// The channel's state at the picture the text goes on.
+struct OsdFrame {
+  int width = 0;  // picture size
+  int height = 0;
+  CRect crop;                  // margins: left and top 0 or more, right and bottom 0 or less
+  double speed = 1.0;          // playback speed, negative backward
+  std::int64_t frameTime = 0;  // seconds since 1970, shown in local time
+  CarDataRecord carData;
+  OsdFigures figures;
+};
+
+// One text as TextOut draws it: (x, y) is the top left of its cell.
+struct OsdText {
+  CString text;
+  LOGFONTW font;
+  COLORREF color = 0;
+  int x = 0;
+  int y = 0;
+};
+
+// The texts to draw, in drawing order.
+std::vector<OsdText> OsdLayout(const OsdSettings& settings, const OsdFrame& frame);
+
+// The speed label: "1/<n>x" below 1 (n the nearest whole inverse), "<speed>x" otherwise, and
+// nothing at the normal and single-step speeds 1.0, 1.1 and -1.1.
+std::optional<CString> SpeedLabel(double speed);
+
+// Draws the texts with a transparent background, leaving the context's font as it was.
+void DrawOsdTexts(CDC& dc, const std::vector<OsdText>& texts);
