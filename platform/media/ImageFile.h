@@ -1,0 +1,16 @@
+// Image files: a bitmap saved as a JPEG (quality 75) or BMP file, the encoder chosen by the file
+// name's extension.
+#pragma once
+
+#include "platform/String.h"
+#include "platform/gdi/GdiDefs.h"
+
+namespace plat {
+
+// Saves the bitmap under the path; ".jpg" and ".jpeg" are JPEG, ".bmp" is BMP, in any letter
+// case. True only when the whole file was written; otherwise no file is left (an existing file of
+// that name stays as it was). False for a null or dead bitmap, another extension or a folder that
+// does not exist.
+bool SaveBitmapFile(HBITMAP bitmap, const CString& path);
+
+}  // namespace plat
