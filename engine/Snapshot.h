@@ -1,0 +1,45 @@
+// Snapshots: the picture a channel shows (with its on-screen text), enlarged by half with every
+// pixel repeated, optionally marked with three lines of text, saved as a JPEG or BMP file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "platform/String.h"
+#include "platform/Types.h"
+
+// The picture as read back from the presenter: rows top down, one 0xAARRGGBB word per pixel.
+struct SnapshotPicture {
+  std::span<const std::uint32_t> pixels;
+  int width = 0;
+  int height = 0;
+};
+
+// Three texts drawn side by side near the bottom of the picture, in the picture's own
+// coordinates, with the default font on an opaque background.
+struct SnapshotTexts {
+  bool draw = false;
+  COLORREF color = 0;
+  std::array<CString, 3> lines;
+};
+
+// The file a snapshot is saved as: the path without its last three characters (the caller's
+// placeholder), then ".jpg" for JPEG or "_Ch1.bmp" for BMP. Empty for a path of fewer than three
+// characters.
+CString SnapshotFileName(const CString& path, bool jpeg);
+
+// Makes the folder of the path (everything before its last '/') and its parents; true when that
+// folder exists afterwards. A path without a folder needs none.
+bool MakeSnapshotFolders(const CString& path);
+
+// Writes the snapshot file, the encoder chosen by the file name's extension; true only when the
+// whole file was written. No file is left behind for an empty or inconsistent picture, a folder
+// that does not exist, or an encoder failure.
+bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts,
+                   const CString& fileName);
+
+// The snapshot folder when the settings name none, with a trailing '/': "Snapshot/" in the
+// program's folder when that can be written, else the program's own folder in the user's
+// pictures folder. Empty when neither can be found.
+CString DefaultSnapshotFolder(const CString& programFolder);
