@@ -5,13 +5,15 @@
 #include <ostream>
 #include <string>
 
+#include "OsdSamples.h"
 #include "engine/OsdLayout.h"
 #include "platform/gdi/GdiObjects.h"
 #include "tests/support/ScopedEnvironment.h"
 
+using namespace osdsamples;
+
 namespace {
 
-constexpr COLORREF kEdrColor = RGB(0, 255, 0);
 constexpr COLORREF kTimeColor = RGB(255, 255, 0);
 constexpr COLORREF kRed = 0x0000FF;
 
@@ -37,35 +39,11 @@ bool SameFont(const LOGFONTW& a, const LOGFONTW& b) {
          plat::FaceNameOf(a) == plat::FaceNameOf(b);
 }
 
-// The settings the main window makes from a fresh Config.ini, with the car-data text on.
-OsdSettings CarDataSettings() {
-  OsdSettings s;
-  s.edrFont = EdrFont(14, CString(L"Arial"));
-  s.edrLeft = -190;
-  s.edrTop = 10;
-  s.edrColor = kEdrColor;
-  return s;
-}
-
-OsdFrame FrameWithCarData(int width = 1280, int height = 720) {
-  OsdFrame f;
-  f.width = width;
-  f.height = height;
-  f.carData.time = 1700000000;
-  f.carData.speed = 100;
-  f.carData.rpm = 2500;
-  f.carData.engineLoad = 45;
-  f.carData.batteryVoltage = 13.8;
-  f.carData.engineTemperature = 90;
-  f.carData.throttlePosition = 7;
-  return f;
-}
-
 }  // namespace
 
 TEST(OsdLayoutTest, CarDataLinesWithFontColourAndPlacement) {
   const OsdSettings settings = CarDataSettings();
-  OsdFrame frame = FrameWithCarData();
+  OsdFrame frame = FrameWithCarData(1280, 720);
   frame.carData.status = kCarStatusEmergencyBraking | kCarStatusBrakeOn;
   const std::vector<OsdText> texts = OsdLayout(settings, frame);
   // A left of -190 counts from the right edge; a top of 10 goes down in 20-pixel steps.
@@ -113,7 +91,7 @@ TEST(OsdLayoutTest, CarDataLinesWithFontColourAndPlacement) {
 }
 
 TEST(OsdLayoutTest, NoCarDataTextBeforeCarDataOrWithoutItsFont) {
-  OsdFrame frame = FrameWithCarData();
+  OsdFrame frame = FrameWithCarData(1280, 720);
   frame.speed = 1.0;
   frame.carData.time = 0;
   EXPECT_TRUE(OsdLayout(CarDataSettings(), frame).empty());
@@ -126,7 +104,7 @@ TEST(OsdLayoutTest, NoCarDataTextBeforeCarDataOrWithoutItsFont) {
 
 TEST(OsdLayoutTest, SpeedAndTemperatureUnits) {
   OsdSettings settings = CarDataSettings();
-  OsdFrame frame = FrameWithCarData();
+  OsdFrame frame = FrameWithCarData(1280, 720);
   const auto firstAndFifth = [&] {
     const std::vector<OsdText> texts = OsdLayout(settings, frame);
     return std::make_pair(texts.at(0).text.str(), texts.at(4).text.str());

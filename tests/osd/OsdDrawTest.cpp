@@ -6,21 +6,17 @@
 #include "engine/OsdLayout.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
+#include "tests/engine/OsdSamples.h"
 
 using namespace osdtest;
 
 namespace {
 
 constexpr QRgb kPicture = 0xFF404040u;  // a grey picture, so that a filled background would show
-constexpr COLORREF kEdrColor = RGB(0, 255, 0);
 constexpr COLORREF kTimeColor = RGB(255, 255, 0);
 
 OsdSettings Settings() {
-  OsdSettings s;
-  s.edrFont = EdrFont(14, CString(L"Arial"));
-  s.edrLeft = -190;
-  s.edrTop = 10;
-  s.edrColor = kEdrColor;
+  OsdSettings s = osdsamples::CarDataSettings();
   s.timeMode = 2;
   s.timeColor = kTimeColor;
   s.timeLeft = 8;
@@ -29,15 +25,8 @@ OsdSettings Settings() {
 }
 
 OsdFrame Frame() {
-  OsdFrame f;
-  f.width = 640;
-  f.height = 480;
+  OsdFrame f = osdsamples::FrameWithCarData(640, 480);
   f.speed = 4.0;
-  f.carData.time = 1700000000;
-  f.carData.speed = 88;
-  f.carData.rpm = 3100;
-  f.carData.batteryVoltage = 12.6;
-  f.carData.engineTemperature = 85;
   f.carData.status = kCarStatusEmergencyBraking;
   f.figures.picturesLastSecond = 30;
   f.figures.gopLength = 15;

@@ -12,6 +12,7 @@
 #include "platform/UserFolders.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
+#include "tests/engine/OsdSamples.h"
 #include "tests/support/ScopedEnvironment.h"
 
 using namespace osdtest;
@@ -155,19 +156,11 @@ TEST(SnapshotTest, TextsGoAtThePicturesOwnCoordinates) {
 TEST(SnapshotTest, TheSnapshotCarriesTheOnScreenText) {
   const ScratchFolder folder;
   QImage picture = Black(352, 288);
-  OsdSettings settings;
-  settings.edrFont = EdrFont(14, CString(L"Arial"));
-  settings.edrLeft = -190;
-  settings.edrTop = 10;
-  settings.edrColor = RGB(0, 255, 0);
-  OsdFrame frame;
-  frame.width = 352;
-  frame.height = 288;
+  OsdFrame frame = osdsamples::FrameWithCarData(352, 288);
   frame.speed = 2.0;
-  frame.carData.time = 1;
   {
     CDC dc(plat::DcSurface{&picture, QPoint(), QRegion()});
-    DrawOsdTexts(dc, OsdLayout(settings, frame));
+    DrawOsdTexts(dc, OsdLayout(osdsamples::CarDataSettings(), frame));
   }
   ASSERT_TRUE(Contains(picture, QRect(0, 240, 100, 48), qRgb(255, 0, 0)));
   const CString file = folder.File("osd_Ch1.bmp");
