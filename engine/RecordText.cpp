@@ -1,0 +1,73 @@
+#include "engine/RecordText.h"
+
+#include <ctime>
+
+#include "platform/String.h"
+
+const std::string_view kCsvHeader =
+    "\"Date\",\"Time\",\"Speed(Km/h)\",\"RPM\",\"Engine Loading(%)\",\"Battery Voltage(V)\","
+    "\"Engine Temperature(C)\",\"Throttle Position(%s)\",\"Status\",\"DTC\",\"Cruise\",\"Clutch\",\"Brake\","
+    "\"MAF\",\"Distance(Km)\",\"Average Fuel Economy(Km/L)\"\r\n";
+
+namespace {
+
+struct SpeedUnitText {
+  const wchar_t* name;
+  double factor;
+};
+constexpr SpeedUnitText kSpeedUnits[] = {{L"Km/h", 1.0}, {L"Mile/h", 0.6214}, {L"Knot", 0.5399}};
+
+const SpeedUnitText& SpeedUnit(int unit) {
+  return kSpeedUnits[unit >= 1 && unit <= 2 ? unit : 0];
+}
+
+const wchar_t* Emergency(int status, const wchar_t* otherwise) {
+  return (status & kCarStatusEmergencyBraking) ? L"Emergency Braking" : otherwise;
+}
+
+// The text of a switch that the record may not report: empty when its presence bit is clear.
+const wchar_t* SwitchText(int status, int presentBit, int onBit, const wchar_t* on, const wchar_t* off) {
+  if (!(status & presentBit)) return L"";
+  return (status & onBit) ? on : off;
+}
+
+void AppendTime(CString& text, std::int64_t ms) {
+  text.AppendFormat(L"%02d:%02d:%02d,%03d", static_cast<int>(ms / 3600000), static_cast<int>(ms / 60000 % 60),
+                    static_cast<int>(ms / 1000 % 60), static_cast<int>(ms % 1000));
+}
+
+}  // namespace
+
+std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const CarDataRecord& r,
+                   const CarTextUnits& units) {
+  const SpeedUnitText& speed = SpeedUnit(units.speedUnit);
+  const int temperature = units.fahrenheit ? r.engineTemperature * 9 / 5 + 32 : r.engineTemperature;
+  CString text;
+  text.Format(L"%d\r\n", number);
+  AppendTime(text, startMs);
+  text += L" --> ";
+  AppendTime(text, endMs);
+  text.AppendFormat(
+      L"\r\nSpeed: %3.1f %s       RPM: %d\r\nEngine Loading: %2d%%    Battery Voltage: %2.1f V\r\n"
+      L"Engine Temperature: %2d %c\r\nThrottle Position: %2d%%\t%s\r\n\r\n",
+      r.speed * speed.factor, speed.name, r.rpm, r.engineLoad, r.batteryVoltage, temperature,
+      units.fahrenheit ? L'F' : L'C', r.throttlePosition, Emergency(r.status, L""));
+  return text.ToUtf8();
+}
+
+std::string CsvLine(const CarDataRecord& r, std::int64_t timeZoneOffset) {
+  const std::time_t t = static_cast<std::time_t>(r.time + timeZoneOffset);
+  std::tm parts{};
+  char date[40] = "";
+  if (gmtime_r(&t, &parts) != nullptr) std::strftime(date, sizeof date, "\"%Y-%m-%d\",\"%H:%M:%S\",", &parts);
+  const int s = r.status;
+  CString text;
+  text.Format(L"\"%d\",\"%d\",\"%d\",\"%2.1f\",\"%d\",\"%d\",\"%s\",\"%s\",\"%s\",\"%s\",\"%s\",\"%d\",\"%d\",\"%.1f\"\r\n",
+              r.speed, r.rpm, r.engineLoad, r.batteryVoltage, r.engineTemperature, r.throttlePosition,
+              Emergency(s, L"Normal"), (s & kCarStatusDtc) ? L"DTC ON" : L"Normal",
+              SwitchText(s, kCarStatusCruisePresent, kCarStatusCruiseOn, L"Cruise Control ON", L"Cruise Control OFF"),
+              SwitchText(s, kCarStatusClutchPresent, kCarStatusClutchOn, L"Clutch ON", L"Clutch OFF"),
+              SwitchText(s, kCarStatusBrakePresent, kCarStatusBrakeOn, L"Brake ON", L"Brake OFF"), r.maf, r.distance,
+              r.fuelEconomy);
+  return date + text.ToUtf8();
+}
