@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "engine/RecordCtx.h"
+#include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ScratchDir.h"
@@ -19,11 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 const HWND kNotify = reinterpret_cast<HWND>(0x59A0);
-
-void PinTimeZone(const char* tz) {
-  setenv("TZ", tz, 1);
-  tzset();
-}
 
 RecordSettings Settings(const std::string& exportName) {
   RecordSettings s;
@@ -90,7 +86,7 @@ std::wstring Wide(const std::string& s) { return CString(s).str(); }
 }  // namespace
 
 TEST(RecordCtx, CopiedExportKeepsEveryPictureAndSoundWithKeyFlagsOnKeyGroupsOnly) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   auto feed = BuildFeed(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0), dir.File("card.sd"));
   ASSERT_TRUE(feed);
@@ -135,7 +131,7 @@ TEST(RecordCtx, CopiedExportKeepsEveryPictureAndSoundWithKeyFlagsOnKeyGroupsOnly
 }
 
 TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
   spec.recordings[0].seconds = 0.96;  // 24 pictures
@@ -180,7 +176,7 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
 }
 
 TEST(RecordCtx, ASplitPastTheThresholdKeepsEveryPictureAndAllSound) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   auto feed = BuildFeed(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0), dir.File("card.sd"));
   ASSERT_TRUE(feed);
@@ -233,7 +229,7 @@ TEST(RecordCtx, ASplitPastTheThresholdKeepsEveryPictureAndAllSound) {
 }
 
 TEST(RecordCtx, SoundIsDecodedAtTheCodingOfTheSource) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
   spec.recordings[0].hasSound = false;
@@ -287,7 +283,7 @@ TEST(RecordCtx, SoundIsDecodedAtTheCodingOfTheSource) {
 }
 
 TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   const fixtures::VideoFormat format{320, 240, 30, 0, 24};
   ExportMessages messages;
@@ -350,7 +346,7 @@ TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
 }
 
 TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
-  PinTimeZone("UTC");
+  gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
   spec.recordings[0].video = {640, 480, 30, 0, 12};
