@@ -381,3 +381,88 @@ TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
   EXPECT_EQ(media.errors, "");
   EXPECT_GE(media.PacketsOf(0).size(), 25u);
 }
+
+TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
+  gpstest::PinTimeZone("UTC");
+  fixtures::ScratchDir dir("record");
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
+  spec.recordings[1].seconds = 1.0;
+  spec.recordings[1].video.fps = 25;
+  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  ASSERT_TRUE(feed);
+  const auto withoutStamps = [](std::vector<FeedItem> items, bool knownRate) {
+    for (FeedItem& f : items) {
+      f.item.stamp = 0;
+      if (!knownRate) f.item.aux = 0;
+    }
+    return items;
+  };
+
+  // Whole seconds between the first and the last picture, over the pictures written.
+  const auto items = withoutStamps(feed->Items(0), true);
+  const Expected want = ExpectedExport(items);
+  std::int32_t last = 0;
+  for (const FeedItem& f : items) {
+    if (f.role == fixtures::FrameRole::kInter || f.role == fixtures::FrameRole::kIdr) last = f.item.chunkTime;
+  }
+  const std::uint32_t seconds = static_cast<std::uint32_t>(last - want.firstTime);
+  ASSERT_GE(seconds, 3u);
+  CRecordCtx recorder;
+  recorder.Begin(Settings(dir.File("seconds")));
+  FeedAll(recorder, items);
+  recorder.Stop();
+  Bytes b = FileBytes(dir.File("seconds.avi"));
+  EXPECT_EQ(Le32(b, 32), seconds * 1000000 / 120);
+  EXPECT_EQ(Le32(b, 132), 120 * 1000 / seconds);
+
+  // Within one second and without a frame rate: 30 frames a second.
+  const auto oneSecond = withoutStamps(feed->Items(1), false);
+  const Expected short25 = ExpectedExport(oneSecond);
+  ASSERT_EQ(short25.pictures.size(), 25u);
+  for (const FeedItem& f : oneSecond) ASSERT_EQ(f.item.chunkTime, short25.firstTime);
+  recorder.Begin(Settings(dir.File("rate")));
+  FeedAll(recorder, oneSecond);
+  EXPECT_EQ(recorder.Stop().filesWritten, 1);
+  b = FileBytes(dir.File("rate.avi"));
+  EXPECT_EQ(Le32(b, 32), 33333u);
+  EXPECT_EQ(Le32(b, 132), 30000u);
+}
+
+TEST(RecordCtx, KeyGroupsEndAtAnyIdrHeaderAndNeverOutgrowTheirArea) {
+  gpstest::PinTimeZone("UTC");
+  fixtures::ScratchDir dir("record");
+  auto feed = BuildFeed(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0), dir.File("card.sd"));
+  ASSERT_TRUE(feed);
+  std::vector<FeedItem> items = feed->Items(0);
+  // The IDR picture's header with another reference level is an IDR picture all the same.
+  std::vector<std::uint8_t> idr;
+  for (FeedItem& f : items) {
+    if (f.role == fixtures::FrameRole::kIdr) {
+      idr.assign(f.item.data, f.item.data + f.item.length);
+      idr[4] = static_cast<std::uint8_t>((idr[4] & 0x1F) | 0x20);
+      f.item.data = idr.data();
+    }
+  }
+  ASSERT_EQ(idr.at(4), 0x25);
+
+  CRecordCtx recorder;
+  recorder.Begin(Settings(dir.File("groups")));
+  // Key-group parts that never meet an IDR picture: ten of 1 MiB each.
+  std::vector<std::uint8_t> part(1u << 20, 0xFF);
+  part[3] = 1;
+  part[4] = 0x0C;
+  for (int i = 0; i < 10; ++i) {
+    recorder.WriteVideo({part.data(), static_cast<std::uint32_t>(part.size()), kRecordGroupStart, 30, 0, 0});
+  }
+  for (int i = 0; i < 3; ++i) {
+    recorder.WriteVideo({part.data(), static_cast<std::uint32_t>(part.size()), kRecordPredicted, 30, 0, 0});
+  }
+  const std::vector<std::uint8_t> huge(9u << 20, 0);
+  recorder.WriteVideo({huge.data(), static_cast<std::uint32_t>(huge.size()), kRecordGroupStart, 30, 0, 0});
+  FeedAll(recorder, items);
+  EXPECT_EQ(recorder.Stop().filesWritten, 1);
+
+  const Expected want = ExpectedExport(items);
+  ASSERT_EQ(want.pictures.size(), 30u);
+  ExpectAviHolds(dir.File("groups.avi"), {want.pictures, want.keys, want.sounds});
+}
