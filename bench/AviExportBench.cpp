@@ -11,6 +11,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/RecordCtx.h"
+#include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreSpec.h"
 #include "tests/fixtures/TestVideo.h"
@@ -116,15 +117,7 @@ void BM_ReencodeExport(benchmark::State& state) {
     recorder.Begin(settings);
     for (int n = 0; n < kEncodeSources * kEncodeRounds; ++n) {
       const fixtures::TestPicture& p = pictures[static_cast<std::size_t>(n % kEncodeSources)];
-      plat::YuvPicture view;
-      view.plane[0] = p.y.data();
-      view.plane[1] = p.u.data();
-      view.plane[2] = p.v.data();
-      view.stride[0] = p.width;
-      view.stride[1] = view.stride[2] = p.width / 2;
-      view.width = p.width;
-      view.height = p.height;
-      recorder.WritePicture(view, static_cast<std::int32_t>(fixtures::kDefaultStart + n / 30), 30, 0);
+      recorder.WritePicture(fixtures::PictureView(p), static_cast<std::int32_t>(fixtures::kDefaultStart + n / 30), 30, 0);
     }
     if (recorder.Stop().filesWritten != 1) state.SkipWithError("no file written");
   }

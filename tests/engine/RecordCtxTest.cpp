@@ -11,6 +11,7 @@
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/MediaProbe.h"
+#include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreSpec.h"
 
@@ -301,14 +302,7 @@ TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
   Bytes pcm(640, 0x10);
   for (int i = 0; i < 60; ++i) {
     const fixtures::TestPicture p = fixtures::RenderTestPicture(format, i);
-    plat::YuvPicture view;
-    view.plane[0] = p.y.data();
-    view.plane[1] = p.u.data();
-    view.plane[2] = p.v.data();
-    view.stride[0] = p.width;
-    view.stride[1] = view.stride[2] = p.width / 2;
-    view.width = p.width;
-    view.height = p.height;
+    const plat::YuvPicture view = fixtures::PictureView(p);
     recorder.WritePicture(view, static_cast<std::int32_t>(fixtures::kDefaultStart + i / 30), 30,
                           stampBase + static_cast<std::uint64_t>(i) * 1000000 / 30);
     if (i == 30) {  // a picture of another size is passed over
