@@ -76,6 +76,7 @@ RecordResult CRecordCtx::Stop() {
   CCritLock lock(*this);
   FinishFile();
   m_encoder.Close();
+  m_coding = 0;
   m_finished = 0;
   m_settings.exportName.Empty();
   const RecordResult result = m_result;

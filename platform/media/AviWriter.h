@@ -63,8 +63,6 @@ class AviWriter {
   bool Close();
 
   std::uint32_t VideoSamples() const { return videoSamples_; }
-  // Bytes of the file so far, with what is still buffered.
-  std::uint64_t Bytes() const { return end_; }
 
   // Rewrites the main header's microseconds per frame and the video stream's rate of a closed
   // file.
