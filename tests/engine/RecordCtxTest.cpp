@@ -293,9 +293,12 @@ TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
   settings.reencode = true;
   recorder.Begin(settings);
 
+  // A copied stream's frame has no place in a re-encoded export.
   auto h264 = fixtures::EncodeTestVideo(format, 1);
-  Bytes sps{0, 0, 0, 1};
-  sps.insert(sps.end(), (*h264)[0].nals[0].begin(), (*h264)[0].nals[0].end());
+  const Bytes& nal = (*h264)[0].nals[0];
+  Bytes sps(4 + nal.size(), 0);
+  sps[3] = 1;
+  std::copy(nal.begin(), nal.end(), sps.begin() + 4);
   recorder.WriteVideo({sps.data(), static_cast<std::uint32_t>(sps.size()), kRecordGroupStart, 30, 0, 0});
 
   const std::uint64_t stampBase = 5000000;
