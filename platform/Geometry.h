@@ -20,6 +20,10 @@ struct RECT {
   LONG right = 0;
   LONG bottom = 0;
 };
+using LPPOINT = POINT*;
+using LPSIZE = SIZE*;
+using LPRECT = RECT*;
+using LPCRECT = const RECT*;
 
 class CSize : public SIZE {
  public:
@@ -55,6 +59,9 @@ class CRect : public RECT {
   CRect(const RECT& r) : RECT(r) {}
   CRect(CPoint tl, CSize sz) : CRect(tl.x, tl.y, tl.x + sz.cx, tl.y + sz.cy) {}
   CRect(CPoint tl, CPoint br) : CRect(tl.x, tl.y, br.x, br.y) {}
+  // A rectangle passes where a rectangle pointer is expected, as the drawing calls take them.
+  operator LPRECT() { return this; }
+  operator LPCRECT() const { return this; }
 
   int Width() const { return right - left; }
   int Height() const { return bottom - top; }

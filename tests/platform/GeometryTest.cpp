@@ -40,3 +40,18 @@ TEST(GeometryTest, RectanglesFollowTheFrameworkArithmetic) {
   EXPECT_EQ(GET_X_LPARAM(lp), -4);
   EXPECT_EQ(GET_Y_LPARAM(lp), 7);
 }
+
+namespace {
+int AreaOf(LPCRECT r) { return (r->right - r->left) * (r->bottom - r->top); }
+void Grow(LPRECT r) { ++r->right; }
+}  // namespace
+
+TEST(GeometryTest, RectanglesPassWhereRectanglePointersAreExpected) {
+  CRect r(0, 0, 4, 5);
+  const CRect c(1, 1, 3, 3);
+  EXPECT_EQ(AreaOf(r), 20);
+  EXPECT_EQ(AreaOf(c), 4);
+  Grow(r);
+  EXPECT_EQ(r.right, 5);
+  EXPECT_EQ(r, CRect(0, 0, 5, 5));  // comparison still compares the rectangles
+}
