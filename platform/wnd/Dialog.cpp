@@ -73,11 +73,12 @@ BOOL CDialog::CreateFromTemplate(bool modal, bool* showWhenIdle) {
     DestroyWindow();
     return FALSE;
   }
-  CWnd* first = GetNextDlgTabItem(nullptr);
+  // OnInitDialog may subclass controls: the first tab stop is kept by its handle.
+  const CWnd* first = GetNextDlgTabItem(nullptr);
+  const HWND firstHandle = first ? first->m_hWnd : nullptr;
   const HWND self = m_hWnd;
-  if (SendMessage(WM_INITDIALOG, reinterpret_cast<WPARAM>(first ? first->m_hWnd : nullptr)) && first &&
-      IsWindow(self) && IsWindow(first->m_hWnd)) {
-    GotoDlgCtrl(first);
+  if (SendMessage(WM_INITDIALOG, reinterpret_cast<WPARAM>(firstHandle)) && IsWindow(self) && IsWindow(firstHandle)) {
+    GotoDlgCtrl(CWnd::FromHandle(firstHandle));
   }
   return IsWindow(self);
 }

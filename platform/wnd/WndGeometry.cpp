@@ -49,7 +49,8 @@ void Restack(Window& w, const CWnd* after) {
   }
 }
 
-bool Selectable(const Window* w) { return w->Visible() && w->Enabled(); }
+// The dialog manager looks at a control's own style, whether or not the dialog is shown yet.
+bool Selectable(const Window* w) { return (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED); }
 
 }  // namespace
 
