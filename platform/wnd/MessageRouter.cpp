@@ -235,6 +235,7 @@ bool DispatchQueued(MSG& msg) {
     if (!WindowOf(msg.hwnd)) return false;  // a pre-translation destroyed the target
   }
   target->Send(msg.message, msg.wParam, msg.lParam);
+  ShowHeldDcDrawing();
   return true;
 }
 

@@ -88,7 +88,7 @@ void SetShown(Window& w, int bar, bool show) {
 }  // namespace
 
 void LayoutScrollBars(Window& w) {
-  if (!w.widget) return;
+  if (!w.widget || !w.selfDrawn) return;
   const QPoint o = w.ClientOrigin();
   const CRect c = w.ClientRect();
   for (int bar : {SB_HORZ, SB_VERT}) {
@@ -114,7 +114,7 @@ using plat::Window;
 
 BOOL CWnd::SetScrollInfo(int bar, LPSCROLLINFO info, BOOL) {
   Window* w = Impl();
-  if (!w || !info || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
+  if (!w || !w->selfDrawn || !info || (bar != SB_HORZ && bar != SB_VERT)) return FALSE;
   SCROLLINFO& s = w->bars[bar].info;
   if (info->fMask & SIF_RANGE) {
     s.nMin = info->nMin;
@@ -168,7 +168,7 @@ int CWnd::GetScrollPos(int bar) const {
 
 void CWnd::ShowScrollBar(UINT bar, BOOL show) {
   Window* w = Impl();
-  if (!w) return;
+  if (!w || !w->selfDrawn) return;
   if (bar == SB_HORZ || bar == SB_BOTH) plat::SetShown(*w, SB_HORZ, show != FALSE);
   if (bar == SB_VERT || bar == SB_BOTH) plat::SetShown(*w, SB_VERT, show != FALSE);
 }

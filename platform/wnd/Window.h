@@ -90,6 +90,7 @@ class Window {
   bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
   Window* TopLevel();
   Window* ParentOrOwner() const { return parent ? parent : owner; }
+  bool HasOwnBorder() const;  // a 1-pixel frame drawn by the layer (WS_BORDER)
   QMargins NonClient() const;
   CRect ClientRect() const;
   QPoint ClientOrigin() const;  // the client area's top-left in window coordinates
@@ -127,6 +128,8 @@ WindowClass ToolTipClass();
 LRESULT EraseWithClassBrush(Window& wnd, HDC dc);
 // Client contexts of a window that is going draw nowhere from then on (WndPaint.cpp).
 void ForgetHeldDcs(HWND wnd);
+// Client contexts kept between messages may have drawn: the next paint pass shows their windows.
+void ShowHeldDcDrawing();
 // What a window that does not paint does: validates, erasing first when asked (WndPaint.cpp).
 void ValidateWithDefaultPaint(Window& wnd);
 // Starts moving a top-level window with the pointer, as a press on its caption does (Input.cpp).

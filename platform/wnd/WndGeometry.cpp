@@ -54,9 +54,15 @@ bool Selectable(const Window* w) { return (w->style & WS_VISIBLE) && !(w->style 
 
 }  // namespace
 
+bool Window::HasOwnBorder() const {
+  // A top-level window with a caption gets its frame from the window manager.
+  const bool framedByQt = !IsChild() && (style & WS_CAPTION) == WS_CAPTION;
+  return (style & WS_BORDER) && !framedByQt;
+}
+
 QMargins Window::NonClient() const {
   int edge = 0;
-  if (style & WS_BORDER) edge += 1;
+  if (HasOwnBorder()) edge += 1;
   if (exStyle & WS_EX_CLIENTEDGE) edge += 2;
   if (exStyle & WS_EX_STATICEDGE) edge += 1;
   if (!selfDrawn) edge = 0;  // a standard control draws its own frame

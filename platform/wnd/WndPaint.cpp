@@ -87,7 +87,7 @@ void FillEdge(QPainter& p, const QRect& r, COLORREF topLeft, COLORREF bottomRigh
 
 void PaintFrame(const Window& w, QPainter& p) {
   QRect r(0, 0, w.rect.Width(), w.rect.Height());
-  if (w.style & WS_BORDER) {
+  if (w.HasOwnBorder()) {
     FillEdge(p, r, 0, 0);
     r.adjust(1, 1, -1, -1);
   }
@@ -190,6 +190,10 @@ void PaintWidget(Window& w, QWidget& widget, const QRegion& exposed) {
 QFont FontOf(const Window& w) {
   if (w.font && w.font->GetSafeHandle()) return QFontOf(static_cast<HFONT>(*w.font));
   return QFontOf(MessageFont());
+}
+
+void ShowHeldDcDrawing() {
+  if (!g_heldDcs.empty()) SchedulePaint();
 }
 
 void ForgetHeldDcs(HWND wnd) {
