@@ -6,6 +6,7 @@
 #include <QStyleOption>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Window.h"
@@ -180,12 +181,7 @@ class ButtonProc : public ClassProc {
       item.hwndItem = w.handle;
       item.hDC = dc.m_hDC;
       item.rcItem = w.ClientRect();
-      if (w.parent) {
-        w.parent->Send(WM_DRAWITEM, w.id, reinterpret_cast<LPARAM>(&item));
-      } else {
-        LRESULT result = 0;
-        w.object->OnChildNotify(WM_DRAWITEM, w.id, reinterpret_cast<LPARAM>(&item), &result);
-      }
+      SendDrawItem(w, item);
       return;
     }
     DrawStandard(w);
@@ -231,14 +227,7 @@ class ButtonProc : public ClassProc {
 
 }  // namespace
 
-WindowClass ButtonClass() {
-  WindowClass c;
-  c.name = L"Button";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<ButtonProc>(); };
-  c.makeObject = [] { return new CButton; };
-  return c;
-}
+WindowClass ButtonClass() { return StandardClass<ButtonProc, CButton>(L"Button"); }
 
 }  // namespace plat
 

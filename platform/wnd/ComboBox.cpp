@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "platform/wnd/ControlWidget.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
@@ -10,12 +10,11 @@ namespace {
 
 using Combo = ControlWidget<QComboBox>;
 
-class ComboProc : public ClassProc {
+class ComboProc : public ControlProc {
  public:
   QWidget* MakeWidget(Window& w, QWidget* parent) override {
-    combo_ = new Combo(w, parent);
+    combo_ = Adopt(new Combo(w, parent));
     combo_->setEditable((w.style & 3) == CBS_DROPDOWN);
-    combo_->setFocusPolicy(Qt::StrongFocus);
     const HWND h = w.handle;
     QObject::connect(combo_, &QComboBox::activated, combo_, [h] {
       Window* win = WindowOf(h);
@@ -68,23 +67,8 @@ class ComboProc : public ClassProc {
       case WM_GETTEXT:
         w.text = FromQString(combo_->currentText());
         return DefaultProc(w, msg, wParam, lParam);
-      case WM_SETFONT:
-        DefaultProc(w, msg, wParam, lParam);
-        combo_->setFont(FontOf(w));
-        w.PlaceWidget();
-        return 0;
-      case WM_KEYDOWN:
-      case WM_SYSKEYDOWN:
-        combo_->ForwardKey(static_cast<int>(wParam), ModifiersOfKeyState());
-        return 0;
-      case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        return 0;
       default:
-        return DefaultProc(w, msg, wParam, lParam);
+        return ControlProc::Proc(w, msg, wParam, lParam);
     }
   }
 
@@ -125,14 +109,7 @@ class ComboProc : public ClassProc {
 
 }  // namespace
 
-WindowClass ComboBoxClass() {
-  WindowClass c;
-  c.name = L"ComboBox";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<ComboProc>(); };
-  c.makeObject = [] { return new CComboBox; };
-  return c;
-}
+WindowClass ComboBoxClass() { return StandardClass<ComboProc, CComboBox>(L"ComboBox"); }
 
 }  // namespace plat
 

@@ -2,40 +2,19 @@
 
 #include <QDateTimeEdit>
 
-#include "platform/wnd/ControlWidget.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
 
-class DateTimeProc : public ClassProc {
+class DateTimeProc : public ControlProc {
  public:
   QWidget* MakeWidget(Window& w, QWidget* parent) override {
-    edit_ = new ControlWidget<QDateTimeEdit>(w, parent);
+    edit_ = Adopt(new ControlWidget<QDateTimeEdit>(w, parent));
     edit_->setTimeSpec(Qt::LocalTime);
     edit_->setDisplayFormat((w.style & DTS_TIMEFORMAT) == DTS_TIMEFORMAT ? "HH:mm:ss" : "yyyy-MM-dd");
     edit_->setCalendarPopup((w.style & DTS_UPDOWN) == 0);
-    edit_->setFocusPolicy(Qt::StrongFocus);
     return edit_;
-  }
-
-  LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
-    switch (msg) {
-      case WM_SETFONT:
-        DefaultProc(w, msg, wParam, lParam);
-        edit_->setFont(FontOf(w));
-        return 0;
-      case WM_KEYDOWN:
-        edit_->ForwardKey(static_cast<int>(wParam), ModifiersOfKeyState());
-        return 0;
-      case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        return 0;
-      default:
-        return DefaultProc(w, msg, wParam, lParam);
-    }
   }
 
   QDateTimeEdit& Edit() const { return *edit_; }
@@ -44,14 +23,7 @@ class DateTimeProc : public ClassProc {
   ControlWidget<QDateTimeEdit>* edit_ = nullptr;
 };
 
-WindowClass DateTimeClass() {
-  WindowClass c;
-  c.name = L"SysDateTimePick32";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<DateTimeProc>(); };
-  c.makeObject = [] { return new CDateTimeCtrl; };
-  return c;
-}
+WindowClass DateTimeClass() { return StandardClass<DateTimeProc, CDateTimeCtrl>(L"SysDateTimePick32"); }
 
 }  // namespace plat
 

@@ -5,7 +5,7 @@
 #include <QRegularExpression>
 
 #include "platform/wnd/Clipboard.h"
-#include "platform/wnd/ControlWidget.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
@@ -24,17 +24,16 @@ bool EditingKey(int vk) {
   return vk == VK_LEFT || vk == VK_RIGHT || vk == VK_HOME || vk == VK_END || vk == VK_DELETE;
 }
 
-class EditProc : public ClassProc {
+class EditProc : public ControlProc {
  public:
   QWidget* MakeWidget(Window& w, QWidget* parent) override {
-    edit_ = new LineEdit(w, parent);
+    edit_ = Adopt(new LineEdit(w, parent));
     edit_->setFrame((w.style & WS_BORDER) || (w.exStyle & (WS_EX_CLIENTEDGE | WS_EX_STATICEDGE)));
     const DWORD align = w.style & 3;
     edit_->setAlignment((align == ES_CENTER ? Qt::AlignHCenter : align == ES_RIGHT ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
     if (w.style & ES_PASSWORD) edit_->setEchoMode(QLineEdit::Password);
     edit_->setReadOnly(w.style & ES_READONLY);
     edit_->setText(ToQString(w.text));
-    edit_->setFocusPolicy(Qt::StrongFocus);
     edit_->setContextMenuPolicy(Qt::NoContextMenu);
     const HWND h = w.handle;
     QObject::connect(edit_, &QLineEdit::textChanged, edit_, [h] {
@@ -53,10 +52,6 @@ class EditProc : public ClassProc {
       case WM_GETTEXT:
         w.text = FromQString(edit_->text());
         return DefaultProc(w, msg, wParam, lParam);
-      case WM_SETFONT:
-        DefaultProc(w, msg, wParam, lParam);
-        edit_->setFont(FontOf(w));
-        return 0;
       case EM_SETSEL:
         SetSelection(static_cast<int>(wParam), static_cast<int>(lParam));
         return 0;
@@ -102,12 +97,8 @@ class EditProc : public ClassProc {
         return 0;
       case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        return 0;
       default:
-        return DefaultProc(w, msg, wParam, lParam);
+        return ControlProc::Proc(w, msg, wParam, lParam);
     }
   }
 
@@ -182,14 +173,7 @@ class EditProc : public ClassProc {
 
 }  // namespace
 
-WindowClass EditClass() {
-  WindowClass c;
-  c.name = L"Edit";
-  c.cursor = LoadCursor(nullptr, IDC_IBEAM);
-  c.makeProc = [] { return std::make_unique<EditProc>(); };
-  c.makeObject = [] { return new CEdit; };
-  return c;
-}
+WindowClass EditClass() { return StandardClass<EditProc, CEdit>(L"Edit", IDC_IBEAM); }
 
 }  // namespace plat
 

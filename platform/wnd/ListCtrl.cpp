@@ -6,7 +6,7 @@
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
-#include "platform/wnd/ControlWidget.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
@@ -14,11 +14,11 @@ namespace {
 
 class ListWidget : public ControlWidget<QTreeWidget> {
  public:
-  ListWidget(Window& w, QWidget* parent) : ControlWidget<QTreeWidget>(w, parent), handle_(w.handle) {}
+  ListWidget(Window& w, QWidget* parent) : ControlWidget<QTreeWidget>(w, parent) {}
 
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    Window* w = WindowOf(handle_);
+    Window* w = WindowOf(Handle());
     if (!w || !(w->style & LVS_OWNERDRAWFIXED)) {
       QTreeWidget::drawRow(painter, option, index);
       return;
@@ -41,29 +41,22 @@ class ListWidget : public ControlWidget<QTreeWidget> {
     QTreeWidgetItem* it = topLevelItem(row);
     if (it && it->isSelected()) item.itemState |= ODS_SELECTED;
     if (it && currentItem() == it && hasFocus()) item.itemState |= ODS_FOCUS;
-    item.hwndItem = handle_;
+    item.hwndItem = Handle();
     item.hDC = dc.m_hDC;
     item.rcItem = CRect(client.x(), client.y(), client.x() + rowRect.width(), client.y() + rowRect.height());
-    if (w.parent) {
-      w.parent->Send(WM_DRAWITEM, w.id, reinterpret_cast<LPARAM>(&item));
-    } else if (w.object) {
-      LRESULT result = 0;
-      w.object->OnChildNotify(WM_DRAWITEM, w.id, reinterpret_cast<LPARAM>(&item), &result);
-    }
+    SendDrawItem(w, item);
     painter->drawImage(rowRect.topLeft(), pixels);
   }
-
-  HWND handle_;
 };
 
 UINT CheckStateImage(const QTreeWidgetItem* it) { return it->checkState(0) == Qt::Checked ? 0x2000 : 0x1000; }
 
 }  // namespace
 
-class ListProc : public ClassProc {
+class ListProc : public ControlProc {
  public:
   QWidget* MakeWidget(Window& w, QWidget* parent) override {
-    list_ = new ListWidget(w, parent);
+    list_ = Adopt(new ListWidget(w, parent));
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
     list_->setItemsExpandable(false);
@@ -72,32 +65,11 @@ class ListProc : public ClassProc {
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     list_->setSelectionMode((w.style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
                                                        : QAbstractItemView::ExtendedSelection);
-    list_->setFocusPolicy(Qt::StrongFocus);
     list_->header()->setSectionsClickable(!(w.style & LVS_NOSORTHEADER));
     handle_ = w.handle;
     QObject::connect(list_, &QTreeWidget::itemSelectionChanged, list_, [this] { SelectionChanged(); });
     QObject::connect(list_, &QTreeWidget::itemChanged, list_, [this](QTreeWidgetItem* it, int) { CheckChanged(it); });
     return list_;
-  }
-
-  LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
-    switch (msg) {
-      case WM_SETFONT:
-        DefaultProc(w, msg, wParam, lParam);
-        list_->setFont(FontOf(w));
-        return 0;
-      case WM_KEYDOWN:
-        list_->ForwardKey(static_cast<int>(wParam), ModifiersOfKeyState());
-        return 0;
-      case WM_GETDLGCODE:
-        return DLGC_WANTARROWS | DLGC_WANTCHARS;
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
-        return 0;
-      default:
-        return DefaultProc(w, msg, wParam, lParam);
-    }
   }
 
   int InsertColumn(int column, const QString& heading, int format, int width) {
@@ -223,14 +195,7 @@ class ListProc : public ClassProc {
   DWORD extended_ = 0;
 };
 
-WindowClass ListViewClass() {
-  WindowClass c;
-  c.name = L"SysListView32";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<ListProc>(); };
-  c.makeObject = [] { return new CListCtrl; };
-  return c;
-}
+WindowClass ListViewClass() { return StandardClass<ListProc, CListCtrl>(L"SysListView32"); }
 
 }  // namespace plat
 

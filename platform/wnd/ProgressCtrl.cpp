@@ -2,16 +2,17 @@
 
 #include <QProgressBar>
 
-#include "platform/wnd/ControlWidget.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
 namespace {
 
-class ProgressProc : public ClassProc {
+class ProgressProc : public ControlProc {
  public:
   QWidget* MakeWidget(Window& w, QWidget* parent) override {
-    bar_ = new ControlWidget<QProgressBar>(w, parent);
+    bar_ = Adopt(new ControlWidget<QProgressBar>(w, parent));
+    bar_->setFocusPolicy(Qt::NoFocus);
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setTextVisible(false);
@@ -31,12 +32,10 @@ class ProgressProc : public ClassProc {
       }
       case PBM_GETPOS:
         return bar_->value();
-      case WM_ERASEBKGND:
-        return TRUE;
-      case WM_PAINT:
+      case WM_GETDLGCODE:
         return 0;
       default:
-        return DefaultProc(w, msg, wParam, lParam);
+        return ControlProc::Proc(w, msg, wParam, lParam);
     }
   }
 
@@ -52,14 +51,7 @@ class ProgressProc : public ClassProc {
 
 }  // namespace
 
-WindowClass ProgressClass() {
-  WindowClass c;
-  c.name = L"msctls_progress32";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<ProgressProc>(); };
-  c.makeObject = [] { return new CProgressCtrl; };
-  return c;
-}
+WindowClass ProgressClass() { return StandardClass<ProgressProc, CProgressCtrl>(L"msctls_progress32"); }
 
 }  // namespace plat
 

@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/ControlProc.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Window.h"
 
@@ -78,14 +79,7 @@ class StaticProc : public ClassProc {
 
 }  // namespace
 
-WindowClass StaticClass() {
-  WindowClass c;
-  c.name = L"Static";
-  c.cursor = LoadCursor(nullptr, IDC_ARROW);
-  c.makeProc = [] { return std::make_unique<StaticProc>(); };
-  c.makeObject = [] { return new CStatic; };
-  return c;
-}
+WindowClass StaticClass() { return StandardClass<StaticProc, CStatic>(L"Static"); }
 
 }  // namespace plat
 

@@ -4,7 +4,7 @@
 #include <QToolTip>
 #include <map>
 
-#include "platform/wnd/Window.h"
+#include "platform/wnd/ControlProc.h"
 
 namespace plat {
 
@@ -58,13 +58,7 @@ class ToolTipProc : public ClassProc {
   bool active_ = true;
 };
 
-WindowClass ToolTipClass() {
-  WindowClass c;
-  c.name = L"tooltips_class32";
-  c.makeProc = [] { return std::make_unique<ToolTipProc>(); };
-  c.makeObject = [] { return new CToolTipCtrl; };
-  return c;
-}
+WindowClass ToolTipClass() { return StandardClass<ToolTipProc, CToolTipCtrl>(L"tooltips_class32", nullptr); }
 
 }  // namespace plat
 

@@ -49,6 +49,16 @@ void Restack(Window& w, const CWnd* after) {
   }
 }
 
+// Moves a rectangle as its top-left corner maps.
+template <class Map>
+void MoveRect(LPRECT rect, Map map) {
+  POINT tl{rect->left, rect->top};
+  map(&tl);
+  CRect r(*rect);
+  r.OffsetRect(tl.x - rect->left, tl.y - rect->top);
+  *rect = r;
+}
+
 // The dialog manager looks at a control's own style, whether or not the dialog is shown yet.
 bool Selectable(const Window* w) { return (w->style & WS_VISIBLE) && !(w->style & WS_DISABLED); }
 
@@ -128,11 +138,7 @@ void CWnd::ClientToScreen(LPPOINT point) const {
 }
 
 void CWnd::ClientToScreen(LPRECT rect) const {
-  POINT tl{rect->left, rect->top};
-  ClientToScreen(&tl);
-  CRect r(*rect);
-  r.OffsetRect(tl.x - rect->left, tl.y - rect->top);
-  *rect = r;
+  plat::MoveRect(rect, [this](LPPOINT p) { ClientToScreen(p); });
 }
 
 void CWnd::ScreenToClient(LPPOINT point) const {
@@ -142,11 +148,7 @@ void CWnd::ScreenToClient(LPPOINT point) const {
 }
 
 void CWnd::ScreenToClient(LPRECT rect) const {
-  POINT tl{rect->left, rect->top};
-  ScreenToClient(&tl);
-  CRect r(*rect);
-  r.OffsetRect(tl.x - rect->left, tl.y - rect->top);
-  *rect = r;
+  plat::MoveRect(rect, [this](LPPOINT p) { ScreenToClient(p); });
 }
 
 void CWnd::MapWindowPoints(const CWnd* to, LPPOINT points, UINT count) const {
