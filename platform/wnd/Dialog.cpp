@@ -93,8 +93,8 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 }
 
 INT_PTR CDialog::DoModal() {
-  CWnd* ownerObj = m_pParentWnd ? m_pParentWnd : nullptr;
-  const HWND owner = ownerObj ? ownerObj->Impl()->TopLevel()->handle : nullptr;
+  plat::Window* parent = m_pParentWnd ? m_pParentWnd->Impl() : nullptr;
+  const HWND owner = parent ? parent->TopLevel()->handle : nullptr;
   const bool disableOwner = owner && CWnd::FromHandle(owner)->IsWindowEnabled();
   bool show = false;
   if (!CreateFromTemplate(true, &show)) return -1;

@@ -67,8 +67,13 @@ class ListProc : public ControlProc {
                                                        : QAbstractItemView::ExtendedSelection);
     list_->header()->setSectionsClickable(!(w.style & LVS_NOSORTHEADER));
     handle_ = w.handle;
-    QObject::connect(list_, &QTreeWidget::itemSelectionChanged, list_, [this] { SelectionChanged(); });
-    QObject::connect(list_, &QTreeWidget::itemChanged, list_, [this](QTreeWidgetItem* it, int) { CheckChanged(it); });
+    const HWND h = w.handle;
+    QObject::connect(list_, &QTreeWidget::itemSelectionChanged, list_, [h] {
+      if (ListProc* p = Of(h)) p->SelectionChanged();
+    });
+    QObject::connect(list_, &QTreeWidget::itemChanged, list_, [h](QTreeWidgetItem* it, int) {
+      if (ListProc* p = Of(h)) p->CheckChanged(it);
+    });
     return list_;
   }
 
@@ -142,6 +147,10 @@ class ListProc : public ControlProc {
   }
 
   DWORD Extended() const { return extended_; }
+  static ListProc* Of(HWND h) {
+    Window* w = WindowOf(h);
+    return w ? dynamic_cast<ListProc*>(w->proc.get()) : nullptr;
+  }
   QTreeWidget& List() const { return *list_; }
 
  private:

@@ -33,8 +33,9 @@ struct SendRequest {
 
 class PostedEvent : public QEvent {
  public:
-  explicit PostedEvent(const MSG& m) : QEvent(kPostedEvent), msg(m) {}
+  PostedEvent(const MSG& m, bool fromOtherThread) : QEvent(kPostedEvent), msg(m), acrossThreads(fromOtherThread) {}
   MSG msg;
+  bool acrossThreads;  // the pointer position is taken when the message is dispatched
 };
 
 class SendEvent : public QEvent {
@@ -89,7 +90,9 @@ class Dispatcher : public QObject {
  public:
   bool event(QEvent* e) override {
     if (e->type() == kPostedEvent) {
-      MSG msg = static_cast<PostedEvent*>(e)->msg;
+      auto* pe = static_cast<PostedEvent*>(e);
+      MSG msg = pe->msg;
+      if (pe->acrossThreads) msg.pt = {CursorPos().x(), CursorPos().y()};
       DispatchQueued(msg);
       return true;
     }
@@ -117,11 +120,12 @@ class Router : public IMessageRouter {
     m.wParam = wParam;
     m.lParam = lParam;
     m.time = GetTickCount();
-    const QPoint pos = IsUiThread() ? CursorPos() : QPoint();
+    const bool here = IsUiThread();
+    const QPoint pos = here ? CursorPos() : QPoint();
     m.pt = {pos.x(), pos.y()};
     Dispatcher* d = g_dispatcher.load();
     if (!d) return false;
-    QCoreApplication::postEvent(d, new PostedEvent(m));
+    QCoreApplication::postEvent(d, new PostedEvent(m, !here));
     return true;
   }
 
@@ -230,9 +234,13 @@ bool DispatchQueued(MSG& msg) {
   std::shared_ptr<Window> target = SharedWindowOf(msg.hwnd);
   if (!target || target->destroying) return false;
   SetMessageContext(msg);
-  for (Window* w = target.get(); w; w = w->ParentOrOwner()) {
-    if (w->object && w->object->PreTranslateMessage(&msg)) return false;
-    if (!WindowOf(msg.hwnd)) return false;  // a pre-translation destroyed the target
+  // The chain is taken first: a pre-translation may destroy windows of it.
+  std::vector<HWND> chain;
+  for (const Window* w = target.get(); w; w = w->ParentOrOwner()) chain.push_back(w->handle);
+  for (HWND h : chain) {
+    Window* w = WindowOf(h);
+    if (w && w->object && w->object->PreTranslateMessage(&msg)) return false;
+    if (!WindowOf(msg.hwnd)) return false;
   }
   target->Send(msg.message, msg.wParam, msg.lParam);
   ShowHeldDcDrawing();
@@ -241,7 +249,7 @@ bool DispatchQueued(MSG& msg) {
 
 void PostQueued(const MSG& msg, int priority) {
   EnsureDispatcher();
-  QCoreApplication::postEvent(g_dispatcher.load(), new PostedEvent(msg), priority);
+  QCoreApplication::postEvent(g_dispatcher.load(), new PostedEvent(msg, false), priority);
 }
 
 void AbortSendsTo(HWND wnd) {

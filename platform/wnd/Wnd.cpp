@@ -51,6 +51,7 @@ void Release(const std::shared_ptr<Window>& w) {
   if (w->parent) std::erase(w->parent->children, w.get());
   UnregisterWindow(*w);
   if (QWidget* widget = w->widget.data()) {
+    widget->blockSignals(true);  // a widget being torn down tells nobody
     widget->hide();
     widget->deleteLater();
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+
 #include "platform/wnd/Input.h"
 #include "platform/wnd/TestHarness.h"
 
@@ -154,4 +156,25 @@ TEST_F(HoverKeyTest, ACaptionPressMovesTheWindowOnlyAfterThePointerMovesAndAClic
   EXPECT_EQ(rc.TopLeft(), CPoint(140, 130));
   Mouse(&top, WM_LBUTTONUP, {210, 160});
   EXPECT_EQ(top.Of(WM_LBUTTONUP).size(), 1u);  // the release that ends a move is swallowed
+}
+
+TEST_F(HoverKeyTest, TheWheelGoesToTheFocusWindowAndUpToItsParentByDefault) {
+  a.SetFocus();
+  plat::test::Wheel(&inner, {3, 3}, -240);
+  const auto own = a.Of(WM_MOUSEWHEEL);
+  ASSERT_EQ(own.size(), 1u);
+  EXPECT_EQ(GET_WHEEL_DELTA_WPARAM(own[0].wParam), -240);
+  POINT screen{3, 3};
+  inner.ClientToScreen(&screen);
+  EXPECT_EQ(GET_X_LPARAM(own[0].lParam), screen.x);  // screen coordinates
+  EXPECT_EQ(top.Of(WM_MOUSEWHEEL).size(), 1u);  // passed on by default processing
+  EXPECT_TRUE(inner.Of(WM_MOUSEWHEEL).empty());
+
+  // The wait cursor shows while its scope lasts.
+  {
+    CWaitCursor wait;
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  }
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

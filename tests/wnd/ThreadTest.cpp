@@ -99,3 +99,15 @@ TEST_F(ThreadTest, SendsToAWindowThatGoesAwayOrWhileSendsAreAbortedReturnZero) {
   EXPECT_EQ(sent.load(), 0);
   plat::test::Pump();
 }
+
+TEST_F(ThreadTest, AWorkerShowsAndHidesWindowsThroughTheWindowThread) {
+  const HWND h = wnd.m_hWnd;
+  EXPECT_TRUE(wnd.IsWindowVisible());
+  std::thread worker([h] { EXPECT_TRUE(ShowWindow(h, SW_HIDE)); });
+  worker.join();
+  EXPECT_TRUE(wnd.IsWindowVisible());  // carried over, not done on the worker
+  plat::test::Pump();
+  EXPECT_FALSE(wnd.IsWindowVisible());
+  EXPECT_FALSE(ShowWindow(h, SW_SHOW));  // on the window thread: at once, returns the old state
+  EXPECT_TRUE(wnd.IsWindowVisible());
+}
