@@ -88,6 +88,7 @@ WPARAM MouseKeys() {
 bool InsideShape(const Window& w, QPoint screen) {
   const QPoint p = screen - w.WindowToScreen();
   if (!QRect(0, 0, w.rect.Width(), w.rect.Height()).contains(p)) return false;
+  if (w.colorKey && !w.keyShape.contains(p - w.ClientOrigin())) return false;
   return !w.region || w.region->contains(p);
 }
 

@@ -8,7 +8,7 @@
 #include <QWheelEvent>
 #include <deque>
 
-#include "platform/gdi/GdiDefs.h"
+#include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/KeyMap.h"
 #include "platform/wnd/MessageBox.h"
 #include "platform/wnd/Shell.h"
@@ -313,6 +313,19 @@ void Key(UINT msg, int code) {
 void SetKeyState(int vk, bool down) { SetKeyDown(vk, down); }
 
 void SetScreenSize(int width, int height) { plat::SetScreenSize(width, height); }
+
+void SetSysColor(int index, COLORREF color) {
+  plat::SetSysColor(index, color);
+  std::vector<HWND> all;
+  std::function<void(const Window&)> collect = [&](const Window& w) {
+    all.push_back(w.handle);
+    for (const Window* c : w.children) collect(*c);
+  };
+  for (const Window* top : TopLevelWindows()) collect(*top);
+  for (HWND h : all) {
+    if (Window* w = WindowOf(h)) w->Send(WM_SYSCOLORCHANGE);
+  }
+}
 
 void AnswerMessageBoxes(std::vector<int> answers) { g_boxes.answers.assign(answers.begin(), answers.end()); }
 

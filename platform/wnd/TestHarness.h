@@ -50,6 +50,8 @@ void Wheel(const CWnd* wnd, CPoint client, int delta);
 void Key(UINT msg, int code);
 void SetKeyState(int vk, bool down);
 void SetScreenSize(int width, int height);
+// Changes a system colour and tells every window with WM_SYSCOLORCHANGE.
+void SetSysColor(int index, COLORREF color);
 
 // Fake services.
 struct MessageBoxCall {

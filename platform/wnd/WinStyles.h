@@ -135,6 +135,10 @@ constexpr UINT RDW_UPDATENOW = 0x0100;
 constexpr UINT RDW_ERASENOW = 0x0200;
 constexpr UINT RDW_FRAME = 0x0400;
 
+// Layered window attributes.
+constexpr DWORD LWA_COLORKEY = 0x00000001;
+constexpr DWORD LWA_ALPHA = 0x00000002;
+
 // Window long indices.
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;

@@ -81,6 +81,8 @@ class Window {
   bool eraseNeeded = false;
   bool inPaint = false;
   std::optional<QRegion> region;  // window coordinates
+  std::optional<COLORREF> colorKey;  // layered: pixels of this colour are see-through
+  QRegion keyShape;                  // client coordinates: what the colour key leaves
   ScrollBarState bars[2];
   bool destroying = false;
   bool leaveArmed = false;
@@ -193,6 +195,8 @@ bool PaintWindow(Window& wnd);
 bool PaintAll();
 void SchedulePaint();
 void ResizeBacking(Window& wnd);
+// The widget's shape: the window region, less the colour key's pixels of a layered window.
+void ApplyShape(Window& wnd);
 void PaintWidget(Window& wnd, QWidget& widget, const QRegion& exposed);
 // The window's font as Qt shows it: the one set with WM_SETFONT, else the message font.
 QFont FontOf(const Window& wnd);

@@ -85,6 +85,9 @@ class CWnd {
   // The region (window coordinates) becomes the window's; null removes it. Clips painting and
   // hit testing.
   int SetWindowRgn(CRgn* region, BOOL redraw);
+  // A top-level WS_EX_LAYERED window: LWA_ALPHA makes the whole window translucent; with
+  // LWA_COLORKEY its pixels of the key colour are neither shown nor hit.
+  BOOL SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags);
 
   // --- state
   BOOL ShowWindow(int command);

@@ -109,8 +109,8 @@ void Window::PlaceWidget() {
   QPoint pos(rect.left, rect.top);
   if (IsChild()) pos += parent->ClientOrigin();
   widget->setGeometry(proc->WidgetGeometry(*this, QRect(pos, QSize(std::max(0, rect.Width()), std::max(0, rect.Height())))));
-  if (region) widget->setMask(*region);
   ResizeBacking(*this);
+  ApplyShape(*this);
   LayoutScrollBars(*this);
 }
 
@@ -219,15 +219,18 @@ int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
   } else {
     w->region.reset();
   }
-  if (w->widget) {
-    if (w->region) {
-      w->widget->setMask(*w->region);
-    } else {
-      w->widget->clearMask();
-    }
-  }
+  plat::ApplyShape(*w);
   if (redraw) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
   return 1;
+}
+
+BOOL CWnd::SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags) {
+  std::shared_ptr<Window> w = window_;
+  if (!w || w->IsChild() || !(w->exStyle & WS_EX_LAYERED) || !w->widget) return FALSE;
+  w->widget->setWindowOpacity((flags & LWA_ALPHA) ? alpha / 255.0 : 1.0);
+  w->colorKey = (flags & LWA_COLORKEY) ? std::optional<COLORREF>(key) : std::nullopt;
+  plat::ApplyShape(*w);
+  return TRUE;
 }
 
 BOOL CWnd::ShowWindow(int command) {

@@ -7,6 +7,7 @@
 // beneath it.
 #include <QCoreApplication>
 #include <QEvent>
+#include <QBitmap>
 #include <QPainter>
 #include <map>
 
@@ -115,6 +116,22 @@ CDC* HeldDcOf(CDC* dc) {
 
 }  // namespace
 
+void ApplyShape(Window& w) {
+  if (!w.widget) return;
+  if (!w.colorKey && !w.region) {
+    w.widget->clearMask();
+    return;
+  }
+  QRegion shape(QRect(0, 0, w.rect.Width(), w.rect.Height()));
+  if (w.colorKey) {
+    const QRgb key = qRgb(GetRValue(*w.colorKey), GetGValue(*w.colorKey), GetBValue(*w.colorKey));
+    w.keyShape = QRegion(QBitmap::fromImage(w.backing.createMaskFromColor(key, Qt::MaskInColor)));
+    shape = w.keyShape.translated(w.ClientOrigin());
+  }
+  if (w.region) shape &= *w.region;
+  w.widget->setMask(shape);
+}
+
 void ResizeBacking(Window& w) {
   if (!w.selfDrawn) return;
   const CRect c = w.ClientRect();
@@ -159,6 +176,7 @@ bool PaintWindow(Window& w) {
   w.Send(WM_PAINT);
   w.inPaint = false;
   if (!WindowOf(keep->handle)) return true;
+  if (w.colorKey) ApplyShape(w);
   w.update = QRegion();  // a handler that painted nothing must not be asked again and again
   w.eraseNeeded = false;
   InvalidateTransparentChildren(w, painting);

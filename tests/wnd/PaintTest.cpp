@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/TestHarness.h"
@@ -151,4 +153,31 @@ TEST_F(PaintTest, ClientContextsDrawOutsidePaintingAndPaintContextsWithNothingIn
   wnd.DestroyWindow();
   EXPECT_EQ(kept->SetPixel(1, 1, RGB(1, 1, 1)), CLR_INVALID);
   EXPECT_EQ(wnd.ReleaseDC(kept), 1);
+}
+
+TEST_F(PaintTest, ALayeredWindowIsTranslucentAndSeeThroughWhereItsPixelsHaveTheKeyColour) {
+  Painter keyed(RGB(0, 0, 0), nullptr);
+  ASSERT_TRUE(keyed.Make(nullptr, CRect(300, 300, 400, 400), WS_EX_LAYERED));
+  plat::test::SpyWnd below;
+  ASSERT_TRUE(below.CreateTopLevel(CRect(250, 250, 450, 450)));
+  keyed.ShowWindow(SW_SHOW);  // on top again
+  plat::test::Pump();
+  {
+    CClientDC dc(&keyed);
+    dc.FillSolidRect(CRect(0, 0, 50, 100), RGB(200, 0, 0));  // left half drawn, right half stays black
+  }
+  ASSERT_TRUE(keyed.SetLayeredWindowAttributes(RGB(0, 0, 0), 230, LWA_COLORKEY | LWA_ALPHA));
+  EXPECT_NEAR(keyed.Widget()->windowOpacity(), 230 / 255.0, 0.01);
+  EXPECT_EQ(CWnd::WindowFromPoint({310, 350}), &keyed);
+  EXPECT_EQ(CWnd::WindowFromPoint({390, 350}), &below);
+  EXPECT_FALSE(below.SetLayeredWindowAttributes(0, 255, LWA_ALPHA));  // not a layered window
+  ASSERT_TRUE(keyed.SetLayeredWindowAttributes(0, 255, 0));
+  EXPECT_EQ(CWnd::WindowFromPoint({390, 350}), &keyed);
+
+  // A colour change reaches every window.
+  const COLORREF face = GetSysColor(COLOR_3DFACE);
+  plat::test::SetSysColor(COLOR_3DFACE, RGB(1, 2, 3));
+  EXPECT_EQ(below.Of(WM_SYSCOLORCHANGE).size(), 1u);
+  EXPECT_EQ(GetSysColor(COLOR_3DFACE), RGB(1, 2, 3));
+  plat::test::SetSysColor(COLOR_3DFACE, face);
 }
