@@ -7,6 +7,14 @@ if(PLAYER_SANITIZE)
   target_compile_options(player_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer)
   target_link_options(player_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(PLAYER_SANITIZE_THREAD)
+  target_compile_options(player_options INTERFACE -fsanitize=thread)
+  target_link_options(player_options INTERFACE -fsanitize=thread)
+endif()
+if(PLAYER_FUZZ)
+  # Coverage for libFuzzer in every library; the fuzz targets add the fuzzer's own main.
+  target_compile_options(player_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # player_layer(<name> <folder>...): one static library from the sources of the folders.
 # The sources are globbed so that adding a file needs no edit here.
@@ -37,10 +45,9 @@ function(player_test_suite name dir)
     endif()
   endforeach()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${libs} GTest::gtest GTest::gtest_main player_options)
+  target_link_libraries(${name} PRIVATE ${libs} test_main GTest::gtest player_options)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;PLAYER_TEST_OUTPUT=${CMAKE_BINARY_DIR}/test-output"
     DISCOVERY_TIMEOUT 60)
 endfunction()
 
@@ -51,4 +58,24 @@ function(player_link_if_present target)
       target_link_libraries(${target} PUBLIC ${lib})
     endif()
   endforeach()
+endfunction()
+
+# player_language_files(<target>): keeps a copy of rc/Language beside the target's executable,
+# so that a program run from the build tree finds its language files as an installed one does.
+function(player_language_files target)
+  file(GLOB files CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/rc/Language/*.ini)
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(copies)
+  foreach(file ${files})
+    get_filename_component(name ${file} NAME)
+    add_custom_command(OUTPUT ${dir}/Language/${name}
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${file} ${dir}/Language/${name}
+      DEPENDS ${file})
+    list(APPEND copies ${dir}/Language/${name})
+  endforeach()
+  add_custom_target(${target}_language_files DEPENDS ${copies})
+  add_dependencies(${target} ${target}_language_files)
 endfunction()

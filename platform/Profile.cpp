@@ -89,7 +89,10 @@ std::wstring TrimBlanks(const std::wstring& s) {
   return s.substr(b, e - b + 1);
 }
 
-bool SameName(const std::wstring& a, const std::wstring& b) { return CString(a).CompareNoCase(b.c_str()) == 0; }
+// Whole names are compared, so that a name with a NUL in it (a damaged file) still finds itself.
+bool SameName(const std::wstring& a, const std::wstring& b) {
+  return a.size() == b.size() && CString(a).MakeLower() == CString(b).MakeLower();
+}
 
 // The section named by a line, or nothing when the line is not a section header.
 std::optional<std::wstring> SectionOf(const std::wstring& line) {
@@ -206,6 +209,12 @@ CString ProfileString(const CString& file, const CString& section, const CString
   CString v = ReadValue(file, section, key).value_or(defaultValue.str());
   if (bufferChars <= 0) return CString();
   return v.Left(bufferChars - 1);
+}
+
+std::optional<CString> ProfileValue(const CString& file, const CString& section, const CString& key) {
+  auto value = ReadValue(file, section, key);
+  if (!value) return std::nullopt;
+  return CString(std::move(*value));
 }
 
 int ProfileInt(const CString& file, const CString& section, const CString& key, int defaultValue) {

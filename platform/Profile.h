@@ -7,6 +7,7 @@
 // file that is not valid UTF-8 is read in the ANSI code page).
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include "platform/String.h"
@@ -23,6 +24,9 @@ namespace plat {
 // A string value, cut to bufferChars - 1 characters as a read into a buffer of that size would be.
 CString ProfileString(const CString& file, const CString& section, const CString& key, const CString& defaultValue,
                       int bufferChars = 260);
+// The stored value of a key, trimmed and without outer quotes but not cut; nothing when the file,
+// section or key is missing (so that callers can tell a missing key from an empty value).
+std::optional<CString> ProfileValue(const CString& file, const CString& section, const CString& key);
 // An integer value: optional sign and decimal digits up to the first other character; a missing
 // key or an empty value gives the default, a value without digits gives 0.
 int ProfileInt(const CString& file, const CString& section, const CString& key, int defaultValue);

@@ -1,8 +1,11 @@
 #include "platform/Time.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
+
+#include "platform/Sync.h"
 
 namespace {
 
@@ -23,6 +26,16 @@ DWORD GetTickCount() { return plat::TickClock().TickCount(); }
 void Sleep(DWORD ms) { plat::SystemClock().SleepMs(ms); }
 
 namespace plat {
+
+bool IClock::WaitEvent(CEvent& event, std::uint32_t timeoutMs) {
+  return event.Wait(static_cast<std::int32_t>(std::min<std::uint32_t>(timeoutMs, INT32_MAX)));
+}
+
+bool FakeClock::WaitEvent(CEvent& event, std::uint32_t timeoutMs) {
+  if (event.Wait(0)) return true;
+  Advance(timeoutMs);
+  return false;
+}
 
 IClock& SystemClock() {
   static SteadyClock clock;

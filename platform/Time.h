@@ -8,6 +8,8 @@
 
 #include "platform/Types.h"
 
+class CEvent;
+
 // Milliseconds since an arbitrary start, 32 bits, wrapping like the system tick count.
 DWORD GetTickCount();
 void Sleep(DWORD ms);
@@ -19,6 +21,8 @@ class IClock {
   virtual ~IClock() = default;
   virtual std::uint64_t NowMs() const = 0;  // monotonic milliseconds
   virtual void SleepMs(std::uint32_t ms) = 0;
+  // An interruptible sleep: waits at most timeoutMs for the event; true when it was signalled.
+  virtual bool WaitEvent(CEvent& event, std::uint32_t timeoutMs);
   DWORD TickCount() const { return static_cast<DWORD>(NowMs()); }
 };
 
@@ -30,12 +34,14 @@ IClock& SystemClock();
 IClock* SetTickClock(IClock* clock);
 IClock& TickClock();
 
-// A clock that moves only when told: SleepMs advances it at once.
+// A clock that moves only when told: SleepMs advances it at once, and WaitEvent takes a pending
+// signal without moving or else advances by the whole time-out, so nothing ever blocks.
 class FakeClock : public IClock {
  public:
   explicit FakeClock(std::uint64_t startMs = 1000) : now_(startMs) {}
   std::uint64_t NowMs() const override { return now_.load(); }
   void SleepMs(std::uint32_t ms) override { now_ += ms; }
+  bool WaitEvent(CEvent& event, std::uint32_t timeoutMs) override;
   void Advance(std::uint64_t ms) { now_ += ms; }
   void Set(std::uint64_t ms) { now_ = ms; }
 

@@ -20,6 +20,10 @@ case "$mode" in
     cmake --preset debug >/dev/null
     cmake --build --preset debug -j "$jobs"
     ctest --preset debug -j "$jobs"
+    # Continuous integration also runs every fuzz target briefly; tools/fuzz.sh runs longer ones.
+    if [ "${CI:-}" = true ]; then
+      tools/fuzz.sh 30
+    fi
     ;;
   *)
     echo "usage: tools/setup.sh play|test" >&2

@@ -1,8 +1,6 @@
 // Device contexts: creation, sharing, selected objects, attributes, coordinates and clipping.
 #include "platform/gdi/Dc.h"
 
-#include <mutex>
-#include <unordered_map>
 #include <utility>
 
 #include "platform/gdi/GdiState.h"
@@ -10,23 +8,15 @@
 namespace plat {
 namespace {
 
-struct DcTable {
-  std::mutex lock;
-  std::unordered_map<const void*, std::weak_ptr<DcState>> live;
-};
-DcTable& Contexts() {
-  static auto* table = new DcTable;
+LiveTable<DcState>& Contexts() {
+  static auto* table = new LiveTable<DcState>;
   return *table;
 }
 
 thread_local std::vector<std::unique_ptr<CDC>> temporaryContexts;
 
 struct RegisteredDcState : DcState {
-  ~RegisteredDcState() {
-    auto& table = Contexts();
-    std::lock_guard<std::mutex> guard(table.lock);
-    table.live.erase(static_cast<const DcState*>(this));
-  }
+  ~RegisteredDcState() { Contexts().Remove(static_cast<const DcState*>(this)); }
 };
 
 std::shared_ptr<DcState> NewDcState(DcState::Kind kind) {
@@ -36,21 +26,11 @@ std::shared_ptr<DcState> NewDcState(DcState::Kind kind) {
   state->attr.brush = StockData(WHITE_BRUSH);
   state->attr.font = StockData(SYSTEM_FONT);
   if (kind == DcState::Kind::Memory) state->attr.bitmap = DefaultBitmap();
-  auto& table = Contexts();
-  std::lock_guard<std::mutex> guard(table.lock);
-  table.live[static_cast<const DcState*>(state.get())] = state;
+  Contexts().Add(state);
   return state;
 }
 
-std::shared_ptr<DcState> DcStateOf(HDC handle) {
-  std::shared_ptr<DcState> state;
-  if (handle == nullptr) return state;
-  auto& table = Contexts();
-  std::lock_guard<std::mutex> guard(table.lock);
-  const auto it = table.live.find(handle);
-  if (it != table.live.end()) state = it->second.lock();
-  return state;
-}
+std::shared_ptr<DcState> DcStateOf(HDC handle) { return Contexts().Find(handle); }
 
 template <class T>
 T* Select(std::shared_ptr<GdiData>& slot, T* object, GdiKind kind) {
@@ -384,43 +364,44 @@ CSize CDC::GetViewportExt() const {
   return state_ ? ToCSize(state_->attr.viewportExt) : CSize();
 }
 
+namespace {
+using Mapping = QPoint (DcState::*)(int, int) const;
+
+void MapPoints(const DcState* s, LPPOINT points, int count, Mapping map) {
+  if (s == nullptr || points == nullptr) return;
+  for (int i = 0; i < count; ++i) {
+    const QPoint p = (s->*map)(points[i].x, points[i].y);
+    points[i].x = p.x();
+    points[i].y = p.y();
+  }
+}
+
+void MapRect(const DcState* s, LPRECT rect, Mapping map) {
+  if (s == nullptr || rect == nullptr) return;
+  const QPoint a = (s->*map)(rect->left, rect->top);
+  const QPoint b = (s->*map)(rect->right, rect->bottom);
+  *rect = CRect(a.x(), a.y(), b.x(), b.y());
+}
+
+void MapSize(const DcState* s, LPSIZE size, Mapping map) {
+  if (s == nullptr || size == nullptr) return;
+  const QPoint o = (s->*map)(0, 0);
+  const QPoint p = (s->*map)(size->cx, size->cy);
+  size->cx = p.x() - o.x();
+  size->cy = p.y() - o.y();
+}
+}  // namespace
+
 void CDC::LPtoDP(LPPOINT points, int count) const {
-  if (state_ == nullptr || points == nullptr) return;
-  for (int i = 0; i < count; ++i) {
-    const QPoint p = state_->toDevice(points[i].x, points[i].y);
-    points[i].x = p.x();
-    points[i].y = p.y();
-  }
+  MapPoints(State(), points, count, &DcState::toDevice);
 }
-
-void CDC::LPtoDP(LPRECT rect) const { LPtoDP(reinterpret_cast<LPPOINT>(rect), 2); }
-
-void CDC::LPtoDP(LPSIZE size) const {
-  if (state_ == nullptr || size == nullptr) return;
-  const QPoint o = state_->toDevice(0, 0);
-  const QPoint p = state_->toDevice(size->cx, size->cy);
-  size->cx = p.x() - o.x();
-  size->cy = p.y() - o.y();
-}
-
+void CDC::LPtoDP(LPRECT rect) const { MapRect(State(), rect, &DcState::toDevice); }
+void CDC::LPtoDP(LPSIZE size) const { MapSize(State(), size, &DcState::toDevice); }
 void CDC::DPtoLP(LPPOINT points, int count) const {
-  if (state_ == nullptr || points == nullptr) return;
-  for (int i = 0; i < count; ++i) {
-    const QPoint p = state_->toLogical(points[i].x, points[i].y);
-    points[i].x = p.x();
-    points[i].y = p.y();
-  }
+  MapPoints(State(), points, count, &DcState::toLogical);
 }
-
-void CDC::DPtoLP(LPRECT rect) const { DPtoLP(reinterpret_cast<LPPOINT>(rect), 2); }
-
-void CDC::DPtoLP(LPSIZE size) const {
-  if (state_ == nullptr || size == nullptr) return;
-  const QPoint o = state_->toLogical(0, 0);
-  const QPoint p = state_->toLogical(size->cx, size->cy);
-  size->cx = p.x() - o.x();
-  size->cy = p.y() - o.y();
-}
+void CDC::DPtoLP(LPRECT rect) const { MapRect(State(), rect, &DcState::toLogical); }
+void CDC::DPtoLP(LPSIZE size) const { MapSize(State(), size, &DcState::toLogical); }
 
 int CDC::GetClipBox(LPRECT box) const {
   if (state_ == nullptr || box == nullptr) return ERROR;

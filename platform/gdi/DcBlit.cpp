@@ -1,5 +1,6 @@
 // Device contexts: block transfers with raster operations, colour and monochrome conversions and
 // nearest-neighbour stretching.
+#include <algorithm>
 #include <vector>
 
 #include "platform/gdi/Dc.h"
@@ -79,21 +80,67 @@ std::vector<int> SourceIndices(int destCount, int sourceCount) {
 }
 
 struct Source {
-  QImage pixels;    // a copy of the source rectangle (the source may be the destination)
-  QRect available;  // the part of the copy that lies on the source image
+  QImage pixels;    // the source image, or a copy of the rectangle when it is also the target
+  QPoint offset;    // where the rectangle's (0,0) lies in `pixels`
+  QRect available;  // the part of the rectangle that lies on the source image
   Conversion convert;
+
+  const QRgb* Row(int y) const {
+    return reinterpret_cast<const QRgb*>(pixels.constScanLine(y + offset.y())) + offset.x();
+  }
 };
 
-std::optional<Source> TakeSource(const DcState& source, const QRect& deviceRect, const DcState& dest,
-                                 bool destMono) {
+std::optional<Source> TakeSource(const DcState& source, const QRect& deviceRect,
+                                 const Target& dest, const DcState& destState) {
   const Target st = source.target();
   if (st.image == nullptr) return std::nullopt;
   const QRect onImage = deviceRect.translated(st.origin);
   Source s;
-  s.pixels = st.image->copy(onImage);
   s.available = onImage.intersected(st.image->rect()).translated(-onImage.topLeft());
-  s.convert = ConversionBetween(source, st.mono, dest, destMono);
+  if (st.image == dest.image) {
+    s.pixels = st.image->copy(onImage);
+  } else {
+    s.pixels = *st.image;
+    s.offset = onImage.topLeft();
+  }
+  s.convert = ConversionBetween(source, st.mono, destState, dest.mono);
   return s;
+}
+
+// A plain copy of same-sized pixels: whole rows at a time.
+void CopyRows(const Target& dt, const QRect& onImage, const Source& src) {
+  const QRect reachable = src.available.translated(onImage.topLeft());
+  for (const QRect& part : dt.clip.intersected(onImage).intersected(reachable)) {
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      auto* out = reinterpret_cast<QRgb*>(dt.image->scanLine(y));
+      const QRgb* in = src.Row(y - onImage.top()) + (part.left() - onImage.left());
+      std::copy(in, in + part.width(), out + part.left());
+    }
+  }
+}
+
+void Combine(const Target& dt, const QRect& onImage, const std::optional<Source>& src, QSize srcSize,
+             BYTE op, QRgb pattern) {
+  const std::vector<int> columns = SourceIndices(onImage.width(), srcSize.width());
+  const std::vector<int> rows = SourceIndices(onImage.height(), srcSize.height());
+  for (const QRect& part : dt.clip.intersected(onImage)) {
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      const int sy = rows[static_cast<size_t>(y - onImage.top())];
+      auto* out = reinterpret_cast<QRgb*>(dt.image->scanLine(y));
+      const bool rowAvailable = src && sy >= src->available.top() && sy <= src->available.bottom();
+      if (src && !rowAvailable) continue;
+      const QRgb* in = src ? src->Row(sy) : nullptr;
+      for (int x = part.left(); x <= part.right(); ++x) {
+        const int sx = columns[static_cast<size_t>(x - onImage.left())];
+        QRgb s = 0;
+        if (src) {
+          if (sx < src->available.left() || sx > src->available.right()) continue;
+          s = src->convert(in[sx]);
+        }
+        out[x] = Apply(op, pattern, s, out[x]);
+      }
+    }
+  }
 }
 
 BOOL Transfer(DcState& dest, const QRect& destRect, const DcState* source, const QRect& sourceRect,
@@ -110,29 +157,15 @@ BOOL Transfer(DcState& dest, const QRect& destRect, const DcState* source, const
   }
   std::optional<Source> src;
   if (UsesSource(op)) {
-    src = TakeSource(*source, sourceRect, dest, dt.mono);
+    src = TakeSource(*source, sourceRect, dt, dest);
     if (!src) return FALSE;
   }
   const QRect onImage = destRect.translated(dt.origin);
-  const int sw = src ? sourceRect.width() : destRect.width();
-  const int sh = src ? sourceRect.height() : destRect.height();
-  const std::vector<int> columns = SourceIndices(destRect.width(), sw);
-  const std::vector<int> rows = SourceIndices(destRect.height(), sh);
-  for (const QRect& part : dt.clip.intersected(onImage)) {
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-      const int sy = rows[static_cast<size_t>(y - onImage.top())];
-      auto* out = reinterpret_cast<QRgb*>(dt.image->scanLine(y));
-      const QRgb* in = src ? reinterpret_cast<const QRgb*>(src->pixels.constScanLine(sy)) : nullptr;
-      for (int x = part.left(); x <= part.right(); ++x) {
-        const int sx = columns[static_cast<size_t>(x - onImage.left())];
-        QRgb s = 0;
-        if (src) {
-          if (!src->available.contains(sx, sy)) continue;
-          s = src->convert(in[sx]);
-        }
-        out[x] = Apply(op, pattern, s, out[x]);
-      }
-    }
+  const QSize srcSize = src ? sourceRect.size() : destRect.size();
+  if (op == 0xCC && src->convert.kind == Conversion::Kind::None && srcSize == destRect.size()) {
+    CopyRows(dt, onImage, *src);
+  } else {
+    Combine(dt, onImage, src, srcSize, op, pattern);
   }
   return TRUE;
 }

@@ -66,8 +66,9 @@ std::vector<QPoint> FlattenBezier(QPoint p0, QPoint c1, QPoint c2, QPoint p3) {
 
 void XorFocusPixel(const Target& target, int deviceX, int deviceY) {
   if (((deviceX + deviceY) & 1) != 0) return;
-  raster::Xor(target, QRect(deviceX + target.origin.x(), deviceY + target.origin.y(), 1, 1),
-              0x00FFFFFFu);
+  const QPoint p(deviceX + target.origin.x(), deviceY + target.origin.y());
+  if (!target.clip.contains(p)) return;
+  reinterpret_cast<QRgb*>(target.image->scanLine(p.y()))[p.x()] ^= 0x00FFFFFFu;
 }
 
 struct EdgeColors {
@@ -275,11 +276,12 @@ void CDC::DrawFocusRect(LPCRECT rect) {
   const plat::Target target = s->target();
   const QRect d = s->toDevice(*rect);
   if (d.isEmpty() || !target.Drawable()) return;
-  for (int x = d.left(); x <= d.right(); ++x) {
+  const QRect visible = d.intersected(target.clip.boundingRect().translated(-target.origin));
+  for (int x = visible.left(); x <= visible.right(); ++x) {
     plat::XorFocusPixel(target, x, d.top());
     if (d.bottom() > d.top()) plat::XorFocusPixel(target, x, d.bottom());
   }
-  for (int y = d.top() + 1; y < d.bottom(); ++y) {
+  for (int y = std::max(d.top() + 1, visible.top()); y < d.bottom() && y <= visible.bottom(); ++y) {
     plat::XorFocusPixel(target, d.left(), y);
     if (d.right() > d.left()) plat::XorFocusPixel(target, d.right(), y);
   }

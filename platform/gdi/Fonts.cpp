@@ -16,6 +16,8 @@ namespace {
 
 const QString kFallbackFamily = QStringLiteral("DejaVu Sans");
 constexpr int kDefaultCellHeight = 16;
+// Heights come from settings files too; beyond this the font engine would only waste memory.
+constexpr int kMaxPixelSize = 2000;
 
 std::mutex cacheLock;
 
@@ -69,9 +71,9 @@ bool TextAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::i
 QFont RealizeFont(const LOGFONTW& logical, double scaleY) {
   const QString family = FamilyFor(FaceNameOf(logical));
   QFont font = BaseFont(family, logical);
-  const LONG height = logical.lfHeight != 0 ? logical.lfHeight : kDefaultCellHeight;
+  const double height = logical.lfHeight != 0 ? logical.lfHeight : kDefaultCellHeight;
   const double em = height < 0 ? -height * scaleY : height * scaleY * EmPerCell(family, logical);
-  font.setPixelSize(std::max(1, static_cast<int>(std::lround(em))));
+  font.setPixelSize(static_cast<int>(std::clamp(std::lround(em), 1L, long{kMaxPixelSize})));
   return font;
 }
 

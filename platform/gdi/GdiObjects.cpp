@@ -4,20 +4,14 @@
 #include <cstring>
 #include <cwchar>
 #include <mutex>
-#include <unordered_map>
 
 #include "platform/gdi/GdiState.h"
 
 namespace plat {
 namespace {
 
-// Handles are the addresses of the data; the table tells living data from dead handles.
-struct HandleTable {
-  std::mutex lock;
-  std::unordered_map<const void*, std::weak_ptr<GdiData>> live;
-};
-HandleTable& Handles() {
-  static auto* table = new HandleTable;  // outlives every object, including static ones
+LiveTable<GdiData>& Handles() {
+  static auto* table = new LiveTable<GdiData>;  // outlives every object, including static ones
   return *table;
 }
 
@@ -150,29 +144,15 @@ bool ValidSysColor(int index) { return index >= 0 && index < kSysColorCount; }
 
 }  // namespace
 
-GdiData::~GdiData() {
-  auto& table = Handles();
-  std::lock_guard<std::mutex> guard(table.lock);
-  table.live.erase(this);
-}
+GdiData::~GdiData() { Handles().Remove(this); }
 
 std::shared_ptr<GdiData> NewGdiData(GdiKind kind) {
   auto data = std::make_shared<GdiData>(kind);
-  auto& table = Handles();
-  std::lock_guard<std::mutex> guard(table.lock);
-  table.live[data.get()] = data;
+  Handles().Add(data);
   return data;
 }
 
-std::shared_ptr<GdiData> GdiDataOf(HGDIOBJ handle) {
-  std::shared_ptr<GdiData> data;
-  if (handle == nullptr) return data;
-  auto& table = Handles();
-  std::lock_guard<std::mutex> guard(table.lock);
-  const auto it = table.live.find(handle);
-  if (it != table.live.end()) data = it->second.lock();
-  return data;
-}
+std::shared_ptr<GdiData> GdiDataOf(HGDIOBJ handle) { return Handles().Find(handle); }
 
 CGdiObject* OwnerOf(const std::shared_ptr<GdiData>& data) {
   if (data == nullptr) return nullptr;

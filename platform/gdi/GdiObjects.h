@@ -134,7 +134,8 @@ namespace plat {
 void SetSysColor(int index, COLORREF color);
 // The font that standard controls and grids use by default (-12 pixels, weight 400).
 LOGFONTW MessageFont();
-// Frees the temporary C++ objects made for handles whose creator is gone.
+// Frees the temporary C++ objects made for handles (FromHandle, and SelectObject handing back an
+// object whose creator is gone), drawing objects and device contexts alike.
 void ReleaseTemporaryObjects();
 // The face name of a logical font: at most 32 characters, up to the first NUL.
 CString FaceNameOf(const LOGFONTW& font);

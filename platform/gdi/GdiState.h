@@ -6,7 +6,9 @@
 #include <QRect>
 #include <QRegion>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gdi/Dc.h"
@@ -14,6 +16,29 @@
 #include "platform/gdi/Surface.h"
 
 namespace plat {
+
+// Living objects by handle: a handle is the object's address, and a dead one is found no more.
+template <class T>
+class LiveTable {
+ public:
+  void Add(const std::shared_ptr<T>& object) {
+    std::lock_guard<std::mutex> guard(lock_);
+    live_[object.get()] = object;
+  }
+  void Remove(const void* handle) {
+    std::lock_guard<std::mutex> guard(lock_);
+    live_.erase(handle);
+  }
+  std::shared_ptr<T> Find(const void* handle) {
+    std::lock_guard<std::mutex> guard(lock_);
+    const auto it = live_.find(handle);
+    return it != live_.end() ? it->second.lock() : nullptr;
+  }
+
+ private:
+  std::mutex lock_;
+  std::unordered_map<const void*, std::weak_ptr<T>> live_;
+};
 
 enum class GdiKind { Pen, Brush, Font, Bitmap, Region };
 
@@ -88,6 +113,7 @@ class DcState {
   Kind kind = Kind::Surface;
   bool printing = false;
   DcSurface surface;  // Surface kind: the window image or the printer page
+  QImage page;        // a printer's page while one is open
   DeviceCaps caps;
   DcAttributes attr;
   std::vector<DcAttributes> saved;

@@ -33,23 +33,31 @@ void Plot(const Target& target, int x, int y, QRgb pixel) {
 
 void Line(const Target& target, QPoint a, QPoint b, QRgb pixel) {
   if (!target.Drawable()) return;
-  const int dx = std::abs(b.x() - a.x());
-  const int dy = -std::abs(b.y() - a.y());
-  const int sx = a.x() < b.x() ? 1 : -1;
-  const int sy = a.y() < b.y() ? 1 : -1;
-  int err = dx + dy;
-  int x = a.x();
-  int y = a.y();
-  while (x != b.x() || y != b.y()) {
-    Plot(target, x, y, pixel);
-    const int e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
+  // Step along the major axis; the minor coordinate of step i is a + i * slope, rounded half
+  // up. Only the steps whose major coordinate can be visible are walked.
+  const bool xMajor = std::llabs(static_cast<long long>(b.x()) - a.x()) >=
+                      std::llabs(static_cast<long long>(b.y()) - a.y());
+  const long long major0 = xMajor ? a.x() : a.y(), minor0 = xMajor ? a.y() : a.x();
+  const long long majorDelta = (xMajor ? b.x() : b.y()) - major0;
+  const long long minorDelta = (xMajor ? b.y() : b.x()) - minor0;
+  const long long steps = std::llabs(majorDelta);
+  if (steps == 0) return;
+  const int majorSign = majorDelta > 0 ? 1 : -1, minorSign = minorDelta < 0 ? -1 : 1;
+  const QRect bounds = target.clip.boundingRect();
+  const long long low = xMajor ? bounds.left() : bounds.top();
+  const long long high = xMajor ? bounds.right() : bounds.bottom();
+  long long first = majorSign > 0 ? low - major0 : major0 - high;
+  long long last = majorSign > 0 ? high - major0 : major0 - low;
+  first = std::max(first, 0LL);
+  last = std::min(last, steps - 1);
+  const long long minorSteps = std::llabs(minorDelta);
+  for (long long i = first; i <= last; ++i) {
+    const long long major = major0 + majorSign * i;
+    const long long minor = minor0 + minorSign * ((2 * i * minorSteps + steps) / (2 * steps));
+    if (xMajor) {
+      Plot(target, static_cast<int>(major), static_cast<int>(minor), pixel);
+    } else {
+      Plot(target, static_cast<int>(minor), static_cast<int>(major), pixel);
     }
   }
 }
@@ -146,9 +154,27 @@ void FillSpans(const Target& target, const std::vector<Span>& spans, QPoint offs
 }
 
 QRegion RegionOfSpans(const std::vector<Span>& spans) {
+  // Rows with the same runs as the row above extend its band, so that a rectangle stays one.
   std::vector<QRect> rects;
-  rects.reserve(spans.size());
-  for (const Span& s : spans) rects.emplace_back(s.x0, s.y, s.x1 - s.x0, 1);
+  size_t bandStart = 0;  // first rectangle of the band of the previous row
+  size_t i = 0;
+  while (i < spans.size()) {
+    size_t j = i;
+    while (j < spans.size() && spans[j].y == spans[i].y) ++j;
+    const size_t bandSize = rects.size() - bandStart;
+    bool same = bandSize == j - i && bandSize > 0 && rects[bandStart].bottom() + 1 == spans[i].y;
+    for (size_t k = 0; same && k < bandSize; ++k) {
+      same = rects[bandStart + k].left() == spans[i + k].x0 &&
+             rects[bandStart + k].right() + 1 == spans[i + k].x1;
+    }
+    if (same) {
+      for (size_t k = 0; k < bandSize; ++k) rects[bandStart + k].setBottom(spans[i].y);
+    } else {
+      bandStart = rects.size();
+      for (size_t k = i; k < j; ++k) rects.emplace_back(spans[k].x0, spans[k].y, spans[k].x1 - spans[k].x0, 1);
+    }
+    i = j;
+  }
   QRegion region;
   region.setRects(rects.data(), static_cast<int>(rects.size()));
   return region;

@@ -4,28 +4,10 @@
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/GdiQt.h"
 
-using gditest::At;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
 namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kBlue = RGB(0, 0, 255);
 constexpr COLORREF kKey = RGB(255, 0, 255);
-
-// A memory context holding a new colour bitmap filled with the colour.
-struct MemoryBitmap {
-  MemoryBitmap(int w, int h, COLORREF fill) {
-    dc.CreateCompatibleDC(nullptr);
-    bitmap.CreateCompatibleBitmap(&dc, w, h);  // a new memory context holds a mono bitmap
-    dc.SelectObject(&bitmap);
-    dc.FillSolidRect(0, 0, w, h, fill);
-  }
-  CDC dc;
-  CBitmap bitmap;
-};
 }  // namespace
 
 TEST(DcBlitTest, MaskComposeShowsTheBackgroundWhereTheMaskIsWhite) {

@@ -3,16 +3,8 @@
 #include "GdiTestSupport.h"
 #include "platform/gdi/Dc.h"
 
-using gditest::At;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
-namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kRed = RGB(255, 0, 0);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-}  // namespace
 
 TEST(DcShapesTest, FillRectLeavesTheRightAndBottomEdgesOut) {
   QImage image = Canvas(20, 20, kWhite);
@@ -93,6 +85,21 @@ TEST(DcShapesTest, LinesLeaveTheirEndPointOut) {
   s.dc.MoveTo(0, 9);
   s.dc.LineTo(3, 9);
   EXPECT_EQ(At(image, 2, 9), kBlack);
+
+  // Lines far beyond the image draw their visible part only, on the same pixels.
+  image = Canvas(10, 10, kWhite);
+  s.dc.MoveTo(-1000000000, 4);
+  s.dc.LineTo(1000000000, 4);
+  for (int x = 0; x < 10; ++x) EXPECT_EQ(At(image, x, 4), kBlack) << x;
+  s.dc.MoveTo(3, 2000000000);
+  s.dc.LineTo(3, -2000000000);
+  for (int y = 0; y < 10; ++y) EXPECT_EQ(At(image, 3, y), kBlack) << y;
+  // A steep line takes one pixel per row, the column rounded from the slope.
+  image = Canvas(10, 10, kWhite);
+  s.dc.MoveTo(0, 0);
+  s.dc.LineTo(2, 8);
+  EXPECT_EQ(gditest::BoundsOfNot(image, kWhite), QRect(0, 0, 3, 8));
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(At(image, (2 * y * 2 + 8) / 16, y), kBlack) << y;
 }
 
 TEST(DcShapesTest, PolygonFillsAlternateAndOutlinesWithThePen) {

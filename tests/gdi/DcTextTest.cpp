@@ -5,16 +5,9 @@
 #include "GdiTestSupport.h"
 #include "platform/gdi/Dc.h"
 
-using gditest::At;
-using gditest::BoundsOfNot;
-using gditest::Canvas;
-using gditest::SurfaceDc;
+using namespace gditest;
 
 namespace {
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
-constexpr COLORREF kGrey = RGB(128, 128, 128);
-
 CFont MessageFont() {
   CFont font;
   const LOGFONTW lf = plat::MessageFont();
@@ -139,4 +132,118 @@ TEST(DcTextTest, OpaqueModeFillsTheTextCellWithTheBackgroundColour) {
   }
   EXPECT_TRUE(sawText);
   EXPECT_TRUE(sawBackground);
+}
+
+TEST(DcTextTest, MetricsAndExtentsComeFromTheRealisedFont) {
+  QImage image = Canvas(10, 10, kWhite);
+  SurfaceDc s(image);
+  CFont font = MessageFont();
+  s.dc.SelectObject(&font);
+  TEXTMETRIC tm;
+  ASSERT_TRUE(s.dc.GetTextMetrics(&tm));
+  EXPECT_EQ(tm.tmHeight, tm.tmAscent + tm.tmDescent);
+  EXPECT_GE(tm.tmHeight, 12);  // a 12-pixel character height plus the leading inside the cell
+  EXPECT_LE(tm.tmHeight, 16);
+  EXPECT_EQ(tm.tmInternalLeading, tm.tmHeight - 12);
+  EXPECT_GT(tm.tmAveCharWidth, 3);
+  EXPECT_EQ(tm.tmWeight, FW_NORMAL);
+  const CSize one = s.dc.GetTextExtent(CString(L"abc"));
+  const CSize two = s.dc.GetTextExtent(CString(L"abcabc"));
+  EXPECT_EQ(two.cx, 2 * one.cx);  // sums of advances, no kerning
+  EXPECT_EQ(one.cy, tm.tmHeight);
+  EXPECT_EQ(s.dc.GetTextExtent(L"abcdef", 3), one);
+  EXPECT_EQ(s.dc.GetTextExtent(CString()).cx, 0);
+
+  // A positive height is the cell height; bold is wider; a missing face draws like the default.
+  CFont cell, bold, missing, fallback;
+  cell.CreateFont(20, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"DejaVu Sans");
+  bold.CreateFont(-12, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, L"DejaVu Sans");
+  missing.CreateFont(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"No Such Face At All");
+  s.dc.SelectObject(&cell);
+  EXPECT_NEAR(s.dc.GetTextExtent(CString(L"x")).cy, 20, 1);
+  s.dc.SelectObject(&bold);
+  EXPECT_GT(s.dc.GetTextExtent(CString(L"abcabc")).cx, two.cx);
+  s.dc.SelectObject(&missing);
+  EXPECT_EQ(s.dc.GetTextExtent(CString(L"abcabc")), two);
+
+  // Absurd heights (from a damaged settings file) are bounded, not honoured.
+  CFont huge;
+  huge.CreateFont(-2000000000, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"");
+  s.dc.SelectObject(&huge);
+  EXPECT_LE(s.dc.GetTextExtent(CString(L"x")).cy, 2400);
+  EXPECT_GT(s.dc.GetTextExtent(CString(L"x")).cy, 1000);
+}
+
+TEST(DcTextTest, WordBreakEllipsisAndTabsLayOutTheLines) {
+  QImage image = Canvas(200, 80, kWhite);
+  SurfaceDc s(image);
+  CFont font = MessageFont();
+  s.dc.SelectObject(&font);
+  s.dc.SetBkMode(TRANSPARENT);
+  const int lineHeight = s.dc.GetTextExtent(CString(L"x")).cy;
+  const int wordWidth = s.dc.GetTextExtent(CString(L"alpha beta")).cx;
+  CRect r(0, 0, wordWidth + 1, 80);
+  EXPECT_EQ(s.dc.DrawText(L"alpha beta gamma", -1, &r, DT_WORDBREAK), 2 * lineHeight);
+  const QRect ink = gditest::BoundsOfNot(image, kWhite);
+  EXPECT_GT(ink.bottom(), lineHeight);       // a second line
+  EXPECT_LT(ink.bottom(), 2 * lineHeight);   // but not a third
+  EXPECT_LE(ink.right(), wordWidth);
+
+  // An overflowing single line ends with "..." inside the rectangle.
+  image = Canvas(200, 80, kWhite);
+  const int dotsWidth = s.dc.GetTextExtent(CString(L"...")).cx;
+  CRect narrow(0, 0, dotsWidth + 20, 20);
+  s.dc.DrawText(L"A long text that does not fit", -1, &narrow, DT_SINGLELINE | DT_END_ELLIPSIS);
+  QImage expected = Canvas(200, 80, kWhite);
+  {
+    SurfaceDc e(expected);
+    e.dc.SelectObject(&font);
+    e.dc.SetBkMode(TRANSPARENT);
+    CString cut(L"A long text that does not fit");
+    while (e.dc.GetTextExtent(cut + L"...").cx > narrow.Width()) cut = cut.Left(cut.GetLength() - 1);
+    e.dc.TextOut(0, 0, cut + L"...");
+  }
+  EXPECT_EQ(image, expected);
+
+  // Expanded tabs stop at multiples of eight average character widths.
+  TEXTMETRIC tm;
+  s.dc.GetTextMetrics(&tm);
+  CRect calc(0, 0, 0, 0);
+  s.dc.DrawText(L"a\tb", -1, &calc, DT_SINGLELINE | DT_EXPANDTABS | DT_CALCRECT);
+  EXPECT_EQ(calc.Width(), 8 * tm.tmAveCharWidth + s.dc.GetTextExtent(CString(L"b")).cx);
+}
+
+TEST(DcTextTest, TextOutAlignsToItsPointAndTurnsWithTheEscapement) {
+  QImage image = Canvas(120, 120, kWhite);
+  SurfaceDc s(image);
+  CFont font = MessageFont();
+  s.dc.SelectObject(&font);
+  s.dc.SetBkMode(TRANSPARENT);
+  TEXTMETRIC tm;
+  s.dc.GetTextMetrics(&tm);
+  const CSize extent = s.dc.GetTextExtent(CString(L"HHHH"));
+
+  s.dc.SetTextAlign(TA_RIGHT | TA_BASELINE);
+  ASSERT_TRUE(s.dc.TextOut(100, 50, CString(L"HHHH")));
+  QRect ink = gditest::BoundsOfNot(image, kWhite);
+  EXPECT_LE(ink.right(), 99);
+  EXPECT_GE(ink.left(), 100 - extent.cx);
+  EXPECT_EQ(ink.bottom(), 49);  // capital letters sit on the baseline
+  EXPECT_GT(ink.top(), 50 - tm.tmAscent - 1);
+
+  // 90 degrees counter-clockwise: the text runs upwards from the point.
+  image = Canvas(120, 120, kWhite);
+  CFont turned;
+  LOGFONTW lf = plat::MessageFont();
+  lf.lfEscapement = lf.lfOrientation = 900;
+  turned.CreateFontIndirect(&lf);
+  s.dc.SelectObject(&turned);
+  s.dc.SetTextAlign(TA_LEFT | TA_BASELINE);
+  s.dc.TextOut(60, 100, CString(L"HHHH"));
+  ink = gditest::BoundsOfNot(image, kWhite);
+  EXPECT_GT(ink.height(), ink.width());
+  EXPECT_LE(ink.bottom(), 100);
+  EXPECT_GE(ink.top(), 100 - extent.cx - 1);
+  EXPECT_LE(ink.right(), 60);
+  EXPECT_GE(ink.left(), 60 - tm.tmAscent - 1);
 }

@@ -9,6 +9,13 @@
 
 namespace gditest {
 
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+constexpr COLORREF kGrey = RGB(128, 128, 128);
+
 // An RGB32 image filled with the colour.
 QImage Canvas(int width, int height, COLORREF fill);
 COLORREF At(const QImage& image, int x, int y);

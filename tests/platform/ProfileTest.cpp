@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -75,6 +76,14 @@ TEST_F(ProfileTest, ReadsTrickyFilesAsTheFrameworkDoes) {
     EXPECT_EQ(plat::ProfileString(path_, c.section, c.key, L"<default>"), c.expected) << c.section << "/" << c.key;
   }
   EXPECT_EQ(plat::ProfileString(CString(L"/no/such/file.ini"), L"Config", L"Quoted", L"d"), L"d");
+
+  // Every key that a damaged file lists can be read back, even one with a NUL in its name.
+  WriteBytes(std::string("[S\0x]\nk\0ey=v\n", 13));
+  const CString section = plat::ProfileSections(path_).at(0);
+  const CString key = plat::ProfileKeys(path_, section).at(0);
+  EXPECT_EQ(key.GetLength(), 4);
+  EXPECT_EQ(plat::ProfileValue(path_, section, key), std::optional<CString>(CString(L"v")));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"S", key));
 }
 
 TEST_F(ProfileTest, ReadsIntegersAndCutsLongStrings) {
@@ -88,6 +97,12 @@ TEST_F(ProfileTest, ReadsIntegersAndCutsLongStrings) {
   EXPECT_EQ(plat::ProfileInt(path_, L"Config", L"missing", 5), 5);
   EXPECT_EQ(plat::ProfileInt(path_, L"Config", L"big", 5), -1);
   EXPECT_EQ(plat::ProfileString(path_, L"Config", L"long", L"").GetLength(), 259);
+  // The plain value is whole, and tells an empty value from a missing key.
+  EXPECT_EQ(plat::ProfileValue(path_, L"CONFIG", L"Long").value_or(L"").GetLength(), 300);
+  EXPECT_EQ(plat::ProfileValue(path_, L"Config", L"empty"), std::optional<CString>(CString()));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"Config", L"missing"));
+  EXPECT_FALSE(plat::ProfileValue(path_, L"Other", L"neg"));
+  EXPECT_FALSE(plat::ProfileValue(CString(L"/no/such/file.ini"), L"Config", L"neg"));
 
   wchar_t buf[8];
   EXPECT_EQ(GetPrivateProfileStringW(L"Config", L"long", L"", buf, 8, path_), 7u);

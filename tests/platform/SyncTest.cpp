@@ -108,3 +108,21 @@ TEST(TimeTest, ClocksAndLocalTimeFollowTheTimeZone) {
   EXPECT_EQ(plat::LocalUtcOffsetAt(1719792000), 7200);  // July: daylight saving
   if (oldTz) setenv("TZ", saved.c_str(), 1); else unsetenv("TZ");
 }
+
+TEST(TimeTest, WaitEventEndsOnSignalOrTimeOut) {
+  CEvent event;
+  plat::FakeClock fake(5000);
+  EXPECT_FALSE(fake.WaitEvent(event, 40));
+  EXPECT_EQ(fake.NowMs(), 5040u);  // the fake clock never blocks: it moves by the time-out
+  event.Set();
+  EXPECT_TRUE(fake.WaitEvent(event, 40));
+  EXPECT_EQ(fake.NowMs(), 5040u);  // a pending signal ends the wait without time passing
+  EXPECT_FALSE(event.IsSet());     // and is taken by it
+
+  plat::IClock& steady = plat::SystemClock();
+  event.Set();
+  EXPECT_TRUE(steady.WaitEvent(event, 10000));
+  const std::uint64_t before = steady.NowMs();
+  EXPECT_FALSE(steady.WaitEvent(event, 15));
+  EXPECT_GE(steady.NowMs() - before, 14u);
+}

@@ -1,0 +1,255 @@
+#include "engine/Buffer.h"
+
+#include <algorithm>
+
+#include "engine/MyThread.h"
+#include "platform/File.h"
+#include "platform/Time.h"
+
+namespace {
+// How often a waiting producer looks at its run flag.
+constexpr std::int32_t kWaitSliceMs = 10;
+}  // namespace
+
+CBuffer::CBuffer(std::size_t capacity) : m_capacity(capacity) {}
+
+CBuffer::~CBuffer() {
+  Wake();
+  plat::FreeArea(m_area, m_areaSize);
+}
+
+bool CBuffer::Create(std::size_t areaSize, std::size_t margin, bool blocking) {
+  CCritLock lock(*this);
+  if (!m_area || areaSize > m_areaSize) {
+    plat::FreeArea(m_area, m_areaSize);
+    m_area = static_cast<BYTE*>(plat::AllocArea(areaSize));
+    m_areaSize = m_area ? areaSize : 0;
+    if (!m_area) return false;
+  }
+  m_margin = margin;
+  m_blocking = blocking;
+  m_woken = false;
+  m_event.Reset();
+  m_items.clear();
+  m_markers = 0;
+  m_frames = 0;
+  m_bytesInUse = 0;
+  m_readOffset = 0;
+  return true;
+}
+
+void CBuffer::Wake() {
+  CCritLock lock(*this);
+  m_blocking = false;
+  m_woken = true;
+  m_event.Set();
+}
+
+void CBuffer::Flush() {
+  CCritLock lock(*this);
+  KeepHeldOnly();
+  m_bytesInUse = 0;
+}
+
+void CBuffer::FlushTo(QueueItem& producer) {
+  CCritLock lock(*this);
+  KeepHeldOnly();
+  m_bytesInUse = 0;
+  std::size_t next = 0;
+  if (!m_items.empty() && ItemTakesRoom(m_items.front().type)) {
+    const QueueItem& held = m_items.front();
+    m_bytesInUse = held.length;
+    const std::size_t after = OffsetOf(held.data) + held.length;
+    if (after + m_margin <= m_areaSize) next = after;
+  }
+  producer.data = m_area + next;
+}
+
+bool CBuffer::Reserve(QueueItem& item) {
+  CCritLock lock(*this);
+  if (!ItemTakesRoom(item.type)) return true;
+  std::size_t next = 0;
+  if (!NextWriteOffset(item, &next)) return false;
+  item.data = m_area + next;
+  return true;
+}
+
+bool CBuffer::Put(QueueItem& item, const CMyThread*) {
+  CCritLock lock(*this);
+  return PutUnlocked(item);
+}
+
+bool CBuffer::Get(QueueItem& out) {
+  CCritLock lock(*this);
+  return GetUnlocked(out);
+}
+
+void CBuffer::Clear() {
+  CCritLock lock(*this);
+  m_items.clear();
+  m_markers = 0;
+  m_frames = 0;
+}
+
+std::size_t CBuffer::Count() const {
+  CCritLock lock(*this);
+  return m_items.size();
+}
+
+std::size_t CBuffer::BytesInUse() const {
+  CCritLock lock(*this);
+  return m_bytesInUse;
+}
+
+std::size_t CBuffer::Margin() const {
+  CCritLock lock(*this);
+  return m_margin;
+}
+
+std::size_t CBuffer::AreaSize() const {
+  CCritLock lock(*this);
+  return m_areaSize;
+}
+
+BYTE* CBuffer::AreaBase() const {
+  CCritLock lock(*this);
+  return m_area;
+}
+
+const BYTE* CBuffer::ReadPosition() const {
+  CCritLock lock(*this);
+  return m_area + m_readOffset;
+}
+
+bool CBuffer::ShouldGiveUp(const CMyThread* producer) const {
+  return IsWoken() || (producer && !producer->IsRunning());
+}
+
+bool CBuffer::ReserveOrWait(QueueItem& item, const CMyThread* producer) {
+  std::uint64_t seen = 0;
+  {
+    CCritLock lock(*this);
+    if (Reserve(item) || !IsBlocking()) return true;
+    seen = m_takes;
+  }
+  return WaitForTakeSince(seen, producer);
+}
+
+bool CBuffer::WaitForTakeSince(std::uint64_t seen, const CMyThread* producer) {
+  for (;;) {
+    {
+      CCritLock lock(*this);
+      if (m_takes != seen) return true;
+    }
+    if (ShouldGiveUp(producer)) return false;
+    m_event.Wait(kWaitSliceMs);
+  }
+}
+
+bool CBuffer::PutUnlocked(QueueItem& item) {
+  if (!ItemTakesRoom(item.type)) {
+    Append(item);
+    return true;
+  }
+  std::size_t next = 0;
+  if (!NextWriteOffset(item, &next)) return false;
+  Append(item);
+  item.data = m_area + next;
+  return true;
+}
+
+bool CBuffer::GetUnlocked(QueueItem& out) {
+  if (!m_items.empty()) {
+    // Letting go of the held item frees room, even when nothing follows it.
+    PopFront();
+    ++m_takes;
+    m_event.Set();
+  }
+  if (m_items.empty()) return false;
+  out = m_items.front();
+  if (ItemTakesRoom(out.type)) {
+    m_bytesInUse -= std::min<std::size_t>(m_bytesInUse, out.length);
+    m_readOffset = OffsetOf(out.data);
+  }
+  return true;
+}
+
+void CBuffer::Append(const QueueItem& item) {
+  if (m_items.empty()) {
+    PushBack(item);  // the placeholder that the first Get drops
+    m_bytesInUse = 0;
+  }
+  PushBack(item);
+  if (ItemTakesRoom(item.type)) m_bytesInUse += item.length;
+}
+
+void CBuffer::PushBack(const QueueItem& item) {
+  if (item.type == kItemMarker) ++m_markers;
+  if (ItemTakesRoom(item.type)) {
+    // The first frame queued is the oldest one the producer must not write over.
+    if (m_frames++ == 0) m_readOffset = OffsetOf(item.data);
+  }
+  m_items.push_back(item);
+}
+
+bool CBuffer::RegionInUse(std::size_t lo, std::size_t hi) const {
+  return std::any_of(m_items.begin(), m_items.end(), [&](const QueueItem& it) {
+    if (!ItemTakesRoom(it.type) || !InArea(it)) return false;
+    const std::size_t start = OffsetOf(it.data);
+    return start < hi && lo < start + it.length;
+  });
+}
+
+bool CBuffer::InArea(const QueueItem& item) const {
+  const auto base = reinterpret_cast<std::uintptr_t>(m_area);
+  const auto p = reinterpret_cast<std::uintptr_t>(item.data);
+  if (!m_area || p < base || p - base > m_areaSize) return false;
+  return item.length <= m_areaSize - (p - base);
+}
+
+bool CBuffer::PauseBeforeRetry(const CMyThread* producer, DWORD ms) const {
+  if (ShouldGiveUp(producer)) return false;
+  Sleep(ms);
+  return !ShouldGiveUp(producer);
+}
+
+bool CBuffer::NextWriteOffset(const QueueItem& item, std::size_t* next) const {
+  if (!InArea(item)) return false;
+  const std::size_t pos = OffsetOf(item.data);
+  const std::size_t after = pos + item.length;
+  if (m_frames > 0 && pos < m_readOffset) {
+    // The write position has come round behind the oldest frame still held.
+    if (after + m_margin > m_readOffset) return false;
+    *next = after;
+    return true;
+  }
+  if (after + m_margin <= m_areaSize) {
+    *next = after;
+    return true;
+  }
+  if (m_frames > 0 && m_margin > m_readOffset) return false;
+  *next = 0;
+  return true;
+}
+
+void CBuffer::KeepHeldOnly() {
+  if (m_items.size() > 1) m_items.erase(m_items.begin() + 1, m_items.end());
+  m_markers = 0;
+  m_frames = 0;
+  m_readOffset = 0;
+  if (m_items.empty()) return;
+  const QueueItem& held = m_items.front();
+  if (held.type == kItemMarker) m_markers = 1;
+  // The consumer may still be reading the frame it holds: later frames must not overwrite it.
+  if (ItemTakesRoom(held.type)) {
+    m_frames = 1;
+    m_readOffset = OffsetOf(held.data);
+  }
+}
+
+void CBuffer::PopFront() {
+  const std::uint32_t type = m_items.front().type;
+  if (type == kItemMarker) --m_markers;
+  if (ItemTakesRoom(type)) --m_frames;
+  m_items.pop_front();
+}

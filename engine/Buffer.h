@@ -1,0 +1,110 @@
+// The frame queue between one producer thread (the source) and one consumer thread (video or
+// audio). The producer writes frames straight into the queue's area and queues items that point
+// at them; the consumer takes the items in order and may use an item's bytes until its next Get.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+
+#include "engine/QueueItem.h"
+#include "platform/Sync.h"
+#include "platform/Types.h"
+
+class CMyThread;
+
+// Space rules: the margin is the largest frame that must always fit at the write position. A
+// put that would leave less than the margin before the oldest frame still held (the read
+// position) or before the area's end is refused, or moves the write position back to the area's
+// base when the margin fits there. The first item put into an empty queue goes in after a
+// placeholder copy of itself, because every Get first drops the item that the consumer held.
+//
+// Every operation runs under the queue's own re-entrant lock. A producer that retries, sleeps or
+// waits releases the lock first, and gives up when its thread's run flag is cleared or the
+// queue has been woken.
+class CBuffer : public CCritSecs {
+ public:
+  explicit CBuffer(std::size_t capacity);
+  ~CBuffer() override;
+
+  // Allocates the area when there is none or it is too small, stores the margin and the
+  // blocking flag, resets the event and empties the queue. False when the area cannot be had.
+  virtual bool Create(std::size_t areaSize, std::size_t margin, bool blocking);
+  // Stops all waiting: clears the blocking flag and releases a waiting producer. Until the next
+  // Create no put waits and every retry loop gives up.
+  virtual void Wake();
+  // Keeps only the item the consumer holds; the queue holds no bytes.
+  virtual void Flush();
+  // Keeps only the item the consumer holds and sets the producer's write position right after
+  // it (at the area's base when the margin does not fit there, or when nothing is held).
+  virtual void FlushTo(QueueItem& producer);
+  // Passes over a frame at the write position without queuing it (the space rules of Put).
+  virtual bool Reserve(QueueItem& item);
+  // Queues a frame that the producer wrote at item.data and returns the next write position in
+  // item.data. False when the frame does not fit now; nothing changes then.
+  virtual bool Put(QueueItem& item, const CMyThread* producer);
+  // Drops the item the consumer held and copies the next one into out, keeping it queued so that
+  // its bytes stay valid until the next Get. False when no item is queued.
+  virtual bool Get(QueueItem& out);
+  // Empties the item list.
+  virtual void Clear();
+  // Number of items in the list, the consumer's own included.
+  virtual std::size_t Count() const;
+
+  std::size_t BytesInUse() const;
+  std::size_t Margin() const;
+  std::size_t Capacity() const { return m_capacity; }
+  std::size_t AreaSize() const;
+  BYTE* AreaBase() const;
+  const BYTE* ReadPosition() const;
+  bool IsBlocking() const { return m_blocking.load(std::memory_order_relaxed); }
+  bool IsWoken() const { return m_woken.load(std::memory_order_relaxed); }
+
+  // Whether a producer that retries or waits on this queue must give up.
+  bool ShouldGiveUp(const CMyThread* producer) const;
+  // Reserve; when the frame does not fit and the queue blocks, waits until the consumer takes
+  // an item. False when the producer must give up.
+  bool ReserveOrWait(QueueItem& item, const CMyThread* producer);
+
+ protected:
+  // The helpers below expect the lock to be held.
+  bool PutUnlocked(QueueItem& item);
+  bool GetUnlocked(QueueItem& out);
+  void Append(const QueueItem& item);
+  std::size_t MarkerItems() const { return m_markers; }
+  // Whether a frame still held or queued has bytes in [lo, hi) (offsets into the area).
+  bool RegionInUse(std::size_t lo, std::size_t hi) const;
+  // Whether the item's bytes lie inside the area.
+  bool InArea(const QueueItem& item) const;
+  std::size_t OffsetOf(const BYTE* p) const { return static_cast<std::size_t>(p - m_area); }
+  // Sleeps between retries with the lock released; false when the producer must give up.
+  bool PauseBeforeRetry(const CMyThread* producer, DWORD ms) const;
+  // How many times the consumer has let go of an item: a waiting producer watches it change.
+  std::uint64_t TakesUnlocked() const { return m_takes; }
+  // Waits, lock released, until the consumer lets go of an item after `seen`. False when the
+  // producer must give up.
+  bool WaitForTakeSince(std::uint64_t seen, const CMyThread* producer);
+
+ private:
+  // Where the write position goes after the item, or false when the item does not fit.
+  bool NextWriteOffset(const QueueItem& item, std::size_t* next) const;
+  // Drops every item but the one the consumer holds; the read position follows that item.
+  void KeepHeldOnly();
+  void PushBack(const QueueItem& item);
+  void PopFront();
+
+  BYTE* m_area = nullptr;
+  std::size_t m_areaSize = 0;
+  std::size_t m_readOffset = 0;  // the consumer's frame, or the oldest frame still to be taken
+  const std::size_t m_capacity;
+  std::atomic<bool> m_blocking{false};
+  std::atomic<bool> m_woken{false};
+  std::size_t m_bytesInUse = 0;
+  std::size_t m_margin = 0;
+  std::size_t m_markers = 0;  // marker items in the list
+  std::size_t m_frames = 0;   // items in the list whose bytes lie in the area
+  std::uint64_t m_takes = 0;
+  CEvent m_event;  // rung at every take so that a waiting producer looks again at once
+  std::deque<QueueItem> m_items;
+};

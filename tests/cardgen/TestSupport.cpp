@@ -1,0 +1,40 @@
+#include "tests/cardgen/TestSupport.h"
+
+#include <algorithm>
+
+#include "platform/File.h"
+
+namespace fixtures::testing {
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path, std::uint64_t at, std::size_t n) {
+  std::vector<std::uint8_t> out(n);
+  plat::File f;
+  if (!f.Open(path, plat::kRead) || !f.ReadAt(at, out.data(), n)) out.clear();
+  return out;
+}
+
+std::uint32_t Be32At(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint32_t>(b.at(at)) << 24 | static_cast<std::uint32_t>(b.at(at + 1)) << 16 |
+         static_cast<std::uint32_t>(b.at(at + 2)) << 8 | b.at(at + 3);
+}
+
+std::string BriefOf(Finding::Kind kind, int recording, int chunk, int copy, int slot, std::int64_t offset) {
+  std::string s = KindName(kind);
+  if (recording >= 0) s += " r" + std::to_string(recording);
+  if (chunk >= 0) s += " c" + std::to_string(chunk);
+  if (copy > 0) s += " k" + std::to_string(copy);
+  if (slot >= 0) s += " s" + std::to_string(slot);
+  if (offset >= 0) s += " @" + std::to_string(offset);
+  return s;
+}
+
+std::string Brief(const Finding& f) { return BriefOf(f.kind, f.recording, f.chunk, f.copy, f.slot, f.offset); }
+
+std::vector<std::string> Briefs(const CheckReport& report) {
+  std::vector<std::string> out;
+  for (const Finding& f : report.findings) out.push_back(Brief(f));
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace fixtures::testing

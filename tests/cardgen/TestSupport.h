@@ -1,0 +1,47 @@
+// Helpers shared by the builder's tests: pinned time zone, raw file reads, short finding names.
+#pragma once
+
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/SelfCheck.h"
+#include "tests/fixtures/StoreBuilder.h"
+
+namespace fixtures::testing {
+
+class BuilderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+
+  // Builds the store at `name` inside the test's folder; fails the test when it cannot.
+  std::optional<Layout> Build(const StoreSpec& spec, const std::string& name) {
+    std::string error;
+    std::optional<Layout> layout = BuildStore(spec, dir_.File(name), &error);
+    EXPECT_TRUE(layout) << error;
+    return layout;
+  }
+
+  ScratchDir dir_{"cardgen-test"};
+};
+
+std::vector<std::uint8_t> ReadBytes(const std::string& path, std::uint64_t at, std::size_t n);
+std::uint32_t Be32At(const std::vector<std::uint8_t>& bytes, std::size_t at);
+
+// "kind r<recording> c<chunk> k<copy> s<slot> @<offset>", with only the parts that are set.
+std::string Brief(const Finding& f);
+// The brief forms of all findings, sorted.
+std::vector<std::string> Briefs(const CheckReport& report);
+std::string BriefOf(Finding::Kind kind, int recording, int chunk = -1, int copy = 0, int slot = -1,
+                    std::int64_t offset = -1);
+
+}  // namespace fixtures::testing
