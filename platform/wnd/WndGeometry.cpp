@@ -251,6 +251,8 @@ BOOL CWnd::ShowWindow(int command) {
     return wasVisible;
   }
   w->style &= ~WS_MINIMIZE;
+  const bool activate = command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
+  widget->setAttribute(Qt::WA_ShowWithoutActivating, !activate);
   if (wasMinimized && !w->IsChild()) {
     w->Send(WM_QUERYOPEN);
     widget->showNormal();
@@ -258,7 +260,7 @@ BOOL CWnd::ShowWindow(int command) {
     widget->show();
   }
   if (!wasVisible) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
-  if (!w->IsChild() && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE) {
+  if (!w->IsChild() && activate) {
     widget->raise();
     widget->activateWindow();
     plat::RaiseTopLevel(*w);

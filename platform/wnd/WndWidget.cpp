@@ -3,7 +3,6 @@
 #include <QFocusEvent>
 #include <QPaintEvent>
 #include <QWidget>
-#include <QWindowStateChangeEvent>
 
 #include "platform/wnd/Window.h"
 
@@ -52,11 +51,11 @@ void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
   w.Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.Width()), static_cast<WORD>(c.Height())));
 }
 
-void FollowWindowState(Window& w, const QWidget& widget, const QWindowStateChangeEvent& e) {
-  const bool wasMinimized = e.oldState().testFlag(Qt::WindowMinimized);
+// A window minimised or restored from outside (the window manager); ShowWindow does its own.
+void FollowWindowState(Window& w, const QWidget& widget) {
   if (widget.isMinimized()) {
     w.style |= WS_MINIMIZE;
-  } else if (wasMinimized) {
+  } else if (w.style & WS_MINIMIZE) {
     w.style &= ~WS_MINIMIZE;
     w.Send(WM_QUERYOPEN);
   }
@@ -93,7 +92,7 @@ bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* e) {
       if (!wnd->IsChild()) FollowTopLevelGeometry(*wnd, widget);
       return false;
     case QEvent::WindowStateChange:
-      FollowWindowState(*wnd, widget, *static_cast<QWindowStateChangeEvent*>(e));
+      FollowWindowState(*wnd, widget);
       return false;
     case QEvent::WindowActivate:
       RaiseTopLevel(*wnd->TopLevel());

@@ -54,3 +54,43 @@ TEST_F(WndTest, WindowsHaveHandlesUntilDestroyedAndMessagesToGoneWindowsAreDropp
   EXPECT_TRUE(child.Of(WM_USER + 6).empty());
   EXPECT_FALSE(top.DestroyWindow());
 }
+
+TEST_F(WndTest, WindowsChangeParentsRedrawAtOnceAndHearWhenRestored) {
+  SpyWnd main, panel;
+  ASSERT_TRUE(main.CreateTopLevel(CRect(100, 100, 500, 400)));
+  ASSERT_TRUE(panel.CreateChild(&main, CRect(10, 10, 110, 60), 5));
+  CRect rc;
+  panel.GetWindowRect(&rc);
+  EXPECT_EQ(rc.TopLeft(), CPoint(110, 110));
+
+  // Docked to floating: a pop-up owned by the main window, placed in screen coordinates.
+  panel.ModifyStyle(WS_CHILD, WS_POPUP | WS_CAPTION);
+  EXPECT_EQ(panel.SetParent(&main), &main);
+  panel.MoveWindow(600, 50, 100, 50);
+  panel.GetWindowRect(&rc);
+  EXPECT_EQ(rc.TopLeft(), CPoint(600, 50));
+  EXPECT_EQ(panel.GetParent(), &main);  // the owner
+  EXPECT_EQ(main.GetDlgItem(5), nullptr);
+  EXPECT_FALSE(main.IsChild(&panel));
+  // And back: a child again.
+  panel.ModifyStyle(WS_POPUP | WS_CAPTION, WS_CHILD);
+  panel.SetParent(&main);
+  panel.MoveWindow(20, 30, 100, 50);
+  panel.GetWindowRect(&rc);
+  EXPECT_EQ(rc.TopLeft(), CPoint(120, 130));
+  EXPECT_TRUE(main.IsChild(&panel));
+
+  // RedrawWindow with RDW_UPDATENOW paints before it returns.
+  panel.Clear();
+  EXPECT_TRUE(panel.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW));
+  EXPECT_EQ(panel.Of(WM_PAINT).size(), 1u);
+  EXPECT_EQ(panel.Of(WM_ERASEBKGND).size(), 1u);
+
+  // A minimised window that is shown again is asked WM_QUERYOPEN.
+  main.ShowWindow(SW_MINIMIZE);
+  EXPECT_TRUE(main.GetStyle() & WS_MINIMIZE);
+  main.ShowWindow(SW_RESTORE);
+  EXPECT_EQ(main.Of(WM_QUERYOPEN).size(), 1u);
+  EXPECT_FALSE(main.GetStyle() & WS_MINIMIZE);
+  EXPECT_TRUE(main.IsWindowVisible());
+}
