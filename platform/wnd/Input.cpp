@@ -295,7 +295,7 @@ Window* HitTest(QPoint screen, LRESULT* hit) {
 
 QPoint CursorPos() { return g.cursor; }
 
-void OnQtMouse(QWidget*, QEvent* event) {
+void OnQtMouse(QEvent* event) {
   const auto* pe = static_cast<const QSinglePointEvent*>(event);
   QPoint screen = pe->globalPosition().toPoint();
   if (g.clip) {

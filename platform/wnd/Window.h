@@ -18,7 +18,6 @@
 #include "platform/wnd/Input.h"
 #include "platform/wnd/Wnd.h"
 
-
 class COleDropTarget;
 
 namespace plat {
@@ -87,7 +86,6 @@ class Window {
   bool destroying = false;
   bool leaveArmed = false;
   COleDropTarget* dropTarget = nullptr;
-  UINT nextTimerId = 0;
 
   bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
   Window* TopLevel();
@@ -180,7 +178,7 @@ void SetFocusWindow(Window* wnd);
 void ForgetWindow(Window& wnd);  // the window is going: drop capture, focus, hover references
 Window* HitTest(QPoint screen, LRESULT* hit);
 QPoint CursorPos();
-void OnQtMouse(QWidget* receiver, QEvent* event);
+void OnQtMouse(QEvent* event);
 void OnQtKey(QEvent* event);
 void OnQtLeave(Window& wnd);
 void OnQtFocusIn(Window& wnd, int reason);

@@ -69,7 +69,7 @@ bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* e) {
   const QEvent::Type t = e->type();
   if (IsMouseEvent(t)) {
     if (!wnd->selfDrawn) return false;
-    OnQtMouse(&widget, e);
+    OnQtMouse(e);
     return true;
   }
   switch (t) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/wnd/TestHarness.h"
-#include "platform/wnd/Window.h"
 
 using plat::test::SpyWnd;
 
