@@ -5,9 +5,10 @@
 
 #include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/TestHarness.h"
+#include "tests/support/TestEnvironment.h"
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  plat::test::InitTestEnvironment();
   QApplication app(argc, argv);
   plat::test::Init();
   plat::SetDialogTemplateFolder(PLAYER_WND_TEST_DIALOGS);
