@@ -68,6 +68,7 @@ class EditProc : public ControlProc {
         w.style = wParam ? (w.style | ES_READONLY) : (w.style & ~ES_READONLY);
         return TRUE;
       case WM_CHAR:
+      case WM_IME_CHAR:
         return Char(w, static_cast<wchar_t>(wParam));
       case WM_KEYDOWN:
         if (EditingKey(static_cast<int>(wParam))) PressKey(static_cast<int>(wParam));

@@ -4,6 +4,7 @@
 
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Edit.h"
+#include "platform/wnd/PaintDC.h"
 #include "platform/wnd/TestHarness.h"
 
 using plat::test::Key;
@@ -54,6 +55,16 @@ TEST_F(EditComboTest, AnEditTypesCharactersAndEditsWithCaretKeysAndTheClipboard)
   EXPECT_EQ(edit.GetWindowText(), L"l");
   edit.PostMessage(WM_CHAR, L'x');
   plat::test::Pump();
+  EXPECT_EQ(edit.GetWindowText(), L"xl");
+  edit.SendMessage(WM_IME_CHAR, 0x4E2D);  // a character typed through an input method
+  EXPECT_EQ(edit.GetWindowText(), L"x\u4E2Dl");
+  edit.SendMessage(EM_SETSEL, 2, 2);
+  {
+    CClientDC dc(&edit);  // measures text for the control even though Qt draws it
+    EXPECT_GT(dc.GetTextExtent(L"abc").cx, 0);
+  }
+  edit.SendMessage(EM_SETSEL, 1, 2);
+  Key(WM_KEYDOWN, VK_DELETE);
   EXPECT_EQ(edit.GetWindowText(), L"xl");
   Key(WM_KEYDOWN, VK_END);
   edit.ReplaceSel(L"!");
