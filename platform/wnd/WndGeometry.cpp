@@ -49,6 +49,14 @@ void Restack(Window& w, const CWnd* after) {
   }
 }
 
+// Changes style bits; placement flags (SWP_FRAMECHANGED) apply at once. True when bits changed.
+bool ChangeStyle(CWnd& wnd, DWORD& style, DWORD remove, DWORD add, UINT flags) {
+  const DWORD old = style;
+  style = (old & ~remove) | add;
+  if (flags) wnd.SetWindowPos(nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  return old != style;
+}
+
 // Moves a rectangle as its top-left corner maps.
 template <class Map>
 void MoveRect(LPRECT rect, Map map) {
@@ -289,19 +297,11 @@ DWORD CWnd::GetStyle() const { return window_ ? window_->style : 0; }
 DWORD CWnd::GetExStyle() const { return window_ ? window_->exStyle : 0; }
 
 BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
-  if (!window_) return FALSE;
-  const DWORD old = window_->style;
-  window_->style = (old & ~remove) | add;
-  if (flags) SetWindowPos(nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  return old != window_->style;
+  return window_ && plat::ChangeStyle(*this, window_->style, remove, add, flags);
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
-  if (!window_) return FALSE;
-  const DWORD old = window_->exStyle;
-  window_->exStyle = (old & ~remove) | add;
-  if (flags) SetWindowPos(nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  return old != window_->exStyle;
+  return window_ && plat::ChangeStyle(*this, window_->exStyle, remove, add, flags);
 }
 
 int CWnd::GetDlgCtrlID() const { return window_ ? static_cast<int>(window_->id) : 0; }
