@@ -4,12 +4,22 @@
 
 namespace {
 std::atomic<plat::IMessageRouter*> g_router{nullptr};
+std::atomic<int> g_abortScopes{0};
 }
 
 namespace plat {
 
 IMessageRouter* SetMessageRouter(IMessageRouter* router) { return g_router.exchange(router); }
 IMessageRouter* MessageRouter() { return g_router.load(); }
+
+SendAbortScope::SendAbortScope() {
+  ++g_abortScopes;
+  if (IMessageRouter* r = MessageRouter()) r->AbortSends();
+}
+
+SendAbortScope::~SendAbortScope() { --g_abortScopes; }
+
+bool SendsAborted() { return g_abortScopes.load() > 0; }
 
 }  // namespace plat
 

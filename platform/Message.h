@@ -24,7 +24,21 @@ class IMessageRouter {
   virtual LRESULT Send(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) = 0;
   // Shows or hides a window; from another thread the change is carried to the window's thread.
   virtual bool Show(HWND wnd, int command) = 0;
+  // Releases every send that waits for the window thread, each answered 0 (see SendAbortScope).
+  virtual void AbortSends() {}
 };
+
+// While one exists, a send from another thread returns 0 at once instead of waiting for the
+// window thread, and sends that wait are released. A window thread that waits for a worker to
+// end holds one, so that a worker blocked in a send to it can never deadlock it.
+class SendAbortScope {
+ public:
+  SendAbortScope();
+  ~SendAbortScope();
+  SendAbortScope(const SendAbortScope&) = delete;
+  SendAbortScope& operator=(const SendAbortScope&) = delete;
+};
+bool SendsAborted();
 
 // Installs the router (null removes it) and returns the previous one.
 IMessageRouter* SetMessageRouter(IMessageRouter* router);

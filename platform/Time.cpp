@@ -1,6 +1,7 @@
 #include "platform/Time.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -17,9 +18,11 @@ class SteadyClock : public plat::IClock {
   void SleepMs(std::uint32_t ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 };
 
+std::atomic<plat::IClock*> g_tickClock{nullptr};
+
 }  // namespace
 
-DWORD GetTickCount() { return plat::SystemClock().TickCount(); }
+DWORD GetTickCount() { return plat::TickClock().TickCount(); }
 void Sleep(DWORD ms) { plat::SystemClock().SleepMs(ms); }
 
 namespace plat {
@@ -37,6 +40,13 @@ bool FakeClock::WaitEvent(CEvent& event, std::uint32_t timeoutMs) {
 IClock& SystemClock() {
   static SteadyClock clock;
   return clock;
+}
+
+IClock* SetTickClock(IClock* clock) { return g_tickClock.exchange(clock); }
+
+IClock& TickClock() {
+  IClock* c = g_tickClock.load();
+  return c ? *c : SystemClock();
 }
 
 std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second) {

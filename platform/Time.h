@@ -29,6 +29,11 @@ class IClock {
 // The steady clock of the machine.
 IClock& SystemClock();
 
+// The clock behind GetTickCount and the window layer's timers: the machine's clock unless one is
+// installed (tests install a FakeClock). Returns the previously installed clock (null = none).
+IClock* SetTickClock(IClock* clock);
+IClock& TickClock();
+
 // A clock that moves only when told: SleepMs advances it at once, and WaitEvent takes a pending
 // signal without moving or else advances by the whole time-out, so nothing ever blocks.
 class FakeClock : public IClock {

@@ -24,6 +24,8 @@ struct Recorder : plat::IMessageRouter {
     shows.push_back(command);
     return true;
   }
+  void AbortSends() override { ++aborts; }
+  int aborts = 0;
 };
 
 }  // namespace
@@ -46,4 +48,22 @@ TEST(MessageTest, MessagesGoThroughTheInstalledRouterOnly) {
   EXPECT_EQ(rec.posted[0].l, -1);
   EXPECT_EQ(rec.shows, std::vector<int>{SW_HIDE});
   EXPECT_EQ(plat::SetMessageRouter(nullptr), &rec);
+}
+
+TEST(MessageTest, AbortScopesReleaseWaitingSendsWhileTheyLast) {
+  Recorder rec;
+  plat::SetMessageRouter(&rec);
+  EXPECT_FALSE(plat::SendsAborted());
+  {
+    plat::SendAbortScope outer;
+    EXPECT_TRUE(plat::SendsAborted());
+    EXPECT_EQ(rec.aborts, 1);
+    {
+      plat::SendAbortScope inner;
+      EXPECT_EQ(rec.aborts, 2);
+    }
+    EXPECT_TRUE(plat::SendsAborted());  // the outer scope still holds
+  }
+  EXPECT_FALSE(plat::SendsAborted());
+  plat::SetMessageRouter(nullptr);
 }

@@ -84,6 +84,14 @@ TEST(TimeTest, ClocksAndLocalTimeFollowTheTimeZone) {
   Sleep(20);
   EXPECT_GE(static_cast<DWORD>(GetTickCount() - before), 19u);
 
+  // An installed tick clock drives GetTickCount until it is removed.
+  EXPECT_EQ(plat::SetTickClock(&fake), nullptr);
+  EXPECT_EQ(GetTickCount(), 0x10u);
+  fake.Advance(5);
+  EXPECT_EQ(GetTickCount(), 0x15u);
+  EXPECT_EQ(plat::SetTickClock(nullptr), &fake);
+  EXPECT_EQ(&plat::TickClock(), &plat::SystemClock());
+
   const char* oldTz = getenv("TZ");
   const std::string saved = oldTz ? oldTz : "";
   setenv("TZ", "UTC", 1);

@@ -1,0 +1,49 @@
+#include "platform/wnd/ControlProc.h"
+
+#include <QKeyEvent>
+
+#include "platform/wnd/KeyMap.h"
+
+namespace plat {
+
+void ControlHost::ForwardKey(int virtualKey, Qt::KeyboardModifiers modifiers) {
+  bool keypad = false;
+  const int key = QtKeyOf(virtualKey, &keypad);
+  if (key == 0) return;
+  QKeyEvent press(QEvent::KeyPress, key, modifiers | (keypad ? Qt::KeypadModifier : Qt::NoModifier));
+  BaseEvent(&press);
+}
+
+void SendDrawItem(Window& w, DRAWITEMSTRUCT& item) {
+  const auto l = reinterpret_cast<LPARAM>(&item);
+  if (w.parent) {
+    w.parent->Send(WM_DRAWITEM, w.id, l);
+  } else if (w.object) {
+    LRESULT result = 0;
+    w.object->OnChildNotify(WM_DRAWITEM, w.id, l, &result);
+  }
+}
+
+LRESULT ControlProc::Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_SETFONT:
+      DefaultProc(w, msg, wParam, lParam);
+      widget_->setFont(FontOf(w));
+      w.PlaceWidget();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      host_->ForwardKey(static_cast<int>(wParam), ModifiersOfKeyState());
+      return 0;
+    case WM_GETDLGCODE:
+      return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_ERASEBKGND:
+      return TRUE;
+    case WM_PAINT:
+      return 0;
+    default:
+      return DefaultProc(w, msg, wParam, lParam);
+  }
+}
+
+}  // namespace plat

@@ -1,0 +1,39 @@
+// Dialog templates: one small JSON file per template id (see rc/dialogs/README.md).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Geometry.h"
+#include "platform/String.h"
+
+namespace plat {
+
+struct DialogItem {
+  UINT id = 0;
+  std::wstring className;
+  DWORD style = 0;  // WS_CHILD is always added
+  DWORD exStyle = 0;
+  CRect rect;  // pixels, in the dialog's client coordinates
+  CString text;
+};
+
+struct DialogTemplate {
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  CRect rect;  // position (relative to the owner's client area, or the parent's for a child) and size
+  CString title;
+  std::vector<DialogItem> items;
+};
+
+// Style text: names of style constants and numbers (decimal or 0x hex) joined by '|'.
+std::optional<DWORD> ParseStyle(const QString& text);
+std::optional<DialogTemplate> ParseDialogTemplate(const QByteArray& json, QString* error = nullptr);
+// The template <id>.json from the folder set here, else from the Qt resource ":/dialogs/<id>.json".
+std::optional<DialogTemplate> LoadDialogTemplate(UINT id);
+void SetDialogTemplateFolder(const QString& folder);
+
+}  // namespace plat

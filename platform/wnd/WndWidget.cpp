@@ -1,0 +1,121 @@
+// The widget of a window that draws itself, and the event handling every widget of the layer shares.
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QPaintEvent>
+#include <QWidget>
+
+#include "platform/wnd/Window.h"
+
+namespace plat {
+namespace {
+
+class WndWidget : public QWidget {
+ public:
+  WndWidget(Window& wnd, QWidget* parent) : QWidget(parent), handle_(wnd.handle) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+  }
+
+ protected:
+  bool event(QEvent* e) override {
+    Window* w = WindowOf(handle_);
+    if (w && HandleWidgetEvent(w, *this, e)) return true;
+    return QWidget::event(e);
+  }
+
+  void paintEvent(QPaintEvent* e) override {
+    if (Window* w = WindowOf(handle_)) PaintWidget(*w, *this, e->region());
+  }
+
+ private:
+  HWND handle_;
+};
+
+bool IsMouseEvent(QEvent::Type t) {
+  return t == QEvent::MouseButtonPress || t == QEvent::MouseButtonRelease || t == QEvent::MouseButtonDblClick ||
+         t == QEvent::MouseMove || t == QEvent::Wheel;
+}
+
+// A top-level window moved or sized by the window manager or the user.
+void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
+  const QRect g = widget.geometry();
+  if (g.topLeft() == QPoint(w.rect.left, w.rect.top) && g.size() == QSize(w.rect.Width(), w.rect.Height())) return;
+  const bool sized = g.size() != QSize(w.rect.Width(), w.rect.Height());
+  w.rect = CRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+  if (!sized) return;
+  ResizeBacking(w);
+  LayoutScrollBars(w);
+  InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), true);
+  const CRect c = w.ClientRect();
+  w.Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.Width()), static_cast<WORD>(c.Height())));
+}
+
+// A window minimised or restored from outside (the window manager); ShowWindow does its own.
+void FollowWindowState(Window& w, const QWidget& widget) {
+  if (widget.isMinimized()) {
+    w.style |= WS_MINIMIZE;
+  } else if (w.style & WS_MINIMIZE) {
+    w.style &= ~WS_MINIMIZE;
+    w.Send(WM_QUERYOPEN);
+  }
+}
+
+}  // namespace
+
+QWidget* MakeSelfDrawnWidget(Window& wnd, QWidget* parent) { return new WndWidget(wnd, parent); }
+
+bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* e) {
+  const QEvent::Type t = e->type();
+  if (IsMouseEvent(t)) {
+    if (!wnd->selfDrawn) return false;
+    OnQtMouse(e);
+    return true;
+  }
+  switch (t) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      OnQtKey(e);
+      return true;
+    case QEvent::FocusIn:
+      OnQtFocusIn(*wnd, static_cast<QFocusEvent*>(e)->reason());
+      return false;
+    case QEvent::Leave:
+      OnQtLeave(*wnd);
+      return false;
+    case QEvent::Close:
+      e->ignore();
+      wnd->Send(WM_CLOSE);
+      return true;
+    case QEvent::Move:
+    case QEvent::Resize:
+      if (!wnd->IsChild()) FollowTopLevelGeometry(*wnd, widget);
+      return false;
+    case QEvent::WindowStateChange:
+      FollowWindowState(*wnd, widget);
+      return false;
+    case QEvent::WindowActivate:
+      RaiseTopLevel(*wnd->TopLevel());
+      return false;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+      return HandleDropEvent(*wnd, e);
+    default:
+      return false;
+  }
+}
+
+Qt::WindowFlags TopLevelFlags(const Window& wnd) {
+  Qt::WindowFlags f = (wnd.owner || (wnd.exStyle & WS_EX_TOOLWINDOW)) ? Qt::Tool : Qt::Window;
+  if ((wnd.style & WS_CAPTION) != WS_CAPTION) f |= Qt::FramelessWindowHint;
+  if (wnd.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
+  return f;
+}
+
+QString ToQString(const CString& s) { return QString::fromWCharArray(s.GetString(), s.GetLength()); }
+
+CString FromQString(const QString& s) { return CString(s.toStdWString()); }
+
+}  // namespace plat
