@@ -82,7 +82,6 @@ bool CTSAnalyse::OpenFile(const std::string& path, bool fromEnd) {
   if (fromEnd) m_demux.MarkEndOfData();
   m_startTime = m_channel.FileStartTime(path);
   ForgetStreamState();
-  m_skipKeys = 0;
   m_finder = std::make_unique<CFindFilePath>(path);
   m_finder->Start();
   std::lock_guard lock(m_requestLock);
@@ -177,5 +176,6 @@ void CTSAnalyse::FlushQueues() {
 
 void CTSAnalyse::ForgetStreamState() {
   m_keySeen = false;
+  m_skipKeys = 0;
   m_firstSound = true;
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "config/RecorderDate.h"
 #include "engine/ABuffer2.h"

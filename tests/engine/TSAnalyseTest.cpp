@@ -297,31 +297,6 @@ TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
   times.resize(129, 3001);
   times.resize(138, 3002);
   EXPECT_EQ(Field(video, ChunkTime), times);
-}
-
-TEST_F(TSAnalyseTest, PreviousAndNextFileAtTheEndsOfTheFolder) {
-  const fixtures::TsFile file = fixtures::BuildTs(Spec(30, 10, 20));
-  const std::string a = Write("a.ts", file);
-  const std::string b = Write("b.ts", file);
-  TsRig first;
-  first.channel.SetStartTime(a, 1000);
-  first.channel.SetStartTime(b, 2000);
-  ASSERT_TRUE(first.reader.Open(a, false));
-  first.reader.Seek(CTSAnalyse::kPreviousFile);
-  ASSERT_TRUE(first.Start());
-  ASSERT_TRUE(first.consumer->WaitForPictures(39));
-  first.reader.Stop(kWaitForever);
-  EXPECT_EQ(Field(first.consumer->Video(), ChunkTime).front(), 1001);
-
-  TsRig last;
-  last.channel.SetStartTime(b, 2000);
-  ASSERT_TRUE(last.reader.Open(b, false));
-  last.reader.Seek(CTSAnalyse::kNextFile);
-  ASSERT_TRUE(last.Start());
-  ASSERT_TRUE(last.consumer->WaitForPictures(19));
-  last.reader.Stop(kWaitForever);
-  EXPECT_EQ(Field(last.consumer->Video(), ChunkTime), std::vector<int>(19, 2001));
-  EXPECT_EQ(last.reader.Path(), b);
 
   TsRig none;
   EXPECT_FALSE(none.reader.Open(dir.File("missing.ts"), false));
