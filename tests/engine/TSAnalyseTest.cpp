@@ -267,6 +267,7 @@ TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
   rig.channel.SetStartTime(b, 2000);
   rig.channel.SetStartTime(c, 3000);
   ASSERT_TRUE(rig.reader.Open(a, false));
+  rig.reader.Seek(CTSAnalyse::kPreviousFile);  // there is none: reading goes on in this file
   ASSERT_TRUE(rig.Start());
   // Each file's last picture is whole once the next file is reached.
   ASSERT_TRUE(rig.consumer->WaitForPictures(59));
