@@ -93,38 +93,3 @@ bool COleDateTime::Split(Fields& out) const {
   out.dayOfWeek = static_cast<int>(((fromUnix + 4) % 7 + 7) % 7) + 1;  // 1970-01-01 was a Thursday
   return true;
 }
-
-int COleDateTime::GetYear() const {
-  Fields f;
-  return Split(f) ? f.year : -1;
-}
-
-int COleDateTime::GetMonth() const {
-  Fields f;
-  return Split(f) ? f.month : -1;
-}
-
-int COleDateTime::GetDay() const {
-  Fields f;
-  return Split(f) ? f.day : -1;
-}
-
-int COleDateTime::GetHour() const {
-  Fields f;
-  return Split(f) ? f.hour : -1;
-}
-
-int COleDateTime::GetMinute() const {
-  Fields f;
-  return Split(f) ? f.minute : -1;
-}
-
-int COleDateTime::GetSecond() const {
-  Fields f;
-  return Split(f) ? f.second : -1;
-}
-
-int COleDateTime::GetDayOfWeek() const {
-  Fields f;
-  return Split(f) ? f.dayOfWeek : -1;
-}

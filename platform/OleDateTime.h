@@ -23,14 +23,14 @@ class COleDateTime {
   DateTimeStatus GetStatus() const { return m_status; }
 
   // The fields of a valid value; -1 for an invalid one.
-  int GetYear() const;
-  int GetMonth() const;
-  int GetDay() const;
-  int GetHour() const;
-  int GetMinute() const;
-  int GetSecond() const;
+  int GetYear() const { return Field(&Fields::year); }
+  int GetMonth() const { return Field(&Fields::month); }
+  int GetDay() const { return Field(&Fields::day); }
+  int GetHour() const { return Field(&Fields::hour); }
+  int GetMinute() const { return Field(&Fields::minute); }
+  int GetSecond() const { return Field(&Fields::second); }
   // 1 for Sunday to 7 for Saturday.
-  int GetDayOfWeek() const;
+  int GetDayOfWeek() const { return Field(&Fields::dayOfWeek); }
 
   bool operator==(const COleDateTime& other) const { return m_status == other.m_status && m_dt == other.m_dt; }
   bool operator!=(const COleDateTime& other) const { return !(*this == other); }
@@ -43,6 +43,10 @@ class COleDateTime {
     int year, month, day, hour, minute, second, dayOfWeek;
   };
   bool Split(Fields& out) const;
+  int Field(int Fields::*field) const {
+    Fields f;
+    return Split(f) ? f.*field : -1;
+  }
 };
 
 namespace plat {
