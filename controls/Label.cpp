@@ -153,7 +153,7 @@ CLabel& CLabel::SetFontItalic(BOOL italic) {
 
 CLabel& CLabel::SetFontSize(int points) {
   CFont sized;
-  sized.CreatePointFont(points * 10, fontDesc_.lfFaceName);
+  sized.CreatePointFont(points * 10, plat::FaceNameOf(fontDesc_));
   LOGFONTW lf;
   sized.GetLogFont(&lf);
   fontDesc_.lfHeight = lf.lfHeight;
