@@ -32,7 +32,6 @@ constexpr COLORREF kAdjacentText = 0xB3B885;
 constexpr COLORREF kSelectionFill = 0x00FFFF;
 constexpr COLORREF kSelectedText = 0x0000FF;
 constexpr COLORREF kMark = 0x0000FF;
-constexpr COLORREF kDayText = 0xFFFFFF;
 
 struct WeekdayName {
   const wchar_t* name;
@@ -114,10 +113,8 @@ void CMonthCalCtrlEx::PreSubclassWindow() {
 }
 
 void CMonthCalCtrlEx::Initialise() {
-  for (DayCell& cell : cells_) cell = DayCell{CString(), COleDateTime(1970, 1, 1, 0, 0, 0), 0, kDayText, 0};
   BuildMonth(startToday_ ? COleDateTime::GetCurrentTime() : COleDateTime(1970, 1, 1, 0, 0, 0), false);
-  if (listsMade_) return;
-  listsMade_ = true;
+  if (yearList_.m_hWnd) return;
   ComputeSizes();
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL | WS_TABSTOP | CBS_DROPDOWNLIST;
   yearList_.Create(style, CRect(), this, kYearListId);

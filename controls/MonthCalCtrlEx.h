@@ -105,7 +105,6 @@ class CMonthCalCtrlEx : public CWnd {
   int yearFilled_ = 0;
   BOOL leaveArmed_ = FALSE;
   BOOL leftHeld_ = FALSE;
-  bool listsMade_ = false;
   std::vector<COleDateTime> marked_;
   std::function<void()> onPress_;
 };

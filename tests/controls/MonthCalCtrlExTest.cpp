@@ -265,6 +265,13 @@ TEST_F(MonthCalTest, TheYearListShowsElevenYearsAndTheListsChooseTheMonth) {
   Choose(CMonthCalCtrlEx::kYearListId, 13);
   EXPECT_EQ(cal.GetCurrentDate(), Date(2019, 12, 28));
   EXPECT_EQ(DateChanges(), 2);
+
+  // A calendar whose window is made again has its lists again.
+  cal.DestroyWindow();
+  ASSERT_TRUE(cal.Create(L"MFCMonthCalCtrlEx", L"", WS_CHILD | WS_VISIBLE, CRect(0, 0, 190, 195), &parent, 1000));
+  ASSERT_NE(cal.GetDlgItem(static_cast<int>(CMonthCalCtrlEx::kYearListId)), nullptr);
+  EXPECT_EQ(List(CMonthCalCtrlEx::kYearListId).GetCount(), 11);
+  EXPECT_EQ(List(CMonthCalCtrlEx::kMonthListId).GetCount(), 12);
 }
 
 TEST_F(MonthCalTest, TheCalendarIsDarkWithColouredWeekdayNamesAndAFrame) {
