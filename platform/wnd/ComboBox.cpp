@@ -32,6 +32,11 @@ class ComboProc : public ControlProc {
 
   LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
     switch (msg) {
+      case WM_NCHITTEST:
+        // Below the closed box lies what the window's height keeps for the list: the mouse there
+        // belongs to whatever is beneath.
+        if (w.ScreenToClient(QPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))).y() >= combo_->height()) return HTTRANSPARENT;
+        return ControlProc::Proc(w, msg, wParam, lParam);
       case CB_ADDSTRING:
         return Insert(w, -1, reinterpret_cast<LPCWSTR>(lParam));
       case CB_INSERTSTRING:

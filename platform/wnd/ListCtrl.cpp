@@ -226,6 +226,12 @@ int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width) 
   return p ? p->InsertColumn(column, QString::fromWCharArray(heading ? heading : L""), format, width) : -1;
 }
 
+int CListCtrl::GetColumnWidth(int column) const {
+  plat::ListProc* p = ProcOf(*this);
+  if (!p || column < 0 || column >= p->List().columnCount()) return 0;
+  return p->List().columnWidth(column);
+}
+
 int CListCtrl::InsertItem(int item, LPCWSTR text) {
   plat::ListProc* p = ProcOf(*this);
   return p ? p->InsertItem(item, QString::fromWCharArray(text ? text : L"")) : -1;

@@ -15,6 +15,8 @@ class CListCtrl : public CWnd {
   BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id);
   // Width -1 sizes the column to its heading. Returns the new column's index, -1 on failure.
   int InsertColumn(int column, LPCWSTR heading, int format = LVCFMT_LEFT, int width = -1);
+  // The column's width in pixels; 0 when there is no such column.
+  int GetColumnWidth(int column) const;
   // Returns the new row's index (at most the row count), -1 on failure.
   int InsertItem(int item, LPCWSTR text);
   BOOL SetItemText(int item, int subItem, LPCWSTR text);

@@ -129,6 +129,13 @@ TEST_F(EditComboTest, AComboKeepsItsSelectionWhenFilledAndTellsTheParentOnlyAbou
   combo.GetWindowRect(&rc);
   EXPECT_EQ(rc.Height(), 190);
   EXPECT_LT(combo.Widget()->height(), 60);
+  // The mouse below the closed box reaches the window beneath.
+  POINT onBox{20, 15};
+  POINT below{20, 150};
+  parent.ClientToScreen(&onBox);
+  parent.ClientToScreen(&below);
+  EXPECT_EQ(CWnd::WindowFromPoint(onBox), &combo);
+  EXPECT_EQ(CWnd::WindowFromPoint(below), &parent);
 
   combo.SetFocus();
   Key(WM_KEYDOWN, VK_DOWN);

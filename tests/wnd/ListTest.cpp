@@ -48,7 +48,11 @@ TEST_F(ListTest, AReportListKeepsColumnsRowsStatesAndChecksAndReportsTheirChange
   CListCtrl list;
   ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE | LVS_REPORT, CRect(10, 10, 400, 300), &parent, 1006));
   EXPECT_EQ(list.InsertColumn(0, L"Setting", LVCFMT_LEFT, 190), 0);
-  EXPECT_EQ(list.InsertColumn(1, L"Value", LVCFMT_LEFT, 190), 1);
+  EXPECT_EQ(list.InsertColumn(1, L"Value", LVCFMT_LEFT, 150), 1);
+  EXPECT_EQ(list.GetColumnWidth(0), 190);
+  EXPECT_GE(list.GetColumnWidth(1), 150);  // the last column fills the rest of the list
+  EXPECT_EQ(list.GetColumnWidth(2), 0);
+  EXPECT_EQ(list.GetColumnWidth(-1), 0);
   EXPECT_EQ(list.SetExtendedStyle(LVS_EX_FULLROWSELECT), 0u);
   for (const wchar_t* row : {L"Audio Recording", L"G-sensor Sensitivity", L"Video Format"}) {
     EXPECT_EQ(list.InsertItem(0, row), 0);  // each at the top
