@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "SkinStrips.h"
+#include "SkinTestSupport.h"
 #include "controls/VxSkinButton.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinDialog.h"
@@ -308,11 +308,6 @@ class DemoDialog : public CVxSkinDialog {
     DDX_Control(dx, 1012, volume);
   }
 };
-
-COLORREF At(const QImage& image, int x, int y) {
-  const QRgb p = image.pixel(x, y);
-  return RGB(qRed(p), qGreen(p), qBlue(p));
-}
 
 }  // namespace
 
