@@ -18,6 +18,11 @@ inline int Truncate(double v) {
   return static_cast<int>(v);
 }
 
+// a + b, saturating to the int range.
+inline int Sum(long long a, long long b) {
+  return static_cast<int>(std::clamp(a + b, static_cast<long long>(INT_MIN), static_cast<long long>(INT_MAX)));
+}
+
 // part / whole, or 0 when the whole is 0.
 inline double Ratio(double part, double whole) { return whole == 0.0 ? 0.0 : part / whole; }
 

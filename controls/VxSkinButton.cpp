@@ -85,11 +85,9 @@ LRESULT CVxSkinButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       Invalidate();
       return 0;
     case WM_LBUTTONDOWN:
-      OnLButtonDown();
-      return 0;
+      return OnLButtonDown(wParam, lParam);
     case WM_LBUTTONUP:
-      OnLButtonUp(lParam);
-      return 0;
+      return OnLButtonUp(wParam, lParam);
     case WM_KEYDOWN:
       OnKeyDown(wParam, lParam);
       break;
@@ -166,23 +164,25 @@ void CVxSkinButton::OnMouseMove(LPARAM lParam) {
   }
 }
 
-void CVxSkinButton::OnLButtonDown() {
+// The platform button takes the capture and the focus and shows itself pushed.
+LRESULT CVxSkinButton::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
   if (hover_) {
     TRACKMOUSEEVENT track;
     track.dwFlags = TME_CANCEL | TME_LEAVE;
     track.hwndTrack = m_hWnd;
     if (TrackMouseEvent(&track)) hover_ = false;
   }
-  Default();
+  const LRESULT result = CButton::WindowProc(WM_LBUTTONDOWN, wParam, lParam);
   pressed_ = true;
+  return result;
 }
 
 // A toggle or radio button changes its check before the parent hears BN_CLICKED, and only for a
 // release over it that ends a press that began on it.
-void CVxSkinButton::OnLButtonUp(LPARAM lParam) {
+LRESULT CVxSkinButton::OnLButtonUp(WPARAM wParam, LPARAM lParam) {
   if (pressed_ && IsUnder(ScreenPoint(*this, lParam))) ToggleByUser();
   pressed_ = false;
-  Default();
+  return CButton::WindowProc(WM_LBUTTONUP, wParam, lParam);
 }
 
 void CVxSkinButton::OnKeyDown(WPARAM key, LPARAM flags) {

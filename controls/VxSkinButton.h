@@ -54,8 +54,8 @@ class CVxSkinButton : public CButton {
   LRESULT OnSetCheck(WPARAM state);
   void UncheckGroup();
   void OnMouseMove(LPARAM lParam);
-  void OnLButtonDown();
-  void OnLButtonUp(LPARAM lParam);
+  LRESULT OnLButtonDown(WPARAM wParam, LPARAM lParam);
+  LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
   void OnKeyDown(WPARAM key, LPARAM flags);
   void ToggleByUser();
   bool IsUnder(POINT screen) const;

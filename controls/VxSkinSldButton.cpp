@@ -3,14 +3,6 @@
 #include "controls/Messages.h"
 #include "controls/SliderMath.h"
 
-namespace {
-
-CPoint PointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
-
-}  // namespace
-
-CVxSkinSldButton::CVxSkinSldButton() = default;
-
 void CVxSkinSldButton::SetRange(int minimum, int maximum) {
   slider::ForChain(this, [&](CVxSkinSldButton& s) {
     s.min_ = minimum;
@@ -33,12 +25,10 @@ void CVxSkinSldButton::SetNotifyCode(int kind) {
 void CVxSkinSldButton::ApplyPos(int value) {
   value_ = value;
   ratio_ = slider::RatioOfValue(value, min_, max_);
-  CRect client;
-  GetClientRect(&client);
   if (vertical_) {
-    thumbY_ = slider::Truncate(client.Height() * ratio_);
+    thumbY_ = slider::Truncate(ClientHeight() * ratio_);
   } else {
-    thumbX_ = slider::Truncate((static_cast<double>(client.Width()) - thumbSize_.cx) * ratio_);
+    thumbX_ = slider::Truncate((static_cast<double>(ClientWidth()) - thumbSize_.cx) * ratio_);
   }
   Invalidate();
 }
@@ -53,54 +43,19 @@ BOOL CVxSkinSldButton::SetThumbBitmap(UINT bitmapId) {
   return TRUE;
 }
 
-void CVxSkinSldButton::SetWindowRect(int x, int y, int width, int height) {
-  rectSet_ = true;
-  rect_ = CRect(x, y, x + width, y + height);
-  SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-LRESULT CVxSkinSldButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: {
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      OnPress(PointOf(lParam));
-      return result;
-    }
-    case WM_MOUSEMOVE: {
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      if (IsPressed()) OnDrag(PointOf(lParam));
-      Invalidate();
-      return result;
-    }
-    case WM_LBUTTONUP: {
-      // Only a release that ends a press on this slider reports.
-      const bool pressed = IsPressed();
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      if (pressed) OnRelease(PointOf(lParam));
-      return result;
-    }
-    default:
-      return CVxSkinButton::WindowProc(msg, wParam, lParam);
-  }
-}
-
 // Horizontal: the share of the width left of the point; vertical: the share of the height below it.
 double CVxSkinSldButton::RatioAt(CPoint p) const {
-  CRect client;
-  GetClientRect(&client);
-  if (vertical_) return slider::Ratio(static_cast<double>(client.Height()) - p.y, client.Height());
-  return slider::Ratio(p.x, client.Width());
+  if (vertical_) return slider::Ratio(static_cast<double>(ClientHeight()) - p.y, ClientHeight());
+  return slider::Ratio(p.x, ClientWidth());
 }
 
 // The thumb follows the ratio horizontally; vertically it centres on the pointer.
 void CVxSkinSldButton::TakeRatio(double ratio, CPoint p) {
-  CRect client;
-  GetClientRect(&client);
   ratio_ = ratio;
   if (vertical_) {
-    thumbY_ = slider::Truncate(static_cast<double>(client.Height()) - p.y - thumbSize_.cy / 2);
+    thumbY_ = slider::Truncate(static_cast<double>(ClientHeight()) - p.y - thumbSize_.cy / 2);
   } else {
-    thumbX_ = slider::Truncate((static_cast<double>(client.Width()) - thumbSize_.cx) * ratio);
+    thumbX_ = slider::Truncate((static_cast<double>(ClientWidth()) - thumbSize_.cx) * ratio);
   }
   value_ = slider::ValueAtRatio(ratio, min_, max_);
 }
@@ -108,31 +63,27 @@ void CVxSkinSldButton::TakeRatio(double ratio, CPoint p) {
 void CVxSkinSldButton::OnPress(CPoint p) {
   TakeRatio(RatioAt(p), p);
   Invalidate();
-  Notify(WM_SLIDER_PRESSED);
+  Notify(WM_SLIDER_PRESSED, value_);
 }
 
 void CVxSkinSldButton::OnDrag(CPoint p) {
   const double ratio = RatioAt(p);
   if (ratio == ratio_) return;
   TakeRatio(ratio, p);
-  Notify(WM_SLIDER_DRAGGED);
+  Notify(WM_SLIDER_DRAGGED, value_);
 }
 
 void CVxSkinSldButton::OnRelease(CPoint p) {
   TakeRatio(RatioAt(p), p);
   Invalidate();
-  Notify(WM_PANEL_COMMAND);
-}
-
-void CVxSkinSldButton::Notify(UINT msg) const {
-  if (CWnd* parent = GetParent()) parent->PostMessage(msg, static_cast<WPARAM>(kind_), static_cast<LPARAM>(value_));
+  Notify(WM_PANEL_COMMAND, value_);
 }
 
 void CVxSkinSldButton::DrawItem(LPDRAWITEMSTRUCT item) {
   if (!DrawSkin(item)) return;
   CDC* dc = CDC::FromHandle(item->hDC);
   dc->SetBkMode(TRANSPARENT);
-  DrawThumb(*dc, rectSet_ ? rect_ : CRect(item->rcItem));
+  DrawThumb(*dc, PaintArea(item->rcItem));
 }
 
 // Only the size of the painting area counts: the thumb is drawn in client coordinates.

@@ -9,12 +9,10 @@
 // last first.
 #pragma once
 
-#include "controls/VxSkinButton.h"
+#include "controls/VxSkinSliderBase.h"
 
-class CVxSkinSldButton : public CVxSkinButton {
+class CVxSkinSldButton : public CVxSkinSliderBase {
  public:
-  CVxSkinSldButton();
-
   void SetLinkedButton(CVxSkinSldButton* next) { linked_ = next; }
   CVxSkinSldButton* GetLinkedButton() const { return linked_; }
 
@@ -27,29 +25,25 @@ class CVxSkinSldButton : public CVxSkinButton {
 
   // FALSE when the bitmap does not exist (the slider then has no thumb).
   BOOL SetThumbBitmap(UINT bitmapId);
-  // Moves and sizes the slider; the rectangle (parent coordinates) is the painting area from then on.
-  void SetWindowRect(int x, int y, int width, int height);
 
   int GetPos() const { return value_; }
   int GetRangeMin() const { return min_; }
   int GetRangeMax() const { return max_; }
 
   void DrawItem(LPDRAWITEMSTRUCT item) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void OnPress(CPoint p) override;
+  void OnDrag(CPoint p) override;
+  void OnRelease(CPoint p) override;
 
  private:
   void ApplyPos(int value);
   double RatioAt(CPoint p) const;
   void TakeRatio(double ratio, CPoint p);
-  void OnPress(CPoint p);
-  void OnDrag(CPoint p);
-  void OnRelease(CPoint p);
-  void Notify(UINT msg) const;
   void DrawThumb(CDC& dc, const CRect& area);
 
   CVxSkinSldButton* linked_ = nullptr;
-  bool rectSet_ = false;
-  CRect rect_;
   CBitmap thumb_;
   CSize thumbSize_;
   double ratio_ = 0.0;
@@ -59,5 +53,4 @@ class CVxSkinSldButton : public CVxSkinButton {
   int min_ = 0;
   int max_ = 0;
   int value_ = 0;
-  int kind_ = 0;
 };

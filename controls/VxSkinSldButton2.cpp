@@ -7,13 +7,9 @@
 
 namespace {
 
-CPoint PointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
-
 double Clamp01(double v) { return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v); }
 
 }  // namespace
-
-CVxSkinSldButton2::CVxSkinSldButton2() = default;
 
 void CVxSkinSldButton2::SetNotifyCode(int kind) {
   slider::ForChain(this, [&](CVxSkinSldButton2& s) { s.kind_ = kind; });
@@ -75,48 +71,10 @@ void CVxSkinSldButton2::SetActiveThumb(int thumb) {
   if (IsThumb(thumb)) active_ = thumb;
 }
 
-void CVxSkinSldButton2::SetWindowRect(int x, int y, int width, int height) {
-  rectSet_ = true;
-  rect_ = CRect(x, y, x + width, y + height);
-  SetWindowPos(nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int CVxSkinSldButton2::ClientWidth() const {
-  CRect client;
-  GetClientRect(&client);
-  return client.Width();
-}
-
-LRESULT CVxSkinSldButton2::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_LBUTTONDOWN: {
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      OnPress(PointOf(lParam));
-      return result;
-    }
-    case WM_MOUSEMOVE: {
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      if (IsPressed()) OnDrag(PointOf(lParam));
-      Separate();
-      Invalidate();
-      return result;
-    }
-    case WM_LBUTTONUP: {
-      // Only a release that ends a press on this slider reports.
-      const bool pressed = IsPressed();
-      const LRESULT result = CVxSkinButton::WindowProc(msg, wParam, lParam);
-      if (pressed) OnRelease(PointOf(lParam));
-      return result;
-    }
-    default:
-      return CVxSkinButton::WindowProc(msg, wParam, lParam);
-  }
-}
-
 // The thumb nearer to the point becomes the active one; of two thumbs on one spot, the end thumb
 // counts as one pixel to the right, so a point right of the spot takes the end thumb.
 void CVxSkinSldButton2::HitTest(int x) {
-  if (thumbX_[0] == thumbX_[1]) ++thumbX_[1];
+  if (thumbX_[0] == thumbX_[1]) thumbX_[1] = slider::Sum(thumbX_[1], 1);
   const long long centre = static_cast<long long>(x) - referenceWidth_ / 2;
   const long long d0 = std::llabs(centre - thumbX_[0]);
   const long long d1 = std::llabs(centre - thumbX_[1]);
@@ -128,7 +86,11 @@ void CVxSkinSldButton2::TakeRatio(double ratio) {
   thumbX_[active_] = slider::Truncate((static_cast<double>(ClientWidth()) - thumbSize_[active_].cx) * ratio);
 }
 
-void CVxSkinSldButton2::KeepInRange() {
+// The active thumb at the point, kept within the slider; start and end within the range.
+void CVxSkinSldButton2::TakeClampedPoint(int x) {
+  HitTest(x);
+  TakeRatio(Clamp01(slider::Ratio(x, ClientWidth())));
+  value_[active_] = slider::ValueAtRatio(ratio_, min_, max_);
   if (value_[0] < min_) value_[0] = min_;
   if (value_[1] > max_) value_[1] = max_;
 }
@@ -137,23 +99,20 @@ void CVxSkinSldButton2::KeepInRange() {
 // passes the other's (values are finer than pixels), so that the end never lies before the start.
 void CVxSkinSldButton2::Separate() {
   const int half0 = thumbSize_[0].cx / 2;
-  const bool meet = thumbX_[0] + half0 > thumbX_[1];
+  const bool meet = static_cast<long long>(thumbX_[0]) + half0 > thumbX_[1];
   if (active_ == 1) {
-    if (meet) thumbX_[0] = thumbX_[1] - thumbSize_[1].cx / 2;
+    if (meet) thumbX_[0] = slider::Sum(thumbX_[1], -(thumbSize_[1].cx / 2));
     if (meet || value_[0] > value_[1]) value_[0] = value_[1];
   } else {
-    if (meet) thumbX_[1] = thumbX_[0] + half0;
+    if (meet) thumbX_[1] = slider::Sum(thumbX_[0], half0);
     if (meet || value_[0] > value_[1]) value_[1] = value_[0];
   }
 }
 
 void CVxSkinSldButton2::OnPress(CPoint p) {
-  HitTest(p.x);
-  TakeRatio(Clamp01(slider::Ratio(p.x, ClientWidth())));
-  value_[active_] = slider::ValueAtRatio(ratio_, min_, max_);
-  KeepInRange();
+  TakeClampedPoint(p.x);
   Invalidate();
-  Notify(WM_SLIDER_PRESSED);
+  Notify(WM_SLIDER_PRESSED, value_[active_]);
 }
 
 void CVxSkinSldButton2::OnDrag(CPoint p) {
@@ -162,23 +121,14 @@ void CVxSkinSldButton2::OnDrag(CPoint p) {
   const int value = slider::ValueAtRatio(ratio_, min_, max_);
   if (value == value_[active_]) return;
   value_[active_] = value;
-  Notify(WM_SLIDER_DRAGGED);
+  Notify(WM_SLIDER_DRAGGED, value_[active_]);
 }
 
 void CVxSkinSldButton2::OnRelease(CPoint p) {
-  HitTest(p.x);
-  TakeRatio(Clamp01(slider::Ratio(p.x, ClientWidth())));
-  value_[active_] = slider::ValueAtRatio(ratio_, min_, max_);
-  KeepInRange();
+  TakeClampedPoint(p.x);
   Separate();
   Invalidate();
-  Notify(WM_PANEL_COMMAND);
-}
-
-void CVxSkinSldButton2::Notify(UINT msg) const {
-  if (CWnd* parent = GetParent()) {
-    parent->PostMessage(msg, static_cast<WPARAM>(kind_), static_cast<LPARAM>(value_[active_]));
-  }
+  Notify(WM_PANEL_COMMAND, value_[active_]);
 }
 
 // Thumb 0 stays within 0..w - 2 w0 and is drawn at its offset; thumb 1 within w1/2..w - w1 - w1/2
@@ -188,7 +138,7 @@ void CVxSkinSldButton2::DrawItem(LPDRAWITEMSTRUCT item) {
   if (!DrawSkin(item)) return;
   CDC* dc = CDC::FromHandle(item->hDC);
   dc->SetBkMode(TRANSPARENT);
-  const CRect area = rectSet_ ? rect_ : CRect(item->rcItem);
+  const CRect area = PaintArea(item->rcItem);
   const int w = area.Width();
   const int w0 = thumbSize_[0].cx;
   const int w1 = thumbSize_[1].cx;

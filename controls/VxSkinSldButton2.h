@@ -8,12 +8,10 @@
 // last first. Thumb numbers other than 0 and 1 are ignored; reading one gives the minimum.
 #pragma once
 
-#include "controls/VxSkinButton.h"
+#include "controls/VxSkinSliderBase.h"
 
-class CVxSkinSldButton2 : public CVxSkinButton {
+class CVxSkinSldButton2 : public CVxSkinSliderBase {
  public:
-  CVxSkinSldButton2();
-
   void SetLinkedButton(CVxSkinSldButton2* next) { linked_ = next; }
   CVxSkinSldButton2* GetLinkedButton() const { return linked_; }
 
@@ -28,9 +26,6 @@ class CVxSkinSldButton2 : public CVxSkinButton {
   // Pulls the thumb's value into the range, keeps and returns it: the way to read a thumb.
   int ClampPos(int thumb);
 
-  // Moves and sizes the slider; the rectangle (parent coordinates) is the painting area from then on.
-  void SetWindowRect(int x, int y, int width, int height);
-
   int GetPos(int thumb) const;
   int GetRangeMin() const { return min_; }
   int GetRangeMax() const { return max_; }
@@ -39,25 +34,23 @@ class CVxSkinSldButton2 : public CVxSkinButton {
   void SetActiveThumb(int thumb);
 
   void DrawItem(LPDRAWITEMSTRUCT item) override;
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void OnPress(CPoint p) override;
+  void OnDrag(CPoint p) override;
+  void OnMoved() override { Separate(); }
+  void OnRelease(CPoint p) override;
 
  private:
   static bool IsThumb(int thumb) { return thumb == 0 || thumb == 1; }
   void ApplyPos(int thumb, int value);
   void HitTest(int x);
   void TakeRatio(double ratio);
-  void KeepInRange();
+  void TakeClampedPoint(int x);
   void Separate();
-  void OnPress(CPoint p);
-  void OnDrag(CPoint p);
-  void OnRelease(CPoint p);
-  int ClientWidth() const;
-  void Notify(UINT msg) const;
   void DrawThumb(CDC& dc, CDC& thumbDc, int thumb, int x, int h);
 
   CVxSkinSldButton2* linked_ = nullptr;
-  bool rectSet_ = false;
-  CRect rect_;
   CBitmap thumbs_[2];
   CSize thumbSize_[2];
   double ratio_ = 0.0;
@@ -65,7 +58,6 @@ class CVxSkinSldButton2 : public CVxSkinButton {
   int min_ = 0;
   int max_ = 1;
   int value_[2] = {0, 0};
-  int kind_ = 0;
   int active_ = 0;
   int referenceWidth_ = 0;  // width of the thumb loaded or drawn last, used by the hit test
 };

@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include "SkinTestSupport.h"
 #include "controls/MemDC.h"
 #include "platform/gdi/Printer.h"
 #include "platform/gdi/Surface.h"
@@ -10,6 +11,7 @@
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;
+using skintest::At;
 
 namespace {
 
@@ -18,11 +20,6 @@ constexpr COLORREF kRed = RGB(220, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 230);
 constexpr COLORREF kYellow = RGB(250, 240, 0);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
-
-COLORREF At(const QImage& image, int x, int y) {
-  const QRgb p = image.pixel(x, y);
-  return RGB(qRed(p), qGreen(p), qBlue(p));
-}
 
 }  // namespace
 

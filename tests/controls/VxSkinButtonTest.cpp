@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
-#include "SkinStrips.h"
+#include "SkinTestSupport.h"
 #include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinButton.h"
@@ -26,17 +26,12 @@ constexpr UINT kMaskedStrip = 9102;  // 5 frames of 50 x 30
 constexpr UINT kNarrowStrip = 9103;  // 200 x 30, cut into 4 or 5 frames
 constexpr UINT kMissing = 9199;
 
-class SkinButtonTest : public ::testing::Test {
+class SkinButtonTest : public ParentWindowTest {
  protected:
   static void SetUpTestSuite() {
     RegisterFourStates(kStrip, 50, 30);
     RegisterFourStates(kMaskedStrip, 50, 30, true);
     Register(kNarrowStrip, Solid(200, 30, kPurple));
-  }
-
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(parent.CreateTopLevel(CRect(100, 100, 400, 300)));
   }
 
   BOOL Make(CVxSkinButton& b, DWORD type, const CRect& rect, UINT id, LPCWSTR text = L"") {
@@ -49,16 +44,6 @@ class SkinButtonTest : public ::testing::Test {
     Pump();
     return Pixel(&b, 25, 15);
   }
-
-  std::vector<WPARAM> Clicks() const {
-    std::vector<WPARAM> out;
-    for (const auto& r : parent.Of(WM_COMMAND)) {
-      if (HIWORD(r.wParam) == BN_CLICKED) out.push_back(LOWORD(r.wParam));
-    }
-    return out;
-  }
-
-  SpyWnd parent;
 };
 
 // Counts the uncheck messages it receives.
@@ -70,16 +55,6 @@ class RecordingButton : public CVxSkinButton {
   }
   int unchecks = 0;
 };
-
-int CountOf(const CWnd& wnd, COLORREF color) {
-  CRect rc;
-  wnd.GetClientRect(&rc);
-  int n = 0;
-  for (int y = 0; y < rc.Height(); ++y) {
-    for (int x = 0; x < rc.Width(); ++x) n += Pixel(&wnd, x, y) == color ? 1 : 0;
-  }
-  return n;
-}
 
 }  // namespace
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "SkinStrips.h"
+#include <climits>
+
+#include "SkinTestSupport.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinSldButton2.h"
 #include "platform/wnd/TestHarness.h"
@@ -9,7 +11,6 @@ using namespace skintest;
 using plat::test::Mouse;
 using plat::test::Pixel;
 using plat::test::Pump;
-using plat::test::SpyWnd;
 
 namespace {
 
@@ -17,19 +18,12 @@ constexpr UINT kTrack = 9120;       // 4 frames of 200 x 20
 constexpr UINT kStartThumb = 9121;  // 10 x 10
 constexpr UINT kEndThumb = 9122;    // 10 x 10
 
-using Posts = std::vector<std::pair<WPARAM, int>>;
-
-class RangeSliderTest : public ::testing::Test {
+class RangeSliderTest : public ParentWindowTest {
  protected:
   static void SetUpTestSuite() {
     RegisterFourStates(kTrack, 200, 20);
     Register(kStartThumb, Solid(10, 10, kOrange));
     Register(kEndThumb, Solid(10, 10, kPurple));
-  }
-
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(parent.CreateTopLevel(CRect(100, 100, 500, 400)));
   }
 
   // A 200 x 20 time-range slider over 0..1000 at (10, 10).
@@ -42,24 +36,7 @@ class RangeSliderTest : public ::testing::Test {
     s.SetNotifyCode(kSliderTimeRange);
     Pump();
   }
-
-  Posts Posted(UINT msg) const {
-    Posts out;
-    for (const auto& r : parent.Of(msg)) out.emplace_back(r.wParam, static_cast<int>(r.lParam));
-    return out;
-  }
-
-  SpyWnd parent;
 };
-
-int FirstColumnOf(const CWnd& wnd, int y, COLORREF color) {
-  CRect rc;
-  wnd.GetClientRect(&rc);
-  for (int x = 0; x < rc.Width(); ++x) {
-    if (Pixel(&wnd, x, y) == color) return x;
-  }
-  return -1;
-}
 
 }  // namespace
 
@@ -174,6 +151,16 @@ TEST_F(RangeSliderTest, RangesClampingThumbNumbersAndNarrowSlidersAreHandled) {
   EXPECT_EQ(s.ClampPos(-1), 0);
   EXPECT_EQ(s.GetPos(2), 0);
   EXPECT_FALSE(s.SetThumbBitmap(2, kStartThumb));
+
+  // Positions far outside a small range put the thumbs far beyond the slider; the mouse still works.
+  s.SetRange(0, 1);
+  s.SetPos(0, INT_MAX);
+  s.SetPos(1, INT_MAX);
+  Mouse(&s, WM_MOUSEMOVE, {100, 10});
+  Mouse(&s, WM_LBUTTONDOWN, {100, 10});
+  Mouse(&s, WM_LBUTTONUP, {100, 10});
+  EXPECT_EQ(Posted(WM_PANEL_COMMAND), (Posts{{0, 1}}));
+  EXPECT_EQ(s.GetPos(0), 1);
 
   // Narrower than two thumbs: each bound applies lower first, so the thumbs keep defined places.
   CVxSkinSldButton2 narrow;

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "SkinStrips.h"
+#include "SkinTestSupport.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinSldButton.h"
 #include "platform/wnd/TestHarness.h"
@@ -11,7 +11,6 @@ using namespace skintest;
 using plat::test::Mouse;
 using plat::test::Pixel;
 using plat::test::Pump;
-using plat::test::SpyWnd;
 
 namespace {
 
@@ -20,18 +19,13 @@ constexpr UINT kThumb = 9111;          // 20 x 10
 constexpr UINT kVerticalTrack = 9112;  // 4 frames of 20 x 100
 constexpr UINT kSquareThumb = 9113;    // 10 x 10
 
-class SliderTest : public ::testing::Test {
+class SliderTest : public ParentWindowTest {
  protected:
   static void SetUpTestSuite() {
     RegisterFourStates(kTrack, 200, 30);
     Register(kThumb, Solid(20, 10, kYellow));
     RegisterFourStates(kVerticalTrack, 20, 100);
     Register(kSquareThumb, Solid(10, 10, kYellow));
-  }
-
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(parent.CreateTopLevel(CRect(100, 100, 500, 400)));
   }
 
   // A 200 x 30 seek slider over 0..100 at (10, 10).
@@ -43,36 +37,7 @@ class SliderTest : public ::testing::Test {
     s.SetNotifyCode(kSliderSeek);
     Pump();
   }
-
-  // (kind, value) of each posted message of the protocol, in order.
-  std::vector<std::pair<WPARAM, int>> Posted(UINT msg) const {
-    std::vector<std::pair<WPARAM, int>> out;
-    for (const auto& r : parent.Of(msg)) out.emplace_back(r.wParam, static_cast<int>(r.lParam));
-    return out;
-  }
-
-  using Posts = std::vector<std::pair<WPARAM, int>>;
-  SpyWnd parent;
 };
-
-// The first column of the row that has the colour, or -1.
-int FirstColumnOf(const CWnd& wnd, int y, COLORREF color) {
-  CRect rc;
-  wnd.GetClientRect(&rc);
-  for (int x = 0; x < rc.Width(); ++x) {
-    if (Pixel(&wnd, x, y) == color) return x;
-  }
-  return -1;
-}
-
-int FirstRowOf(const CWnd& wnd, int x, COLORREF color) {
-  CRect rc;
-  wnd.GetClientRect(&rc);
-  for (int y = 0; y < rc.Height(); ++y) {
-    if (Pixel(&wnd, x, y) == color) return y;
-  }
-  return -1;
-}
 
 }  // namespace
 
