@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "SkinStrips.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "controls/BitmapSlider.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/TestHarness.h"

@@ -4,7 +4,7 @@
 
 #include <QImage>
 
-#include "SkinStrips.h"
+#include "tests/controls/SkinTestSupport.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DigiStatic.h"
 #include "controls/Label.h"
