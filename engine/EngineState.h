@@ -1,0 +1,68 @@
+// The playing state that the UI thread and the engine threads share. The engine object owns it;
+// the UI thread writes the controls (speed, pause, seek time, switches, windows), the source and
+// the video thread read them between chunks and frames. Every field is atomic, so any thread may
+// read or write any of them; requests that must run on a particular thread are flags that the
+// thread takes and carries out itself.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/AvClock.h"
+#include "engine/PlayClock.h"
+#include "platform/Message.h"
+
+// Messages the engine sends to its notify window; wParam is the engine.
+constexpr UINT WM_PLAYER_SENSORDATA = 0x5F4;  // new sensor data or job progress; lParam 0
+constexpr UINT WM_PLAYER_END = 0x49B;         // end of a job (lParam -1) or of a play (the channel)
+
+class CEngineState {
+ public:
+  // Controls, written by the UI thread.
+  std::atomic<bool> open{false};           // a play or job runs
+  std::atomic<double> speed{1.0};          // negative = backward
+  std::atomic<int> pause{0};
+  std::atomic<std::int64_t> seekTime{0};   // seconds since 1970; 0 = none
+  std::atomic<bool> videoEnabled{true};    // the channel's video switch
+  std::atomic<bool> audioEnabled{true};    // the channel's sound switch
+  std::atomic<bool> exportDecode{false};   // a job's frames go through the decoders
+  std::atomic<HWND> notifyWnd{nullptr};
+  std::atomic<HWND> videoWnd{nullptr};
+
+  // Written by the engine threads.
+  CPlayClock playClock;
+  std::atomic<std::int64_t> frameTime{0};      // seconds of the picture shown last; 0 = none
+  std::atomic<std::uint64_t> bytesRead{0};     // the channel's byte counter
+  std::atomic<bool> channelHidden{false};      // the source hid the video window
+  std::atomic<bool> redrawRequest{false};      // the video thread is to present its last picture again
+  std::atomic<bool> pacerResetRequest{false};  // the video thread is to restart its pacer
+
+  // The audio clock and the start delay the audio thread adds to the tick when it anchors it.
+  CAvClock avClock;
+  std::atomic<std::int32_t> audioStartDelay{0};
+  std::atomic<std::int32_t> audioPreviousDelay{0};
+  std::atomic<std::int64_t> audioTime{0};      // stamp (µs) the audio clock is to start from
+  std::atomic<bool> audioResync{false};        // the audio thread anchors at its next sound frame
+
+  // Requests from the UI thread, carried out by the source thread between chunks.
+  void RequestResync() { resyncRequest_.store(true); }
+  bool TakeResyncRequest() { return resyncRequest_.exchange(false); }
+  // A seek or a pause change: the next sound frame starts the audio clock with the start delay
+  // that suits it.
+  void NoteSeek() { seekMark_.store(true); }
+  void NotePauseChange() { pauseMark_.store(true); }
+  bool TakeSeekMark() { return seekMark_.exchange(false); }
+  bool TakePauseMark() { return pauseMark_.exchange(false); }
+
+  // The audio clock is to start from this stamp: the audio thread anchors it when it takes its
+  // next sound frame.
+  void SetAudioTime(std::int64_t stamp);
+  // Anchors the audio clock: `stamp` is heard at nowMs plus the start delay, which is then used
+  // up (kept as the previous delay).
+  void StartAudioClock(std::int64_t stamp, std::int64_t nowMs);
+
+ private:
+  std::atomic<bool> resyncRequest_{false};
+  std::atomic<bool> seekMark_{false};
+  std::atomic<bool> pauseMark_{false};
+};
