@@ -1,0 +1,161 @@
+#include "engine/SourceBoxCtx.h"
+
+#include <algorithm>
+
+#include "platform/Time.h"
+
+namespace {
+constexpr DWORD kStopWaitMs = 10000;
+constexpr DWORD kStartDelayMs = 10;
+constexpr int kProgressSpan = 90;
+constexpr int kProgressStep = 5;
+}  // namespace
+
+CSourceBoxCtx::CSourceBoxCtx(CIbpCtrl* engine, CEngineState* state)
+    : CSourceCtx(engine), state_(state), demux_(*this, *state), chunk_(kChunkSize) {}
+
+CSourceBoxCtx::~CSourceBoxCtx() { Stop(kStopWaitMs); }
+
+void CSourceBoxCtx::SetQueues(CVBuffer2* video, CABuffer2* audio) {
+  video_ = video;
+  audio_ = audio;
+  demux_.SetQueues(video, audio);
+}
+
+bool CSourceBoxCtx::Start() {
+  validChunks_ = 0;
+  invalidChunks_ = 0;
+  progress_ = -1;
+  if (!video_) return false;
+  if (IsRangeMode()) {
+    if (!IsStoreOpen()) return false;
+    PlayList() = EntryList();
+  } else {
+    if (!OpenStore()) return false;
+    if (PlayList().empty()) PlayList() = EntryList();
+    std::stable_sort(PlayList().begin(), PlayList().end(),
+                     [](const IndexEntry* a, const IndexEntry* b) { return a->StartTime() < b->StartTime(); });
+  }
+  const std::vector<IndexEntry*>& walked = backupList_.empty() ? PlayList() : backupList_;
+  if (walked.empty()) return false;
+  if (jobFlag_ && job_ && !job_->Begin()) return false;
+  jobPending_ = jobFlag_;
+  m_startTime = static_cast<std::int32_t>(walked.front()->StartTime());
+  m_endTime = static_cast<std::int32_t>(walked.back()->EndTime());
+  sensors_.StartPlay();
+  demux_.SetJobMode(IsRangeMode(), jobFlag_);
+  Sleep(kStartDelayMs);
+  return CSourceCtx::Start();
+}
+
+bool CSourceBoxCtx::Stop(DWORD timeoutMs) {
+  const bool inTime = CSourceCtx::Stop(timeoutMs);
+  if (jobPending_) FinishJob(false);
+  current_ = nullptr;
+  eventNumber_ = 0;
+  PlayList().clear();
+  return inTime;
+}
+
+void CSourceBoxCtx::CloseStore() {
+  Stop(kStopWaitMs);
+  CCardStore::CloseStore();
+}
+
+bool CSourceBoxCtx::SetEntryRange(IndexEntry* entry, int eventNumber) {
+  sensors_.ClearSamples();
+  if (IsRunning()) return false;
+  current_ = entry;
+  eventNumber_ = eventNumber;
+  return true;
+}
+
+bool CSourceBoxCtx::AddBackupEntries(IndexEntry* const* entries, int count) {
+  if (IsRunning() || !entries || count < 1 || !entries[0] || entries[0]->Magic() != kIndexBlockFEMagic) return false;
+  for (int i = 0; i < count; ++i) {
+    if (entries[i]) backupList_.push_back(entries[i]);
+  }
+  jobFlag_ = true;
+  startLimit_ = 0;
+  endLimit_ = 0;
+  return !backupList_.empty();
+}
+
+bool CSourceBoxCtx::SetExportRange(IndexEntry* entry, int eventNumber, std::int64_t startTime, std::int64_t endTime) {
+  if (IsRunning() || !OpenStore()) return false;
+  current_ = entry;
+  eventNumber_ = eventNumber;
+  startLimit_ = startTime;
+  endLimit_ = endTime;
+  jobFlag_ = true;
+  return true;
+}
+
+// The progress of a job through the entry in hand, 0 to 90 %; an entry of one chunk is done at
+// its chunk. Each new multiple of 5 % is posted once.
+void CSourceBoxCtx::PostProgress(std::uint32_t sequence) {
+  const IndexEntry* entry = current_.load();
+  const std::int64_t span = static_cast<std::int64_t>(entry->LastChunk()) - entry->FirstChunk();
+  const std::int64_t done = static_cast<std::int64_t>(sequence) - entry->FirstChunk();
+  const auto percent =
+      static_cast<int>(span <= 0 ? kProgressSpan : std::clamp<std::int64_t>(done * kProgressSpan / span, 0, kProgressSpan));
+  const int step = percent - percent % kProgressStep;
+  if (progress_.exchange(step) != step) Post(WM_PLAYER_SENSORDATA, 0);
+}
+
+void CSourceBoxCtx::EndJob(bool complete) {
+  jobFlag_ = false;
+  FinishJob(complete);
+  progress_ = -1;
+  Post(WM_PLAYER_END, -1);
+}
+
+void CSourceBoxCtx::FinishJob(bool complete) {
+  jobPending_ = false;
+  jobFlag_ = false;
+  if (job_) job_->Finish(TakenEntries(complete), complete);
+  backupList_.clear();
+  taken_.clear();
+  backupAt_ = 0;
+  startLimit_ = 0;
+  endLimit_ = 0;
+}
+
+// A stopped backup keeps the entries it walked whole, the entry it was in up to its last chunk
+// handed over, and none after: an index never claims chunks that were not written.
+std::vector<IndexEntry> CSourceBoxCtx::TakenEntries(bool complete) const {
+  std::vector<IndexEntry> out;
+  for (std::size_t i = 0; i < backupList_.size(); ++i) {
+    if (complete || i < backupAt_) {
+      out.push_back(*backupList_[i]);
+      continue;
+    }
+    if (i == backupAt_ && i < taken_.size() && taken_[i].any) {
+      IndexEntry partial = *backupList_[i];
+      partial.SetLastChunk(taken_[i].lastChunk);
+      partial.SetEndDate(taken_[i].lastDate);
+      out.push_back(partial);
+    }
+    break;
+  }
+  return out;
+}
+
+bool CSourceBoxCtx::HandToJob(const IndexBlockA5& trailer) {
+  JobChunk chunk;
+  chunk.entry = current_.load();
+  chunk.backupIndex = backupList_.empty() ? 0 : backupAt_;
+  chunk.chunkNumber = static_cast<std::uint32_t>(chunkNumber_);
+  chunk.chunk = chunk_.data();
+  chunk.trailer = &trailer;
+  if (job_ && !job_->TakeChunk(chunk)) return false;
+  if (!backupList_.empty()) {
+    taken_.resize(backupList_.size());
+    taken_[backupAt_] = TakenEntry{true, trailer.Sequence(), trailer.Date()};
+  }
+  return true;
+}
+
+void CSourceBoxCtx::Post(UINT msg, LPARAM lParam) const {
+  PostMessage(state_->notifyWnd.load(), msg, reinterpret_cast<WPARAM>(Engine()), lParam);
+}

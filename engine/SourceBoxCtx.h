@@ -1,0 +1,157 @@
+// The card source thread of a raw card, a `.sd` backup or an `.idx` index with its `.raw` data
+// files. It walks the entries to play (or those of a job) in order, reads each entry's data
+// chunk by chunk, forward or backward, follows seeks and speed, takes in every chunk's sensor
+// block, and hands the stream data of stream 0 to the demultiplexer, which fills the channel's
+// queues. At the end of the data it queues an end item and waits for a seek or a stop.
+//
+// Threads: the UI thread sets the source up (queues, entry range, job) while the thread does not
+// run, and otherwise reaches it only through the engine state (speed, seek time, switches,
+// requests), which the thread reads between chunks. The video thread takes the markers' sensor
+// blocks through Sensors().TakeMarker.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "engine/CardStore.h"
+#include "engine/ChunkDemux.h"
+#include "engine/EngineState.h"
+#include "engine/SensorData.h"
+#include "engine/SourceCtx.h"
+#include "engine/SourceJob.h"
+
+// Why the data of the last run ended.
+enum class SourceEnd {
+  kNone,       // no data has ended yet
+  kData,       // the last chunk of the data was read
+  kStopped,    // the thread was stopped, a queue woken, or the engine closed
+  kReadError,  // the store could not be read any more (device gone, or 8 failed chunks in a row)
+  kJobFailed,  // the job could not take a chunk
+};
+
+class CSourceBoxCtx : public CSourceCtx, public CCardStore {
+ public:
+  static constexpr int kMaxChunkNumber = 2047;
+  // A failed read is tried again after each of these pauses, then the chunk counts as invalid.
+  static constexpr DWORD kRetryPausesMs[] = {1, 10, 100};
+  // This many failed chunks in a row end the data.
+  static constexpr int kMaxFailedChunks = 8;
+
+  CSourceBoxCtx(CIbpCtrl* engine, CEngineState* state);
+  ~CSourceBoxCtx() override;
+
+  // The channel's queues; the audio queue may be null.
+  void SetQueues(CVBuffer2* video, CABuffer2* audio);
+
+  // Opens the store when needed, fixes the entries to walk and starts the thread. False when the
+  // store cannot be opened, there is nothing to play, no video queue is set or the job refuses.
+  bool Start() override;
+  // Stops the thread; a job that has not ended is finished as incomplete. The current entry, the
+  // event number and the play list are cleared.
+  bool Stop(DWORD timeoutMs) override;
+  // Stops the thread, then closes the store.
+  void CloseStore() override;
+
+  // Where the next play starts: an entry and an event number (1-16: that event record's chunk;
+  // 0: the entry's start). Refused (false) while the thread runs. Always empties the G-sensor
+  // value lists.
+  bool SetEntryRange(IndexEntry* entry, int eventNumber);
+  IndexEntry* CurrentEntry() const { return current_.load(); }
+
+  // Jobs, set up while the thread does not run. A backup walks the given entries and hands every
+  // valid chunk to the job instead of playing it; an export plays one entry between two times.
+  void SetJob(ISourceJob* job) { job_ = job; }
+  bool AddBackupEntries(IndexEntry* const* entries, int count);
+  bool SetExportRange(IndexEntry* entry, int eventNumber, std::int64_t startTime, std::int64_t endTime);
+  bool IsJob() const { return jobFlag_; }
+  // A backup, or an export with both time limits.
+  bool IsRangeMode() const { return !backupList_.empty() || (startLimit_ != 0 && endLimit_ != 0); }
+  // The last multiple of 5 % of a job's progress that was posted; -1 = none.
+  int JobProgress() const { return progress_.load(); }
+
+  // The sensor block the main window shows, as GetSensorBlock of the engine gives it.
+  bool GetSensorBlock(BYTE* out) const { return sensors_.GetSensorBlock(out, IsRunning()); }
+  CSensorData& Sensors() { return sensors_; }
+  const CChunkDemux& Demux() const { return demux_; }
+
+  SourceEnd LastEnd() const { return lastEnd_.load(); }
+  std::uint32_t ValidChunks() const { return validChunks_.load(); }
+  std::uint32_t InvalidChunks() const { return invalidChunks_.load(); }
+
+ protected:
+  void Run() override;
+
+ private:
+  enum class ReadResult { kRead, kFailed, kFatal };
+  struct TakenEntry {
+    bool any = false;
+    std::uint32_t lastChunk = 0;
+    RecorderDate lastDate{};
+  };
+
+  // Run and the walk over the entries.
+  SourceEnd ReadData();
+  bool ChooseStart();
+  void EnterEntry(IndexEntry* entry);
+  bool SeekToOtherEntry();
+  bool SeekInsideEntry(std::int64_t chunkTime);
+  void CancelSeek(std::int64_t seek);
+  bool NextChunk();
+  IndexEntry* NextEntry();
+  IndexEntry* PreviousEntry();
+  bool WaitForSeek();
+  void CarryOutRequests();
+  void Resync();
+
+  // One chunk.
+  ReadResult ReadChunkWithRetries();
+  bool ValidTrailer(IndexBlockA5* trailer) const;
+  SourceEnd UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime);
+  CSensorData::Slot TakeSensors(const IndexBlockA5& trailer, std::int64_t chunkTime);
+  void WaitForRingRoom();
+  bool PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTime, const CSensorData::Slot& slot);
+  void SwitchChannelOff();
+  bool HandToJob(const IndexBlockA5& trailer);
+  void PostProgress(std::uint32_t sequence);
+
+  // The end of a job.
+  void EndJob(bool complete);
+  void FinishJob(bool complete);
+  std::vector<IndexEntry> TakenEntries(bool complete) const;
+
+  void Post(UINT msg, LPARAM lParam) const;
+
+  CEngineState* const state_;
+  CVBuffer2* video_ = nullptr;
+  CABuffer2* audio_ = nullptr;
+  CSensorData sensors_;
+  CChunkDemux demux_;
+  std::vector<std::uint8_t> chunk_;
+
+  // Position.
+  std::atomic<IndexEntry*> current_{nullptr};
+  std::atomic<int> eventNumber_{0};
+  std::int64_t chunkNumber_ = 0;
+  std::int64_t entryStart_ = 0;
+  std::int64_t entryEnd_ = 0;
+  std::uint32_t expected_ = 0;  // the sequence the next played chunk should carry
+  double speed_ = 1.0;          // of the chunk in hand
+  bool passedForward_ = false;  // a seek inside the entry has stepped forward
+  int failedInRow_ = 0;
+
+  // Job.
+  ISourceJob* job_ = nullptr;
+  bool jobFlag_ = false;
+  bool jobPending_ = false;  // begun and not finished
+  std::vector<IndexEntry*> backupList_;
+  std::size_t backupAt_ = 0;
+  std::vector<TakenEntry> taken_;
+  std::int64_t startLimit_ = 0;
+  std::int64_t endLimit_ = 0;
+  std::atomic<int> progress_{-1};
+
+  std::atomic<SourceEnd> lastEnd_{SourceEnd::kNone};
+  std::atomic<std::uint32_t> validChunks_{0};
+  std::atomic<std::uint32_t> invalidChunks_{0};
+};

@@ -1,0 +1,261 @@
+// The card source thread's body: the walk over the entries and what it does with each chunk.
+#include <cerrno>
+#include <cstring>
+
+#include "engine/SourceBoxCtx.h"
+#include "platform/Time.h"
+
+namespace {
+
+constexpr DWORD kEndWaitStepMs = 10;
+
+// The store is gone for good: a removed card or a failing device.
+bool IsDeviceGone(int error) { return error == ENODEV || error == ENXIO || error == EIO; }
+
+}  // namespace
+
+void CSourceBoxCtx::Run() {
+  demux_.SetupStream(state_->speed.load());
+  for (;;) {
+    const SourceEnd end = ReadData();
+    lastEnd_ = end;
+    if (IsRangeMode()) {
+      EndJob(end == SourceEnd::kData);
+      return;
+    }
+    if (!IsRunning() || !state_->open.load()) return;
+    if (!demux_.FinishData() || !WaitForSeek()) return;
+  }
+}
+
+// The end of the data while playing: the thread waits until a seek starts it again or it is
+// stopped.
+bool CSourceBoxCtx::WaitForSeek() {
+  while (IsRunning() && state_->open.load()) {
+    CarryOutRequests();
+    if (state_->seekTime.load() != 0) return true;
+    Sleep(kEndWaitStepMs);
+  }
+  return false;
+}
+
+void CSourceBoxCtx::CarryOutRequests() {
+  if (state_->TakeResyncRequest()) Resync();
+}
+
+void CSourceBoxCtx::Resync() {
+  sensors_.ClearSamples();
+  demux_.Resync();
+}
+
+SourceEnd CSourceBoxCtx::ReadData() {
+  if (!ChooseStart()) return SourceEnd::kData;
+  for (;;) {
+    if (!IsRunning() || !state_->open.load()) return SourceEnd::kStopped;
+    CarryOutRequests();
+    speed_ = state_->speed.load();
+    if (SeekToOtherEntry()) continue;
+    const ReadResult read = ReadChunkWithRetries();
+    if (read == ReadResult::kFatal) return SourceEnd::kReadError;
+    IndexBlockA5 trailer;
+    if (read == ReadResult::kRead && ValidTrailer(&trailer)) {
+      ++validChunks_;
+      const std::int64_t chunkTime = trailer.Time();
+      m_chunkTime = static_cast<std::int32_t>(chunkTime);
+      if (SeekInsideEntry(chunkTime)) continue;
+      const SourceEnd end = UseChunk(trailer, chunkTime);
+      if (end != SourceEnd::kNone) return end;
+    } else {
+      ++invalidChunks_;
+      CancelSeek(state_->seekTime.load());
+    }
+    if (!NextChunk()) return SourceEnd::kData;
+  }
+}
+
+// Where reading begins: the entry kept when it is in the list walked, else the list's first; the
+// chunk of the chosen event, else the entry's first chunk.
+bool CSourceBoxCtx::ChooseStart() {
+  const std::vector<IndexEntry*>& list = backupList_.empty() ? PlayList() : backupList_;
+  if (list.empty()) return false;
+  IndexEntry* entry = current_.load();
+  auto it = std::find(list.begin(), list.end(), entry);
+  if (it == list.end()) it = list.begin();
+  entry = *it;
+  backupAt_ = backupList_.empty() ? 0 : static_cast<std::size_t>(it - list.begin());
+  chunkNumber_ = 0;
+  const int k = eventNumber_.load();
+  const EventRecord event = entry->Event(k - 1);
+  const std::int64_t n = static_cast<std::int64_t>(event.chunk) - entry->FirstChunk();
+  if (k >= 1 && k <= entry->EventCount() && event.code != 0 && n >= 0 && n <= kMaxChunkNumber) {
+    chunkNumber_ = n;
+  } else {
+    eventNumber_ = 0;
+  }
+  expected_ = entry->FirstChunk() == 1 ? 0 : 0xFFFFFFFFu;
+  passedForward_ = false;
+  failedInRow_ = 0;
+  EnterEntry(entry);
+  return true;
+}
+
+void CSourceBoxCtx::EnterEntry(IndexEntry* entry) {
+  current_ = entry;
+  entryStart_ = entry->StartTime();
+  entryEnd_ = entry->EndTime();
+}
+
+// A seek time after the entry moves to the next entry when the time is not in the gap before it;
+// one before the entry, to the previous entry likewise. Any other time outside the entry is
+// cancelled.
+bool CSourceBoxCtx::SeekToOtherEntry() {
+  const std::int64_t seek = state_->seekTime.load();
+  if (seek == 0 || (seek >= entryStart_ && seek <= entryEnd_)) return false;
+  IndexEntry* other = seek > entryEnd_ ? NextEntry() : PreviousEntry();
+  const bool reached = other && (seek > entryEnd_ ? seek >= other->StartTime() : seek <= other->EndTime());
+  if (!reached) {
+    CancelSeek(seek);
+    return false;
+  }
+  if (!backupList_.empty()) backupAt_ = seek > entryEnd_ ? backupAt_ + 1 : backupAt_ - 1;
+  EnterEntry(other);
+  chunkNumber_ = 0;
+  Resync();
+  return true;
+}
+
+// Inside the entry, chunks are passed over forward up to the first one not before the seek time,
+// or back while they are after it (unless the seek already stepped forward).
+bool CSourceBoxCtx::SeekInsideEntry(std::int64_t chunkTime) {
+  const std::int64_t seek = state_->seekTime.load();
+  if (seek == 0) return false;
+  if (seek > chunkTime && chunkNumber_ < kMaxChunkNumber) {
+    ++chunkNumber_;
+    passedForward_ = true;
+    return true;
+  }
+  if (seek < chunkTime && chunkNumber_ > 0 && !passedForward_) {
+    --chunkNumber_;
+    return true;
+  }
+  CancelSeek(seek);
+  return false;
+}
+
+// The seek is over; a newer one set meanwhile stays.
+void CSourceBoxCtx::CancelSeek(std::int64_t seek) {
+  passedForward_ = false;
+  if (seek != 0) state_->seekTime.compare_exchange_strong(seek, 0);
+}
+
+bool CSourceBoxCtx::NextChunk() {
+  const bool backward = speed_ < 0 && !IsRangeMode();
+  chunkNumber_ += backward ? -1 : 1;
+  const IndexEntry* entry = current_.load();
+  if (!entry) return false;
+  const std::int64_t last = static_cast<std::int64_t>(entry->LastChunk()) - entry->FirstChunk();
+  if (chunkNumber_ >= 0 && chunkNumber_ <= last) return true;
+  IndexEntry* other = backward ? PreviousEntry() : NextEntry();
+  if (!other || (!backward && other->Sequence() == 1)) return false;
+  if (!backupList_.empty()) ++backupAt_;
+  EnterEntry(other);
+  chunkNumber_ = backward ? static_cast<std::int64_t>(other->LastChunk()) - other->FirstChunk() : 0;
+  return true;
+}
+
+IndexEntry* CSourceBoxCtx::NextEntry() {
+  if (backupList_.empty()) return GetNextEntry(current_.load());
+  return backupAt_ + 1 < backupList_.size() ? backupList_[backupAt_ + 1] : nullptr;
+}
+
+IndexEntry* CSourceBoxCtx::PreviousEntry() {
+  if (backupList_.empty()) return GetPreviousEntry(current_.load());
+  return backupAt_ > 0 ? backupList_[backupAt_ - 1] : nullptr;
+}
+
+// A failed read is tried again a few times; then the chunk counts as invalid. A device that is
+// gone, or too many failed chunks in a row, end the data.
+CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
+  const IndexEntry* entry = current_.load();
+  const std::uint64_t offset = entry->dataOffset + static_cast<std::uint64_t>(chunkNumber_) * kChunkSize;
+  for (std::size_t attempt = 0;; ++attempt) {
+    errno = 0;
+    if (ReadChunk(offset, chunk_.data())) {
+      failedInRow_ = 0;
+      return ReadResult::kRead;
+    }
+    const int error = errno;
+    if (attempt == std::size(kRetryPausesMs) || !IsRunning()) {
+      ++failedInRow_;
+      return IsDeviceGone(error) || failedInRow_ >= kMaxFailedChunks ? ReadResult::kFatal : ReadResult::kFailed;
+    }
+    SleepWhileRunning(kRetryPausesMs[attempt]);
+  }
+}
+
+bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
+  const IndexEntry* entry = current_.load();
+  const std::uint8_t* stored = chunk_.data() + kChunkPayloadSize;
+  if (!IsValidIndexBlockA5(stored, ChunkGeneration(*entry))) return false;
+  std::memcpy(trailer->bytes.data(), stored, kCardBlockSize);
+  SwapIndexBlockA5(trailer->bytes.data());
+  return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(chunkNumber_);
+}
+
+// A chunk that passed validation and any seek: the time limits of a job, the sensor data, then
+// the job or the play. Returns how the data ends, kNone to go on.
+SourceEnd CSourceBoxCtx::UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime) {
+  if (endLimit_ != 0 && endLimit_ != entryEnd_ && chunkTime > endLimit_) return SourceEnd::kData;
+  if (startLimit_ != 0 && startLimit_ != entryStart_ && chunkTime < startLimit_) return SourceEnd::kNone;
+  const CSensorData::Slot slot = TakeSensors(trailer, chunkTime);
+  if (jobFlag_ && !HandToJob(trailer)) return SourceEnd::kJobFailed;
+  if (!backupList_.empty()) return SourceEnd::kNone;
+  return PlayChunk(trailer, chunkTime, slot) ? SourceEnd::kNone : SourceEnd::kStopped;
+}
+
+CSensorData::Slot CSourceBoxCtx::TakeSensors(const IndexBlockA5& trailer, std::int64_t chunkTime) {
+  if (!jobFlag_) {
+    WaitForRingRoom();
+    return sensors_.TakeIn(trailer);
+  }
+  sensors_.TakeJobBlock(trailer);
+  PostProgress(trailer.Sequence());
+  state_->frameTime = chunkTime;
+  if (IsRangeMode()) sensors_.Publish(trailer);
+  return {};
+}
+
+// Markers point at ring slots: while the video queue holds markers for all but one slot, the
+// next slot may still be unread, so reading waits for the video thread.
+void CSourceBoxCtx::WaitForRingRoom() {
+  while (video_->MarkerCount() >= kSensorRingSlots - 1 && IsRunning() && !video_->IsWoken()) Sleep(1);
+}
+
+bool CSourceBoxCtx::PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTime, const CSensorData::Slot& slot) {
+  expected_ += speed_ >= 0 ? 1 : 0xFFFFFFFFu;
+  if (trailer.Sequence() != expected_) {
+    demux_.ResetStream(speed_);
+    expected_ = trailer.Sequence();
+    state_->playClock.Set(chunkTime);
+  }
+  if (trailer.Stream() != 0) return true;
+  if (!state_->videoEnabled.load()) {
+    SwitchChannelOff();
+    return true;
+  }
+  StreamChunk chunk;
+  chunk.payload = chunk_.data();
+  chunk.frameRate = trailer.FramesPerSecond();
+  chunk.time = static_cast<std::int32_t>(chunkTime);
+  chunk.sequence = trailer.Sequence();
+  chunk.sensorBlock = slot.block;
+  chunk.sampleIndex = slot.sampleIndex;
+  chunk.sensorSerial = slot.serial;
+  return demux_.AppendChunk(chunk, speed_);
+}
+
+void CSourceBoxCtx::SwitchChannelOff() {
+  demux_.ResetStream(speed_);
+  state_->redrawRequest = true;
+  if (!IsRangeMode() && !state_->channelHidden.exchange(true)) ShowWindow(state_->videoWnd.load(), SW_HIDE);
+}
