@@ -1,0 +1,52 @@
+// The demultiplexer reading backward and turning around.
+#include <gtest/gtest.h>
+
+#include "tests/engine/SourceTestSupport.h"
+
+using namespace sourcetest;
+
+TEST(DemuxBackward, GroupsArriveOldestFirstFromTheirKeyFrameNewestGroupFirst) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  spec.recordings[0].video.gop = 15;
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  DemuxRig rig;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(-1.0);
+    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, fixture.StreamBytes(0), -1.0)) demux.FinishData();
+  }));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  ExpectBackwardGroups(rig.consumer, QueueableFrames(fixture, 0));
+  EXPECT_EQ(rig.consumer.EndItems(), 1u);
+}
+
+TEST(DemuxBackward, TurningBackFlushesBothQueues) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
+  std::vector<fixtures::ChunkInfo> chunks;
+  for (const fixtures::ChunkInfo& c : fixture.layout().recordings[0].chunks) chunks.push_back(c);
+  DemuxRig rig;
+  rig.consumer.SetPaused(true);
+  std::size_t soundQueued = 0;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(1.0);
+    const auto append = [&](const fixtures::ChunkInfo& c, double speed) {
+      StreamChunk chunk{stream.data() + c.streamOffset, c.frameRate, static_cast<std::int32_t>(c.time), c.sequence};
+      return demux.AppendChunk(chunk, speed);
+    };
+    for (const fixtures::ChunkInfo& c : chunks) {
+      if (!append(c, 1.0)) return;
+    }
+    soundQueued = rig.audio.Count();
+    for (auto it = chunks.rbegin(); it != chunks.rend(); ++it) {
+      if (!append(*it, -1.0)) return;
+      rig.consumer.SetPaused(false);  // what was queued forward is gone by now
+    }
+    demux.FinishData();
+  }));
+  EXPECT_GT(soundQueued, 10u);
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  ExpectBackwardGroups(rig.consumer, QueueableFrames(fixture, 0));
+}

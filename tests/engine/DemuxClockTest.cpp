@@ -1,0 +1,126 @@
+// How the demultiplexer starts the audio clock: from which time frame, with which start delay.
+#include <gtest/gtest.h>
+
+#include "tests/engine/SourceTestSupport.h"
+
+using namespace sourcetest;
+
+namespace {
+
+constexpr std::int32_t kSoundFrameMs = 640 / 16;  // a card's sound frame adds its length to the delay
+
+// Appends the chunks [from, to) of a play's chunk list at one speed.
+bool AppendRange(CChunkDemux& demux, const ExpectedPlay& play, const std::vector<std::uint8_t>& stream,
+                 std::size_t from, std::size_t to, double speed) {
+  for (std::size_t i = from; i < to; ++i) {
+    const fixtures::ChunkInfo& c = play.chunks[i];
+    StreamChunk chunk{stream.data() + c.streamOffset, c.frameRate, static_cast<std::int32_t>(c.time), c.sequence};
+    if (!demux.AppendChunk(chunk, speed)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+TEST(DemuxClock, TheFirstSoundFrameStartsTheClockAndAResumedOneWithoutADelayTakesTheDefault) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const ExpectedPlay play = ExpectForward(fixture, {0});
+  const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
+  const std::size_t third = play.chunks.size() / 3;
+  DemuxRig rig;
+  std::int64_t firstTime = 0;
+  std::int32_t firstDelay = 0;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(1.0);
+    if (!AppendRange(demux, play, stream, 0, third, 1.0)) return;
+    firstTime = rig.state.audioTime.load();
+    firstDelay = rig.state.audioStartDelay.load();
+    // The audio thread anchors the clock, which uses the delay up.
+    rig.state.StartAudioClock(firstTime, 1000);
+    if (!AppendRange(demux, play, stream, third, third + 1, 0.5)) return;
+    AppendRange(demux, play, stream, third + 1, play.chunks.size(), 1.0);
+  }));
+  // Previous stamp 0: a jump, so the delay after a jump plus the frame's own length.
+  EXPECT_EQ(firstTime, static_cast<std::int64_t>(play.audio.front().stamp));
+  EXPECT_EQ(firstDelay, kAudioDelayJump + kSoundFrameMs);
+  EXPECT_EQ(rig.state.audioPreviousDelay.load(), firstDelay);
+  // Sound at 0.5 marked a restart; back at 1.0 no jump, no delay: the default one.
+  const auto resumed = std::find_if(play.audio.begin(), play.audio.end(), [&](const ExpectedItem& e) { return e.chunk > third; });
+  ASSERT_NE(resumed, play.audio.end());
+  EXPECT_EQ(rig.state.audioTime.load(), static_cast<std::int64_t>(resumed->stamp));
+  EXPECT_EQ(rig.state.audioStartDelay.load(), kAudioDelayStart + kSoundFrameMs);
+  EXPECT_TRUE(rig.state.audioResync.load());
+}
+
+TEST(DemuxClock, SeeksAndPauseChangesSetTheDelayOfTheNextSoundFrame) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const ExpectedPlay play = ExpectForward(fixture, {0});
+  const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
+  DemuxRig rig;
+  std::int32_t afterSeek = 0;
+  std::int32_t afterPause = 0;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(1.0);
+    if (!AppendRange(demux, play, stream, 0, 2, 1.0)) return;
+    rig.state.NoteSeek();
+    if (!AppendRange(demux, play, stream, 2, 4, 1.0)) return;
+    afterSeek = rig.state.audioStartDelay.load();
+    rig.state.NotePauseChange();
+    if (!AppendRange(demux, play, stream, 4, 6, 1.0)) return;
+    afterPause = rig.state.audioStartDelay.load();
+  }));
+  EXPECT_EQ(afterSeek, kAudioDelaySeek);
+  EXPECT_EQ(afterPause, kAudioDelayPause);
+}
+
+TEST(DemuxClock, JumpsInTheStampsEitherWayRestartTheClock) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
+  const std::uint64_t base = 1700000000ull * 1000000;
+  spec.recordings[0].stampBaseUs = base;
+  spec.recordings[1].stampBaseUs = base + 4000000;  // about two seconds after the last frame before
+  spec.recordings[2].stampBaseUs = base + 2000000;  // back before the frames just played
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  std::vector<std::int64_t> clockTimes;
+  std::vector<std::int64_t> firstStamps;
+  DemuxRig rig;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(1.0);
+    for (int r = 0; r < 3; ++r) {
+      const ExpectedPlay play = ExpectForward(fixture, {r});
+      firstStamps.push_back(static_cast<std::int64_t>(play.audio.front().stamp));
+      if (!DemuxRig::AppendChunks(demux, fixture.layout(), r, fixture.StreamBytes(r), 1.0)) return;
+      clockTimes.push_back(rig.state.audioTime.load());
+    }
+  }));
+  EXPECT_EQ(clockTimes, firstStamps);
+  EXPECT_EQ(rig.state.audioStartDelay.load(), kAudioDelayJump + kSoundFrameMs);
+}
+
+TEST(DemuxClock, ReadBackwardAJumpAnchorsTheClockAtOnce) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  std::vector<AudioAnchor> anchors;
+  DemuxRig rig;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(-1.0);
+    for (int r : {1, 0}) {
+      if (!DemuxRig::AppendChunks(demux, layout, r, fixture.StreamBytes(r), -1.0)) return;
+      anchors.push_back(rig.state.avClock.GetAnchor());
+    }
+  }));
+  ASSERT_EQ(anchors.size(), 2u);
+  for (int r : {1, 0}) {
+    const AudioAnchor& a = anchors[r == 1 ? 0 : 1];
+    const std::int64_t from = static_cast<std::int64_t>(layout.recordings[static_cast<std::size_t>(r)].stampBaseUs);
+    EXPECT_TRUE(a.Runs());
+    EXPECT_GE(a.audioBase, from) << r;
+    EXPECT_LE(a.audioBase, from + 2000000) << r;
+  }
+}
