@@ -56,7 +56,6 @@ SourceEnd CSourceBoxCtx::ReadData() {
     speed_ = state_->speed.load();
     if (SeekToOtherEntry()) continue;
     const ReadResult read = ReadChunkWithRetries();
-    if (read == ReadResult::kFatal) return SourceEnd::kReadError;
     IndexBlockA5 trailer;
     if (read == ReadResult::kRead && ValidTrailer(&trailer)) {
       ++validChunks_;
@@ -68,6 +67,7 @@ SourceEnd CSourceBoxCtx::ReadData() {
     } else {
       ++invalidChunks_;
       CancelSeek(state_->seekTime.load());
+      if (read == ReadResult::kFatal) return SourceEnd::kReadError;
     }
     if (!NextChunk()) return SourceEnd::kData;
   }
