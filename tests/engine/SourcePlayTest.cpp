@@ -2,6 +2,8 @@
 // which words, and where the data ends.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "tests/engine/SourceTestSupport.h"
 
 using namespace sourcetest;
@@ -47,6 +49,40 @@ void ExpectSound(const TestConsumer& consumer, const ExpectedPlay& expected) {
   }
 }
 
+// Every marker hands over its chunk's sensor block: sequence, G-sensor samples and GPS text as the
+// builder wrote them.
+void ExpectMarkerBlocks(const TestConsumer& consumer, const ExpectedPlay& expected) {
+  const std::vector<TakenItem> markers = consumer.Markers();
+  ASSERT_EQ(markers.size(), expected.chunks.size());
+  for (std::size_t i = 0; i < markers.size(); ++i) {
+    ASSERT_TRUE(markers[i].blockTaken) << i;
+    IndexBlockA5 block;
+    std::copy(markers[i].bytes.begin(), markers[i].bytes.end(), block.bytes.begin());
+    const fixtures::ChunkInfo& c = expected.chunks[i];
+    EXPECT_EQ(block.Sequence(), c.sequence);
+    ASSERT_EQ(block.SampleCount(), static_cast<int>(c.samples.size()));
+    for (int k = 0; k < block.SampleCount(); ++k) {
+      const auto s = block.Sample(k);
+      const fixtures::GSample& want = c.samples[static_cast<std::size_t>(k)];
+      EXPECT_EQ((fixtures::GSample{s[0], s[1], s[2]}), want) << i << " sample " << k;
+    }
+    const char* gps = reinterpret_cast<const char*>(block.GpsText(0));
+    EXPECT_EQ(std::string(gps, strnlen(gps, 80)), c.gps);
+  }
+}
+
+std::vector<std::uint32_t> MarkerSequences(const TestConsumer& consumer) {
+  std::vector<std::uint32_t> out;
+  for (const TakenItem& t : consumer.Markers()) out.push_back(t.item.seq);
+  return out;
+}
+
+std::vector<std::uint32_t> Sequences(const fixtures::RecordingInfo& r, int from, int to) {
+  std::vector<std::uint32_t> out;
+  for (int k = from; k < to; ++k) out.push_back(r.chunks[static_cast<std::size_t>(k)].sequence);
+  return out;
+}
+
 }  // namespace
 
 TEST(SourcePlay, ForwardPlayQueuesEveryFrameWholeAfterItsChunksMarkerThenOneEndItem) {
@@ -64,6 +100,89 @@ TEST(SourcePlay, ForwardPlayQueuesEveryFrameWholeAfterItsChunksMarkerThenOneEndI
   const ExpectedPlay expected = ExpectForward(fixture, {0, 1});
   ExpectForwardItems(rig.consumer, expected);
   ExpectSound(rig.consumer, expected);
+  ExpectMarkerBlocks(rig.consumer, expected);
   EXPECT_EQ(rig.source.Demux().DroppedFrames(), 0u);
   EXPECT_EQ(rig.source.InvalidChunks(), 0u);
+  EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);  // the first chunk starts a sequence
+  EXPECT_EQ(rig.state.bytesRead.load(), expected.chunks.size() * kChunkSize);
+}
+
+TEST(SourcePlay, IndexSourcesReadTheirDataFromOneRawFileAfterTheOther) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0);
+  spec.recordings[0].slot = 63;  // the last block of the first data file
+  spec.recordings[1].slot = 64;  // the first of the second
+  Fixture fixture(spec, "index");
+  ASSERT_TRUE(fixture.ok());
+  SourceRig rig(fixture.layout());
+  ASSERT_NE(rig.EntryOf(0), nullptr);
+  const unsigned opened = rig.source.RawFileOpenCount();
+  ASSERT_TRUE(rig.Play(0));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  const ExpectedPlay expected = ExpectForward(fixture, {0, 1});
+  ExpectForwardItems(rig.consumer, expected);
+  ExpectSound(rig.consumer, expected);
+  EXPECT_EQ(rig.source.RawFileOpenCount() - opened, 2u);
+}
+
+TEST(SourcePlay, PlayStartsAtTheChosenEventAndEndsBeforeANewSequence) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  spec.recordings[0].events = {{5, 1}};
+  spec.recordings[0].entrySequence = 5;
+  spec.recordings[1].entrySequence = 1;  // the recorder started a new sequence
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
+  const int chunks = static_cast<int>(first.chunks.size());
+  for (int event : {1, 3}) {  // event 3 does not exist: the entry's start
+    SourceRig rig(fixture.layout());
+    ASSERT_TRUE(rig.Play(0, event));
+    ASSERT_TRUE(rig.consumer.WaitForEnd());
+    EXPECT_EQ(MarkerSequences(rig.consumer), Sequences(first, event == 1 ? 5 : 0, chunks)) << event;
+    EXPECT_EQ(rig.consumer.EndItems(), 1u);
+  }
+}
+
+TEST(SourcePlay, ChunksOfTheSecondCameraArePassedOverAndFramesAroundThemArriveWhole) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  spec.recordings[0].otherStreamChunks = {3, 4, 9};
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  SourceRig rig(fixture.layout());
+  ASSERT_TRUE(rig.Play(0));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  const ExpectedPlay expected = ExpectForward(fixture, {0});
+  ExpectForwardItems(rig.consumer, expected);
+  ExpectSound(rig.consumer, expected);
+  EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
+  EXPECT_EQ(rig.source.InvalidChunks(), 0u);
+}
+
+TEST(SourcePlay, DamagedChunksArePassedOverAndABreakInTheSequenceResetsTheStreamOnce) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  spec.damage = {fixtures::Damage::ZeroChunk(0, 10), fixtures::Damage::ForeignGenerationChunk(0, 20)};
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  SourceRig rig(fixture.layout());
+  ASSERT_TRUE(rig.Play(0));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  EXPECT_EQ(rig.source.InvalidChunks(), 2u);
+  EXPECT_EQ(rig.source.Demux().StreamResets(), 3u);  // the first chunk, and the chunk after each hole
+  // A reset flushes what the consumer has not taken yet; the chunks after the last hole all
+  // arrive, and whatever arrived is whole and in order.
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  const std::vector<std::uint32_t> markers = MarkerSequences(rig.consumer);
+  const std::vector<std::uint32_t> tail = Sequences(r, 21, static_cast<int>(r.chunks.size()));
+  ASSERT_GE(markers.size(), tail.size());
+  EXPECT_TRUE(std::equal(tail.begin(), tail.end(), markers.end() - static_cast<std::ptrdiff_t>(tail.size())));
+  for (std::uint32_t seq : markers) {
+    EXPECT_NE(seq, r.chunks[10].sequence);
+    EXPECT_NE(seq, r.chunks[20].sequence);
+  }
+  const ExpectedPlay expected = ExpectForward(fixture, {0});
+  std::size_t at = 0;
+  for (const TakenItem& t : rig.consumer.Frames()) {
+    while (at < expected.video.size() && expected.video[at].bytes != t.bytes) ++at;
+    ASSERT_LT(at, expected.video.size()) << "a frame that is not whole, or out of order";
+    ++at;
+  }
 }
