@@ -32,16 +32,12 @@ TEST(DemuxBackward, TurningBackFlushesBothQueues) {
   std::size_t soundQueued = 0;
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
     demux.SetupStream(1.0);
-    const auto append = [&](const fixtures::ChunkInfo& c, double speed) {
-      StreamChunk chunk{stream.data() + c.streamOffset, c.frameRate, static_cast<std::int32_t>(c.time), c.sequence};
-      return demux.AppendChunk(chunk, speed);
-    };
     for (const fixtures::ChunkInfo& c : chunks) {
-      if (!append(c, 1.0)) return;
+      if (!demux.AppendChunk(ChunkOf(stream, c), 1.0)) return;
     }
     soundQueued = rig.audio.Count();
     for (auto it = chunks.rbegin(); it != chunks.rend(); ++it) {
-      if (!append(*it, -1.0)) return;
+      if (!demux.AppendChunk(ChunkOf(stream, *it), -1.0)) return;
       rig.consumer.SetPaused(false);  // what was queued forward is gone by now
     }
     demux.FinishData();

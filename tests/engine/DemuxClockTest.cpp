@@ -13,9 +13,7 @@ constexpr std::int32_t kSoundFrameMs = 640 / 16;  // a card's sound frame adds i
 bool AppendRange(CChunkDemux& demux, const ExpectedPlay& play, const std::vector<std::uint8_t>& stream,
                  std::size_t from, std::size_t to, double speed) {
   for (std::size_t i = from; i < to; ++i) {
-    const fixtures::ChunkInfo& c = play.chunks[i];
-    StreamChunk chunk{stream.data() + c.streamOffset, c.frameRate, static_cast<std::int32_t>(c.time), c.sequence};
-    if (!demux.AppendChunk(chunk, speed)) return false;
+    if (!demux.AppendChunk(ChunkOf(stream, play.chunks[i]), speed)) return false;
   }
   return true;
 }

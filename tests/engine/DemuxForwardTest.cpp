@@ -116,9 +116,7 @@ TEST(DemuxForward, SoundComesBackAtSpeedOneWithTheStampOfItsTimeFrame) {
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
     demux.SetupStream(0.5);
     for (std::size_t i = 0; i < expected.chunks.size(); ++i) {
-      const fixtures::ChunkInfo& c = expected.chunks[i];
-      StreamChunk chunk{stream.data() + c.streamOffset, c.frameRate, static_cast<std::int32_t>(c.time), c.sequence};
-      if (!demux.AppendChunk(chunk, i < half ? 0.5 : 1.0)) return;
+      if (!demux.AppendChunk(ChunkOf(stream, expected.chunks[i]), i < half ? 0.5 : 1.0)) return;
     }
     demux.FinishData();
   }));
@@ -251,6 +249,28 @@ TEST(DemuxForward, TheLastFramesOfTheDataArriveBeforeTheEndItem) {
     EXPECT_TRUE(EndsWithEndItem(rig.consumer));
     EXPECT_EQ(rig.consumer.EndItems(), 1u);
   }
+}
+
+TEST(DemuxForward, AFrameRunningToTheEndOfTheDataIsFinishedAsIfAHeaderFollowed) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  spec.recordings[0].hasSound = false;  // the data ends with a picture
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  ExpectedPlay expected = ExpectForward(fixture, {0});
+  // The zeros after the last frame become bytes of it: no header follows it any more.
+  std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
+  const std::size_t contentEnd = fixture.layout().streams[0].contentLength;
+  std::fill(stream.begin() + static_cast<std::ptrdiff_t>(contentEnd), stream.end(), 0x11);
+  ASSERT_EQ(expected.video.back().frame.offset + expected.video.back().frame.length, contentEnd);
+  expected.video.back().bytes.resize(stream.size() - expected.video.back().frame.offset, 0x11);
+  DemuxRig rig;
+  ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
+    demux.SetupStream(1.0);
+    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, stream, 1.0)) demux.FinishData();
+  }));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  ExpectFrames(rig.consumer, expected.video);
+  EXPECT_TRUE(EndsWithEndItem(rig.consumer));
 }
 
 TEST(DemuxForward, SilenceWithoutTheNudgeCutsItsSoundFrameAtTheFirstZeroWord) {

@@ -71,12 +71,6 @@ void ExpectMarkerBlocks(const TestConsumer& consumer, const ExpectedPlay& expect
   }
 }
 
-std::vector<std::uint32_t> MarkerSequences(const TestConsumer& consumer) {
-  std::vector<std::uint32_t> out;
-  for (const TakenItem& t : consumer.Markers()) out.push_back(t.item.seq);
-  return out;
-}
-
 std::vector<std::uint32_t> Sequences(const fixtures::RecordingInfo& r, int from, int to) {
   std::vector<std::uint32_t> out;
   for (int k = from; k < to; ++k) out.push_back(r.chunks[static_cast<std::size_t>(k)].sequence);

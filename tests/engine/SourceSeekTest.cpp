@@ -15,12 +15,6 @@ const fixtures::ChunkInfo& FirstChunkFrom(const fixtures::RecordingInfo& r, std:
   return r.chunks.back();
 }
 
-std::vector<std::uint32_t> MarkerSequences(const TestConsumer& consumer) {
-  std::vector<std::uint32_t> out;
-  for (const TakenItem& t : consumer.Markers()) out.push_back(t.item.seq);
-  return out;
-}
-
 }  // namespace
 
 TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {

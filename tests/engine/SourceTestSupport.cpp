@@ -150,6 +150,21 @@ std::vector<std::uint8_t> Fixture::StreamBytes(int stream) const {
   return out;
 }
 
+std::vector<std::uint32_t> MarkerSequences(const TestConsumer& consumer) {
+  std::vector<std::uint32_t> out;
+  for (const TakenItem& t : consumer.Markers()) out.push_back(t.item.seq);
+  return out;
+}
+
+StreamChunk ChunkOf(const std::vector<std::uint8_t>& stream, const fixtures::ChunkInfo& c) {
+  StreamChunk chunk;
+  chunk.payload = stream.data() + c.streamOffset;
+  chunk.frameRate = c.frameRate;
+  chunk.time = static_cast<std::int32_t>(c.time);
+  chunk.sequence = c.sequence;
+  return chunk;
+}
+
 std::uint32_t ExpectedType(const fixtures::FrameInfo& frame, bool startsData) {
   switch (frame.role) {
     case fixtures::FrameRole::kTime: return kItemTimeFrame;
@@ -336,12 +351,7 @@ bool DemuxRig::AppendChunks(CChunkDemux& demux, const fixtures::Layout& layout, 
   }
   if (speed < 0) std::reverse(chunks.begin(), chunks.end());
   for (const fixtures::ChunkInfo* c : chunks) {
-    StreamChunk chunk;
-    chunk.payload = stream.data() + c->streamOffset;
-    chunk.frameRate = c->frameRate;
-    chunk.time = static_cast<std::int32_t>(c->time);
-    chunk.sequence = c->sequence;
-    if (!demux.AppendChunk(chunk, speed)) return false;
+    if (!demux.AppendChunk(ChunkOf(stream, *c), speed)) return false;
   }
   return true;
 }

@@ -119,6 +119,12 @@ class Fixture {
   std::optional<fixtures::Layout> layout_;
 };
 
+// The chunk sequences of the markers the consumer took, in order.
+std::vector<std::uint32_t> MarkerSequences(const TestConsumer& consumer);
+
+// A fixture chunk of stream 0 as the source hands it to the demultiplexer, without a marker.
+StreamChunk ChunkOf(const std::vector<std::uint8_t>& stream, const fixtures::ChunkInfo& c);
+
 // The item type the demultiplexer gives a fixture frame read forward (0: not queued; sound
 // frames go to the audio queue as 64).
 std::uint32_t ExpectedType(const fixtures::FrameInfo& frame, bool startsData);
