@@ -3,7 +3,7 @@
 // threads do and checks that every one lies whole inside its queue's area.
 //
 // Input: 8 bytes of speed script (3 bits a chunk, cycling), then the payload bytes, cut into
-// chunks and fed round several times so that the small area wraps.
+// chunks and fed round and round, so that the small area wraps several times.
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -21,10 +21,9 @@
 namespace {
 
 constexpr std::size_t kScriptSize = 8;
-constexpr std::size_t kRounds = 3;
-constexpr std::size_t kMaxChunks = 24;
-constexpr std::size_t kVideoArea = 256 * 1024;
-constexpr std::size_t kVideoMargin = 64 * 1024;
+constexpr std::size_t kChunksFed = 32;
+constexpr std::size_t kVideoArea = 160 * 1024;
+constexpr std::size_t kVideoMargin = 48 * 1024;
 constexpr std::size_t kAudioArea = 64 * 1024;
 constexpr std::size_t kAudioMargin = 16 * 1024;
 constexpr double kSpeeds[8] = {1.0, 1.0, 2.0, -1.0, 0.5, 16.0, -2.0, 1.0};
@@ -41,10 +40,10 @@ class Feeder : public CSourceCtx {
  protected:
   void Run() override {
     const std::size_t payload = size_ - kScriptSize;
-    const std::size_t chunks = std::min(kMaxChunks, (payload + kChunkPayloadSize - 1) / kChunkPayloadSize);
+    const std::size_t chunks = (payload + kChunkPayloadSize - 1) / kChunkPayloadSize;
     std::vector<std::uint8_t> chunk(kChunkPayloadSize);
     demux_.SetupStream(SpeedOf(0));
-    for (std::size_t n = 0; n < chunks * kRounds; ++n) {
+    for (std::size_t n = 0; n < kChunksFed; ++n) {
       const std::size_t at = (n % chunks) * kChunkPayloadSize;
       const std::size_t length = std::min(kChunkPayloadSize, payload - at);
       std::memset(chunk.data(), 0, chunk.size());
