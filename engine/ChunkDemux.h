@@ -48,7 +48,8 @@ class CChunkDemux {
   CChunkDemux(const CChunkDemux&) = delete;
   CChunkDemux& operator=(const CChunkDemux&) = delete;
 
-  // The channel's queues; the audio queue may be null (no sound is queued then).
+  // The channel's queues; the audio queue may be null (no sound is queued then). The video
+  // queue's margin must hold at least a chunk's payload.
   void SetQueues(CVBuffer2* video, CABuffer2* audio);
   // Range mode (a backup or an export over a time range): frames are queued only when the
   // export decodes. A running job queues no markers.
