@@ -134,7 +134,19 @@ constexpr UINT TTM_RELAYEVENT = WM_USER + 7;
 constexpr int NM_CLICK = -2;
 constexpr int NM_DBLCLK = -3;
 constexpr int NM_RCLICK = -5;
+constexpr int LVN_ITEMCHANGING = -100;
 constexpr int LVN_ITEMCHANGED = -101;
+constexpr int LVN_BEGINDRAG = -109;
+constexpr int LVN_ODCACHEHINT = -113;
+constexpr int LVN_BEGINLABELEDITW = -175;
+constexpr int LVN_ENDLABELEDITW = -176;
+constexpr int LVN_GETDISPINFOW = -177;
+
+// The framework's standard edit commands (WM_COMMAND ids).
+constexpr UINT ID_EDIT_COPY = 57634;
+constexpr UINT ID_EDIT_CUT = 57635;
+constexpr UINT ID_EDIT_PASTE = 57637;
+constexpr UINT ID_EDIT_SELECTALL = 57642;
 
 // Results of message boxes and dialogs.
 constexpr int IDOK = 1;
