@@ -1,0 +1,131 @@
+// The grid's life: construction with its defaults, its window class, the messages it answers,
+// its font and the system colours it follows.
+#include "controls/grid/GridCtrl.h"
+
+#include "platform/wnd/Input.h"
+
+CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols) {
+  RegisterWindowClass();
+  m_crWindowText = GetSysColor(COLOR_WINDOWTEXT);
+  m_crWindowColour = GetSysColor(COLOR_WINDOW);
+  m_cr3DFace = GetSysColor(COLOR_3DFACE);
+  m_crShadow = GetSysColor(COLOR_3DSHADOW);
+  m_nRowsPerWheelNotch = static_cast<UINT>(GetMouseScrollLines());
+  SetupDefaultCells();
+  m_crGridBkColour = m_crShadow;
+  SetRowCount(nRows);
+  SetColumnCount(nCols);
+  SetFixedRowCount(nFixedRows);
+  SetFixedColumnCount(nFixedCols);
+  SetPrintMarginInfo(2, 2, 4, 4, 1, 1, 1);
+}
+
+CGridCtrl::~CGridCtrl() {
+  m_bInDestructor = TRUE;
+  DeleteAllItems();
+  DestroyWindow();
+}
+
+BOOL CGridCtrl::RegisterWindowClass() {
+  WNDCLASSW cls;
+  if (GetClassInfo(kWindowClass, &cls)) return TRUE;
+  cls.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  cls.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  cls.hbrBackground = COLOR_3DFACE + 1;
+  cls.lpszClassName = kWindowClass;
+  return RegisterClass(&cls);
+}
+
+void CGridCtrl::SetupDefaultCells() {
+  for (CGridDefaultCell* def : DefaultCells()) {
+    def->SetGrid(this);
+    def->SetTextClr(m_crWindowText);
+    def->SetBackClr(def == &m_cellDefault ? m_crWindowColour : m_cr3DFace);
+  }
+}
+
+CGridDefaultCell* CGridCtrl::GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol) {
+  if (bFixedRow && bFixedCol) return &m_cellFixedRowColDef;
+  if (bFixedRow) return &m_cellFixedRowDef;
+  if (bFixedCol) return &m_cellFixedColDef;
+  return &m_cellDefault;
+}
+
+void CGridCtrl::PreSubclassWindow() {
+  CWnd::PreSubclassWindow();
+  Initialise();
+}
+
+LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_ERASEBKGND:
+      return TRUE;  // the full redraw fills the background itself
+    case WM_SIZE:
+      OnSize();
+      return 0;
+    case WM_HSCROLL:
+      OnHScroll(LOWORD(wParam));
+      return 0;
+    case WM_VSCROLL:
+      OnVScroll(LOWORD(wParam));
+      return 0;
+    case WM_MOUSEWHEEL:
+      OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+      break;
+    case WM_SETFONT:
+      return OnSetFont(wParam);
+    case WM_GETFONT:
+      return OnGetFont();
+    case WM_SYSCOLORCHANGE:
+      OnSysColorChange();
+      return 0;
+    case WM_COMMAND:
+      if (LOWORD(wParam) == ID_EDIT_SELECTALL) {
+        OnEditSelectAll();
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return CWnd::WindowProc(msg, wParam, lParam);
+}
+
+// The font a WM_SETFONT carries becomes the default cells' font.
+LRESULT CGridCtrl::OnSetFont(WPARAM font) {
+  const LRESULT result = Default();
+  const auto* given = reinterpret_cast<const CFont*>(font);
+  LOGFONT lf;
+  if (given && given->GetLogFont(&lf) > 0) {
+    for (CGridDefaultCell* def : DefaultCells()) def->SetFont(&lf);
+    Refresh();
+  }
+  return result;
+}
+
+LRESULT CGridCtrl::OnGetFont() { return reinterpret_cast<LRESULT>(m_cellDefault.GetFontObject()); }
+
+// Default cells that showed the system colours follow them; colours set by the program stay.
+void CGridCtrl::OnSysColorChange() {
+  Default();
+  const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
+  const COLORREF window = GetSysColor(COLOR_WINDOW);
+  for (CGridDefaultCell* def : DefaultCells()) {
+    if (def->GetTextClr() == m_crWindowText) def->SetTextClr(windowText);
+    if (def->GetBackClr() == m_crWindowColour) def->SetBackClr(window);
+  }
+  if (m_crGridBkColour == m_crShadow) m_crGridBkColour = GetSysColor(COLOR_3DSHADOW);
+  m_crWindowText = windowText;
+  m_crWindowColour = window;
+  m_cr3DFace = GetSysColor(COLOR_3DFACE);
+  m_crShadow = GetSysColor(COLOR_3DSHADOW);
+}
+
+void CGridCtrl::EndEditing() {
+  if (CGridCellBase* cell = IsValid(m_idCurrentCell) ? GetCell(m_idCurrentCell.row, m_idCurrentCell.col) : nullptr) {
+    cell->EndEdit();
+  }
+}
