@@ -110,6 +110,11 @@ class CGridCell : public CGridCellBase {
  public:
   CGridCell();
   ~CGridCell() override;
+  using CGridCellBase::operator=;
+  CGridCell& operator=(const CGridCell& source) {
+    CGridCellBase::operator=(source);
+    return *this;
+  }
 
   void SetText(LPCTSTR text) override { m_strText = text; }
   void SetImage(int image) override { m_nImage = image; }
@@ -165,6 +170,7 @@ class CGridCell : public CGridCellBase {
 class CGridDefaultCell : public CGridCell {
  public:
   CGridDefaultCell();
+  using CGridCell::operator=;
 
   // Default cells are always read-only.
   DWORD GetState() const override { return m_nState | GCS_READONLY; }

@@ -71,7 +71,7 @@ COLORREF At(const QImage& image, int x, int y) {
 }
 
 SysColorScope::SysColorScope() {
-  for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNSHADOW}) {
+  for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNSHADOW, COLOR_3DHILIGHT, COLOR_HIGHLIGHT}) {
     saved_.emplace_back(index, GetSysColor(index));
   }
 }
