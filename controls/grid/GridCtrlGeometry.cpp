@@ -515,8 +515,10 @@ BOOL CGridCtrl::AutoSizeRow(int nRow, BOOL bResetScroll) {
     height = std::max<int>(height, size.cy);
   }
   if (m_bVirtualMode) SendCacheHintToParent(CCellRange());
-  m_arRowHeights[static_cast<size_t>(nRow)] = static_cast<UINT>(height);
   ReleaseDC(pDC);
+  // The owner may have reshaped the table while it heard the hints.
+  if (nRow >= m_nRows) return FALSE;
+  m_arRowHeights[static_cast<size_t>(nRow)] = static_cast<UINT>(height);
   if (bResetScroll) ResetScrollBars();
   return TRUE;
 }
@@ -534,8 +536,9 @@ BOOL CGridCtrl::AutoSizeColumn(int nCol, int nAutoSizeStyle, BOOL bResetScroll) 
     if (const CGridCellBase* cell = GetCell(row, nCol)) width = std::max<int>(width, cell->GetCellExtent(pDC).cx);
   }
   if (m_bVirtualMode) SendCacheHintToParent(CCellRange());
-  m_arColWidths[static_cast<size_t>(m_arColOrder[static_cast<size_t>(nCol)])] = static_cast<UINT>(width);
   ReleaseDC(pDC);
+  if (nCol >= m_nCols) return FALSE;
+  m_arColWidths[static_cast<size_t>(m_arColOrder[static_cast<size_t>(nCol)])] = static_cast<UINT>(width);
   if (bResetScroll) ResetScrollBars();
   return TRUE;
 }

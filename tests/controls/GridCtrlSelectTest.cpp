@@ -273,4 +273,11 @@ TEST_F(GridSelectTest, VirtualGridsAskTheirOwnerAndHintWhatTheyWillRead) {
   grid.AutoSizeRow(7);
   ASSERT_EQ(owner.hints.size(), 2u);
   EXPECT_TRUE(SameRange(owner.hints[0], CCellRange(7, 0, 7, 6)));
+
+  // An owner that empties the grid while it hears a hint leaves nothing to size.
+  owner.onHint = [&](const CCellRange&) { grid.DeleteAllItems(); };
+  EXPECT_FALSE(grid.AutoSizeRow(40));
+  gridtest::Shape(grid, 50, 6, 1, 1, 20, 40);
+  EXPECT_FALSE(grid.AutoSizeColumn(5));
+  EXPECT_EQ(grid.GetColumnCount(), 0);
 }

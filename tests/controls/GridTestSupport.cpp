@@ -14,6 +14,7 @@ LRESULT GridOwner::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     const int code = static_cast<int>(header->code);
     if (code == LVN_ODCACHEHINT) {
       hints.push_back(reinterpret_cast<const GridCacheHint*>(lParam)->range);
+      if (onHint) onHint(hints.back());
     } else if (code == LVN_GETDISPINFOW) {
       requests.push_back(reinterpret_cast<const GridDispInfo*>(lParam)->item);
     } else {

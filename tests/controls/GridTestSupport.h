@@ -36,8 +36,9 @@ class GridOwner : public plat::test::SpyWnd {
   std::vector<Notice> notices;     // notifications that carry a row and a column
   std::vector<CCellRange> hints;   // cache hints
   std::vector<GridItemRecord> requests;  // display requests
-  // The owner's answer to a notification (0 when not set).
+  // The owner's answer to a notification (0 when not set), and what it does on a cache hint.
   std::function<LRESULT(const Notice&)> onNotice;
+  std::function<void(const CCellRange&)> onHint;
 };
 
 // Creates the grid as a child of the parent with the given client size (the grid's client edge
