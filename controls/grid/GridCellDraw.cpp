@@ -4,22 +4,10 @@
 
 #include "controls/grid/GridCell.h"
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/SavedDcState.h"
 #include "platform/gdi/ImageList.h"
 
 namespace {
-
-// Saves a context's state and puts it back on every way out.
-class SavedDcState {
- public:
-  explicit SavedDcState(CDC* dc) : dc_(dc), saved_(dc->SaveDC()) {}
-  ~SavedDcState() { dc_->RestoreDC(saved_); }
-  SavedDcState(const SavedDcState&) = delete;
-  SavedDcState& operator=(const SavedDcState&) = delete;
-
- private:
-  CDC* dc_;
-  int saved_;
-};
 
 // The raised look of a fixed cell: a light edge at the top and left, a dark one at the right and
 // bottom; the rectangle shrinks inside it.

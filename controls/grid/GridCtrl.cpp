@@ -67,10 +67,10 @@ LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnSize();
       return 0;
     case WM_HSCROLL:
-      OnHScroll(LOWORD(wParam));
+      OnScroll(SB_HORZ, LOWORD(wParam));
       return 0;
     case WM_VSCROLL:
-      OnVScroll(LOWORD(wParam));
+      OnScroll(SB_VERT, LOWORD(wParam));
       return 0;
     case WM_MOUSEWHEEL:
       OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));

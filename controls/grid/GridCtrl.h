@@ -287,8 +287,8 @@ class CGridCtrl : public CWnd {
   // Message handlers.
   void OnPaint();
   void OnSize();
-  void OnHScroll(UINT nSBCode);
-  void OnVScroll(UINT nSBCode);
+  // WM_HSCROLL (bar SB_HORZ) and WM_VSCROLL (SB_VERT).
+  void OnScroll(int nBar, UINT nSBCode);
   void OnMouseWheel(short zDelta);
   LRESULT OnSetFont(WPARAM font);
   LRESULT OnGetFont();
@@ -406,10 +406,18 @@ class CGridCtrl : public CWnd {
   }
   void SetupDefaultCells();
   void ResetColumnOrder();
-  void SetFixedRowState(int nRow, int nFixedCols, bool fixed);
-  void SetFixedColumnState(int nCol, int nFixedRows, bool fixed);
+  void SetFixedCellState(int nRow, int nCol, UINT lineBit, bool fixed, bool fixedOtherwise);
   void ClearModifiedBits();
   int ScrollLine(int nBar, UINT nSBCode);
+  // Moves a running span (inclusive edges) on past a row or column of the given size; false, and
+  // the span unchanged, for a hidden one.
+  static bool NextSpan(int size, LONG& first, LONG& last) {
+    if (size <= 0) return false;
+    first = last + 1;
+    last = first + size - 1;
+    return true;
+  }
+  LRESULT NotifyOwner(NMHDR& header, int nCode) const;
   void RedrawOrInvalidate(const CCellID& cell, CDC* pDC);
   void RedrawTrackedFixedCells(const CCellID& cell, const CCellID& other);
   void DrawCellPasses(CDC* pDC, const CRect& clip, const CCellRange& visible);
@@ -418,6 +426,7 @@ class CGridCtrl : public CWnd {
   int NextPrintBand(int nFirstRow) const;
   int NextPrintColumnPage(int nFirstCol) const;
   void PrintBody(CDC* pDC);
+  void PrintCellLines(CDC* pDC, const CRect& rect, int overlapX, int overlapY, int topY, int leftX);
 
   // The ends (exclusive) of the page being printed: its band of rows and its column page.
   int m_nPrintBandEnd = 0;

@@ -1,5 +1,6 @@
 // What the grid stores: its counts, row heights and column widths, the column order, the rows of
 // cells, the cells' items and the modified flag.
+#include <algorithm>
 #include <new>
 
 #include "controls/grid/GridCtrl.h"
@@ -109,8 +110,10 @@ BOOL CGridCtrl::SetFixedRowCount(int nFixedRows) {
   if (nFixedRows > m_nRows && !SetRowCount(nFixedRows)) return FALSE;
   if (m_idCurrentCell.row < nFixedRows) SetFocusCell(-1, -1);
   if (!m_bVirtualMode) {
-    for (int row = m_nFixedRows; row < nFixedRows; ++row) SetFixedRowState(row, m_nFixedCols, true);
-    for (int row = nFixedRows; row < m_nFixedRows; ++row) SetFixedRowState(row, m_nFixedCols, false);
+    const bool fixed = nFixedRows > m_nFixedRows;
+    for (int row = std::min(nFixedRows, m_nFixedRows); row < std::max(nFixedRows, m_nFixedRows); ++row) {
+      for (int col = 0; col < m_nCols; ++col) SetFixedCellState(row, col, GCS_FIXEDROW, fixed, col < m_nFixedCols);
+    }
   }
   m_nFixedRows = nFixedRows;
   Refresh();
@@ -125,46 +128,27 @@ BOOL CGridCtrl::SetFixedColumnCount(int nFixedCols) {
   ResetSelectedRange();
   m_idTopLeftCell = CCellID();
   if (!m_bVirtualMode) {
-    for (int col = m_nFixedCols; col < nFixedCols; ++col) SetFixedColumnState(col, m_nFixedRows, true);
-    for (int col = nFixedCols; col < m_nFixedCols; ++col) SetFixedColumnState(col, m_nFixedRows, false);
+    const bool fixed = nFixedCols > m_nFixedCols;
+    for (int col = std::min(nFixedCols, m_nFixedCols); col < std::max(nFixedCols, m_nFixedCols); ++col) {
+      for (int row = 0; row < m_nRows; ++row) SetFixedCellState(row, col, GCS_FIXEDCOL, fixed, row < m_nFixedRows);
+    }
   }
   m_nFixedCols = nFixedCols;
   Refresh();
   return TRUE;
 }
 
-// A row joins the fixed rows (all its cells become fixed-row cells with the default colours) or
-// leaves them (cells of the fixed columns stay fixed).
-void CGridCtrl::SetFixedRowState(int nRow, int nFixedCols, bool fixed) {
-  for (int col = 0; col < m_nCols; ++col) {
-    const UINT state = GetItemState(nRow, col);
-    if (fixed) {
-      SetItemState(nRow, col, state | GCS_FIXED | GCS_FIXEDROW);
-    } else if (col < nFixedCols) {
-      SetItemState(nRow, col, state & ~GCS_FIXEDROW);
-      continue;
-    } else {
-      SetItemState(nRow, col, state & ~(GCS_FIXED | GCS_FIXEDROW));
-    }
-    SetItemBkColour(nRow, col, CLR_DEFAULT);
-    SetItemFgColour(nRow, col, CLR_DEFAULT);
+// A cell joins a fixed row or column (lineBit GCS_FIXEDROW or GCS_FIXEDCOL), taking the default
+// colours, or leaves it; a cell that stays fixed on the other axis loses only the line's bit.
+void CGridCtrl::SetFixedCellState(int nRow, int nCol, UINT lineBit, bool fixed, bool fixedOtherwise) {
+  const UINT state = GetItemState(nRow, nCol);
+  if (!fixed && fixedOtherwise) {
+    SetItemState(nRow, nCol, state & ~lineBit);
+    return;
   }
-}
-
-void CGridCtrl::SetFixedColumnState(int nCol, int nFixedRows, bool fixed) {
-  for (int row = 0; row < m_nRows; ++row) {
-    const UINT state = GetItemState(row, nCol);
-    if (fixed) {
-      SetItemState(row, nCol, state | GCS_FIXED | GCS_FIXEDCOL);
-    } else if (row < nFixedRows) {
-      SetItemState(row, nCol, state & ~GCS_FIXEDCOL);
-      continue;
-    } else {
-      SetItemState(row, nCol, state & ~(GCS_FIXED | GCS_FIXEDCOL));
-    }
-    SetItemBkColour(row, nCol, CLR_DEFAULT);
-    SetItemFgColour(row, nCol, CLR_DEFAULT);
-  }
+  SetItemState(nRow, nCol, fixed ? state | GCS_FIXED | lineBit : state & ~(GCS_FIXED | lineBit));
+  SetItemBkColour(nRow, nCol, CLR_DEFAULT);
+  SetItemFgColour(nRow, nCol, CLR_DEFAULT);
 }
 
 BOOL CGridCtrl::DeleteAllItems() {

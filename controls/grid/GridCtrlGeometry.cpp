@@ -348,114 +348,70 @@ int CGridCtrl::GetScrollPos32(int nBar, BOOL bGetTrackPos) const {
   return bGetTrackPos ? si.nTrackPos : si.nPos;
 }
 
-void CGridCtrl::OnVScroll(UINT nSBCode) {
+// One scroll message of either bar. Line steps move by the size of the first visible (or, going
+// back, the nearest earlier visible) row or column, passing over hidden ones; page steps by the
+// body's size; the ends to the first and last positions.
+void CGridCtrl::OnScroll(int nBar, UINT nSBCode) {
   EndEditing();
-  const int pos = GetScrollPos32(SB_VERT);
+  const bool vertical = nBar == SB_VERT;
+  const auto size = [&](int i) { return vertical ? GetRowHeight(i) : GetColumnWidth(i); };
+  const int count = vertical ? m_nRows : m_nCols;
+  const int fixed = vertical ? m_nFixedRows : m_nFixedCols;
+  const int maximum = vertical ? m_nVScrollMax : m_nHScrollMax;
+  const int pos = GetScrollPos32(nBar);
   const CCellID topLeft = GetTopleftNonFixedCell();
+  const int first = vertical ? topLeft.row : topLeft.col;
   CRect body;
   GetClientRect(&body);
-  body.top = GetFixedRowHeight();
+  if (vertical) {
+    body.top = GetFixedRowHeight();
+  } else {
+    body.left = GetFixedColumnWidth();
+  }
+  const int page = vertical ? body.Height() : body.Width();
   switch (nSBCode) {
     case SB_LINEDOWN:
-      if (pos < m_nVScrollMax) {
-        int row = topLeft.row;
-        while (row < m_nRows - 1 && GetRowHeight(row) == 0) ++row;
-        SetScrollPos32(SB_VERT, pos + GetRowHeight(row));
-        if (GetScrollPos32(SB_VERT) != pos) InvalidateRect(&body);
+      if (pos < maximum) {
+        int line = first;
+        while (line < count - 1 && size(line) == 0) ++line;
+        SetScrollPos32(nBar, pos + size(line));
+        if (GetScrollPos32(nBar) != pos) InvalidateRect(&body);
       }
       break;
     case SB_LINEUP:
-      if (pos > 0 && topLeft.row > m_nFixedRows) {
-        int row = topLeft.row - 1;
-        while (row > m_nFixedRows && GetRowHeight(row) <= 0) --row;
-        SetScrollPos32(SB_VERT, std::max(0, pos - GetRowHeight(row)));
+      if (pos > 0 && first > fixed) {
+        int line = first - 1;
+        while (line > fixed && size(line) <= 0) --line;
+        SetScrollPos32(nBar, std::max(0, pos - size(line)));
         InvalidateRect(&body);
       }
       break;
     case SB_PAGEDOWN:
-      if (pos < m_nVScrollMax) {
-        SetScrollPos32(SB_VERT, std::min(m_nVScrollMax, pos + body.Height()));
+      if (pos < maximum) {
+        SetScrollPos32(nBar, std::min(maximum, pos + page));
         InvalidateRect(&body);
       }
       break;
     case SB_PAGEUP:
       if (pos > 0) {
-        SetScrollPos32(SB_VERT, std::max(0, pos - body.Height()));
+        SetScrollPos32(nBar, std::max(0, pos - page));
         InvalidateRect(&body);
       }
       break;
     case SB_THUMBPOSITION:
     case SB_THUMBTRACK:
-      SetScrollPos32(SB_VERT, GetScrollPos32(SB_VERT, TRUE));
+      SetScrollPos32(nBar, GetScrollPos32(nBar, TRUE));
       if (GetTopleftNonFixedCell() != topLeft) InvalidateRect(&body);
       break;
     case SB_TOP:
       if (pos > 0) {
-        SetScrollPos32(SB_VERT, 0);
+        SetScrollPos32(nBar, 0);
         Invalidate();
       }
       break;
     case SB_BOTTOM:
-      if (pos < m_nVScrollMax) {
-        SetScrollPos32(SB_VERT, m_nVScrollMax);
-        Invalidate();
-      }
-      break;
-    default:
-      break;
-  }
-}
-
-void CGridCtrl::OnHScroll(UINT nSBCode) {
-  EndEditing();
-  const int pos = GetScrollPos32(SB_HORZ);
-  const CCellID topLeft = GetTopleftNonFixedCell();
-  CRect body;
-  GetClientRect(&body);
-  body.left = GetFixedColumnWidth();
-  switch (nSBCode) {
-    case SB_LINERIGHT:
-      if (pos < m_nHScrollMax) {
-        int col = topLeft.col;
-        while (col < m_nCols - 1 && GetColumnWidth(col) == 0) ++col;
-        SetScrollPos32(SB_HORZ, pos + GetColumnWidth(col));
-        if (GetScrollPos32(SB_HORZ) != pos) InvalidateRect(&body);
-      }
-      break;
-    case SB_LINELEFT:
-      if (pos > 0 && topLeft.col > m_nFixedCols) {
-        int col = topLeft.col - 1;
-        while (col > m_nFixedCols && GetColumnWidth(col) <= 0) --col;
-        SetScrollPos32(SB_HORZ, std::max(0, pos - GetColumnWidth(col)));
-        InvalidateRect(&body);
-      }
-      break;
-    case SB_PAGERIGHT:
-      if (pos < m_nHScrollMax) {
-        SetScrollPos32(SB_HORZ, std::min(m_nHScrollMax, pos + body.Width()));
-        InvalidateRect(&body);
-      }
-      break;
-    case SB_PAGELEFT:
-      if (pos > 0) {
-        SetScrollPos32(SB_HORZ, std::max(0, pos - body.Width()));
-        InvalidateRect(&body);
-      }
-      break;
-    case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-      SetScrollPos32(SB_HORZ, GetScrollPos32(SB_HORZ, TRUE));
-      if (GetTopleftNonFixedCell() != topLeft) InvalidateRect(&body);
-      break;
-    case SB_LEFT:
-      if (pos > 0) {
-        SetScrollPos32(SB_HORZ, 0);
-        Invalidate();
-      }
-      break;
-    case SB_RIGHT:
-      if (pos < m_nHScrollMax) {
-        SetScrollPos32(SB_HORZ, m_nHScrollMax);
+      if (pos < maximum) {
+        SetScrollPos32(nBar, maximum);
         Invalidate();
       }
       break;

@@ -61,18 +61,12 @@ void CGridCtrl::DrawCellPasses(CDC* pDC, const CRect& clip, const CCellRange& vi
     CRect rect;
     rect.bottom = rows.start - 1;
     for (int row = rows.first; row <= rows.last; ++row) {
-      const int height = GetRowHeight(row);
-      if (height <= 0) continue;
-      rect.top = rect.bottom + 1;
-      rect.bottom = rect.top + height - 1;
+      if (!NextSpan(GetRowHeight(row), rect.top, rect.bottom)) continue;
       if (clipped && rect.top > clip.bottom) break;
       if (clipped && rect.bottom < clip.top) continue;
       rect.right = cols.start - 1;
       for (int col = cols.first; col <= cols.last; ++col) {
-        const int width = GetColumnWidth(col);
-        if (width <= 0) continue;
-        rect.left = rect.right + 1;
-        rect.right = rect.left + width - 1;
+        if (!NextSpan(GetColumnWidth(col), rect.left, rect.right)) continue;
         if (clipped && rect.left > clip.right) break;
         if (clipped && rect.right < clip.left) continue;
         if (CGridCellBase* cell = GetCell(row, col)) {

@@ -1,15 +1,18 @@
 // The grid on paper: pages of body rows in bands, each band split into column pages when printing
 // at screen size, with a header, the column headings, the row headings and a footer on each page.
 // Every page takes at least one row and one column, cut at the page's edge when it does not fit.
+#include <climits>
 #include <ctime>
 #include <cwchar>
 
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/SavedDcState.h"
 #include "platform/Time.h"
 #include "platform/wnd/MessageBox.h"
 
 namespace {
 
+constexpr int kNoLine = INT_MIN;
 constexpr wchar_t kCharSample[] = L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSATUVWXYZ";
 
 // The printer font in bold, for the header and footer texts.
@@ -23,14 +26,10 @@ void MakeBold(const CFont& font, CFont& bold) {
 // Limits drawing to a rectangle for its lifetime.
 class ClipTo {
  public:
-  ClipTo(CDC* dc, const CRect& rect) : dc_(dc), saved_(dc->SaveDC()) { dc_->IntersectClipRect(rect); }
-  ~ClipTo() { dc_->RestoreDC(saved_); }
-  ClipTo(const ClipTo&) = delete;
-  ClipTo& operator=(const ClipTo&) = delete;
+  ClipTo(CDC* dc, const CRect& rect) : saved_(dc) { dc->IntersectClipRect(rect); }
 
  private:
-  CDC* dc_;
-  int saved_;
+  SavedDcState saved_;
 };
 
 }  // namespace
@@ -176,35 +175,34 @@ void CGridCtrl::PrintBody(CDC* pDC) {
   CRect rect;
   rect.bottom = -1;
   for (int row = m_nCurrPrintRow; row < m_nPrintBandEnd; ++row) {
-    const int height = GetRowHeight(row);
-    if (height <= 0) continue;
-    rect.top = rect.bottom + 1;
-    rect.bottom = rect.top + height - 1;
+    if (!NextSpan(GetRowHeight(row), rect.top, rect.bottom)) continue;
     rect.right = -1;
     for (int col = m_nPrintColumn; col < m_nPrintColumnEnd; ++col) {
-      const int width = GetColumnWidth(col);
-      if (width <= 0) continue;
-      rect.left = rect.right + 1;
-      rect.right = rect.left + width - 1;
+      if (!NextSpan(GetColumnWidth(col), rect.left, rect.right)) continue;
       if (CGridCellBase* cell = GetCell(row, col)) cell->PrintCell(pDC, row, col, rect);
-      if (m_nGridLines & GGL_HORZ) {
-        const int overlap = col == 0 ? 0 : 1;
-        pDC->MoveTo(rect.left - overlap, rect.bottom);
-        pDC->LineTo(rect.right, rect.bottom);
-        if (row == 0) {
-          pDC->MoveTo(rect.left - overlap, rect.top);
-          pDC->LineTo(rect.right, rect.top);
-        }
-      }
-      if (m_nGridLines & GGL_VERT) {
-        const int overlap = row == m_nCurrPrintRow ? 0 : 1;
-        pDC->MoveTo(rect.right, rect.top - overlap);
-        pDC->LineTo(rect.right, rect.bottom);
-        if (col == 0) {
-          pDC->MoveTo(rect.left, rect.top - overlap);
-          pDC->LineTo(rect.left, rect.bottom);
-        }
-      }
+      PrintCellLines(pDC, rect, col == 0 ? 0 : 1, row == m_nCurrPrintRow ? 0 : 1, row == 0 ? rect.top : kNoLine,
+                     col == 0 ? rect.left : kNoLine);
+    }
+  }
+}
+
+// The grid lines of a printed cell: the bottom line from overlapX left of the cell and the right
+// line from overlapY above it, with a top line at topY and a left line at leftX where asked.
+void CGridCtrl::PrintCellLines(CDC* pDC, const CRect& rect, int overlapX, int overlapY, int topY, int leftX) {
+  if (m_nGridLines & GGL_HORZ) {
+    pDC->MoveTo(rect.left - overlapX, rect.bottom);
+    pDC->LineTo(rect.right, rect.bottom);
+    if (topY != kNoLine) {
+      pDC->MoveTo(rect.left - overlapX, topY);
+      pDC->LineTo(rect.right, topY);
+    }
+  }
+  if (m_nGridLines & GGL_VERT) {
+    pDC->MoveTo(rect.right, rect.top - overlapY);
+    pDC->LineTo(rect.right, rect.bottom);
+    if (leftX != kNoLine) {
+      pDC->MoveTo(leftX, rect.top - overlapY);
+      pDC->LineTo(leftX, rect.bottom);
     }
   }
 }
@@ -217,36 +215,14 @@ void CGridCtrl::PrintRowButtons(CDC* pDC, CPrintInfo*) {
   rect.right = -1;
   bool first = true;
   for (int col = 0; col < m_nFixedCols; ++col) {
-    const int width = GetColumnWidth(col);
-    if (width <= 0) continue;
-    rect.left = rect.right + 1;
-    rect.right = rect.left + width - 1;
+    if (!NextSpan(GetColumnWidth(col), rect.left, rect.right)) continue;
     rect.bottom = -1;
     for (int row = m_nCurrPrintRow; row < m_nPrintBandEnd; ++row) {
-      const int height = GetRowHeight(row);
-      if (height <= 0) continue;
-      rect.top = rect.bottom + 1;
-      rect.bottom = rect.top + height - 1;
+      if (!NextSpan(GetRowHeight(row), rect.top, rect.bottom)) continue;
       if (CGridCellBase* cell = GetCell(row, col)) cell->PrintCell(pDC, row, col, rect);
-      if (m_nGridLines & GGL_HORZ) {
-        const int overlap = col == 0 ? 0 : 1;
-        pDC->MoveTo(rect.left - overlap, rect.bottom);
-        pDC->LineTo(rect.right, rect.bottom);
-        if (first) {
-          pDC->MoveTo(rect.left - overlap, rect.top - 1);
-          pDC->LineTo(rect.right, rect.top - 1);
-          first = false;
-        }
-      }
-      if (m_nGridLines & GGL_VERT) {
-        const int overlap = row == 0 ? 0 : 1;
-        pDC->MoveTo(rect.right, rect.top - overlap);
-        pDC->LineTo(rect.right, rect.bottom);
-        if (col == 0) {
-          pDC->MoveTo(rect.left, rect.top - overlap);
-          pDC->LineTo(rect.left, rect.bottom);
-        }
-      }
+      PrintCellLines(pDC, rect, col == 0 ? 0 : 1, row == 0 ? 0 : 1, first ? rect.top - 1 : kNoLine,
+                     col == 0 ? rect.left : kNoLine);
+      first = false;
     }
   }
   pDC->SelectObject(previous);
@@ -258,10 +234,7 @@ void CGridCtrl::PrintColumnHeadings(CDC* pDC, CPrintInfo*) {
   rect.bottom = -1;
   BOOL first = TRUE;
   for (int row = 0; row < m_nFixedRows; ++row) {
-    const int height = GetRowHeight(row);
-    if (height <= 0) continue;
-    rect.top = rect.bottom + 1;
-    rect.bottom = rect.top + height - 1;
+    if (!NextSpan(GetRowHeight(row), rect.top, rect.bottom)) continue;
     rect.right = -1;
     if (m_nFixedCols <= m_nPrintColumn) {
       const BOOL original = first;
@@ -277,30 +250,11 @@ void CGridCtrl::PrintColumnHeadings(CDC* pDC, CPrintInfo*) {
 void CGridCtrl::PrintFixedRowCells(int nStartColumn, int nStopColumn, int nRow, CRect& rect, CDC* pDC,
                                    BOOL& bFirst) {
   for (int col = nStartColumn; col < nStopColumn; ++col) {
-    const int width = GetColumnWidth(col);
-    if (width <= 0) continue;
-    rect.left = rect.right + 1;
-    rect.right = rect.left + width - 1;
+    if (!NextSpan(GetColumnWidth(col), rect.left, rect.right)) continue;
     if (CGridCellBase* cell = GetCell(nRow, col)) cell->PrintCell(pDC, nRow, col, rect);
-    if (m_nGridLines & GGL_HORZ) {
-      const int overlap = col == 0 ? 0 : 1;
-      pDC->MoveTo(rect.left - overlap, rect.bottom);
-      pDC->LineTo(rect.right, rect.bottom);
-      if (nRow == 0) {
-        pDC->MoveTo(rect.left - overlap, rect.top);
-        pDC->LineTo(rect.right, rect.top);
-      }
-    }
-    if (m_nGridLines & GGL_VERT) {
-      const int overlap = nRow == 0 ? 0 : 1;
-      pDC->MoveTo(rect.right, rect.top - overlap);
-      pDC->LineTo(rect.right, rect.bottom);
-      if (bFirst) {
-        pDC->MoveTo(rect.left - 1, rect.top - overlap);
-        pDC->LineTo(rect.left - 1, rect.bottom);
-        bFirst = FALSE;
-      }
-    }
+    PrintCellLines(pDC, rect, col == 0 ? 0 : 1, nRow == 0 ? 0 : 1, nRow == 0 ? rect.top : kNoLine,
+                   bFirst ? rect.left - 1 : kNoLine);
+    bFirst = FALSE;
   }
 }
 

@@ -14,39 +14,32 @@ std::vector<std::pair<std::uint64_t, CCellID>> Snapshot(const std::unordered_map
 
 }  // namespace
 
-LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) const {
+// Sends a notification record, whose header the grid fills, to the owner; the owner's answer.
+LRESULT CGridCtrl::NotifyOwner(NMHDR& header, int nCode) const {
   if (!IsWindow(m_hWnd)) return 0;
+  header.hwndFrom = m_hWnd;
+  header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
+  header.code = static_cast<UINT>(nCode);
+  CWnd* owner = GetOwner();
+  if (!owner || !IsWindow(owner->m_hWnd)) return 0;
+  return owner->SendMessage(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+}
+
+LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) const {
   GridNotify notify;
   notify.iRow = nRow;
   notify.iColumn = nCol;
-  notify.hdr.hwndFrom = m_hWnd;
-  notify.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  notify.hdr.code = static_cast<UINT>(nMessage);
-  CWnd* owner = GetOwner();
-  if (!owner || !IsWindow(owner->m_hWnd)) return 0;
-  return owner->SendMessage(WM_NOTIFY, notify.hdr.idFrom, reinterpret_cast<LPARAM>(&notify));
+  return NotifyOwner(notify.hdr, nMessage);
 }
 
 LRESULT CGridCtrl::SendDisplayRequestToParent(GridDispInfo* pDisplayInfo) const {
-  if (!pDisplayInfo || !IsWindow(m_hWnd)) return 0;
-  pDisplayInfo->hdr.hwndFrom = m_hWnd;
-  pDisplayInfo->hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  pDisplayInfo->hdr.code = static_cast<UINT>(LVN_GETDISPINFOW);
-  CWnd* owner = GetOwner();
-  if (!owner || !IsWindow(owner->m_hWnd)) return 0;
-  return owner->SendMessage(WM_NOTIFY, pDisplayInfo->hdr.idFrom, reinterpret_cast<LPARAM>(pDisplayInfo));
+  return pDisplayInfo ? NotifyOwner(pDisplayInfo->hdr, LVN_GETDISPINFOW) : 0;
 }
 
 LRESULT CGridCtrl::SendCacheHintToParent(const CCellRange& range) const {
-  if (!IsWindow(m_hWnd)) return 0;
   GridCacheHint hint;
   hint.range = range;
-  hint.hdr.hwndFrom = m_hWnd;
-  hint.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID());
-  hint.hdr.code = static_cast<UINT>(LVN_ODCACHEHINT);
-  CWnd* owner = GetOwner();
-  if (!owner || !IsWindow(owner->m_hWnd)) return 0;
-  return owner->SendMessage(WM_NOTIFY, hint.hdr.idFrom, reinterpret_cast<LPARAM>(&hint));
+  return NotifyOwner(hint.hdr, LVN_ODCACHEHINT);
 }
 
 BOOL CGridCtrl::IsCellSelected(int nRow, int nCol) const {

@@ -2,18 +2,10 @@
 
 #include "GridTestSupport.h"
 
-using gridtest::GridOwner;
 
 namespace {
 
-class GridDataTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(owner.Make());
-  }
-  GridOwner owner;
-};
+class GridDataTest : public gridtest::OwnerTest {};
 
 // A grid whose columns a test can reorder, as dragging a heading does.
 class ReorderableGrid : public CGridCtrl {

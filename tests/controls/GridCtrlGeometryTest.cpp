@@ -5,18 +5,10 @@
 #include "GridTestSupport.h"
 #include "platform/wnd/SysMetrics.h"
 
-using gridtest::GridOwner;
 
 namespace {
 
-class GridGeometryTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(owner.Make());
-  }
-  GridOwner owner;
-};
+class GridGeometryTest : public gridtest::OwnerTest {};
 
 // A grid that records the scroll messages it receives.
 class ScrollSpyGrid : public CGridCtrl {

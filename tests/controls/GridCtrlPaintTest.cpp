@@ -4,7 +4,6 @@
 
 using gridtest::At;
 using gridtest::CountPixels;
-using gridtest::GridOwner;
 using gridtest::Painted;
 
 namespace {
@@ -13,14 +12,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kLine = RGB(192, 192, 192);
 constexpr COLORREF kMark = RGB(0, 0, 192);
 
-class GridPaintTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(owner.Make());
-  }
-  GridOwner owner;
-};
+class GridPaintTest : public gridtest::OwnerTest {};
 
 QImage Repainted(CGridCtrl& grid) {
   grid.Invalidate();

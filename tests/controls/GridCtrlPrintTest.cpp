@@ -10,7 +10,6 @@
 #include "tests/support/TestEnvironment.h"
 
 using gridtest::CountPixels;
-using gridtest::GridOwner;
 
 namespace {
 
@@ -26,11 +25,11 @@ class PrintGrid : public CGridCtrl {
   int LeftMargin() const { return m_nLeftMargin; }
 };
 
-class GridPrintTest : public ::testing::Test {
+class GridPrintTest : public gridtest::OwnerTest {
  protected:
   void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(owner.Make(L"Recordings of 2024-05-01"));
+    OwnerTest::SetUp();
+    owner.SetWindowText(L"Recordings of 2024-05-01");
     ASSERT_TRUE(gridtest::CreateGrid(grid, owner, 300, 200));
   }
 
@@ -60,7 +59,6 @@ class GridPrintTest : public ::testing::Test {
 
   static std::unique_ptr<CPrinterDC> Printer() { return CPrinterDC::ForImages(850, 1100, 100, 100, -1); }
 
-  GridOwner owner;
   PrintGrid grid;
 };
 

@@ -2,19 +2,11 @@
 
 #include "GridTestSupport.h"
 
-using gridtest::GridOwner;
 using gridtest::Notice;
 
 namespace {
 
-class GridSelectTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    plat::test::Reset();
-    ASSERT_TRUE(owner.Make());
-  }
-  GridOwner owner;
-};
+class GridSelectTest : public gridtest::OwnerTest {};
 
 // A grid driven as its mouse handling drives it: a selection start, a mouse mode, and the
 // selection kept to add to (as a Ctrl-click keeps it).

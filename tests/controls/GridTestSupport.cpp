@@ -27,12 +27,6 @@ LRESULT GridOwner::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return SpyWnd::WindowProc(msg, wParam, lParam);
 }
 
-std::vector<int> GridOwner::Codes() const {
-  std::vector<int> codes;
-  for (const Notice& n : notices) codes.push_back(n.code);
-  return codes;
-}
-
 bool CreateGrid(CGridCtrl& grid, CWnd& parent, int clientWidth, int clientHeight, UINT id) {
   return grid.Create(CGridCtrl::kWindowClass, L"", WS_CHILD | WS_VISIBLE,
                      CRect(10, 10, 10 + clientWidth + 4, 10 + clientHeight + 4), &parent, id) != FALSE;

@@ -2,6 +2,8 @@
 // given client size, the shapes the tests share, and pixel counting.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QImage>
 #include <functional>
 #include <ostream>
@@ -30,8 +32,6 @@ class GridOwner : public plat::test::SpyWnd {
  public:
   BOOL Make(LPCWSTR title = L"Recordings");
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-  // The codes of the row-and-column notifications, in order.
-  std::vector<int> Codes() const;
 
   std::vector<Notice> notices;     // notifications that carry a row and a column
   std::vector<CCellRange> hints;   // cache hints
@@ -39,6 +39,16 @@ class GridOwner : public plat::test::SpyWnd {
   // The owner's answer to a notification (0 when not set), and what it does on a cache hint.
   std::function<LRESULT(const Notice&)> onNotice;
   std::function<void(const CCellRange&)> onHint;
+};
+
+// Tests with a fresh harness and an owner window for their grids.
+class OwnerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::test::Reset();
+    ASSERT_TRUE(owner.Make());
+  }
+  GridOwner owner;
 };
 
 // Creates the grid as a child of the parent with the given client size (the grid's client edge
