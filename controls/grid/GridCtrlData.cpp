@@ -32,7 +32,7 @@ BOOL CGridCtrl::SetRowCount(int nRows) {
     m_nRows = nRows;
   }
   try {
-    const UINT height = static_cast<UINT>(GetDefaultCell(FALSE, FALSE)->GetHeight());
+    const auto height = static_cast<UINT>(std::max(0, GetDefaultCell(FALSE, FALSE)->GetHeight()));
     m_arRowHeights.resize(static_cast<size_t>(nRows), height);
     if (m_bVirtualMode) {
       m_nRows = nRows;
@@ -75,7 +75,7 @@ BOOL CGridCtrl::SetColumnCount(int nCols) {
     }
   }
   try {
-    const UINT width = static_cast<UINT>(GetDefaultCell(FALSE, TRUE)->GetWidth());
+    const auto width = static_cast<UINT>(std::max(0, GetDefaultCell(FALSE, TRUE)->GetWidth()));
     m_arColWidths.resize(static_cast<size_t>(nCols), width);
     if (!m_bVirtualMode) {
       for (size_t row = 0; row < m_RowData.size(); ++row) {
