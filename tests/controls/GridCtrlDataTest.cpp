@@ -58,19 +58,13 @@ TEST_F(GridDataTest, ConstructionAppliesTheCountsAndTheDefaults) {
   EXPECT_EQ(grid.GetCell(3, 3)->GetDefaultCell(), grid.GetDefaultCell(FALSE, FALSE));
   EXPECT_EQ(grid.GetCell(0, 1)->GetDefaultCell(), grid.GetDefaultCell(TRUE, TRUE));
 
-  EXPECT_EQ(grid.GetGridLines(), GGL_BOTH);
-  EXPECT_EQ(grid.GetGridLineColor(), RGB(192, 192, 192));
-  EXPECT_EQ(grid.GetMarkColor(), RGB(0, 0, 192));
-  EXPECT_EQ(grid.GetGridBkColor(), GetSysColor(COLOR_BTNSHADOW));
+  // Plain cells show the window colours, fixed ones the face colour; beyond the cells the shadow.
   EXPECT_EQ(grid.GetDefaultCell(FALSE, FALSE)->GetBackClr(), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(grid.GetDefaultCell(TRUE, FALSE)->GetBackClr(), GetSysColor(COLOR_BTNFACE));
   EXPECT_EQ(grid.GetDefaultCell(FALSE, TRUE)->GetTextClr(), GetSysColor(COLOR_WINDOWTEXT));
-  EXPECT_EQ(grid.GetAutoSizeStyle(), GAS_ALL_ROWS);
-  EXPECT_EQ(grid.GetSortColumn(), -1);
+  EXPECT_EQ(grid.GetGridBkColor(), GetSysColor(COLOR_BTNSHADOW));
   EXPECT_EQ(grid.GetFocusCell(), CCellID(-1, -1));
   EXPECT_EQ(grid.GetMarkedCell(), CCellID(-1, -1));
-  EXPECT_TRUE(grid.IsEditable() && grid.IsSelectable() && grid.GetTrackFocusCell() && grid.GetFrameFocusCell());
-  EXPECT_FALSE(grid.GetVirtualMode() || grid.GetListMode() || grid.GetDragAndDrop() || grid.GetSortOnClick());
 }
 
 TEST_F(GridDataTest, CountSettersKeepTheFixedCountsWithinTheTotalsAndRefuseNegatives) {

@@ -247,22 +247,32 @@ TEST_F(GridGeometryTest, TheWheelPostsLineStepsOrPagesPerNotch) {
   EXPECT_EQ(grid.scrolls, pageUp);
 }
 
-TEST_F(GridGeometryTest, BringingAWideCellIntoViewEndsAtTheLastScrollPosition) {
+TEST_F(GridGeometryTest, BringingACellIntoViewStopsWhereTheBarCannotMove) {
   CGridCtrl grid;
   ASSERT_TRUE(gridtest::CreateGrid(grid, owner, 200, 150));
+  gridtest::Shape(grid, 20, 3, 0, 1, 20, 40);
+  // Sized while drawing was off, the last row is taller than the bars know.
+  grid.SetAllowDraw(FALSE);
+  grid.SetRowHeight(19, 1000);
+  grid.SetAllowDraw(TRUE);
+  grid.EnsureVisible(19, 1);
+  const int last = grid.GetScrollPos32(SB_VERT);
+  EXPECT_GT(last, 0);
+  CRect rect = CellRect(grid, 19, 1);
+  EXPECT_GT(rect.top, 0);
+  // With the bars brought up to date the row comes to the top.
+  grid.ResetScrollBars();
+  grid.EnsureVisible(19, 1);
+  EXPECT_GT(grid.GetScrollPos32(SB_VERT), last);
+  EXPECT_EQ(CellRect(grid, 19, 1).top, 0);
+
+  // A column wider than the body at the last position comes to the left edge.
   gridtest::Shape(grid, 3, 4, 0, 1, 20, 40);
   grid.SetColumnWidth(3, 500);
   grid.SendMessage(WM_HSCROLL, SB_RIGHT);
-  const int last = grid.GetScrollPos32(SB_HORZ);
-  ASSERT_GT(last, 0);
-  // The last column never fits: scrolling stops when the bar cannot move any more.
-  grid.EnsureVisible(1, 3);
-  EXPECT_EQ(grid.GetScrollPos32(SB_HORZ), last);
-  grid.SendMessage(WM_HSCROLL, SB_LEFT);
   grid.EnsureVisible(1, 3);
   EXPECT_EQ(grid.GetTopleftNonFixedCell().col, 3);
-  CRect rect = CellRect(grid, 1, 3);
-  EXPECT_EQ(rect.left, 40);
+  EXPECT_EQ(CellRect(grid, 1, 3).left, 40);
 }
 
 TEST_F(GridGeometryTest, AutoSizingMeasuresTheChosenRowsAndSkipsHiddenLines) {
