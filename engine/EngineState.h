@@ -7,9 +7,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <mutex>
 
 #include "engine/AvClock.h"
+#include "engine/OsdLayout.h"
 #include "engine/PlayClock.h"
+#include "platform/Geometry.h"
 #include "platform/Message.h"
 
 // Messages the engine sends to its notify window; wParam is the engine.
@@ -28,14 +32,38 @@ class CEngineState {
   std::atomic<bool> exportDecode{false};   // a job's frames go through the decoders
   std::atomic<HWND> notifyWnd{nullptr};
   std::atomic<HWND> videoWnd{nullptr};
+  std::atomic<bool> dxva2Enabled{false};   // the channel may decode on the graphics card
+  std::atomic<bool> keepProportion{false};  // present the whole picture between black bars
+  // The volume the channel's sound output plays at, in hundredths of a decibel (0 full,
+  // plat::kVolumeSilent silence); the audio thread applies each change.
+  std::atomic<std::int32_t> outputVolume{0};
+  std::atomic<std::int64_t> timeZoneOffset{0};  // seconds, for the side files of an export
+  // Export words: the request (cleared by the source at the end of a job), one file per channel,
+  // and whether the channel and its sound are exported.
+  std::atomic<bool> exportActive{false};
+  std::atomic<bool> exportPerChannel{false};
+  std::atomic<bool> exportChannel{true};
+  std::atomic<bool> exportAudio{true};
+  std::atomic<bool> exportReady{false};  // the channel's picture is ready for the exporter
 
   // Written by the engine threads.
   CPlayClock playClock;
   std::atomic<std::int64_t> frameTime{0};      // seconds of the picture shown last; 0 = none
   std::atomic<std::uint64_t> bytesRead{0};     // the channel's byte counter
+  std::atomic<std::uint64_t> bytesLastSecond{0};
+  std::atomic<std::uint32_t> picturesShown{0};  // pictures presented since the last play-clock step
+  std::atomic<std::uint32_t> picturesLastSecond{0};
   std::atomic<bool> channelHidden{false};      // the source hid the video window
   std::atomic<bool> redrawRequest{false};      // the video thread is to present its last picture again
   std::atomic<bool> pacerResetRequest{false};  // the video thread is to restart its pacer
+
+  // Published by the channel's video thread: the decoded picture size (0 before the first
+  // picture), whether it still waits for its first picture, and its decoder word (0 while
+  // nothing is decoded).
+  std::atomic<int> videoWidth{0};
+  std::atomic<int> videoHeight{0};
+  std::atomic<bool> waitingForPicture{true};
+  std::atomic<int> decoderOpen{0};
 
   // The audio clock and the start delay the audio thread adds to the tick when it anchors it.
   CAvClock avClock;
@@ -53,6 +81,25 @@ class CEngineState {
   void NotePauseChange() { pauseMark_.store(true); }
   bool TakeSeekMark() { return seekMark_.exchange(false); }
   bool TakePauseMark() { return pauseMark_.exchange(false); }
+  // A seek: the audio thread starts its output over at its next pass.
+  void RequestAudioReset() { audioResetRequest_.store(true); }
+  bool TakeAudioResetRequest() { return audioResetRequest_.exchange(false); }
+
+  // The play clock step of the video thread, once per shown picture: once a second of wall time
+  // has passed, the clock moves a second in the direction of play and the per-second counters
+  // take what was counted in that second. True when the clock moved.
+  bool TickPlayClock(std::int64_t nowMs);
+  // Back to idle after a play: normal speed, no seek, no pause, no play time or frame time, no
+  // request left over for the next play.
+  void ResetPlayState();
+
+  // The crop rectangle of the channel: left and top margins (0 or more) and, in right and bottom,
+  // the right and bottom margins (0 or less). Read whole.
+  void SetCrop(const CRect& crop);
+  CRect Crop() const;
+  // The on-screen text settings. The video thread draws with a copy; a change is made whole.
+  void EditOsd(const std::function<void(OsdSettings&)>& edit);
+  OsdSettings Osd() const;
 
   // The audio clock is to start from this stamp: the audio thread anchors it when it takes its
   // next sound frame.
@@ -65,4 +112,9 @@ class CEngineState {
   std::atomic<bool> resyncRequest_{false};
   std::atomic<bool> seekMark_{false};
   std::atomic<bool> pauseMark_{false};
+  std::atomic<bool> audioResetRequest_{false};
+
+  mutable std::mutex settingsLock_;
+  CRect crop_{0, 0, 0, 0};
+  OsdSettings osd_;
 };
