@@ -1,0 +1,70 @@
+// The transport-stream channel: plays a `.ts` file through the transport-stream reader into the
+// channel's queues, in place of the card source. It keeps the sensor blocks that the reader makes
+// of the stream's sensor texts in a ring that the video queue's markers point at, hands the first
+// sound of a run to the audio clock, and publishes the block of the last marker taken for the
+// main window.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/ABuffer2.h"
+#include "engine/EngineState.h"
+#include "engine/IndexBlock.h"
+#include "engine/QueueItem.h"
+#include "engine/TSAnalyse.h"
+#include "engine/VBuffer2.h"
+#include "platform/Sync.h"
+
+class CTSChn : public ITSChannel {
+ public:
+  static constexpr std::size_t kRingSlots = 4096;
+
+  CTSChn(CEngineState& state, CVBuffer2& video, CABuffer2& audio);
+  ~CTSChn() override;
+  CTSChn(const CTSChn&) = delete;
+  CTSChn& operator=(const CTSChn&) = delete;
+
+  // Opens the file (at its end when reading backward) and starts the reader; false when the file
+  // cannot be opened or the reader does not start. The queues' areas must exist.
+  bool Start(const std::string& path, bool backward);
+  // Ends a run: the ring starts over, both queues are woken so that no put waits, and the reader
+  // is stopped and its file closed.
+  void Reset(DWORD timeoutMs);
+  void SetBackward(bool backward) { reader_.SetBackward(backward); }
+  bool IsRunning() const { return reader_.IsRunning(); }
+  std::string Path() const { return reader_.Path(); }
+
+  // The consumer of a marker item: copies the ring slot it points at and publishes the copy as
+  // the block the main window reads. False for a marker that points at no slot of the ring.
+  bool TakeMarker(const QueueItem& marker, BYTE* out);
+  // A copy of the published block, its magic cleared when the reader does not run; true when
+  // the copy begins with the trailer magic.
+  bool GetSensorBlock(BYTE* out) const;
+
+  // What the reader asks of its channel, on the reader's thread.
+  // The engine keeps no start times of transport-stream files: picture times count from the
+  // stream's own clock.
+  std::int64_t FileStartTime(const std::string& path) override;
+  // The first picture of a run sets the play clock. A file is positioned by its bytes, not by
+  // time: a seek time still asked for when a picture is queued is cancelled, and play goes on.
+  void SetCurrentDate(const RecorderDate& date) override;
+  // No marker is queued for the block while the video queue holds as many markers as the ring
+  // can keep apart.
+  std::uint8_t* TakeSensorBlock(const IndexBlockA5& block) override;
+  void ResyncAudio(int startDelayMs, std::uint64_t stampUs) override;
+
+ private:
+  std::uint8_t* SlotOf(const QueueItem& marker) const;
+
+  CEngineState& state_;
+  CVBuffer2& video_;
+  CABuffer2& audio_;
+  mutable CCritSecs lock_;
+  std::unique_ptr<std::array<IndexBlockA5, kRingSlots>> ring_;
+  std::size_t next_ = 0;
+  IndexBlockA5 shared_;
+  CTSAnalyse reader_;  // last: stopped before the ring goes
+};
