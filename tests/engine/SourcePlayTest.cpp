@@ -10,34 +10,6 @@ using namespace sourcetest;
 
 namespace {
 
-// Compares the items the consumer took with what the fixture says a forward play at 1.0 queues:
-// one marker per chunk before the frames that chunk completes, every frame whole with its words.
-void ExpectForwardItems(const TestConsumer& consumer, const ExpectedPlay& expected) {
-  std::size_t frame = 0;
-  std::ptrdiff_t chunk = -1;
-  for (const TakenItem& t : consumer.Video()) {
-    if (t.item.type == kItemEnd) break;
-    if (t.item.type == kItemMarker) {
-      ++chunk;
-      ASSERT_LT(static_cast<std::size_t>(chunk), expected.chunks.size());
-      EXPECT_EQ(t.item.seq, expected.chunks[static_cast<std::size_t>(chunk)].sequence);
-      continue;
-    }
-    ASSERT_LT(frame, expected.video.size());
-    const ExpectedItem& want = expected.video[frame++];
-    ASSERT_EQ(t.item.type, want.type) << "frame " << frame - 1;
-    ASSERT_EQ(t.bytes, want.bytes) << "frame " << frame - 1;
-    ASSERT_EQ(static_cast<std::size_t>(chunk), want.chunk) << "frame " << frame - 1;
-    const fixtures::ChunkInfo& c = expected.chunks[want.chunk];
-    EXPECT_EQ(t.item.chunkTime, c.time);
-    EXPECT_EQ(t.item.seq, c.sequence);
-    EXPECT_EQ(t.item.aux, c.frameRate);
-    EXPECT_EQ(t.item.speed, 1.0);
-  }
-  EXPECT_EQ(frame, expected.video.size());
-  EXPECT_EQ(static_cast<std::size_t>(chunk + 1), expected.chunks.size());
-}
-
 void ExpectSound(const TestConsumer& consumer, const ExpectedPlay& expected) {
   const std::vector<TakenItem> audio = consumer.Audio();
   ASSERT_EQ(audio.size(), expected.audio.size());

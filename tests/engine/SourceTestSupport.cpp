@@ -11,7 +11,12 @@
 namespace sourcetest {
 
 TestConsumer::TestConsumer(CVBuffer2& video, CABuffer2* audio, CSensorData* sensors)
-    : video_(video), audio_(audio), sensors_(sensors) {}
+    : TestConsumer(video, audio, [sensors](const QueueItem& marker, BYTE* out) {
+        return sensors && sensors->TakeMarker(marker, out);
+      }) {}
+
+TestConsumer::TestConsumer(CVBuffer2& video, CABuffer2* audio, MarkerTaker takeMarker)
+    : video_(video), audio_(audio), takeMarker_(std::move(takeMarker)) {}
 
 TestConsumer::~TestConsumer() { Stop(); }
 
@@ -45,7 +50,7 @@ bool TestConsumer::TakeVideo() {
   }
   if (taken.item.type == kItemMarker) {
     taken.bytes.resize(kMarkerLength);
-    taken.blockTaken = sensors_ && sensors_->TakeMarker(taken.item, taken.bytes.data());
+    taken.blockTaken = takeMarker_(taken.item, taken.bytes.data());
   } else if (taken.item.data && taken.item.length > 0) {
     taken.bytes.assign(taken.item.data, taken.item.data + taken.item.length);
   }
@@ -217,6 +222,32 @@ ExpectedPlay ExpectForward(const Fixture& fixture, const std::vector<int>& recor
     base += info.streamEnd - info.streamBegin;
   }
   return play;
+}
+
+void ExpectForwardItems(const TestConsumer& consumer, const ExpectedPlay& expected) {
+  std::size_t frame = 0;
+  std::ptrdiff_t chunk = -1;
+  for (const TakenItem& t : consumer.Video()) {
+    if (t.item.type == kItemEnd) break;
+    if (t.item.type == kItemMarker) {
+      ++chunk;
+      ASSERT_LT(static_cast<std::size_t>(chunk), expected.chunks.size());
+      EXPECT_EQ(t.item.seq, expected.chunks[static_cast<std::size_t>(chunk)].sequence);
+      continue;
+    }
+    ASSERT_LT(frame, expected.video.size());
+    const ExpectedItem& want = expected.video[frame++];
+    ASSERT_EQ(t.item.type, want.type) << "frame " << frame - 1;
+    ASSERT_EQ(t.bytes, want.bytes) << "frame " << frame - 1;
+    ASSERT_EQ(static_cast<std::size_t>(chunk), want.chunk) << "frame " << frame - 1;
+    const fixtures::ChunkInfo& c = expected.chunks[want.chunk];
+    EXPECT_EQ(t.item.chunkTime, c.time);
+    EXPECT_EQ(t.item.seq, c.sequence);
+    EXPECT_EQ(t.item.aux, c.frameRate);
+    EXPECT_EQ(t.item.speed, 1.0);
+  }
+  EXPECT_EQ(frame, expected.video.size());
+  EXPECT_EQ(static_cast<std::size_t>(chunk + 1), expected.chunks.size());
 }
 
 Queueable QueueableFrames(const Fixture& fixture, int recording) {

@@ -46,7 +46,11 @@ struct TakenItem {
 // Reads both queues on a thread of its own, as the decoder threads do, and keeps what it took.
 class TestConsumer {
  public:
+  // How a marker's sensor block is taken, as the video thread takes it.
+  using MarkerTaker = std::function<bool(const QueueItem& marker, BYTE* out)>;
+
   TestConsumer(CVBuffer2& video, CABuffer2* audio, CSensorData* sensors);
+  TestConsumer(CVBuffer2& video, CABuffer2* audio, MarkerTaker takeMarker);
   ~TestConsumer();
 
   void Start();
@@ -71,7 +75,7 @@ class TestConsumer {
 
   CVBuffer2& video_;
   CABuffer2* audio_;
-  CSensorData* sensors_;
+  MarkerTaker takeMarker_;
   std::thread thread_;
   std::atomic<bool> run_{false};
   std::atomic<bool> paused_{false};
@@ -147,6 +151,10 @@ struct ExpectedPlay {
   std::vector<fixtures::ChunkInfo> chunks;  // the stream-0 chunks in play order
 };
 ExpectedPlay ExpectForward(const Fixture& fixture, const std::vector<int>& recordings);
+
+// Compares the items the consumer took with what the fixture says a forward play at 1.0 queues:
+// one marker per chunk before the frames that chunk completes, every frame whole with its words.
+void ExpectForwardItems(const TestConsumer& consumer, const ExpectedPlay& expected);
 
 // The frames a backward read may queue, in stream order, by their bytes (parameter sets repeat,
 // and a picture and a sound frame of the same moment have equal time frames).

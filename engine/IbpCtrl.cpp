@@ -1,0 +1,186 @@
+#include "engine/IbpCtrl.h"
+
+#include <new>
+
+#include "engine/Snapshot.h"
+
+CIbpCtrl* CreateIbpCtrl() { return new (std::nothrow) CIbpCtrl(); }
+
+CIbpCtrl::CIbpCtrl() : source_(this, &state_) {}
+
+CIbpCtrl::~CIbpCtrl() { Close(); }
+
+void CIbpCtrl::Destroy() {
+  Close();
+  delete this;
+}
+
+int CIbpCtrl::SetSource(const CString& path) {
+  Close();
+  source_.CloseStore();
+  path_ = path;
+  path_.Trim();
+  return ParseSource();
+}
+
+int CIbpCtrl::ParseSource() {
+  address_ = ParseSourcePath(path_);
+  ConfigureStore();
+  return address_.type;
+}
+
+// The card source's store follows the source: a raw card by its drive number, a `.sd` or `.idx`
+// file by its path. Any other source leaves it with nothing it can open.
+void CIbpCtrl::ConfigureStore() {
+  unsigned driveNo = 0;
+  int storeType = address_.type;
+  if (storeType == kSourceRawCard && !ParseDriveNumber(address_.host, &driveNo)) storeType = kSourceNone;
+  if (storeType != kSourceRawCard && storeType != kSourceBackupFile && storeType != kSourceIndexFile) {
+    storeType = kSourceNone;
+  }
+  source_.SetStoreSource(storeType, driveNo, storeType == kSourceRawCard ? std::string() : path_.ToUtf8());
+}
+
+EngineStart CIbpCtrl::Play(IndexEntry* entry, int eventNumber) {
+  if (state_.open.load()) return IsPlaying(entry) ? EngineStart::kStarted : EngineStart::kBusy;
+  if (!IsPlayableSource(address_.type) || !CreatePipeline()) {
+    Close();
+    return EngineStart::kFailed;
+  }
+  state_.open = true;
+  ResetPacers();
+  state_.avClock.Restart();
+  state_.bytesRead = 0;
+  state_.picturesShown = 0;
+  bool started = CreateQueues();
+  if (started && address_.type == kSourceTransportStream) {
+    active_ = Active::kTransportStream;
+    started = channels_[0].transportStream->Start(path_.ToUtf8(), state_.speed.load() < 0);
+  } else if (started) {
+    active_ = Active::kCardSource;
+    started = StartSource(entry, eventNumber);
+  }
+  if (!started) {
+    Close();
+    return EngineStart::kFailed;
+  }
+  return EngineStart::kStarted;
+}
+
+// Asked for what is playing: the transport stream that plays, or the entry the card source is in.
+bool CIbpCtrl::IsPlaying(const IndexEntry* entry) const {
+  switch (active_.load()) {
+    case Active::kTransportStream: return true;
+    case Active::kCardSource: return !source_.IsJob() && entry == source_.CurrentEntry();
+    case Active::kNone: return false;
+  }
+  return false;
+}
+
+// Both queues block, so that the source waits for the threads that take from them.
+bool CIbpCtrl::CreateQueues() {
+  for (Channel& ch : channels_) {
+    if (!ch.videoQueue->Create(kVideoArea, kVideoMargin, true) ||
+        !ch.audioQueue->Create(kAudioArea, kAudioMargin, true)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CIbpCtrl::StartSource(IndexEntry* entry, int eventNumber) {
+  Channel& ch = channels_[0];
+  source_.SetQueues(ch.videoQueue.get(), ch.audioQueue.get());
+  source_.SetJob(nullptr);
+  return source_.SetEntryRange(entry, eventNumber) && source_.Start();
+}
+
+EngineStart CIbpCtrl::StartBackup(const CString&, IndexEntry* const*, int) {
+  return state_.open.load() ? EngineStart::kBusy : EngineStart::kFailed;
+}
+
+EngineStart CIbpCtrl::OpenExport(const CString&, IndexEntry*, int, std::int64_t, std::int64_t) {
+  return state_.open.load() ? EngineStart::kBusy : EngineStart::kFailed;
+}
+
+bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
+  if (!on) {
+    record_.on = false;
+    recorder_.Stop();
+    record_.avi = false;
+    return true;
+  }
+  // A second job must never write into the first one's file.
+  if (record_.on || path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
+  record_.path = path;
+  record_.avi = path.GetLength() >= 4 && path.Right(4).CompareNoCase(L".avi") == 0;
+  if (record_.avi) record_.path = path.Left(path.GetLength() - 4);
+  record_.mode = mode;
+  record_.on = true;
+  return true;
+}
+
+void CIbpCtrl::Close() {
+  state_.open = false;
+  StopAll();
+  SetRecord(false, CString(), 0);
+  state_.ResetPlayState();
+  ResetPacers();
+}
+
+void CIbpCtrl::StopAll() {
+  for (Channel& ch : channels_) {
+    if (ch.videoQueue) ch.videoQueue->Wake();
+    if (ch.audioQueue) ch.audioQueue->Wake();
+  }
+  StopSource();
+}
+
+void CIbpCtrl::StopSource() {
+  switch (active_.exchange(Active::kNone)) {
+    case Active::kCardSource:
+      source_.Stop(kThreadStopMs);
+      break;
+    case Active::kTransportStream:
+      channels_[0].transportStream->Reset(kThreadStopMs);
+      break;
+    case Active::kNone:
+      break;
+  }
+}
+
+void CIbpCtrl::ResetPacers() {
+  for (Channel& ch : channels_) {
+    if (ch.pacer) ch.pacer->Reset();
+  }
+}
+
+bool CIbpCtrl::CreatePipeline() {
+  for (int n = 0; n < kChannels; ++n) {
+    Channel& ch = channels_[static_cast<std::size_t>(n)];
+    if (!ch.pacer) ch.pacer.reset(new (std::nothrow) CFpsCtrl(CFpsCtrl::kDefaultRate, n));
+    if (!ch.videoQueue) {
+      ch.videoQueue.reset(new (std::nothrow) CVBuffer2(kVideoItems));
+      if (ch.videoQueue) ch.videoQueue->SetChannel(n);
+    }
+    if (!ch.audioQueue) ch.audioQueue.reset(new (std::nothrow) CABuffer2(kAudioItems));
+    if (!ch.pacer || !ch.videoQueue || !ch.audioQueue) return false;
+    if (!ch.transportStream) {
+      ch.transportStream.reset(new (std::nothrow) CTSChn(state_, *ch.videoQueue, *ch.audioQueue));
+    }
+    if (!ch.transportStream) return false;
+  }
+  return true;
+}
+
+CVBuffer2* CIbpCtrl::VideoQueue(int channel) const {
+  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].videoQueue.get() : nullptr;
+}
+
+CABuffer2* CIbpCtrl::AudioQueue(int channel) const {
+  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].audioQueue.get() : nullptr;
+}
+
+CFpsCtrl* CIbpCtrl::Pacer(int channel) const {
+  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].pacer.get() : nullptr;
+}

@@ -1,0 +1,198 @@
+// The playback engine: the one object through which the main window, the card dialog and the file
+// tools reach playing, jobs, snapshots, zoom, volume and the sensor data. It owns the channel's
+// pipeline (pacer and frame queues, made once and kept between plays), the card source thread,
+// the transport-stream channel and the channel's AVI recorder, and the playing state that its
+// threads share (CEngineState).
+//
+// Threads: every operation runs on the UI thread, or on a card tool's worker thread. The engine
+// threads read the shared state between chunks and frames; TakeMarker is the video thread's.
+// Messages go to the notify window from the engine threads only, always posted, with wParam the
+// engine: WM_PLAYER_SENSORDATA and WM_PLAYER_END.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "engine/ABuffer2.h"
+#include "engine/CardStore.h"
+#include "engine/EngineState.h"
+#include "engine/FpsCtrl.h"
+#include "engine/RecordCtx.h"
+#include "engine/SourceBoxCtx.h"
+#include "engine/SourcePath.h"
+#include "engine/TSChn.h"
+#include "engine/VBuffer2.h"
+#include "platform/String.h"
+
+// What a start operation (a play or a job) did.
+enum class EngineStart {
+  kStarted,  // it runs; for a play also when the entry asked for is the one already playing
+  kBusy,     // another play or job is open: nothing was started or changed
+  kFailed,   // refused, or it could not start; the engine is idle
+};
+
+// The recording state of a job's output.
+struct RecordState {
+  bool on = false;
+  CString path;     // without its ".avi"
+  bool avi = false;  // the output is an AVI file
+  int mode = 0;      // an export's length in seconds; 0 for a backup
+};
+
+class CIbpCtrl {
+ public:
+  static constexpr int kChannels = 1;
+  static constexpr std::size_t kVideoQueueFactor = 16;
+  static constexpr std::size_t kVideoItems = kVideoQueueFactor * 99;
+  static constexpr std::size_t kAudioItems = 128;
+  static constexpr std::size_t kVideoArea = 16 << 20;
+  static constexpr std::size_t kVideoMargin = 1 << 20;
+  static constexpr std::size_t kAudioArea = 2 << 20;
+  static constexpr std::size_t kAudioMargin = 16 << 10;
+  static constexpr DWORD kThreadStopMs = 10000;
+  // A volume below this is played as silence.
+  static constexpr std::int32_t kQuietestVolume = -2699;
+  // How long a snapshot waits for the presented picture.
+  static constexpr int kSnapshotWaitMs = 100;
+
+  CIbpCtrl();
+  virtual ~CIbpCtrl();
+  CIbpCtrl(const CIbpCtrl&) = delete;
+  CIbpCtrl& operator=(const CIbpCtrl&) = delete;
+
+  // Closes, then deletes an engine made by CreateIbpCtrl.
+  void Destroy();
+
+  // The source. SetSource closes, closes the store, keeps the path trimmed of white space and
+  // parses it; it returns the source type. A raw card ("dvk2://N") is physical drive N.
+  int SetSource(const CString& path);
+  int ParseSource();
+  const SourceAddress& GetSourceAddress() const { return address_; }
+  const CString& GetSourcePath() const { return path_; }
+
+  // Plays from an index entry (null: the first) and an event number (1-16: that event's chunk, 0:
+  // the entry's start); a transport stream plays its file and takes no entry. The playable types
+  // are 11 to 14. While a play or job is open: kStarted when asked for what is playing, else kBusy.
+  EngineStart Play(IndexEntry* entry, int eventNumber);
+  // A `.sd` backup of entries into a file, and an export of one entry between two times: kBusy
+  // while a play or job is open. The engine has no backup or export writer, so it refuses every
+  // other request.
+  EngineStart StartBackup(const CString& path, IndexEntry* const* entries, int count);
+  EngineStart OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
+                         std::int64_t endTime);
+  // Turns the recording of a job's output on or off. On: fails for an empty path, a path whose
+  // folders cannot be made, or while a recording is on; keeps the path (a trailing ".avi" in any
+  // case marks an AVI output and is cut) and the mode. Off: stops the channel's AVI recorder.
+  bool SetRecord(bool on, const CString& path, int mode);
+  const RecordState& GetRecordState() const { return record_; }
+  // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.
+  void Close();
+  // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source.
+  void StopAll();
+  // Makes what the channel's pipeline lacks: pacer, video and audio queue, transport-stream
+  // channel. False when one cannot be had.
+  bool CreatePipeline();
+
+  // Control.
+  // A change of direction while the decoder runs restarts reading at the picture shown; a return
+  // to 1.0 from another speed resynchronises the source. The same speed again changes nothing.
+  void SetSpeed(double speed);
+  double GetSpeed() const { return state_.speed.load(); }
+  // The video thread waits while the pause word is set; the source resynchronises and the sound
+  // restarts with the pause delay.
+  void SetPause(int pause);
+  // Seeks a card source to a time (seconds since 1970); the audio output starts over. A transport
+  // stream is positioned by its bytes, not by time: it plays on.
+  void Seek(std::int64_t time);
+  // The channel's volume in hundredths of a decibel; below kQuietestVolume it plays as silence.
+  void SetVolume(int channel, std::int32_t volume);
+  // One zoom step about a point (millionths of the picture from its centre): positive in,
+  // negative out.
+  void Zoom(int channel, int x, int y, int step);
+
+  // Settings.
+  void SetNotifyWindow(HWND wnd, int channel);
+  void SetVideoWindow(HWND wnd, int channel);
+  void SetKeepProportion(bool keep);
+  void SetExportPerChannel(bool perChannel);
+  void SetExportDecode(bool decode);
+  void SetExportActive(bool active);
+  bool IsExportActive() const { return state_.exportActive.load(); }
+  // Whether the channel is exported, and its sound with it (never without the channel); the
+  // channel's picture is no longer ready for the exporter.
+  void SetExportChannel(int channel, bool on, bool withAudio);
+  void SetTimeZoneOffset(std::int64_t seconds);
+  void SetEdrUnits(int speedUnit, int temperatureUnit);
+  void SetEdrOsd(int left, int top, COLORREF color, int size, const CString& face);
+  void SetShowMusicOsd(bool on, COLORREF color);
+  void SetShowTimeOsd(int mode, COLORREF color);
+  // The crop as margins: left and top 0 or more, right and bottom 0 or less.
+  void SetCutRect(int channel, int left, int top, int right, int bottom);
+  void SetDxva2Enabled(bool enabled, int channel);
+  void SetVideoEnabled(bool enabled, int channel);
+  void SetAudioEnabled(bool enabled, int channel);
+
+  // State.
+  int GetVideoWidth(int channel) const;
+  int GetVideoHeight(int channel) const;
+  bool IsNoVideo(int channel) const;
+  int IsDecoderOpen(int channel) const;
+  void RedrawVideo();
+  // The seek time while one is pending, else the time of the picture shown.
+  std::int64_t GetDisplayTime(int channel) const;
+  std::int64_t GetPlayTime() const { return state_.playClock.Get(); }
+  std::uint8_t GetEntryFlagByte() const;
+  // The sensor block the main window shows: the last one taken from a marker of the source that
+  // plays. False when there is none or the source does not run.
+  bool GetSensorBlock(BYTE* out) const;
+  IndexEntry* GetCurrentEntry() const { return source_.CurrentEntry(); }
+  IndexEntry* GetNextEntry(const IndexEntry* entry) { return source_.GetNextEntry(entry); }
+  IndexEntry* OpenStore() { return source_.OpenStore(); }
+  // Saves the picture the channel shows, enlarged by half, as a JPEG or BMP file named after
+  // `path` (its last three characters give way to ".jpg" or "_Ch1.bmp"). True when the file was
+  // written; false for an empty path, folders that cannot be made, or no picture to save.
+  bool TakeSnapshot(bool jpeg, const CString& path);
+
+  // The video thread's: copies a marker's sensor block into out (512 bytes) and publishes it as
+  // the block the main window reads. False when the marker's block is gone.
+  bool TakeMarker(int channel, const QueueItem& marker, BYTE* out);
+
+  // What the engine threads share, and the channel's pipeline (null before CreatePipeline).
+  CEngineState& State() { return state_; }
+  const CEngineState& State() const { return state_; }
+  CVBuffer2* VideoQueue(int channel) const;
+  CABuffer2* AudioQueue(int channel) const;
+  CFpsCtrl* Pacer(int channel) const;
+
+ private:
+  enum class Active { kNone, kCardSource, kTransportStream };
+
+  struct Channel {
+    std::unique_ptr<CFpsCtrl> pacer;
+    std::unique_ptr<CVBuffer2> videoQueue;
+    std::unique_ptr<CABuffer2> audioQueue;
+    std::unique_ptr<CTSChn> transportStream;  // after the queues it reads into
+  };
+
+  static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
+  void ConfigureStore();
+  bool IsPlaying(const IndexEntry* entry) const;
+  bool CreateQueues();
+  bool StartSource(IndexEntry* entry, int eventNumber);
+  void StopSource();
+  void ResetPacers();
+
+  CEngineState state_;
+  CString path_;
+  SourceAddress address_;
+  RecordState record_;
+  CRecordCtx recorder_;
+  std::array<Channel, kChannels> channels_;
+  std::atomic<Active> active_{Active::kNone};
+  CSourceBoxCtx source_;  // after the queues it fills, so that it stops before they go
+};
+
+// Makes the engine; Destroy ends it.
+CIbpCtrl* CreateIbpCtrl();
