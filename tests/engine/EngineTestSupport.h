@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "engine/IbpCtrl.h"
 #include "tests/engine/SourceTestSupport.h"
@@ -23,5 +24,22 @@ inline std::unique_ptr<sourcetest::TestConsumer> ConsumerOf(CIbpCtrl& engine) {
       *engine.VideoQueue(0), engine.AudioQueue(0),
       [&engine](const QueueItem& marker, BYTE* out) { return engine.TakeMarker(0, marker, out); });
 }
+
+// An engine on a source, its pipeline made and a consumer on its queues that starts with the
+// play. The consumer goes before the engine.
+struct PlayRig {
+  explicit PlayRig(const std::string& path)
+      : engine(MakeEngine()), sourceType(engine->SetSource(CString(path))), ready(engine->CreatePipeline()),
+        consumer(ready ? ConsumerOf(*engine) : nullptr) {}
+  EngineStart Play() {
+    consumer->Start();
+    return engine->Play(nullptr, 0);
+  }
+
+  EnginePtr engine;
+  int sourceType;
+  bool ready;
+  std::unique_ptr<sourcetest::TestConsumer> consumer;
+};
 
 }  // namespace enginetest

@@ -37,12 +37,12 @@ TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEngineIntoTheChannelsQueues) {
   spec.recordings[1].entryFlag = 0x5A;
   Fixture fixture(spec);
   ASSERT_TRUE(fixture.ok());
-  EnginePtr engine = MakeEngine();
-  ASSERT_EQ(engine->SetSource(CString(fixture.layout().path)), kSourceBackupFile);
-  ASSERT_TRUE(engine->CreatePipeline());
-  auto consumer = ConsumerOf(*engine);
-  consumer->Start();
-  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  PlayRig rig(fixture.layout().path);
+  ASSERT_EQ(rig.sourceType, kSourceBackupFile);
+  ASSERT_TRUE(rig.ready);
+  CIbpCtrl* engine = rig.engine.get();
+  sourcetest::TestConsumer* consumer = rig.consumer.get();
+  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
   EXPECT_TRUE(engine->State().open.load());
   ASSERT_TRUE(consumer->WaitForEnd());
 
@@ -88,12 +88,11 @@ TEST(IbpCtrlPlayTest, TurningBackWhileThePictureDecodesRestartsReadingAtThePictu
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   for (const bool decoding : {false, true}) {
-    EnginePtr engine = MakeEngine();
-    ASSERT_EQ(engine->SetSource(CString(fixture.layout().path)), kSourceBackupFile);
-    ASSERT_TRUE(engine->CreatePipeline());
-    auto consumer = ConsumerOf(*engine);
-    consumer->Start();
-    ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+    PlayRig rig(fixture.layout().path);
+    ASSERT_TRUE(rig.ready);
+    CIbpCtrl* engine = rig.engine.get();
+    sourcetest::TestConsumer* consumer = rig.consumer.get();
+    ASSERT_EQ(rig.Play(), EngineStart::kStarted);
     ASSERT_TRUE(consumer->WaitForEnd());
     const std::size_t forward = consumer->Video().size();
     // What the video thread publishes: its decoder runs, and the picture shown is 2 s in.
@@ -122,14 +121,13 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   spec.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up
   Fixture fixture(spec);
   ASSERT_TRUE(fixture.ok());
-  EnginePtr engine = MakeEngine();
-  ASSERT_EQ(engine->SetSource(CString(fixture.layout().path)), kSourceBackupFile);
-  ASSERT_TRUE(engine->CreatePipeline());
+  PlayRig rig(fixture.layout().path);
+  ASSERT_TRUE(rig.ready);
+  EnginePtr& engine = rig.engine;
   CVBuffer2& video = *engine->VideoQueue(0);
-  auto consumer = ConsumerOf(*engine);
+  sourcetest::TestConsumer* consumer = rig.consumer.get();
   consumer->SetPaused(true);  // a decoder that takes nothing: the source waits on a full queue
-  consumer->Start();
-  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
   ASSERT_TRUE(Eventually([&] { return video.Count() >= CIbpCtrl::kVideoItems; }));
   const auto closing = std::chrono::steady_clock::now();
   engine->Close();
@@ -168,13 +166,13 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderIntoTheChannelsQueues
   const std::string path = dir.File("clip.ts");
   ASSERT_TRUE(fixtures::WriteFileBytes(path, file.bytes));
 
-  EnginePtr engine = MakeEngine();
-  ASSERT_EQ(engine->SetSource(CString(path)), kSourceTransportStream);
-  ASSERT_TRUE(engine->CreatePipeline());
-  auto consumer = ConsumerOf(*engine);
-  consumer->Start();
+  PlayRig rig(path);
+  ASSERT_EQ(rig.sourceType, kSourceTransportStream);
+  ASSERT_TRUE(rig.ready);
+  CIbpCtrl* engine = rig.engine.get();
+  sourcetest::TestConsumer* consumer = rig.consumer.get();
   engine->State().seekTime = 1709280770;  // left from an earlier source: a stream is not seeked by time
-  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
   // The last picture waits for a unit after it, which never comes.
   ASSERT_TRUE(Eventually([&] { return consumer->Frames().size() >= file.pictures.size() - 1; }));
   std::vector<std::vector<std::uint8_t>> pictures;
