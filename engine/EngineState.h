@@ -1,8 +1,9 @@
 // The playing state that the UI thread and the engine threads share. The engine object owns it;
 // the UI thread writes the controls (speed, pause, seek time, switches, windows), the source and
-// the video thread read them between chunks and frames. Every field is atomic, so any thread may
-// read or write any of them; requests that must run on a particular thread are flags that the
-// thread takes and carries out itself.
+// the video thread read them between chunks and frames. Every field is atomic, and the crop and
+// the on-screen text settings are read and written whole under a lock, so any thread may read or
+// write any of them; requests that must run on a particular thread are flags that the thread
+// takes and carries out itself.
 #pragma once
 
 #include <atomic>
