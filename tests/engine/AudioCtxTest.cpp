@@ -16,12 +16,6 @@ namespace {
 
 constexpr std::int64_t kPlaySecond = 1709280750;
 
-Bytes Codes(std::size_t n, std::uint32_t seed) {
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
-  return out;
-}
-
 Bytes Expanded(AVCodecID law, const Bytes& codes) {
   return ToBytes(oracle::Decode(oracle::Codec{law, 8000, 1, 0, 0}, {codes}));
 }

@@ -173,4 +173,21 @@ std::vector<std::int16_t> Samples(const Bytes& bytes) {
   return out;
 }
 
+Bytes ToBytes(const std::vector<std::int16_t>& samples) {
+  Bytes out;
+  for (std::int16_t s : samples) {
+    out.push_back(static_cast<std::uint8_t>(s & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
+  }
+  return out;
+}
+
+Bytes Codes(std::size_t n, std::uint32_t seed) {
+  Bytes out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  return out;
+}
+
+Bytes Pcm(int samples, std::uint32_t seed) { return ToBytes(ToS16(TestSignal(samples, 8000, 1, seed)[0])); }
+
 }  // namespace oracle

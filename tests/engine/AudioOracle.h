@@ -36,7 +36,12 @@ std::vector<std::int16_t> Decode(const Codec& codec, const std::vector<Bytes>& p
 std::vector<Bytes> ToAdts(const std::vector<Bytes>& packets, int rate, int channels);
 
 Bytes Concat(const std::vector<Bytes>& parts);
-// Little-endian 16-bit samples from bytes.
+// Little-endian 16-bit samples from bytes, and back.
 std::vector<std::int16_t> Samples(const Bytes& bytes);
+Bytes ToBytes(const std::vector<std::int16_t>& samples);
+// Pseudo-random bytes: codes of any kind.
+Bytes Codes(std::size_t n, std::uint32_t seed);
+// `samples` of the test signal at 8000 a second, one channel, as 16-bit sound bytes.
+Bytes Pcm(int samples, std::uint32_t seed);
 
 }  // namespace oracle

@@ -9,6 +9,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+
+#include <unistd.h>
 
 #include "engine/AudioCtx.h"
 #include "tests/engine/SourceTestSupport.h"
@@ -93,7 +96,7 @@ TEST(AudioPlayTest, ABackupsSoundReachesTheDiskDeviceWholeAndInOrder) {
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   ASSERT_EQ(rig.audio.Count(), expectedPlay.audio.size() + 1);  // with the copy the first take drops
 
-  const std::filesystem::path file = std::filesystem::path(plat::test::TestOutputDir()) / "audio-play-test.raw";
+  const std::filesystem::path file = std::filesystem::path(plat::test::TestOutputDir()) / ("audio-play-test-" + std::to_string(getpid()) + ".raw");
   std::filesystem::remove(file);
   StopSdlAudio();
   setenv("SDL_AUDIODRIVER", "disk", 1);

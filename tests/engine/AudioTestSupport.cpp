@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/AudioOracle.h"
 #include "tests/engine/QueueTestSupport.h"
 
 namespace audiotest {
@@ -138,23 +137,6 @@ AudioRig::AudioRig(bool devicePresent)
       device(new TestDevice(devicePresent)),
       audio(state, queue, std::unique_ptr<plat::ISoundOutput>(device), clock) {
   EXPECT_TRUE(queueMade);
-}
-
-Bytes Pcm(int samples, std::uint32_t seed) { return ToBytes(oracle::ToS16(oracle::TestSignal(samples, 8000, 1, seed)[0])); }
-
-Bytes ToBytes(const std::vector<std::int16_t>& samples) {
-  Bytes out;
-  for (std::int16_t s : samples) {
-    out.push_back(static_cast<std::uint8_t>(s & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
-  }
-  return out;
-}
-
-Bytes Concat(std::initializer_list<Bytes> parts) {
-  Bytes out;
-  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-  return out;
 }
 
 }  // namespace audiotest

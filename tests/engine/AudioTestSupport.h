@@ -16,10 +16,15 @@
 #include "engine/AudioCtx.h"
 #include "engine/EngineState.h"
 #include "platform/sound/RingOutput.h"
+#include "tests/engine/AudioOracle.h"
 
 namespace audiotest {
 
-using Bytes = std::vector<std::uint8_t>;
+using oracle::Bytes;
+using oracle::Codes;
+using oracle::Concat;
+using oracle::Pcm;
+using oracle::ToBytes;
 
 constexpr std::uint32_t kBlock = CSoundCursor::kBlockBytes;
 constexpr std::size_t kQueueArea = 2097152;
@@ -112,10 +117,5 @@ struct AudioRig {
   CAudioCtx audio;
   SoundFeed feed{queue};
 };
-
-// Test sound: 16-bit little-endian samples of our test signal.
-Bytes Pcm(int samples, std::uint32_t seed);
-Bytes ToBytes(const std::vector<std::int16_t>& samples);
-Bytes Concat(std::initializer_list<Bytes> parts);
 
 }  // namespace audiotest

@@ -10,6 +10,9 @@
 namespace {
 
 using oracle::Bytes;
+using oracle::Codes;
+using oracle::Pcm;
+using oracle::ToBytes;
 
 struct Frame {
   int type;
@@ -47,27 +50,10 @@ Bytes PlayBlocks(CSoundDecoder& d, const std::vector<Frame>& frames, std::uint32
   return out;
 }
 
-Bytes ToBytes(const std::vector<std::int16_t>& samples) {
-  Bytes out;
-  for (std::int16_t s : samples) {
-    out.push_back(static_cast<std::uint8_t>(s & 0xFF));
-    out.push_back(static_cast<std::uint8_t>((s >> 8) & 0xFF));
-  }
-  return out;
-}
-
 Bytes Expand(const Bytes& codes, std::int16_t (*expand)(std::uint8_t)) {
   std::vector<std::int16_t> samples;
   for (std::uint8_t c : codes) samples.push_back(expand(c));
   return ToBytes(samples);
-}
-
-Bytes Pcm(int samples, std::uint32_t seed) { return ToBytes(oracle::ToS16(oracle::TestSignal(samples, 8000, 1, seed)[0])); }
-
-Bytes Codes(size_t n, std::uint32_t seed) {
-  Bytes out(n);
-  for (auto& b : out) b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
-  return out;
 }
 
 // The bytes played, then the rest of the last block filled with one byte.
