@@ -39,7 +39,9 @@ bool CAudioCtx::Init(int channel) {
   const bool audible = state_.audioEnabled.load();
   if (!audible && !exporting) return true;
   if (!decoder_.Open()) return false;
+  plat::ISoundOutput* const previous = output_;
   output_ = OpenOutput(audible, exporting);
+  if (previous && previous != output_) previous->Close();
   if (!output_) {
     queue_.SetDropOldest(true);
     return true;
