@@ -54,8 +54,8 @@ TEST(AudioCtxTest, FramesOfEveryKindReachTheDeviceWholeAndInOrder) {
   const Bytes odd = Head(Pcm(500, 4), 999);  // a trailing half sample
   const Bytes after = Pcm(700, 5);
 
-  // AAC in stereo at 16 kHz, three ADTS frames to a queue item; each decodes to more than the
-  // room a block has left.
+  // AAC in stereo at 16 kHz, three ADTS frames to a queue item; an item decodes to more than
+  // the room a block may have left.
   const oracle::Codec aac{AV_CODEC_ID_AAC, 16000, 2, 0, 64000};
   const std::vector<Bytes> adts = oracle::ToAdts(oracle::Encode(aac, oracle::TestSignal(32000, 16000, 2, 6)), 16000, 2);
   ASSERT_GT(adts.size(), 9u);
