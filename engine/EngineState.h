@@ -18,6 +18,7 @@
 #include "platform/Message.h"
 
 // Messages the engine sends to its notify window; wParam is the engine.
+constexpr UINT WM_PLAYER_VIDEOSIZE = 0x49A;   // a picture of a new size; lParam the channel
 constexpr UINT WM_PLAYER_SENSORDATA = 0x5F4;  // new sensor data or job progress; lParam 0
 constexpr UINT WM_PLAYER_END = 0x49B;         // end of a job (lParam -1) or of a play (the channel)
 
