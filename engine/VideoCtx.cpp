@@ -1,0 +1,276 @@
+#include "engine/VideoCtx.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/ClockMath.h"
+#include "engine/IndexBlock.h"
+#include "engine/SensorData.h"
+#include "engine/StreamGrammar.h"
+
+namespace {
+// A car-data record this many seconds away from the pictures is no longer shown.
+constexpr std::int64_t kCarDataStaleSeconds = 5;
+}  // namespace
+
+CVideoCtx::CVideoCtx(CIbpCtrl* engine, int channel, CEngineState& state, CVBuffer2& queue, plat::IClock& clock)
+    : engine_(engine),
+      channel_(channel),
+      state_(state),
+      queue_(queue),
+      clock_(clock),
+      pacer_(CFpsCtrl::kDefaultRate, channel) {}
+
+CVideoCtx::~CVideoCtx() {
+  Stop(kWaitForever);
+  backward_.Reset();
+  if (presenter_) presenter_->Release();
+}
+
+void CVideoCtx::SetExport(CRecordCtx* recorder, bool perChannel) {
+  recorder_ = recorder;
+  exportPerChannel_ = perChannel;
+}
+
+void CVideoCtx::SetCrop(const CRect& crop) {
+  std::lock_guard lock(cropLock_);
+  crop_ = crop;
+}
+
+CRect CVideoCtx::Crop() const {
+  std::lock_guard lock(cropLock_);
+  return crop_;
+}
+
+bool CVideoCtx::Start() {
+  if (IsRunning()) return false;
+  quit_ = false;
+  AttachPresenter();
+  decoderOpen_ = decoder_.Setup(hardware_.load());
+  usesHardware_ = decoder_.UsesHardware();
+  // A new play starts from a key frame: nothing of the last one is kept.
+  decoder_.Flush();
+  backward_.Reset();
+  return CMyThread::Start();
+}
+
+bool CVideoCtx::Stop(DWORD timeoutMs) {
+  // The flag first: a wait that the wake ends sees it at once, and a wait that begins after the
+  // wake returns at once since the signal is kept.
+  quit_ = true;
+  pacer_.Wake();
+  const bool inTime = CMyThread::Stop(timeoutMs);
+  carData_ = {};
+  frameTime_ = 0;
+  return inTime;
+}
+
+void CVideoCtx::SleepOn(std::uint32_t ms) {
+  while (ms > 0 && Runs()) {
+    const std::uint32_t step = std::min(ms, kIdleMs);
+    clock_.SleepMs(step);
+    ms -= step;
+  }
+}
+
+void CVideoCtx::Post(UINT msg, LPARAM lParam) const {
+  PostMessage(state_.notifyWnd.load(), msg, reinterpret_cast<WPARAM>(engine_), lParam);
+}
+
+void CVideoCtx::Run() {
+  lastRate_ = pacer_.GetRate();
+  SleepOn(kIdleMs);
+  pacer_.StampTick(Now());
+  DropWhileVideoOff();
+  policy_.Reset();
+  resetPacer_ = true;
+  noVideo_ = true;
+  while (Runs()) Pass();
+  backward_.Reset();
+}
+
+// With the channel's video switched off at the start, what is queued is taken and dropped.
+void CVideoCtx::DropWhileVideoOff() {
+  QueueItem item;
+  while (Runs() && !state_.videoEnabled.load()) {
+    if (!queue_.Get(item)) SleepOn(kIdleMs);
+  }
+}
+
+void CVideoCtx::Pass() {
+  TickPlayClock();
+  if (state_.redrawRequest.exchange(false)) repaint_ = true;
+  if (state_.pacerResetRequest.exchange(false)) resetPacer_ = true;
+  Repaint();
+  QueueItem item;
+  if (TakePendingSeek() || !queue_.Get(item)) {
+    Idle();
+    return;
+  }
+  HandleItem(item);
+}
+
+// The play clock moves a second for every second of wall time; the figures of the last second
+// roll with it.
+void CVideoCtx::TickPlayClock() {
+  if (!state_.playClock.Tick(Now(), state_.speed.load())) return;
+  bytesLastSecond_ = static_cast<std::int64_t>(state_.bytesRead.exchange(0));
+  const std::uint64_t presented = presented_.load();
+  picturesLastSecond_ = static_cast<int>(presented - presentedAtSecond_);
+  presentedAtSecond_ = presented;
+}
+
+// While a seek is pending the source has not yet read from its new position: whatever is queued
+// or held belongs to the old one.
+bool CVideoCtx::TakePendingSeek() {
+  const std::int64_t seek = state_.seekTime.load();
+  if (seek == 0) return false;
+  resetPacer_ = true;
+  state_.frameTime = seek;
+  backward_.Reset();
+  decoder_.Flush();
+  queue_.Flush();
+  return true;
+}
+
+void CVideoCtx::Idle() {
+  SleepOn(kIdleMs);
+  pacer_.StampTick(Now());
+}
+
+void CVideoCtx::HandleItem(const QueueItem& item) {
+  const double speed = state_.speed.load();
+  if (!Admits(item, speed)) return;
+  switch (item.type) {
+    case kItemNone:
+    case kItemStart:
+      return;
+    case kItemEnd:
+      EndOfData(item, speed);
+      return;
+    case kItemTimeFrame:
+      TakeTimeFrame(item);
+      return;
+    case kItemCarData:
+      ParseCarDataFrame(item.data, item.length, item.chunkTime, carData_);
+      return;
+    case kItemMarker:
+      TakeMarker(item, speed);
+      return;
+    default:
+      if (DecodesKind(item, speed) && decoder_.Decode(item.data, item.length, item.seq)) ShowPicture(item, speed);
+  }
+}
+
+// Items of the other direction than the speed's are left over from before a change; a step back
+// shows only what lies before the play clock.
+bool CVideoCtx::Admits(const QueueItem& item, double speed) {
+  if (speed == kStepBack && item.chunkTime >= state_.playClock.Get()) return false;
+  const bool backward = item.speed < 0;
+  if ((speed < 0) != backward) return false;
+  if (backward != backwardItems_) {
+    backwardItems_ = backward;
+    decoder_.Flush();
+    backward_.Reset();
+  }
+  const bool stale = backward ? item.chunkTime + kCarDataStaleSeconds < carData_.time
+                              : carData_.time + kCarDataStaleSeconds < item.chunkTime;
+  if (stale) carData_.time = 0;
+  return true;
+}
+
+bool CVideoCtx::DecodesKind(const QueueItem& item, double speed) {
+  if (item.type == kItemKeyFrame) {
+    std::int32_t gop = gopLength_.load();
+    const bool decode = policy_.TakeKeyFrame(item.data, item.length, speed, gop);
+    gopLength_ = gop;
+    return decode;
+  }
+  if (item.type == kItemInterFrame) return policy_.TakeInterFrame(speed);
+  return true;
+}
+
+void CVideoCtx::TakeTimeFrame(const QueueItem& item) {
+  if (!item.data || item.length < kTimeFrameSize) return;
+  frameTime_ = DecodeTimeStamp(item.data);
+  if (resetPacer_) pacer_.Reset();
+}
+
+void CVideoCtx::TakeMarker(const QueueItem& item, double speed) {
+  if (!sensors_ || !policy_.WantsSensorMarker(speed)) return;
+  IndexBlockA5 block;
+  if (sensors_->TakeMarker(item, block.bytes.data())) Post(WM_PLAYER_SENSORDATA, 0);
+}
+
+// The end of the data: the play is over once what was shown last has had its time. A picture the
+// decoder still holds is shown as a forward one.
+void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
+  if (state_.open.load()) {
+    SleepOn(kEndNoticeMs);
+    if (!Runs()) return;
+    Post(WM_PLAYER_END, channel_);
+  }
+  if (!decoder_.Drain()) return;
+  QueueItem forward = item;
+  forward.speed = std::max(item.speed, 0.0);
+  ShowPicture(forward, speed);
+}
+
+void CVideoCtx::ShowPicture(const QueueItem& item, double speed) {
+  if (const AVFrame* shown = PresentFrame(item)) AfterPicture(item, speed, *shown);
+}
+
+void CVideoCtx::AfterPicture(const QueueItem& item, double speed, const AVFrame& shown) {
+  noVideo_ = false;
+  repaint_ = true;
+  state_.frameTime = item.chunkTime;
+  ++presented_;
+  DrawOsd(speed);
+  if (state_.exportDecode.load()) HandToRecorder(item, shown);
+  if (item.aux != 0) {
+    const double rate = std::abs(speed) * item.aux;
+    if (rate != lastRate_) {
+      lastRate_ = rate;
+      pacer_.SetFps(rate, Now());
+    }
+  }
+  double pacedSpeed = speed;
+  if (speed == kStepForward || speed == kStepBack) {
+    pacedSpeed = 0.0;
+    state_.pause = 1;
+  }
+  if (state_.pause.load() == 0 && pacedSpeed != 0.0) {
+    Pace(item, pacedSpeed);
+  } else {
+    WaitWhilePaused();
+  }
+}
+
+// While the engine writes an export the pictures go as fast as the recorder takes them.
+void CVideoCtx::Pace(const QueueItem& item, double speed) {
+  if (state_.exportDecode.load()) return;
+  resetPacer_ = false;
+  state_.avClock.SetClockSpeed(speed);
+  // Backward the rate is negative; frameTime_ then holds the stamp of the picture shown.
+  const auto rate = static_cast<std::int32_t>(item.aux);
+  state_.avClock.SyncClock(pacer_, static_cast<std::int64_t>(frameTime_), TruncWhole(speed) < 0 ? -rate : rate, Now());
+  pacer_.Wait(clock_);
+}
+
+// Pause: repaint requests are served until the pause ends. Resuming at the normal speed goes on
+// a second after the picture shown, where the sound can start cleanly.
+void CVideoCtx::WaitWhilePaused() {
+  while (Runs() && state_.pause.load() != 0) {
+    if (state_.redrawRequest.exchange(false)) repaint_ = true;
+    Repaint();
+    SleepOn(kIdleMs);
+  }
+  if (!Runs()) return;
+  if (state_.speed.load() == 1.0 && channel_ == 0) {
+    const std::int64_t seek = state_.seekTime.load();
+    state_.seekTime = (seek != 0 ? seek : state_.frameTime.load()) + 1;
+    state_.NoteSeek();
+  }
+  pacer_.StampTick(Now());
+  if (channel_ == 0) state_.playClock.Set(state_.frameTime.load());
+}

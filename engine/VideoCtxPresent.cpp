@@ -1,0 +1,134 @@
+// The video thread's side of presenting: the presenter of the video window, the conversion of
+// each picture into its back buffer, backward play's picture order, repaints, the on-screen text,
+// snapshots and the hand-over of pictures to the recorder.
+#include <vector>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include "engine/RecordCtx.h"
+#include "engine/VideoCtx.h"
+#include "platform/gdi/Dc.h"
+
+void CVideoCtx::AttachPresenter() {
+  std::shared_ptr<plat::IVideoPresenter> presenter = plat::PresenterFor(state_.videoWnd.load());
+  {
+    std::lock_guard lock(presenterLock_);
+    presenter_ = std::move(presenter);
+  }
+  if (presenter_ && presenter_->HasSurface()) {
+    width_ = presenter_->Width();
+    height_ = presenter_->Height();
+    presenter_->Clear();
+  } else {
+    width_ = 0;
+    height_ = 0;
+  }
+}
+
+// Converts the decoded picture, or in backward play the picture of the later group that is due
+// now, into the back buffer. Returns the picture converted.
+const AVFrame* CVideoCtx::PresentFrame(const QueueItem& item) {
+  const AVFrame* picture = decoder_.Picture();
+  if (!picture || !FitPresenter(picture->width, picture->height)) return nullptr;
+  if (item.speed < 0) {
+    picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_);
+    if (!picture) return nullptr;
+  }
+  return Convert(*picture) ? picture : nullptr;
+}
+
+// The first picture of each size makes a back buffer of that size. When none can be had the size
+// stays unknown, and the next picture tries again.
+bool CVideoCtx::FitPresenter(int width, int height) {
+  if (width == width_.load() && height == height_.load()) return true;
+  backward_.Reset();
+  if (!ResetPresenter() || !presenter_->Reset(width, height)) {
+    width_ = 0;
+    height_ = 0;
+    return false;
+  }
+  width_ = width;
+  height_ = height;
+  Post(WM_PLAYER_VIDEOSIZE, channel_);
+  return true;
+}
+
+// The presenter of the video window as it is now, its back buffer given up.
+bool CVideoCtx::ResetPresenter() {
+  std::shared_ptr<plat::IVideoPresenter> presenter = plat::PresenterFor(state_.videoWnd.load());
+  {
+    std::lock_guard lock(presenterLock_);
+    presenter_ = std::move(presenter);
+  }
+  if (!presenter_) return false;
+  presenter_->Release();
+  return true;
+}
+
+bool CVideoCtx::Convert(const AVFrame& picture) {
+  plat::BackBuffer buffer;
+  if (!presenter_->Lock(buffer)) return false;
+  const bool converted = decoder_.Convert(picture, buffer);
+  presenter_->Unlock();
+  return converted;
+}
+
+// Presents the last picture when asked: through the crop stretched over the window, or whole in
+// the picture's proportion.
+void CVideoCtx::Repaint() {
+  if (!repaint_ || !presenter_ || !presenter_->HasSurface()) return;
+  presenter_->Present(Crop(), keepProportion_.load());
+  repaint_ = false;
+}
+
+void CVideoCtx::DrawOsd(double speed) {
+  if (!osd_) return;
+  OsdFrame frame;
+  frame.width = width_.load();
+  frame.height = height_.load();
+  frame.crop = Crop();
+  frame.speed = speed;
+  frame.frameTime = state_.frameTime.load();
+  frame.carData = carData_;
+  frame.figures = VideoFigures();
+  osd_->AddSoundFigures(frame.figures);
+  const std::vector<OsdText> texts = OsdLayout(osd_->Settings(), frame);
+  if (texts.empty()) return;
+  const plat::DcSurface* surface = presenter_->GetDC(kOsdWaitMs);
+  if (!surface) return;
+  {
+    CDC dc(*surface);
+    DrawOsdTexts(dc, texts);
+  }
+  presenter_->ReleaseDC();
+}
+
+OsdFigures CVideoCtx::VideoFigures() const {
+  OsdFigures f;
+  f.videoTime = static_cast<std::int64_t>(frameTime_);
+  f.picturesLastSecond = picturesLastSecond_;
+  f.bytesLastSecond = bytesLastSecond_;
+  f.gopLength = gopLength_.load();
+  f.videoQueueItems = static_cast<int>(queue_.Count());
+  f.videoQueueBytes = static_cast<std::int64_t>(queue_.BytesInUse());
+  f.drift = pacer_.GetDrift();
+  return f;
+}
+
+bool CVideoCtx::Snapshot(plat::PictureCopy& out) const {
+  std::shared_ptr<plat::IVideoPresenter> presenter;
+  {
+    std::lock_guard lock(presenterLock_);
+    presenter = presenter_;
+  }
+  return presenter && presenter->ReadBack(out, kSnapshotWaitMs);
+}
+
+// The recorder writes the picture before the call returns, so the copy is never overwritten while
+// it is read.
+void CVideoCtx::HandToRecorder(const QueueItem& item, const AVFrame& picture) {
+  if (!recorder_ || !exportPicture_.Take(picture, channel_, exportPerChannel_)) return;
+  recorder_->WritePicture(exportPicture_.View(), item.chunkTime, static_cast<int>(item.aux), frameTime_);
+}
