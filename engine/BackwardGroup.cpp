@@ -2,18 +2,20 @@
 
 #include <utility>
 
-const AVFrame* CBackwardGroup::Take(const AVFrame& decoded, bool keyFrame, std::uint64_t& frameTime) {
+const AVFrame* CBackwardGroup::Take(const AVFrame& decoded, bool keyFrame, std::uint64_t& frameTime,
+                                    std::int32_t& second) {
   FramePtr picture = RefFrame(decoded);
   if (!picture) return nullptr;
   if (keyFrame) {
     showing_ = std::move(collecting_);
     collecting_.clear();
   }
-  collecting_.push_back({std::move(picture), static_cast<std::uint32_t>(frameTime)});
+  collecting_.push_back({std::move(picture), static_cast<std::uint32_t>(frameTime), second});
   if (showing_.empty()) return nullptr;
   Cached item = std::move(showing_.back());
   showing_.pop_back();
   if (!ShowsAt(item, frameTime)) return nullptr;
+  second = item.second;
   shown_ = std::move(item.picture);
   return shown_.get();
 }

@@ -21,10 +21,11 @@
 class CBackwardGroup {
  public:
   // Takes a decoded picture of the group being decoded; `frameTime` is the time stamp of the last
-  // time frame, and the picture keeps its low 32 bits. Returns the picture to show now, valid
-  // until the next call or Reset, or null. A picture shown carries its time into the low 32
-  // bits of `frameTime`.
-  const AVFrame* Take(const AVFrame& decoded, bool keyFrame, std::uint64_t& frameTime);
+  // time frame, and the picture keeps its low 32 bits; `second` is the recording second of its
+  // chunk. Returns the picture to show now, valid until the next call or Reset, or null. A
+  // picture shown carries its time into the low 32 bits of `frameTime` and its own second into
+  // `second`.
+  const AVFrame* Take(const AVFrame& decoded, bool keyFrame, std::uint64_t& frameTime, std::int32_t& second);
   // Drops both groups (a seek, forward play, the end of the run, a new picture size).
   void Reset();
 
@@ -36,6 +37,7 @@ class CBackwardGroup {
   struct Cached {
     FramePtr picture;
     std::uint32_t time = 0;  // low 32 bits of the time stamp when it was decoded
+    std::int32_t second = 0;
   };
   bool ShowsAt(const Cached& item, std::uint64_t& frameTime);
 

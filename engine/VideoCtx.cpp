@@ -121,7 +121,8 @@ void CVideoCtx::TickPlayClock() {
 }
 
 // While a seek is pending the source has not yet read from its new position: whatever is queued
-// or held belongs to the old one.
+// or held belongs to the old one. The source clears the seek when it has carried it out and then
+// queues at once, so the queue is flushed only while the seek is still seen pending.
 bool CVideoCtx::TakePendingSeek() {
   const std::int64_t seek = state_.seekTime.load();
   if (seek == 0) return false;
@@ -129,7 +130,7 @@ bool CVideoCtx::TakePendingSeek() {
   state_.frameTime = seek;
   backward_.Reset();
   decoder_.Flush();
-  queue_.Flush();
+  if (state_.seekTime.load() != 0) queue_.Flush();
   return true;
 }
 
@@ -216,7 +217,8 @@ void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
   ShowPicture(forward, speed);
 }
 
-void CVideoCtx::ShowPicture(const QueueItem& item, double speed) {
+void CVideoCtx::ShowPicture(const QueueItem& decoded, double speed) {
+  QueueItem item = decoded;
   if (const AVFrame* shown = PresentFrame(item)) AfterPicture(item, speed, *shown);
 }
 

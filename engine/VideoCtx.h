@@ -135,7 +135,7 @@ class CVideoCtx : public CMyThread {
 
   // Presenting (VideoCtxPresent.cpp).
   void AttachPresenter();
-  const AVFrame* PresentFrame(const QueueItem& item);
+  const AVFrame* PresentFrame(QueueItem& item);
   bool FitPresenter(int width, int height);
   bool ResetPresenter();
   bool Convert(const AVFrame& picture);

@@ -28,12 +28,12 @@ void CVideoCtx::AttachPresenter() {
 }
 
 // Converts the decoded picture, or in backward play the picture of the later group that is due
-// now, into the back buffer. Returns the picture converted.
-const AVFrame* CVideoCtx::PresentFrame(const QueueItem& item) {
+// now, into the back buffer. Returns the picture converted; `item` then carries its second.
+const AVFrame* CVideoCtx::PresentFrame(QueueItem& item) {
   const AVFrame* picture = decoder_.Picture();
   if (!picture || !FitPresenter(picture->width, picture->height)) return nullptr;
   if (item.speed < 0) {
-    picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_);
+    picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_, item.chunkTime);
     if (!picture) return nullptr;
   }
   return Convert(*picture) ? picture : nullptr;

@@ -22,6 +22,8 @@ constexpr std::uint64_t kFirstTime = 0x0000'0001'0000'0000ull + 1'000'000;
 constexpr std::uint64_t kInterval = 33'333;
 
 std::uint64_t TimeOf(int picture) { return kFirstTime + kInterval * static_cast<std::uint64_t>(picture); }
+// The recording second of a picture's chunk, one picture a second so that each has its own.
+std::int32_t SecondOf(int picture) { return 1709280750 + picture; }
 
 // Plays a stream backward as the source hands it over: each group forward, the groups from the
 // latest to the earliest.
@@ -43,12 +45,14 @@ class BackwardPlay {
       const AccessUnit& u = units_[i];
       EXPECT_TRUE(decoder_.Decode(u.bytes.data(), u.bytes.size(), i));
       std::uint64_t frameTime = withTime ? TimeOf(i) : 0;
-      const AVFrame* picture = group_.Take(*decoder_.Picture(), u.key, frameTime);
+      std::int32_t second = SecondOf(i);
+      const AVFrame* picture = group_.Take(*decoder_.Picture(), u.key, frameTime, second);
       if (!picture) continue;
       const std::string hash = fixtures::PictureHash(*picture);
       const auto found = std::find(reference_.begin(), reference_.end(), hash);
       EXPECT_NE(found, reference_.end());
       const int number = static_cast<int>(found - reference_.begin());
+      EXPECT_EQ(second, SecondOf(number));
       if (withTime) {
         EXPECT_EQ(frameTime, TimeOf(number));
         EXPECT_EQ(group_.LastShownTime(), TimeOf(number));
