@@ -1,0 +1,13 @@
+// The on-screen text needs a QGuiApplication; the tests run on Qt's offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include "tests/support/TestEnvironment.h"
+
+int main(int argc, char** argv) {
+  plat::test::InitTestEnvironment();
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
