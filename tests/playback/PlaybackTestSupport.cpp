@@ -131,7 +131,7 @@ HWND VideoWindow() { return reinterpret_cast<HWND>(std::uintptr_t{0x52}); }
 
 VideoRig::VideoRig(plat::IClock* otherClock)
     : fakeClock(0), clock(otherClock ? *otherClock : fakeClock), presenter(std::make_shared<TestPresenter>(clock)) {
-  EXPECT_TRUE(queue.Create(kArea, kMargin, false));
+  EXPECT_TRUE(queue.Create(kArea, kMargin, true));
   write_.data = queue.AreaBase();
   state.notifyWnd = NotifyWindow();
   state.videoWnd = VideoWindow();
