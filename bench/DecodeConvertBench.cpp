@@ -11,7 +11,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/WindowlessPresenter.h"
 #include "engine/FfmpegVideoDecoder.h"
+#include "engine/VideoCtx.h"
+#include "platform/Time.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "tests/fixtures/TestStream.h"
 
@@ -95,8 +98,50 @@ void BM_PlayerDecodeConvert(benchmark::State& state) {
   if (g_ffmpegPicturesPerSecond > 0) state.counters["vs_ffmpeg"] = picturesPerSecond / g_ffmpegPicturesPerSecond;
 }
 
+// The same pictures through the video thread: queued as the source queues them, decoded,
+// converted and presented as fast as they come (an export's pace).
+void BM_VideoThreadDecodeConvert(benchmark::State& state) {
+  const Recording& r = FullHdRecording();
+  const OneWindow window;
+  CEngineState engine;
+  engine.exportDecode = true;
+  engine.videoWnd = reinterpret_cast<HWND>(std::uintptr_t{1});
+  CVBuffer2 queue(16 * 99);
+  std::int64_t pictures = 0;
+  double seconds = 0;
+  for (auto _ : state) {
+    if (!queue.Create(std::size_t{64} << 20, std::size_t{4} << 20, true)) {
+      state.SkipWithError("no queue");
+      break;
+    }
+    CVideoCtx video(nullptr, 0, engine, queue, plat::SystemClock());
+    const auto start = std::chrono::steady_clock::now();
+    video.Start();
+    QueueItem at;
+    at.data = queue.AreaBase();
+    for (const fixtures::AccessUnit& u : r.units) {
+      QueueItem item = at;
+      std::memcpy(item.data, u.bytes.data(), u.bytes.size());
+      item.length = static_cast<std::uint32_t>(u.bytes.size());
+      item.type = u.key ? kItemKeyFrame : kItemInterFrame;
+      item.speed = 1.0;
+      item.aux = 30;
+      if (queue.Put(item, nullptr)) at.data = item.data;
+    }
+    while (video.PresentedPictures() < r.units.size()) Sleep(1);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    pictures += static_cast<std::int64_t>(video.PresentedPictures());
+    queue.Wake();
+    video.Stop(kWaitForever);
+  }
+  if (seconds <= 0) return;
+  const double picturesPerSecond = static_cast<double>(pictures) / seconds;
+  state.counters["fps"] = picturesPerSecond;
+  if (g_ffmpegPicturesPerSecond > 0) state.counters["vs_ffmpeg"] = picturesPerSecond / g_ffmpegPicturesPerSecond;
+}
+
 }  // namespace
 
 BENCHMARK(BM_FfmpegDecodeConvert)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_PlayerDecodeConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
-
+BENCHMARK(BM_VideoThreadDecodeConvert)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
