@@ -47,7 +47,6 @@ bool CVideoCtx::Start() {
   quit_ = false;
   AttachPresenter();
   decoderOpen_ = decoder_.Setup(hardware_.load());
-  usesHardware_ = decoder_.UsesHardware();
   // A new play starts from a key frame: nothing of the last one is kept.
   decoder_.Flush();
   backward_.Reset();

@@ -100,12 +100,10 @@ class CVideoCtx : public CMyThread {
   // No picture converted since Start.
   bool IsNoVideo() const { return noVideo_.load(); }
   bool IsDecoderOpen() const { return decoderOpen_.load(); }
-  bool UsesHardwareDecoding() const { return usesHardware_.load(); }
   // Pictures converted since construction.
   std::uint64_t PresentedPictures() const { return presented_.load(); }
   // Inter frames between the last two key frames that started with a sequence parameter set.
   std::int32_t GopLength() const { return gopLength_.load(); }
-  const CFpsCtrl& Pacer() const { return pacer_; }
 
  protected:
   void Run() override;
@@ -166,7 +164,6 @@ class CVideoCtx : public CMyThread {
   std::atomic<int> height_{0};
   std::atomic<bool> noVideo_{true};
   std::atomic<bool> decoderOpen_{false};
-  std::atomic<bool> usesHardware_{false};
   std::atomic<std::uint64_t> presented_{0};
   std::atomic<std::int32_t> gopLength_{0};
   // Replaced only by the thread (and by Start); Snapshot reads it under the lock.
