@@ -2,25 +2,17 @@
 // the background beyond the cells, and the redraw of a single cell with the mark.
 #include <algorithm>
 
+#include "controls/MemDC.h"
 #include "controls/grid/GridCtrl.h"
 #include "platform/wnd/PaintDC.h"
 
 void CGridCtrl::OnPaint() {
   {
     CPaintDC dc(this);
-    const CRect area(dc.m_ps.rcPaint);
-    if (m_bDoubleBuffer && !area.IsRectEmpty()) {
+    if (m_bDoubleBuffer) {
       // Drawn off the screen and copied once: the screen never shows a half-drawn grid.
-      CDC memory;
-      CBitmap bitmap;
-      memory.CreateCompatibleDC(&dc);
-      bitmap.CreateCompatibleBitmap(&dc, area.Width(), area.Height());
-      CBitmap* previous = memory.SelectObject(&bitmap);
-      memory.SetWindowOrg(area.left, area.top);
+      CMemDC memory(&dc);
       OnDraw(&memory);
-      memory.SetWindowOrg(0, 0);
-      dc.BitBlt(area.left, area.top, area.Width(), area.Height(), &memory, 0, 0, SRCCOPY);
-      memory.SelectObject(previous);
     } else {
       OnDraw(&dc);
     }
