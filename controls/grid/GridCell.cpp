@@ -2,6 +2,7 @@
 #include "controls/grid/GridCell.h"
 
 #include "controls/grid/GridCtrl.h"
+#include "controls/grid/InPlaceEdit.h"
 #include "platform/wnd/Input.h"
 
 namespace {
@@ -98,7 +99,7 @@ void CGridCell::Reset() {
   m_lParam = 0;
   m_bEditing = FALSE;
   m_pGrid = nullptr;
-  m_pEditWnd = nullptr;
+  m_hEditWnd = nullptr;
   m_nFormat = GRID_FORMAT_DEFAULT;
   m_crFgClr = CLR_DEFAULT;
   m_crBkClr = CLR_DEFAULT;
@@ -106,9 +107,34 @@ void CGridCell::Reset() {
   SetFont(nullptr);
 }
 
+CInPlaceEdit* CGridCell::GetEditWnd() const { return dynamic_cast<CInPlaceEdit*>(CWnd::FromHandle(m_hEditWnd)); }
+
+BOOL CGridCell::Edit(int nRow, int nCol, CRect rect, CPoint, UINT nID, UINT nChar) {
+  if (IsEditing()) {
+    GetEditWnd()->SendMessage(WM_CHAR, nChar);
+    return TRUE;
+  }
+  CGridCtrl* grid = GetGrid();
+  if (!grid || !grid->GetSafeHwnd()) return FALSE;
+  const DWORD format = GetFormat();
+  const DWORD style = (format & DT_RIGHT) ? ES_RIGHT : (format & DT_CENTER) ? ES_CENTER : ES_LEFT;
+  auto* editor = new CInPlaceEdit(grid, rect, style, nID, nRow, nCol, GetText(), nChar);
+  if (!editor->GetSafeHwnd()) {
+    delete editor;
+    return FALSE;
+  }
+  m_hEditWnd = editor->GetSafeHwnd();
+  m_bEditing = TRUE;
+  return TRUE;
+}
+
+void CGridCell::EndEdit() {
+  if (CInPlaceEdit* editor = GetEditWnd()) editor->EndEdit();
+}
+
 void CGridCell::OnEndEdit() {
   m_bEditing = FALSE;
-  m_pEditWnd = nullptr;
+  m_hEditWnd = nullptr;
 }
 
 CGridDefaultCell::CGridDefaultCell() {

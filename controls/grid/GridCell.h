@@ -135,12 +135,20 @@ class CGridCell : public CGridCellBase {
   const LOGFONT* GetFont() const override;
   CFont* GetFontObject() const override;
   CGridCtrl* GetGrid() const override { return m_pGrid; }
-  CInPlaceEdit* GetEditWnd() const override { return m_pEditWnd; }
+  // The open editor; null when there is none or its window has gone.
+  CInPlaceEdit* GetEditWnd() const override;
   UINT GetMargin() const override;
   BOOL IsDefaultFont() const override { return m_plfFont == nullptr; }
-  BOOL IsEditing() const override { return m_bEditing; }
+  // Editing lasts while the editor's window does.
+  BOOL IsEditing() const override { return m_bEditing && GetEditWnd() != nullptr; }
 
   void Reset() override;
+  // Opens an editor over the rectangle (aligned as the text is drawn) and counts as editing once
+  // its window exists; FALSE when none could be made. While editing, the character is only typed
+  // into the open editor.
+  BOOL Edit(int nRow, int nCol, CRect rect, CPoint point, UINT nID, UINT nChar) override;
+  // Asks the open editor to report its text and close.
+  void EndEdit() override;
   // Forgets the editor, which has reported its text and closed.
   void OnEndEdit() override;
 
@@ -159,7 +167,8 @@ class CGridCell : public CGridCellBase {
   UINT m_nMargin = GRID_MARGIN_DEFAULT;
   BOOL m_bEditing = FALSE;
   CGridCtrl* m_pGrid = nullptr;
-  CInPlaceEdit* m_pEditWnd = nullptr;
+  // The editor by its window, so that an editor that is gone is never reached.
+  HWND m_hEditWnd = nullptr;
 
  private:
   // The font object of the cell's own font, made when first asked for and kept until the font

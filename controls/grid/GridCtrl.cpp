@@ -23,7 +23,10 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols) {
 CGridCtrl::~CGridCtrl() {
   m_bInDestructor = TRUE;
   DeleteAllItems();
+  if (m_bTitleTips && IsWindow(m_TitleTip.GetSafeHwnd())) m_TitleTip.DestroyWindow();
   DestroyWindow();
+  // Text this grid put on the clipboard stays there for other programs after the grid is gone.
+  if (m_pClipboardSource && COleDataSource::GetClipboardOwner() == m_pClipboardSource) COleDataSource::FlushClipboard();
 }
 
 BOOL CGridCtrl::RegisterWindowClass() {
@@ -45,6 +48,10 @@ void CGridCtrl::SetupDefaultCells() {
 }
 
 CGridDefaultCell* CGridCtrl::GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol) {
+  return const_cast<CGridDefaultCell*>(static_cast<const CGridCtrl*>(this)->GetDefaultCell(bFixedRow, bFixedCol));
+}
+
+const CGridDefaultCell* CGridCtrl::GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol) const {
   if (bFixedRow && bFixedCol) return &m_cellFixedRowColDef;
   if (bFixedRow) return &m_cellFixedRowDef;
   if (bFixedCol) return &m_cellFixedColDef;
@@ -56,8 +63,59 @@ void CGridCtrl::PreSubclassWindow() {
   Initialise();
 }
 
+namespace {
+
+CPoint PointOf(LPARAM lParam) { return CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); }
+
+}  // namespace
+
 LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  const auto flags = static_cast<UINT>(wParam);
   switch (msg) {
+    case WM_LBUTTONDOWN:
+      OnLButtonDown(flags, PointOf(lParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      OnMouseMove(flags, PointOf(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      OnLButtonUp(flags, PointOf(lParam));
+      return 0;
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDblClk(flags, PointOf(lParam));
+      return 0;
+    case WM_RBUTTONUP:
+      OnRButtonUp(flags, PointOf(lParam));
+      return 0;
+    case WM_TIMER:
+      OnTimer(static_cast<UINT_PTR>(wParam));
+      return 0;
+    case WM_SETCURSOR:
+      return OnSetCursor(LOWORD(static_cast<DWORD_PTR>(lParam)));
+    case WM_CAPTURECHANGED:
+      OnCaptureChanged(reinterpret_cast<HWND>(lParam));
+      return 0;
+    case WM_KEYDOWN:
+      OnKeyDown(flags);
+      return 0;
+    case WM_CHAR:
+      OnChar(flags);
+      return 0;
+    case WM_IME_CHAR:
+      OnImeChar(flags);
+      return 0;
+    case WM_GETDLGCODE:
+      return OnGetDlgCode();
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header && header->idFrom == kInPlaceEditId && static_cast<int>(header->code) == LVN_ENDLABELEDITW) {
+        return OnEndInPlaceEdit(reinterpret_cast<const GridDispInfo*>(lParam));
+      }
+      break;
+    }
+    case WM_DESTROY:
+      m_DropTarget.Revoke();
+      break;
     case WM_PAINT:
       OnPaint();
       return 0;
@@ -83,10 +141,7 @@ LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnSysColorChange();
       return 0;
     case WM_COMMAND:
-      if (LOWORD(wParam) == ID_EDIT_SELECTALL) {
-        OnEditSelectAll();
-        return 0;
-      }
+      if (lParam == 0 && OnEditCommand(LOWORD(static_cast<DWORD_PTR>(wParam)))) return 0;
       break;
     default:
       break;
@@ -122,10 +177,4 @@ void CGridCtrl::OnSysColorChange() {
   m_crWindowColour = window;
   m_cr3DFace = GetSysColor(COLOR_3DFACE);
   m_crShadow = GetSysColor(COLOR_3DSHADOW);
-}
-
-void CGridCtrl::EndEditing() {
-  if (CGridCellBase* cell = IsValid(m_idCurrentCell) ? GetCell(m_idCurrentCell.row, m_idCurrentCell.col) : nullptr) {
-    cell->EndEdit();
-  }
 }

@@ -12,13 +12,18 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "controls/grid/CellRange.h"
 #include "controls/grid/GridCell.h"
+#include "controls/grid/GridDropTarget.h"
 #include "controls/grid/GridTypes.h"
+#include "controls/grid/TitleTip.h"
 #include "platform/gdi/Printer.h"
+#include "platform/wnd/Clipboard.h"
+#include "platform/wnd/DragDrop.h"
 #include "platform/wnd/Wnd.h"
 
 class CImageList;
@@ -31,6 +36,8 @@ class CGridCtrl : public CWnd {
   // The window class "MFCGridCtrl"; the constructor registers it.
   static BOOL RegisterWindowClass();
   static constexpr const wchar_t* kWindowClass = L"MFCGridCtrl";
+  // The control id of the in-place editor, a child of the grid.
+  static constexpr UINT kInPlaceEditId = 8;
 
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
   void PreSubclassWindow() override;
@@ -53,6 +60,8 @@ class CGridCtrl : public CWnd {
   BOOL SetColumnWidth(int nCol, int width);
 
   // --- cells
+  // In virtual mode one cell object shared by every grid, filled anew on each call: a pointer is
+  // good only until the next lookup.
   CGridCellBase* GetCell(int nRow, int nCol) const;
   BOOL IsValid(int nRow, int nCol) const;
   BOOL IsValid(const CCellID& cell) const { return IsValid(cell.row, cell.col); }
@@ -75,8 +84,47 @@ class CGridCtrl : public CWnd {
   void SetCellFactory(GridCellFactory factory) { m_pfnCellFactory = factory; }
   GridCellFactory GetCellFactory() const { return m_pfnCellFactory; }
   CGridDefaultCell* GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol);
+  const CGridDefaultCell* GetDefaultCell(BOOL bFixedRow, BOOL bFixedCol) const;
+
+  // --- in-place editing
+  // Opens the cell's editor (point (-1, -1): started from the keyboard; nChar VK_LBUTTON: by the
+  // mouse) when the cell is editable, can be brought into view and the owner does not refuse.
+  virtual void OnEditCell(int nRow, int nCol, CPoint point, UINT nChar);
+  // An edited text: stored when it differs, kept when the cell and the owner accept it.
+  virtual void OnEndEditCell(int nRow, int nCol, const CString& text);
+  virtual BOOL ValidateEdit(int nRow, int nCol, LPCTSTR text);
   // Ends the in-place editing of the focus cell, if any.
   virtual void EndEditing();
+
+  // --- clipboard and drag-and-drop. The text is lines of tab-separated fields ended by CR LF,
+  // UTF-8 under CF_TEXT with one NUL at the end, and the same text under CF_UNICODETEXT.
+  virtual void CutSelectedText();
+  // The selected cells' text in a new data source; null when nothing is selected.
+  virtual std::unique_ptr<COleDataSource> CopyTextFromGrid();
+  // Pastes the text (fields split at tabs and commas, lines at line feeds) from the cell on; FALSE
+  // for an invalid or read-only cell or data without text.
+  virtual BOOL PasteTextToGrid(CCellID cell, COleDataObject* pDataObject, BOOL bSelectPastedCells = TRUE);
+  virtual void OnBeginDrag();
+  virtual DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+  virtual void OnDragLeave();
+  virtual BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);
+  virtual void OnEditCut();
+  virtual void OnEditCopy();
+  virtual void OnEditPaste();
+  // A picture of the focus cell, the hot spot set to its size; null without one.
+  virtual std::unique_ptr<CImageList> CreateDragImage(CPoint* pHotSpot);
+  // Whether each edit command can run now.
+  BOOL OnUpdateEditCopy() const;
+  BOOL OnUpdateEditCut() const;
+  BOOL OnUpdateEditPaste() const;
+  BOOL OnUpdateEditSelectAll() const;
+  // Stores the text when the cell is editable and the owner lets it begin an edit; it stays when
+  // the cell's validation and the owner accept it.
+  void ValidateAndModifyCellContents(int nRow, int nCol, LPCTSTR text);
+  // Moves a displayed row behind another in the row order: virtual mode and body rows only;
+  // FALSE when refused.
+  BOOL MoveRowInOrder(int nFromRow, int nToRow);
 
   // --- geometry
   int GetFixedColumnWidth() const;
@@ -174,7 +222,23 @@ class CGridCtrl : public CWnd {
   void SetPrintMarginInfo(int nHeaderHeight, int nFooterHeight, int nLeftMargin, int nRightMargin, int nTopMargin,
                           int nBottomMargin, int nGap);
 
-  // --- sorting state
+  // --- sorting and the row order of virtual mode
+  // By the texts of the column (or the compare function when one is set), all body rows.
+  BOOL SortItems(int nCol, BOOL bAscending, LPARAM data = 0);
+  BOOL SortItems(GridCompareFunc compare, int nCol, BOOL bAscending, LPARAM data = 0);
+  // Rows low..high (high -1: the last row); FALSE for a column outside the table or high <= low.
+  // In virtual mode the row order of all body rows is sorted with the virtual compare function.
+  BOOL SortItems(GridCompareFunc compare, int nCol, BOOL bAscending, LPARAM data, int low, int high);
+  // Case-sensitive, by UTF-16 code unit; a missing cell equals every cell.
+  static int CompareCellText(const CGridCellBase* cell1, const CGridCellBase* cell2, LPARAM data);
+  // Virtual mode: row-order entries above the row move by delta, and the row is taken out
+  // (delta < 1) or put in; a row outside the order changes nothing.
+  virtual void ShiftRowOrder(int nRow, int nDelta);
+  void ResetRowOrder();
+  const std::vector<int>& GetRowOrder() const { return m_arRowOrder; }
+  const std::vector<int>& GetColumnOrder() const { return m_arColOrder; }
+  // The stored column that a virtual-mode sort orders by, for the owner's compare function.
+  int GetVirtualSortColumn() const { return m_nVirtualSortColumn; }
   void SetSortColumn(int nCol);
   int GetSortColumn() const { return m_nSortColumn; }
   void SetSortAscending(BOOL bAscending) { m_bAscending = bAscending; }
@@ -265,6 +329,7 @@ class CGridCtrl : public CWnd {
   COLORREF GetTitleTipTextClr() const { return m_crTTipTextClr; }
   void SetTitleTipBackClr(COLORREF colour) { m_crTTipBackClr = colour; }
   COLORREF GetTitleTipBackClr() const { return m_crTTipBackClr; }
+  CTitleTip& GetTitleTip() { return m_TitleTip; }
 
  protected:
   using GridRow = std::vector<std::unique_ptr<CGridCellBase>>;
@@ -287,6 +352,20 @@ class CGridCtrl : public CWnd {
   // Message handlers.
   void OnPaint();
   void OnSize();
+  void OnLButtonDown(UINT nFlags, CPoint point);
+  void OnMouseMove(UINT nFlags, CPoint point);
+  void OnLButtonUp(UINT nFlags, CPoint point);
+  void OnLButtonDblClk(UINT nFlags, CPoint point);
+  void OnRButtonUp(UINT nFlags, CPoint point);
+  void OnTimer(UINT_PTR nIDEvent);
+  BOOL OnSetCursor(UINT nHitTest);
+  void OnCaptureChanged(HWND newCapture);
+  void OnKeyDown(UINT nChar);
+  void OnChar(UINT nChar);
+  void OnImeChar(UINT nChar);
+  LRESULT OnGetDlgCode();
+  LRESULT OnEndInPlaceEdit(const GridDispInfo* pInfo);
+  BOOL OnEditCommand(UINT nID);
   // WM_HSCROLL (bar SB_HORZ) and WM_VSCROLL (SB_VERT).
   void OnScroll(int nBar, UINT nSBCode);
   void OnMouseWheel(short zDelta);
@@ -361,6 +440,14 @@ class CGridCtrl : public CWnd {
   BOOL m_bAllowSelectRowInFixedCol = FALSE;
   BOOL m_bInDestructor = FALSE;
   int m_MouseMode = GMM_NOTHING;
+  BOOL m_bLMouseButtonDown = FALSE;
+  BOOL m_bRMouseButtonDown = FALSE;
+  CPoint m_LeftClickDownPoint;
+  CPoint m_LastMousePoint;
+  UINT_PTR m_nTimerID = 0;
+  int m_nResizeIndex = -1;  // the column or row that the mouse is sizing
+  int m_nDragColumn = -1;   // the displayed column whose heading is dragged
+  int m_nDragRow = -1;      // the row under the last left-button press
   UINT m_nTimerInterval = 25;
   int m_nResizeCaptureRange = 3;
   BOOL m_bAllowRowResize = TRUE;
@@ -376,6 +463,17 @@ class CGridCtrl : public CWnd {
   CCellID m_LastDragOverCell;
   CellMap m_SelectedCellMap;
   CellMap m_PrevSelectedCellMap;
+
+  // --- the title tip, drag-and-drop and the clipboard
+  CTitleTip m_TitleTip;
+  CGridDropTarget m_DropTarget;
+  bool m_bDragSource = false;    // the drag loop of this grid runs
+  bool m_bMovedInside = false;   // the drop reordered this grid's columns or rows
+  const COleDataSource* m_pClipboardSource = nullptr;  // what this grid last put on the clipboard
+
+  // --- virtual mode
+  int m_nVirtualSortColumn = -1;
+  mutable bool m_bInDisplayRequest = false;
 
   // --- scrolling
   int m_nVScrollMax = 0;
@@ -427,6 +525,54 @@ class CGridCtrl : public CWnd {
   int NextPrintColumnPage(int nFirstCol) const;
   void PrintBody(CDC* pDC);
   void PrintCellLines(CDC* pDC, const CRect& rect, int overlapX, int overlapY, int topY, int leftX);
+
+  // Whether the grid outlived what its owner did while it handled a notification: `self` is the
+  // grid's window before the notification (null: the grid had none, so no owner heard of it).
+  static bool Alive(HWND self) { return !self || IsWindow(self); }
+  bool IsBodyCell(const CCellID& cell) const { return cell.row >= m_nFixedRows && cell.col >= m_nFixedCols; }
+  bool IsPointInTextArea(const CCellID& cell, CPoint point);
+
+  // Mouse: sizing rows (columns false) and columns with a tracker.
+  int LineSize(bool columns, int index) const { return columns ? GetColumnWidth(index) : GetRowHeight(index); }
+  bool LineOrigin(bool columns, int index, int* start);
+  void StartSizing(CPoint point, bool columns);
+  bool FinishSizing(CPoint point, bool columns);
+  void InvertTracker(bool columns, int pos);
+  void AutoSizeAtDivider(const CCellID& cell, CPoint point, bool columns);
+  void SelectOnButtonDown(UINT nFlags);
+  bool ReleaseClick(CPoint point);
+  void ShowTitleTip(CPoint point);
+  void StopSelectionTimer();
+
+  // Keyboard.
+  struct KeyStep {
+    CCellID next;
+    bool wrapped = false;
+    bool hScrolled = false;
+    bool vScrolled = false;
+  };
+  void RunEditShortcut(UINT nChar, bool ctrl, bool shift);
+  bool StepForKey(UINT nChar, bool ctrl, bool shift, KeyStep& step);
+  void StepRight(bool tab, KeyStep& step);
+  void StepLeft(bool tab, KeyStep& step);
+  void StepPage(bool down, KeyStep& step);
+  void StepHomeEnd(bool home, bool ctrl, KeyStep& step);
+  void MoveFocusByKey(UINT nChar, bool shift, KeyStep& step);
+  int NextVisibleRow(int row) const;
+  int PreviousVisibleRow(int row) const;
+
+  // Editing, pasting and dropping: the text is tried in the cell and kept when accepted; false
+  // when the grid's window went away meanwhile.
+  bool StoreCheckedText(int nRow, int nCol, const CString& text);
+  bool PasteLine(std::wstring_view line, int nRow, int nFirstCol, CCellRange& pasted);
+  BOOL DropColumn();
+  bool IsRowDrag() const { return m_bDragRowMode && m_bDragSource && m_nDragColumn < 0; }
+  void SetDropHighlight(const CCellID& cell, bool on);
+
+  // Sorting and virtual mode.
+  CGridCellBase* VirtualCell(int nRow, int nCol) const;
+  void QuickSortRows(GridCompareFunc compare, int nCol, BOOL bAscending, LPARAM data, int low, int high);
+  void SwapRows(int row1, int row2);
 
   // The ends (exclusive) of the page being printed: its band of rows and its column page.
   int m_nPrintBandEnd = 0;

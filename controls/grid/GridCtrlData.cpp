@@ -197,6 +197,7 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width) {
 
 CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const {
   if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCol >= m_nCols) return nullptr;
+  if (m_bVirtualMode) return VirtualCell(nRow, nCol);
   if (static_cast<size_t>(nRow) >= m_RowData.size() || !m_RowData[static_cast<size_t>(nRow)]) return nullptr;
   const GridRow& cells = *m_RowData[static_cast<size_t>(nRow)];
   const auto stored = static_cast<size_t>(m_arColOrder[static_cast<size_t>(nCol)]);

@@ -353,6 +353,7 @@ int CGridCtrl::GetScrollPos32(int nBar, BOOL bGetTrackPos) const {
 // body's size; the ends to the first and last positions.
 void CGridCtrl::OnScroll(int nBar, UINT nSBCode) {
   EndEditing();
+  m_TitleTip.Hide();
   const bool vertical = nBar == SB_VERT;
   const auto size = [&](int i) { return vertical ? GetRowHeight(i) : GetColumnWidth(i); };
   const int count = vertical ? m_nRows : m_nCols;
@@ -437,6 +438,7 @@ int CGridCtrl::GetMouseScrollLines() {
 void CGridCtrl::OnSize() {
   const ReentryGuard guard(g_inOnSize);
   if (!guard.Entered() || !m_hWnd) return;
+  m_DropTarget.Register(this);
   EndEditing();
   Default();
   ResetScrollBars();
@@ -445,6 +447,7 @@ void CGridCtrl::OnSize() {
 BOOL CGridCtrl::Initialise() {
   const ReentryGuard guard(g_inInitialise);
   if (!guard.Entered()) return FALSE;
+  m_TitleTip.SetParentWnd(this);
   if (m_hWnd) ModifyStyleEx(0, WS_EX_CLIENTEDGE);
   // Moving the window out by a pixel and back redraws its frame with the new edge.
   CRect rect;

@@ -245,7 +245,14 @@ void CGridCtrl::OnFixedColumnClick(const CCellID& cell) {
 }
 
 void CGridCtrl::OnFixedRowClick(const CCellID& cell) {
-  if (!IsValid(cell) || !m_bFixedRowSelection) return;
+  if (!IsValid(cell)) return;
+  if (m_bSortOnClick) {
+    // The sort column again sorts the other way; another column sorts ascending.
+    CWaitCursor wait;
+    SortItems(cell.col, cell.col == m_nSortColumn ? !m_bAscending : TRUE);
+    Invalidate();
+  }
+  if (!m_bFixedRowSelection) return;
   m_MouseMode = cell.col >= m_nFixedCols ? GMM_SELECT_COL : GMM_SELECT_ALL;
   OnSelecting(cell);
 }

@@ -236,6 +236,7 @@ TEST_F(GridSelectTest, VirtualGridsAskTheirOwnerAndHintWhatTheyWillRead) {
   gridtest::Shape(grid, 50, 6, 1, 1, 20, 40);
   plat::test::Pump();
   owner.hints.clear();
+  owner.requests.clear();
 
   GridDispInfo info;
   info.item.row = 4;
