@@ -16,7 +16,9 @@ LRESULT GridOwner::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       hints.push_back(reinterpret_cast<const GridCacheHint*>(lParam)->range);
       if (onHint) onHint(hints.back());
     } else if (code == LVN_GETDISPINFOW) {
-      requests.push_back(reinterpret_cast<const GridDispInfo*>(lParam)->item);
+      auto* info = reinterpret_cast<GridDispInfo*>(lParam);
+      requests.push_back(info->item);
+      if (onRequest) onRequest(info->item);
     } else {
       const auto* notify = reinterpret_cast<const GridNotify*>(lParam);
       notices.push_back({header->idFrom, code, notify->iRow, notify->iColumn});
@@ -58,6 +60,24 @@ int CountPixels(const QImage& image, const QRect& area, COLORREF colour) {
     for (int x = within.left(); x <= within.right(); ++x) count += At(image, x, y) == colour ? 1 : 0;
   }
   return count;
+}
+
+std::vector<std::tuple<int, int, int>> Codes(const std::vector<Notice>& notices) {
+  std::vector<std::tuple<int, int, int>> codes;
+  for (const Notice& n : notices) codes.emplace_back(n.code, n.row, n.col);
+  return codes;
+}
+
+CPoint CellCentre(CGridCtrl& grid, int row, int col) {
+  CRect rect;
+  EXPECT_TRUE(grid.GetCellRect(row, col, &rect));
+  return rect.CenterPoint();
+}
+
+void Click(CGridCtrl& grid, CPoint point, WPARAM keys) {
+  plat::test::AdvanceTime(1000);
+  plat::test::Mouse(&grid, WM_LBUTTONDOWN, point, keys);
+  plat::test::Mouse(&grid, WM_LBUTTONUP, point, keys);
 }
 
 COLORREF At(const QImage& image, int x, int y) {

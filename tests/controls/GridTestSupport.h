@@ -7,6 +7,7 @@
 #include <QImage>
 #include <functional>
 #include <ostream>
+#include <tuple>
 #include <vector>
 
 #include "controls/grid/GridCtrl.h"
@@ -36,9 +37,11 @@ class GridOwner : public plat::test::SpyWnd {
   std::vector<Notice> notices;     // notifications that carry a row and a column
   std::vector<CCellRange> hints;   // cache hints
   std::vector<GridItemRecord> requests;  // display requests
-  // The owner's answer to a notification (0 when not set), and what it does on a cache hint.
+  // The owner's answer to a notification (0 when not set), what it does on a cache hint, and
+  // how it fills a display request.
   std::function<LRESULT(const Notice&)> onNotice;
   std::function<void(const CCellRange&)> onHint;
+  std::function<void(GridItemRecord&)> onRequest;
 };
 
 // Tests with a fresh harness and an owner window for their grids.
@@ -64,6 +67,14 @@ void Shape(CGridCtrl& grid, int rows, int cols, int fixedRows, int fixedCols, in
 // The grid painted as the screen shows it after the pending paints.
 QImage Painted(CGridCtrl& grid);
 int CountPixels(const QImage& image, const QRect& area, COLORREF colour);
+
+// The codes of the recorded notifications with their cells, as (code, row, col).
+std::vector<std::tuple<int, int, int>> Codes(const std::vector<Notice>& notices);
+// The centre of a cell in the grid's client area.
+CPoint CellCentre(CGridCtrl& grid, int row, int col);
+// A click of the left button at a client point of the grid, as a separate click (never the second
+// half of a double click).
+void Click(CGridCtrl& grid, CPoint point, WPARAM keys = 0);
 COLORREF At(const QImage& image, int x, int y);
 
 // Restores the system colours that a test changes.
