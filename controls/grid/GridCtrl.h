@@ -231,8 +231,10 @@ class CGridCtrl : public CWnd {
   BOOL SortItems(GridCompareFunc compare, int nCol, BOOL bAscending, LPARAM data, int low, int high);
   // Case-sensitive, by UTF-16 code unit; a missing cell equals every cell.
   static int CompareCellText(const CGridCellBase* cell1, const CGridCellBase* cell2, LPARAM data);
-  // Virtual mode: row-order entries above the row move by delta, and the row is taken out
-  // (delta < 1) or put in; a row outside the order changes nothing.
+  // Virtual mode, after the owner put a row in at `nRow` (delta > 0: the entries from the row on
+  // move up by delta and the row is put in at that position) or took one out (delta < 1: the
+  // entries above it move by delta and the position is taken out); a row outside the order
+  // changes nothing.
   virtual void ShiftRowOrder(int nRow, int nDelta);
   void ResetRowOrder();
   const std::vector<int>& GetRowOrder() const { return m_arRowOrder; }

@@ -106,8 +106,10 @@ void CGridCtrl::ShiftRowOrder(int nRow, int nDelta) {
   const int size = static_cast<int>(m_arRowOrder.size());
   const bool remove = nDelta < 1;
   if (nRow < 0 || nRow > size || (remove && nRow == size)) return;
+  // A row put in takes the place of the owner's row of its number, which moves on with the rows
+  // after it; a row taken out leaves those after it.
   for (int& entry : m_arRowOrder) {
-    if (entry > nRow) entry += nDelta;
+    if (entry > nRow || (!remove && entry == nRow)) entry += nDelta;
   }
   if (remove) {
     m_arRowOrder.erase(m_arRowOrder.begin() + nRow);
