@@ -44,6 +44,13 @@ class GridClipboardTest : public gridtest::OwnerTest {
     return data.count(CF_TEXT) ? data.at(CF_TEXT) : std::vector<BYTE>();
   }
 
+  // A drag from another program: it enters over a point, moves to another and drops there.
+  DROPEFFECT DropFromOutside(const plat::ClipData& data, CPoint enter, CPoint drop, DWORD keys) {
+    return plat::test::DragFromOutside(data, {{plat::DragStep::Enter, &grid, enter, 0},
+                                              {plat::DragStep::Over, &grid, drop, keys},
+                                              {plat::DragStep::Drop, &grid, drop, keys}});
+  }
+
   CString Row(int row) {
     CString all;
     for (int col = 0; col < grid.GetColumnCount(); ++col) all += grid.GetItemText(row, col) + L"|";
@@ -179,35 +186,23 @@ TEST_F(GridClipboardTest, TextDropsPasteAndCtrlMakesThemCopies) {
   grid.EnableDragAndDrop(TRUE);
   const CPoint cell = gridtest::CellCentre(grid, 1, 1);
   const plat::ClipData data{{CF_TEXT, Text("dropped")}};
-  EXPECT_EQ(plat::test::DragFromOutside(data, {{plat::DragStep::Enter, &grid, cell, 0},
-                                               {plat::DragStep::Over, &grid, cell, MK_CONTROL},
-                                               {plat::DragStep::Drop, &grid, cell, MK_CONTROL}}),
-            DROPEFFECT_COPY);
+  EXPECT_EQ(DropFromOutside(data, cell, cell, MK_CONTROL), DROPEFFECT_COPY);
   EXPECT_EQ(grid.GetItemText(1, 1), L"dropped");
   EXPECT_FALSE(grid.GetItemState(1, 1) & GCS_DROPHILITED);
 
   const CPoint other = gridtest::CellCentre(grid, 2, 0);
-  EXPECT_EQ(plat::test::DragFromOutside(data, {{plat::DragStep::Enter, &grid, cell, 0},
-                                               {plat::DragStep::Over, &grid, other, 0},
-                                               {plat::DragStep::Drop, &grid, other, 0}}),
-            DROPEFFECT_MOVE);
+  EXPECT_EQ(DropFromOutside(data, cell, other, 0), DROPEFFECT_MOVE);
   EXPECT_EQ(grid.GetItemText(2, 0), L"dropped");
 
   // A read-only cell takes no drop; over it the highlight goes too.
   grid.SetItemState(0, 2, GCS_READONLY);
   const CPoint locked = gridtest::CellCentre(grid, 0, 2);
-  EXPECT_EQ(plat::test::DragFromOutside(data, {{plat::DragStep::Enter, &grid, locked, 0},
-                                               {plat::DragStep::Over, &grid, locked, 0},
-                                               {plat::DragStep::Drop, &grid, locked, 0}}),
-            DROPEFFECT_NONE);
+  EXPECT_EQ(DropFromOutside(data, locked, locked, 0), DROPEFFECT_NONE);
   EXPECT_EQ(grid.GetItemText(0, 2), L"c");
 
   // Without drag-and-drop the grid takes nothing.
   grid.EnableDragAndDrop(FALSE);
-  EXPECT_EQ(plat::test::DragFromOutside(data, {{plat::DragStep::Enter, &grid, cell, 0},
-                                               {plat::DragStep::Over, &grid, cell, 0},
-                                               {plat::DragStep::Drop, &grid, cell, 0}}),
-            DROPEFFECT_NONE);
+  EXPECT_EQ(DropFromOutside(data, cell, cell, 0), DROPEFFECT_NONE);
 }
 
 TEST_F(GridClipboardTest, DraggingTheSelectionOutMovesItsTextAwayOrCopiesIt) {

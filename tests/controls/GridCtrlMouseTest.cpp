@@ -43,6 +43,15 @@ class GridMouseTest : public gridtest::OwnerTest {
 
   CPoint Centre(int row, int col) { return gridtest::CellCentre(grid, row, col); }
 
+  // The pointer comes to the point, presses, moves with the button held and lets go there.
+  void Drag(CPoint from, CPoint to) {
+    plat::test::AdvanceTime(1000);
+    Mouse(&grid, WM_MOUSEMOVE, from);
+    Mouse(&grid, WM_LBUTTONDOWN, from);
+    Mouse(&grid, WM_MOUSEMOVE, to, MK_LBUTTON);
+    Mouse(&grid, WM_LBUTTONUP, to);
+  }
+
   CGridCtrl grid;
 };
 
@@ -211,45 +220,30 @@ TEST_F(GridMouseTest, AClickInTheFocusCellsTextEditsOnReleaseUnlessTheMouseMoves
 
 TEST_F(GridMouseTest, DraggingADividerSizesTheColumnBeforeIt) {
   // Pressed on the right edge of column 2.
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(129, 10));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(129, 10));
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(150, 10), MK_LBUTTON);
-  Mouse(&grid, WM_LBUTTONUP, CPoint(150, 10));
+  Drag(CPoint(129, 10), CPoint(150, 10));
   EXPECT_EQ(grid.GetColumnWidth(2), 70);
   EXPECT_EQ(grid.GetColumnWidth(3), 50);
 
   // Pressed on the left edge of column 4: column 3, left of the divider, is the one sized, from
   // its own left edge.
-  plat::test::AdvanceTime(1000);
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(201, 10));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(201, 10));
-  Mouse(&grid, WM_LBUTTONUP, CPoint(230, 10));
+  Drag(CPoint(201, 10), CPoint(230, 10));
   EXPECT_EQ(grid.GetColumnWidth(3), 80);
   EXPECT_EQ(grid.GetColumnWidth(4), 50);
 
   // The pointer cannot go left of the column's start: the column keeps one pixel.
-  plat::test::AdvanceTime(1000);
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(231, 10));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(231, 10));
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(5, 10), MK_LBUTTON);
-  Mouse(&grid, WM_LBUTTONUP, CPoint(5, 10));
+  Drag(CPoint(231, 10), CPoint(5, 10));
   EXPECT_EQ(grid.GetColumnWidth(3), 1);
 
   // A hidden column is passed over when hidden columns may not be pulled open.
   grid.SetColumnWidth(3, 0);
   grid.EnableHiddenColUnhide(FALSE);
-  plat::test::AdvanceTime(1000);
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(151, 10));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(151, 10));
-  Mouse(&grid, WM_LBUTTONUP, CPoint(160, 10));
+  Drag(CPoint(151, 10), CPoint(160, 10));
   EXPECT_EQ(grid.GetColumnWidth(2), 80);
   EXPECT_EQ(grid.GetColumnWidth(3), 0);
 }
 
 TEST_F(GridMouseTest, RowDividersSizeRowsAndDoubleClicksFitTheLineToItsText) {
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(10, 59));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(10, 59));
-  Mouse(&grid, WM_LBUTTONUP, CPoint(10, 75));
+  Drag(CPoint(10, 59), CPoint(10, 75));
   EXPECT_EQ(grid.GetRowHeight(2), 35);
 
   // A double click on the divider right of column 1 sizes column 1 to its widest text.
@@ -257,10 +251,7 @@ TEST_F(GridMouseTest, RowDividersSizeRowsAndDoubleClicksFitTheLineToItsText) {
   ASSERT_TRUE(grid.AutoSizeColumn(1));
   const int fitted = grid.GetColumnWidth(1);
   grid.SetColumnWidth(1, 50);
-  plat::test::AdvanceTime(1000);
-  Mouse(&grid, WM_MOUSEMOVE, CPoint(79, 10));
-  Mouse(&grid, WM_LBUTTONDOWN, CPoint(79, 10));
-  Mouse(&grid, WM_LBUTTONUP, CPoint(79, 10));
+  Drag(CPoint(79, 10), CPoint(79, 10));
   Mouse(&grid, WM_MOUSEMOVE, CPoint(79, 10));
   Mouse(&grid, WM_LBUTTONDOWN, CPoint(79, 10));
   Mouse(&grid, WM_LBUTTONUP, CPoint(79, 10));

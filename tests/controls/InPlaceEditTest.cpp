@@ -46,6 +46,14 @@ class InPlaceEditTest : public gridtest::OwnerTest {
 
   CInPlaceEdit* Editor() { return dynamic_cast<CInPlaceEdit*>(grid.GetDlgItem(CGridCtrl::kInPlaceEditId)); }
 
+  // The editor's place in the grid's client area.
+  CRect EditorRect() {
+    CRect rect;
+    Editor()->GetWindowRect(&rect);
+    grid.ScreenToClient(&rect);
+    return rect;
+  }
+
   std::pair<int, int> Selection() {
     int start = -1;
     int end = -1;
@@ -172,19 +180,14 @@ TEST_F(InPlaceEditTest, TypingPastTheEdgeWidensTheEditorUpToTheGridsEdge) {
   grid.SetFocusCell(1, 3);
   Key(WM_CHAR, 'w');
   ASSERT_NE(Editor(), nullptr);
-  CRect rect;
-  Editor()->GetWindowRect(&rect);
-  grid.ScreenToClient(&rect);
-  EXPECT_EQ(rect, CRect(180, 20, 239, 39));
+  EXPECT_EQ(EditorRect(), CRect(180, 20, 239, 39));
   for (const wchar_t c : std::wstring(L"idening")) Key(WM_CHAR, c);
-  Editor()->GetWindowRect(&rect);
-  grid.ScreenToClient(&rect);
+  CRect rect = EditorRect();
   EXPECT_EQ(rect.left, 180);
   EXPECT_GT(rect.right, 239);
   EXPECT_LT(rect.right, 300);
   for (const wchar_t c : std::wstring(L" and widening until the text is far too long")) Key(WM_CHAR, c);
-  Editor()->GetWindowRect(&rect);
-  grid.ScreenToClient(&rect);
+  rect = EditorRect();
   EXPECT_EQ(rect.right, 300);
   EXPECT_EQ(rect.top, 20);
   EXPECT_EQ(rect.bottom, 39);
