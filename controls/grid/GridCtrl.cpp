@@ -114,6 +114,7 @@ LRESULT CGridCtrl::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     }
     case WM_DESTROY:
+      m_TitleTip.Hide();
       m_DropTarget.Revoke();
       break;
     case WM_PAINT:

@@ -183,11 +183,11 @@ bool CGridCtrl::FinishSizing(CPoint point, bool columns) {
   return true;
 }
 
-void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point) {
+void CGridCtrl::OnMouseMove(UINT, CPoint point) {
   CRect client;
   GetClientRect(&client);
   if (!client.PtInRect(point) && m_MouseMode != GMM_DRAGGING) return;
-  if (!(nFlags & MK_LBUTTON) || m_MouseMode == GMM_NOTHING) {
+  if (!m_bLMouseButtonDown || m_MouseMode == GMM_NOTHING) {
     ShowTitleTip(point);
     m_LastMousePoint = point;
     return;

@@ -27,7 +27,7 @@ CTitleTip::CTitleTip() : m_dwDblClickMsecs(GetDoubleClickTime()) {
 }
 
 BOOL CTitleTip::Create(CWnd* parent) {
-  if (m_bCreated) return TRUE;
+  if (m_bCreated && IsWindow(m_hWnd)) return TRUE;
   m_pParentWnd = parent;
   m_bCreated = CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kWindowClass, L"", WS_POPUP | WS_BORDER, CRect(0, 0, 0, 0),
                         nullptr, 0);
@@ -41,7 +41,7 @@ BOOL CTitleTip::DestroyWindow() {
 
 void CTitleTip::Show(CRect rectTitle, LPCTSTR text, int xoffset, LPCRECT lpHoverRect, const LOGFONT* lpLogFont,
                      COLORREF crTextClr, COLORREF crBackClr) {
-  if (!m_pParentWnd || (!IsWindow(m_hWnd) && !Create(m_pParentWnd))) return;
+  if (!m_pParentWnd || !Create(m_pParentWnd)) return;
   if (rectTitle.IsRectEmpty() || IsWindowVisible()) return;
   CRect hover = lpHoverRect ? CRect(*lpHoverRect) : rectTitle;
   hover.right++;

@@ -245,6 +245,22 @@ TEST_F(InPlaceEditTest, ARightAlignedCellEditsRightAlignedAndASecondEditOnlyType
   EXPECT_TRUE(editor->PreTranslateMessage(&sys));
 }
 
+TEST_F(InPlaceEditTest, ACellWhoseEditorCannotBeMadeIsNotEditing) {
+  CGridCtrl windowless(3, 3);
+  CGridCellBase* cell = windowless.GetCell(1, 1);
+  EXPECT_FALSE(cell->Edit(1, 1, CRect(0, 0, 50, 20), CPoint(-1, -1), CGridCtrl::kInPlaceEditId, 'a'));
+  EXPECT_FALSE(cell->IsEditing());
+  EXPECT_EQ(cell->GetEditWnd(), nullptr);
+  // Losing the focus to another window ends an edit.
+  Key(WM_CHAR, 'a');
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_TRUE(grid.IsItemEditing(1, 1));
+  owner.SetFocus();
+  EXPECT_EQ(Editor(), nullptr);
+  EXPECT_FALSE(grid.IsItemEditing(1, 1));
+  EXPECT_EQ(grid.GetItemText(1, 1), L"a");
+}
+
 TEST_F(InPlaceEditTest, AnOwnerThatDestroysTheGridWhileTheEditEndsLeavesNothingBehind) {
   auto doomed = std::make_unique<EditSpyGrid>();
   ASSERT_TRUE(Make(*doomed));
