@@ -91,7 +91,7 @@ void CAudioCtx::Run() {
   BeginPlay();
   trim_ = Trim::kOff;
   while (Running()) {
-    if (resetRequest_.exchange(false)) ResetOutput();
+    if (state_.TakeAudioResetRequest()) ResetOutput();
     std::uint8_t* block = LockBlock();
     if (!block) {
       SleepWhileRunning(kLockRetryMs);
@@ -162,6 +162,7 @@ void CAudioCtx::TakeItem() {
   span_ = SoundSpan{static_cast<int>(item_.type), item_.data, item_.data ? item_.length : 0};
   decoder_.BeginFrame(span_.type);
   if (item_.type == kItemNone) return;
+  takenBytes_ += item_.length;
   TrimClock(item_);
   if (state_.exportDecode.load()) HandToRecorder(item_);
 }

@@ -56,10 +56,13 @@ class CAudioCtx : public CMyThread {
   void SetVolume(std::int32_t hundredthsDb);
   std::int32_t Volume() const { return volume_.load(); }
   // After a seek: the thread makes a new buffer, writes from its start and anchors the clock
-  // afresh at the next marked frame.
-  void RequestReset() { resetRequest_.store(true); }
+  // afresh at the next marked frame. The request goes through the engine state, where the engine
+  // and the video thread ask for it too.
+  void RequestReset() { state_.RequestAudioReset(); }
   // The recorder that receives each sound frame in export-decode mode; null: none.
   void SetRecorder(CRecordCtx* recorder) { recorder_.store(recorder); }
+  // Bytes of the sound frames taken from the queue since construction.
+  std::uint64_t TakenBytes() const { return takenBytes_.load(); }
 
  protected:
   void Run() override;
@@ -92,7 +95,7 @@ class CAudioCtx : public CMyThread {
   std::atomic<CRecordCtx*> recorder_{nullptr};
   std::atomic<int> channel_{-1};
   std::atomic<std::int32_t> volume_{0};
-  std::atomic<bool> resetRequest_{false};
+  std::atomic<std::uint64_t> takenBytes_{0};
   std::atomic<bool> stopping_{false};
 
   // Thread state.
