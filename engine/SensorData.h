@@ -11,6 +11,7 @@
 
 #include "engine/IndexBlock.h"
 #include "engine/QueueItem.h"
+#include "engine/SensorMarkers.h"
 #include "platform/Sync.h"
 
 constexpr std::size_t kSensorRingSlots = 4096;
@@ -21,7 +22,7 @@ struct GSensorValue {
   bool operator==(const GSensorValue&) const = default;
 };
 
-class CSensorData {
+class CSensorData : public ISensorMarkers {
  public:
   // Where a block taken in lies, for the chunk's marker item: the ring slot (the marker's data),
   // the number of G-sensor values taken in before it (the marker's aux word) and the take-in
@@ -50,7 +51,7 @@ class CSensorData {
   // The consumer of a marker item: copies its block with the samples rebuilt from the value
   // lists, and publishes it as the block the main window reads. Only the copy is edited. False
   // for a marker whose slot holds another block by now.
-  bool TakeMarker(const QueueItem& marker, BYTE* out);
+  bool TakeMarker(const QueueItem& marker, BYTE* out) override;
   // A copy of the published block; its magic is cleared when the source is not running. True
   // when the copy begins with the trailer magic.
   bool GetSensorBlock(BYTE* out, bool sourceRunning) const;

@@ -14,11 +14,12 @@
 #include "engine/EngineState.h"
 #include "engine/IndexBlock.h"
 #include "engine/QueueItem.h"
+#include "engine/SensorMarkers.h"
 #include "engine/TSAnalyse.h"
 #include "engine/VBuffer2.h"
 #include "platform/Sync.h"
 
-class CTSChn : public ITSChannel {
+class CTSChn : public ITSChannel, public ISensorMarkers {
  public:
   static constexpr std::size_t kRingSlots = 4096;
 
@@ -39,7 +40,7 @@ class CTSChn : public ITSChannel {
 
   // The consumer of a marker item: copies the ring slot it points at and publishes the copy as
   // the block the main window reads. False for a marker that points at no slot of the ring.
-  bool TakeMarker(const QueueItem& marker, BYTE* out);
+  bool TakeMarker(const QueueItem& marker, BYTE* out) override;
   // A copy of the published block, its magic cleared when the reader does not run; true when
   // the copy begins with the trailer magic.
   bool GetSensorBlock(BYTE* out) const;

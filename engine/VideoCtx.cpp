@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+extern "C" {
+#include <libavutil/frame.h>
+}
+
 #include "engine/ClockMath.h"
 #include "engine/IndexBlock.h"
-#include "engine/SensorData.h"
 #include "engine/StreamGrammar.h"
 
 namespace {
@@ -32,21 +35,11 @@ void CVideoCtx::SetExport(CRecordCtx* recorder, bool perChannel) {
   exportPerChannel_ = perChannel;
 }
 
-void CVideoCtx::SetCrop(const CRect& crop) {
-  std::lock_guard lock(cropLock_);
-  crop_ = crop;
-}
-
-CRect CVideoCtx::Crop() const {
-  std::lock_guard lock(cropLock_);
-  return crop_;
-}
-
 bool CVideoCtx::Start() {
   if (IsRunning()) return false;
   quit_ = false;
   AttachPresenter();
-  decoderOpen_ = decoder_.Setup(hardware_.load());
+  decoderOpen_ = decoder_.Setup(state_.dxva2Enabled.load());
   // A new play starts from a key frame: nothing of the last one is kept.
   decoder_.Flush();
   backward_.Reset();
@@ -226,6 +219,7 @@ void CVideoCtx::AfterPicture(const QueueItem& item, double speed, const AVFrame&
   repaint_ = true;
   state_.frameTime = item.chunkTime;
   ++presented_;
+  if (shown.key_frame) ++presentedKeys_;
   DrawOsd(speed);
   if (state_.exportDecode.load()) HandToRecorder(item, shown);
   if (item.aux != 0) {
@@ -259,7 +253,8 @@ void CVideoCtx::Pace(const QueueItem& item, double speed) {
 }
 
 // Pause: repaint requests are served until the pause ends. Resuming at the normal speed goes on
-// a second after the picture shown, where the sound can start cleanly.
+// a second after the picture shown, where the sound can start cleanly: a seek, which the sound
+// output starts over for as for any other.
 void CVideoCtx::WaitWhilePaused() {
   while (Runs() && state_.pause.load() != 0) {
     if (state_.redrawRequest.exchange(false)) repaint_ = true;
@@ -271,6 +266,7 @@ void CVideoCtx::WaitWhilePaused() {
     const std::int64_t seek = state_.seekTime.load();
     state_.seekTime = (seek != 0 ? seek : state_.frameTime.load()) + 1;
     state_.NoteSeek();
+    state_.RequestAudioReset();
   }
   pacer_.StampTick(Now());
   if (channel_ == 0) state_.playClock.Set(state_.frameTime.load());

@@ -7,8 +7,8 @@
 //
 // Threads: the engine links the thread to the sensor data, the on-screen text and the recorder
 // while the thread does not run. The crop, the keep-proportion switch and the hardware-decoding
-// switch may be set from any thread at any time; the getters may be read from any thread.
-// Snapshot runs on the UI thread against the presenter the thread draws into.
+// switch are the engine state's, read as the thread goes; the getters may be read from any
+// thread. Snapshot runs on the UI thread against the presenter the thread draws into.
 #pragma once
 
 #include <atomic>
@@ -25,14 +25,13 @@
 #include "engine/FpsCtrl.h"
 #include "engine/MyThread.h"
 #include "engine/OsdLayout.h"
+#include "engine/SensorMarkers.h"
 #include "engine/VBuffer2.h"
-#include "platform/Geometry.h"
 #include "platform/Time.h"
 #include "platform/video/VideoPresenter.h"
 
 class CIbpCtrl;
 class CRecordCtx;
-class CSensorData;
 
 // What the on-screen text needs from outside the video thread, asked on the video thread for
 // each converted picture.
@@ -66,24 +65,17 @@ class CVideoCtx : public CMyThread {
 
   // Links, set while the thread does not run; each may be null. The objects must outlive the
   // thread's run.
-  // The card source's sensor data, whose blocks the sensor markers name.
-  void SetSensorData(CSensorData* sensors) { sensors_ = sensors; }
+  // The source's sensor blocks, which the sensor markers name.
+  void SetSensorData(ISensorMarkers* sensors) { sensors_ = sensors; }
   // Without a source no on-screen text is drawn.
   void SetOsdSource(const IOsdSource* osd) { osd_ = osd; }
   // The recorder of an export with decoding, and whether it takes the channel's picture alone or
   // the joined mosaic.
   void SetExport(CRecordCtx* recorder, bool perChannel);
 
-  // Decoding on the graphics card where it can; takes effect at the next Start.
-  void SetHardwareDecoding(bool on) { hardware_ = on; }
-  void SetKeepProportion(bool on) { keepProportion_ = on; }
-  // The crop margins: left and top 0 or more, right and bottom 0 or less.
-  void SetCrop(const CRect& crop);
-  CRect Crop() const;
-
   // Takes the presenter of the engine's video window (a back buffer kept from an earlier play is
-  // cleared to black), opens the decoder and starts the thread. False when the thread runs
-  // already or cannot be made.
+  // cleared to black), opens the decoder (on the graphics card where the state allows it and it
+  // can) and starts the thread. False when the thread runs already or cannot be made.
   bool Start() override;
   // Stops the thread, ending a pacing wait at once, and waits for it however long it takes; false
   // when it overran the time-out. The car data and the time stamp are forgotten.
@@ -100,8 +92,9 @@ class CVideoCtx : public CMyThread {
   // No picture converted since Start.
   bool IsNoVideo() const { return noVideo_.load(); }
   bool IsDecoderOpen() const { return decoderOpen_.load(); }
-  // Pictures converted since construction.
+  // Pictures converted since construction, and how many of them were key pictures.
   std::uint64_t PresentedPictures() const { return presented_.load(); }
+  std::uint64_t PresentedKeyPictures() const { return presentedKeys_.load(); }
   // Inter frames between the last two key frames that started with a sequence parameter set.
   std::int32_t GopLength() const { return gopLength_.load(); }
 
@@ -147,16 +140,10 @@ class CVideoCtx : public CMyThread {
   CEngineState& state_;
   CVBuffer2& queue_;
   plat::IClock& clock_;
-  CSensorData* sensors_ = nullptr;
+  ISensorMarkers* sensors_ = nullptr;
   const IOsdSource* osd_ = nullptr;
   CRecordCtx* recorder_ = nullptr;
   bool exportPerChannel_ = true;
-
-  // Settings from other threads.
-  std::atomic<bool> hardware_{false};
-  std::atomic<bool> keepProportion_{false};
-  mutable std::mutex cropLock_;
-  CRect crop_;
 
   // State other threads read.
   std::atomic<bool> quit_{false};
@@ -165,6 +152,7 @@ class CVideoCtx : public CMyThread {
   std::atomic<bool> noVideo_{true};
   std::atomic<bool> decoderOpen_{false};
   std::atomic<std::uint64_t> presented_{0};
+  std::atomic<std::uint64_t> presentedKeys_{0};
   std::atomic<std::int32_t> gopLength_{0};
   // Replaced only by the thread (and by Start); Snapshot reads it under the lock.
   mutable std::mutex presenterLock_;

@@ -79,7 +79,7 @@ bool CVideoCtx::Convert(const AVFrame& picture) {
 // the picture's proportion.
 void CVideoCtx::Repaint() {
   if (!repaint_ || !presenter_ || !presenter_->HasSurface()) return;
-  presenter_->Present(Crop(), keepProportion_.load());
+  presenter_->Present(state_.Crop(), state_.keepProportion.load());
   repaint_ = false;
 }
 
@@ -88,7 +88,7 @@ void CVideoCtx::DrawOsd(double speed) {
   OsdFrame frame;
   frame.width = width_.load();
   frame.height = height_.load();
-  frame.crop = Crop();
+  frame.crop = state_.Crop();
   frame.speed = speed;
   frame.frameTime = state_.frameTime.load();
   frame.carData = carData_;

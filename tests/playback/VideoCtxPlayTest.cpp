@@ -2,6 +2,7 @@
 // pictures it shows, in which order, how they are paced, and what it posts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -65,6 +66,8 @@ TEST(VideoCtxPlay, ForwardPlayShowsEveryPictureAsFfmpegDecodesItPacedByItsStamps
     }
     EXPECT_EQ(rig.presenter->Hashes(), HashesOf(play, shown));
     EXPECT_EQ(rig.video->PresentedPictures(), shown.size());
+    const auto keys = std::count_if(shown.begin(), shown.end(), [&](int p) { return p % play.format.gop == 0; });
+    EXPECT_EQ(rig.video->PresentedKeyPictures(), static_cast<std::uint64_t>(keys));
     EXPECT_EQ(rig.video->Width(), 320);
     EXPECT_EQ(rig.video->Height(), 240);
     EXPECT_FALSE(rig.video->IsNoVideo());

@@ -67,12 +67,12 @@ TEST(VideoCtxThread, PresentsThroughTheCropOrWholeInProportionWithTheOnScreenTex
   EXPECT_FALSE(rig.video->Snapshot(copy));
   rig.video->SetOsdSource(&osd);
   const CRect crop(16, 8, -32, -24);
-  rig.video->SetCrop(crop);
+  rig.state.SetCrop(crop);
   rig.state.speed = CVideoCtx::kStepForward;
   rig.Put(play.units, 1.0, play);
   ASSERT_TRUE(rig.video->Start());
   ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->inner.PresentCount() == 1; }));
-  rig.video->SetKeepProportion(true);
+  rig.state.keepProportion = true;
   rig.state.redrawRequest = true;
   ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->inner.PresentCount() == 2; }));
 
