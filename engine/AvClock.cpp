@@ -30,7 +30,9 @@ void CAvClock::SyncClock(CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, 
   rate = UsableRate(rate);
   pacer.SetSpeed(speed);
   pacer.Step(time, rate, nowMs);
-  if (time == CFpsCtrl::kNoTime) return;
+  // A picture without a stamp (a stream without time frames gives 0) is paced as the pacer paces
+  // it: how far it lies from the sound cannot be known.
+  if (time == CFpsCtrl::kNoTime || time == 0) return;
 
   Master m{master_.load(std::memory_order_relaxed), masterTime_.load(std::memory_order_relaxed),
            settle_.load(std::memory_order_relaxed)};

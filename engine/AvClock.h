@@ -46,7 +46,7 @@ class CAvClock {
   double GetClockSpeed() const { return clockSpeed_.load(std::memory_order_relaxed); }
 
   // The clock step for one shown picture of the pacer's channel: `time` is the picture's stamp
-  // (µs; all ones = none), `rate` its frame rate, negative in backward play. Steps the pacer and
+  // (µs; 0 or all ones = none), `rate` its frame rate, negative in backward play. Steps the pacer and
   // adds the drift correction to it; the caller then runs the pacer's Wait. Does nothing at
   // clock speed 0.
   void SyncClock(CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, std::int64_t nowMs);
