@@ -72,12 +72,18 @@ class CSdlSoundOutput final : public CRingOutput {
 
 }  // namespace
 
+// Audio started only for the question is stopped again when no device opens, so that a driver
+// chosen afterwards (SDL_AUDIODRIVER) takes effect.
 bool SoundDeviceAvailable() {
   std::lock_guard lock(AudioMutex());
+  const bool wasStarted = SDL_WasInit(SDL_INIT_AUDIO) != 0;
   if (!StartAudioLocked()) return false;
   SDL_AudioSpec want = SpecFor(PcmFormat{});
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
-  if (id == 0) return false;
+  if (id == 0) {
+    if (!wasStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
   SDL_CloseAudioDevice(id);
   return true;
 }

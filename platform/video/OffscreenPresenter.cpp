@@ -12,8 +12,6 @@ extern "C" {
 
 namespace plat {
 
-namespace {
-
 std::string PictureHash(const QImage& picture) {
   std::unique_ptr<AVMD5, decltype(&av_free)> md5(av_md5_alloc(), &av_free);
   if (!md5) return {};
@@ -27,8 +25,6 @@ std::string PictureHash(const QImage& picture) {
   for (const std::uint8_t d : digest) hex += {kDigits[d >> 4], kDigits[d & 15]};
   return hex;
 }
-
-}  // namespace
 
 void OffscreenPresenter::Presented(const PresentedFrame& frame) {
   const QRect& s = frame.source;

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <string>
+
 namespace plat {
 
 class BackBufferPresenter;
@@ -25,5 +27,9 @@ void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& 
 
 // What a window with a client area of this size shows of the presenter's last present.
 QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client);
+
+// MD5 of a 32-bit picture's rows, 4 bytes B, G, R, X a pixel, in hex: the hash ffmpeg's frame
+// hashes give the same picture converted to bgra.
+std::string PictureHash(const QImage& picture);
 
 }  // namespace plat
