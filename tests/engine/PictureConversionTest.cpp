@@ -20,11 +20,9 @@ extern "C" {
 namespace {
 
 using fixtures::AccessUnit;
+using fixtures::kBgraArgs;
 using fixtures::StreamFormat;
 using fixtures::StreamLayout;
-
-// What ffmpeg gives for the same stream converted to 32-bit pictures with the same filter.
-const char* const kBgraArgs = "-pix_fmt bgra -sws_flags fast_bilinear";
 
 // The video thread's path for one picture: a back buffer of the picture's size, the picture
 // converted into it, presented whole.

@@ -8,8 +8,6 @@
 
 namespace playtest {
 
-const char* const kBgraArgs = "-pix_fmt bgra -sws_flags fast_bilinear";
-
 namespace {
 
 constexpr std::size_t kArea = 16777216;

@@ -21,8 +21,7 @@
 
 namespace playtest {
 
-// What ffmpeg gives for a stream converted to 32-bit pictures the way the presenter converts.
-extern const char* const kBgraArgs;
+using fixtures::kBgraArgs;
 
 constexpr std::int64_t kStart = 1709280750;  // seconds since 1970 of the first picture
 constexpr std::uint64_t kFirstStampUs = 5000000;

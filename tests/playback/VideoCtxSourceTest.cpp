@@ -19,18 +19,9 @@ namespace {
 
 // ffmpeg's 32-bit picture hashes of a recording's H.264 frames as the builder wrote them.
 std::vector<std::string> RecordingHashes(const fixtures::Layout& layout, int recording, const std::string& path) {
-  const fixtures::RecordingInfo& r = layout.recordings[static_cast<std::size_t>(recording)];
-  const std::vector<std::uint8_t> payloads = fixtures::ReadPayloads(layout, recording);
-  std::vector<fixtures::AccessUnit> units;
-  for (const fixtures::FrameInfo& f : layout.FramesOf(recording)) {
-    if (f.role != fixtures::FrameRole::kSps && f.role != fixtures::FrameRole::kPps &&
-        f.role != fixtures::FrameRole::kIdr && f.role != fixtures::FrameRole::kInter) {
-      continue;
-    }
-    const auto at = payloads.begin() + static_cast<std::ptrdiff_t>(f.offset - r.streamBegin);
-    units.push_back({f.role != fixtures::FrameRole::kInter, std::vector<std::uint8_t>(at, at + f.length)});
-  }
-  return fixtures::WriteStreamFile(path, units) ? fixtures::FfmpegFrameHashes(path, kBgraArgs) : std::vector<std::string>{};
+  return fixtures::WriteStreamFile(path, fixtures::RecordingUnits(layout, recording))
+             ? fixtures::FfmpegFrameHashes(path, kBgraArgs)
+             : std::vector<std::string>{};
 }
 
 // A block read by the main window is whole when it is the trailer of one of the chunks played.
