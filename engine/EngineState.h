@@ -34,10 +34,11 @@ class CEngineState {
   std::atomic<bool> exportDecode{false};   // a job's frames go through the decoders
   std::atomic<HWND> notifyWnd{nullptr};
   std::atomic<HWND> videoWnd{nullptr};
-  std::atomic<bool> dxva2Enabled{false};   // the channel may decode on the graphics card
+  std::atomic<bool> dxva2Enabled{false};   // decode on the graphics card (from the next play on)
   std::atomic<bool> keepProportion{false};  // present the whole picture between black bars
   // The volume the channel's sound output plays at, in hundredths of a decibel (0 full,
-  // plat::kVolumeSilent silence); the audio thread applies each change.
+  // plat::kVolumeSilent silence); the engine hands each change, and the value at each new play,
+  // to the audio thread.
   std::atomic<std::int32_t> outputVolume{0};
   std::atomic<std::int64_t> timeZoneOffset{0};  // seconds, for the side files of an export
   // Export words: the request (cleared by the source at the end of a job), one file per channel,
@@ -58,14 +59,6 @@ class CEngineState {
   std::atomic<bool> channelHidden{false};      // the source hid the video window
   std::atomic<bool> redrawRequest{false};      // the video thread is to present its last picture again
   std::atomic<bool> pacerResetRequest{false};  // the video thread is to restart its pacer
-
-  // Published by the channel's video thread: the decoded picture size (0 before the first
-  // picture), whether it still waits for its first picture, and its decoder word (0 while
-  // nothing is decoded).
-  std::atomic<int> videoWidth{0};
-  std::atomic<int> videoHeight{0};
-  std::atomic<bool> waitingForPicture{true};
-  std::atomic<int> decoderOpen{0};
 
   // The audio clock and the start delay the audio thread adds to the tick when it anchors it.
   CAvClock avClock;

@@ -1,10 +1,21 @@
 #include "engine/IbpCtrl.h"
 
+#include <mutex>
 #include <new>
+
+extern "C" {
+#include <libavutil/log.h>
+}
 
 #include "engine/Snapshot.h"
 
-CIbpCtrl* CreateIbpCtrl() { return new (std::nothrow) CIbpCtrl(); }
+// The decoders report every parameter set and every damaged unit on the console, where a player
+// has nobody to read them.
+CIbpCtrl* CreateIbpCtrl() {
+  static std::once_flag once;
+  std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
+  return new (std::nothrow) CIbpCtrl();
+}
 
 CIbpCtrl::CIbpCtrl() : source_(this, &state_) {}
 
@@ -48,11 +59,11 @@ EngineStart CIbpCtrl::Play(IndexEntry* entry, int eventNumber) {
     return EngineStart::kFailed;
   }
   state_.open = true;
-  ResetPacers();
   state_.avClock.Restart();
   state_.bytesRead = 0;
   state_.picturesShown = 0;
   bool started = CreateQueues();
+  if (started) started = StartThreads();
   if (started && address_.type == kSourceTransportStream) {
     active_ = Active::kTransportStream;
     started = channels_[0].transportStream->Start(path_.ToUtf8(), state_.speed.load() < 0);
@@ -125,7 +136,6 @@ void CIbpCtrl::Close() {
   StopAll();
   SetRecord(false, CString(), 0);
   state_.ResetPlayState();
-  ResetPacers();
 }
 
 void CIbpCtrl::StopAll() {
@@ -134,6 +144,7 @@ void CIbpCtrl::StopAll() {
     if (ch.audioQueue) ch.audioQueue->Wake();
   }
   StopSource();
+  StopThreads();
 }
 
 void CIbpCtrl::StopSource() {
@@ -149,28 +160,49 @@ void CIbpCtrl::StopSource() {
   }
 }
 
-void CIbpCtrl::ResetPacers() {
-  for (Channel& ch : channels_) {
-    if (ch.pacer) ch.pacer->Reset();
-  }
-}
-
 bool CIbpCtrl::CreatePipeline() {
   for (int n = 0; n < kChannels; ++n) {
     Channel& ch = channels_[static_cast<std::size_t>(n)];
-    if (!ch.pacer) ch.pacer.reset(new (std::nothrow) CFpsCtrl(CFpsCtrl::kDefaultRate, n));
     if (!ch.videoQueue) {
       ch.videoQueue.reset(new (std::nothrow) CVBuffer2(kVideoItems));
       if (ch.videoQueue) ch.videoQueue->SetChannel(n);
     }
     if (!ch.audioQueue) ch.audioQueue.reset(new (std::nothrow) CABuffer2(kAudioItems));
-    if (!ch.pacer || !ch.videoQueue || !ch.audioQueue) return false;
+    if (!ch.videoQueue || !ch.audioQueue) return false;
     if (!ch.transportStream) {
       ch.transportStream.reset(new (std::nothrow) CTSChn(state_, *ch.videoQueue, *ch.audioQueue));
     }
-    if (!ch.transportStream) return false;
+    if (!ch.video) ch.video.reset(new (std::nothrow) CVideoCtx(this, n, state_, *ch.videoQueue));
+    if (!ch.audio) ch.audio.reset(new (std::nothrow) CAudioCtx(state_, *ch.audioQueue, plat::CreateSoundOutput()));
+    if (!ch.transportStream || !ch.video || !ch.audio) return false;
   }
   return true;
+}
+
+// The threads start before the source, so that its first frames are taken as they come: the
+// video thread first, then the sound at the volume set last. Both hand a job's decoded frames to
+// the channel's recorder when the job asks for them.
+bool CIbpCtrl::StartThreads() {
+  for (int n = 0; n < kChannels; ++n) {
+    Channel& ch = channels_[static_cast<std::size_t>(n)];
+    ISensorMarkers* markers = &source_.Sensors();
+    if (address_.type == kSourceTransportStream) markers = ch.transportStream.get();
+    ch.video->SetSensorData(markers);
+    ch.video->SetOsdSource(&osd_);
+    ch.video->SetExport(&recorder_, state_.exportPerChannel.load());
+    ch.audio->SetRecorder(&recorder_);
+    ch.audio->SetVolume(state_.outputVolume.load());
+    if (!ch.video->Start() || !ch.audio->Init(n)) return false;
+  }
+  return true;
+}
+
+// After the source, whose puts the threads may still be taking.
+void CIbpCtrl::StopThreads() {
+  for (Channel& ch : channels_) {
+    if (ch.video) ch.video->Stop(kThreadStopMs);
+    if (ch.audio) ch.audio->Stop(kThreadStopMs);
+  }
 }
 
 CVBuffer2* CIbpCtrl::VideoQueue(int channel) const {
@@ -181,6 +213,10 @@ CABuffer2* CIbpCtrl::AudioQueue(int channel) const {
   return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].audioQueue.get() : nullptr;
 }
 
-CFpsCtrl* CIbpCtrl::Pacer(int channel) const {
-  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].pacer.get() : nullptr;
+const CVideoCtx* CIbpCtrl::Video(int channel) const {
+  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].video.get() : nullptr;
+}
+
+const CAudioCtx* CIbpCtrl::Audio(int channel) const {
+  return ValidChannel(channel) ? channels_[static_cast<std::size_t>(channel)].audio.get() : nullptr;
 }

@@ -1,13 +1,13 @@
 // The playback engine: the one object through which the main window, the card dialog and the file
 // tools reach playing, jobs, snapshots, zoom, volume and the sensor data. It owns the channel's
-// pipeline (pacer and frame queues, made once and kept between plays), the card source thread,
-// the transport-stream channel and the channel's AVI recorder, and the playing state that its
-// threads share (CEngineState).
+// pipeline (frame queues, video and audio thread, made once and kept between plays), the card
+// source thread, the transport-stream channel and the channel's AVI recorder, and the playing
+// state that its threads share (CEngineState).
 //
 // Threads: every operation runs on the UI thread, or on a card tool's worker thread. The engine
-// threads read the shared state between chunks and frames; TakeMarker is the video thread's.
-// Messages go to the notify window from the engine threads only, always posted, with wParam the
-// engine: WM_PLAYER_SENSORDATA and WM_PLAYER_END.
+// threads read the shared state between chunks and frames. Messages go to the notify window from
+// the engine threads only, always posted, with wParam the engine: WM_PLAYER_SENSORDATA,
+// WM_PLAYER_VIDEOSIZE and WM_PLAYER_END.
 #pragma once
 
 #include <array>
@@ -16,14 +16,15 @@
 #include <memory>
 
 #include "engine/ABuffer2.h"
+#include "engine/AudioCtx.h"
 #include "engine/CardStore.h"
 #include "engine/EngineState.h"
-#include "engine/FpsCtrl.h"
 #include "engine/RecordCtx.h"
 #include "engine/SourceBoxCtx.h"
 #include "engine/SourcePath.h"
 #include "engine/TSChn.h"
 #include "engine/VBuffer2.h"
+#include "engine/VideoCtx.h"
 #include "platform/String.h"
 
 // What a start operation (a play or a job) did.
@@ -54,8 +55,6 @@ class CIbpCtrl {
   static constexpr DWORD kThreadStopMs = 10000;
   // A volume below this is played as silence.
   static constexpr std::int32_t kQuietestVolume = -2699;
-  // How long a snapshot waits for the presented picture.
-  static constexpr int kSnapshotWaitMs = 100;
 
   CIbpCtrl();
   virtual ~CIbpCtrl();
@@ -89,10 +88,11 @@ class CIbpCtrl {
   const RecordState& GetRecordState() const { return record_; }
   // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.
   void Close();
-  // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source.
+  // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source and
+  // the channel's threads.
   void StopAll();
-  // Makes what the channel's pipeline lacks: pacer, video and audio queue, transport-stream
-  // channel. False when one cannot be had.
+  // Makes what the channel's pipeline lacks: video and audio queue, transport-stream channel,
+  // video and audio thread. False when one cannot be had.
   bool CreatePipeline();
 
   // Control.
@@ -152,43 +152,56 @@ class CIbpCtrl {
   IndexEntry* OpenStore() { return source_.OpenStore(); }
   // Saves the picture the channel shows, enlarged by half, as a JPEG or BMP file named after
   // `path` (its last three characters give way to ".jpg" or "_Ch1.bmp"). True when the file was
-  // written; false for an empty path, folders that cannot be made, or no picture to save.
+  // written; false for an empty path, folders that cannot be made, no picture to save, or a
+  // picture that stayed busy for CVideoCtx::kSnapshotWaitMs.
   bool TakeSnapshot(bool jpeg, const CString& path);
-
-  // The video thread's: copies a marker's sensor block into out (512 bytes) and publishes it as
-  // the block the main window reads. False when the marker's block is gone.
-  bool TakeMarker(int channel, const QueueItem& marker, BYTE* out);
 
   // What the engine threads share, and the channel's pipeline (null before CreatePipeline).
   CEngineState& State() { return state_; }
   const CEngineState& State() const { return state_; }
   CVBuffer2* VideoQueue(int channel) const;
   CABuffer2* AudioQueue(int channel) const;
-  CFpsCtrl* Pacer(int channel) const;
+  const CVideoCtx* Video(int channel) const;
+  const CAudioCtx* Audio(int channel) const;
 
  private:
   enum class Active { kNone, kCardSource, kTransportStream };
 
   struct Channel {
-    std::unique_ptr<CFpsCtrl> pacer;
     std::unique_ptr<CVBuffer2> videoQueue;
     std::unique_ptr<CABuffer2> audioQueue;
     std::unique_ptr<CTSChn> transportStream;  // after the queues it reads into
+    // Destroyed before the queues they take from and the ring the stream's markers point at.
+    std::unique_ptr<CVideoCtx> video;
+    std::unique_ptr<CAudioCtx> audio;
+  };
+
+  // What the on-screen text reads of the engine: its settings and the sound's figures.
+  class OsdSource final : public IOsdSource {
+   public:
+    explicit OsdSource(const CIbpCtrl& engine) : engine_(engine) {}
+    OsdSettings Settings() const override;
+    void AddSoundFigures(OsdFigures& figures) const override;
+
+   private:
+    const CIbpCtrl& engine_;
   };
 
   static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
   void ConfigureStore();
   bool IsPlaying(const IndexEntry* entry) const;
   bool CreateQueues();
+  bool StartThreads();
+  void StopThreads();
   bool StartSource(IndexEntry* entry, int eventNumber);
   void StopSource();
-  void ResetPacers();
 
   CEngineState state_;
   CString path_;
   SourceAddress address_;
   RecordState record_;
   CRecordCtx recorder_;
+  OsdSource osd_{*this};
   std::array<Channel, kChannels> channels_;
   std::atomic<Active> active_{Active::kNone};
   CSourceBoxCtx source_;  // after the queues it fills, so that it stops before they go

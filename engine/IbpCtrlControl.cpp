@@ -4,7 +4,6 @@
 #include "engine/IbpCtrl.h"
 #include "engine/Snapshot.h"
 #include "platform/sound/SoundOutput.h"
-#include "platform/video/VideoPresenter.h"
 
 void CIbpCtrl::SetSpeed(double speed) {
   const double previous = state_.speed.load();
@@ -34,7 +33,9 @@ void CIbpCtrl::Seek(std::int64_t time) {
 
 void CIbpCtrl::SetVolume(int channel, std::int32_t volume) {
   if (!ValidChannel(channel)) return;
-  state_.outputVolume = volume < kQuietestVolume ? plat::kVolumeSilent : volume;
+  const std::int32_t applied = volume < kQuietestVolume ? plat::kVolumeSilent : volume;
+  state_.outputVolume = applied;
+  if (CAudioCtx* audio = channels_[static_cast<std::size_t>(channel)].audio.get()) audio->SetVolume(applied);
 }
 
 void CIbpCtrl::Zoom(int channel, int x, int y, int step) {
@@ -111,13 +112,25 @@ void CIbpCtrl::SetAudioEnabled(bool enabled, int channel) {
   if (ValidChannel(channel)) state_.audioEnabled = enabled;
 }
 
-int CIbpCtrl::GetVideoWidth(int channel) const { return ValidChannel(channel) ? state_.videoWidth.load() : 0; }
+int CIbpCtrl::GetVideoWidth(int channel) const {
+  const CVideoCtx* video = Video(channel);
+  return video ? video->Width() : 0;
+}
 
-int CIbpCtrl::GetVideoHeight(int channel) const { return ValidChannel(channel) ? state_.videoHeight.load() : 0; }
+int CIbpCtrl::GetVideoHeight(int channel) const {
+  const CVideoCtx* video = Video(channel);
+  return video ? video->Height() : 0;
+}
 
-bool CIbpCtrl::IsNoVideo(int channel) const { return !ValidChannel(channel) || state_.waitingForPicture.load(); }
+bool CIbpCtrl::IsNoVideo(int channel) const {
+  const CVideoCtx* video = Video(channel);
+  return !video || video->IsNoVideo();
+}
 
-int CIbpCtrl::IsDecoderOpen(int channel) const { return ValidChannel(channel) ? state_.decoderOpen.load() : 0; }
+int CIbpCtrl::IsDecoderOpen(int channel) const {
+  const CVideoCtx* video = Video(channel);
+  return video && video->IsDecoderOpen() ? 1 : 0;
+}
 
 void CIbpCtrl::RedrawVideo() { state_.redrawRequest = true; }
 
@@ -137,21 +150,22 @@ bool CIbpCtrl::GetSensorBlock(BYTE* out) const {
   return source_.GetSensorBlock(out);
 }
 
-bool CIbpCtrl::TakeMarker(int channel, const QueueItem& marker, BYTE* out) {
-  if (!ValidChannel(channel)) return false;
-  switch (active_.load()) {
-    case Active::kCardSource: return source_.Sensors().TakeMarker(marker, out);
-    case Active::kTransportStream: return channels_[0].transportStream->TakeMarker(marker, out);
-    case Active::kNone: return false;
-  }
-  return false;
-}
-
 bool CIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
   if (path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
-  const std::shared_ptr<plat::IVideoPresenter> presenter = plat::PresenterFor(state_.videoWnd.load());
+  const CVideoCtx* video = Video(0);
   plat::PictureCopy shown;
-  if (!presenter || !presenter->ReadBack(shown, kSnapshotWaitMs)) return false;
+  if (!video || !video->Snapshot(shown)) return false;
   const SnapshotPicture picture{shown.pixels, shown.width, shown.height};
   return WriteSnapshot(picture, SnapshotTexts{}, SnapshotFileName(path, jpeg));
+}
+
+OsdSettings CIbpCtrl::OsdSource::Settings() const { return engine_.state_.Osd(); }
+
+void CIbpCtrl::OsdSource::AddSoundFigures(OsdFigures& figures) const {
+  figures.audioTime = engine_.state_.audioTime.load();
+  figures.previousDelay = engine_.state_.audioPreviousDelay.load();
+  if (const CABuffer2* queue = engine_.AudioQueue(0)) {
+    figures.audioQueueItems = static_cast<int>(queue->Count());
+    figures.audioQueueBytes = static_cast<std::int64_t>(queue->BytesInUse());
+  }
 }

@@ -1,11 +1,15 @@
-// Helpers of the engine tests: the engine made and destroyed as the main window does it, with a
-// consumer thread on its channel's queues in place of the video and audio threads.
+// Helpers of the engine tests: the engine made and destroyed as the main window does it, and a
+// rig that plays a source through it with an offscreen presenter in the channel window and a
+// router that records what the engine posts.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/IbpCtrl.h"
+#include "platform/video/OffscreenPresenter.h"
 #include "tests/engine/SourceTestSupport.h"
 
 namespace enginetest {
@@ -17,29 +21,60 @@ using EnginePtr = std::unique_ptr<CIbpCtrl, EngineDeleter>;
 
 inline EnginePtr MakeEngine() { return EnginePtr(CreateIbpCtrl()); }
 
-// A consumer of the engine's channel 0 that takes the markers' sensor blocks through the engine,
-// as the video thread does. The pipeline must exist.
-inline std::unique_ptr<sourcetest::TestConsumer> ConsumerOf(CIbpCtrl& engine) {
-  return std::make_unique<sourcetest::TestConsumer>(
-      *engine.VideoQueue(0), engine.AudioQueue(0),
-      [&engine](const QueueItem& marker, BYTE* out) { return engine.TakeMarker(0, marker, out); });
-}
+inline HWND Window(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
 
-// An engine on a source, its pipeline made and a consumer on its queues that starts with the
-// play. The consumer goes before the engine.
-struct PlayRig {
-  explicit PlayRig(const std::string& path)
-      : engine(MakeEngine()), sourceType(engine->SetSource(CString(path))), ready(engine->CreatePipeline()),
-        consumer(ready ? ConsumerOf(*engine) : nullptr) {}
-  EngineStart Play() {
-    consumer->Start();
-    return engine->Play(nullptr, 0);
+// One window with a presenter, installed for its lifetime.
+class OneWindow : public plat::IPresenterProvider {
+ public:
+  OneWindow(HWND wnd, std::shared_ptr<plat::IVideoPresenter> presenter) : wnd_(wnd), presenter_(std::move(presenter)) {
+    previous_ = plat::SetPresenterProvider(this);
+  }
+  ~OneWindow() override { plat::SetPresenterProvider(previous_); }
+  std::shared_ptr<plat::IVideoPresenter> PresenterFor(HWND window) override {
+    return window == wnd_ ? presenter_ : nullptr;
   }
 
+ private:
+  HWND wnd_;
+  std::shared_ptr<plat::IVideoPresenter> presenter_;
+  plat::IPresenterProvider* previous_ = nullptr;
+};
+
+// An engine on a source, its notify window and its video window set, the window showing into an
+// offscreen presenter. The engine goes first, then the window and the router.
+struct PlayRig {
+  static constexpr std::uintptr_t kNotify = 0x10;
+  static constexpr std::uintptr_t kVideo = 0x20;
+
+  explicit PlayRig(const std::string& path)
+      : presenter(std::make_shared<plat::OffscreenPresenter>()),
+        window(Window(kVideo), presenter),
+        engine(MakeEngine()),
+        sourceType(engine->SetSource(CString(path))) {
+    engine->SetNotifyWindow(Window(kNotify), 0);
+    engine->SetVideoWindow(Window(kVideo), 0);
+  }
+  std::size_t Posted(UINT msg) const { return router.Posted(msg).size(); }
+  // Waits for the end of the play, which takes as long as the recording; false after a generous
+  // bound.
+  bool WaitForEnd() const {
+    for (int i = 0; i < 6000 && Posted(WM_PLAYER_END) == 0; ++i) Sleep(10);
+    return Posted(WM_PLAYER_END) > 0;
+  }
+  // The pictures presented, each once however often it was presented.
+  std::vector<std::string> Hashes() const {
+    std::vector<std::string> hashes;
+    for (const plat::PresentRecord& r : presenter->Presents()) {
+      if (hashes.empty() || hashes.back() != r.hash) hashes.push_back(r.hash);
+    }
+    return hashes;
+  }
+
+  sourcetest::RecordingRouter router;
+  std::shared_ptr<plat::OffscreenPresenter> presenter;
+  OneWindow window;
   EnginePtr engine;
   int sourceType;
-  bool ready;
-  std::unique_ptr<sourcetest::TestConsumer> consumer;
 };
 
 }  // namespace enginetest

@@ -1,21 +1,20 @@
-// The engine facade playing: a backup and a transport stream through Play into the channel's
-// queues, with a consumer thread in place of the video and audio threads; a second Play, a job
-// and a change of direction while playing; closing and destroying the engine during a play.
+// The engine facade playing with its own threads: a backup and a transport stream through Play
+// into the channel window's presenter, the sound thread and the notify window; a second Play, a
+// job and a change of direction while playing; closing and destroying the engine during a play.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
+#include "engine/CropZoom.h"
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/engine/QueueTestSupport.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"
 
 using namespace enginetest;
 using sourcetest::Fixture;
-using sourcetest::TakenItem;
 
 namespace {
 
@@ -29,91 +28,117 @@ IndexEntry* EntryAt(CIbpCtrl& engine, int position) {
   return e;
 }
 
+// ffmpeg's 32-bit picture hashes of recordings played one after another.
+std::vector<std::string> ReferenceHashes(const fixtures::Layout& layout, const std::vector<int>& recordings,
+                                         const fixtures::ScratchDir& dir) {
+  std::vector<std::string> hashes;
+  for (int r : recordings) {
+    const std::string path = dir.File("recording" + std::to_string(r) + ".h264");
+    if (!fixtures::WriteStreamFile(path, fixtures::RecordingUnits(layout, r))) return {};
+    const std::vector<std::string> some = fixtures::FfmpegFrameHashes(path, fixtures::kBgraArgs);
+    hashes.insert(hashes.end(), some.begin(), some.end());
+  }
+  return hashes;
+}
+
+std::uint32_t SequenceOf(const BYTE* block) {
+  std::uint32_t sequence = 0;
+  std::memcpy(&sequence, block + 4, 4);
+  return sequence;
+}
+
 }  // namespace
 
-TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEngineIntoTheChannelsQueues) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
-  spec.recordings[1].events = {{2, 3}};  // an event chunk's trailer word still gives the frame rate
+TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEnginesThreadsAsFfmpegDecodesIt) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
+  spec.recordings[1].events = {{2, 3}};
   spec.recordings[1].entryFlag = 0x5A;
   Fixture fixture(spec);
   ASSERT_TRUE(fixture.ok());
+  const fixtures::ScratchDir dir("playhashes");
+  const std::vector<std::string> expectedHashes = ReferenceHashes(fixture.layout(), {0, 1}, dir);
+  const sourcetest::ExpectedPlay expected = sourcetest::ExpectForward(fixture, {0, 1});
+  std::uint64_t soundBytes = 0;
+  for (const sourcetest::ExpectedItem& frame : expected.audio) soundBytes += frame.bytes.size();
   PlayRig rig(fixture.layout().path);
   ASSERT_EQ(rig.sourceType, kSourceBackupFile);
-  ASSERT_TRUE(rig.ready);
   CIbpCtrl* engine = rig.engine.get();
-  sourcetest::TestConsumer* consumer = rig.consumer.get();
-  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
+  EXPECT_TRUE(engine->IsNoVideo(0));
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
   EXPECT_TRUE(engine->State().open.load());
-  ASSERT_TRUE(consumer->WaitForEnd());
+  ASSERT_TRUE(rig.WaitForEnd());
 
-  const sourcetest::ExpectedPlay expected = sourcetest::ExpectForward(fixture, {0, 1});
-  sourcetest::ExpectForwardItems(*consumer, expected);
-  const std::vector<TakenItem> markers = consumer->Markers();
-  ASSERT_EQ(markers.size(), expected.chunks.size());
-  for (const TakenItem& m : markers) EXPECT_TRUE(m.blockTaken);
-  EXPECT_EQ(consumer->Audio().size(), expected.audio.size());
+  // Every picture of both recordings, one picture-size message, one sensor message per chunk,
+  // and the whole sound taken by the sound thread.
+  EXPECT_EQ(rig.Hashes(), expectedHashes);
+  EXPECT_EQ(engine->Video(0)->PresentedPictures(), expectedHashes.size());
+  EXPECT_EQ(rig.Posted(WM_PLAYER_VIDEOSIZE), 1u);
+  EXPECT_EQ(rig.Posted(WM_PLAYER_SENSORDATA), expected.chunks.size());
+  const auto ends = rig.router.Posted(WM_PLAYER_END);
+  ASSERT_EQ(ends.size(), 1u);
+  EXPECT_EQ(ends[0].wnd, Window(PlayRig::kNotify));
+  EXPECT_EQ(ends[0].wParam, reinterpret_cast<WPARAM>(engine));
+  EXPECT_EQ(ends[0].lParam, 0);
+  EXPECT_EQ(engine->Audio(0)->TakenBytes(), soundBytes);
 
-  // The main window's view of the play: the block of the last marker taken, the entry in hand
-  // with its flag byte, and the play time the source set from the chunks.
+  // The main window's view of the play: the picture's size, the last chunk's block, the entry in
+  // hand with its flag byte, and the play time the source set from the chunks.
+  const fixtures::RecordingInfo& last = fixture.layout().recordings[1];
+  EXPECT_EQ(engine->GetVideoWidth(0), last.video.width);
+  EXPECT_EQ(engine->GetVideoHeight(0), last.video.height);
+  EXPECT_FALSE(engine->IsNoVideo(0));
+  EXPECT_EQ(engine->IsDecoderOpen(0), 1);
   BYTE block[kMarkerLength];
   ASSERT_TRUE(engine->GetSensorBlock(block));
-  EXPECT_TRUE(std::equal(block, block + kMarkerLength, markers.back().bytes.begin()));
-  const fixtures::RecordingInfo& last = fixture.layout().recordings[1];
+  EXPECT_EQ(SequenceOf(block), expected.chunks.back().sequence);
   ASSERT_NE(engine->GetCurrentEntry(), nullptr);
   EXPECT_EQ(engine->GetCurrentEntry()->FirstChunk(), last.entry.first);
   EXPECT_EQ(engine->GetEntryFlagByte(), 0x5A);
   EXPECT_GE(engine->GetPlayTime(), fixture.layout().recordings[0].entry.start);
   EXPECT_LE(engine->GetPlayTime(), last.entry.end);
+  // The zoom works on the size of the picture decoded.
+  engine->SetCutRect(0, 20, 10, -20, -10);
+  engine->Zoom(0, 300000, 0, 1);
+  EXPECT_EQ(engine->State().Crop(), ZoomCrop(CRect(20, 10, -20, -10), last.video.width, last.video.height, 300000, 0, 1));
 
   // Asked again for the entry playing, the engine plays on; anything else is busy.
-  const std::size_t taken = consumer->Video().size();
   EXPECT_EQ(engine->Play(engine->GetCurrentEntry(), 0), EngineStart::kStarted);
   EXPECT_EQ(engine->Play(EntryAt(*engine, 0), 0), EngineStart::kBusy);
   IndexEntry* entries[] = {EntryAt(*engine, 0)};
   EXPECT_EQ(engine->StartBackup(L"/tmp/out.sd", entries, 1), EngineStart::kBusy);
   EXPECT_EQ(engine->OpenExport(L"/tmp/out.avi", entries[0], 0, last.entry.start, last.entry.end), EngineStart::kBusy);
-  Sleep(20);
-  EXPECT_EQ(consumer->Video().size(), taken);
-  EXPECT_EQ(consumer->EndItems(), 1u);
 
   engine->Close();
   EXPECT_FALSE(engine->State().open.load());
   EXPECT_FALSE(engine->GetSensorBlock(block));
   EXPECT_EQ(engine->GetPlayTime(), 0);
-  consumer->Stop();
+  EXPECT_EQ(engine->GetVideoWidth(0), last.video.width);  // the last picture stays shown
+  EXPECT_EQ(rig.Posted(WM_PLAYER_END), 1u);
 }
 
-TEST(IbpCtrlPlayTest, TurningBackWhileThePictureDecodesRestartsReadingAtThePictureShown) {
-  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0));
+TEST(IbpCtrlPlayTest, TurningBackAfterTheEndPlaysBackwardFromThePictureShown) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0));
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
-  for (const bool decoding : {false, true}) {
-    PlayRig rig(fixture.layout().path);
-    ASSERT_TRUE(rig.ready);
-    CIbpCtrl* engine = rig.engine.get();
-    sourcetest::TestConsumer* consumer = rig.consumer.get();
-    ASSERT_EQ(rig.Play(), EngineStart::kStarted);
-    ASSERT_TRUE(consumer->WaitForEnd());
-    const std::size_t forward = consumer->Video().size();
-    // What the video thread publishes: its decoder runs, and the picture shown is 2 s in.
-    const std::int64_t shown = r.start + 2;
-    engine->State().decoderOpen = decoding ? 1 : 0;
-    engine->State().frameTime = shown;
-    engine->SetSpeed(-1.0);
-    if (!decoding) {
-      // Without a decoded picture nothing is repositioned: the source waits at the end.
-      Sleep(50);
-      EXPECT_EQ(consumer->Video().size(), forward);
-      continue;
-    }
-    ASSERT_TRUE(Eventually([&] { return consumer->Markers().size() > r.chunks.size(); }));
-    const TakenItem back = consumer->Markers()[r.chunks.size()];
-    EXPECT_LT(back.item.speed, 0.0);
-    EXPECT_GE(back.item.chunkTime, shown - 1);
-    EXPECT_LE(back.item.chunkTime, shown + 1);
-    engine->Close();
-    consumer->Stop();
-  }
+  PlayRig rig(fixture.layout().path);
+  CIbpCtrl* engine = rig.engine.get();
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(rig.WaitForEnd());
+  const std::int64_t shown = engine->GetDisplayTime(0);
+  EXPECT_GE(shown, r.start + 2);
+  EXPECT_LE(shown, r.chunks.back().time);
+  const std::uint64_t forward = engine->Video(0)->PresentedPictures();
+  EXPECT_EQ(forward, static_cast<std::uint64_t>(r.pictures));
+
+  // The source waits at the end; turning back reads again from the second shown.
+  engine->SetSpeed(-1.0);
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > forward; }));
+  const std::int64_t first = engine->State().frameTime.load();
+  EXPECT_LE(first, shown);
+  EXPECT_GE(first, shown - 1);
+  ASSERT_TRUE(Eventually([&] { return engine->State().frameTime.load() < first; }));
+  engine->Close();
+  EXPECT_EQ(rig.Posted(WM_PLAYER_VIDEOSIZE), 1u);
 }
 
 TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {
@@ -122,33 +147,32 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   Fixture fixture(spec);
   ASSERT_TRUE(fixture.ok());
   PlayRig rig(fixture.layout().path);
-  ASSERT_TRUE(rig.ready);
   EnginePtr& engine = rig.engine;
-  CVBuffer2& video = *engine->VideoQueue(0);
-  sourcetest::TestConsumer* consumer = rig.consumer.get();
-  consumer->SetPaused(true);  // a decoder that takes nothing: the source waits on a full queue
-  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
-  ASSERT_TRUE(Eventually([&] { return video.Count() >= CIbpCtrl::kVideoItems; }));
+  // Paused at its first picture, the video thread takes nothing more: the source waits on a full
+  // queue.
+  engine->SetPause(1);
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() >= CIbpCtrl::kVideoItems; }));
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == 1; }));
   const auto closing = std::chrono::steady_clock::now();
   engine->Close();
   EXPECT_LT(Elapsed(closing), std::chrono::milliseconds(1000));
   EXPECT_FALSE(engine->State().open.load());
   EXPECT_EQ(engine->GetCurrentEntry(), nullptr);
-  // What was queued stays readable until the next play.
-  consumer->SetPaused(false);
-  ASSERT_TRUE(Eventually([&] { return consumer->Frames().size() >= CIbpCtrl::kVideoItems - 1; }));
-  consumer->Stop();
 
-  // The pipeline stays for the next play; this one is left blocked on its full queue when the
-  // engine is destroyed.
+  // The pipeline stays for the next play, which plays from the start; this one is left blocked
+  // on its full queue when the engine is destroyed.
+  engine->SetPause(1);
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
-  ASSERT_TRUE(Eventually([&] { return video.Count() >= CIbpCtrl::kVideoItems; }));
+  ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() >= CIbpCtrl::kVideoItems; }));
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == 2; }));
+  EXPECT_EQ(rig.Hashes().size(), 1u);  // the same first picture again
   const auto destroying = std::chrono::steady_clock::now();
   engine.reset();
   EXPECT_LT(Elapsed(destroying), std::chrono::milliseconds(1000));
 }
 
-TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderIntoTheChannelsQueues) {
+TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads) {
   setenv("TZ", "UTC", 1);
   tzset();
   fixtures::TsSpec spec;
@@ -168,54 +192,33 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderIntoTheChannelsQueues
 
   PlayRig rig(path);
   ASSERT_EQ(rig.sourceType, kSourceTransportStream);
-  ASSERT_TRUE(rig.ready);
   CIbpCtrl* engine = rig.engine.get();
-  sourcetest::TestConsumer* consumer = rig.consumer.get();
   engine->State().seekTime = 1709280770;  // left from an earlier source: a stream is not seeked by time
-  ASSERT_EQ(rig.Play(), EngineStart::kStarted);
-  // The last picture waits for a unit after it, which never comes.
-  ASSERT_TRUE(Eventually([&] { return consumer->Frames().size() >= file.pictures.size() - 1; }));
-  std::vector<std::vector<std::uint8_t>> pictures;
-  for (const TakenItem& t : consumer->Frames()) pictures.push_back(t.bytes);
-  ASSERT_EQ(pictures.size(), file.pictures.size() - 1);
-  for (std::size_t i = 0; i < pictures.size(); ++i) {
-    EXPECT_EQ(pictures[i], file.pictures[i].data) << "picture " << i;
-  }
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  // A unit is taken when the next one of its stream begins: the last picture and the last sensor
+  // text wait for one that never comes.
+  const std::uint64_t shown = file.pictures.size() - 1;
+  ASSERT_TRUE(Eventually([&] { return rig.Hashes().size() >= shown; }));
+  EXPECT_EQ(engine->Video(0)->PresentedPictures(), shown);
+  EXPECT_EQ(engine->GetVideoWidth(0), 160);
   EXPECT_EQ(engine->State().seekTime.load(), 0);
-  EXPECT_EQ(engine->GetPlayTime(), 1);  // the stream's first second: its files carry no start time
   EXPECT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
   EXPECT_EQ(engine->StartBackup(L"/tmp/out.sd", nullptr, 0), EngineStart::kBusy);
 
-  // Its sensor texts arrive as markers whose blocks the engine hands out and publishes.
-  const std::vector<TakenItem> markers = consumer->Markers();
-  ASSERT_GE(markers.size(), 2u);
-  for (const TakenItem& m : markers) EXPECT_TRUE(m.blockTaken);
+  // Its sensor texts reach the main window through the video thread's markers.
+  EXPECT_EQ(rig.Posted(WM_PLAYER_SENSORDATA), spec.sensorTexts.size() - 1);
   BYTE block[kMarkerLength];
   ASSERT_TRUE(engine->GetSensorBlock(block));
-  EXPECT_TRUE(std::equal(block, block + kMarkerLength, markers.back().bytes.begin()));
   IndexBlockA5 published;
   std::copy(block, block + kMarkerLength, published.bytes.begin());
   EXPECT_EQ(published.Sample(0), (std::array<std::int16_t, 3>{256, -128, 512}));
-  QueueItem stranger;
-  stranger.type = kItemMarker;
-  stranger.data = block;
-  EXPECT_FALSE(engine->TakeMarker(0, stranger, block));
 
-  // Turning back, the reader queues key frames read backward.
+  // Turning back, the reader queues key frames only, read backward.
+  const std::uint64_t keys = engine->Video(0)->PresentedKeyPictures();
   engine->SetSpeed(-1.0);
-  ASSERT_TRUE(Eventually([&] {
-    const std::vector<TakenItem> frames = consumer->Frames();
-    return std::any_of(frames.begin(), frames.end(), [](const TakenItem& t) { return t.item.speed < 0; });
-  }));
-  for (const TakenItem& t : consumer->Frames()) {
-    if (t.item.speed < 0) {
-      EXPECT_EQ(t.item.type, kItemKeyFrame);
-    }
-  }
-
-  const auto closing = std::chrono::steady_clock::now();
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > shown; }));
   engine->Close();
-  EXPECT_LT(Elapsed(closing), std::chrono::milliseconds(1000));
+  EXPECT_EQ(engine->Video(0)->PresentedPictures() - shown, engine->Video(0)->PresentedKeyPictures() - keys);
   EXPECT_FALSE(engine->GetSensorBlock(block));
-  consumer->Stop();
+  EXPECT_EQ(rig.Posted(WM_PLAYER_END), 0u);  // a stream's reader waits at its end for more
 }

@@ -6,7 +6,6 @@
 
 #include <QImage>
 
-#include "engine/CropZoom.h"
 #include "platform/sound/SoundOutput.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "tests/engine/EngineTestSupport.h"
@@ -24,24 +23,6 @@ int EntryCount(CIbpCtrl& engine) {
   for (IndexEntry* e = engine.OpenStore(); e; e = engine.GetNextEntry(e)) ++n;
   return n;
 }
-
-HWND Window(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
-
-class OneWindow : public plat::IPresenterProvider {
- public:
-  OneWindow(HWND wnd, std::shared_ptr<plat::IVideoPresenter> presenter) : wnd_(wnd), presenter_(std::move(presenter)) {
-    previous_ = plat::SetPresenterProvider(this);
-  }
-  ~OneWindow() override { plat::SetPresenterProvider(previous_); }
-  std::shared_ptr<plat::IVideoPresenter> PresenterFor(HWND window) override {
-    return window == wnd_ ? presenter_ : nullptr;
-  }
-
- private:
-  HWND wnd_;
-  std::shared_ptr<plat::IVideoPresenter> presenter_;
-  plat::IPresenterProvider* previous_ = nullptr;
-};
 
 }  // namespace
 
@@ -94,7 +75,6 @@ TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
   EXPECT_FALSE(state.TakeResyncRequest());
   EXPECT_EQ(engine->GetSpeed(), 1.0);
   // Without a play there is no picture to restart at.
-  state.decoderOpen = 1;
   state.frameTime = 1709280760;
   engine->SetSpeed(-1.0);
   EXPECT_EQ(state.seekTime.load(), 0);
@@ -131,6 +111,12 @@ TEST(IbpCtrlTest, AVolumeBelowTheQuietestPlaysAsSilence) {
   EXPECT_EQ(applied.load(), 0);
   engine->SetVolume(1, -500);  // no such channel
   EXPECT_EQ(applied.load(), 0);
+  // Once the channel has its sound thread, the volume goes to it at once.
+  ASSERT_TRUE(engine->CreatePipeline());
+  engine->SetVolume(0, -3000);
+  EXPECT_EQ(engine->Audio(0)->Volume(), plat::kVolumeSilent);
+  engine->SetVolume(0, -1250);
+  EXPECT_EQ(engine->Audio(0)->Volume(), -1250);
 }
 
 TEST(IbpCtrlTest, SettingsReachWhatTheEngineThreadsRead) {
@@ -157,21 +143,21 @@ TEST(IbpCtrlTest, SettingsReachWhatTheEngineThreadsRead) {
   engine->SetExportChannel(0, true, true);
   EXPECT_TRUE(state.exportAudio.load());
 
-  // What the video thread publishes comes back through the getters; the zoom works on the size
-  // of the picture decoded.
+  // Before a play there is no picture; a channel that does not exist never has one.
+  for (int channel : {0, 1}) {
+    EXPECT_TRUE(engine->IsNoVideo(channel));
+    EXPECT_EQ(engine->GetVideoWidth(channel), 0);
+    EXPECT_EQ(engine->IsDecoderOpen(channel), 0);
+  }
+  ASSERT_TRUE(engine->CreatePipeline());
   EXPECT_TRUE(engine->IsNoVideo(0));
-  state.videoWidth = 1280;
-  state.videoHeight = 720;
-  state.waitingForPicture = false;
-  EXPECT_FALSE(engine->IsNoVideo(0));
   EXPECT_TRUE(engine->IsNoVideo(1));
-  EXPECT_EQ(engine->GetVideoWidth(1), 0);
+  EXPECT_EQ(engine->Video(1), nullptr);
   engine->SetCutRect(0, 20, 10, -20, -10);
-  engine->Zoom(0, 300000, 0, 1);
-  const CRect zoomed = ZoomCrop(CRect(20, 10, -20, -10), 1280, 720, 300000, 0, 1);
-  EXPECT_EQ(state.Crop(), zoomed);
+  engine->SetCutRect(1, 0, 0, 0, 0);
+  EXPECT_EQ(state.Crop(), CRect(20, 10, -20, -10));
   engine->Zoom(1, 0, 0, -1);
-  EXPECT_EQ(state.Crop(), zoomed);
+  EXPECT_EQ(state.Crop(), CRect(20, 10, -20, -10));
 }
 
 TEST(IbpCtrlTest, ASecondRecordingNeverTakesTheFirstOnesPath) {
@@ -212,11 +198,6 @@ TEST(IbpCtrlTest, JobsAreRefusedAndCloseReturnsTheEngineToIdle) {
   engine->Seek(1709280770);
   state.frameTime = 1709280760;
   state.playClock.Set(1709280761);
-  ASSERT_TRUE(engine->CreatePipeline());
-  engine->Pacer(0)->SetSpeed(1.0);
-  engine->Pacer(0)->Step(1000000, 30, 0);
-  engine->Pacer(0)->Step(1033333, 30, 10);
-  ASSERT_NE(engine->Pacer(0)->GetCarry(), 0);
   engine->Close();
   EXPECT_FALSE(state.open.load());
   EXPECT_EQ(engine->GetSpeed(), 1.0);
@@ -227,7 +208,6 @@ TEST(IbpCtrlTest, JobsAreRefusedAndCloseReturnsTheEngineToIdle) {
   EXPECT_FALSE(state.TakeSeekMark());
   EXPECT_FALSE(state.TakePauseMark());
   EXPECT_FALSE(state.TakeAudioResetRequest());
-  EXPECT_EQ(engine->Pacer(0)->GetCarry(), 0);
   EXPECT_EQ(engine->GetCurrentEntry(), nullptr);
   BYTE block[kMarkerLength];
   EXPECT_FALSE(engine->GetSensorBlock(block));
@@ -253,39 +233,46 @@ TEST(IbpCtrlTest, ThePlayClockStepRollsThePerSecondCounters) {
   EXPECT_EQ(state.picturesLastSecond.load(), 0u);
 }
 
-TEST(IbpCtrlTest, ASnapshotSavesThePresentedPictureEnlargedByHalf) {
+TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNothingWhileItStaysBusy) {
   fixtures::ScratchDir dir("snapshot");
-  EnginePtr engine = MakeEngine();
-  engine->SetVideoWindow(Window(0x40), 0);
-  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("none/img-1_Ch"))));  // no presenter
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0));
+  ASSERT_TRUE(fixture.ok());
+  PlayRig rig(fixture.layout().path);
+  CIbpCtrl* engine = rig.engine.get();
+  // Nothing shown yet, with or without a video thread: no snapshot, and no file.
+  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("none/img-1_Ch"))));
+  ASSERT_TRUE(engine->CreatePipeline());
+  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("none/img-1_Ch"))));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none/img-1_Ch1.bmp")));
 
-  auto presenter = std::make_shared<plat::OffscreenPresenter>();
-  ASSERT_TRUE(presenter->Reset(64, 48));
-  plat::BackBuffer back;
-  ASSERT_TRUE(presenter->Lock(back));
-  for (int y = 0; y < back.height; ++y) {
-    for (int x = 0; x < back.width; ++x) {
-      std::uint8_t* p = back.data + y * back.stride + x * 4;
-      p[0] = 0;                        // blue
-      p[1] = x < 32 ? 0 : 255;         // green on the right half
-      p[2] = x < 32 ? 255 : 0;         // red on the left half
-      p[3] = 255;
-    }
-  }
-  presenter->Unlock();
-  OneWindow windows(Window(0x40), presenter);
+  // Paused at its first picture.
+  engine->SetPause(1);
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return rig.presenter->PresentCount() > 0; }));
+  plat::PictureCopy shown;
+  ASSERT_TRUE(rig.presenter->ReadBack(shown, 100));
 
   EXPECT_FALSE(engine->TakeSnapshot(false, CString()));
   ASSERT_TRUE(engine->TakeSnapshot(false, CString(dir.File("shots/img-1_Ch"))));
   const QImage saved(QString::fromStdString(dir.File("shots/img-1_Ch1.bmp")));
   ASSERT_FALSE(saved.isNull());
-  EXPECT_EQ(saved.size(), QSize(96, 72));
-  EXPECT_EQ(saved.pixelColor(5, 40), QColor(255, 0, 0));
-  EXPECT_EQ(saved.pixelColor(90, 40), QColor(0, 255, 0));
+  ASSERT_EQ(saved.size(), QSize(shown.width * 3 / 2, shown.height * 3 / 2));
+  for (int y = 0; y < saved.height(); y += 7) {
+    for (int x = 0; x < saved.width(); x += 11) {
+      ASSERT_EQ(saved.pixel(x, y) & 0xFFFFFF, shown.Pixel(2 * x / 3, 2 * y / 3) & 0xFFFFFF) << x << "," << y;
+    }
+  }
   EXPECT_TRUE(engine->TakeSnapshot(true, CString(dir.File("shots/img-2_Ch"))));
   EXPECT_FALSE(QImage(QString::fromStdString(dir.File("shots/img-2.jpg"))).isNull());
 
+  // While the back buffer is held longer than a snapshot waits, nothing is saved.
+  ASSERT_NE(rig.presenter->GetDC(0), nullptr);
+  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("shots/img-3_Ch"))));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("shots/img-3_Ch1.bmp")));
+  rig.presenter->ReleaseDC();
+  EXPECT_TRUE(engine->TakeSnapshot(false, CString(dir.File("shots/img-3_Ch"))));
+
   ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("file"), {1}));
-  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("file/x/img-3_Ch"))));
+  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("file/x/img-4_Ch"))));
+  engine->Close();
 }

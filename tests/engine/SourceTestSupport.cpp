@@ -10,13 +10,8 @@
 
 namespace sourcetest {
 
-TestConsumer::TestConsumer(CVBuffer2& video, CABuffer2* audio, CSensorData* sensors)
-    : TestConsumer(video, audio, [sensors](const QueueItem& marker, BYTE* out) {
-        return sensors && sensors->TakeMarker(marker, out);
-      }) {}
-
-TestConsumer::TestConsumer(CVBuffer2& video, CABuffer2* audio, MarkerTaker takeMarker)
-    : video_(video), audio_(audio), takeMarker_(std::move(takeMarker)) {}
+TestConsumer::TestConsumer(CVBuffer2& video, CABuffer2* audio, ISensorMarkers* sensors)
+    : video_(video), audio_(audio), sensors_(sensors) {}
 
 TestConsumer::~TestConsumer() { Stop(); }
 
@@ -50,7 +45,7 @@ bool TestConsumer::TakeVideo() {
   }
   if (taken.item.type == kItemMarker) {
     taken.bytes.resize(kMarkerLength);
-    taken.blockTaken = takeMarker_(taken.item, taken.bytes.data());
+    taken.blockTaken = sensors_ && sensors_->TakeMarker(taken.item, taken.bytes.data());
   } else if (taken.item.data && taken.item.length > 0) {
     taken.bytes.assign(taken.item.data, taken.item.data + taken.item.length);
   }

@@ -46,11 +46,8 @@ struct TakenItem {
 // Reads both queues on a thread of its own, as the decoder threads do, and keeps what it took.
 class TestConsumer {
  public:
-  // How a marker's sensor block is taken, as the video thread takes it.
-  using MarkerTaker = std::function<bool(const QueueItem& marker, BYTE* out)>;
-
-  TestConsumer(CVBuffer2& video, CABuffer2* audio, CSensorData* sensors);
-  TestConsumer(CVBuffer2& video, CABuffer2* audio, MarkerTaker takeMarker);
+  // Markers' sensor blocks are taken from `sensors`, as the video thread takes them.
+  TestConsumer(CVBuffer2& video, CABuffer2* audio, ISensorMarkers* sensors);
   ~TestConsumer();
 
   void Start();
@@ -75,7 +72,7 @@ class TestConsumer {
 
   CVBuffer2& video_;
   CABuffer2* audio_;
-  MarkerTaker takeMarker_;
+  ISensorMarkers* sensors_;
   std::thread thread_;
   std::atomic<bool> run_{false};
   std::atomic<bool> paused_{false};
