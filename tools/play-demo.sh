@@ -12,5 +12,9 @@ fi
 if [ -x "$build/player" ]; then
   exec "$build/player" "$@"
 fi
-# No window yet: the headless player plays the recording and reports what it showed.
+# No window yet: the headless player plays the recording and reports what it showed. It takes
+# the source itself, without the player's -f.
+if [ "$1" = -f ]; then
+  shift
+fi
 exec "$build/tools/playcard" "$@"

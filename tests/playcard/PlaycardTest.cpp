@@ -1,0 +1,215 @@
+// The headless player as a program: builder stores and transport streams played in real time
+// through the engine, its report against what the builder wrote and what ffmpeg decodes, the
+// sound on SDL's disk device, seeking, speeds, and the sources it refuses.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/fixtures/MediaProbe.h"
+#include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/TestStream.h"
+#include "tests/fixtures/TsBuilder.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Every frame of a recording's stream starts with a 4-byte header.
+constexpr std::uint64_t kFrameHeader = 4;
+
+// What playcard printed with --json, and its exit status.
+struct Played {
+  int status = -1;
+  std::string json;
+
+  std::int64_t Number(const std::string& key) const {
+    const std::string field = "\"" + key + "\": ";
+    const std::size_t at = json.find(field);
+    return at == std::string::npos ? -1 : std::strtoll(json.c_str() + at + field.size(), nullptr, 10);
+  }
+  std::vector<std::string> Hashes() const {
+    std::vector<std::string> hashes;
+    std::size_t at = json.find("\"frameHashes\": [");
+    const std::size_t end = json.find(']', at);
+    while (at != std::string::npos && (at = json.find('"', json.find_first_of("[,", at + 1))) < end) {
+      const std::size_t close = json.find('"', at + 1);
+      hashes.push_back(json.substr(at + 1, close - at - 1));
+      at = close;
+    }
+    return hashes;
+  }
+};
+
+// Runs playcard with the arguments (and the environment settings before them); local times in UTC.
+Played Play(const std::string& args, const std::string& environment = "") {
+  Played p;
+  p.json = fixtures::RunCommand("TZ=UTC " + environment + " " + PLAYCARD_PATH + " " + args + " 2>/dev/null", &p.status);
+  return p;
+}
+
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+
+class PlaycardTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+
+  std::optional<fixtures::Layout> Build(const fixtures::StoreSpec& spec) {
+    std::string error;
+    std::optional<fixtures::Layout> layout = fixtures::BuildStore(spec, dir_.File("store.sd"), &error);
+    EXPECT_TRUE(layout.has_value()) << error;
+    return layout;
+  }
+
+  // The sound of a recording as the source queues it: its frames' bodies in stream order.
+  static Bytes Sound(const fixtures::Layout& layout, int recording) {
+    const fixtures::RecordingInfo& r = layout.recordings[static_cast<std::size_t>(recording)];
+    const Bytes payloads = fixtures::ReadPayloads(layout, recording);
+    Bytes sound;
+    for (const fixtures::FrameInfo& f : layout.FramesOf(recording, fixtures::FrameRole::kSound)) {
+      const auto at = payloads.begin() + static_cast<std::ptrdiff_t>(f.offset - r.streamBegin);
+      sound.insert(sound.end(), at + kFrameHeader, at + f.length);
+    }
+    return sound;
+  }
+
+  std::vector<std::string> ReferenceHashes(const std::vector<fixtures::AccessUnit>& units) const {
+    const std::string path = dir_.File("reference.h264");
+    return fixtures::WriteStreamFile(path, units) ? fixtures::FfmpegFrameHashes(path, fixtures::kBgraArgs)
+                                                  : std::vector<std::string>{};
+  }
+
+  fixtures::ScratchDir dir_{"playcard"};
+};
+
+}  // namespace
+
+TEST_F(PlaycardTest, PlaysARecordingOfABackupAndReportsWhatItShowed) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
+  spec.recordings[1].video = {352, 288, 25, 0, 24};
+  const std::optional<fixtures::Layout> layout = Build(spec);
+  ASSERT_TRUE(layout);
+  const fixtures::RecordingInfo& r = layout->recordings[1];
+  const std::vector<std::string> reference = ReferenceHashes(fixtures::RecordingUnits(*layout, 1));
+  ASSERT_EQ(reference.size(), static_cast<std::size_t>(r.pictures));
+
+  const Played played = Play(Quoted(layout->path) + " --entry 1 --json");
+  ASSERT_EQ(played.status, 0) << played.json;
+  EXPECT_EQ(played.Number("pictures"), r.pictures);
+  EXPECT_EQ(played.Number("keyPictures"), static_cast<std::int64_t>(layout->FramesOf(1, fixtures::FrameRole::kIdr).size()));
+  EXPECT_EQ(played.Number("width"), 352);
+  EXPECT_EQ(played.Number("height"), 288);
+  EXPECT_EQ(played.Number("firstFrameTime"), r.start);
+  EXPECT_GE(played.Number("lastFrameTime"), r.start + 1);
+  EXPECT_LE(played.Number("lastFrameTime"), r.chunks.back().time);
+  EXPECT_EQ(played.Number("sensorMessages"), static_cast<std::int64_t>(r.chunks.size()));
+  EXPECT_EQ(played.Number("videoSizeMessages"), 1);
+  EXPECT_EQ(played.Number("endMessages"), 1);
+  EXPECT_EQ(played.Number("audioBytes"), static_cast<std::int64_t>(Sound(*layout, 1).size()));
+  EXPECT_EQ(played.Hashes(), std::vector<std::string>(reference.begin(), reference.begin() + 5));
+}
+
+TEST_F(PlaycardTest, PlaysATransportStreamUntilNothingIsLeftToShow) {
+  fixtures::TsSpec spec;
+  spec.video = {160, 120, 30, 30, 30};
+  spec.pictures = 45;
+  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  ASSERT_FALSE(file.bytes.empty());
+  const std::string path = dir_.File("clip.ts");
+  ASSERT_TRUE(fixtures::WriteFileBytes(path, file.bytes));
+  std::vector<fixtures::AccessUnit> units;
+  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
+  const std::vector<std::string> reference = ReferenceHashes(units);
+  ASSERT_EQ(reference.size(), file.pictures.size());
+  std::filesystem::remove(dir_.File("reference.h264"));
+
+  const Played played = Play(Quoted(path) + " --json");
+  ASSERT_EQ(played.status, 0) << played.json;
+  // A unit is taken when the next one begins: the last picture waits for one that never comes.
+  EXPECT_EQ(played.Number("pictures"), spec.pictures - 1);
+  EXPECT_EQ(played.Number("keyPictures"), 2);
+  EXPECT_EQ(played.Number("width"), 160);
+  EXPECT_EQ(played.Number("height"), 120);
+  EXPECT_EQ(played.Number("videoSizeMessages"), 1);
+  EXPECT_EQ(played.Number("endMessages"), 0);
+  EXPECT_EQ(played.Hashes(), std::vector<std::string>(reference.begin(), reference.begin() + 5));
+}
+
+TEST_F(PlaycardTest, TheRecordingsSoundReachesTheDiskDeviceWholeAndInOrder) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0));
+  ASSERT_TRUE(layout);
+  const Bytes expected = Sound(*layout, 0);
+  ASSERT_GT(expected.size(), 8192u);
+  const std::string disk = dir_.File("sound.raw");
+
+  const Played played = Play(Quoted(layout->path) + " --json", "SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=" + Quoted(disk));
+  ASSERT_EQ(played.status, 0) << played.json;
+  EXPECT_EQ(played.Number("audioBytes"), static_cast<std::int64_t>(expected.size()));
+
+  // Silence until the first block plays, then the recording's sound sample for sample.
+  std::ifstream in(disk, std::ios::binary);
+  const Bytes heard{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const auto start = std::search(heard.begin(), heard.end(), expected.begin(), expected.begin() + 4096);
+  ASSERT_NE(start, heard.end());
+  EXPECT_EQ((start - heard.begin()) % 2, 0);
+  EXPECT_TRUE(std::all_of(heard.begin(), start, [](std::uint8_t b) { return b == 0; }));
+  ASSERT_GE(static_cast<std::size_t>(heard.end() - start), expected.size());
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), start))
+      << "first difference at byte " << (std::mismatch(expected.begin(), expected.end(), start).first - expected.begin());
+}
+
+TEST_F(PlaycardTest, SeeksPlaysFastOnKeyPicturesAndStopsWhenTold) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0));
+  ASSERT_TRUE(layout);
+  const fixtures::RecordingInfo& r = layout->recordings[0];
+  const std::int64_t keys = static_cast<std::int64_t>(layout->FramesOf(0, fixtures::FrameRole::kIdr).size());
+
+  // The play starts at the first key picture from the second asked for.
+  const Played seeked = Play(Quoted(layout->path) + " --seek 2 --json");
+  ASSERT_EQ(seeked.status, 0) << seeked.json;
+  EXPECT_GE(seeked.Number("firstFrameTime"), r.start + 2);
+  EXPECT_LE(seeked.Number("firstFrameTime"), r.start + 3);
+  EXPECT_LT(seeked.Number("pictures"), r.pictures);
+  EXPECT_EQ(seeked.Number("endMessages"), 1);
+
+  // From twice the speed on only key pictures are decoded.
+  const Played fast = Play(Quoted(layout->path) + " --speed 4 --json");
+  ASSERT_EQ(fast.status, 0) << fast.json;
+  EXPECT_EQ(fast.Number("pictures"), keys);
+  EXPECT_EQ(fast.Number("keyPictures"), keys);
+  EXPECT_EQ(fast.Number("firstFrameTime"), r.start);
+  EXPECT_EQ(fast.Number("endMessages"), 1);
+
+  const Played cut = Play(Quoted(layout->path) + " --for 1 --json");
+  ASSERT_EQ(cut.status, 0) << cut.json;
+  EXPECT_EQ(cut.Number("endMessages"), 0);
+  EXPECT_GT(cut.Number("pictures"), 0);
+  EXPECT_LT(cut.Number("pictures"), r.pictures);
+}
+
+TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0));
+  ASSERT_TRUE(layout);
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("garbage.sd"), Bytes(100000, 0x5A)));
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("notes.txt"), Bytes(100, 'x')));
+  const std::string store = Quoted(layout->path);
+  for (const std::string& args :
+       {Quoted(dir_.File("missing.sd")), Quoted(dir_.File("garbage.sd")), Quoted(dir_.File("notes.txt")),
+        Quoted(dir_.File("missing.ts")), std::string("dvk2://x"), store + " --entry 1", store + " --speed 0",
+        store + " --for", store + " --loop", std::string()}) {
+    const Played played = Play(args + " --json");
+    EXPECT_EQ(played.status, 2) << args;
+    EXPECT_EQ(played.json, "") << args;
+  }
+}
