@@ -86,9 +86,11 @@ TEST(VideoCtxControl, PauseServesRepaintsAndResumingAtNormalSpeedGoesOnASecondLa
       // The seek stays pending (no source carries it out): what was queued is flushed.
       EXPECT_EQ(rig.state.seekTime.load(), play.SecondOf(0) + 1);
       EXPECT_TRUE(rig.state.TakeSeekMark());
+      EXPECT_TRUE(rig.state.TakeAudioResetRequest());  // the sound starts over as for any seek
       EXPECT_EQ(rig.video->PresentedPictures(), 1u);
     } else {
       EXPECT_EQ(rig.state.seekTime.load(), 0);
+      EXPECT_FALSE(rig.state.TakeAudioResetRequest());
       EXPECT_EQ(rig.presenter->Hashes().back(), play.hashes[20]);
     }
   }
