@@ -99,7 +99,8 @@ TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEnginesThreadsAsFfmpegDecodesIt) {
   // The zoom works on the size of the picture decoded.
   engine->SetCutRect(0, 20, 10, -20, -10);
   engine->Zoom(0, 300000, 0, 1);
-  EXPECT_EQ(engine->State().Crop(), ZoomCrop(CRect(20, 10, -20, -10), last.video.width, last.video.height, 300000, 0, 1));
+  const CRect zoomed = ZoomCrop(CRect(20, 10, -20, -10), last.video.width, last.video.height, 300000, 0, 1);
+  EXPECT_EQ(engine->State().Crop(), zoomed);
 
   // Asked again for the entry playing, the engine plays on; anything else is busy.
   EXPECT_EQ(engine->Play(engine->GetCurrentEntry(), 0), EngineStart::kStarted);
