@@ -178,8 +178,7 @@ void ChooseSoundDevice() {
   if (!std::getenv("SDL_AUDIODRIVER") && !plat::SoundDeviceAvailable()) setenv("SDL_AUDIODRIVER", "dummy", 1);
 }
 
-// The store's recording to play; null for a transport stream, which has no store, and for a store
-// without that recording.
+// The store's recording at that position; null when the store cannot be opened or has fewer.
 IndexEntry* ChosenEntry(CIbpCtrl& engine, int position) {
   IndexEntry* e = engine.OpenStore();
   for (int i = 0; e && i < position; ++i) e = engine.GetNextEntry(e);
