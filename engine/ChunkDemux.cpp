@@ -52,6 +52,7 @@ void CChunkDemux::SetupStream(double speed) {
   speed_ = speed;
   ClearTimeState();
   audioRestart_ = false;
+  shownJobTime_ = 0;
   state_.audioStartDelay.store(kAudioDelayStart);
 }
 

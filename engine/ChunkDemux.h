@@ -18,6 +18,7 @@
 #include "engine/EngineState.h"
 #include "engine/IndexBlock.h"
 #include "engine/QueueItem.h"
+#include "engine/RecordCtx.h"
 #include "engine/SourceCtx.h"
 #include "engine/VBuffer2.h"
 
@@ -54,6 +55,10 @@ class CChunkDemux {
   // Range mode (a backup or an export over a time range): frames are queued only when the
   // export decodes. A running job queues no markers.
   void SetJobMode(bool rangeMode, bool jobRuns);
+  // The channel's AVI recorder. In range mode, while the channel is exported and neither an
+  // export request, a GPS text export nor export decoding is set, the pictures, car data and
+  // (when the channel's sound is exported) sound go straight to it.
+  void SetRecorder(CRecordCtx* recorder) { recorder_ = recorder; }
 
   // Run start: the video queue is brought back to what its consumer holds, waiting for a key
   // frame; the audio queue likewise; the time-frame state is cleared and the audio start delay set.
@@ -96,6 +101,9 @@ class CChunkDemux {
   void TakeTimeFrame(const BYTE* frame, bool backward);
   bool HandleAudioFrame(const BYTE* frame, std::size_t length);
   void StartAudioInStep(std::size_t payload);
+  bool RecordsDirectly() const;
+  void HandToRecorder(QueueItem item);
+  void ShowJobTime();
 
   // Chunk steps.
   void ShowHiddenChannel();
@@ -110,6 +118,8 @@ class CChunkDemux {
   CABuffer2* audio_ = nullptr;
   bool rangeMode_ = false;
   bool jobRuns_ = false;
+  CRecordCtx* recorder_ = nullptr;
+  std::int32_t shownJobTime_ = 0;  // the chunk time last told to the notify window in a job
 
   // The frame being assembled: its bytes start at data; `length` bytes of it are scanned. Its
   // other words are those of the chunk in hand.

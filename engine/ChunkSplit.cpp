@@ -161,13 +161,17 @@ QueueItem CChunkDemux::ItemOf(BYTE* at, std::size_t length, std::uint32_t type) 
 }
 
 // The first key frame with sound on makes the next sound frame start the audio clock, so that
-// sound starts in step with the pictures. Range mode queues frames only for decoding exports.
+// sound starts in step with the pictures. Range mode queues frames only for decoding exports;
+// a copying export hands them to the recorder.
 bool CChunkDemux::PutFrame(QueueItem item) {
   if (item.type == kItemKeyFrame && !sawKeyFrame_) {
     sawKeyFrame_ = true;
     if (state_.audioEnabled.load()) timePending_ = true;
   }
-  if (rangeMode_ && !state_.exportDecode.load()) return true;
+  if (rangeMode_ && !state_.exportDecode.load()) {
+    if (RecordsDirectly()) HandToRecorder(item);
+    return true;
+  }
   if (item.speed < 0) return video_->PutThrottled(item, &producer_);
   if (item.speed >= kFastSpeed && item.type == kItemInterFrame) return producer_.PutOrWait(*video_, item);
   return producer_.PutWait(*video_, item);
@@ -188,8 +192,41 @@ void CChunkDemux::TakeTimeFrame(const BYTE* frame, bool backward) {
   prevStamp_ = stamp_;
 }
 
+bool CChunkDemux::RecordsDirectly() const {
+  return recorder_ && state_.exportChannel.load() && !state_.exportActive.load() && state_.rawExportMode.load() == 0 &&
+         !state_.exportDecode.load();
+}
+
+// Pictures and car data carry the stamp of the time frame before them; time frames themselves
+// only give it.
+void CChunkDemux::HandToRecorder(QueueItem item) {
+  item.stamp = stamp_;
+  if (item.type == kItemCarData) {
+    recorder_->WriteSideData(RecordFrameFromItem(item));
+  } else if (item.type == kItemKeyFrame || item.type == kItemInterFrame || item.type == kItemInterFrameAlt) {
+    recorder_->WriteVideo(RecordFrameFromItem(item));
+  }
+}
+
+// A job that exports through the decoders or writes GPS text moves the play clock with the sound
+// it passes and tells the notify window once for each new chunk time. It only posts: the window's
+// thread may be waiting for this one to stop.
+void CChunkDemux::ShowJobTime() {
+  state_.playClock.Set(pending_.chunkTime);
+  if (pending_.chunkTime == shownJobTime_) return;
+  shownJobTime_ = pending_.chunkTime;
+  PostMessage(state_.notifyWnd.load(), WM_PLAYER_SENSORDATA, reinterpret_cast<WPARAM>(producer_.Engine()), 0);
+}
+
 bool CChunkDemux::HandleAudioFrame(const BYTE* frame, std::size_t length) {
-  if (rangeMode_) return true;
+  if (rangeMode_) {
+    if (state_.exportActive.load() || state_.rawExportMode.load() != 0) {
+      ShowJobTime();
+    } else if (RecordsDirectly() && state_.exportAudio.load()) {
+      recorder_->WriteAudio(frame + kFrameHeaderSize, static_cast<std::uint32_t>(length - kFrameHeaderSize), kItemPcm16);
+    }
+    return true;
+  }
   if (speed_ != 1.0 || !state_.audioEnabled.load()) {
     audioRestart_ = true;
     return true;

@@ -48,6 +48,8 @@ class CEngineState {
   std::atomic<bool> exportChannel{true};
   std::atomic<bool> exportAudio{true};
   std::atomic<bool> exportReady{false};  // the channel's picture is ready for the exporter
+  // The mode word of a GPS text export (0: none); a job's end clears a mode of 1.
+  std::atomic<int> rawExportMode{0};
 
   // Written by the engine threads.
   CPlayClock playClock;

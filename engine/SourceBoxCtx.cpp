@@ -40,6 +40,7 @@ bool CSourceBoxCtx::Start() {
   if (walked.empty()) return false;
   if (jobFlag_ && job_ && !job_->Begin()) return false;
   jobPending_ = jobFlag_;
+  CountJobTotal();
   m_startTime = static_cast<std::int32_t>(walked.front()->StartTime());
   m_endTime = static_cast<std::int32_t>(walked.back()->EndTime());
   sensors_.StartPlay();
@@ -50,7 +51,10 @@ bool CSourceBoxCtx::Start() {
 
 bool CSourceBoxCtx::Stop(DWORD timeoutMs) {
   const bool inTime = CSourceCtx::Stop(timeoutMs);
-  if (jobPending_) FinishJob(false);
+  if (jobPending_) FinishJob(SourceEnd::kStopped);
+  ClearJob();
+  jobDone_ = 0;
+  jobTotal_ = 0;
   current_ = nullptr;
   eventNumber_ = 0;
   PlayList().clear();
@@ -72,6 +76,10 @@ bool CSourceBoxCtx::SetEntryRange(IndexEntry* entry, int eventNumber) {
 
 bool CSourceBoxCtx::AddBackupEntries(IndexEntry* const* entries, int count) {
   if (IsRunning() || !entries || count < 1 || !entries[0] || entries[0]->Magic() != kIndexBlockFEMagic) return false;
+  // An entry of another opening of the store would be read at offsets that mean something else.
+  for (int i = 0; i < count; ++i) {
+    if (entries[i] && !IsCurrentEntry(entries[i])) return false;
+  }
   for (int i = 0; i < count; ++i) {
     if (entries[i]) backupList_.push_back(entries[i]);
   }
@@ -82,7 +90,7 @@ bool CSourceBoxCtx::AddBackupEntries(IndexEntry* const* entries, int count) {
 }
 
 bool CSourceBoxCtx::SetExportRange(IndexEntry* entry, int eventNumber, std::int64_t startTime, std::int64_t endTime) {
-  if (IsRunning() || !OpenStore()) return false;
+  if (IsRunning() || !OpenStore() || (entry && !IsCurrentEntry(entry))) return false;
   current_ = entry;
   eventNumber_ = eventNumber;
   startLimit_ = startTime;
@@ -103,17 +111,45 @@ void CSourceBoxCtx::PostProgress(std::uint32_t sequence) {
   if (progress_.exchange(step) != step) Post(WM_PLAYER_SENSORDATA, 0);
 }
 
-void CSourceBoxCtx::EndJob(bool complete) {
+// The share of the job done: chunks of the backup entries, or seconds of the export's range.
+void CSourceBoxCtx::CountJobTotal() {
+  jobDone_ = 0;
+  std::int64_t total = 0;
+  chunksBefore_.clear();
+  for (const IndexEntry* e : backupList_) {
+    chunksBefore_.push_back(total);
+    total += std::max<std::int64_t>(0, static_cast<std::int64_t>(e->LastChunk()) - e->FirstChunk() + 1);
+  }
+  if (backupList_.empty() && jobFlag_) total = std::max<std::int64_t>(0, endLimit_ - startLimit_);
+  jobTotal_ = total;
+}
+
+void CSourceBoxCtx::CountJobChunk(std::int64_t chunkTime) {
+  const std::int64_t done = backupList_.empty() ? chunkTime - startLimit_
+                                                : chunksBefore_[backupAt_] + chunkNumber_ + 1;
+  jobDone_ = std::clamp<std::int64_t>(done, 0, jobTotal_.load());
+}
+
+double CSourceBoxCtx::JobRatio() const {
+  const std::int64_t total = jobTotal_.load();
+  return total > 0 ? static_cast<double>(jobDone_.load()) / static_cast<double>(total) : 0.0;
+}
+
+void CSourceBoxCtx::EndJob(SourceEnd end) {
   jobFlag_ = false;
-  FinishJob(complete);
+  FinishJob(end);
   progress_ = -1;
   Post(WM_PLAYER_END, -1);
 }
 
-void CSourceBoxCtx::FinishJob(bool complete) {
+void CSourceBoxCtx::FinishJob(SourceEnd end) {
   jobPending_ = false;
+  if (job_) job_->Finish(TakenEntries(end == SourceEnd::kData), end);
+  ClearJob();
+}
+
+void CSourceBoxCtx::ClearJob() {
   jobFlag_ = false;
-  if (job_) job_->Finish(TakenEntries(complete), complete);
   backupList_.clear();
   taken_.clear();
   backupAt_ = 0;

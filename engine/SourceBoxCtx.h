@@ -21,15 +21,6 @@
 #include "engine/SourceCtx.h"
 #include "engine/SourceJob.h"
 
-// Why the data of the last run ended.
-enum class SourceEnd {
-  kNone,       // no data has ended yet
-  kData,       // the last chunk of the data was read
-  kStopped,    // the thread was stopped, a queue woken, or the engine closed
-  kReadError,  // the store could not be read any more (device gone, or 8 failed chunks in a row)
-  kJobFailed,  // the job could not take a chunk
-};
-
 class CSourceBoxCtx : public CSourceCtx, public CCardStore {
  public:
   static constexpr int kMaxChunkNumber = 2047;
@@ -43,6 +34,8 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // The channel's queues; the audio queue may be null.
   void SetQueues(CVBuffer2* video, CABuffer2* audio);
+  // The channel's AVI recorder, which an export that copies the recording feeds.
+  void SetRecorder(CRecordCtx* recorder) { demux_.SetRecorder(recorder); }
 
   // Opens the store when needed, fixes the entries to walk and starts the thread. False when the
   // store cannot be opened, there is nothing to play, no video queue is set or the job refuses.
@@ -61,14 +54,21 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // Jobs, set up while the thread does not run. A backup walks the given entries and hands every
   // valid chunk to the job instead of playing it; an export plays one entry between two times.
+  // A job set up and not started is forgotten by Stop.
   void SetJob(ISourceJob* job) { job_ = job; }
+  // Refused unless every entry given is an entry of the store as it is open now.
   bool AddBackupEntries(IndexEntry* const* entries, int count);
+  // Opens the store when needed; refused for an entry that is not one of the store as it is open.
+  // A null entry starts at the store's first.
   bool SetExportRange(IndexEntry* entry, int eventNumber, std::int64_t startTime, std::int64_t endTime);
   bool IsJob() const { return jobFlag_; }
   // A backup, or an export with both time limits.
   bool IsRangeMode() const { return !backupList_.empty() || (startLimit_ != 0 && endLimit_ != 0); }
   // The last multiple of 5 % of a job's progress that was posted; -1 = none.
   int JobProgress() const { return progress_.load(); }
+  // How far the job got, 0 to 1: a backup by the chunks of its entries walked, an export by the
+  // time of its range passed. 0 when no job ran since the last stop.
+  double JobRatio() const;
 
   // The sensor block the main window shows, as GetSensorBlock of the engine gives it.
   bool GetSensorBlock(BYTE* out) const { return sensors_.GetSensorBlock(out, IsRunning()); }
@@ -114,10 +114,13 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   void SwitchChannelOff();
   bool HandToJob(const IndexBlockA5& trailer);
   void PostProgress(std::uint32_t sequence);
+  void CountJobTotal();
+  void CountJobChunk(std::int64_t chunkTime);
 
   // The end of a job.
-  void EndJob(bool complete);
-  void FinishJob(bool complete);
+  void EndJob(SourceEnd end);
+  void FinishJob(SourceEnd end);
+  void ClearJob();
   std::vector<IndexEntry> TakenEntries(bool complete) const;
 
   void Post(UINT msg, LPARAM lParam) const;
@@ -150,6 +153,9 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   std::int64_t startLimit_ = 0;
   std::int64_t endLimit_ = 0;
   std::atomic<int> progress_{-1};
+  std::vector<std::int64_t> chunksBefore_;  // of each backup entry: the chunks of those before it
+  std::atomic<std::int64_t> jobDone_{0};
+  std::atomic<std::int64_t> jobTotal_{0};
 
   std::atomic<SourceEnd> lastEnd_{SourceEnd::kNone};
   std::atomic<std::uint32_t> validChunks_{0};

@@ -10,6 +10,15 @@
 #include "engine/CardStore.h"
 #include "engine/IndexBlock.h"
 
+// Why the data of the card source's last run ended.
+enum class SourceEnd {
+  kNone,       // no data has ended yet
+  kData,       // the last chunk of the data was read
+  kStopped,    // the thread was stopped, a queue woken, or the engine closed
+  kReadError,  // the store could not be read any more (device gone, or 8 failed chunks in a row)
+  kJobFailed,  // the job could not take a chunk
+};
+
 struct JobChunk {
   const IndexEntry* entry = nullptr;
   std::size_t backupIndex = 0;   // position of the entry in the backup list (0 without one)
@@ -26,7 +35,7 @@ class ISourceJob {
   // A valid chunk of the job, called on the source thread; false ends the data (a failed write).
   virtual bool TakeChunk(const JobChunk& chunk) = 0;
   // The job ends, once: `taken` are the backup entries as far as their chunks were handed over
-  // (a partly handed entry ends at its last chunk handed over); `complete` when the data ended
-  // by itself, not by a stop or a failure.
-  virtual void Finish(const std::vector<IndexEntry>& taken, bool complete) = 0;
+  // (a partly handed entry ends at its last chunk handed over); `end` says why: kData when the
+  // data ended by itself, else a stop or a failure.
+  virtual void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) = 0;
 };

@@ -20,7 +20,7 @@ void CSourceBoxCtx::Run() {
     const SourceEnd end = ReadData();
     lastEnd_ = end;
     if (IsRangeMode()) {
-      EndJob(end == SourceEnd::kData);
+      EndJob(end);
       return;
     }
     if (!IsRunning() || !state_->open.load()) return;
@@ -156,7 +156,9 @@ bool CSourceBoxCtx::NextChunk() {
   const std::int64_t last = static_cast<std::int64_t>(entry->LastChunk()) - entry->FirstChunk();
   if (chunkNumber_ >= 0 && chunkNumber_ <= last) return true;
   IndexEntry* other = backward ? PreviousEntry() : NextEntry();
-  if (!other || (!backward && other->Sequence() == 1)) return false;
+  // An entry of sequence number 1 starts a new sequence that a play does not run into; the
+  // entries of a backup are each copied whatever their numbers.
+  if (!other || (!backward && backupList_.empty() && other->Sequence() == 1)) return false;
   if (!backupList_.empty()) ++backupAt_;
   EnterEntry(other);
   chunkNumber_ = backward ? static_cast<std::int64_t>(other->LastChunk()) - other->FirstChunk() : 0;
@@ -219,6 +221,7 @@ CSensorData::Slot CSourceBoxCtx::TakeSensors(const IndexBlockA5& trailer, std::i
     return sensors_.TakeIn(trailer);
   }
   sensors_.TakeJobBlock(trailer);
+  CountJobChunk(chunkTime);
   PostProgress(trailer.Sequence());
   state_->frameTime = chunkTime;
   if (IsRangeMode()) sensors_.Publish(trailer);

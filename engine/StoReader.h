@@ -23,6 +23,8 @@ class CStoReader {
   bool OpenPhysicalDrive(unsigned driveNo, DWORD access);
   // A file; with write access a missing file is created (never truncated), else it must exist.
   bool OpenFile(const std::string& path, DWORD access);
+  // A file for reading and writing, created, or emptied when it exists.
+  bool CreateFile(const std::string& path) { return file_.Create(path); }
   // Moves to `distance` from the start (FILE_BEGIN) or from the current position (FILE_CURRENT).
   // A position past the end is allowed; the next read then fails.
   bool Seek(std::int64_t distance, DWORD method, std::uint64_t* newPosition = nullptr);

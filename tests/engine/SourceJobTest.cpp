@@ -34,11 +34,11 @@ class RecordingJob : public ISourceJob {
     }
     return true;
   }
-  void Finish(const std::vector<IndexEntry>& taken, bool complete) override {
+  void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) override {
     std::lock_guard lock(mutex_);
     ++finished_;
     taken_ = taken;
-    complete_ = complete;
+    end_ = end;
   }
 
   std::size_t Count() const { return count_.load(); }
@@ -54,9 +54,9 @@ class RecordingJob : public ISourceJob {
     std::lock_guard lock(mutex_);
     return taken_;
   }
-  bool Complete() const {
+  SourceEnd End() const {
     std::lock_guard lock(mutex_);
-    return complete_;
+    return end_;
   }
 
  private:
@@ -67,7 +67,7 @@ class RecordingJob : public ISourceJob {
   std::vector<Chunk> chunks_;
   int finished_ = 0;
   std::vector<IndexEntry> taken_;
-  bool complete_ = false;
+  SourceEnd end_ = SourceEnd::kNone;
 };
 
 bool StartBackup(SourceRig& rig, RecordingJob& job, const std::vector<int>& recordings) {
@@ -125,7 +125,7 @@ TEST(SourceJob, ABackupIsHandedEveryChunkAndPostsEachNewFifthOfItsProgressOnce) 
 
   EXPECT_TRUE(rig.source.Stop(10000));
   EXPECT_EQ(job.Finished(), 1);
-  EXPECT_TRUE(job.Complete());
+  EXPECT_EQ(job.End(), SourceEnd::kData);
   const std::vector<IndexEntry> taken = job.Taken();
   ASSERT_EQ(taken.size(), 2u);
   for (std::size_t i = 0; i < 2; ++i) EXPECT_EQ(taken[i].bytes, rig.EntryOf(static_cast<int>(i))->bytes);
@@ -143,7 +143,7 @@ TEST(SourceJob, AStoppedBackupKeepsOnlyTheChunksHandedOver) {
   ASSERT_TRUE(Eventually([&] { return job.Count() == held; }));
   EXPECT_TRUE(rig.source.Stop(10000));
   EXPECT_EQ(job.Finished(), 1);
-  EXPECT_FALSE(job.Complete());
+  EXPECT_EQ(job.End(), SourceEnd::kStopped);
   const std::vector<IndexEntry> taken = job.Taken();
   ASSERT_EQ(taken.size(), 2u);
   EXPECT_EQ(taken[0].bytes, rig.EntryOf(0)->bytes);
