@@ -17,7 +17,7 @@ CIbpCtrl* CreateIbpCtrl() {
   return new (std::nothrow) CIbpCtrl();
 }
 
-CIbpCtrl::CIbpCtrl() : source_(this, &state_) {}
+CIbpCtrl::CIbpCtrl() : source_(this, &state_) { source_.SetRecorder(&recorder_); }
 
 CIbpCtrl::~CIbpCtrl() { Close(); }
 
@@ -62,7 +62,7 @@ EngineStart CIbpCtrl::Play(IndexEntry* entry, int eventNumber) {
   state_.avClock.Restart();
   state_.bytesRead = 0;
   state_.picturesShown = 0;
-  bool started = CreateQueues();
+  bool started = CreateQueues(true);
   if (started) started = StartThreads();
   if (started && address_.type == kSourceTransportStream) {
     active_ = Active::kTransportStream;
@@ -88,11 +88,11 @@ bool CIbpCtrl::IsPlaying(const IndexEntry* entry) const {
   return false;
 }
 
-// Both queues block, so that the source waits for the threads that take from them.
-bool CIbpCtrl::CreateQueues() {
+// For a play both queues block, so that the source waits for the threads that take from them.
+bool CIbpCtrl::CreateQueues(bool blocking) {
   for (Channel& ch : channels_) {
-    if (!ch.videoQueue->Create(kVideoArea, kVideoMargin, true) ||
-        !ch.audioQueue->Create(kAudioArea, kAudioMargin, true)) {
+    if (!ch.videoQueue->Create(kVideoArea, kVideoMargin, blocking) ||
+        !ch.audioQueue->Create(kAudioArea, kAudioMargin, blocking)) {
       return false;
     }
   }
@@ -104,31 +104,6 @@ bool CIbpCtrl::StartSource(IndexEntry* entry, int eventNumber) {
   source_.SetQueues(ch.videoQueue.get(), ch.audioQueue.get());
   source_.SetJob(nullptr);
   return source_.SetEntryRange(entry, eventNumber) && source_.Start();
-}
-
-EngineStart CIbpCtrl::StartBackup(const CString&, IndexEntry* const*, int) {
-  return state_.open.load() ? EngineStart::kBusy : EngineStart::kFailed;
-}
-
-EngineStart CIbpCtrl::OpenExport(const CString&, IndexEntry*, int, std::int64_t, std::int64_t) {
-  return state_.open.load() ? EngineStart::kBusy : EngineStart::kFailed;
-}
-
-bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
-  if (!on) {
-    record_.on = false;
-    recorder_.Stop();
-    record_.avi = false;
-    return true;
-  }
-  // A second job must never write into the first one's file.
-  if (record_.on || path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
-  record_.path = path;
-  record_.avi = path.GetLength() >= 4 && path.Right(4).CompareNoCase(L".avi") == 0;
-  if (record_.avi) record_.path = path.Left(path.GetLength() - 4);
-  record_.mode = mode;
-  record_.on = true;
-  return true;
 }
 
 void CIbpCtrl::Close() {

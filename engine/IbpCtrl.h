@@ -13,11 +13,16 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "engine/ABuffer2.h"
 #include "engine/AudioCtx.h"
 #include "engine/CardStore.h"
+#include "engine/EngineJob.h"
 #include "engine/EngineState.h"
 #include "engine/RecordCtx.h"
 #include "engine/SourceBoxCtx.h"
@@ -55,6 +60,7 @@ class CIbpCtrl {
   static constexpr DWORD kThreadStopMs = 10000;
   // A volume below this is played as silence.
   static constexpr std::int32_t kQuietestVolume = -2699;
+  static constexpr std::size_t kBackupLabelLength = 18;
 
   CIbpCtrl();
   virtual ~CIbpCtrl();
@@ -75,17 +81,44 @@ class CIbpCtrl {
   // the entry's start); a transport stream plays its file and takes no entry. The playable types
   // are 11 to 14. While a play or job is open: kStarted when asked for what is playing, else kBusy.
   EngineStart Play(IndexEntry* entry, int eventNumber);
-  // A `.sd` backup of entries into a file, and an export of one entry between two times: kBusy
-  // while a play or job is open. The engine has no backup or export writer, so it refuses every
-  // other request.
+  // Jobs. Each runs on the card source thread of a raw card, `.sd` or `.idx` source, posts
+  // WM_PLAYER_SENSORDATA at each new 5 % of an entry's progress, and ends with one
+  // WM_PLAYER_END (lParam -1), after which GetJobResult tells how it ended. kBusy while a play
+  // or job is open; kFailed for what they refuse or when the job cannot start (the engine is
+  // idle then).
+  //
+  // A backup copies the entries given (of the store as it is open, in their order) into a `.sd`
+  // file created afresh at `path`; with the GPS text export on, it writes only the GPS text of
+  // those entries. Refused for an empty path, no entries, more than a backup holds, or an AVI
+  // path without the GPS text export.
   EngineStart StartBackup(const CString& path, IndexEntry* const* entries, int count);
+  // An export of the recording between two times (seconds since 1970, both set, start not after
+  // end) from an entry (null: the store's first) and an event number: its pictures, sound and car
+  // data copied into AVI files with their subtitle and CSV files at `path` (an ".avi" path), or,
+  // with the GPS text export on, its GPS text. An export through the decoders (SetExportDecode)
+  // is refused.
   EngineStart OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
                          std::int64_t endTime);
+  // Turns the GPS text export on for the next job: the raw export mode word (a job's end clears
+  // a mode of 1), the file mode (kGpsTextFileOfFix, ...OfJob or ...OfDay) and the name that
+  // starts the file names and labels the lines. False, and the export off, for another file mode.
+  bool StartRawExport(int mode, const CString& name, int fileMode);
   // Turns the recording of a job's output on or off. On: fails for an empty path, a path whose
   // folders cannot be made, or while a recording is on; keeps the path (a trailing ".avi" in any
   // case marks an AVI output and is cut) and the mode. Off: stops the channel's AVI recorder.
   bool SetRecord(bool on, const CString& path, int mode);
-  const RecordState& GetRecordState() const { return record_; }
+  RecordState GetRecordState() const;
+  // The label of the card tools' backups: at most 18 characters of the text in the ANSI code page.
+  void SetBackupLabel(const CString& text);
+  std::string GetBackupLabel() const;
+  // How far the running or last job got, 0.0 to 1.0 (0.0 after Close).
+  double GetProgressRatio() const { return source_.JobRatio(); }
+  // The last multiple of 5 % posted for the entry in hand; -1 when none (and after a job's end).
+  int GetJobProgress() const { return source_.JobProgress(); }
+  JobResult GetJobResult() const { return job_.Result(); }
+  // The files the last job wrote (the `.sd` file, GPS text files); the AVI files are announced by
+  // WM_PLAYER_EXPORTSTART and WM_PLAYER_EXPORTDONE.
+  std::vector<std::string> GetJobFiles() const { return job_.Files(); }
   // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.
   void Close();
   // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source and
@@ -190,18 +223,26 @@ class CIbpCtrl {
   static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
   void ConfigureStore();
   bool IsPlaying(const IndexEntry* entry) const;
-  bool CreateQueues();
+  bool CreateQueues(bool blocking);
   bool StartThreads();
   void StopThreads();
+  EngineStart StartJob(const CString& path, int mode, bool backup, const std::function<bool()>& setRange);
+  JobOutputs OutputsOf(bool backup, bool recording);
+  void BeginRecorder();
+  RecordResult EndRecord();
+  bool EndJobRecording(bool recording);
   bool StartSource(IndexEntry* entry, int eventNumber);
   void StopSource();
 
   CEngineState state_;
   CString path_;
   SourceAddress address_;
+  mutable std::mutex recordLock_;  // the recording state, which a job's end turns off
   RecordState record_;
+  std::string backupLabel_;
   CRecordCtx recorder_;
   OsdSource osd_{*this};
+  CEngineJob job_;
   std::array<Channel, kChannels> channels_;
   std::atomic<Active> active_{Active::kNone};
   CSourceBoxCtx source_;  // after the queues it fills, so that it stops before they go

@@ -1,0 +1,61 @@
+#include "engine/EngineJob.h"
+
+void CEngineJob::Prepare(JobOutputs outputs) {
+  outputs_ = std::move(outputs);
+  recordingFailed_ = false;
+  writeFailed_ = false;
+  gpsText_.BeginJob(outputs_.folder);
+  {
+    std::lock_guard guard(filesLock_);
+    files_.clear();
+  }
+  result_ = JobResult::kRunning;
+}
+
+void CEngineJob::NoteStartFailed() {
+  backup_.Close();
+  gpsText_.End();
+  result_ = JobResult::kFailed;
+}
+
+bool CEngineJob::Begin() {
+  return outputs_.backupPath.empty() || backup_.Create(outputs_.backupPath, outputs_.storePath);
+}
+
+bool CEngineJob::TakeChunk(const JobChunk& chunk) {
+  if (recordingFailed_.load()) return false;
+  if (!gpsText_.Write(*chunk.trailer) ||
+      (backup_.IsOpen() && !backup_.WriteChunk(chunk.backupIndex, chunk.chunkNumber, chunk.chunk))) {
+    writeFailed_ = true;
+    return false;
+  }
+  return true;
+}
+
+void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
+  std::vector<std::string> files;
+  bool written = !writeFailed_;
+  if (backup_.IsOpen()) {
+    written = backup_.Finish(taken, outputs_.withCardHeader ? outputs_.cardHeader.data() : nullptr) && written;
+    files.push_back(backup_.Path());
+  }
+  written = gpsText_.End() && written;
+  for (const std::string& f : gpsText_.Files()) files.push_back(f);
+  const bool recorded = !outputs_.endRecording || outputs_.endRecording();
+  {
+    std::lock_guard guard(filesLock_);
+    files_ = std::move(files);
+  }
+  if (!written || recordingFailed_.load()) {
+    result_ = JobResult::kFailed;
+  } else if (end == SourceEnd::kStopped) {
+    result_ = JobResult::kCancelled;
+  } else {
+    result_ = end == SourceEnd::kData && recorded ? JobResult::kDone : JobResult::kFailed;
+  }
+}
+
+std::vector<std::string> CEngineJob::Files() const {
+  std::lock_guard guard(filesLock_);
+  return files_;
+}

@@ -1,0 +1,157 @@
+// The engine's jobs: a `.sd` backup, an export over a time range, the GPS text export, and the
+// recording state that names their output.
+#include <algorithm>
+#include <climits>
+
+#include "engine/IbpCtrl.h"
+#include "engine/Snapshot.h"
+#include "platform/File.h"
+
+namespace {
+
+// The card source reads these stores; a job needs one.
+bool IsJobSource(int type) {
+  return type == kSourceRawCard || type == kSourceBackupFile || type == kSourceIndexFile;
+}
+
+bool IsAviPath(const CString& path) { return path.GetLength() >= 4 && path.Right(4).CompareNoCase(L".avi") == 0; }
+
+// The folder of a path with its last separator; empty for a path without one.
+std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
+
+}  // namespace
+
+EngineStart CIbpCtrl::StartBackup(const CString& path, IndexEntry* const* entries, int count) {
+  if (state_.open.load()) return EngineStart::kBusy;
+  const bool gpsText = job_.GpsText().IsOn();
+  if (path.IsEmpty() || !entries || count < 1 || static_cast<std::uint32_t>(count) > kBackupCapacity ||
+      !IsJobSource(address_.type) || (IsAviPath(path) && !gpsText)) {
+    return EngineStart::kFailed;
+  }
+  return StartJob(path, 0, !gpsText, [&] { return source_.AddBackupEntries(entries, count); });
+}
+
+EngineStart CIbpCtrl::OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
+                                 std::int64_t endTime) {
+  if (state_.open.load()) return EngineStart::kBusy;
+  // Without both times the source would play on and wait at the end instead of ending the job.
+  if (path.IsEmpty() || startTime <= 0 || endTime <= 0 || startTime > endTime || !IsJobSource(address_.type) ||
+      state_.exportDecode.load() || (!IsAviPath(path) && !job_.GpsText().IsOn())) {
+    return EngineStart::kFailed;
+  }
+  const auto length = static_cast<int>(std::min<std::int64_t>(endTime - startTime, INT32_MAX));
+  return StartJob(path, length, false,
+                  [&] { return source_.SetExportRange(entry, eventNumber, startTime, endTime); });
+}
+
+// A job reads the card source into queues that never make it wait; it starts with its output
+// named and its range set, or leaves the engine idle.
+EngineStart CIbpCtrl::StartJob(const CString& path, int mode, bool backup, const std::function<bool()>& setRange) {
+  bool started = CreatePipeline();
+  state_.open = true;
+  active_ = Active::kCardSource;
+  started = started && CreateQueues(false) && SetRecord(true, path, mode) && setRange();
+  if (started) {
+    const bool recording = GetRecordState().avi && !job_.GpsText().IsOn();
+    job_.Prepare(OutputsOf(backup, recording));
+    if (recording) BeginRecorder();
+    Channel& ch = channels_[0];
+    source_.SetQueues(ch.videoQueue.get(), ch.audioQueue.get());
+    source_.SetJob(&job_);
+    started = source_.Start();
+  }
+  if (!started) {
+    Close();
+    job_.NoteStartFailed();
+    return EngineStart::kFailed;
+  }
+  return EngineStart::kStarted;
+}
+
+JobOutputs CIbpCtrl::OutputsOf(bool backup, bool recording) {
+  JobOutputs out;
+  const std::string path = GetRecordState().path.ToUtf8();
+  out.folder = FolderOf(path);
+  if (backup) {
+    out.backupPath = path;
+    if (source_.StoreType() == kSourceRawCard) {
+      out.storePath = plat::DrivePath(source_.StoreDrive()).value_or(std::string());
+      std::copy(source_.RawHeader(), source_.RawHeader() + kCardBlockSize, out.cardHeader.begin());
+      out.withCardHeader = true;
+    } else {
+      out.storePath = source_.StorePath();
+    }
+  }
+  out.endRecording = [this, recording] { return EndJobRecording(recording); };
+  return out;
+}
+
+void CIbpCtrl::BeginRecorder() {
+  const OsdSettings osd = state_.Osd();
+  RecordSettings settings;
+  settings.exportName = GetRecordState().path;
+  settings.units.speedUnit = osd.speedUnit;
+  settings.units.fahrenheit = osd.temperatureUnit != 0;
+  settings.timeZoneOffset = state_.timeZoneOffset.load();
+  settings.notifyWnd = state_.notifyWnd.load();
+  settings.notifyParam = reinterpret_cast<WPARAM>(this);
+  settings.onWriteFailed = [this] { job_.NoteRecordingFailed(); };
+  recorder_.Begin(settings);
+}
+
+// The end of a job, on the source thread: the recording is over, and so are the export request
+// and a GPS text export of mode 1. True unless the job's recording wrote no file or failed.
+bool CIbpCtrl::EndJobRecording(bool recording) {
+  const RecordResult result = EndRecord();
+  state_.exportActive = false;
+  int exportOnce = 1;
+  state_.rawExportMode.compare_exchange_strong(exportOnce, 0);
+  return !recording || (result.filesWritten > 0 && !result.failed);
+}
+
+bool CIbpCtrl::StartRawExport(int mode, const CString& name, int fileMode) {
+  state_.rawExportMode = mode;
+  return job_.GpsText().Start(fileMode, name);
+}
+
+bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
+  if (!on) {
+    EndRecord();
+    return true;
+  }
+  std::lock_guard guard(recordLock_);
+  // A second job must never write into the first one's file.
+  if (record_.on || path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
+  record_.path = path;
+  record_.avi = IsAviPath(path);
+  if (record_.avi) record_.path = path.Left(path.GetLength() - 4);
+  record_.mode = mode;
+  record_.on = true;
+  return true;
+}
+
+// The recorder finishes its file outside the lock: that takes a while, and the UI may be asking
+// for the recording state meanwhile.
+RecordResult CIbpCtrl::EndRecord() {
+  {
+    std::lock_guard guard(recordLock_);
+    record_.on = false;
+    record_.avi = false;
+  }
+  return recorder_.Stop();
+}
+
+RecordState CIbpCtrl::GetRecordState() const {
+  std::lock_guard guard(recordLock_);
+  return record_;
+}
+
+void CIbpCtrl::SetBackupLabel(const CString& text) {
+  std::lock_guard guard(recordLock_);
+  backupLabel_ = text.ToAnsi().substr(0, kBackupLabelLength);
+}
+
+std::string CIbpCtrl::GetBackupLabel() const {
+  std::lock_guard guard(recordLock_);
+  return backupLabel_;
+}
