@@ -1,0 +1,226 @@
+// `.sd` backups through the engine: where the chunks and the index go, holes for unread chunks, an
+// older file at the same path, the progress messages, a close in the middle, and what is refused.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/engine/CardStoreTestSupport.h"
+#include "tests/engine/JobTestSupport.h"
+#include "tests/fixtures/StoreFormat.h"
+
+using namespace jobtest;
+using sourcetest::Fixture;
+
+namespace {
+
+constexpr std::size_t kUnreadBytesFrom = 244;
+constexpr std::size_t kUnreadBytesTo = 268;
+
+// A card of three recordings whose first and third follow each other in chunk sequence, so that
+// a backup of the two plays through without a break; the second lies elsewhere.
+fixtures::StoreSpec ChainedCard() {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kCard, 3, 2.0);
+  spec.recordings[1].firstChunk = 90000;
+  fixtures::ScratchDir dir("plan");
+  const std::optional<fixtures::Layout> planned = fixtures::BuildStore(spec, dir.File("plan.img"));
+  if (planned) spec.recordings[2].firstChunk = planned->recordings[0].chunks.back().sequence + 1;
+  return spec;
+}
+
+std::vector<std::uint8_t> ChunkBytes(const fixtures::ChunkInfo& c) { return BytesAt(c.file, c.fileOffset, kChunkSize); }
+
+std::uint64_t ChunkAt(std::uint64_t block, std::size_t chunk) {
+  return kBackupDataBase + block * kDataBlockSize + chunk * kChunkSize;
+}
+
+// The entry's bytes that a backup keeps as they are.
+std::vector<std::uint8_t> KeptBytes(const IndexEntry& e) {
+  std::vector<std::uint8_t> out(e.bytes.begin(), e.bytes.begin() + kUnreadBytesFrom);
+  out.insert(out.end(), e.bytes.begin() + kUnreadBytesTo, e.bytes.begin() + 508);
+  return out;
+}
+
+std::vector<IndexEntry> Reopened(const std::string& path, CCardStore& store) {
+  store.SetStoreSource(kSourceBackupFile, 0, path);
+  std::vector<IndexEntry> out;
+  if (!store.OpenStore()) return out;
+  for (const IndexEntry* e : store.EntryList()) out.push_back(*e);
+  return out;
+}
+
+}  // namespace
+
+TEST(BackupJob, ABackupOfACardCopiesTheChosenEntriesIntoTheirBlocksAndPlaysThemAlike) {
+  Fixture fixture(ChainedCard(), "card");
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const std::string out = dir.File("saved/backup.sd");
+  {
+    JobRig rig(layout);
+    IndexEntry* chosen[] = {rig.Entry(0), rig.Entry(2)};
+    ASSERT_NE(chosen[1], nullptr);
+    ASSERT_EQ(rig.engine->StartBackup(CString(out), chosen, 2), EngineStart::kStarted);
+    rig.Finish();
+    EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+    EXPECT_EQ(rig.engine->GetJobFiles(), std::vector<std::string>{out});
+    EXPECT_FALSE(rig.engine->GetRecordState().on);
+  }
+
+  // The index: one slot per chosen entry in the order given, without the bytes never read from
+  // a store; the card's header block below the data.
+  for (std::uint64_t slot = 0; slot < 2; ++slot) {
+    const std::vector<std::uint8_t> entry = BytesAt(out, slot * kCardBlockSize, kCardBlockSize);
+    ASSERT_EQ(entry.size(), kCardBlockSize);
+    EXPECT_EQ(entry[0], 0xFE);
+    EXPECT_TRUE(std::all_of(entry.begin() + kUnreadBytesFrom, entry.begin() + kUnreadBytesTo, [](auto b) { return b == 0; }));
+  }
+  EXPECT_EQ(BytesAt(out, kBackupHeaderOffset, kCardBlockSize), BytesAt(layout.path, fixtures::kCardHeader1, kCardBlockSize));
+  for (std::size_t k = 0; k < layout.recordings[2].chunks.size(); ++k) {
+    EXPECT_EQ(BytesAt(out, ChunkAt(1, k), kChunkSize), ChunkBytes(layout.recordings[2].chunks[k])) << k;
+  }
+  EXPECT_EQ(BytesAt(out, ChunkAt(0, 0), kChunkSize), ChunkBytes(layout.recordings[0].chunks[0]));
+
+  CCardStore card;
+  card.SetStoreSource(kSourceRawCard, kJobDrive, "");
+  CCardStore backup;
+  const std::vector<IndexEntry> listed = Reopened(out, backup);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[1].slot, 1u);
+  {
+    ScopedEnvironment drive(("PLAYER_DRIVE_" + std::to_string(kJobDrive)).c_str(), layout.path.c_str());
+    ASSERT_NE(card.OpenStore(), nullptr);
+    EXPECT_EQ(KeptBytes(listed[0]), KeptBytes(*card.EntryList()[0]));
+    EXPECT_EQ(KeptBytes(listed[1]), KeptBytes(*card.EntryList()[2]));
+  }
+
+  enginetest::PlayRig play(out);
+  ASSERT_EQ(play.Play(), EngineStart::kStarted);
+  ASSERT_TRUE(play.consumer->WaitForEnd());
+  sourcetest::ExpectForwardItems(*play.consumer, sourcetest::ExpectForward(fixture, {0, 2}));
+  play.engine->Close();
+  play.consumer->Stop();
+}
+
+TEST(BackupJob, AnOlderBackupLeavesNothingBehindAndUnreadChunksStayHolesInPlace) {
+  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 1.0);
+  spec.damage = {fixtures::Damage::BadChunkChecksum(1, 2)};
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const std::string out = dir.File("again.sd");
+  JobRig rig(layout);
+  IndexEntry* all[] = {rig.Entry(0), rig.Entry(1), rig.Entry(2)};
+  ASSERT_EQ(rig.engine->StartBackup(CString(out), all, 3), EngineStart::kStarted);
+  rig.Finish();
+  const std::uint64_t olderSize = FileSize(out);
+
+  // The store's first entry (sequence 1) comes second: it is copied all the same.
+  IndexEntry* two[] = {rig.Entry(1), rig.Entry(0)};
+  JobRouter router(*rig.engine);
+  ASSERT_EQ(rig.engine->StartBackup(CString(out), two, 2), EngineStart::kStarted);
+  ASSERT_TRUE(router.WaitForEnd());
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+  rig.engine->Close();
+
+  CCardStore store;
+  const std::vector<IndexEntry> listed = Reopened(out, store);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].Sequence(), layout.recordings[0].entry.sequence);
+  EXPECT_EQ(listed[0].slot, 1u);
+  EXPECT_EQ(listed[1].Sequence(), layout.recordings[1].entry.sequence);
+  EXPECT_EQ(listed[1].slot, 0u);
+  EXPECT_EQ(BytesAt(out, 2 * kCardBlockSize, kCardBlockSize), std::vector<std::uint8_t>(kCardBlockSize, 0));
+  EXPECT_LT(FileSize(out), olderSize);
+  EXPECT_EQ(FileSize(out), ChunkAt(1, layout.recordings[0].chunks.size()));
+
+  const std::vector<fixtures::ChunkInfo>& chunks = layout.recordings[1].chunks;
+  ASSERT_EQ(chunks[2].fate, fixtures::ChunkFate::kBadChecksum);
+  EXPECT_EQ(BytesAt(out, ChunkAt(0, 2), kChunkSize), std::vector<std::uint8_t>(kChunkSize, 0));
+  for (std::size_t k : {std::size_t{1}, std::size_t{3}, chunks.size() - 1}) {
+    EXPECT_EQ(BytesAt(out, ChunkAt(0, k), kChunkSize), ChunkBytes(chunks[k])) << k;
+  }
+}
+
+TEST(BackupJob, ProgressIsPostedAtEachNewFifthOfAnEntryAndTheEndOnce) {
+  Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {11, 91}));
+  ASSERT_TRUE(fixture.ok());
+  fixtures::ScratchDir dir("backup");
+  JobRig rig(fixture.layout());
+  IndexEntry* both[] = {rig.Entry(0), rig.Entry(1)};
+  ASSERT_EQ(rig.engine->StartBackup(CString(dir.File("p.sd")), both, 2), EngineStart::kStarted);
+  ASSERT_TRUE(rig.router.WaitForEnd());
+
+  // Eleven chunks make 9 % a chunk: a post whenever a new fifth is passed, even one jumped over.
+  std::vector<int> want = {0, 5, 15, 25, 35, 45, 50, 60, 70, 80, 90};
+  for (int p = 0; p <= 90; p += 5) want.push_back(p);
+  EXPECT_EQ(rig.router.Progress(), want);
+  EXPECT_EQ(rig.engine->GetJobProgress(), -1);
+  EXPECT_EQ(rig.engine->GetProgressRatio(), 1.0);
+  rig.Finish();
+  EXPECT_EQ(rig.engine->GetProgressRatio(), 0.0);
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+}
+
+TEST(BackupJob, ClosingDuringABackupIndexesOnlyWhatWasWritten) {
+  Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {5, 21}));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const std::string out = dir.File("cut.sd");
+  JobRig rig(layout);
+  // 45 % of the second entry is its chunk 10: 26 chunks in all, 16 of them done.
+  rig.router.HoldWhen([](int progress, double ratio) { return progress == 45 && ratio > 0.5; });
+  IndexEntry* both[] = {rig.Entry(0), rig.Entry(1)};
+  ASSERT_EQ(rig.engine->StartBackup(CString(out), both, 2), EngineStart::kStarted);
+  ASSERT_TRUE(rig.router.WaitUntilHeld());
+  EXPECT_DOUBLE_EQ(rig.router.RatioWhenHeld(), 16.0 / 26.0);
+  rig.engine->Close();
+  EXPECT_EQ(rig.router.EndParams(), std::vector<LPARAM>{-1});
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kCancelled);
+  EXPECT_EQ(rig.engine->GetProgressRatio(), 0.0);
+
+  CCardStore store;
+  const std::vector<IndexEntry> listed = Reopened(out, store);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].LastChunk(), layout.recordings[0].entry.last);
+  const fixtures::ChunkInfo& last = layout.recordings[1].chunks[10];
+  EXPECT_EQ(listed[1].LastChunk(), last.sequence);
+  EXPECT_EQ(listed[1].EndTime(), last.time);
+  EXPECT_EQ(FileSize(out), ChunkAt(1, 11));
+}
+
+TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWhole) {
+  Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {3, 3}));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const CString out(dir.File("r.sd"));
+  const std::uint64_t storeSize = FileSize(layout.path);
+  JobRig rig(layout);
+  CIbpCtrl& engine = *rig.engine;
+  IndexEntry* first[] = {rig.Entry(0)};
+  const std::vector<IndexEntry*> tooMany(kBackupCapacity + 1, rig.Entry(0));
+  EXPECT_EQ(engine.StartBackup(CString(), first, 1), EngineStart::kFailed);
+  EXPECT_EQ(engine.StartBackup(out, nullptr, 1), EngineStart::kFailed);
+  EXPECT_EQ(engine.StartBackup(out, first, 0), EngineStart::kFailed);
+  EXPECT_EQ(engine.StartBackup(out, tooMany.data(), static_cast<int>(tooMany.size())), EngineStart::kFailed);
+  EXPECT_EQ(engine.StartBackup(CString(dir.File("r.avi")), first, 1), EngineStart::kFailed);
+  EXPECT_EQ(engine.StartBackup(CString(layout.path), first, 1), EngineStart::kFailed);
+  EXPECT_EQ(FileSize(layout.path), storeSize);
+  EXPECT_EQ(engine.GetJobResult(), JobResult::kFailed);
+
+  // Entries of an earlier opening of the store are not the store's any more.
+  engine.SetSource(CString(layout.path));
+  ASSERT_NE(engine.OpenStore(), nullptr);
+  EXPECT_EQ(engine.StartBackup(out, first, 1), EngineStart::kFailed);
+  EXPECT_FALSE(engine.State().open.load());
+  EXPECT_FALSE(engine.GetRecordState().on);
+  EXPECT_EQ(rig.router.Count(WM_PLAYER_END), 0u);
+
+  IndexEntry* current[] = {rig.Entry(1)};
+  ASSERT_EQ(engine.StartBackup(out, current, 1), EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(engine.GetJobResult(), JobResult::kDone);
+}
