@@ -2,11 +2,13 @@
 #include <memory>
 
 #include "tests/engine/CardStoreTestSupport.h"
+#include "tests/engine/JobTestSupport.h"
 
 namespace storetest {
 namespace {
 
 using fixtures::StoreKind;
+using jobtest::RunCommand;
 
 using BackupIndexTest = StoreTest;
 
@@ -64,15 +66,6 @@ TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntries) {
   const std::vector<const IndexEntry*> many(kBackupCapacity + 1, chosen[0]);
   EXPECT_FALSE(WriteBackupIndex(tooMany, many, nullptr));
   EXPECT_EQ(tooMany.Size(), 0u);
-}
-
-std::string RunCommand(const std::string& command, int* status) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string out;
-  char buf[4096];
-  while (pipe && fgets(buf, sizeof buf, pipe.get())) out += buf;
-  *status = pipe ? WEXITSTATUS(pclose(pipe.release())) : -1;
-  return out;
 }
 
 TEST_F(BackupIndexTest, CardInfoListsAStoreAsJson) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "engine/GpsOffsetTable.h"
@@ -65,15 +66,18 @@ std::vector<std::string> Fields(const std::string& line) {
   return fields;
 }
 
-// A job over the recordings of a route writes one line per chunk with a fix, in chunk order:
-// the label, the chunk's moment 8 hours on, and the route's position there.
+using ChunkFilter = std::function<bool(int recording, const fixtures::ChunkInfo&)>;
+
+// A job over the recordings of a route writes one line per chunk with a fix (that the filter
+// keeps), in chunk order: the label, the chunk's moment 8 hours on, and the route's position.
 void ExpectLinesOf(const std::vector<std::string>& lines, const fixtures::Layout& layout, const std::vector<int>& recordings,
-                   const fixtures::RouteSpec& route, const std::string& label, std::size_t length) {
+                   const fixtures::RouteSpec& route, const std::string& label, std::size_t length,
+                   const ChunkFilter& keep = [](int, const fixtures::ChunkInfo&) { return true; }) {
   std::size_t i = 0;
   for (int r : recordings) {
     const fixtures::RecordingInfo& rec = layout.recordings[static_cast<std::size_t>(r)];
     for (const fixtures::ChunkInfo& c : rec.chunks) {
-      if (c.gps.empty()) continue;
+      if (c.gps.empty() || !keep(r, c)) continue;
       ASSERT_LT(i, lines.size());
       const std::string& line = lines[i++];
       EXPECT_EQ(line.size(), length) << line;
@@ -232,4 +236,34 @@ TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
   ASSERT_EQ(rig.engine->StartBackup(CString(out + ".sd"), one, 1), EngineStart::kStarted);
   rig.Finish();
   EXPECT_EQ(rig.engine->GetJobFiles(), std::vector<std::string>{out + ".sd"});
+}
+
+TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {
+  GlobalGpsOffsetTable().Load("");
+  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  const auto later = [](const fixtures::RecordingInfo& rec) {
+    for (const fixtures::ChunkInfo& c : rec.chunks) {
+      if (c.time > rec.entry.start) return c.time;
+    }
+    return rec.entry.start;
+  };
+  // From the second second of the first recording to that of the second.
+  const std::int64_t start = later(layout.recordings[0]);
+  const std::int64_t end = later(layout.recordings[1]);
+  fixtures::ScratchDir dir("gps");
+  JobRig rig(layout);
+  ASSERT_TRUE(rig.engine->StartRawExport(2, CString(L"RANGE"), kGpsTextFileOfFix));
+  ASSERT_EQ(rig.engine->OpenExport(CString(dir.File("range")), rig.Entry(0), 0, start, end), EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+  // Only a mode of 1 ends with its job.
+  EXPECT_EQ(rig.engine->State().rawExportMode.load(), 2);
+  EXPECT_EQ(rig.router.Sends(), 0u);
+  const std::vector<std::string> files = rig.engine->GetJobFiles();
+  ASSERT_EQ(files.size(), 1u);
+  ExpectLinesOf(Lines(files[0]), layout, {0, 1}, spec.recordings[0].route, "RANGE   ", kLineLength,
+                [&](int r, const fixtures::ChunkInfo& c) { return r == 0 ? c.time >= start : c.time <= end; });
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdio>
 #include <fstream>
+#include <memory>
 
 #include "engine/RecordCtx.h"
 #include "tests/engine/QueueTestSupport.h"
@@ -115,6 +117,15 @@ std::uint64_t FileSize(const std::string& path) {
   std::error_code error;
   const auto size = std::filesystem::file_size(path, error);
   return error ? 0 : size;
+}
+
+std::string RunCommand(const std::string& command, int* status) {
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string out;
+  char buf[4096];
+  while (pipe && fgets(buf, sizeof buf, pipe.get())) out += buf;
+  *status = pipe ? WEXITSTATUS(pclose(pipe.release())) : -1;
+  return out;
 }
 
 }  // namespace jobtest

@@ -1,0 +1,75 @@
+// The cardjob tool: a backup, a GPS text export and an AVI export of a fixture store run through
+// the engine, with the outcome printed as JSON and told by the exit status.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "engine/CardStore.h"
+#include "tests/engine/JobTestSupport.h"
+#include "tests/engine/RecordFeed.h"
+
+using jobtest::RunCommand;
+using sourcetest::Fixture;
+
+namespace {
+
+std::string CardJob(const std::string& arguments, int* status) {
+  return RunCommand("TZ=UTC " + std::string(CARDJOB_PATH) + " " + arguments + " 2>/dev/null", status);
+}
+
+// The end of the JSON outcome: the end messages and the files.
+std::string Outcome(int ends, const std::vector<std::string>& files) {
+  std::string list;
+  for (const std::string& f : files) list += (list.empty() ? "\"" : ", \"") + f + "\"";
+  return "\"endMessages\": " + std::to_string(ends) + ", \"files\": [" + list + "]}\n";
+}
+
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("cardjob");
+  int status = -1;
+
+  const std::string sd = dir.File("b.sd");
+  std::string out = CardJob("backup " + layout.path + " " + sd + " --entries 1,3 --json", &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_TRUE(Has(out, "{\"result\": \"done\", \"progressMessages\": ")) << out;
+  EXPECT_TRUE(Has(out, Outcome(1, {sd}))) << out;
+  CCardStore backup;
+  backup.SetStoreSource(kSourceBackupFile, 0, sd);
+  ASSERT_NE(backup.OpenStore(), nullptr);
+  ASSERT_EQ(backup.EntryList().size(), 2u);
+  EXPECT_EQ(backup.EntryList()[1]->Sequence(), layout.recordings[2].entry.sequence);
+
+  out = CardJob("gps " + layout.path + " " + dir.File("texts") + " --mode 0 --entries 2 --name ABCDEFGH --json", &status);
+  EXPECT_EQ(status, 0) << out;
+  ASSERT_TRUE(Has(out, "\"files\": [\"" + dir.File("texts/ABCDEFGH"))) << out;
+  std::size_t fixes = 0;
+  for (const fixtures::ChunkInfo& c : layout.recordings[1].chunks) fixes += !c.gps.empty();
+  const std::string text = recordtest::FileText(std::filesystem::directory_iterator(dir.File("texts"))->path());
+  EXPECT_EQ(text.size(), fixes * 93);
+
+  const std::string avi = dir.File("clip.avi");
+  out = CardJob("avi " + layout.path + " " + avi + " --entry 2 --json", &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_TRUE(Has(out, Outcome(1, {avi, dir.File("clip.srt"), dir.File("clip.csv")}))) << out;
+  recordtest::RecordingFeed feed(layout);
+  const recordtest::Expected want = recordtest::ExpectedExport(feed.Items(1));
+  recordtest::ExpectAviHolds(avi, {want.pictures, want.keys, want.sounds});
+
+  // The re-encoding export needs the decoders, which the engine does not run for jobs yet.
+  out = CardJob("avi " + layout.path + " " + dir.File("x.avi") + " --entry 2 --reencode --json", &status);
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(out, "{\"result\": \"failed\", \"progressMessages\": 0, " + Outcome(0, {}));
+  CardJob("backup " + layout.path + " " + sd + " --entries 4", &status);
+  EXPECT_EQ(status, 2);
+  CardJob("gps " + layout.path + " " + dir.File("texts") + " --mode 3", &status);
+  EXPECT_EQ(status, 2);
+  CardJob("avi " + dir.File("missing.sd") + " " + avi + " --entry 1", &status);
+  EXPECT_EQ(status, 2);
+}

@@ -1,0 +1,113 @@
+// Exports through the engine: a recording copied by the card source into the AVI recorder, with
+// its subtitle and CSV files, and a close in the middle of an export.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "tests/engine/JobTestSupport.h"
+#include "tests/engine/RecordFeed.h"
+
+using namespace jobtest;
+using sourcetest::Fixture;
+
+namespace {
+
+// The files an export of the recording should leave at `base`: the demultiplexer's frames, each
+// with the time of the chunk that completes it, handed straight to a recorder of their own.
+void RecordAsTheSourceHandsOver(const Fixture& fixture, int recording, const std::string& base) {
+  const sourcetest::ExpectedPlay play = sourcetest::ExpectForward(fixture, {recording});
+  std::vector<const sourcetest::ExpectedItem*> items;
+  for (const auto& i : play.video) items.push_back(&i);
+  for (const auto& i : play.audio) items.push_back(&i);
+  std::sort(items.begin(), items.end(), [](auto* a, auto* b) { return a->frame.offset < b->frame.offset; });
+  CRecordCtx recorder;
+  RecordSettings settings;
+  settings.exportName = CString(base);
+  recorder.Begin(settings);
+  for (const sourcetest::ExpectedItem* i : items) {
+    std::vector<std::uint8_t> bytes = i->bytes;
+    const fixtures::ChunkInfo& chunk = play.chunks[i->chunk];
+    QueueItem item;
+    item.data = bytes.data();
+    item.length = static_cast<std::uint32_t>(bytes.size());
+    item.type = i->type;
+    item.aux = chunk.frameRate;
+    item.chunkTime = static_cast<std::int32_t>(chunk.time);
+    item.stamp = i->stamp;
+    if (i->type == kItemPcm16) {
+      recorder.WriteAudio(item.data, item.length, kItemPcm16);
+    } else if (i->type == kItemCarData) {
+      recorder.WriteSideData(RecordFrameFromItem(item));
+    } else if (i->type != kItemTimeFrame) {
+      recorder.WriteVideo(RecordFrameFromItem(item));
+    }
+  }
+  recorder.Stop();
+}
+
+}  // namespace
+
+TEST(ExportJob, AnExportCopiesTheRecordingIntoAnAviFileWithItsSideFiles) {
+  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  const fixtures::RecordingInfo& rec = layout.recordings[1];
+  fixtures::ScratchDir dir("export");
+  // The name's last four characters are not an extension: only ".avi" is cut.
+  const std::string base = dir.File("out/trip0001");
+  JobRig rig(layout);
+  ASSERT_EQ(rig.engine->OpenExport(CString(base + ".AVI"), rig.Entry(1), 0, rec.entry.start, rec.entry.end),
+            EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+  EXPECT_EQ(rig.router.FinishedAvis(), std::vector<std::wstring>{CString(base).GetString()});
+  EXPECT_EQ(rig.router.Sends(), 0u);
+  EXPECT_FALSE(rig.engine->GetRecordState().on);
+
+  recordtest::RecordingFeed feed(layout);
+  const recordtest::Expected want = recordtest::ExpectedExport(feed.Items(1));
+  recordtest::ExpectAviHolds(base + ".avi", {want.pictures, want.keys, want.sounds});
+  const std::string reference = dir.File("reference");
+  RecordAsTheSourceHandsOver(fixture, 1, reference);
+  for (const char* extension : {".avi", ".srt", ".csv"}) {
+    SCOPED_TRACE(extension);
+    const std::vector<std::uint8_t> written = recordtest::FileBytes(base + extension);
+    EXPECT_FALSE(written.empty());
+    EXPECT_EQ(written, recordtest::FileBytes(reference + extension));
+  }
+}
+
+TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
+  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
+  Fixture fixture(spec);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::EntryInfo& entry = fixture.layout().recordings[0].entry;
+  fixtures::ScratchDir dir("export");
+  const CString out(dir.File("cut.avi"));
+  JobRig rig(fixture.layout());
+  CIbpCtrl& engine = *rig.engine;
+  IndexEntry* first = rig.Entry(0);
+  EXPECT_EQ(engine.OpenExport(CString(), first, 0, entry.start, entry.end), EngineStart::kFailed);
+  EXPECT_EQ(engine.OpenExport(out, first, 0, entry.end, entry.start), EngineStart::kFailed);
+  EXPECT_EQ(engine.OpenExport(out, first, 0, 0, 0), EngineStart::kFailed);
+  EXPECT_EQ(engine.OpenExport(CString(dir.File("cut.sd")), first, 0, entry.start, entry.end), EngineStart::kFailed);
+  engine.SetExportDecode(true);
+  EXPECT_EQ(engine.OpenExport(out, first, 0, entry.start, entry.end), EngineStart::kFailed);
+  engine.SetExportDecode(false);
+  EXPECT_FALSE(engine.State().open.load());
+
+  // Closed while the source is in its post: the close waits for no window and the job ends
+  // cancelled, once.
+  rig.router.HoldWhen([](int progress, double) { return progress >= 45; });
+  ASSERT_EQ(engine.OpenExport(out, first, 0, entry.start, entry.end), EngineStart::kStarted);
+  ASSERT_TRUE(rig.router.WaitUntilHeld());
+  EXPECT_GT(rig.router.RatioWhenHeld(), 0.3);
+  engine.Close();
+  EXPECT_EQ(rig.router.EndParams(), std::vector<LPARAM>{-1});
+  EXPECT_EQ(engine.GetJobResult(), JobResult::kCancelled);
+  EXPECT_EQ(rig.router.Sends(), 0u);
+  EXPECT_FALSE(engine.GetRecordState().on);
+  EXPECT_TRUE(std::filesystem::exists(dir.File("cut.srt")));
+}

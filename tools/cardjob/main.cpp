@@ -1,0 +1,224 @@
+// cardjob: runs a job of the player's engine on a card, `.sd` backup or `.idx` index, headless,
+// as the card tools start them:
+//   cardjob backup SOURCE OUT.sd [--entries 1,3] [--json]
+//   cardjob gps SOURCE OUTDIR --mode 0|1|2 [--entries 1,3] [--name NAME] [--json]
+//   cardjob avi SOURCE OUT.avi --entry N [--reencode] [--json]
+// SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Entry numbers are positions in the
+// store's list, from 1; without --entries every entry is taken. With --json the outcome is
+// printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "endMessages": n,
+// "files": [paths written]}. The exit status is 0 only for a job done, 1 for another result and
+// 2 for a command line or source that cannot be used.
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/IbpCtrl.h"
+#include "platform/File.h"
+#include "platform/Time.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: cardjob backup SOURCE OUT.sd [--entries 1,3] [--json]\n"
+    "       cardjob gps SOURCE OUTDIR --mode 0|1|2 [--entries 1,3] [--name NAME] [--json]\n"
+    "       cardjob avi SOURCE OUT.avi --entry N [--reencode] [--json]\n"
+    "SOURCE: file.sd, file.idx or dvk2://N\n";
+const char* const kDefaultGpsName = "gps_";
+constexpr DWORD kWaitStepMs = 10;
+
+struct Options {
+  std::string job;
+  std::string source;
+  std::string out;
+  std::vector<int> entries;  // positions from 1
+  int mode = -1;
+  std::string name = kDefaultGpsName;
+  bool reencode = false;
+  bool json = false;
+};
+
+bool ParseNumber(const std::string& text, int* out) {
+  if (text.empty() || text.size() > 6 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  *out = std::stoi(text);
+  return true;
+}
+
+bool ParseEntries(const std::string& text, std::vector<int>* out) {
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t comma = text.find(',', from);
+    int n = 0;
+    if (!ParseNumber(text.substr(from, comma - from), &n) || n < 1) return false;
+    out->push_back(n);
+    if (comma == std::string::npos) return true;
+    from = comma + 1;
+  }
+}
+
+bool ParseOption(int argc, char** argv, int& i, Options& o) {
+  const std::string arg = argv[i];
+  const bool hasValue = i + 1 < argc;
+  if (arg == "--json") {
+    o.json = true;
+  } else if (arg == "--reencode" && o.job == "avi") {
+    o.reencode = true;
+  } else if (arg == "--entries" && o.job != "avi" && hasValue) {
+    return ParseEntries(argv[++i], &o.entries);
+  } else if (arg == "--entry" && o.job == "avi" && hasValue) {
+    int n = 0;
+    if (!ParseNumber(argv[++i], &n) || n < 1) return false;
+    o.entries = {n};
+  } else if (arg == "--mode" && o.job == "gps" && hasValue) {
+    return ParseNumber(argv[++i], &o.mode);
+  } else if (arg == "--name" && o.job == "gps" && hasValue) {
+    o.name = argv[++i];
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool ParseArgs(int argc, char** argv, Options& o) {
+  if (argc < 4) return false;
+  o.job = argv[1];
+  o.source = argv[2];
+  o.out = argv[3];
+  if (o.job != "backup" && o.job != "gps" && o.job != "avi") return false;
+  for (int i = 4; i < argc; ++i) {
+    if (!ParseOption(argc, argv, i, o)) return false;
+  }
+  if (o.job == "gps" && (o.mode < kGpsTextFileOfFix || o.mode > kGpsTextFileOfDay)) return false;
+  return o.job != "avi" || o.entries.size() == 1;
+}
+
+// Counts what the engine posts; keeps the names of the AVI files finished.
+class Messages : public plat::IMessageRouter {
+ public:
+  bool Post(HWND, UINT msg, WPARAM, LPARAM lParam) override {
+    if (msg == WM_PLAYER_SENSORDATA) ++progress;
+    if (msg == WM_PLAYER_END) ++ends;
+    if (msg == WM_PLAYER_EXPORTDONE) {
+      std::lock_guard guard(lock);
+      avis.push_back(CString(reinterpret_cast<const wchar_t*>(lParam)).ToUtf8());
+    }
+    return true;
+  }
+  LRESULT Send(HWND, UINT, WPARAM, LPARAM) override { return 0; }
+  bool Show(HWND, int) override { return true; }
+
+  std::atomic<int> progress{0};
+  std::atomic<int> ends{0};
+  std::mutex lock;
+  std::vector<std::string> avis;
+};
+
+struct EngineDeleter {
+  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
+};
+
+// The chosen entries of the open store; false when a position lies past its end.
+bool ChooseEntries(CIbpCtrl& engine, const std::vector<int>& positions, std::vector<IndexEntry*>* out) {
+  std::vector<IndexEntry*> all;
+  for (IndexEntry* e = engine.OpenStore(); e; e = engine.GetNextEntry(e)) all.push_back(e);
+  if (positions.empty()) {
+    *out = all;
+    return !all.empty();
+  }
+  for (int p : positions) {
+    if (static_cast<std::size_t>(p) > all.size()) return false;
+    out->push_back(all[static_cast<std::size_t>(p) - 1]);
+  }
+  return true;
+}
+
+EngineStart StartJob(CIbpCtrl& engine, const Options& o, const std::vector<IndexEntry*>& entries) {
+  if (o.job == "backup") {
+    return engine.StartBackup(CString(o.out), entries.data(), static_cast<int>(entries.size()));
+  }
+  if (o.job == "gps") {
+    if (!plat::MakeDirs(o.out) || !engine.StartRawExport(1, CString(o.name), o.mode)) return EngineStart::kFailed;
+    return engine.StartBackup(CString(o.out + "/" + o.name), entries.data(), static_cast<int>(entries.size()));
+  }
+  engine.SetExportDecode(o.reencode);
+  const IndexEntry* e = entries.front();
+  return engine.OpenExport(CString(o.out), entries.front(), 0, e->StartTime(), e->EndTime());
+}
+
+// The AVI files finished, with the subtitle and CSV files beside them, as far as they exist.
+std::vector<std::string> FilesOf(CIbpCtrl& engine, Messages& messages) {
+  std::vector<std::string> files = engine.GetJobFiles();
+  std::lock_guard guard(messages.lock);
+  for (const std::string& base : messages.avis) {
+    for (const char* extension : {".avi", ".srt", ".csv"}) {
+      if (plat::FileExists(base + extension)) files.push_back(base + extension);
+    }
+  }
+  return files;
+}
+
+const char* ResultText(JobResult result) {
+  switch (result) {
+    case JobResult::kDone: return "done";
+    case JobResult::kCancelled: return "cancelled";
+    default: return "failed";
+  }
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void Report(const Options& o, JobResult result, const Messages& messages, const std::vector<std::string>& files) {
+  if (!o.json) {
+    std::printf("%s: %s, %d progress messages, %zu files\n", o.job.c_str(), ResultText(result), messages.progress.load(),
+                files.size());
+    for (const std::string& f : files) std::printf("  %s\n", f.c_str());
+    return;
+  }
+  std::printf("{\"result\": \"%s\", \"progressMessages\": %d, \"endMessages\": %d, \"files\": [", ResultText(result),
+              messages.progress.load(), messages.ends.load());
+  for (std::size_t i = 0; i < files.size(); ++i) std::printf("%s%s", i ? ", " : "", Quoted(files[i]).c_str());
+  std::printf("]}\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options o;
+  if (!ParseArgs(argc, argv, o)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  Messages messages;
+  plat::SetMessageRouter(&messages);
+  std::unique_ptr<CIbpCtrl, EngineDeleter> engine(CreateIbpCtrl());
+  const int type = engine->SetSource(CString(o.source));
+  std::vector<IndexEntry*> entries;
+  if ((type != kSourceRawCard && type != kSourceBackupFile && type != kSourceIndexFile) ||
+      !ChooseEntries(*engine, o.entries, &entries)) {
+    std::fprintf(stderr, "cardjob: %s cannot be opened as a store, or has no such entry\n", o.source.c_str());
+    return 2;
+  }
+  engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
+  JobResult result = JobResult::kFailed;
+  if (StartJob(*engine, o, entries) == EngineStart::kStarted) {
+    while (messages.ends.load() == 0) Sleep(kWaitStepMs);
+    result = engine->GetJobResult();
+  } else {
+    std::fprintf(stderr, "cardjob: the engine did not start the job\n");
+  }
+  engine->Close();
+  Report(o, result, messages, FilesOf(*engine, messages));
+  engine.reset();
+  plat::SetMessageRouter(nullptr);
+  return result == JobResult::kDone ? 0 : 1;
+}
