@@ -208,8 +208,8 @@ void CChunkDemux::HandToRecorder(QueueItem item) {
   }
 }
 
-// A job that exports through the decoders or writes GPS text moves the play clock with the sound
-// it passes and tells the notify window once for each new chunk time. It only posts: the window's
+// A job with an export request or a GPS text export moves the play clock with the sound it
+// passes and tells the notify window once for each new chunk time. It only posts: the window's
 // thread may be waiting for this one to stop.
 void CChunkDemux::ShowJobTime() {
   state_.playClock.Set(pending_.chunkTime);

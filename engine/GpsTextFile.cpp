@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/GpsTrack.h"
+#include "platform/Time.h"
 
 namespace {
 
@@ -54,17 +55,8 @@ bool MovedTime(const GpsFix& fix, std::tm* out) {
   const int minute = Digits(fix.time + 3, 2);
   const int second = Digits(fix.time + 6, 2);
   if (year < 0 || month < 1 || day < 1 || hour < 0 || minute < 0 || second < 0) return false;
-  std::tm tm{};
-  tm.tm_year = year - 1900;
-  tm.tm_mon = month - 1;
-  tm.tm_mday = day;
-  tm.tm_hour = hour;
-  tm.tm_min = minute;
-  tm.tm_sec = second;
-  const std::time_t t = timegm(&tm);
-  if (t == static_cast<std::time_t>(-1)) return false;
-  const std::time_t moved = t + kSecondsAhead;
-  return gmtime_r(&moved, out) != nullptr;
+  const std::int64_t t = plat::UtcToEpoch(year, month, day, hour, minute, second);
+  return t != -1 && plat::EpochToUtc(t + kSecondsAhead, out);
 }
 
 }  // namespace

@@ -49,8 +49,9 @@ IClock& TickClock() {
   return c ? *c : SystemClock();
 }
 
-std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second) {
-  tzset();
+namespace {
+
+std::tm FieldsOf(int year, int month, int day, int hour, int minute, int second) {
   std::tm tm{};
   tm.tm_year = year - 1900;
   tm.tm_mon = month - 1;
@@ -58,9 +59,22 @@ std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, in
   tm.tm_hour = hour;
   tm.tm_min = minute;
   tm.tm_sec = second;
+  return tm;
+}
+
+}  // namespace
+
+std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second) {
+  tzset();
+  std::tm tm = FieldsOf(year, month, day, hour, minute, second);
   tm.tm_isdst = -1;
   const std::time_t t = std::mktime(&tm);
   return static_cast<std::int64_t>(t);
+}
+
+std::int64_t UtcToEpoch(int year, int month, int day, int hour, int minute, int second) {
+  std::tm tm = FieldsOf(year, month, day, hour, minute, second);
+  return static_cast<std::int64_t>(timegm(&tm));
 }
 
 bool EpochToLocal(std::int64_t t, std::tm* out) {

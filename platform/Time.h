@@ -52,6 +52,8 @@ class FakeClock : public IClock {
 // Seconds since 1970 of a local date and time (daylight saving decided by the time zone rules,
 // TZ honoured); -1 when the fields do not form a time the C library can represent.
 std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, int second);
+// Seconds since 1970 of a UTC date and time; -1 when the fields do not form one.
+std::int64_t UtcToEpoch(int year, int month, int day, int hour, int minute, int second);
 bool EpochToLocal(std::int64_t t, std::tm* out);
 bool EpochToUtc(std::int64_t t, std::tm* out);
 // The PC's offset from UTC in seconds (east positive), standard time, as the C library sees it.

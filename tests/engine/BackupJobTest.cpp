@@ -219,6 +219,9 @@ TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWhole) {
   EXPECT_FALSE(engine.GetRecordState().on);
   EXPECT_EQ(rig.router.Count(WM_PLAYER_END), 0u);
 
+  engine.SetBackupLabel(CString(L"ABCDEFGHIJKLMNOPQRSTUV"));
+  EXPECT_EQ(engine.GetBackupLabel(), "ABCDEFGHIJKLMNOPQR");
+
   IndexEntry* current[] = {rig.Entry(1)};
   ASSERT_EQ(engine.StartBackup(out, current, 1), EngineStart::kStarted);
   rig.Finish();

@@ -151,16 +151,6 @@ TEST(GpsText, TheLineOfAFixIsWholeWithItsTimeEightHoursOn) {
   EXPECT_EQ(LineOf("2017/03/01 08:12:30 no sentence"), "no fix");
 }
 
-TEST(GpsText, FilesAreNamedByTheFirstFixOrByThePcsClock) {
-  ScopedEnvironment tz("TZ", "UTC");
-  GlobalGpsOffsetTable().Load("");
-  GpsTextFix fix;
-  ASSERT_TRUE(GpsTextFixOf(EveningFix("2503.0000", "N", "12130.0000", "E"), &fix));
-  EXPECT_EQ(GpsTextFileStamp(kGpsTextFileOfFix, fix, 0), "2024-03-02_04-00");
-  EXPECT_EQ(GpsTextFileStamp(kGpsTextFileOfJob, fix, 1709280750), "2024-03-01_08-12-30");
-  EXPECT_EQ(GpsTextFileStamp(kGpsTextFileOfDay, fix, 1709280750), "2024-03-01_All");
-}
-
 TEST(GpsText, AJobWritesALineForEveryFixOfItsEntriesAndEndsTheExport) {
   GlobalGpsOffsetTable().Load("");
   const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
@@ -232,10 +222,6 @@ TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
   ASSERT_EQ(RunGpsJob(rig, out, 1, kGpsTextFileOfFix, CString(L"missing/SW")), JobResult::kFailed);
   EXPECT_TRUE(rig.engine->GetJobFiles().empty());
   EXPECT_FALSE(rig.engine->StartRawExport(1, CString(L"SW"), 3));
-  IndexEntry* one[] = {rig.Entry(0)};
-  ASSERT_EQ(rig.engine->StartBackup(CString(out + ".sd"), one, 1), EngineStart::kStarted);
-  rig.Finish();
-  EXPECT_EQ(rig.engine->GetJobFiles(), std::vector<std::string>{out + ".sd"});
 }
 
 TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {
