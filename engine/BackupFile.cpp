@@ -3,30 +3,46 @@
 #include <filesystem>
 #include <system_error>
 
+namespace {
+constexpr std::size_t kGatherBytes = 64 * kChunkSize;
+}  // namespace
+
 bool CBackupFile::Create(const std::string& path, const std::string& storePath) {
   std::error_code error;
   if (!storePath.empty() && std::filesystem::equivalent(path, storePath, error)) return false;
   path_ = path;
-  position_ = 0;
+  gathered_.clear();
+  gathered_.reserve(kGatherBytes);
   return file_.CreateFile(path);
 }
 
 bool CBackupFile::WriteChunk(std::size_t k, std::uint32_t n, const std::uint8_t* chunk) {
   if (n >= kMaxChunksPerEntry) return true;
   const std::uint64_t at = kBackupDataBase + k * kDataBlockSize + std::uint64_t{n} * kChunkSize;
-  if (at != position_ && !file_.Seek(static_cast<std::int64_t>(at), FILE_BEGIN)) return false;
-  // A failed write leaves the position unknown.
-  position_ = 0;
-  if (!file_.Write(chunk, kChunkSize)) return false;
-  position_ = at + kChunkSize;
+  const bool follows = at == gatheredAt_ + gathered_.size() && gathered_.size() < kGatherBytes;
+  if (!follows && !WriteGathered()) return false;
+  if (gathered_.empty()) gatheredAt_ = at;
+  gathered_.insert(gathered_.end(), chunk, chunk + kChunkSize);
   return true;
+}
+
+bool CBackupFile::WriteGathered() {
+  const bool written = gathered_.empty() || file_.WriteAt(gatheredAt_, gathered_.data(), gathered_.size());
+  gathered_.clear();
+  return written;
 }
 
 bool CBackupFile::Finish(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader) {
   std::vector<const IndexEntry*> list;
   list.reserve(entries.size());
   for (const IndexEntry& e : entries) list.push_back(&e);
-  const bool written = WriteBackupIndex(file_, list, rawCardHeader);
+  const bool written = WriteGathered();
+  const bool indexed = WriteBackupIndex(file_, list, rawCardHeader);
   file_.Close();
-  return written;
+  return written && indexed;
+}
+
+void CBackupFile::Close() {
+  gathered_.clear();
+  file_.Close();
 }

@@ -30,8 +30,11 @@ class CStoReader {
   bool Seek(std::int64_t distance, DWORD method, std::uint64_t* newPosition = nullptr);
   bool Read(void* buffer, std::size_t count);
   bool Write(const void* buffer, std::size_t count);
-  // Reads at an absolute position without moving the file position.
+  // Reads or writes at an absolute position without moving the file position.
   bool ReadAt(std::uint64_t position, void* buffer, std::size_t count) const;
+  bool WriteAt(std::uint64_t position, const void* buffer, std::size_t count) {
+    return file_.IsOpen() && file_.WriteAt(position, buffer, count);
+  }
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
   std::uint64_t Size() const { return file_.Size(); }

@@ -118,11 +118,9 @@ TEST(BackupJob, AnOlderBackupLeavesNothingBehindAndUnreadChunksStayHolesInPlace)
 
   // The store's first entry (sequence 1) comes second: it is copied all the same.
   IndexEntry* two[] = {rig.Entry(1), rig.Entry(0)};
-  JobRouter router(*rig.engine);
   ASSERT_EQ(rig.engine->StartBackup(CString(out), two, 2), EngineStart::kStarted);
-  ASSERT_TRUE(router.WaitForEnd());
+  rig.Finish();
   EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
-  rig.engine->Close();
 
   CCardStore store;
   const std::vector<IndexEntry> listed = Reopened(out, store);
@@ -191,7 +189,7 @@ TEST(BackupJob, ClosingDuringABackupIndexesOnlyWhatWasWritten) {
   EXPECT_EQ(FileSize(out), ChunkAt(1, 11));
 }
 
-TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWhole) {
+TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedWriteFailsIt) {
   Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {3, 3}));
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
@@ -226,4 +224,7 @@ TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWhole) {
   ASSERT_EQ(engine.StartBackup(out, current, 1), EngineStart::kStarted);
   rig.Finish();
   EXPECT_EQ(engine.GetJobResult(), JobResult::kDone);
+  ASSERT_EQ(engine.StartBackup(CString("/dev/full"), current, 1), EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(engine.GetJobResult(), JobResult::kFailed);
 }

@@ -108,11 +108,8 @@ JobResult RunGpsJob(JobRig& rig, const std::string& out, int count, int fileMode
   EXPECT_TRUE(rig.engine->StartRawExport(1, name, fileMode));
   std::vector<IndexEntry*> entries;
   for (int i = 0; i < count; ++i) entries.push_back(rig.Entry(i));
-  JobRouter router(*rig.engine);
   if (rig.engine->StartBackup(CString(out), entries.data(), count) != EngineStart::kStarted) return JobResult::kNone;
-  EXPECT_TRUE(router.WaitForEnd());
-  rig.engine->Close();
-  EXPECT_EQ(router.EndParams(), std::vector<LPARAM>{-1});
+  rig.Finish();
   return rig.engine->GetJobResult();
 }
 

@@ -47,7 +47,9 @@ void JobRouter::HoldWhen(HoldTest hold) {
 
 bool JobRouter::WaitUntilHeld() const { return Eventually([&] { return held_.load(); }); }
 
-bool JobRouter::WaitForEnd() const { return Eventually([&] { return Count(WM_PLAYER_END) > 0; }); }
+bool JobRouter::WaitForEnd(std::size_t count) const {
+  return Eventually([&] { return Count(WM_PLAYER_END) >= count; });
+}
 
 std::size_t JobRouter::Count(UINT msg) const {
   std::lock_guard lock(mutex_);
@@ -99,9 +101,10 @@ IndexEntry* JobRig::Entry(int position) {
 }
 
 void JobRig::Finish() {
-  ASSERT_TRUE(router.WaitForEnd());
+  ++jobs;
+  ASSERT_TRUE(router.WaitForEnd(jobs));
   engine->Close();
-  EXPECT_EQ(router.EndParams(), std::vector<LPARAM>{-1});
+  EXPECT_EQ(router.EndParams(), std::vector<LPARAM>(jobs, -1));
 }
 
 std::vector<std::uint8_t> BytesAt(const std::string& path, std::uint64_t at, std::size_t n) {

@@ -35,8 +35,8 @@ class JobRouter : public plat::IMessageRouter {
   // Waits until the source thread is held; false after a generous bound.
   bool WaitUntilHeld() const;
   double RatioWhenHeld() const { return heldRatio_.load(); }
-  // Waits for the end message of a job; false after a generous bound.
-  bool WaitForEnd() const;
+  // Waits until `count` end messages came; false after a generous bound.
+  bool WaitForEnd(std::size_t count = 1) const;
 
   std::size_t Count(UINT msg) const;
   std::vector<LPARAM> EndParams() const;
@@ -66,12 +66,13 @@ struct JobRig {
   ~JobRig() { engine->Close(); }
   // The entry at a position of the store's list, from 0.
   IndexEntry* Entry(int position);
-  // The job ended with its one end message; the engine is then closed.
+  // The job ended with its one end message (lParam -1); the engine is then closed.
   void Finish();
 
   ScopedEnvironment drive;
   enginetest::EnginePtr engine;
   JobRouter router;
+  std::size_t jobs = 0;  // finished
 };
 
 // Bytes of a file from an offset; fewer when the file ends sooner.
