@@ -39,7 +39,7 @@ bool CSourceBoxCtx::Start() {
   const std::vector<IndexEntry*>& walked = backupList_.empty() ? PlayList() : backupList_;
   if (walked.empty()) return false;
   if (jobFlag_ && job_ && !job_->Begin()) return false;
-  jobPending_ = jobFlag_;
+  jobPending_ = jobFlag_.load();
   CountJobTotal();
   m_startTime = static_cast<std::int32_t>(walked.front()->StartTime());
   m_endTime = static_cast<std::int32_t>(walked.back()->EndTime());

@@ -145,7 +145,7 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // Job.
   ISourceJob* job_ = nullptr;
-  bool jobFlag_ = false;
+  std::atomic<bool> jobFlag_{false};  // read by the UI thread through IsJob
   bool jobPending_ = false;  // begun and not finished
   std::vector<IndexEntry*> backupList_;
   std::size_t backupAt_ = 0;
