@@ -28,8 +28,9 @@ enum class JobResult {
 struct JobOutputs {
   std::string backupPath;  // the `.sd` file; empty: no backup file
   std::string storePath;   // the store read, which a backup must never overwrite
-  std::array<std::uint8_t, kCardBlockSize> cardHeader{};  // written into the backup when
-  bool withCardHeader = false;                            // the store is a raw card
+  // A raw card's header block as read, written into its backup.
+  std::array<std::uint8_t, kCardBlockSize> cardHeader{};
+  bool withCardHeader = false;
   std::string folder;      // where GPS text files go (empty: the working folder)
   // Runs at the job's end on the source thread: ends the engine's recording; false when the
   // recording wrote nothing it should have, or failed.

@@ -101,7 +101,8 @@ class CIbpCtrl {
                          std::int64_t endTime);
   // Turns the GPS text export on for the next job: the raw export mode word (a job's end clears
   // a mode of 1), the file mode (kGpsTextFileOfFix, ...OfJob or ...OfDay) and the name that
-  // starts the file names and labels the lines. False, and the export off, for another file mode.
+  // starts the file names and labels the lines. False, and the export off (the mode word as it
+  // was), for another file mode.
   bool StartRawExport(int mode, const CString& name, int fileMode);
   // Turns the recording of a job's output on or off. On: fails for an empty path, a path whose
   // folders cannot be made, or while a recording is on; keeps the path (a trailing ".avi" in any

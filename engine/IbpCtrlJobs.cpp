@@ -1,7 +1,7 @@
 // The engine's jobs: a `.sd` backup, an export over a time range, the GPS text export, and the
 // recording state that names their output.
 #include <algorithm>
-#include <climits>
+#include <limits>
 
 #include "engine/IbpCtrl.h"
 #include "engine/Snapshot.h"
@@ -39,7 +39,7 @@ EngineStart CIbpCtrl::OpenExport(const CString& path, IndexEntry* entry, int eve
       state_.exportDecode.load() || (!IsAviPath(path) && !job_.GpsText().IsOn())) {
     return EngineStart::kFailed;
   }
-  const auto length = static_cast<int>(std::min<std::int64_t>(endTime - startTime, INT32_MAX));
+  const auto length = static_cast<int>(std::min<std::int64_t>(endTime - startTime, std::numeric_limits<int>::max()));
   return StartJob(path, length, false,
                   [&] { return source_.SetExportRange(entry, eventNumber, startTime, endTime); });
 }
@@ -110,8 +110,9 @@ bool CIbpCtrl::EndJobRecording(bool recording) {
 }
 
 bool CIbpCtrl::StartRawExport(int mode, const CString& name, int fileMode) {
+  if (!job_.GpsText().Start(fileMode, name)) return false;
   state_.rawExportMode = mode;
-  return job_.GpsText().Start(fileMode, name);
+  return true;
 }
 
 bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
