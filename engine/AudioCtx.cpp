@@ -158,7 +158,12 @@ void CAudioCtx::FillBlock(std::uint8_t* block) {
 }
 
 void CAudioCtx::TakeItem() {
-  if (!queue_.Get(item_)) item_ = QueueItem{};
+  // Read before the queue: seen empty after the flag went up, it held nothing queued before.
+  const bool handOverAsked = state_.audioHandOver.load();
+  if (!queue_.Get(item_)) {
+    item_ = QueueItem{};
+    if (handOverAsked) state_.audioHandOver = false;
+  }
   span_ = SoundSpan{static_cast<int>(item_.type), item_.data, item_.data ? item_.length : 0};
   decoder_.BeginFrame(span_.type);
   if (item_.type == kItemNone) return;

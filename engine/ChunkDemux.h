@@ -52,8 +52,8 @@ class CChunkDemux {
   // The channel's queues; the audio queue may be null (no sound is queued then). The video
   // queue's margin must hold at least a chunk's payload.
   void SetQueues(CVBuffer2* video, CABuffer2* audio);
-  // Range mode (a backup or an export over a time range): frames are queued only when the
-  // export decodes. A running job queues no markers.
+  // Range mode (a backup or an export over a time range): frames and sound are queued only when
+  // the export decodes. A running job queues no markers.
   void SetJobMode(bool rangeMode, bool jobRuns);
   // The channel's AVI recorder. In range mode, while the channel is exported and neither an
   // export request, a GPS text export nor export decoding is set, the pictures, car data and

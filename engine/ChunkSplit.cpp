@@ -218,11 +218,15 @@ void CChunkDemux::ShowJobTime() {
   PostMessage(state_.notifyWnd.load(), WM_PLAYER_SENSORDATA, reinterpret_cast<WPARAM>(producer_.Engine()), 0);
 }
 
+// In range mode the sound goes with the pictures: to the recorder when they do, to the audio
+// thread when the export decodes them, which hands it to the recorder.
 bool CChunkDemux::HandleAudioFrame(const BYTE* frame, std::size_t length) {
-  if (rangeMode_) {
-    if (state_.exportActive.load() || state_.rawExportMode.load() != 0) {
-      ShowJobTime();
-    } else if (RecordsDirectly() && state_.exportAudio.load()) {
+  if (rangeMode_ && (state_.exportActive.load() || state_.rawExportMode.load() != 0)) {
+    ShowJobTime();
+    return true;
+  }
+  if (rangeMode_ && !state_.exportDecode.load()) {
+    if (RecordsDirectly() && state_.exportAudio.load()) {
       recorder_->WriteAudio(frame + kFrameHeaderSize, static_cast<std::uint32_t>(length - kFrameHeaderSize), kItemPcm16);
     }
     return true;

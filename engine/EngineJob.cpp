@@ -41,7 +41,7 @@ void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
   }
   written = gpsText_.End() && written;
   for (const std::string& f : gpsText_.Files()) files.push_back(f);
-  const bool recorded = !outputs_.endRecording || outputs_.endRecording();
+  const bool recorded = !outputs_.endRecording || outputs_.endRecording(end == SourceEnd::kData);
   {
     std::lock_guard guard(filesLock_);
     files_ = std::move(files);

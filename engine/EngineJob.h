@@ -1,7 +1,8 @@
 // What the engine's card source does with the chunks of a job, and how the job ended: the `.sd`
 // file of a backup, the GPS text file of a GPS text export, and (through the engine) the
-// recording of an export. The source thread runs Begin, TakeChunk and Finish; the engine sets
-// the job up before the thread starts and reads its result after the job's end message.
+// recording of an export. The source thread runs Begin, TakeChunk and Finish (the reader of a
+// transport stream only Finish); the engine sets the job up before the thread starts and reads
+// its result after the job's end message.
 #pragma once
 
 #include <array>
@@ -32,9 +33,9 @@ struct JobOutputs {
   std::array<std::uint8_t, kCardBlockSize> cardHeader{};
   bool withCardHeader = false;
   std::string folder;      // where GPS text files go (empty: the working folder)
-  // Runs at the job's end on the source thread: ends the engine's recording; false when the
-  // recording wrote nothing it should have, or failed.
-  std::function<bool()> endRecording;
+  // Runs at the job's end on the source thread, told whether the data ended by itself: ends the
+  // engine's recording; false when the recording wrote nothing it should have, or failed.
+  std::function<bool(bool dataEnded)> endRecording;
 };
 
 class CEngineJob : public ISourceJob {

@@ -48,6 +48,11 @@ class CEngineState {
   std::atomic<bool> exportChannel{true};
   std::atomic<bool> exportAudio{true};
   std::atomic<bool> exportReady{false};  // the channel's picture is ready for the exporter
+  // The hand-over at the end of an export with decoding: once the source has queued its last
+  // frames, the engine raises the flag of each decoding thread that runs; the thread lowers it
+  // when it finds its queue empty, everything queued before having gone to the recorder.
+  std::atomic<bool> videoHandOver{false};
+  std::atomic<bool> audioHandOver{false};
   // The mode word of a GPS text export (0: none); a job's end clears a mode of 1.
   std::atomic<int> rawExportMode{0};
 

@@ -81,7 +81,7 @@ EngineStart CIbpCtrl::Play(IndexEntry* entry, int eventNumber) {
 // Asked for what is playing: the transport stream that plays, or the entry the card source is in.
 bool CIbpCtrl::IsPlaying(const IndexEntry* entry) const {
   switch (active_.load()) {
-    case Active::kTransportStream: return true;
+    case Active::kTransportStream: return !channels_[0].transportStream->IsExporting();
     case Active::kCardSource: return !source_.IsJob() && entry == source_.CurrentEntry();
     case Active::kNone: return false;
   }

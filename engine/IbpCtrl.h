@@ -83,7 +83,8 @@ class CIbpCtrl {
   EngineStart Play(IndexEntry* entry, int eventNumber);
   // Jobs. Each runs on the card source thread of a raw card, `.sd` or `.idx` source, posts
   // WM_PLAYER_SENSORDATA at each new 5 % of an entry's progress, and ends with one
-  // WM_PLAYER_END (lParam -1), after which GetJobResult tells how it ended. kBusy while a play
+  // WM_PLAYER_END (lParam -1), after which GetJobResult tells how it ended; the export of a
+  // transport stream runs on its reader's thread and posts no progress. kBusy while a play
   // or job is open; kFailed for what they refuse or when the job cannot start (the engine is
   // idle then).
   //
@@ -95,8 +96,13 @@ class CIbpCtrl {
   // An export of the recording between two times (seconds since 1970, both set, start not after
   // end) from an entry (null: the store's first) and an event number: its pictures, sound and car
   // data copied into AVI files with their subtitle and CSV files at `path` (an ".avi" path), or,
-  // with the GPS text export on, its GPS text. An export through the decoders (SetExportDecode)
-  // is refused.
+  // with the GPS text export on, its GPS text. With SetExportDecode the channel's threads decode
+  // the pictures, which the recorder encodes to MPEG-4, and hand it the sound; car data then
+  // writes no side files. The job ends once they have handed on everything read.
+  //
+  // A transport stream is exported whole by its reader, whatever the entry and the times (start
+  // not after end): its pictures copied, its sound decoded to PCM. Refused with SetExportDecode
+  // or the GPS text export on.
   EngineStart OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
                          std::int64_t endTime);
   // Turns the GPS text export on for the next job: the raw export mode word (a job's end clears
@@ -227,11 +233,16 @@ class CIbpCtrl {
   bool CreateQueues(bool blocking);
   bool StartThreads();
   void StopThreads();
-  EngineStart StartJob(const CString& path, int mode, bool backup, const std::function<bool()>& setRange);
-  JobOutputs OutputsOf(bool backup, bool recording);
-  void BeginRecorder();
+  EngineStart StartJob(const CString& path, int mode, bool backup, bool decode, const std::function<bool()>& setRange);
+  EngineStart ExportTransportStream(const CString& path, std::int64_t startTime, std::int64_t endTime);
+  void EndTransportStreamExport(bool complete);
+  void PrepareJob(bool backup, bool decode);
+  EngineStart JobStarted(bool started);
+  JobOutputs OutputsOf(bool backup, bool recording, bool decode);
+  void BeginRecorder(bool reencode);
   RecordResult EndRecord();
-  bool EndJobRecording(bool recording);
+  bool EndJobRecording(bool recording, bool handOver);
+  void AwaitHandOver();
   bool StartSource(IndexEntry* entry, int eventNumber);
   void StopSource();
 

@@ -8,19 +8,23 @@
 #include <optional>
 
 #include "engine/H264SizeProbe.h"
+#include "engine/TSVideoUnit.h"
 
 namespace {
 
 constexpr std::uint32_t kGatherBytes = 8u << 20;
 constexpr std::uint32_t kSoundBytes = 2u << 20;
-constexpr int kIdrNalType = 5;
 constexpr int kMaxFps = 120;
 constexpr std::int64_t kMaxCueSeconds = 5;
 // Stamps are trusted for the timing only while they agree with the frames' whole seconds, which
 // may each be up to a second off.
 constexpr std::int64_t kStampToleranceUs = 2000000;
 
-bool IsIdr(const RecordFrame& f) { return f.length > 4 && (f.data[4] & 0x1F) == kIdrNalType; }
+// A frame of the recorder's stream is one NAL unit; a transport stream's is a whole access unit,
+// its parameter sets before its IDR slice.
+bool HoldsIdrSlice(const RecordFrame& f) {
+  return ClassifyVideoPayload(f.data, f.length).kind == VideoUnitKind::kKeyFrame;
+}
 
 struct FileTiming {
   std::uint32_t microSecPerFrame = 0;
@@ -183,7 +187,7 @@ bool CRecordCtx::WriteGroupPart(const RecordFrame& frame, std::uint32_t& written
   if (m_gathered == 0) m_groupTime = frame.time;
   std::memcpy(m_area.get() + m_gathered, frame.data, frame.length);
   m_gathered += frame.length;
-  if (!IsIdr(frame)) return true;
+  if (!HoldsIdrSlice(frame)) return true;
   const std::uint32_t bytes = m_gathered;
   m_gathered = 0;
   if (!m_avi.IsOpen() && !CreateFile(frame, m_area.get(), bytes)) return true;

@@ -24,8 +24,16 @@ bool CTSAnalyse::Open(const std::string& path, bool fromEnd) {
   return true;
 }
 
+void CTSAnalyse::SetExport(TSExport exportTo) {
+  if (!IsRunning()) m_export = std::move(exportTo);
+}
+
 bool CTSAnalyse::Start() {
   if (!m_file.IsOpen()) return false;
+  if (IsExporting()) {
+    if (!m_aac.Open()) return false;
+    m_aac.Reset();
+  }
   m_gaveUp = false;
   return CMyThread::Start();
 }
@@ -53,11 +61,19 @@ std::string CTSAnalyse::Path() const {
 
 void CTSAnalyse::Run() {
   FlushQueues();
-  while (IsRunning() && !m_gaveUp) {
-    TakeRequests();
+  bool exported = false;
+  while (IsRunning() && !m_gaveUp && !exported) {
+    if (!IsExporting()) TakeRequests();
     const ReadResult result = ReadPiece();
-    if (result != ReadResult::kRead) AtEnd(result);
+    if (result == ReadResult::kRead) continue;
+    if (IsExporting() && result == ReadResult::kAtEnd) {
+      m_demux.FinishForward();  // the file's last units are whole
+      exported = true;
+    } else {
+      AtEnd(result);
+    }
   }
+  if (IsExporting() && m_export.onEnd) m_export.onEnd(exported);
 }
 
 // Opens the new file before letting go of the old one, so that a file that cannot be opened

@@ -3,11 +3,13 @@
 // gathers the video, sound and sensor-text streams, and fills the channel's queues: key frames
 // and inter frames into the video queue, AAC sound into the audio queue, and every sensor text
 // as a sensor block behind a marker item in the video queue. It seeks by file position and goes
-// on to the previous or next ".ts" file of the folder.
+// on to the previous or next ".ts" file of the folder. An export reads one file through and hands
+// its pictures and sound to the recorder instead.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -15,6 +17,7 @@
 
 #include "config/RecorderDate.h"
 #include "engine/ABuffer2.h"
+#include "engine/AacDecoder.h"
 #include "engine/FindFilePath.h"
 #include "engine/IndexBlock.h"
 #include "engine/MyThread.h"
@@ -22,6 +25,8 @@
 #include "engine/TSFrameRate.h"
 #include "engine/VBuffer2.h"
 #include "platform/File.h"
+
+class CRecordCtx;
 
 // What the reader needs of the channel object that owns it. Called on the reader's thread.
 class ITSChannel {
@@ -38,6 +43,15 @@ class ITSChannel {
   // The first sound after a start, a seek or a change of file: the audio clock is to take the
   // reader's start delay and this sound's time stamp (microseconds), and resynchronise.
   virtual void ResyncAudio(int startDelayMs, std::uint64_t stampUs) = 0;
+};
+
+// Where an export of a file goes: the recorder takes its pictures and, when `sound` is set, its
+// sound as 16-bit PCM; `onEnd` is told once, on the reader's thread, whether the file was read to
+// its end (true) or the reader was stopped before (false).
+struct TSExport {
+  CRecordCtx* recorder = nullptr;  // null: the reader plays into the queues
+  bool sound = true;
+  std::function<void(bool complete)> onEnd;
 };
 
 // Items queued. Video: key frames (17) and inter frames (18), their data the access unit from its
@@ -62,8 +76,15 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   // start going forward, or with fromEnd at the end going backward. False when the thread runs
   // or the file cannot be opened.
   bool Open(const std::string& path, bool fromEnd);
-  // Starts the thread on the open file; false without one. Stop (CMyThread) ends it: a put that
-  // waits on a full queue gives up once the run flag is cleared.
+  // Set while the thread is stopped. With a recorder the next run exports the open file: it reads
+  // it once forward from its start, takes no seek, turn or change of file, hands the pictures to
+  // the recorder in place of the video queue and the sound, decoded, in place of the audio queue,
+  // queues no sensor block, and ends at the end of the file. Without one it plays.
+  void SetExport(TSExport exportTo);
+  bool IsExporting() const { return m_export.recorder != nullptr; }
+  // Starts the thread on the open file; false without one, or for an export when no AAC decoder
+  // can be opened. Stop (CMyThread) ends it: a put that waits on a full queue gives up once the
+  // run flag is cleared.
   bool Start() override;
   void Close();
 
@@ -109,7 +130,9 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   void TakePicture(const PesHeader& header, const std::uint8_t* payload, std::size_t length);
   bool ShouldQueuePicture(bool key);
   void QueuePicture(bool key, const std::uint8_t* data, std::size_t length);
+  void ExportPicture(bool key, const std::uint8_t* data, std::size_t length);
   void TakeSound(const PesHeader& header, const std::uint8_t* payload, std::size_t length);
+  void ExportSound(const std::uint8_t* payload, std::size_t length);
   void TakeSensorText(const std::uint8_t* payload, std::size_t length);
   std::int32_t PictureTime() const;
   std::uint32_t Progress() const;
@@ -137,6 +160,9 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   std::uint64_t m_videoPts = 0;
   std::uint64_t m_soundPts = 0;
   IndexBlockA5 m_sensorBlock;
+  TSExport m_export;
+  CAacDecoder m_aac;  // of an export's sound
+  std::vector<std::uint8_t> m_pcm;
 
   // Written by other threads.
   mutable std::mutex m_requestLock;

@@ -1,7 +1,9 @@
-// The reader's handling of whole PES units: pictures, sound and sensor texts into the queues.
+// The reader's handling of whole PES units: pictures, sound and sensor texts into the queues, or
+// pictures and sound to the recorder of an export.
 #include <cmath>
 #include <cstring>
 
+#include "engine/RecordCtx.h"
 #include "engine/TSAnalyse.h"
 #include "engine/TSSensorText.h"
 #include "engine/TSVideoUnit.h"
@@ -42,7 +44,12 @@ void CTSAnalyse::TakePicture(const PesHeader& header, const std::uint8_t* payloa
   m_rate.TakePicture(key, info.afterSps);
   m_published.rate = m_rate.Rate();
   m_published.gopSeconds = m_rate.GopSeconds();
-  if (ShouldQueuePicture(key)) QueuePicture(key, payload + info.dataOffset, length - info.dataOffset);
+  if (!ShouldQueuePicture(key)) return;
+  if (IsExporting()) {
+    ExportPicture(key, payload + info.dataOffset, length - info.dataOffset);
+  } else {
+    QueuePicture(key, payload + info.dataOffset, length - info.dataOffset);
+  }
 }
 
 // An inter frame needs the key frame before it; after a seek, forward play passes over the
@@ -79,8 +86,25 @@ void CTSAnalyse::QueuePicture(bool key, const std::uint8_t* data, std::size_t le
   m_videoWrite.data = item.data;
 }
 
+// A key frame is a whole access unit, which the recorder writes as one key sample.
+void CTSAnalyse::ExportPicture(bool key, const std::uint8_t* data, std::size_t length) {
+  RecordFrame frame;
+  frame.data = data;
+  frame.length = static_cast<std::uint32_t>(length);
+  frame.flags = key ? kRecordGroupStart : kRecordPredicted;
+  frame.fps = m_rate.Rate();
+  frame.time = PictureTime();
+  frame.stampUs = PtsMicroseconds(m_videoPts);
+  m_channel.SetCurrentDate(RecorderDateFromTime(frame.time));
+  m_export.recorder->WriteVideo(frame);
+}
+
 void CTSAnalyse::TakeSound(const PesHeader& header, const std::uint8_t* payload, std::size_t length) {
   if (header.hasPts) m_soundPts = header.pts;
+  if (IsExporting()) {
+    ExportSound(payload, length);
+    return;
+  }
   const std::uint64_t stamp = PtsMicroseconds(m_soundPts);
   if (m_firstSound) {
     m_firstSound = false;
@@ -101,7 +125,20 @@ void CTSAnalyse::TakeSound(const PesHeader& header, const std::uint8_t* payload,
   m_audioWrite.data = item.data;
 }
 
+// Every unit is decoded, so that the decoder carries on from frame to frame; the recorder keeps
+// what comes while its file is open. A frame the decoder rejects loses its own sound only.
+void CTSAnalyse::ExportSound(const std::uint8_t* payload, std::size_t length) {
+  if (length == 0) return;
+  m_aac.Decode(payload, length);
+  m_pcm.resize(m_aac.Pending());
+  const std::size_t bytes = m_aac.Take(m_pcm.data(), m_pcm.size());
+  if (bytes > 0 && m_export.sound) {
+    m_export.recorder->WriteAudio(m_pcm.data(), static_cast<std::uint32_t>(bytes), kItemPcm16);
+  }
+}
+
 void CTSAnalyse::TakeSensorText(const std::uint8_t* payload, std::size_t length) {
+  if (IsExporting()) return;
   ApplySensorText(m_sensorBlock, payload, length);
   std::uint8_t* copy = m_channel.TakeSensorBlock(m_sensorBlock);
   if (!copy) return;

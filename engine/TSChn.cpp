@@ -21,7 +21,14 @@ bool CTSChn::Start(const std::string& path, bool backward) {
     shared_ = IndexBlockA5{};
   }
   if (!reader_.Open(path, backward)) return false;
+  reader_.SetExport({});
   reader_.SetStartDelay(kAudioDelayStart);
+  return reader_.Start();
+}
+
+bool CTSChn::StartExport(const std::string& path, TSExport exportTo) {
+  if (!reader_.Open(path, false)) return false;
+  reader_.SetExport(std::move(exportTo));
   return reader_.Start();
 }
 

@@ -31,6 +31,10 @@ class CTSChn : public ITSChannel, public ISensorMarkers {
   // Opens the file (at its end when reading backward) and starts the reader; false when the file
   // cannot be opened or the reader does not start. The queues' areas must exist.
   bool Start(const std::string& path, bool backward);
+  // Opens the file and starts the reader exporting it whole (CTSAnalyse::SetExport); false as for
+  // Start.
+  bool StartExport(const std::string& path, TSExport exportTo);
+  bool IsExporting() const { return reader_.IsExporting(); }
   // Ends a run: the ring starts over, both queues are woken so that no put waits, and the reader
   // is stopped and its file closed.
   void Reset(DWORD timeoutMs);

@@ -94,8 +94,15 @@ void CVideoCtx::Pass() {
   if (state_.redrawRequest.exchange(false)) repaint_ = true;
   if (state_.pacerResetRequest.exchange(false)) resetPacer_ = true;
   Repaint();
+  // Read before the queue: seen empty after the flag went up, it held nothing queued before.
+  const bool handOverAsked = state_.videoHandOver.load();
   QueueItem item;
-  if (TakePendingSeek() || !queue_.Get(item)) {
+  if (TakePendingSeek()) {
+    Idle();
+    return;
+  }
+  if (!queue_.Get(item)) {
+    if (handOverAsked) state_.videoHandOver = false;
     Idle();
     return;
   }
@@ -209,9 +216,15 @@ void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
   ShowPicture(forward, speed);
 }
 
+// An export with decoding takes every picture decoded forward, also where none can be shown: a
+// card tool's job may run without a window.
 void CVideoCtx::ShowPicture(const QueueItem& decoded, double speed) {
   QueueItem item = decoded;
-  if (const AVFrame* shown = PresentFrame(item)) AfterPicture(item, speed, *shown);
+  if (const AVFrame* shown = PresentFrame(item)) {
+    AfterPicture(item, speed, *shown);
+  } else if (state_.exportDecode.load() && item.speed >= 0 && decoder_.Picture()) {
+    HandToRecorder(item, *decoder_.Picture());
+  }
 }
 
 void CVideoCtx::AfterPicture(const QueueItem& item, double speed, const AVFrame& shown) {

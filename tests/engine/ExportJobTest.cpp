@@ -1,12 +1,16 @@
 // Exports through the engine: a recording copied by the card source into the AVI recorder, with
-// its subtitle and CSV files, and a close in the middle of an export.
+// its subtitle and CSV files, a close in the middle of an export, and a transport stream copied
+// by its reader with its sound decoded.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 
+#include "tests/engine/AudioOracle.h"
 #include "tests/engine/JobTestSupport.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/MediaProbe.h"
+#include "tests/fixtures/TsBuilder.h"
 
 using namespace jobtest;
 using sourcetest::Fixture;
@@ -44,6 +48,14 @@ void RecordAsTheSourceHandsOver(const Fixture& fixture, int recording, const std
     }
   }
   recorder.Stop();
+}
+
+// The sound stream of an AVI file as ffmpeg reads it: 16-bit samples.
+oracle::Bytes AviSound(const std::string& avi, const std::string& raw) {
+  int status = -1;
+  jobtest::RunCommand("ffmpeg -nostdin -v error -y -i " + avi + " -map 0:a -f s16le " + raw, &status);
+  EXPECT_EQ(status, 0);
+  return recordtest::FileBytes(raw);
 }
 
 }  // namespace
@@ -93,9 +105,6 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
   EXPECT_EQ(engine.OpenExport(out, first, 0, entry.end, entry.start), EngineStart::kFailed);
   EXPECT_EQ(engine.OpenExport(out, first, 0, 0, 0), EngineStart::kFailed);
   EXPECT_EQ(engine.OpenExport(CString(dir.File("cut.sd")), first, 0, entry.start, entry.end), EngineStart::kFailed);
-  engine.SetExportDecode(true);
-  EXPECT_EQ(engine.OpenExport(out, first, 0, entry.start, entry.end), EngineStart::kFailed);
-  engine.SetExportDecode(false);
   EXPECT_FALSE(engine.State().open.load());
 
   // Closed while the source is in its post: the close waits for no window and the job ends
@@ -110,4 +119,54 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
   EXPECT_EQ(rig.router.Sends(), 0u);
   EXPECT_FALSE(engine.GetRecordState().on);
   EXPECT_TRUE(std::filesystem::exists(dir.File("cut.srt")));
+}
+
+TEST(ExportJob, ATransportStreamIsExportedWholeWithItsSoundDecoded) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  fixtures::TsSpec spec;
+  spec.video = {160, 120, 30, 30, 30};
+  spec.pictures = 90;
+  const oracle::Codec aac{AV_CODEC_ID_AAC, 8000, 1, 0, 24000};
+  spec.sound = oracle::ToAdts(oracle::Encode(aac, oracle::TestSignal(30 * 1024, 8000, 1, 7)), 8000, 1);
+  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  ASSERT_FALSE(file.bytes.empty());
+  fixtures::ScratchDir dir("tsexport");
+  const std::string ts = dir.File("clip.ts");
+  ASSERT_TRUE(fixtures::WriteFileBytes(ts, file.bytes));
+  // The sound units the builder placed: those due by the last picture.
+  std::vector<oracle::Bytes> placed;
+  for (std::size_t k = 0; k < spec.sound.size() && k * spec.soundTicks <= file.pictures.back().pts - spec.firstPts; ++k) {
+    placed.push_back(spec.sound[k]);
+  }
+
+  JobRig rig(ts);
+  CIbpCtrl& engine = *rig.engine;
+  const std::string base = dir.File("out/clip");
+  engine.SetExportDecode(true);
+  EXPECT_EQ(engine.OpenExport(CString(base + ".avi"), nullptr, 0, 0, 0), EngineStart::kFailed);
+  engine.SetExportDecode(false);
+  EXPECT_EQ(engine.OpenExport(CString(base + ".avi"), nullptr, 0, 2, 1), EngineStart::kFailed);
+  EXPECT_EQ(engine.OpenExport(CString(base + ".sd"), nullptr, 0, 0, 0), EngineStart::kFailed);
+  ASSERT_EQ(engine.OpenExport(CString(base + ".avi"), nullptr, 0, 0, 0), EngineStart::kStarted);
+  EXPECT_EQ(engine.Play(nullptr, 0), EngineStart::kBusy);
+  rig.Finish();
+  EXPECT_EQ(engine.GetJobResult(), JobResult::kDone);
+  EXPECT_EQ(rig.router.FinishedAvis(), std::vector<std::wstring>{CString(base).GetString()});
+
+  // Every picture, each access unit one sample, key where the stream has its key frames.
+  recordtest::ExpectedFile want;
+  want.size = "160x120";
+  for (const fixtures::TsPicture& p : file.pictures) {
+    want.pictures.push_back(p.data);
+    want.keys.push_back(p.key);
+  }
+  // One sound sample for each unit; together the units' sound in order, decoded to 16-bit PCM at
+  // 8000 a second as the reference decoder decodes it, give or take the rounding.
+  want.sounds.resize(placed.size());
+  recordtest::ExpectAviHolds(base + ".avi", want);
+  const std::vector<std::int16_t> reference = oracle::Decode(aac, placed);
+  const std::vector<std::int16_t> written = oracle::Samples(AviSound(base + ".avi", dir.File("sound.raw")));
+  ASSERT_EQ(written.size(), reference.size());
+  for (std::size_t i = 0; i < written.size(); ++i) ASSERT_NEAR(written[i], reference[i], 1) << "sample " << i;
 }

@@ -85,13 +85,18 @@ std::string SourceOf(const fixtures::Layout& layout) {
 
 }  // namespace
 
-JobRig::JobRig(const fixtures::Layout& layout)
-    : drive(("PLAYER_DRIVE_" + std::to_string(kJobDrive)).c_str(), layout.path.c_str()),
+JobRig::JobRig(const fixtures::Layout& layout) : JobRig(SourceOf(layout), layout.path) {
+  EXPECT_NE(engine->OpenStore(), nullptr);
+}
+
+JobRig::JobRig(const std::string& source) : JobRig(source, source) {}
+
+JobRig::JobRig(const std::string& source, const std::string& drivePath)
+    : drive(("PLAYER_DRIVE_" + std::to_string(kJobDrive)).c_str(), drivePath.c_str()),
       engine(enginetest::MakeEngine()),
       router(*engine) {
   engine->SetNotifyWindow(reinterpret_cast<HWND>(0x1205), 0);
-  engine->SetSource(CString(SourceOf(layout)));
-  EXPECT_NE(engine->OpenStore(), nullptr);
+  engine->SetSource(CString(source));
 }
 
 IndexEntry* JobRig::Entry(int position) {

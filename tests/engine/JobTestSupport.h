@@ -62,6 +62,8 @@ class JobRouter : public plat::IMessageRouter {
 // An engine on a fixture store (a card image becomes drive kJobDrive) with its store open.
 struct JobRig {
   explicit JobRig(const fixtures::Layout& layout);
+  // An engine on a source that is no store, such as a transport stream.
+  explicit JobRig(const std::string& source);
   // A job still running ends before the router goes.
   ~JobRig() { engine->Close(); }
   // The entry at a position of the store's list, from 0.
@@ -73,6 +75,9 @@ struct JobRig {
   enginetest::EnginePtr engine;
   JobRouter router;
   std::size_t jobs = 0;  // finished
+
+ private:
+  JobRig(const std::string& source, const std::string& drivePath);
 };
 
 // Bytes of a file from an offset; fewer when the file ends sooner.

@@ -135,13 +135,19 @@ void ExpectAviHolds(const std::string& path, const ExpectedFile& want) {
   const auto sounds = media.PacketsOf(1);
   ASSERT_EQ(sounds.size(), want.sounds.size());
   for (std::size_t i = 0; i < sounds.size(); ++i) {
+    if (want.sounds[i].empty()) continue;  // bytes not known in advance
     EXPECT_EQ(sounds[i].hash, fixtures::PacketHash(want.sounds[i].data(), want.sounds[i].size())) << "sound " << i;
   }
   std::vector<bool> keys;
   for (const fixtures::AviIndexEntry& e : fixtures::ReadAviIndex(path)) {
     if (e.chunkId == "00dc") keys.push_back(e.flags == 0x10);
   }
-  EXPECT_EQ(keys, want.keys);
+  if (want.keys.empty()) {
+    ASSERT_FALSE(keys.empty());
+    EXPECT_TRUE(keys.front());  // an encoder's choice, but it starts with one
+  } else {
+    EXPECT_EQ(keys, want.keys);
+  }
   EXPECT_EQ(fixtures::DecodeErrors(path), "");
 }
 

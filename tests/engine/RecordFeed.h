@@ -52,7 +52,9 @@ struct Expected {
 };
 Expected ExpectedExport(const std::vector<FeedItem>& items);
 
-// What one AVI file should hold, and checks it through ffprobe, ffmpeg and its index.
+// What one AVI file should hold, and checks it through ffprobe, ffmpeg and its index. A picture or
+// sound whose bytes are empty is only counted; without keys (a re-encoded file) the first
+// picture must be key.
 struct ExpectedFile {
   std::vector<std::vector<std::uint8_t>> pictures;
   std::vector<bool> keys;
