@@ -13,7 +13,7 @@
 #include "engine/RecordCtx.h"
 #include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreSpec.h"
+#include "tests/fixtures/StoreDescription.h"
 #include "tests/fixtures/TestVideo.h"
 
 namespace {

@@ -57,18 +57,18 @@ bool FillPayloads(const fixtures::Layout& layout, const std::string& plain) {
 
 bool Build(Card& c) {
   setenv("TZ", "UTC", 1);
-  fixtures::StoreSpec spec;
-  spec.kind = fixtures::StoreKind::kCard;
-  spec.capacity = kEntries;
+  fixtures::StoreDescription desc;
+  desc.kind = fixtures::StoreKind::kCard;
+  desc.capacity = kEntries;
   for (int i = 0; i < kEntries; ++i) {
-    fixtures::RecordingSpec r;
+    fixtures::RecordingDescription r;
     r.hasVideo = r.hasSound = r.hasCarData = false;
     r.chunkCount = kChunksPerEntry;
-    spec.recordings.push_back(r);
+    desc.recordings.push_back(r);
   }
   c.image = c.dir.File("card.img");
   c.plain = c.dir.File("chunks.bin");
-  const std::optional<fixtures::Layout> layout = fixtures::BuildStore(spec, c.image);
+  const std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, c.image);
   setenv(("PLAYER_DRIVE_" + std::to_string(kDrive)).c_str(), c.image.c_str(), 1);
   return layout && FillPayloads(*layout, c.plain);
 }

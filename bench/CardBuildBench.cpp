@@ -13,13 +13,13 @@ namespace {
 
 using namespace fixtures;
 
-StoreSpec CardSpec() { return Recordings(StoreKind::kCard, 3, 5.0); }
+StoreDescription CardDescription() { return Recordings(StoreKind::kCard, 3, 5.0); }
 
 bool Prepare(benchmark::State& state, const ScratchDir& dir) {
   setenv("TZ", "UTC", 1);
   tzset();
   std::string error;
-  if (BuildStore(CardSpec(), dir.File("warm.img"), &error)) return true;  // encodes the media once
+  if (BuildStore(CardDescription(), dir.File("warm.img"), &error)) return true;  // encodes the media once
   state.SkipWithError(error.c_str());
   return false;
 }
@@ -27,9 +27,9 @@ bool Prepare(benchmark::State& state, const ScratchDir& dir) {
 void BM_BuildCardOfThreeRecordings(benchmark::State& state) {
   const ScratchDir dir("bench-build");
   if (!Prepare(state, dir)) return;
-  const StoreSpec spec = CardSpec();
+  const StoreDescription desc = CardDescription();
   for (auto _ : state) {
-    auto layout = BuildStore(spec, dir.File("card.img"));
+    auto layout = BuildStore(desc, dir.File("card.img"));
     benchmark::DoNotOptimize(layout);
   }
 }
@@ -38,7 +38,7 @@ BENCHMARK(BM_BuildCardOfThreeRecordings)->Unit(benchmark::kMillisecond);
 void BM_SelfCheckCardOfThreeRecordings(benchmark::State& state) {
   const ScratchDir dir("bench-check");
   if (!Prepare(state, dir)) return;
-  const auto layout = BuildStore(CardSpec(), dir.File("card.img"));
+  const auto layout = BuildStore(CardDescription(), dir.File("card.img"));
   for (auto _ : state) {
     auto report = CheckStore(*layout);
     benchmark::DoNotOptimize(report);

@@ -18,17 +18,17 @@ const std::string& BigCard() {
   static fixtures::ScratchDir dir("store-bench");
   static const std::string path = [] {
     setenv("TZ", "UTC", 1);
-    fixtures::StoreSpec spec;
-    spec.kind = fixtures::StoreKind::kCard;
-    spec.capacity = 65535;
+    fixtures::StoreDescription desc;
+    desc.kind = fixtures::StoreKind::kCard;
+    desc.capacity = 65535;
     for (int i = 0; i < 3; ++i) {
-      fixtures::RecordingSpec r;
+      fixtures::RecordingDescription r;
       r.hasVideo = r.hasSound = r.hasCarData = false;
       r.chunkCount = 8;
-      spec.recordings.push_back(r);
+      desc.recordings.push_back(r);
     }
     const std::string file = dir.File("big.img");
-    if (!fixtures::BuildStore(spec, file)) std::abort();
+    if (!fixtures::BuildStore(desc, file)) std::abort();
     setenv("PLAYER_DRIVE_43", file.c_str(), 1);
     return file;
   }();

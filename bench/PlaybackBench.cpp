@@ -29,11 +29,11 @@ void BM_PlayAt16x(benchmark::State& state) {
   setenv("TZ", "UTC", 1);
   tzset();
   const fixtures::ScratchDir dir("bench-play");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 40.0);
-  spec.recordings[0].video.width = 1280;
-  spec.recordings[0].video.height = 720;
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 40.0);
+  desc.recordings[0].video.width = 1280;
+  desc.recordings[0].video.height = 720;
   std::string error;
-  const std::optional<fixtures::Layout> layout = fixtures::BuildStore(spec, dir.File("play.sd"), &error);
+  const std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, dir.File("play.sd"), &error);
   if (!layout) {
     state.SkipWithError(error.c_str());
     return;

@@ -18,7 +18,7 @@ std::mutex& AudioMutex() {
 
 bool StartAudioLocked() { return SDL_WasInit(SDL_INIT_AUDIO) != 0 || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; }
 
-SDL_AudioSpec SpecFor(const PcmFormat& format) {
+SDL_AudioSpec DescriptionFor(const PcmFormat& format) {
   SDL_AudioSpec want{};
   want.freq = format.rate;
   want.format = AUDIO_S16LSB;
@@ -44,7 +44,7 @@ class CSdlSoundOutput final : public CRingOutput {
 
  protected:
   bool OpenDevice(const PcmFormat& format) override {
-    SDL_AudioSpec want = SpecFor(format);
+    SDL_AudioSpec want = DescriptionFor(format);
     want.callback = &CSdlSoundOutput::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -78,7 +78,7 @@ bool SoundDeviceAvailable() {
   std::lock_guard lock(AudioMutex());
   const bool wasStarted = SDL_WasInit(SDL_INIT_AUDIO) != 0;
   if (!StartAudioLocked()) return false;
-  SDL_AudioSpec want = SpecFor(PcmFormat{});
+  SDL_AudioSpec want = DescriptionFor(PcmFormat{});
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (id == 0) {
     if (!wasStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);

@@ -27,10 +27,10 @@ std::vector<std::string> Joined(std::vector<std::string> a, const std::vector<st
 
 TEST_F(DamageTest, ChunkDamageIsFoundExactlyWhereItWasAsked) {
   for (StoreKind kind : {StoreKind::kCard, StoreKind::kSd, StoreKind::kIdx}) {
-    StoreSpec spec = Recordings(kind, 2, 2.0);
-    spec.damage = {Damage::ZeroChunk(0, 3), Damage::ForeignGenerationChunk(0, 6), Damage::BadChunkChecksum(1, 2),
+    StoreDescription desc = Recordings(kind, 2, 2.0);
+    desc.damage = {Damage::ZeroChunk(0, 3), Damage::ForeignGenerationChunk(0, 6), Damage::BadChunkChecksum(1, 2),
                    Damage::SkipSequence(1, 5)};
-    const auto layout = Build(spec, kind == StoreKind::kIdx ? "chunks.idx" : "chunks.img");
+    const auto layout = Build(desc, kind == StoreKind::kIdx ? "chunks.idx" : "chunks.img");
     ASSERT_TRUE(layout);
     EXPECT_EQ(Briefs(CheckStore(*layout)),
               Sorted({BriefOf(K::kZeroChunk, 0, 3), BriefOf(K::kWrongGeneration, 0, 6),
@@ -47,24 +47,24 @@ TEST_F(DamageTest, ChunkDamageIsFoundExactlyWhereItWasAsked) {
 }
 
 TEST_F(DamageTest, TruncatedFilesCutOffTheirChunksOrTheIndex) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 2, 1.0);
-  spec.damage = {Damage::TruncateChunk(1, 4, 100)};
-  auto layout = Build(spec, "cut.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 2, 1.0);
+  desc.damage = {Damage::TruncateChunk(1, 4, 100)};
+  auto layout = Build(desc, "cut.sd");
   ASSERT_TRUE(layout);
   const int n = static_cast<int>(layout->recordings[1].chunks.size());
   EXPECT_EQ(Briefs(CheckStore(*layout)), Sorted(Chunks(K::kTruncated, 1, 4, n)));
   EXPECT_EQ(layout->recordings[1].chunks[3].fate, ChunkFate::kIntact);
   EXPECT_EQ(layout->recordings[1].chunks[4].fate, ChunkFate::kTruncated);
 
-  spec = Recordings(StoreKind::kIdx, 1, 1.0);
-  spec.damage = {Damage::TruncateIndexFile(0x5000000)};  // copy 1 whole, copy 2 missing
-  layout = Build(spec, "short.idx");
+  desc = Recordings(StoreKind::kIdx, 1, 1.0);
+  desc.damage = {Damage::TruncateIndexFile(0x5000000)};  // copy 1 whole, copy 2 missing
+  layout = Build(desc, "short.idx");
   ASSERT_TRUE(layout);
   EXPECT_EQ(Briefs(CheckStore(*layout)), (std::vector<std::string>{BriefOf(K::kIndexFileShort, -1, -1, 2)}));
 
-  spec = Recordings(StoreKind::kSd, 1, 1.0);
-  spec.damage = {Damage::TruncateIndexFile(1 << 20)};
-  layout = Build(spec, "short.sd");
+  desc = Recordings(StoreKind::kSd, 1, 1.0);
+  desc.damage = {Damage::TruncateIndexFile(1 << 20)};
+  layout = Build(desc, "short.sd");
   ASSERT_TRUE(layout);
   const int chunks = static_cast<int>(layout->recordings[0].chunks.size());
   EXPECT_EQ(Briefs(CheckStore(*layout)),
@@ -72,18 +72,18 @@ TEST_F(DamageTest, TruncatedFilesCutOffTheirChunksOrTheIndex) {
 }
 
 TEST_F(DamageTest, IndexAndHeaderDamageIsFoundPerCopy) {
-  StoreSpec spec = Recordings(StoreKind::kCard, 3, 1.0);
-  spec.damage = {Damage::BadEntryChecksum(1, 2), Damage::SlotWithoutMagic(5, 1), Damage::BadHeaderChecksum(2)};
-  const auto layout = Build(spec, "index.img");
+  StoreDescription desc = Recordings(StoreKind::kCard, 3, 1.0);
+  desc.damage = {Damage::BadEntryChecksum(1, 2), Damage::SlotWithoutMagic(5, 1), Damage::BadHeaderChecksum(2)};
+  const auto layout = Build(desc, "index.img");
   ASSERT_TRUE(layout);
   EXPECT_EQ(Briefs(CheckStore(*layout)),
             Sorted({BriefOf(K::kEntryInvalid, 1, -1, 2, 1), BriefOf(K::kCopiesDiffer, -1, -1, 0, 1),
                     BriefOf(K::kSlotWithoutMagic, -1, -1, 1, 5), BriefOf(K::kCopiesDiffer, -1, -1, 0, 5),
                     BriefOf(K::kHeaderInvalid, -1, -1, 2)}));
 
-  spec = Recordings(StoreKind::kCard, 1, 1.0);
-  spec.headerCapacity = 0;
-  const auto zero = Build(spec, "zero.img");
+  desc = Recordings(StoreKind::kCard, 1, 1.0);
+  desc.headerCapacity = 0;
+  const auto zero = Build(desc, "zero.img");
   ASSERT_TRUE(zero);
   EXPECT_EQ(Briefs(CheckStore(*zero)),
             Sorted({BriefOf(K::kHeaderInvalid, -1, -1, 1), BriefOf(K::kHeaderInvalid, -1, -1, 2)}));
@@ -91,11 +91,11 @@ TEST_F(DamageTest, IndexAndHeaderDamageIsFoundPerCopy) {
 }
 
 TEST_F(DamageTest, IndexCopiesDifferAsDescribed) {
-  StoreSpec spec = Recordings(StoreKind::kCard, 4, 1.0);
-  spec.recordings[0].entryFlagInCopy2 = 7;
-  spec.recordings[2].index = IndexCopies::kFirstOnly;
-  spec.recordings[3].index = IndexCopies::kSecondOnly;  // copy 2 knows one entry more
-  const auto layout = Build(spec, "copies.img");
+  StoreDescription desc = Recordings(StoreKind::kCard, 4, 1.0);
+  desc.recordings[0].entryFlagInCopy2 = 7;
+  desc.recordings[2].index = IndexCopies::kFirstOnly;
+  desc.recordings[3].index = IndexCopies::kSecondOnly;  // copy 2 knows one entry more
+  const auto layout = Build(desc, "copies.img");
   ASSERT_TRUE(layout);
   EXPECT_EQ(Briefs(CheckStore(*layout)),
             Sorted({BriefOf(K::kCopiesDiffer, -1, -1, 0, 0), BriefOf(K::kCopiesDiffer, -1, -1, 0, 2),
@@ -107,11 +107,11 @@ TEST_F(DamageTest, IndexCopiesDifferAsDescribed) {
 }
 
 TEST_F(DamageTest, EntryFaultsAreFoundAsWritten) {
-  StoreSpec spec = Recordings(StoreKind::kCard, 4, 1.0);
-  spec.recordings[1].lastChunkUnknown = true;
-  spec.recordings[2].entrySequence = 1;  // a new run of entries, which ends forward play
-  spec.recordings[3].entrySequence = 2;
-  const auto layout = Build(spec, "entries.img");
+  StoreDescription desc = Recordings(StoreKind::kCard, 4, 1.0);
+  desc.recordings[1].lastChunkUnknown = true;
+  desc.recordings[2].entrySequence = 1;  // a new run of entries, which ends forward play
+  desc.recordings[3].entrySequence = 2;
+  const auto layout = Build(desc, "entries.img");
   ASSERT_TRUE(layout);
   EXPECT_EQ(Briefs(CheckStore(*layout)),
             Sorted({BriefOf(K::kEntryEndUnknown, 1, -1, 1), BriefOf(K::kEntryEndUnknown, 1, -1, 2),
@@ -122,29 +122,29 @@ TEST_F(DamageTest, EntryFaultsAreFoundAsWritten) {
 }
 
 TEST_F(DamageTest, UnindexedAndStaleRecordingsAfterTheNewestEntry) {
-  StoreSpec spec = Recordings(StoreKind::kCard, 4, 1.0);
-  spec.recordings[3].index = IndexCopies::kNone;  // the recorder's newest, not yet in the index
-  auto layout = Build(spec, "merge.img");
+  StoreDescription desc = Recordings(StoreKind::kCard, 4, 1.0);
+  desc.recordings[3].index = IndexCopies::kNone;  // the recorder's newest, not yet in the index
+  auto layout = Build(desc, "merge.img");
   ASSERT_TRUE(layout);
   EXPECT_EQ(Briefs(CheckStore(*layout)), (std::vector<std::string>{BriefOf(K::kUnindexed, 3)}));
   EXPECT_EQ(Be32At(ReadBytes(layout->path, 0x8000000 + 3 * 512, 8), 4), 0u);
   EXPECT_EQ(layout->recordings[3].chunks[0].sequence, layout->recordings[2].entry.last + 1);
 
-  spec.recordings[3].generation = 0x00054321;  // a stale block of an older card generation
-  layout = Build(spec, "stale.img");
+  desc.recordings[3].generation = 0x00054321;  // a stale block of an older card generation
+  layout = Build(desc, "stale.img");
   ASSERT_TRUE(layout);
   const int n = static_cast<int>(layout->recordings[3].chunks.size());
   EXPECT_EQ(Briefs(CheckStore(*layout)), Joined({BriefOf(K::kUnindexed, 3)}, Chunks(K::kWrongGeneration, 3, 0, n)));
 }
 
 TEST_F(DamageTest, ARingWrapOverwritesTheOldestRecordingFromItsStart) {
-  StoreSpec spec = Recordings(StoreKind::kCard, 4, 2.0);
-  spec.capacity = 4;
-  RecordingSpec& wrap = spec.recordings.emplace_back();
+  StoreDescription desc = Recordings(StoreKind::kCard, 4, 2.0);
+  desc.capacity = 4;
+  RecordingDescription& wrap = desc.recordings.emplace_back();
   wrap.seconds = 0.5;
   wrap.slot = 0;
   wrap.index = IndexCopies::kNone;
-  const auto layout = Build(spec, "ring.img");
+  const auto layout = Build(desc, "ring.img");
   ASSERT_TRUE(layout);
   const int over = static_cast<int>(layout->recordings[4].chunks.size());
   ASSERT_LT(over, static_cast<int>(layout->recordings[0].chunks.size()));
@@ -153,14 +153,14 @@ TEST_F(DamageTest, ARingWrapOverwritesTheOldestRecordingFromItsStart) {
   EXPECT_EQ(layout->recordings[0].chunks[static_cast<std::size_t>(over)].fate, ChunkFate::kIntact);
 
   // 2048 chunks from the oldest recording's slot overwrite it and the next one whole.
-  spec = Recordings(StoreKind::kCard, 4, 1.0);
-  spec.capacity = 4;
-  RecordingSpec& whole = spec.recordings.emplace_back();
+  desc = Recordings(StoreKind::kCard, 4, 1.0);
+  desc.capacity = 4;
+  RecordingDescription& whole = desc.recordings.emplace_back();
   whole.hasVideo = whole.hasSound = whole.hasCarData = false;
   whole.chunkCount = 2048;
   whole.slot = 0;
   whole.index = IndexCopies::kNone;
-  const auto big = Build(spec, "whole.img");
+  const auto big = Build(desc, "whole.img");
   ASSERT_TRUE(big);
   const int n0 = static_cast<int>(big->recordings[0].chunks.size());
   const int n1 = static_cast<int>(big->recordings[1].chunks.size());
@@ -169,15 +169,15 @@ TEST_F(DamageTest, ARingWrapOverwritesTheOldestRecordingFromItsStart) {
 }
 
 TEST_F(DamageTest, StreamFaultsShowAtTheirFrames) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 6, 1.0);
-  spec.recordings[0].faults.seiFirst = true;
-  spec.recordings[1].faults.rawTimeDigitsAtPicture = 3;
-  spec.recordings[1].stampBaseUs = 1ull << 32;  // high digits 0000 0001: raw nibbles form headers
-  spec.recordings[2].faults.silentSoundFrame = 4;
-  spec.recordings[3].faults.shortCarDataSecond = 0;
-  spec.recordings[4].faults.oversizeFrameAfterPicture = 2;
-  spec.recordings[5].faults.headerInLast8 = true;
-  const auto layout = Build(spec, "stream.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 6, 1.0);
+  desc.recordings[0].faults.seiFirst = true;
+  desc.recordings[1].faults.rawTimeDigitsAtPicture = 3;
+  desc.recordings[1].stampBaseUs = 1ull << 32;  // high digits 0000 0001: raw nibbles form headers
+  desc.recordings[2].faults.silentSoundFrame = 4;
+  desc.recordings[3].faults.shortCarDataSecond = 0;
+  desc.recordings[4].faults.oversizeFrameAfterPicture = 2;
+  desc.recordings[5].faults.headerInLast8 = true;
+  const auto layout = Build(desc, "stream.sd");
   ASSERT_TRUE(layout);
   auto frame = [&](int r, FrameRole role, auto pick) {
     const auto frames = layout->FramesOf(r, role);

@@ -144,12 +144,12 @@ std::string NmeaChecksum(const std::string& sentence) {
 }
 
 TEST_F(MediaTest, GpsTextsFollowTheRouteInEachSentenceForm) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 3, 1.0);
-  spec.recordings[0].route.latitude = -33.9;
-  spec.recordings[0].route.longitude = -70.6;
-  spec.recordings[1].route.form = GpsForm::kPrefixed;
-  spec.recordings[2].route.form = GpsForm::kGnrmc;
-  const auto layout = Build(spec, "gps.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 3, 1.0);
+  desc.recordings[0].route.latitude = -33.9;
+  desc.recordings[0].route.longitude = -70.6;
+  desc.recordings[1].route.form = GpsForm::kPrefixed;
+  desc.recordings[2].route.form = GpsForm::kGnrmc;
+  const auto layout = Build(desc, "gps.sd");
   ASSERT_TRUE(layout);
   for (int r = 0; r < 3; ++r) {
     const auto texts = layout->GpsTextsOf(r);
@@ -176,9 +176,9 @@ TEST_F(MediaTest, GpsTextsFollowTheRouteInEachSentenceForm) {
 }
 
 TEST_F(MediaTest, CarDataComesOncePerSecondAsUpperCaseHex) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 2, 3.0);
-  spec.recordings[1].shortCarData = true;
-  const auto layout = Build(spec, "car.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 2, 3.0);
+  desc.recordings[1].shortCarData = true;
+  const auto layout = Build(desc, "car.sd");
   ASSERT_TRUE(layout);
   for (int r = 0; r < 2; ++r) {
     const auto s = ReadPayloads(*layout, r);

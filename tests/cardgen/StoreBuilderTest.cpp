@@ -50,7 +50,7 @@ TEST_F(StoreBuilderTest, RawCardBlocksLieWhereTheRecorderPutsThem) {
 }
 
 TEST_F(StoreBuilderTest, BackupAndIndexFilesFollowTheirLayouts) {
-  StoreSpec backup = Recordings(StoreKind::kSd, 2, 1.0);
+  StoreDescription backup = Recordings(StoreKind::kSd, 2, 1.0);
   backup.sdHeaderCopy = true;  // as in a backup of a raw card
   const auto sd = Build(backup, "backup.sd");
   ASSERT_TRUE(sd);
@@ -61,9 +61,9 @@ TEST_F(StoreBuilderTest, BackupAndIndexFilesFollowTheirLayouts) {
   EXPECT_EQ(Be32At(ReadBytes(sd->path, 512, 8), 4), 2u);
   EXPECT_TRUE(CheckStore(*sd).Clean());
 
-  StoreSpec spec = Recordings(StoreKind::kIdx, 2, 1.0);
-  spec.recordings[1].slot = 64;  // the first block of the second 1 GiB data file
-  const auto idx = Build(spec, "X.idx");
+  StoreDescription desc = Recordings(StoreKind::kIdx, 2, 1.0);
+  desc.recordings[1].slot = 64;  // the first block of the second 1 GiB data file
+  const auto idx = Build(desc, "X.idx");
   ASSERT_TRUE(idx);
   EXPECT_EQ(FileSize(idx->path), 0xA400000u);
   EXPECT_EQ(ReadBytes(idx->path, 0x2000000, 1024), ReadBytes(idx->path, 0xA000000, 1024));
@@ -76,10 +76,10 @@ TEST_F(StoreBuilderTest, BackupAndIndexFilesFollowTheirLayouts) {
 }
 
 TEST_F(StoreBuilderTest, TheSameDescriptionGivesTheSameBytes) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 1, 1.5);
-  spec.recordings[0].events = {{2, 1}};
-  const auto a = Build(spec, "a.sd");
-  const auto b = Build(spec, "b.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 1, 1.5);
+  desc.recordings[0].events = {{2, 1}};
+  const auto a = Build(desc, "a.sd");
+  const auto b = Build(desc, "b.sd");
   ASSERT_TRUE(a && b);
   const auto bytesA = WholeFile(a->path);
   EXPECT_GT(bytesA.size(), 0x2000000u);
@@ -96,12 +96,12 @@ TEST_F(StoreBuilderTest, ACapacityEightCardWithThreeRecordingsIsSparse) {
 }
 
 TEST_F(StoreBuilderTest, EntriesCarryEventsMarksAndDates) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 2, 2.0);
-  spec.recordings[0].events = {{5, 1}, {9, 7}};
-  spec.recordings[0].markedChunks = {3};
-  spec.recordings[0].entryFlag = 0x42;
-  spec.recordings[1].events = {{2, 7}};
-  const auto layout = Build(spec, "events.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 2, 2.0);
+  desc.recordings[0].events = {{5, 1}, {9, 7}};
+  desc.recordings[0].markedChunks = {3};
+  desc.recordings[0].entryFlag = 0x42;
+  desc.recordings[1].events = {{2, 7}};
+  const auto layout = Build(desc, "events.sd");
   ASSERT_TRUE(layout);
   const RecordingInfo& r0 = layout->recordings[0];
   const auto entry = ReadBytes(layout->path, 0, 512);
@@ -130,9 +130,9 @@ TEST_F(StoreBuilderTest, EntriesCarryEventsMarksAndDates) {
 }
 
 TEST_F(StoreBuilderTest, DenseRecordingsShareTheChunkAtTheirBoundary) {
-  StoreSpec spec = Recordings(StoreKind::kSd, 2, 1.5);
-  spec.recordings[1].continuesPrevious = true;
-  const auto layout = Build(spec, "dense.sd");
+  StoreDescription desc = Recordings(StoreKind::kSd, 2, 1.5);
+  desc.recordings[1].continuesPrevious = true;
+  const auto layout = Build(desc, "dense.sd");
   ASSERT_TRUE(layout);
   const RecordingInfo& a = layout->recordings[0];
   const RecordingInfo& b = layout->recordings[1];
@@ -159,11 +159,11 @@ TEST_F(StoreBuilderTest, DenseRecordingsShareTheChunkAtTheirBoundary) {
 }
 
 TEST_F(StoreBuilderTest, ChunksOfAnotherStreamInterleaveWithoutBreakingTheStream) {
-  StoreSpec plain = Recordings(StoreKind::kCard, 1, 2.0);
-  StoreSpec spec = plain;
-  spec.recordings[0].otherStreamChunks = {2, 5};
+  StoreDescription plain = Recordings(StoreKind::kCard, 1, 2.0);
+  StoreDescription desc = plain;
+  desc.recordings[0].otherStreamChunks = {2, 5};
   const auto base = Build(plain, "plain.img");
-  const auto layout = Build(spec, "other.img");
+  const auto layout = Build(desc, "other.img");
   ASSERT_TRUE(base && layout);
   const auto& chunks = layout->recordings[0].chunks;
   ASSERT_EQ(chunks.size(), base->recordings[0].chunks.size() + 2);
@@ -183,33 +183,33 @@ TEST_F(StoreBuilderTest, ChunksOfAnotherStreamInterleaveWithoutBreakingTheStream
 }
 
 TEST_F(StoreBuilderTest, DescriptionsThatCannotBeBuiltAreRefused) {
-  auto refused = [this](const StoreSpec& spec, const char* name) {
+  auto refused = [this](const StoreDescription& desc, const char* name) {
     std::string error;
-    EXPECT_FALSE(BuildStore(spec, dir_.File("refused.img"), &error)) << name;
+    EXPECT_FALSE(BuildStore(desc, dir_.File("refused.img"), &error)) << name;
     EXPECT_FALSE(error.empty()) << name;
   };
-  StoreSpec spec = Recordings(StoreKind::kCard, 1, 1.0);
-  spec.recordings[0].slot = 8;
-  refused(spec, "slot beyond the capacity");
-  spec = Recordings(StoreKind::kCard, 1, 1.0);
-  spec.recordings[0].faults.rawTimeDigitsAtPicture = 3;  // stamps of 2024 form no false header
-  refused(spec, "raw digits without a false header");
-  spec = Recordings(StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].faults.silentSoundFrame = 25;
-  refused(spec, "a fault beyond the content");
-  spec = Recordings(StoreKind::kSd, 2, 1.0);
-  spec.recordings[0].faults.headerInLast8 = true;
-  spec.recordings[1].continuesPrevious = true;
-  refused(spec, "an end fault before a continuing recording");
-  spec = Recordings(StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].chunkCount = 2;
-  refused(spec, "fewer chunks than the content needs");
-  spec = Recordings(StoreKind::kSd, 1, 1.0);
-  spec.damage = {Damage::ZeroChunk(0, 500)};
-  refused(spec, "damage beyond the recording");
-  spec = Recordings(StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].video.width = 15;
-  refused(spec, "an odd picture width");
+  StoreDescription desc = Recordings(StoreKind::kCard, 1, 1.0);
+  desc.recordings[0].slot = 8;
+  refused(desc, "slot beyond the capacity");
+  desc = Recordings(StoreKind::kCard, 1, 1.0);
+  desc.recordings[0].faults.rawTimeDigitsAtPicture = 3;  // stamps of 2024 form no false header
+  refused(desc, "raw digits without a false header");
+  desc = Recordings(StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].faults.silentSoundFrame = 25;
+  refused(desc, "a fault beyond the content");
+  desc = Recordings(StoreKind::kSd, 2, 1.0);
+  desc.recordings[0].faults.headerInLast8 = true;
+  desc.recordings[1].continuesPrevious = true;
+  refused(desc, "an end fault before a continuing recording");
+  desc = Recordings(StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].chunkCount = 2;
+  refused(desc, "fewer chunks than the content needs");
+  desc = Recordings(StoreKind::kSd, 1, 1.0);
+  desc.damage = {Damage::ZeroChunk(0, 500)};
+  refused(desc, "damage beyond the recording");
+  desc = Recordings(StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].video.width = 15;
+  refused(desc, "an odd picture width");
 }
 
 }  // namespace

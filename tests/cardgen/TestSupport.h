@@ -24,9 +24,9 @@ class BuilderTest : public ::testing::Test {
   }
 
   // Builds the store at `name` inside the test's folder; fails the test when it cannot.
-  std::optional<Layout> Build(const StoreSpec& spec, const std::string& name) {
+  std::optional<Layout> Build(const StoreDescription& desc, const std::string& name) {
     std::string error;
-    std::optional<Layout> layout = BuildStore(spec, dir_.File(name), &error);
+    std::optional<Layout> layout = BuildStore(desc, dir_.File(name), &error);
     EXPECT_TRUE(layout) << error;
     return layout;
   }

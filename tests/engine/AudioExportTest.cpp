@@ -8,7 +8,7 @@
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreSpec.h"
+#include "tests/fixtures/StoreDescription.h"
 
 using namespace audiotest;
 
@@ -33,9 +33,9 @@ TEST(AudioExportTest, FramesGoToTheRecorderAndSilencePlaysInTheirPlace) {
 TEST(AudioExportTest, WithoutASoundDeviceTheExportStillGetsEverySoundFrame) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("audio-export");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].hasSound = false;
-  auto feed = recordtest::BuildFeed(spec, dir.File("card.sd"));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].hasSound = false;
+  auto feed = recordtest::BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   const auto& items = feed->Items(0);
 

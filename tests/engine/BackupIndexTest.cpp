@@ -13,9 +13,9 @@ using jobtest::RunCommand;
 using BackupIndexTest = StoreTest;
 
 TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntries) {
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {5, 7, 6});
-  spec.recordings[1].events = {{2, 1}};
-  const auto layout = Build(spec, "card.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {5, 7, 6});
+  desc.recordings[1].events = {{2, 1}};
+  const auto layout = Build(desc, "card.img");
   ASSERT_TRUE(layout);
   CCardStore card;
   Aim(card, *layout);
@@ -69,9 +69,9 @@ TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntries) {
 }
 
 TEST_F(BackupIndexTest, CardInfoListsAStoreAsJson) {
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {5, 7});
-  spec.recordings[1].events = {{3, 9}};
-  const auto layout = Build(spec, "info.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {5, 7});
+  desc.recordings[1].events = {{3, 9}};
+  const auto layout = Build(desc, "info.img");
   ASSERT_TRUE(layout);
   int status = 0;
   const std::string json =

@@ -18,13 +18,13 @@ constexpr std::size_t kUnreadBytesTo = 268;
 
 // A card of three recordings whose first and third follow each other in chunk sequence, so that
 // a backup of the two plays through without a break; the second lies elsewhere.
-fixtures::StoreSpec ChainedCard() {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kCard, 3, 2.0);
-  spec.recordings[1].firstChunk = 90000;
+fixtures::StoreDescription ChainedCard() {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kCard, 3, 2.0);
+  desc.recordings[1].firstChunk = 90000;
   fixtures::ScratchDir dir("plan");
-  const std::optional<fixtures::Layout> planned = fixtures::BuildStore(spec, dir.File("plan.img"));
-  if (planned) spec.recordings[2].firstChunk = planned->recordings[0].chunks.back().sequence + 1;
-  return spec;
+  const std::optional<fixtures::Layout> planned = fixtures::BuildStore(desc, dir.File("plan.img"));
+  if (planned) desc.recordings[2].firstChunk = planned->recordings[0].chunks.back().sequence + 1;
+  return desc;
 }
 
 std::vector<std::uint8_t> ChunkBytes(const fixtures::ChunkInfo& c) { return BytesAt(c.file, c.fileOffset, kChunkSize); }
@@ -105,9 +105,9 @@ TEST(BackupJob, ABackupOfACardCopiesTheChosenEntriesIntoTheirBlocksAndPlaysThemA
 }
 
 TEST(BackupJob, AnOlderBackupLeavesNothingBehindAndUnreadChunksStayHolesInPlace) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 1.0);
-  spec.damage = {fixtures::Damage::BadChunkChecksum(1, 2)};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 1.0);
+  desc.damage = {fixtures::Damage::BadChunkChecksum(1, 2)};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   fixtures::ScratchDir dir("backup");

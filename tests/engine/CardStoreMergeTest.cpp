@@ -31,9 +31,9 @@ TEST_F(CardStoreMergeTest, NothingAfterTheNewestEntryAddsNothing) {
 }
 
 TEST_F(CardStoreMergeTest, TheNewestEntryWithoutAnEndIsEndedFromItsOwnChunks) {
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {6, 6, 40});
-  spec.recordings[2].lastChunkUnknown = true;
-  auto layout = Build(spec, "open-end.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {6, 6, 40});
+  desc.recordings[2].lastChunkUnknown = true;
+  auto layout = Build(desc, "open-end.img");
   ASSERT_TRUE(layout);
   CCardStore& store = Open(*layout);
   EXPECT_EQ(Sequences(store), (std::vector<std::uint32_t>{1, 2, 3}));  // still last, once
@@ -44,8 +44,8 @@ TEST_F(CardStoreMergeTest, TheNewestEntryWithoutAnEndIsEndedFromItsOwnChunks) {
   EXPECT_EQ(Last().slot, 2u);
 
   // With no readable chunk of its own, it is closed at its first chunk.
-  spec.damage = {Damage::ZeroChunk(2, 0), Damage::ZeroChunk(2, 1)};
-  layout = Build(spec, "no-chunks.img");
+  desc.damage = {Damage::ZeroChunk(2, 0), Damage::ZeroChunk(2, 1)};
+  layout = Build(desc, "no-chunks.img");
   ASSERT_TRUE(layout);
   Open(*layout);
   EXPECT_EQ(Last().Sequence(), 3u);
@@ -57,11 +57,11 @@ TEST_F(CardStoreMergeTest, TheNewestEntryWithoutAnEndIsEndedFromItsOwnChunks) {
 TEST_F(CardStoreMergeTest, ARecordingTheIndexLacksIsFoundFromItsTrailers) {
   for (std::uint16_t code : {1, 7}) {
     for (StoreKind kind : {StoreKind::kCard, StoreKind::kIdx}) {
-      fixtures::StoreSpec spec = PlainStore(kind, {6, 6, 6, 30});
-      spec.recordings[3].index = IndexCopies::kNone;
-      spec.recordings[3].events = {{5, code}, {12, 3}};
-      spec.recordings[3].markedChunks = {20};
-      const auto layout = Build(spec, kind == StoreKind::kIdx ? "found.idx" : "found.img");
+      fixtures::StoreDescription desc = PlainStore(kind, {6, 6, 6, 30});
+      desc.recordings[3].index = IndexCopies::kNone;
+      desc.recordings[3].events = {{5, code}, {12, 3}};
+      desc.recordings[3].markedChunks = {20};
+      const auto layout = Build(desc, kind == StoreKind::kIdx ? "found.idx" : "found.img");
       ASSERT_TRUE(layout);
       CCardStore& store = Open(*layout);
       ASSERT_EQ(Sequences(store), (std::vector<std::uint32_t>{1, 2, 3, 4}));
@@ -83,9 +83,9 @@ TEST_F(CardStoreMergeTest, ARecordingTheIndexLacksIsFoundFromItsTrailers) {
   }
 
   // With no valid entry at all, the recording in slot 0 becomes the only entry.
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {12});
-  spec.recordings[0].index = IndexCopies::kNone;
-  const auto layout = Build(spec, "only.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {12});
+  desc.recordings[0].index = IndexCopies::kNone;
+  const auto layout = Build(desc, "only.img");
   ASSERT_TRUE(layout);
   CCardStore& store = Open(*layout);
   EXPECT_EQ(Sequences(store), (std::vector<std::uint32_t>{1}));
@@ -94,17 +94,17 @@ TEST_F(CardStoreMergeTest, ARecordingTheIndexLacksIsFoundFromItsTrailers) {
 }
 
 TEST_F(CardStoreMergeTest, EventSlotsAreSteppedOverAndStaleBlocksAddNothing) {
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {6, 6, 6, 6, 6, 10});
-  spec.recordings[0].slot = 3;
-  spec.recordings[0].events = {{1, 1}};
-  spec.recordings[1].slot = 4;
-  spec.recordings[1].events = {{1, 2}};
-  spec.recordings[2].slot = 0;
-  spec.recordings[3].slot = 1;
-  spec.recordings[4].slot = 2;  // the newest entry; slots 3 and 4 after it hold kept events
-  spec.recordings[5].slot = 5;
-  spec.recordings[5].index = IndexCopies::kNone;
-  auto layout = Build(spec, "events.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {6, 6, 6, 6, 6, 10});
+  desc.recordings[0].slot = 3;
+  desc.recordings[0].events = {{1, 1}};
+  desc.recordings[1].slot = 4;
+  desc.recordings[1].events = {{1, 2}};
+  desc.recordings[2].slot = 0;
+  desc.recordings[3].slot = 1;
+  desc.recordings[4].slot = 2;  // the newest entry; slots 3 and 4 after it hold kept events
+  desc.recordings[5].slot = 5;
+  desc.recordings[5].index = IndexCopies::kNone;
+  auto layout = Build(desc, "events.img");
   ASSERT_TRUE(layout);
   Open(*layout);
   EXPECT_EQ(Last().Sequence(), 6u);
@@ -112,10 +112,10 @@ TEST_F(CardStoreMergeTest, EventSlotsAreSteppedOverAndStaleBlocksAddNothing) {
   EXPECT_EQ(Last().FirstChunk(), layout->recordings[5].chunks.front().sequence);
 
   // A block left by an older card generation after the newest entry is not a recording.
-  spec = PlainStore(StoreKind::kCard, {6, 6, 6, 10});
-  spec.recordings[3].index = IndexCopies::kNone;
-  spec.recordings[3].generation = 0x00054321;
-  layout = Build(spec, "stale.img");
+  desc = PlainStore(StoreKind::kCard, {6, 6, 6, 10});
+  desc.recordings[3].index = IndexCopies::kNone;
+  desc.recordings[3].generation = 0x00054321;
+  layout = Build(desc, "stale.img");
   ASSERT_TRUE(layout);
   CCardStore& stale = Open(*layout);
   EXPECT_EQ(Sequences(stale), (std::vector<std::uint32_t>{1, 2, 3}));
@@ -123,14 +123,14 @@ TEST_F(CardStoreMergeTest, EventSlotsAreSteppedOverAndStaleBlocksAddNothing) {
 }
 
 TEST_F(CardStoreMergeTest, ARingWrapMovesTheOldestRecordingsStartOrDropsIt) {
-  fixtures::StoreSpec spec = PlainStore(StoreKind::kCard, {30, 20, 20, 20});
-  spec.capacity = 4;
-  spec.recordings[0].events = {{3, 5}, {15, 6}};
-  spec.recordings[0].eventType = 0;  // an ordinary recording that still lists events
-  spec.recordings.push_back(Plain(10));
-  spec.recordings[4].slot = 0;
-  spec.recordings[4].index = IndexCopies::kNone;
-  auto layout = Build(spec, "ring.img");
+  fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {30, 20, 20, 20});
+  desc.capacity = 4;
+  desc.recordings[0].events = {{3, 5}, {15, 6}};
+  desc.recordings[0].eventType = 0;  // an ordinary recording that still lists events
+  desc.recordings.push_back(Plain(10));
+  desc.recordings[4].slot = 0;
+  desc.recordings[4].index = IndexCopies::kNone;
+  auto layout = Build(desc, "ring.img");
   ASSERT_TRUE(layout);
   CCardStore& store = Open(*layout);
   ASSERT_EQ(Sequences(store), (std::vector<std::uint32_t>{1, 2, 3, 4, 5}));
@@ -148,12 +148,12 @@ TEST_F(CardStoreMergeTest, ARingWrapMovesTheOldestRecordingsStartOrDropsIt) {
   EXPECT_EQ(Last().dataOffset, r0.entry.dataOffset);
 
   // 2048 new chunks overwrite the oldest recording whole: it leaves the list.
-  spec = PlainStore(StoreKind::kCard, {20, 20, 20, 20});
-  spec.capacity = 4;
-  spec.recordings.push_back(Plain(2048));
-  spec.recordings[4].slot = 0;
-  spec.recordings[4].index = IndexCopies::kNone;
-  layout = Build(spec, "whole.img");
+  desc = PlainStore(StoreKind::kCard, {20, 20, 20, 20});
+  desc.capacity = 4;
+  desc.recordings.push_back(Plain(2048));
+  desc.recordings[4].slot = 0;
+  desc.recordings[4].index = IndexCopies::kNone;
+  layout = Build(desc, "whole.img");
   ASSERT_TRUE(layout);
   CCardStore& whole = Open(*layout);
   EXPECT_EQ(Sequences(whole), (std::vector<std::uint32_t>{2, 3, 4, 5}));

@@ -25,9 +25,9 @@ class StoreTest : public ::testing::Test {
   }
   void TearDown() override { unsetenv("PLAYER_DRIVE_41"); }
 
-  std::optional<fixtures::Layout> Build(const fixtures::StoreSpec& spec, const std::string& name) {
+  std::optional<fixtures::Layout> Build(const fixtures::StoreDescription& desc, const std::string& name) {
     std::string error;
-    auto layout = fixtures::BuildStore(spec, dir_.File(name), &error);
+    auto layout = fixtures::BuildStore(desc, dir_.File(name), &error);
     EXPECT_TRUE(layout) << error;
     return layout;
   }
@@ -61,18 +61,18 @@ class StoreTest : public ::testing::Test {
 };
 
 // A recording without media: `chunks` chunks carrying only GPS texts and G-sensor samples.
-inline fixtures::RecordingSpec Plain(int chunks) {
-  fixtures::RecordingSpec r;
+inline fixtures::RecordingDescription Plain(int chunks) {
+  fixtures::RecordingDescription r;
   r.hasVideo = r.hasSound = r.hasCarData = false;
   r.chunkCount = chunks;
   return r;
 }
 
-inline fixtures::StoreSpec PlainStore(fixtures::StoreKind kind, std::vector<int> chunkCounts) {
-  fixtures::StoreSpec spec;
-  spec.kind = kind;
-  for (int n : chunkCounts) spec.recordings.push_back(Plain(n));
-  return spec;
+inline fixtures::StoreDescription PlainStore(fixtures::StoreKind kind, std::vector<int> chunkCounts) {
+  fixtures::StoreDescription desc;
+  desc.kind = kind;
+  for (int n : chunkCounts) desc.recordings.push_back(Plain(n));
+  return desc;
 }
 
 inline std::vector<std::uint32_t> Sequences(const CCardStore& store) {

@@ -6,9 +6,9 @@
 using namespace sourcetest;
 
 TEST(DemuxBackward, GroupsArriveOldestFirstFromTheirKeyFrameNewestGroupFirst) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
-  spec.recordings[0].video.gop = 15;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  desc.recordings[0].video.gop = 15;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   DemuxRig rig;
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
@@ -21,8 +21,8 @@ TEST(DemuxBackward, GroupsArriveOldestFirstFromTheirKeyFrameNewestGroupFirst) {
 }
 
 TEST(DemuxBackward, TurningBackFlushesBothQueues) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
   std::vector<fixtures::ChunkInfo> chunks;

@@ -21,8 +21,8 @@ bool AppendRange(CChunkDemux& demux, const ExpectedPlay& play, const std::vector
 }  // namespace
 
 TEST(DemuxClock, TheFirstSoundFrameStartsTheClockAndAResumedOneWithoutADelayTakesTheDefault) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const ExpectedPlay play = ExpectForward(fixture, {0});
   const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
@@ -53,8 +53,8 @@ TEST(DemuxClock, TheFirstSoundFrameStartsTheClockAndAResumedOneWithoutADelayTake
 }
 
 TEST(DemuxClock, SeeksAndPauseChangesSetTheDelayOfTheNextSoundFrame) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const ExpectedPlay play = ExpectForward(fixture, {0});
   const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
@@ -76,12 +76,12 @@ TEST(DemuxClock, SeeksAndPauseChangesSetTheDelayOfTheNextSoundFrame) {
 }
 
 TEST(DemuxClock, JumpsInTheStampsEitherWayRestartTheClock) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
   const std::uint64_t base = 1700000000ull * 1000000;
-  spec.recordings[0].stampBaseUs = base;
-  spec.recordings[1].stampBaseUs = base + 4000000;  // about two seconds after the last frame before
-  spec.recordings[2].stampBaseUs = base + 2000000;  // back before the frames just played
-  Fixture fixture(spec);
+  desc.recordings[0].stampBaseUs = base;
+  desc.recordings[1].stampBaseUs = base + 4000000;  // about two seconds after the last frame before
+  desc.recordings[2].stampBaseUs = base + 2000000;  // back before the frames just played
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   std::vector<std::int64_t> clockTimes;
   std::vector<std::int64_t> firstStamps;
@@ -100,8 +100,8 @@ TEST(DemuxClock, JumpsInTheStampsEitherWayRestartTheClock) {
 }
 
 TEST(DemuxClock, ReadBackwardAJumpAnchorsTheClockAtOnce) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   std::vector<AudioAnchor> anchors;

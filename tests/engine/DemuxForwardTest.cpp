@@ -59,11 +59,11 @@ bool EndsWithEndItem(const TestConsumer& consumer) {
 TEST(DemuxForward, LargeKeyFramesAndHeadersAtChunkEdgesArriveWhole) {
   // The first recording puts a header in the last word of a chunk (its unit byte lies in the
   // next chunk); the second's fine quantiser makes key frames span three chunks.
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
-  spec.recordings[0].video = {320, 240, 24, 0, 24};
-  spec.recordings[1].video = {640, 360, 30, 0, 12};
-  spec.recordings[1].seconds = 1.0;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
+  desc.recordings[0].video = {320, 240, 24, 0, 24};
+  desc.recordings[1].video = {640, 360, 30, 0, 12};
+  desc.recordings[1].seconds = 1.0;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const auto first = fixture.layout().FramesOf(0);
   EXPECT_TRUE(std::any_of(first.begin(), first.end(), [](const fixtures::FrameInfo& f) {
@@ -82,8 +82,8 @@ TEST(DemuxForward, LargeKeyFramesAndHeadersAtChunkEdgesArriveWhole) {
 }
 
 TEST(DemuxForward, FastSpeedsQueueNoInterFramesAndOtherSpeedsNoSound) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const ExpectedPlay expected = ExpectForward(fixture, {0});
   for (double speed : {2.0, 16.0, 0.5}) {
@@ -105,8 +105,8 @@ TEST(DemuxForward, FastSpeedsQueueNoInterFramesAndOtherSpeedsNoSound) {
 }
 
 TEST(DemuxForward, SoundComesBackAtSpeedOneWithTheStampOfItsTimeFrame) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   const std::vector<std::uint8_t> stream = fixture.StreamBytes(0);
@@ -132,10 +132,10 @@ TEST(DemuxForward, SoundComesBackAtSpeedOneWithTheStampOfItsTimeFrame) {
 }
 
 TEST(DemuxForward, SeiStartingTheDataAndUnknownUnitsAreNotQueued) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
-  spec.recordings[0].faults.seiFirst = true;
-  spec.recordings[1].faults.seiFirst = true;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[0].faults.seiFirst = true;
+  desc.recordings[1].faults.seiFirst = true;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   ExpectedPlay expected = ExpectForward(fixture, {0, 1});
   const std::size_t seiQueued = std::count_if(expected.video.begin(), expected.video.end(),
@@ -167,12 +167,12 @@ TEST(DemuxForward, SeiStartingTheDataAndUnknownUnitsAreNotQueued) {
 }
 
 TEST(DemuxForward, TimeFramesGiveTheirStampsAndOneCutByAFalseHeaderIsIgnored) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 1.0);
-  spec.recordings[0].stampBaseUs = 0x123;                    // digits 30 ... 30 31 32 33
-  spec.recordings[1].stampBaseUs = 0x1A2B3C4D5E6F0000ull;   // digits 3A to 3F
-  spec.recordings[2].stampBaseUs = 1ull << 32;
-  spec.recordings[2].faults.rawTimeDigitsAtPicture = 3;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 1.0);
+  desc.recordings[0].stampBaseUs = 0x123;                    // digits 30 ... 30 31 32 33
+  desc.recordings[1].stampBaseUs = 0x1A2B3C4D5E6F0000ull;   // digits 3A to 3F
+  desc.recordings[2].stampBaseUs = 1ull << 32;
+  desc.recordings[2].faults.rawTimeDigitsAtPicture = 3;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const ExpectedPlay expected = ExpectForward(fixture, {0, 1, 2});
   EXPECT_EQ(expected.audio.front().stamp, 0x123u);
@@ -184,10 +184,10 @@ TEST(DemuxForward, TimeFramesGiveTheirStampsAndOneCutByAFalseHeaderIsIgnored) {
 }
 
 TEST(DemuxForward, CarDataFramesParseWithTheFieldsTheirLengthHolds) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
-  spec.recordings[0].faults.shortCarDataSecond = 2;  // 24 bytes: too short for the last fields
-  spec.recordings[1].shortCarData = true;            // 20 bytes
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
+  desc.recordings[0].faults.shortCarDataSecond = 2;  // 24 bytes: too short for the last fields
+  desc.recordings[1].shortCarData = true;            // 20 bytes
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   DemuxRig rig;
   ASSERT_TRUE(FeedForward(rig, fixture, {0, 1}, 1.0));
@@ -216,9 +216,9 @@ TEST(DemuxForward, CarDataFramesParseWithTheFieldsTheirLengthHolds) {
 }
 
 TEST(DemuxForward, FramesReachingTheMarginAreDroppedAndCounted) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
-  spec.recordings[0].faults.oversizeFrameAfterPicture = 5;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
+  desc.recordings[0].faults.oversizeFrameAfterPicture = 5;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const ExpectedPlay expected = ExpectForward(fixture, {0});
   DemuxRig rig;
@@ -236,9 +236,9 @@ TEST(DemuxForward, FramesReachingTheMarginAreDroppedAndCounted) {
 
 TEST(DemuxForward, TheLastFramesOfTheDataArriveBeforeTheEndItem) {
   for (bool headerInLast8 : {false, true}) {
-    fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-    spec.recordings[0].faults.headerInLast8 = headerInLast8;
-    Fixture fixture(spec);
+    fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+    desc.recordings[0].faults.headerInLast8 = headerInLast8;
+    Fixture fixture(desc);
     ASSERT_TRUE(fixture.ok());
     const ExpectedPlay expected = ExpectForward(fixture, {0});
     DemuxRig rig;
@@ -252,9 +252,9 @@ TEST(DemuxForward, TheLastFramesOfTheDataArriveBeforeTheEndItem) {
 }
 
 TEST(DemuxForward, AFrameRunningToTheEndOfTheDataIsFinishedAsIfAHeaderFollowed) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].hasSound = false;  // the data ends with a picture
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].hasSound = false;  // the data ends with a picture
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   ExpectedPlay expected = ExpectForward(fixture, {0});
   // The zeros after the last frame become bytes of it: no header follows it any more.
@@ -274,9 +274,9 @@ TEST(DemuxForward, AFrameRunningToTheEndOfTheDataIsFinishedAsIfAHeaderFollowed) 
 }
 
 TEST(DemuxForward, SilenceWithoutTheNudgeCutsItsSoundFrameAtTheFirstZeroWord) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].faults.silentSoundFrame = 3;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].faults.silentSoundFrame = 3;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   ExpectedPlay expected = ExpectForward(fixture, {0});
   ASSERT_GT(expected.audio.size(), 4u);
@@ -289,8 +289,8 @@ TEST(DemuxForward, SilenceWithoutTheNudgeCutsItsSoundFrameAtTheFirstZeroWord) {
 }
 
 TEST(DemuxForward, HeadersAreFoundFromThePayloadStartWhateverTheConsumerHolds) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   DemuxRig rig;
   // The consumer holds a frame of an odd length at the area's start.

@@ -61,8 +61,8 @@ oracle::Bytes AviSound(const std::string& avi, const std::string& raw) {
 }  // namespace
 
 TEST(ExportJob, AnExportCopiesTheRecordingIntoAnAviFileWithItsSideFiles) {
-  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
-  Fixture fixture(spec);
+  const fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   const fixtures::RecordingInfo& rec = layout.recordings[1];
@@ -92,8 +92,8 @@ TEST(ExportJob, AnExportCopiesTheRecordingIntoAnAviFileWithItsSideFiles) {
 }
 
 TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
-  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
-  Fixture fixture(spec);
+  const fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::EntryInfo& entry = fixture.layout().recordings[0].entry;
   fixtures::ScratchDir dir("export");
@@ -124,20 +124,20 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
 TEST(ExportJob, ATransportStreamIsExportedWholeWithItsSoundDecoded) {
   setenv("TZ", "UTC", 1);
   tzset();
-  fixtures::TsSpec spec;
-  spec.video = {160, 120, 30, 30, 30};
-  spec.pictures = 90;
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 90;
   const oracle::Codec aac{AV_CODEC_ID_AAC, 8000, 1, 0, 24000};
-  spec.sound = oracle::ToAdts(oracle::Encode(aac, oracle::TestSignal(30 * 1024, 8000, 1, 7)), 8000, 1);
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  desc.sound = oracle::ToAdts(oracle::Encode(aac, oracle::TestSignal(30 * 1024, 8000, 1, 7)), 8000, 1);
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   ASSERT_FALSE(file.bytes.empty());
   fixtures::ScratchDir dir("tsexport");
   const std::string ts = dir.File("clip.ts");
   ASSERT_TRUE(fixtures::WriteFileBytes(ts, file.bytes));
   // The sound units the builder placed: those due by the last picture.
   std::vector<oracle::Bytes> placed;
-  for (std::size_t k = 0; k < spec.sound.size() && k * spec.soundTicks <= file.pictures.back().pts - spec.firstPts; ++k) {
-    placed.push_back(spec.sound[k]);
+  for (std::size_t k = 0; k < desc.sound.size() && k * desc.soundTicks <= file.pictures.back().pts - desc.firstPts; ++k) {
+    placed.push_back(desc.sound[k]);
   }
 
   JobRig rig(ts);

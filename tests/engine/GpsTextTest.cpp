@@ -71,7 +71,7 @@ using ChunkFilter = std::function<bool(int recording, const fixtures::ChunkInfo&
 // A job over the recordings of a route writes one line per chunk with a fix (that the filter
 // keeps), in chunk order: the label, the chunk's moment 8 hours on, and the route's position.
 void ExpectLinesOf(const std::vector<std::string>& lines, const fixtures::Layout& layout, const std::vector<int>& recordings,
-                   const fixtures::RouteSpec& route, const std::string& label, std::size_t length,
+                   const fixtures::RouteDescription& route, const std::string& label, std::size_t length,
                    const ChunkFilter& keep = [](int, const fixtures::ChunkInfo&) { return true; }) {
   std::size_t i = 0;
   for (int r : recordings) {
@@ -150,8 +150,8 @@ TEST(GpsText, TheLineOfAFixIsWholeWithItsTimeEightHoursOn) {
 
 TEST(GpsText, AJobWritesALineForEveryFixOfItsEntriesAndEndsTheExport) {
   GlobalGpsOffsetTable().Load("");
-  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
-  Fixture fixture(spec);
+  const fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   fixtures::ScratchDir dir("gps");
@@ -163,7 +163,7 @@ TEST(GpsText, AJobWritesALineForEveryFixOfItsEntriesAndEndsTheExport) {
   const std::string stamp = first.substr(0, 4) + "-" + first.substr(4, 2) + "-" + first.substr(6, 2) + "_" +
                             first.substr(9, 2) + "-" + first.substr(11, 2);
   ASSERT_EQ(files, std::vector<std::string>{dir.File("texts/ABCDEFGH" + stamp + ".txt")});
-  ExpectLinesOf(Lines(files[0]), layout, {0, 1}, spec.recordings[0].route, "ABCDEFGH", kLineLength);
+  ExpectLinesOf(Lines(files[0]), layout, {0, 1}, desc.recordings[0].route, "ABCDEFGH", kLineLength);
   EXPECT_FALSE(std::filesystem::exists(out));
   EXPECT_EQ(rig.engine->State().rawExportMode.load(), 0);
 
@@ -176,10 +176,10 @@ TEST(GpsText, AJobWritesALineForEveryFixOfItsEntriesAndEndsTheExport) {
 
 TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
   GlobalGpsOffsetTable().Load("");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].route.latitude = -25.05;
-  spec.recordings[0].route.longitude = -121.5;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].route.latitude = -25.05;
+  desc.recordings[0].route.longitude = -121.5;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   fixtures::ScratchDir dir("gps");
@@ -193,7 +193,7 @@ TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
   ASSERT_EQ(RunGpsJob(rig, out, 1, kGpsTextFileOfFix, CString(L"SW")), JobResult::kDone);
   EXPECT_EQ(rig.engine->GetJobFiles(), once);
   const std::vector<std::string> lines = Lines(once[0]);
-  ExpectLinesOf(lines, layout, {0}, spec.recordings[0].route, "SW      ", kLineLength + 2);
+  ExpectLinesOf(lines, layout, {0}, desc.recordings[0].route, "SW      ", kLineLength + 2);
 
   // File of the day: every job appends to it.
   const std::string today = LocalStamp(std::time(nullptr), "%Y-%m-%d_All");
@@ -223,8 +223,8 @@ TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
 
 TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {
   GlobalGpsOffsetTable().Load("");
-  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
-  Fixture fixture(spec);
+  const fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   const auto later = [](const fixtures::RecordingInfo& rec) {
@@ -247,6 +247,6 @@ TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {
   EXPECT_EQ(rig.router.Sends(), 0u);
   const std::vector<std::string> files = rig.engine->GetJobFiles();
   ASSERT_EQ(files.size(), 1u);
-  ExpectLinesOf(Lines(files[0]), layout, {0, 1}, spec.recordings[0].route, "RANGE   ", kLineLength,
+  ExpectLinesOf(Lines(files[0]), layout, {0, 1}, desc.recordings[0].route, "RANGE   ", kLineLength,
                 [&](int r, const fixtures::ChunkInfo& c) { return r == 0 ? c.time >= start : c.time <= end; });
 }

@@ -50,10 +50,10 @@ std::uint32_t SequenceOf(const BYTE* block) {
 }  // namespace
 
 TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEnginesThreadsAsFfmpegDecodesIt) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
-  spec.recordings[1].events = {{2, 3}};
-  spec.recordings[1].entryFlag = 0x5A;
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
+  desc.recordings[1].events = {{2, 3}};
+  desc.recordings[1].entryFlag = 0x5A;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::ScratchDir dir("playhashes");
   const std::vector<std::string> expectedHashes = ReferenceHashes(fixture.layout(), {0, 1}, dir);
@@ -143,9 +143,9 @@ TEST(IbpCtrlPlayTest, TurningBackAfterTheEndPlaysBackwardFromThePictureShown) {
 }
 
 TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 8.0);
-  spec.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 8.0);
+  desc.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   PlayRig rig(fixture.layout().path);
   EnginePtr& engine = rig.engine;
@@ -176,16 +176,16 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
 TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads) {
   setenv("TZ", "UTC", 1);
   tzset();
-  fixtures::TsSpec spec;
-  spec.video = {160, 120, 30, 30, 30};
-  spec.pictures = 90;
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 90;
   for (int k = 0; k < 3; ++k) {
     std::string text = "X:0.5 Y:-0.25 Z:1.0 L:" + std::to_string(10 * k);
     text.resize(32, ' ');
-    spec.sensorTexts.push_back(text + "$GPRMC,081230,A,2503.0000,N,12130.0000,E,30.0,90.0,010324,,,A*6C");
+    desc.sensorTexts.push_back(text + "$GPRMC,081230,A,2503.0000,N,12130.0000,E,30.0,90.0,010324,,,A*6C");
   }
-  spec.sensorEvery = 30;
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  desc.sensorEvery = 30;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   ASSERT_FALSE(file.bytes.empty());
   fixtures::ScratchDir dir("tsplay");
   const std::string path = dir.File("clip.ts");
@@ -207,7 +207,7 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads)
   EXPECT_EQ(engine->StartBackup(L"/tmp/out.sd", nullptr, 0), EngineStart::kBusy);
 
   // Its sensor texts reach the main window through the video thread's markers.
-  EXPECT_EQ(rig.Posted(WM_PLAYER_SENSORDATA), spec.sensorTexts.size() - 1);
+  EXPECT_EQ(rig.Posted(WM_PLAYER_SENSORDATA), desc.sensorTexts.size() - 1);
   BYTE block[kMarkerLength];
   ASSERT_TRUE(engine->GetSensorBlock(block));
   IndexBlockA5 published;

@@ -13,7 +13,7 @@
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreSpec.h"
+#include "tests/fixtures/StoreDescription.h"
 
 using namespace recordtest;
 using Bytes = std::vector<std::uint8_t>;
@@ -134,10 +134,10 @@ TEST(RecordCtx, CopiedExportKeepsEveryPictureAndSoundWithKeyFlagsOnKeyGroupsOnly
 TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
-  spec.recordings[0].seconds = 0.96;  // 24 pictures
-  for (auto& r : spec.recordings) r.video.fps = 25;
-  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
+  desc.recordings[0].seconds = 0.96;  // 24 pictures
+  for (auto& r : desc.recordings) r.video.fps = 25;
+  auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   ASSERT_EQ(feed->layout().recordings[0].pictures, 24);
   ASSERT_EQ(feed->layout().recordings[1].pictures, 25);
@@ -232,9 +232,9 @@ TEST(RecordCtx, ASplitPastTheThresholdKeepsEveryPictureAndAllSound) {
 TEST(RecordCtx, SoundIsDecodedAtTheCodingOfTheSource) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  spec.recordings[0].hasSound = false;
-  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  desc.recordings[0].hasSound = false;
+  auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   const auto& items = feed->Items(0);
 
@@ -345,9 +345,9 @@ TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
 TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
-  spec.recordings[0].video = {640, 480, 30, 0, 12};
-  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
+  desc.recordings[0].video = {640, 480, 30, 0, 12};
+  auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   const auto& items = feed->Items(0);
   const Expected want = ExpectedExport(items);
@@ -382,10 +382,10 @@ TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
 TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
-  spec.recordings[1].seconds = 1.0;
-  spec.recordings[1].video.fps = 25;
-  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
+  desc.recordings[1].seconds = 1.0;
+  desc.recordings[1].video.fps = 25;
+  auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   const auto withoutStamps = [](std::vector<FeedItem> items, bool knownRate) {
     for (FeedItem& f : items) {

@@ -82,9 +82,9 @@ const std::vector<FeedItem>& RecordingFeed::Items(int recording) {
   return items;
 }
 
-std::optional<RecordingFeed> BuildFeed(const fixtures::StoreSpec& spec, const std::string& path) {
+std::optional<RecordingFeed> BuildFeed(const fixtures::StoreDescription& desc, const std::string& path) {
   std::string error;
-  std::optional<fixtures::Layout> layout = fixtures::BuildStore(spec, path, &error);
+  std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, path, &error);
   EXPECT_TRUE(layout.has_value()) << error;
   if (!layout) return std::nullopt;
   return RecordingFeed(std::move(*layout));

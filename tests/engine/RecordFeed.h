@@ -41,7 +41,7 @@ class RecordingFeed {
 };
 
 // Builds the store and its feed; fails the calling test when the store cannot be built.
-std::optional<RecordingFeed> BuildFeed(const fixtures::StoreSpec& spec, const std::string& path);
+std::optional<RecordingFeed> BuildFeed(const fixtures::StoreDescription& desc, const std::string& path);
 
 // What an export of items should hold.
 struct Expected {

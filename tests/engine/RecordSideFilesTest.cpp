@@ -10,7 +10,7 @@
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreSpec.h"
+#include "tests/fixtures/StoreDescription.h"
 #include "tests/fixtures/TestSignals.h"
 #include "tests/fixtures/TestVideo.h"
 
@@ -112,11 +112,11 @@ TEST(RecordSideFiles, HoldACueAndALinePerRecordWithTheRecorderTime) {
   // The recorder's local zone is the PC's: eight hours east, and the engine's offset says so.
   gpstest::PinTimeZone("UTC-8");
   fixtures::ScratchDir dir("record");
-  const fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
-  auto feed = BuildFeed(spec, dir.File("card.sd"));
+  const fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 6.0);
+  auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
   const auto& items = feed->Items(0);
-  const std::vector<CarRecord> records = CarRecords(items, spec.recordings[0].route.speedKmh);
+  const std::vector<CarRecord> records = CarRecords(items, desc.recordings[0].route.speedKmh);
   ASSERT_EQ(records.size(), 6u);
 
   CRecordCtx recorder;

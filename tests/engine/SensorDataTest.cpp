@@ -62,9 +62,9 @@ GSensorValue ValueOf(const IndexBlockA5& block, int i) {
 class SensorData : public ::testing::Test {
  protected:
   void SetUp() override {
-    fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
-    spec.recordings[1].hasGps = false;
-    fixture_ = std::make_unique<Fixture>(spec);
+    fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
+    desc.recordings[1].hasGps = false;
+    fixture_ = std::make_unique<Fixture>(desc);
     ASSERT_TRUE(fixture_->ok());
     withGps_ = Trailers(fixture_->layout(), 0);
     withoutGps_ = Trailers(fixture_->layout(), 1);

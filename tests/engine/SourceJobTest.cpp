@@ -82,12 +82,12 @@ bool StartBackup(SourceRig& rig, RecordingJob& job, const std::vector<int>& reco
 }  // namespace
 
 TEST(SourceJob, ABackupIsHandedEveryChunkAndPostsEachNewFifthOfItsProgressOnce) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
   // A recording of one chunk: its first and last chunk are the same.
-  spec.recordings[0].seconds = 0.1;
-  spec.recordings[0].hasVideo = false;
-  spec.recordings[0].hasCarData = false;
-  Fixture fixture(spec);
+  desc.recordings[0].seconds = 0.1;
+  desc.recordings[0].hasVideo = false;
+  desc.recordings[0].hasCarData = false;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   ASSERT_EQ(layout.recordings[0].chunks.size(), 1u);
@@ -132,8 +132,8 @@ TEST(SourceJob, ABackupIsHandedEveryChunkAndPostsEachNewFifthOfItsProgressOnce) 
 }
 
 TEST(SourceJob, AStoppedBackupKeepsOnlyTheChunksHandedOver) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   SourceRig rig(layout);

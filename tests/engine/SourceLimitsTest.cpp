@@ -7,9 +7,9 @@
 using namespace sourcetest;
 
 TEST(SourceLimits, AStoreThatEndsEarlyEndsTheDataAfterBoundedRetries) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  spec.damage = {fixtures::Damage::TruncateChunk(0, 12, 100)};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  desc.damage = {fixtures::Damage::TruncateChunk(0, 12, 100)};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   ASSERT_GT(fixture.layout().recordings[0].chunks.size(), 12u + CSourceBoxCtx::kMaxFailedChunks);
   SourceRig rig(fixture.layout());
@@ -23,9 +23,9 @@ TEST(SourceLimits, AStoreThatEndsEarlyEndsTheDataAfterBoundedRetries) {
 }
 
 TEST(SourceLimits, AStopWhileReadsAreRetriedEndsTheThreadAtOnce) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  spec.damage = {fixtures::Damage::TruncateChunk(0, 2, 100)};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  desc.damage = {fixtures::Damage::TruncateChunk(0, 2, 100)};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_TRUE(rig.Play(0));
@@ -37,15 +37,15 @@ TEST(SourceLimits, AStopWhileReadsAreRetriedEndsTheThreadAtOnce) {
 TEST(SourceLimits, ReadingWaitsBeforeAMarkerCouldLoseItsSensorBlock) {
   // Two recordings of empty chunks: a marker each and no frames, so that only markers fill the
   // video queue.
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 0.5);
-  for (fixtures::RecordingSpec& r : spec.recordings) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 0.5);
+  for (fixtures::RecordingDescription& r : desc.recordings) {
     r.hasVideo = false;
     r.hasSound = false;
     r.hasCarData = false;
     r.chunkCount = 2048;
   }
-  spec.recordings[1].slot = 2;
-  Fixture fixture(spec);
+  desc.recordings[1].slot = 2;
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   rig.consumer.SetPaused(true);

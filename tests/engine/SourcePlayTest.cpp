@@ -52,9 +52,9 @@ std::vector<std::uint32_t> Sequences(const fixtures::RecordingInfo& r, int from,
 }  // namespace
 
 TEST(SourcePlay, ForwardPlayQueuesEveryFrameWholeAfterItsChunksMarkerThenOneEndItem) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 5.0);
-  spec.recordings[1].events = {{2, 1}};  // an event chunk's trailer word keeps the frame rate
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 5.0);
+  desc.recordings[1].events = {{2, 1}};  // an event chunk's trailer word keeps the frame rate
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_TRUE(rig.Play(0));
@@ -74,10 +74,10 @@ TEST(SourcePlay, ForwardPlayQueuesEveryFrameWholeAfterItsChunksMarkerThenOneEndI
 }
 
 TEST(SourcePlay, IndexSourcesReadTheirDataFromOneRawFileAfterTheOther) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0);
-  spec.recordings[0].slot = 63;  // the last block of the first data file
-  spec.recordings[1].slot = 64;  // the first of the second
-  Fixture fixture(spec, "index");
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0);
+  desc.recordings[0].slot = 63;  // the last block of the first data file
+  desc.recordings[1].slot = 64;  // the first of the second
+  Fixture fixture(desc, "index");
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_NE(rig.EntryOf(0), nullptr);
@@ -91,11 +91,11 @@ TEST(SourcePlay, IndexSourcesReadTheirDataFromOneRawFileAfterTheOther) {
 }
 
 TEST(SourcePlay, PlayStartsAtTheChosenEventAndEndsBeforeANewSequence) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
-  spec.recordings[0].events = {{5, 1}};
-  spec.recordings[0].entrySequence = 5;
-  spec.recordings[1].entrySequence = 1;  // the recorder started a new sequence
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[0].events = {{5, 1}};
+  desc.recordings[0].entrySequence = 5;
+  desc.recordings[1].entrySequence = 1;  // the recorder started a new sequence
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
   const int chunks = static_cast<int>(first.chunks.size());
@@ -109,9 +109,9 @@ TEST(SourcePlay, PlayStartsAtTheChosenEventAndEndsBeforeANewSequence) {
 }
 
 TEST(SourcePlay, ChunksOfTheSecondCameraArePassedOverAndFramesAroundThemArriveWhole) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
-  spec.recordings[0].otherStreamChunks = {3, 4, 9};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
+  desc.recordings[0].otherStreamChunks = {3, 4, 9};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_TRUE(rig.Play(0));
@@ -124,9 +124,9 @@ TEST(SourcePlay, ChunksOfTheSecondCameraArePassedOverAndFramesAroundThemArriveWh
 }
 
 TEST(SourcePlay, DamagedChunksArePassedOverAndABreakInTheSequenceResetsTheStreamOnce) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  spec.damage = {fixtures::Damage::ZeroChunk(0, 10), fixtures::Damage::ForeignGenerationChunk(0, 20)};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  desc.damage = {fixtures::Damage::ZeroChunk(0, 10), fixtures::Damage::ForeignGenerationChunk(0, 20)};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_TRUE(rig.Play(0));

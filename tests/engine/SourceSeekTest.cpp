@@ -18,8 +18,8 @@ const fixtures::ChunkInfo& FirstChunkFrom(const fixtures::RecordingInfo& r, std:
 }  // namespace
 
 TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   const std::int64_t seek = r.start + 3;
@@ -44,8 +44,8 @@ TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {
 }
 
 TEST(SourceSeek, ASeekIntoTheNextEntryFollowsItAndOneIntoAGapOrBeforeAllIsCancelled) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
   const fixtures::RecordingInfo& second = fixture.layout().recordings[1];
@@ -75,9 +75,9 @@ TEST(SourceSeek, ASeekIntoTheNextEntryFollowsItAndOneIntoAGapOrBeforeAllIsCancel
 }
 
 TEST(SourceSeek, ADamagedChunkCancelsTheSeekThatReachesIt) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  spec.damage = {fixtures::Damage::ForeignGenerationChunk(0, 12)};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
+  desc.damage = {fixtures::Damage::ForeignGenerationChunk(0, 12)};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   const std::int64_t seek = r.start + 4;
@@ -93,9 +93,9 @@ TEST(SourceSeek, ADamagedChunkCancelsTheSeekThatReachesIt) {
 }
 
 TEST(SourceSeek, BackwardPlayCrossesIntoThePreviousEntryAndEndsBeforeTheFirst) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
-  spec.recordings[1].events = {{3, 1}};
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[1].events = {{3, 1}};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
   const fixtures::RecordingInfo& second = fixture.layout().recordings[1];
@@ -112,12 +112,12 @@ TEST(SourceSeek, BackwardPlayCrossesIntoThePreviousEntryAndEndsBeforeTheFirst) {
 }
 
 TEST(SourceSeek, BackwardGroupsArriveWholeAndTheQueueStaysShort) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 10.0);
-  const Fixture probe(spec, "probe");
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 10.0);
+  const Fixture probe(desc, "probe");
   ASSERT_TRUE(probe.ok());
   // Play starts at an event on the last chunk.
-  spec.recordings[0].events = {{static_cast<int>(probe.layout().recordings[0].chunks.size()) - 1, 1}};
-  Fixture fixture(spec);
+  desc.recordings[0].events = {{static_cast<int>(probe.layout().recordings[0].chunks.size()) - 1, 1}};
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   rig.state.speed = -1.0;
@@ -135,8 +135,8 @@ TEST(SourceSeek, BackwardGroupsArriveWholeAndTheQueueStaysShort) {
 }
 
 TEST(SourceSeek, RequestsOfTheUiThreadAreCarriedOutByTheSourceThread) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   SourceRig rig(fixture.layout());
   ASSERT_TRUE(rig.Play(0));
@@ -150,8 +150,8 @@ TEST(SourceSeek, RequestsOfTheUiThreadAreCarriedOutByTheSourceThread) {
 }
 
 TEST(SourceSeek, ASeekAfterTheEndPlaysAgainAndASwitchedOffChannelIsHiddenAndShownAgain) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
-  Fixture fixture(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0);
+  Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   RecordingRouter router;

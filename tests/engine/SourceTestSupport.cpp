@@ -132,12 +132,12 @@ std::vector<int> RecordingRouter::Shows() const {
   return shows_;
 }
 
-Fixture::Fixture(const fixtures::StoreSpec& spec, const std::string& name) : dir_("source") {
+Fixture::Fixture(const fixtures::StoreDescription& desc, const std::string& name) : dir_("source") {
   setenv("TZ", "UTC", 1);
   tzset();
-  const char* extension = spec.kind == fixtures::StoreKind::kSd ? ".sd" : spec.kind == fixtures::StoreKind::kIdx ? ".idx" : ".img";
+  const char* extension = desc.kind == fixtures::StoreKind::kSd ? ".sd" : desc.kind == fixtures::StoreKind::kIdx ? ".idx" : ".img";
   std::string error;
-  layout_ = fixtures::BuildStore(spec, dir_.File(name + extension), &error);
+  layout_ = fixtures::BuildStore(desc, dir_.File(name + extension), &error);
   EXPECT_TRUE(layout_.has_value()) << error;
 }
 

@@ -109,7 +109,7 @@ class RecordingRouter : public plat::IMessageRouter {
 // Builds a store in a scratch folder (TZ pinned to UTC); fails the test when it cannot.
 class Fixture {
  public:
-  explicit Fixture(const fixtures::StoreSpec& spec, const std::string& name = "store");
+  explicit Fixture(const fixtures::StoreDescription& desc, const std::string& name = "store");
   bool ok() const { return layout_.has_value(); }
   const fixtures::Layout& layout() const { return *layout_; }
   // The bytes of a stream as written: its recordings' stream-0 payloads one after another.

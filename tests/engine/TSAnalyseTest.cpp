@@ -34,11 +34,11 @@ class TSAnalyseTest : public ::testing::Test {
   fixtures::ScratchDir dir{"tsreader"};
 };
 
-fixtures::TsSpec Spec(int fps, int gop, int pictures) {
-  fixtures::TsSpec spec;
-  spec.video = {160, 120, fps, gop, 30};
-  spec.pictures = pictures;
-  return spec;
+fixtures::TsDescription Description(int fps, int gop, int pictures) {
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, fps, gop, 30};
+  desc.pictures = pictures;
+  return desc;
 }
 
 std::vector<std::vector<std::uint8_t>> AacFrames(int count) {
@@ -88,15 +88,15 @@ std::string SensorText(const std::string& numbers) {
 }  // namespace
 
 TEST_F(TSAnalyseTest, PlaysForwardWithPicturesSoundAndSensorBlocks) {
-  fixtures::TsSpec spec = Spec(60, 30, 120);
-  spec.firstPicture = 10;  // the file starts inside a group: its inter frames cannot be shown
-  spec.sound = AacFrames(40);
-  spec.sensorTexts = {SensorText("X:9"), SensorText("X:0.5 Y:-0.25 Z:1.0 L:120"), SensorText("X:-0.5 Y:0.25 Z:0.9 L:-10"),
+  fixtures::TsDescription desc = Description(60, 30, 120);
+  desc.firstPicture = 10;  // the file starts inside a group: its inter frames cannot be shown
+  desc.sound = AacFrames(40);
+  desc.sensorTexts = {SensorText("X:9"), SensorText("X:0.5 Y:-0.25 Z:1.0 L:120"), SensorText("X:-0.5 Y:0.25 Z:0.9 L:-10"),
                       SensorText("X:1")};
-  spec.sensorEvery = 30;
-  spec.damage.garbageBytes = 61;
-  spec.damage.errorEvery = 17;
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  desc.sensorEvery = 30;
+  desc.damage.garbageBytes = 61;
+  desc.damage.errorEvery = 17;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   const std::string path = Write("rec.ts", file);
   TsRig rig;
   rig.channel.SetStartTime(path, kStart);
@@ -152,26 +152,26 @@ TEST_F(TSAnalyseTest, PlaysForwardWithPicturesSoundAndSensorBlocks) {
   // first key frame; the clock was set once, from the first sound unit.
   const std::vector<TakenItem> sound = rig.consumer->Audio();
   ASSERT_FALSE(sound.empty());
-  const std::uint64_t step = PtsMicroseconds(spec.soundTicks);
-  const std::size_t first = static_cast<std::size_t>((sound[0].item.stamp - PtsMicroseconds(spec.firstPts)) / step);
+  const std::uint64_t step = PtsMicroseconds(desc.soundTicks);
+  const std::size_t first = static_cast<std::size_t>((sound[0].item.stamp - PtsMicroseconds(desc.firstPts)) / step);
   EXPECT_GT(first, 0u);
   for (std::size_t k = 0; k < sound.size(); ++k) {
     EXPECT_EQ(sound[k].item.type, kItemAac);
-    EXPECT_EQ(sound[k].item.stamp, PtsMicroseconds(spec.firstPts + (first + k) * spec.soundTicks));
-    EXPECT_EQ(sound[k].bytes, spec.sound[first + k]);
+    EXPECT_EQ(sound[k].item.stamp, PtsMicroseconds(desc.firstPts + (first + k) * desc.soundTicks));
+    EXPECT_EQ(sound[k].bytes, desc.sound[first + k]);
   }
   EXPECT_EQ(first + sound.size(), 15u);  // unit 15 is the last one before the last picture
   const std::vector<AudioResync> resyncs = rig.channel.Resyncs();
   ASSERT_EQ(resyncs.size(), 1u);
   EXPECT_EQ(resyncs[0].startDelayMs, 900);
-  EXPECT_EQ(resyncs[0].stampUs, PtsMicroseconds(spec.firstPts));
+  EXPECT_EQ(resyncs[0].stampUs, PtsMicroseconds(desc.firstPts));
 }
 
 TEST_F(TSAnalyseTest, DeclaredRateAndKeyFramesWhateverTheirReferenceBits) {
-  fixtures::TsSpec spec = Spec(30, 10, 40);
-  spec.byte82 = 25;
-  spec.idrHeader = 0x45;
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  fixtures::TsDescription desc = Description(30, 10, 40);
+  desc.byte82 = 25;
+  desc.idrHeader = 0x45;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   TsRig rig;
   ASSERT_TRUE(rig.reader.Open(Write("declared.ts", file), false));
   ASSERT_TRUE(rig.Start());
@@ -186,9 +186,9 @@ TEST_F(TSAnalyseTest, DeclaredRateAndKeyFramesWhateverTheirReferenceBits) {
 }
 
 TEST_F(TSAnalyseTest, SeeksByFilePositionToAKeyFrame) {
-  fixtures::TsSpec spec = Spec(30, 10, 80);
-  spec.damage.errorEvery = 13;
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  fixtures::TsDescription desc = Description(30, 10, 80);
+  desc.damage.errorEvery = 13;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   TsRig rig;
   ASSERT_TRUE(rig.reader.Open(Write("seek.ts", file), false));
   // Asked before the start: one key frame is passed over, with the inter frames after it.
@@ -229,11 +229,11 @@ TEST_F(TSAnalyseTest, SeeksByFilePositionToAKeyFrame) {
 }
 
 TEST_F(TSAnalyseTest, ReadsBackwardFromTheEndWithTablesOnlyAtTheStart) {
-  fixtures::TsSpec spec = Spec(30, 10, 80);
-  spec.tablesOnlyAtStart = true;
-  spec.sound = AacFrames(30);
-  spec.sensorTexts = {SensorText("X:1"), SensorText("X:2"), SensorText("X:3")};
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  fixtures::TsDescription desc = Description(30, 10, 80);
+  desc.tablesOnlyAtStart = true;
+  desc.sound = AacFrames(30);
+  desc.sensorTexts = {SensorText("X:1"), SensorText("X:2"), SensorText("X:3")};
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   TsRig rig;
   ASSERT_TRUE(rig.reader.Open(Write("back.ts", file), true));
   ASSERT_TRUE(rig.Start());
@@ -246,15 +246,15 @@ TEST_F(TSAnalyseTest, ReadsBackwardFromTheEndWithTablesOnlyAtTheStart) {
   EXPECT_EQ(Pictures({video.begin(), video.begin() + 8}, file), Range(70, 0, -10));
   EXPECT_EQ(Pictures({video.begin() + 8, video.end()}, file), Range(0, 78));
   // Sound and sensor texts are read forward only.
-  EXPECT_EQ(rig.consumer->Audio().front().item.stamp, PtsMicroseconds(spec.firstPts));
+  EXPECT_EQ(rig.consumer->Audio().front().item.stamp, PtsMicroseconds(desc.firstPts));
   EXPECT_EQ(rig.consumer->Markers().size(), 2u);
 }
 
 TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
-  fixtures::TsSpec spec = Spec(30, 10, 20);
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
-  spec.pictures = 40;
-  const fixtures::TsFile longer = fixtures::BuildTs(spec);
+  fixtures::TsDescription desc = Description(30, 10, 20);
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
+  desc.pictures = 40;
+  const fixtures::TsFile longer = fixtures::BuildTs(desc);
   const std::string a = Write("a.ts", file);
   const std::string b = Write("B.ts", file);
   const std::string c = dir.File("c.TS");
@@ -305,7 +305,7 @@ TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
 }
 
 TEST_F(TSAnalyseTest, PositionsBeyondFourGigabytes) {
-  const fixtures::TsFile file = fixtures::BuildTs(Spec(30, 10, 30));
+  const fixtures::TsFile file = fixtures::BuildTs(Description(30, 10, 30));
   const std::string path = dir.File("big.ts");
   constexpr std::uint64_t kFar = (5ull << 30) + 188 * 7;
   plat::File big;

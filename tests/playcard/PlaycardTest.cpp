@@ -65,9 +65,9 @@ class PlaycardTest : public ::testing::Test {
     tzset();
   }
 
-  std::optional<fixtures::Layout> Build(const fixtures::StoreSpec& spec) {
+  std::optional<fixtures::Layout> Build(const fixtures::StoreDescription& desc) {
     std::string error;
-    std::optional<fixtures::Layout> layout = fixtures::BuildStore(spec, dir_.File("store.sd"), &error);
+    std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, dir_.File("store.sd"), &error);
     EXPECT_TRUE(layout.has_value()) << error;
     return layout;
   }
@@ -96,9 +96,9 @@ class PlaycardTest : public ::testing::Test {
 }  // namespace
 
 TEST_F(PlaycardTest, PlaysARecordingOfABackupAndReportsWhatItShowed) {
-  fixtures::StoreSpec spec = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
-  spec.recordings[1].video = {352, 288, 25, 0, 24};
-  const std::optional<fixtures::Layout> layout = Build(spec);
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
+  desc.recordings[1].video = {352, 288, 25, 0, 24};
+  const std::optional<fixtures::Layout> layout = Build(desc);
   ASSERT_TRUE(layout);
   const fixtures::RecordingInfo& r = layout->recordings[1];
   const std::vector<std::string> reference = ReferenceHashes(fixtures::RecordingUnits(*layout, 1));
@@ -121,10 +121,10 @@ TEST_F(PlaycardTest, PlaysARecordingOfABackupAndReportsWhatItShowed) {
 }
 
 TEST_F(PlaycardTest, PlaysATransportStreamUntilNothingIsLeftToShow) {
-  fixtures::TsSpec spec;
-  spec.video = {160, 120, 30, 30, 30};
-  spec.pictures = 45;
-  const fixtures::TsFile file = fixtures::BuildTs(spec);
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 45;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
   ASSERT_FALSE(file.bytes.empty());
   const std::string path = dir_.File("clip.ts");
   ASSERT_TRUE(fixtures::WriteFileBytes(path, file.bytes));
@@ -137,7 +137,7 @@ TEST_F(PlaycardTest, PlaysATransportStreamUntilNothingIsLeftToShow) {
   const Played played = Play(Quoted(path) + " --json");
   ASSERT_EQ(played.status, 0) << played.json;
   // A unit is taken when the next one begins: the last picture waits for one that never comes.
-  EXPECT_EQ(played.Number("pictures"), spec.pictures - 1);
+  EXPECT_EQ(played.Number("pictures"), desc.pictures - 1);
   EXPECT_EQ(played.Number("keyPictures"), 2);
   EXPECT_EQ(played.Number("width"), 160);
   EXPECT_EQ(played.Number("height"), 120);

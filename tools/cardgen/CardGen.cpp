@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "tests/fixtures/SelfCheck.h"
-#include "tests/fixtures/SpecText.h"
+#include "tests/fixtures/DescriptionText.h"
 #include "tests/fixtures/StoreBuilder.h"
 
 namespace {
@@ -26,8 +26,9 @@ written in the local time zone (TZ).
 Options:
   --demo            the demo backup: two recordings of 20 s at 640x360 with sound, GPS route and
                     car data, the second an event recording
-  --spec FILE       read the description from FILE (format below)
-  --recordings N    N recordings with default content (default 3 without --spec)
+  --description FILE
+                    read the description from FILE (format below)
+  --recordings N    N recordings with default content (default 3 without --description)
   --seconds S       length of each recording in seconds (default 5)
   --capacity N      raw card: number of 16 MiB data blocks (default 8)
   --set KEY=VALUE   a recording key (see below) applied to every recording; may repeat
@@ -37,7 +38,7 @@ Options:
 
 struct Options {
   std::string out;
-  std::string specFile;
+  std::string descriptionFile;
   bool demo = false;
   bool check = false;
   int recordings = -1;
@@ -65,8 +66,8 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       o.demo = true;
     } else if (a == "--check") {
       o.check = true;
-    } else if (a == "--spec" && hasValue) {
-      o.specFile = argv[++i];
+    } else if (a == "--description" && hasValue) {
+      o.descriptionFile = argv[++i];
     } else if (a == "--recordings" && hasValue) {
       o.recordings = std::atoi(argv[++i]);
     } else if (a == "--seconds" && hasValue) {
@@ -84,7 +85,7 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   return !o.out.empty();
 }
 
-bool ReadSpecFile(const std::string& path, StoreSpec& spec, std::string& error) {
+bool ReadDescriptionFile(const std::string& path, StoreDescription& desc, std::string& error) {
   std::ifstream in(path);
   if (!in) {
     error = "cannot read " + path;
@@ -92,31 +93,31 @@ bool ReadSpecFile(const std::string& path, StoreSpec& spec, std::string& error) 
   }
   std::stringstream text;
   text << in.rdbuf();
-  return ParseSpecText(text.str(), spec, &error);
+  return ParseDescriptionText(text.str(), desc, &error);
 }
 
-bool MakeSpec(const Options& o, StoreSpec& spec, std::string& error) {
+bool MakeDescription(const Options& o, StoreDescription& desc, std::string& error) {
   if (o.demo) {
-    spec = DemoSpec();
-    spec.kind = KindOfPath(o.out);
+    desc = DemoDescription();
+    desc.kind = KindOfPath(o.out);
     return true;
   }
-  spec.kind = KindOfPath(o.out);
-  if (!o.specFile.empty() && !ReadSpecFile(o.specFile, spec, error)) return false;
-  if (o.recordings >= 0 || o.specFile.empty()) {
+  desc.kind = KindOfPath(o.out);
+  if (!o.descriptionFile.empty() && !ReadDescriptionFile(o.descriptionFile, desc, error)) return false;
+  if (o.recordings >= 0 || o.descriptionFile.empty()) {
     const int count = o.recordings >= 0 ? o.recordings : 3;
-    spec.recordings.resize(static_cast<std::size_t>(count));
-    for (RecordingSpec& r : spec.recordings) {
+    desc.recordings.resize(static_cast<std::size_t>(count));
+    for (RecordingDescription& r : desc.recordings) {
       if (!ApplyRecordingSetting(r, "seconds", o.seconds)) {
         error = "cannot read --seconds " + o.seconds;
         return false;
       }
     }
   }
-  if (o.capacity > 0) spec.capacity = o.capacity;
+  if (o.capacity > 0) desc.capacity = o.capacity;
   for (const std::string& set : o.sets) {
     const std::size_t eq = set.find('=');
-    for (RecordingSpec& r : spec.recordings) {
+    for (RecordingDescription& r : desc.recordings) {
       if (eq == std::string::npos || !ApplyRecordingSetting(r, set.substr(0, eq), set.substr(eq + 1))) {
         error = "cannot apply --set " + set;
         return false;
@@ -154,20 +155,20 @@ void PrintSummary(const Layout& layout) {
 int main(int argc, char** argv) {
   Options o;
   if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-    std::printf("%s\n%s", kUsage, SpecTextHelp());
+    std::printf("%s\n%s", kUsage, DescriptionTextHelp());
     return 0;
   }
   if (!ParseArgs(argc, argv, o)) {
     std::fprintf(stderr, "%s", kUsage);
     return 1;
   }
-  StoreSpec spec;
+  StoreDescription desc;
   std::string error;
-  if (!MakeSpec(o, spec, error)) {
+  if (!MakeDescription(o, desc, error)) {
     std::fprintf(stderr, "cardgen: %s\n", error.c_str());
     return 1;
   }
-  const std::optional<Layout> layout = BuildStore(spec, o.out, &error);
+  const std::optional<Layout> layout = BuildStore(desc, o.out, &error);
   if (!layout) {
     std::fprintf(stderr, "cardgen: %s\n", error.c_str());
     return 1;
