@@ -3,7 +3,11 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <string>
 
 #include "platform/sound/RingOutput.h"
 
@@ -16,9 +20,27 @@ std::mutex& AudioMutex() {
   return m;
 }
 
-bool StartAudioLocked() { return SDL_WasInit(SDL_INIT_AUDIO) != 0 || SDL_InitSubSystem(SDL_INIT_AUDIO) == 0; }
+// Without a sound card or a sound server every driver SDL tries fails, and the ALSA library prints
+// its failures on the terminal; such a machine is told apart first, unless a driver is named.
+bool MachineMayHaveSound() {
+  if (std::getenv("SDL_AUDIODRIVER") || std::getenv("PULSE_SERVER")) return true;
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+    std::error_code error;
+    for (const char* socket : {"/pulse/native", "/pipewire-0"}) {
+      if (std::filesystem::exists(std::string(runtime) + socket, error)) return true;
+    }
+  }
+  std::ifstream cards("/proc/asound/cards");
+  std::string first;
+  return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
+}
 
-SDL_AudioSpec DescriptionFor(const PcmFormat& format) {
+bool StartAudioLocked() {
+  if (SDL_WasInit(SDL_INIT_AUDIO) != 0) return true;
+  return MachineMayHaveSound() && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+}
+
+SDL_AudioSpec DeviceFormatFor(const PcmFormat& format) {
   SDL_AudioSpec want{};
   want.freq = format.rate;
   want.format = AUDIO_S16LSB;
@@ -44,7 +66,7 @@ class CSdlSoundOutput final : public CRingOutput {
 
  protected:
   bool OpenDevice(const PcmFormat& format) override {
-    SDL_AudioSpec want = DescriptionFor(format);
+    SDL_AudioSpec want = DeviceFormatFor(format);
     want.callback = &CSdlSoundOutput::Callback;
     want.userdata = this;
     SDL_AudioSpec have{};
@@ -78,7 +100,7 @@ bool SoundDeviceAvailable() {
   std::lock_guard lock(AudioMutex());
   const bool wasStarted = SDL_WasInit(SDL_INIT_AUDIO) != 0;
   if (!StartAudioLocked()) return false;
-  SDL_AudioSpec want = DescriptionFor(PcmFormat{});
+  SDL_AudioSpec want = DeviceFormatFor(PcmFormat{});
   const SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, nullptr, 0);
   if (id == 0) {
     if (!wasStarted) SDL_QuitSubSystem(SDL_INIT_AUDIO);
