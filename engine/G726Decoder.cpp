@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ByteOrder.h"
+
 // Every quantity below keeps the width and the fixed-point form that the ADPCM algorithm gives
 // it, and wraps exactly where that algorithm wraps, so that the output is bit for bit the
 // algorithm's.
@@ -251,8 +253,7 @@ int G726Decoder::Decode(std::uint8_t* output, int& outputBytes, const std::uint8
   while (outputBytes + 2 <= capacity) {
     if (bitCount_ < bits) {
       if (inputBytes - used < 4) break;
-      const std::uint8_t* p = input + used;
-      bitBuffer_ = (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+      bitBuffer_ = plat::LoadBe32(input + used);
       bitCount_ = usable;
       used += 4;
     }

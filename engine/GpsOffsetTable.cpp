@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/ByteOrder.h"
 #include "platform/File.h"
 
 namespace {
@@ -17,18 +18,10 @@ constexpr char kMagic[8] = {'$', 'G', 'P', 'S', 'O', 'F', 'F', '\0'};
 // Cell indices stay far inside 64 bits so that their differences cannot overflow.
 constexpr double kCellLimit = 1e18;
 
-std::uint64_t LoadU64(const unsigned char* p) {
-  std::uint64_t v = 0;
-  for (int i = 7; i >= 0; --i) v = (v << 8) | p[i];
-  return v;
-}
+using plat::LoadLe32;
+using plat::LoadLe64;
 
-std::uint32_t LoadU32(const unsigned char* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-double LoadF64(const unsigned char* p) { return std::bit_cast<double>(LoadU64(p)); }
+double LoadF64(const unsigned char* p) { return std::bit_cast<double>(LoadLe64(p)); }
 
 // Keys and positions are compared as whole grid cells, not as floating-point multiples of the
 // step: a stored key one unit in the last place off its multiple still names its own cell.
@@ -77,8 +70,8 @@ bool GpsOffsetTable::Load(const std::string& path) {
   if (std::memcmp(header, kMagic, sizeof kMagic) != 0) return false;
 
   const double step = LoadF64(header + 8);
-  const std::uint64_t rows = LoadU64(header + 16);
-  const std::uint64_t records = LoadU64(header + 24);
+  const std::uint64_t rows = LoadLe64(header + 16);
+  const std::uint64_t records = LoadLe64(header + 24);
   const std::uint64_t rest = size - kHeaderSize;
   // Counts are bounded before they are multiplied, so a crafted header cannot wrap the sum.
   if (!std::isfinite(step) || step <= 0.0) return false;
@@ -102,8 +95,8 @@ bool GpsOffsetTable::Load(const std::string& path) {
 bool GpsOffsetTable::RowsInsideRecords() const {
   for (std::uint64_t i = 0; i < rowCount_; ++i) {
     const unsigned char* row = Row(i);
-    const std::uint64_t count = LoadU32(row + 24);
-    const std::uint64_t first = LoadU32(row + 28);
+    const std::uint64_t count = LoadLe32(row + 24);
+    const std::uint64_t first = LoadLe32(row + 28);
     if (first + count > recordCount_) return false;
   }
   return true;
@@ -125,8 +118,8 @@ std::optional<GpsOffset> GpsOffsetTable::Find(double longitude, double latitude)
   const std::optional<std::uint64_t> row = FirstCellFrom(
       0, rowCount_, *column, step_, [this](std::uint64_t i) { return LoadF64(Row(i)); });
   if (!row) return std::nullopt;
-  const std::uint64_t first = LoadU32(Row(*row) + 28);
-  const std::uint64_t end = first + LoadU32(Row(*row) + 24);
+  const std::uint64_t first = LoadLe32(Row(*row) + 28);
+  const std::uint64_t end = first + LoadLe32(Row(*row) + 24);
   const std::optional<std::uint64_t> record = FirstCellFrom(
       first, end, *line, step_, [this](std::uint64_t i) { return LoadF64(Record(i) + 8); });
   if (!record) return std::nullopt;

@@ -82,7 +82,7 @@ int IndexBlockA5::SampleCount() const { return std::min<int>(bytes[17], kMaxSens
 std::uint16_t IndexBlockA5::EventCode() const { return LoadHost16(&bytes[kTrailerEventCode]); }
 std::uint32_t IndexBlockA5::FrameRateWord() const { return LoadHost32(&bytes[20]); }
 std::uint32_t IndexBlockA5::FramesPerSecond() const {
-  const std::uint32_t fps = static_cast<std::uint32_t>(bytes[20]) | (static_cast<std::uint32_t>(bytes[21]) << 8);
+  const std::uint32_t fps = FrameRateWord() & 0xFFFF;
   return fps >= 1 && fps <= 120 ? fps : 0;
 }
 std::array<std::int16_t, 3> IndexBlockA5::Sample(int i) const {

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "platform/ByteOrder.h"
+
 namespace {
 
 constexpr std::uint8_t kAssociationTableId = 0x00;
@@ -68,7 +70,7 @@ void CTSTables::Take(const TSPacket& packet) {
 
 void CTSTables::TakeAssociation(const std::uint8_t* s, std::size_t length) {
   for (std::size_t i = kAssociationFirstEntry; i + kAssociationEntrySize <= length; i += kAssociationEntrySize) {
-    const unsigned programme = (s[i] << 8) | s[i + 1];
+    const unsigned programme = plat::LoadBe16(s + i);
     if (programme == 0) continue;  // the network table, not a programme
     m_mapPid = Pid13(s + i + 2);
     return;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/ByteOrder.h"
+
 namespace plat {
 
 namespace {
@@ -304,11 +306,7 @@ bool AviWriter::PatchTiming(const std::string& path, std::uint32_t microSecPerFr
   if (!f.Open(path, kRead | kWrite) || !f.ReadAt(0, head, sizeof head)) return false;
   // Only a file of this layout is touched: the main header and the video stream header must
   // lie where the two fields are expected.
-  const auto codeAt = [&head](std::size_t at, const char(&code)[5]) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | head[at + i];
-    return v == MakeFourCC(code);
-  };
+  const auto codeAt = [&head](std::size_t at, const char(&code)[5]) { return LoadLe32(head + at) == MakeFourCC(code); };
   if (!codeAt(0, "RIFF") || !codeAt(8, "AVI ") || !codeAt(kMicroSecPerFrameAt - 8, "avih") ||
       !codeAt(kVideoRateAt - 32, "strh") || !codeAt(kVideoRateAt - 24, "vids")) {
     return false;

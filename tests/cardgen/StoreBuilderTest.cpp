@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tests/cardgen/TestSupport.h"
+#include "tests/fixtures/FileBytes.h"
 
 namespace fixtures::testing {
 namespace {
@@ -14,7 +15,6 @@ std::uint64_t FileSize(const std::string& path) {
   return stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
-std::vector<std::uint8_t> WholeFile(const std::string& path) { return ReadBytes(path, 0, FileSize(path)); }
 
 TEST_F(StoreBuilderTest, RawCardBlocksLieWhereTheRecorderPutsThem) {
   const auto layout = Build(Recordings(StoreKind::kCard, 3, 2.0), "card.img");
@@ -81,9 +81,9 @@ TEST_F(StoreBuilderTest, TheSameDescriptionGivesTheSameBytes) {
   const auto a = Build(desc, "a.sd");
   const auto b = Build(desc, "b.sd");
   ASSERT_TRUE(a && b);
-  const auto bytesA = WholeFile(a->path);
+  const auto bytesA = fixtures::ReadFileBytes(a->path);
   EXPECT_GT(bytesA.size(), 0x2000000u);
-  EXPECT_TRUE(bytesA == WholeFile(b->path));
+  EXPECT_TRUE(bytesA == fixtures::ReadFileBytes(b->path));
 }
 
 TEST_F(StoreBuilderTest, ACapacityEightCardWithThreeRecordingsIsSparse) {

@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include <unistd.h>
@@ -16,6 +14,7 @@
 #include "engine/AudioCtx.h"
 #include "tests/engine/SourceTestSupport.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/fixtures/FileBytes.h"
 
 using namespace sourcetest;
 
@@ -75,11 +74,6 @@ bool WaitPlayed(const plat::ISoundOutput& out, std::uint32_t bytes) {
   return played >= bytes;
 }
 
-Bytes ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 TEST(AudioPlayTest, ABackupsSoundReachesTheDiskDeviceWholeAndInOrder) {
@@ -118,5 +112,5 @@ TEST(AudioPlayTest, ABackupsSoundReachesTheDiskDeviceWholeAndInOrder) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
 
   // Silence until the first block plays, then the recording's sound sample for sample.
-  EXPECT_EQ(fixtures::HeardInOrder(ReadFile(file), expected), "");
+  EXPECT_EQ(fixtures::HeardInOrder(fixtures::ReadFileBytes(file), expected), "");
 }

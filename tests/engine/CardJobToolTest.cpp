@@ -8,6 +8,7 @@
 #include "engine/CardStore.h"
 #include "tests/engine/JobTestSupport.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 
 using jobtest::RunCommand;
@@ -65,7 +66,7 @@ TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
   ASSERT_TRUE(Has(out, "\"files\": [\"" + dir.File("texts/ABCDEFGH"))) << out;
   std::size_t fixes = 0;
   for (const fixtures::ChunkInfo& c : layout.recordings[1].chunks) fixes += !c.gps.empty();
-  const std::string text = recordtest::FileText(std::filesystem::directory_iterator(dir.File("texts"))->path());
+  const std::string text = fixtures::ReadFileText(std::filesystem::directory_iterator(dir.File("texts"))->path());
   EXPECT_EQ(text.size(), fixes * 93);
 
   const std::string avi = dir.File("clip.avi");

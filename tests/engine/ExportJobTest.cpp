@@ -9,6 +9,7 @@
 #include "tests/engine/AudioOracle.h"
 #include "tests/engine/JobTestSupport.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/TsBuilder.h"
 
@@ -55,7 +56,7 @@ oracle::Bytes AviSound(const std::string& avi, const std::string& raw) {
   int status = -1;
   jobtest::RunCommand("ffmpeg -nostdin -v error -y -i " + avi + " -map 0:a -f s16le " + raw, &status);
   EXPECT_EQ(status, 0);
-  return recordtest::FileBytes(raw);
+  return fixtures::ReadFileBytes(raw);
 }
 
 }  // namespace
@@ -85,9 +86,9 @@ TEST(ExportJob, AnExportCopiesTheRecordingIntoAnAviFileWithItsSideFiles) {
   RecordAsTheSourceHandsOver(fixture, 1, reference);
   for (const char* extension : {".avi", ".srt", ".csv"}) {
     SCOPED_TRACE(extension);
-    const std::vector<std::uint8_t> written = recordtest::FileBytes(base + extension);
+    const std::vector<std::uint8_t> written = fixtures::ReadFileBytes(base + extension);
     EXPECT_FALSE(written.empty());
-    EXPECT_EQ(written, recordtest::FileBytes(reference + extension));
+    EXPECT_EQ(written, fixtures::ReadFileBytes(reference + extension));
   }
 }
 

@@ -13,6 +13,7 @@
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/JobTestSupport.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/FileBytes.h"
 
 using namespace jobtest;
 using sourcetest::Fixture;
@@ -45,7 +46,7 @@ std::string EveningFix(const std::string& latitude, const std::string& northSout
 
 std::vector<std::string> Lines(const std::string& path) {
   std::vector<std::string> lines;
-  std::istringstream in(recordtest::FileText(path));
+  std::istringstream in(fixtures::ReadFileText(path));
   for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
   return lines;
 }

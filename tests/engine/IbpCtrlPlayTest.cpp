@@ -10,6 +10,7 @@
 
 #include "engine/CropZoom.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"
 

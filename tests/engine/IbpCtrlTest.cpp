@@ -9,6 +9,7 @@
 #include "platform/sound/SoundOutput.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"
 #include "tests/support/ScopedEnvironment.h"

@@ -10,6 +10,7 @@
 #include "engine/RecordCtx.h"
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
@@ -118,15 +119,15 @@ TEST(RecordCtx, CopiedExportKeepsEveryPictureAndSoundWithKeyFlagsOnKeyGroupsOnly
   ExpectAviHolds(avi, {want.pictures, want.keys, want.sounds});
 
   // The copy keeps the recorder's codes; the timing comes from the pictures' stamps.
-  const Bytes b = FileBytes(avi);
+  const Bytes b = fixtures::ReadFileBytes(avi);
   EXPECT_EQ(std::string(b.begin() + 112, b.begin() + 116), "AVC1");
   EXPECT_EQ(std::string(b.begin() + 188, b.begin() + 192), "X264");
   const std::vector<std::uint64_t> stamps = PictureStamps(items);
   ASSERT_EQ(stamps.size(), 120u);
   const std::uint64_t us = (stamps.back() - stamps.front() + 119 / 2) / 119;
   EXPECT_EQ(us, 33333u);
-  EXPECT_EQ(Le32(b, 32), us);
-  EXPECT_EQ(Le32(b, 132), (1000000000u + us / 2) / us);
+  EXPECT_EQ(fixtures::Le32At(b, 32), us);
+  EXPECT_EQ(fixtures::Le32At(b, 132), (1000000000u + us / 2) / us);
   EXPECT_TRUE(plat::FileExists(dir.File("trip0001.srt")));
   EXPECT_TRUE(plat::FileExists(dir.File("trip0001.csv")));
 }
@@ -335,10 +336,10 @@ TEST(RecordCtx, ReencodedExportIsMpeg4NamedAfterItsEncoder) {
   EXPECT_LT(std::count(keys.begin(), keys.end(), true), 60);  // predicted pictures are not key samples
   want.keys = keys;
   ExpectAviHolds(avi, want);
-  const Bytes b = FileBytes(avi);
+  const Bytes b = fixtures::ReadFileBytes(avi);
   EXPECT_EQ(std::string(b.begin() + 112, b.begin() + 116), "xvid");
   EXPECT_EQ(std::string(b.begin() + 188, b.begin() + 192), "xvid");
-  EXPECT_EQ(Le32(b, 32), 33333u);
+  EXPECT_EQ(fixtures::Le32At(b, 32), 33333u);
   EXPECT_EQ(Texts(messages, WM_PLAYER_EXPORTSTART), std::vector<std::wstring>{Wide(dir.File("mpeg4"))});
 }
 
@@ -408,9 +409,9 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   recorder.Begin(Settings(dir.File("seconds")));
   FeedAll(recorder, items);
   recorder.Stop();
-  Bytes b = FileBytes(dir.File("seconds.avi"));
-  EXPECT_EQ(Le32(b, 32), seconds * 1000000 / 120);
-  EXPECT_EQ(Le32(b, 132), 120 * 1000 / seconds);
+  Bytes b = fixtures::ReadFileBytes(dir.File("seconds.avi"));
+  EXPECT_EQ(fixtures::Le32At(b, 32), seconds * 1000000 / 120);
+  EXPECT_EQ(fixtures::Le32At(b, 132), 120 * 1000 / seconds);
 
   // Within one second and without a frame rate: 30 frames a second.
   const auto oneSecond = withoutStamps(feed->Items(1), false);
@@ -420,9 +421,9 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   recorder.Begin(Settings(dir.File("rate")));
   FeedAll(recorder, oneSecond);
   EXPECT_EQ(recorder.Stop().filesWritten, 1);
-  b = FileBytes(dir.File("rate.avi"));
-  EXPECT_EQ(Le32(b, 32), 33333u);
-  EXPECT_EQ(Le32(b, 132), 30000u);
+  b = fixtures::ReadFileBytes(dir.File("rate.avi"));
+  EXPECT_EQ(fixtures::Le32At(b, 32), 33333u);
+  EXPECT_EQ(fixtures::Le32At(b, 132), 30000u);
 }
 
 TEST(RecordCtx, KeyGroupsEndAtAnyIdrHeaderAndNeverOutgrowTheirArea) {

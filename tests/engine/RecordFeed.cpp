@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/StoreBuilder.h"
@@ -149,20 +147,6 @@ void ExpectAviHolds(const std::string& path, const ExpectedFile& want) {
     EXPECT_EQ(keys, want.keys);
   }
   EXPECT_EQ(fixtures::DecodeErrors(path), "");
-}
-
-std::vector<std::uint8_t> FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string FileText(const std::string& path) {
-  const std::vector<std::uint8_t> b = FileBytes(path);
-  return std::string(b.begin(), b.end());
-}
-
-std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | static_cast<std::uint32_t>(b.at(at + 3)) << 24;
 }
 
 bool ExportMessages::Post(HWND, UINT msg, WPARAM, LPARAM l) {

@@ -65,11 +65,6 @@ struct ExpectedFile {
 };
 void ExpectAviHolds(const std::string& path, const ExpectedFile& want);
 
-// Bytes of a file; empty when it cannot be read.
-std::vector<std::uint8_t> FileBytes(const std::string& path);
-std::string FileText(const std::string& path);
-std::uint32_t Le32(const std::vector<std::uint8_t>& bytes, std::size_t at);
-
 // A message router that keeps the posted export messages and the names they carry.
 class ExportMessages : public plat::IMessageRouter {
  public:

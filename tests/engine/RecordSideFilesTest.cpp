@@ -9,6 +9,7 @@
 #include "engine/RecordCtx.h"
 #include "tests/engine/GpsTestData.h"
 #include "tests/engine/RecordFeed.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreDescription.h"
 #include "tests/fixtures/TestSignals.h"
@@ -128,8 +129,8 @@ TEST(RecordSideFiles, HoldACueAndALinePerRecordWithTheRecorderTime) {
   for (const FeedItem& f : items) Feed(recorder, f);
   EXPECT_EQ(recorder.Stop().filesWritten, 1);
 
-  EXPECT_EQ(FileText(dir.File("trip.srt")), ExpectedSrt(records, ExpectedExport(items).firstTime));
-  EXPECT_EQ(FileText(dir.File("trip.csv")), ExpectedCsv(records));
+  EXPECT_EQ(fixtures::ReadFileText(dir.File("trip.srt")), ExpectedSrt(records, ExpectedExport(items).firstTime));
+  EXPECT_EQ(fixtures::ReadFileText(dir.File("trip.csv")), ExpectedCsv(records));
   gpstest::PinTimeZone("UTC");
 }
 
@@ -157,7 +158,7 @@ TEST(RecordSideFiles, RecordsOfASecondShareItAndCuesStartAtTheFirstPicture) {
   const RecordResult result = recorder.Stop();
   EXPECT_EQ(result.filesRemoved, 1);  // one picture
 
-  EXPECT_EQ(FileText(dir.File("cues.srt")),
+  EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.srt")),
             Cue(1, "00:00:00,000 --> 00:00:02,999") + Cue(2, "00:00:01,000 --> 00:00:01,199") +
                 Cue(3, "00:00:01,199 --> 00:00:01,398") + Cue(4, "00:00:01,398 --> 00:00:01,597") +
                 Cue(5, "00:00:01,597 --> 00:00:01,796") + Cue(6, "00:00:01,796 --> 00:00:01,995") +
@@ -170,15 +171,15 @@ TEST(RecordSideFiles, RecordsOfASecondShareItAndCuesStartAtTheFirstPicture) {
   WriteCar(recorder, car, t);
   WriteCar(recorder, car, t + 1);
   recorder.Stop();
-  EXPECT_EQ(FileText(dir.File("cues.srt")), Cue(1, "00:00:00,000 --> 00:00:00,499") +
+  EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.srt")), Cue(1, "00:00:00,000 --> 00:00:00,499") +
                                                 Cue(2, "00:00:00,499 --> 00:00:00,998") +
                                                 Cue(3, "00:00:01,000 --> 00:00:01,999"));
-  const std::string csv = FileText(dir.File("cues.csv"));
+  const std::string csv = fixtures::ReadFileText(dir.File("cues.csv"));
   EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);  // the header and a line per record
 
   // A frame too short to be car data gives neither a cue nor a line.
   recorder.Begin(settings);
   WriteCar(recorder, car.substr(0, 19), t);
   recorder.Stop();
-  EXPECT_EQ(FileText(dir.File("cues.csv")), csv);
+  EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.csv")), csv);
 }

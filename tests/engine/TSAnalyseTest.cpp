@@ -10,6 +10,7 @@
 #include "tests/engine/AudioOracle.h"
 #include "tests/engine/QueueTestSupport.h"
 #include "tests/engine/TSTestSupport.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"
 

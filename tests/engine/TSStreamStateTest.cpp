@@ -11,6 +11,7 @@
 #include "engine/TSFrameRate.h"
 #include "engine/TSSensorText.h"
 #include "platform/File.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"
 

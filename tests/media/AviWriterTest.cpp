@@ -5,11 +5,11 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "platform/media/AviWriter.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TestSignals.h"
@@ -54,15 +54,6 @@ plat::AviVideoFormat H264Format() {
   f.handler = plat::MakeFourCC("AVC1");
   f.compression = plat::MakeFourCC("X264");
   return f;
-}
-
-Bytes FileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-std::uint32_t Le32(const Bytes& b, std::size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
 }
 
 std::string Code(const Bytes& b, std::size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
@@ -123,18 +114,18 @@ TEST(AviWriter, KeepsEverySampleWithItsKeyFlagAndAddsSoundLate) {
   EXPECT_EQ(fixtures::DecodeErrors(path), "");
 
   // The fields that the timing correction and other readers rely on, at their places.
-  const Bytes b = FileBytes(path);
+  const Bytes b = fixtures::ReadFileBytes(path);
   EXPECT_EQ(Code(b, 24), "avih");
-  EXPECT_EQ(Le32(b, 32), 33333u);
+  EXPECT_EQ(fixtures::Le32At(b, 32), 33333u);
   EXPECT_EQ(Code(b, 108), "vids");
   EXPECT_EQ(Code(b, 112), "AVC1");
-  EXPECT_EQ(Le32(b, 128), 1000u);
-  EXPECT_EQ(Le32(b, 132), 30000u);
-  EXPECT_EQ(Le32(b, 148), 0xFFFFFFFFu);  // quality
+  EXPECT_EQ(fixtures::Le32At(b, 128), 1000u);
+  EXPECT_EQ(fixtures::Le32At(b, 132), 30000u);
+  EXPECT_EQ(fixtures::Le32At(b, 148), 0xFFFFFFFFu);  // quality
   EXPECT_EQ(Code(b, 164), "strf");
-  EXPECT_EQ(Le32(b, 172 + 14) & 0xFFFF, 24u);  // bits per pixel
+  EXPECT_EQ(fixtures::Le32At(b, 172 + 14) & 0xFFFF, 24u);  // bits per pixel
   EXPECT_EQ(Code(b, 172 + 16), "X264");
-  EXPECT_EQ(Le32(b, 172 + 20), 960u * 240u);  // image size of 24-bit rows
+  EXPECT_EQ(fixtures::Le32At(b, 172 + 20), 960u * 240u);  // image size of 24-bit rows
 }
 
 TEST(AviWriter, TimingPatchRewritesItsTwoFieldsOfAnAviFileOnly) {
@@ -145,12 +136,12 @@ TEST(AviWriter, TimingPatchRewritesItsTwoFieldsOfAnAviFileOnly) {
   ASSERT_TRUE(writer.Create(path, H264Format(), plat::AviSoundFormat{}));
   for (const auto& [sample, key] : samples) ASSERT_TRUE(writer.WriteVideo(sample.data(), sample.size(), key));
   ASSERT_TRUE(writer.Close());
-  const Bytes before = FileBytes(path);
+  const Bytes before = fixtures::ReadFileBytes(path);
 
   ASSERT_TRUE(plat::AviWriter::PatchTiming(path, 40000, 25000));
-  Bytes after = FileBytes(path);
-  EXPECT_EQ(Le32(after, 32), 40000u);
-  EXPECT_EQ(Le32(after, 132), 25000u);
+  Bytes after = fixtures::ReadFileBytes(path);
+  EXPECT_EQ(fixtures::Le32At(after, 32), 40000u);
+  EXPECT_EQ(fixtures::Le32At(after, 132), 25000u);
   std::memcpy(after.data() + 32, before.data() + 32, 4);
   std::memcpy(after.data() + 132, before.data() + 132, 4);
   EXPECT_EQ(after, before);
@@ -159,7 +150,7 @@ TEST(AviWriter, TimingPatchRewritesItsTwoFieldsOfAnAviFileOnly) {
   const std::string text = dir.File("notes.txt");
   std::ofstream(text) << std::string(200, 'x');
   EXPECT_FALSE(plat::AviWriter::PatchTiming(text, 40000, 25000));
-  EXPECT_EQ(FileBytes(text), Bytes(200, 'x'));
+  EXPECT_EQ(fixtures::ReadFileBytes(text), Bytes(200, 'x'));
   EXPECT_FALSE(plat::AviWriter::PatchTiming(dir.File("missing.avi"), 40000, 25000));
 }
 
