@@ -1,11 +1,14 @@
 #include "engine/CarDataFrame.h"
 
+#include <iterator>
 #include <optional>
 
 namespace {
 
 constexpr std::size_t kShortFrame = 20;
 constexpr std::size_t kFullFrame = 28;
+
+constexpr SpeedUnit kSpeedUnits[] = {{1.0, L"Km/h"}, {0.6214, L"Mile/h"}, {0.5399, L"Knot"}};
 
 std::optional<int> HexDigit(BYTE c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -56,4 +59,13 @@ bool ParseCarDataFrame(const BYTE* frame, std::size_t length, std::int64_t time,
   }
   record = r;
   return true;
+}
+
+const SpeedUnit& SpeedUnitOf(int unit) {
+  const bool known = unit >= 0 && unit < static_cast<int>(std::size(kSpeedUnits));
+  return kSpeedUnits[known ? unit : 0];
+}
+
+int DisplayTemperature(int celsius, bool fahrenheit) {
+  return fahrenheit ? celsius * 9 / 5 + 32 : celsius;
 }

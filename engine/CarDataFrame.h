@@ -40,3 +40,16 @@ struct CarDataRecord {
 // field with a character that is not an upper-case hexadecimal digit is 0.
 bool ParseCarDataFrame(const BYTE* frame, std::size_t length, std::int64_t time,
                        CarDataRecord& record);
+
+// A unit the car data's speed is shown in: the km/h value times factor, labelled with text.
+struct SpeedUnit {
+  double factor;
+  const wchar_t* text;
+};
+
+// Speed unit 0 km/h, 1 miles per hour, 2 knots; a number that names no unit (it comes from the
+// settings file) shows km/h.
+const SpeedUnit& SpeedUnitOf(int unit);
+
+// The engine temperature as shown: degrees Celsius as recorded, or whole degrees Fahrenheit.
+int DisplayTemperature(int celsius, bool fahrenheit);

@@ -17,18 +17,6 @@ constexpr int kTimeLineStep = 24;
 constexpr int kTimeDrop = 40;
 constexpr COLORREF kSpeedLabelColor = 0x0000FF;  // red
 
-struct SpeedUnit {
-  double factor;
-  const wchar_t* text;
-};
-constexpr SpeedUnit kSpeedUnits[] = {{1.0, L"Km/h"}, {0.6214, L"Mile/h"}, {0.5399, L"Knot"}};
-
-// A unit number from the settings file that names no unit shows km/h.
-const SpeedUnit& SpeedUnitOf(int unit) {
-  const bool known = unit >= 0 && unit < static_cast<int>(std::size(kSpeedUnits));
-  return kSpeedUnits[known ? unit : 0];
-}
-
 CString Text(const wchar_t* format, ...) {
   va_list args;
   va_start(args, format);
@@ -77,7 +65,7 @@ void AddCarData(std::vector<OsdText>& out, const OsdSettings& settings, const Os
                    settings.edrTop < 0 ? -kEdrLineStep : kEdrLineStep);
   const SpeedUnit& unit = SpeedUnitOf(settings.speedUnit);
   const bool celsius = settings.temperatureUnit == 0;
-  const int temperature = celsius ? car.engineTemperature : car.engineTemperature * 9 / 5 + 32;
+  const int temperature = DisplayTemperature(car.engineTemperature, !celsius);
   lines.Add(Text(L"Speed: %3.1f %s", car.speed * unit.factor, unit.text));
   lines.Add(Text(L"RPM: %4d", car.rpm));
   lines.Add(Text(L"Engine Loading: %2d%%", car.engineLoad));

@@ -11,16 +11,6 @@ const std::string_view kCsvHeader =
 
 namespace {
 
-struct SpeedUnitText {
-  const wchar_t* name;
-  double factor;
-};
-constexpr SpeedUnitText kSpeedUnits[] = {{L"Km/h", 1.0}, {L"Mile/h", 0.6214}, {L"Knot", 0.5399}};
-
-const SpeedUnitText& SpeedUnit(int unit) {
-  return kSpeedUnits[unit >= 1 && unit <= 2 ? unit : 0];
-}
-
 const wchar_t* Emergency(int status, const wchar_t* otherwise) {
   return (status & kCarStatusEmergencyBraking) ? L"Emergency Braking" : otherwise;
 }
@@ -40,8 +30,8 @@ void AppendTime(CString& text, std::int64_t ms) {
 
 std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const CarDataRecord& r,
                    const CarTextUnits& units) {
-  const SpeedUnitText& speed = SpeedUnit(units.speedUnit);
-  const int temperature = units.fahrenheit ? r.engineTemperature * 9 / 5 + 32 : r.engineTemperature;
+  const SpeedUnit& speed = SpeedUnitOf(units.speedUnit);
+  const int temperature = DisplayTemperature(r.engineTemperature, units.fahrenheit);
   CString text;
   text.Format(L"%d\r\n", number);
   AppendTime(text, startMs);
@@ -50,7 +40,7 @@ std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const C
   text.AppendFormat(
       L"\r\nSpeed: %3.1f %s       RPM: %d\r\nEngine Loading: %2d%%    Battery Voltage: %2.1f V\r\n"
       L"Engine Temperature: %2d %c\r\nThrottle Position: %2d%%\t%s\r\n\r\n",
-      r.speed * speed.factor, speed.name, r.rpm, r.engineLoad, r.batteryVoltage, temperature,
+      r.speed * speed.factor, speed.text, r.rpm, r.engineLoad, r.batteryVoltage, temperature,
       units.fahrenheit ? L'F' : L'C', r.throttlePosition, Emergency(r.status, L""));
   return text.ToUtf8();
 }
