@@ -223,8 +223,10 @@ int DecodeCode(G726Decoder::State& s, const G726Decoder::Rate& r, int code) {
 }  // namespace
 
 int G726Decoder::CodeBits(int type) {
-  if (type >= 32 && type <= 35) return type - 30;
-  if (type >= 48 && type <= 51) return type - 46;
+  // A negative type turns into a large one, outside both ranges.
+  const auto t = static_cast<std::uint32_t>(type);
+  if (t >= kItemG726First && t <= kItemG726Last) return static_cast<int>(t - kItemG726First) + 2;
+  if (t >= kItemG726AltFirst && t <= kItemG726AltLast) return static_cast<int>(t - kItemG726AltFirst) + 2;
   return 0;
 }
 
@@ -260,8 +262,7 @@ int G726Decoder::Decode(std::uint8_t* output, int& outputBytes, const std::uint8
     bitCount_ -= bits;
     const int code = static_cast<int>((bitBuffer_ >> bitCount_) & ((1u << bits) - 1));
     const int sample = std::clamp(DecodeCode(state_, *rate_, code) * 4, -32768, 32767);
-    output[outputBytes] = static_cast<std::uint8_t>(sample & 0xFF);
-    output[outputBytes + 1] = static_cast<std::uint8_t>((sample >> 8) & 0xFF);
+    plat::StoreLe16(output + outputBytes, static_cast<std::uint16_t>(sample));
     outputBytes += 2;
   }
   return used;

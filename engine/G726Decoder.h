@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "engine/QueueItem.h"
+
 class G726Decoder {
  public:
   // The adaptive quantiser and predictor state, at the reset values of the ADPCM algorithm.
@@ -28,9 +30,8 @@ class G726Decoder {
   // Code tables of one bit rate.
   struct Rate;
 
-  static constexpr int kDefaultType = 51;
-
-  G726Decoder() { SetCodec(kDefaultType); }
+  // A new decoder takes the type that a stream reset gives the audio item.
+  G726Decoder() { SetCodec(kItemAudioReset); }
 
   // The code size of a sound frame type, 0 for a type that is not ADPCM.
   static int CodeBits(int type);

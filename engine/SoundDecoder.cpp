@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/G711.h"
+#include "platform/ByteOrder.h"
 
 namespace {
 
@@ -12,11 +13,6 @@ void Drop(SoundSpan& span) { span.bytes = 0; }
 void Advance(SoundSpan& span, std::uint32_t used) {
   span.data += used;
   span.bytes -= used;
-}
-
-void StoreSample(std::uint8_t* out, std::int16_t sample) {
-  out[0] = static_cast<std::uint8_t>(sample & 0xFF);
-  out[1] = static_cast<std::uint8_t>((sample >> 8) & 0xFF);
 }
 
 // A trailing odd byte is half a sample: it is dropped so that later samples keep their place.
@@ -33,7 +29,7 @@ std::uint32_t FillPcm(SoundSpan& span, std::uint8_t* out, std::uint32_t room) {
 
 std::uint32_t FillG711(SoundSpan& span, std::uint8_t* out, std::uint32_t room, std::int16_t (*expand)(std::uint8_t)) {
   const std::uint32_t n = std::min(span.bytes, room / 2);
-  for (std::uint32_t i = 0; i < n; ++i) StoreSample(out + 2 * i, expand(span.data[i]));
+  for (std::uint32_t i = 0; i < n; ++i) plat::StoreLe16(out + 2 * i, static_cast<std::uint16_t>(expand(span.data[i])));
   Advance(span, n);
   return 2 * n;
 }
@@ -42,7 +38,7 @@ std::uint32_t FillG711(SoundSpan& span, std::uint8_t* out, std::uint32_t room, s
 
 void CSoundDecoder::Reset() {
   aac_.Reset();
-  g726_.SetCodec(G726Decoder::kDefaultType);
+  g726_.SetCodec(kItemAudioReset);
 }
 
 void CSoundDecoder::BeginFrame(int type) {
@@ -55,13 +51,13 @@ std::uint32_t CSoundDecoder::Fill(SoundSpan& span, std::uint8_t* out, std::uint3
   if (carried > 0) return carried;
   if (G726Decoder::IsAdpcmType(span.type)) return FillAdpcm(span, out, room);
   switch (span.type) {
-    case kPcm:
+    case kItemPcm16:
       return FillPcm(span, out, room);
-    case kMuLaw:
+    case kItemMuLaw:
       return FillG711(span, out, room, MuLawToLinear);
-    case kALaw:
+    case kItemALaw:
       return FillG711(span, out, room, ALawToLinear);
-    case kAac:
+    case kItemAac:
       return FillAac(span, out, room);
     default:
       std::memset(out, fillByte, room);

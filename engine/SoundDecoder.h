@@ -17,11 +17,6 @@ struct SoundSpan {
 
 class CSoundDecoder {
  public:
-  static constexpr int kPcm = 64;    // 16-bit little-endian samples
-  static constexpr int kMuLaw = 65;  // G.711 µ-law
-  static constexpr int kALaw = 66;   // G.711 A-law
-  static constexpr int kAac = 69;    // AAC in ADTS frames
-
   // Opens the AAC decoder; false when FFmpeg has none.
   bool Open() { return aac_.Open(); }
   // After a seek or a stop: drops the samples still waiting, the AAC history, and sets the ADPCM
