@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "platform/String.h"
+#include "platform/Time.h"
 
 const std::string_view kCsvHeader =
     "\"Date\",\"Time\",\"Speed(Km/h)\",\"RPM\",\"Engine Loading(%)\",\"Battery Voltage(V)\","
@@ -46,10 +47,9 @@ std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const C
 }
 
 std::string CsvLine(const CarDataRecord& r, std::int64_t timeZoneOffset) {
-  const std::time_t t = static_cast<std::time_t>(r.time + timeZoneOffset);
   std::tm parts{};
   char date[40] = "";
-  if (gmtime_r(&t, &parts) != nullptr) std::strftime(date, sizeof date, "\"%Y-%m-%d\",\"%H:%M:%S\",", &parts);
+  if (plat::EpochToUtc(r.time + timeZoneOffset, &parts)) std::strftime(date, sizeof date, "\"%Y-%m-%d\",\"%H:%M:%S\",", &parts);
   const int s = r.status;
   CString text;
   text.Format(L"\"%d\",\"%d\",\"%d\",\"%2.1f\",\"%d\",\"%d\",\"%s\",\"%s\",\"%s\",\"%s\",\"%s\",\"%d\",\"%d\",\"%.1f\"\r\n",

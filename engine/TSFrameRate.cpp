@@ -1,10 +1,10 @@
 #include "engine/TSFrameRate.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "engine/PesUnit.h"
 
 namespace {
-constexpr double kTicksPerSecond = 90000.0;
 // Added before truncating, so that a measured 29.97 counts as 30.
 constexpr double kRoundUp = 0.999;
 constexpr double kMaxMeasured = 1000.0;
@@ -39,7 +39,7 @@ void CTSFrameRate::TakeStamp(std::uint64_t pts) {
   if (m_stamps < kMeasuredUnits) return;
   m_stamps = 0;
   // The units span kMeasuredUnits - 1 intervals. Equal stamps measure nothing: count again.
-  const double seconds = std::fabs(static_cast<double>(pts) - static_cast<double>(m_firstStamp)) / kTicksPerSecond;
+  const double seconds = PtsSeconds(pts > m_firstStamp ? pts - m_firstStamp : m_firstStamp - pts);
   if (seconds <= 0.0) return;
   const double measured = std::min((kMeasuredUnits - 1) / seconds + kRoundUp, kMaxMeasured);
   m_rate = SnapFrameRate(static_cast<int>(measured));
