@@ -18,22 +18,12 @@ class CABuffer2 : public CBuffer {
   void SetDropOldest(bool on) { m_dropOldest = on; }
   bool DropOldest() const { return m_dropOldest.load(std::memory_order_relaxed); }
 
-  void Flush() override;
-  void FlushTo(QueueItem& producer) override;
   // False only when the producer must give up before the frame fitted.
   bool Put(QueueItem& item, const CMyThread* producer) override;
-
-  // Copies a sound frame to the write position (item.data, from the last put or FlushTo) and
-  // sets item.length. Only the margin is sure to be free there: a longer frame, or a write
-  // position outside the area, is dropped and counted (false).
-  bool WriteFrame(QueueItem& item, const BYTE* bytes, std::size_t length);
-  // Frames dropped by WriteFrame since construction.
-  std::size_t DroppedFrames() const { return m_droppedFrames.load(std::memory_order_relaxed); }
 
  private:
   bool DropsOldest() const { return DropOldest() && IsBlocking(); }
   void DropOldestItem();
 
   std::atomic<bool> m_dropOldest{false};
-  std::atomic<std::size_t> m_droppedFrames{0};
 };

@@ -1,6 +1,7 @@
 #include "engine/Buffer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/MyThread.h"
 #include "platform/File.h"
@@ -71,6 +72,23 @@ bool CBuffer::Reserve(QueueItem& item) {
   std::size_t next = 0;
   if (!NextWriteOffset(item, &next)) return false;
   item.data = m_area + next;
+  return true;
+}
+
+bool CBuffer::WriteFrame(QueueItem& item, const BYTE* bytes, std::size_t length) {
+  bool fits = false;
+  {
+    CCritLock lock(*this);
+    QueueItem room = item;
+    room.length = static_cast<std::uint32_t>(m_margin);
+    fits = length <= m_margin && InArea(room);
+  }
+  if (!fits) {
+    ++m_droppedFrames;
+    return false;
+  }
+  std::memcpy(item.data, bytes, length);  // the producer's own room: no lock needed
+  item.length = static_cast<std::uint32_t>(length);
   return true;
 }
 

@@ -67,6 +67,13 @@ class CBuffer : public CCritSecs {
   // an item. False when the producer must give up.
   bool ReserveOrWait(QueueItem& item, const CMyThread* producer);
 
+  // Copies a frame to the write position (item.data, from the last put or FlushTo) and sets
+  // item.length. Only the margin is sure to be free there: a longer frame, or a write position
+  // outside the area, is dropped and counted (false).
+  bool WriteFrame(QueueItem& item, const BYTE* bytes, std::size_t length);
+  // Frames dropped by WriteFrame since construction.
+  std::size_t DroppedFrames() const { return m_droppedFrames.load(std::memory_order_relaxed); }
+
  protected:
   // The helpers below expect the lock to be held.
   bool PutUnlocked(QueueItem& item);
@@ -100,6 +107,7 @@ class CBuffer : public CCritSecs {
   const std::size_t m_capacity;
   std::atomic<bool> m_blocking{false};
   std::atomic<bool> m_woken{false};
+  std::atomic<std::size_t> m_droppedFrames{0};
   std::size_t m_bytesInUse = 0;
   std::size_t m_margin = 0;
   std::size_t m_markers = 0;  // marker items in the list

@@ -1,7 +1,6 @@
 // The reader's handling of whole PES units: pictures, sound and sensor texts into the queues, or
 // pictures and sound to the recorder of an export.
 #include <cmath>
-#include <cstring>
 
 #include "engine/RecordCtx.h"
 #include "engine/TSAnalyse.h"
@@ -65,11 +64,9 @@ bool CTSAnalyse::ShouldQueuePicture(bool key) {
 }
 
 void CTSAnalyse::QueuePicture(bool key, const std::uint8_t* data, std::size_t length) {
-  // Only the margin is sure to be free at the write position.
-  if (!m_videoWrite.data || length > m_video.Margin()) return;
   QueueItem item;
   item.data = m_videoWrite.data;
-  item.length = static_cast<std::uint32_t>(length);
+  if (!m_video.WriteFrame(item, data, length)) return;  // longer than the margin: dropped
   item.type = key ? kItemKeyFrame : kItemInterFrame;
   item.aux = m_backward ? kBackwardRate : static_cast<std::uint32_t>(m_rate.Rate());
   item.speed = m_backward ? kBackwardSpeed : kForwardSpeed;
@@ -77,7 +74,6 @@ void CTSAnalyse::QueuePicture(bool key, const std::uint8_t* data, std::size_t le
   item.spare = Progress();
   item.channel = static_cast<std::uint32_t>(m_video.Channel());
   item.stamp = PtsMicroseconds(m_videoPts);
-  std::memcpy(item.data, data, length);
   m_channel.SetCurrentDate(RecorderDateFromTime(item.chunkTime));
   if (!m_video.Put(item, this)) {
     m_gaveUp = true;
