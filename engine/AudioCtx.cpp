@@ -24,6 +24,11 @@ constexpr std::int64_t kDropBehind = 3;
 // Only these frames trim the clock: plain PCM and the recorder's 5-bit ADPCM.
 bool TrimsClock(std::uint32_t type) { return type == kItemPcm16 || type == kItemG726Last; }
 
+// A new buffer, silent and stopped at its start; the output keeps its volume.
+bool OpenRing(plat::ISoundOutput& output) {
+  return output.Open(plat::PcmFormat{}, CSoundCursor::kRingBytes, CSoundCursor::NotifyPositions());
+}
+
 }  // namespace
 
 CAudioCtx::CAudioCtx(CEngineState& state, CABuffer2& queue, std::unique_ptr<plat::ISoundOutput> device,
@@ -55,14 +60,12 @@ bool CAudioCtx::Start() { return Init(channel_.load()); }
 
 // The device when it opens; in export-decode mode the null output where it does not.
 plat::ISoundOutput* CAudioCtx::OpenOutput(bool useDevice, bool exporting) {
-  const plat::PcmFormat format;
-  const std::vector<std::uint32_t> positions = CSoundCursor::NotifyPositions();
   plat::ISoundOutput* chosen = nullptr;
-  if (useDevice && device_ && device_->Open(format, CSoundCursor::kRingBytes, positions)) {
+  if (useDevice && device_ && OpenRing(*device_)) {
     chosen = device_.get();
   } else if (exporting) {
     if (!nullOutput_) nullOutput_ = plat::CreateNullSoundOutput(clock_);
-    if (nullOutput_->Open(format, CSoundCursor::kRingBytes, positions)) chosen = nullOutput_.get();
+    if (OpenRing(*nullOutput_)) chosen = nullOutput_.get();
   }
   if (chosen) chosen->SetVolume(volume_.load());
   return chosen;
@@ -87,7 +90,6 @@ void CAudioCtx::SetVolume(std::int32_t hundredthsDb) {
 
 void CAudioCtx::Run() {
   SleepWhileRunning(kStartPauseMs);
-  output_->SetPosition(0);
   BeginPlay();
   trim_ = Trim::kOff;
   while (Running()) {
@@ -126,9 +128,7 @@ void CAudioCtx::BeginPlay() {
 void CAudioCtx::ResetOutput() {
   BeginPlay();
   decoder_.Reset();
-  output_->Open(plat::PcmFormat{}, CSoundCursor::kRingBytes, CSoundCursor::NotifyPositions());
-  output_->SetVolume(volume_.load());
-  output_->SetPosition(0);
+  OpenRing(*output_);
   trim_ = Trim::kFirstFrame;
   startTick_ = 0;
 }
