@@ -1,16 +1,20 @@
 #include "engine/DecodePolicy.h"
 
 #include <algorithm>
-#include <cmath>
+
+#include "engine/ClockMath.h"
 
 namespace {
 
 constexpr std::uint8_t kSequenceParameterSet = 0x67;  // NAL header byte after a 4-byte start code
 constexpr std::size_t kNalHeaderOffset = 4;
 
-// A speed truncated towards zero, kept to a range where the conversion is defined.
+// The farthest a speed counts: the whole part serves as a 32-bit frame interval.
+constexpr double kMaxWholeSpeed = 1e6;
+
+// A speed truncated towards zero and kept within the interval's range (NaN gives 0).
 std::int32_t Truncate(double speed) {
-  return std::isnan(speed) ? 0 : static_cast<std::int32_t>(std::clamp(speed, -1e6, 1e6));
+  return static_cast<std::int32_t>(TruncWhole(std::clamp(speed, -kMaxWholeSpeed, kMaxWholeSpeed)));
 }
 
 }  // namespace

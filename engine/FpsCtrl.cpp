@@ -28,13 +28,13 @@ std::optional<double> KeyFrameStepRate(std::int64_t wholeSpeed) {
 }
 
 // Pictures per second that bound the pacer's carry at a speed. From 2x on only key frames are
-// shown, so the bound follows their cadence rather than the stream's frame rate.
+// shown, so the bound follows their cadence rather than the stream's frame rate. Only from 1x up
+// to 3x does the pacer's bound differ from the clock's.
 double PacerStepRate(double speed, std::int32_t rate) {
   const std::int64_t whole = TruncWhole(speed);
-  if (const auto keyFrames = KeyFrameStepRate(whole)) return *keyFrames;
-  if (whole == 1 || whole == -1) return std::fabs(static_cast<double>(rate));
+  if (whole == 1) return std::fabs(static_cast<double>(rate));
   if (whole == 2) return 2.0;
-  return rate * speed;
+  return ClockStepRate(speed, rate);
 }
 
 }  // namespace
