@@ -125,6 +125,7 @@ class CVideoCtx : public CMyThread {
   void WaitWhilePaused();
 
   // Presenting (VideoCtxPresent.cpp).
+  void TakeWindowPresenter();
   void AttachPresenter();
   const AVFrame* PresentFrame(QueueItem& item);
   bool FitPresenter(int width, int height);

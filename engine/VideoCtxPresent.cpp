@@ -11,12 +11,16 @@ extern "C" {
 #include "engine/VideoCtx.h"
 #include "platform/gdi/Dc.h"
 
-void CVideoCtx::AttachPresenter() {
+// The presenter of the video window as it is now becomes the one drawn into. Snapshot copies the
+// pointer from the UI thread, hence the lock.
+void CVideoCtx::TakeWindowPresenter() {
   std::shared_ptr<plat::IVideoPresenter> presenter = plat::PresenterFor(state_.videoWnd.load());
-  {
-    std::lock_guard lock(presenterLock_);
-    presenter_ = std::move(presenter);
-  }
+  std::lock_guard lock(presenterLock_);
+  presenter_ = std::move(presenter);
+}
+
+void CVideoCtx::AttachPresenter() {
+  TakeWindowPresenter();
   if (presenter_ && presenter_->HasSurface()) {
     width_ = presenter_->Width();
     height_ = presenter_->Height();
@@ -57,11 +61,7 @@ bool CVideoCtx::FitPresenter(int width, int height) {
 
 // The presenter of the video window as it is now, its back buffer given up.
 bool CVideoCtx::ResetPresenter() {
-  std::shared_ptr<plat::IVideoPresenter> presenter = plat::PresenterFor(state_.videoWnd.load());
-  {
-    std::lock_guard lock(presenterLock_);
-    presenter_ = std::move(presenter);
-  }
+  TakeWindowPresenter();
   if (!presenter_) return false;
   presenter_->Release();
   return true;
