@@ -3,12 +3,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
-#include <cwchar>
 #include <optional>
 #include <vector>
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Fonts.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 
 namespace plat {
@@ -39,12 +39,6 @@ struct Pen {
   QRgb bk;
   bool opaque;
 };
-
-QString ToQString(LPCTSTR text, int count) {
-  if (text == nullptr) return QString();
-  const size_t length = count < 0 ? std::wcslen(text) : static_cast<size_t>(count);
-  return QString::fromWCharArray(text, static_cast<qsizetype>(length));
-}
 
 // Width of a text; with tab expansion, tabs advance to the next multiple of the tab width.
 int WidthOf(const QFontMetrics& metrics, const QString& text, int tabWidth) {

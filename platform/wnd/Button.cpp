@@ -25,8 +25,6 @@ bool InsideClient(const Window& w, LPARAM lParam) {
   return w.ClientRect().PtInRect({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
-QColor QtColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
 class ButtonProc : public ClassProc {
  public:
   LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
@@ -190,7 +188,7 @@ class ButtonProc : public ClassProc {
   void DrawStandard(Window& w) const {
     QPainter p(&w.backing);
     const QRect r(QPoint(), w.backing.size());
-    p.fillRect(r, QtColor(GetSysColor(COLOR_3DFACE)));
+    p.fillRect(r, ToQColor(GetSysColor(COLOR_3DFACE)));
     p.setFont(FontOf(w));
     QStyle* style = QApplication::style();
     const DWORD type = TypeOf(w);

@@ -65,7 +65,7 @@ class ComboProc : public ControlProc {
         combo_->setItemData(static_cast<int>(wParam), QVariant::fromValue<qlonglong>(lParam));
         return 0;
       case WM_SETTEXT:
-        if (combo_->isEditable()) combo_->setEditText(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        if (combo_->isEditable()) combo_->setEditText(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return TRUE;
       case WM_GETTEXTLENGTH:
         return combo_->currentText().size();
@@ -81,7 +81,7 @@ class ComboProc : public ControlProc {
   bool Valid(int i) const { return i >= 0 && i < combo_->count(); }
 
   LRESULT Insert(Window& w, int index, LPCWSTR text) {
-    const QString s = QString::fromWCharArray(text ? text : L"");
+    const QString s = ToQString(text);
     int at = index < 0 || index > combo_->count() ? combo_->count() : index;
     if (index < 0 && (w.style & CBS_SORT)) {
       at = 0;

@@ -45,7 +45,7 @@ class EditProc : public ControlProc {
   LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
     switch (msg) {
       case WM_SETTEXT:
-        edit_->setText(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        edit_->setText(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return TRUE;
       case WM_GETTEXTLENGTH:
         return edit_->text().size();
@@ -58,7 +58,7 @@ class EditProc : public ControlProc {
       case EM_GETSEL:
         return GetSelection(wParam, lParam);
       case EM_REPLACESEL:
-        Insert(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        Insert(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return 0;
       case EM_LIMITTEXT:
         edit_->setMaxLength(wParam ? static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFF)) : 0x7FFFFFFF);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/Wnd.h"
 
@@ -211,9 +212,5 @@ bool HandleDropEvent(Window& wnd, QEvent* event);
 void ForgetDropTarget(Window& wnd);
 // The Qt window flags of a top-level window's styles.
 Qt::WindowFlags TopLevelFlags(const Window& wnd);
-
-// Window text and Qt text.
-QString ToQString(const CString& s);
-CString FromQString(const QString& s);
 
 }  // namespace plat

@@ -42,7 +42,7 @@ void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
   const QRect g = widget.geometry();
   if (g.topLeft() == QPoint(w.rect.left, w.rect.top) && g.size() == QSize(w.rect.Width(), w.rect.Height())) return;
   const bool sized = g.size() != QSize(w.rect.Width(), w.rect.Height());
-  w.rect = CRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+  w.rect = ToCRect(g);
   if (!sized) return;
   ResizeBacking(w);
   LayoutScrollBars(w);
@@ -113,9 +113,5 @@ Qt::WindowFlags TopLevelFlags(const Window& wnd) {
   if (wnd.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
   return f;
 }
-
-QString ToQString(const CString& s) { return QString::fromWCharArray(s.GetString(), s.GetLength()); }
-
-CString FromQString(const QString& s) { return CString(s.toStdWString()); }
 
 }  // namespace plat
