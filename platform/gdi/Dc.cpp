@@ -110,6 +110,10 @@ QPoint DcState::toLogical(int x, int y) const {
 
 QRect DcState::toDevice(const RECT& r) const {
   if (r.right <= r.left || r.bottom <= r.top) return QRect();
+  return deviceBox(r);
+}
+
+QRect DcState::deviceBox(const RECT& r) const {
   const QPoint a = toDevice(r.left, r.top);
   const QPoint b = toDevice(r.right, r.bottom);
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
