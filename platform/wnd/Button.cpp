@@ -112,7 +112,7 @@ class ButtonProc : public ClassProc {
   }
 
  private:
-  static void Redraw(Window& w) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), false); }
+  static void Redraw(Window& w) { InvalidateWhole(w, false); }
 
   static LRESULT DialogCode(const Window& w) {
     switch (TypeOf(w)) {

@@ -190,6 +190,7 @@ void SetMessageContext(const MSG& msg);
 
 // --- painting (WndPaint.cpp)
 void InvalidateClient(Window& wnd, const QRegion& rgn, bool erase);
+void InvalidateWhole(Window& wnd, bool erase);  // the whole client area
 bool PaintWindow(Window& wnd);
 bool PaintAll();
 void SchedulePaint();

@@ -84,7 +84,7 @@ LRESULT DefaultProc(Window& wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return wnd.text.GetLength();
     case WM_SETFONT:
       wnd.font = reinterpret_cast<CFont*>(wParam);
-      if (LOWORD(static_cast<DWORD_PTR>(lParam))) InvalidateClient(wnd, QRegion(QRect(QPoint(), wnd.backing.size())), true);
+      if (LOWORD(static_cast<DWORD_PTR>(lParam))) InvalidateWhole(wnd, true);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(wnd.font);

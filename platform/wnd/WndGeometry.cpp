@@ -228,7 +228,7 @@ int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
     w->region.reset();
   }
   plat::ApplyShape(*w);
-  if (redraw) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  if (redraw) plat::InvalidateWhole(*w, true);
   return 1;
 }
 
@@ -267,7 +267,7 @@ BOOL CWnd::ShowWindow(int command) {
   } else {
     widget->show();
   }
-  if (!wasVisible) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  if (!wasVisible) plat::InvalidateWhole(*w, true);
   if (!w->IsChild() && activate) {
     widget->raise();
     widget->activateWindow();
@@ -286,7 +286,7 @@ BOOL CWnd::EnableWindow(BOOL enable) {
   w->style = enable ? (w->style & ~WS_DISABLED) : (w->style | WS_DISABLED);
   if (!w->selfDrawn && w->widget) w->widget->setEnabled(enable != FALSE);
   w->Send(WM_ENABLE, enable ? TRUE : FALSE);
-  plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  plat::InvalidateWhole(*w, true);
   return wasDisabled;
 }
 

@@ -159,6 +159,8 @@ void InvalidateClient(Window& w, const QRegion& rgn, bool erase) {
   SchedulePaint();
 }
 
+void InvalidateWhole(Window& w, bool erase) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), erase); }
+
 void SchedulePaint() {
   if (g_paintScheduled) return;
   static PaintReceiver* receiver = new PaintReceiver;
@@ -281,9 +283,8 @@ void CWnd::Invalidate(BOOL erase) { InvalidateRect(nullptr, erase); }
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
   Window* w = Impl();
   if (!w) return;
-  const QRect all(QPoint(), w->backing.size());
-  const QRect r = rect ? plat::ToQRect(*rect) : all;
-  plat::InvalidateClient(*w, QRegion(r), erase != FALSE);
+  if (rect) plat::InvalidateClient(*w, QRegion(plat::ToQRect(*rect)), erase != FALSE);
+  else plat::InvalidateWhole(*w, erase != FALSE);
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT rect, CRgn* region, UINT flags) {

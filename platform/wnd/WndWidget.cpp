@@ -46,7 +46,7 @@ void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
   if (!sized) return;
   ResizeBacking(w);
   LayoutScrollBars(w);
-  InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), true);
+  InvalidateWhole(w, true);
   const CRect c = w.ClientRect();
   w.Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.Width()), static_cast<WORD>(c.Height())));
 }
