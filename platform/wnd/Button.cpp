@@ -141,11 +141,9 @@ class ButtonProc : public ClassProc {
     if (type == BS_AUTOCHECKBOX) w.Send(BM_SETCHECK, check_ ? BST_UNCHECKED : BST_CHECKED);
     if (type == BS_AUTO3STATE) w.Send(BM_SETCHECK, (check_ + 1) % 3);
     if (type == BS_AUTORADIOBUTTON) CheckInGroup(w);
+    // The button may be gone once its check has changed.
     const HWND self = w.handle;
-    Window* parent = w.parent;
-    if (parent && WindowOf(self)) {
-      parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), BN_CLICKED), reinterpret_cast<LPARAM>(self));
-    }
+    if (WindowOf(self)) NotifyParent(w, BN_CLICKED);
   }
 
   static void CheckInGroup(Window& w) {

@@ -17,10 +17,7 @@ class ComboProc : public ControlProc {
     combo_->setEditable((w.style & 3) == CBS_DROPDOWN);
     const HWND h = w.handle;
     QObject::connect(combo_, &QComboBox::activated, combo_, [h] {
-      Window* win = WindowOf(h);
-      if (win && win->parent) {
-        win->parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(win->id), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
-      }
+      if (Window* win = WindowOf(h)) NotifyParent(*win, CBN_SELCHANGE);
     });
     return combo_;
   }

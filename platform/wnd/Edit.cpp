@@ -13,10 +13,6 @@ namespace {
 
 using LineEdit = ControlWidget<QLineEdit>;
 
-void Notify(Window& w, UINT code) {
-  if (w.parent) w.parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), static_cast<WORD>(code)), reinterpret_cast<LPARAM>(w.handle));
-}
-
 int SelStart(const QLineEdit& e) { return e.hasSelectedText() ? e.selectionStart() : e.cursorPosition(); }
 int SelEnd(const QLineEdit& e) { return e.hasSelectedText() ? e.selectionEnd() : e.cursorPosition(); }
 
@@ -37,7 +33,7 @@ class EditProc : public ControlProc {
     edit_->setContextMenuPolicy(Qt::NoContextMenu);
     const HWND h = w.handle;
     QObject::connect(edit_, &QLineEdit::textChanged, edit_, [h] {
-      if (Window* win = WindowOf(h)) Notify(*win, EN_CHANGE);
+      if (Window* win = WindowOf(h)) NotifyParent(*win, EN_CHANGE);
     });
     return edit_;
   }
@@ -91,10 +87,10 @@ class EditProc : public ControlProc {
         if (!edit_->isReadOnly()) edit_->del();
         return 0;
       case WM_SETFOCUS:
-        Notify(w, EN_SETFOCUS);
+        NotifyParent(w, EN_SETFOCUS);
         return 0;
       case WM_KILLFOCUS:
-        Notify(w, EN_KILLFOCUS);
+        NotifyParent(w, EN_KILLFOCUS);
         return 0;
       case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
