@@ -105,6 +105,9 @@ class Window {
   void PlaceWidget();  // puts the widget at the window rectangle and sizes the backing image
 };
 
+// The size of a rectangle as WM_SIZE carries it (WndGeometry.cpp).
+LPARAM PackSize(const CRect& rc);
+
 // Attaching objects to windows.
 struct WndAccess {
   static void Attach(CWnd& obj, const std::shared_ptr<Window>& wnd);

@@ -8,13 +8,14 @@
 #include "platform/wnd/Window.h"
 
 namespace plat {
-namespace {
-
-constexpr int kScrollBar = 17;
 
 LPARAM PackSize(const CRect& rc) {
   return MAKELPARAM(static_cast<WORD>(rc.Width()), static_cast<WORD>(rc.Height()));
 }
+
+namespace {
+
+constexpr int kScrollBar = 17;
 
 // Puts a window's new rectangle in place and tells it about a new client size.
 void Reposition(Window& w, const CRect& rect, bool frameChanged, bool redraw) {
