@@ -14,11 +14,7 @@ std::map<std::wstring, WindowClass>& Classes() {
 }
 
 // Class names compare without regard to case, as on the platform.
-std::wstring Key(LPCWSTR name) {
-  std::wstring k = name ? name : L"";
-  for (wchar_t& c : k) c = static_cast<wchar_t>(towlower(c));
-  return k;
-}
+std::wstring Key(LPCWSTR name) { return CString(name).MakeLower().str(); }
 
 void EnsureStandardClasses() {
   static bool done = false;
