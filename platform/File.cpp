@@ -89,6 +89,27 @@ std::optional<std::string> OverriddenDrive(unsigned driveNo) {
   return std::nullopt;
 }
 
+// The number of a drive named in text: one to nine decimal digits.
+std::optional<unsigned> DriveNumber(const std::string& digits) {
+  if (digits.empty() || digits.size() > 9 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return std::nullopt;
+  return static_cast<unsigned>(std::stoul(digits));
+}
+
+// Runs `step(done, left)` (one read or write of up to `left` bytes after the first `done`) until
+// all `n` bytes have moved, again after an interruption. 0, else the error of the step that failed;
+// EIO for a step that moved nothing (a read at the end of the file).
+template <class Step>
+int MoveAll(std::size_t n, Step step) {
+  std::size_t done = 0;
+  while (done < n) {
+    const ssize_t r = step(done, n - done);
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) return r < 0 ? errno : EIO;
+    done += static_cast<std::size_t>(r);
+  }
+  return 0;
+}
+
 std::map<unsigned, std::string> AllOverrides() {
   std::map<unsigned, std::string> out;
   for (char** e = environ; e && *e; ++e) {
@@ -96,9 +117,8 @@ std::map<unsigned, std::string> AllOverrides() {
     constexpr std::string_view kPrefix = "PLAYER_DRIVE_";
     if (kv.rfind(kPrefix, 0) != 0) continue;
     const size_t eq = kv.find('=');
-    const std::string num = kv.substr(kPrefix.size(), eq - kPrefix.size());
-    if (num.empty() || num.size() > 9 || !std::all_of(num.begin(), num.end(), ::isdigit)) continue;
-    if (eq + 1 < kv.size()) out[static_cast<unsigned>(std::stoul(num))] = kv.substr(eq + 1);
+    const auto number = DriveNumber(kv.substr(kPrefix.size(), eq - kPrefix.size()));
+    if (number && eq + 1 < kv.size()) out[*number] = kv.substr(eq + 1);
   }
   return out;
 }
@@ -180,63 +200,32 @@ std::uint64_t File::Tell() const {
 
 bool File::ReadAll(void* buf, std::size_t n) {
   auto* p = static_cast<char*>(buf);
-  while (n > 0) {
-    const ssize_t r = ::read(fd_, p, n);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      lastError_ = r < 0 ? errno : EIO;  // 0 bytes: the end of the file came first
-      return false;
-    }
-    p += r;
-    n -= static_cast<std::size_t>(r);
-  }
-  lastError_ = 0;
-  return true;
+  lastError_ = MoveAll(n, [&](std::size_t done, std::size_t left) { return ::read(fd_, p + done, left); });
+  return lastError_ == 0;
 }
 
 bool File::WriteAll(const void* buf, std::size_t n) {
   const auto* p = static_cast<const char*>(buf);
-  while (n > 0) {
-    const ssize_t r = ::write(fd_, p, n);
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      lastError_ = r < 0 ? errno : EIO;
-      return false;
-    }
-    p += r;
-    n -= static_cast<std::size_t>(r);
-  }
-  lastError_ = 0;
-  return true;
+  lastError_ = MoveAll(n, [&](std::size_t done, std::size_t left) { return ::write(fd_, p + done, left); });
+  return lastError_ == 0;
 }
 
+// A const read leaves the last error as it was.
 bool File::ReadAt(std::uint64_t pos, void* buf, std::size_t n) const {
   auto* p = static_cast<char*>(buf);
-  while (n > 0) {
-    const ssize_t r = ::pread(fd_, p, n, static_cast<off_t>(pos));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) return false;
-    p += r;
-    pos += static_cast<std::uint64_t>(r);
-    n -= static_cast<std::size_t>(r);
-  }
-  return true;
+  return MoveAll(n, [&](std::size_t done, std::size_t left) {
+           return ::pread(fd_, p + done, left, static_cast<off_t>(pos + done));
+         }) == 0;
 }
 
+// A positioned write that succeeds leaves the last error as it was.
 bool File::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
   const auto* p = static_cast<const char*>(buf);
-  while (n > 0) {
-    const ssize_t r = ::pwrite(fd_, p, n, static_cast<off_t>(pos));
-    if (r < 0 && errno == EINTR) continue;
-    if (r <= 0) {
-      lastError_ = r < 0 ? errno : EIO;
-      return false;
-    }
-    p += r;
-    pos += static_cast<std::uint64_t>(r);
-    n -= static_cast<std::size_t>(r);
-  }
-  return true;
+  const int error = MoveAll(n, [&](std::size_t done, std::size_t left) {
+    return ::pwrite(fd_, p + done, left, static_cast<off_t>(pos + done));
+  });
+  if (error != 0) lastError_ = error;
+  return error == 0;
 }
 
 bool File::Truncate(std::uint64_t size) { return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
@@ -270,9 +259,8 @@ std::optional<std::string> TranslateDevicePath(const std::string& path) {
   std::string lower = rest;
   std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
   if (lower.rfind(kDrive, 0) == 0) {
-    const std::string num = rest.substr(kDrive.size());
-    if (num.empty() || num.size() > 9 || !std::all_of(num.begin(), num.end(), ::isdigit)) return std::nullopt;
-    return DrivePath(static_cast<unsigned>(std::stoul(num)));
+    const auto number = DriveNumber(rest.substr(kDrive.size()));
+    return number ? DrivePath(*number) : std::nullopt;
   }
   if (rest.size() == 2 && rest[1] == ':') {
     const char letter = static_cast<char>(::toupper(rest[0]));

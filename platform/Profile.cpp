@@ -82,12 +82,7 @@ bool Save(const CString& file, const IniText& ini) {
   return true;
 }
 
-std::wstring TrimBlanks(const std::wstring& s) {
-  const size_t b = s.find_first_not_of(L" \t");
-  if (b == std::wstring::npos) return {};
-  const size_t e = s.find_last_not_of(L" \t");
-  return s.substr(b, e - b + 1);
-}
+std::wstring TrimBlanks(const std::wstring& s) { return CString(s).Trim(L" \t").str(); }
 
 // Whole names are compared, so that a name with a NUL in it (a damaged file) still finds itself.
 bool SameName(const std::wstring& a, const std::wstring& b) {

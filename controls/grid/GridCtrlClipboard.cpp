@@ -17,25 +17,11 @@
 
 namespace {
 
-std::vector<BYTE> BytesOf(const std::string& text, size_t nulBytes) {
-  std::vector<BYTE> bytes(text.begin(), text.end());
-  bytes.insert(bytes.end(), nulBytes, 0);
-  return bytes;
-}
-
 // The text of the data, up to its first NUL or to the end of its bytes.
 std::wstring TextOf(const COleDataObject& data) {
-  if (const auto wide = data.GetGlobalData(CF_UNICODETEXT)) {
-    const std::vector<BYTE>& bytes = *wide;
-    size_t n = 0;
-    while (n + 2 <= bytes.size() && (bytes[n] != 0 || bytes[n + 1] != 0)) n += 2;
-    return Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()), n));
-  }
+  if (const auto wide = data.GetGlobalData(CF_UNICODETEXT)) return Utf16LeToWide(plat::UpToNul(*wide, 2));
   const auto narrow = data.GetGlobalData(CF_TEXT);
-  if (!narrow) return {};
-  const auto end = std::find(narrow->begin(), narrow->end(), BYTE{0});
-  return Utf8ToWide(std::string_view(reinterpret_cast<const char*>(narrow->data()),
-                                     static_cast<size_t>(end - narrow->begin())));
+  return narrow ? Utf8ToWide(plat::UpToNul(*narrow, 1)) : std::wstring();
 }
 
 std::wstring Trimmed(std::wstring_view field) {
@@ -69,8 +55,8 @@ std::unique_ptr<COleDataSource> CGridCtrl::CopyTextFromGrid() {
   }
   if (m_bVirtualMode) SendCacheHintToParent(CCellRange());
   auto source = std::make_unique<COleDataSource>();
-  source->CacheGlobalData(CF_TEXT, BytesOf(WideToUtf8(text), 1));
-  source->CacheGlobalData(CF_UNICODETEXT, BytesOf(WideToUtf16Le(text), 2));
+  source->CacheGlobalData(CF_TEXT, plat::NulEnded(WideToUtf8(text), 1));
+  source->CacheGlobalData(CF_UNICODETEXT, plat::NulEnded(WideToUtf16Le(text), 2));
   return source;
 }
 

@@ -3,6 +3,7 @@
 
 #include <utility>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 
 namespace plat {
@@ -55,7 +56,7 @@ QRgb PixelOf(COLORREF color, bool mono) {
     const int luminance = GetRValue(color) * 30 + GetGValue(color) * 59 + GetBValue(color) * 11;
     return luminance >= 12800 ? 0xFFFFFFFFu : 0xFF000000u;
   }
-  return qRgb(GetRValue(color), GetGValue(color), GetBValue(color));
+  return ToQRgb(color);
 }
 
 COLORREF ColorOf(QRgb pixel) { return RGB(qRed(pixel), qGreen(pixel), qBlue(pixel)); }
@@ -109,6 +110,10 @@ QPoint DcState::toLogical(int x, int y) const {
 
 QRect DcState::toDevice(const RECT& r) const {
   if (r.right <= r.left || r.bottom <= r.top) return QRect();
+  return deviceBox(r);
+}
+
+QRect DcState::deviceBox(const RECT& r) const {
   const QPoint a = toDevice(r.left, r.top);
   const QPoint b = toDevice(r.right, r.bottom);
   return QRect(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 #include "platform/gdi/Raster.h"
 
@@ -245,8 +246,7 @@ BOOL CDC::FillRgn(const CRgn* region, CBrush* brush) {
   const auto pixel = plat::BrushPixel(brush->Data().get(), target);
   if (!pixel) return FALSE;
   for (const QRect& r : region->Data()->region) {
-    const CRect logical(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
-    plat::raster::Fill(target, s->toDevice(logical).translated(target.origin), *pixel);
+    plat::raster::Fill(target, s->toDevice(plat::ToCRect(r)).translated(target.origin), *pixel);
   }
   return TRUE;
 }

@@ -3,12 +3,12 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <cmath>
-#include <cwchar>
 #include <optional>
 #include <vector>
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Fonts.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 
 namespace plat {
@@ -39,12 +39,6 @@ struct Pen {
   QRgb bk;
   bool opaque;
 };
-
-QString ToQString(LPCTSTR text, int count) {
-  if (text == nullptr) return QString();
-  const size_t length = count < 0 ? std::wcslen(text) : static_cast<size_t>(count);
-  return QString::fromWCharArray(text, static_cast<qsizetype>(length));
-}
 
 // Width of a text; with tab expansion, tabs advance to the next multiple of the tab width.
 int WidthOf(const QFontMetrics& metrics, const QString& text, int tabWidth) {
@@ -202,10 +196,8 @@ int CDC::DrawText(LPCTSTR text, int count, LPRECT rect, UINT format) {
   DcState* s = State();
   if (s == nullptr || rect == nullptr || !plat::TextAvailable()) return 0;
   const plat::FontContext fc(*s);
-  const QPoint a = s->toDevice(rect->left, rect->top);
-  const QPoint b = s->toDevice(rect->right, rect->bottom);
-  const QRect box(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
-                  QPoint(std::max(a.x(), b.x()) - 1, std::max(a.y(), b.y()) - 1));
+  // An empty rectangle keeps its place: DT_CALCRECT measures from it.
+  const QRect box = s->deviceBox(*rect);
   const int tabWidth = (format & DT_EXPANDTABS) ? 8 * fc.metrics.averageCharWidth() : 0;
   const auto lines = plat::LayOut(plat::ToQString(text, count), format, box.width(), fc, tabWidth);
   const int height = static_cast<int>(lines.size()) * fc.lineHeight;

@@ -11,6 +11,8 @@
 #include <map>
 #include <mutex>
 
+#include "platform/gdi/GdiQt.h"
+
 namespace plat {
 namespace {
 
@@ -26,7 +28,7 @@ QString FamilyFor(const CString& face) {
   std::lock_guard<std::mutex> guard(cacheLock);
   const auto it = families.find(face.str());
   if (it != families.end()) return it->second;
-  const QString name = QString::fromWCharArray(face.GetString(), face.GetLength());
+  const QString name = ToQString(face);
   const QString family = !name.isEmpty() && QFontDatabase::hasFamily(name) ? name : kFallbackFamily;
   families.emplace(face.str(), family);
   return family;

@@ -128,6 +128,8 @@ class DcState {
   QPoint toLogical(int x, int y) const;
   // A logical rectangle in device units, normalised; empty when the logical one is empty.
   QRect toDevice(const RECT& r) const;
+  // The same, normalised even when the logical rectangle is empty or inverted.
+  QRect deviceBox(const RECT& r) const;
   // Device units per logical unit, vertically (font heights scale by it).
   double scaleY() const;
   double scaleX() const;

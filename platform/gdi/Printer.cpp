@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <algorithm>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 
 namespace {
@@ -50,7 +51,7 @@ std::unique_ptr<CPrinterDC> CPrinterDC::ForDevice(QPagedPaintDevice* device) {
 }
 
 std::unique_ptr<CPrinterDC> CPrinterDC::ForPdf(const CString& path) {
-  auto writer = std::make_unique<QPdfWriter>(QString::fromWCharArray(path.GetString(), path.GetLength()));
+  auto writer = std::make_unique<QPdfWriter>(plat::ToQString(path));
   writer->setResolution(kMaxRasterDpi);
   writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF()));
   auto printer = ForDevice(writer.get());
@@ -63,7 +64,7 @@ int CPrinterDC::StartDoc(LPCTSTR docName) {
   inDoc_ = true;
   pages_.clear();
   if (ownedWriter_ != nullptr && docName != nullptr) {
-    ownedWriter_->setTitle(QString::fromWCharArray(docName));
+    ownedWriter_->setTitle(plat::ToQString(docName));
   }
   return 1;
 }

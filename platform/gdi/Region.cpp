@@ -4,6 +4,7 @@
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/GdiState.h"
 #include "platform/gdi/Raster.h"
 
@@ -51,8 +52,7 @@ BOOL CRgn::CreateRectRgn(int left, int top, int right, int bottom) {
   if (GetSafeHandle() != nullptr) return FALSE;
   CRect r(left, top, right, bottom);
   r.NormalizeRect();
-  Adopt(plat::RegionData(r.IsRectEmpty() ? QRegion()
-                                         : QRegion(r.left, r.top, r.Width(), r.Height())));
+  Adopt(plat::RegionData(r.IsRectEmpty() ? QRegion() : QRegion(plat::ToQRect(r))));
   return TRUE;
 }
 
@@ -65,7 +65,7 @@ BOOL CRgn::CreateRoundRectRgn(int left, int top, int right, int bottom, int elli
   if (GetSafeHandle() != nullptr) return FALSE;
   CRect r(left, top, right, bottom);
   r.NormalizeRect();
-  const QRect rect = QRect(r.left, r.top, r.Width(), r.Height()).intersected(plat::kRegionPlane);
+  const QRect rect = plat::ToQRect(r).intersected(plat::kRegionPlane);
   Adopt(plat::RegionData(rect.isEmpty() ? QRegion()
                                         : plat::RoundRect(rect, std::abs(ellipseWidth),
                                                           std::abs(ellipseHeight))));
@@ -109,7 +109,7 @@ BOOL CRgn::PtInRegion(int x, int y) const {
 int CRgn::GetRgnBox(LPRECT box) const {
   if (Data() == nullptr || box == nullptr) return ERROR;
   const QRect b = Data()->region.boundingRect();
-  *box = b.isEmpty() ? CRect() : CRect(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+  *box = b.isEmpty() ? CRect() : plat::ToCRect(b);
   return plat::RegionKindOf(Data()->region);
 }
 

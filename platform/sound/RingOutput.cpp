@@ -11,8 +11,6 @@ bool CRingOutput::Open(const PcmFormat& format, std::uint32_t bytes, const std::
     std::lock_guard lock(mutex_);
     ring_ = std::make_unique<SoundRing>(bytes, notifyPositions);
     format_ = format;
-    playing_ = false;
-    locked_ = false;
   }
   if (OpenDevice(format)) return true;
   std::lock_guard lock(mutex_);

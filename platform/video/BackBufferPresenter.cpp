@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/imgutils.h>
 }
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/Surface.h"
 #include "platform/video/PresentedFrame.h"
 
@@ -19,8 +20,6 @@ namespace {
 
 constexpr QImage::Format kFormat = QImage::Format_RGB32;
 constexpr QRgb kBlack = 0xFF000000u;
-
-QRect ToQRect(const CRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); }
 
 // A lock that can be waited for with a time-out and released by its holder later on.
 class BusyLock {

@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/video/PresentedFrame.h"
 
 namespace plat {
@@ -27,8 +28,7 @@ std::string PictureHash(const QImage& picture) {
 }
 
 void OffscreenPresenter::Presented(const PresentedFrame& frame) {
-  const QRect& s = frame.source;
-  PresentRecord record{CRect(s.left(), s.top(), s.left() + s.width(), s.top() + s.height()), frame.letterbox,
+  PresentRecord record{ToCRect(frame.source), frame.letterbox,
                        frame.picture.width(), frame.picture.height(), {}};
   std::lock_guard lock(mutex_);
   // A repaint presents the same, unchanged picture again: its hash is known.

@@ -2,6 +2,7 @@
 
 #include <QRegion>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/video/BackBufferPresenter.h"
 
 namespace plat {
@@ -17,10 +18,7 @@ void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& 
     painter.drawImage(client, frame.picture, frame.source);
     return;
   }
-  const CRect r = ComputePresentRect(CRect(client.left(), client.top(), client.left() + client.width(),
-                                           client.top() + client.height()),
-                                     frame.picture.width(), frame.picture.height());
-  const QRect target(r.left, r.top, r.Width(), r.Height());
+  const QRect target = ToQRect(ComputePresentRect(ToCRect(client), frame.picture.width(), frame.picture.height()));
   for (const QRect& bar : QRegion(client).subtracted(QRegion(target))) painter.fillRect(bar, Qt::black);
   if (!target.isEmpty()) painter.drawImage(target, frame.picture, frame.picture.rect());
 }

@@ -25,8 +25,6 @@ bool InsideClient(const Window& w, LPARAM lParam) {
   return w.ClientRect().PtInRect({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
 }
 
-QColor QtColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
-
 class ButtonProc : public ClassProc {
  public:
   LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
@@ -114,7 +112,7 @@ class ButtonProc : public ClassProc {
   }
 
  private:
-  static void Redraw(Window& w) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), false); }
+  static void Redraw(Window& w) { InvalidateWhole(w, false); }
 
   static LRESULT DialogCode(const Window& w) {
     switch (TypeOf(w)) {
@@ -143,11 +141,9 @@ class ButtonProc : public ClassProc {
     if (type == BS_AUTOCHECKBOX) w.Send(BM_SETCHECK, check_ ? BST_UNCHECKED : BST_CHECKED);
     if (type == BS_AUTO3STATE) w.Send(BM_SETCHECK, (check_ + 1) % 3);
     if (type == BS_AUTORADIOBUTTON) CheckInGroup(w);
+    // The button may be gone once its check has changed.
     const HWND self = w.handle;
-    Window* parent = w.parent;
-    if (parent && WindowOf(self)) {
-      parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), BN_CLICKED), reinterpret_cast<LPARAM>(self));
-    }
+    if (WindowOf(self)) NotifyParent(w, BN_CLICKED);
   }
 
   static void CheckInGroup(Window& w) {
@@ -190,7 +186,7 @@ class ButtonProc : public ClassProc {
   void DrawStandard(Window& w) const {
     QPainter p(&w.backing);
     const QRect r(QPoint(), w.backing.size());
-    p.fillRect(r, QtColor(GetSysColor(COLOR_3DFACE)));
+    p.fillRect(r, ToQColor(GetSysColor(COLOR_3DFACE)));
     p.setFont(FontOf(w));
     QStyle* style = QApplication::style();
     const DWORD type = TypeOf(w);

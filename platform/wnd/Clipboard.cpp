@@ -12,21 +12,17 @@ namespace {
 
 const QString kFormatMime = QStringLiteral("application/x-player-clipformat-%1");
 
-std::vector<BYTE> Bytes(const std::string& s, size_t nulBytes) {
-  std::vector<BYTE> v(s.begin(), s.end());
-  v.insert(v.end(), nulBytes, 0);
-  return v;
+// Text as both text formats.
+void AddText(ClipData& data, const std::wstring& text) {
+  data[CF_UNICODETEXT] = NulEnded(WideToUtf16Le(text), 2);
+  data[CF_TEXT] = NulEnded(WideToAnsi(text), 1);
 }
 
-std::string UpToNul(const std::vector<BYTE>& bytes, size_t unit) {
-  size_t n = 0;
-  while (n + unit <= bytes.size()) {
-    bool nul = true;
-    for (size_t i = 0; i < unit; ++i) nul = nul && bytes[n + i] == 0;
-    if (nul) break;
-    n += unit;
-  }
-  return std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+// The text of CF_UNICODETEXT, else of CF_TEXT; nothing when the data holds neither.
+std::optional<std::wstring> TextOf(const ClipData& data) {
+  if (auto it = data.find(CF_UNICODETEXT); it != data.end()) return Utf16LeToWide(UpToNul(it->second, 2));
+  if (auto it = data.find(CF_TEXT); it != data.end()) return AnsiToWide(UpToNul(it->second, 1));
+  return std::nullopt;
 }
 
 class SystemClipboard : public IClipboard {
@@ -61,16 +57,29 @@ std::unique_ptr<COleDataSource> g_ownedSource;
 
 }  // namespace
 
+std::vector<BYTE> NulEnded(const std::string& text, size_t nulBytes) {
+  std::vector<BYTE> v(text.begin(), text.end());
+  v.insert(v.end(), nulBytes, 0);
+  return v;
+}
+
+std::string UpToNul(const std::vector<BYTE>& bytes, size_t unit) {
+  size_t n = 0;
+  while (n + unit <= bytes.size()) {
+    bool nul = true;
+    for (size_t i = 0; i < unit; ++i) nul = nul && bytes[n + i] == 0;
+    if (nul) break;
+    n += unit;
+  }
+  return std::string(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+}
+
 QMimeData* MimeDataOf(const ClipData& data) {
   auto* md = new QMimeData;
   for (const auto& [format, bytes] : data) {
     md->setData(kFormatMime.arg(format), QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size())));
   }
-  if (auto it = data.find(CF_UNICODETEXT); it != data.end()) {
-    md->setText(ToQString(CString(Utf16LeToWide(UpToNul(it->second, 2)))));
-  } else if (auto t = data.find(CF_TEXT); t != data.end()) {
-    md->setText(ToQString(CString(AnsiToWide(UpToNul(t->second, 1)))));
-  }
+  if (const auto text = TextOf(data)) md->setText(ToQString(CString(*text)));
   return md;
 }
 
@@ -84,11 +93,7 @@ ClipData ClipDataOf(const QMimeData* md) {
     const QByteArray b = md->data(f);
     data[static_cast<CLIPFORMAT>(format)] = std::vector<BYTE>(b.begin(), b.end());
   }
-  if (md->hasText() && !data.count(CF_TEXT) && !data.count(CF_UNICODETEXT)) {
-    const std::wstring text = md->text().toStdWString();
-    data[CF_UNICODETEXT] = Bytes(WideToUtf16Le(text), 2);
-    data[CF_TEXT] = Bytes(WideToAnsi(text), 1);
-  }
+  if (md->hasText() && !data.count(CF_TEXT) && !data.count(CF_UNICODETEXT)) AddText(data, md->text().toStdWString());
   return data;
 }
 
@@ -105,22 +110,14 @@ IClipboard& Clipboard() {
 
 bool SetClipboardText(const CString& text) {
   ClipData data;
-  data[CF_UNICODETEXT] = Bytes(WideToUtf16Le(text.str()), 2);
-  data[CF_TEXT] = Bytes(WideToAnsi(text.str()), 1);
+  AddText(data, text.str());
   return Clipboard().SetData(data, nullptr);
 }
 
 bool GetClipboardText(CString& text) {
-  const ClipData data = Clipboard().GetData();
-  if (auto it = data.find(CF_UNICODETEXT); it != data.end()) {
-    text = CString(Utf16LeToWide(UpToNul(it->second, 2)));
-    return true;
-  }
-  if (auto it = data.find(CF_TEXT); it != data.end()) {
-    text = CString(AnsiToWide(UpToNul(it->second, 1)));
-    return true;
-  }
-  return false;
+  const auto found = TextOf(Clipboard().GetData());
+  if (found) text = CString(*found);
+  return found.has_value();
 }
 
 }  // namespace plat

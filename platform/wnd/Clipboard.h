@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/String.h"
@@ -37,6 +38,11 @@ IClipboard& Clipboard();
 // Text through the clipboard: CF_UNICODETEXT, else CF_TEXT in the ANSI code page.
 bool SetClipboardText(const CString& text);
 bool GetClipboardText(CString& text);
+
+// The bytes of encoded text as a text format holds them: followed by a NUL of `nulBytes` bytes.
+std::vector<BYTE> NulEnded(const std::string& text, size_t nulBytes);
+// Encoded text from a text format's bytes, up to the first NUL of `unit` bytes or to the end.
+std::string UpToNul(const std::vector<BYTE>& bytes, size_t unit);
 
 }  // namespace plat
 

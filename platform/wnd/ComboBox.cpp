@@ -17,10 +17,7 @@ class ComboProc : public ControlProc {
     combo_->setEditable((w.style & 3) == CBS_DROPDOWN);
     const HWND h = w.handle;
     QObject::connect(combo_, &QComboBox::activated, combo_, [h] {
-      Window* win = WindowOf(h);
-      if (win && win->parent) {
-        win->parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(win->id), CBN_SELCHANGE), reinterpret_cast<LPARAM>(h));
-      }
+      if (Window* win = WindowOf(h)) NotifyParent(*win, CBN_SELCHANGE);
     });
     return combo_;
   }
@@ -65,7 +62,7 @@ class ComboProc : public ControlProc {
         combo_->setItemData(static_cast<int>(wParam), QVariant::fromValue<qlonglong>(lParam));
         return 0;
       case WM_SETTEXT:
-        if (combo_->isEditable()) combo_->setEditText(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        if (combo_->isEditable()) combo_->setEditText(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return TRUE;
       case WM_GETTEXTLENGTH:
         return combo_->currentText().size();
@@ -81,7 +78,7 @@ class ComboProc : public ControlProc {
   bool Valid(int i) const { return i >= 0 && i < combo_->count(); }
 
   LRESULT Insert(Window& w, int index, LPCWSTR text) {
-    const QString s = QString::fromWCharArray(text ? text : L"");
+    const QString s = ToQString(text);
     int at = index < 0 || index > combo_->count() ? combo_->count() : index;
     if (index < 0 && (w.style & CBS_SORT)) {
       at = 0;

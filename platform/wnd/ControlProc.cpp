@@ -14,6 +14,10 @@ void ControlHost::ForwardKey(int virtualKey, Qt::KeyboardModifiers modifiers) {
   BaseEvent(&press);
 }
 
+void NotifyParent(Window& w, WORD code) {
+  if (w.parent) w.parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), code), reinterpret_cast<LPARAM>(w.handle));
+}
+
 void SendDrawItem(Window& w, DRAWITEMSTRUCT& item) {
   const auto l = reinterpret_cast<LPARAM>(&item);
   if (w.parent) {

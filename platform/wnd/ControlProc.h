@@ -55,6 +55,9 @@ class ControlProc : public ClassProc {
   ControlHost* host_ = nullptr;
 };
 
+// A control's notification to its parent: WM_COMMAND with the control's id and the code.
+void NotifyParent(Window& wnd, WORD code);
+
 // Owner drawing: WM_DRAWITEM to the parent, whose default processing gives the item to the
 // control's object (DrawItem); a control without a parent gives it to its object directly.
 void SendDrawItem(Window& wnd, DRAWITEMSTRUCT& item);

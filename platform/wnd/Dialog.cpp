@@ -165,6 +165,12 @@ UINT CDialog::DefaultButtonId() const {
   return IDOK;
 }
 
+void CDialog::PressButton(UINT id) {
+  CWnd* button = GetDlgItem(static_cast<int>(id));
+  if (button && !button->IsWindowEnabled()) return;
+  SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(button ? button->m_hWnd : nullptr));
+}
+
 BOOL CDialog::HandleDialogKey(const MSG& msg, CWnd* focus) {
   const LRESULT code = focus ? focus->SendMessage(WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) : 0;
   if (code & DLGC_WANTALLKEYS) return FALSE;
@@ -191,19 +197,12 @@ BOOL CDialog::HandleDialogKey(const MSG& msg, CWnd* focus) {
       }
       return TRUE;
     }
-    case VK_RETURN: {
-      const UINT id = (item && IsPushButton(code)) ? static_cast<UINT>(item->GetDlgCtrlID()) : DefaultButtonId();
-      CWnd* button = GetDlgItem(static_cast<int>(id));
-      if (button && !button->IsWindowEnabled()) return TRUE;
-      SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), reinterpret_cast<LPARAM>(button ? button->m_hWnd : nullptr));
+    case VK_RETURN:
+      PressButton((item && IsPushButton(code)) ? static_cast<UINT>(item->GetDlgCtrlID()) : DefaultButtonId());
       return TRUE;
-    }
-    case VK_ESCAPE: {
-      CWnd* button = GetDlgItem(IDCANCEL);
-      if (button && !button->IsWindowEnabled()) return TRUE;
-      SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(button ? button->m_hWnd : nullptr));
+    case VK_ESCAPE:
+      PressButton(IDCANCEL);
       return TRUE;
-    }
     default:
       return FALSE;
   }

@@ -56,6 +56,8 @@ class CDialog : public CWnd {
   BOOL HandleDialogKey(const MSG& msg, CWnd* focus);
   CWnd* ChildHolding(CWnd* wnd) const;
   UINT DefaultButtonId() const;
+  // BN_CLICKED from the button with the id, unless that button is disabled.
+  void PressButton(UINT id);
 
   std::unique_ptr<CFont> font_;
   bool modal_ = false;

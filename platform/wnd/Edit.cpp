@@ -13,10 +13,6 @@ namespace {
 
 using LineEdit = ControlWidget<QLineEdit>;
 
-void Notify(Window& w, UINT code) {
-  if (w.parent) w.parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), static_cast<WORD>(code)), reinterpret_cast<LPARAM>(w.handle));
-}
-
 int SelStart(const QLineEdit& e) { return e.hasSelectedText() ? e.selectionStart() : e.cursorPosition(); }
 int SelEnd(const QLineEdit& e) { return e.hasSelectedText() ? e.selectionEnd() : e.cursorPosition(); }
 
@@ -37,7 +33,7 @@ class EditProc : public ControlProc {
     edit_->setContextMenuPolicy(Qt::NoContextMenu);
     const HWND h = w.handle;
     QObject::connect(edit_, &QLineEdit::textChanged, edit_, [h] {
-      if (Window* win = WindowOf(h)) Notify(*win, EN_CHANGE);
+      if (Window* win = WindowOf(h)) NotifyParent(*win, EN_CHANGE);
     });
     return edit_;
   }
@@ -45,7 +41,7 @@ class EditProc : public ControlProc {
   LRESULT Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) override {
     switch (msg) {
       case WM_SETTEXT:
-        edit_->setText(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        edit_->setText(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return TRUE;
       case WM_GETTEXTLENGTH:
         return edit_->text().size();
@@ -58,7 +54,7 @@ class EditProc : public ControlProc {
       case EM_GETSEL:
         return GetSelection(wParam, lParam);
       case EM_REPLACESEL:
-        Insert(QString::fromWCharArray(reinterpret_cast<LPCWSTR>(lParam)));
+        Insert(ToQString(reinterpret_cast<LPCWSTR>(lParam)));
         return 0;
       case EM_LIMITTEXT:
         edit_->setMaxLength(wParam ? static_cast<int>(std::min<WPARAM>(wParam, 0x7FFFFFFF)) : 0x7FFFFFFF);
@@ -91,10 +87,10 @@ class EditProc : public ControlProc {
         if (!edit_->isReadOnly()) edit_->del();
         return 0;
       case WM_SETFOCUS:
-        Notify(w, EN_SETFOCUS);
+        NotifyParent(w, EN_SETFOCUS);
         return 0;
       case WM_KILLFOCUS:
-        Notify(w, EN_KILLFOCUS);
+        NotifyParent(w, EN_KILLFOCUS);
         return 0;
       case WM_GETDLGCODE:
         return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;

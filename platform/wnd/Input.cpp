@@ -430,7 +430,7 @@ BOOL ClipCursor(LPCRECT rect) {
   if (!rect) {
     g.clip.reset();
   } else {
-    g.clip = QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+    g.clip = plat::ToQRect(*rect);
   }
   return TRUE;
 }

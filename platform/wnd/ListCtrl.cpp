@@ -43,7 +43,7 @@ class ListWidget : public ControlWidget<QTreeWidget> {
     if (it && currentItem() == it && hasFocus()) item.itemState |= ODS_FOCUS;
     item.hwndItem = Handle();
     item.hDC = dc.m_hDC;
-    item.rcItem = CRect(client.x(), client.y(), client.x() + rowRect.width(), client.y() + rowRect.height());
+    item.rcItem = ToCRect(QRect(client, rowRect.size()));
     SendDrawItem(w, item);
     painter->drawImage(rowRect.topLeft(), pixels);
   }
@@ -223,7 +223,7 @@ BOOL CListCtrl::Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
 
 int CListCtrl::InsertColumn(int column, LPCWSTR heading, int format, int width) {
   plat::ListProc* p = ProcOf(*this);
-  return p ? p->InsertColumn(column, QString::fromWCharArray(heading ? heading : L""), format, width) : -1;
+  return p ? p->InsertColumn(column, plat::ToQString(heading), format, width) : -1;
 }
 
 int CListCtrl::GetColumnWidth(int column) const {
@@ -234,12 +234,12 @@ int CListCtrl::GetColumnWidth(int column) const {
 
 int CListCtrl::InsertItem(int item, LPCWSTR text) {
   plat::ListProc* p = ProcOf(*this);
-  return p ? p->InsertItem(item, QString::fromWCharArray(text ? text : L"")) : -1;
+  return p ? p->InsertItem(item, plat::ToQString(text)) : -1;
 }
 
 BOOL CListCtrl::SetItemText(int item, int subItem, LPCWSTR text) {
   plat::ListProc* p = ProcOf(*this);
-  return p ? p->SetText(item, subItem, QString::fromWCharArray(text ? text : L"")) : FALSE;
+  return p ? p->SetText(item, subItem, plat::ToQString(text)) : FALSE;
 }
 
 CString CListCtrl::GetItemText(int item, int subItem) const {

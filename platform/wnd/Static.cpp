@@ -54,7 +54,7 @@ class StaticProc : public ClassProc {
   }
 
  private:
-  static void Redraw(Window& w) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), true); }
+  static void Redraw(Window& w) { InvalidateWhole(w, true); }
 
   void Paint(Window& w) const {
     CPaintDC dc(w.object);

@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "platform/gdi/GdiQt.h"
+
 namespace {
 
 QSize g_screenOverride;
@@ -57,7 +59,7 @@ void SetScreenSize(int width, int height) { g_screenOverride = QSize(width, heig
 
 CRect WorkArea() {
   const QRect r = ScreenRect(true);
-  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+  return ToCRect(r);
 }
 
 }  // namespace plat

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/Wnd.h"
 
@@ -104,6 +105,9 @@ class Window {
   void PlaceWidget();  // puts the widget at the window rectangle and sizes the backing image
 };
 
+// The size of a rectangle as WM_SIZE carries it (WndGeometry.cpp).
+LPARAM PackSize(const CRect& rc);
+
 // Attaching objects to windows.
 struct WndAccess {
   static void Attach(CWnd& obj, const std::shared_ptr<Window>& wnd);
@@ -189,6 +193,7 @@ void SetMessageContext(const MSG& msg);
 
 // --- painting (WndPaint.cpp)
 void InvalidateClient(Window& wnd, const QRegion& rgn, bool erase);
+void InvalidateWhole(Window& wnd, bool erase);  // the whole client area
 bool PaintWindow(Window& wnd);
 bool PaintAll();
 void SchedulePaint();
@@ -211,9 +216,5 @@ bool HandleDropEvent(Window& wnd, QEvent* event);
 void ForgetDropTarget(Window& wnd);
 // The Qt window flags of a top-level window's styles.
 Qt::WindowFlags TopLevelFlags(const Window& wnd);
-
-// Window text and Qt text.
-QString ToQString(const CString& s);
-CString FromQString(const QString& s);
 
 }  // namespace plat

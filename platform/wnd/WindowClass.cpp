@@ -14,11 +14,7 @@ std::map<std::wstring, WindowClass>& Classes() {
 }
 
 // Class names compare without regard to case, as on the platform.
-std::wstring Key(LPCWSTR name) {
-  std::wstring k = name ? name : L"";
-  for (wchar_t& c : k) c = static_cast<wchar_t>(towlower(c));
-  return k;
-}
+std::wstring Key(LPCWSTR name) { return CString(name).MakeLower().str(); }
 
 void EnsureStandardClasses() {
   static bool done = false;
@@ -84,7 +80,7 @@ LRESULT DefaultProc(Window& wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return wnd.text.GetLength();
     case WM_SETFONT:
       wnd.font = reinterpret_cast<CFont*>(wParam);
-      if (LOWORD(static_cast<DWORD_PTR>(lParam))) InvalidateClient(wnd, QRegion(QRect(QPoint(), wnd.backing.size())), true);
+      if (LOWORD(static_cast<DWORD_PTR>(lParam))) InvalidateWhole(wnd, true);
       return 0;
     case WM_GETFONT:
       return reinterpret_cast<LRESULT>(wnd.font);

@@ -147,8 +147,7 @@ std::shared_ptr<Window> CreateWindowFor(CWnd& obj, DWORD exStyle, const WindowCl
     DestroyTree(w);
     return nullptr;
   }
-  const CRect client = w->ClientRect();
-  w->Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(client.Width()), static_cast<WORD>(client.Height())));
+  w->Send(WM_SIZE, SIZE_RESTORED, PackSize(w->ClientRect()));
   if ((style & WS_VISIBLE) && obj.m_hWnd) obj.ShowWindow(SW_SHOWNA);
   return obj.m_hWnd ? w : nullptr;
 }

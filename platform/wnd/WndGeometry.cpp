@@ -8,13 +8,14 @@
 #include "platform/wnd/Window.h"
 
 namespace plat {
-namespace {
-
-constexpr int kScrollBar = 17;
 
 LPARAM PackSize(const CRect& rc) {
   return MAKELPARAM(static_cast<WORD>(rc.Width()), static_cast<WORD>(rc.Height()));
 }
+
+namespace {
+
+constexpr int kScrollBar = 17;
 
 // Puts a window's new rectangle in place and tells it about a new client size.
 void Reposition(Window& w, const CRect& rect, bool frameChanged, bool redraw) {
@@ -228,7 +229,7 @@ int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
     w->region.reset();
   }
   plat::ApplyShape(*w);
-  if (redraw) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  if (redraw) plat::InvalidateWhole(*w, true);
   return 1;
 }
 
@@ -267,7 +268,7 @@ BOOL CWnd::ShowWindow(int command) {
   } else {
     widget->show();
   }
-  if (!wasVisible) plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  if (!wasVisible) plat::InvalidateWhole(*w, true);
   if (!w->IsChild() && activate) {
     widget->raise();
     widget->activateWindow();
@@ -286,7 +287,7 @@ BOOL CWnd::EnableWindow(BOOL enable) {
   w->style = enable ? (w->style & ~WS_DISABLED) : (w->style | WS_DISABLED);
   if (!w->selfDrawn && w->widget) w->widget->setEnabled(enable != FALSE);
   w->Send(WM_ENABLE, enable ? TRUE : FALSE);
-  plat::InvalidateClient(*w, QRegion(QRect(QPoint(), w->backing.size())), true);
+  plat::InvalidateWhole(*w, true);
   return wasDisabled;
 }
 

@@ -79,11 +79,10 @@ bool PaintTree(Window& w) {
 }
 
 void FillEdge(QPainter& p, const QRect& r, COLORREF topLeft, COLORREF bottomRight) {
-  auto q = [](COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); };
-  p.fillRect(QRect(r.left(), r.top(), r.width(), 1), q(topLeft));
-  p.fillRect(QRect(r.left(), r.top(), 1, r.height()), q(topLeft));
-  p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), q(bottomRight));
-  p.fillRect(QRect(r.right(), r.top(), 1, r.height()), q(bottomRight));
+  p.fillRect(QRect(r.left(), r.top(), r.width(), 1), ToQColor(topLeft));
+  p.fillRect(QRect(r.left(), r.top(), 1, r.height()), ToQColor(topLeft));
+  p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), ToQColor(bottomRight));
+  p.fillRect(QRect(r.right(), r.top(), 1, r.height()), ToQColor(bottomRight));
 }
 
 void PaintFrame(const Window& w, QPainter& p) {
@@ -103,7 +102,7 @@ void PaintFrame(const Window& w, QPainter& p) {
     const QPoint o = w.ClientOrigin();
     const CRect c = w.ClientRect();
     const COLORREF face = GetSysColor(COLOR_3DFACE);
-    p.fillRect(QRect(o.x() + c.Width(), o.y() + c.Height(), 17, 17), QColor(GetRValue(face), GetGValue(face), GetBValue(face)));
+    p.fillRect(QRect(o.x() + c.Width(), o.y() + c.Height(), 17, 17), ToQColor(face));
   }
 }
 
@@ -124,7 +123,7 @@ void ApplyShape(Window& w) {
   }
   QRegion shape(QRect(0, 0, w.rect.Width(), w.rect.Height()));
   if (w.colorKey) {
-    const QRgb key = qRgb(GetRValue(*w.colorKey), GetGValue(*w.colorKey), GetBValue(*w.colorKey));
+    const QRgb key = ToQRgb(*w.colorKey);
     w.keyShape = QRegion(QBitmap::fromImage(w.backing.createMaskFromColor(key, Qt::MaskInColor)));
     shape = w.keyShape.translated(w.ClientOrigin());
   }
@@ -159,6 +158,8 @@ void InvalidateClient(Window& w, const QRegion& rgn, bool erase) {
   if (erase) w.eraseNeeded = true;
   SchedulePaint();
 }
+
+void InvalidateWhole(Window& w, bool erase) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), erase); }
 
 void SchedulePaint() {
   if (g_paintScheduled) return;
@@ -253,7 +254,7 @@ CPaintDC::CPaintDC(CWnd* wnd) : wnd_(wnd ? wnd->m_hWnd : nullptr) {
   if (const CFont* font = wnd->GetFont()) SelectObject(const_cast<CFont*>(font));
   m_ps.hdc = m_hDC;
   const QRect box = rgn.boundingRect();
-  m_ps.rcPaint = CRect(box.left(), box.top(), box.left() + box.width(), box.top() + box.height());
+  m_ps.rcPaint = plat::ToCRect(box);
   m_ps.fErase = erase && !rgn.isEmpty() && !w->Send(WM_ERASEBKGND, reinterpret_cast<WPARAM>(m_hDC));
 }
 
@@ -282,16 +283,15 @@ void CWnd::Invalidate(BOOL erase) { InvalidateRect(nullptr, erase); }
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
   Window* w = Impl();
   if (!w) return;
-  const QRect all(QPoint(), w->backing.size());
-  const QRect r = rect ? QRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top) : all;
-  plat::InvalidateClient(*w, QRegion(r), erase != FALSE);
+  if (rect) plat::InvalidateClient(*w, QRegion(plat::ToQRect(*rect)), erase != FALSE);
+  else plat::InvalidateWhole(*w, erase != FALSE);
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT rect, CRgn* region, UINT flags) {
   Window* w = Impl();
   if (!w) return FALSE;
   QRegion rgn = region ? plat::RegionOf(*region) : QRegion(QRect(QPoint(), w->backing.size()));
-  if (rect) rgn = QRegion(QRect(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top));
+  if (rect) rgn = QRegion(plat::ToQRect(*rect));
   if (flags & RDW_INVALIDATE) plat::InvalidateClient(*w, rgn, (flags & RDW_ERASE) && !(flags & RDW_NOERASE));
   if (flags & RDW_VALIDATE) w->update -= rgn;
   if (flags & RDW_ALLCHILDREN) {

@@ -40,15 +40,14 @@ bool IsMouseEvent(QEvent::Type t) {
 // A top-level window moved or sized by the window manager or the user.
 void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
   const QRect g = widget.geometry();
-  if (g.topLeft() == QPoint(w.rect.left, w.rect.top) && g.size() == QSize(w.rect.Width(), w.rect.Height())) return;
   const bool sized = g.size() != QSize(w.rect.Width(), w.rect.Height());
-  w.rect = CRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+  if (!sized && g.topLeft() == QPoint(w.rect.left, w.rect.top)) return;
+  w.rect = ToCRect(g);
   if (!sized) return;
   ResizeBacking(w);
   LayoutScrollBars(w);
-  InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), true);
-  const CRect c = w.ClientRect();
-  w.Send(WM_SIZE, SIZE_RESTORED, MAKELPARAM(static_cast<WORD>(c.Width()), static_cast<WORD>(c.Height())));
+  InvalidateWhole(w, true);
+  w.Send(WM_SIZE, SIZE_RESTORED, PackSize(w.ClientRect()));
 }
 
 // A window minimised or restored from outside (the window manager); ShowWindow does its own.
@@ -113,9 +112,5 @@ Qt::WindowFlags TopLevelFlags(const Window& wnd) {
   if (wnd.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
   return f;
 }
-
-QString ToQString(const CString& s) { return QString::fromWCharArray(s.GetString(), s.GetLength()); }
-
-CString FromQString(const QString& s) { return CString(s.toStdWString()); }
 
 }  // namespace plat
