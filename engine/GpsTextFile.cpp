@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr std::size_t kGpsTextAt = 344;
-constexpr std::size_t kSecondGpsTextAt = 424;
-constexpr std::size_t kGpsTextEnd = 504;
 constexpr std::int64_t kSecondsAhead = std::int64_t{kGpsTextHoursAhead} * 3600;
 // Whole parts are bounded so that any parsed value converts to int.
 constexpr double kLargestWhole = 999999.0;
@@ -63,8 +60,10 @@ bool MovedTime(const GpsFix& fix, std::tm* out) {
 
 std::string_view TrailerGpsText(const IndexBlockA5& trailer) {
   const auto* bytes = reinterpret_cast<const char*>(trailer.bytes.data());
-  if (bytes[kGpsTextAt] != 0) return {bytes + kGpsTextAt, kGpsTextEnd - kGpsTextAt};
-  if (bytes[kSecondGpsTextAt] != 0) return {bytes + kSecondGpsTextAt, kGpsTextEnd - kSecondGpsTextAt};
+  if (bytes[kTrailerGpsTextAt] != 0) return {bytes + kTrailerGpsTextAt, kTrailerGpsTextsEnd - kTrailerGpsTextAt};
+  if (bytes[kTrailerSecondGpsTextAt] != 0) {
+    return {bytes + kTrailerSecondGpsTextAt, kTrailerGpsTextsEnd - kTrailerSecondGpsTextAt};
+  }
   return {};
 }
 

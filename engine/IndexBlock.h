@@ -64,6 +64,16 @@ struct IndexBlockFE {
   std::int64_t EndTime() const { return RecorderDateToLocalTime(EndDate()); }
 };
 
+// Where a chunk trailer keeps its sensor data: the sample count, the samples (x, y, z as 16-bit
+// words) and the two 80-byte GPS texts, which end where the generation begins.
+constexpr std::size_t kTrailerSampleCountAt = 17;
+constexpr std::size_t kTrailerSamplesAt = 44;
+constexpr std::size_t kTrailerSampleSize = 6;
+constexpr std::size_t kTrailerGpsTextAt = 344;
+constexpr std::size_t kTrailerGpsTextSize = 80;
+constexpr std::size_t kTrailerSecondGpsTextAt = kTrailerGpsTextAt + kTrailerGpsTextSize;
+constexpr std::size_t kTrailerGpsTextsEnd = kTrailerSecondGpsTextAt + kTrailerGpsTextSize;
+
 // A chunk trailer in host order.
 struct IndexBlockA5 {
   std::array<std::uint8_t, kCardBlockSize> bytes{};
@@ -83,8 +93,10 @@ struct IndexBlockA5 {
   // event code in bytes 22..23 never changes it.
   std::uint32_t FramesPerSecond() const;
   std::array<std::int16_t, 3> Sample(int i) const;  // x, y, z of sample i in 0..49
-  const std::uint8_t* GpsText(int i) const { return &bytes[i == 0 ? 344 : 424]; }  // 80 bytes, not terminated
-  bool HasGpsText() const { return bytes[344] != 0 || bytes[424] != 0; }
+  void SetSample(int i, const std::array<std::int16_t, 3>& xyz);
+  // 80 bytes, not terminated.
+  const std::uint8_t* GpsText(int i) const { return &bytes[i == 0 ? kTrailerGpsTextAt : kTrailerSecondGpsTextAt]; }
+  bool HasGpsText() const { return bytes[kTrailerGpsTextAt] != 0 || bytes[kTrailerSecondGpsTextAt] != 0; }
   std::uint32_t Generation() const;
   std::int64_t Time() const { return RecorderDateToLocalTime(Date()); }
 };
