@@ -2,7 +2,7 @@
 #include "platform/ByteOrder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 
 #include "platform/File.h"
 
@@ -136,10 +136,10 @@ bool CCardStore::ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Lay
   for (std::uint32_t slot = 0; slot < capacity_; ++slot) {
     const std::uint8_t* stored = &copy[static_cast<std::size_t>(slot) * kCardBlockSize];
     if (rawCard && plat::LoadHost32(stored) != kIndexBlockFEMagic) return false;
-    if (!IsValidIndexBlockFE(stored, generation) || stored[212] == kEventInvalid) continue;
+    const std::optional<IndexBlockFE> block = ReadIndexBlockFE(stored, generation);
+    if (!block || block->EventType() == kEventInvalid) continue;
     IndexEntry* e = NewEntry();
-    std::memcpy(e->bytes.data(), stored, kCardBlockSize);
-    SwapIndexBlockFE(e->bytes.data());
+    e->bytes = block->bytes;
     e->slot = slot;
     e->indexPosition = layout.indexBase + static_cast<std::uint64_t>(slot) * kCardBlockSize;
     e->dataOffset = layout.dataBase + static_cast<std::uint64_t>(slot) * kDataBlockSize;

@@ -34,7 +34,7 @@ RecorderDate DateAt(const std::uint8_t* p) {
 }
 
 bool IsValidBlock(const std::uint8_t* stored, std::uint32_t magic, std::optional<std::uint32_t> generation) {
-  return LoadHost32(stored) == magic && (!generation || plat::LoadBe32(stored + kGeneration) == *generation) &&
+  return LoadHost32(stored) == magic && (!generation || StoredGeneration(stored) == *generation) &&
          HasValidXorChecksum32(stored, kCardBlockSize) && LoadHost32(stored + kSequence) != 0;
 }
 
@@ -125,6 +125,24 @@ void SwapIndexBlockA5(std::uint8_t* b) {
   for (std::size_t i = 0; i < kMaxSensorSamples * 3; ++i) plat::Swap16At(b + kTrailerSamplesAt + i * 2);
   plat::Swap32At(b + kGeneration);
 }
+
+std::optional<IndexBlockFE> ReadIndexBlockFE(const std::uint8_t* stored, std::optional<std::uint32_t> generation) {
+  if (!IsValidIndexBlockFE(stored, generation)) return std::nullopt;
+  IndexBlockFE block;
+  std::memcpy(block.bytes.data(), stored, kCardBlockSize);
+  SwapIndexBlockFE(block.bytes.data());
+  return block;
+}
+
+std::optional<IndexBlockA5> ReadIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t> generation) {
+  if (!IsValidIndexBlockA5(stored, generation)) return std::nullopt;
+  IndexBlockA5 block;
+  std::memcpy(block.bytes.data(), stored, kCardBlockSize);
+  SwapIndexBlockA5(block.bytes.data());
+  return block;
+}
+
+std::uint32_t StoredGeneration(const std::uint8_t* stored) { return plat::LoadBe32(stored + kGeneration); }
 
 void InitIndexBlockFE(std::uint8_t* block, std::uint32_t sequence, std::uint8_t flag210, std::uint8_t flag211,
                       std::uint32_t generation) {

@@ -110,6 +110,12 @@ bool IsValidIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t
 void SwapIndexBlockFE(std::uint8_t* block);
 void SwapIndexBlockA5(std::uint8_t* block);
 
+// A block as stored, validated as above and turned into host order; nothing when it is not valid.
+std::optional<IndexBlockFE> ReadIndexBlockFE(const std::uint8_t* stored, std::optional<std::uint32_t> generation);
+std::optional<IndexBlockA5> ReadIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t> generation);
+// The generation of a block as stored.
+std::uint32_t StoredGeneration(const std::uint8_t* stored);
+
 // A fresh entry in host order: all zero but the magic, the sequence, bytes 228 and 229 (1), the
 // two flag bytes 210 and 211 and the generation. The checksum is left for the writer.
 void InitIndexBlockFE(std::uint8_t* block, std::uint32_t sequence, std::uint8_t flag210, std::uint8_t flag211,
