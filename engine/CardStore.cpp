@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint64_t kCardFirstCopy = 0x8000000;
 constexpr std::uint64_t kCardSecondCopy = 0xA000000;
-constexpr std::uint64_t kCardDataBase = 0x18000000;
 constexpr std::uint64_t kIndexFileFirstCopy = 0x2000000;
 constexpr std::uint64_t kIndexFileSecondCopy = 0xA000000;
 constexpr std::uint64_t kRawFileSize = 0x40000000;
@@ -141,8 +140,8 @@ bool CCardStore::ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Lay
     IndexEntry* e = NewEntry();
     e->bytes = block->bytes;
     e->slot = slot;
-    e->indexPosition = layout.indexBase + static_cast<std::uint64_t>(slot) * kCardBlockSize;
-    e->dataOffset = layout.dataBase + static_cast<std::uint64_t>(slot) * kDataBlockSize;
+    e->indexPosition = layout.IndexPosition(slot);
+    e->dataOffset = layout.DataOffset(slot);
     parsed->slotTypes[slot] = e->EventType();
     parsed->list.push_back(e);
     if (e->EventType() != kEventNone) continue;

@@ -87,6 +87,9 @@ class CCardStore {
     std::optional<std::uint64_t> secondCopy;
     std::uint64_t dataBase = 0;
     std::uint64_t indexBase = 0;  // what index positions count from
+
+    std::uint64_t IndexPosition(std::uint32_t slot) const { return indexBase + std::uint64_t{slot} * kCardBlockSize; }
+    std::uint64_t DataOffset(std::uint32_t slot) const { return DataBlockOffset(dataBase, slot); }
   };
   struct ParsedCopy {
     std::vector<IndexEntry*> list;

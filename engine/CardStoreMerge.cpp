@@ -100,8 +100,8 @@ IndexEntry* CCardStore::Merge::FreshEntry(std::uint32_t slot) {
   s->SetFirstChunk(first);
   s->SetLastChunk(first);
   s->slot = slot;
-  s->indexPosition = layout_.indexBase + static_cast<std::uint64_t>(slot) * kCardBlockSize;
-  s->dataOffset = layout_.dataBase + static_cast<std::uint64_t>(slot) * kDataBlockSize;
+  s->indexPosition = layout_.IndexPosition(slot);
+  s->dataOffset = layout_.DataOffset(slot);
   return s;
 }
 

@@ -15,7 +15,6 @@ constexpr std::uint32_t kIndexBlockA5Magic = 0xA5010000;  // stored 00 00 01 A5
 constexpr std::size_t kChunkSize = 16384;
 constexpr std::size_t kChunkPayloadSize = 15872;  // stream data before the trailer
 constexpr std::size_t kMaxChunksPerEntry = 2048;  // an entry may run on into the next block
-constexpr std::uint64_t kDataBlockSize = 0x1000000;
 constexpr int kMaxEventRecords = 16;
 constexpr int kMaxSensorSamples = 50;
 
