@@ -127,8 +127,7 @@ IndexEntry* CCardStore::NewEntry() {
 
 bool CCardStore::ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed) {
   const bool rawCard = type_ == kSourceRawCard;
-  const std::optional<std::uint32_t> generation =
-      rawCard ? std::optional<std::uint32_t>(header_.Generation()) : std::nullopt;
+  const std::optional<std::uint32_t> generation = CardGeneration();
   parsed->slotTypes.assign(capacity_, kEventInvalid);
   IndexEntry* lowest = nullptr;
   IndexEntry* highest = nullptr;
@@ -186,8 +185,12 @@ bool CCardStore::IsCurrentEntry(const IndexEntry* entry) const {
          std::find(entries_.begin(), entries_.end(), entry) != entries_.end();
 }
 
+std::optional<std::uint32_t> CCardStore::CardGeneration() const {
+  return type_ == kSourceRawCard ? std::optional<std::uint32_t>(header_.Generation()) : std::nullopt;
+}
+
 std::uint32_t CCardStore::ChunkGeneration(const IndexEntry& entry) const {
-  return type_ == kSourceRawCard ? header_.Generation() : entry.Generation();
+  return CardGeneration().value_or(entry.Generation());
 }
 
 RawLocation CCardStore::RawFileLocation(std::uint64_t dataOffset) {

@@ -103,6 +103,9 @@ class CCardStore {
   bool MergeIndexCopies(ParsedCopy first, ParsedCopy second, const Layout& layout);
   IndexEntry* NewEntry();
   IndexEntry* FirstEntry();
+  // The generation every block of a raw card carries, its header's; nothing for the file stores,
+  // where each entry carries its own.
+  std::optional<std::uint32_t> CardGeneration() const;
   const std::vector<IndexEntry*>& WalkedList() const { return playList_.empty() ? entries_ : playList_; }
 
   int type_ = 0;

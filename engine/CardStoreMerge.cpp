@@ -57,11 +57,8 @@ bool CCardStore::Merge::Run() {
   }
   // A raw card's chunks carry the card's generation; an index file has no header, so its newest
   // entry's generation is the one to follow (or, with no entry, the first good trailer's).
-  if (store_.type_ == kSourceRawCard) {
-    generation_ = store_.header_.Generation();
-  } else if (newest_) {
-    generation_ = newest_->Generation();
-  }
+  generation_ = store_.CardGeneration();
+  if (!generation_ && newest_) generation_ = newest_->Generation();
   const std::uint32_t slot = FindContinuationSlot();
   const bool sIsOldestSlot = !list_.empty() && slot == oldest_->slot;
   IndexEntry* s = FreshEntry(slot);
