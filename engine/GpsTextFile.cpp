@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "engine/GpsTrack.h"
+#include "engine/SentenceText.h"
 #include "platform/Time.h"
 
 namespace {
@@ -15,13 +16,9 @@ constexpr std::int64_t kSecondsAhead = std::int64_t{kGpsTextHoursAhead} * 3600;
 constexpr double kLargestWhole = 999999.0;
 
 // The number of `count` decimal digits at `text`; -1 when one is not a digit.
-int Digits(const char* text, int count) {
-  int value = 0;
-  for (int i = 0; i < count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return -1;
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
+int Digits(const char* text, std::size_t count) {
+  const std::string_view digits(text, count);
+  return sentence_text::AllDigits(digits) ? sentence_text::DigitsValue(digits) : -1;
 }
 
 int WholePart(double v) {
