@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::uint64_t kDataBase = 0x18000000;
-constexpr std::uint64_t kDataBlockSize = 0x1000000;
 constexpr std::size_t kGenerationOffset = 504;
 constexpr std::size_t kModeTextOffset = 8;
 constexpr std::size_t kUserOffset[2] = {12, 44};
@@ -93,8 +91,8 @@ bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t*
   std::memcpy(header->bytes.data(), copies[used], kCardBlockSize);
   ToHostOrder(header);
   if (rawCopy) std::memcpy(rawCopy, copies[used], kCardBlockSize);
-  if (valid[0] && valid[1] && !SameHeaderFields(copies[0], copies[1]) && deviceSize > kDataBase) {
-    const std::uint64_t fits = (deviceSize - kDataBase) / kDataBlockSize;
+  if (valid[0] && valid[1] && !SameHeaderFields(copies[0], copies[1]) && deviceSize > kCardDataBase) {
+    const std::uint64_t fits = (deviceSize - kCardDataBase) / kDataBlockSize;
     header->SetCapacity(static_cast<std::uint16_t>(std::min<std::uint64_t>(header->Capacity(), fits)));
   }
   return valid[0] && valid[1];

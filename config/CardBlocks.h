@@ -8,6 +8,14 @@
 #include "platform/String.h"
 
 constexpr std::size_t kCardBlockSize = 512;
+// The card's data area: 16 MB data blocks from kCardDataBase on.
+constexpr std::uint64_t kCardDataBase = 0x18000000;
+constexpr std::uint64_t kDataBlockSize = 0x1000000;
+
+// Where data block `block` begins in a store whose data blocks start at `dataBase`.
+constexpr std::uint64_t DataBlockOffset(std::uint64_t dataBase, std::uint64_t block) {
+  return dataBase + block * kDataBlockSize;
+}
 
 // The XOR of the buffer's 32-bit words, taken as stored, all but the last. Lengths that are not a
 // whole number of words, or shorter than two words, give 0.
@@ -27,7 +35,7 @@ struct CardHeaderBlock {
 
   std::array<std::uint8_t, kCardBlockSize> bytes{};
 
-  std::uint16_t Capacity() const;  // number of 16 MB data blocks above 0x18000000
+  std::uint16_t Capacity() const;  // number of data blocks above kCardDataBase
   void SetCapacity(std::uint16_t blocks);
   std::uint32_t Generation() const;
   void SetGeneration(std::uint32_t generation);

@@ -18,7 +18,7 @@ bool CBackupFile::Create(const std::string& path, const std::string& storePath) 
 
 bool CBackupFile::WriteChunk(std::size_t k, std::uint32_t n, const std::uint8_t* chunk) {
   if (n >= kMaxChunksPerEntry) return true;
-  const std::uint64_t at = kBackupDataBase + k * kDataBlockSize + std::uint64_t{n} * kChunkSize;
+  const std::uint64_t at = DataBlockOffset(kBackupDataBase, k) + std::uint64_t{n} * kChunkSize;
   const bool follows = at == gatheredAt_ + gathered_.size() && gathered_.size() < kGatherBytes;
   if (!follows && !WriteGathered()) return false;
   if (gathered_.empty()) gatheredAt_ = at;

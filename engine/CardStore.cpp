@@ -2,7 +2,7 @@
 #include "platform/ByteOrder.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 
 #include "platform/File.h"
 
@@ -10,7 +10,6 @@ namespace {
 
 constexpr std::uint64_t kCardFirstCopy = 0x8000000;
 constexpr std::uint64_t kCardSecondCopy = 0xA000000;
-constexpr std::uint64_t kCardDataBase = 0x18000000;
 constexpr std::uint64_t kIndexFileFirstCopy = 0x2000000;
 constexpr std::uint64_t kIndexFileSecondCopy = 0xA000000;
 constexpr std::uint64_t kRawFileSize = 0x40000000;
@@ -128,21 +127,20 @@ IndexEntry* CCardStore::NewEntry() {
 
 bool CCardStore::ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed) {
   const bool rawCard = type_ == kSourceRawCard;
-  const std::optional<std::uint32_t> generation =
-      rawCard ? std::optional<std::uint32_t>(header_.Generation()) : std::nullopt;
+  const std::optional<std::uint32_t> generation = CardGeneration();
   parsed->slotTypes.assign(capacity_, kEventInvalid);
   IndexEntry* lowest = nullptr;
   IndexEntry* highest = nullptr;
   for (std::uint32_t slot = 0; slot < capacity_; ++slot) {
     const std::uint8_t* stored = &copy[static_cast<std::size_t>(slot) * kCardBlockSize];
     if (rawCard && plat::LoadHost32(stored) != kIndexBlockFEMagic) return false;
-    if (!IsValidIndexBlockFE(stored, generation) || stored[212] == kEventInvalid) continue;
+    const std::optional<IndexBlockFE> block = ReadIndexBlockFE(stored, generation);
+    if (!block || block->EventType() == kEventInvalid) continue;
     IndexEntry* e = NewEntry();
-    std::memcpy(e->bytes.data(), stored, kCardBlockSize);
-    SwapIndexBlockFE(e->bytes.data());
+    e->bytes = block->bytes;
     e->slot = slot;
-    e->indexPosition = layout.indexBase + static_cast<std::uint64_t>(slot) * kCardBlockSize;
-    e->dataOffset = layout.dataBase + static_cast<std::uint64_t>(slot) * kDataBlockSize;
+    e->indexPosition = layout.IndexPosition(slot);
+    e->dataOffset = layout.DataOffset(slot);
     parsed->slotTypes[slot] = e->EventType();
     parsed->list.push_back(e);
     if (e->EventType() != kEventNone) continue;
@@ -187,8 +185,12 @@ bool CCardStore::IsCurrentEntry(const IndexEntry* entry) const {
          std::find(entries_.begin(), entries_.end(), entry) != entries_.end();
 }
 
+std::optional<std::uint32_t> CCardStore::CardGeneration() const {
+  return type_ == kSourceRawCard ? std::optional<std::uint32_t>(header_.Generation()) : std::nullopt;
+}
+
 std::uint32_t CCardStore::ChunkGeneration(const IndexEntry& entry) const {
-  return type_ == kSourceRawCard ? header_.Generation() : entry.Generation();
+  return CardGeneration().value_or(entry.Generation());
 }
 
 RawLocation CCardStore::RawFileLocation(std::uint64_t dataOffset) {

@@ -87,6 +87,9 @@ class CCardStore {
     std::optional<std::uint64_t> secondCopy;
     std::uint64_t dataBase = 0;
     std::uint64_t indexBase = 0;  // what index positions count from
+
+    std::uint64_t IndexPosition(std::uint32_t slot) const { return indexBase + std::uint64_t{slot} * kCardBlockSize; }
+    std::uint64_t DataOffset(std::uint32_t slot) const { return DataBlockOffset(dataBase, slot); }
   };
   struct ParsedCopy {
     std::vector<IndexEntry*> list;
@@ -100,6 +103,9 @@ class CCardStore {
   bool MergeIndexCopies(ParsedCopy first, ParsedCopy second, const Layout& layout);
   IndexEntry* NewEntry();
   IndexEntry* FirstEntry();
+  // The generation every block of a raw card carries, its header's; nothing for the file stores,
+  // where each entry carries its own.
+  std::optional<std::uint32_t> CardGeneration() const;
   const std::vector<IndexEntry*>& WalkedList() const { return playList_.empty() ? entries_ : playList_; }
 
   int type_ = 0;

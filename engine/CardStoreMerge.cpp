@@ -2,10 +2,8 @@
 // recorder wrote after the newest entry (or over the oldest ordinary one) that the index does not
 // hold yet.
 #include <algorithm>
-#include <cstring>
 
 #include "engine/CardStore.h"
-#include "platform/ByteOrder.h"
 
 class CCardStore::Merge {
  public:
@@ -24,7 +22,7 @@ class CCardStore::Merge {
   std::uint32_t FindContinuationSlot() const;
   IndexEntry* FreshEntry(std::uint32_t slot);
   Scan ScanBlock(IndexEntry* s, bool sIsOldestSlot);
-  bool TrailerPasses(const std::uint8_t* stored);
+  std::optional<IndexBlockA5> PassingTrailer(const std::uint8_t* stored);
   void ContinueEntry(IndexEntry* s, const IndexBlockA5& t, int good);
   void TrimOldest(const IndexBlockA5& t, int chunksBefore);
   bool FinishWithoutNewData();
@@ -59,11 +57,8 @@ bool CCardStore::Merge::Run() {
   }
   // A raw card's chunks carry the card's generation; an index file has no header, so its newest
   // entry's generation is the one to follow (or, with no entry, the first good trailer's).
-  if (store_.type_ == kSourceRawCard) {
-    generation_ = store_.header_.Generation();
-  } else if (newest_) {
-    generation_ = newest_->Generation();
-  }
+  generation_ = store_.CardGeneration();
+  if (!generation_ && newest_) generation_ = newest_->Generation();
   const std::uint32_t slot = FindContinuationSlot();
   const bool sIsOldestSlot = !list_.empty() && slot == oldest_->slot;
   IndexEntry* s = FreshEntry(slot);
@@ -102,18 +97,16 @@ IndexEntry* CCardStore::Merge::FreshEntry(std::uint32_t slot) {
   s->SetFirstChunk(first);
   s->SetLastChunk(first);
   s->slot = slot;
-  s->indexPosition = layout_.indexBase + static_cast<std::uint64_t>(slot) * kCardBlockSize;
-  s->dataOffset = layout_.dataBase + static_cast<std::uint64_t>(slot) * kDataBlockSize;
+  s->indexPosition = layout_.IndexPosition(slot);
+  s->dataOffset = layout_.DataOffset(slot);
   return s;
 }
 
-bool CCardStore::Merge::TrailerPasses(const std::uint8_t* stored) {
-  if (!generation_) {
-    if (!IsValidIndexBlockA5(stored, std::nullopt)) return false;
-    generation_ = plat::LoadBe32(stored + 504);
-    return true;
-  }
-  return IsValidIndexBlockA5(stored, generation_);
+// Without a generation to follow yet, the first good trailer gives it.
+std::optional<IndexBlockA5> CCardStore::Merge::PassingTrailer(const std::uint8_t* stored) {
+  std::optional<IndexBlockA5> t = ReadIndexBlockA5(stored, generation_);
+  if (t && !generation_) generation_ = StoredGeneration(stored);
+  return t;
 }
 
 CCardStore::Merge::Scan CCardStore::Merge::ScanBlock(IndexEntry* s, bool sIsOldestSlot) {
@@ -123,22 +116,19 @@ CCardStore::Merge::Scan CCardStore::Merge::ScanBlock(IndexEntry* s, bool sIsOlde
   while (scan.good + scan.failed < static_cast<int>(kMaxChunksPerEntry) && scan.failed < 2) {
     const std::uint64_t at = base + static_cast<std::uint64_t>(scan.good + scan.failed) * kChunkSize;
     if (!store_.ReadChunk(at, chunk_.data())) break;
-    const std::uint8_t* stored = &chunk_[kChunkPayloadSize];
-    if (!TrailerPasses(stored)) {
+    const std::optional<IndexBlockA5> t = PassingTrailer(&chunk_[kChunkPayloadSize]);
+    if (!t) {
       ++scan.failed;
       continue;
     }
-    IndexBlockA5 t;
-    std::memcpy(t.bytes.data(), stored, kCardBlockSize);
-    SwapIndexBlockA5(t.bytes.data());
-    if (sIsOldestSlot && t.Sequence() <= oldest_->LastChunk()) {
-      TrimOldest(t, scan.good + scan.failed);
+    if (sIsOldestSlot && t->Sequence() <= oldest_->LastChunk()) {
+      TrimOldest(*t, scan.good + scan.failed);
       scan.endedInOldest = true;
       break;
     }
-    if (learnFirst && scan.good == 0) s->SetFirstChunk(t.Sequence());
-    if (t.Sequence() == s->FirstChunk() + static_cast<std::uint32_t>(scan.good)) {
-      ContinueEntry(s, t, scan.good);
+    if (learnFirst && scan.good == 0) s->SetFirstChunk(t->Sequence());
+    if (t->Sequence() == s->FirstChunk() + static_cast<std::uint32_t>(scan.good)) {
+      ContinueEntry(s, *t, scan.good);
       ++scan.good;
     } else {
       ++scan.failed;

@@ -8,9 +8,8 @@
 
 namespace {
 
-constexpr std::size_t kPayload = kChunkPayloadSize;
 // Read backward, a chunk's last bytes are passed over: what follows them is never read.
-constexpr std::size_t kBackwardStart = kPayload - kHeaderLookahead;
+constexpr std::size_t kBackwardStart = kChunkPayloadSize - kHeaderLookahead;
 // At the end of the data a frame is finished when it holds at least this many bytes.
 constexpr std::size_t kShortestLastFrame = 8;
 constexpr DWORD kReturnWaitMs = 10;
@@ -94,7 +93,7 @@ void CChunkDemux::ClearTimeState() {
 
 bool CChunkDemux::AppendChunk(const StreamChunk& chunk, double speed) {
   if (!Goes() || !video_ || !fill_) return false;
-  std::memcpy(fill_, chunk.payload, kPayload);
+  std::memcpy(fill_, chunk.payload, kChunkPayloadSize);
   state_.bytesRead.fetch_add(kChunkSize);
   ShowHiddenChannel();
   const double previous = prevSpeed_;
@@ -110,7 +109,7 @@ bool CChunkDemux::AppendChunk(const StreamChunk& chunk, double speed) {
   pending_.seq = chunk.sequence;
   pending_.speed = speed;
   if (speed >= 0) {
-    fill_ += kPayload;
+    fill_ += kChunkPayloadSize;
     return SplitForward();
   }
   return SplitBackward();

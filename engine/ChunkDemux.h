@@ -87,6 +87,7 @@ class CChunkDemux {
   bool SplitTo(std::size_t tail);
   bool EndPendingAt(BYTE* at);
   void StartPendingAt(BYTE* at);
+  void CountDroppedPending();
   bool MakeRoomForward();
   bool SplitBackward();
   bool CollectBackward(BYTE* at, BYTE* end);

@@ -6,7 +6,6 @@
 #include "platform/Time.h"
 
 namespace {
-constexpr std::size_t kPayload = kChunkPayloadSize;
 constexpr double kFastSpeed = 2.0;
 // The audio clock's delay grows by the sound frame's length: 16 bytes a millisecond.
 constexpr std::size_t kSoundBytesPerMs = 16;
@@ -36,7 +35,7 @@ bool CChunkDemux::SplitTo(std::size_t tail) {
 bool CChunkDemux::EndPendingAt(BYTE* at) {
   const auto length = static_cast<std::size_t>(at - pending_.data);
   if (pendingKind_ < 0 || length >= video_->Margin()) {
-    if (pendingKind_ >= 0 && (pending_.type != kItemNone || pendingKind_ == kFrameSound)) ++dropped_;
+    if (pendingKind_ >= 0) CountDroppedPending();
     return true;
   }
   if (pendingKind_ == kFrameSound) return HandleAudioFrame(pending_.data, length);
@@ -57,11 +56,17 @@ void CChunkDemux::StartPendingAt(BYTE* at) {
   startsData_ = false;
 }
 
+// A pending frame that is given up counts as dropped when it would have been queued: a picture or
+// a sound frame.
+void CChunkDemux::CountDroppedPending() {
+  if (pending_.type != kItemNone || pendingKind_ == kFrameSound) ++dropped_;
+}
+
 // The pending frame keeps the room it needs for the next payload after it. One that has grown to
 // the margin cannot be queued: it is dropped with the rest of it up to the next header.
 bool CChunkDemux::MakeRoomForward() {
   if (static_cast<std::size_t>(fill_ - pending_.data) >= video_->Margin()) {
-    if (pending_.type != kItemNone || pendingKind_ == kFrameSound) ++dropped_;
+    CountDroppedPending();
     pending_.data += pending_.length;
     pending_.length = 0;
     pending_.type = kItemNone;
@@ -69,7 +74,7 @@ bool CChunkDemux::MakeRoomForward() {
   }
   QueueItem tail = pending_;
   tail.length = static_cast<std::uint32_t>(fill_ - pending_.data);
-  BYTE* next = video_->PrepareWrite(tail, static_cast<std::ptrdiff_t>(kPayload), &producer_);
+  BYTE* next = video_->PrepareWrite(tail, static_cast<std::ptrdiff_t>(kChunkPayloadSize), &producer_);
   if (!next || !state_.open.load()) return false;
   pending_.data = tail.data;
   fill_ = next;
@@ -137,14 +142,16 @@ bool CChunkDemux::PutGroup() {
 void CChunkDemux::DropOversizeGroup() {
   if (group_.empty()) return;
   ++groupChunks_;
-  if (groupChunks_ * kPayload <= video_->AreaSize() / kGroupAreaDivisor && group_.size() <= video_->Capacity()) return;
+  if (groupChunks_ * kChunkPayloadSize <= video_->AreaSize() / kGroupAreaDivisor && group_.size() <= video_->Capacity()) {
+    return;
+  }
   dropped_ += group_.size();
   group_.clear();
   groupChunks_ = 0;
 }
 
 bool CChunkDemux::MakeRoomBackward() {
-  BYTE* next = video_->PrepareWrite(pending_, -static_cast<std::ptrdiff_t>(kPayload), &producer_);
+  BYTE* next = video_->PrepareWrite(pending_, -static_cast<std::ptrdiff_t>(kChunkPayloadSize), &producer_);
   if (!next || !state_.open.load()) return false;
   fill_ = next;
   return true;

@@ -3,9 +3,11 @@
 #include <charconv>
 #include <cstddef>
 
+#include "engine/SentenceText.h"
+
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using sentence_text::IsDigit;
 
 bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 

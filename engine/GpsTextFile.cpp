@@ -6,25 +6,19 @@
 #include <cstring>
 
 #include "engine/GpsTrack.h"
+#include "engine/SentenceText.h"
 #include "platform/Time.h"
 
 namespace {
 
-constexpr std::size_t kGpsTextAt = 344;
-constexpr std::size_t kSecondGpsTextAt = 424;
-constexpr std::size_t kGpsTextEnd = 504;
 constexpr std::int64_t kSecondsAhead = std::int64_t{kGpsTextHoursAhead} * 3600;
 // Whole parts are bounded so that any parsed value converts to int.
 constexpr double kLargestWhole = 999999.0;
 
 // The number of `count` decimal digits at `text`; -1 when one is not a digit.
-int Digits(const char* text, int count) {
-  int value = 0;
-  for (int i = 0; i < count; ++i) {
-    if (text[i] < '0' || text[i] > '9') return -1;
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
+int Digits(const char* text, std::size_t count) {
+  const std::string_view digits(text, count);
+  return sentence_text::AllDigits(digits) ? sentence_text::DigitsValue(digits) : -1;
 }
 
 int WholePart(double v) {
@@ -63,8 +57,10 @@ bool MovedTime(const GpsFix& fix, std::tm* out) {
 
 std::string_view TrailerGpsText(const IndexBlockA5& trailer) {
   const auto* bytes = reinterpret_cast<const char*>(trailer.bytes.data());
-  if (bytes[kGpsTextAt] != 0) return {bytes + kGpsTextAt, kGpsTextEnd - kGpsTextAt};
-  if (bytes[kSecondGpsTextAt] != 0) return {bytes + kSecondGpsTextAt, kGpsTextEnd - kSecondGpsTextAt};
+  if (bytes[kTrailerGpsTextAt] != 0) return {bytes + kTrailerGpsTextAt, kTrailerGpsTextsEnd - kTrailerGpsTextAt};
+  if (bytes[kTrailerSecondGpsTextAt] != 0) {
+    return {bytes + kTrailerSecondGpsTextAt, kTrailerGpsTextsEnd - kTrailerSecondGpsTextAt};
+  }
   return {};
 }
 

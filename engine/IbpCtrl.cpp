@@ -46,9 +46,7 @@ void CIbpCtrl::ConfigureStore() {
   unsigned driveNo = 0;
   int storeType = address_.type;
   if (storeType == kSourceRawCard && !ParseDriveNumber(address_.host, &driveNo)) storeType = kSourceNone;
-  if (storeType != kSourceRawCard && storeType != kSourceBackupFile && storeType != kSourceIndexFile) {
-    storeType = kSourceNone;
-  }
+  if (!IsCardStoreSource(storeType)) storeType = kSourceNone;
   source_.SetStoreSource(storeType, driveNo, storeType == kSourceRawCard ? std::string() : path_.ToUtf8());
 }
 

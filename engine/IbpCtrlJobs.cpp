@@ -12,12 +12,7 @@ namespace {
 
 constexpr DWORD kHandOverStepMs = 5;
 
-// The card source reads these stores; a job needs one.
-bool IsJobSource(int type) {
-  return type == kSourceRawCard || type == kSourceBackupFile || type == kSourceIndexFile;
-}
-
-bool IsAviPath(const CString& path) { return path.GetLength() >= 4 && path.Right(4).CompareNoCase(L".avi") == 0; }
+bool IsAviPath(const CString& path) { return EndsWithNoCase(path, L".avi"); }
 
 // The folder of a path with its last separator; empty for a path without one.
 std::string FolderOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
@@ -33,7 +28,7 @@ EngineStart CIbpCtrl::StartBackup(const CString& path, IndexEntry* const* entrie
   if (state_.open.load()) return EngineStart::kBusy;
   const bool gpsText = job_.GpsText().IsOn();
   if (path.IsEmpty() || !entries || count < 1 || static_cast<std::uint32_t>(count) > kBackupCapacity ||
-      !IsJobSource(address_.type) || (IsAviPath(path) && !gpsText)) {
+      !IsCardStoreSource(address_.type) || (IsAviPath(path) && !gpsText)) {
     return EngineStart::kFailed;
   }
   return StartJob(path, 0, !gpsText, false, [&] { return source_.AddBackupEntries(entries, count); });
@@ -44,7 +39,7 @@ EngineStart CIbpCtrl::OpenExport(const CString& path, IndexEntry* entry, int eve
   if (state_.open.load()) return EngineStart::kBusy;
   if (address_.type == kSourceTransportStream) return ExportTransportStream(path, startTime, endTime);
   // Without both times the source would play on and wait at the end instead of ending the job.
-  if (path.IsEmpty() || startTime <= 0 || endTime <= 0 || startTime > endTime || !IsJobSource(address_.type) ||
+  if (path.IsEmpty() || startTime <= 0 || endTime <= 0 || startTime > endTime || !IsCardStoreSource(address_.type) ||
       (!IsAviPath(path) && !job_.GpsText().IsOn())) {
     return EngineStart::kFailed;
   }

@@ -26,7 +26,6 @@ constexpr std::size_t kBookkeeping = 244;  // 24 bytes that only ever held in-me
 constexpr std::size_t kBookkeepingSize = 24;
 constexpr std::size_t kGeneration = 504;
 constexpr std::size_t kTrailerEventCode = 22;
-constexpr std::size_t kSamples = 44;
 
 RecorderDate DateAt(const std::uint8_t* p) {
   RecorderDate d;
@@ -35,7 +34,7 @@ RecorderDate DateAt(const std::uint8_t* p) {
 }
 
 bool IsValidBlock(const std::uint8_t* stored, std::uint32_t magic, std::optional<std::uint32_t> generation) {
-  return LoadHost32(stored) == magic && (!generation || plat::LoadBe32(stored + kGeneration) == *generation) &&
+  return LoadHost32(stored) == magic && (!generation || StoredGeneration(stored) == *generation) &&
          HasValidXorChecksum32(stored, kCardBlockSize) && LoadHost32(stored + kSequence) != 0;
 }
 
@@ -78,7 +77,7 @@ void IndexBlockFE::SetEvent(int i, const EventRecord& e) {
 std::uint32_t IndexBlockA5::Magic() const { return LoadHost32(&bytes[0]); }
 std::uint32_t IndexBlockA5::Sequence() const { return LoadHost32(&bytes[kSequence]); }
 RecorderDate IndexBlockA5::Date() const { return DateAt(&bytes[8]); }
-int IndexBlockA5::SampleCount() const { return std::min<int>(bytes[17], kMaxSensorSamples); }
+int IndexBlockA5::SampleCount() const { return std::min<int>(bytes[kTrailerSampleCountAt], kMaxSensorSamples); }
 std::uint16_t IndexBlockA5::EventCode() const { return LoadHost16(&bytes[kTrailerEventCode]); }
 std::uint32_t IndexBlockA5::FrameRateWord() const { return LoadHost32(&bytes[20]); }
 std::uint32_t IndexBlockA5::FramesPerSecond() const {
@@ -88,10 +87,14 @@ std::uint32_t IndexBlockA5::FramesPerSecond() const {
 std::array<std::int16_t, 3> IndexBlockA5::Sample(int i) const {
   std::array<std::int16_t, 3> s{};
   if (i < 0 || i >= kMaxSensorSamples) return s;
-  for (int k = 0; k < 3; ++k)
-    s[static_cast<std::size_t>(k)] =
-        static_cast<std::int16_t>(LoadHost16(&bytes[kSamples + static_cast<std::size_t>(i * 6 + k * 2)]));
+  const std::uint8_t* p = &bytes[kTrailerSamplesAt + static_cast<std::size_t>(i) * kTrailerSampleSize];
+  for (std::size_t k = 0; k < s.size(); ++k) s[k] = static_cast<std::int16_t>(LoadHost16(p + k * 2));
   return s;
+}
+void IndexBlockA5::SetSample(int i, const std::array<std::int16_t, 3>& xyz) {
+  if (i < 0 || i >= kMaxSensorSamples) return;
+  std::uint8_t* p = &bytes[kTrailerSamplesAt + static_cast<std::size_t>(i) * kTrailerSampleSize];
+  for (std::size_t k = 0; k < xyz.size(); ++k) StoreHost16(p + k * 2, static_cast<std::uint16_t>(xyz[k]));
 }
 std::uint32_t IndexBlockA5::Generation() const { return LoadHost32(&bytes[kGeneration]); }
 
@@ -119,9 +122,27 @@ void SwapIndexBlockFE(std::uint8_t* b) {
 void SwapIndexBlockA5(std::uint8_t* b) {
   plat::Swap32At(b + kSequence);
   plat::Swap16At(b + kTrailerEventCode);
-  for (std::size_t i = 0; i < kMaxSensorSamples * 3; ++i) plat::Swap16At(b + kSamples + i * 2);
+  for (std::size_t i = 0; i < kMaxSensorSamples * 3; ++i) plat::Swap16At(b + kTrailerSamplesAt + i * 2);
   plat::Swap32At(b + kGeneration);
 }
+
+std::optional<IndexBlockFE> ReadIndexBlockFE(const std::uint8_t* stored, std::optional<std::uint32_t> generation) {
+  if (!IsValidIndexBlockFE(stored, generation)) return std::nullopt;
+  IndexBlockFE block;
+  std::memcpy(block.bytes.data(), stored, kCardBlockSize);
+  SwapIndexBlockFE(block.bytes.data());
+  return block;
+}
+
+std::optional<IndexBlockA5> ReadIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t> generation) {
+  if (!IsValidIndexBlockA5(stored, generation)) return std::nullopt;
+  IndexBlockA5 block;
+  std::memcpy(block.bytes.data(), stored, kCardBlockSize);
+  SwapIndexBlockA5(block.bytes.data());
+  return block;
+}
+
+std::uint32_t StoredGeneration(const std::uint8_t* stored) { return plat::LoadBe32(stored + kGeneration); }
 
 void InitIndexBlockFE(std::uint8_t* block, std::uint32_t sequence, std::uint8_t flag210, std::uint8_t flag211,
                       std::uint32_t generation) {

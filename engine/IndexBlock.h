@@ -15,7 +15,6 @@ constexpr std::uint32_t kIndexBlockA5Magic = 0xA5010000;  // stored 00 00 01 A5
 constexpr std::size_t kChunkSize = 16384;
 constexpr std::size_t kChunkPayloadSize = 15872;  // stream data before the trailer
 constexpr std::size_t kMaxChunksPerEntry = 2048;  // an entry may run on into the next block
-constexpr std::uint64_t kDataBlockSize = 0x1000000;
 constexpr int kMaxEventRecords = 16;
 constexpr int kMaxSensorSamples = 50;
 
@@ -64,6 +63,16 @@ struct IndexBlockFE {
   std::int64_t EndTime() const { return RecorderDateToLocalTime(EndDate()); }
 };
 
+// Where a chunk trailer keeps its sensor data: the sample count, the samples (x, y, z as 16-bit
+// words) and the two 80-byte GPS texts, which end where the generation begins.
+constexpr std::size_t kTrailerSampleCountAt = 17;
+constexpr std::size_t kTrailerSamplesAt = 44;
+constexpr std::size_t kTrailerSampleSize = 6;
+constexpr std::size_t kTrailerGpsTextAt = 344;
+constexpr std::size_t kTrailerGpsTextSize = 80;
+constexpr std::size_t kTrailerSecondGpsTextAt = kTrailerGpsTextAt + kTrailerGpsTextSize;
+constexpr std::size_t kTrailerGpsTextsEnd = kTrailerSecondGpsTextAt + kTrailerGpsTextSize;
+
 // A chunk trailer in host order.
 struct IndexBlockA5 {
   std::array<std::uint8_t, kCardBlockSize> bytes{};
@@ -83,8 +92,10 @@ struct IndexBlockA5 {
   // event code in bytes 22..23 never changes it.
   std::uint32_t FramesPerSecond() const;
   std::array<std::int16_t, 3> Sample(int i) const;  // x, y, z of sample i in 0..49
-  const std::uint8_t* GpsText(int i) const { return &bytes[i == 0 ? 344 : 424]; }  // 80 bytes, not terminated
-  bool HasGpsText() const { return bytes[344] != 0 || bytes[424] != 0; }
+  void SetSample(int i, const std::array<std::int16_t, 3>& xyz);
+  // 80 bytes, not terminated.
+  const std::uint8_t* GpsText(int i) const { return &bytes[i == 0 ? kTrailerGpsTextAt : kTrailerSecondGpsTextAt]; }
+  bool HasGpsText() const { return bytes[kTrailerGpsTextAt] != 0 || bytes[kTrailerSecondGpsTextAt] != 0; }
   std::uint32_t Generation() const;
   std::int64_t Time() const { return RecorderDateToLocalTime(Date()); }
 };
@@ -97,6 +108,12 @@ bool IsValidIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t
 // Turn a block from store order into host order and back.
 void SwapIndexBlockFE(std::uint8_t* block);
 void SwapIndexBlockA5(std::uint8_t* block);
+
+// A block as stored, validated as above and turned into host order; nothing when it is not valid.
+std::optional<IndexBlockFE> ReadIndexBlockFE(const std::uint8_t* stored, std::optional<std::uint32_t> generation);
+std::optional<IndexBlockA5> ReadIndexBlockA5(const std::uint8_t* stored, std::optional<std::uint32_t> generation);
+// The generation of a block as stored.
+std::uint32_t StoredGeneration(const std::uint8_t* stored);
 
 // A fresh entry in host order: all zero but the magic, the sequence, bytes 228 and 229 (1), the
 // two flag bytes 210 and 211 and the generation. The checksum is left for the writer.

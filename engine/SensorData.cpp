@@ -5,16 +5,7 @@
 
 namespace {
 
-constexpr std::size_t kSampleCountAt = 17;
-constexpr std::size_t kSamplesAt = 44;
-constexpr std::size_t kSampleSize = 6;
-constexpr std::size_t kGpsAt = 344;
 constexpr std::size_t kFirstBlockClearedSamples = 150;  // bytes of samples cleared in the first block
-
-void StoreSample(IndexBlockA5& block, std::size_t i, const GSensorValue& v) {
-  const std::int16_t xyz[3] = {v.x, v.y, v.z};
-  std::memcpy(&block.bytes[kSamplesAt + i * kSampleSize], xyz, sizeof xyz);
-}
 
 }  // namespace
 
@@ -43,16 +34,16 @@ CSensorData::Slot CSensorData::TakeIn(const IndexBlockA5& trailer) {
 void CSensorData::KeepFirstBlock(const IndexBlockA5& block) {
   if (haveFirst_) return;
   first_ = block;
-  first_.bytes[kSampleCountAt] = 0;
-  std::fill_n(&first_.bytes[kSamplesAt], kFirstBlockClearedSamples, BYTE{0});
+  first_.bytes[kTrailerSampleCountAt] = 0;
+  std::fill_n(&first_.bytes[kTrailerSamplesAt], kFirstBlockClearedSamples, BYTE{0});
   haveFirst_ = true;
 }
 
 void CSensorData::CarryGps(IndexBlockA5& block) {
   if (block.HasGpsText()) {
-    std::copy_n(&block.bytes[kGpsAt], kGpsCarrySize, lastGps_.begin());
+    std::copy_n(&block.bytes[kTrailerGpsTextAt], kGpsCarrySize, lastGps_.begin());
   } else {
-    std::copy_n(lastGps_.begin(), kGpsCarrySize, &block.bytes[kGpsAt]);
+    std::copy_n(lastGps_.begin(), kGpsCarrySize, &block.bytes[kTrailerGpsTextAt]);
   }
 }
 
@@ -95,7 +86,10 @@ bool CSensorData::TakeMarker(const QueueItem& marker, BYTE* out) {
 void CSensorData::RebuildSamples(IndexBlockA5& block, std::uint32_t from) const {
   const auto n = static_cast<std::size_t>(block.SampleCount());
   if (from > values_.size() || values_.size() - from < n) return;
-  for (std::size_t i = 0; i < n; ++i) StoreSample(block, i, values_[from + i]);
+  for (std::size_t i = 0; i < n; ++i) {
+    const GSensorValue& v = values_[from + i];
+    block.SetSample(static_cast<int>(i), {v.x, v.y, v.z});
+  }
 }
 
 bool CSensorData::GetSensorBlock(BYTE* out, bool sourceRunning) const {

@@ -15,7 +15,7 @@
 #include "platform/Sync.h"
 
 constexpr std::size_t kSensorRingSlots = 4096;
-constexpr std::size_t kGpsCarrySize = 160;  // both GPS texts of a block
+constexpr std::size_t kGpsCarrySize = kTrailerGpsTextsEnd - kTrailerGpsTextAt;  // both GPS texts of a block
 
 struct GSensorValue {
   std::int16_t x = 0, y = 0, z = 0;

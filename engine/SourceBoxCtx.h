@@ -23,7 +23,7 @@
 
 class CSourceBoxCtx : public CSourceCtx, public CCardStore {
  public:
-  static constexpr int kMaxChunkNumber = 2047;
+  static constexpr int kMaxChunkNumber = static_cast<int>(kMaxChunksPerEntry) - 1;
   // A failed read is tried again after each of these pauses, then the chunk counts as invalid.
   static constexpr DWORD kRetryPausesMs[] = {1, 10, 100};
   // This many failed chunks in a row end the data.

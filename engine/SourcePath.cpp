@@ -29,11 +29,6 @@ constexpr std::array<const char*, 8> kDataFiles{"/vdata0.v", "/mdata1.v", "/vdat
 constexpr std::uint16_t kHttpPort = 80;
 constexpr std::uint16_t kRmtpPort = 10001;
 
-bool EndsWithNoCase(const CString& path, const wchar_t* ending) {
-  const int length = static_cast<int>(std::wcslen(ending));
-  return path.GetLength() >= length && path.Right(length).CompareNoCase(ending) == 0;
-}
-
 int SchemeType(const CString& scheme) {
   for (const Named& s : kSchemes) {
     if (scheme.CompareNoCase(s.name) == 0) return s.type;
@@ -89,6 +84,11 @@ SourceAddress ParseAddress(const CString& path, int schemeEnd) {
 }
 
 }  // namespace
+
+bool EndsWithNoCase(const CString& path, const wchar_t* ending) {
+  const int length = static_cast<int>(std::wcslen(ending));
+  return path.GetLength() >= length && path.Right(length).CompareNoCase(ending) == 0;
+}
 
 SourceAddress ParseSourcePath(const CString& path) {
   const int schemeEnd = path.Find(L"://");

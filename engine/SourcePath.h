@@ -24,6 +24,10 @@ constexpr int kSourceMjpgFile = 9;
 constexpr int kSourceRecFile = 10;
 
 constexpr bool IsPlayableSource(int type) { return type >= kSourceRawCard && type <= kSourceIndexFile; }
+// The sources read through a card store (and so the ones a job can read).
+constexpr bool IsCardStoreSource(int type) {
+  return type == kSourceRawCard || type == kSourceBackupFile || type == kSourceIndexFile;
+}
 
 struct SourceAddress {
   // Host and path texts are at most this many bytes; a longer one refuses the address.
@@ -40,6 +44,9 @@ struct SourceAddress {
 // type; a port that is not a decimal number up to 65535, or a host or path text longer than
 // kMaxText, refuses the address (type 0). Without "://" the extension gives the type.
 SourceAddress ParseSourcePath(const CString& path);
+
+// True when the path ends with `ending`, compared without case.
+bool EndsWithNoCase(const CString& path, const wchar_t* ending);
 
 // The drive number of a raw card's host text: decimal digits only, no more than an unsigned holds.
 bool ParseDriveNumber(const std::string& host, unsigned* driveNo);

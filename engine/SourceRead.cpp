@@ -1,6 +1,5 @@
 // The card source thread's body: the walk over the entries and what it does with each chunk.
 #include <cerrno>
-#include <cstring>
 
 #include "engine/SourceBoxCtx.h"
 #include "platform/Time.h"
@@ -197,10 +196,9 @@ CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
 
 bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
   const IndexEntry* entry = current_.load();
-  const std::uint8_t* stored = chunk_.data() + kChunkPayloadSize;
-  if (!IsValidIndexBlockA5(stored, ChunkGeneration(*entry))) return false;
-  std::memcpy(trailer->bytes.data(), stored, kCardBlockSize);
-  SwapIndexBlockA5(trailer->bytes.data());
+  const std::optional<IndexBlockA5> read = ReadIndexBlockA5(chunk_.data() + kChunkPayloadSize, ChunkGeneration(*entry));
+  if (!read) return false;
+  *trailer = *read;
   return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(chunkNumber_);
 }
 

@@ -10,9 +10,7 @@
 
 namespace {
 
-constexpr std::size_t kSampleCount = 17;
-constexpr std::size_t kSamples = 44;
-constexpr std::size_t kSampleSize = 6;
+constexpr std::size_t kGpsTextsLength = kTrailerGpsTextsEnd - kTrailerGpsTextAt;
 constexpr double kUnitsPerG = 512.0;
 constexpr double kMaxLean = 90.0;
 
@@ -29,22 +27,24 @@ std::int16_t SampleValue(double g) {
 }
 
 void CopyGpsText(IndexBlockA5& block, const std::uint8_t* payload, std::size_t length) {
-  std::uint8_t* area = block.bytes.data() + kSensorGpsArea;
-  const std::size_t available = length > kSensorGpsOffset ? std::min(length - kSensorGpsOffset, kSensorGpsLength) : 0;
+  std::uint8_t* area = block.bytes.data() + kTrailerGpsTextAt;
+  const std::size_t available = length > kSensorGpsOffset ? std::min(length - kSensorGpsOffset, kGpsTextsLength) : 0;
   std::memcpy(area, payload + kSensorGpsOffset, available);
-  std::memset(area + available, 0, kSensorGpsLength - available);
+  std::memset(area + available, 0, kGpsTextsLength - available);
 }
 
 void AddSample(IndexBlockA5& block, std::string_view text) {
   std::uint8_t* bytes = block.bytes.data();
-  const std::size_t index = bytes[kSampleCount] < kMaxSensorSamples ? bytes[kSampleCount] : 0;
-  std::uint8_t* triple = bytes + kSamples + index * kSampleSize;
-  plat::StoreHost16(triple, static_cast<std::uint16_t>(SampleValue(ValueAfter(text, "X:"))));
-  plat::StoreHost16(triple + 2, static_cast<std::uint16_t>(SampleValue(ValueAfter(text, "Y:"))));
-  plat::StoreHost16(triple + 4, static_cast<std::uint16_t>(SampleValue(ValueAfter(text, "Z:"))));
+  const std::size_t index = bytes[kTrailerSampleCountAt] < kMaxSensorSamples ? bytes[kTrailerSampleCountAt] : 0;
+  block.SetSample(static_cast<int>(index), {SampleValue(ValueAfter(text, "X:")), SampleValue(ValueAfter(text, "Y:")),
+                                           SampleValue(ValueAfter(text, "Z:"))});
+  // The lean angle takes the first word of the next sample.
   const double lean = std::clamp(ValueAfter(text, "L:"), -kMaxLean, kMaxLean);
-  if (index + 1 < kMaxSensorSamples) plat::StoreHost16(triple + kSampleSize, static_cast<std::uint16_t>(static_cast<std::int16_t>(lean)));
-  bytes[kSampleCount] = static_cast<std::uint8_t>((index + 1) % kMaxSensorSamples);
+  if (index + 1 < kMaxSensorSamples) {
+    plat::StoreHost16(bytes + kTrailerSamplesAt + (index + 1) * kTrailerSampleSize,
+                      static_cast<std::uint16_t>(static_cast<std::int16_t>(lean)));
+  }
+  bytes[kTrailerSampleCountAt] = static_cast<std::uint8_t>((index + 1) % kMaxSensorSamples);
 }
 
 }  // namespace

@@ -10,8 +10,6 @@
 
 constexpr std::size_t kSensorTextMax = 300;
 constexpr std::size_t kSensorGpsOffset = 32;  // where the GPS sentence lies in the text
-constexpr std::size_t kSensorGpsArea = 344;   // the block's two 80-byte GPS texts
-constexpr std::size_t kSensorGpsLength = 160;
 
 // Applies one text (the PES payload) to the block, in host order. The block gets its magic. A
 // text holding "$G" replaces the block's GPS area with the 160 bytes from payload offset 32 on
