@@ -34,6 +34,7 @@ class BuilderTest : public ::testing::Test {
   ScratchDir dir_{"cardgen-test"};
 };
 
+// `n` bytes of a file from offset `at`; none unless all of them are there.
 std::vector<std::uint8_t> ReadBytes(const std::string& path, std::uint64_t at, std::size_t n);
 std::uint32_t Be32At(const std::vector<std::uint8_t>& bytes, std::size_t at);
 

@@ -2,13 +2,13 @@
 #pragma once
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/CardStore.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 
@@ -49,11 +49,9 @@ class StoreTest : public ::testing::Test {
   }
 
   std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t at, std::size_t n) {
-    std::vector<std::uint8_t> bytes(n);
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(at));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(n));
-    EXPECT_TRUE(in) << path << " @" << at;
+    std::vector<std::uint8_t> bytes = fixtures::ReadFileBytesAt(path, at, n);
+    EXPECT_TRUE(bytes.size() == n) << path << " @" << at;
+    bytes.resize(n);
     return bytes;
   }
 

@@ -15,6 +15,7 @@
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/ShellCommand.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/fixtures/TestSignals.h"
 #include "tests/fixtures/TestStream.h"
@@ -23,6 +24,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using fixtures::Quoted;
 
 // Every frame of a recording's stream starts with a 4-byte header.
 constexpr std::uint64_t kFrameHeader = 4;
@@ -56,8 +58,6 @@ Played Play(const std::string& args, const std::string& environment = "") {
   p.json = fixtures::RunCommand("TZ=UTC " + environment + " " + PLAYCARD_PATH + " " + args + " 2>/dev/null", &p.status);
   return p;
 }
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 class PlaycardTest : public ::testing::Test {
  protected:
