@@ -9,28 +9,17 @@
 
 #include "engine/CardStore.h"
 #include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/StoreBuildTest.h"
 
 namespace storetest {
 
 // The drive number that card images are mapped to in these tests.
 constexpr unsigned kTestDrive = 41;
 
-class StoreTest : public ::testing::Test {
+class StoreTest : public fixtures::StoreBuildTest {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  StoreTest() : StoreBuildTest("store-test") {}
   void TearDown() override { unsetenv("PLAYER_DRIVE_41"); }
-
-  std::optional<fixtures::Layout> Build(const fixtures::StoreDescription& desc, const std::string& name) {
-    std::string error;
-    auto layout = fixtures::BuildStore(desc, dir_.File(name), &error);
-    EXPECT_TRUE(layout) << error;
-    return layout;
-  }
 
   // Points the store at what the layout wrote (a card image becomes drive kTestDrive).
   void Aim(CCardStore& store, const fixtures::Layout& layout) {
@@ -54,8 +43,6 @@ class StoreTest : public ::testing::Test {
     bytes.resize(n);
     return bytes;
   }
-
-  fixtures::ScratchDir dir_{"store-test"};
 };
 
 // A recording without media: `chunks` chunks carrying only GPS texts and G-sensor samples.
