@@ -72,7 +72,7 @@ struct JobRig {
   void Finish();
 
   ScopedEnvironment drive;
-  enginetest::EnginePtr engine;
+  IbpCtrlPtr engine;
   JobRouter router;
   std::size_t jobs = 0;  // finished
 

@@ -32,6 +32,7 @@
 #include "platform/Time.h"
 #include "platform/sound/SoundOutput.h"
 #include "platform/video/BackBufferPresenter.h"
+#include "platform/video/OneWindowPresenter.h"
 #include "platform/video/PresentedFrame.h"
 
 namespace {
@@ -152,26 +153,6 @@ class ShowingPresenter final : public plat::BackBufferPresenter {
   Shown shown_;
 };
 
-class OneWindow final : public plat::IPresenterProvider {
- public:
-  explicit OneWindow(std::shared_ptr<ShowingPresenter> presenter) : presenter_(std::move(presenter)) {
-    previous_ = plat::SetPresenterProvider(this);
-  }
-  ~OneWindow() override { plat::SetPresenterProvider(previous_); }
-  std::shared_ptr<plat::IVideoPresenter> PresenterFor(HWND window) override {
-    return window == kVideoWindow ? presenter_ : nullptr;
-  }
-
- private:
-  std::shared_ptr<ShowingPresenter> presenter_;
-  plat::IPresenterProvider* previous_ = nullptr;
-};
-
-struct EngineDeleter {
-  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
-};
-using EnginePtr = std::unique_ptr<CIbpCtrl, EngineDeleter>;
-
 // Without a sound device the sound goes to SDL's null device, which takes it in real time as a
 // device would; a driver named in the environment is used as it is.
 void ChooseSoundDevice() {
@@ -257,10 +238,10 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, &o)) return Usage();
   MessageCounter messages;
-  EnginePtr engine(CreateIbpCtrl());
+  IbpCtrlPtr engine(CreateIbpCtrl());
   if (!engine) return 2;
   auto presenter = std::make_shared<ShowingPresenter>(engine->State().frameTime);
-  OneWindow window(presenter);
+  const plat::OneWindowPresenter window(kVideoWindow, presenter);
   engine->SetNotifyWindow(kNotifyWindow, 0);
   engine->SetVideoWindow(kVideoWindow, 0);
   const bool stream = engine->SetSource(CString(o.source)) == kSourceTransportStream;
