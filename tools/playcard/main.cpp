@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -197,13 +196,7 @@ struct Report {
   std::uint64_t audioBytes = 0;
 };
 
-std::string DateText(std::int64_t t) {
-  std::tm tm{};
-  if (t == 0 || !plat::EpochToLocal(t, &tm)) return "-";
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
+std::string DateText(std::int64_t t) { return t == 0 ? "-" : plat::LocalDateTimeText(t).value_or("-"); }
 
 void PrintJson(const Report& r) {
   std::printf("{\"pictures\": %llu, \"keyPictures\": %llu, \"width\": %d, \"height\": %d, \"firstFrameTime\": %lld, "
