@@ -4,6 +4,7 @@
 
 #include "controls/MemDC.h"
 #include "controls/SliderMath.h"
+#include "controls/grid/SavedDcState.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/PaintDC.h"
 
@@ -163,10 +164,9 @@ void CBitmapSlider::OnPaint() {
     } else {
       DrawBitmap(dc, client, channel_, activeMask_);
       // The active part is the active bitmap laid out as the channel is, up to the position.
-      const int saved = dc.SaveDC();
+      const SavedDcState saved(&dc);
       dc.IntersectClipRect(client.left, client.top, PixelOfPosition(position_), client.bottom);
       DrawBitmap(dc, client, active_, channelMask_);
-      dc.RestoreDC(saved);
     }
   }
   if (drawFocusRect_ && hasFocus_ && enabled_) dc.DrawFocusRect(&client);

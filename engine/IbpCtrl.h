@@ -262,3 +262,9 @@ class CIbpCtrl {
 
 // Makes the engine; Destroy ends it.
 CIbpCtrl* CreateIbpCtrl();
+
+// An owner of an engine made by CreateIbpCtrl, which it ends with Destroy.
+struct IbpCtrlDestroy {
+  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
+};
+using IbpCtrlPtr = std::unique_ptr<CIbpCtrl, IbpCtrlDestroy>;

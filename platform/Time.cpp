@@ -88,6 +88,14 @@ bool EpochToUtc(std::int64_t t, std::tm* out) {
   return gmtime_r(&tt, out) != nullptr;
 }
 
+std::optional<std::string> LocalDateTimeText(std::int64_t t) {
+  std::tm tm{};
+  if (!EpochToLocal(t, &tm)) return std::nullopt;
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+  return std::string(buf);
+}
+
 std::int32_t LocalUtcOffsetSeconds() {
   tzset();
   // `timezone` is seconds west of UTC for standard time.

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdint>
 #include <ctime>
+#include <optional>
+#include <string>
 
 #include "platform/Types.h"
 
@@ -56,6 +58,8 @@ std::int64_t LocalToEpoch(int year, int month, int day, int hour, int minute, in
 std::int64_t UtcToEpoch(int year, int month, int day, int hour, int minute, int second);
 bool EpochToLocal(std::int64_t t, std::tm* out);
 bool EpochToUtc(std::int64_t t, std::tm* out);
+// "YYYY-MM-DD hh:mm:ss" in local time; none when the C library cannot convert the moment.
+std::optional<std::string> LocalDateTimeText(std::int64_t t);
 // The PC's offset from UTC in seconds (east positive), standard time, as the C library sees it.
 std::int32_t LocalUtcOffsetSeconds();
 // The offset in force at the given moment (daylight saving included).

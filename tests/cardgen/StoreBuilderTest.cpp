@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 
 #include "tests/cardgen/TestSupport.h"
@@ -9,12 +7,6 @@ namespace fixtures::testing {
 namespace {
 
 using StoreBuilderTest = BuilderTest;
-
-std::uint64_t FileSize(const std::string& path) {
-  struct stat st{};
-  return stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-}
-
 
 TEST_F(StoreBuilderTest, RawCardBlocksLieWhereTheRecorderPutsThem) {
   const auto layout = Build(Recordings(StoreKind::kCard, 3, 2.0), "card.img");

@@ -2,20 +2,20 @@
 
 #include <algorithm>
 
-#include "platform/File.h"
+#include "platform/ByteOrder.h"
+#include "tests/fixtures/FileBytes.h"
 
 namespace fixtures::testing {
 
 std::vector<std::uint8_t> ReadBytes(const std::string& path, std::uint64_t at, std::size_t n) {
-  std::vector<std::uint8_t> out(n);
-  plat::File f;
-  if (!f.Open(path, plat::kRead) || !f.ReadAt(at, out.data(), n)) out.clear();
+  std::vector<std::uint8_t> out = ReadFileBytesAt(path, at, n);
+  if (out.size() != n) out.clear();
   return out;
 }
 
 std::uint32_t Be32At(const std::vector<std::uint8_t>& b, std::size_t at) {
-  return static_cast<std::uint32_t>(b.at(at)) << 24 | static_cast<std::uint32_t>(b.at(at + 1)) << 16 |
-         static_cast<std::uint32_t>(b.at(at + 2)) << 8 | b.at(at + 3);
+  static_cast<void>(b.at(at + 3));
+  return plat::LoadBe32(b.data() + at);
 }
 
 std::string BriefOf(Finding::Kind kind, int recording, int chunk, int copy, int slot, std::int64_t offset) {

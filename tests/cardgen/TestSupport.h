@@ -2,38 +2,20 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <ctime>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/SelfCheck.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/StoreBuildTest.h"
 
 namespace fixtures::testing {
 
-class BuilderTest : public ::testing::Test {
+class BuilderTest : public StoreBuildTest {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-
-  // Builds the store at `name` inside the test's folder; fails the test when it cannot.
-  std::optional<Layout> Build(const StoreDescription& desc, const std::string& name) {
-    std::string error;
-    std::optional<Layout> layout = BuildStore(desc, dir_.File(name), &error);
-    EXPECT_TRUE(layout) << error;
-    return layout;
-  }
-
-  ScratchDir dir_{"cardgen-test"};
+  BuilderTest() : StoreBuildTest("cardgen-test") {}
 };
 
+// `n` bytes of a file from offset `at`; none unless all of them are there.
 std::vector<std::uint8_t> ReadBytes(const std::string& path, std::uint64_t at, std::size_t n);
 std::uint32_t Be32At(const std::vector<std::uint8_t>& bytes, std::size_t at);
 

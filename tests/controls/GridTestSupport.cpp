@@ -1,5 +1,7 @@
 #include "GridTestSupport.h"
 
+#include "platform/gdi/GdiState.h"
+
 namespace gridtest {
 
 BOOL GridOwner::Make(LPCWSTR title) {
@@ -80,10 +82,7 @@ void Click(CGridCtrl& grid, CPoint point, WPARAM keys) {
   plat::test::Mouse(&grid, WM_LBUTTONUP, point, keys);
 }
 
-COLORREF At(const QImage& image, int x, int y) {
-  const QRgb p = image.pixel(x, y);
-  return RGB(qRed(p), qGreen(p), qBlue(p));
-}
+COLORREF At(const QImage& image, int x, int y) { return plat::ColorOf(image.pixel(x, y)); }
 
 SysColorScope::SysColorScope() {
   for (int index : {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE, COLOR_BTNSHADOW, COLOR_3DHILIGHT, COLOR_HIGHLIGHT}) {

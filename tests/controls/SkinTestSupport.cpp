@@ -3,6 +3,7 @@
 #include <QPainter>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/gdi/GdiState.h"
 
 namespace skintest {
 namespace {
@@ -44,10 +45,7 @@ void RegisterFourStates(UINT id, int frameWidth, int height, bool mask) {
   Register(id, Strip({kRed, kGreen, kBlue, kGrey}, frameWidth, height, mask));
 }
 
-COLORREF At(const QImage& image, int x, int y) {
-  const QRgb p = image.pixel(x, y);
-  return RGB(qRed(p), qGreen(p), qBlue(p));
-}
+COLORREF At(const QImage& image, int x, int y) { return plat::ColorOf(image.pixel(x, y)); }
 
 int FirstColumnOf(const CWnd& wnd, int y, COLORREF color) {
   for (int x = 0; x < ClientSize(wnd).cx; ++x) {

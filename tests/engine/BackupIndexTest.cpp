@@ -3,12 +3,13 @@
 
 #include "tests/engine/CardStoreTestSupport.h"
 #include "tests/engine/JobTestSupport.h"
+#include "tests/fixtures/ShellCommand.h"
 
 namespace storetest {
 namespace {
 
 using fixtures::StoreKind;
-using jobtest::RunCommand;
+using fixtures::RunCommand;
 
 using BackupIndexTest = StoreTest;
 

@@ -6,9 +6,12 @@
 
 #include "tests/engine/CardStoreTestSupport.h"
 #include "tests/engine/JobTestSupport.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/StoreFormat.h"
 
 using namespace jobtest;
+using fixtures::FileSize;
+using fixtures::ReadFileBytesAt;
 using sourcetest::Fixture;
 
 namespace {
@@ -27,7 +30,9 @@ fixtures::StoreDescription ChainedCard() {
   return desc;
 }
 
-std::vector<std::uint8_t> ChunkBytes(const fixtures::ChunkInfo& c) { return BytesAt(c.file, c.fileOffset, kChunkSize); }
+std::vector<std::uint8_t> ChunkBytes(const fixtures::ChunkInfo& c) {
+  return ReadFileBytesAt(c.file, c.fileOffset, kChunkSize);
+}
 
 std::uint64_t ChunkAt(std::uint64_t block, std::size_t chunk) {
   return kBackupDataBase + block * kDataBlockSize + chunk * kChunkSize;
@@ -70,16 +75,17 @@ TEST(BackupJob, ABackupOfACardCopiesTheChosenEntriesIntoTheirBlocksAndPlaysThemA
   // The index: one slot per chosen entry in the order given, without the bytes never read from
   // a store; the card's header block below the data.
   for (std::uint64_t slot = 0; slot < 2; ++slot) {
-    const std::vector<std::uint8_t> entry = BytesAt(out, slot * kCardBlockSize, kCardBlockSize);
+    const std::vector<std::uint8_t> entry = ReadFileBytesAt(out, slot * kCardBlockSize, kCardBlockSize);
     ASSERT_EQ(entry.size(), kCardBlockSize);
     EXPECT_EQ(entry[0], 0xFE);
     EXPECT_TRUE(std::all_of(entry.begin() + kUnreadBytesFrom, entry.begin() + kUnreadBytesTo, [](auto b) { return b == 0; }));
   }
-  EXPECT_EQ(BytesAt(out, kBackupHeaderOffset, kCardBlockSize), BytesAt(layout.path, fixtures::kCardHeader1, kCardBlockSize));
+  EXPECT_EQ(ReadFileBytesAt(out, kBackupHeaderOffset, kCardBlockSize),
+            ReadFileBytesAt(layout.path, fixtures::kCardHeader1, kCardBlockSize));
   for (std::size_t k = 0; k < layout.recordings[2].chunks.size(); ++k) {
-    EXPECT_EQ(BytesAt(out, ChunkAt(1, k), kChunkSize), ChunkBytes(layout.recordings[2].chunks[k])) << k;
+    EXPECT_EQ(ReadFileBytesAt(out, ChunkAt(1, k), kChunkSize), ChunkBytes(layout.recordings[2].chunks[k])) << k;
   }
-  EXPECT_EQ(BytesAt(out, ChunkAt(0, 0), kChunkSize), ChunkBytes(layout.recordings[0].chunks[0]));
+  EXPECT_EQ(ReadFileBytesAt(out, ChunkAt(0, 0), kChunkSize), ChunkBytes(layout.recordings[0].chunks[0]));
 
   CCardStore card;
   card.SetStoreSource(kSourceRawCard, kJobDrive, "");
@@ -131,15 +137,15 @@ TEST(BackupJob, AnOlderBackupLeavesNothingBehindAndUnreadChunksStayHolesInPlace)
   EXPECT_EQ(listed[0].slot, 1u);
   EXPECT_EQ(listed[1].Sequence(), layout.recordings[1].entry.sequence);
   EXPECT_EQ(listed[1].slot, 0u);
-  EXPECT_EQ(BytesAt(out, 2 * kCardBlockSize, kCardBlockSize), std::vector<std::uint8_t>(kCardBlockSize, 0));
+  EXPECT_EQ(ReadFileBytesAt(out, 2 * kCardBlockSize, kCardBlockSize), std::vector<std::uint8_t>(kCardBlockSize, 0));
   EXPECT_LT(FileSize(out), olderSize);
   EXPECT_EQ(FileSize(out), ChunkAt(1, layout.recordings[0].chunks.size()));
 
   const std::vector<fixtures::ChunkInfo>& chunks = layout.recordings[1].chunks;
   ASSERT_EQ(chunks[2].fate, fixtures::ChunkFate::kBadChecksum);
-  EXPECT_EQ(BytesAt(out, ChunkAt(0, 2), kChunkSize), std::vector<std::uint8_t>(kChunkSize, 0));
+  EXPECT_EQ(ReadFileBytesAt(out, ChunkAt(0, 2), kChunkSize), std::vector<std::uint8_t>(kChunkSize, 0));
   for (std::size_t k : {std::size_t{1}, std::size_t{3}, chunks.size() - 1}) {
-    EXPECT_EQ(BytesAt(out, ChunkAt(0, k), kChunkSize), ChunkBytes(chunks[k])) << k;
+    EXPECT_EQ(ReadFileBytesAt(out, ChunkAt(0, k), kChunkSize), ChunkBytes(chunks[k])) << k;
   }
 }
 

@@ -10,8 +10,9 @@
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
+#include "tests/fixtures/ShellCommand.h"
 
-using jobtest::RunCommand;
+using fixtures::RunCommand;
 using sourcetest::Fixture;
 
 namespace {

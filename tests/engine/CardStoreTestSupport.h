@@ -2,35 +2,24 @@
 #pragma once
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "engine/CardStore.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/FileBytes.h"
+#include "tests/fixtures/StoreBuildTest.h"
 
 namespace storetest {
 
 // The drive number that card images are mapped to in these tests.
 constexpr unsigned kTestDrive = 41;
 
-class StoreTest : public ::testing::Test {
+class StoreTest : public fixtures::StoreBuildTest {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  StoreTest() : StoreBuildTest("store-test") {}
   void TearDown() override { unsetenv("PLAYER_DRIVE_41"); }
-
-  std::optional<fixtures::Layout> Build(const fixtures::StoreDescription& desc, const std::string& name) {
-    std::string error;
-    auto layout = fixtures::BuildStore(desc, dir_.File(name), &error);
-    EXPECT_TRUE(layout) << error;
-    return layout;
-  }
 
   // Points the store at what the layout wrote (a card image becomes drive kTestDrive).
   void Aim(CCardStore& store, const fixtures::Layout& layout) {
@@ -49,15 +38,11 @@ class StoreTest : public ::testing::Test {
   }
 
   std::vector<std::uint8_t> ReadFileBytes(const std::string& path, std::uint64_t at, std::size_t n) {
-    std::vector<std::uint8_t> bytes(n);
-    std::ifstream in(path, std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(at));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(n));
-    EXPECT_TRUE(in) << path << " @" << at;
+    std::vector<std::uint8_t> bytes = fixtures::ReadFileBytesAt(path, at, n);
+    EXPECT_TRUE(bytes.size() == n) << path << " @" << at;
+    bytes.resize(n);
     return bytes;
   }
-
-  fixtures::ScratchDir dir_{"store-test"};
 };
 
 // A recording without media: `chunks` chunks carrying only GPS texts and G-sensor samples.

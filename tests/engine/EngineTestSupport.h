@@ -10,35 +10,14 @@
 
 #include "engine/IbpCtrl.h"
 #include "platform/video/OffscreenPresenter.h"
+#include "platform/video/OneWindowPresenter.h"
 #include "tests/engine/SourceTestSupport.h"
 
 namespace enginetest {
 
-struct EngineDeleter {
-  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
-};
-using EnginePtr = std::unique_ptr<CIbpCtrl, EngineDeleter>;
-
-inline EnginePtr MakeEngine() { return EnginePtr(CreateIbpCtrl()); }
+inline IbpCtrlPtr MakeEngine() { return IbpCtrlPtr(CreateIbpCtrl()); }
 
 inline HWND Window(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
-
-// One window with a presenter, installed for its lifetime.
-class OneWindow : public plat::IPresenterProvider {
- public:
-  OneWindow(HWND wnd, std::shared_ptr<plat::IVideoPresenter> presenter) : wnd_(wnd), presenter_(std::move(presenter)) {
-    previous_ = plat::SetPresenterProvider(this);
-  }
-  ~OneWindow() override { plat::SetPresenterProvider(previous_); }
-  std::shared_ptr<plat::IVideoPresenter> PresenterFor(HWND window) override {
-    return window == wnd_ ? presenter_ : nullptr;
-  }
-
- private:
-  HWND wnd_;
-  std::shared_ptr<plat::IVideoPresenter> presenter_;
-  plat::IPresenterProvider* previous_ = nullptr;
-};
 
 // An engine on a source, its notify window and its video window set, the window showing into an
 // offscreen presenter. The engine goes first, then the window and the router.
@@ -72,8 +51,8 @@ struct PlayRig {
 
   sourcetest::RecordingRouter router;
   std::shared_ptr<plat::OffscreenPresenter> presenter;
-  OneWindow window;
-  EnginePtr engine;
+  plat::OneWindowPresenter window;
+  IbpCtrlPtr engine;
   int sourceType;
 };
 

@@ -11,6 +11,7 @@
 #include "tests/engine/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
+#include "tests/fixtures/ShellCommand.h"
 #include "tests/fixtures/TsBuilder.h"
 
 using namespace jobtest;
@@ -54,7 +55,7 @@ void RecordAsTheSourceHandsOver(const Fixture& fixture, int recording, const std
 // The sound stream of an AVI file as ffmpeg reads it: 16-bit samples.
 oracle::Bytes AviSound(const std::string& avi, const std::string& raw) {
   int status = -1;
-  jobtest::RunCommand("ffmpeg -nostdin -v error -y -i " + avi + " -map 0:a -f s16le " + raw, &status);
+  fixtures::RunCommand("ffmpeg -nostdin -v error -y -i " + avi + " -map 0:a -f s16le " + raw, &status);
   EXPECT_EQ(status, 0);
   return fixtures::ReadFileBytes(raw);
 }

@@ -149,7 +149,7 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   PlayRig rig(fixture.layout().path);
-  EnginePtr& engine = rig.engine;
+  IbpCtrlPtr& engine = rig.engine;
   // Paused at its first picture, the video thread takes nothing more: the source waits on a full
   // queue.
   engine->SetPause(1);

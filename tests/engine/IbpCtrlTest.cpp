@@ -36,7 +36,7 @@ TEST(IbpCtrlTest, ASourcePathIsTrimmedParsedAndARawCardIsTheDriveItNames) {
   env.Set("PLAYER_DRIVE_1", one.layout().path.c_str());
   env.Set("PLAYER_DRIVE_3", one.layout().path.c_str());
   env.Set("PLAYER_DRIVE_12", two.layout().path.c_str());
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
 
   EXPECT_EQ(engine->SetSource(L"dvk2://3"), kSourceRawCard);
   EXPECT_EQ(engine->GetSourceAddress().host, "3");
@@ -66,7 +66,7 @@ TEST(IbpCtrlTest, ASourcePathIsTrimmedParsedAndARawCardIsTheDriveItNames) {
 }
 
 TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
   CEngineState& state = engine->State();
   engine->SetSpeed(2.0);
   EXPECT_FALSE(state.TakeResyncRequest());
@@ -102,7 +102,7 @@ TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
 }
 
 TEST(IbpCtrlTest, AVolumeBelowTheQuietestPlaysAsSilence) {
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
   std::atomic<std::int32_t>& applied = engine->State().outputVolume;
   engine->SetVolume(0, -2700);
   EXPECT_EQ(applied.load(), plat::kVolumeSilent);
@@ -121,7 +121,7 @@ TEST(IbpCtrlTest, AVolumeBelowTheQuietestPlaysAsSilence) {
 }
 
 TEST(IbpCtrlTest, SettingsReachWhatTheEngineThreadsRead) {
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
   CEngineState& state = engine->State();
   engine->SetVideoWindow(Window(0x20), 0);
   engine->SetVideoWindow(Window(0x30), 1);  // no such channel
@@ -163,7 +163,7 @@ TEST(IbpCtrlTest, SettingsReachWhatTheEngineThreadsRead) {
 
 TEST(IbpCtrlTest, ASecondRecordingNeverTakesTheFirstOnesPath) {
   fixtures::ScratchDir dir("record");
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
   EXPECT_TRUE(engine->SetRecord(true, CString(dir.File("out/clip.AVI")), 30));
   EXPECT_TRUE(std::filesystem::is_directory(dir.File("out")));
   const RecordState first = engine->GetRecordState();
@@ -189,7 +189,7 @@ TEST(IbpCtrlTest, ASecondRecordingNeverTakesTheFirstOnesPath) {
 }
 
 TEST(IbpCtrlTest, JobsAreRefusedAndCloseReturnsTheEngineToIdle) {
-  EnginePtr engine = MakeEngine();
+  IbpCtrlPtr engine = MakeEngine();
   EXPECT_EQ(engine->StartBackup(L"/tmp/x.sd", nullptr, 0), EngineStart::kFailed);
   EXPECT_EQ(engine->OpenExport(L"/tmp/x.avi", nullptr, 0, 1, 2), EngineStart::kFailed);
 

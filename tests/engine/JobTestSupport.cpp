@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <cstdio>
-#include <fstream>
-#include <memory>
-
 #include "engine/RecordCtx.h"
 #include "tests/engine/QueueTestSupport.h"
 
@@ -110,30 +105,6 @@ void JobRig::Finish() {
   ASSERT_TRUE(router.WaitForEnd(jobs));
   engine->Close();
   EXPECT_EQ(router.EndParams(), std::vector<LPARAM>(jobs, -1));
-}
-
-std::vector<std::uint8_t> BytesAt(const std::string& path, std::uint64_t at, std::size_t n) {
-  std::vector<std::uint8_t> bytes(n);
-  std::ifstream in(path, std::ios::binary);
-  in.seekg(static_cast<std::streamoff>(at));
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(n));
-  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  return bytes;
-}
-
-std::uint64_t FileSize(const std::string& path) {
-  std::error_code error;
-  const auto size = std::filesystem::file_size(path, error);
-  return error ? 0 : size;
-}
-
-std::string RunCommand(const std::string& command, int* status) {
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string out;
-  char buf[4096];
-  while (pipe && fgets(buf, sizeof buf, pipe.get())) out += buf;
-  *status = pipe ? WEXITSTATUS(pclose(pipe.release())) : -1;
-  return out;
 }
 
 }  // namespace jobtest

@@ -72,7 +72,7 @@ struct JobRig {
   void Finish();
 
   ScopedEnvironment drive;
-  enginetest::EnginePtr engine;
+  IbpCtrlPtr engine;
   JobRouter router;
   std::size_t jobs = 0;  // finished
 
@@ -80,10 +80,5 @@ struct JobRig {
   JobRig(const std::string& source, const std::string& drivePath);
 };
 
-// Bytes of a file from an offset; fewer when the file ends sooner.
-std::vector<std::uint8_t> BytesAt(const std::string& path, std::uint64_t at, std::size_t n);
-std::uint64_t FileSize(const std::string& path);
-// Runs a shell command; its standard output, and its exit status in `status`.
-std::string RunCommand(const std::string& command, int* status);
 
 }  // namespace jobtest

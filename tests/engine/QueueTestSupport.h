@@ -8,6 +8,7 @@
 #include "engine/QueueItem.h"
 #include "engine/SourceCtx.h"
 #include "platform/Time.h"
+#include "tests/support/Eventually.h"
 
 class FuncSource : public CSourceCtx {
  public:
@@ -41,12 +42,5 @@ inline bool PutAt(CBuffer& q, QueueItem& w, std::uint32_t length, std::uint32_t 
   return true;
 }
 
-// Polls until the condition holds; false after a generous bound so that a fault fails the test
-// instead of hanging it.
-inline bool Eventually(const std::function<bool()>& condition) {
-  for (int i = 0; i < 10000; ++i) {
-    if (condition()) return true;
-    Sleep(1);
-  }
-  return condition();
-}
+// Polls until the condition holds; false after ten seconds or so.
+inline bool Eventually(const std::function<bool()>& condition) { return plat::test::Eventually(condition, 10000); }

@@ -2,18 +2,17 @@
 
 #include <QDir>
 
+#include "platform/gdi/GdiState.h"
+
 namespace gditest {
 
 QImage Canvas(int width, int height, COLORREF fill) {
   QImage image(width, height, QImage::Format_RGB32);
-  image.fill(qRgb(GetRValue(fill), GetGValue(fill), GetBValue(fill)));
+  image.fill(plat::PixelOf(fill, false));
   return image;
 }
 
-COLORREF At(const QImage& image, int x, int y) {
-  const QRgb p = image.pixel(x, y);
-  return RGB(qRed(p), qGreen(p), qBlue(p));
-}
+COLORREF At(const QImage& image, int x, int y) { return plat::ColorOf(image.pixel(x, y)); }
 
 bool OutsideIs(const QImage& image, const QRect& rect, COLORREF color) {
   for (int y = 0; y < image.height(); ++y) {

@@ -5,11 +5,12 @@
 
 #include <QDir>
 
+#include "platform/gdi/GdiState.h"
 #include "tests/support/TestEnvironment.h"
 
 namespace osdtest {
 
-QRgb Rgb(COLORREF color) { return qRgb(GetRValue(color), GetGValue(color), GetBValue(color)); }
+QRgb Rgb(COLORREF color) { return plat::PixelOf(color, false); }
 
 SnapshotPicture PictureOf(const QImage& image) {
   const auto* words = reinterpret_cast<const std::uint32_t*>(image.constBits());

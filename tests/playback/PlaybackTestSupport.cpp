@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/StreamGrammar.h"
+#include "tests/support/Eventually.h"
 
 namespace playtest {
 
@@ -176,13 +177,7 @@ void VideoRig::PutEnd(double speed) {
   PutItem(end);
 }
 
-bool VideoRig::Eventually(const std::function<bool()>& condition) {
-  for (int i = 0; i < 20000; ++i) {
-    if (condition()) return true;
-    Sleep(1);
-  }
-  return condition();
-}
+bool VideoRig::Eventually(const std::function<bool()>& condition) { return plat::test::Eventually(condition, 20000); }
 
 namespace {
 constexpr std::uint64_t kQuietMs = 3000;

@@ -121,7 +121,7 @@ class VideoRig : public plat::IPresenterProvider {
   // Waits until the thread has moved the fake clock on by longer than any wait (it sleeps while
   // idle or paused); false after a generous bound.
   bool LetTimePass();
-  // Waits until the condition holds; false after a generous bound.
+  // Waits until the condition holds; false after twenty seconds or so.
   static bool Eventually(const std::function<bool()>& condition);
 
   plat::FakeClock fakeClock;

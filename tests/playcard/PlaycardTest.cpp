@@ -15,6 +15,8 @@
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/ShellCommand.h"
+#include "tests/fixtures/StoreBuildTest.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/fixtures/TestSignals.h"
 #include "tests/fixtures/TestStream.h"
@@ -23,6 +25,7 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using fixtures::Quoted;
 
 // Every frame of a recording's stream starts with a 4-byte header.
 constexpr std::uint64_t kFrameHeader = 4;
@@ -57,21 +60,9 @@ Played Play(const std::string& args, const std::string& environment = "") {
   return p;
 }
 
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
-
-class PlaycardTest : public ::testing::Test {
+class PlaycardTest : public fixtures::StoreBuildTest {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-
-  std::optional<fixtures::Layout> Build(const fixtures::StoreDescription& desc) {
-    std::string error;
-    std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, dir_.File("store.sd"), &error);
-    EXPECT_TRUE(layout.has_value()) << error;
-    return layout;
-  }
+  PlaycardTest() : StoreBuildTest("playcard") {}
 
   // The sound of a recording as the source queues it: its frames' bodies in stream order.
   static Bytes Sound(const fixtures::Layout& layout, int recording) {
@@ -90,8 +81,6 @@ class PlaycardTest : public ::testing::Test {
     return fixtures::WriteStreamFile(path, units) ? fixtures::FfmpegFrameHashes(path, fixtures::kBgraArgs)
                                                   : std::vector<std::string>{};
   }
-
-  fixtures::ScratchDir dir_{"playcard"};
 };
 
 }  // namespace
@@ -99,7 +88,7 @@ class PlaycardTest : public ::testing::Test {
 TEST_F(PlaycardTest, PlaysARecordingOfABackupAndReportsWhatItShowed) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.5);
   desc.recordings[1].video = {352, 288, 25, 0, 24};
-  const std::optional<fixtures::Layout> layout = Build(desc);
+  const std::optional<fixtures::Layout> layout = Build(desc, "store.sd");
   ASSERT_TRUE(layout);
   const fixtures::RecordingInfo& r = layout->recordings[1];
   const std::vector<std::string> reference = ReferenceHashes(fixtures::RecordingUnits(*layout, 1));
@@ -148,7 +137,7 @@ TEST_F(PlaycardTest, PlaysATransportStreamUntilNothingIsLeftToShow) {
 }
 
 TEST_F(PlaycardTest, TheRecordingsSoundReachesTheDiskDeviceWholeAndInOrder) {
-  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0));
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0), "store.sd");
   ASSERT_TRUE(layout);
   const Bytes expected = Sound(*layout, 0);
   ASSERT_GT(expected.size(), 8192u);
@@ -165,7 +154,7 @@ TEST_F(PlaycardTest, TheRecordingsSoundReachesTheDiskDeviceWholeAndInOrder) {
 }
 
 TEST_F(PlaycardTest, SeeksPlaysFastOnKeyPicturesAndStopsWhenTold) {
-  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0));
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0), "store.sd");
   ASSERT_TRUE(layout);
   const fixtures::RecordingInfo& r = layout->recordings[0];
   const std::int64_t keys = static_cast<std::int64_t>(layout->FramesOf(0, fixtures::FrameRole::kIdr).size());
@@ -194,7 +183,7 @@ TEST_F(PlaycardTest, SeeksPlaysFastOnKeyPicturesAndStopsWhenTold) {
 }
 
 TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
-  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0));
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0), "store.sd");
   ASSERT_TRUE(layout);
   ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("garbage.sd"), Bytes(100000, 0x5A)));
   ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("notes.txt"), Bytes(100, 'x')));

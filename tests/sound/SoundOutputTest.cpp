@@ -7,19 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/Eventually.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using plat::test::Eventually;
 
-// Polls until the condition holds or a generous time has passed.
-template <typename F>
-bool Eventually(F condition) {
-  for (int i = 0; i < 500; ++i) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return condition();
-}
+// How long the output's thread may take to move the write position on.
+constexpr int kPositionBoundMs = 5000;
 
 std::uint32_t WritePosition(const plat::ISoundOutput& out) {
   std::uint32_t play = 0, write = 0;
@@ -73,13 +69,13 @@ TEST(SoundOutputTest, NullOutputPlaysAtTheClocksPace) {
 
   out->Play();
   clock.Advance(250);  // 4000 bytes at 16000 a second
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 6000u; }));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 6000u; }, kPositionBoundMs));
   EXPECT_FALSE(out->WaitNotify(0));
   clock.Advance(250);
   EXPECT_TRUE(out->WaitNotify(5000));
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 10000u; }));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 10000u; }, kPositionBoundMs));
   clock.Advance(500);  // loops over the end
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 2000u; }));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 2000u; }, kPositionBoundMs));
 
   out->Stop();
   clock.Advance(500);

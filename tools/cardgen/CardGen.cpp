@@ -3,14 +3,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/Time.h"
 #include "tests/fixtures/SelfCheck.h"
 #include "tests/fixtures/DescriptionText.h"
+#include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/StoreBuilder.h"
 
 namespace {
@@ -86,14 +86,12 @@ bool ParseArgs(int argc, char** argv, Options& o) {
 }
 
 bool ReadDescriptionFile(const std::string& path, StoreDescription& desc, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
+  // ReadFileText gives no text for a file it cannot open; that case has an error of its own.
+  if (!std::ifstream(path)) {
     error = "cannot read " + path;
     return false;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  return ParseDescriptionText(text.str(), desc, &error);
+  return ParseDescriptionText(ReadFileText(path), desc, &error);
 }
 
 bool MakeDescription(const Options& o, StoreDescription& desc, std::string& error) {
@@ -127,14 +125,7 @@ bool MakeDescription(const Options& o, StoreDescription& desc, std::string& erro
   return true;
 }
 
-std::string LocalText(std::int64_t t) {
-  const std::time_t tt = static_cast<std::time_t>(t);
-  std::tm tm{};
-  localtime_r(&tt, &tm);
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
+std::string LocalText(std::int64_t t) { return plat::LocalDateTimeText(t).value_or("-"); }
 
 void PrintSummary(const Layout& layout) {
   static const char* const kKinds[] = {"raw card image", ".sd backup", ".idx index"};

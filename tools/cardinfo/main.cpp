@@ -2,7 +2,6 @@
 // the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N.
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "engine/CardStore.h"
@@ -12,11 +11,7 @@ namespace {
 
 std::string DateText(const RecorderDate& d) {
   const std::int64_t t = RecorderDateToLocalTime(d);
-  std::tm tm{};
-  if (t == 0 || !plat::EpochToLocal(t, &tm)) return "";
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
+  return t == 0 ? std::string() : plat::LocalDateTimeText(t).value_or("");
 }
 
 bool EndsWith(std::string s, const char* suffix) {

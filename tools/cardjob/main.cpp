@@ -116,10 +116,6 @@ class Messages : public plat::IMessageRouter {
   std::vector<std::string> avis;
 };
 
-struct EngineDeleter {
-  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
-};
-
 // The chosen entries of the open store; false when a position lies past its end.
 bool ChooseEntries(CIbpCtrl& engine, const std::vector<int>& positions, std::vector<IndexEntry*>* out) {
   std::vector<IndexEntry*> all;
@@ -200,7 +196,7 @@ int main(int argc, char** argv) {
   }
   Messages messages;
   plat::SetMessageRouter(&messages);
-  std::unique_ptr<CIbpCtrl, EngineDeleter> engine(CreateIbpCtrl());
+  IbpCtrlPtr engine(CreateIbpCtrl());
   const int type = engine->SetSource(CString(o.source));
   std::vector<IndexEntry*> entries;
   if ((type != kSourceRawCard && type != kSourceBackupFile && type != kSourceIndexFile) ||

@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -32,6 +31,7 @@
 #include "platform/Time.h"
 #include "platform/sound/SoundOutput.h"
 #include "platform/video/BackBufferPresenter.h"
+#include "platform/video/OneWindowPresenter.h"
 #include "platform/video/PresentedFrame.h"
 
 namespace {
@@ -152,26 +152,6 @@ class ShowingPresenter final : public plat::BackBufferPresenter {
   Shown shown_;
 };
 
-class OneWindow final : public plat::IPresenterProvider {
- public:
-  explicit OneWindow(std::shared_ptr<ShowingPresenter> presenter) : presenter_(std::move(presenter)) {
-    previous_ = plat::SetPresenterProvider(this);
-  }
-  ~OneWindow() override { plat::SetPresenterProvider(previous_); }
-  std::shared_ptr<plat::IVideoPresenter> PresenterFor(HWND window) override {
-    return window == kVideoWindow ? presenter_ : nullptr;
-  }
-
- private:
-  std::shared_ptr<ShowingPresenter> presenter_;
-  plat::IPresenterProvider* previous_ = nullptr;
-};
-
-struct EngineDeleter {
-  void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
-};
-using EnginePtr = std::unique_ptr<CIbpCtrl, EngineDeleter>;
-
 // Without a sound device the sound goes to SDL's null device, which takes it in real time as a
 // device would; a driver named in the environment is used as it is.
 void ChooseSoundDevice() {
@@ -216,13 +196,7 @@ struct Report {
   std::uint64_t audioBytes = 0;
 };
 
-std::string DateText(std::int64_t t) {
-  std::tm tm{};
-  if (t == 0 || !plat::EpochToLocal(t, &tm)) return "-";
-  char buf[32];
-  std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-  return buf;
-}
+std::string DateText(std::int64_t t) { return t == 0 ? "-" : plat::LocalDateTimeText(t).value_or("-"); }
 
 void PrintJson(const Report& r) {
   std::printf("{\"pictures\": %llu, \"keyPictures\": %llu, \"width\": %d, \"height\": %d, \"firstFrameTime\": %lld, "
@@ -257,10 +231,10 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, &o)) return Usage();
   MessageCounter messages;
-  EnginePtr engine(CreateIbpCtrl());
+  IbpCtrlPtr engine(CreateIbpCtrl());
   if (!engine) return 2;
   auto presenter = std::make_shared<ShowingPresenter>(engine->State().frameTime);
-  OneWindow window(presenter);
+  const plat::OneWindowPresenter window(kVideoWindow, presenter);
   engine->SetNotifyWindow(kNotifyWindow, 0);
   engine->SetVideoWindow(kVideoWindow, 0);
   const bool stream = engine->SetSource(CString(o.source)) == kSourceTransportStream;
