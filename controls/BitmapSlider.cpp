@@ -3,8 +3,8 @@
 #include <cstdlib>
 
 #include "controls/MemDC.h"
+#include "controls/SavedDcState.h"
 #include "controls/SliderMath.h"
-#include "controls/grid/SavedDcState.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/PaintDC.h"
 

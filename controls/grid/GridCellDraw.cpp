@@ -2,9 +2,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "controls/SavedDcState.h"
 #include "controls/grid/GridCell.h"
 #include "controls/grid/GridCtrl.h"
-#include "controls/grid/SavedDcState.h"
 #include "platform/gdi/ImageList.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <ctime>
 #include <cwchar>
 
+#include "controls/SavedDcState.h"
 #include "controls/grid/GridCtrl.h"
-#include "controls/grid/SavedDcState.h"
 #include "platform/Time.h"
 #include "platform/wnd/MessageBox.h"
 
