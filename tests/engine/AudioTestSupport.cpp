@@ -74,9 +74,12 @@ std::uint32_t TestDevice::CursorBlock() const {
   return write / kBlock;
 }
 
+// The cursor is read again while waiting: a reset that reopens the buffer meanwhile starts it
+// over at block 0, and the thread fills that block, not the one the cursor was at before.
 bool TestDevice::TakeBlock(Bytes& out) {
-  const std::uint32_t block = CursorBlock();
+  std::uint32_t block = 0;
   const bool written = Eventually([&] {
+    block = CursorBlock();
     std::lock_guard lock(mutex_);
     return playing_ && fresh_.count(block) != 0;
   });
