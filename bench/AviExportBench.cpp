@@ -10,7 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "engine/RecordCtx.h"
+#include "engine/export/RecordCtx.h"
 #include "tests/fixtures/PictureView.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreDescription.h"

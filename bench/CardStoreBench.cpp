@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "platform/File.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"

@@ -12,8 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/WindowlessPresenter.h"
-#include "engine/FfmpegVideoDecoder.h"
-#include "engine/VideoCtx.h"
+#include "engine/video/FfmpegVideoDecoder.h"
+#include "engine/video/VideoCtx.h"
 #include "platform/Time.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "tests/fixtures/TestStream.h"

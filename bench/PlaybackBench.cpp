@@ -11,8 +11,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/WindowlessPresenter.h"
-#include "engine/SourceBoxCtx.h"
-#include "engine/VideoCtx.h"
+#include "engine/stream/SourceBoxCtx.h"
+#include "engine/video/VideoCtx.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 

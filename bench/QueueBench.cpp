@@ -10,7 +10,7 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/VBuffer2.h"
+#include "engine/stream/VBuffer2.h"
 
 namespace {
 

@@ -31,10 +31,15 @@ function(player_layer name)
   target_link_libraries(${name} PUBLIC player_options)
 endfunction()
 
-# player_test_suite(<name> <folder> LIBS <libs...>): one GoogleTest executable from a folder.
+# player_test_suite(<name> <folder> [SUBDIRS <folders...>] LIBS <libs...>): one GoogleTest
+# executable from a folder and, where a suite mirrors a layer's own folders, its sub-folders.
 function(player_test_suite name dir)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+  cmake_parse_arguments(ARG "" "" "LIBS;SUBDIRS" ${ARGN})
+  set(sources)
+  foreach(sub ${dir} ${ARG_SUBDIRS})
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp)
+    list(APPEND sources ${found})
+  endforeach()
   if(NOT sources)
     return()
   endif()

@@ -11,9 +11,9 @@
 #include <functional>
 #include <mutex>
 
-#include "engine/AvClock.h"
-#include "engine/OsdLayout.h"
-#include "engine/PlayClock.h"
+#include "engine/clock/AvClock.h"
+#include "engine/video/OsdLayout.h"
+#include "engine/clock/PlayClock.h"
 #include "platform/Geometry.h"
 #include "platform/Message.h"
 

@@ -7,7 +7,7 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
-#include "engine/Snapshot.h"
+#include "engine/video/Snapshot.h"
 
 // The decoders report every parameter set and every damaged unit on the console, where a player
 // has nobody to read them.

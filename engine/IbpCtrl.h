@@ -19,17 +19,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/ABuffer2.h"
-#include "engine/AudioCtx.h"
-#include "engine/CardStore.h"
-#include "engine/EngineJob.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/audio/AudioCtx.h"
+#include "engine/store/CardStore.h"
+#include "engine/export/EngineJob.h"
 #include "engine/EngineState.h"
-#include "engine/RecordCtx.h"
-#include "engine/SourceBoxCtx.h"
+#include "engine/export/RecordCtx.h"
+#include "engine/stream/SourceBoxCtx.h"
 #include "engine/SourcePath.h"
-#include "engine/TSChn.h"
-#include "engine/VBuffer2.h"
-#include "engine/VideoCtx.h"
+#include "engine/ts/TSChn.h"
+#include "engine/stream/VBuffer2.h"
+#include "engine/video/VideoCtx.h"
 #include "platform/String.h"
 
 // What a start operation (a play or a job) did.

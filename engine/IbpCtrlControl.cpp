@@ -1,8 +1,8 @@
 // The engine's controls, settings and state: what the UI thread changes while a play runs and
 // what it reads back.
-#include "engine/CropZoom.h"
+#include "engine/video/CropZoom.h"
 #include "engine/IbpCtrl.h"
-#include "engine/Snapshot.h"
+#include "engine/video/Snapshot.h"
 #include "platform/sound/SoundOutput.h"
 
 void CIbpCtrl::SetSpeed(double speed) {

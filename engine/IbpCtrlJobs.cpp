@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "engine/IbpCtrl.h"
-#include "engine/Snapshot.h"
+#include "engine/video/Snapshot.h"
 #include "platform/File.h"
 #include "platform/Time.h"
 

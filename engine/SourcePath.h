@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "platform/String.h"
 
 // Source types besides the playable ones of CardStore.h (11 to 14).

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "platform/ByteOrder.h"
 #include "platform/File.h"
 

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "engine/ABuffer2.h"
-#include "engine/ChunkDemux.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/stream/ChunkDemux.h"
 #include "engine/EngineState.h"
-#include "engine/StreamGrammar.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/StreamGrammar.h"
+#include "engine/stream/VBuffer2.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/CarDataFrame.h"
-#include "engine/CarInfoLine.h"
-#include "engine/DecimalNumber.h"
-#include "engine/GpsTrack.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/gps/CarInfoLine.h"
+#include "engine/gps/DecimalNumber.h"
+#include "engine/gps/GpsTrack.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

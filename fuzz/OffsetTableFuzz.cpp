@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/GpsOffsetTable.h"
+#include "engine/gps/GpsOffsetTable.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "engine/PesUnit.h"
-#include "engine/TSDemux.h"
-#include "engine/TSFrameRate.h"
-#include "engine/TSSensorText.h"
-#include "engine/TSVideoUnit.h"
+#include "engine/ts/PesUnit.h"
+#include "engine/ts/TSDemux.h"
+#include "engine/ts/TSFrameRate.h"
+#include "engine/ts/TSSensorText.h"
+#include "engine/ts/TSVideoUnit.h"
 
 namespace {
 

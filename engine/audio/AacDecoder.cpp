@@ -1,4 +1,4 @@
-#include "engine/AacDecoder.h"
+#include "engine/audio/AacDecoder.h"
 
 #include <algorithm>
 #include <cstring>

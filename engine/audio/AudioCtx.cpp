@@ -1,10 +1,10 @@
-#include "engine/AudioCtx.h"
+#include "engine/audio/AudioCtx.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/ClockMath.h"
-#include "engine/RecordCtx.h"
+#include "engine/clock/ClockMath.h"
+#include "engine/export/RecordCtx.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/ABuffer2.h"
+#include "engine/stream/ABuffer2.h"
 #include "engine/EngineState.h"
-#include "engine/MyThread.h"
-#include "engine/QueueItem.h"
-#include "engine/SoundCursor.h"
-#include "engine/SoundDecoder.h"
+#include "engine/stream/MyThread.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/audio/SoundCursor.h"
+#include "engine/audio/SoundDecoder.h"
 #include "platform/Time.h"
 #include "platform/sound/SoundOutput.h"
 

@@ -1,4 +1,4 @@
-#include "engine/G711.h"
+#include "engine/audio/G711.h"
 
 // µ-law stores the inverted sign, a 3-bit segment and a 4-bit step, biased by 33 (0x84 / 4).
 std::int16_t MuLawToLinear(std::uint8_t code) {

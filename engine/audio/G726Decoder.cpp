@@ -1,4 +1,4 @@
-#include "engine/G726Decoder.h"
+#include "engine/audio/G726Decoder.h"
 
 #include <algorithm>
 

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "engine/QueueItem.h"
+#include "engine/stream/QueueItem.h"
 
 class G726Decoder {
  public:

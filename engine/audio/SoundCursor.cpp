@@ -1,4 +1,4 @@
-#include "engine/SoundCursor.h"
+#include "engine/audio/SoundCursor.h"
 
 std::vector<std::uint32_t> CSoundCursor::NotifyPositions() {
   std::vector<std::uint32_t> positions;

@@ -1,9 +1,9 @@
-#include "engine/SoundDecoder.h"
+#include "engine/audio/SoundDecoder.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/G711.h"
+#include "engine/audio/G711.h"
 #include "platform/ByteOrder.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "engine/AacDecoder.h"
-#include "engine/G726Decoder.h"
+#include "engine/audio/AacDecoder.h"
+#include "engine/audio/G726Decoder.h"
 
 // The part of a queued sound frame not yet decoded.
 struct SoundSpan {

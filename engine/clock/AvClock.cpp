@@ -1,10 +1,10 @@
-#include "engine/AvClock.h"
+#include "engine/clock/AvClock.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/ClockMath.h"
+#include "engine/clock/ClockMath.h"
 
 namespace {
 

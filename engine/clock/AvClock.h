@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <mutex>
 
-#include "engine/FpsCtrl.h"
+#include "engine/clock/FpsCtrl.h"
 
 struct AudioAnchor {
   std::int64_t audioBase = 0;  // media time (µs) heard at tickBase; 0 = the audio clock is stopped

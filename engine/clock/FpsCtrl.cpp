@@ -1,11 +1,11 @@
-#include "engine/FpsCtrl.h"
+#include "engine/clock/FpsCtrl.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
 
-#include "engine/ClockMath.h"
+#include "engine/clock/ClockMath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/PlayClock.h"
+#include "engine/clock/PlayClock.h"
 
 bool CPlayClock::Tick(std::int64_t nowMs, double speed) {
   std::int64_t last = lastStepMs_.load();

@@ -1,4 +1,4 @@
-#include "engine/AviFile.h"
+#include "engine/export/AviFile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/BackupFile.h"
+#include "engine/export/BackupFile.h"
 
 #include <filesystem>
 #include <system_error>

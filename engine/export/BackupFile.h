@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/CardStore.h"
-#include "engine/StoReader.h"
+#include "engine/store/CardStore.h"
+#include "engine/store/StoReader.h"
 
 class CBackupFile {
  public:

@@ -1,4 +1,4 @@
-#include "engine/EngineJob.h"
+#include "engine/export/EngineJob.h"
 
 void CEngineJob::Prepare(JobOutputs outputs) {
   outputs_ = std::move(outputs);

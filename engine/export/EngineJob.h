@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/BackupFile.h"
-#include "engine/GpsTextFile.h"
-#include "engine/SourceJob.h"
+#include "engine/export/BackupFile.h"
+#include "engine/export/GpsTextFile.h"
+#include "engine/stream/SourceJob.h"
 
 enum class JobResult {
   kNone,       // no job started yet

@@ -1,12 +1,12 @@
-#include "engine/GpsTextFile.h"
+#include "engine/export/GpsTextFile.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
 
-#include "engine/GpsTrack.h"
-#include "engine/SentenceText.h"
+#include "engine/gps/GpsTrack.h"
+#include "engine/gps/SentenceText.h"
 #include "platform/Time.h"
 
 namespace {

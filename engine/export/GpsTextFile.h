@@ -16,7 +16,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/IndexBlock.h"
+#include "engine/store/IndexBlock.h"
 #include "platform/String.h"
 
 // Hours added to the time of every fix written.

@@ -1,4 +1,4 @@
-#include "engine/H264SizeProbe.h"
+#include "engine/export/H264SizeProbe.h"
 
 #include <climits>
 #include <cstring>

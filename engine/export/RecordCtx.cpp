@@ -1,4 +1,4 @@
-#include "engine/RecordCtx.h"
+#include "engine/export/RecordCtx.h"
 
 #include <algorithm>
 #include <climits>
@@ -7,8 +7,8 @@
 #include <new>
 #include <optional>
 
-#include "engine/H264SizeProbe.h"
-#include "engine/TSVideoUnit.h"
+#include "engine/export/H264SizeProbe.h"
+#include "engine/ts/TSVideoUnit.h"
 
 namespace {
 

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/AviFile.h"
-#include "engine/CarDataFrame.h"
-#include "engine/G726Decoder.h"
-#include "engine/QueueItem.h"
-#include "engine/RecordText.h"
+#include "engine/export/AviFile.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/audio/G726Decoder.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/export/RecordText.h"
 #include "platform/File.h"
 #include "platform/Message.h"
 #include "platform/String.h"

@@ -1,4 +1,4 @@
-#include "engine/RecordText.h"
+#include "engine/export/RecordText.h"
 
 #include <ctime>
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/CarDataFrame.h"
+#include "engine/gps/CarDataFrame.h"
 
 // The header line of the CSV file, as the recorder's tools expect it (the "%s" included).
 extern const std::string_view kCsvHeader;

@@ -1,4 +1,4 @@
-#include "engine/CarDataFrame.h"
+#include "engine/gps/CarDataFrame.h"
 
 #include <iterator>
 #include <optional>

@@ -1,10 +1,10 @@
-#include "engine/CarInfoLine.h"
+#include "engine/gps/CarInfoLine.h"
 
 #include <array>
 #include <optional>
 
-#include "engine/DecimalNumber.h"
-#include "engine/SentenceText.h"
+#include "engine/gps/DecimalNumber.h"
+#include "engine/gps/SentenceText.h"
 
 namespace {
 

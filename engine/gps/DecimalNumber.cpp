@@ -1,9 +1,9 @@
-#include "engine/DecimalNumber.h"
+#include "engine/gps/DecimalNumber.h"
 
 #include <charconv>
 #include <cstddef>
 
-#include "engine/SentenceText.h"
+#include "engine/gps/SentenceText.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/GpsOffsetTable.h"
+#include "engine/gps/GpsOffsetTable.h"
 
 #include <bit>
 #include <cmath>

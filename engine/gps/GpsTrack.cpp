@@ -1,4 +1,4 @@
-#include "engine/GpsTrack.h"
+#include "engine/gps/GpsTrack.h"
 
 #include <algorithm>
 #include <array>
@@ -6,9 +6,9 @@
 #include <limits>
 #include <optional>
 
-#include "engine/DecimalNumber.h"
-#include "engine/GpsOffsetTable.h"
-#include "engine/SentenceText.h"
+#include "engine/gps/DecimalNumber.h"
+#include "engine/gps/GpsOffsetTable.h"
+#include "engine/gps/SentenceText.h"
 #include "platform/Time.h"
 
 namespace {

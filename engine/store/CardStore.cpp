@@ -1,4 +1,4 @@
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "platform/ByteOrder.h"
 
 #include <algorithm>

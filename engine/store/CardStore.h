@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "config/CardBlocks.h"
-#include "engine/IndexBlock.h"
-#include "engine/StoReader.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/store/StoReader.h"
 
 // Source types of the engine.
 constexpr int kSourceRawCard = 11;

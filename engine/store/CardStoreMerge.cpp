@@ -3,7 +3,7 @@
 // hold yet.
 #include <algorithm>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 
 class CCardStore::Merge {
  public:

@@ -1,4 +1,4 @@
-#include "engine/IndexBlock.h"
+#include "engine/store/IndexBlock.h"
 
 #include <algorithm>
 #include <cstring>

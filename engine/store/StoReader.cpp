@@ -1,4 +1,4 @@
-#include "engine/StoReader.h"
+#include "engine/store/StoReader.h"
 
 unsigned CStoReader::ToAccess(DWORD access) {
   unsigned a = 0;

@@ -1,4 +1,4 @@
-#include "engine/ABuffer2.h"
+#include "engine/stream/ABuffer2.h"
 
 #include "platform/Time.h"
 

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstddef>
 
-#include "engine/Buffer.h"
+#include "engine/stream/Buffer.h"
 
 // A put is retried until it fits; the producer never waits on the event. With drop-oldest set
 // (no sound device, so nothing takes the frames) a blocking queue drops its oldest frames rather

@@ -1,9 +1,9 @@
-#include "engine/Buffer.h"
+#include "engine/stream/Buffer.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/MyThread.h"
+#include "engine/stream/MyThread.h"
 #include "platform/File.h"
 #include "platform/Time.h"
 

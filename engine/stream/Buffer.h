@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <deque>
 
-#include "engine/QueueItem.h"
+#include "engine/stream/QueueItem.h"
 #include "platform/Sync.h"
 #include "platform/Types.h"
 

@@ -1,8 +1,8 @@
-#include "engine/ChunkDemux.h"
+#include "engine/stream/ChunkDemux.h"
 
 #include <cstring>
 
-#include "engine/StreamGrammar.h"
+#include "engine/stream/StreamGrammar.h"
 #include "platform/Message.h"
 #include "platform/Time.h"
 

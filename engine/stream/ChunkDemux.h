@@ -14,13 +14,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/ABuffer2.h"
+#include "engine/stream/ABuffer2.h"
 #include "engine/EngineState.h"
-#include "engine/IndexBlock.h"
-#include "engine/QueueItem.h"
-#include "engine/RecordCtx.h"
-#include "engine/SourceCtx.h"
-#include "engine/VBuffer2.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/export/RecordCtx.h"
+#include "engine/stream/SourceCtx.h"
+#include "engine/stream/VBuffer2.h"
 
 // Start delays (ms) of the audio clock: at a run start and whenever none is set, after a jump in
 // the stamps, after a seek, and after a pause change.

@@ -1,8 +1,8 @@
 // The frame splitters of the demultiplexer and the paths of what they find.
 #include <cstring>
 
-#include "engine/ChunkDemux.h"
-#include "engine/StreamGrammar.h"
+#include "engine/stream/ChunkDemux.h"
+#include "engine/stream/StreamGrammar.h"
 #include "platform/Time.h"
 
 namespace {

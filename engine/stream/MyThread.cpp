@@ -1,4 +1,4 @@
-#include "engine/MyThread.h"
+#include "engine/stream/MyThread.h"
 
 #include <algorithm>
 #include <cstdio>

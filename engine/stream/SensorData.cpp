@@ -1,4 +1,4 @@
-#include "engine/SensorData.h"
+#include "engine/stream/SensorData.h"
 
 #include <algorithm>
 #include <cstring>

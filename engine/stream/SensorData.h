@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "engine/IndexBlock.h"
-#include "engine/QueueItem.h"
-#include "engine/SensorMarkers.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/stream/SensorMarkers.h"
 #include "platform/Sync.h"
 
 constexpr std::size_t kSensorRingSlots = 4096;

@@ -2,7 +2,7 @@
 // transport-stream channel's ring of blocks. The video thread takes each marker through it.
 #pragma once
 
-#include "engine/QueueItem.h"
+#include "engine/stream/QueueItem.h"
 #include "platform/Types.h"
 
 class ISensorMarkers {

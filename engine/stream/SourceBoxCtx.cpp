@@ -1,4 +1,4 @@
-#include "engine/SourceBoxCtx.h"
+#include "engine/stream/SourceBoxCtx.h"
 
 #include <algorithm>
 

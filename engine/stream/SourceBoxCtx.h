@@ -14,12 +14,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/CardStore.h"
-#include "engine/ChunkDemux.h"
+#include "engine/store/CardStore.h"
+#include "engine/stream/ChunkDemux.h"
 #include "engine/EngineState.h"
-#include "engine/SensorData.h"
-#include "engine/SourceCtx.h"
-#include "engine/SourceJob.h"
+#include "engine/stream/SensorData.h"
+#include "engine/stream/SourceCtx.h"
+#include "engine/stream/SourceJob.h"
 
 class CSourceBoxCtx : public CSourceCtx, public CCardStore {
  public:

@@ -1,4 +1,4 @@
-#include "engine/SourceCtx.h"
+#include "engine/stream/SourceCtx.h"
 
 #include "platform/Time.h"
 

@@ -4,8 +4,8 @@
 #include <atomic>
 #include <cstdint>
 
-#include "engine/Buffer.h"
-#include "engine/MyThread.h"
+#include "engine/stream/Buffer.h"
+#include "engine/stream/MyThread.h"
 
 class CIbpCtrl;
 

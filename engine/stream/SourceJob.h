@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/CardStore.h"
-#include "engine/IndexBlock.h"
+#include "engine/store/CardStore.h"
+#include "engine/store/IndexBlock.h"
 
 // Why the data of the card source's last run ended.
 enum class SourceEnd {

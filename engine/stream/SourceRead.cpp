@@ -1,7 +1,7 @@
 // The card source thread's body: the walk over the entries and what it does with each chunk.
 #include <cerrno>
 
-#include "engine/SourceBoxCtx.h"
+#include "engine/stream/SourceBoxCtx.h"
 #include "platform/Time.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "engine/StreamGrammar.h"
+#include "engine/stream/StreamGrammar.h"
 
-#include "engine/QueueItem.h"
+#include "engine/stream/QueueItem.h"
 
 std::uint32_t H264ItemType(BYTE nal, bool startsData) {
   switch (nal) {

@@ -1,4 +1,4 @@
-#include "engine/VBuffer2.h"
+#include "engine/stream/VBuffer2.h"
 
 #include <algorithm>
 #include <cstring>

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <cstddef>
 
-#include "engine/Buffer.h"
+#include "engine/stream/Buffer.h"
 
 // Key-frame state: -1 while waiting for a start item, otherwise the number of key frames queued.
 // Inter frames are queued only after a key frame, so that decoding always starts at one. Markers

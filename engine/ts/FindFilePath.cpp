@@ -1,4 +1,4 @@
-#include "engine/FindFilePath.h"
+#include "engine/ts/FindFilePath.h"
 
 #include <algorithm>
 #include <cctype>

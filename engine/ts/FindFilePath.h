@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/MyThread.h"
+#include "engine/stream/MyThread.h"
 
 // The ".ts" files of a folder (the extension in any case), as paths, sorted by name without
 // regard to case so that previous and next follow the names whatever order the file system

@@ -1,4 +1,4 @@
-#include "engine/PesUnit.h"
+#include "engine/ts/PesUnit.h"
 
 #include <cstring>
 

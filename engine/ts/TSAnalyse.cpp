@@ -1,4 +1,4 @@
-#include "engine/TSAnalyse.h"
+#include "engine/ts/TSAnalyse.h"
 
 #include <algorithm>
 

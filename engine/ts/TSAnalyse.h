@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "config/RecorderDate.h"
-#include "engine/ABuffer2.h"
-#include "engine/AacDecoder.h"
-#include "engine/FindFilePath.h"
-#include "engine/IndexBlock.h"
-#include "engine/MyThread.h"
-#include "engine/TSDemux.h"
-#include "engine/TSFrameRate.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/audio/AacDecoder.h"
+#include "engine/ts/FindFilePath.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/MyThread.h"
+#include "engine/ts/TSDemux.h"
+#include "engine/ts/TSFrameRate.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/File.h"
 
 class CRecordCtx;

@@ -2,10 +2,10 @@
 // pictures and sound to the recorder of an export.
 #include <cmath>
 
-#include "engine/RecordCtx.h"
-#include "engine/TSAnalyse.h"
-#include "engine/TSSensorText.h"
-#include "engine/TSVideoUnit.h"
+#include "engine/export/RecordCtx.h"
+#include "engine/ts/TSAnalyse.h"
+#include "engine/ts/TSSensorText.h"
+#include "engine/ts/TSVideoUnit.h"
 
 namespace {
 constexpr std::uint32_t kNoSampleIndex = 0xFFFFFFFFu;

@@ -1,9 +1,9 @@
-#include "engine/TSChn.h"
+#include "engine/ts/TSChn.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "engine/ChunkDemux.h"
+#include "engine/stream/ChunkDemux.h"
 
 CTSChn::CTSChn(CEngineState& state, CVBuffer2& video, CABuffer2& audio)
     : state_(state),

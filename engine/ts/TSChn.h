@@ -10,13 +10,13 @@
 #include <memory>
 #include <string>
 
-#include "engine/ABuffer2.h"
+#include "engine/stream/ABuffer2.h"
 #include "engine/EngineState.h"
-#include "engine/IndexBlock.h"
-#include "engine/QueueItem.h"
-#include "engine/SensorMarkers.h"
-#include "engine/TSAnalyse.h"
-#include "engine/VBuffer2.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/stream/SensorMarkers.h"
+#include "engine/ts/TSAnalyse.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Sync.h"
 
 class CTSChn : public ITSChannel, public ISensorMarkers {

@@ -1,4 +1,4 @@
-#include "engine/TSDemux.h"
+#include "engine/ts/TSDemux.h"
 
 #include <algorithm>
 #include <cstring>

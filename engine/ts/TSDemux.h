@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/PesUnit.h"
-#include "engine/TSTables.h"
+#include "engine/ts/PesUnit.h"
+#include "engine/ts/TSTables.h"
 
 enum class TSStream { kVideo, kAudio, kSensorText };
 

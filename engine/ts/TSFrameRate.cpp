@@ -1,8 +1,8 @@
-#include "engine/TSFrameRate.h"
+#include "engine/ts/TSFrameRate.h"
 
 #include <algorithm>
 
-#include "engine/PesUnit.h"
+#include "engine/ts/PesUnit.h"
 
 namespace {
 // Added before truncating, so that a measured 29.97 counts as 30.

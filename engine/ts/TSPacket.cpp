@@ -1,4 +1,4 @@
-#include "engine/TSPacket.h"
+#include "engine/ts/TSPacket.h"
 
 namespace {
 constexpr std::size_t kHeaderSize = 4;

@@ -1,11 +1,11 @@
-#include "engine/TSSensorText.h"
+#include "engine/ts/TSSensorText.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <string_view>
 
-#include "engine/DecimalNumber.h"
+#include "engine/gps/DecimalNumber.h"
 #include "platform/ByteOrder.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/IndexBlock.h"
+#include "engine/store/IndexBlock.h"
 
 constexpr std::size_t kSensorTextMax = 300;
 constexpr std::size_t kSensorGpsOffset = 32;  // where the GPS sentence lies in the text

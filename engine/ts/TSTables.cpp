@@ -1,4 +1,4 @@
-#include "engine/TSTables.h"
+#include "engine/ts/TSTables.h"
 
 #include <array>
 

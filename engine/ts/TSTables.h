@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/TSPacket.h"
+#include "engine/ts/TSPacket.h"
 
 constexpr std::uint8_t kStreamTypeH264 = 0x1B;
 constexpr std::uint8_t kStreamTypeAac = 0x0F;

@@ -1,4 +1,4 @@
-#include "engine/TSVideoUnit.h"
+#include "engine/ts/TSVideoUnit.h"
 
 namespace {
 constexpr std::uint8_t kNalTypeMask = 0x1F;

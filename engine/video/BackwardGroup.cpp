@@ -1,4 +1,4 @@
-#include "engine/BackwardGroup.h"
+#include "engine/video/BackwardGroup.h"
 
 #include <utility>
 

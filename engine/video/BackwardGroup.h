@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/FfmpegVideoDecoder.h"
+#include "engine/video/FfmpegVideoDecoder.h"
 
 class CBackwardGroup {
  public:

@@ -1,4 +1,4 @@
-#include "engine/CropZoom.h"
+#include "engine/video/CropZoom.h"
 
 #include <cstdlib>
 

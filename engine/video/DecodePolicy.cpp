@@ -1,8 +1,8 @@
-#include "engine/DecodePolicy.h"
+#include "engine/video/DecodePolicy.h"
 
 #include <algorithm>
 
-#include "engine/ClockMath.h"
+#include "engine/clock/ClockMath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/ExportPicture.h"
+#include "engine/video/ExportPicture.h"
 
 #include <algorithm>
 #include <new>

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/FfmpegVideoDecoder.h"
+#include "engine/video/FfmpegVideoDecoder.h"
 #include "platform/media/XvidEncoder.h"
 
 struct SwsContext;

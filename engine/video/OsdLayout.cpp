@@ -1,4 +1,4 @@
-#include "engine/OsdLayout.h"
+#include "engine/video/OsdLayout.h"
 
 #include <algorithm>
 #include <climits>

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/CarDataFrame.h"
+#include "engine/gps/CarDataFrame.h"
 #include "platform/Geometry.h"
 #include "platform/String.h"
 #include "platform/gdi/GdiDefs.h"

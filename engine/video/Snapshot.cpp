@@ -1,4 +1,4 @@
-#include "engine/Snapshot.h"
+#include "engine/video/Snapshot.h"
 
 #include <filesystem>
 

@@ -1,4 +1,4 @@
-#include "engine/VideoCtx.h"
+#include "engine/video/VideoCtx.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,9 +7,9 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/ClockMath.h"
-#include "engine/IndexBlock.h"
-#include "engine/StreamGrammar.h"
+#include "engine/clock/ClockMath.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/StreamGrammar.h"
 
 namespace {
 // A car-data record this many seconds away from the pictures is no longer shown.

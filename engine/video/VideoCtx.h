@@ -16,17 +16,17 @@
 #include <memory>
 #include <mutex>
 
-#include "engine/BackwardGroup.h"
-#include "engine/CarDataFrame.h"
-#include "engine/DecodePolicy.h"
+#include "engine/video/BackwardGroup.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/video/DecodePolicy.h"
 #include "engine/EngineState.h"
-#include "engine/ExportPicture.h"
-#include "engine/FfmpegVideoDecoder.h"
-#include "engine/FpsCtrl.h"
-#include "engine/MyThread.h"
-#include "engine/OsdLayout.h"
-#include "engine/SensorMarkers.h"
-#include "engine/VBuffer2.h"
+#include "engine/video/ExportPicture.h"
+#include "engine/video/FfmpegVideoDecoder.h"
+#include "engine/clock/FpsCtrl.h"
+#include "engine/stream/MyThread.h"
+#include "engine/video/OsdLayout.h"
+#include "engine/stream/SensorMarkers.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Time.h"
 #include "platform/video/VideoPresenter.h"
 

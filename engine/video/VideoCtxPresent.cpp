@@ -7,8 +7,8 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/RecordCtx.h"
-#include "engine/VideoCtx.h"
+#include "engine/export/RecordCtx.h"
+#include "engine/video/VideoCtx.h"
 #include "platform/gdi/Dc.h"
 
 // The presenter of the video window as it is now becomes the one drawn into. Snapshot copies the

@@ -11,7 +11,7 @@
 #include "engine/IbpCtrl.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "platform/video/OneWindowPresenter.h"
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 namespace enginetest {
 

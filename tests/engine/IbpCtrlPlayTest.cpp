@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "engine/CropZoom.h"
+#include "engine/video/CropZoom.h"
 #include "tests/engine/EngineTestSupport.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"

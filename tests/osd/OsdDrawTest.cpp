@@ -3,10 +3,10 @@
 #include <QRegion>
 
 #include "OsdTestSupport.h"
-#include "engine/OsdLayout.h"
+#include "engine/video/OsdLayout.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
-#include "tests/engine/OsdSamples.h"
+#include "tests/engine/video/OsdSamples.h"
 
 using namespace osdtest;
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/Snapshot.h"
+#include "engine/video/Snapshot.h"
 #include "platform/Types.h"
 
 namespace osdtest {

@@ -7,12 +7,12 @@
 #include <fstream>
 
 #include "OsdTestSupport.h"
-#include "engine/OsdLayout.h"
-#include "engine/Snapshot.h"
+#include "engine/video/OsdLayout.h"
+#include "engine/video/Snapshot.h"
 #include "platform/UserFolders.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
-#include "tests/engine/OsdSamples.h"
+#include "tests/engine/video/OsdSamples.h"
 #include "tests/support/ScopedEnvironment.h"
 
 using namespace osdtest;

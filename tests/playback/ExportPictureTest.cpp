@@ -6,8 +6,8 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/ExportPicture.h"
-#include "engine/RecordCtx.h"
+#include "engine/video/ExportPicture.h"
+#include "engine/export/RecordCtx.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/playback/PlaybackTestSupport.h"

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/StreamGrammar.h"
+#include "engine/stream/StreamGrammar.h"
 #include "tests/support/Eventually.h"
 
 namespace playtest {

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "engine/EngineState.h"
-#include "engine/VBuffer2.h"
-#include "engine/VideoCtx.h"
+#include "engine/stream/VBuffer2.h"
+#include "engine/video/VideoCtx.h"
 #include "platform/Message.h"
 #include "platform/Time.h"
 #include "platform/video/OffscreenPresenter.h"

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "engine/IndexBlock.h"
-#include "engine/SensorData.h"
+#include "engine/store/IndexBlock.h"
+#include "engine/stream/SensorData.h"
 #include "tests/playback/PlaybackTestSupport.h"
 
 using namespace playtest;

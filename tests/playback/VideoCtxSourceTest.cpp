@@ -8,7 +8,7 @@
 #include <optional>
 #include <thread>
 
-#include "engine/SourceBoxCtx.h"
+#include "engine/stream/SourceBoxCtx.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/playback/PlaybackTestSupport.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "platform/Time.h"
 
 namespace {

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "engine/FpsCtrl.h"
-#include "tests/engine/AudioTestSupport.h"
-#include "tests/engine/QueueTestSupport.h"
+#include "engine/clock/FpsCtrl.h"
+#include "tests/engine/audio/AudioTestSupport.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 
 using namespace audiotest;
 

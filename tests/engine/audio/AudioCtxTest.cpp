@@ -4,11 +4,11 @@
 
 #include <cmath>
 
-#include "engine/AacDecoder.h"
-#include "engine/G726Decoder.h"
-#include "tests/engine/AudioOracle.h"
-#include "tests/engine/AudioTestSupport.h"
-#include "tests/engine/QueueTestSupport.h"
+#include "engine/audio/AacDecoder.h"
+#include "engine/audio/G726Decoder.h"
+#include "tests/engine/audio/AudioOracle.h"
+#include "tests/engine/audio/AudioTestSupport.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 
 using namespace audiotest;
 

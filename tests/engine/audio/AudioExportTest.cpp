@@ -2,11 +2,11 @@
 // without a sound device.
 #include <gtest/gtest.h>
 
-#include "engine/G726Decoder.h"
-#include "engine/RecordCtx.h"
-#include "tests/engine/AudioTestSupport.h"
-#include "tests/engine/GpsTestData.h"
-#include "tests/engine/RecordFeed.h"
+#include "engine/audio/G726Decoder.h"
+#include "engine/export/RecordCtx.h"
+#include "tests/engine/audio/AudioTestSupport.h"
+#include "tests/engine/gps/GpsTestData.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreDescription.h"
 

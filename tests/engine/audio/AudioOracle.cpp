@@ -1,4 +1,4 @@
-#include "tests/engine/AudioOracle.h"
+#include "tests/engine/audio/AudioOracle.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,8 +11,8 @@
 
 #include <unistd.h>
 
-#include "engine/AudioCtx.h"
-#include "tests/engine/SourceTestSupport.h"
+#include "engine/audio/AudioCtx.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/fixtures/FileBytes.h"
 

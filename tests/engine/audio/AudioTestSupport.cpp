@@ -1,8 +1,8 @@
-#include "tests/engine/AudioTestSupport.h"
+#include "tests/engine/audio/AudioTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/QueueTestSupport.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 
 namespace audiotest {
 

@@ -12,11 +12,11 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ABuffer2.h"
-#include "engine/AudioCtx.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/audio/AudioCtx.h"
 #include "engine/EngineState.h"
 #include "platform/sound/RingOutput.h"
-#include "tests/engine/AudioOracle.h"
+#include "tests/engine/audio/AudioOracle.h"
 
 namespace audiotest {
 

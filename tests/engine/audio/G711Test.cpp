@@ -1,8 +1,8 @@
-#include "engine/G711.h"
+#include "engine/audio/G711.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/AudioOracle.h"
+#include "tests/engine/audio/AudioOracle.h"
 
 TEST(G711Test, ExpansionMatchesTheReferenceForEveryCode) {
   oracle::Bytes codes;

@@ -1,10 +1,10 @@
-#include "engine/G726Decoder.h"
+#include "engine/audio/G726Decoder.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "tests/engine/AudioOracle.h"
+#include "tests/engine/audio/AudioOracle.h"
 
 namespace {
 

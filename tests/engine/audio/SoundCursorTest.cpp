@@ -1,4 +1,4 @@
-#include "engine/SoundCursor.h"
+#include "engine/audio/SoundCursor.h"
 
 #include <gtest/gtest.h>
 

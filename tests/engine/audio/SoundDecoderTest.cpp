@@ -1,11 +1,11 @@
-#include "engine/SoundDecoder.h"
+#include "engine/audio/SoundDecoder.h"
 
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "engine/G711.h"
-#include "tests/engine/AudioOracle.h"
+#include "engine/audio/G711.h"
+#include "tests/engine/audio/AudioOracle.h"
 
 namespace {
 

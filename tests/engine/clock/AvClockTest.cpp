@@ -1,4 +1,4 @@
-#include "engine/AvClock.h"
+#include "engine/clock/AvClock.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,4 +1,4 @@
-#include "engine/FpsCtrl.h"
+#include "engine/clock/FpsCtrl.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "engine/PlayClock.h"
+#include "engine/clock/PlayClock.h"
 
 #include <gtest/gtest.h>
 

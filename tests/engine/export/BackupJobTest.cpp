@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "tests/engine/CardStoreTestSupport.h"
-#include "tests/engine/JobTestSupport.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
+#include "tests/engine/export/JobTestSupport.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/StoreFormat.h"
 

@@ -5,9 +5,9 @@
 
 #include <filesystem>
 
-#include "engine/CardStore.h"
-#include "tests/engine/JobTestSupport.h"
-#include "tests/engine/RecordFeed.h"
+#include "engine/store/CardStore.h"
+#include "tests/engine/export/JobTestSupport.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ShellCommand.h"

@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "tests/engine/AudioOracle.h"
-#include "tests/engine/JobTestSupport.h"
-#include "tests/engine/RecordFeed.h"
+#include "tests/engine/audio/AudioOracle.h"
+#include "tests/engine/export/JobTestSupport.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ShellCommand.h"

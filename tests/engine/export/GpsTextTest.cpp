@@ -8,11 +8,11 @@
 #include <functional>
 #include <sstream>
 
-#include "engine/GpsOffsetTable.h"
-#include "engine/GpsTextFile.h"
-#include "tests/engine/GpsTestData.h"
-#include "tests/engine/JobTestSupport.h"
-#include "tests/engine/RecordFeed.h"
+#include "engine/gps/GpsOffsetTable.h"
+#include "engine/export/GpsTextFile.h"
+#include "tests/engine/gps/GpsTestData.h"
+#include "tests/engine/export/JobTestSupport.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 
 using namespace jobtest;

@@ -1,9 +1,9 @@
-#include "tests/engine/JobTestSupport.h"
+#include "tests/engine/export/JobTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include "engine/RecordCtx.h"
-#include "tests/engine/QueueTestSupport.h"
+#include "engine/export/RecordCtx.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 
 namespace jobtest {
 

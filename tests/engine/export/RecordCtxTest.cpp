@@ -7,9 +7,9 @@
 #include <ctime>
 #include <numeric>
 
-#include "engine/RecordCtx.h"
-#include "tests/engine/GpsTestData.h"
-#include "tests/engine/RecordFeed.h"
+#include "engine/export/RecordCtx.h"
+#include "tests/engine/gps/GpsTestData.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/PictureView.h"

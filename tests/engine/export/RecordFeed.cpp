@@ -1,4 +1,4 @@
-#include "tests/engine/RecordFeed.h"
+#include "tests/engine/export/RecordFeed.h"
 
 #include <gtest/gtest.h>
 

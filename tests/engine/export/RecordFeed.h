@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/QueueItem.h"
-#include "engine/RecordCtx.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/export/RecordCtx.h"
 #include "platform/Message.h"
 #include "tests/fixtures/Layout.h"
 

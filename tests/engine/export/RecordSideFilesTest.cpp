@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/RecordCtx.h"
-#include "tests/engine/GpsTestData.h"
-#include "tests/engine/RecordFeed.h"
+#include "engine/export/RecordCtx.h"
+#include "tests/engine/gps/GpsTestData.h"
+#include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreDescription.h"

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/CarDataFrame.h"
-#include "engine/RecordText.h"
-#include "tests/engine/GpsTestData.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/export/RecordText.h"
+#include "tests/engine/gps/GpsTestData.h"
 #include "tests/fixtures/TestSignals.h"
 
 using namespace gpstest;

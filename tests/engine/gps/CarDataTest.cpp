@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/CarDataFrame.h"
-#include "engine/CarInfoLine.h"
-#include "tests/engine/GpsTestData.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/gps/CarInfoLine.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace gpstest;
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/DecimalNumber.h"
-#include "tests/engine/GpsTestData.h"
+#include "engine/gps/DecimalNumber.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace gpstest;
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/GpsOffsetTable.h"
-#include "engine/GpsTrack.h"
-#include "tests/engine/GpsTestData.h"
+#include "engine/gps/GpsOffsetTable.h"
+#include "engine/gps/GpsTrack.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace gpstest;
 

@@ -1,4 +1,4 @@
-#include "tests/engine/GpsTestData.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 #include <unistd.h>
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "engine/GpsOffsetTable.h"
-#include "engine/GpsTrack.h"
+#include "engine/gps/GpsOffsetTable.h"
+#include "engine/gps/GpsTrack.h"
 #include "platform/Time.h"
-#include "tests/engine/GpsTestData.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace gpstest;
 

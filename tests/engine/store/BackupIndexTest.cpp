@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "tests/engine/CardStoreTestSupport.h"
-#include "tests/engine/JobTestSupport.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
+#include "tests/engine/export/JobTestSupport.h"
 #include "tests/fixtures/ShellCommand.h"
 
 namespace storetest {

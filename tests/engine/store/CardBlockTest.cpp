@@ -1,8 +1,8 @@
 #include <cstring>
 
-#include "engine/IndexBlock.h"
+#include "engine/store/IndexBlock.h"
 #include "platform/ByteOrder.h"
-#include "tests/engine/CardStoreTestSupport.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
 
 namespace storetest {
 namespace {

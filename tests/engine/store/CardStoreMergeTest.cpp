@@ -1,4 +1,4 @@
-#include "tests/engine/CardStoreTestSupport.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
 
 namespace storetest {
 namespace {

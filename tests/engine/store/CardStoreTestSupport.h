@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/CardStore.h"
+#include "engine/store/CardStore.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/StoreBuildTest.h"
 

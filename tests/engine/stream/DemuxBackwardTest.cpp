@@ -1,7 +1,7 @@
 // The demultiplexer reading backward and turning around.
 #include <gtest/gtest.h>
 
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

@@ -1,7 +1,7 @@
 // How the demultiplexer starts the audio clock: from which time frame, with which start delay.
 #include <gtest/gtest.h>
 
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "engine/CarDataFrame.h"
-#include "engine/StreamGrammar.h"
-#include "tests/engine/SourceTestSupport.h"
+#include "engine/gps/CarDataFrame.h"
+#include "engine/stream/StreamGrammar.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ABuffer2.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Time.h"
 #include "QueueTestSupport.h"
 

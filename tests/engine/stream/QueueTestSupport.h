@@ -4,9 +4,9 @@
 #include <functional>
 #include <utility>
 
-#include "engine/Buffer.h"
-#include "engine/QueueItem.h"
-#include "engine/SourceCtx.h"
+#include "engine/stream/Buffer.h"
+#include "engine/stream/QueueItem.h"
+#include "engine/stream/SourceCtx.h"
 #include "platform/Time.h"
 #include "tests/support/Eventually.h"
 

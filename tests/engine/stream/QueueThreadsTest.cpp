@@ -7,8 +7,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "engine/ABuffer2.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Time.h"
 #include "QueueTestSupport.h"
 

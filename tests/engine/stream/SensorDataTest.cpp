@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/CardStore.h"
-#include "engine/SensorData.h"
-#include "tests/engine/SourceTestSupport.h"
+#include "engine/store/CardStore.h"
+#include "engine/stream/SensorData.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

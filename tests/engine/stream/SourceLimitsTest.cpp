@@ -2,7 +2,7 @@
 // of sensor blocks.
 #include <gtest/gtest.h>
 
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

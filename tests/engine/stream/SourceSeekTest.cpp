@@ -1,7 +1,7 @@
 // The card source following seeks, playing backward, and carrying out what the UI thread asks.
 #include <gtest/gtest.h>
 
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
 

@@ -1,11 +1,11 @@
-#include "tests/engine/SourceTestSupport.h"
+#include "tests/engine/stream/SourceTestSupport.h"
 
 #include <cstdlib>
 #include <ctime>
 
 #include <gtest/gtest.h>
 
-#include "engine/StreamGrammar.h"
+#include "engine/stream/StreamGrammar.h"
 #include "platform/Time.h"
 
 namespace sourcetest {

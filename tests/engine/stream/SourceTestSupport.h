@@ -15,14 +15,14 @@
 #include <thread>
 #include <vector>
 
-#include "engine/ABuffer2.h"
-#include "engine/ChunkDemux.h"
+#include "engine/stream/ABuffer2.h"
+#include "engine/stream/ChunkDemux.h"
 #include "engine/EngineState.h"
-#include "engine/SensorData.h"
-#include "engine/SourceBoxCtx.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/SensorData.h"
+#include "engine/stream/SourceBoxCtx.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Message.h"
-#include "tests/engine/QueueTestSupport.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 

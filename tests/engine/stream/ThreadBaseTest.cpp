@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "engine/MyThread.h"
-#include "engine/VBuffer2.h"
+#include "engine/stream/MyThread.h"
+#include "engine/stream/VBuffer2.h"
 #include "platform/Sync.h"
 #include "QueueTestSupport.h"
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/TSAnalyse.h"
-#include "tests/engine/AudioOracle.h"
-#include "tests/engine/QueueTestSupport.h"
-#include "tests/engine/TSTestSupport.h"
+#include "engine/ts/TSAnalyse.h"
+#include "tests/engine/audio/AudioOracle.h"
+#include "tests/engine/stream/QueueTestSupport.h"
+#include "tests/engine/ts/TSTestSupport.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/TsBuilder.h"

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/PesUnit.h"
-#include "engine/TSDemux.h"
-#include "engine/TSVideoUnit.h"
+#include "engine/ts/PesUnit.h"
+#include "engine/ts/TSDemux.h"
+#include "engine/ts/TSVideoUnit.h"
 #include "tests/fixtures/TsBuilder.h"
 
 namespace {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/FindFilePath.h"
-#include "engine/TSFrameRate.h"
-#include "engine/TSSensorText.h"
+#include "engine/ts/FindFilePath.h"
+#include "engine/ts/TSFrameRate.h"
+#include "engine/ts/TSSensorText.h"
 #include "platform/File.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"

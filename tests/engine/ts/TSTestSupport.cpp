@@ -1,6 +1,6 @@
-#include "tests/engine/TSTestSupport.h"
+#include "tests/engine/ts/TSTestSupport.h"
 
-#include "tests/engine/QueueTestSupport.h"
+#include "tests/engine/stream/QueueTestSupport.h"
 
 void TestTsChannel::SetStartTime(const std::string& path, std::int64_t time) {
   std::lock_guard lock(m_lock);

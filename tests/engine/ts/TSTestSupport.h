@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/TSAnalyse.h"
+#include "engine/ts/TSAnalyse.h"
 
 struct AudioResync {
   int startDelayMs = 0;

@@ -1,4 +1,4 @@
-#include "engine/BackwardGroup.h"
+#include "engine/video/BackwardGroup.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/FfmpegVideoDecoder.h"
+#include "engine/video/FfmpegVideoDecoder.h"
 #include "tests/fixtures/TestStream.h"
 
 namespace {

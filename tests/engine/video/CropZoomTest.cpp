@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "engine/CropZoom.h"
+#include "engine/video/CropZoom.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/DecodePolicy.h"
+#include "engine/video/DecodePolicy.h"
 
 #include <cstdint>
 #include <vector>

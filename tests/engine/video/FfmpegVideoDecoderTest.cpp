@@ -1,4 +1,4 @@
-#include "engine/FfmpegVideoDecoder.h"
+#include "engine/video/FfmpegVideoDecoder.h"
 
 #include <cstdlib>
 #include <string>

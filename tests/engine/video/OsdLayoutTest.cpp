@@ -6,7 +6,7 @@
 #include <string>
 
 #include "OsdSamples.h"
-#include "engine/OsdLayout.h"
+#include "engine/video/OsdLayout.h"
 #include "platform/gdi/GdiObjects.h"
 #include "tests/support/ScopedEnvironment.h"
 

@@ -1,7 +1,7 @@
 // On-screen text settings and channel states shared by the layout, drawing and snapshot tests.
 #pragma once
 
-#include "engine/OsdLayout.h"
+#include "engine/video/OsdLayout.h"
 
 namespace osdsamples {
 

@@ -12,7 +12,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/FfmpegVideoDecoder.h"
+#include "engine/video/FfmpegVideoDecoder.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "platform/video/PresentedFrame.h"
 #include "tests/fixtures/TestStream.h"
