@@ -96,7 +96,7 @@ void EngineBackup(benchmark::State& state) {
   if (!card.ok) return state.SkipWithError("the card could not be built");
   EndWatch watch;
   plat::IMessageRouter* previous = plat::SetMessageRouter(&watch);
-  CIbpCtrl* engine = CreateIbpCtrl();
+  CIbpCtrl* engine = CIbpCtrl::Create();
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
   engine->SetSource(CString("dvk2://" + std::to_string(kDrive)));
   std::vector<IndexEntry*> entries;

@@ -11,10 +11,33 @@ extern "C" {
 
 // The decoders report every parameter set and every damaged unit on the console, where a player
 // has nobody to read them.
-CIbpCtrl* CreateIbpCtrl() {
+CIbpCtrl* CIbpCtrl::Create() {
   static std::once_flag once;
   std::call_once(once, [] { av_log_set_level(AV_LOG_QUIET); });
   return new (std::nothrow) CIbpCtrl();
+}
+
+namespace {
+std::mutex factoryLock;
+std::function<IIbpCtrl*()>& Factory() {
+  static std::function<IIbpCtrl*()> factory;
+  return factory;
+}
+}  // namespace
+
+IIbpCtrl* CreateIbpCtrl() {
+  std::function<IIbpCtrl*()> factory;
+  {
+    std::lock_guard<std::mutex> lock(factoryLock);
+    factory = Factory();
+  }
+  if (factory) return factory();
+  return CIbpCtrl::Create();
+}
+
+void SetIbpCtrlFactory(std::function<IIbpCtrl*()> factory) {
+  std::lock_guard<std::mutex> lock(factoryLock);
+  Factory() = std::move(factory);
 }
 
 CIbpCtrl::CIbpCtrl() : source_(this, &state_) { source_.SetRecorder(&recorder_); }

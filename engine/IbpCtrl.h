@@ -24,6 +24,7 @@
 #include "engine/store/CardStore.h"
 #include "engine/export/EngineJob.h"
 #include "engine/EngineState.h"
+#include "engine/IIbpCtrl.h"
 #include "engine/export/RecordCtx.h"
 #include "engine/stream/SourceBoxCtx.h"
 #include "engine/SourcePath.h"
@@ -32,22 +33,7 @@
 #include "engine/video/VideoCtx.h"
 #include "platform/String.h"
 
-// What a start operation (a play or a job) did.
-enum class EngineStart {
-  kStarted,  // it runs; for a play also when the entry asked for is the one already playing
-  kBusy,     // another play or job is open: nothing was started or changed
-  kFailed,   // refused, or it could not start; the engine is idle
-};
-
-// The recording state of a job's output.
-struct RecordState {
-  bool on = false;
-  CString path;     // without its ".avi"
-  bool avi = false;  // the output is an AVI file
-  int mode = 0;      // an export's length in seconds; 0 for a backup
-};
-
-class CIbpCtrl {
+class CIbpCtrl final : public IIbpCtrl {
  public:
   static constexpr int kChannels = 1;
   static constexpr std::size_t kVideoQueueFactor = 16;
@@ -62,25 +48,28 @@ class CIbpCtrl {
   static constexpr std::int32_t kQuietestVolume = -2699;
   static constexpr std::size_t kBackupLabelLength = 18;
 
+  // Makes the real engine (tools and engine tests); Destroy ends it. Null when out of memory.
+  static CIbpCtrl* Create();
+
   CIbpCtrl();
-  virtual ~CIbpCtrl();
+  ~CIbpCtrl() override;
   CIbpCtrl(const CIbpCtrl&) = delete;
   CIbpCtrl& operator=(const CIbpCtrl&) = delete;
 
-  // Closes, then deletes an engine made by CreateIbpCtrl.
-  void Destroy();
+  // Closes, then deletes the engine.
+  void Destroy() override;
 
   // The source. SetSource closes, closes the store, keeps the path trimmed of white space and
   // parses it; it returns the source type. A raw card ("dvk2://N") is physical drive N.
-  int SetSource(const CString& path);
+  int SetSource(const CString& path) override;
   int ParseSource();
   const SourceAddress& GetSourceAddress() const { return address_; }
-  const CString& GetSourcePath() const { return path_; }
+  const CString& GetSourcePath() const override { return path_; }
 
   // Plays from an index entry (null: the first) and an event number (1-16: that event's chunk, 0:
   // the entry's start); a transport stream plays its file and takes no entry. The playable types
   // are 11 to 14. While a play or job is open: kStarted when asked for what is playing, else kBusy.
-  EngineStart Play(IndexEntry* entry, int eventNumber);
+  EngineStart Play(IndexEntry* entry, int eventNumber) override;
   // Jobs. Each runs on the card source thread of a raw card, `.sd` or `.idx` source, posts
   // WM_PLAYER_SENSORDATA at each new 5 % of an entry's progress, and ends with one
   // WM_PLAYER_END (lParam -1), after which GetJobResult tells how it ended; the export of a
@@ -92,7 +81,7 @@ class CIbpCtrl {
   // file created afresh at `path`; with the GPS text export on, it writes only the GPS text of
   // those entries. Refused for an empty path, no entries, more than a backup holds, or an AVI
   // path without the GPS text export.
-  EngineStart StartBackup(const CString& path, IndexEntry* const* entries, int count);
+  EngineStart StartBackup(const CString& path, IndexEntry* const* entries, int count) override;
   // An export of the recording between two times (seconds since 1970, both set, start not after
   // end) from an entry (null: the store's first) and an event number: its pictures, sound and car
   // data copied into AVI files with their subtitle and CSV files at `path` (an ".avi" path), or,
@@ -104,30 +93,30 @@ class CIbpCtrl {
   // not after end): its pictures copied, its sound decoded to PCM. Refused with SetExportDecode
   // or the GPS text export on.
   EngineStart OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
-                         std::int64_t endTime);
+                         std::int64_t endTime) override;
   // Turns the GPS text export on for the next job: the raw export mode word (a job's end clears
   // a mode of 1), the file mode (kGpsTextFileOfFix, ...OfJob or ...OfDay) and the name that
   // starts the file names and labels the lines. False, and the export off (the mode word as it
   // was), for another file mode.
-  bool StartRawExport(int mode, const CString& name, int fileMode);
+  bool StartRawExport(int mode, const CString& name, int fileMode) override;
   // Turns the recording of a job's output on or off. On: fails for an empty path, a path whose
   // folders cannot be made, or while a recording is on; keeps the path (a trailing ".avi" in any
   // case marks an AVI output and is cut) and the mode. Off: stops the channel's AVI recorder.
-  bool SetRecord(bool on, const CString& path, int mode);
-  RecordState GetRecordState() const;
+  bool SetRecord(bool on, const CString& path, int mode) override;
+  RecordState GetRecordState() const override;
   // The label of the card tools' backups: at most 18 characters of the text in the ANSI code page.
-  void SetBackupLabel(const CString& text);
+  void SetBackupLabel(const CString& text) override;
   std::string GetBackupLabel() const;
   // How far the running or last job got, 0.0 to 1.0 (0.0 after Close).
-  double GetProgressRatio() const { return source_.JobRatio(); }
+  double GetProgressRatio() const override { return source_.JobRatio(); }
   // The last multiple of 5 % posted for the entry in hand; -1 when none (and after a job's end).
-  int GetJobProgress() const { return source_.JobProgress(); }
-  JobResult GetJobResult() const { return job_.Result(); }
+  int GetJobProgress() const override { return source_.JobProgress(); }
+  JobResult GetJobResult() const override { return job_.Result(); }
   // The files the last job wrote (the `.sd` file, GPS text files); the AVI files are announced by
   // WM_PLAYER_EXPORTSTART and WM_PLAYER_EXPORTDONE.
-  std::vector<std::string> GetJobFiles() const { return job_.Files(); }
+  std::vector<std::string> GetJobFiles() const override { return job_.Files(); }
   // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.
-  void Close();
+  void Close() override;
   // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source and
   // the channel's threads.
   void StopAll();
@@ -138,63 +127,63 @@ class CIbpCtrl {
   // Control.
   // A change of direction while the decoder runs restarts reading at the picture shown; a return
   // to 1.0 from another speed resynchronises the source. The same speed again changes nothing.
-  void SetSpeed(double speed);
-  double GetSpeed() const { return state_.speed.load(); }
+  void SetSpeed(double speed) override;
+  double GetSpeed() const override { return state_.speed.load(); }
   // The video thread waits while the pause word is set; the source resynchronises and the sound
   // restarts with the pause delay.
-  void SetPause(int pause);
+  void SetPause(int pause) override;
   // Seeks a card source to a time (seconds since 1970); the audio output starts over. A transport
   // stream is positioned by its bytes, not by time: it plays on.
-  void Seek(std::int64_t time);
+  void Seek(std::int64_t time) override;
   // The channel's volume in hundredths of a decibel; below kQuietestVolume it plays as silence.
-  void SetVolume(int channel, std::int32_t volume);
+  void SetVolume(int channel, std::int32_t volume) override;
   // One zoom step about a point (millionths of the picture from its centre): positive in,
   // negative out.
-  void Zoom(int channel, int x, int y, int step);
+  void Zoom(int channel, int x, int y, int step) override;
 
   // Settings.
-  void SetNotifyWindow(HWND wnd, int channel);
-  void SetVideoWindow(HWND wnd, int channel);
-  void SetKeepProportion(bool keep);
-  void SetExportPerChannel(bool perChannel);
-  void SetExportDecode(bool decode);
-  void SetExportActive(bool active);
-  bool IsExportActive() const { return state_.exportActive.load(); }
+  void SetNotifyWindow(HWND wnd, int channel) override;
+  void SetVideoWindow(HWND wnd, int channel) override;
+  void SetKeepProportion(bool keep) override;
+  void SetExportPerChannel(bool perChannel) override;
+  void SetExportDecode(bool decode) override;
+  void SetExportActive(bool active) override;
+  bool IsExportActive() const override { return state_.exportActive.load(); }
   // Whether the channel is exported, and its sound with it (never without the channel); the
   // channel's picture is no longer ready for the exporter.
-  void SetExportChannel(int channel, bool on, bool withAudio);
-  void SetTimeZoneOffset(std::int64_t seconds);
-  void SetEdrUnits(int speedUnit, int temperatureUnit);
-  void SetEdrOsd(int left, int top, COLORREF color, int size, const CString& face);
-  void SetShowMusicOsd(bool on, COLORREF color);
-  void SetShowTimeOsd(int mode, COLORREF color);
+  void SetExportChannel(int channel, bool on, bool withAudio) override;
+  void SetTimeZoneOffset(std::int64_t seconds) override;
+  void SetEdrUnits(int speedUnit, int temperatureUnit) override;
+  void SetEdrOsd(int left, int top, COLORREF color, int size, const CString& face) override;
+  void SetShowMusicOsd(bool on, COLORREF color) override;
+  void SetShowTimeOsd(int mode, COLORREF color) override;
   // The crop as margins: left and top 0 or more, right and bottom 0 or less.
-  void SetCutRect(int channel, int left, int top, int right, int bottom);
-  void SetDxva2Enabled(bool enabled, int channel);
-  void SetVideoEnabled(bool enabled, int channel);
-  void SetAudioEnabled(bool enabled, int channel);
+  void SetCutRect(int channel, int left, int top, int right, int bottom) override;
+  void SetDxva2Enabled(bool enabled, int channel) override;
+  void SetVideoEnabled(bool enabled, int channel) override;
+  void SetAudioEnabled(bool enabled, int channel) override;
 
   // State.
-  int GetVideoWidth(int channel) const;
-  int GetVideoHeight(int channel) const;
-  bool IsNoVideo(int channel) const;
-  int IsDecoderOpen(int channel) const;
-  void RedrawVideo();
+  int GetVideoWidth(int channel) const override;
+  int GetVideoHeight(int channel) const override;
+  bool IsNoVideo(int channel) const override;
+  int IsDecoderOpen(int channel) const override;
+  void RedrawVideo() override;
   // The seek time while one is pending, else the time of the picture shown.
-  std::int64_t GetDisplayTime(int channel) const;
+  std::int64_t GetDisplayTime(int channel) const override;
   std::int64_t GetPlayTime() const { return state_.playClock.Get(); }
   std::uint8_t GetEntryFlagByte() const;
   // The sensor block the main window shows: the last one taken from a marker of the source that
   // plays. False when there is none or the source does not run.
-  bool GetSensorBlock(BYTE* out) const;
-  IndexEntry* GetCurrentEntry() const { return source_.CurrentEntry(); }
-  IndexEntry* GetNextEntry(const IndexEntry* entry) { return source_.GetNextEntry(entry); }
-  IndexEntry* OpenStore() { return source_.OpenStore(); }
+  bool GetSensorBlock(BYTE* out) const override;
+  IndexEntry* GetCurrentEntry() const override { return source_.CurrentEntry(); }
+  IndexEntry* GetNextEntry(const IndexEntry* entry) override { return source_.GetNextEntry(entry); }
+  IndexEntry* OpenStore() override { return source_.OpenStore(); }
   // Saves the picture the channel shows, enlarged by half, as a JPEG or BMP file named after
   // `path` (its last three characters give way to ".jpg" or "_Ch1.bmp"). True when the file was
   // written; false for an empty path, folders that cannot be made, no picture to save, or a
   // picture that stayed busy for CVideoCtx::kSnapshotWaitMs.
-  bool TakeSnapshot(bool jpeg, const CString& path);
+  bool TakeSnapshot(bool jpeg, const CString& path) override;
 
   // What the engine threads share, and the channel's pipeline (null before CreatePipeline).
   CEngineState& State() { return state_; }
@@ -260,10 +249,8 @@ class CIbpCtrl {
   CSourceBoxCtx source_;  // after the queues it fills, so that it stops before they go
 };
 
-// Makes the engine; Destroy ends it.
-CIbpCtrl* CreateIbpCtrl();
 
-// An owner of an engine made by CreateIbpCtrl, which it ends with Destroy.
+// An owner of an engine made by CIbpCtrl::Create, which it ends with Destroy.
 struct IbpCtrlDestroy {
   void operator()(CIbpCtrl* engine) const { engine->Destroy(); }
 };

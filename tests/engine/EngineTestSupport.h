@@ -15,7 +15,7 @@
 
 namespace enginetest {
 
-inline IbpCtrlPtr MakeEngine() { return IbpCtrlPtr(CreateIbpCtrl()); }
+inline IbpCtrlPtr MakeEngine() { return IbpCtrlPtr(CIbpCtrl::Create()); }
 
 inline HWND Window(std::uintptr_t n) { return reinterpret_cast<HWND>(n); }
 

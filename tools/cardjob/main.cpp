@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
   }
   Messages messages;
   plat::SetMessageRouter(&messages);
-  IbpCtrlPtr engine(CreateIbpCtrl());
+  IbpCtrlPtr engine(CIbpCtrl::Create());
   const int type = engine->SetSource(CString(o.source));
   std::vector<IndexEntry*> entries;
   if ((type != kSourceRawCard && type != kSourceBackupFile && type != kSourceIndexFile) ||

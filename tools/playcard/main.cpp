@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
   Options o;
   if (!ParseOptions(argc, argv, &o)) return Usage();
   MessageCounter messages;
-  IbpCtrlPtr engine(CreateIbpCtrl());
+  IbpCtrlPtr engine(CIbpCtrl::Create());
   if (!engine) return 2;
   auto presenter = std::make_shared<ShowingPresenter>(engine->State().frameTime);
   const plat::OneWindowPresenter window(kVideoWindow, presenter);
