@@ -89,6 +89,7 @@ class IIbpCtrl {
   virtual int GetVideoHeight(int channel) const = 0;
   virtual bool IsNoVideo(int channel) const = 0;
   virtual int IsDecoderOpen(int channel) const = 0;
+  virtual std::int64_t GetShownChunk(int channel) const = 0;
   virtual void RedrawVideo() = 0;
   virtual std::int64_t GetDisplayTime(int channel) const = 0;
   virtual bool GetSensorBlock(BYTE* out) const = 0;
