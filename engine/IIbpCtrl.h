@@ -11,7 +11,9 @@
 
 #include "engine/export/EngineJob.h"
 #include "engine/store/CardStore.h"
+#include "platform/Message.h"
 #include "platform/String.h"
+#include "platform/Types.h"
 
 // What a start operation (a play or a job) did.
 enum class EngineStart {
