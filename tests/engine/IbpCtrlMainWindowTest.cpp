@@ -20,7 +20,6 @@ class MainWindowStandIn {
   struct Span {
     IndexEntry* entry;
     std::int64_t start;
-    std::int64_t end;
     std::uint32_t firstChunk;
   };
 
@@ -31,7 +30,7 @@ class MainWindowStandIn {
     engine_.SetSource(CString(path));
     spans.clear();
     for (IndexEntry* e = engine_.OpenStore(); e; e = engine_.GetNextEntry(e)) {
-      spans.push_back({e, e->StartTime(), e->EndTime(), e->FirstChunk()});
+      spans.push_back({e, e->StartTime(), e->FirstChunk()});
     }
   }
   // The main window's Play(entry, from, to): the engine plays the entry from its start (event 0)

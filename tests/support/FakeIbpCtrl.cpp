@@ -46,6 +46,12 @@ void FakeIbpCtrl::Record(const char* name, const Args&... args) const {
   calls_.push_back(EngineCall{name, {ArgText(args)...}});
 }
 
+template <typename T, typename... Args>
+T FakeIbpCtrl::Answer(const char* name, T value, const Args&... args) const {
+  Record(name, args...);
+  return value;
+}
+
 bool FakeIbpCtrl::UseStore(const std::string& path) {
   store_.CloseStore();
   store_.SetStoreSource(ParseSourcePath(CString(path)).type, 0, path);
@@ -93,10 +99,7 @@ IndexEntry* FakeIbpCtrl::GetNextEntry(const IndexEntry* entry) {
   return store_.GetNextEntry(entry);
 }
 
-IndexEntry* FakeIbpCtrl::GetCurrentEntry() const {
-  Record("GetCurrentEntry");
-  return answers.currentEntry;
-}
+IndexEntry* FakeIbpCtrl::GetCurrentEntry() const { return Answer("GetCurrentEntry", answers.currentEntry); }
 
 EngineStart FakeIbpCtrl::Play(IndexEntry* entry, int eventNumber) {
   Record("Play", entry, eventNumber);
@@ -114,10 +117,7 @@ void FakeIbpCtrl::SetSpeed(double speed) {
   speed_ = speed;
 }
 
-double FakeIbpCtrl::GetSpeed() const {
-  Record("GetSpeed");
-  return speed_;
-}
+double FakeIbpCtrl::GetSpeed() const { return Answer("GetSpeed", speed_); }
 
 void FakeIbpCtrl::SetPause(int pause) { Record("SetPause", pause); }
 void FakeIbpCtrl::Seek(std::int64_t time) { Record("Seek", time); }
@@ -146,32 +146,14 @@ bool FakeIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
   return true;
 }
 
-RecordState FakeIbpCtrl::GetRecordState() const {
-  Record("GetRecordState");
-  return record_;
-}
+RecordState FakeIbpCtrl::GetRecordState() const { return Answer("GetRecordState", record_); }
 
 void FakeIbpCtrl::SetBackupLabel(const CString& text) { Record("SetBackupLabel", text); }
 
-double FakeIbpCtrl::GetProgressRatio() const {
-  Record("GetProgressRatio");
-  return answers.progressRatio;
-}
-
-int FakeIbpCtrl::GetJobProgress() const {
-  Record("GetJobProgress");
-  return answers.jobProgress;
-}
-
-JobResult FakeIbpCtrl::GetJobResult() const {
-  Record("GetJobResult");
-  return answers.jobResult;
-}
-
-std::vector<std::string> FakeIbpCtrl::GetJobFiles() const {
-  Record("GetJobFiles");
-  return answers.jobFiles;
-}
+double FakeIbpCtrl::GetProgressRatio() const { return Answer("GetProgressRatio", answers.progressRatio); }
+int FakeIbpCtrl::GetJobProgress() const { return Answer("GetJobProgress", answers.jobProgress); }
+JobResult FakeIbpCtrl::GetJobResult() const { return Answer("GetJobResult", answers.jobResult); }
+std::vector<std::string> FakeIbpCtrl::GetJobFiles() const { return Answer("GetJobFiles", answers.jobFiles); }
 
 void FakeIbpCtrl::SetExportPerChannel(bool perChannel) { Record("SetExportPerChannel", perChannel); }
 void FakeIbpCtrl::SetExportDecode(bool decode) { Record("SetExportDecode", decode); }
@@ -181,10 +163,7 @@ void FakeIbpCtrl::SetExportActive(bool active) {
   exportActive_ = active;
 }
 
-bool FakeIbpCtrl::IsExportActive() const {
-  Record("IsExportActive");
-  return exportActive_;
-}
+bool FakeIbpCtrl::IsExportActive() const { return Answer("IsExportActive", exportActive_); }
 
 void FakeIbpCtrl::SetExportChannel(int channel, bool on, bool withAudio) {
   Record("SetExportChannel", channel, on, withAudio);
@@ -211,36 +190,19 @@ void FakeIbpCtrl::SetDxva2Enabled(bool enabled, int channel) { Record("SetDxva2E
 void FakeIbpCtrl::SetVideoEnabled(bool enabled, int channel) { Record("SetVideoEnabled", enabled, channel); }
 void FakeIbpCtrl::SetAudioEnabled(bool enabled, int channel) { Record("SetAudioEnabled", enabled, channel); }
 
-int FakeIbpCtrl::GetVideoWidth(int channel) const {
-  Record("GetVideoWidth", channel);
-  return answers.videoWidth;
-}
-
-int FakeIbpCtrl::GetVideoHeight(int channel) const {
-  Record("GetVideoHeight", channel);
-  return answers.videoHeight;
-}
-
-bool FakeIbpCtrl::IsNoVideo(int channel) const {
-  Record("IsNoVideo", channel);
-  return answers.noVideo;
-}
-
-int FakeIbpCtrl::IsDecoderOpen(int channel) const {
-  Record("IsDecoderOpen", channel);
-  return answers.decoderOpen;
-}
+int FakeIbpCtrl::GetVideoWidth(int channel) const { return Answer("GetVideoWidth", answers.videoWidth, channel); }
+int FakeIbpCtrl::GetVideoHeight(int channel) const { return Answer("GetVideoHeight", answers.videoHeight, channel); }
+bool FakeIbpCtrl::IsNoVideo(int channel) const { return Answer("IsNoVideo", answers.noVideo, channel); }
+int FakeIbpCtrl::IsDecoderOpen(int channel) const { return Answer("IsDecoderOpen", answers.decoderOpen, channel); }
 
 std::int64_t FakeIbpCtrl::GetShownChunk(int channel) const {
-  Record("GetShownChunk", channel);
-  return answers.shownChunk;
+  return Answer("GetShownChunk", answers.shownChunk, channel);
 }
 
 void FakeIbpCtrl::RedrawVideo() { Record("RedrawVideo"); }
 
 std::int64_t FakeIbpCtrl::GetDisplayTime(int channel) const {
-  Record("GetDisplayTime", channel);
-  return answers.displayTime;
+  return Answer("GetDisplayTime", answers.displayTime, channel);
 }
 
 bool FakeIbpCtrl::GetSensorBlock(BYTE* out) const {

@@ -114,6 +114,9 @@ class FakeIbpCtrl final : public IIbpCtrl {
  private:
   template <typename... Args>
   void Record(const char* name, const Args&... args) const;
+  // Records the call and returns the value.
+  template <typename T, typename... Args>
+  T Answer(const char* name, T value, const Args&... args) const;
 
   mutable std::vector<EngineCall> calls_;
   CCardStore store_;
