@@ -142,17 +142,10 @@ TEST(VideoCtxSource, ACardRecordingPlaysAsFfmpegDecodesItWithItsSensorBlocksWhol
   const std::vector<std::string> expected = RecordingHashes(*layout, 0, dir.File("recording.h264"));
   ASSERT_EQ(expected.size(), static_cast<std::size_t>(recording.pictures));
 
-  VideoRig rig;
-  CSourceBoxCtx source(nullptr, &rig.state);
-  source.SetStoreSource(kSourceBackupFile, 0, layout->path);
-  source.SetQueues(&rig.queue, nullptr);
-  IndexEntry* entry = source.OpenStore();
-  ASSERT_NE(entry, nullptr);
-  ASSERT_TRUE(source.SetEntryRange(entry, 0));
-  rig.state.open = true;
-  rig.video->SetSensorData(&source.Sensors());
-  ASSERT_TRUE(rig.video->Start());
-  ASSERT_TRUE(source.Start());
+  StorePlay play(*layout);
+  VideoRig& rig = play.rig;
+  CSourceBoxCtx& source = play.source;
+  ASSERT_TRUE(play.Start(0, 1.0));
 
   // The main window reads the sensor block whenever it is told of a new one.
   std::atomic<bool> reading{true};
@@ -166,13 +159,10 @@ TEST(VideoCtxSource, ACardRecordingPlaysAsFfmpegDecodesItWithItsSensorBlocksWhol
       if (!IsWholeTrailer(block, recording)) ++torn;
     }
   });
-  const bool ended = VideoRig::Eventually([&] { return !rig.log.Of(WM_PLAYER_END).empty(); });
+  const bool ended = play.WaitForEnd();
   reading = false;
   window.join();
-  rig.state.open = false;
-  rig.queue.Wake();
-  EXPECT_TRUE(source.Stop(10000));
-  EXPECT_TRUE(rig.video->Stop(10000));
+  play.Stop();
   ASSERT_TRUE(ended);
 
   EXPECT_EQ(rig.presenter->Hashes(), expected);
