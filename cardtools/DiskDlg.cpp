@@ -66,7 +66,7 @@ void CDiskDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CDiskDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   TranslateDialogTexts(*this, {kSourceGroup, kBackupGroup, kRemovableRadio, kBackupFileRadio, kLocalDiskRadio,
-                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075});
+                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075, 1076});
   CRect client;
   GetClientRect(&client);
   fullClientHeight_ = client.Height();
@@ -82,6 +82,7 @@ BOOL CDiskDlg::OnInitDialog() {
   GetDlgItem(kSnapshotFolder)->SetWindowText(SnapshotFolder());
   eventLog_.SetOwner(m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr);
   eventLog_.SetBrakesMode(g_appConfig.ReadConfigInt(L"BrakesMode", 0));
+  eventList_.ShowWindow(SW_HIDE);  // shown in place of the recordings once a log is listed
   FindCardDrives(&removableList_, &localDiskList_);
   FillBackupFileList();
   SelectRemovableMode();
