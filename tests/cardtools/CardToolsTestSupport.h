@@ -24,7 +24,8 @@ class FakeOwner : public ICardDialogOwner {
     spans.clear();
     rows.clear();
   }
-  void StopPlayback() override { ++stops; }
+  // As the main window's Stop: the engine goes back to idle, also after a job.
+  void StopPlayback() override { engine->Close(); }
   bool IsPlaying() const override { return playing; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset; }
   std::int64_t GetUtcOffsetSeconds() const override { return utcOffset; }
@@ -35,7 +36,6 @@ class FakeOwner : public ICardDialogOwner {
   int driveNumber = -1;
   std::vector<RecordSpanEntry> spans;
   std::vector<RecordRowTexts> rows;
-  int stops = 0;
   bool playing = false;
   std::int64_t timeZoneOffset = 0;
   std::int64_t utcOffset = 0;
