@@ -7,7 +7,6 @@
 #include <thread>
 
 #include "app/AppConfig.h"
-#include "engine/store/CardStore.h"
 #include "platform/File.h"
 #include "platform/wnd/TestHarness.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
@@ -98,12 +97,12 @@ TEST(DiskDlgBackupTest, ABackupAndAnAviExportFromTheDialogWriteFilesThatPlay) {
   }
   const std::string backup = out + "/" + Stem(recs[0].entry.start) + ".sd";
   EXPECT_TRUE(plat::FileExists(out + "/" + Stem(recs[0].entry.start) + "_1.sd"));
-  CCardStore reopened;
-  reopened.SetStoreSource(kSourceBackupFile, 0, backup);
-  ASSERT_NE(reopened.OpenStore(), nullptr);
-  ASSERT_EQ(reopened.EntryList().size(), 2u);
-  EXPECT_EQ(reopened.EntryList()[0]->StartTime(), recs[0].entry.start);
-  EXPECT_EQ(reopened.EntryList()[1]->StartTime(), recs[2].entry.start);
+  IIbpCtrl* again = CreateIbpCtrl();
+  ASSERT_EQ(again->SetSource(CString(backup)), kSourceBackupFile);
+  std::vector<std::int64_t> starts;
+  for (IndexEntry* e = again->OpenStore(); e; e = again->GetNextEntry(e)) starts.push_back(e->StartTime());
+  again->Destroy();
+  EXPECT_EQ(starts, (std::vector<std::int64_t>{recs[0].entry.start, recs[2].entry.start}));
   int status = -1;
   const std::string played = fixtures::RunCommand(
       "TZ=UTC " + std::string(PLAYCARD_PATH) + " " + fixtures::Quoted(backup) + " --entry 1 --json 2>/dev/null", &status);
