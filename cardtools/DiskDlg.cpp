@@ -7,7 +7,6 @@
 #include "app/AppConfig.h"
 #include "cardtools/CardToolSettings.h"
 #include "cardtools/DriveFinder.h"
-#include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"
 
 namespace {
@@ -15,23 +14,14 @@ namespace {
 constexpr int kSourceGroup = 1060;
 constexpr int kBackupGroup = 1070;
 // The controls below the backup group's top belong to the backup task only.
-constexpr int kBackupSectionItems[] = {kBackupGroup,
-                                       1071,
-                                       1072,
-                                       1073,
-                                       1074,
-                                       CDiskDlg::kStartPicker,
-                                       CDiskDlg::kEndPicker,
-                                       CDiskDlg::kBackupDestination,
-                                       CDiskDlg::kBrowseDestination,
-                                       CDiskDlg::kBackupFormat,
-                                       CDiskDlg::kBackupButton};
-constexpr int kInteractiveItems[] = {
-    CDiskDlg::kRemovableRadio,     CDiskDlg::kBackupFileRadio,    CDiskDlg::kLocalDiskRadio,
-    CDiskDlg::kRemovableList,      CDiskDlg::kLocalDiskList,      CDiskDlg::kBackupFileList,
-    CDiskDlg::kOpenButton,         CDiskDlg::kRecordList,         CDiskDlg::kStartPicker,
-    CDiskDlg::kEndPicker,          CDiskDlg::kBackupDestination,  CDiskDlg::kBrowseDestination,
-    CDiskDlg::kBackupFormat,       CDiskDlg::kBackupButton,       CDiskDlg::kBrowseSnapshot};
+constexpr int kBackupSectionItems[] = {kBackupGroup, 1071, 1072, 1073, 1074, CDiskDlg::kStartPicker, CDiskDlg::kEndPicker,
+                                       CDiskDlg::kBackupDestination, CDiskDlg::kBrowseDestination,
+                                       CDiskDlg::kBackupFormat, CDiskDlg::kBackupButton};
+constexpr int kInteractiveItems[] = {CDiskDlg::kRemovableRadio,    CDiskDlg::kBackupFileRadio,   CDiskDlg::kLocalDiskRadio,
+                                     CDiskDlg::kRemovableList,     CDiskDlg::kLocalDiskList,     CDiskDlg::kBackupFileList,
+                                     CDiskDlg::kOpenButton,        CDiskDlg::kRecordList,        CDiskDlg::kStartPicker,
+                                     CDiskDlg::kEndPicker,         CDiskDlg::kBackupDestination, CDiskDlg::kBrowseDestination,
+                                     CDiskDlg::kBackupFormat,      CDiskDlg::kBackupButton,      CDiskDlg::kBrowseSnapshot};
 constexpr const wchar_t* kPickerFormat = L"yyyy'-'MM'-'dd HH':'mm':'ss";
 constexpr int kTimeColumnWidth = 190;
 constexpr int kLengthColumnWidth = 120;

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
 #include "cardtools/DiskDlg.h"
 #include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"

@@ -81,6 +81,7 @@ TEST(DiskDlgTest, OpensABackupAndACardAndListsTheirRecordingsWithTheirTimes) {
   EXPECT_EQ(owner.engine->GetSourcePath(), CString(sd->path));
   ExpectListed(dlg, owner, *sd);
 
+  owner.utcOffset = 0;
   ASSERT_TRUE(dlg.OpenCardByPath(L"//./PhysicalDrive37"));
   EXPECT_EQ(owner.driveNumber, 37);
   EXPECT_EQ(owner.engine->GetSourcePath(), L"dvk2://37");
