@@ -46,7 +46,6 @@ TEST(DriveFinderTest, RemovableDisksComeFirstAndSystemDisksNever) {
   EXPECT_EQ(found.fixed, (std::vector<CString>{L"F:/"}));
 
   EXPECT_EQ(DriveNumberOfText(L"e:\\", table), 2u);
-  EXPECT_EQ(DriveNumberOfText(L"F:", table), 1u);
   EXPECT_EQ(DriveNumberOfText(L"\\\\.\\physicaldrive12", table), 12u);
   for (const wchar_t* none : {L"Z:/", L"I:/", L"//./PhysicalDrive", L"//./PhysicalDrive4x", L"E:/dcim", L""}) {
     EXPECT_FALSE(DriveNumberOfText(none, table)) << CString(none).ToUtf8();
