@@ -47,6 +47,7 @@ TEST(LeastDialogsTest, EachOpensClosesAndKeepsWhatItIsHanded) {
     EXPECT_EQ(config.GetWindowText(), L"Configuration - E:/");
     EXPECT_EQ(SelectedText(config, TabConfigDlg::kSpeedUnitList), L"mph");
     Choose(config, TabConfigDlg::kTemperatureUnitList, 0);
+    plat::test::SavePng(plat::test::Grab(&config), "cardtools-configuration");
     config.SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   });
   EXPECT_EQ(config.DoModal(), IDOK);
@@ -74,6 +75,7 @@ TEST(LeastDialogsTest, EachOpensClosesAndKeepsWhatItIsHanded) {
     format.SetDriveNumber(-1);
     EXPECT_EQ(format.GetDlgItem(CFormatDlg::kDriveText)->GetWindowText(), L"No card");
     format.UpdateProgress();
+    plat::test::SavePng(plat::test::Grab(&format), "cardtools-format");
     format.EndDialog(IDCANCEL);
   });
   EXPECT_EQ(format.DoModal(), IDCANCEL);
