@@ -147,8 +147,14 @@ CString CDiskDlg::GetCurrentDriveText() const {
   return text;
 }
 
-void CDiskDlg::SetSourceText(const CString& text) { GetDlgItem(kSourceText)->SetWindowText(text); }
-CString CDiskDlg::GetSourceText() const { return GetDlgItem(kSourceText)->GetWindowText(); }
+void CDiskDlg::SetSourceText(const CString& text) {
+  if (CWnd* item = GetDlgItem(kSourceText)) item->SetWindowText(text);
+}
+
+CString CDiskDlg::GetSourceText() const {
+  const CWnd* item = GetDlgItem(kSourceText);
+  return item ? item->GetWindowText() : CString();
+}
 
 void CDiskDlg::SetRecordTimePicker(std::int64_t time, int which) {
   const int i = which == 1 ? 1 : 0;
