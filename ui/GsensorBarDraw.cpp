@@ -14,10 +14,12 @@ int AxisValue(const GsensorSample& sample, int axis) {
   return axis == 0 ? sample.x : axis == 1 ? sample.y : sample.z;
 }
 
-// The first flag byte set in this mark and not in the one before, or -1.
+// The first event flag set in this mark and not in the one before, or -1. Byte 0 is left out: the
+// bar's own change detection sets it on nearly every column that has samples, so where it starts
+// tells nothing.
 int NewFlag(const GsensorSegmentMark& mark, const GsensorSegmentMark& before) {
   if (!mark.marked) return -1;
-  for (int f = 0; f < GsensorSegmentMark::kFlagCount; ++f) {
+  for (int f = 1; f < GsensorSegmentMark::kFlagCount; ++f) {
     if (mark.flags[f] && !before.flags[f]) return f;
   }
   return -1;
@@ -54,17 +56,14 @@ void GsensorBar::DrawCurves(CDC& dc) {
   dc.SelectObject(old);
 }
 
-// A segment of marked columns shows where it starts: a line across the bar in the colour of the
-// event that begins there, under the curves.
+// A segment of marked columns shows where its event starts: a dotted line across the bar in the
+// event's colour, under the curves.
 void GsensorBar::DrawMarks(CDC& dc) {
   const GsensorSegmentMark none;
   for (int c = 0; c < reached_ && c < static_cast<int>(marks_.size()); ++c) {
     const int flag = NewFlag(marks_[c], c > 0 ? marks_[c - 1] : none);
     if (flag < 0) continue;
-    CPen pen(PS_SOLID, 1, GetEventColor(kEventFlagOfByte[flag]));
-    CPen* old = dc.SelectObject(&pen);
-    dc.MoveTo(ColumnX(c), top_);
-    dc.LineTo(ColumnX(c), bottom_);
-    dc.SelectObject(old);
+    const COLORREF color = GetEventColor(kEventFlagOfByte[flag]);
+    for (int y = top_; y < bottom_; y += 2) dc.SetPixel(ColumnX(c), y, color);
   }
 }
