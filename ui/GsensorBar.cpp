@@ -32,7 +32,9 @@ GsensorSample PerAxisMax(const GsensorSample& a, const GsensorSample& b) {
 }
 
 // The spread from low to high, negative when the low extreme is the larger one.
-int SignedSpread(int high, int low) { return std::abs(high) < std::abs(low) ? low - high : high - low; }
+int SignedSpread(int high, int low) {
+  return std::abs(high) < std::abs(low) ? low - high : high - low;
+}
 
 }  // namespace
 

@@ -8,7 +8,8 @@
 namespace {
 
 // The event-log flag that each mark byte carries (the event log fills the bytes in this order).
-constexpr int kEventFlagOfByte[GsensorSegmentMark::kFlagCount] = {1, 4, 2, 3, 5, 6, 7, 8, 9, 10, 11, 12};
+constexpr int kEventFlagOfByte[GsensorSegmentMark::kFlagCount] = {1, 4, 2,  3,  5,  6,
+                                                                  7, 8, 9, 10, 11, 12};
 
 int AxisValue(const GsensorSample& sample, int axis) {
   return axis == 0 ? sample.x : axis == 1 ? sample.y : sample.z;
