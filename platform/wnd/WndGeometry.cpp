@@ -326,7 +326,9 @@ CWnd* CWnd::SetParent(CWnd* newParent) {
   if ((w->style & WS_CHILD) && target) {
     w->parent = target;
     target->children.push_back(w.get());
-    w->widget->setParent(target->widget);
+    // With the flags given: a pop-up owned by the target already has its widget as parent, and
+    // the one-argument form then keeps the pop-up's window flags.
+    w->widget->setParent(target->widget, w->widget->windowFlags() & ~Qt::WindowType_Mask);
   } else {
     w->owner = target ? target->TopLevel() : nullptr;
     w->widget->setParent(w->owner ? w->owner->widget.data() : nullptr);
