@@ -51,6 +51,8 @@ BOOL CMapDlg::DestroyWindow() {
 
 BOOL CMapDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  Dock();
+  SetRefresh(refreshing_);
   browser_ = plat::MakeWebBrowser(*this);
   CRect client;
   GetClientRect(&client);
@@ -58,8 +60,6 @@ BOOL CMapDlg::OnInitDialog() {
     browser_.reset();
     return TRUE;
   }
-  Dock();
-  SetRefresh(refreshing_);
   ServeMarkers();
   LoadPage();
   return TRUE;

@@ -11,11 +11,10 @@
 
 // The template lives in this library's resources, which a program registers when it first asks.
 static void RegisterTemplate() {
-  static const bool registered = [] {
+  [[maybe_unused]] static const bool registered = [] {
     Q_INIT_RESOURCE(mappage);
     return true;
   }();
-  (void)registered;
 }
 
 namespace mappage {

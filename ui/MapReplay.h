@@ -34,7 +34,7 @@ class CMapReplay {
   bool IsRunning() const { return worker_.joinable(); }
   // Whether a message of the window comes from the replay that runs now.
   bool IsCurrent(LPARAM id) const { return IsRunning() && id == static_cast<LPARAM>(id_); }
-  const GpsPoint& Point(WPARAM index) const { return points_.at(index); }
+  const GpsPoint& Point(WPARAM index) const { return points_[index]; }
 
  private:
   void Run(HWND target, std::size_t first, std::uint32_t id);

@@ -8,21 +8,18 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QThread>
-#include <functional>
-#include <string>
-#include <vector>
 
 #include "app/AppConfig.h"
 #include "platform/wnd/TestHarness.h"
 #include "tests/fixtures/TestSignals.h"
-#include "ui/MapOwner.h"
+#include "ui/MapDlg.h"
 
 namespace maptest {
 
 struct RecordingOwner : IMapOwner {
   void SetMapSelectionPending(bool p) override { pending = p; }
   void ClearMapSelectionList() override { ++listsCleared; }
-  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override { return f = first, l = last, open; }
+  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override { return f = first, l = last, true; }
   void SeekMapTime(std::int64_t time) override { seeks.push_back(time); }
   bool HoldsCourse() const override { return false; }
   void OnMapUpdated() override { ++updates; }
@@ -30,7 +27,6 @@ struct RecordingOwner : IMapOwner {
   void SetReplaySliderRange(int count) override { sliderRange = count; }
   void SetReplaySliderPos(int point) override { sliderPositions.push_back(point); }
 
-  bool open = true;
   std::int64_t first = 1'700'000'000;
   std::int64_t last = first + 600;
   bool pending = false;
@@ -50,11 +46,16 @@ class MapFolderTest : public ::testing::Test {
     g_appConfig.SetAppFolder(CString(folder.path().toStdWString()));
     ASSERT_TRUE(parent.CreateTopLevel(CRect(0, 0, 820, 620)));
   }
-  void TearDown() override { parent.DestroyWindow(); }
+  void TearDown() override {
+    dlg.reset();
+    plat::SetWebBrowserFactory({});
+    parent.DestroyWindow();
+  }
 
   QTemporaryDir folder;
   plat::test::SpyWnd parent;
   RecordingOwner owner;
+  std::unique_ptr<CMapDlg> dlg;
 };
 
 // Runs the event loop until the condition holds; the bound only keeps a fault from hanging a test.
@@ -70,10 +71,11 @@ inline bool RunUntil(const std::function<bool()>& condition) {
 
 constexpr std::int64_t kDriveStartUs = 1'700'000'000'000'000;
 
-// One sentence a second of a straight drive, from second `from` on.
-inline std::vector<std::string> Drive(const fixtures::RouteDescription& route, int seconds, int from = 0) {
+// One sentence a second of a straight drive north.
+inline std::vector<std::string> Drive(int seconds) {
+  const fixtures::RouteDescription route{.headingDeg = 0.0};
   std::vector<std::string> sentences;
-  for (int s = from; s < from + seconds; ++s) {
+  for (int s = 0; s < seconds; ++s) {
     sentences.push_back(fixtures::RmcSentence(fixtures::RoutePosition(route, s), kDriveStartUs + s * 1'000'000LL,
                                               route.form));
   }
