@@ -40,8 +40,8 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   // track only clear the page; from the sixth on the car is drawn. A text that does not parse
   // changes nothing.
   void UpdateMapPosition(std::string_view text, bool carDataLine);
-  // The engine time of the block; the segment drawn next carries it less the distance driven in a
-  // second's fraction (time - km/h / 3.6).
+  // The engine time of the sensor block; the segment drawn next carries it less the current speed
+  // in metres per second (time - km/h / 3.6, truncated), and a click on it seeks there.
   void SetVideoTime(std::int64_t time);
   // A new line on the page: the track starts again from the next fix, offsets, speed and course
   // are 0; the page docks.

@@ -1,6 +1,8 @@
 // The map page's track: fixes of the recording that plays, the distance driven, the offsets of
 // the road map, and the replay and base line of a track from the event log.
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "app/AppConfig.h"
 #include "engine/gps/DecimalNumber.h"
@@ -21,6 +23,12 @@ double GreatCircleKm(double lat1, double lng1, double lat2, double lng2) {
   const double halfLng = std::sin(Radians(lng1 - lng2) / 2);
   const double a = halfLat * halfLat + std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * halfLng * halfLng;
   return 2 * std::asin(std::sqrt(a)) * kEarthRadiusKm;
+}
+
+// The page keeps times as 32-bit numbers.
+std::int32_t VideoTime(double time) {
+  return static_cast<std::int32_t>(std::clamp<double>(time, std::numeric_limits<std::int32_t>::min(),
+                                                      std::numeric_limits<std::int32_t>::max()));
 }
 
 const std::vector<GpsPoint>& FirstSegment(const GpsTrack& track) {
@@ -92,7 +100,7 @@ void CMapDlg::SetOffsets(double lng, double lat) {
 }
 
 void CMapDlg::SetVideoTime(std::int64_t time) {
-  fields_.videoTime = static_cast<std::int32_t>(static_cast<double>(time) - fields_.speed / 3.6);
+  fields_.videoTime = VideoTime(static_cast<double>(time) - fields_.speed / 3.6);
 }
 
 void CMapDlg::ResetMap() {
@@ -162,7 +170,7 @@ void CMapDlg::ShowReplayPoint(WPARAM index) {
   fields_.lng = point.longitude;
   fields_.speed = point.speed;
   fields_.angle = point.course;
-  fields_.videoTime = static_cast<std::int32_t>(point.timeValue);
+  fields_.videoTime = VideoTime(static_cast<double>(point.timeValue));
   fields_.status = L"running";
   UpdatePage();
   owner_.SetReplaySliderPos(static_cast<int>(index));
