@@ -66,11 +66,8 @@ BOOL CMapDlg::OnInitDialog() {
 }
 
 void CMapDlg::ServeMarkers() {
-  QStringList names{mappage::kStartMarkerName, mappage::kEndMarkerName};
-  for (int heading = 0; heading < mappage::kHeadingCount; ++heading) names << mappage::CarMarkerName(heading);
-  for (const QString& name : names) {
-    const QByteArray picture = mappage::MarkerPicture(name);
-    if (!picture.isEmpty()) browser_->ServeResource(plat::FromQString(name), "image/png", picture);
+  for (const mappage::MarkerPicture& picture : mappage::MarkerPictures()) {
+    browser_->ServeResource(plat::FromQString(picture.name), "image/png", picture.png);
   }
 }
 

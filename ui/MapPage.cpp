@@ -1,6 +1,7 @@
 #include "ui/MapPage.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <filesystem>
@@ -8,6 +9,7 @@
 
 #include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
+#include "ui/SkinIds.h"
 
 // The template lives in this library's resources, which a program registers when it first asks.
 static void RegisterTemplate() {
@@ -21,8 +23,6 @@ namespace mappage {
 namespace {
 
 constexpr char kTemplatePath[] = ":/mappage/mapdlg.htm";
-// The marker pictures drawn by the artwork.
-constexpr char kPictureFolder[] = ":/map/";
 // The map library's version query, before which the key goes.
 constexpr char kVersionQuery[] = "v=3.";
 // The query is looked for only where more than this many bytes remain.
@@ -82,11 +82,17 @@ bool MakeDirectories(const CString& path) {
   return std::filesystem::is_directory(folder, error);
 }
 
-QString CarMarkerName(int heading) { return QString::asprintf("car-%02d.png", heading); }
-
-QByteArray MarkerPicture(const QString& name) {
-  QFile file(kPictureFolder + name);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+std::vector<MarkerPicture> MarkerPictures() {
+  QStringList paths{ui::kMapStartMarker, ui::kMapEndMarker};
+  for (int heading = 0; heading < ui::kMapHeadingCount; ++heading) {
+    paths << QString::asprintf(ui::kMapCarMarkerPattern, heading);
+  }
+  std::vector<MarkerPicture> pictures;
+  for (const QString& path : paths) {
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly)) pictures.push_back({QFileInfo(path).fileName(), file.readAll()});
+  }
+  return pictures;
 }
 
 }  // namespace mappage

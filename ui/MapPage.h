@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <string_view>
+#include <vector>
 
 #include "platform/String.h"
 #include "platform/Types.h"
@@ -34,13 +35,13 @@ bool WriteMapPage(UINT resourceId, const CString& path, std::string_view key);
 // Makes every folder of the path up to its last '/'; false when one could not be made.
 bool MakeDirectories(const CString& path);
 
-// The marker pictures that the page shows, served to it as "player:<name>": the car in each of the
-// 16 headings (car-00.png north, then clockwise by 22.5 degrees), the start and the end.
-QString CarMarkerName(int heading);
-inline constexpr int kHeadingCount = 16;
-inline constexpr char kStartMarkerName[] = "start.png";
-inline constexpr char kEndMarkerName[] = "end.png";
-// The program's own picture of a marker; empty when the program has none.
-QByteArray MarkerPicture(const QString& name);
+// A marker picture of the page (the car in each of the 16 headings, the start and the end), served
+// to the page as "player:<name>".
+struct MarkerPicture {
+  QString name;  // "car-00.png" (north) to "car-15.png" clockwise, "start.png", "end.png"
+  QByteArray png;
+};
+// The marker pictures that the program has.
+std::vector<MarkerPicture> MarkerPictures();
 
 }  // namespace mappage

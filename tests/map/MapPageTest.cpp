@@ -1,28 +1,17 @@
 // The map page in the real web engine. The test serves its stand-in of the map library at the
-// library's address (or nothing: no network) and placeholder marker pictures, drives the page
-// through CMapDlg and reads what the page left on the map.
+// library's address (or nothing: no network), drives the page through CMapDlg and reads what the
+// page left on the map.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "platform/gdi/GdiQt.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/MapPage.h"
 
 using maptest::RunUntil;
 
 namespace {
-
-// Until the artwork is built in: a blue arrow per heading, a green start and a red end.
-QByteArray Placeholder(const QString& name) {
-  const QString shape =
-      name.startsWith("car-")
-          ? QString("<path d='M16 3L26 28 16 22 6 28z' fill='#3d9eff' transform='rotate(%1 16 16)'/>")
-                .arg(name.mid(4, 2).toInt() * 22.5)
-          : QString("<circle cx='16' cy='16' r='9' fill='%1'/>").arg(name == "end.png" ? "red" : "green");
-  return ("<svg xmlns='http://www.w3.org/2000/svg' width='32' height='32'>" + shape + "</svg>").toUtf8();
-}
 
 class MapPageTest : public maptest::MapFolderTest {
  protected:
@@ -34,10 +23,6 @@ class MapPageTest : public maptest::MapFolderTest {
         made->ServeResource(L"maplib.js", "text/javascript", standIn.readAll());
       }
       made->ServeUrl(L"https://maps.example.com/api/js", L"maplib.js");
-      for (int h = -2; h < mappage::kHeadingCount; ++h) {
-        const QString name = h == -2 ? "start.png" : h == -1 ? "end.png" : mappage::CarMarkerName(h);
-        made->ServeResource(plat::FromQString(name), "image/svg+xml", Placeholder(name));
-      }
       browser = made.get();
       return made;
     });

@@ -52,7 +52,7 @@
     });
     markers.forEach(function (m) {
       var p = xy(m.position);
-      draw('image', { href: m.icon, x: p[0] - 16, y: p[1] - 16, width: 32, height: 32 });
+      draw('image', { href: m.icon, x: p[0] - 16, y: p[1] - (m.anchor === 'center' ? 16 : 32), width: 32, height: 32 });
     });
   }
 
