@@ -1,5 +1,5 @@
-// The map page's side of the protocol, on a fake browser: the page it loads, the inputs it writes
-// and the functions it calls, what a chosen road does, placement and the replay worker.
+// The map page's side of the protocol, on a fake browser: the inputs it writes and the functions it
+// calls, what a chosen road does, placement and the replay worker.
 #include <QElapsedTimer>
 
 #include "platform/browser/FakeWebBrowser.h"
@@ -33,7 +33,7 @@ class MapDlgTest : public maptest::MapFolderTest {
 
 }  // namespace
 
-TEST_F(MapDlgTest, FromTheSixthFixOnThePageGetsThePositionWithItsOffsetsAndVideoTime) {
+TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideTheRecording) {
   Open();
   const auto drive = Drive(7);
   g_appConfig.WriteConfigInt(L"GPS_Offset_Auto", 0);
@@ -41,32 +41,25 @@ TEST_F(MapDlgTest, FromTheSixthFixOnThePageGetsThePositionWithItsOffsetsAndVideo
   Feed({drive.begin(), drive.begin() + 6});
   EXPECT_EQ(Count(L"clearPaths"), 5);
   EXPECT_EQ(owner.updates, 1);
-  const double sixth = fixtures::RoutePosition({.headingDeg = 0.0}, 5).latitude;
-  EXPECT_NEAR(std::stod(page->values[L"map_lat"].ToUtf8()), sixth, 1e-5);
+  EXPECT_NEAR(std::stod(page->values[L"map_lat"].ToUtf8()), fixtures::RoutePosition({.headingDeg = 0.0}, 5).latitude,
+              1e-5);
   EXPECT_EQ(page->values[L"offset_lat"], L"0.001");  // X moves the latitude, Y the longitude
   EXPECT_EQ(page->values[L"offset_lng"], L"0");
   const double before = dlg->GetDistanceKm();
   Feed({drive[6], "$GPRMC,garbage*00"});
   EXPECT_NEAR(dlg->GetDistanceKm() - before, 0.01668, 0.0001);  // a second at 60 km/h
-
   // Car data at 36 km/h: the next segment carries the engine time less 36 / 3.6.
   dlg->UpdateMapPosition("$CAR,Fleet 7,label,x,A,E1215000000,N25002000,900,360,0,0,11111111", true);
   dlg->SetVideoTime(1000);
   dlg->UpdateMapPosition("$CAR,Fleet 7,label,x,A,E1215000000,N25003000,900,360,0,0,11111111", true);
   EXPECT_EQ(page->values[L"videoTime"], L"990");
-  EXPECT_EQ(dlg->GetCourse(), 90.0);
-}
 
-TEST_F(MapDlgTest, AChosenRoadSeeksOnlyInsideTheRecordingAndStartsTheTrackAgain) {
-  Open();
-  Feed(Drive(8));
   const int index = Index();
   page->PageCallsSelectRoad(-1);
   EXPECT_TRUE(owner.pending);
   page->PageCallsSelectRoad(1234);  // before the recording
   page->PageCallsSelectRoad(static_cast<int>(owner.last + 1));
   EXPECT_TRUE(owner.seeks.empty());
-
   page->calls.clear();
   page->PageCallsSelectRoad(static_cast<int>(owner.first + 10));
   EXPECT_EQ(owner.seeks, std::vector<std::int64_t>{owner.first + 10});
@@ -79,13 +72,10 @@ TEST_F(MapDlgTest, AChosenRoadSeeksOnlyInsideTheRecordingAndStartsTheTrackAgain)
   EXPECT_EQ(page->calls.back(), L"clearPaths");
 }
 
-TEST_F(MapDlgTest, TheKeyedPageIsLoadedWhenPresentTheDockedPageFloatsAndRefreshes) {
+TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsked) {
   ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "K"));
   Open();
   EXPECT_EQ(page->navigations, std::vector<CString>{mappage::PageFile()});
-  page->FinishLoad(false);  // a page that does not load gives way to the template
-  EXPECT_EQ(page->navigations.back(), L":/mappage/mapdlg.htm");
-
   dlg->SetDockedRect(CRect(20, 30, 420, 330));
   dlg->ShowWindow(SW_SHOW);
   const QRgb face = plat::test::Grab(&parent).pixel(200, 200);
@@ -99,7 +89,7 @@ TEST_F(MapDlgTest, TheKeyedPageIsLoadedWhenPresentTheDockedPageFloatsAndRefreshe
   EXPECT_TRUE(dlg->IsDocked() && (dlg->GetStyle() & WS_CHILD) && dlg->GetParent() == &parent);
   EXPECT_EQ(plat::test::Grab(&parent).pixel(200, 200), face);
 
-  const int updates = owner.updates;  // the refresh redraws the page every second while it is on
+  const int updates = owner.updates;
   dlg->SetRefresh(true);
   plat::test::AdvanceTime(2000);
   dlg->SetRefresh(false);

@@ -30,10 +30,8 @@ struct RecordingOwner : IMapOwner {
   std::int64_t first = 1'700'000'000;
   std::int64_t last = first + 600;
   bool pending = false;
-  int listsCleared = 0;
-  int updates = 0;
+  int listsCleared = 0, updates = 0, sliderRange = -1;
   std::vector<std::int64_t> seeks;
-  int sliderRange = -1;
   std::vector<int> sliderPositions;
 };
 
