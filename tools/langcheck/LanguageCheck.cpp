@@ -74,10 +74,11 @@ class Checker {
   void CheckLanguage(const std::wstring& code) {
     const LanguageFile f = Read(code);
     Collect(f);
+    if (!f.found) return;
     for (const LanguageText& t : english_.texts) {
       if (!f.Find(t.key)) Add(f.shown + ": " + Quote(t.key) + " is missing");
     }
-    for (const std::wstring& key : f.sameAsEnglish) CheckSameMark(f, key);
+    for (const auto& mark : f.sameAsEnglish) CheckSameMark(f, mark.second);
     for (const LanguageText& t : f.texts) {
       const LanguageText* english = english_.Find(t.key);
       if (!english) {
@@ -93,7 +94,7 @@ class Checker {
     const LanguageText* english = english_.Find(key);
     if (!t || !english) return Add(f.shown + ": " + Quote(key) + " is marked the same as English but is no key");
     if (t->value != t->key && t->value != english->value) {
-      Add(At(f, t->line) + Quote(t->key) + " is marked the same as English but is translated");
+      Add(At(f, t->line) + Quote(key) + " is marked the same as English but is translated");
     }
   }
 

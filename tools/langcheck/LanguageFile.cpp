@@ -57,7 +57,7 @@ class Reader {
     if (eq == std::wstring::npos || Trim(line.substr(0, eq)).empty()) return Problem(number, "neither a key nor a section");
     if (section_.empty()) return Problem(number, "a key before the first section");
     if (section_ == kTextSection) Text(Trim(line.substr(0, eq)), CleanValue(line.substr(eq + 1)), number);
-    if (section_ == kSameSection) f_.sameAsEnglish.insert(FoldKey(line.substr(0, eq)));
+    if (section_ == kSameSection) f_.sameAsEnglish.emplace(FoldKey(line.substr(0, eq)), Trim(line.substr(0, eq)));
   }
 
   void Problem(int line, const std::string& message) {
@@ -109,14 +109,19 @@ const LanguageText* LanguageFile::Find(const std::wstring& key) const {
 std::wstring FoldKey(const std::wstring& key) { return CString(Trim(key)).MakeLower().str(); }
 
 LanguageFile ReadLanguageFile(const std::filesystem::path& file, const std::string& shown) {
-  LanguageFile f{shown, {}, {}, {}, {}};
+  LanguageFile f;
+  f.shown = shown;
+  f.found = std::filesystem::is_regular_file(file);
+  if (!f.found) {
+    f.problems.push_back(shown + ": missing");
+    return f;
+  }
   Reader reader(f);
   std::string bytes = ReadBytes(file);
-  if (bytes.empty()) reader.Problem(0, "missing or empty");
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.erase(0, 3);
   std::wstring text;
   if (!DecodeUtf8(bytes, text)) {
-    reader.Problem(0, "not UTF-8");
+    f.problems.push_back(shown + ": not UTF-8");
     return f;
   }
   int number = 0;

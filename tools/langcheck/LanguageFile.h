@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -24,9 +23,10 @@ struct LanguageText {
 
 struct LanguageFile {
   std::string shown;  // the path in messages
+  bool found = false;
   std::vector<LanguageText> texts;
   std::map<std::wstring, size_t> index;  // folded key -> texts[]
-  std::set<std::wstring> sameAsEnglish;  // folded keys
+  std::map<std::wstring, std::wstring> sameAsEnglish;  // folded key -> key as written
   std::vector<std::string> problems;
 
   const LanguageText* Find(const std::wstring& key) const;
