@@ -29,7 +29,8 @@ std::string CutTexts(CDiskDlg& dlg) {
     item->GetClientRect(&rect);
     const bool radio = (item->GetStyle() & BS_TYPEMASK) == BS_AUTORADIOBUTTON;
     const int room = rect.Width() - (radio ? kMarkWidth : 0);
-    const int width = QFontMetrics(item->Widget()->font()).horizontalAdvance(QString::fromStdWString(item->GetWindowText().str()));
+    const int width =
+        QFontMetrics(item->Widget()->font()).horizontalAdvance(QString::fromStdWString(item->GetWindowText().str()));
     if (width > room) cut += std::to_string(id) + " (" + std::to_string(width) + " > " + std::to_string(room) + ") ";
   }
   return cut;
@@ -59,7 +60,8 @@ TEST(CardDialogPictureTest, TheCardDialogInGermanJapaneseArabicAndRussian) {
     dlg.RecordList().SetCheck(1);
     dlg.SetProgress(40);
     plat::test::Pump();
-    EXPECT_FALSE(plat::test::SavePng(plat::test::Grab(&dlg), "i18n-card-dialog-" + QString::fromStdWString(code)).isEmpty());
+    EXPECT_FALSE(
+        plat::test::SavePng(plat::test::Grab(&dlg), "i18n-card-dialog-" + QString::fromStdWString(code)).isEmpty());
     dlg.DestroyWindow();
   }
 }

@@ -54,7 +54,8 @@ class LangCheckTest : public ::testing::Test {
 
 TEST_F(LangCheckTest, FollowsTextsToLoadLanguageStringAndNoOthers) {
   Write("app/Dialog.cpp", kSource);
-  Write("rc/dialogs/7.json", R"({"title": "Title", "controls": [{"id": 1, "text": "Label"}, {"id": 2, "text": "..."}]})");
+  Write("rc/dialogs/7.json",
+        R"({"title": "Title", "controls": [{"id": 1, "text": "Label"}, {"id": 2, "text": "..."}]})");
   std::vector<std::wstring> texts;
   for (const langcheck::TextUse& use : langcheck::FindProgramTexts(dir_.Path())) texts.push_back(use.text);
   std::sort(texts.begin(), texts.end());

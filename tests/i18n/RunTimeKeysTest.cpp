@@ -95,14 +95,17 @@ TEST(LanguageKeyRecorderTest, TheCardToolsAndSettingsWindowsAskOnlyForKnownTexts
   RunOtherWindows(main);
 
   const std::set<std::wstring> keys = recorder.Keys();
-  for (const wchar_t* key : {L"Backup", L"Open an existing file", L"Playback", L"The end time must be later than the start time",
-                             L"This file is not an event log of the recorder", L"RECORD TIME", L"Removable Storage",
-                             L"After change language settings please restart program", L"km/h", L"Wi-Fi",
-                             L"User name", L"Modified", L"Time zone"}) {
+  for (const wchar_t* key :
+       {L"Backup", L"Open an existing file", L"Playback", L"The end time must be later than the start time",
+        L"This file is not an event log of the recorder", L"RECORD TIME", L"Removable Storage",
+        L"After change language settings please restart program", L"km/h", L"Wi-Fi", L"User name", L"Modified",
+        L"Time zone"}) {
     EXPECT_TRUE(keys.contains(key)) << WideToUtf8(key);
   }
   EXPECT_TRUE(recorder.MissingFromEnglishFile().empty()) << Lines(recorder.MissingFromEnglishFile());
   // The messages came in the run's language.
+  const CString restart = LoadLanguageString(L"After change language settings please restart program");
+  EXPECT_NE(restart, L"After change language settings please restart program");
   ASSERT_FALSE(plat::test::MessageBoxes().empty());
-  EXPECT_EQ(plat::test::MessageBoxes().back().text, L"Перезапустите программу, чтобы применить новый язык.");
+  EXPECT_EQ(plat::test::MessageBoxes().back().text, restart);
 }

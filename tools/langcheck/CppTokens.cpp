@@ -123,7 +123,8 @@ class Lexer {
     if (IsIdentStart(c)) return Word();
     if (c == '"') return Quoted(Token::kNarrow);
     if (c == '\'') return Quoted(Token::kOther);
-    if (std::isdigit(static_cast<unsigned char>(c)) || (c == '.' && std::isdigit(static_cast<unsigned char>(At(i_ + 1))))) {
+    if (std::isdigit(static_cast<unsigned char>(c)) ||
+        (c == '.' && std::isdigit(static_cast<unsigned char>(At(i_ + 1))))) {
       return Number();
     }
     Punct();
@@ -136,7 +137,8 @@ class Lexer {
     const char next = At(i_);
     static constexpr std::array<std::string_view, 9> kPrefixes = {"L", "u", "U", "u8", "R", "LR", "uR", "UR", "u8R"};
     const bool prefix = std::find(kPrefixes.begin(), kPrefixes.end(), word) != kPrefixes.end();
-    if (prefix && next == '"') return word.back() == 'R' ? Raw(word[0] == 'L') : Quoted(word == "L" ? Token::kWide : Token::kNarrow);
+    if (prefix && next == '"')
+      return word.back() == 'R' ? Raw(word[0] == 'L') : Quoted(word == "L" ? Token::kWide : Token::kNarrow);
     if (prefix && next == '\'') return Quoted(Token::kOther);
     out_.push_back({Token::kIdent, word, {}, line_});
   }

@@ -12,8 +12,8 @@ namespace langcheck {
 struct Token {
   enum Kind { kIdent, kWide, kNarrow, kOther, kPunct };
   Kind kind;
-  std::string text;   // identifier, punctuation or other literal as written
-  std::wstring value; // a string literal's value, escapes resolved
+  std::string text;    // identifier, punctuation or other literal as written
+  std::wstring value;  // a string literal's value, escapes resolved
   int line;
 };
 

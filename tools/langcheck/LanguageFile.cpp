@@ -16,7 +16,11 @@ constexpr size_t kMaxValueChars = 259;
 bool DecodeUtf8(std::string_view bytes, std::wstring& out) {
   for (size_t i = 0; i < bytes.size();) {
     const auto lead = static_cast<unsigned char>(bytes[i]);
-    const size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    const size_t length = lead < 0x80           ? 1
+                          : (lead >> 5) == 0x6  ? 2
+                          : (lead >> 4) == 0xE  ? 3
+                          : (lead >> 3) == 0x1E ? 4
+                                                : 0;
     if (length == 0 || i + length > bytes.size()) return false;
     char32_t c = length == 1 ? lead : lead & (0x7F >> length);
     for (size_t k = 1; k < length; ++k) {
@@ -41,7 +45,8 @@ std::wstring Trim(const std::wstring& s) {
 // As the program's reader: trimmed, one pair of outer quotes taken off.
 std::wstring CleanValue(const std::wstring& raw) {
   std::wstring v = Trim(raw);
-  if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  if (v.size() >= 2 && (v.front() == L'"' || v.front() == L'\'') && v.back() == v.front())
+    v = v.substr(1, v.size() - 2);
   return v;
 }
 
@@ -54,7 +59,8 @@ class Reader {
     if (line.empty() || line[0] == L';') return;
     if (line[0] == L'[') return Section(line, number);
     const size_t eq = line.find(L'=');
-    if (eq == std::wstring::npos || Trim(line.substr(0, eq)).empty()) return Problem(number, "neither a key nor a section");
+    if (eq == std::wstring::npos || Trim(line.substr(0, eq)).empty())
+      return Problem(number, "neither a key nor a section");
     if (section_.empty()) return Problem(number, "a key before the first section");
     if (section_ == kTextSection) Text(Trim(line.substr(0, eq)), CleanValue(line.substr(eq + 1)), number);
     if (section_ == kSameSection) f_.sameAsEnglish.emplace(FoldKey(line.substr(0, eq)), Trim(line.substr(0, eq)));

@@ -25,7 +25,7 @@ struct LanguageFile {
   std::string shown;  // the path in messages
   bool found = false;
   std::vector<LanguageText> texts;
-  std::map<std::wstring, size_t> index;  // folded key -> texts[]
+  std::map<std::wstring, size_t> index;                // folded key -> texts[]
   std::map<std::wstring, std::wstring> sameAsEnglish;  // folded key -> key as written
   std::vector<std::string> problems;
 

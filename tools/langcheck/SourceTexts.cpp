@@ -36,7 +36,7 @@ struct Source {
 
 const std::set<std::string, std::less<>> kStatementWords = {"if",     "for",    "while",    "switch",        "catch",
                                                             "return", "sizeof", "decltype", "static_assert", "alignof"};
-const std::set<std::string, std::less<>> kTextTypes = {"LPCWSTR", "LPCTSTR",  "LPWSTR",      "wchar_t",
+const std::set<std::string, std::less<>> kTextTypes = {"LPCWSTR", "LPCTSTR", "LPWSTR",      "wchar_t",
                                                        "CString", "wstring", "wstring_view"};
 const std::set<std::string, std::less<>> kTrailingWords = {"const", "override", "final", "noexcept", "mutable"};
 
