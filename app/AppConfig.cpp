@@ -27,11 +27,15 @@ std::optional<UINT> LanguageRowOfFile(const CString& fileName) {
   return FindLanguageRow(std::wstring_view(name).substr(0, name.size() - kSuffix.size()));
 }
 
+std::atomic<LanguageTextObserver> g_languageTextObserver{nullptr};
+
 }  // namespace
 
 CAppConfig g_appConfig;
 
 CString LoadLanguageString(LPCWSTR text) { return g_appConfig.LoadLanguageString(text); }
+
+void SetLanguageTextObserver(LanguageTextObserver observer) { g_languageTextObserver = observer; }
 
 CAppConfig::CAppConfig() : appFolder_(GetModuleDirectory()) {}
 
@@ -136,6 +140,8 @@ void CAppConfig::SelectLanguage() {
 
 CString CAppConfig::LoadLanguageString(LPCWSTR text) const {
   const CString english(text);
+  const LanguageTextObserver observer = g_languageTextObserver.load(std::memory_order_relaxed);
+  if (observer && !english.IsEmpty()) observer(english);
   const UINT row = currentLanguage_;
   if (english.IsEmpty() || !languageFileFound_[row]) return english;
   std::lock_guard lock(translationsLock_);

@@ -103,3 +103,9 @@ extern CAppConfig g_appConfig;
 
 // The translation of an English text through g_appConfig.
 CString LoadLanguageString(LPCWSTR text);
+
+// For tests: while set, every non-empty text asked of LoadLanguageString, in whatever language, is
+// first handed to this function on the calling thread, so that a test can list the keys that the
+// windows build. Null (the default) switches it off.
+using LanguageTextObserver = void (*)(const CString& text);
+void SetLanguageTextObserver(LanguageTextObserver observer);
