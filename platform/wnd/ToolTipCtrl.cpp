@@ -65,6 +65,7 @@ WindowClass ToolTipClass() { return StandardClass<ToolTipProc, CToolTipCtrl>(L"t
 namespace {
 
 plat::ToolTipProc* ProcOf(const CToolTipCtrl& c) {
+  plat::RequireUiThread("CToolTipCtrl");
   plat::Window* w = c.Impl();
   return w ? dynamic_cast<plat::ToolTipProc*>(w->proc.get()) : nullptr;
 }
