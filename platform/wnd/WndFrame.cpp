@@ -17,7 +17,10 @@ constexpr int kMinTrackHeight = 39;
 // The frame last seen around a shown window: a hidden window gets the same.
 QMargins g_lastFrame;
 
-bool FramedByWindowManager(const Window& w) { return !w.IsChild() && (w.style & WS_CAPTION) == WS_CAPTION; }
+// The frame follows the flags the widget was given: a style change shows only once applied.
+bool FramedByWindowManager(const Window& w) {
+  return !w.IsChild() && w.widget && w.widget->isWindow() && !(w.frameFlags & Qt::FramelessWindowHint);
+}
 
 QMargins ReportedFrame(const QWidget& widget) {
   const QRect g = widget.geometry();
