@@ -110,6 +110,7 @@ void CardConfigBlock::SetPassword(int account, const CString& password) {
   WriteText(&bytes[kPasswordOffset[AccountIndex(account)]], kTextSize, password);
 }
 std::uint32_t CardConfigBlock::TimeZoneIndex() const { return plat::LoadBe32(&bytes[kTimeZoneIndexOffset]); }
+void CardConfigBlock::SetTimeZoneIndex(std::uint32_t index) { plat::StoreBe32(&bytes[kTimeZoneIndexOffset], index); }
 std::uint32_t CardConfigBlock::TimeZoneIndexNext() const { return plat::LoadBe32(&bytes[kTimeZoneIndexOffset + 4]); }
 std::int32_t CardConfigBlock::TimeZoneOffsetSeconds() const {
   return static_cast<std::int32_t>(plat::LoadBe32(&bytes[kTimeZoneOffset])) - kTimeZoneBias;

@@ -69,6 +69,7 @@ struct CardConfigBlock {
   void SetUserName(int account, const CString& name);
   void SetPassword(int account, const CString& password);
   std::uint32_t TimeZoneIndex() const;
+  void SetTimeZoneIndex(std::uint32_t index);
   std::uint32_t TimeZoneIndexNext() const;
   std::int32_t TimeZoneOffsetSeconds() const;  // the stored field minus 43200
   void SetTimeZoneOffsetSeconds(std::int32_t seconds);

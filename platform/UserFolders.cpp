@@ -19,32 +19,37 @@ std::string WithoutTrailingSlashes(std::string path) {
   return path;
 }
 
-// The pictures folder the user-dirs file names ("$HOME/..." or absolute); empty when it names none.
-std::string PicturesFromUserDirs(const std::string& file, const std::string& home) {
-  static const std::string kKey = "XDG_PICTURES_DIR=\"";
+// The folder the user-dirs file names for the key ("$HOME/..." or absolute); empty when it names none.
+std::string FolderFromUserDirs(const std::string& file, const std::string& home, const std::string& name) {
+  const std::string key = name + "=\"";
   std::ifstream in(file);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.rfind(kKey, 0) != 0) continue;
-    const std::size_t end = line.find('"', kKey.size());
+    if (line.rfind(key, 0) != 0) continue;
+    const std::size_t end = line.find('"', key.size());
     if (end == std::string::npos) return "";
-    std::string value = line.substr(kKey.size(), end - kKey.size());
+    std::string value = line.substr(key.size(), end - key.size());
     if (value.rfind("$HOME", 0) == 0) value = home + value.substr(5);
     return value.rfind('/', 0) == 0 ? WithoutTrailingSlashes(value) : "";
   }
   return "";
 }
 
-}  // namespace
-
-std::string UserPicturesDir() {
+// The user-dirs folder of the key, else the home folder's `fallback`.
+std::string UserDir(const std::string& key, const std::string& fallback) {
   const std::string home = WithoutTrailingSlashes(EnvironmentPath("HOME"));
   if (home.empty()) return "";
   std::string config = EnvironmentPath("XDG_CONFIG_HOME");
   if (config.empty()) config = home + "/.config";
-  const std::string named = PicturesFromUserDirs(config + "/user-dirs.dirs", home);
-  return named.empty() ? home + "/Pictures" : named;
+  const std::string named = FolderFromUserDirs(config + "/user-dirs.dirs", home, key);
+  return named.empty() ? home + "/" + fallback : named;
 }
+
+}  // namespace
+
+std::string UserPicturesDir() { return UserDir("XDG_PICTURES_DIR", "Pictures"); }
+
+std::string UserVideosDir() { return UserDir("XDG_VIDEOS_DIR", "Videos"); }
 
 bool IsWritableDir(const std::string& dir) {
   std::error_code ec;

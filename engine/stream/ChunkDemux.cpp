@@ -68,8 +68,7 @@ void CChunkDemux::StartPendingEmpty(double speed) {
   pending_.length = 0;
   pending_.type = kItemNone;
   pendingKind_ = -1;
-  group_.clear();
-  groupChunks_ = 0;
+  ClearGroup();
   // Read backward, the first frame found runs on into data that is never read.
   skipNextFrame_ = speed < 0;
   startsData_ = true;
@@ -107,6 +106,7 @@ bool CChunkDemux::AppendChunk(const StreamChunk& chunk, double speed) {
   pending_.aux = chunk.frameRate;
   pending_.chunkTime = chunk.time;
   pending_.seq = chunk.sequence;
+  pending_.chunk = chunk.sequence;
   pending_.speed = speed;
   if (speed >= 0) {
     fill_ += kChunkPayloadSize;
@@ -135,6 +135,7 @@ bool CChunkDemux::PutMarker(const StreamChunk& chunk, double speed) {
   marker.speed = speed;
   marker.chunkTime = chunk.time;
   marker.seq = chunk.sequence;
+  marker.chunk = chunk.sequence;
   marker.spare = chunk.sensorSerial;
   return speed >= 0 ? producer_.PutWait(*video_, marker) : video_->PutThrottled(marker, &producer_);
 }
@@ -144,6 +145,8 @@ bool CChunkDemux::FinishData() {
   if (prevSpeed_ >= 0) {
     if (!SplitTo(kFrameHeaderSize)) return false;
     if (static_cast<std::size_t>(fill_ - pending_.data) >= kShortestLastFrame && !EndPendingAt(fill_)) return false;
+  } else if (groupHasKey_) {
+    if (!PutGroup()) return false;  // the earliest group of the data
   } else {
     dropped_ += group_.size();  // pictures whose key frame lies before the data
   }

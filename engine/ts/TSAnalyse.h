@@ -93,6 +93,8 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   // skipKeyFrames key frames before it queues again. kPreviousFile, kNextFile: that file of the
   // folder is opened (reading goes on where it is when there is none) and the queues flushed.
   void Seek(std::int64_t target, int skipKeyFrames = 0);
+  // A seek or a change of file asked for and not taken yet.
+  bool SeekPending() const;
   // Reading backward queues key frames only.
   void SetBackward(bool backward) { m_backwardRequest = backward; }
   // The delay handed with the first sound after a start, a seek or a change of file.
@@ -122,6 +124,7 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   bool SwitchFile(bool next, bool byRequest);
   ReadResult ReadPiece();
   void AtEnd(ReadResult result);
+  void FinishStillFile();
   void FlushQueues();
   void ForgetStreamState();
 
@@ -146,6 +149,8 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   plat::File m_file;
   std::uint64_t m_size = 0;
   std::uint64_t m_pos = 0;  // forward: the next byte to read; backward: the first byte read
+  static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+  std::uint64_t m_stillSize = kUnknownSize;  // the size at the last idle pause at the end
   std::int64_t m_startTime = 0;
   std::unique_ptr<CFindFilePath> m_finder;
   std::vector<std::uint8_t> m_readBuffer;

@@ -92,6 +92,9 @@ class CVideoCtx : public CMyThread {
   // No picture converted since Start.
   bool IsNoVideo() const { return noVideo_.load(); }
   bool IsDecoderOpen() const { return decoderOpen_.load(); }
+  // The chunk of the picture converted last, forward or backward; kNoChunk before the first
+  // picture since Start and for a source without chunks.
+  std::int64_t ShownChunk() const { return shownChunk_.load(); }
   // Pictures converted since construction, and how many of them were key pictures.
   std::uint64_t PresentedPictures() const { return presented_.load(); }
   std::uint64_t PresentedKeyPictures() const { return presentedKeys_.load(); }
@@ -120,6 +123,8 @@ class CVideoCtx : public CMyThread {
   void TakeMarker(const QueueItem& item, double speed);
   void EndOfData(const QueueItem& item, double speed);
   void ShowPicture(const QueueItem& item, double speed);
+  void ShowBackward(const QueueItem& item, const AVFrame& picture);
+  void ShowDueBackward();
   void AfterPicture(const QueueItem& item, double speed, const AVFrame& shown);
   void Pace(const QueueItem& item, double speed);
   void WaitWhilePaused();
@@ -127,7 +132,7 @@ class CVideoCtx : public CMyThread {
   // Presenting (VideoCtxPresent.cpp).
   void TakeWindowPresenter();
   void AttachPresenter();
-  const AVFrame* PresentFrame(QueueItem& item);
+  bool PresentFrame(const AVFrame& picture);
   bool FitPresenter(int width, int height);
   bool ResetPresenter();
   bool Convert(const AVFrame& picture);
@@ -152,6 +157,7 @@ class CVideoCtx : public CMyThread {
   std::atomic<int> height_{0};
   std::atomic<bool> noVideo_{true};
   std::atomic<bool> decoderOpen_{false};
+  std::atomic<std::int64_t> shownChunk_{kNoChunk};
   std::atomic<std::uint64_t> presented_{0};
   std::atomic<std::uint64_t> presentedKeys_{0};
   std::atomic<std::int32_t> gopLength_{0};
@@ -166,7 +172,8 @@ class CVideoCtx : public CMyThread {
   CDecodePolicy policy_;
   CExportPicture exportPicture_;
   CarDataRecord carData_;
-  std::uint64_t frameTime_ = 0;  // stamp (µs) of the last time frame
+  std::uint64_t frameTime_ = 0;    // stamp (µs) of the picture shown
+  std::uint64_t streamStamp_ = 0;  // of the last time frame, which goes with the picture decoded next
   bool backwardItems_ = false;   // the direction of the items decoded last
   bool repaint_ = false;         // the last picture is to be presented (again)
   bool resetPacer_ = true;       // the next time frame restarts the pacer

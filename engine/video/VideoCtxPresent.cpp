@@ -20,6 +20,7 @@ void CVideoCtx::TakeWindowPresenter() {
 }
 
 void CVideoCtx::AttachPresenter() {
+  shownChunk_ = kNoChunk;
   TakeWindowPresenter();
   if (presenter_ && presenter_->HasSurface()) {
     width_ = presenter_->Width();
@@ -31,16 +32,9 @@ void CVideoCtx::AttachPresenter() {
   }
 }
 
-// Converts the decoded picture, or in backward play the picture of the later group that is due
-// now, into the back buffer. Returns the picture converted; `item` then carries its second.
-const AVFrame* CVideoCtx::PresentFrame(QueueItem& item) {
-  const AVFrame* picture = decoder_.Picture();
-  if (!picture || !FitPresenter(picture->width, picture->height)) return nullptr;
-  if (item.speed < 0) {
-    picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_, item.chunkTime);
-    if (!picture) return nullptr;
-  }
-  return Convert(*picture) ? picture : nullptr;
+// Converts a picture into the back buffer, made for its size first when needed.
+bool CVideoCtx::PresentFrame(const AVFrame& picture) {
+  return FitPresenter(picture.width, picture.height) && Convert(picture);
 }
 
 // The first picture of each size makes a back buffer of that size. When none can be had the size

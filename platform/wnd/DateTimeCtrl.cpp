@@ -55,3 +55,10 @@ BOOL CDateTimeCtrl::GetTime(std::int64_t& time) const {
   time = p->Edit().dateTime().toSecsSinceEpoch();
   return TRUE;
 }
+
+BOOL CDateTimeCtrl::SetFormat(LPCWSTR format) {
+  plat::DateTimeProc* p = ProcOf(*this);
+  if (!p || !format) return FALSE;
+  p->Edit().setDisplayFormat(QString::fromWCharArray(format));
+  return TRUE;
+}

@@ -11,4 +11,6 @@ class CDateTimeCtrl : public CWnd {
   // Seconds since 1970, shown in local time; FALSE for a time the picker cannot show.
   BOOL SetTime(std::int64_t time);
   BOOL GetTime(std::int64_t& time) const;
+  // The shown format: yyyy, MM, dd, HH, mm and ss with literal text in single quotes.
+  BOOL SetFormat(LPCWSTR format);
 };

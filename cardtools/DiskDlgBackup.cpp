@@ -1,0 +1,180 @@
+// The card dialog's Backup button: the chosen recordings of the time range copied into a `.sd`
+// backup, or exported one after another into AVI files, by the engine's jobs.
+#include <algorithm>
+
+#include "app/AppConfig.h"
+#include "cardtools/DiskDlg.h"
+#include "cardtools/RecordingTime.h"
+#include "engine/IIbpCtrl.h"
+#include "platform/File.h"
+#include "platform/wnd/FolderPicker.h"
+#include "platform/wnd/MessageBox.h"
+
+namespace {
+
+void Warn(const wchar_t* text) { AfxMessageBox(LoadLanguageString(text), MB_OK | MB_ICONWARNING); }
+
+// "<folder>/<stem><extension>", with "_1", "_2", ... added while such a file exists: a backup never
+// replaces an earlier one.
+CString UnusedPath(const CString& folder, const CString& stem, const wchar_t* extension) {
+  CString path = folder + L"/" + stem + extension;
+  for (int n = 1; plat::FileExists(path.ToUtf8()); ++n) path.Format(L"%ls/%ls_%d%ls", folder.GetString(), stem.GetString(), n, extension);
+  return path;
+}
+
+}  // namespace
+
+void CDiskDlg::OnBnClickedBackup() {
+  IIbpCtrl* engine = owner_.GetEngine();
+  std::int64_t from = 0;
+  std::int64_t to = 0;
+  if (!engine || jobRunning || exportJob) return;
+  if (!ReadTimeRange(&from, &to)) {
+    Warn(L"The end time must be later than the start time");
+    return;
+  }
+  const std::vector<int> rows = ChosenRows(from, to);
+  if (rows.empty()) {
+    Warn(L"Please select the recordings to back up");
+    return;
+  }
+  const CString folder = ChosenDestination();
+  if (folder.IsEmpty()) {
+    Warn(L"The backup folder cannot be created");
+    return;
+  }
+  owner_.StopPlayback();
+  if (formatList_.GetCurSel() == kAviFormat) {
+    StartAviExport(rows, from, to, folder);
+  } else {
+    StartSdBackup(rows, folder);
+  }
+}
+
+// The range of recording times the pickers hold; false when it is empty.
+bool CDiskDlg::ReadTimeRange(std::int64_t* from, std::int64_t* to) {
+  for (int i = 0; i < 2; ++i) pickers_[i].GetTime(bounds_[i]);
+  const std::int64_t utc = owner_.GetUtcOffsetSeconds();
+  *from = bounds_[0] - utc;
+  *to = bounds_[1] - utc;
+  return *to > *from;
+}
+
+// The ticked recordings (the selected ones when none is ticked) that overlap the range.
+std::vector<int> CDiskDlg::ChosenRows(std::int64_t from, std::int64_t to) const {
+  std::vector<int> ticked;
+  std::vector<int> selected;
+  const int count = std::min(recordList_.GetItemCount(), static_cast<int>(spans_.size()));
+  for (int row = 0; row < count; ++row) {
+    const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
+    if (span.end <= from || span.start >= to) continue;
+    if (recordList_.GetCheck(row)) ticked.push_back(row);
+    if (recordList_.GetItemState(row, LVIS_SELECTED)) selected.push_back(row);
+  }
+  return ticked.empty() ? selected : ticked;
+}
+
+// The destination folder, made when missing and kept as the backup folder; empty when it cannot
+// be made.
+CString CDiskDlg::ChosenDestination() {
+  CString folder = GetDlgItem(kBackupDestination)->GetWindowText();
+  folder.Trim();
+  while (folder.GetLength() > 1 && folder.Right(1) == L"/") folder = folder.Left(folder.GetLength() - 1);
+  if (folder.IsEmpty() || !plat::MakeDirs(folder.ToUtf8())) return CString();
+  g_appConfig.WriteConfigString(L"BackupPath", folder);
+  return folder;
+}
+
+// The engine copies the entries; its end message reaches the owner, which reports and enables the
+// controls again.
+void CDiskDlg::StartSdBackup(const std::vector<int>& rows, const CString& folder) {
+  std::vector<IndexEntry*> entries;
+  for (int row : rows) entries.push_back(spans_[static_cast<size_t>(row)].entry);
+  const CString path = UnusedPath(folder, RecordingFileStem(spans_[static_cast<size_t>(rows.front())].start), L".sd");
+  IIbpCtrl* engine = owner_.GetEngine();
+  if (engine->StartBackup(path, entries.data(), static_cast<int>(entries.size())) != EngineStart::kStarted) {
+    Warn(L"The backup could not be started");
+    return;
+  }
+  jobRunning = true;
+  progressMode = 0;
+  progressValue = 0.0;
+  SetProgress(0);
+  EnableControls(false);
+}
+
+// Each recording's part of the range goes to an AVI file of its own; the worker waits for each
+// export to end, and the next one starts from the UI thread.
+void CDiskDlg::StartAviExport(const std::vector<int>& rows, std::int64_t from, std::int64_t to, const CString& folder) {
+  exports_.clear();
+  for (int row : rows) {
+    const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
+    const std::int64_t start = std::max(span.start, from);
+    exports_.push_back({span.entry, start, std::min(span.end, to), UnusedPath(folder, RecordingFileStem(start), L".avi")});
+  }
+  exportFolder_ = folder;
+  aviExport = true;
+  exportJob = true;
+  jobRunning = true;
+  progressMode = 1;
+  progressValue = 0.0;
+  SetProgress(0);
+  EnableControls(false);
+  StartNextExport();
+}
+
+void CDiskDlg::StartNextExport() {
+  const PendingExport next = exports_.front();
+  exports_.pop_front();
+  exportPath_ = next.path;
+  IIbpCtrl* engine = owner_.GetEngine();
+  if (engine->OpenExport(next.path, next.entry, 0, next.start, next.end) != EngineStart::kStarted) {
+    FinishExport(false);
+    return;
+  }
+  watcher_.Start(engine, GetSafeHwnd(), kExportStepMessage);
+}
+
+// An export counts as done when the engine says so and its first file is there: a range without a
+// picture to start from writes nothing.
+void CDiskDlg::OnExportStepDone() {
+  watcher_.Stop();
+  IIbpCtrl* engine = owner_.GetEngine();
+  if (!aviExport || !engine) return;
+  const bool done = engine->GetJobResult() == JobResult::kDone && plat::FileExists(exportPath_.ToUtf8());
+  engine->Close();  // back to idle, so that the next job may start
+  if (done && !exports_.empty()) {
+    StartNextExport();
+    return;
+  }
+  FinishExport(done);
+}
+
+void CDiskDlg::FinishExport(bool complete) {
+  exports_.clear();
+  aviExport = false;
+  exportJob = false;
+  jobRunning = false;
+  progressMode = 0;
+  SetProgress(complete ? 100 : 0);
+  EnableControls(true);
+  if (!complete) {
+    Warn(L"The export could not be completed");
+    return;
+  }
+  const CString text = LoadLanguageString(L"Backup") + L" \"" + GetSourceText() + L"\"" + L" to " + L"\"" +
+                       exportFolder_ + L"\" " + LoadLanguageString(L"Completed!");
+  AfxMessageBox(text, MB_OK);
+}
+
+void CDiskDlg::BrowseFolder(int editId, LPCWSTR configKey) {
+  CWnd* edit = GetDlgItem(editId);
+  plat::FolderBrowseEvents events;
+  const CString start = edit->GetWindowText();
+  events.initialized = [&](plat::FolderBrowser& browser) { browser.SetSelection(start); };
+  const plat::FolderBrowseResult chosen =
+      plat::BrowseForFolder(GetSafeHwnd(), LoadLanguageString(L"Choose a folder"), BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE, events);
+  if (chosen.result != IDOK || chosen.path.IsEmpty()) return;
+  edit->SetWindowText(chosen.path);
+  g_appConfig.WriteConfigString(configKey, chosen.path);
+}

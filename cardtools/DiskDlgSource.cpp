@@ -1,0 +1,181 @@
+// The card dialog's source: opening a card or a backup as the engine's source, listing its
+// recordings here and in the owner's record list, and forgetting them again.
+#include <algorithm>
+
+#include "app/AppConfig.h"
+#include "cardtools/CardToolSettings.h"
+#include "cardtools/DiskDlg.h"
+#include "cardtools/DriveFinder.h"
+#include "cardtools/RecordingTime.h"
+#include "engine/IIbpCtrl.h"
+#include "engine/SourcePath.h"
+#include "platform/File.h"
+#include "platform/wnd/MessageBox.h"
+
+namespace {
+
+// Whether the source is a store with at least one recording. Read on a store of its own, so that
+// a source that cannot be played never replaces the engine's.
+bool HoldsRecordings(const CString& source) {
+  const SourceAddress address = ParseSourcePath(source);
+  unsigned driveNo = 0;
+  if (!IsCardStoreSource(address.type)) return false;
+  if (address.type == kSourceRawCard && !ParseDriveNumber(address.host, &driveNo)) return false;
+  CCardStore store;
+  CString path = source;
+  store.SetStoreSource(address.type, driveNo, address.type == kSourceRawCard ? std::string() : path.Trim().ToUtf8());
+  const bool found = store.OpenStore() != nullptr;
+  store.CloseStore();
+  return found;
+}
+
+// Selects the list's entry with the text, when it has one.
+void SelectEntry(CComboBox& list, const CString& text) {
+  CString entry;
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (list.GetLBText(i, entry) >= 0 && entry == text) list.SetCurSel(i);
+  }
+}
+
+CString RawCardSource(unsigned driveNo) {
+  CString source;
+  source.Format(L"dvk2://%u", driveNo);
+  return source;
+}
+
+}  // namespace
+
+bool CDiskDlg::OpenSdFile(const CString& path) {
+  const int type = ParseSourcePath(path).type;
+  if (type != kSourceBackupFile && type != kSourceIndexFile) return false;
+  if (!OpenStoreSource(path)) return false;
+  openDrive_.Empty();
+  SetSourceText(path);
+  if (backupFileList_.GetSafeHwnd()) backupFileList_.SetWindowText(path);
+  return true;
+}
+
+bool CDiskDlg::OpenCardByPath(const CString& drivePath) {
+  const std::optional<unsigned> driveNo = DriveNumberOfText(drivePath, ReadDriveTable());
+  if (!driveNo || !OpenStoreSource(RawCardSource(*driveNo))) return false;
+  openDrive_ = drivePath;
+  for (CComboBox* list : {&removableList_, &localDiskList_}) SelectEntry(*list, drivePath);
+  owner_.SetCardDriveNumber(static_cast<int>(*driveNo));
+  SetSourceText(drivePath);
+  return true;
+}
+
+bool CDiskDlg::OpenStoreSource(const CString& source) {
+  IIbpCtrl* engine = owner_.GetEngine();
+  if (!engine || !HoldsRecordings(source)) return false;
+  ClearRecordings();
+  engine->SetSource(source);
+  openSource_ = source;
+  ListRecordings();
+  return true;
+}
+
+void CDiskDlg::ListRecordings() {
+  IIbpCtrl* engine = owner_.GetEngine();
+  for (IndexEntry* e = engine->OpenStore(); e; e = engine->GetNextEntry(e)) {
+    RecordSpanEntry span;
+    span.entry = e;
+    span.start = e->StartTime();
+    span.end = e->EndTime();
+    span.firstChunk = e->FirstChunk();
+    const RecordRowTexts row{RecordingTimeText(span.start), RecordingTimeText(span.end),
+                             RecordingLengthText(span.end - span.start)};
+    const int item = recordList_.InsertItem(recordList_.GetItemCount(), row.start);
+    recordList_.SetItemText(item, 1, row.end);
+    recordList_.SetItemText(item, 2, row.length);
+    spans_.push_back(span);
+    owner_.AppendRecordSpan(span, row);
+  }
+  if (spans_.empty()) return;
+  const std::int64_t utc = owner_.GetUtcOffsetSeconds();
+  SetRecordTimePicker(spans_.front().start + utc, 0);
+  SetRecordTimePicker(spans_.back().end + utc, 1);
+}
+
+void CDiskDlg::ClearRecordings() {
+  owner_.StopPlayback();
+  recordList_.DeleteAllItems();
+  spans_.clear();
+  owner_.ClearRecordSpans();
+}
+
+// Whatever kind of source is open: a card's recordings left listed after the engine let go of its
+// store would no longer play.
+void CDiskDlg::CloseSource() {
+  ClearRecordings();
+  openSource_.Empty();
+  openDrive_.Empty();
+  SetSourceText(CString());
+}
+
+bool CDiskDlg::ReopenSource() {
+  const CString source = openSource_;
+  const CString drive = openDrive_;
+  if (source.IsEmpty()) return false;
+  return drive.IsEmpty() ? OpenSdFile(source) : OpenCardByPath(drive);
+}
+
+// The `.sd` files of the backup folder, newest name last.
+void CDiskDlg::FillBackupFileList() {
+  const CString folder = BackupFilesFolder();
+  std::vector<std::string> names = plat::ListFiles(folder.ToUtf8(), ".sd");
+  std::sort(names.begin(), names.end());
+  backupFileList_.ResetContent();
+  const CString prefix = folder.Right(1) == L"/" ? folder : folder + L"/";
+  for (const std::string& name : names) backupFileList_.AddString(prefix + CString::FromUtf8(name));
+}
+
+// The source the user chose in the list of the current mode.
+void CDiskDlg::OpenChosenSource() {
+  bool opened = false;
+  if (mode_ == kBackupFileMode) {
+    CString path = backupFileList_.GetWindowText();
+    opened = !path.Trim().IsEmpty() && OpenSdFile(path);
+  } else {
+    const CString drive = GetCurrentDriveText();
+    if (drive.IsEmpty()) return;
+    opened = owner_.OpenCard(drive);
+  }
+  if (!opened) AfxMessageBox(LoadLanguageString(L"No recordings found"), MB_OK | MB_ICONWARNING);
+}
+
+void CDiskDlg::OnCommand(int id, int code) {
+  if (code == CBN_SELCHANGE && (id == kRemovableList || id == kLocalDiskList || id == kBackupFileList)) {
+    PostMessage(WM_COMMAND, MAKEWPARAM(kOpenButton, BN_CLICKED), 0);
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kRemovableRadio:
+      FindCardDrives(&removableList_, &localDiskList_);
+      OnBnClickedRemovableStorage();
+      break;
+    case kBackupFileRadio:
+      FillBackupFileList();
+      SelectBackupFileMode();
+      break;
+    case kLocalDiskRadio:
+      FindCardDrives(&removableList_, &localDiskList_);
+      OnBnClickedLocalDisk();
+      break;
+    case kOpenButton:
+      OpenChosenSource();
+      break;
+    case kBackupButton:
+      OnBnClickedBackup();
+      break;
+    case kBrowseDestination:
+      BrowseFolder(kBackupDestination, L"BackupPath");
+      break;
+    case kBrowseSnapshot:
+      BrowseFolder(kSnapshotFolder, L"SnapshotPath");
+      break;
+    default:
+      break;
+  }
+}

@@ -1,0 +1,17 @@
+#include "config/dialogs/WiFiConfigDlg.h"
+
+#include "cardtools/CardToolSettings.h"
+
+namespace {
+
+constexpr int kNote = 1001;
+
+}  // namespace
+
+CWiFiConfigDlg::CWiFiConfigDlg(DeviceSettings*, CWnd* parent) : CDialog(kTemplate, parent) {}
+
+BOOL CWiFiConfigDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  TranslateDialogTexts(*this, {kNote, IDOK});
+  return TRUE;
+}
