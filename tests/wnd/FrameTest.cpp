@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/video/qt/WindowPresenters.h"
 #include "platform/wnd/Icon.h"
 #include "platform/wnd/SysMetrics.h"
 #include "platform/wnd/TestHarness.h"
@@ -65,6 +66,11 @@ TEST_F(FrameTest, AWindowGoesFromChildToCaptionedPopupToFullScreenAndBackKeeping
   const CRect floating = WindowRect(channel);
   EXPECT_TRUE(floating.PtInRect(ClientOnScreen(channel).TopLeft()));
   EXPECT_EQ(plat::ToQRect(ClientOnScreen(channel)), channel.Widget()->geometry());
+  // The engine's picture fills the client area, inside the frame.
+  plat::WindowPresenters presenters;
+  ASSERT_NE(presenters.PresenterFor(channel.m_hWnd), nullptr);
+  const plat::VideoWidget* picture = presenters.WidgetOf(channel.m_hWnd);
+  EXPECT_EQ(picture->geometry(), QRect(0, 0, 1280, 720));
 
   // Full screen: no caption, the whole (injected) screen, without a new parent.
   plat::test::SetScreenSize(1280, 1024);
@@ -75,6 +81,7 @@ TEST_F(FrameTest, AWindowGoesFromChildToCaptionedPopupToFullScreenAndBackKeeping
   EXPECT_EQ(WindowRect(channel), CRect(0, 0, 1280, 1024));
   EXPECT_EQ(ClientOnScreen(channel), CRect(0, 0, 1280, 1024));
   EXPECT_EQ(channel.Widget()->geometry(), QRect(0, 0, 1280, 1024));
+  EXPECT_EQ(picture->geometry(), QRect(0, 0, 1280, 1024));
 
   // And back to the captioned window, where it was.
   channel.ModifyStyle(0, kFloatingFrame);
