@@ -1,19 +1,20 @@
 #include "platform/wnd/Icon.h"
 
-#include <QFile>
+#include <QDir>
 #include <map>
 #include <memory>
 #include <vector>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
 namespace {
 
 struct IconTable {
-  std::map<UINT, QIcon> registered;
-  std::map<UINT, std::unique_ptr<QIcon>> loaded;  // the icon each handle of an id points to
-  std::vector<std::unique_ptr<QIcon>> replaced;   // loaded before a registration changed them
+  std::map<QString, QIcon> registered;
+  std::map<QString, std::unique_ptr<QIcon>> loaded;  // the icon each handle of a name points to
+  std::vector<std::unique_ptr<QIcon>> replaced;      // loaded before a registration changed them
 };
 
 IconTable& Icons() {
@@ -21,13 +22,18 @@ IconTable& Icons() {
   return table;
 }
 
-QIcon FromResources(UINT id) {
+QIcon FromResources(const QString& name) {
   QIcon icon;
-  for (const char* suffix : {".svg", ".png"}) {
-    const QString path = QStringLiteral(":/icons/%1%2").arg(id).arg(QLatin1String(suffix));
-    if (QFile::exists(path)) icon.addFile(path);
+  const QDir folder(":/icons");
+  for (const QString& file : folder.entryList({name + ".svg", name + ".png", name + "-*.png"}, QDir::Files)) {
+    icon.addFile(folder.filePath(file));
   }
   return icon;
+}
+
+// A resource id counts as the name of its number.
+QString NameOf(LPCWSTR name) {
+  return IS_INTRESOURCE(name) ? QString::number(reinterpret_cast<UINT_PTR>(name)) : ToQString(name);
 }
 
 // The window manager shows one icon in several sizes: the large and small icons together.
@@ -42,14 +48,15 @@ QIcon Combined(const Window& w) {
 
 void RegisterIconResource(UINT id, const QIcon& icon) {
   IconTable& table = Icons();
-  if (auto it = table.loaded.find(id); it != table.loaded.end()) {
+  const QString name = QString::number(id);
+  if (auto it = table.loaded.find(name); it != table.loaded.end()) {
     table.replaced.push_back(std::move(it->second));
     table.loaded.erase(it);
   }
   if (icon.isNull()) {
-    Icons().registered.erase(id);
+    table.registered.erase(name);
   } else {
-    Icons().registered[id] = icon;
+    table.registered[name] = icon;
   }
 }
 
@@ -70,14 +77,14 @@ LRESULT IconOf(const Window& wnd, WPARAM which) {
 }  // namespace plat
 
 HICON LoadIcon(HINSTANCE, LPCWSTR name) {
-  if (!IS_INTRESOURCE(name)) return nullptr;
-  const auto id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(name));
+  if (!name) return nullptr;
+  const QString key = plat::NameOf(name);
   plat::IconTable& table = plat::Icons();
-  if (auto it = table.loaded.find(id); it != table.loaded.end()) return reinterpret_cast<HICON>(it->second.get());
-  auto it = table.registered.find(id);
-  const QIcon icon = it != table.registered.end() ? it->second : plat::FromResources(id);
+  if (auto it = table.loaded.find(key); it != table.loaded.end()) return reinterpret_cast<HICON>(it->second.get());
+  auto it = table.registered.find(key);
+  const QIcon icon = it != table.registered.end() ? it->second : plat::FromResources(key);
   if (icon.isNull()) return nullptr;
-  auto& slot = table.loaded[id];
+  auto& slot = table.loaded[key];
   slot = std::make_unique<QIcon>(icon);
   return reinterpret_cast<HICON>(slot.get());
 }

@@ -11,8 +11,10 @@ using HICON = HICON__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 
-// An icon resource by id: a registered icon, else every one of ":/icons/<id>.svg" and
-// ":/icons/<id>.png" that exists. Icons live as long as the program; null when there is none.
+// An icon resource by name, or by id (the name of its number): a registered icon, else every one
+// of ":/icons/<name>.svg", ":/icons/<name>.png" and ":/icons/<name>-<size>.png" that exists, in
+// one icon of several sizes (L"program" gives the program's large and small icon). Icons live as
+// long as the program; null when there is none.
 HICON LoadIcon(HINSTANCE instance, LPCWSTR name);
 
 namespace plat {

@@ -174,6 +174,10 @@ TEST_F(FrameTest, TopLevelWindowsShowTheProgramIconAndOwnedPopupsGoWithTheirOwne
   EXPECT_EQ(main.SendMessage(WM_GETICON, ICON_BIG), reinterpret_cast<LRESULT>(icon));
   EXPECT_EQ(main.Widget()->windowIcon().pixmap(32).toImage().pixelColor(16, 16), QColor(Qt::red));
   plat::RegisterIconResource(128, QIcon());
+  // The program's own icon comes large and small from the skin.
+  const HICON program = LoadIcon(nullptr, L"program");
+  ASSERT_NE(program, nullptr);
+  EXPECT_EQ(plat::QIconOf(program).availableSizes(), (QList<QSize>{QSize(16, 16), QSize(48, 48)}));
 
   // A frameless tool window owned by the main window: above it, moving on its own.
   SpyWnd panel;
