@@ -129,7 +129,9 @@ void Relink(Window& w, Window* target) {
   if ((w.style & WS_CHILD) && target && target != &w) {
     w.parent = target;
     target->children.push_back(&w);
-    w.widget->setParent(target->widget);
+    // With the flags given: an owned window going into its owner has that parent already, and
+    // the plain call would leave it a window of its own.
+    w.widget->setParent(target->widget, Qt::Widget);
   } else {
     Window* owner = target ? target->TopLevel() : nullptr;
     w.owner = owner == &w ? nullptr : owner;
