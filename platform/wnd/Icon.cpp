@@ -3,7 +3,6 @@
 #include <QDir>
 #include <map>
 #include <memory>
-#include <vector>
 
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Window.h"
@@ -11,15 +10,10 @@
 namespace plat {
 namespace {
 
-struct IconTable {
-  std::map<QString, QIcon> registered;
-  std::map<QString, std::unique_ptr<QIcon>> loaded;  // the icon each handle of a name points to
-  std::vector<std::unique_ptr<QIcon>> replaced;      // loaded before a registration changed them
-};
-
-IconTable& Icons() {
-  static IconTable table;
-  return table;
+// The icon each handle of a name points to, for the program's whole run.
+std::map<QString, std::unique_ptr<QIcon>>& LoadedIcons() {
+  static std::map<QString, std::unique_ptr<QIcon>> loaded;
+  return loaded;
 }
 
 QIcon FromResources(const QString& name) {
@@ -46,20 +40,6 @@ QIcon Combined(const Window& w) {
 
 }  // namespace
 
-void RegisterIconResource(UINT id, const QIcon& icon) {
-  IconTable& table = Icons();
-  const QString name = QString::number(id);
-  if (auto it = table.loaded.find(name); it != table.loaded.end()) {
-    table.replaced.push_back(std::move(it->second));
-    table.loaded.erase(it);
-  }
-  if (icon.isNull()) {
-    table.registered.erase(name);
-  } else {
-    table.registered[name] = icon;
-  }
-}
-
 QIcon QIconOf(HICON icon) { return icon ? *reinterpret_cast<const QIcon*>(icon) : QIcon(); }
 
 LRESULT SetIconOf(Window& wnd, WPARAM which, HICON icon) {
@@ -79,12 +59,11 @@ LRESULT IconOf(const Window& wnd, WPARAM which) {
 HICON LoadIcon(HINSTANCE, LPCWSTR name) {
   if (!name) return nullptr;
   const QString key = plat::NameOf(name);
-  plat::IconTable& table = plat::Icons();
-  if (auto it = table.loaded.find(key); it != table.loaded.end()) return reinterpret_cast<HICON>(it->second.get());
-  auto it = table.registered.find(key);
-  const QIcon icon = it != table.registered.end() ? it->second : plat::FromResources(key);
+  auto& loaded = plat::LoadedIcons();
+  if (auto it = loaded.find(key); it != loaded.end()) return reinterpret_cast<HICON>(it->second.get());
+  const QIcon icon = plat::FromResources(key);
   if (icon.isNull()) return nullptr;
-  auto& slot = table.loaded[key];
+  auto& slot = loaded[key];
   slot = std::make_unique<QIcon>(icon);
   return reinterpret_cast<HICON>(slot.get());
 }
