@@ -201,14 +201,6 @@ TEST_F(SkinDialogTest, EnterAndEscapeDoNotEndASkinnedWindowAndTheWindowManagersC
   EXPECT_TRUE(openWhileGuarded);
   EXPECT_EQ(panel.closes, 2);
   EXPECT_EQ(panel.commands, (std::vector<WORD>{IDCANCEL, 1001, IDOK}));
-
-  // A modeless skinned window hides.
-  SkinPanel modeless;
-  ASSERT_TRUE(modeless.Create(kPanelTemplate));
-  modeless.ShowWindow(SW_SHOW);
-  modeless.SendMessage(WM_CLOSE);
-  EXPECT_FALSE(modeless.IsWindowVisible());
-  EXPECT_TRUE(IsWindow(modeless.m_hWnd));
 }
 
 namespace {
