@@ -44,15 +44,7 @@ TEST(DialogUnitsTest, ATemplateInDialogUnitsGetsPixelsFromTheDialogFontSoThatIts
     EXPECT_LE(text.cx, InDialog(dlg, id).Width()) << id;
     EXPECT_LE(text.cy, InDialog(dlg, id).Height()) << id;
   }
-
-  // Each position and size is rounded on its own, as MulDiv rounds.
-  plat::DialogTemplate t;
-  t.dialogUnits = true;
-  t.rect = CRect(-2, 1, 5, 9);
-  plat::ConvertDialogUnits(t, CSize(6, 13));
-  EXPECT_EQ(t.rect, CRect(-3, 2, 8, 15));
   EXPECT_FALSE(plat::ParseDialogTemplate(R"({"style": "WS_POPUP", "rect": [0, 0, 9, 9], "units": "inch"})"));
-  EXPECT_EQ(plat::ParseStyle("WS_EX_LAYERED | WS_MINIMIZEBOX | DS_MODALFRAME"), WS_EX_LAYERED | WS_MINIMIZEBOX | DS_MODALFRAME);
 }
 
 // The program finds its templates in its own resources: every file of rc/dialogs, by its id.
