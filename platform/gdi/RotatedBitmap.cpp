@@ -46,7 +46,8 @@ BOOL DrawRotatedBitmap(CDC& dc, const CBitmap& bitmap, const RotatedDraw& how) {
   const Turn turn{std::cos(radians), std::sin(radians)};
   const QPointF pivot(state->toDevice(how.pivot.x, how.pivot.y) + t.origin);
   const QPointF anchor(how.anchor.x, how.anchor.y);
-  const std::optional<QRgb> key = how.colorKey ? std::optional<QRgb>(ToQRgb(*how.colorKey) & 0x00FFFFFFu) : std::nullopt;
+  std::optional<QRgb> key;
+  if (how.colorKey) key = ToQRgb(*how.colorKey) & 0x00FFFFFFu;
   const QRect area = CoveredArea(image.size(), anchor, pivot, turn);
   for (const QRect& part : t.clip.intersected(area)) {
     for (int y = part.top(); y <= part.bottom(); ++y) {

@@ -51,7 +51,8 @@ WPARAM DraggedEdge(const CRect& before, const QRect& after) {
 MINMAXINFO DefaultMinMax(const Window& w) {
   const QMargins f = w.Frame();
   MINMAXINFO m;
-  m.ptMaxSize = {GetSystemMetrics(SM_CXSCREEN) + f.left() + f.right(), GetSystemMetrics(SM_CYSCREEN) + f.top() + f.bottom()};
+  m.ptMaxSize = {GetSystemMetrics(SM_CXSCREEN) + f.left() + f.right(),
+                 GetSystemMetrics(SM_CYSCREEN) + f.top() + f.bottom()};
   m.ptMaxPosition = {-f.left(), -f.top()};
   m.ptMinTrackSize = {kMinTrackWidth, kMinTrackHeight};
   m.ptMaxTrackSize = m.ptMaxSize;

@@ -11,7 +11,8 @@ using namespace gditest;
 TEST(KeyedDrawingTest, ANeedleTurnedAQuarterClockwiseAboutItsPivotPointsEastAndItsBlackStaysSeeThrough) {
   QImage pixels = Canvas(12, 40, kBlack);
   for (int y = 0; y < 40; ++y) {
-    for (int x = y < 10 ? 3 : 4; x <= (y < 10 ? 8 : 7); ++x) pixels.setPixel(x, y, y < 10 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+    const bool tip = y < 10;
+    for (int x = tip ? 3 : 4; x <= (tip ? 8 : 7); ++x) pixels.setPixel(x, y, tip ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
   }
   CBitmap needle;
   ASSERT_TRUE(plat::CreateBitmapFromImage(needle, pixels));
