@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-webengine-dev qt6-webchannel-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
-  libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev
+  libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev libudev-dev
   ffmpeg xvfb xauth fonts-dejavu-core fonts-noto-cjk locales
 )
 

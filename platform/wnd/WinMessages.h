@@ -78,6 +78,9 @@ constexpr UINT WM_COPY = 0x0301;
 constexpr UINT WM_PASTE = 0x0302;
 constexpr UINT WM_CLEAR = 0x0303;
 
+// Volumes and devices of the machine come and go (platform/devices).
+constexpr UINT WM_DEVICECHANGE = 0x0219;
+
 constexpr UINT WM_APP = 0x8000;
 
 // Button control.

@@ -1,0 +1,246 @@
+// The real browser: a QWebEngineView inside a child window, on a page of its own profile that
+// keeps nothing on disk.
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+#include <QWebChannel>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineView>
+
+#include "platform/browser/PageBridge.h"
+#include "platform/browser/PageScripts.h"
+#include "platform/browser/RequestRouter.h"
+#include "platform/browser/WebBrowser.h"
+#include "platform/gdi/GdiQt.h"
+
+// The web engine's own code trips two checks of the address sanitizer that are not ours to mend:
+// it frees some objects through a base of another size, and keeps some allocations (its own and
+// the font library's) until the process ends. Programs that host it are built with these.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\n";
+}
+#endif
+
+namespace plat {
+namespace {
+
+bool g_refuseOutside = false;
+WebBrowserFactory g_factory;
+
+// The page that the browser hosts: silent, and held to the document it was given.
+class HostPage : public QWebEnginePage {
+ public:
+  using QWebEnginePage::QWebEnginePage;
+  QUrl allowed;
+
+ protected:
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+  void javaScriptAlert(const QUrl&, const QString&) override {}
+  bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+  bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
+  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+    return !isMainFrame || url.adjusted(QUrl::RemoveFragment) == allowed.adjusted(QUrl::RemoveFragment);
+  }
+};
+
+QWebEngineScript InjectedScript(const QString& name, quint32 world, const QString& source) {
+  QWebEngineScript script;
+  script.setName(name);
+  script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+  script.setWorldId(world);
+  script.setRunsOnSubFrames(false);
+  script.setSourceCode(source);
+  return script;
+}
+
+QString WebChannelLibrary() {
+  QFile file(":/qtwebchannel/qwebchannel.js");
+  return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// The address of a page given as a path or resource name; empty when it is not one we load.
+QUrl PageUrl(const QString& page) {
+  if (page.startsWith(":/")) return QUrl("qrc" + page);
+  if (page.startsWith("qrc:/")) return QUrl(page);
+  if (page.startsWith(QString::fromLatin1(kServedScheme) + ':')) return QUrl(page);
+  const QFileInfo file(page);
+  if (file.isAbsolute() && file.isFile()) return QUrl::fromLocalFile(file.absoluteFilePath());
+  return {};
+}
+
+// The child window that holds the view and keeps it on its client area.
+class BrowserWnd : public CWnd {
+ public:
+  QPointer<QWebEngineView> view;
+
+  void PlaceView() {
+    if (!view || !m_hWnd) return;
+    CRect window;
+    CRect client;
+    GetWindowRect(&window);
+    GetClientRect(&client);
+    POINT origin{0, 0};
+    ClientToScreen(&origin);
+    view->setGeometry(origin.x - window.left, origin.y - window.top, client.Width(), client.Height());
+  }
+
+ protected:
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_SIZE) PlaceView();
+    return CWnd::WindowProc(msg, wParam, lParam);
+  }
+};
+
+LPCWSTR BrowserClass() {
+  WNDCLASSW cls;
+  cls.lpszClassName = L"PlatWebBrowser";
+  RegisterClass(&cls);
+  return cls.lpszClassName;
+}
+
+class QtWebBrowser : public IWebBrowser {
+ public:
+  explicit QtWebBrowser(IWebBrowserEvents& events);
+  ~QtWebBrowser() override;
+
+  BOOL Create(CWnd* parent, const RECT& rect, UINT id) override;
+  CWnd& Wnd() override { return wnd_; }
+  bool Navigate(const CString& page) override;
+  void SetElementValue(const CString& id, const CString& value) override;
+  void GetElementValue(const CString& id, ValueResult done) override;
+  void CallScript(const CString& name) override;
+  void ServeResource(const CString& name, const QByteArray& mimeType, const QByteArray& data) override;
+  void ServeUrl(const CString& urlPrefix, const CString& name) override;
+
+ private:
+  void ConfigurePage();
+  void OnLoading(const QWebEngineLoadingInfo& info);
+
+  IWebBrowserEvents& events_;
+  std::shared_ptr<int> alive_ = std::make_shared<int>();
+  RequestRouter router_{g_refuseOutside};
+  PageBridge bridge_;
+  QWebChannel channel_;
+  std::unique_ptr<QWebEngineProfile> profile_;
+  std::unique_ptr<HostPage> page_;
+  BrowserWnd wnd_;
+};
+
+QtWebBrowser::QtWebBrowser(IWebBrowserEvents& events)
+    : events_(events),
+      bridge_([this](int time) { events_.OnSelectRoad(time); }),
+      profile_(std::make_unique<QWebEngineProfile>()) {
+  if (!QWebEngineUrlScheme::schemeByName(kServedScheme).name().isEmpty())
+    profile_->installUrlSchemeHandler(kServedScheme, &router_.SchemeHandler());
+  page_ = std::make_unique<HostPage>(profile_.get());
+  ConfigurePage();
+}
+
+QtWebBrowser::~QtWebBrowser() {
+  alive_.reset();
+  // The view, then the page, then its profile: each must go before what it uses.
+  delete wnd_.view.data();
+  page_->disconnect();
+  page_.reset();
+  profile_.reset();
+}
+
+void QtWebBrowser::ConfigurePage() {
+  QWebEngineSettings* settings = page_->settings();
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+  // The map page is local and draws with a map library from the internet.
+  settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+  settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+  settings->setAttribute(QWebEngineSettings::ErrorPageEnabled, false);
+  page_->setUrlRequestInterceptor(&router_);
+  channel_.registerObject("host", &bridge_);
+  page_->setWebChannel(&channel_, QWebEngineScript::ApplicationWorld);
+  page_->scripts().insert(InjectedScript("external", QWebEngineScript::MainWorld, ExternalObjectScript()));
+  page_->scripts().insert(
+      InjectedScript("bridge", QWebEngineScript::ApplicationWorld, BridgeScript(WebChannelLibrary())));
+  QObject::connect(page_.get(), &QWebEnginePage::loadingChanged,
+                   [this](const QWebEngineLoadingInfo& info) { OnLoading(info); });
+}
+
+void QtWebBrowser::OnLoading(const QWebEngineLoadingInfo& info) {
+  const CString url = FromQString(info.url().toString());
+  if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus) events_.OnDocumentComplete(url);
+  if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus) events_.OnNavigateError(url);
+}
+
+BOOL QtWebBrowser::Create(CWnd* parent, const RECT& rect, UINT id) {
+  if (!wnd_.CreateEx(0, BrowserClass(), L"", WS_CHILD | WS_VISIBLE, rect, parent, id)) return FALSE;
+  wnd_.view = new QWebEngineView(wnd_.Widget());
+  wnd_.view->setPage(page_.get());
+  wnd_.view->setContextMenuPolicy(Qt::NoContextMenu);
+  wnd_.PlaceView();
+  wnd_.view->show();
+  return TRUE;
+}
+
+bool QtWebBrowser::Navigate(const CString& page) {
+  const QUrl url = PageUrl(ToQString(page));
+  if (url.isEmpty()) return false;
+  page_->allowed = url;
+  page_->load(url);
+  return true;
+}
+
+void QtWebBrowser::SetElementValue(const CString& id, const CString& value) {
+  page_->runJavaScript(SetElementValueScript(ToQString(id), ToQString(value)), QWebEngineScript::MainWorld);
+}
+
+// A page that goes with calls still open answers them empty; by then nobody may be told.
+void QtWebBrowser::GetElementValue(const CString& id, ValueResult done) {
+  page_->runJavaScript(GetElementValueScript(ToQString(id)), QWebEngineScript::MainWorld,
+                       [alive = std::weak_ptr<int>(alive_), done = std::move(done)](const QVariant& v) {
+                         if (alive.expired()) return;
+                         if (v.typeId() == QMetaType::QString) done(FromQString(v.toString()));
+                         else done(std::nullopt);
+                       });
+}
+
+void QtWebBrowser::CallScript(const CString& name) {
+  page_->runJavaScript(CallFunctionScript(ToQString(name)), QWebEngineScript::MainWorld);
+}
+
+void QtWebBrowser::ServeResource(const CString& name, const QByteArray& mimeType, const QByteArray& data) {
+  router_.Serve(ToQString(name), mimeType, data);
+}
+
+void QtWebBrowser::ServeUrl(const CString& urlPrefix, const CString& name) {
+  router_.MapUrl(ToQString(urlPrefix), ToQString(name));
+}
+
+}  // namespace
+
+std::unique_ptr<IWebBrowser> MakeQtWebBrowser(IWebBrowserEvents& events) {
+  return std::make_unique<QtWebBrowser>(events);
+}
+
+std::unique_ptr<IWebBrowser> MakeWebBrowser(IWebBrowserEvents& events) {
+  return g_factory ? g_factory(events) : MakeQtWebBrowser(events);
+}
+
+WebBrowserFactory SetWebBrowserFactory(WebBrowserFactory factory) { return std::exchange(g_factory, std::move(factory)); }
+
+void PrepareWebBrowser(const WebBrowserSetup& setup) {
+  g_refuseOutside = setup.refuseOutsideRequests;
+  if (setup.disableSandbox || ::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QWebEngineUrlScheme scheme(kServedScheme);
+  scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+  scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled);
+  QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+}  // namespace plat

@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "platform/browser/FakeWebBrowser.h"
+#include "platform/browser/WebBrowser.h"
+#include "platform/wnd/TestHarness.h"
+
+using plat::test::SpyWnd;
+
+namespace {
+
+struct PageEvents : plat::IWebBrowserEvents {
+  void OnDocumentComplete(const CString& url) override { completed.push_back(url); }
+  void OnNavigateError(const CString& url) override { failed.push_back(url); }
+  void OnSelectRoad(int videoTime) override { roads.push_back(videoTime); }
+  std::vector<CString> completed;
+  std::vector<CString> failed;
+  std::vector<int> roads;
+};
+
+// Runs the event loop until the condition holds; the bound only keeps a fault from hanging the test.
+bool RunUntil(const std::function<bool()>& condition) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition() && clock.elapsed() < 30000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(2);
+  }
+  return condition();
+}
+
+class WebBrowserTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::test::Reset();
+    ASSERT_TRUE(folder.isValid());
+    ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 400, 300)));
+    browser = plat::MakeQtWebBrowser(events);
+    ASSERT_TRUE(browser->Create(&owner, CRect(10, 10, 390, 290), 100));
+  }
+  void TearDown() override {
+    browser.reset();
+    owner.DestroyWindow();
+  }
+
+  CString WritePage(const char* name, const QByteArray& html) {
+    QFile file(folder.filePath(name));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(html);
+    return CString(folder.filePath(name).toStdWString());
+  }
+  void Load(const CString& page) {
+    ASSERT_TRUE(browser->Navigate(page));
+    ASSERT_TRUE(RunUntil([&] { return !events.completed.empty() || !events.failed.empty(); }));
+    ASSERT_EQ(events.completed.size(), 1u);
+  }
+  // The element's value as UTF-8; nothing for an element that the page does not have.
+  std::optional<std::string> Read(const CString& id) {
+    std::optional<std::optional<CString>> result;
+    browser->GetElementValue(id, [&](std::optional<CString> v) { result = v; });
+    EXPECT_TRUE(RunUntil([&] { return result.has_value(); }));
+    if (!result || !*result) return std::nullopt;
+    return QString::fromStdWString(std::wstring((*result)->GetString())).toStdString();
+  }
+
+  QTemporaryDir folder;
+  SpyWnd owner;
+  PageEvents events;
+  std::unique_ptr<plat::IWebBrowser> browser;
+};
+
+}  // namespace
+
+TEST_F(WebBrowserTest, TheProgramWritesAndReadsInputsCallsFunctionsAndHearsOnSelectRoad) {
+  Load(WritePage("map.htm", R"(<html><head><script>
+    function setMap() { document.getElementById('map_status').value = 'set ' + document.getElementById('map_lng').value; }
+    function select() { external.OnSelectRoad(document.getElementById('videoTime').value); }
+    </script></head><body>
+    <input type="hidden" id="map_lng" value="0"><input type="hidden" id="map_status" value="stopped">
+    <input type="hidden" id="videoTime" value="0"></body></html>)"));
+  EXPECT_EQ(browser->Wnd().GetParent(), &owner);
+
+  browser->SetElementValue(L"map_lng", L"121.565000");
+  browser->SetElementValue(L"nowhere", L"1");
+  browser->CallScript(L"BaseLine");  // the page does not define it
+  browser->CallScript(L"setMap");
+  EXPECT_EQ(Read(L"map_status"), "set 121.565000");
+  EXPECT_EQ(Read(L"nowhere"), std::nullopt);
+
+  browser->SetElementValue(L"videoTime", L"1234");
+  browser->CallScript(L"select");
+  ASSERT_TRUE(RunUntil([&] { return !events.roads.empty(); }));
+  EXPECT_EQ(events.roads, std::vector<int>{1234});
+}
+
+TEST_F(WebBrowserTest, ThePageReachesOnlyTheOneMethodServedResourcesAndNoOtherFileOrAddress) {
+  WritePage("secret.txt", "secret");
+  browser->ServeResource(L"maplib.js", "text/javascript", "window.mapLibrary = 'stand-in';");
+  browser->ServeUrl(L"https://maps.example.test/api/js", L"maplib.js");
+  Load(WritePage("map.htm", R"(<html><head>
+    <script src="https://maps.example.test/api/js?v=3.23"></script>
+    <script>
+    function note(id, v) { document.getElementById(id).value = v; }
+    function probe() {
+      note('library', String(window.mapLibrary));
+      note('reach', [typeof qt, typeof QWebChannel, Object.keys(external).join(','),
+                     typeof external.deleteLater, typeof external.objectName].join(' '));
+      fetch('secret.txt').then(function (r) { return r.text(); })
+        .then(function (t) { note('file', 'read ' + t); }, function () { note('file', 'refused'); });
+      fetch('https://example.com/').then(function () { note('net', 'answered'); }, function () { note('net', 'refused'); });
+      document.dispatchEvent(new CustomEvent('player-select-road', { detail: 'x' }));
+      external.OnSelectRoad('not a number');
+      external.OnSelectRoad(-1);
+    }
+    </script></head><body>
+    <input id="library"><input id="reach"><input id="file"><input id="net"></body></html>)"));
+
+  browser->CallScript(L"probe");
+  ASSERT_TRUE(RunUntil([&] { return Read(L"file") != "" && Read(L"net") != ""; }));
+  EXPECT_EQ(Read(L"library"), "stand-in");
+  EXPECT_EQ(Read(L"reach"), "undefined undefined OnSelectRoad undefined undefined");
+  EXPECT_EQ(Read(L"file"), "refused");
+  EXPECT_EQ(Read(L"net"), "refused");
+  ASSERT_TRUE(RunUntil([&] { return !events.roads.empty(); }));
+  EXPECT_EQ(events.roads, std::vector<int>{-1});
+  EXPECT_TRUE(events.failed.empty());
+}
+
+TEST_F(WebBrowserTest, OnlyLocalPagesLoadAndAMissingOneIsAFailedLoad) {
+  EXPECT_FALSE(browser->Navigate(L"https://example.com/"));
+  EXPECT_FALSE(browser->Navigate(CString(folder.filePath("missing.htm").toStdWString())));
+  browser->ServeResource(L"page.htm", "text/html", "<html><body><input id='a' value='served'></body></html>");
+  Load(L"player:page.htm");
+  EXPECT_EQ(Read(L"a"), "served");
+
+  ASSERT_TRUE(browser->Navigate(L"player:gone.htm"));
+  ASSERT_TRUE(RunUntil([&] { return !events.failed.empty(); }));
+  EXPECT_EQ(events.failed, std::vector<CString>{L"player:gone.htm"});
+}
+
+TEST(FakeWebBrowserTest, PagesAreFakedWhileInstalledAndAnswerReadsOnTheUiLoop) {
+  plat::test::Reset();
+  PageEvents events;
+  std::optional<CString> value;
+  {
+    plat::test::FakeWebBrowsers fakes;
+    std::unique_ptr<plat::IWebBrowser> browser = plat::MakeWebBrowser(events);
+    ASSERT_EQ(browser.get(), fakes.Last());
+    fakes.Last()->values[L"Index"] = L"-1";
+    browser->SetElementValue(L"Index", L"0");
+    browser->GetElementValue(L"Index", [&](std::optional<CString> v) { value = v; });
+    EXPECT_FALSE(value);
+    plat::test::Pump();
+    EXPECT_EQ(value.value_or(CString()).GetString(), std::wstring(L"0"));
+    fakes.Last()->PageCallsSelectRoad(-1);
+    EXPECT_EQ(events.roads, std::vector<int>{-1});
+  }
+  EXPECT_EQ(dynamic_cast<plat::test::FakeWebBrowser*>(plat::MakeWebBrowser(events).get()), nullptr);
+}
