@@ -36,19 +36,28 @@ CVxSkinButton::CVxSkinButton() : textColor_(GetSysColor(COLOR_BTNTEXT)) {}
 CVxSkinButton::~CVxSkinButton() = default;
 
 BOOL CVxSkinButton::SetSkin(UINT bitmapId, int stretchStyle, BOOL border, int focusInset, BOOL maskFrame) {
-  skin_.DeleteObject();
   stretchStyle_ = std::clamp(stretchStyle, 0, 2);
   border_ = border != FALSE;
   focusInset_ = std::max(focusInset, 0);
   maskFrame_ = maskFrame != FALSE;
-  frame_ = CSize();
-  if (!skin_.LoadBitmap(bitmapId)) return FALSE;
-  BITMAP bm{};
-  skin_.GetBitmap(&bm);
-  frame_ = CSize(bm.bmWidth / (maskFrame_ ? 5 : 4), bm.bmHeight);
+  skinId_ = bitmapId;
+  if (!LoadSkinForSize()) return FALSE;
   // The transparent parts show what the parent drew beneath the button.
   if (maskFrame_ && m_hWnd) ModifyStyleEx(0, WS_EX_TRANSPARENT);
   return TRUE;
+}
+
+// The strip made for the button's present size, or the plain one when there is none for it.
+bool CVxSkinButton::LoadSkinForSize() {
+  CRect client;
+  if (m_hWnd) GetClientRect(&client);
+  skin_.DeleteObject();
+  frame_ = CSize();
+  if (!skin_.LoadBitmap(skinId_, client.Width(), client.Height())) return false;
+  BITMAP bm{};
+  skin_.GetBitmap(&bm);
+  frame_ = CSize(bm.bmWidth / (maskFrame_ ? 5 : 4), bm.bmHeight);
+  return true;
 }
 
 BOOL CVxSkinButton::SetTooltipText(LPCWSTR englishText) {
@@ -77,6 +86,9 @@ LRESULT CVxSkinButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND:
       return TRUE;
+    case WM_SIZE:
+      if (HasSkin() && CSize(LOWORD(lParam), HIWORD(lParam)) != frame_) LoadSkinForSize();
+      break;
     case WM_MOUSEMOVE:
       OnMouseMove(lParam);
       break;

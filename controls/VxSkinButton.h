@@ -27,7 +27,8 @@ class CVxSkinButton : public CButton {
   // stretch style is limited to 0..2 (0 copies with BitBlt, else StretchBlt at the same size), the
   // focus inset to at least 0 (0: no focus rectangle); the border flag adds a raised or sunken
   // edge. A button with a mask frame draws over its parent's pixels. No redraw. FALSE when the
-  // bitmap does not exist: the button is then drawn plain.
+  // bitmap does not exist: the button is then drawn plain. The strip is the one made for the
+  // button's size, asked for again whenever the button is resized.
   BOOL SetSkin(UINT bitmapId, int stretchStyle = 1, BOOL border = FALSE, int focusInset = 0, BOOL maskFrame = FALSE);
   // The tip shown over the button: the English text translated into the interface language.
   BOOL SetTooltipText(LPCWSTR englishText);
@@ -58,6 +59,7 @@ class CVxSkinButton : public CButton {
   LRESULT OnLButtonUp(WPARAM wParam, LPARAM lParam);
   void OnKeyDown(WPARAM key, LPARAM flags);
   void ToggleByUser();
+  bool LoadSkinForSize();
   bool IsUnder(POINT screen) const;
   bool SyncPushedWithPointer(POINT screen);
   bool CorrectPushedState();
@@ -73,6 +75,7 @@ class CVxSkinButton : public CButton {
   bool hover_ = false;
   std::unique_ptr<CToolTipCtrl> tooltip_;
   CBitmap skin_;
+  UINT skinId_ = 0;
   CSize frame_;
   int stretchStyle_ = 1;
   bool border_ = false;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-webengine-dev qt6-webchannel-dev
+  qt6-base-dev qt6-svg-dev qt6-webengine-dev qt6-webchannel-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev libudev-dev
   ffmpeg xvfb xauth fonts-dejavu-core fonts-noto-cjk locales

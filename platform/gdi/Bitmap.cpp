@@ -60,21 +60,30 @@ Resources& BitmapResources() {
   return *resources;
 }
 
-QImage FindBitmapResource(UINT id) {
-  {
-    auto& r = BitmapResources();
-    std::lock_guard<std::mutex> guard(r.lock);
-    const auto it = r.registered.find(id);
-    if (it != r.registered.end()) return it->second;
-  }
+QImage EmbeddedBitmap(const QString& name) {
   for (const char* extension : {"png", "bmp"}) {
-    const QString path = QStringLiteral(":/bitmaps/%1.%2").arg(id).arg(QLatin1String(extension));
+    const QString path = QStringLiteral(":/bitmaps/%1.%2").arg(name, QLatin1String(extension));
     if (QFile::exists(path)) {
       QImage image(path);
       if (!image.isNull()) return image;
     }
   }
   return QImage();
+}
+
+// A registered bitmap first; then the variant for the control's size, then the plain resource.
+QImage FindBitmapResource(UINT id, int width, int height) {
+  {
+    auto& r = BitmapResources();
+    std::lock_guard<std::mutex> guard(r.lock);
+    const auto it = r.registered.find(id);
+    if (it != r.registered.end()) return it->second;
+  }
+  if (width > 0 && height > 0) {
+    QImage variant = EmbeddedBitmap(QStringLiteral("%1@%2x%3").arg(id).arg(width).arg(height));
+    if (!variant.isNull()) return variant;
+  }
+  return EmbeddedBitmap(QString::number(id));
 }
 
 std::shared_ptr<GdiData> BitmapFromImage(const QImage& image) {
@@ -124,9 +133,11 @@ void RegisterBitmapResource(UINT id, const QImage& image) {
 
 }  // namespace plat
 
-BOOL CBitmap::LoadBitmap(UINT resourceId) {
+BOOL CBitmap::LoadBitmap(UINT resourceId) { return LoadBitmap(resourceId, 0, 0); }
+
+BOOL CBitmap::LoadBitmap(UINT resourceId, int controlWidth, int controlHeight) {
   if (GetSafeHandle() != nullptr) return FALSE;
-  auto data = plat::BitmapFromImage(plat::FindBitmapResource(resourceId));
+  auto data = plat::BitmapFromImage(plat::FindBitmapResource(resourceId, controlWidth, controlHeight));
   if (data == nullptr) return FALSE;
   Adopt(std::move(data));
   return TRUE;

@@ -90,6 +90,9 @@ class CBitmap : public CGdiObject {
  public:
   // A bitmap resource by id (see plat::RegisterBitmapResource); FALSE when there is none.
   BOOL LoadBitmap(UINT resourceId);
+  // The picture of that id made for a control of the given size (resource "<id>@<w>x<h>"), else
+  // the plain one: a skin strip is drawn unscaled, so an id used at several sizes has one each.
+  BOOL LoadBitmap(UINT resourceId, int controlWidth, int controlHeight);
   // Black; monochrome when the context is a memory context holding a monochrome bitmap.
   BOOL CreateCompatibleBitmap(CDC* dc, int width, int height);
   // One plane of 1 bit (monochrome, rows padded to 16 bits) or 32 bits (BGRX) per pixel; without
