@@ -11,7 +11,9 @@
 
 #include "engine/export/EngineJob.h"
 #include "engine/store/CardStore.h"
+#include "platform/Message.h"
 #include "platform/String.h"
+#include "platform/Types.h"
 
 // What a start operation (a play or a job) did.
 enum class EngineStart {
@@ -89,6 +91,7 @@ class IIbpCtrl {
   virtual int GetVideoHeight(int channel) const = 0;
   virtual bool IsNoVideo(int channel) const = 0;
   virtual int IsDecoderOpen(int channel) const = 0;
+  virtual std::int64_t GetShownChunk(int channel) const = 0;
   virtual void RedrawVideo() = 0;
   virtual std::int64_t GetDisplayTime(int channel) const = 0;
   virtual bool GetSensorBlock(BYTE* out) const = 0;

@@ -52,6 +52,7 @@ void CIbpCtrl::Destroy() {
 int CIbpCtrl::SetSource(const CString& path) {
   Close();
   source_.CloseStore();
+  playedEntry_ = nullptr;
   path_ = path;
   path_.Trim();
   return ParseSource();
@@ -143,9 +144,12 @@ void CIbpCtrl::StopAll() {
   StopThreads();
 }
 
+// The entry a play was in stays the current entry, so that the main window's Play after Stop
+// plays it again.
 void CIbpCtrl::StopSource() {
   switch (active_.exchange(Active::kNone)) {
     case Active::kCardSource:
+      KeepPlayedEntry();
       source_.Stop(kThreadStopMs);
       break;
     case Active::kTransportStream:
@@ -154,6 +158,21 @@ void CIbpCtrl::StopSource() {
     case Active::kNone:
       break;
   }
+}
+
+void CIbpCtrl::KeepPlayedEntry() {
+  IndexEntry* entry = source_.CurrentEntry();
+  if (entry && !source_.IsJob()) playedEntry_ = entry;
+}
+
+IndexEntry* CIbpCtrl::GetCurrentEntry() const {
+  IndexEntry* entry = source_.CurrentEntry();
+  return entry ? entry : playedEntry_.load();
+}
+
+IndexEntry* CIbpCtrl::OpenStore() {
+  playedEntry_ = nullptr;
+  return source_.OpenStore();
 }
 
 bool CIbpCtrl::CreatePipeline() {

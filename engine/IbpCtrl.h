@@ -132,8 +132,9 @@ class CIbpCtrl final : public IIbpCtrl {
   // The video thread waits while the pause word is set; the source resynchronises and the sound
   // restarts with the pause delay.
   void SetPause(int pause) override;
-  // Seeks a card source to a time (seconds since 1970); the audio output starts over. A transport
-  // stream is positioned by its bytes, not by time: it plays on.
+  // Seeks to a time (seconds since 1970); the audio output starts over. A card source reads on
+  // from the first chunk not before it; a transport stream that plays, from its first picture
+  // not before it (a time past its last picture changes nothing).
   void Seek(std::int64_t time) override;
   // The channel's volume in hundredths of a decibel; below kQuietestVolume it plays as silence.
   void SetVolume(int channel, std::int32_t volume) override;
@@ -167,7 +168,12 @@ class CIbpCtrl final : public IIbpCtrl {
   int GetVideoWidth(int channel) const override;
   int GetVideoHeight(int channel) const override;
   bool IsNoVideo(int channel) const override;
+  // 1 while the channel's decoder is open (from the first play on), else 0.
   int IsDecoderOpen(int channel) const override;
+  // The chunk (its sequence number) of the picture the channel shows, which tells the main window
+  // the recording being played: -1 (kNoChunk) before the first picture of a play, after Close and
+  // for a transport stream.
+  std::int64_t GetShownChunk(int channel) const override;
   void RedrawVideo() override;
   // The seek time while one is pending, else the time of the picture shown.
   std::int64_t GetDisplayTime(int channel) const override;
@@ -176,9 +182,13 @@ class CIbpCtrl final : public IIbpCtrl {
   // The sensor block the main window shows: the last one taken from a marker of the source that
   // plays. False when there is none or the source does not run.
   bool GetSensorBlock(BYTE* out) const override;
-  IndexEntry* GetCurrentEntry() const override { return source_.CurrentEntry(); }
+  // The entry the card source is in; after Close and after the end of the data, the entry played
+  // last, until SetSource or OpenStore. Valid while the store stays open.
+  IndexEntry* GetCurrentEntry() const override;
   IndexEntry* GetNextEntry(const IndexEntry* entry) override { return source_.GetNextEntry(entry); }
-  IndexEntry* OpenStore() override { return source_.OpenStore(); }
+  // Opens the store when it is closed and returns its first entry; the entry played last is
+  // forgotten.
+  IndexEntry* OpenStore() override;
   // Saves the picture the channel shows, enlarged by half, as a JPEG or BMP file named after
   // `path` (its last three characters give way to ".jpg" or "_Ch1.bmp"). True when the file was
   // written; false for an empty path, folders that cannot be made, no picture to save, or a
@@ -234,6 +244,8 @@ class CIbpCtrl final : public IIbpCtrl {
   void AwaitHandOver();
   bool StartSource(IndexEntry* entry, int eventNumber);
   void StopSource();
+  void KeepPlayedEntry();
+  void SeekTransportStream(std::int64_t time);
 
   CEngineState state_;
   CString path_;
@@ -246,6 +258,7 @@ class CIbpCtrl final : public IIbpCtrl {
   CEngineJob job_;
   std::array<Channel, kChannels> channels_;
   std::atomic<Active> active_{Active::kNone};
+  std::atomic<IndexEntry*> playedEntry_{nullptr};  // the entry played last, kept after Close
   CSourceBoxCtx source_;  // after the queues it fills, so that it stops before they go
 };
 

@@ -25,7 +25,20 @@ void CIbpCtrl::SetPause(int pause) {
 }
 
 void CIbpCtrl::Seek(std::int64_t time) {
-  if (address_.type == kSourceTransportStream) return;
+  if (address_.type == kSourceTransportStream) {
+    SeekTransportStream(time);
+    return;
+  }
+  state_.seekTime = time;
+  state_.NoteSeek();
+  state_.RequestAudioReset();
+}
+
+// The reader is asked first: the seek time, which stands for the picture until one of the new
+// place is queued, is cancelled by the first picture queued once the reader has taken the seek.
+void CIbpCtrl::SeekTransportStream(std::int64_t time) {
+  CTSChn* stream = channels_[0].transportStream.get();
+  if (active_.load() != Active::kTransportStream || stream->IsExporting() || !stream->SeekTime(time)) return;
   state_.seekTime = time;
   state_.NoteSeek();
   state_.RequestAudioReset();
@@ -130,6 +143,11 @@ bool CIbpCtrl::IsNoVideo(int channel) const {
 int CIbpCtrl::IsDecoderOpen(int channel) const {
   const CVideoCtx* video = Video(channel);
   return video && video->IsDecoderOpen() ? 1 : 0;
+}
+
+std::int64_t CIbpCtrl::GetShownChunk(int channel) const {
+  const CVideoCtx* video = Video(channel);
+  return video && state_.open.load() ? video->ShownChunk() : kNoChunk;
 }
 
 void CIbpCtrl::RedrawVideo() { state_.redrawRequest = true; }

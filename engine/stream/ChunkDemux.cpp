@@ -107,6 +107,7 @@ bool CChunkDemux::AppendChunk(const StreamChunk& chunk, double speed) {
   pending_.aux = chunk.frameRate;
   pending_.chunkTime = chunk.time;
   pending_.seq = chunk.sequence;
+  pending_.chunk = chunk.sequence;
   pending_.speed = speed;
   if (speed >= 0) {
     fill_ += kChunkPayloadSize;
@@ -135,6 +136,7 @@ bool CChunkDemux::PutMarker(const StreamChunk& chunk, double speed) {
   marker.speed = speed;
   marker.chunkTime = chunk.time;
   marker.seq = chunk.sequence;
+  marker.chunk = chunk.sequence;
   marker.spare = chunk.sensorSerial;
   return speed >= 0 ? producer_.PutWait(*video_, marker) : video_->PutThrottled(marker, &producer_);
 }

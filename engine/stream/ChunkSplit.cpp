@@ -250,6 +250,7 @@ bool CChunkDemux::HandleAudioFrame(const BYTE* frame, std::size_t length) {
   audioItem_.speed = speed_;
   audioItem_.chunkTime = pending_.chunkTime;
   audioItem_.seq = pending_.seq;
+  audioItem_.chunk = pending_.chunk;
   if (timePending_) {
     timePending_ = false;
     if (Distance(stamp_, prevStamp_) > kAudioRestartJump) {

@@ -30,6 +30,9 @@ constexpr std::uint32_t kItemMarker = 99;          // a chunk's 512-byte sensor 
 // Length of the sensor block that a marker item points at.
 constexpr std::uint32_t kMarkerLength = 512;
 
+// The chunk of an item read from a source without chunks (a transport stream).
+constexpr std::int64_t kNoChunk = -1;
+
 struct QueueItem {
   // The frame's bytes inside the queue's area. A marker points at the chunk's sensor block
   // outside the area. After a put the producer finds its next write position here.
@@ -46,6 +49,9 @@ struct QueueItem {
   std::uint32_t spare = 0;
   std::uint32_t channel = 0;     // set on frames read backward
   std::uint64_t stamp = 0;       // last time frame's stamp: sound items and frames read backward
+  // The sequence number of the chunk the item was read from, kept apart from `seq`, which
+  // backward play may reuse; it travels with a picture through the decoder to the picture shown.
+  std::int64_t chunk = kNoChunk;
 };
 
 // Markers and stop items occupy no bytes of the queue's area.

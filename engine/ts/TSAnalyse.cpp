@@ -54,6 +54,11 @@ void CTSAnalyse::Seek(std::int64_t target, int skipKeyFrames) {
   m_seekSkip = std::max(0, skipKeyFrames);
 }
 
+bool CTSAnalyse::SeekPending() const {
+  std::lock_guard lock(m_requestLock);
+  return m_seekTarget != kNoSeek;
+}
+
 std::string CTSAnalyse::Path() const {
   std::lock_guard lock(m_requestLock);
   return m_path;

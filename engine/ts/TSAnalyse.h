@@ -93,6 +93,8 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   // skipKeyFrames key frames before it queues again. kPreviousFile, kNextFile: that file of the
   // folder is opened (reading goes on where it is when there is none) and the queues flushed.
   void Seek(std::int64_t target, int skipKeyFrames = 0);
+  // A seek or a change of file asked for and not taken yet.
+  bool SeekPending() const;
   // Reading backward queues key frames only.
   void SetBackward(bool backward) { m_backwardRequest = backward; }
   // The delay handed with the first sound after a start, a seek or a change of file.

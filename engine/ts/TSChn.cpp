@@ -76,8 +76,11 @@ std::int64_t CTSChn::FileStartTime(const std::string&) { return 0; }
 
 void CTSChn::SetCurrentDate(const RecorderDate& date) {
   if (state_.playClock.Get() == 0) state_.playClock.Set(RecorderDateToLocalTime(date));
+  if (reader_.SeekPending()) return;
   std::int64_t seek = state_.seekTime.load();
-  if (seek != 0) state_.seekTime.compare_exchange_strong(seek, 0);
+  if (seek != 0 && state_.seekTime.compare_exchange_strong(seek, 0)) {
+    state_.playClock.Set(RecorderDateToLocalTime(date));
+  }
 }
 
 // A slot is used again only once no marker that points at it can still be queued or held.

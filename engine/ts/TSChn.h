@@ -39,6 +39,9 @@ class CTSChn : public ITSChannel, public ISensorMarkers {
   // is stopped and its file closed.
   void Reset(DWORD timeoutMs);
   void SetBackward(bool backward) { reader_.SetBackward(backward); }
+  // Asks the reader to go on from the first picture of its file whose time (seconds) is not
+  // before `time`; false, and nothing asked, when the file has no such picture (TSChnSeek.cpp).
+  bool SeekTime(std::int64_t time);
   bool IsRunning() const { return reader_.IsRunning(); }
   std::string Path() const { return reader_.Path(); }
 
@@ -53,8 +56,9 @@ class CTSChn : public ITSChannel, public ISensorMarkers {
   // The engine keeps no start times of transport-stream files: picture times count from the
   // stream's own clock.
   std::int64_t FileStartTime(const std::string& path) override;
-  // The first picture of a run sets the play clock. A file is positioned by its bytes, not by
-  // time: a seek time still asked for when a picture is queued is cancelled, and play goes on.
+  // The first picture of a run sets the play clock. The engine's seek time stands for the
+  // picture until the reader has taken the seek: the first picture queued then cancels it and
+  // sets the play clock. A seek time that the reader was not asked for is cancelled likewise.
   void SetCurrentDate(const RecorderDate& date) override;
   // No marker is queued for the block while the video queue holds as many markers as the ring
   // can keep apart.

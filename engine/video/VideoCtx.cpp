@@ -158,7 +158,7 @@ void CVideoCtx::HandleItem(const QueueItem& item) {
       TakeMarker(item, speed);
       return;
     default:
-      if (DecodesKind(item, speed) && decoder_.Decode(item.data, item.length, item.seq)) ShowPicture(item, speed);
+      if (DecodesKind(item, speed) && decoder_.Decode(item.data, item.length, item.chunk)) ShowPicture(item, speed);
   }
 }
 

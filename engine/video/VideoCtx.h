@@ -92,6 +92,9 @@ class CVideoCtx : public CMyThread {
   // No picture converted since Start.
   bool IsNoVideo() const { return noVideo_.load(); }
   bool IsDecoderOpen() const { return decoderOpen_.load(); }
+  // The chunk of the picture converted last, forward or backward; kNoChunk before the first
+  // picture since Start and for a source without chunks.
+  std::int64_t ShownChunk() const { return shownChunk_.load(); }
   // Pictures converted since construction, and how many of them were key pictures.
   std::uint64_t PresentedPictures() const { return presented_.load(); }
   std::uint64_t PresentedKeyPictures() const { return presentedKeys_.load(); }
@@ -152,6 +155,7 @@ class CVideoCtx : public CMyThread {
   std::atomic<int> height_{0};
   std::atomic<bool> noVideo_{true};
   std::atomic<bool> decoderOpen_{false};
+  std::atomic<std::int64_t> shownChunk_{kNoChunk};
   std::atomic<std::uint64_t> presented_{0};
   std::atomic<std::uint64_t> presentedKeys_{0};
   std::atomic<std::int32_t> gopLength_{0};

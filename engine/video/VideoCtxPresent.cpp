@@ -20,6 +20,7 @@ void CVideoCtx::TakeWindowPresenter() {
 }
 
 void CVideoCtx::AttachPresenter() {
+  shownChunk_ = kNoChunk;
   TakeWindowPresenter();
   if (presenter_ && presenter_->HasSurface()) {
     width_ = presenter_->Width();
@@ -32,7 +33,9 @@ void CVideoCtx::AttachPresenter() {
 }
 
 // Converts the decoded picture, or in backward play the picture of the later group that is due
-// now, into the back buffer. Returns the picture converted; `item` then carries its second.
+// now, into the back buffer. Returns the picture converted; `item` then carries its second. The
+// picture's chunk came through the decoder with it, so a picture of an earlier group shown in
+// backward play names its own chunk.
 const AVFrame* CVideoCtx::PresentFrame(QueueItem& item) {
   const AVFrame* picture = decoder_.Picture();
   if (!picture || !FitPresenter(picture->width, picture->height)) return nullptr;
@@ -40,7 +43,9 @@ const AVFrame* CVideoCtx::PresentFrame(QueueItem& item) {
     picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_, item.chunkTime);
     if (!picture) return nullptr;
   }
-  return Convert(*picture) ? picture : nullptr;
+  if (!Convert(*picture)) return nullptr;
+  shownChunk_ = picture->pts >= 0 ? picture->pts : kNoChunk;
+  return picture;
 }
 
 // The first picture of each size makes a back buffer of that size. When none can be had the size

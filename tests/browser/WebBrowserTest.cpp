@@ -7,7 +7,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include "platform/browser/FakeWebBrowser.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/wnd/TestHarness.h"
 
@@ -81,10 +80,21 @@ TEST_F(WebBrowserTest, TheProgramWritesAndReadsInputsCallsFunctionsAndHearsOnSel
   Load(WritePage("map.htm", R"(<html><head><script>
     function setMap() { document.getElementById('map_status').value = 'set ' + document.getElementById('map_lng').value; }
     function select() { external.OnSelectRoad(document.getElementById('videoTime').value); }
-    </script></head><body>
+    </script></head><body style="background: #00c000">
     <input type="hidden" id="map_lng" value="0"><input type="hidden" id="map_status" value="stopped">
     <input type="hidden" id="videoTime" value="0"></body></html>)"));
   EXPECT_EQ(browser->Wnd().GetParent(), &owner);
+  // The page shows on the browser's rectangle of the owner, and only there.
+  QImage shot;
+  EXPECT_TRUE(RunUntil([&] {
+    shot = plat::test::Grab(&owner);
+    return shot.pixel(200, 150) == qRgb(0, 0xc0, 0);
+  }));
+  plat::test::SavePng(shot, "browser_page_in_owner");
+  EXPECT_NE(shot.pixel(5, 5), qRgb(0, 0xc0, 0));
+  EXPECT_EQ(shot.pixel(11, 11), qRgb(0, 0xc0, 0));
+  browser->Wnd().MoveWindow(0, 0, 400, 300);  // the page follows its window
+  EXPECT_TRUE(RunUntil([&] { return plat::test::Grab(&owner).pixel(395, 295) == qRgb(0, 0xc0, 0); }));
 
   browser->SetElementValue(L"map_lng", L"121.565000");
   browser->SetElementValue(L"nowhere", L"1");
@@ -142,24 +152,4 @@ TEST_F(WebBrowserTest, OnlyLocalPagesLoadAndAMissingOneIsAFailedLoad) {
   ASSERT_TRUE(browser->Navigate(L"player:gone.htm"));
   ASSERT_TRUE(RunUntil([&] { return !events.failed.empty(); }));
   EXPECT_EQ(events.failed, std::vector<CString>{L"player:gone.htm"});
-}
-
-TEST(FakeWebBrowserTest, PagesAreFakedWhileInstalledAndAnswerReadsOnTheUiLoop) {
-  plat::test::Reset();
-  PageEvents events;
-  std::optional<CString> value;
-  {
-    plat::test::FakeWebBrowsers fakes;
-    std::unique_ptr<plat::IWebBrowser> browser = plat::MakeWebBrowser(events);
-    ASSERT_EQ(browser.get(), fakes.Last());
-    fakes.Last()->values[L"Index"] = L"-1";
-    browser->SetElementValue(L"Index", L"0");
-    browser->GetElementValue(L"Index", [&](std::optional<CString> v) { value = v; });
-    EXPECT_FALSE(value);
-    plat::test::Pump();
-    EXPECT_EQ(value.value_or(CString()).GetString(), std::wstring(L"0"));
-    fakes.Last()->PageCallsSelectRoad(-1);
-    EXPECT_EQ(events.roads, std::vector<int>{-1});
-  }
-  EXPECT_EQ(dynamic_cast<plat::test::FakeWebBrowser*>(plat::MakeWebBrowser(events).get()), nullptr);
 }

@@ -1,8 +1,10 @@
 // The engine facade playing with its own threads: a backup and a transport stream through Play
 // into the channel window's presenter, the sound thread and the notify window; a second Play, a
-// job and a change of direction while playing; closing and destroying the engine during a play.
+// job and a change of direction while playing; a seek in a transport stream; closing and
+// destroying the engine during a play.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -160,7 +162,8 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   engine->Close();
   EXPECT_LT(Elapsed(closing), std::chrono::milliseconds(1000));
   EXPECT_FALSE(engine->State().open.load());
-  EXPECT_EQ(engine->GetCurrentEntry(), nullptr);
+  ASSERT_NE(engine->GetCurrentEntry(), nullptr);  // kept for the next Play
+  EXPECT_EQ(engine->GetCurrentEntry()->FirstChunk(), fixture.layout().recordings[0].entry.first);
 
   // The pipeline stays for the next play, which plays from the start; this one is left blocked
   // on its full queue when the engine is destroyed.
@@ -223,4 +226,45 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads)
   EXPECT_EQ(engine->Video(0)->PresentedPictures() - shown, engine->Video(0)->PresentedKeyPictures() - keys);
   EXPECT_FALSE(engine->GetSensorBlock(block));
   EXPECT_EQ(rig.Posted(WM_PLAYER_END), 0u);  // a stream's reader waits at its end for more
+}
+
+TEST(IbpCtrlPlayTest, ASeekInATransportStreamGoesOnFromItsFirstPictureNotBeforeTheTime) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 150;  // seconds 1 to 5, a key picture at the start of each
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
+  ASSERT_FALSE(file.bytes.empty());
+  fixtures::ScratchDir dir("tsseek");
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("clip.ts"), file.bytes));
+  std::vector<fixtures::AccessUnit> units;
+  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
+  ASSERT_TRUE(fixtures::WriteStreamFile(dir.File("clip.h264"), units));
+  const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
+  ASSERT_EQ(hashes.size(), file.pictures.size());
+
+  PlayRig rig(dir.File("clip.ts"));
+  CIbpCtrl* engine = rig.engine.get();
+  engine->Seek(3);  // not playing: nothing to seek
+  EXPECT_EQ(engine->GetDisplayTime(0), 0);
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return rig.presenter->PresentCount() > 0; }));
+  engine->Seek(3);
+  EXPECT_EQ(engine->GetDisplayTime(0), 3);
+  ASSERT_TRUE(Eventually([&] { return engine->State().seekTime.load() == 0 && engine->GetDisplayTime(0) == 4; }));
+  EXPECT_EQ(engine->GetShownChunk(0), kNoChunk);
+  engine->Seek(6);  // after the last picture: nothing changes
+  EXPECT_EQ(engine->State().seekTime.load(), 0);
+  engine->Close();
+
+  // Picture 60, the key picture of second 3, came right after what was shown before the seek;
+  // the pictures skipped never showed.
+  const std::vector<std::string> shown = rig.Hashes();
+  const auto at = std::find(shown.begin(), shown.end(), hashes[60]);
+  ASSERT_NE(at, shown.end());
+  ASSERT_LT(at - shown.begin(), 40);
+  ASSERT_GE(shown.end() - at, 30);
+  EXPECT_EQ(std::vector<std::string>(at, at + 30), std::vector<std::string>(hashes.begin() + 60, hashes.begin() + 90));
+  for (int k = 45; k < 60; ++k) EXPECT_EQ(std::count(shown.begin(), shown.end(), hashes[k]), 0) << k;
 }

@@ -92,7 +92,7 @@ TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
   EXPECT_EQ(engine->GetDisplayTime(1), 0);
   EXPECT_TRUE(state.TakeSeekMark());
   EXPECT_TRUE(state.TakeAudioResetRequest());
-  // A transport stream is not positioned by time.
+  // A transport stream that does not play has no picture to seek to.
   state.seekTime = 0;
   EXPECT_EQ(engine->SetSource(L"/videos/clip.ts"), kSourceTransportStream);
   engine->Seek(1709280780);

@@ -5,26 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 
 #include "platform/video/BackBufferPresenter.h"
 #include "platform/video/PresentedFrame.h"
 #include "tests/video/PictureDrawing.h"
+#include "tests/video/VideoApp.h"
 
 using namespace videotest;
 
 namespace {
-
-// The application lives until the process ends: Qt must not be torn down by static destructors.
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "video_tests";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
 
 // Counts the paint events a widget receives.
 class PaintCounter : public QObject {
