@@ -62,15 +62,7 @@ bool CVxSkinButton::LoadSkinForSize() {
 
 BOOL CVxSkinButton::SetTooltipText(LPCWSTR englishText) {
   if (!m_hWnd) return FALSE;
-  const CString text = LoadLanguageString(englishText);
-  if (tooltip_) {
-    tooltip_->UpdateTipText(text, this);
-    return TRUE;
-  }
-  auto tip = std::make_unique<CToolTipCtrl>();
-  if (!tip->Create(this) || !tip->AddTool(this, text)) return FALSE;
-  tip->Activate(TRUE);
-  tooltip_ = std::move(tip);
+  plat::SetOwnTip(*this, LoadLanguageString(englishText));
   return TRUE;
 }
 

@@ -7,12 +7,9 @@
 #pragma once
 
 #include <atomic>
-#include <memory>
 
 #include "platform/gdi/Dc.h"
 #include "platform/wnd/Button.h"
-
-class CToolTipCtrl;
 
 class CVxSkinButton : public CButton {
  public:
@@ -30,7 +27,9 @@ class CVxSkinButton : public CButton {
   // bitmap does not exist: the button is then drawn plain. The strip is the one made for the
   // button's size, asked for again whenever the button is resized.
   BOOL SetSkin(UINT bitmapId, int stretchStyle = 1, BOOL border = FALSE, int focusInset = 0, BOOL maskFrame = FALSE);
-  // The tip shown over the button: the English text translated into the interface language.
+  // The tip shown over the button: the English text translated into the interface language. It
+  // is the button's own tip, shown like the tips a window's tooltip control gives the button
+  // (whichever was set last).
   BOOL SetTooltipText(LPCWSTR englishText);
 
   // True from a left press on the button until its release, loss of the capture or of the focus.
@@ -73,7 +72,6 @@ class CVxSkinButton : public CButton {
   ButtonType type_ = kPushButton;
   bool maskFrame_ = false;
   bool hover_ = false;
-  std::unique_ptr<CToolTipCtrl> tooltip_;
   CBitmap skin_;
   UINT skinId_ = 0;
   CSize frame_;

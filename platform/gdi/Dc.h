@@ -138,6 +138,9 @@ class CDC {
   // Nearest-neighbour scaling; equal sizes copy.
   BOOL StretchBlt(int x, int y, int width, int height, CDC* source, int sx, int sy, int sw, int sh,
                   DWORD rop);
+  // StretchBlt with SRCCOPY that leaves out the source pixels of the transparent colour.
+  BOOL TransparentBlt(int x, int y, int width, int height, CDC* source, int sx, int sy, int sw, int sh,
+                      UINT transparentColor);
   COLORREF GetPixel(int x, int y) const;
   COLORREF GetPixel(POINT p) const { return GetPixel(p.x, p.y); }
   COLORREF SetPixel(int x, int y, COLORREF color);

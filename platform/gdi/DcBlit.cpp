@@ -170,6 +170,34 @@ BOOL Transfer(DcState& dest, const QRect& destRect, const DcState* source, const
   return TRUE;
 }
 
+// Every source pixel but those of the key colour (compared in the source's own format) goes
+// to the destination, scaled nearest-neighbour.
+void KeyedTransfer(const DcState& dest, const QRect& destRect, const DcState& source, const QRect& sourceRect,
+                   COLORREF key) {
+  const Target dt = dest.target();
+  if (!dt.Drawable() || destRect.isEmpty()) return;
+  const std::optional<Source> src = TakeSource(source, sourceRect, dt, dest);
+  if (!src) return;
+  const QRgb keyPixel = PixelOf(key, source.target().mono) & 0x00FFFFFFu;
+  const QRect onImage = destRect.translated(dt.origin);
+  const std::vector<int> columns = SourceIndices(onImage.width(), sourceRect.width());
+  const std::vector<int> rows = SourceIndices(onImage.height(), sourceRect.height());
+  for (const QRect& part : dt.clip.intersected(onImage)) {
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+      const int sy = rows[static_cast<size_t>(y - onImage.top())];
+      if (sy < src->available.top() || sy > src->available.bottom()) continue;
+      const QRgb* in = src->Row(sy);
+      auto* out = reinterpret_cast<QRgb*>(dt.image->scanLine(y));
+      for (int x = part.left(); x <= part.right(); ++x) {
+        const int sx = columns[static_cast<size_t>(x - onImage.left())];
+        if (sx < src->available.left() || sx > src->available.right()) continue;
+        if ((in[sx] & 0x00FFFFFFu) == keyPixel) continue;
+        out[x] = src->convert(in[sx]) | 0xFF000000u;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace plat
 
@@ -198,4 +226,16 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, CDC* source, int sx, i
     sourceRect = src->toDevice(CRect(sx, sy, sx + sw, sy + sh));
   }
   return plat::Transfer(*s, destRect, src, sourceRect, rop);
+}
+
+BOOL CDC::TransparentBlt(int x, int y, int width, int height, CDC* source, int sx, int sy, int sw, int sh,
+                         UINT transparentColor) {
+  plat::DcState* s = State();
+  const plat::DcState* src = source != nullptr ? source->State() : nullptr;
+  if (s == nullptr || src == nullptr || width < 0 || height < 0 || sw <= 0 || sh <= 0) return FALSE;
+  if (width == 0 || height == 0) return TRUE;
+  const QRect destRect = s->toDevice(CRect(x, y, x + width, y + height));
+  const QRect sourceRect = src->toDevice(CRect(sx, sy, sx + sw, sy + sh));
+  plat::KeyedTransfer(*s, destRect, *src, sourceRect, transparentColor);
+  return TRUE;
 }

@@ -30,6 +30,7 @@ WindowClass DateTimeClass() { return StandardClass<DateTimeProc, CDateTimeCtrl>(
 namespace {
 
 plat::DateTimeProc* ProcOf(const CDateTimeCtrl& c) {
+  plat::RequireUiThread("CDateTimeCtrl");
   plat::Window* w = c.Impl();
   return w ? dynamic_cast<plat::DateTimeProc*>(w->proc.get()) : nullptr;
 }

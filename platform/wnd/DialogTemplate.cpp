@@ -6,7 +6,17 @@
 #include <QJsonObject>
 #include <map>
 
+#include "platform/gdi/Dc.h"
 #include "platform/wnd/Window.h"
+
+// The templates built into the layer's library (outside any namespace, as Qt asks).
+static void RegisterBuiltInTemplates() {
+  static const bool registered = [] {
+    Q_INIT_RESOURCE(player_dialog_templates);
+    return true;
+  }();
+  (void)registered;
+}
 
 namespace plat {
 namespace {
@@ -19,16 +29,23 @@ const std::map<QString, DWORD>& StyleNames() {
       {"WS_CLIPSIBLINGS", WS_CLIPSIBLINGS}, {"WS_CLIPCHILDREN", WS_CLIPCHILDREN}, {"WS_CAPTION", WS_CAPTION},
       {"WS_BORDER", WS_BORDER}, {"WS_DLGFRAME", WS_DLGFRAME}, {"WS_VSCROLL", WS_VSCROLL}, {"WS_HSCROLL", WS_HSCROLL},
       {"WS_SYSMENU", WS_SYSMENU}, {"WS_THICKFRAME", WS_THICKFRAME}, {"WS_GROUP", WS_GROUP}, {"WS_TABSTOP", WS_TABSTOP},
+      {"WS_OVERLAPPED", WS_OVERLAPPED}, {"WS_MINIMIZEBOX", WS_MINIMIZEBOX}, {"WS_MAXIMIZEBOX", WS_MAXIMIZEBOX},
+      {"WS_OVERLAPPEDWINDOW", WS_OVERLAPPEDWINDOW}, {"WS_POPUPWINDOW", WS_POPUPWINDOW},
       {"WS_EX_TOPMOST", WS_EX_TOPMOST}, {"WS_EX_ACCEPTFILES", WS_EX_ACCEPTFILES},
       {"WS_EX_TRANSPARENT", WS_EX_TRANSPARENT}, {"WS_EX_TOOLWINDOW", WS_EX_TOOLWINDOW},
-      {"WS_EX_CLIENTEDGE", WS_EX_CLIENTEDGE}, {"WS_EX_STATICEDGE", WS_EX_STATICEDGE},
-      {"DS_CENTER", DS_CENTER},
+      {"WS_EX_CLIENTEDGE", WS_EX_CLIENTEDGE}, {"WS_EX_STATICEDGE", WS_EX_STATICEDGE}, {"WS_EX_LAYERED", WS_EX_LAYERED},
+      {"WS_EX_APPWINDOW", WS_EX_APPWINDOW}, {"WS_EX_WINDOWEDGE", WS_EX_WINDOWEDGE},
+      {"WS_EX_DLGMODALFRAME", WS_EX_DLGMODALFRAME}, {"WS_EX_NOPARENTNOTIFY", WS_EX_NOPARENTNOTIFY},
+      {"WS_EX_CONTROLPARENT", WS_EX_CONTROLPARENT},
+      {"DS_CENTER", DS_CENTER}, {"DS_MODALFRAME", DS_MODALFRAME}, {"DS_SETFONT", DS_SETFONT}, {"DS_FIXEDSYS", DS_FIXEDSYS},
+      {"DS_SHELLFONT", DS_SHELLFONT}, {"DS_3DLOOK", DS_3DLOOK}, {"DS_CONTROL", DS_CONTROL},
       {"BS_PUSHBUTTON", BS_PUSHBUTTON}, {"BS_DEFPUSHBUTTON", BS_DEFPUSHBUTTON}, {"BS_CHECKBOX", BS_CHECKBOX},
       {"BS_AUTOCHECKBOX", BS_AUTOCHECKBOX}, {"BS_RADIOBUTTON", BS_RADIOBUTTON}, {"BS_3STATE", BS_3STATE},
       {"BS_AUTO3STATE", BS_AUTO3STATE}, {"BS_GROUPBOX", BS_GROUPBOX}, {"BS_AUTORADIOBUTTON", BS_AUTORADIOBUTTON},
       {"BS_OWNERDRAW", BS_OWNERDRAW},
       {"SS_LEFT", SS_LEFT}, {"SS_CENTER", SS_CENTER}, {"SS_RIGHT", SS_RIGHT}, {"SS_SIMPLE", SS_SIMPLE},
-      {"SS_LEFTNOWORDWRAP", SS_LEFTNOWORDWRAP}, {"SS_BITMAP", SS_BITMAP}, {"SS_NOTIFY", SS_NOTIFY},
+      {"SS_LEFTNOWORDWRAP", SS_LEFTNOWORDWRAP}, {"SS_OWNERDRAW", SS_OWNERDRAW}, {"SS_BITMAP", SS_BITMAP},
+      {"SS_NOTIFY", SS_NOTIFY},
       {"SS_CENTERIMAGE", SS_CENTERIMAGE}, {"SS_SUNKEN", SS_SUNKEN},
       {"ES_LEFT", ES_LEFT}, {"ES_CENTER", ES_CENTER}, {"ES_RIGHT", ES_RIGHT}, {"ES_UPPERCASE", ES_UPPERCASE},
       {"ES_LOWERCASE", ES_LOWERCASE}, {"ES_PASSWORD", ES_PASSWORD}, {"ES_AUTOHSCROLL", ES_AUTOHSCROLL},
@@ -123,6 +140,12 @@ std::optional<DialogTemplate> ParseDialogTemplate(const QByteArray& json, QStrin
   t.style = *style;
   t.exStyle = *exStyle;
   t.rect = *rect;
+  const QString units = root.value("units").toString("pixels");
+  if (units != "pixels" && units != "dialog") {
+    Fail(error, "\"units\" is \"pixels\" or \"dialog\"");
+    return std::nullopt;
+  }
+  t.dialogUnits = units == "dialog";
   t.title = FromQString(root.value("title").toString());
   for (const QJsonValue& v : root.value("controls").toArray()) {
     DialogItem item;
@@ -132,12 +155,46 @@ std::optional<DialogTemplate> ParseDialogTemplate(const QByteArray& json, QStrin
   return t;
 }
 
+CSize DialogBaseUnits() {
+  static const CSize units = [] {
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    const LOGFONTW description = MessageFont();
+    CFont font;
+    font.CreateFontIndirect(&description);
+    dc.SelectObject(&font);
+    const CSize letters = dc.GetTextExtent(L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    TEXTMETRIC metrics{};
+    dc.GetTextMetrics(&metrics);
+    // Rounded up, not to the nearest: the layouts were made for a narrower face than ours, and
+    // their texts must still fit.
+    return CSize((letters.cx + 51) / 52, metrics.tmHeight);
+  }();
+  return units;
+}
+
+void ConvertDialogUnits(DialogTemplate& t, CSize baseUnits) {
+  if (!t.dialogUnits) return;
+  const auto toPixels = [&](CRect& r) {
+    const int x = MulDiv(r.left, baseUnits.cx, 4);
+    const int y = MulDiv(r.top, baseUnits.cy, 8);
+    r = CRect(x, y, x + MulDiv(r.Width(), baseUnits.cx, 4), y + MulDiv(r.Height(), baseUnits.cy, 8));
+  };
+  toPixels(t.rect);
+  for (DialogItem& item : t.items) toPixels(item.rect);
+  t.dialogUnits = false;
+}
+
 std::optional<DialogTemplate> LoadDialogTemplate(UINT id) {
+  RegisterBuiltInTemplates();
   const QString name = QString::number(id) + ".json";
   for (const QString& path : {g_folder.isEmpty() ? QString() : g_folder + "/" + name, ":/dialogs/" + name}) {
     if (path.isEmpty()) continue;
     QFile f(path);
-    if (f.open(QIODevice::ReadOnly)) return ParseDialogTemplate(f.readAll());
+    if (!f.open(QIODevice::ReadOnly)) continue;
+    std::optional<DialogTemplate> t = ParseDialogTemplate(f.readAll());
+    if (t) ConvertDialogUnits(*t, DialogBaseUnits());
+    return t;
   }
   return std::nullopt;
 }

@@ -249,6 +249,49 @@ Qt::CursorShape ShapeOf(HCURSOR cursor) {
   }
 }
 
+// Follows the key in the key state and makes its key message for the target; the message is
+// WM_NULL for a key without a virtual key code.
+MSG KeyMessage(const QKeyEvent& ke, HWND target) {
+  const bool press = ke.type() == QEvent::KeyPress;
+  const int vk = VirtualKeyOf(ke.key(), ke.modifiers().testFlag(Qt::KeypadModifier));
+  SyncModifiers(ke.modifiers());
+  const bool wasDown = vk > 0 && g.down[static_cast<size_t>(vk)];
+  SetDown(vk, press);
+  const bool alt = g.down[VK_MENU];
+  MSG m;
+  m.hwnd = target;
+  m.time = GetTickCount();
+  m.pt = {g.cursor.x(), g.cursor.y()};
+  m.lParam = 1 | (alt ? (1 << 29) : 0) | (wasDown ? (1 << 30) : 0) | (press ? 0 : static_cast<LPARAM>(0xC0000000u));
+  if (vk > 0) {
+    m.message = press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
+    m.wParam = static_cast<WPARAM>(vk);
+  }
+  return m;
+}
+
+// The mouse message of a Qt mouse event as it stands, without the layer's own double clicks.
+MSG ForeignMouseMessage(const QMouseEvent& me, const Window& target) {
+  const QPoint screen = me.globalPosition().toPoint();
+  g.cursor = screen;
+  SyncModifiers(me.modifiers());
+  SyncButtons(me.buttons());
+  MSG m;
+  m.hwnd = target.handle;
+  m.time = GetTickCount();
+  m.pt = {screen.x(), screen.y()};
+  const UINT base = ButtonBase(me.button());
+  switch (me.type()) {
+    case QEvent::MouseButtonPress: m.message = base; break;
+    case QEvent::MouseButtonRelease: m.message = base + 1; break;
+    case QEvent::MouseButtonDblClick: m.message = base + 2; break;
+    default: m.message = WM_MOUSEMOVE; break;
+  }
+  m.wParam = MouseKeys();
+  m.lParam = PackPoint(target.ScreenToClient(screen));
+  return m;
+}
+
 }  // namespace
 
 HWND CaptureWindow() { return g.capture; }
@@ -317,30 +360,31 @@ void OnQtMouse(QEvent* event) {
 void OnQtKey(QEvent* event) {
   const auto* ke = static_cast<const QKeyEvent*>(event);
   const bool press = event->type() == QEvent::KeyPress;
-  const int vk = VirtualKeyOf(ke->key(), ke->modifiers().testFlag(Qt::KeypadModifier));
-  SyncModifiers(ke->modifiers());
-  const bool wasDown = vk > 0 && g.down[static_cast<size_t>(vk)];
-  SetDown(vk, press);
   Window* target = KeyTarget();
+  MSG m = KeyMessage(*ke, target ? target->handle : nullptr);
   if (!target) return;
+  const int vk = m.message == WM_NULL ? 0 : static_cast<int>(m.wParam);
   const bool alt = g.down[VK_MENU];
-  MSG m;
-  m.hwnd = target->handle;
-  m.time = GetTickCount();
-  m.pt = {g.cursor.x(), g.cursor.y()};
-  m.lParam = 1 | (alt ? (1 << 29) : 0) | (wasDown ? (1 << 30) : 0) | (press ? 0 : static_cast<LPARAM>(0xC0000000u));
   bool translate = true;
-  if (vk > 0) {
-    m.message = press ? (alt ? WM_SYSKEYDOWN : WM_KEYDOWN) : (alt ? WM_SYSKEYUP : WM_KEYUP);
-    m.wParam = static_cast<WPARAM>(vk);
-    translate = DispatchQueued(m);
-  }
+  if (vk > 0) translate = DispatchQueued(m);
   if (!press || !translate) return;
   for (wchar_t c : CharsOf(*ke, vk)) {
     m.message = alt ? WM_SYSCHAR : WM_CHAR;
     m.wParam = static_cast<WPARAM>(c);
     DispatchQueued(m);
   }
+}
+
+bool PreTranslateForeignInput(Window& owner, QEvent* event) {
+  MSG m;
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    m = KeyMessage(*static_cast<const QKeyEvent*>(event), owner.handle);
+  } else if (event->type() != QEvent::Wheel) {
+    m = ForeignMouseMessage(*static_cast<const QMouseEvent*>(event), owner);
+  }
+  if (m.message == WM_NULL) return false;
+  SetMessageContext(m);
+  return PreTranslateChain(m);
 }
 
 void OnQtLeave(Window& wnd) {
@@ -377,7 +421,8 @@ void SetMessageContext(const MSG& msg) { g.context = msg; }
 void BeginMoveByCaption(Window& wnd) {
   Window* top = wnd.TopLevel();
   if (!g.down[VK_LBUTTON] || !top->object) return;
-  g.move = {top->handle, g.cursor, QPoint(top->rect.left, top->rect.top), false};
+  const CRect outer = top->OuterRect();
+  g.move = {top->handle, g.cursor, QPoint(outer.left, outer.top), false};
 }
 
 Qt::KeyboardModifiers ModifiersOfKeyState() {
@@ -475,11 +520,15 @@ HWND GetCapture() { return g.capture; }
 
 HWND GetFocus() { return g.focus; }
 
-CWnd* CWnd::SetCapture() { return FromHandle(::SetCapture(m_hWnd)); }
+CWnd* CWnd::SetCapture() {
+  plat::RequireUiThread("CWnd::SetCapture");
+  return FromHandle(::SetCapture(m_hWnd));
+}
 
 CWnd* CWnd::GetCapture() { return FromHandle(g.capture); }
 
 CWnd* CWnd::SetFocus() {
+  plat::RequireUiThread("CWnd::SetFocus");
   CWnd* old = FromHandle(g.focus);
   plat::SetFocusWindow(window_ && !window_->destroying ? window_.get() : nullptr);
   return old;

@@ -211,6 +211,7 @@ WindowClass ListViewClass() { return StandardClass<ListProc, CListCtrl>(L"SysLis
 namespace {
 
 plat::ListProc* ProcOf(const CListCtrl& list) {
+  plat::RequireUiThread("CListCtrl");
   plat::Window* w = list.Impl();
   return w ? dynamic_cast<plat::ListProc*>(w->proc.get()) : nullptr;
 }

@@ -11,6 +11,8 @@
 #include <QThread>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 
@@ -185,6 +187,28 @@ bool IsUiThread() {
   return app && QThread::currentThread() == app->thread();
 }
 
+namespace {
+
+void StopOnWrongThread(const char* operation) {
+  std::fprintf(stderr, "%s called off the UI thread\n", operation);
+  std::abort();
+}
+
+std::function<void(const char*)> g_wrongThread = StopOnWrongThread;
+
+}  // namespace
+
+void RequireUiThread([[maybe_unused]] const char* operation) {
+#ifndef NDEBUG
+  // Without an application there is no UI thread to compare with (objects outliving it).
+  if (QCoreApplication::instance() && !IsUiThread()) g_wrongThread(operation);
+#endif
+}
+
+void SetWrongThreadHandler(std::function<void(const char*)> handler) {
+  g_wrongThread = handler ? std::move(handler) : StopOnWrongThread;
+}
+
 HWND RegisterWindow(const std::shared_ptr<Window>& wnd) {
   EnsureDispatcher();
   HWND h = reinterpret_cast<HWND>(g_nextHandle.fetch_add(4));
@@ -212,7 +236,9 @@ std::shared_ptr<Window> SharedWindowOf(HWND wnd) {
 
 std::vector<Window*> TopLevelWindows() { return g_topLevels; }
 
-void RaiseTopLevel(Window& wnd) {
+namespace {
+
+void MoveToTop(Window& wnd) {
   auto it = std::find(g_topLevels.begin(), g_topLevels.end(), &wnd);
   if (it == g_topLevels.end()) return;
   g_topLevels.erase(it);
@@ -225,23 +251,43 @@ void RaiseTopLevel(Window& wnd) {
   g_topLevels.insert(pos, &wnd);
 }
 
+}  // namespace
+
+// Owned windows stay above their owner: they follow it up, in their own order.
+void RaiseTopLevel(Window& wnd) {
+  std::vector<Window*> raising{&wnd};
+  for (size_t i = 0; i < raising.size(); ++i) {
+    MoveToTop(*raising[i]);
+    for (Window* w : std::vector<Window*>(g_topLevels)) {
+      if (w->owner == raising[i] && std::find(raising.begin(), raising.end(), w) == raising.end()) raising.push_back(w);
+    }
+  }
+}
+
 void SetTopLevel(Window& wnd, bool topLevel) {
   std::erase(g_topLevels, &wnd);
   if (topLevel) g_topLevels.push_back(&wnd);
+}
+
+bool PreTranslateChain(MSG& msg) {
+  const Window* target = WindowOf(msg.hwnd);
+  if (!target) return true;
+  // The chain is taken first: a pre-translation may destroy windows of it.
+  std::vector<HWND> chain;
+  for (const Window* w = target; w; w = w->ParentOrOwner()) chain.push_back(w->handle);
+  for (HWND h : chain) {
+    Window* w = WindowOf(h);
+    if (w && w->object && w->object->PreTranslateMessage(&msg)) return true;
+    if (!WindowOf(msg.hwnd)) return true;
+  }
+  return false;
 }
 
 bool DispatchQueued(MSG& msg) {
   std::shared_ptr<Window> target = SharedWindowOf(msg.hwnd);
   if (!target || target->destroying) return false;
   SetMessageContext(msg);
-  // The chain is taken first: a pre-translation may destroy windows of it.
-  std::vector<HWND> chain;
-  for (const Window* w = target.get(); w; w = w->ParentOrOwner()) chain.push_back(w->handle);
-  for (HWND h : chain) {
-    Window* w = WindowOf(h);
-    if (w && w->object && w->object->PreTranslateMessage(&msg)) return false;
-    if (!WindowOf(msg.hwnd)) return false;
-  }
+  if (PreTranslateChain(msg)) return false;
   target->Send(msg.message, msg.wParam, msg.lParam);
   ShowHeldDcDrawing();
   return true;

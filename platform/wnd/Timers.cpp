@@ -138,6 +138,7 @@ void SetManualTime(bool manual) {
 }  // namespace plat
 
 UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapseMs, void*) {
+  plat::RequireUiThread("CWnd::SetTimer");
   plat::Window* w = Impl();
   return w && !w->destroying ? plat::StartTimer(*w, id, elapseMs) : 0;
 }

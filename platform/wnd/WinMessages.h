@@ -26,10 +26,13 @@ constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
 constexpr UINT WM_SETCURSOR = 0x0020;
+constexpr UINT WM_GETMINMAXINFO = 0x0024;
 constexpr UINT WM_DRAWITEM = 0x002B;
 constexpr UINT WM_SETFONT = 0x0030;
 constexpr UINT WM_GETFONT = 0x0031;
 constexpr UINT WM_NOTIFY = 0x004E;
+constexpr UINT WM_GETICON = 0x007F;
+constexpr UINT WM_SETICON = 0x0080;
 constexpr UINT WM_NCDESTROY = 0x0082;
 constexpr UINT WM_NCHITTEST = 0x0084;
 constexpr UINT WM_GETDLGCODE = 0x0087;
@@ -68,6 +71,7 @@ constexpr UINT WM_MBUTTONDOWN = 0x0207;
 constexpr UINT WM_MBUTTONUP = 0x0208;
 constexpr UINT WM_MBUTTONDBLCLK = 0x0209;
 constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_SIZING = 0x0214;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT WM_MOUSELEAVE = 0x02A3;
@@ -163,6 +167,31 @@ constexpr int IDNO = 7;
 // WM_SIZE kinds.
 constexpr WPARAM SIZE_RESTORED = 0;
 constexpr WPARAM SIZE_MINIMIZED = 1;
+
+// WM_SIZING: the edge being dragged (wParam); lParam points to the proposed window rectangle in
+// screen coordinates, which the handler may change.
+constexpr WPARAM WMSZ_LEFT = 1;
+constexpr WPARAM WMSZ_RIGHT = 2;
+constexpr WPARAM WMSZ_TOP = 3;
+constexpr WPARAM WMSZ_TOPLEFT = 4;
+constexpr WPARAM WMSZ_TOPRIGHT = 5;
+constexpr WPARAM WMSZ_BOTTOM = 6;
+constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
+constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
+
+// WM_GETMINMAXINFO: lParam points to the sizes a top-level window with a sizing frame may take,
+// filled with the defaults before the window is asked; window sizes, frame included.
+struct MINMAXINFO {
+  POINT ptReserved{0, 0};
+  POINT ptMaxSize{0, 0};
+  POINT ptMaxPosition{0, 0};
+  POINT ptMinTrackSize{0, 0};
+  POINT ptMaxTrackSize{0, 0};
+};
+
+// WM_SETICON and WM_GETICON: which of the window's two icons (wParam).
+constexpr WPARAM ICON_SMALL = 0;
+constexpr WPARAM ICON_BIG = 1;
 
 class CWnd;
 

@@ -21,18 +21,36 @@ constexpr DWORD WS_SYSMENU = 0x00080000;
 constexpr DWORD WS_THICKFRAME = 0x00040000;
 constexpr DWORD WS_GROUP = 0x00020000;
 constexpr DWORD WS_TABSTOP = 0x00010000;
+// The same bits as WS_GROUP and WS_TABSTOP: on a top-level window they ask for the title bar's
+// minimise and maximise buttons.
+constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
+constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+constexpr DWORD WS_OVERLAPPEDWINDOW = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD WS_POPUPWINDOW = WS_POPUP | WS_BORDER | WS_SYSMENU;
 
 // Extended window styles.
+constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
+constexpr DWORD WS_EX_NOPARENTNOTIFY = 0x00000004;
 constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 constexpr DWORD WS_EX_ACCEPTFILES = 0x00000010;
 constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
 constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 constexpr DWORD WS_EX_STATICEDGE = 0x00020000;
+constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
 constexpr DWORD WS_EX_LAYERED = 0x00080000;
 
-// Dialog styles.
+// Dialog styles. Only DS_CENTER changes anything here: the frame follows the window styles and
+// every dialog takes the layer's dialog font.
+constexpr DWORD DS_3DLOOK = 0x0004;
+constexpr DWORD DS_FIXEDSYS = 0x0008;
+constexpr DWORD DS_SETFONT = 0x0040;
+constexpr DWORD DS_MODALFRAME = 0x0080;
+constexpr DWORD DS_CONTROL = 0x0400;
 constexpr DWORD DS_CENTER = 0x0800;
+constexpr DWORD DS_SHELLFONT = DS_SETFONT | DS_FIXEDSYS;
 
 // Class styles.
 constexpr UINT CS_VREDRAW = 0x0001;

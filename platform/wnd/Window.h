@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/Icon.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/Wnd.h"
 
@@ -86,7 +87,12 @@ class Window {
   ScrollBarState bars[2];
   bool destroying = false;
   bool leaveArmed = false;
+  bool hiddenWithOwner = false;  // hidden while its owner is minimised
+  Qt::WindowFlags frameFlags;    // the Qt flags given to a top-level window's widget
   COleDropTarget* dropTarget = nullptr;
+  HICON icons[2] = {nullptr, nullptr};  // ICON_SMALL, ICON_BIG
+  std::vector<QPointer<QWidget>> embedded;  // foreign widgets filling the client area
+  std::vector<std::pair<HWND, QString>> tips;  // tips of tooltip controls, the newest last
 
   bool IsChild() const { return (style & WS_CHILD) != 0 && parent != nullptr; }
   Window* TopLevel();
@@ -98,6 +104,10 @@ class Window {
   QPoint ClientToScreen(QPoint client) const;
   QPoint ScreenToClient(QPoint screen) const;
   QPoint WindowToScreen() const;  // screen position of the window's top-left
+  // The window manager's frame around a top-level window with a caption, outside `rect`: as the
+  // platform reports it for the shown window, else as last reported for any; none otherwise.
+  QMargins Frame() const;
+  CRect OuterRect() const;  // `rect` with the frame, as GetWindowRect gives it
   bool Visible() const;  // the window and every ancestor carry WS_VISIBLE
   bool Enabled() const;  // no WS_DISABLED on the window or a top-level ancestor
 
@@ -141,6 +151,11 @@ void BeginMoveByCaption(Window& wnd);
 
 // --- handles and threads (MessageRouter.cpp)
 bool IsUiThread();
+// Debug builds: a window operation called off the UI thread is reported (by default the program
+// stops with the operation's name). Worker threads use ::ShowWindow(HWND), PostMessage and
+// SendMessage, which the router carries to the UI thread.
+void RequireUiThread(const char* operation);
+void SetWrongThreadHandler(std::function<void(const char*)> handler);
 HWND RegisterWindow(const std::shared_ptr<Window>& wnd);
 void UnregisterWindow(Window& wnd);
 Window* WindowOf(HWND wnd);
@@ -151,6 +166,8 @@ void SetTopLevel(Window& wnd, bool topLevel);
 // Runs a queued message as the message loop would: the pre-translation chain, then the window.
 // Returns false when a pre-translation consumed it or the window is gone.
 bool DispatchQueued(MSG& msg);
+// The pre-translation chain alone, from the message's window up; true when it was consumed.
+bool PreTranslateChain(MSG& msg);
 // Posts from the window thread, at the given Qt priority.
 void PostQueued(const MSG& msg, int priority = 0);
 void AbortSendsTo(HWND wnd);
@@ -184,6 +201,9 @@ Window* HitTest(QPoint screen, LRESULT* hit);
 QPoint CursorPos();
 void OnQtMouse(QEvent* event);
 void OnQtKey(QEvent* event);
+// The key or mouse event of a foreign widget that handles its own input, as the owner's message
+// through the pre-translation chain alone; true when a PreTranslateMessage consumed it.
+bool PreTranslateForeignInput(Window& owner, QEvent* event);
 void OnQtLeave(Window& wnd);
 void OnQtFocusIn(Window& wnd, int reason);
 bool ArmLeaveTracking(Window& wnd, bool arm);
@@ -214,7 +234,33 @@ bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* event);
 // Drag-and-drop events of a widget: drop targets and dropped files (DragDrop.cpp).
 bool HandleDropEvent(Window& wnd, QEvent* event);
 void ForgetDropTarget(Window& wnd);
+// --- frames (WndFrame.cpp)
 // The Qt window flags of a top-level window's styles.
 Qt::WindowFlags TopLevelFlags(const Window& wnd);
+// Gives a top-level window's widget the flags of its styles when they changed.
+void ApplyTopLevelFlags(Window& wnd);
+// The window becomes a child of `target` (with WS_CHILD) or a top-level window owned by
+// target's top-level window (null: none), keeping its rectangle's numbers.
+void Relink(Window& wnd, Window* target);
+// Style changes take effect: child or top-level as WS_CHILD says, the frame as the caption says.
+void ApplyFrame(Window& wnd);
+// The window rectangle less the frame.
+CRect InnerRect(const Window& wnd, const CRect& outer);
+// The same for a window about to be made with the style.
+CRect InnerRectForNew(DWORD style, const CRect& outer);
+// A window size as the tracking limits of a sizing frame allow it (WM_GETMINMAXINFO).
+CSize ClampToTracking(Window& wnd, CSize outer);
+// The new widget geometry of a top-level window that the user sized to `geometry`: the window
+// may change the proposal in WM_SIZING, then the tracking limits apply.
+QRect ProposeSizing(Window& wnd, const QRect& geometry);
+void HideOwnedWindows(Window& owner);
+void ShowOwnedWindows(Window& owner);
+// Foreign widgets of the window follow its client area (ForeignWidget.cpp).
+void PlaceEmbedded(Window& wnd);
+// Default processing of WM_SETICON and WM_GETICON (Icon.cpp).
+LRESULT SetIconOf(Window& wnd, WPARAM which, HICON icon);
+LRESULT IconOf(const Window& wnd, WPARAM which);
+// Tips of tooltip controls: the widget shows the tip set last of those still there (ToolTipCtrl.cpp).
+void SetTip(Window& tool, HWND control, const std::optional<QString>& text);
 
 }  // namespace plat

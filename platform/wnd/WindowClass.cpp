@@ -89,6 +89,10 @@ LRESULT DefaultProc(Window& wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
       ValidateWithDefaultPaint(wnd);
       return 0;
+    case WM_SETICON:
+      return SetIconOf(wnd, wParam, reinterpret_cast<HICON>(lParam));
+    case WM_GETICON:
+      return IconOf(wnd, wParam);
     case WM_NCLBUTTONDOWN:
       if (wParam == static_cast<WPARAM>(HTCAPTION)) BeginMoveByCaption(wnd);
       return 0;

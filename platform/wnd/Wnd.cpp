@@ -30,7 +30,10 @@ QWidget* MakeWidget(Window& w) {
   w.selfDrawn = widget == nullptr;
   if (!widget) widget = MakeSelfDrawnWidget(w, parentWidget);
   widget->setProperty("plat.hwnd", QVariant::fromValue<qulonglong>(reinterpret_cast<quintptr>(w.handle)));
-  if (!w.IsChild()) widget->setWindowFlags(TopLevelFlags(w));
+  if (!w.IsChild()) {
+    w.frameFlags = TopLevelFlags(w);
+    widget->setWindowFlags(w.frameFlags);
+  }
   widget->setWindowTitle(ToQString(w.text));
   return widget;
 }
@@ -178,11 +181,13 @@ QWidget* CWnd::Widget() const { return window_ ? window_->widget.data() : nullpt
 
 BOOL CWnd::CreateEx(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect,
                     CWnd* parent, UINT id) {
+  plat::RequireUiThread("CWnd::CreateEx");
   if (m_hWnd) return FALSE;
   const plat::WindowClass* cls = plat::FindWindowClass(className);
   if (!cls) return FALSE;
   Window* parentWnd = parent ? parent->Impl() : nullptr;
-  return plat::CreateWindowFor(*this, exStyle, *cls, CString(windowName), style, rect, parentWnd, id) ? TRUE : FALSE;
+  const CRect inner = plat::InnerRectForNew(style, rect);
+  return plat::CreateWindowFor(*this, exStyle, *cls, CString(windowName), style, inner, parentWnd, id) ? TRUE : FALSE;
 }
 
 BOOL CWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
@@ -191,6 +196,7 @@ BOOL CWnd::Create(LPCWSTR className, LPCWSTR windowName, DWORD style, const RECT
 
 BOOL CWnd::DestroyWindow() {
   if (!m_hWnd) return FALSE;
+  plat::RequireUiThread("CWnd::DestroyWindow");
   std::shared_ptr<Window> w = window_;
   if (w->destroying) return FALSE;
   plat::DestroyTree(w);

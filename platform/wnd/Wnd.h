@@ -1,6 +1,17 @@
 // CWnd: a window of the program. Each window is one Qt widget; the C++ object attached to it
 // receives the window's messages through WindowProc, where each class switches on the message
 // and calls DefWindowProc ("default processing") for what it leaves to its window class.
+//
+// Writing a window class:
+// - WindowProc switches on the message; what a class does not handle falls through to its base
+//   class's WindowProc (never straight to DefWindowProc, which would skip the bases).
+// - Default() runs the default processing of the message being dispatched to this window. A
+//   handler that other code also calls directly (a paint handler calling the timer handler, a
+//   handler called after a seek) must not call Default(): called directly, it is not handling
+//   that message, and Default() would process whatever message is being dispatched instead.
+//   Such handlers return their result and leave the default processing to WindowProc.
+// - Only the UI thread touches a window (debug builds stop on a wrong thread). Worker threads
+//   use ::ShowWindow(HWND), PostMessage and SendMessage, which reach the UI thread.
 #pragma once
 
 #include <memory>

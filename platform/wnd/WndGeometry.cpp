@@ -43,9 +43,7 @@ void Restack(Window& w, const CWnd* after) {
   } else if (!w.IsChild() && (after == &CWnd::wndTopMost || after == &CWnd::wndNoTopMost)) {
     const bool top = after == &CWnd::wndTopMost;
     w.exStyle = top ? (w.exStyle | WS_EX_TOPMOST) : (w.exStyle & ~WS_EX_TOPMOST);
-    const bool shown = w.widget->isVisible();
-    w.widget->setWindowFlags(TopLevelFlags(w));
-    if (shown) w.widget->show();
+    ApplyTopLevelFlags(w);
     RaiseTopLevel(w);
   }
 }
@@ -121,6 +119,7 @@ void Window::PlaceWidget() {
   ResizeBacking(*this);
   ApplyShape(*this);
   LayoutScrollBars(*this);
+  PlaceEmbedded(*this);
 }
 
 }  // namespace plat
@@ -134,6 +133,10 @@ void CWnd::GetClientRect(LPRECT rect) const {
 void CWnd::GetWindowRect(LPRECT rect) const {
   if (!window_) {
     *rect = CRect();
+    return;
+  }
+  if (!window_->IsChild()) {
+    *rect = window_->OuterRect();
     return;
   }
   const QPoint tl = window_->WindowToScreen();
@@ -179,15 +182,21 @@ void CWnd::MoveWindow(LPCRECT rect, BOOL repaint) {
   MoveWindow(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top, repaint);
 }
 
+// Positions and sizes are those of the window rectangle, the frame of a top-level window
+// included; a frame change keeps that rectangle unless the call moves or sizes it.
 BOOL CWnd::SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags) {
+  plat::RequireUiThread("CWnd::SetWindowPos");
   std::shared_ptr<Window> w = window_;
   if (!w) return FALSE;
-  CRect rc = w->rect;
-  if (!(flags & SWP_NOMOVE)) rc.MoveToXY(x, y);
+  CRect outer = w->OuterRect();
+  if (flags & SWP_FRAMECHANGED) plat::ApplyFrame(*w);
+  if (!(flags & SWP_NOMOVE)) outer.MoveToXY(x, y);
   if (!(flags & SWP_NOSIZE)) {
-    rc.right = rc.left + std::max(0, cx);
-    rc.bottom = rc.top + std::max(0, cy);
+    const CSize size = plat::ClampToTracking(*w, CSize(std::max(0, cx), std::max(0, cy)));
+    outer.right = outer.left + size.cx;
+    outer.bottom = outer.top + size.cy;
   }
+  const CRect rc = plat::InnerRect(*w, outer);
   if (rc != w->rect || (flags & SWP_FRAMECHANGED)) {
     plat::Reposition(*w, rc, (flags & SWP_FRAMECHANGED) != 0, !(flags & SWP_NOREDRAW));
   }
@@ -208,7 +217,7 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
   } else {
     area = plat::WorkArea();
   }
-  const CRect& me = window_->rect;
+  const CRect me = window_->OuterRect();
   int x = area.left + (area.Width() - me.Width()) / 2;
   int y = area.top + (area.Height() - me.Height()) / 2;
   if (!window_->IsChild()) {
@@ -220,6 +229,7 @@ void CWnd::CenterWindow(CWnd* alternateOwner) {
 }
 
 int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
+  plat::RequireUiThread("CWnd::SetWindowRgn");
   std::shared_ptr<Window> w = window_;
   if (!w) return 0;
   if (region) {
@@ -234,6 +244,7 @@ int CWnd::SetWindowRgn(CRgn* region, BOOL redraw) {
 }
 
 BOOL CWnd::SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags) {
+  plat::RequireUiThread("CWnd::SetLayeredWindowAttributes");
   std::shared_ptr<Window> w = window_;
   if (!w || w->IsChild() || !(w->exStyle & WS_EX_LAYERED) || !w->widget) return FALSE;
   w->widget->setWindowOpacity((flags & LWA_ALPHA) ? alpha / 255.0 : 1.0);
@@ -243,10 +254,12 @@ BOOL CWnd::SetLayeredWindowAttributes(COLORREF key, BYTE alpha, DWORD flags) {
 }
 
 BOOL CWnd::ShowWindow(int command) {
+  plat::RequireUiThread("CWnd::ShowWindow");
   std::shared_ptr<Window> w = window_;
   if (!w || !w->widget) return FALSE;
   const bool wasVisible = (w->style & WS_VISIBLE) != 0;
   QWidget* widget = w->widget;
+  w->hiddenWithOwner = false;
   if (command == SW_HIDE) {
     w->style &= ~WS_VISIBLE;
     widget->hide();
@@ -255,6 +268,7 @@ BOOL CWnd::ShowWindow(int command) {
   const bool wasMinimized = (w->style & WS_MINIMIZE) != 0;
   w->style |= WS_VISIBLE;
   if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED) {
+    if (!wasMinimized && !w->IsChild()) plat::HideOwnedWindows(*w);
     w->style |= WS_MINIMIZE;
     widget->showMinimized();
     return wasVisible;
@@ -265,6 +279,7 @@ BOOL CWnd::ShowWindow(int command) {
   if (wasMinimized && !w->IsChild()) {
     w->Send(WM_QUERYOPEN);
     widget->showNormal();
+    plat::ShowOwnedWindows(*w);
   } else {
     widget->show();
   }
@@ -280,6 +295,7 @@ BOOL CWnd::ShowWindow(int command) {
 BOOL CWnd::IsWindowVisible() const { return window_ && window_->Visible(); }
 
 BOOL CWnd::EnableWindow(BOOL enable) {
+  plat::RequireUiThread("CWnd::EnableWindow");
   std::shared_ptr<Window> w = window_;
   if (!w) return FALSE;
   const bool wasDisabled = !w->Enabled();
@@ -315,26 +331,11 @@ CWnd* CWnd::GetParent() const {
 CWnd* CWnd::GetOwner() const { return GetParent(); }
 
 CWnd* CWnd::SetParent(CWnd* newParent) {
+  plat::RequireUiThread("CWnd::SetParent");
   std::shared_ptr<Window> w = window_;
   if (!w) return nullptr;
   CWnd* old = GetParent();
-  Window* target = newParent ? newParent->Impl() : nullptr;
-  const bool shown = (w->style & WS_VISIBLE) != 0;
-  if (w->parent) std::erase(w->parent->children, w.get());
-  w->parent = nullptr;
-  w->owner = nullptr;
-  if ((w->style & WS_CHILD) && target) {
-    w->parent = target;
-    target->children.push_back(w.get());
-    w->widget->setParent(target->widget);
-  } else {
-    w->owner = target ? target->TopLevel() : nullptr;
-    w->widget->setParent(w->owner ? w->owner->widget.data() : nullptr);
-    w->widget->setWindowFlags(plat::TopLevelFlags(*w));
-  }
-  plat::SetTopLevel(*w, !w->IsChild());
-  w->PlaceWidget();
-  w->widget->setVisible(shown);
+  plat::Relink(*w, newParent ? newParent->Impl() : nullptr);
   return old;
 }
 
@@ -406,6 +407,7 @@ CString CWnd::GetWindowText() const {
 void CWnd::GetWindowText(CString& text) const { text = GetWindowText(); }
 
 void CWnd::SetWindowText(LPCWSTR text) {
+  plat::RequireUiThread("CWnd::SetWindowText");
   SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : L""));
   if (window_ && window_->widget && !window_->IsChild()) window_->widget->setWindowTitle(plat::ToQString(text));
 }

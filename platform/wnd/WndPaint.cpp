@@ -281,6 +281,7 @@ CClientDC::~CClientDC() {
 void CWnd::Invalidate(BOOL erase) { InvalidateRect(nullptr, erase); }
 
 void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
+  plat::RequireUiThread("CWnd::InvalidateRect");
   Window* w = Impl();
   if (!w) return;
   if (rect) plat::InvalidateClient(*w, QRegion(plat::ToQRect(*rect)), erase != FALSE);
@@ -288,6 +289,7 @@ void CWnd::InvalidateRect(LPCRECT rect, BOOL erase) {
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT rect, CRgn* region, UINT flags) {
+  plat::RequireUiThread("CWnd::RedrawWindow");
   Window* w = Impl();
   if (!w) return FALSE;
   QRegion rgn = region ? plat::RegionOf(*region) : QRegion(QRect(QPoint(), w->backing.size()));
@@ -305,10 +307,12 @@ BOOL CWnd::RedrawWindow(LPCRECT rect, CRgn* region, UINT flags) {
 }
 
 void CWnd::UpdateWindow() {
+  plat::RequireUiThread("CWnd::UpdateWindow");
   if (Window* w = Impl()) plat::PaintWindow(*w);
 }
 
 CDC* CWnd::GetDC() {
+  plat::RequireUiThread("CWnd::GetDC");
   auto dc = std::make_unique<CClientDC>(this);
   CDC* raw = dc.get();
   plat::g_heldDcs.push_back({m_hWnd, std::move(dc)});

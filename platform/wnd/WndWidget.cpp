@@ -37,12 +37,15 @@ bool IsMouseEvent(QEvent::Type t) {
          t == QEvent::MouseMove || t == QEvent::Wheel;
 }
 
-// A top-level window moved or sized by the window manager or the user.
+// A top-level window moved or sized by the window manager or the user. A window with a sizing
+// frame may change the size it is given (WM_SIZING, tracking limits).
 void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
-  const QRect g = widget.geometry();
+  QRect g = widget.geometry();
   const bool sized = g.size() != QSize(w.rect.Width(), w.rect.Height());
   if (!sized && g.topLeft() == QPoint(w.rect.left, w.rect.top)) return;
+  if (sized && (w.style & WS_THICKFRAME)) g = ProposeSizing(w, g);
   w.rect = ToCRect(g);
+  if (g != widget.geometry()) w.PlaceWidget();
   if (!sized) return;
   ResizeBacking(w);
   LayoutScrollBars(w);
@@ -53,10 +56,12 @@ void FollowTopLevelGeometry(Window& w, const QWidget& widget) {
 // A window minimised or restored from outside (the window manager); ShowWindow does its own.
 void FollowWindowState(Window& w, const QWidget& widget) {
   if (widget.isMinimized()) {
+    if (!(w.style & WS_MINIMIZE)) HideOwnedWindows(w);
     w.style |= WS_MINIMIZE;
   } else if (w.style & WS_MINIMIZE) {
     w.style &= ~WS_MINIMIZE;
     w.Send(WM_QUERYOPEN);
+    ShowOwnedWindows(w);
   }
 }
 
@@ -104,13 +109,6 @@ bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* e) {
     default:
       return false;
   }
-}
-
-Qt::WindowFlags TopLevelFlags(const Window& wnd) {
-  Qt::WindowFlags f = (wnd.owner || (wnd.exStyle & WS_EX_TOOLWINDOW)) ? Qt::Tool : Qt::Window;
-  if ((wnd.style & WS_CAPTION) != WS_CAPTION) f |= Qt::FramelessWindowHint;
-  if (wnd.exStyle & WS_EX_TOPMOST) f |= Qt::WindowStaysOnTopHint;
-  return f;
 }
 
 }  // namespace plat

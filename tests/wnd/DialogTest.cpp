@@ -158,9 +158,10 @@ TEST_F(DialogTest, ModelessDialogsGiveTheirControlsTypedObjectsAndSubclassing) {
   auto* check = dynamic_cast<CButton*>(dlg.GetDlgItem(1002));
   ASSERT_NE(check, nullptr);
   EXPECT_EQ(check->GetCheck(), BST_UNCHECKED);
-  CRect rc;
-  dlg.GetWindowRect(&rc);
-  EXPECT_EQ(rc.TopLeft(), CPoint(120, 130));  // offset from the owner's client area
+  // The template places the client area from the owner's client area; the frame lies around it.
+  CPoint origin(0, 0);
+  dlg.ClientToScreen(&origin);
+  EXPECT_EQ(origin, CPoint(120, 130));
 
   // Subclassing a template control by another object moves the window's messages to it.
   SpyWnd spy;
