@@ -8,6 +8,7 @@
 #include "config/TimeZone.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
+#include "platform/wnd/Icon.h"
 #include "ui/MainDlgIds.h"
 #include "ui/MainLayout.h"
 
@@ -92,6 +93,7 @@ void CMainDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CMainDlg::OnInitDialog() {
   ShowWindow(SW_HIDE);
   ModifyStyle(WS_THICKFRAME, 0);
+  SetProgramIcons();
   CVxSkinDialog::OnInitDialog();
   if (!CreateEngine()) {
     // Without an engine nothing can play: the program ends, its preferences still saved.
@@ -120,6 +122,12 @@ BOOL CMainDlg::OnInitDialog() {
   ShowItem(mainid::kCompassPanel, false);
   versionInfo_.CenterOnOwner();
   return TRUE;
+}
+
+void CMainDlg::SetProgramIcons() {
+  const HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(kProgramIcon));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
 bool CMainDlg::CreateEngine() {

@@ -57,6 +57,8 @@ class CFormatDlg;
 
 // The program's name: the main window's title (translated) and the caption of its message boxes.
 inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
+// The icon resource of the program's windows.
+inline constexpr UINT kProgramIcon = 128;
 
 class CMainDlg : public CVxSkinDialog, public ICardDialogOwner {
  public:
@@ -305,6 +307,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner {
 
  private:
   // ---- Construction steps (MainDlg.cpp)
+  void SetProgramIcons();
   bool CreateEngine();
   void CreateChildDialogs();
   void CreatePanels();
