@@ -105,6 +105,16 @@ inline constexpr SkinImage kSkinImages[] = {
     {1534, 64, 64, 1}, {1535, 64, 64, 1}, {1536, 64, 64, 1}, {1537, 64, 64, 1},
 };
 
+// The entry of an id made for that frame size; with no size, its plain picture (the first entry).
+constexpr const SkinImage* FindSkinImage(int id, int width = 0, int height = 0) {
+  for (const SkinImage& image : kSkinImages) {
+    if (image.id == id && ((width == 0 && height == 0) || (image.width == width && image.height == height))) {
+      return &image;
+    }
+  }
+  return nullptr;
+}
+
 // Pictures loaded by path rather than by id, with alpha.
 // The map page's car markers, one per 22.5-degree sector clockwise from north ("%02d": 0..15),
 // and its start and end markers.
