@@ -85,6 +85,8 @@ void CMainDlg::LayOutMode() {
   LinkPanelSliders();
   positionSlider_.SetRange(0, 100);
   timeRangeSlider_.SetRange(0, 1);
+  // The controls took their skins after their first paint.
+  RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void CMainDlg::PlaceModeControls() {

@@ -8,6 +8,8 @@ COrynPlayerApp theApp;
 
 bool COrynPlayerApp::InitInstance() {
   g_appConfig.SelectLanguage();
+  // A run whose window never chooses a mode writes the stored one back unchanged.
+  g_appConfig.SetUIMode(g_appConfig.ReadConfigInt(L"UIMode", 0));
   LoadGpsOffsetTableAtStart(g_appConfig.GetAppFolder().ToUtf8(), g_appConfig.ReadConfigInt(L"GPS_Offset_Auto", 1));
   {
     CMainDlg dlg(nullptr);

@@ -57,6 +57,7 @@ bool CSidePanel::AttachSkinned(CVxSkinButton& control, const ui::PanelControl& d
     tooltip_.AddTool(&control, LoadLanguageString(design.tooltip));
   }
   control.ShowWindow(design.hidden ? SW_HIDE : SW_SHOW);
+  control.Invalidate();
   return true;
 }
 
