@@ -227,11 +227,13 @@ app::DisplayZone CMainDlg::GetDisplayZone() const {
   return app::DisplayZone::ForOffset(static_cast<std::int32_t>(timeZoneOffset_));
 }
 
+// The row shows the recording's times as every window shows them, in the chosen zone.
 void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
   spans_.push_back(span);
   if (!recordList_.GetSafeHwnd()) return;
-  const int item = recordList_.InsertItem(recordList_.GetItemCount(), row.start);
-  recordList_.SetItemText(item, 1, row.end);
+  const app::DisplayZone zone = GetDisplayZone();
+  const int item = recordList_.InsertItem(recordList_.GetItemCount(), app::DisplayTimeText(span.start, zone));
+  recordList_.SetItemText(item, 1, app::DisplayTimeText(span.end, zone));
   recordList_.SetItemText(item, 2, row.length);
 }
 

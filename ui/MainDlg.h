@@ -370,6 +370,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner {
   bool mapView_ = false;
   bool visibilityPending_ = false;
   bool visibilityWaitFirst_ = false;
+  // Whether PrevFrame and NextFrame are held is their buttons' own pressed state (IsPressed).
   bool stepRepeatBusy_ = false;
   DWORD lastStep_ = 0;
   DWORD stepPeriod_ = 0;

@@ -1,5 +1,4 @@
-// The other commands: tools, Config.ini toggles, panel toggles, the main area's views, and the
-// window's own mouse, wheel, size, paint and key handling.
+// Tools, Config.ini toggles, panel toggles, the main area's views, and mouse, wheel, size and paint.
 #include "ui/MainDlg.h"
 
 void CMainDlg::OnBnClickedSnapShot() {}

@@ -1,5 +1,6 @@
 #include "ui/PanelDlg.h"
 
+#include "platform/wnd/Icon.h"
 #include "ui/MainDlg.h"
 
 CPanelDlg::CPanelDlg() : CDialog(kTemplate, nullptr) {}
@@ -13,6 +14,9 @@ BOOL CPanelDlg::CreateEmbedded() { return Create(kTemplate, main_); }
 
 BOOL CPanelDlg::OnInitDialog() {
   CDialog::OnInitDialog();
+  const HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(kProgramIcon));
+  SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   Embed();
   return TRUE;
 }

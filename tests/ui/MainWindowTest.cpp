@@ -93,6 +93,10 @@ TEST_F(MainWindowTest, ABackupOnTheCommandLineListsItsRecordingsAndAutoPlayHides
   EXPECT_EQ(autoPlay.GetDiskDlg().GetSourceMode(), CDiskDlg::kBackupFileMode);
   EXPECT_FALSE(Visible(autoPlay.GetDiskDlg()));
   EXPECT_EQ(CallsNamed("SetSource"), std::vector<std::string>{"SetSource(" + backup + ")"});
+  auto* list = dynamic_cast<CListCtrl*>(autoPlay.GetDlgItem(mainid::kRecordList));
+  ASSERT_EQ(list->GetItemCount(), 3);
+  EXPECT_EQ(list->GetItemText(2, 1), app::DisplayTimeText(autoPlay.GetSpans()[2].end, autoPlay.GetDisplayZone()));
+  EXPECT_FALSE(list->GetItemText(2, 1).IsEmpty());
 
   WriteConfig("AutoPlayFirstRecord=0\n");
   CMainDlg& shown = Start(1920, 1080, {L"-F", CString(backup)});

@@ -17,6 +17,8 @@ namespace {
 
 constexpr int kTimeoutMs = 60000;
 constexpr int kPollMs = 400;
+// The picture has settled when this many grabs in a row show the same.
+constexpr int kSettledGrabs = 3;
 
 struct Geometry {
   int width, height, x, y;
@@ -54,18 +56,19 @@ int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
   QImage last;
+  int same = 0;
   std::optional<Geometry> found;
-  while (clock.elapsed() < kTimeoutMs && player.state() != QProcess::NotRunning) {
+  while (same < kSettledGrabs && clock.elapsed() < kTimeoutMs && player.state() != QProcess::NotRunning) {
     QThread::msleep(kPollMs);
     found = FindMainWindow();
     if (!found) continue;
     const QImage shot = GrabScreen();
-    if (shot == last) break;
+    same = shot == last ? same + 1 : 1;
     last = shot;
   }
   player.kill();
   player.waitForFinished(5000);
-  if (!found || last.isNull() || !last.save(QString::fromLocal8Bit(argv[2]))) return 2;
+  if (same < kSettledGrabs || !found || !last.save(QString::fromLocal8Bit(argv[2]))) return 2;
   std::printf("%d %d %d %d\n", found->width, found->height, found->x, found->y);
   return 0;
 }
