@@ -20,7 +20,8 @@ class ICardDialogOwner {
  public:
   virtual ~ICardDialogOwner() = default;
 
-  // The engine that plays and runs the jobs; null when there is none.
+  // The engine that plays and runs the jobs; null when there is none. It must outlive the dialog's
+  // window: the dialog's export worker waits on the engine until the window is destroyed.
   virtual IIbpCtrl* GetEngine() = 0;
   // Opens a card or local disk by its drive text, as the owner does for a card it finds (reading
   // the card's settings, asking its password); true when recordings were listed.

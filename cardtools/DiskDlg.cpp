@@ -7,7 +7,6 @@
 #include "app/AppConfig.h"
 #include "cardtools/CardToolSettings.h"
 #include "cardtools/DriveFinder.h"
-#include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"
 
 namespace {
@@ -15,23 +14,14 @@ namespace {
 constexpr int kSourceGroup = 1060;
 constexpr int kBackupGroup = 1070;
 // The controls below the backup group's top belong to the backup task only.
-constexpr int kBackupSectionItems[] = {kBackupGroup,
-                                       1071,
-                                       1072,
-                                       1073,
-                                       1074,
-                                       CDiskDlg::kStartPicker,
-                                       CDiskDlg::kEndPicker,
-                                       CDiskDlg::kBackupDestination,
-                                       CDiskDlg::kBrowseDestination,
-                                       CDiskDlg::kBackupFormat,
-                                       CDiskDlg::kBackupButton};
-constexpr int kInteractiveItems[] = {
-    CDiskDlg::kRemovableRadio,     CDiskDlg::kBackupFileRadio,    CDiskDlg::kLocalDiskRadio,
-    CDiskDlg::kRemovableList,      CDiskDlg::kLocalDiskList,      CDiskDlg::kBackupFileList,
-    CDiskDlg::kOpenButton,         CDiskDlg::kRecordList,         CDiskDlg::kStartPicker,
-    CDiskDlg::kEndPicker,          CDiskDlg::kBackupDestination,  CDiskDlg::kBrowseDestination,
-    CDiskDlg::kBackupFormat,       CDiskDlg::kBackupButton,       CDiskDlg::kBrowseSnapshot};
+constexpr int kBackupSectionItems[] = {kBackupGroup, 1071, 1072, 1073, 1074, CDiskDlg::kStartPicker, CDiskDlg::kEndPicker,
+                                       CDiskDlg::kBackupDestination, CDiskDlg::kBrowseDestination,
+                                       CDiskDlg::kBackupFormat, CDiskDlg::kBackupButton};
+constexpr int kInteractiveItems[] = {CDiskDlg::kRemovableRadio,    CDiskDlg::kBackupFileRadio,   CDiskDlg::kLocalDiskRadio,
+                                     CDiskDlg::kRemovableList,     CDiskDlg::kLocalDiskList,     CDiskDlg::kBackupFileList,
+                                     CDiskDlg::kOpenButton,        CDiskDlg::kRecordList,        CDiskDlg::kStartPicker,
+                                     CDiskDlg::kEndPicker,         CDiskDlg::kBackupDestination, CDiskDlg::kBrowseDestination,
+                                     CDiskDlg::kBackupFormat,      CDiskDlg::kBackupButton,      CDiskDlg::kBrowseSnapshot};
 constexpr const wchar_t* kPickerFormat = L"yyyy'-'MM'-'dd HH':'mm':'ss";
 constexpr int kTimeColumnWidth = 190;
 constexpr int kLengthColumnWidth = 120;
@@ -66,7 +56,7 @@ void CDiskDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CDiskDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   TranslateDialogTexts(*this, {kSourceGroup, kBackupGroup, kRemovableRadio, kBackupFileRadio, kLocalDiskRadio,
-                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075});
+                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075, 1076});
   CRect client;
   GetClientRect(&client);
   fullClientHeight_ = client.Height();
@@ -82,6 +72,7 @@ BOOL CDiskDlg::OnInitDialog() {
   GetDlgItem(kSnapshotFolder)->SetWindowText(SnapshotFolder());
   eventLog_.SetOwner(m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr);
   eventLog_.SetBrakesMode(g_appConfig.ReadConfigInt(L"BrakesMode", 0));
+  eventList_.ShowWindow(SW_HIDE);  // shown in place of the recordings once a log is listed
   FindCardDrives(&removableList_, &localDiskList_);
   FillBackupFileList();
   SelectRemovableMode();
@@ -156,8 +147,14 @@ CString CDiskDlg::GetCurrentDriveText() const {
   return text;
 }
 
-void CDiskDlg::SetSourceText(const CString& text) { GetDlgItem(kSourceText)->SetWindowText(text); }
-CString CDiskDlg::GetSourceText() const { return GetDlgItem(kSourceText)->GetWindowText(); }
+void CDiskDlg::SetSourceText(const CString& text) {
+  if (CWnd* item = GetDlgItem(kSourceText)) item->SetWindowText(text);
+}
+
+CString CDiskDlg::GetSourceText() const {
+  const CWnd* item = GetDlgItem(kSourceText);
+  return item ? item->GetWindowText() : CString();
+}
 
 void CDiskDlg::SetRecordTimePicker(std::int64_t time, int which) {
   const int i = which == 1 ? 1 : 0;

@@ -172,5 +172,6 @@ class CDiskDlg : public CDialog {
   std::uint16_t cardPasswordHash_ = 0;
   std::deque<PendingExport> exports_;
   CString exportFolder_;
+  CString exportPath_;  // the first file of the export that runs
   int fullClientHeight_ = 0;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
 #include "cardtools/DiskDlg.h"
 #include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"
@@ -127,6 +126,7 @@ void CDiskDlg::StartAviExport(const std::vector<int>& rows, std::int64_t from, s
 void CDiskDlg::StartNextExport() {
   const PendingExport next = exports_.front();
   exports_.pop_front();
+  exportPath_ = next.path;
   IIbpCtrl* engine = owner_.GetEngine();
   if (engine->OpenExport(next.path, next.entry, 0, next.start, next.end) != EngineStart::kStarted) {
     FinishExport(false);
@@ -135,11 +135,14 @@ void CDiskDlg::StartNextExport() {
   watcher_.Start(engine, GetSafeHwnd(), kExportStepMessage);
 }
 
+// An export counts as done when the engine says so and its first file is there: a range without a
+// picture to start from writes nothing.
 void CDiskDlg::OnExportStepDone() {
   watcher_.Stop();
   IIbpCtrl* engine = owner_.GetEngine();
   if (!aviExport || !engine) return;
-  const bool done = engine->GetJobResult() == JobResult::kDone;
+  const bool done = engine->GetJobResult() == JobResult::kDone && plat::FileExists(exportPath_.ToUtf8());
+  engine->Close();  // back to idle, so that the next job may start
   if (done && !exports_.empty()) {
     StartNextExport();
     return;

@@ -29,6 +29,14 @@ bool HoldsRecordings(const CString& source) {
   return found;
 }
 
+// Selects the list's entry with the text, when it has one.
+void SelectEntry(CComboBox& list, const CString& text) {
+  CString entry;
+  for (int i = 0; i < list.GetCount(); ++i) {
+    if (list.GetLBText(i, entry) >= 0 && entry == text) list.SetCurSel(i);
+  }
+}
+
 CString RawCardSource(unsigned driveNo) {
   CString source;
   source.Format(L"dvk2://%u", driveNo);
@@ -51,6 +59,7 @@ bool CDiskDlg::OpenCardByPath(const CString& drivePath) {
   const std::optional<unsigned> driveNo = DriveNumberOfText(drivePath, ReadDriveTable());
   if (!driveNo || !OpenStoreSource(RawCardSource(*driveNo))) return false;
   openDrive_ = drivePath;
+  for (CComboBox* list : {&removableList_, &localDiskList_}) SelectEntry(*list, drivePath);
   owner_.SetCardDriveNumber(static_cast<int>(*driveNo));
   SetSourceText(drivePath);
   return true;

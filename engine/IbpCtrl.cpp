@@ -204,7 +204,9 @@ bool CIbpCtrl::StartThreads() {
     if (address_.type == kSourceTransportStream) markers = ch.transportStream.get();
     ch.video->SetSensorData(markers);
     ch.video->SetOsdSource(&osd_);
-    ch.video->SetExport(&recorder_, state_.exportPerChannel.load());
+    // Pictures of several channels are joined into a mosaic; one channel's picture joined with
+    // no other keeps its own size.
+    ch.video->SetExport(&recorder_, state_.exportPerChannel.load() || kChannels == 1);
     ch.audio->SetRecorder(&recorder_);
     ch.audio->SetVolume(state_.outputVolume.load());
     if (!ch.video->Start() || !ch.audio->Init(n)) return false;

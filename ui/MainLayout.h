@@ -61,6 +61,9 @@ inline constexpr int kVolumeThumb = 185;
 
 enum class ControlKind { kButton, kCheckBox, kSlider, kVerticalSlider };
 
+// The main window's strips and slider tracks have four frames, without a mask.
+inline constexpr int kMainStripFrames = 4;
+
 struct MainControl {
   int id;
   const wchar_t* tooltip;  // English; translated when shown. nullptr: none

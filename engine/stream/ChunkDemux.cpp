@@ -68,8 +68,7 @@ void CChunkDemux::StartPendingEmpty(double speed) {
   pending_.length = 0;
   pending_.type = kItemNone;
   pendingKind_ = -1;
-  group_.clear();
-  groupChunks_ = 0;
+  ClearGroup();
   // Read backward, the first frame found runs on into data that is never read.
   skipNextFrame_ = speed < 0;
   startsData_ = true;
@@ -146,6 +145,8 @@ bool CChunkDemux::FinishData() {
   if (prevSpeed_ >= 0) {
     if (!SplitTo(kFrameHeaderSize)) return false;
     if (static_cast<std::size_t>(fill_ - pending_.data) >= kShortestLastFrame && !EndPendingAt(fill_)) return false;
+  } else if (groupHasKey_) {
+    if (!PutGroup()) return false;  // the earliest group of the data
   } else {
     dropped_ += group_.size();  // pictures whose key frame lies before the data
   }

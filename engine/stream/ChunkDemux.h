@@ -72,8 +72,9 @@ class CChunkDemux {
   // Appends one chunk read at `speed` and queues what it completes. False ends the data: the
   // producer is to stop, a queue was woken, or the engine is closed.
   bool AppendChunk(const StreamChunk& chunk, double speed);
-  // End of the data: the frame being assembled is finished as if a header followed it, then an
-  // end item is queued.
+  // End of the data: read forward, the frame being assembled is finished as if a header followed
+  // it; read backward, the earliest group is put when its key picture was met. Then an end item
+  // is queued.
   bool FinishData();
 
   // Frames dropped for reaching the margin, or for lacking their key frame when read backward.
@@ -92,6 +93,7 @@ class CChunkDemux {
   bool SplitBackward();
   bool CollectBackward(BYTE* at, BYTE* end);
   bool PutGroup();
+  void ClearGroup();
   void DropOversizeGroup();
   bool MakeRoomBackward();
 
@@ -132,10 +134,11 @@ class CChunkDemux {
   double prevSpeed_ = 1.0;
   double speed_ = 1.0;  // of the chunk in hand
 
-  // Backward reading: the frames of the group being assembled, newest first, and whether the
-  // frame whose end was lost is still to be passed over.
+  // Backward reading: the frames of the group being assembled, newest first, whether its key
+  // picture was met, and whether the frame whose end was lost is still to be passed over.
   std::vector<QueueItem> group_;
   std::size_t groupChunks_ = 0;
+  bool groupHasKey_ = false;
   bool skipNextFrame_ = false;
 
   QueueItem audioItem_;

@@ -13,6 +13,19 @@ constexpr std::size_t kSoundBytesPerMs = 16;
 // first frames would be overwritten before the key frame could be put.
 constexpr std::size_t kGroupAreaDivisor = 2;
 
+constexpr BYTE kNalTypeMask = 0x1F;
+constexpr BYTE kNalSlice = 1;
+constexpr BYTE kNalIdrSlice = 5;
+
+// Whether an H.264 unit carries a picture (a slice) rather than what goes before one: parameter
+// sets and SEI.
+bool IsSlice(const BYTE* nal) {
+  const BYTE type = nal ? (*nal & kNalTypeMask) : 0;
+  return type == kNalSlice || type == kNalIdrSlice;
+}
+
+bool IsKeySlice(const BYTE* nal) { return nal && (*nal & kNalTypeMask) == kNalIdrSlice; }
+
 std::uint64_t Distance(std::uint64_t a, std::uint64_t b) { return a > b ? a - b : b - a; }
 
 }  // namespace
@@ -103,6 +116,9 @@ bool CChunkDemux::SplitBackward() {
   return MakeRoomBackward();
 }
 
+// A group runs from what goes before its key picture (time frame, car data, parameter sets) to the
+// last picture before the next key picture. Read backward, it is complete once a picture of the
+// group before it is met: it is put then, so that its parameter sets and time frame go with it.
 bool CChunkDemux::CollectBackward(BYTE* at, BYTE* end) {
   const auto length = static_cast<std::size_t>(end - at);
   if (skipNextFrame_) {
@@ -119,24 +135,35 @@ bool CChunkDemux::CollectBackward(BYTE* at, BYTE* end) {
     if (length < kTimeFrameSize) return true;
     TakeTimeFrame(at, true);
   }
-  const std::uint32_t type = FrameItemType(kind, length > kFrameHeaderSize ? at + kFrameHeaderSize : nullptr, false);
+  const BYTE* nal = kind == kFrameH264 && length > kFrameHeaderSize ? at + kFrameHeaderSize : nullptr;
+  const std::uint32_t type = FrameItemType(kind, nal, false);
   if (type == kItemNone) return true;
+  if (groupHasKey_ && IsSlice(nal) && !PutGroup()) return false;
   QueueItem item = ItemOf(at, length, type);
   item.channel = static_cast<std::uint32_t>(video_->Channel());
-  item.stamp = stamp_;
   group_.push_back(item);
-  return type == kItemKeyFrame ? PutGroup() : true;
+  if (IsKeySlice(nal)) groupHasKey_ = true;
+  return true;
 }
 
-// A group is put when its key frame is found, oldest frame first.
+// A complete group is put oldest frame first, each frame with the stamp of the time frame before
+// it.
 bool CChunkDemux::PutGroup() {
   if (video_->KeyFrameState() < 0) video_->SetKeyFrameState(0);
+  std::uint64_t stamp = stamp_;  // the group's first time frame, the last one read
   for (auto it = group_.rbegin(); it != group_.rend(); ++it) {
+    if (it->type == kItemTimeFrame) stamp = DecodeTimeStamp(it->data);
+    it->stamp = stamp;
     if (!PutFrame(*it)) return false;
   }
+  ClearGroup();
+  return true;
+}
+
+void CChunkDemux::ClearGroup() {
   group_.clear();
   groupChunks_ = 0;
-  return true;
+  groupHasKey_ = false;
 }
 
 void CChunkDemux::DropOversizeGroup() {
@@ -146,8 +173,7 @@ void CChunkDemux::DropOversizeGroup() {
     return;
   }
   dropped_ += group_.size();
-  group_.clear();
-  groupChunks_ = 0;
+  ClearGroup();
 }
 
 bool CChunkDemux::MakeRoomBackward() {

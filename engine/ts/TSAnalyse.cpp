@@ -100,6 +100,7 @@ bool CTSAnalyse::OpenFile(const std::string& path, bool fromEnd) {
   m_demux.LearnTables(m_readBuffer.data(), headRead);
   m_backward = fromEnd;
   m_pos = fromEnd ? size : 0;
+  m_stillSize = kUnknownSize;
   if (fromEnd) m_demux.MarkEndOfData();
   m_startTime = m_channel.FileStartTime(path);
   ForgetStreamState();
@@ -184,9 +185,20 @@ CTSAnalyse::ReadResult CTSAnalyse::ReadPiece() {
 void CTSAnalyse::AtEnd(ReadResult result) {
   if (result == ReadResult::kFailed) {
     SleepWhileRunning(kReadRetryMs);
-  } else if (!SwitchFile(!m_backward, false)) {
-    SleepWhileRunning(kIdleMs);
+    return;
   }
+  if (SwitchFile(!m_backward, false)) return;
+  FinishStillFile();
+  SleepWhileRunning(kIdleMs);
+}
+
+// The last file, read forward to its end: once it has not grown over a whole idle pause it is
+// taken as complete and its last units as whole. A file still being written keeps them until the
+// units after them arrive.
+void CTSAnalyse::FinishStillFile() {
+  if (m_backward) return;
+  if (m_size == m_stillSize) m_demux.FinishForward();
+  m_stillSize = m_size;
 }
 
 void CTSAnalyse::FlushQueues() {

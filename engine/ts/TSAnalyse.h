@@ -124,6 +124,7 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   bool SwitchFile(bool next, bool byRequest);
   ReadResult ReadPiece();
   void AtEnd(ReadResult result);
+  void FinishStillFile();
   void FlushQueues();
   void ForgetStreamState();
 
@@ -148,6 +149,8 @@ class CTSAnalyse : public CMyThread, private ITSUnitSink {
   plat::File m_file;
   std::uint64_t m_size = 0;
   std::uint64_t m_pos = 0;  // forward: the next byte to read; backward: the first byte read
+  static constexpr std::uint64_t kUnknownSize = ~std::uint64_t{0};
+  std::uint64_t m_stillSize = kUnknownSize;  // the size at the last idle pause at the end
   std::int64_t m_startTime = 0;
   std::unique_ptr<CFindFilePath> m_finder;
   std::vector<std::uint8_t> m_readBuffer;

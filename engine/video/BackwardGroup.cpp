@@ -1,35 +1,42 @@
 #include "engine/video/BackwardGroup.h"
 
+#include <iterator>
 #include <utility>
 
-const AVFrame* CBackwardGroup::Take(const AVFrame& decoded, bool keyFrame, std::uint64_t& frameTime,
-                                    std::int32_t& second) {
-  FramePtr picture = RefFrame(decoded);
-  if (!picture) return nullptr;
-  if (keyFrame) {
-    showing_ = std::move(collecting_);
-    collecting_.clear();
-  }
-  collecting_.push_back({std::move(picture), static_cast<std::uint32_t>(frameTime), second});
-  if (showing_.empty()) return nullptr;
-  Cached item = std::move(showing_.back());
-  showing_.pop_back();
-  if (!ShowsAt(item, frameTime)) return nullptr;
-  second = item.second;
-  shown_ = std::move(item.picture);
-  return shown_.get();
+void CBackwardGroup::Take(const AVFrame& decoded, const QueueItem& item, std::uint64_t stamp) {
+  FramePtr frame = RefFrame(decoded);
+  if (!frame) return;
+  if (item.type == kItemKeyFrame) ShowCollected();
+  collecting_.push_back({std::move(frame), item, stamp});
+  ++due_;
 }
 
-bool CBackwardGroup::ShowsAt(const Cached& item, std::uint64_t& frameTime) {
-  if (item.time == 0 || frameTime == 0) return true;
-  frameTime = (frameTime & 0xFFFFFFFF00000000ull) | item.time;
-  const bool later = frameTime > lastShownTime_;
-  lastShownTime_ = frameTime;
-  return !later;
+void CBackwardGroup::Finish() {
+  ShowCollected();
+  due_ = showing_.size();
+}
+
+// The group decoded so far is complete: it is shown after what is left of the one before it,
+// which becomes due at once.
+void CBackwardGroup::ShowCollected() {
+  due_ = showing_.size();
+  showing_.insert(showing_.begin(), std::make_move_iterator(collecting_.begin()),
+                  std::make_move_iterator(collecting_.end()));
+  collecting_.clear();
+}
+
+const CBackwardGroup::Picture* CBackwardGroup::Next() {
+  if (showing_.empty()) due_ = 0;
+  if (due_ == 0) return nullptr;
+  --due_;
+  shown_ = std::move(showing_.back());
+  showing_.pop_back();
+  return &shown_;
 }
 
 void CBackwardGroup::Reset() {
   collecting_.clear();
   showing_.clear();
-  shown_.reset();
+  due_ = 0;
+  shown_ = {};
 }

@@ -54,6 +54,7 @@ bool CVideoCtx::Stop(DWORD timeoutMs) {
   const bool inTime = CMyThread::Stop(timeoutMs);
   carData_ = {};
   frameTime_ = 0;
+  streamStamp_ = 0;
   return inTime;
 }
 
@@ -192,7 +193,8 @@ bool CVideoCtx::DecodesKind(const QueueItem& item, double speed) {
 
 void CVideoCtx::TakeTimeFrame(const QueueItem& item) {
   if (!item.data || item.length < kTimeFrameSize) return;
-  frameTime_ = DecodeTimeStamp(item.data);
+  streamStamp_ = DecodeTimeStamp(item.data);
+  if (item.speed >= 0) frameTime_ = streamStamp_;
   if (resetPacer_) pacer_.Reset();
 }
 
@@ -202,28 +204,54 @@ void CVideoCtx::TakeMarker(const QueueItem& item, double speed) {
   if (sensors_->TakeMarker(item, block.bytes.data())) Post(WM_PLAYER_SENSORDATA, 0);
 }
 
-// The end of the data: the play is over once what was shown last has had its time. A picture the
-// decoder still holds is shown as a forward one.
+// The end of the data: the play is over once what was shown last has had its time. Backward, the
+// earliest group is shown first; forward, a picture the decoder still holds.
 void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
+  if (item.speed < 0) {
+    backward_.Finish();
+    ShowDueBackward();
+  }
   if (state_.open.load()) {
     SleepOn(kEndNoticeMs);
     if (!Runs()) return;
     Post(WM_PLAYER_END, channel_);
   }
-  if (!decoder_.Drain()) return;
-  QueueItem forward = item;
-  forward.speed = std::max(item.speed, 0.0);
-  ShowPicture(forward, speed);
+  if (item.speed < 0 || !decoder_.Drain()) return;
+  ShowPicture(item, speed);
 }
 
 // An export with decoding takes every picture decoded forward, also where none can be shown: a
 // card tool's job may run without a window.
-void CVideoCtx::ShowPicture(const QueueItem& decoded, double speed) {
-  QueueItem item = decoded;
-  if (const AVFrame* shown = PresentFrame(item)) {
-    AfterPicture(item, speed, *shown);
-  } else if (state_.exportDecode.load() && item.speed >= 0 && decoder_.Picture()) {
-    HandToRecorder(item, *decoder_.Picture());
+void CVideoCtx::ShowPicture(const QueueItem& item, double speed) {
+  const AVFrame* picture = decoder_.Picture();
+  if (!picture) return;
+  if (item.speed < 0) {
+    ShowBackward(item, *picture);
+  } else if (PresentFrame(*picture)) {
+    AfterPicture(item, speed, *picture);
+  } else if (state_.exportDecode.load()) {
+    HandToRecorder(item, *picture);
+  }
+}
+
+// Backward a decoded picture goes into the cache, and the pictures due now are shown.
+void CVideoCtx::ShowBackward(const QueueItem& item, const AVFrame& picture) {
+  if (!FitPresenter(picture.width, picture.height)) return;
+  backward_.Take(picture, item, streamStamp_);
+  ShowDueBackward();
+}
+
+// Each picture is presented before the next is converted, as a pass does. A seek or a turn
+// leaves the cached pictures to be dropped with the next item.
+void CVideoCtx::ShowDueBackward() {
+  for (;;) {
+    Repaint();
+    const double speed = state_.speed.load();
+    if (!Runs() || speed >= 0 || state_.seekTime.load() != 0) return;
+    const CBackwardGroup::Picture* due = backward_.Next();
+    if (!due) return;
+    frameTime_ = due->stamp;
+    if (Convert(*due->frame)) AfterPicture(due->item, speed, *due->frame);
   }
 }
 
@@ -231,6 +259,9 @@ void CVideoCtx::AfterPicture(const QueueItem& item, double speed, const AVFrame&
   noVideo_ = false;
   repaint_ = true;
   state_.frameTime = item.chunkTime;
+  // The chunk came through the decoder with the picture, so a picture of an earlier group shown
+  // in backward play names its own chunk.
+  shownChunk_ = shown.pts >= 0 ? shown.pts : kNoChunk;
   ++presented_;
   if (shown.key_frame) ++presentedKeys_;
   DrawOsd(speed);

@@ -123,6 +123,8 @@ class CVideoCtx : public CMyThread {
   void TakeMarker(const QueueItem& item, double speed);
   void EndOfData(const QueueItem& item, double speed);
   void ShowPicture(const QueueItem& item, double speed);
+  void ShowBackward(const QueueItem& item, const AVFrame& picture);
+  void ShowDueBackward();
   void AfterPicture(const QueueItem& item, double speed, const AVFrame& shown);
   void Pace(const QueueItem& item, double speed);
   void WaitWhilePaused();
@@ -130,7 +132,7 @@ class CVideoCtx : public CMyThread {
   // Presenting (VideoCtxPresent.cpp).
   void TakeWindowPresenter();
   void AttachPresenter();
-  const AVFrame* PresentFrame(QueueItem& item);
+  bool PresentFrame(const AVFrame& picture);
   bool FitPresenter(int width, int height);
   bool ResetPresenter();
   bool Convert(const AVFrame& picture);
@@ -170,7 +172,8 @@ class CVideoCtx : public CMyThread {
   CDecodePolicy policy_;
   CExportPicture exportPicture_;
   CarDataRecord carData_;
-  std::uint64_t frameTime_ = 0;  // stamp (µs) of the last time frame
+  std::uint64_t frameTime_ = 0;    // stamp (µs) of the picture shown
+  std::uint64_t streamStamp_ = 0;  // of the last time frame, which goes with the picture decoded next
   bool backwardItems_ = false;   // the direction of the items decoded last
   bool repaint_ = false;         // the last picture is to be presented (again)
   bool resetPacer_ = true;       // the next time frame restarts the pacer

@@ -32,20 +32,9 @@ void CVideoCtx::AttachPresenter() {
   }
 }
 
-// Converts the decoded picture, or in backward play the picture of the later group that is due
-// now, into the back buffer. Returns the picture converted; `item` then carries its second. The
-// picture's chunk came through the decoder with it, so a picture of an earlier group shown in
-// backward play names its own chunk.
-const AVFrame* CVideoCtx::PresentFrame(QueueItem& item) {
-  const AVFrame* picture = decoder_.Picture();
-  if (!picture || !FitPresenter(picture->width, picture->height)) return nullptr;
-  if (item.speed < 0) {
-    picture = backward_.Take(*picture, item.type == kItemKeyFrame, frameTime_, item.chunkTime);
-    if (!picture) return nullptr;
-  }
-  if (!Convert(*picture)) return nullptr;
-  shownChunk_ = picture->pts >= 0 ? picture->pts : kNoChunk;
-  return picture;
+// Converts a picture into the back buffer, made for its size first when needed.
+bool CVideoCtx::PresentFrame(const AVFrame& picture) {
+  return FitPresenter(picture.width, picture.height) && Convert(picture);
 }
 
 // The first picture of each size makes a back buffer of that size. When none can be had the size

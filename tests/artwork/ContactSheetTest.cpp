@@ -21,6 +21,10 @@ namespace {
 const std::set<int> kGivenPlaces = {1020, 1021, 1022, 1023, 1024, 1025, 1026, 1027, 1030, 1031,
                                     1033, 1099, 1034, 1046, 1047, 1045, 1028, 1226, 1225, 1029};
 
+const char* const kAreaNames[] = {"video",         "record list",  "map beside list", "map as stored",
+                                  "snapshot",      "G-sensor graph", "position text", "speed digits",
+                                  "speed unit",    "bitmap volume", "product mark"};
+
 QString OutputPath(const QString& name) {
   const QString dir = QString::fromStdString(plat::test::TestOutputDir()) + "/artwork";
   QDir().mkpath(dir);
@@ -203,7 +207,7 @@ TEST(ContactSheet, EachModeOutlinedAndComposed) {
     p.setFont(font);
     for (const ui::MainArea& a : ui::kMainAreas) {
       Outline(p, ToQRect(a.rect[static_cast<size_t>(mode)]), a.overlay ? QColor(200, 120, 255) : QColor(255, 220, 60),
-              QStringLiteral("area %1").arg(static_cast<int>(a.area)));
+              kAreaNames[static_cast<int>(a.area)]);
     }
     for (const Placed& c : skintest::PlacedControls(mode)) {
       Outline(p, c.rect, kGivenPlaces.count(c.id) ? QColor(255, 80, 80) : QColor(80, 230, 255), QString::number(c.id));

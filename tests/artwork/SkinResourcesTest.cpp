@@ -48,20 +48,20 @@ TEST(SkinResources, EverySkinnedControlFindsAStripOfItsOwnSize) {
     for (const ui::MainControl& c : ui::kMainControls) {
       const ui::LayoutRect& r = c.rect[static_cast<size_t>(mode)];
       if (c.skin == 0 || r.IsEmpty()) continue;
-      EXPECT_EQ(FramesAt(c.skin, r.Width(), r.Height()), 4) << c.id << " in mode " << mode;
+      EXPECT_EQ(FramesAt(c.skin, r.Width(), r.Height()), ui::kMainStripFrames) << c.id << " in mode " << mode;
     }
   }
   for (const ui::PanelLayout* panel : {&ui::kGsensorPanel, &ui::kCalendarPanel, &ui::kCompassPanel, &ui::kCaptionPanel,
                                        &ui::kControlBar}) {
     for (const ui::PanelControl& c : panel->controls) {
       if (c.skin == 0) continue;
-      EXPECT_EQ(FramesAt(c.skin, c.rect.Width(), c.rect.Height()), 5) << c.id << " of " << panel->templateId;
+      EXPECT_EQ(FramesAt(c.skin, c.rect.Width(), c.rect.Height()), ui::kPanelStripFrames) << c.id << " of " << panel->templateId;
     }
   }
   // The side bars are larger than the panel: their plain picture is drawn, clipped by the panel.
   for (const ui::RowControl& c : ui::kVideoPanelControls) {
     if (c.skin == 0 || IsUnitPicture(c.skin) || c.row < 0) continue;
-    EXPECT_EQ(FramesAt(c.skin, c.width, c.height), 5) << c.id << " of the video control panel";
+    EXPECT_EQ(FramesAt(c.skin, c.width, c.height), ui::kPanelStripFrames) << c.id << " of the video control panel";
   }
   for (const ui::SpeedPanelSkins& s : ui::kSpeedPanelSkins) {
     EXPECT_EQ(FramesAt(s.track, s.trackWidth, s.trackHeight), 4) << s.track;

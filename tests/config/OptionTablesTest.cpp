@@ -75,16 +75,8 @@ TEST(DeviceSettingsTest, ACardsSettingsAreTheDefaultsWithoutPasswordOrDaylightSa
   int hours = -1;
   EXPECT_EQ(settings.GetModeValue(&hours), 0);
   EXPECT_EQ(hours, 0);
-  EXPECT_EQ(settings.GetModeValue(), 0);
   EXPECT_TRUE(settings.Config().Password(1).IsEmpty());
   EXPECT_TRUE(settings.Config().Password(2).IsEmpty());
   EXPECT_TRUE(settings.Config().IsValid());
   EXPECT_EQ(settings.Config().Generation(), 0u);
-
-  // The main window's time-zone choice lands in its copy of the block.
-  CardConfigBlock block = settings.Config();
-  block.SetTimeZoneIndex(17);
-  block.SetTimeZoneOffsetSeconds(19800);
-  EXPECT_EQ(block.TimeZoneIndex(), 17u);
-  EXPECT_EQ(block.TimeZoneOffsetSeconds(), 19800);
 }

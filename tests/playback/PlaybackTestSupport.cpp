@@ -110,6 +110,7 @@ bool TestPresenter::Present(const CRect& crop, bool letterbox) {
   {
     std::lock_guard lock(mutex_);
     times_.push_back(clock_.NowMs());
+    seconds_.push_back(state ? state->frameTime.load() : 0);
   }
   return inner.Present(crop, letterbox);
 }
@@ -125,6 +126,11 @@ std::vector<std::uint64_t> TestPresenter::Times() const {
   return times_;
 }
 
+std::vector<std::int64_t> TestPresenter::Seconds() const {
+  std::lock_guard lock(mutex_);
+  return seconds_;
+}
+
 HWND NotifyWindow() { return reinterpret_cast<HWND>(std::uintptr_t{0x51}); }
 HWND VideoWindow() { return reinterpret_cast<HWND>(std::uintptr_t{0x52}); }
 
@@ -132,6 +138,7 @@ VideoRig::VideoRig(plat::IClock* otherClock)
     : fakeClock(0), clock(otherClock ? *otherClock : fakeClock), presenter(std::make_shared<TestPresenter>(clock)) {
   EXPECT_TRUE(queue.Create(kArea, kMargin, true));
   write_.data = queue.AreaBase();
+  presenter->state = &state;
   state.notifyWnd = NotifyWindow();
   state.videoWnd = VideoWindow();
   previousProvider_ = plat::SetPresenterProvider(this);

@@ -93,14 +93,18 @@ class TestPresenter : public plat::IVideoPresenter {
 
   std::vector<std::string> Hashes() const;
   std::vector<std::uint64_t> Times() const;
+  // The engine's frame time (the second of the picture's chunk) at each present.
+  std::vector<std::int64_t> Seconds() const;
 
   plat::OffscreenPresenter inner;
   std::atomic<int> refuseResets{0};
+  const CEngineState* state = nullptr;
 
  private:
   const plat::IClock& clock_;
   mutable std::mutex mutex_;
   std::vector<std::uint64_t> times_;
+  std::vector<std::int64_t> seconds_;
 };
 
 // A video thread on channel 0 with its engine state, a queue of the engine's size, a presenter

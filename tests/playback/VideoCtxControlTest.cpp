@@ -50,8 +50,8 @@ TEST(VideoCtxControl, ASingleStepShowsOnePictureAndLeavesTheEnginePaused) {
   }
   {
     // Read backward from the play clock's second: pictures of that second and later are left
-    // out, the group before it is decoded and shows once the group before that arrives (its
-    // last picture being the first due after the start, which is never shown).
+    // out, the group before it is decoded and its last picture shows once the group before that
+    // arrives.
     VideoRig rig;
     rig.state.speed = CVideoCtx::kStepBack;
     rig.state.playClock.Set(play.SecondOf(20));
@@ -59,8 +59,8 @@ TEST(VideoCtxControl, ASingleStepShowsOnePictureAndLeavesTheEnginePaused) {
     ASSERT_TRUE(rig.video->Start());
     ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().size() == 1; }));
     ASSERT_TRUE(rig.LetTimePass());
-    EXPECT_EQ(rig.presenter->Hashes(), std::vector<std::string>{play.hashes[18]});
-    EXPECT_EQ(rig.state.frameTime.load(), play.SecondOf(18));
+    EXPECT_EQ(rig.presenter->Hashes(), std::vector<std::string>{play.hashes[19]});
+    EXPECT_EQ(rig.state.frameTime.load(), play.SecondOf(19));
     EXPECT_EQ(rig.state.pause.load(), 1);
   }
 }

@@ -19,21 +19,18 @@ std::vector<std::string> HashesOf(const TestPlay& play, const std::vector<int>& 
   return out;
 }
 
-// Backward play gets the groups latest first, each from its key frame on, and shows each group
-// from its last picture back while it decodes the one before it. The first picture due after a
-// start is later than none shown yet and is not shown; the earliest group is never shown.
+// Backward play gets the groups latest first, each from its key frame on, then the end of the
+// data, and shows every picture once, latest first.
 std::vector<int> BackwardOrder(int groups, int gop) {
   std::vector<int> shown;
-  for (int g = groups - 1; g >= 1; --g) {
-    for (int p = (g + 1) * gop - 1; p >= g * gop; --p) shown.push_back(p);
-  }
-  shown.erase(shown.begin());
+  for (int p = groups * gop - 1; p >= 0; --p) shown.push_back(p);
   return shown;
 }
 
 void PutBackward(VideoRig& rig, const TestPlay& play, int groups) {
   const int gop = play.format.gop;
   for (int g = groups - 1; g >= 0; --g) rig.Put(play.Pictures(g * gop, (g + 1) * gop), -1.0, play);
+  rig.PutEnd(-1.0);
 }
 
 double MeanInterval(const std::vector<std::uint64_t>& times) {

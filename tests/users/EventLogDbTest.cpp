@@ -78,36 +78,26 @@ TEST(EventLogDbTest, BothColumnFormsDecodeAndBrakesModeFlipsEveryRow) {
   EXPECT_EQ(owner.Of(WM_EVENTLOG_LOADED)[0].lParam, 3);
   const auto& rows = log.Rows();
   ASSERT_EQ(rows.size(), 3u);
-  // Local times: winter (UTC+1) and summer (UTC+2).
-  EXPECT_EQ(rows[0].time, 1709277150);
-  EXPECT_EQ(rows[0].time32, 1709277150);
-  EXPECT_EQ(rows[0].gsensorX, -12);
-  EXPECT_EQ(rows[0].gsensorY, 3);
-  EXPECT_EQ(rows[0].gsensorZ, 0);
-  EXPECT_EQ(rows[0].speed, 45);
-  EXPECT_EQ(std::string(rows[0].position), gps.substr(0, 79));
-  EXPECT_EQ(rows[0].taxi, 1);
-  EXPECT_EQ(rows[0].kind, 2 + 4);  // brakes '0' counts while the polarity is 0
-  const std::vector<int> flags0(std::begin(rows[0].flags), std::end(rows[0].flags));
-  EXPECT_EQ(flags0, (std::vector<int>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
+  // Local times: winter (UTC+1) and summer (UTC+2); values truncated; kind 2 + 4, as brakes '0'
+  // counts while the polarity is 0.
+  const EventLogRow& r = rows[0];
+  EXPECT_EQ(std::vector<std::int64_t>({r.time, r.time32, r.gsensorX, r.gsensorY, r.gsensorZ, r.speed, r.taxi, r.kind}),
+            std::vector<std::int64_t>({1709277150, 1709277150, -12, 3, 0, 45, 1, 6}));
+  EXPECT_EQ(std::string(r.position), gps.substr(0, 79));
+  EXPECT_EQ(std::vector<int>(std::begin(r.flags), std::end(r.flags)), (std::vector<int>{0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_EQ(rows[1].time, 1719828000);
   EXPECT_EQ(rows[1].kind, 1);
-  const std::vector<int> flags1(std::begin(rows[1].flags), std::end(rows[1].flags));
-  EXPECT_EQ(flags1, (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1}));
+  EXPECT_EQ(std::vector<int>(std::begin(rows[1].flags), std::end(rows[1].flags)),
+            (std::vector<int>{0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1}));
   // No such date: the row stays as freshly reset.
-  EXPECT_EQ(rows[2].time, 0);
-  EXPECT_EQ(rows[2].gsensorX, 0);
-  EXPECT_EQ(rows[2].kind, 0);
-  EXPECT_EQ(rows[2].flags[0], 1);
+  EXPECT_EQ(std::vector<std::int64_t>({rows[2].time, rows[2].gsensorX, rows[2].kind, rows[2].flags[0]}),
+            std::vector<std::int64_t>({0, 0, 0, 1}));
 
   log.SetBrakesMode(1);
-  EXPECT_EQ(log.Rows()[0].kind, 2);
-  EXPECT_EQ(log.Rows()[1].kind, 1 + 4);
-  EXPECT_EQ(log.Rows()[2].kind, 0);
-  log.SetBrakesMode(1);  // no change, no flip
-  EXPECT_EQ(log.Rows()[0].kind, 2);
+  log.SetBrakesMode(1);  // no change, no second flip
+  EXPECT_EQ(std::vector<int>({rows[0].kind, rows[1].kind, rows[2].kind}), std::vector<int>({2, 5, 0}));
   log.SetBrakesMode(0);
-  EXPECT_EQ(log.Rows()[1].kind, 1);
+  EXPECT_EQ(std::vector<int>({rows[0].kind, rows[1].kind, rows[2].kind}), std::vector<int>({6, 1, 0}));
 
   ASSERT_EQ(log.Load(CString(dir.File("b.log"))), CEventLogDb::LoadResult::kLoaded);
   ASSERT_EQ(log.Rows().size(), 1u);

@@ -67,7 +67,11 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   plat::VideoWidget* widget = presenters->WidgetOf(channel.m_hWnd);
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 398, 298));  // inside the border
-  EXPECT_EQ(plat::PictureHash(Presented(*widget).picture), hashes.back());
+  // The widget shows a picture once the UI thread has taken it from the video thread.
+  EXPECT_TRUE(Eventually([&] {
+    plat::test::Pump();
+    return plat::PictureHash(Presented(*widget).picture) == hashes.back();
+  }, 5000));
   ExpectShowsPresented(channel, *widget, "window-presenters-stretched");
 
   // Resized, the widget follows the client area; letterboxed, the picture keeps its proportion.

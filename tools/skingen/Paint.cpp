@@ -113,7 +113,9 @@ QImage MaskOf(std::span<const QImage> frames) {
 
 Face GlyphFace(Context& c, const QString& glyph, double scale) {
   return [&c, glyph, scale](QPainter& p, const QRect& frame, const StateLook& s) {
-    const int g = qRound(std::min(frame.width(), frame.height()) * scale);
+    // Small buttons keep a glyph of at least 16 pixels, or all but a 3-pixel border.
+    const int side = std::min(frame.width(), frame.height());
+    const int g = std::max(qRound(side * scale), std::min(side - 6, 16));
     const QRect box(frame.x() + (frame.width() - g) / 2, frame.y() + (frame.height() - g) / 2, g, g);
     c.sources.Draw(p, glyph, c.design.ClassesFor(s), box);
   };

@@ -1,7 +1,6 @@
 #include "tools/skingen/Sliders.h"
 
 #include <algorithm>
-#include <array>
 
 namespace skingen {
 namespace {

@@ -3,6 +3,8 @@
 // status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "engine/store/CardStore.h"
@@ -11,6 +13,8 @@
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/MediaProbe.h"
 #include "tests/fixtures/ShellCommand.h"
+#include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/TestStream.h"
 
 using fixtures::RunCommand;
 using sourcetest::Fixture;
@@ -40,6 +44,25 @@ std::vector<std::vector<std::uint8_t>> SoundFromFirstWritten(const std::string& 
     if (fixtures::PacketHash(it->data(), it->size()) == written.front().hash) return {it, sounds.end()};
   }
   return sounds;
+}
+
+// The pictures of a video file as ffmpeg decodes them, planar 4:2:0, one after another.
+std::vector<std::uint8_t> DecodedPictures(const std::string& path) {
+  int status = -1;
+  RunCommand("ffmpeg -nostdin -v error -y -i " + path + " -map 0:v -f rawvideo -pix_fmt yuv420p " + path + ".yuv", &status);
+  EXPECT_EQ(status, 0) << path;
+  return fixtures::ReadFileBytes(path + ".yuv");
+}
+
+// The lowest peak signal-to-noise ratio (dB) of the pictures of one decoding against another's.
+double LowestPsnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b, std::size_t pictureBytes) {
+  double lowest = INFINITY;
+  for (std::size_t at = 0; at + pictureBytes <= a.size() && at + pictureBytes <= b.size(); at += pictureBytes) {
+    double sum = 0;
+    for (std::size_t i = at; i < at + pictureBytes; ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
+    lowest = std::min(lowest, 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(pictureBytes) / std::max(sum, 1.0)));
+  }
+  return lowest;
 }
 
 }  // namespace
@@ -78,9 +101,9 @@ TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
   const recordtest::Expected want = recordtest::ExpectedExport(feed.Items(1));
   recordtest::ExpectAviHolds(avi, {want.pictures, want.keys, want.sounds});
 
-  // Re-encoded, through the channel's threads without a window: every picture, in the joined
-  // layout of twice the size, and the sound in order to its end; the car data goes to the
-  // decoders, not to side files.
+  // Re-encoded, through the channel's threads without a window: every picture at its own size,
+  // within the encoder's loss of the recording's own, and the sound in order to its end; the car
+  // data goes to the decoders, not to side files.
   const std::string xvid = dir.File("x.avi");
   out = CardJob("avi " + layout.path + " " + xvid + " --entry 2 --reencode --json", &status);
   EXPECT_EQ(status, 0) << out;
@@ -91,8 +114,14 @@ TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
   EXPECT_GT(reencoded.sounds.size(), want.sounds.size() / 2);
   reencoded.codec = "mpeg4";
   reencoded.tag = "xvid";
-  reencoded.size = "640x480";
   recordtest::ExpectAviHolds(xvid, reencoded);
+  const std::string source = dir.File("source.h264");
+  EXPECT_TRUE(fixtures::WriteStreamFile(source, fixtures::RecordingUnits(layout, 1)));
+  const std::vector<std::uint8_t> original = DecodedPictures(source);
+  const std::vector<std::uint8_t> decoded = DecodedPictures(xvid);
+  EXPECT_FALSE(original.empty());
+  EXPECT_EQ(decoded.size(), original.size());
+  EXPECT_GT(LowestPsnr(decoded, original, 320 * 240 * 3 / 2), 30.0);
   CardJob("backup " + layout.path + " " + sd + " --entries 4", &status);
   EXPECT_EQ(status, 2);
   CardJob("gps " + layout.path + " " + dir.File("texts") + " --mode 3", &status);

@@ -5,7 +5,7 @@
 
 using namespace sourcetest;
 
-TEST(DemuxBackward, GroupsArriveOldestFirstFromTheirKeyFrameNewestGroupFirst) {
+TEST(DemuxBackward, GroupsArriveOldestFirstWithTheirParameterSetsAndTimeFrameNewestGroupFirst) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0);
   desc.recordings[0].video.gop = 15;
   Fixture fixture(desc);

@@ -251,57 +251,52 @@ Queueable QueueableFrames(const Fixture& fixture, int recording) {
   for (const fixtures::FrameInfo& f : fixture.layout().FramesOf(recording)) {
     const std::uint32_t type = ExpectedType(f, false);
     if (type == kItemNone || type == kItemPcm16) continue;
-    q.positions[FrameBytes(stream, f)].push_back(q.frames.size());
+    q.bytes.push_back(FrameBytes(stream, f));
     q.frames.push_back(f);
   }
   return q;
 }
 
-void ExpectBackwardGroups(const TestConsumer& consumer, const Queueable& q) {
+namespace {
+
+bool IsSlice(fixtures::FrameRole role) { return role == fixtures::FrameRole::kIdr || role == fixtures::FrameRole::kInter; }
+
+// The frame positions in the order a backward read queues them.
+std::vector<std::size_t> BackwardOrder(const std::vector<fixtures::FrameInfo>& frames) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    if (frames[i].role != fixtures::FrameRole::kIdr) continue;
+    std::size_t start = i;
+    while (start > 0 && !IsSlice(frames[start - 1].role)) --start;
+    starts.push_back(starts.empty() ? 0 : start);
+  }
   std::vector<std::size_t> order;
-  std::vector<bool> used(q.frames.size(), false);
-  std::size_t runStart = q.frames.size();
-  for (const TakenItem& t : consumer.Frames()) {
-    const auto it = q.positions.find(t.bytes);
-    ASSERT_NE(it, q.positions.end()) << "an item that is no whole frame, type " << t.item.type;
-    EXPECT_LT(t.item.speed, 0.0);
-    // Of equal frames: the one that continues the group, else the newest not taken yet before
-    // the group before.
-    const std::vector<std::size_t>& same = it->second;
-    auto pick = std::find_if(same.begin(), same.end(),
-                             [&](std::size_t p) { return !order.empty() && p == order.back() + 1 && !used[p]; });
-    if (pick == same.end()) {
-      const auto newest = std::find_if(same.rbegin(), same.rend(), [&](std::size_t p) { return p < runStart && !used[p]; });
-      pick = newest == same.rend() ? same.end() : std::prev(newest.base());
-    }
-    ASSERT_NE(pick, same.end()) << "a frame that arrived twice";
-    if (order.empty() || *pick != order.back() + 1) runStart = *pick;
-    used[*pick] = true;
-    order.push_back(*pick);
+  std::size_t end = frames.size();
+  for (auto it = starts.rbegin(); it != starts.rend(); ++it) {
+    for (std::size_t k = *it; k < end; ++k) order.push_back(k);
+    end = *it;
   }
-  ASSERT_FALSE(order.empty());
-  std::size_t groups = 0;
-  std::size_t previousStart = q.frames.size();
-  for (std::size_t i = 0; i < order.size();) {
-    std::size_t j = i + 1;
-    while (j < order.size() && order[j] == order[j - 1] + 1) ++j;
-    const fixtures::FrameRole head = q.frames[order[i]].role;
-    EXPECT_TRUE(head == fixtures::FrameRole::kIdr || (j == i + 1 && (head == fixtures::FrameRole::kSps || head == fixtures::FrameRole::kPps)))
-        << "group " << groups << " starts with role " << static_cast<int>(head);
-    EXPECT_LT(order[i], previousStart);
-    previousStart = order[i];
-    ++groups;
-    i = j;
-  }
-  std::vector<std::size_t> sorted = order;
-  std::sort(sorted.begin(), sorted.end());
-  std::size_t firstKey = 0;
-  while (q.frames[firstKey].role != fixtures::FrameRole::kSps) ++firstKey;
-  ASSERT_EQ(sorted.size(), q.frames.size() - firstKey);
-  for (std::size_t k = 0; k < sorted.size(); ++k) ASSERT_EQ(sorted[k], firstKey + k);
-  EXPECT_TRUE(consumer.Audio().empty());
+  return order;
 }
 
+}  // namespace
+
+void ExpectBackwardGroups(const TestConsumer& consumer, const Queueable& q) {
+  std::vector<std::uint64_t> stamps(q.frames.size(), 0);
+  for (std::size_t i = 0; i < q.frames.size(); ++i) {
+    const bool time = q.frames[i].role == fixtures::FrameRole::kTime;
+    stamps[i] = time ? q.frames[i].stampUs : (i > 0 ? stamps[i - 1] : 0);
+  }
+  const std::vector<std::size_t> order = BackwardOrder(q.frames);
+  const std::vector<TakenItem> taken = consumer.Frames();
+  ASSERT_EQ(taken.size(), order.size());
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    ASSERT_EQ(taken[i].bytes, q.bytes[order[i]]) << "item " << i << ", frame " << order[i];
+    EXPECT_LT(taken[i].item.speed, 0.0);
+    EXPECT_EQ(taken[i].item.stamp, stamps[order[i]]) << "item " << i;
+  }
+  EXPECT_TRUE(consumer.Audio().empty());
+}
 
 SourceRig::SourceRig(const fixtures::Layout& layout_) : layout(layout_) {
   EXPECT_TRUE(video.Create(kVideoArea, kVideoMargin, true));

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -153,16 +152,15 @@ ExpectedPlay ExpectForward(const Fixture& fixture, const std::vector<int>& recor
 // one marker per chunk before the frames that chunk completes, every frame whole with its words.
 void ExpectForwardItems(const TestConsumer& consumer, const ExpectedPlay& expected);
 
-// The frames a backward read may queue, in stream order, by their bytes (parameter sets repeat,
-// and a picture and a sound frame of the same moment have equal time frames).
+// The frames a backward read may queue, in stream order, with their bytes.
 struct Queueable {
   std::vector<fixtures::FrameInfo> frames;
-  std::map<std::vector<std::uint8_t>, std::vector<std::size_t>> positions;
+  std::vector<std::vector<std::uint8_t>> bytes;
 };
 Queueable QueueableFrames(const Fixture& fixture, int recording);
-// Each group arrives oldest first from its key frame on, the groups newest first, and parameter
-// sets that stand alone as their own groups; every frame from the first key frame on arrives
-// once and whole, and no sound.
+// Each group arrives oldest first, from the frame after the last picture of the group before it
+// (its time frame, car data and parameter sets) to its own last picture; the groups newest first.
+// Every frame arrives once and whole, with the stamp of the time frame before it, and no sound.
 void ExpectBackwardGroups(const TestConsumer& consumer, const Queueable& q);
 
 // The card source with its queues, engine state and a test consumer, playing a fixture store.

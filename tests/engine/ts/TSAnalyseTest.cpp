@@ -104,21 +104,21 @@ TEST_F(TSAnalyseTest, PlaysForwardWithPicturesSoundAndSensorBlocks) {
   rig.reader.SetStartDelay(900);
   ASSERT_TRUE(rig.reader.Open(path, false));
   ASSERT_TRUE(rig.Start());
-  // The last picture waits for a unit after it: at the end of the last file the reader idles.
-  ASSERT_TRUE(rig.consumer->WaitForPictures(89));
-  ASSERT_TRUE(Eventually([&] { return rig.consumer->Audio().size() >= 11; }));
-  ASSERT_TRUE(Eventually([&] { return rig.consumer->Markers().size() >= 2; }));
+  // At the end of the last file, once it has stopped growing, its last units are whole.
+  ASSERT_TRUE(rig.consumer->WaitForPictures(90));
+  ASSERT_TRUE(Eventually([&] { return rig.consumer->Audio().size() >= 12; }));
+  ASSERT_TRUE(Eventually([&] { return rig.consumer->Markers().size() >= 3; }));
   EXPECT_TRUE(rig.reader.IsRunning());
   rig.reader.Stop(kWaitForever);
 
   const std::vector<TakenItem> video = rig.consumer->Video();
-  EXPECT_EQ(Pictures(video, file), Range(30, 118));
+  EXPECT_EQ(Pictures(video, file), Range(30, 119));
   // 30 until 30 units (pictures 10 to 39) have measured 60.
   std::vector<int> rates(9, 30);
-  rates.resize(89, 60);
+  rates.resize(90, 60);
   EXPECT_EQ(Field(video, Rate), rates);
   std::vector<int> times;
-  for (int i = 30; i <= 118; ++i) times.push_back(static_cast<int>(kStart + 1 + i / 60));
+  for (int i = 30; i <= 119; ++i) times.push_back(static_cast<int>(kStart + 1 + i / 60));
   EXPECT_EQ(Field(video, ChunkTime), times);
   std::uint32_t progress = 0;
   for (const TakenItem& t : video) {
@@ -128,16 +128,16 @@ TEST_F(TSAnalyseTest, PlaysForwardWithPicturesSoundAndSensorBlocks) {
   }
   EXPECT_GT(progress, 900u);
   EXPECT_LE(progress, 1000u);
-  EXPECT_EQ(rig.channel.Dates(), 89);
+  EXPECT_EQ(rig.channel.Dates(), 90);
   EXPECT_EQ(rig.channel.LastDate(), RecorderDateFromTime(kStart + 2));
   EXPECT_EQ(rig.reader.FrameRate(), 60);
   EXPECT_EQ(rig.reader.GopSeconds(), 1);
   EXPECT_EQ(rig.reader.FileSize(), file.bytes.size());
 
-  // Sensor texts 1 and 2 (text 0 lay before the first picture packed, text 3 is not known to be
-  // whole): samples in g × 512, the lean held to 90, the GPS sentence.
+  // Sensor texts 1 to 3 (text 0 lay before the first picture packed): samples in g × 512, the
+  // lean held to 90, the GPS sentence.
   const std::vector<TakenItem> markers = rig.consumer->Markers();
-  ASSERT_EQ(markers.size(), 2u);
+  ASSERT_EQ(markers.size(), 3u);
   IndexBlockA5 block;
   std::copy(markers[1].bytes.begin(), markers[1].bytes.end(), block.bytes.begin());
   EXPECT_EQ(block.Magic(), kIndexBlockA5Magic);
@@ -161,7 +161,7 @@ TEST_F(TSAnalyseTest, PlaysForwardWithPicturesSoundAndSensorBlocks) {
     EXPECT_EQ(sound[k].item.stamp, PtsMicroseconds(desc.firstPts + (first + k) * desc.soundTicks));
     EXPECT_EQ(sound[k].bytes, desc.sound[first + k]);
   }
-  EXPECT_EQ(first + sound.size(), 15u);  // unit 15 is the last one before the last picture
+  EXPECT_EQ(first + sound.size(), 16u);  // unit 15 is the last one before the end of the pictures
   const std::vector<AudioResync> resyncs = rig.channel.Resyncs();
   ASSERT_EQ(resyncs.size(), 1u);
   EXPECT_EQ(resyncs[0].startDelayMs, 900);
@@ -176,13 +176,13 @@ TEST_F(TSAnalyseTest, DeclaredRateAndKeyFramesWhateverTheirReferenceBits) {
   TsRig rig;
   ASSERT_TRUE(rig.reader.Open(Write("declared.ts", file), false));
   ASSERT_TRUE(rig.Start());
-  ASSERT_TRUE(rig.consumer->WaitForPictures(39));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(40));
   rig.reader.Stop(kWaitForever);
   const std::vector<TakenItem> video = rig.consumer->Video();
-  EXPECT_EQ(Pictures(video, file), Range(0, 38));
-  EXPECT_EQ(Field(video, Rate), std::vector<int>(39, 25));
+  EXPECT_EQ(Pictures(video, file), Range(0, 39));
+  EXPECT_EQ(Field(video, Rate), std::vector<int>(40, 25));
   std::vector<int> times(30, 1);  // no start time known: the stamps alone
-  times.resize(39, 2);
+  times.resize(40, 2);
   EXPECT_EQ(Field(video, ChunkTime), times);
 }
 
@@ -195,22 +195,22 @@ TEST_F(TSAnalyseTest, SeeksByFilePositionToAKeyFrame) {
   // Asked before the start: one key frame is passed over, with the inter frames after it.
   rig.reader.Seek(static_cast<std::int64_t>(file.pictures[30].offset), 1);
   ASSERT_TRUE(rig.Start());
-  std::size_t seen = 39;
+  std::size_t seen = 40;
   ASSERT_TRUE(rig.consumer->WaitForPictures(seen));
-  EXPECT_EQ(Pictures(rig.consumer->Video(), file), Range(40, 78));
+  EXPECT_EQ(Pictures(rig.consumer->Video(), file), Range(40, 79));
 
   // Into the middle of a picture: reading resumes at the next key frame.
   rig.reader.Seek(static_cast<std::int64_t>(file.pictures[25].offset + 300));
-  ASSERT_TRUE(rig.consumer->WaitForPictures(seen += 49));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(seen += 50));
   std::vector<TakenItem> video = rig.consumer->Video();
-  EXPECT_EQ(Pictures({video.begin() + 39, video.end()}, file), Range(30, 78));
+  EXPECT_EQ(Pictures({video.begin() + 40, video.end()}, file), Range(30, 79));
 
   // Past the end: nothing; to the very start: everything again.
   rig.reader.Seek(static_cast<std::int64_t>(file.bytes.size()) + 5000);
   rig.reader.Seek(0);
-  ASSERT_TRUE(rig.consumer->WaitForPictures(seen += 79));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(seen += 80));
   video = rig.consumer->Video();
-  EXPECT_EQ(Pictures({video.begin() + 88, video.end()}, file), Range(0, 78));
+  EXPECT_EQ(Pictures({video.begin() + 90, video.end()}, file), Range(0, 79));
 
   // Backward from a position: key frames only, latest first, at rate 1 and speed -1; the picture
   // cut by the position is left out. Both requests are taken at the same pass.
@@ -221,7 +221,7 @@ TEST_F(TSAnalyseTest, SeeksByFilePositionToAKeyFrame) {
   ASSERT_TRUE(rig.consumer->WaitForPictures(seen += 6));
   rig.reader.Stop(kWaitForever);
   video = rig.consumer->Video();
-  const std::vector<TakenItem> back(video.begin() + 167, video.end());
+  const std::vector<TakenItem> back(video.begin() + 170, video.end());
   EXPECT_EQ(Pictures(back, file), Range(50, 0, -10));
   for (const TakenItem& t : back) {
     EXPECT_EQ(t.item.aux, 1u);
@@ -241,14 +241,15 @@ TEST_F(TSAnalyseTest, ReadsBackwardFromTheEndWithTablesOnlyAtTheStart) {
   ASSERT_TRUE(rig.consumer->WaitForPictures(8));
   // Then it turns: forward again from where it stands, at the file's start.
   rig.reader.SetBackward(false);
-  ASSERT_TRUE(rig.consumer->WaitForPictures(8 + 79));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(8 + 80));
+  ASSERT_TRUE(Eventually([&] { return rig.consumer->Markers().size() >= 3; }));
   rig.reader.Stop(kWaitForever);
   const std::vector<TakenItem> video = rig.consumer->Video();
   EXPECT_EQ(Pictures({video.begin(), video.begin() + 8}, file), Range(70, 0, -10));
-  EXPECT_EQ(Pictures({video.begin() + 8, video.end()}, file), Range(0, 78));
+  EXPECT_EQ(Pictures({video.begin() + 8, video.end()}, file), Range(0, 79));
   // Sound and sensor texts are read forward only.
   EXPECT_EQ(rig.consumer->Audio().front().item.stamp, PtsMicroseconds(desc.firstPts));
-  EXPECT_EQ(rig.consumer->Markers().size(), 2u);
+  EXPECT_EQ(rig.consumer->Markers().size(), 3u);
 }
 
 TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
@@ -270,34 +271,35 @@ TEST_F(TSAnalyseTest, GoesOnThroughTheFolderAndIdlesAtTheEnd) {
   ASSERT_TRUE(rig.reader.Open(a, false));
   rig.reader.Seek(CTSAnalyse::kPreviousFile);  // there is none: reading goes on in this file
   ASSERT_TRUE(rig.Start());
-  // Each file's last picture is whole once the next file is reached.
-  ASSERT_TRUE(rig.consumer->WaitForPictures(59));
+  // Each file's last picture is whole once the next file is reached, the last file's once it has
+  // stopped growing.
+  ASSERT_TRUE(rig.consumer->WaitForPictures(60));
   EXPECT_EQ(rig.reader.Path(), c);
   plat::File growing;
   ASSERT_TRUE(growing.Open(c, plat::kWrite));
   ASSERT_TRUE(growing.WriteAt(half.size(), longer.bytes.data() + half.size(), longer.bytes.size() - half.size()));
-  ASSERT_TRUE(rig.consumer->WaitForPictures(79));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(80));
   // At the last file there is no next one; the previous one plays again, then this one.
   rig.reader.Seek(CTSAnalyse::kNextFile);
   rig.reader.Seek(CTSAnalyse::kPreviousFile);
-  ASSERT_TRUE(rig.consumer->WaitForPictures(79 + 20 + 39));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(80 + 20 + 40));
   rig.reader.Stop(kWaitForever);
   EXPECT_EQ(rig.reader.Path(), c);
 
   const std::vector<TakenItem> video = rig.consumer->Video();
   std::vector<int> expected = Range(0, 19);
   for (int i : Range(0, 19)) expected.push_back(i);
-  for (int i : Range(0, 38)) expected.push_back(i);
+  for (int i : Range(0, 39)) expected.push_back(i);
   for (int i : Range(0, 19)) expected.push_back(i);
-  for (int i : Range(0, 38)) expected.push_back(i);
+  for (int i : Range(0, 39)) expected.push_back(i);
   EXPECT_EQ(Pictures(video, longer), expected);
   std::vector<int> times(20, 1001);
   times.resize(40, 2001);
   times.resize(70, 3001);
-  times.resize(79, 3002);
-  times.resize(99, 2001);
-  times.resize(129, 3001);
-  times.resize(138, 3002);
+  times.resize(80, 3002);
+  times.resize(100, 2001);
+  times.resize(130, 3001);
+  times.resize(140, 3002);
   EXPECT_EQ(Field(video, ChunkTime), times);
 
   TsRig none;
@@ -318,37 +320,42 @@ TEST_F(TSAnalyseTest, PositionsBeyondFourGigabytes) {
   ASSERT_TRUE(rig.reader.Open(path, false));
   rig.reader.Seek(static_cast<std::int64_t>(kFar));
   ASSERT_TRUE(rig.Start());
-  ASSERT_TRUE(rig.consumer->WaitForPictures(29));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(30));
   rig.reader.Stop(kWaitForever);
   EXPECT_EQ(rig.reader.FileSize(), kFar + file.bytes.size());
   const std::vector<TakenItem> video = rig.consumer->Video();
-  EXPECT_EQ(Pictures(video, file), Range(0, 28));
+  EXPECT_EQ(Pictures(video, file), Range(0, 29));
   EXPECT_EQ(video.back().item.spare, 1000u);
 }
 
-// A stream made by the ffmpeg program: an access unit delimiter first, 3-byte start codes before
-// the SEI and the slices, sound in its own PES units; our post-processor adds the sensor stream,
-// garbage and error packets.
-TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
+// A stream of 3 s at 25 pictures a second made by the ffmpeg program with the given sound
+// encoder: an access unit delimiter first, 3-byte start codes before the SEI and the slices,
+// sound in its own PES units. Its video and sound unit starts are counted.
+std::vector<std::uint8_t> MadeByFfmpeg(const fixtures::ScratchDir& dir, const std::string& sound,
+                                       std::size_t* soundUnits) {
   const std::string raw = dir.File("raw.ts");
   const std::string command =
       "ffmpeg -nostdin -loglevel error -y -f lavfi -i testsrc2=size=160x120:rate=25 -f lavfi "
-      "-i sine=frequency=440:sample_rate=8000 -t 3 -c:v libx264 -bf 0 -g 25 -c:a aac -ac 1 -b:a 24k "
+      "-i sine=frequency=440:sample_rate=8000 -t 3 -c:v libx264 -bf 0 -g 25 -c:a " + sound + " -ac 1 "
       "-f mpegts " + raw;
-  ASSERT_EQ(std::system(command.c_str()), 0) << command;
-  plat::File in;
-  ASSERT_TRUE(in.Open(raw, plat::kRead));
-  std::vector<std::uint8_t> made(in.Size());
-  ASSERT_TRUE(in.ReadAt(0, made.data(), made.size()));
-  in.Close();
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  const std::vector<std::uint8_t> made = fixtures::ReadFileBytes(raw);
   std::remove(raw.c_str());  // not a next file of the folder
-  std::size_t units = 0, soundUnits = 0;
+  std::size_t units = 0;
+  *soundUnits = 0;
   for (std::size_t at = 0; at + 188 <= made.size(); at += 188) {
     units += made[at + 1] == 0x41 && made[at + 2] == 0x00;  // unit starts of PID 0x100
-    soundUnits += made[at + 1] == 0x41 && made[at + 2] == 0x01;
+    *soundUnits += made[at + 1] == 0x41 && made[at + 2] == 0x01;
   }
-  ASSERT_EQ(units, 75u);
-  ASSERT_GT(soundUnits, 4u);
+  EXPECT_EQ(units, 75u);
+  EXPECT_GT(*soundUnits, 4u);
+  return made;
+}
+
+// Our post-processor adds the sensor stream, garbage and error packets.
+TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
+  std::size_t soundUnits = 0;
+  const std::vector<std::uint8_t> made = MadeByFfmpeg(dir, "aac -b:a 24k", &soundUnits);
   fixtures::TsDamage damage;
   damage.garbageBytes = 61;
   damage.errorEvery = 40;
@@ -360,17 +367,15 @@ TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
   TsRig rig;
   ASSERT_TRUE(rig.reader.Open(path, false));
   ASSERT_TRUE(rig.Start());
-  ASSERT_TRUE(rig.consumer->WaitForPictures(74));
-  ASSERT_TRUE(Eventually([&] { return rig.consumer->Markers().size() >= 2; }));
-  // Sound before the first key frame is not queued; the last unit is not known to be whole.
-  ASSERT_TRUE(Eventually([&] { return rig.consumer->Audio().size() >= soundUnits - 2; }));
-  // Sound before the first key frame is not queued; the last unit is not known to be whole.
-  ASSERT_TRUE(Eventually([&] { return rig.consumer->Audio().size() >= soundUnits - 2; }));
+  ASSERT_TRUE(rig.consumer->WaitForPictures(75));
+  ASSERT_TRUE(Eventually([&] { return rig.consumer->Markers().size() >= 3; }));
+  // Sound before the first key frame is not queued.
+  ASSERT_TRUE(Eventually([&] { return rig.consumer->Audio().size() >= soundUnits - 1; }));
   rig.reader.Stop(kWaitForever);
   const std::vector<TakenItem> video = rig.consumer->Video();
-  ASSERT_EQ(video.size(), 74u);
+  ASSERT_EQ(video.size(), 75u);
   std::vector<int> rates(29, 30);  // measured at the 30th unit: 25 snaps to 24
-  rates.resize(74, 24);
+  rates.resize(75, 24);
   EXPECT_EQ(Field(video, Rate), rates);
   for (std::size_t i = 0; i < video.size(); ++i) {
     EXPECT_EQ(video[i].item.type, i % 25 == 0 ? kItemKeyFrame : kItemInterFrame) << i;
@@ -387,7 +392,7 @@ TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
     EXPECT_EQ(t.bytes[1] & 0xF0, 0xF0);
   }
   const std::vector<TakenItem> markers = rig.consumer->Markers();
-  ASSERT_EQ(markers.size(), 2u);
+  ASSERT_EQ(markers.size(), 3u);
   EXPECT_EQ(markers[1].bytes[17], 2);
   EXPECT_EQ(markers[1].bytes[44 + 6] | (markers[1].bytes[44 + 7] << 8), 256);
 
@@ -401,4 +406,28 @@ TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
   EXPECT_EQ(keys[0].item.stamp - keys[1].item.stamp, 1000000u);
   EXPECT_EQ(keys[1].item.stamp - keys[2].item.stamp, 1000000u);
   EXPECT_EQ(keys[2].bytes, video[0].bytes);
+}
+
+// Sound in a codec the reader does not take (only AAC in ADTS frames is) is passed over: every
+// picture plays, the last one included, and nothing is queued as sound.
+TEST_F(TSAnalyseTest, SoundOfAnotherCodecIsPassedOver) {
+  for (const std::string sound : {"mp2", "ac3"}) {
+    SCOPED_TRACE(sound);
+    std::size_t soundUnits = 0;
+    fixtures::TsFile file;
+    file.bytes = MadeByFfmpeg(dir, sound, &soundUnits);
+    const std::string path = Write(sound + ".ts", file);
+    TsRig rig;
+    ASSERT_TRUE(rig.reader.Open(path, false));
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.consumer->WaitForPictures(75));
+    rig.reader.Stop(kWaitForever);
+    std::remove(path.c_str());  // not a next file of the other
+    const std::vector<TakenItem> video = rig.consumer->Video();
+    ASSERT_EQ(video.size(), 75u);
+    for (std::size_t i = 1; i < video.size(); ++i) EXPECT_EQ(video[i].item.stamp - video[i - 1].item.stamp, 40000u);
+    EXPECT_EQ(rig.audio.Count(), 0u);
+    EXPECT_TRUE(rig.consumer->Audio().empty());
+    EXPECT_TRUE(rig.channel.Resyncs().empty());
+  }
 }

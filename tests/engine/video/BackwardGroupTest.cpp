@@ -38,83 +38,96 @@ class BackwardPlay {
   }
 
   // Decodes pictures first..last of the stream into the cache; returns the numbers of the
-  // pictures shown, checking each against ffmpeg's decoding and the time it carries.
-  std::vector<int> Feed(int first, int last, bool withTime = true) {
+  // pictures due meanwhile.
+  std::vector<int> Feed(int first, int last) {
     std::vector<int> shown;
     for (int i = first; i <= last; ++i) {
-      const AccessUnit& u = units_[i];
+      const AccessUnit& u = units_[static_cast<std::size_t>(i)];
       EXPECT_TRUE(decoder_.Decode(u.bytes.data(), u.bytes.size(), i));
-      std::uint64_t frameTime = withTime ? TimeOf(i) : 0;
-      std::int32_t second = SecondOf(i);
-      const AVFrame* picture = group_.Take(*decoder_.Picture(), u.key, frameTime, second);
-      if (!picture) continue;
-      const std::string hash = fixtures::PictureHash(*picture);
-      const auto found = std::find(reference_.begin(), reference_.end(), hash);
-      EXPECT_NE(found, reference_.end());
-      const int number = static_cast<int>(found - reference_.begin());
-      EXPECT_EQ(second, SecondOf(number));
-      if (withTime) {
-        EXPECT_EQ(frameTime, TimeOf(number));
-        EXPECT_EQ(group_.LastShownTime(), TimeOf(number));
-      }
-      shown.push_back(number);
+      QueueItem item;
+      item.type = u.key ? kItemKeyFrame : kItemInterFrame;
+      item.seq = static_cast<std::uint32_t>(i);
+      item.chunkTime = SecondOf(i);
+      group_.Take(*decoder_.Picture(), item, TimeOf(i));
+      const std::vector<int> due = Due();
+      shown.insert(shown.end(), due.begin(), due.end());
     }
     return shown;
   }
 
-  std::vector<int> FeedGroups(std::initializer_list<int> groups, bool withTime = true) {
+  std::vector<int> FeedGroups(std::initializer_list<int> groups) {
     std::vector<int> shown;
     for (int g : groups) {
-      const std::vector<int> s = Feed(g * kGop, g * kGop + kGop - 1, withTime);
+      const std::vector<int> s = Feed(g * kGop, g * kGop + kGop - 1);
       shown.insert(shown.end(), s.begin(), s.end());
     }
     return shown;
   }
 
+  std::vector<int> Finish() {
+    group_.Finish();
+    return Due();
+  }
+
   CBackwardGroup& Group() { return group_; }
 
  private:
+  // The pictures due now, each checked against ffmpeg's decoding and against the item and stamp
+  // it was decoded with.
+  std::vector<int> Due() {
+    std::vector<int> shown;
+    while (const CBackwardGroup::Picture* p = group_.Next()) {
+      const std::string hash = fixtures::PictureHash(*p->frame);
+      const auto found = std::find(reference_.begin(), reference_.end(), hash);
+      EXPECT_NE(found, reference_.end());
+      const int number = static_cast<int>(found - reference_.begin());
+      EXPECT_EQ(p->item.seq, static_cast<std::uint32_t>(number));
+      EXPECT_EQ(p->item.chunkTime, SecondOf(number));
+      EXPECT_EQ(p->stamp, TimeOf(number));
+      shown.push_back(number);
+    }
+    return shown;
+  }
+
   std::vector<AccessUnit> units_;
   std::vector<std::string> reference_;
   FfmpegVideoDecoder decoder_;
   CBackwardGroup group_;
 };
 
+std::vector<int> Descending(int from, int to) {
+  std::vector<int> out;
+  for (int i = from; i >= to; --i) out.push_back(i);
+  return out;
+}
+
+std::vector<int> Joined(std::initializer_list<std::vector<int>> parts) {
+  std::vector<int> out;
+  for (const std::vector<int>& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
 }  // namespace
 
-TEST(BackwardGroupTest, EachGroupIsShownLastPictureFirstWhileTheGroupBeforeItDecodes) {
-  // A picture size with odd chroma sizes as well as an ordinary one.
-  const StreamFormat formats[] = {{320, 240, 30, kGop, 26, StreamLayout::Yuv420},
-                                  {335, 255, 30, kGop, 26, StreamLayout::Gray}};
-  for (const StreamFormat& f : formats) {
-    SCOPED_TRACE(testing::Message() << f.width << "x" << f.height);
-    BackwardPlay play(f);
-    // The latest picture is not shown: it is later than the last one shown before (none). The
-    // earliest group is never shown: no key frame follows it.
-    EXPECT_EQ(play.FeedGroups({3, 2, 1, 0}), (std::vector<int>{18, 17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5}));
-    EXPECT_EQ(play.Group().Collecting(), static_cast<std::size_t>(kGop));
-    EXPECT_EQ(play.Group().Showing(), 0u);
-
-    // A seek: both groups go, and the first picture after it is later than the last one shown.
-    play.Group().Reset();
-    EXPECT_EQ(play.Group().Collecting(), 0u);
-    EXPECT_EQ(play.FeedGroups({2, 1}), (std::vector<int>{13, 12, 11, 10}));
-  }
-}
-
-TEST(BackwardGroupTest, PicturesLeftOfALongerGroupAreNotShown) {
+TEST(BackwardGroupTest, EveryPictureIsShownOnceLatestFirstWhateverTheGroupLengths) {
   BackwardPlay play({320, 240, 30, kGop, 26, StreamLayout::Yuv420});
-  std::vector<int> shown = play.Feed(15, 19);
+  // Nothing is due while the latest group decodes; then one picture for each decoded.
+  EXPECT_TRUE(play.Feed(15, 19).empty());
   // Only three pictures of the group before arrive (a cut in the recording).
-  const std::vector<int> partial = play.Feed(10, 12);
-  shown.insert(shown.end(), partial.begin(), partial.end());
-  const std::vector<int> rest = play.FeedGroups({1});
-  shown.insert(shown.end(), rest.begin(), rest.end());
-  EXPECT_EQ(shown, (std::vector<int>{18, 17, 12, 11, 10}));
-}
+  EXPECT_EQ(play.Feed(10, 12), Descending(19, 17));
+  EXPECT_EQ(play.Group().Collecting(), 3u);
+  // At the next key picture the two left of the later group are due at once, then one a picture.
+  EXPECT_EQ(play.FeedGroups({1}), Joined({Descending(16, 15), Descending(12, 10)}));
+  // The earliest group is due at the end of the data, after the rest of the one before.
+  EXPECT_EQ(play.Feed(0, 1), Descending(9, 8));
+  EXPECT_EQ(play.Finish(), Joined({Descending(7, 5), Descending(1, 0)}));
+  EXPECT_EQ(play.Group().Showing(), 0u);
 
-TEST(BackwardGroupTest, PicturesWithoutATimeAreAlwaysShown) {
-  BackwardPlay play({320, 240, 30, kGop, 26, StreamLayout::Yuv420});
-  EXPECT_EQ(play.FeedGroups({3, 2}, false), (std::vector<int>{19, 18, 17, 16, 15}));
-  EXPECT_EQ(play.Group().LastShownTime(), 0u);
+  // A reset (a seek) drops both groups.
+  EXPECT_EQ(play.FeedGroups({3, 2}), Descending(19, 15));
+  play.Group().Reset();
+  EXPECT_EQ(play.Group().Collecting(), 0u);
+  EXPECT_EQ(play.Finish(), std::vector<int>{});
+  EXPECT_EQ(play.FeedGroups({1, 0}), Descending(9, 5));
+  EXPECT_EQ(play.Finish(), Descending(4, 0));
 }

@@ -1,0 +1,18 @@
+// The card tools need a QApplication; they run on Qt's offscreen platform with the window
+// layer's harness and the program's own dialog templates.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+#include "platform/wnd/DialogTemplate.h"
+#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestEnvironment.h"
+
+int main(int argc, char** argv) {
+  plat::test::InitTestEnvironment();
+  QApplication app(argc, argv);
+  plat::test::Init();
+  plat::SetDialogTemplateFolder(PLAYER_DIALOGS);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
