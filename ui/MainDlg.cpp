@@ -31,7 +31,7 @@ CMainDlg::CMainDlg(CWnd* parent)
       versionTexts_{L"001.000.000.000", L"001.000.000.001", L"001.000.000.002"},
       diskDlg_(*this, this),
       ioDlg_(this),
-      mapDlg_(this),
+      mapDlg_(*this),
       fileManager_(this),
       filePad_(this),
       videoCtrlPanel_(this),
@@ -140,7 +140,7 @@ void CMainDlg::CreateChildDialogs() {
   ioDlg_.Create(IOdlg::kTemplate, this);
   fileManager_.Create(FileManager::kTemplate, this);
   filePad_.Create(FilePad::kTemplate, this);
-  mapDlg_.Create(CMapDlg::kTemplate, this);
+  mapDlg_.Create(this);
   versionInfo_.Create(CVersionInfo::kTemplate, this);
   ShowItem(mainid::kSlidePanel, false);
 }

@@ -42,6 +42,7 @@
 #include "ui/GsensorBar.h"
 #include "ui/MainLayout.h"
 #include "ui/MapDlg.h"
+#include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
 #include "ui/VersionInfo.h"
 #include "ui/panels/CalendarPanel.h"
@@ -60,7 +61,7 @@ inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
 // The icon resource of the program's windows.
 inline constexpr UINT kProgramIcon = 128;
 
-class CMainDlg : public CVxSkinDialog, public ICardDialogOwner {
+class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner {
  public:
   static constexpr UINT kTemplate = 149;
   static constexpr UINT_PTR kTimerId = 1;
@@ -154,6 +155,17 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner {
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
+
+  // ---- The map page's owner (ui/MapOwner.h)
+  void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
+  void ClearMapSelectionList() override { gsensorPoints_.clear(); }
+  bool GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) const override;
+  void SeekMapTime(std::int64_t time) override;
+  bool HoldsCourse() const override { return gsensorBar_.GetHold(); }
+  void OnMapUpdated() override;
+  bool IsReplayView() const override { return mapView_; }
+  void SetReplaySliderRange(int pointCount) override { positionSlider_.SetRange(0, pointCount); }
+  void SetReplaySliderPos(int point) override { positionSlider_.SetPos(point); }
 
   // ---- Transport, speed and volume (MainDlgTransport.cpp)
   void OnBnClickedPlay();

@@ -9,6 +9,8 @@ LRESULT CMainDlg::OnPlayerEnd(WPARAM, LPARAM) { return 0; }
 
 void CMainDlg::OnBackupDone() {}
 
+void CMainDlg::OnMapUpdated() {}
+
 void CMainDlg::DrawGsensorGraph(CDC&) {}
 
 void CMainDlg::DrawGsensorCurve(CDC&, int, COLORREF) {}

@@ -28,3 +28,7 @@ void CMainDlg::OnBnClickedRangeStart() {}
 void CMainDlg::OnBnClickedRangeEnd() {}
 
 void CMainDlg::HighlightCurrentRecordRow() {}
+
+bool CMainDlg::GetRecordingTimeRange(std::int64_t&, std::int64_t&) const { return false; }
+
+void CMainDlg::SeekMapTime(std::int64_t) {}

@@ -1,11 +1,207 @@
 #include "ui/MapDlg.h"
 
-CMapDlg::CMapDlg(CWnd* parent) : CDialog(kTemplate, parent) {}
+#include "app/AppConfig.h"
+#include "engine/gps/DecimalNumber.h"
+#include "platform/File.h"
+#include "platform/gdi/GdiQt.h"
+#include "ui/MapPage.h"
+
+namespace {
+
+constexpr UINT kBrowserId = 1000;
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr UINT kRefreshMs = 1000;
+constexpr DWORD kFloatingStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+constexpr DWORD kDockedStyle = WS_CHILD | WS_BORDER;
+
+double ConfigDecimal(LPCWSTR key) {
+  return ParseDecimalPrefix(g_appConfig.ReadConfigString(key, L"").ToUtf8());
+}
+
+CString IntegerText(std::int32_t value) {
+  CString text;
+  text.Format(L"%d", value);
+  return text;
+}
+
+}  // namespace
+
+CMapDlg::CMapDlg(IMapOwner& owner)
+    : CDialog(kTemplate, nullptr),
+      owner_(owner),
+      defaultLng_(ConfigDecimal(L"m_default_lng")),
+      defaultLat_(ConfigDecimal(L"m_default_lat")) {
+  carInfo_.name = LoadLanguageString(L"TestCarInfo");
+}
+
+CMapDlg::~CMapDlg() { DestroyWindow(); }
+
+BOOL CMapDlg::Create(CWnd* parent) {
+  parent_ = parent;
+  return CDialog::Create(kTemplate, parent);
+}
+
+// The replay and the page go before the window that they report to.
+BOOL CMapDlg::DestroyWindow() {
+  replay_.Stop();
+  browser_.reset();
+  pageLoaded_ = false;
+  return m_hWnd != nullptr ? CDialog::DestroyWindow() : FALSE;
+}
 
 BOOL CMapDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  MoveWindow(&dockedRect_, FALSE);
+  Dock();
+  SetRefresh(refreshing_);
+  browser_ = plat::MakeWebBrowser(*this);
+  CRect client;
+  GetClientRect(&client);
+  if (!browser_->Create(this, client, kBrowserId)) {
+    browser_.reset();
+    return TRUE;
+  }
+  ServeMarkers();
+  LoadPage();
   return TRUE;
+}
+
+void CMapDlg::ServeMarkers() {
+  for (const mappage::MarkerPicture& picture : mappage::MarkerPictures()) {
+    browser_->ServeResource(plat::FromQString(picture.name), "image/png", picture.png);
+  }
+}
+
+// The user's keyed page when there is one, else the built-in template.
+void CMapDlg::LoadPage() {
+  const CString file = mappage::PageFile();
+  usingTemplate_ = !plat::FileExists(file.ToUtf8()) || !browser_->Navigate(file);
+  if (usingTemplate_) browser_->Navigate(plat::FromQString(mappage::TemplateAddress()));
+}
+
+void CMapDlg::OnDocumentComplete(const CString&) {
+  pageLoaded_ = true;
+  CString lng;
+  CString lat;
+  lng.Format(L"%f", defaultLng_);
+  lat.Format(L"%f", defaultLat_);
+  SetInput(L"default_lng", lng);
+  SetInput(L"default_lat", lat);
+  CallPageScript(L"setMap");
+}
+
+void CMapDlg::OnNavigateError(const CString&) {
+  if (usingTemplate_ || !browser_) return;
+  usingTemplate_ = true;
+  browser_->Navigate(plat::FromQString(mappage::TemplateAddress()));
+}
+
+// The page sends the video time of the segment that the user clicked; only a time of the open
+// recording moves the engine.
+void CMapDlg::OnSelectRoad(int videoTime) {
+  if (videoTime == -1) {
+    owner_.SetMapSelectionPending(true);
+    return;
+  }
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+  if (!owner_.GetRecordingTimeRange(first, last) || videoTime < first || videoTime > last) return;
+  owner_.SetMapSelectionPending(false);
+  owner_.ClearMapSelectionList();
+  ClearTrack();
+  owner_.SeekMapTime(videoTime);
+}
+
+void CMapDlg::CallPageScript(LPCWSTR name) {
+  if (pageLoaded_) browser_->CallScript(name);
+}
+
+void CMapDlg::SetInput(LPCWSTR id, const CString& value) {
+  if (pageLoaded_) browser_->SetElementValue(id, value);
+}
+
+// Doubles as the framework's data exchange writes them.
+void CMapDlg::SetInputNumber(LPCWSTR id, double value) {
+  CString text;
+  text.Format(L"%.15g", value);
+  SetInput(id, text);
+}
+
+void CMapDlg::WritePage() {
+  SetInputNumber(L"map_lng", fields_.lng);
+  SetInputNumber(L"map_lat", fields_.lat);
+  SetInputNumber(L"offset_lng", fields_.offsetLng);
+  SetInputNumber(L"offset_lat", fields_.offsetLat);
+  SetInput(L"map_status", fields_.status);
+  SetInputNumber(L"SpeedBar", fields_.speed);
+  SetInputNumber(L"AngleBar", fields_.angle);
+  SetInput(L"Index", IntegerText(fields_.index));
+  SetInput(L"videoTime", IntegerText(fields_.videoTime));
+}
+
+void CMapDlg::OnUpdatePage() {
+  WritePage();
+  CallPageScript(L"refreshMap");
+  owner_.OnMapUpdated();
+}
+
+void CMapDlg::SetRefresh(bool on) {
+  refreshing_ = on;
+  if (!m_hWnd) return;
+  if (on) SetTimer(kRefreshTimer, kRefreshMs);
+  else KillTimer(kRefreshTimer);
+}
+
+LRESULT CMapDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case kMsgUpdatePage:
+      OnUpdatePage();
+      return 0;
+    case CMapReplay::kMsgPoint:
+      if (replay_.IsCurrent(lParam)) ShowReplayPoint(wParam);
+      return 0;
+    case CMapReplay::kMsgEnd:
+      if (replay_.IsCurrent(lParam)) StopReplay();
+      return 0;
+    case WM_TIMER:
+      if (wParam == kRefreshTimer) UpdatePage();
+      return 0;
+    case WM_SIZE:
+      PlaceBrowser();
+      break;
+    default:
+      break;
+  }
+  return CDialog::WindowProc(msg, wParam, lParam);
+}
+
+void CMapDlg::PlaceBrowser() {
+  if (!browser_) return;
+  CRect client;
+  GetClientRect(&client);
+  browser_->Wnd().MoveWindow(&client, TRUE);
+}
+
+// A page already docked only moves: taking it out of its parent and back would reload nothing
+// but make the browser redraw.
+void CMapDlg::Dock() {
+  docked_ = true;
+  if (!m_hWnd) return;
+  if ((GetStyle() & WS_CHILD) == 0) {
+    ModifyStyle(kFloatingStyle, kDockedStyle);
+    SetParent(parent_);
+  }
+  MoveWindow(&dockedRect_, TRUE);
+}
+
+void CMapDlg::Float() {
+  docked_ = false;
+  if (!m_hWnd || parent_ == nullptr) return;
+  CRect owner;
+  parent_->GetWindowRect(&owner);
+  ModifyStyle(kDockedStyle, kFloatingStyle);
+  SetParent(parent_);
+  MoveWindow(owner.left + dockedRect_.left, owner.top + dockedRect_.top, dockedRect_.Width(), dockedRect_.Height(),
+             TRUE);
 }
 
 void CMapDlg::SetDockedRect(const CRect& rect) {

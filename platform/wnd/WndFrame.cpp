@@ -126,7 +126,9 @@ void Relink(Window& w, Window* target) {
   if ((w.style & WS_CHILD) && target && target != &w) {
     w.parent = target;
     target->children.push_back(&w);
-    w.widget->setParent(target->widget);
+    // With the flags given: a pop-up owned by the target already has its widget as parent, and
+    // the one-argument form then keeps the pop-up's window flags.
+    w.widget->setParent(target->widget, w.widget->windowFlags() & ~Qt::WindowType_Mask);
   } else {
     Window* owner = target ? target->TopLevel() : nullptr;
     w.owner = owner == &w ? nullptr : owner;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/AppConfig.h"
+#include "platform/browser/FakeWebBrowser.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/TestHarness.h"
 #include "tests/fixtures/ScratchDir.h"
@@ -67,5 +68,6 @@ class MainWindowTest : public ::testing::Test {
   const CString programFolder_ = g_appConfig.GetAppFolder();
   fixtures::ScratchDir dir_{"mainwnd"};
   enginetest::ScopedFakeEngine fake_;
+  plat::test::FakeWebBrowsers browsers_;
   std::unique_ptr<TimerSpyMainDlg> dlg_;
 };

@@ -1,0 +1,122 @@
+// The map page's side of the protocol, on a fake browser: the inputs it writes and the functions it
+// calls, what a chosen road does, placement and the replay worker.
+#include <QElapsedTimer>
+
+#include "platform/browser/FakeWebBrowser.h"
+#include "tests/map/MapTestSupport.h"
+#include "ui/MapPage.h"
+
+using maptest::Drive;
+
+namespace {
+
+class MapDlgTest : public maptest::MapFolderTest {
+ protected:
+  void Open() {
+    dlg = std::make_unique<CMapDlg>(owner);
+    ASSERT_TRUE(dlg->Create(&parent));
+    page = fakes.Last();
+    for (LPCWSTR id : {L"map_lat", L"offset_lng", L"offset_lat", L"map_status", L"Index", L"videoTime"}) {
+      page->values[id] = L"";
+    }
+    page->FinishLoad(true);
+  }
+  void Feed(const std::vector<std::string>& sentences) {
+    for (const std::string& s : sentences) dlg->UpdateMapPosition(s, false);
+  }
+  int Count(LPCWSTR call) const { return static_cast<int>(std::count(page->calls.begin(), page->calls.end(), call)); }
+  int Index() { return std::stoi(page->values[L"Index"].ToUtf8()); }
+
+  plat::test::FakeWebBrowsers fakes;
+  plat::test::FakeWebBrowser* page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideTheRecording) {
+  Open();
+  const auto drive = Drive(7);
+  g_appConfig.WriteConfigInt(L"GPS_Offset_Auto", 0);
+  g_appConfig.WriteConfigString(L"GPS_Offset_X", L"0.001");
+  Feed({drive.begin(), drive.begin() + 6});
+  EXPECT_EQ(Count(L"clearPaths"), 5);
+  EXPECT_EQ(owner.updates, 1);
+  EXPECT_NEAR(std::stod(page->values[L"map_lat"].ToUtf8()), fixtures::RoutePosition({.headingDeg = 0.0}, 5).latitude,
+              1e-5);
+  EXPECT_EQ(page->values[L"offset_lat"], L"0.001");  // X moves the latitude, Y the longitude
+  EXPECT_EQ(page->values[L"offset_lng"], L"0");
+  const double before = dlg->GetDistanceKm();
+  Feed({drive[6], "$GPRMC,garbage*00"});
+  EXPECT_NEAR(dlg->GetDistanceKm() - before, 0.01668, 0.0001);  // a second at 60 km/h
+  // Car data at 36 km/h: the next segment carries the engine time less 36 / 3.6.
+  dlg->UpdateMapPosition("$CAR,Fleet 7,label,x,A,E1215000000,N25002000,900,360,0,0,11111111", true);
+  dlg->SetVideoTime(1000);
+  dlg->UpdateMapPosition("$CAR,Fleet 7,label,x,A,E1215000000,N25003000,900,360,0,0,11111111", true);
+  EXPECT_EQ(page->values[L"videoTime"], L"990");
+
+  const int index = Index();
+  page->PageCallsSelectRoad(-1);
+  EXPECT_TRUE(owner.pending);
+  page->PageCallsSelectRoad(1234);  // before the recording
+  page->PageCallsSelectRoad(static_cast<int>(owner.last + 1));
+  EXPECT_TRUE(owner.seeks.empty());
+  page->calls.clear();
+  page->PageCallsSelectRoad(static_cast<int>(owner.first + 10));
+  EXPECT_EQ(owner.seeks, std::vector<std::int64_t>{owner.first + 10});
+  EXPECT_FALSE(owner.pending);
+  EXPECT_EQ(owner.listsCleared, 1);
+  EXPECT_EQ(Index(), index + 1);
+  EXPECT_EQ(Count(L"clearPaths"), 1);
+  EXPECT_EQ(dlg->GetDistanceKm(), 0.0);
+  Feed(Drive(5));  // the new track waits for five fixes again
+  EXPECT_EQ(page->calls.back(), L"clearPaths");
+}
+
+TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsked) {
+  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "K"));
+  Open();
+  EXPECT_EQ(page->navigations, std::vector<CString>{mappage::PageFile()});
+  dlg->SetDockedRect(CRect(20, 30, 420, 330));
+  dlg->ShowWindow(SW_SHOW);
+  const QRgb face = plat::test::Grab(&parent).pixel(200, 200);
+  dlg->Float();
+  CRect outer, place;
+  parent.GetWindowRect(&outer);
+  dlg->GetWindowRect(&place);
+  EXPECT_EQ(dlg->GetStyle() & (WS_CHILD | WS_CAPTION), WS_CAPTION);
+  EXPECT_EQ(place.TopLeft() - outer.TopLeft(), CSize(20, 30));
+  dlg->ResetMap();  // a reset docks it
+  EXPECT_TRUE(dlg->IsDocked() && (dlg->GetStyle() & WS_CHILD) && dlg->GetParent() == &parent);
+  EXPECT_EQ(plat::test::Grab(&parent).pixel(200, 200), face);
+
+  const int updates = owner.updates;
+  dlg->SetRefresh(true);
+  plat::test::AdvanceTime(2000);
+  dlg->SetRefresh(false);
+  plat::test::AdvanceTime(2000);
+  EXPECT_EQ(owner.updates, updates + 2);
+}
+
+TEST_F(MapDlgTest, OneReplayRunsAtATimeAndAnEmptyTrackStartsNone) {
+  Open();
+  dlg->StartTrackReplay(0);
+  EXPECT_FALSE(dlg->IsReplayRunning());
+  EXPECT_EQ(owner.sliderRange, -1);
+
+  GpsTrack track;
+  for (const std::string& s : Drive(8)) track.AddSentence(s);
+  dlg->ShowTrackBaseLine(track, std::numeric_limits<std::int64_t>::max());
+  EXPECT_EQ(Count(L"BaseLine"), 8);
+  dlg->StartTrackReplay(0);
+  ASSERT_TRUE(maptest::RunUntil([&] { return owner.sliderPositions.size() >= 2; }));
+  QElapsedTimer stopping;
+  stopping.start();
+  dlg->StartTrackReplay(3);
+  EXPECT_LT(stopping.elapsed(), 1000);
+  owner.sliderPositions.clear();
+  ASSERT_TRUE(maptest::RunUntil([&] { return !dlg->IsReplayRunning(); }));
+  EXPECT_EQ(owner.sliderPositions, (std::vector<int>{3, 4, 5, 6, 7}));
+  EXPECT_EQ(owner.sliderRange, 8);
+  EXPECT_EQ(page->values[L"map_status"], L"running");
+  EXPECT_EQ(dlg->GetLatitude(), 0.0);
+}
