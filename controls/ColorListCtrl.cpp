@@ -56,9 +56,10 @@ void CColorListCtrl::DrawItem(LPDRAWITEMSTRUCT item) {
   dc->SetBkMode(TRANSPARENT);
   dc->SetTextColor(RowTextColor(row));
   int left = rowRect.left;
-  for (int column = 0;; ++column) {
+  const int columns = GetColumnCount();
+  for (int column = 0; column < columns; ++column) {
     const int width = GetColumnWidth(column);
-    if (width <= 0) break;
+    if (width <= 0) continue;  // a hidden column; the ones after it still show
     const CRect cell(left, rowRect.top, left + width, rowRect.bottom);
     if (column == eventColumn_) {
       DrawEventBars(*dc, cell, row);

@@ -275,7 +275,11 @@ void CLabel::PaintBackground(CDC& dc, const CRect& client) {
 }
 
 void CLabel::PaintText(CDC& dc, const CRect& client, const CString& text) {
+  // A flashing text is off every other tick: nothing of the first print shows then, whatever
+  // the background is, rotated or not.
+  const bool textOff = flashMode_ == kFlashText && !flashState_;
   if (rotated_) {
+    if (textOff) return;
     const UINT oldAlign = dc.SetTextAlign(TA_BASELINE);
     const CPoint oldOrigin = dc.SetViewportOrg(client.Width() / 2, client.Height() / 2);
     dc.TextOut(0, 0, text);
@@ -284,9 +288,6 @@ void CLabel::PaintText(CDC& dc, const CRect& client, const CString& text) {
     return;
   }
   const UINT format = TextFormat(GetStyle(), text);
-  // A flashing text is off every other tick: nothing of the first print shows then, whatever
-  // the background is.
-  const bool textOff = flashMode_ == kFlashText && !flashState_;
   CRect rc(client);
   if (!textOff) dc.DrawText(text, &rc, format);
   if (!shadow_) return;

@@ -28,6 +28,8 @@ void CVxSkinDialog::OnOK() {}
 
 void CVxSkinDialog::OnCancel() {}
 
+void CVxSkinDialog::OnClose() { EndDialog(IDCANCEL); }
+
 LRESULT CVxSkinDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND:
@@ -43,6 +45,9 @@ LRESULT CVxSkinDialog::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONDOWN:
       if (dragByClientArea_) PostMessage(WM_NCLBUTTONDOWN, static_cast<WPARAM>(HTCAPTION), lParam);
       break;
+    case WM_CLOSE:
+      OnClose();
+      return 0;
     default:
       break;
   }

@@ -5,6 +5,8 @@
 //
 // Enter and Escape do not end a skinned window: OnOK and OnCancel do nothing here, and a window
 // that may close overrides them with its own (guarded) logic or ends itself with EndDialog.
+// Closing the window from the window manager (WM_CLOSE) calls OnClose, which ends a modal window
+// with IDCANCEL and hides a modeless one; the main window overrides it with its guarded close.
 // Derived windows that handle WM_ERASEBKGND, WM_SIZE or WM_LBUTTONDOWN themselves run this
 // class's WindowProc for the message first.
 #pragma once
@@ -25,6 +27,7 @@ class CVxSkinDialog : public CDialog {
 
   void OnOK() override;
   void OnCancel() override;
+  virtual void OnClose();
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:

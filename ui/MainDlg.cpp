@@ -125,7 +125,7 @@ BOOL CMainDlg::OnInitDialog() {
 }
 
 void CMainDlg::SetProgramIcons() {
-  const HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(kProgramIcon));
+  const HICON icon = LoadIcon(nullptr, kProgramIcon);
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }

@@ -58,8 +58,8 @@ class CFormatDlg;
 
 // The program's name: the main window's title (translated) and the caption of its message boxes.
 inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
-// The icon resource of the program's windows.
-inline constexpr UINT kProgramIcon = 128;
+// The icon of the program's windows, large and small.
+inline constexpr wchar_t kProgramIcon[] = L"program";
 
 class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner {
  public:
@@ -102,8 +102,10 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // Enter and Escape reach the main window through the dialog keys: they do nothing here.
   void OnOK() override;
   void OnCancel() override;
-  // Ends the program unless the format or configuration dialog is open.
+  // Ends the program unless the format or configuration dialog is open; closing the window from
+  // the window manager does the same.
   void OnBnClickedClose();
+  void OnClose() override { OnBnClickedClose(); }
 
   // ---- What other windows and subsystems read
   bool HasCardDrive() const { return cardDriveNumber_ != -1; }

@@ -14,7 +14,7 @@ BOOL CPanelDlg::CreateEmbedded() { return Create(kTemplate, main_); }
 
 BOOL CPanelDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  const HICON icon = LoadIcon(nullptr, MAKEINTRESOURCE(kProgramIcon));
+  const HICON icon = LoadIcon(nullptr, kProgramIcon);
   SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
   SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
   Embed();

@@ -1,33 +1,33 @@
 #include "platform/wnd/Icon.h"
 
-#include <QFile>
+#include <QDir>
 #include <map>
 #include <memory>
-#include <vector>
 
+#include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Window.h"
 
 namespace plat {
 namespace {
 
-struct IconTable {
-  std::map<UINT, QIcon> registered;
-  std::map<UINT, std::unique_ptr<QIcon>> loaded;  // the icon each handle of an id points to
-  std::vector<std::unique_ptr<QIcon>> replaced;   // loaded before a registration changed them
-};
-
-IconTable& Icons() {
-  static IconTable table;
-  return table;
+// The icon each handle of a name points to, for the program's whole run.
+std::map<QString, std::unique_ptr<QIcon>>& LoadedIcons() {
+  static std::map<QString, std::unique_ptr<QIcon>> loaded;
+  return loaded;
 }
 
-QIcon FromResources(UINT id) {
+QIcon FromResources(const QString& name) {
   QIcon icon;
-  for (const char* suffix : {".svg", ".png"}) {
-    const QString path = QStringLiteral(":/icons/%1%2").arg(id).arg(QLatin1String(suffix));
-    if (QFile::exists(path)) icon.addFile(path);
+  const QDir folder(":/icons");
+  for (const QString& file : folder.entryList({name + ".svg", name + ".png", name + "-*.png"}, QDir::Files)) {
+    icon.addFile(folder.filePath(file));
   }
   return icon;
+}
+
+// A resource id counts as the name of its number.
+QString NameOf(LPCWSTR name) {
+  return IS_INTRESOURCE(name) ? QString::number(reinterpret_cast<UINT_PTR>(name)) : ToQString(name);
 }
 
 // The window manager shows one icon in several sizes: the large and small icons together.
@@ -39,19 +39,6 @@ QIcon Combined(const Window& w) {
 }
 
 }  // namespace
-
-void RegisterIconResource(UINT id, const QIcon& icon) {
-  IconTable& table = Icons();
-  if (auto it = table.loaded.find(id); it != table.loaded.end()) {
-    table.replaced.push_back(std::move(it->second));
-    table.loaded.erase(it);
-  }
-  if (icon.isNull()) {
-    Icons().registered.erase(id);
-  } else {
-    Icons().registered[id] = icon;
-  }
-}
 
 QIcon QIconOf(HICON icon) { return icon ? *reinterpret_cast<const QIcon*>(icon) : QIcon(); }
 
@@ -70,14 +57,13 @@ LRESULT IconOf(const Window& wnd, WPARAM which) {
 }  // namespace plat
 
 HICON LoadIcon(HINSTANCE, LPCWSTR name) {
-  if (!IS_INTRESOURCE(name)) return nullptr;
-  const auto id = static_cast<UINT>(reinterpret_cast<UINT_PTR>(name));
-  plat::IconTable& table = plat::Icons();
-  if (auto it = table.loaded.find(id); it != table.loaded.end()) return reinterpret_cast<HICON>(it->second.get());
-  auto it = table.registered.find(id);
-  const QIcon icon = it != table.registered.end() ? it->second : plat::FromResources(id);
+  if (!name) return nullptr;
+  const QString key = plat::NameOf(name);
+  auto& loaded = plat::LoadedIcons();
+  if (auto it = loaded.find(key); it != loaded.end()) return reinterpret_cast<HICON>(it->second.get());
+  const QIcon icon = plat::FromResources(key);
   if (icon.isNull()) return nullptr;
-  auto& slot = table.loaded[id];
+  auto& slot = loaded[key];
   slot = std::make_unique<QIcon>(icon);
   return reinterpret_cast<HICON>(slot.get());
 }

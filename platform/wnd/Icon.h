@@ -11,14 +11,14 @@ using HICON = HICON__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 
-// An icon resource by id: a registered icon, else every one of ":/icons/<id>.svg" and
-// ":/icons/<id>.png" that exists. Icons live as long as the program; null when there is none.
+// An icon resource by name, or by id (the name of its number): every one of ":/icons/<name>.svg",
+// ":/icons/<name>.png" and ":/icons/<name>-<size>.png" that exists, in one icon of several sizes
+// (L"program" gives the program's large and small icon). Icons live as long as the program; null
+// when there is none.
 HICON LoadIcon(HINSTANCE instance, LPCWSTR name);
 
 namespace plat {
 
-// A null icon removes the registration; handles given out before keep their icon.
-void RegisterIconResource(UINT id, const QIcon& icon);
 // The icon behind a handle; a null icon for a null handle.
 QIcon QIconOf(HICON icon);
 

@@ -66,6 +66,7 @@ class ListProc : public ControlProc {
     list_->setSelectionMode((w.style & LVS_SINGLESEL) ? QAbstractItemView::SingleSelection
                                                        : QAbstractItemView::ExtendedSelection);
     list_->header()->setSectionsClickable(!(w.style & LVS_NOSORTHEADER));
+    list_->header()->setMinimumSectionSize(0);  // a zero-width column hides it, as on the platform
     handle_ = w.handle;
     const HWND h = w.handle;
     QObject::connect(list_, &QTreeWidget::itemSelectionChanged, list_, [h] {
@@ -231,6 +232,11 @@ int CListCtrl::GetColumnWidth(int column) const {
   plat::ListProc* p = ProcOf(*this);
   if (!p || column < 0 || column >= p->List().columnCount()) return 0;
   return p->List().columnWidth(column);
+}
+
+int CListCtrl::GetColumnCount() const {
+  plat::ListProc* p = ProcOf(*this);
+  return p ? p->List().columnCount() : 0;
 }
 
 int CListCtrl::InsertItem(int item, LPCWSTR text) {

@@ -314,6 +314,8 @@ void SetKeyState(int vk, bool down) { SetKeyDown(vk, down); }
 
 void SetScreenSize(int width, int height) { plat::SetScreenSize(width, height); }
 
+void OnWrongThread(std::function<void(const char*)> handler) { SetWrongThreadHandler(std::move(handler)); }
+
 void SetSysColor(int index, COLORREF color) {
   plat::SetSysColor(index, color);
   std::vector<HWND> all;

@@ -49,7 +49,12 @@ void Wheel(const CWnd* wnd, CPoint client, int delta);
 // WM_KEYDOWN / WM_KEYUP of a virtual key to the focus window; WM_CHAR of a character.
 void Key(UINT msg, int code);
 void SetKeyState(int vk, bool down);
+// Replaces the primary screen's size (GetSystemMetrics SM_CXSCREEN, SM_CYSCREEN, the work area);
+// Reset goes back to 1920 x 1080.
 void SetScreenSize(int width, int height);
+// Debug builds report window operations called off the UI thread to the handler instead of
+// stopping the program; null goes back to stopping.
+void OnWrongThread(std::function<void(const char*)> handler);
 // Changes a system colour and tells every window with WM_SYSCOLORCHANGE.
 void SetSysColor(int index, COLORREF color);
 

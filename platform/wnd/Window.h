@@ -104,8 +104,9 @@ class Window {
   QPoint ClientToScreen(QPoint client) const;
   QPoint ScreenToClient(QPoint screen) const;
   QPoint WindowToScreen() const;  // screen position of the window's top-left
-  // The window manager's frame around a top-level window with a caption, outside `rect`: as the
-  // platform reports it for the shown window, else as last reported for any; none otherwise.
+  // The window manager's frame around a top-level window with a caption (as last applied with
+  // SWP_FRAMECHANGED), outside `rect`: as the platform reports it for the shown window, else as
+  // last reported for any; none otherwise.
   QMargins Frame() const;
   CRect OuterRect() const;  // `rect` with the frame, as GetWindowRect gives it
   bool Visible() const;  // the window and every ancestor carry WS_VISIBLE

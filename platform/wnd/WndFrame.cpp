@@ -17,7 +17,10 @@ constexpr int kMinTrackHeight = 39;
 // The frame last seen around a shown window: a hidden window gets the same.
 QMargins g_lastFrame;
 
-bool FramedByWindowManager(const Window& w) { return !w.IsChild() && (w.style & WS_CAPTION) == WS_CAPTION; }
+// The frame follows the flags the widget was given: a style change shows only once applied.
+bool FramedByWindowManager(const Window& w) {
+  return !w.IsChild() && w.widget && w.widget->isWindow() && !(w.frameFlags & Qt::FramelessWindowHint);
+}
 
 QMargins ReportedFrame(const QWidget& widget) {
   const QRect g = widget.geometry();
@@ -126,9 +129,9 @@ void Relink(Window& w, Window* target) {
   if ((w.style & WS_CHILD) && target && target != &w) {
     w.parent = target;
     target->children.push_back(&w);
-    // With the flags given: a pop-up owned by the target already has its widget as parent, and
-    // the one-argument form then keeps the pop-up's window flags.
-    w.widget->setParent(target->widget, w.widget->windowFlags() & ~Qt::WindowType_Mask);
+    // With the flags given: an owned window going into its owner has that parent already, and
+    // the plain call would leave it a window of its own.
+    w.widget->setParent(target->widget, Qt::Widget);
   } else {
     Window* owner = target ? target->TopLevel() : nullptr;
     w.owner = owner == &w ? nullptr : owner;

@@ -95,3 +95,28 @@ TEST(ColorListCtrlTest, RowsTakeTheirFirstFlagsColourAndTheEventColumnShowsOneBa
   EXPECT_GT(blackText, 0);
   EXPECT_EQ(list.GetRows().size(), 2u);
 }
+
+TEST(ColorListCtrlTest, ColumnsAfterAHiddenOneAreStillDrawn) {
+  plat::test::Reset();
+  SpyWnd parent;
+  ASSERT_TRUE(parent.CreateTopLevel(CRect(0, 0, 400, 300)));
+  CColorListCtrl list;
+  ASSERT_TRUE(list.Create(WS_CHILD | WS_VISIBLE, CRect(10, 10, 330, 200), &parent, 1201));
+  list.InsertColumn(0, L"Time", LVCFMT_LEFT, 100);
+  list.InsertColumn(1, L"Hidden", LVCFMT_LEFT, 0);
+  list.InsertColumn(2, L"Event", LVCFMT_LEFT, 110);
+  ASSERT_EQ(list.GetColumnCount(), 3);
+  ASSERT_EQ(list.GetColumnWidth(1), 0);
+  list.SetEventColumn(2);
+  list.InsertItem(0, L"12:00");
+  std::vector<EventLogRow> rows(1);
+  EventLogTriggers t;
+  t.event = "100";
+  rows[0].SetEventFlags(t);  // flag 4
+  list.SetRows(rows);
+  const QImage shown = plat::test::Grab(&list);
+  // Right of the first column only the event column can show flag 4's colour: its bar, in part 4.
+  const Extent bar4 = Find(shown.copy(100, 0, shown.width() - 100, shown.height()), GetEventColor(4));
+  ASSERT_GT(bar4.count, 0);
+  EXPECT_NEAR(bar4.left, 4 * (list.GetColumnWidth(2) / 11), 1);  // the list's frame may come first
+}

@@ -92,6 +92,15 @@ TEST_F(LabelTest, AFlashingTextIsHiddenForTheFirstHalfSecondThenShownInTurnsUnti
   plat::test::Pump();
   EXPECT_TRUE(Of(face, 0).empty());
   EXPECT_EQ(Pixel(&face, 1, 1), GetSysColor(COLOR_3DFACE));
+
+  // Rotated text flashes the same way.
+  CLabel turned;
+  Make(turned, L"WWWW", 100, 100);
+  turned.SetBkColor(kGreen).SetTextColor(0).SetRotationAngle(90, TRUE).FlashText(TRUE);
+  plat::test::Pump();
+  EXPECT_TRUE(Of(turned, 0).empty());
+  plat::test::AdvanceTime(500);
+  EXPECT_GT(Of(turned, 0).size(), 20u);
 }
 
 TEST_F(LabelTest, TheStaticStyleAlignsTheTextAndCentredImagesCentreOneLineBothWays) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHelpEvent>
 #include <QTemporaryDir>
+#include <QToolTip>
 #include <QWidget>
 
 #include "SkinTestSupport.h"
@@ -11,6 +14,7 @@
 #include "controls/VxSkinButton.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/TestHarness.h"
+#include "platform/wnd/ToolTipCtrl.h"
 
 using namespace skintest;
 using plat::test::Key;
@@ -335,4 +339,37 @@ TEST_F(SkinButtonTest, TheTooltipShowsTheTranslatedText) {
 
   g_appConfig.SetAppFolder(oldFolder);
   g_appConfig.SelectLanguage();
+}
+
+// The main window's one tooltip control and a button's own tip share the button: the tip set
+// last shows, and a tip on show follows its text (the position slider's, every second).
+TEST_F(SkinButtonTest, TheWindowsTooltipAndAButtonsOwnTipShareItAndATipOnShowFollowsItsText) {
+  CVxSkinButton play;
+  ASSERT_TRUE(Make(play, BS_PUSHBUTTON, CRect(10, 10, 60, 40), 350));
+  SpyWnd slider;
+  ASSERT_TRUE(slider.CreateChild(&parent, CRect(10, 60, 210, 80), 1045));
+  CToolTipCtrl tips;
+  ASSERT_TRUE(tips.Create(&parent));
+  ASSERT_TRUE(tips.AddTool(&play, L"Play") && tips.AddTool(&slider, L"Position"));
+  const auto tipOf = [](const CWnd& w) { return w.Widget()->toolTip(); };
+  EXPECT_TRUE(play.SetTooltipText(L"Play from here"));
+  EXPECT_EQ(tipOf(play), "Play from here");
+  tips.UpdateTipText(L"Play", &play);
+  EXPECT_EQ(tipOf(play), "Play");
+  tips.Activate(FALSE);
+  EXPECT_EQ(tipOf(play), "Play from here");
+  EXPECT_EQ(tipOf(slider), "");
+  tips.Activate(TRUE);
+
+  QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), slider.Widget()->mapToGlobal(QPoint(5, 5)));
+  QApplication::sendEvent(slider.Widget(), &hover);
+  ASSERT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "Position");
+  for (const wchar_t* time : {L"2024-05-01 12:00:00", L"2024-05-01 12:00:01"}) {
+    tips.UpdateTipText(time, &slider);
+    EXPECT_EQ(QToolTip::text(), QString::fromWCharArray(time));
+  }
+  QToolTip::hideText();
+  tips.DestroyWindow();  // without the window's tooltip the button keeps its own tip
+  EXPECT_EQ(tipOf(play), "Play from here");
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QPainter>
+#include <QWidget>
 
 #include "SkinTestSupport.h"
 #include "controls/VxSkinButton.h"
@@ -35,8 +38,16 @@ class SkinPanel : public CVxSkinDialog {
     return CVxSkinDialog::WindowProc(msg, wParam, lParam);
   }
 
+  // As the main window guards its close while a tool of its own is open.
+  void OnClose() override {
+    ++closes;
+    if (!guardClose) CVxSkinDialog::OnClose();
+  }
+
   CVxSkinButton button;
   int releases = 0;
+  int closes = 0;
+  bool guardClose = false;
   std::vector<WORD> commands;
 
  protected:
@@ -160,23 +171,36 @@ TEST_F(SkinDialogTest, DraggingTheBareBackgroundMovesTheWindowAndAClickStaysACli
   EXPECT_EQ(TopLeft(panel), start + CPoint(20, 30));
 }
 
-TEST_F(SkinDialogTest, EnterEscapeAndCloseDoNotEndASkinnedWindow) {
+TEST_F(SkinDialogTest, EnterAndEscapeDoNotEndASkinnedWindowAndTheWindowManagersCloseGoesToItsClose) {
   SkinPanel panel;
   bool openAfterKeys = false;
+  bool openWhileGuarded = false;
+  const auto closeFromWindowManager = [&panel] {
+    QCloseEvent close;
+    QApplication::sendEvent(panel.Widget(), &close);
+    Pump();
+  };
   plat::test::WhileModal([&] {
     ASSERT_TRUE(panel.button.SetSkin(kButtonStrip));
     panel.button.SetFocus();
     Key(WM_KEYDOWN, VK_ESCAPE);
     Key(WM_KEYDOWN, VK_RETURN);  // clicks the focused skinned button
-    panel.SendMessage(WM_CLOSE);
     panel.SetFocus();
     Key(WM_KEYDOWN, VK_RETURN);
     openAfterKeys = panel.IsWindowVisible() != FALSE;
+    panel.guardClose = true;
+    closeFromWindowManager();
+    openWhileGuarded = panel.IsWindowVisible() != FALSE;
   });
-  plat::test::WhileModal([&] { panel.EndDialog(7); });
-  EXPECT_EQ(panel.DoModal(), 7);
+  plat::test::WhileModal([&] {
+    panel.guardClose = false;
+    closeFromWindowManager();
+  });
+  EXPECT_EQ(panel.DoModal(), IDCANCEL);
   EXPECT_TRUE(openAfterKeys);
-  EXPECT_EQ(panel.commands, (std::vector<WORD>{IDCANCEL, 1001, IDCANCEL, IDOK}));
+  EXPECT_TRUE(openWhileGuarded);
+  EXPECT_EQ(panel.closes, 2);
+  EXPECT_EQ(panel.commands, (std::vector<WORD>{IDCANCEL, 1001, IDOK}));
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "platform/Sync.h"
@@ -100,11 +101,27 @@ TEST_F(ThreadTest, SendsToAWindowThatGoesAwayOrWhileSendsAreAbortedReturnZero) {
   plat::test::Pump();
 }
 
-TEST_F(ThreadTest, AWorkerShowsAndHidesWindowsThroughTheWindowThread) {
+TEST_F(ThreadTest, AWorkerShowsAndHidesWindowsThroughTheWindowThreadAndMayNotTouchThemDirectly) {
+  std::vector<std::string> wrong;
+  plat::test::OnWrongThread([&wrong](const char* operation) { wrong.emplace_back(operation); });
   const HWND h = wnd.m_hWnd;
   EXPECT_TRUE(wnd.IsWindowVisible());
-  std::thread worker([h] { EXPECT_TRUE(ShowWindow(h, SW_HIDE)); });
+  std::thread worker([&] {
+    EXPECT_TRUE(ShowWindow(h, SW_HIDE));
+    EXPECT_TRUE(PostMessage(h, WM_USER + 3, 0, 0));
+  });
   worker.join();
+  std::thread careless([&] {
+    wnd.Invalidate();
+    wnd.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  });
+  careless.join();
+  plat::test::OnWrongThread(nullptr);
+#ifdef NDEBUG
+  EXPECT_TRUE(wrong.empty());  // release builds do not check
+#else
+  EXPECT_EQ(wrong, (std::vector<std::string>{"CWnd::InvalidateRect", "CWnd::SetWindowPos"}));
+#endif
   EXPECT_TRUE(wnd.IsWindowVisible());  // carried over, not done on the worker
   plat::test::Pump();
   EXPECT_FALSE(wnd.IsWindowVisible());

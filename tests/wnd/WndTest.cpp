@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QWidget>
+
 #include "platform/wnd/TestHarness.h"
 
 using plat::test::SpyWnd;
@@ -78,6 +80,7 @@ TEST_F(WndTest, WindowsChangeParentsRedrawAtOnceAndHearWhenRestored) {
   panel.GetWindowRect(&rc);
   EXPECT_EQ(rc.TopLeft(), CPoint(120, 130));
   EXPECT_TRUE(main.IsChild(&panel));
+  EXPECT_FALSE(panel.Widget()->isWindow());  // docked into its owner, no window of its own
 
   // RedrawWindow with RDW_UPDATENOW paints before it returns.
   panel.Clear();

@@ -11,15 +11,14 @@ namespace plat {
 
 namespace {
 
-// The client area in the coordinates of the window's widget, which covers the whole window.
+// The client area in the coordinates of the window's widget (the window less the window
+// manager's frame of a captioned top-level window).
 QRect ClientGeometry(const CWnd& wnd) {
   CRect client;
   wnd.GetClientRect(&client);
-  CRect outer;
-  wnd.GetWindowRect(&outer);
   POINT origin{0, 0};
   wnd.ClientToScreen(&origin);
-  return QRect(origin.x - outer.left, origin.y - outer.top, client.Width(), client.Height());
+  return QRect(wnd.Widget()->mapFromGlobal(QPoint(origin.x, origin.y)), QSize(client.Width(), client.Height()));
 }
 
 void FitToClient(HWND window, QWidget& widget) {
