@@ -118,6 +118,8 @@ TEST_F(MainWindowTest, TitleTimerAndTheEnginesOnScreenTextAndChannelSettings) {
               "[Channel-01]\nEnableAudio=0\nCut_Left=8\nCut_Bottom=4\n[Camera-2]\n5=7\n");
   TimerSpyMainDlg& dlg = Start(1920, 1080);
   EXPECT_EQ(dlg.GetWindowText(), L"Dravik2 Player");
+  EXPECT_NE(dlg.SendMessage(WM_GETICON, ICON_BIG), 0);
+  EXPECT_NE(dlg.SendMessage(WM_GETICON, ICON_SMALL), 0);
   plat::test::AdvanceTime(999);
   EXPECT_TRUE(dlg.timerTicks.empty());
   plat::test::AdvanceTime(1);
