@@ -37,14 +37,24 @@ CString LoadLanguageString(LPCWSTR text) { return g_appConfig.LoadLanguageString
 
 void SetLanguageTextObserver(LanguageTextObserver observer) { g_languageTextObserver = observer; }
 
-CAppConfig::CAppConfig() : appFolder_(GetModuleDirectory()) {}
+namespace {
 
-void CAppConfig::SetAppFolder(const CString& folder) {
-  appFolder_ = folder;
-  if (appFolder_.IsEmpty() || appFolder_[appFolder_.GetLength() - 1] != L'/') appFolder_ += L'/';
+CString WithSlash(const CString& folder) {
+  return folder.IsEmpty() || folder[folder.GetLength() - 1] != L'/' ? folder + L'/' : folder;
 }
 
-CString CAppConfig::ConfigFile() const { return appFolder_ + L"Config.ini"; }
+}  // namespace
+
+CAppConfig::CAppConfig() { SetFolders(app::FindAppFolders()); }
+
+void CAppConfig::SetAppFolder(const CString& folder) { SetFolders({folder, folder}); }
+
+void CAppConfig::SetFolders(const app::AppFolders& folders) {
+  appFolder_ = WithSlash(folders.program);
+  settingsFolder_ = WithSlash(folders.settings);
+}
+
+CString CAppConfig::ConfigFile() const { return settingsFolder_ + L"Config.ini"; }
 
 CString CAppConfig::LanguageFile(UINT row) const {
   return appFolder_ + L"Language/" + LanguageTable[row].code + L".ini";

@@ -1,5 +1,5 @@
 // The keeper of the program's preferences and translations. Preferences live in "Config.ini" in
-// the program's folder; every read and write goes to the file at once (the profile functions
+// the settings folder (app/AppPaths.h); every read and write goes to the file at once (the profile functions
 // serialise callers, so worker threads may call without a lock). The interface language is
 // chosen once at start from "Language File" or the user's interface language, and every
 // user-visible English text is translated through "Language/<code>.ini".
@@ -11,13 +11,14 @@
 #include <string>
 #include <unordered_map>
 
+#include "app/AppPaths.h"
 #include "app/LanguageTable.h"
 #include "platform/Locale.h"
 #include "platform/String.h"
 
 class CAppConfig {
  public:
-  // The application folder is the running program's folder.
+  // The folders of this run (app::FindAppFolders).
   CAppConfig();
   CAppConfig(const CAppConfig&) = delete;
   CAppConfig& operator=(const CAppConfig&) = delete;
@@ -68,10 +69,13 @@ class CAppConfig {
   // The running program's folder with a trailing '/', computed afresh.
   static CString GetModuleDirectory();
 
-  // The folder of Config.ini and Language/, with a trailing '/'. Tests and tools may point it
-  // elsewhere; a missing trailing '/' is added.
+  // The program's folder (Language/, offset_min.bin) and the settings folder (Config.ini,
+  // mapdlg.htm), each with a trailing '/'. Tests and tools may point both at one folder; a
+  // missing trailing '/' is added.
   const CString& GetAppFolder() const { return appFolder_; }
+  const CString& GetSettingsFolder() const { return settingsFolder_; }
   void SetAppFolder(const CString& folder);
+  void SetFolders(const app::AppFolders& folders);
 
   UINT GetCurrentLanguage() const { return currentLanguage_; }
   UINT GetChosenLanguage() const { return chosenLanguage_; }
@@ -90,6 +94,7 @@ class CAppConfig {
   void MakeCurrent(UINT row);
 
   CString appFolder_;
+  CString settingsFolder_;
   std::atomic<UINT> currentLanguage_{0};
   std::atomic<UINT> chosenLanguage_{0};
   std::atomic<int> uiMode_{0};

@@ -3,6 +3,8 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Fonts.h"
@@ -54,6 +56,7 @@ void CopyColorBits(QImage& image, const BYTE* bits) {
 struct Resources {
   std::mutex lock;
   std::map<UINT, QImage> registered;
+  std::vector<UINT> missed;
 };
 Resources& BitmapResources() {
   static auto* resources = new Resources;
@@ -131,13 +134,33 @@ void RegisterBitmapResource(UINT id, const QImage& image) {
   }
 }
 
+bool HasBitmapResource(UINT id) { return !FindBitmapResource(id, 0, 0).isNull(); }
+
+std::vector<UINT> TakeMissedBitmapResources() {
+  auto& r = BitmapResources();
+  std::lock_guard<std::mutex> guard(r.lock);
+  return std::exchange(r.missed, {});
+}
+
+namespace {
+
+void NoteMissedBitmapResource(UINT id) {
+  auto& r = BitmapResources();
+  std::lock_guard<std::mutex> guard(r.lock);
+  r.missed.push_back(id);
+}
+
+}  // namespace
+
 }  // namespace plat
 
 BOOL CBitmap::LoadBitmap(UINT resourceId) { return LoadBitmap(resourceId, 0, 0); }
 
 BOOL CBitmap::LoadBitmap(UINT resourceId, int controlWidth, int controlHeight) {
   if (GetSafeHandle() != nullptr) return FALSE;
-  auto data = plat::BitmapFromImage(plat::FindBitmapResource(resourceId, controlWidth, controlHeight));
+  const QImage image = plat::FindBitmapResource(resourceId, controlWidth, controlHeight);
+  if (image.isNull()) plat::NoteMissedBitmapResource(resourceId);
+  auto data = plat::BitmapFromImage(image);
   if (data == nullptr) return FALSE;
   Adopt(std::move(data));
   return TRUE;

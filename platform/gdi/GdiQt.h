@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QString>
 #include <cwchar>
+#include <vector>
 
 #include "platform/gdi/GdiObjects.h"
 
@@ -44,5 +45,10 @@ BOOL CreateBitmapFromImage(CBitmap& bitmap, const QImage& image);
 // Bitmap resources: CBitmap::LoadBitmap(id) takes a registered image first, then the Qt resource
 // ":/bitmaps/<id>.png", then ":/bitmaps/<id>.bmp". A null image removes the registration.
 void RegisterBitmapResource(UINT id, const QImage& image);
+// True when a bitmap of that id exists; asking is not a miss. For pictures that may be left out.
+bool HasBitmapResource(UINT id);
+// The ids that CBitmap::LoadBitmap was asked for and found nothing, in order; taking them empties
+// the record (tests check that windows ask for no bitmap that is not shipped).
+std::vector<UINT> TakeMissedBitmapResources();
 
 }  // namespace plat

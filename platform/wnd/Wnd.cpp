@@ -33,6 +33,10 @@ QWidget* MakeWidget(Window& w) {
   if (!w.IsChild()) {
     w.frameFlags = TopLevelFlags(w);
     widget->setWindowFlags(w.frameFlags);
+  } else {
+    // Hidden until ShowWindow shows it: a child made under a parent not shown yet would otherwise
+    // appear with the parent, whatever its style says.
+    widget->hide();
   }
   widget->setWindowTitle(ToQString(w.text));
   return widget;
@@ -40,10 +44,14 @@ QWidget* MakeWidget(Window& w) {
 
 void DestroyTree(const std::shared_ptr<Window>& w);
 
+// The owned windows are all taken first: destroying one can destroy others of the list (the
+// windows it owns in turn), which must stay alive until the loop is past them.
 void DestroyOwned(Window& owner) {
+  std::vector<std::shared_ptr<Window>> owned;
   for (Window* top : TopLevelWindows()) {
-    if (top->owner == &owner && !top->destroying) DestroyTree(SharedWindowOf(top->handle));
+    if (top->owner == &owner && !top->destroying) owned.push_back(SharedWindowOf(top->handle));
   }
+  for (const std::shared_ptr<Window>& w : owned) DestroyTree(w);
 }
 
 void Release(const std::shared_ptr<Window>& w) {

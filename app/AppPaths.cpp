@@ -1,0 +1,63 @@
+#include "app/AppPaths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/AppConfig.h"
+#include "platform/File.h"
+#include "platform/UserFolders.h"
+
+namespace app {
+namespace {
+
+constexpr char kSettingsFolderName[] = "dravik2-player";
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string Environment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// "$XDG_CONFIG_HOME/dravik2-player/", "~/.config/dravik2-player/" when that is unset; empty
+// without a home folder.
+std::string UserSettingsFolder() {
+  std::string base = Environment("XDG_CONFIG_HOME");
+  if (base.empty()) {
+    const std::string home = Environment("HOME");
+    if (home.empty()) return "";
+    base = WithSlash(home) + ".config";
+  }
+  const std::string folder = WithSlash(WithSlash(base) + kSettingsFolderName);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder;
+}
+
+}  // namespace
+
+AppFolders FindAppFolders() {
+  const std::string chosen = Environment("PLAYER_APPDIR");
+  if (!chosen.empty()) {
+    const CString folder(WithSlash(chosen));
+    return {folder, folder};
+  }
+  const std::string program = WithSlash(plat::ExecutableDir());
+  if (plat::IsWritableDir(program)) return {CString(program), CString(program)};
+  const std::string settings = UserSettingsFolder();
+  return {CString(program), CString(settings.empty() ? program : settings)};
+}
+
+CString ConfigIniPath() { return g_appConfig.GetSettingsFolder() + L"Config.ini"; }
+
+CString MapPagePath() { return g_appConfig.GetSettingsFolder() + L"mapdlg.htm"; }
+
+CString GpsOffsetTablePath() { return g_appConfig.GetAppFolder() + L"offset_min.bin"; }
+
+CString LanguageFolder() { return g_appConfig.GetAppFolder() + L"Language/"; }
+
+}  // namespace app

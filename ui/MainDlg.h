@@ -1,0 +1,487 @@
+// CMainDlg: the player's one main window (template 149), run modally for the whole life of the
+// program. It owns the playback engine, the channel window, the card dialog, the map page, the
+// side panels, the lists, grids, calendar, sliders and the G-sensor bar, and lays itself out for
+// one of three UI modes (1920, 1440 or 1024 pixels wide).
+//
+// Its work is split by concern over several files: construction, modes, configuration and
+// shutdown (MainDlg.cpp, MainDlgModes.cpp, MainDlgConfig.cpp), message dispatch
+// (MainDlgDispatch.cpp), transport (MainDlgTransport.cpp), the timer and recordings
+// (MainDlgTimer.cpp), sensor data (MainDlgSensor.cpp), cards (MainDlgCards.cpp), the day view
+// (MainDlgDayView.cpp) and the other commands (MainDlgCommands.cpp).
+//
+// The engine may be missing (it could not be made): the window then ends at once, and every
+// operation treats a null engine as "nothing plays".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "app/DisplayTime.h"
+#include "cardtools/CardDialogOwner.h"
+#include "cardtools/DiskDlg.h"
+#include "cardtools/FileManager.h"
+#include "cardtools/FilePad.h"
+#include "config/CardBlocks.h"
+#include "controls/BitmapSlider.h"
+#include "controls/DigiStatic.h"
+#include "controls/MonthCalCtrlEx.h"
+#include "controls/VxSkinButton.h"
+#include "controls/VxSkinDialog.h"
+#include "controls/VxSkinSldButton.h"
+#include "controls/VxSkinSldButton2.h"
+#include "controls/grid/GridCtrl.h"
+#include "platform/OleDateTime.h"
+#include "platform/gdi/GdiObjects.h"
+#include "platform/wnd/DragDrop.h"
+#include "platform/wnd/ListCtrl.h"
+#include "platform/wnd/ToolTipCtrl.h"
+#include "ui/GsensorBar.h"
+#include "ui/MainLayout.h"
+#include "ui/MapDlg.h"
+#include "ui/MapOwner.h"
+#include "ui/PanelDlg.h"
+#include "ui/VersionInfo.h"
+#include "ui/panels/CalendarPanel.h"
+#include "ui/panels/CompassPanel.h"
+#include "ui/panels/ControlPanels.h"
+#include "ui/panels/GsensorPanel.h"
+#include "ui/panels/IOdlg.h"
+#include "ui/panels/SpeedVolumePanels.h"
+#include "ui/panels/VideoCtrlPanel.h"
+#include "users/AdoConnection.h"
+
+class CFormatDlg;
+
+// The program's name: the main window's title (translated) and the caption of its message boxes.
+inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
+// The icon of the program's windows, large and small.
+inline constexpr wchar_t kProgramIcon[] = L"program";
+
+class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner {
+ public:
+  static constexpr UINT kTemplate = 149;
+  static constexpr UINT_PTR kTimerId = 1;
+  static constexpr UINT kTimerPeriodMs = 1000;
+  // The passes of step repeat and channel visibility run on UI-thread timers of their own, which
+  // shutdown stops with the position timer.
+  static constexpr UINT_PTR kStepRepeatTimerId = 2;
+  static constexpr UINT_PTR kVisibilityTimerId = 3;
+  static constexpr int kSpeedLevels = 9;
+  static constexpr int kNormalSpeedLevel = 4;
+  static constexpr int kLoudestVolume = 27;
+
+  // One G-sensor sample of the curve in the graph area.
+  struct GsensorPoint {
+    std::int16_t x = 0;
+    std::int16_t y = 0;
+    std::int16_t z = 0;
+  };
+
+  // What the command line asks for at start, in order.
+  struct StartAction {
+    enum Kind { kOpenBackup, kScanDrives } kind;
+    CString path;  // the backup of kOpenBackup
+  };
+  // "-f PATH" and "-F PATH" open the backup; any other argument beginning with '-' scans the
+  // drives once; other arguments are skipped. With no argument at all, one scan.
+  static std::vector<StartAction> StartActionsOf(const std::vector<CString>& arguments);
+
+  explicit CMainDlg(CWnd* parent = nullptr);
+  ~CMainDlg() override;
+
+  // The program's arguments after its name, before the window is made.
+  void SetArguments(std::vector<CString> arguments) { arguments_ = std::move(arguments); }
+
+  // ---- Construction and shutdown (MainDlg.cpp)
+  BOOL OnInitDialog() override;
+  BOOL DestroyWindow() override;
+  // Enter and Escape reach the main window through the dialog keys: they do nothing here.
+  void OnOK() override;
+  void OnCancel() override;
+  // Ends the program unless the format or configuration dialog is open; closing the window from
+  // the window manager does the same.
+  void OnBnClickedClose();
+  void OnClose() override { OnBnClickedClose(); }
+
+  // ---- What other windows and subsystems read
+  bool HasCardDrive() const { return cardDriveNumber_ != -1; }
+  bool IsDefaultSourceMode() const;
+  bool IsAltSourceMode() const;
+  int GetDstHours() const { return dstHours_; }
+  std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset_; }
+  void ClearTimeZoneOffset() { timeZoneOffset_ = 0; }
+  std::int64_t GetUtcOffsetSeconds() const override { return timeZoneOffset_ + dstHours_ * 3600LL; }
+  // Selects a row of the time-zone table; an index outside it selects the PC's own zone.
+  void SetTimeZoneIndex(int index);
+  // The zone of the card's configuration block and Config.ini ("TimeZoneEx", "TimeZone"), given
+  // to the engine.
+  void LoadTimeZone();
+  // The copy of the opened card's configuration block.
+  void SetCardConfig(const CardConfigBlock& block) { cardConfig_ = block; }
+  // How the windows show recording times (app/DisplayTime.h).
+  app::DisplayZone GetDisplayZone() const;
+  int GetUiMode() const { return uiMode_; }
+  bool IsNoMark() const { return noMark_; }
+  UINT GetBackgroundBitmap() const { return backgroundBitmap_; }
+  UINT GetSecondBitmap() const { return secondBitmap_; }
+  const CardConfigBlock& GetCardConfig() const { return cardConfig_; }
+  const std::vector<RecordSpanEntry>& GetSpans() const { return spans_; }
+  const std::array<int, 10>& GetCameraWords() const { return cameraWords_; }
+  CDiskDlg& GetDiskDlg() { return diskDlg_; }
+  CMapDlg& GetMapDlg() { return mapDlg_; }
+  CPanelDlg& GetChannelWindow() { return channelWindow_; }
+  GsensorBar& GetGsensorBar() { return gsensorBar_; }
+  CVxSkinSldButton& GetPositionSlider() { return positionSlider_; }
+  CVxSkinSldButton2& GetTimeRangeSlider() { return timeRangeSlider_; }
+  VideoCtrlPanel& GetVideoCtrlPanel() { return videoCtrlPanel_; }
+  GsensorPanel& GetGsensorPanel() { return gsensorPanel_; }
+  CalendarPanel& GetCalendarPanel() { return calendarPanel_; }
+  CompassPanel& GetCompassPanel() { return compassPanel_; }
+  SpeedDlg& GetSpeedDlg() { return speedDlg_; }
+  VolumeDlg& GetVolumeDlg() { return volumeDlg_; }
+  CCtrlPanel& GetCtrlPanel() { return ctrlPanel_; }
+  CClosePanel& GetClosePanel() { return closePanel_; }
+  IOdlg& GetCarDataPanel() { return ioDlg_; }
+  CVersionInfo& GetVersionInfo() { return versionInfo_; }
+
+  // ---- The card dialog's owner (cardtools/CardDialogOwner.h)
+  IIbpCtrl* GetEngine() override { return engine_; }
+  bool OpenCard(const CString& drivePath) override;
+  void SetCardDriveNumber(int driveNo) override { cardDriveNumber_ = driveNo; }
+  void AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) override;
+  void ClearRecordSpans() override;
+  void StopPlayback() override;
+  bool IsPlaying() const override { return playing_; }
+  void EnableMainControls(bool enable) override;
+
+  // ---- The map page's owner (ui/MapOwner.h)
+  void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
+  void ClearMapSelectionList() override { gsensorPoints_.clear(); }
+  bool GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) const override;
+  void SeekMapTime(std::int64_t time) override;
+  bool HoldsCourse() const override { return gsensorBar_.GetHold(); }
+  void OnMapUpdated() override;
+  bool IsReplayView() const override { return mapView_; }
+  void SetReplaySliderRange(int pointCount) override { positionSlider_.SetRange(0, pointCount); }
+  void SetReplaySliderPos(int point) override { positionSlider_.SetPos(point); }
+
+  // ---- Transport, speed and volume (MainDlgTransport.cpp)
+  void OnBnClickedPlay();
+  void OnBnClickedPause();
+  void OnBnClickedStop();
+  void OnBnClickedBackward();
+  void OnBnClickedNextFrame();
+  void OnBnClickedPrevFrame();
+  void OnBnClickedSlower();
+  void OnBnClickedFaster();
+  void OnBnClickedVolumeDown();
+  void OnBnClickedVolumeUp();
+  void OnBnClickedAudio1();
+  void OnBnClickedAudio2();
+  void OnBnClickedLayout4();
+  void OnBnClickedLayout8();
+  // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
+  int SetSpeedLevel(int level);
+  void ResetSpeedSlider();
+  // A percent volume 0..100 of a panel's slider.
+  void SetVolumeLevel(int value);
+  int GetVolumeLevel() const { return volumeLevel_; }
+  void OnBitmapSliderMoved(WPARAM id, LPARAM position);
+  void InitVolumeControls();
+  void TogglePause();
+  void SetChannelLayout(int cells);
+  // Places the caption panel at the window's bottom-left and redraws.
+  void RefreshCaptionPanel();
+  // Starts a step-repeat pass while a frame button is held, and a channel-visibility pass.
+  void StartStepRepeat();
+  void StepRepeatTick();
+  void StartChannelVisibility();
+  void ChannelVisibilityPass();
+
+  // ---- Timer, recordings and the slider messages (MainDlgTimer.cpp)
+  void OnTimer(UINT_PTR id);
+  int FindCurrentRecord() const;
+  bool SelectRecord(int n, bool moveViews);
+  bool PlayRecord(int n);
+  bool StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t to);
+  void OnBnClickedPrevFile();
+  void OnBnClickedNextFile();
+  LRESULT OnSliderPressed(WPARAM kind, LPARAM value);
+  LRESULT OnPanelCommand(WPARAM kind, LPARAM value);
+  LRESULT OnSliderDragged(WPARAM kind, LPARAM value);
+  LRESULT OnPlayNextRequest();
+  void OnBnClickedRangeStart();
+  void OnBnClickedRangeEnd();
+  void HighlightCurrentRecordRow();
+
+  // ---- Sensor data and engine messages (MainDlgSensor.cpp)
+  LRESULT OnGsensorData(WPARAM wParam, LPARAM lParam);
+  LRESULT OnVideoSize(WPARAM wParam, LPARAM channel);
+  LRESULT OnPlayerEnd(WPARAM wParam, LPARAM lParam);
+  void OnBackupDone();
+  void DrawGsensorGraph(CDC& dc);
+  void DrawGsensorCurve(CDC& dc, int axis, COLORREF colour);
+  void DrawPositionText(CDC& dc);
+  void DrawSpeed(CDC& dc);
+  // The current GPS fix, which the compass and the position text show.
+  double GetLatitude() const { return latitude_; }
+  double GetLongitude() const { return longitude_; }
+  double GetCourse() const { return course_; }
+
+  // ---- Cards, device changes, dropped files, password (MainDlgCards.cpp)
+  LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  void OnDropFiles(HDROP drop);
+  // The drive scan of a card arrival (also run once at start by the command line).
+  void ScanDrivesForCard();
+  bool CheckCardPassword(const CardConfigBlock* block = nullptr, CWnd* parent = nullptr);
+  void ClearRecordView();
+  void OnBnClickedBackup();
+  void OnBnClickedPlayback();
+
+  // ---- Day view, record list and settings list (MainDlgDayView.cpp)
+  void InitLists();
+  void InitGridsAndCalendar();
+  void ClearDayMarks();
+  void SetupHourGrid(CGridCtrl& grid, int firstHour);
+  void SetupMinuteGrid(CGridCtrl& grid, int firstMinute);
+  void FillDay(const COleDateTime& date);
+  void MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
+                       const COleDateTime& spanStart, const COleDateTime& spanEnd);
+  void ColourHourGrids();
+  void ColourMinuteGrids();
+  void MarkRecordedDays();
+  void RefreshSelectedDay();
+  void MoveCalendarTo(std::int64_t time);
+  void PlayAtMinute(const COleDateTime& date);
+  void FocusGridCell(int hour, int minute);
+  void OnHourGridClick(int gridId, NMHDR* notify);
+  void OnMinuteGridClick(int gridId, NMHDR* notify);
+  void OnCalendarSelect();
+  void OnRecordListChanged(NMHDR* notify);
+  // The recording of each minute of the selected day, -1 for none.
+  int GetMinuteRecord(int hour, int minute) const;
+
+  // ---- Other commands, panel toggles and window handling (MainDlgCommands.cpp)
+  void OnBnClickedSnapShot();
+  void OnBnClickedFormat();
+  void OnBnClickedConfiguration();
+  void OnBnClickedWifi();
+  void OnBnClickedCarType();
+  void OnBnClickedPassengerMode();
+  void OnBnClickedBrakesMode();
+  void OnBnClickedMapKey();
+  void OnBnClickedFileManager();
+  void OnBnClickedFilePad();
+  void OnBnClickedBackupSelected();
+  void OnBnClickedRestartRecord();
+  void OnBnClickedGsensorPanel();
+  void OnBnClickedCalendarPanel();
+  void OnBnClickedCompassPanel();
+  void OnBnClickedMapPage();
+  void OnBnClickedCarDataPanel();
+  void OnBnClickedSlidePanel();
+  void ShowRecordListArea();
+  void ShowMapArea();
+  void ShowSettingsArea();
+  void OnBnClickedSpeedView();
+  void OnBnClickedRecordView();
+  void ToggleMapView();
+  void OnBnClickedFullVideo(bool swap);
+  void OnBnClickedSwapViews();
+  void OnBnClickedShowSpeedPanel();
+  void OnBnClickedShowVolumePanel();
+  void OnBnClickedMinimize();
+  void OnBnClickedMenu();
+  void OnBnClickedRestore();
+  void ResetCardDefaults();
+  void ToggleFullVideo(bool swap, bool hideControls);
+  void ShowControls(bool show);
+  void ToggleVersionInfo();
+  void OnMouseWheel(UINT keys, int delta, CPoint screen);
+  CPoint ToChannelPoint(const CRect& channel, CPoint point) const;
+  void OnSize(UINT type, int cx, int cy);
+  void OnPaint();
+  void OnMouseMove(UINT keys, CPoint point);
+  void OnMouseLeave();
+  void OnQueryOpen();
+  LRESULT OnEventLogLoaded();
+  // Records the time of the user's last action and re-places the caption panel.
+  void OnUserActivity();
+
+  // ---- Message dispatch (MainDlgDispatch.cpp)
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+
+ protected:
+  void DoDataExchange(CDataExchange* dx) override;
+
+ private:
+  // ---- Construction steps (MainDlg.cpp)
+  void SetProgramIcons();
+  bool CreateEngine();
+  void CreateChildDialogs();
+  void CreatePanels();
+  void LinkPanelSliders();
+  void RunStartActions();
+  void OpenBackupAtStart(const CString& path);
+  CVxSkinButton* SkinButton(int id);
+  void ShowItem(int id, bool show);
+  void StopOwnedWork();
+
+  // ---- UI modes and layout (MainDlgModes.cpp)
+  void SelectUiMode();
+  // Everything placed, skinned and sized for the chosen mode, in the order of the start-up.
+  void LayOutMode();
+  void SelectModeSkins();
+  void PlaceModeControls();
+  void PlaceModeControl(const ui::MainControl& control);
+  void InitSpeedDigits();
+  void PlaceSpeedDigits();
+  void PlaceMapPage();
+  void LayGsensorBar();
+  void SizeToBackground();
+
+  // ---- Preferences (MainDlgConfig.cpp)
+  void LoadOsdConfig();
+  void LoadChannelConfig();
+  void LoadDisplayConfig();
+  void OpenDebugCsv();
+
+  // ---- Command dispatch (MainDlgDispatch.cpp)
+  void OnCommand(int id);
+  void OnNotify(NMHDR* notify);
+
+  // ---- Engine and time zone (Part of construction)
+  IIbpCtrl* engine_ = nullptr;
+  std::int64_t timeZoneOffset_ = 0;
+  int dstHours_ = 0;
+  int cardDriveNumber_ = -1;
+  int uiMode_ = 0;
+  bool noMark_ = false;
+  UINT backgroundBitmap_ = 0;
+  UINT secondBitmap_ = 0;
+  std::array<CRect, 3> videoRect_;
+  CardConfigBlock cardConfig_;
+  std::array<int, 10> cameraWords_{};
+  std::array<CString, 3> versionTexts_;
+  int currentVersion_ = 0;
+  std::vector<CString> arguments_;
+
+  // ---- Transport
+  bool paused_ = false;
+  int speedLevel_ = kNormalSpeedLevel;
+  double lastSpeed_ = 1.0;
+  int volumeLevel_ = kLoudestVolume;
+  bool reopenPending_ = false;
+  bool replayPaused_ = false;
+  bool replayRestart_ = false;
+  int nowChannel_ = 1;  // the channel layout: 1, 4 or 8 cells
+  bool playing_ = false;
+  bool mapView_ = false;
+  bool visibilityPending_ = false;
+  bool visibilityWaitFirst_ = false;
+  // Whether PrevFrame and NextFrame are held is their buttons' own pressed state (IsPressed).
+  bool stepRepeatBusy_ = false;
+  DWORD lastStep_ = 0;
+  DWORD stepPeriod_ = 0;
+
+  // ---- Timer and recordings
+  DWORD seekLockUntil_ = 0;
+  std::vector<RecordSpanEntry> spans_;
+  int currentSpan_ = -1;
+  int selectedSpan_ = -2;
+  bool dragging_ = false;
+  DWORD autoNextNotBefore_ = 0;
+  bool autoNextDone_ = false;
+  bool formatDialogOpen_ = false;
+  bool configDialogOpen_ = false;
+  CFormatDlg* formatDialog_ = nullptr;
+
+  // ---- Sensor data
+  std::array<BYTE, 512> sensorBlock_{};
+  std::vector<GsensorPoint> gsensorPoints_;
+  int graphLimit_ = 40;
+  DWORD lastGraphPaint_ = 0;
+  double speedKmh_ = 0.0;
+  double latitude_ = 0.0;
+  double longitude_ = 0.0;
+  double course_ = 0.0;
+  bool keepProportion_ = false;
+  std::FILE* gsensorCsv_ = nullptr;
+  int edrSpeedUnit_ = 0;
+  int edrTemperatureUnit_ = 0;
+  bool hasUnitPicture_ = false;
+  UINT unitPicture_ = 0;
+
+  // ---- Cards
+  bool passwordAccepted_ = false;
+  CString cardPath_;
+  CString cardPathCopy_;
+  CString scanPath_;
+  DWORD logicalDrives_ = 0;
+
+  // ---- Day view
+  std::array<int, 24> hourMarks_{};
+  std::array<std::array<int, 60>, 24> minuteMarks_{};
+  std::array<std::array<int, 60>, 24> minuteRecord_{};
+  COleDateTime selectedDate_;
+  bool hasSelectedDate_ = false;
+  int selectedHour_ = -1;
+  int selectedMinute_ = -1;
+
+  // ---- Other commands and window handling
+  bool snapshotBusy_ = false;
+  bool snapshotShown_ = false;
+  CString lastSnapshot_;
+  bool recordView_ = false;
+  bool mapArea_ = false;
+  bool fullVideo_ = false;
+  bool swapped_ = false;
+  int activeAreaTab_ = 2;  // 1 map, 2 record list, 3 settings list
+  bool panelsShown_ = false;
+  int panelSide_ = 0;  // the side of the video control panel: 0 left, 1 right
+  bool mapSelectionPending_ = false;
+  CRect storedWindowRect_;
+  CSize storedSize_;
+  UINT storedSizeType_ = 0;
+  bool firstSize_ = true;
+  DWORD lastActivity_ = 0;
+
+  // ---- Child objects, in the order of construction (destroyed in reverse)
+  CDiskDlg diskDlg_;
+  IOdlg ioDlg_;
+  CMapDlg mapDlg_;
+  FileManager fileManager_;
+  FilePad filePad_;
+  CListCtrl recordList_;
+  CListCtrl settingsList_;
+  CPanelDlg channelWindow_;
+  CDigiStatic speedDigits_;
+  std::map<int, CVxSkinButton> buttons_;
+  CBitmapSlider volumeBitmapSlider_;
+  CVxSkinSldButton positionSlider_;
+  CVxSkinSldButton2 timeRangeSlider_;
+  CVxSkinSldButton volumeSlider_;
+  CVxSkinSldButton speedSlider_;
+  CVxSkinSldButton hiddenSlider_;
+  CMonthCalCtrlEx calendar_;
+  std::array<CGridCtrl, 4> grids_;
+  VideoCtrlPanel videoCtrlPanel_;
+  CCtrlPanel ctrlPanel_;
+  GsensorPanel gsensorPanel_;
+  CompassPanel compassPanel_;
+  CalendarPanel calendarPanel_;
+  CClosePanel closePanel_;
+  SpeedDlg speedDlg_;
+  VolumeDlg volumeDlg_;
+  CVersionInfo versionInfo_;
+  CAdoConnection adoConnection_;
+  GsensorBar gsensorBar_;
+  CToolTipCtrl tooltip_;
+  CBitmap graphBitmap_;
+  CBitmap positionTextBitmap_;
+};
