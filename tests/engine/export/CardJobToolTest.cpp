@@ -99,4 +99,23 @@ TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
   EXPECT_EQ(status, 2);
   CardJob("avi " + dir.File("missing.sd") + " " + avi + " --entry 1", &status);
   EXPECT_EQ(status, 2);
+
+  // A GPS text name with folders in it is refused: nothing is written outside the folder given.
+  const std::filesystem::path top = std::filesystem::path(dir.File("texts")).parent_path();
+  const auto files = [&] { return std::distance(std::filesystem::recursive_directory_iterator(top), {}); };
+  const auto before = files();
+  out = CardJob("gps " + layout.path + " " + dir.File("texts/inner") + " --mode 0 --name ../../x --json", &status);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_TRUE(Has(out, "{\"result\": \"failed\"")) << out;
+  EXPECT_EQ(files(), before + 1);  // the folder given, empty
+
+  // It says why a source cannot be used, and what it takes.
+  const std::string tool = CARDJOB_PATH;
+  out = RunCommand(tool + " backup " + dir.File("missing.sd") + " " + sd + " 2>&1", &status);
+  EXPECT_TRUE(Has(out, "cannot be opened: it does not exist")) << out;
+  out = RunCommand(tool + " backup " + layout.path + " " + sd + " --entries 4 2>&1", &status);
+  EXPECT_TRUE(Has(out, "has 3 recordings, no recording 4")) << out;
+  out = RunCommand(tool + " --help", &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(Has(out, "usage: cardjob backup SOURCE OUT.sd")) << out;
 }
