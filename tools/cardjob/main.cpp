@@ -33,7 +33,7 @@ const char* const kUsage =
     "Entry numbers count from 1; without --entries every entry is taken. A GPS text --name is a\n"
     "file name without folders.\n";
 const char* const kDefaultGpsName = "gps_";
-constexpr DWORD kWaitStepMs = 10;
+constexpr DWORD kWaitStepMs = 1;
 
 struct Options {
   std::string job;
