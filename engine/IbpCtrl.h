@@ -202,6 +202,7 @@ class CIbpCtrl final : public IIbpCtrl {
   CABuffer2* AudioQueue(int channel) const;
   const CVideoCtx* Video(int channel) const;
   const CAudioCtx* Audio(int channel) const;
+  const CSourceBoxCtx& Source() const { return source_; }
 
  private:
   enum class Active { kNone, kCardSource, kTransportStream };

@@ -4,6 +4,7 @@
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -153,6 +154,25 @@ bool File::Open(const std::string& path, unsigned access, bool createIfMissing) 
   return fd_ >= 0;
 }
 
+bool File::OpenSeekable(const std::string& path, unsigned access, bool createIfMissing) {
+  Close();
+  int flags = O_CLOEXEC | O_NONBLOCK;
+  flags |= (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (createIfMissing) flags |= O_CREAT;
+  const int fd = ::open(path.c_str(), flags, 0644);
+  struct stat st {};
+  if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    lastError_ = fd < 0 ? errno : EINVAL;
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  lastError_ = 0;
+  path_ = path;
+  return true;
+}
+
 bool File::Create(const std::string& path) {
   Close();
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -168,7 +188,7 @@ bool File::OpenDrive(unsigned driveNo, unsigned access) {
     lastError_ = ENOENT;
     return false;
   }
-  return Open(*path, access, false);
+  return OpenSeekable(*path, access, false);
 }
 
 void File::Close() {
@@ -226,6 +246,26 @@ bool File::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
   });
   if (error != 0) lastError_ = error;
   return error == 0;
+}
+
+bool File::CopyFrom(const File& from, std::uint64_t fromPos, std::uint64_t toPos, std::uint64_t n) {
+  constexpr std::uint64_t kLargestStep = 0x40000000;
+  if (fd_ < 0 || from.fd_ < 0 || !Seek(toPos)) return false;
+  auto in = static_cast<off_t>(fromPos);
+  while (n > 0) {
+    const ssize_t r = ::sendfile(fd_, from.fd_, &in, static_cast<std::size_t>(std::min(n, kLargestStep)));
+    if (r < 0 && errno == EINTR) continue;
+    if (r <= 0) {
+      lastError_ = r < 0 ? errno : EIO;
+      return false;
+    }
+    n -= static_cast<std::uint64_t>(r);
+  }
+  return true;
+}
+
+void File::WillRead(std::uint64_t pos, std::uint64_t n) const {
+  if (fd_ >= 0) ::posix_fadvise(fd_, static_cast<off_t>(pos), static_cast<off_t>(n), POSIX_FADV_WILLNEED);
 }
 
 bool File::Truncate(std::uint64_t size) { return fd_ >= 0 && ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }

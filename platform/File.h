@@ -22,9 +22,13 @@ class File {
 
   // Opens an existing file; with createIfMissing a missing file is created. Never truncates.
   bool Open(const std::string& path, unsigned access, bool createIfMissing = false);
+  // Opens what a store is read from, a regular file or a block device, as Open does. Anything
+  // else (a FIFO, a socket, a character device, a folder) is refused at once, without waiting
+  // for a writer, with LastError() EINVAL.
+  bool OpenSeekable(const std::string& path, unsigned access, bool createIfMissing = false);
   // Creates the file, or empties an existing one.
   bool Create(const std::string& path);
-  // Opens the raw drive of the given number (see DrivePath).
+  // Opens the raw drive of the given number (see DrivePath) as OpenSeekable does.
   bool OpenDrive(unsigned driveNo, unsigned access);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -36,6 +40,12 @@ class File {
   bool WriteAll(const void* buf, std::size_t n);
   bool ReadAt(std::uint64_t pos, void* buf, std::size_t n) const;
   bool WriteAt(std::uint64_t pos, const void* buf, std::size_t n);
+  // Copies n bytes from a position of another file to a position of this one inside the kernel,
+  // without passing them through the program's memory (as cp does); moves this file's position.
+  // False when not every byte moved.
+  bool CopyFrom(const File& from, std::uint64_t fromPos, std::uint64_t toPos, std::uint64_t n);
+  // Tells the system that n bytes from pos on will be read soon, so that it reads them ahead.
+  void WillRead(std::uint64_t pos, std::uint64_t n) const;
   bool Truncate(std::uint64_t size);
   bool Flush();
   // Size of a regular file, or of a block device.

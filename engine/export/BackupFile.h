@@ -1,41 +1,86 @@
-// The `.sd` file of a backup job: the chunks of the entry at position k of the backup list lie in
-// the 16 MB block k from 0x2000000 on, each chunk at its own place in it, so that a chunk that
-// could not be read stays a hole of zeros and the chunks after it keep their places; the index of
-// the entries copied and the card's header block are written when the job ends. Chunks that
-// follow each other are gathered and written together, up to 1 MiB at a time.
+// The `.sd` file of a backup job: the chunks of the entry at backup position k lie in the 16 MB
+// block k from 0x2000000 on (an entry of more than 1,024 chunks runs on into block k + 1), each
+// chunk at its own place in it, so that a chunk that could not be read stays a hole of zeros and
+// the chunks after it keep their places; the index of the entries copied and the card's header
+// block are written when the job ends.
+//
+// Chunks that follow each other, in the store and in the file, are gathered into runs, which a
+// thread of the file copies from the store inside the kernel (as cp copies) while the source
+// goes on reading the trailers of the chunks after them.
+//
+// The file is written under a temporary name, the path with ".part" added, and takes its own name
+// only when the backup is complete, so that no backup cut short looks like a whole one.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "engine/store/CardStore.h"
 #include "engine/store/StoReader.h"
+#include "platform/Sync.h"
 
 class CBackupFile {
  public:
-  // Creates the file afresh: an older file of that name is emptied, so that none of its entries
-  // stays listed. Refused when the path names the store the chunks are read from.
+  static constexpr const char* kPartSuffix = ".part";
+
+  CBackupFile() = default;
+  CBackupFile(const CBackupFile&) = delete;
+  CBackupFile& operator=(const CBackupFile&) = delete;
+  ~CBackupFile() { Close(); }
+
+  // Creates the file afresh under its temporary name; an older file of the path itself stays
+  // until a complete backup replaces it. Refused when the path names the store the chunks are
+  // read from, or anything but a file (a device, a folder).
   bool Create(const std::string& path, const std::string& storePath);
   bool IsOpen() const { return file_.IsOpen(); }
+  // Where the backup is: its path once complete, the temporary name of an incomplete one that
+  // was kept, empty when none was left.
   const std::string& Path() const { return path_; }
 
-  // Writes chunk n (as read from the store) of the entry at position k of the backup list; false
-  // when a write failed (of this chunk or of chunks gathered before it). A chunk number past what
-  // an entry can hold has no place and is passed over.
-  bool WriteChunk(std::size_t k, std::uint32_t n, const std::uint8_t* chunk);
-  // Writes the chunks gathered, the index of the entries copied, in their order, and the card's
-  // header block when given (a raw card's, as read), then closes the file. False when a write
-  // failed.
-  bool Finish(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader);
+  // Copies chunk n of the entry whose chunks begin at backup position k, from its data offset in
+  // the store as it is stored; false when a copy failed (of a chunk before this one: copies run
+  // behind). A chunk number past what an entry can hold has no place and is passed over. The
+  // store stays open until Finish or Close.
+  bool WriteChunk(std::uint32_t k, std::uint32_t n, CCardStore& store, std::uint64_t dataOffset);
+  // Copies what is gathered, writes the index of the entries copied (each at its slot, its
+  // backup position) and the card's header block when given (a raw card's, as read), then closes
+  // the file. A complete backup takes its path; an incomplete one keeps its temporary name; a
+  // file with no entry, or whose chunks or index could not all be written, is removed. False
+  // when a write or the renaming failed.
+  bool Finish(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader, bool complete);
+  // Closes and removes a file whose job did not run.
   void Close();
 
  private:
-  bool WriteGathered();
+  // Chunks that follow each other in the store and in the file.
+  struct Run {
+    const CCardStore* store = nullptr;
+    std::uint64_t from = 0;  // data offset in the store
+    std::uint64_t to = 0;    // position in the file
+    std::size_t chunks = 0;
+  };
+
+  bool HandOver();
+  void CopyRuns();
+  bool StopCopying();
+  bool WriteIndex(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader);
+  void Remove();
 
   CStoReader file_;
   std::string path_;
-  std::vector<std::uint8_t> gathered_;  // chunks that follow each other, from gatheredAt_ on
-  std::uint64_t gatheredAt_ = 0;
+  std::string finalPath_;
+  std::string partPath_;
+  Run run_;  // being gathered
+
+  plat::Thread copier_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Run> handed_;  // runs waiting for the copier
+  bool stopping_ = false;
+  bool copyFailed_ = false;
 };

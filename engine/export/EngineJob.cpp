@@ -25,7 +25,7 @@ bool CEngineJob::Begin() {
 bool CEngineJob::TakeChunk(const JobChunk& chunk) {
   if (recordingFailed_.load()) return false;
   if (!gpsText_.Write(*chunk.trailer) ||
-      (backup_.IsOpen() && !backup_.WriteChunk(chunk.backupIndex, chunk.chunkNumber, chunk.chunk))) {
+      (backup_.IsOpen() && !backup_.WriteChunk(chunk.backupPosition, chunk.chunkNumber, *chunk.store, chunk.dataOffset))) {
     writeFailed_ = true;
     return false;
   }
@@ -35,9 +35,12 @@ bool CEngineJob::TakeChunk(const JobChunk& chunk) {
 void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
   std::vector<std::string> files;
   bool written = !writeFailed_;
-  if (backup_.IsOpen()) {
-    written = backup_.Finish(taken, outputs_.withCardHeader ? outputs_.cardHeader.data() : nullptr) && written;
-    files.push_back(backup_.Path());
+  const bool backup = backup_.IsOpen();
+  if (backup) {
+    const bool complete = written && end == SourceEnd::kData && !recordingFailed_.load();
+    const std::uint8_t* header = outputs_.withCardHeader ? outputs_.cardHeader.data() : nullptr;
+    written = backup_.Finish(taken, header, complete) && written;
+    if (!backup_.Path().empty()) files.push_back(backup_.Path());
   }
   written = gpsText_.End() && written;
   for (const std::string& f : gpsText_.Files()) files.push_back(f);
@@ -51,7 +54,9 @@ void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
   } else if (end == SourceEnd::kStopped) {
     result_ = JobResult::kCancelled;
   } else {
-    result_ = end == SourceEnd::kData && recorded ? JobResult::kDone : JobResult::kFailed;
+    // A backup that copied nothing is no backup.
+    const bool copied = !backup || !taken.empty();
+    result_ = end == SourceEnd::kData && recorded && copied ? JobResult::kDone : JobResult::kFailed;
   }
 }
 

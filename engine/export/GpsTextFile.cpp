@@ -104,9 +104,14 @@ std::string GpsTextFileStamp(int fileMode, const GpsTextFix& fix, std::time_t no
 
 CGpsTextFile::~CGpsTextFile() { End(); }
 
+bool IsGpsTextName(const CString& name) {
+  const std::string text = name.ToUtf8();
+  return text.find_first_of("/\\") == std::string::npos && text.find("..") == std::string::npos;
+}
+
 bool CGpsTextFile::Start(int fileMode, const CString& name) {
   std::lock_guard guard(lock_);
-  on_ = fileMode >= kGpsTextFileOfFix && fileMode <= kGpsTextFileOfDay;
+  on_ = fileMode >= kGpsTextFileOfFix && fileMode <= kGpsTextFileOfDay && IsGpsTextName(name);
   fileMode_ = fileMode;
   name_ = name;
   label_ = GpsTextLabel(name);

@@ -46,6 +46,9 @@ std::string_view TrailerGpsText(const IndexBlockA5& trailer);
 bool GpsTextFixOf(std::string_view text, GpsTextFix* fix);
 // The first 8 bytes of the name in the ANSI code page; a shorter name is padded with spaces.
 std::string GpsTextLabel(const CString& name);
+// True for a name that can start a GPS text file's name inside the job's folder: it has no
+// folder separator (a slash or a backslash) and no "..".
+bool IsGpsTextName(const CString& name);
 // The line of a fix, whole however long its numbers make it.
 std::string GpsTextLine(const std::string& label, const GpsTextFix& fix);
 // The part of the file name that the mode gives, from the job's first fix or the PC's time `now`.
@@ -58,8 +61,9 @@ class CGpsTextFile {
   CGpsTextFile& operator=(const CGpsTextFile&) = delete;
   ~CGpsTextFile();
 
-  // Turns the export on for the next job with a file mode (0 to 2; false and off for any other)
-  // and the name that starts the file names and labels the lines.
+  // Turns the export on for the next job with a file mode (0 to 2) and the name that starts the
+  // file names and labels the lines; false and off for any other mode and for a name that is not
+  // a file name (IsGpsTextName).
   bool Start(int fileMode, const CString& name);
   bool IsOn() const;
   // A job begins: its files go into this folder (empty: the working folder).

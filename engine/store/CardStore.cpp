@@ -2,8 +2,11 @@
 #include "platform/ByteOrder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 
+#include "engine/store/EntryPool.h"
 #include "platform/File.h"
 
 namespace {
@@ -27,7 +30,18 @@ void EndBefore(IndexEntry* entry, const IndexEntry& next) {
 
 }  // namespace
 
-CCardStore::CCardStore() = default;
+const char* StoreOpenFailureText(StoreOpenFailure failure) {
+  switch (failure) {
+    case StoreOpenFailure::kNone: return "no failure";
+    case StoreOpenFailure::kMissing: return "it does not exist";
+    case StoreOpenFailure::kUnreadable: return "it cannot be read (no permission)";
+    case StoreOpenFailure::kNotAStore: return "it is not a card, .sd backup or .idx index";
+    case StoreOpenFailure::kNoRecordings: return "it holds no recording";
+  }
+  return "unknown failure";
+}
+
+CCardStore::CCardStore() : pool_(std::make_unique<CEntryPool>()) {}
 
 CCardStore::~CCardStore() {
   handle_.Close();
@@ -48,8 +62,8 @@ void CCardStore::CloseStore() {
   open_ = false;
   entries_.clear();
   playList_.clear();
-  for (auto& e : pool_) retired_.push_back(std::move(e));
-  pool_.clear();
+  scratch_.clear();
+  current_.clear();
   std::lock_guard lock(cursorMutex_);
   cursor_ = 0;
 }
@@ -57,33 +71,47 @@ void CCardStore::CloseStore() {
 IndexEntry* CCardStore::OpenStore() {
   if (open_) return FirstEntry();
   Layout layout;
-  if (!OpenHandle(&layout)) {
-    CloseStore();
-    return nullptr;
-  }
+  if (!OpenHandle(&layout)) return Fail(HandleFailure(handle_));
   ++openSerial_;
   rawOpenCount_ = 0;
+  dataBase_ = layout.dataBase;
   std::vector<std::uint8_t> copy;
   ParsedCopy first;
   if (!ReadCopy(layout.firstCopy, &copy) || !ParseIndexCopy(copy, layout, &first)) {
-    CloseStore();
-    return nullptr;
+    return Fail(StoreOpenFailure::kNotAStore);
   }
   if (layout.secondCopy) {
     ParsedCopy second;
-    if (!ReadCopy(*layout.secondCopy, &copy) || !ParseIndexCopy(copy, layout, &second) ||
-        !MergeIndexCopies(std::move(first), std::move(second), layout)) {
-      CloseStore();
-      return nullptr;
+    if (!ReadCopy(*layout.secondCopy, &copy) || !ParseIndexCopy(copy, layout, &second)) {
+      return Fail(StoreOpenFailure::kNotAStore);
     }
+    if (!MergeIndexCopies(std::move(first), std::move(second), layout)) return Fail(StoreOpenFailure::kNoRecordings);
   } else if (first.list.empty()) {
-    CloseStore();
-    return nullptr;
+    return Fail(StoreOpenFailure::kNoRecordings);
   } else {
     entries_ = std::move(first.list);
   }
+  KeepEntries();
   open_ = true;
+  openFailure_ = StoreOpenFailure::kNone;
   return FirstEntry();
+}
+
+IndexEntry* CCardStore::Fail(StoreOpenFailure failure) {
+  CloseStore();
+  openFailure_ = failure;
+  return nullptr;
+}
+
+// An open handle means the store could be read but was not laid out as one.
+StoreOpenFailure CCardStore::HandleFailure(const CStoReader& handle) {
+  if (handle.IsOpen()) return StoreOpenFailure::kNotAStore;
+  switch (handle.LastError()) {
+    case ENOENT: return StoreOpenFailure::kMissing;
+    case EACCES:
+    case EPERM: return StoreOpenFailure::kUnreadable;
+    default: return StoreOpenFailure::kNotAStore;
+  }
 }
 
 bool CCardStore::OpenHandle(Layout* layout) {
@@ -120,9 +148,23 @@ bool CCardStore::ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy)
 }
 
 IndexEntry* CCardStore::NewEntry() {
-  pool_.push_back(std::make_unique<IndexEntry>());
-  pool_.back()->openSerial = openSerial_;
-  return pool_.back().get();
+  scratch_.push_back(std::make_unique<IndexEntry>());
+  scratch_.back()->openSerial = openSerial_;
+  return scratch_.back().get();
+}
+
+// The entries of the opening take their lasting objects; those made while reading go.
+void CCardStore::KeepEntries() {
+  const std::string key = StoreKey();
+  for (IndexEntry*& e : entries_) {
+    e = pool_->Keep(key, *e, openSerial_);
+    current_.insert(e);
+  }
+  scratch_.clear();
+}
+
+std::string CCardStore::StoreKey() const {
+  return std::to_string(type_) + ":" + std::to_string(driveNo_) + ":" + path_;
 }
 
 bool CCardStore::ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed) {
@@ -181,9 +223,10 @@ IndexEntry* CCardStore::GetPreviousEntry(const IndexEntry* entry) {
 }
 
 bool CCardStore::IsCurrentEntry(const IndexEntry* entry) const {
-  return entry && open_ && entry->openSerial == openSerial_ &&
-         std::find(entries_.begin(), entries_.end(), entry) != entries_.end();
+  return entry && open_ && current_.count(entry) != 0 && entry->openSerial == openSerial_;
 }
+
+std::size_t CCardStore::EntryObjectCount() const { return pool_->Size(); }
 
 std::optional<std::uint32_t> CCardStore::CardGeneration() const {
   return type_ == kSourceRawCard ? std::optional<std::uint32_t>(header_.Generation()) : std::nullopt;
@@ -208,8 +251,42 @@ std::string CCardStore::RawFilePath(unsigned fileNumber) const {
   return rawRoot_ + "dcim/" + name;
 }
 
-bool CCardStore::ReadChunk(std::uint64_t dataOffset, std::uint8_t* chunk) {
-  if (type_ != kSourceIndexFile) return handle_.ReadAt(dataOffset, chunk, kChunkSize);
+std::uint32_t CCardStore::ReadableChunks(const IndexEntry& entry) const {
+  const std::uint32_t claimed = entry.LastChunk() >= entry.FirstChunk() ? entry.LastChunk() - entry.FirstChunk() + 1 : 1;
+  return std::min(claimed, ChunksInStore(entry.dataOffset));
+}
+
+std::uint32_t CCardStore::ChunksInStore(std::uint64_t dataOffset) const {
+  const std::uint64_t capacityEnd = DataBlockOffset(dataBase_, capacity_);
+  if (dataOffset >= capacityEnd) return 0;
+  const std::uint64_t wanted = std::min<std::uint64_t>(capacityEnd - dataOffset, kMaxChunksPerEntry * kChunkSize);
+  const std::uint64_t size = handle_.Size();
+  const std::uint64_t inFile = type_ == kSourceIndexFile ? BytesInRawFilesFrom(dataOffset, wanted)
+                                                         : (size > dataOffset ? size - dataOffset : 0);
+  return static_cast<std::uint32_t>(std::min(wanted, inFile) / kChunkSize);
+}
+
+// The data of an `.idx` source runs from one 1 GB `.raw` file into the next; a file that is
+// missing or shorter ends it.
+std::uint64_t CCardStore::BytesInRawFilesFrom(std::uint64_t dataOffset, std::uint64_t wanted) const {
+  std::uint64_t found = 0;
+  while (found < wanted) {
+    const RawLocation at = RawFileLocation(dataOffset + found);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(RawFilePath(at.fileNumber), error);
+    if (error || size <= at.position) break;
+    const std::uint64_t inFile = std::min<std::uint64_t>(size, kRawFileSize) - at.position;
+    found += inFile;
+    if (at.position + inFile < kRawFileSize) break;
+  }
+  return std::min(found, wanted);
+}
+
+CStoReader* CCardStore::DataFile(std::uint64_t dataOffset, std::uint64_t* position) {
+  if (type_ != kSourceIndexFile) {
+    *position = dataOffset;
+    return &handle_;
+  }
   const RawLocation at = RawFileLocation(dataOffset);
   if (rawFileNumber_ != at.fileNumber) {
     // The data files are only read: a missing one means the data is not there, and stays so.
@@ -217,18 +294,67 @@ bool CCardStore::ReadChunk(std::uint64_t dataOffset, std::uint8_t* chunk) {
     rawFileNumber_ = at.fileNumber;
     if (!rawRoot_.empty() && rawFile_.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ)) ++rawOpenCount_;
   }
-  return rawFile_.ReadAt(at.position, chunk, kChunkSize);
+  *position = at.position;
+  return rawFile_.IsOpen() ? &rawFile_ : nullptr;
+}
+
+bool CCardStore::ReadData(std::uint64_t dataOffset, void* buffer, std::size_t count) {
+  std::uint64_t position = 0;
+  const CStoReader* file = DataFile(dataOffset, &position);
+  return file && file->ReadAt(position, buffer, count);
+}
+
+bool CCardStore::ReadChunk(std::uint64_t dataOffset, std::uint8_t* chunk) { return ReadData(dataOffset, chunk, kChunkSize); }
+
+bool CCardStore::ReadTrailer(std::uint64_t dataOffset, std::uint8_t* trailer) {
+  return ReadData(dataOffset + kChunkPayloadSize, trailer, kCardBlockSize);
+}
+
+void CCardStore::WillReadChunks(std::uint64_t dataOffset, std::size_t chunks) {
+  std::uint64_t position = 0;
+  if (const CStoReader* file = DataFile(dataOffset, &position)) file->WillRead(position, chunks * kChunkSize);
+}
+
+// A run of an `.idx` source may cross from one `.raw` file into the next: each part is copied
+// from its own file.
+bool CCardStore::CopyChunks(std::uint64_t dataOffset, std::size_t chunks, CStoReader& to, std::uint64_t toPosition) const {
+  if (type_ != kSourceIndexFile) return CopyRun(handle_, dataOffset, chunks, to, toPosition);
+  while (chunks > 0) {
+    const RawLocation at = RawFileLocation(dataOffset);
+    const std::size_t part = std::min<std::size_t>(chunks, (kRawFileSize - at.position) / kChunkSize);
+    CStoReader raw;
+    const bool opened = !rawRoot_.empty() && raw.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ);
+    if (opened && !CopyRun(raw, at.position, part, to, toPosition)) return false;
+    dataOffset += part * kChunkSize;
+    toPosition += part * kChunkSize;
+    chunks -= part;
+  }
+  return true;
+}
+
+bool CCardStore::CopyRun(const CStoReader& from, std::uint64_t position, std::size_t chunks, CStoReader& to,
+                         std::uint64_t toPosition) {
+  if (to.CopyFrom(from, position, toPosition, chunks * kChunkSize)) return true;
+  std::vector<std::uint8_t> chunk(kChunkSize);
+  for (std::size_t i = 0; i < chunks; ++i) {
+    if (!from.ReadAt(position + i * kChunkSize, chunk.data(), kChunkSize)) continue;
+    if (!to.WriteAt(toPosition + i * kChunkSize, chunk.data(), kChunkSize)) return false;
+  }
+  return true;
 }
 
 bool WriteBackupIndex(CStoReader& backup, const std::vector<const IndexEntry*>& entries,
                       const std::uint8_t* rawCardHeader) {
-  if (entries.size() > kBackupCapacity || !backup.Seek(0, FILE_BEGIN)) return false;
+  std::uint64_t slots = 0;
+  for (const IndexEntry* e : entries) {
+    if (e->slot < slots || e->slot >= kBackupCapacity) return false;
+    slots = std::uint64_t{e->slot} + 1;
+  }
+  std::vector<std::uint8_t> index(slots * kCardBlockSize, 0);
   for (const IndexEntry* e : entries) {
     const auto stored = StoreOrderEntry(*e);
-    if (!backup.Write(stored.data(), stored.size())) return false;
+    std::copy(stored.begin(), stored.end(), index.begin() + static_cast<std::ptrdiff_t>(e->slot * kCardBlockSize));
   }
-  if (rawCardHeader && (!backup.Seek(static_cast<std::int64_t>(kBackupHeaderOffset), FILE_BEGIN) ||
-                        !backup.Write(rawCardHeader, kCardBlockSize)))
-    return false;
-  return true;
+  if (!index.empty() && !backup.WriteAt(0, index.data(), index.size())) return false;
+  return !rawCardHeader || backup.WriteAt(kBackupHeaderOffset, rawCardHeader, kCardBlockSize);
 }

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "config/CardBlocks.h"
@@ -29,14 +30,27 @@ struct IndexEntry : IndexBlockFE {
   std::uint32_t slot = 0;
   std::uint64_t indexPosition = 0;  // byte offset of the entry in the store
   std::uint64_t dataOffset = 0;     // byte offset of its first chunk (for `.idx`: before the `.raw` mapping)
-  std::uint64_t openSerial = 0;     // which opening of the store produced it
+  std::uint64_t openSerial = 0;     // the last opening of the store that listed it
 };
+
+// Why a store could not be opened.
+enum class StoreOpenFailure {
+  kNone,
+  kMissing,       // no such file, or no such drive
+  kUnreadable,    // not allowed to read it
+  kNotAStore,     // neither a regular file nor a block device, or not laid out as a store
+  kNoRecordings,  // a store, but without a recording
+};
+// The failure in words, for messages such as "X cannot be opened: <text>".
+const char* StoreOpenFailureText(StoreOpenFailure failure);
 
 // Where a data offset of an `.idx` source lies: file number (1 = "00000001.raw") and position.
 struct RawLocation {
   unsigned fileNumber = 0;
   std::uint64_t position = 0;
 };
+
+class CEntryPool;
 
 class CCardStore {
  public:
@@ -57,6 +71,8 @@ class CCardStore {
   IndexEntry* OpenStore();
   virtual void CloseStore();
   bool IsStoreOpen() const { return open_; }
+  // Why the last OpenStore returned null; kNone after one that succeeded.
+  StoreOpenFailure OpenFailure() const { return openFailure_; }
 
   // The entry after `entry` in the play list when one is set, else in the entry list.
   IndexEntry* GetNextEntry(const IndexEntry* entry);
@@ -65,8 +81,11 @@ class CCardStore {
   const std::vector<IndexEntry*>& EntryList() const { return entries_; }
   std::vector<IndexEntry*>& PlayList() { return playList_; }
   // True for an entry of the store as it is open now. Entries of an earlier opening stay readable
-  // as long as the store object lives, but are no longer current.
+  // as long as the store object lives; one that the opening found unchanged is the same object
+  // and is current again, any other is no longer current.
   bool IsCurrentEntry(const IndexEntry* entry) const;
+  // How many entry objects the store has made since it was created.
+  std::size_t EntryObjectCount() const;
 
   std::uint32_t Capacity() const { return capacity_; }
   const CardHeaderBlock& Header() const { return header_; }
@@ -74,8 +93,22 @@ class CCardStore {
   // The generation the trailers of an entry must carry: the card's on a raw card, else the entry's.
   std::uint32_t ChunkGeneration(const IndexEntry& entry) const;
 
+  // How many chunks of an entry are read: as many as it claims from its first to its last chunk
+  // (one when its last is before its first), never more than kMaxChunksPerEntry, and none that
+  // lies past the store's capacity or past the end of the file that holds it.
+  std::uint32_t ReadableChunks(const IndexEntry& entry) const;
   // Reads the 16,384-byte chunk at a data offset (through the `.raw` files of an `.idx` source).
   bool ReadChunk(std::uint64_t dataOffset, std::uint8_t* chunk);
+  // Reads only the 512-byte trailer of the chunk at a data offset.
+  bool ReadTrailer(std::uint64_t dataOffset, std::uint8_t* trailer);
+  // Asks the system to read `chunks` chunks from a data offset on ahead of the reads that follow.
+  void WillReadChunks(std::uint64_t dataOffset, std::size_t chunks);
+  // Copies `chunks` chunks from a data offset to a position of another file inside the kernel,
+  // as they are stored. A run the kernel cannot copy is copied chunk by chunk, and a chunk that
+  // cannot be read is left out (its place in the file stays as it was). False when a write failed.
+  // It may run on another thread while the store is read: it reads through positioned calls
+  // only and opens `.raw` files of its own. The store must stay open until it returns.
+  bool CopyChunks(std::uint64_t dataOffset, std::size_t chunks, CStoReader& to, std::uint64_t toPosition) const;
   static RawLocation RawFileLocation(std::uint64_t dataOffset);
   std::string RawFilePath(unsigned fileNumber) const;
   // How many times a `.raw` file was opened since the store was opened.
@@ -98,11 +131,24 @@ class CCardStore {
   class Merge;
 
   bool OpenHandle(Layout* layout);
+  IndexEntry* Fail(StoreOpenFailure failure);
+  static StoreOpenFailure HandleFailure(const CStoReader& handle);
   bool ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy);
   bool ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed);
   bool MergeIndexCopies(ParsedCopy first, ParsedCopy second, const Layout& layout);
   IndexEntry* NewEntry();
+  void KeepEntries();
+  std::string StoreKey() const;
   IndexEntry* FirstEntry();
+  // How many chunks from a data offset on lie inside the store, at most kMaxChunksPerEntry.
+  std::uint32_t ChunksInStore(std::uint64_t dataOffset) const;
+  std::uint64_t BytesInRawFilesFrom(std::uint64_t dataOffset, std::uint64_t wanted) const;
+  // The file that holds a data offset (an `.idx` source's `.raw` file, opened when another was
+  // open), and where in it; null when it cannot be opened.
+  CStoReader* DataFile(std::uint64_t dataOffset, std::uint64_t* position);
+  bool ReadData(std::uint64_t dataOffset, void* buffer, std::size_t count);
+  static bool CopyRun(const CStoReader& from, std::uint64_t position, std::size_t chunks, CStoReader& to,
+                      std::uint64_t toPosition);
   // The generation every block of a raw card carries, its header's; nothing for the file stores,
   // where each entry carries its own.
   std::optional<std::uint32_t> CardGeneration() const;
@@ -116,9 +162,14 @@ class CCardStore {
   std::uint32_t capacity_ = 0;
   CardHeaderBlock header_;
   std::array<std::uint8_t, kCardBlockSize> rawHeader_{};
+  std::uint64_t dataBase_ = 0;
+  StoreOpenFailure openFailure_ = StoreOpenFailure::kNone;
   std::uint64_t openSerial_ = 0;
-  std::vector<std::unique_ptr<IndexEntry>> pool_;     // entries of the current opening
-  std::vector<std::unique_ptr<IndexEntry>> retired_;  // entries of earlier openings
+  // Entries while an opening reads and merges the index; the entries of the opening then move
+  // into the pool, and these go.
+  std::vector<std::unique_ptr<IndexEntry>> scratch_;
+  std::unique_ptr<CEntryPool> pool_;
+  std::unordered_set<const IndexEntry*> current_;
   std::vector<IndexEntry*> entries_;
   std::vector<IndexEntry*> playList_;
   std::mutex cursorMutex_;
@@ -129,8 +180,10 @@ class CCardStore {
   std::string rawRoot_;
 };
 
-// Writes the index of a `.sd` backup: the entries in list order from offset 0 in store order with
-// fresh checksums, and, when given, the card's header block as read from the card at 0x1FFFC00.
-// Fails (and writes nothing) for more entries than a backup holds; false when a write failed.
+// Writes the index of a `.sd` backup: each entry at its slot (its position in the backup, whose
+// 16 MB block holds its chunks), in store order with a fresh checksum, the slots between them
+// empty, and, when given, the card's header block as read from the card at 0x1FFFC00. Fails (and
+// writes nothing) for slots that do not rise or lie past what a backup holds; false when a write
+// failed.
 bool WriteBackupIndex(CStoReader& backup, const std::vector<const IndexEntry*>& entries,
                       const std::uint8_t* rawCardHeader);

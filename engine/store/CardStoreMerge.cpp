@@ -14,6 +14,7 @@ class CCardStore::Merge {
 
  private:
   struct Scan {
+    int limit = 0;  // the chunks of the block and the one after, as far as they lie in the store
     int good = 0;
     int failed = 0;
     bool endedInOldest = false;
@@ -113,7 +114,8 @@ CCardStore::Merge::Scan CCardStore::Merge::ScanBlock(IndexEntry* s, bool sIsOlde
   Scan scan;
   const bool learnFirst = list_.empty();
   const std::uint64_t base = s->dataOffset;
-  while (scan.good + scan.failed < static_cast<int>(kMaxChunksPerEntry) && scan.failed < 2) {
+  scan.limit = static_cast<int>(store_.ChunksInStore(base));
+  while (scan.good + scan.failed < scan.limit && scan.failed < 2) {
     const std::uint64_t at = base + static_cast<std::uint64_t>(scan.good + scan.failed) * kChunkSize;
     if (!store_.ReadChunk(at, chunk_.data())) break;
     const std::optional<IndexBlockA5> t = PassingTrailer(&chunk_[kChunkPayloadSize]);
@@ -181,6 +183,6 @@ void CCardStore::Merge::AppendFound(IndexEntry* s, const Scan& scan, bool sIsOld
               list_.end());
   if (generation_) s->SetGeneration(*generation_);
   list_.push_back(s);
-  if (list_.size() >= 2 && sIsOldestSlot && scan.good + scan.failed == static_cast<int>(kMaxChunksPerEntry))
+  if (list_.size() >= 2 && sIsOldestSlot && scan.good + scan.failed == scan.limit)
     list_.erase(std::remove(list_.begin(), list_.end(), oldest_), list_.end());
 }

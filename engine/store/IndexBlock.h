@@ -14,6 +14,7 @@ constexpr std::uint32_t kIndexBlockFEMagic = 0xFEFEFEFE;  // stored FE FE FE FE
 constexpr std::uint32_t kIndexBlockA5Magic = 0xA5010000;  // stored 00 00 01 A5
 constexpr std::size_t kChunkSize = 16384;
 constexpr std::size_t kChunkPayloadSize = 15872;  // stream data before the trailer
+constexpr std::size_t kChunksPerBlock = kDataBlockSize / kChunkSize;  // 1,024 in a 16 MB block
 constexpr std::size_t kMaxChunksPerEntry = 2048;  // an entry may run on into the next block
 constexpr int kMaxEventRecords = 16;
 constexpr int kMaxSensorSamples = 50;

@@ -10,7 +10,7 @@ unsigned CStoReader::ToAccess(DWORD access) {
 bool CStoReader::OpenPhysicalDrive(unsigned driveNo, DWORD access) { return file_.OpenDrive(driveNo, ToAccess(access)); }
 
 bool CStoReader::OpenFile(const std::string& path, DWORD access) {
-  return file_.Open(path, ToAccess(access), (access & GENERIC_WRITE) != 0);
+  return file_.OpenSeekable(path, ToAccess(access), (access & GENERIC_WRITE) != 0);
 }
 
 bool CStoReader::Seek(std::int64_t distance, DWORD method, std::uint64_t* newPosition) {

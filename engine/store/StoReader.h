@@ -21,7 +21,8 @@ class CStoReader {
 
   // Physical drive n through the platform's drive map; any number the map knows.
   bool OpenPhysicalDrive(unsigned driveNo, DWORD access);
-  // A file; with write access a missing file is created (never truncated), else it must exist.
+  // A regular file or block device; with write access a missing file is created (never
+  // truncated), else it must exist. Anything else is refused at once.
   bool OpenFile(const std::string& path, DWORD access);
   // A file for reading and writing, created, or emptied when it exists.
   bool CreateFile(const std::string& path) { return file_.Create(path); }
@@ -35,9 +36,18 @@ class CStoReader {
   bool WriteAt(std::uint64_t position, const void* buffer, std::size_t count) {
     return file_.IsOpen() && file_.WriteAt(position, buffer, count);
   }
+  // Copies n bytes of another store file into this one inside the kernel; false when not every
+  // byte moved.
+  bool CopyFrom(const CStoReader& from, std::uint64_t fromPos, std::uint64_t toPos, std::uint64_t n) {
+    return file_.CopyFrom(from.file_, fromPos, toPos, n);
+  }
+  // Asks the system to read n bytes from pos on ahead of the reads that follow.
+  void WillRead(std::uint64_t pos, std::uint64_t n) const { file_.WillRead(pos, n); }
   void Close() { file_.Close(); }
   bool IsOpen() const { return file_.IsOpen(); }
   std::uint64_t Size() const { return file_.Size(); }
+  // The error of the last open, read or write that failed (errno).
+  int LastError() const { return file_.LastError(); }
 
  private:
   static unsigned ToAccess(DWORD access);

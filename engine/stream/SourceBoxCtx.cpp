@@ -83,10 +83,27 @@ bool CSourceBoxCtx::AddBackupEntries(IndexEntry* const* entries, int count) {
   for (int i = 0; i < count; ++i) {
     if (entries[i]) backupList_.push_back(entries[i]);
   }
+  if (!PlaceBackupEntries()) {
+    ClearJob();
+    return false;
+  }
   jobFlag_ = true;
   startLimit_ = 0;
   endLimit_ = 0;
   return !backupList_.empty();
+}
+
+// Each backup entry's chunks begin at the start of a 16 MB block of the backup; an entry with
+// more chunks than a block holds runs on into the next block, which no other entry then takes
+// (its index slot stays empty, and readers pass over it).
+bool CSourceBoxCtx::PlaceBackupEntries() {
+  backupPositions_.clear();
+  std::uint64_t position = 0;
+  for (const IndexEntry* e : backupList_) {
+    backupPositions_.push_back(static_cast<std::uint32_t>(position));
+    position += ReadableChunks(*e) > kChunksPerBlock ? 2 : 1;
+  }
+  return position <= kBackupCapacity;
 }
 
 bool CSourceBoxCtx::SetExportRange(IndexEntry* entry, int eventNumber, std::int64_t startTime, std::int64_t endTime) {
@@ -103,7 +120,7 @@ bool CSourceBoxCtx::SetExportRange(IndexEntry* entry, int eventNumber, std::int6
 // its chunk. Each new multiple of 5 % is posted once.
 void CSourceBoxCtx::PostProgress(std::uint32_t sequence) {
   const IndexEntry* entry = current_.load();
-  const std::int64_t span = static_cast<std::int64_t>(entry->LastChunk()) - entry->FirstChunk();
+  const std::int64_t span = entryChunks_ - 1;
   const std::int64_t done = static_cast<std::int64_t>(sequence) - entry->FirstChunk();
   const auto percent =
       static_cast<int>(span <= 0 ? kProgressSpan : std::clamp<std::int64_t>(done * kProgressSpan / span, 0, kProgressSpan));
@@ -118,7 +135,7 @@ void CSourceBoxCtx::CountJobTotal() {
   chunksBefore_.clear();
   for (const IndexEntry* e : backupList_) {
     chunksBefore_.push_back(total);
-    total += std::max<std::int64_t>(0, static_cast<std::int64_t>(e->LastChunk()) - e->FirstChunk() + 1);
+    total += ReadableChunks(*e);
   }
   if (backupList_.empty() && jobFlag_) total = std::max<std::int64_t>(0, endLimit_ - startLimit_);
   jobTotal_ = total;
@@ -144,35 +161,32 @@ void CSourceBoxCtx::EndJob(SourceEnd end) {
 
 void CSourceBoxCtx::FinishJob(SourceEnd end) {
   jobPending_ = false;
-  if (job_) job_->Finish(TakenEntries(end == SourceEnd::kData), end);
+  if (job_) job_->Finish(TakenEntries(), end);
   ClearJob();
 }
 
 void CSourceBoxCtx::ClearJob() {
   jobFlag_ = false;
   backupList_.clear();
+  backupPositions_.clear();
   taken_.clear();
   backupAt_ = 0;
   startLimit_ = 0;
   endLimit_ = 0;
 }
 
-// A stopped backup keeps the entries it walked whole, the entry it was in up to its last chunk
-// handed over, and none after: an index never claims chunks that were not written.
-std::vector<IndexEntry> CSourceBoxCtx::TakenEntries(bool complete) const {
+// The backup entries as far as their chunks were handed over: each ends at its last chunk handed
+// over, one of which nothing was handed over is left out, and each takes its place in the backup
+// as its slot. An index never claims chunks that were not written.
+std::vector<IndexEntry> CSourceBoxCtx::TakenEntries() const {
   std::vector<IndexEntry> out;
-  for (std::size_t i = 0; i < backupList_.size(); ++i) {
-    if (complete || i < backupAt_) {
-      out.push_back(*backupList_[i]);
-      continue;
-    }
-    if (i == backupAt_ && i < taken_.size() && taken_[i].any) {
-      IndexEntry partial = *backupList_[i];
-      partial.SetLastChunk(taken_[i].lastChunk);
-      partial.SetEndDate(taken_[i].lastDate);
-      out.push_back(partial);
-    }
-    break;
+  for (std::size_t i = 0; i < taken_.size() && i < backupList_.size(); ++i) {
+    if (!taken_[i].any) continue;
+    IndexEntry copied = *backupList_[i];
+    copied.SetLastChunk(taken_[i].lastChunk);
+    copied.SetEndDate(taken_[i].lastDate);
+    copied.slot = backupPositions_[i];
+    out.push_back(copied);
   }
   return out;
 }
@@ -180,9 +194,11 @@ std::vector<IndexEntry> CSourceBoxCtx::TakenEntries(bool complete) const {
 bool CSourceBoxCtx::HandToJob(const IndexBlockA5& trailer) {
   JobChunk chunk;
   chunk.entry = current_.load();
-  chunk.backupIndex = backupList_.empty() ? 0 : backupAt_;
+  chunk.backupPosition = backupList_.empty() ? 0 : backupPositions_[backupAt_];
   chunk.chunkNumber = static_cast<std::uint32_t>(chunkNumber_);
-  chunk.chunk = chunk_.data();
+  chunk.chunk = backupList_.empty() ? chunk_.data() : nullptr;
+  chunk.store = this;
+  chunk.dataOffset = ChunkOffset();
   chunk.trailer = &trailer;
   if (job_ && !job_->TakeChunk(chunk)) return false;
   if (!backupList_.empty()) {

@@ -12,6 +12,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/store/CardStore.h"
@@ -23,11 +25,14 @@
 
 class CSourceBoxCtx : public CSourceCtx, public CCardStore {
  public:
-  static constexpr int kMaxChunkNumber = static_cast<int>(kMaxChunksPerEntry) - 1;
   // A failed read is tried again after each of these pauses, then the chunk counts as invalid.
   static constexpr DWORD kRetryPausesMs[] = {1, 10, 100};
-  // This many failed chunks in a row end the data.
+  // This many failed reads in a row end the data; this many chunks in a row without a valid
+  // trailer (failed reads among them) end the entry.
   static constexpr int kMaxFailedChunks = 8;
+  // A backup reads only the chunks' trailers and has the system read the chunks ahead, this many
+  // at a time, so that its copies of them find them read.
+  static constexpr std::int64_t kReadAheadChunks = 256;
 
   CSourceBoxCtx(CIbpCtrl* engine, CEngineState* state);
   ~CSourceBoxCtx() override;
@@ -56,7 +61,9 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   // valid chunk to the job instead of playing it; an export plays one entry between two times.
   // A job set up and not started is forgotten by Stop.
   void SetJob(ISourceJob* job) { job_ = job; }
-  // Refused unless every entry given is an entry of the store as it is open now.
+  // Refused unless every entry given is an entry of the store as it is open now, and unless the
+  // entries fit into a backup: each takes one 16 MB block of it, or two when it holds more chunks
+  // than one block does.
   bool AddBackupEntries(IndexEntry* const* entries, int count);
   // Opens the store when needed; refused for an entry that is not one of the store as it is open.
   // A null entry starts at the store's first.
@@ -98,6 +105,10 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   bool SeekInsideEntry(std::int64_t chunkTime);
   void CancelSeek(std::int64_t seek);
   bool NextChunk();
+  bool IsBackward() const;
+  bool InsideEntry() const;
+  bool EndEntry();
+  bool CrossEntry();
   IndexEntry* NextEntry();
   IndexEntry* PreviousEntry();
   bool WaitForSeek();
@@ -106,7 +117,9 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // One chunk.
   ReadResult ReadChunkWithRetries();
+  std::uint64_t ChunkOffset() const;
   bool ValidTrailer(IndexBlockA5* trailer) const;
+  std::int64_t ChunkTime(const IndexBlockA5& trailer);
   SourceEnd UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime);
   CSensorData::Slot TakeSensors(const IndexBlockA5& trailer, std::int64_t chunkTime);
   void WaitForRingRoom();
@@ -121,7 +134,8 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   void EndJob(SourceEnd end);
   void FinishJob(SourceEnd end);
   void ClearJob();
-  std::vector<IndexEntry> TakenEntries(bool complete) const;
+  bool PlaceBackupEntries();
+  std::vector<IndexEntry> TakenEntries() const;
 
   void Post(UINT msg, LPARAM lParam) const;
 
@@ -136,18 +150,22 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   std::atomic<IndexEntry*> current_{nullptr};
   std::atomic<int> eventNumber_{0};
   std::int64_t chunkNumber_ = 0;
+  std::int64_t entryChunks_ = 0;  // the chunks of the current entry that are read
   std::int64_t entryStart_ = 0;
   std::int64_t entryEnd_ = 0;
   std::uint32_t expected_ = 0;  // the sequence the next played chunk should carry
   double speed_ = 1.0;          // of the chunk in hand
   bool passedForward_ = false;  // a seek inside the entry has stepped forward
   int failedInRow_ = 0;
+  int invalidInRow_ = 0;
+  std::optional<std::pair<RecorderDate, std::int64_t>> lastDateTime_;
 
   // Job.
   ISourceJob* job_ = nullptr;
   std::atomic<bool> jobFlag_{false};  // read by the UI thread through IsJob
   bool jobPending_ = false;  // begun and not finished
   std::vector<IndexEntry*> backupList_;
+  std::vector<std::uint32_t> backupPositions_;  // where each backup entry's chunks go in the backup
   std::size_t backupAt_ = 0;
   std::vector<TakenEntry> taken_;
   std::int64_t startLimit_ = 0;

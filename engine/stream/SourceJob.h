@@ -21,9 +21,13 @@ enum class SourceEnd {
 
 struct JobChunk {
   const IndexEntry* entry = nullptr;
-  std::size_t backupIndex = 0;   // position of the entry in the backup list (0 without one)
+  std::uint32_t backupPosition = 0;  // the backup block where the entry's chunks begin (0 without one)
   std::uint32_t chunkNumber = 0;  // the chunk's number within its entry
-  const std::uint8_t* chunk = nullptr;  // kChunkSize bytes, as read from the store
+  // kChunkSize bytes as read from the store; null in a backup, which reads only the trailers and
+  // copies the chunks from the store (CCardStore::CopyChunks) as they are stored.
+  const std::uint8_t* chunk = nullptr;
+  CCardStore* store = nullptr;
+  std::uint64_t dataOffset = 0;  // of the chunk in the store
   const IndexBlockA5* trailer = nullptr;  // the chunk's trailer in host order
 };
 
@@ -34,8 +38,8 @@ class ISourceJob {
   virtual bool Begin() = 0;
   // A valid chunk of the job, called on the source thread; false ends the data (a failed write).
   virtual bool TakeChunk(const JobChunk& chunk) = 0;
-  // The job ends, once: `taken` are the backup entries as far as their chunks were handed over
-  // (a partly handed entry ends at its last chunk handed over); `end` says why: kData when the
-  // data ended by itself, else a stop or a failure.
+  // The job ends, once: `taken` are the backup entries of which chunks were handed over, each
+  // ending at its last chunk handed over, with its backup position as its slot; `end` says why:
+  // kData when the data ended by itself, else a stop or a failure.
   virtual void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) = 0;
 };

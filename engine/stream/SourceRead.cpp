@@ -54,11 +54,16 @@ SourceEnd CSourceBoxCtx::ReadData() {
     CarryOutRequests();
     speed_ = state_->speed.load();
     if (SeekToOtherEntry()) continue;
+    if (!InsideEntry()) {
+      if (!CrossEntry()) return SourceEnd::kData;
+      continue;
+    }
     const ReadResult read = ReadChunkWithRetries();
     IndexBlockA5 trailer;
     if (read == ReadResult::kRead && ValidTrailer(&trailer)) {
       ++validChunks_;
-      const std::int64_t chunkTime = trailer.Time();
+      invalidInRow_ = 0;
+      const std::int64_t chunkTime = ChunkTime(trailer);
       m_chunkTime = static_cast<std::int32_t>(chunkTime);
       if (SeekInsideEntry(chunkTime)) continue;
       const SourceEnd end = UseChunk(trailer, chunkTime);
@@ -67,9 +72,21 @@ SourceEnd CSourceBoxCtx::ReadData() {
       ++invalidChunks_;
       CancelSeek(state_->seekTime.load());
       if (read == ReadResult::kFatal) return SourceEnd::kReadError;
+      if (++invalidInRow_ >= kMaxFailedChunks) {
+        if (!EndEntry()) return SourceEnd::kData;
+        continue;
+      }
     }
     if (!NextChunk()) return SourceEnd::kData;
   }
+}
+
+// Chunks of a second share their date: its local time is worked out once (the conversion reads
+// the system's zone each time).
+std::int64_t CSourceBoxCtx::ChunkTime(const IndexBlockA5& trailer) {
+  const RecorderDate date = trailer.Date();
+  if (!lastDateTime_ || lastDateTime_->first != date) lastDateTime_.emplace(date, RecorderDateToLocalTime(date));
+  return lastDateTime_->second;
 }
 
 // Where reading begins: the entry kept when it is in the list walked, else the list's first; the
@@ -82,11 +99,12 @@ bool CSourceBoxCtx::ChooseStart() {
   if (it == list.end()) it = list.begin();
   entry = *it;
   backupAt_ = backupList_.empty() ? 0 : static_cast<std::size_t>(it - list.begin());
+  EnterEntry(entry);
   chunkNumber_ = 0;
   const int k = eventNumber_.load();
   const EventRecord event = entry->Event(k - 1);
   const std::int64_t n = static_cast<std::int64_t>(event.chunk) - entry->FirstChunk();
-  if (k >= 1 && k <= entry->EventCount() && event.code != 0 && n >= 0 && n <= kMaxChunkNumber) {
+  if (k >= 1 && k <= entry->EventCount() && event.code != 0 && n >= 0 && n < entryChunks_) {
     chunkNumber_ = n;
   } else {
     eventNumber_ = 0;
@@ -94,14 +112,17 @@ bool CSourceBoxCtx::ChooseStart() {
   expected_ = entry->FirstChunk() == 1 ? 0 : 0xFFFFFFFFu;
   passedForward_ = false;
   failedInRow_ = 0;
-  EnterEntry(entry);
   return true;
 }
 
+// Every entry is read within its bounds: what it claims, at most kMaxChunksPerEntry chunks, and
+// nothing past the store's end, however far a damaged or completed entry reaches.
 void CSourceBoxCtx::EnterEntry(IndexEntry* entry) {
   current_ = entry;
   entryStart_ = entry->StartTime();
   entryEnd_ = entry->EndTime();
+  entryChunks_ = ReadableChunks(*entry);
+  invalidInRow_ = 0;
 }
 
 // A seek time after the entry moves to the next entry when the time is not in the gap before it;
@@ -128,7 +149,7 @@ bool CSourceBoxCtx::SeekToOtherEntry() {
 bool CSourceBoxCtx::SeekInsideEntry(std::int64_t chunkTime) {
   const std::int64_t seek = state_->seekTime.load();
   if (seek == 0) return false;
-  if (seek > chunkTime && chunkNumber_ < kMaxChunkNumber) {
+  if (seek > chunkTime && chunkNumber_ + 1 < entryChunks_) {
     ++chunkNumber_;
     passedForward_ = true;
     return true;
@@ -148,19 +169,31 @@ void CSourceBoxCtx::CancelSeek(std::int64_t seek) {
 }
 
 bool CSourceBoxCtx::NextChunk() {
-  const bool backward = speed_ < 0 && !IsRangeMode();
-  chunkNumber_ += backward ? -1 : 1;
-  const IndexEntry* entry = current_.load();
-  if (!entry) return false;
-  const std::int64_t last = static_cast<std::int64_t>(entry->LastChunk()) - entry->FirstChunk();
-  if (chunkNumber_ >= 0 && chunkNumber_ <= last) return true;
+  chunkNumber_ += IsBackward() ? -1 : 1;
+  return InsideEntry() || CrossEntry();
+}
+
+bool CSourceBoxCtx::IsBackward() const { return speed_ < 0 && !IsRangeMode(); }
+
+bool CSourceBoxCtx::InsideEntry() const { return chunkNumber_ >= 0 && chunkNumber_ < entryChunks_; }
+
+// A run of chunks without a valid trailer: the entry's data has ended, or is lost from here on.
+bool CSourceBoxCtx::EndEntry() {
+  chunkNumber_ = IsBackward() ? -1 : entryChunks_;
+  return CrossEntry();
+}
+
+// Past the entry's first or last chunk: the entry before or after it, or the end of the data.
+bool CSourceBoxCtx::CrossEntry() {
+  const bool backward = IsBackward();
+  if (!current_.load()) return false;
   IndexEntry* other = backward ? PreviousEntry() : NextEntry();
   // An entry of sequence number 1 starts a new sequence that a play does not run into; the
   // entries of a backup are each copied whatever their numbers.
   if (!other || (!backward && backupList_.empty() && other->Sequence() == 1)) return false;
   if (!backupList_.empty()) ++backupAt_;
   EnterEntry(other);
-  chunkNumber_ = backward ? static_cast<std::int64_t>(other->LastChunk()) - other->FirstChunk() : 0;
+  chunkNumber_ = backward ? entryChunks_ - 1 : 0;
   return true;
 }
 
@@ -177,11 +210,14 @@ IndexEntry* CSourceBoxCtx::PreviousEntry() {
 // A failed read is tried again a few times; then the chunk counts as invalid. A device that is
 // gone, or too many failed chunks in a row, end the data.
 CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
-  const IndexEntry* entry = current_.load();
-  const std::uint64_t offset = entry->dataOffset + static_cast<std::uint64_t>(chunkNumber_) * kChunkSize;
+  const std::uint64_t offset = ChunkOffset();
+  const bool backup = !backupList_.empty();
+  if (backup && chunkNumber_ % kReadAheadChunks == 0) {
+    WillReadChunks(offset, static_cast<std::size_t>(std::min<std::int64_t>(2 * kReadAheadChunks, entryChunks_ - chunkNumber_)));
+  }
   for (std::size_t attempt = 0;; ++attempt) {
     errno = 0;
-    if (ReadChunk(offset, chunk_.data())) {
+    if (backup ? ReadTrailer(offset, chunk_.data() + kChunkPayloadSize) : ReadChunk(offset, chunk_.data())) {
       failedInRow_ = 0;
       return ReadResult::kRead;
     }
@@ -192,6 +228,10 @@ CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
     }
     SleepWhileRunning(kRetryPausesMs[attempt]);
   }
+}
+
+std::uint64_t CSourceBoxCtx::ChunkOffset() const {
+  return current_.load()->dataOffset + static_cast<std::uint64_t>(chunkNumber_) * kChunkSize;
 }
 
 bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {

@@ -94,8 +94,15 @@ TEST_F(CardGenToolTest, TheToolWritesStoresFromFlagsAndDescriptionFiles) {
   EXPECT_EQ(RunCardGen(sd + " --description " + description + " --check"), 2);  // the findings of its damage
   EXPECT_EQ(ReadBytes(sd, 0x2000000 + 2 * 16384 + 15872, 4), std::vector<std::uint8_t>(4, 0));
 
+  // An entry that claims far more chunks than its recording holds.
+  const std::string claims = dir_.File("claims.sd");
+  EXPECT_EQ(RunCardGen(claims + " --recordings 1 --seconds 1 --set first=100 --set claimed-chunks=100000"), 0);
+  EXPECT_EQ(Be32At(ReadBytes(claims, 0, 512), 216), 100099u);
+
   EXPECT_EQ(RunCardGen(dir_.File("x.sd") + " --set colour=red"), 1);
+  EXPECT_EQ(RunCardGen(dir_.File("x.sd") + " --description " + dir_.File("missing.txt")), 1);
   EXPECT_EQ(RunCardGen("--help"), 0);
+  EXPECT_EQ(RunCardGen(dir_.File("x.sd") + " --help"), 0);
 }
 #endif
 

@@ -182,6 +182,23 @@ TEST_F(PlaycardTest, SeeksPlaysFastOnKeyPicturesAndStopsWhenTold) {
   EXPECT_LT(cut.Number("pictures"), r.pictures);
 }
 
+TEST_F(PlaycardTest, AnEntryClaimingFarMoreThanItsDataIsReadNoFurtherThanItsData) {
+  // A mostly empty card image of 64 blocks whose one recording claims 100,000 chunks.
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kCard, 1, 1.0);
+  desc.capacity = 64;
+  desc.recordings[0].claimedChunks = 100000;
+  const std::optional<fixtures::Layout> layout = Build(desc, "claims.img");
+  ASSERT_TRUE(layout);
+  const fixtures::RecordingInfo& r = layout->recordings[0];
+  const Played played = Play("dvk2://61 --json", "PLAYER_DRIVE_61=" + Quoted(layout->path));
+  ASSERT_EQ(played.status, 0) << played.json;
+  // Its chunks, then the run of chunks without a valid trailer that ends it.
+  EXPECT_EQ(played.Number("chunkReads"), static_cast<std::int64_t>(r.chunks.size()) + 8);
+  EXPECT_LE(played.Number("chunkReads"), 2048);
+  EXPECT_EQ(played.Number("pictures"), r.pictures);
+  EXPECT_EQ(played.Number("endMessages"), 1);
+}
+
 TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
   const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0), "store.sd");
   ASSERT_TRUE(layout);
@@ -196,4 +213,15 @@ TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
     EXPECT_EQ(played.status, 2) << args;
     EXPECT_EQ(played.json, "") << args;
   }
+
+  // It says why, and what it takes.
+  int status = -1;
+  const auto said = [&](const std::string& args) {
+    return fixtures::RunCommand(std::string(PLAYCARD_PATH) + " " + args + " 2>&1", &status);
+  };
+  EXPECT_NE(said(Quoted(dir_.File("missing.sd"))).find("it does not exist"), std::string::npos);
+  EXPECT_NE(said(Quoted(dir_.File("garbage.sd"))).find("is not a card, .sd backup or .idx index"), std::string::npos);
+  EXPECT_NE(said(Quoted(dir_.File("missing.ts"))).find("it does not exist"), std::string::npos);
+  EXPECT_NE(said("--help").find("usage: playcard SOURCE"), std::string::npos);
+  EXPECT_EQ(status, 0);
 }

@@ -1,5 +1,6 @@
 // cardgen: writes a recorder store with real H.264 video, PCM sound, GPS sentences, G-sensor
 // samples and car data, from the demo description, a few flags or a description file.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +38,7 @@ Options:
 )";
 
 struct Options {
+  bool help = false;
   std::string out;
   std::string descriptionFile;
   bool demo = false;
@@ -62,7 +64,9 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (a == "--demo") {
+    if (a == "--help") {
+      o.help = true;
+    } else if (a == "--demo") {
       o.demo = true;
     } else if (a == "--check") {
       o.check = true;
@@ -82,13 +86,14 @@ bool ParseArgs(int argc, char** argv, Options& o) {
       return false;
     }
   }
-  return !o.out.empty();
+  return o.help || !o.out.empty();
 }
 
 bool ReadDescriptionFile(const std::string& path, StoreDescription& desc, std::string& error) {
   // ReadFileText gives no text for a file it cannot open; that case has an error of its own.
+  errno = 0;
   if (!std::ifstream(path)) {
-    error = "cannot read " + path;
+    error = "cannot read " + path + (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string());
     return false;
   }
   return ParseDescriptionText(ReadFileText(path), desc, &error);
@@ -145,13 +150,13 @@ void PrintSummary(const Layout& layout) {
 
 int main(int argc, char** argv) {
   Options o;
-  if (argc > 1 && std::strcmp(argv[1], "--help") == 0) {
-    std::printf("%s\n%s", kUsage, DescriptionTextHelp());
-    return 0;
-  }
   if (!ParseArgs(argc, argv, o)) {
     std::fprintf(stderr, "%s", kUsage);
     return 1;
+  }
+  if (o.help) {
+    std::printf("%s\n%s", kUsage, DescriptionTextHelp());
+    return 0;
   }
   StoreDescription desc;
   std::string error;

@@ -1,5 +1,7 @@
 // cardinfo SOURCE [--json]: lists the recordings of a card, `.sd` backup or `.idx` index through
-// the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N.
+// the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Exit
+// status 0 when it listed the store, 2 for a wrong command line or a source that cannot be opened
+// (the message says why).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -67,11 +69,20 @@ void PrintTable(const CCardStore& store) {
                 DateText(e->StartDate()).c_str(), DateText(e->EndDate()).c_str(), e->EventType(), e->EventCount());
 }
 
+const char* const kUsage =
+    "usage: cardinfo SOURCE [--json]\n"
+    "Lists the recordings of a store: SOURCE is a .sd backup, an .idx index or dvk2://N (physical\n"
+    "drive N; PLAYER_DRIVE_N=FILE reads a card image as drive N). --json prints them as JSON.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   if (argc < 2 || argc > 3 || (argc == 3 && std::strcmp(argv[2], "--json") != 0)) {
-    std::fprintf(stderr, "usage: cardinfo SOURCE [--json]   (SOURCE: file.sd, file.idx or dvk2://N)\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   CCardStore store;
@@ -80,7 +91,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (!store.OpenStore()) {
-    std::fprintf(stderr, "cardinfo: %s cannot be opened as a store\n", argv[1]);
+    std::fprintf(stderr, "cardinfo: %s cannot be opened: %s\n", argv[1], StoreOpenFailureText(store.OpenFailure()));
     return 2;
   }
   if (argc == 3) {

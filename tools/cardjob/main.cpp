@@ -3,11 +3,13 @@
 //   cardjob backup SOURCE OUT.sd [--entries 1,3] [--json]
 //   cardjob gps SOURCE OUTDIR --mode 0|1|2 [--entries 1,3] [--name NAME] [--json]
 //   cardjob avi SOURCE OUT.avi --entry N [--reencode] [--json]
+//   cardjob --help
 // SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Entry numbers are positions in the
 // store's list, from 1; without --entries every entry is taken. With --json the outcome is
 // printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "endMessages": n,
-// "files": [paths written]}. The exit status is 0 only for a job done, 1 for another result and
-// 2 for a command line or source that cannot be used.
+// "files": [paths written]}. A backup that did not complete is left, when it holds anything, as
+// OUT.sd.part. The exit status is 0 only for a job done, 1 for another result and 2 for a command
+// line or source that cannot be used (the message says why).
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -26,9 +28,12 @@ const char* const kUsage =
     "usage: cardjob backup SOURCE OUT.sd [--entries 1,3] [--json]\n"
     "       cardjob gps SOURCE OUTDIR --mode 0|1|2 [--entries 1,3] [--name NAME] [--json]\n"
     "       cardjob avi SOURCE OUT.avi --entry N [--reencode] [--json]\n"
-    "SOURCE: file.sd, file.idx or dvk2://N\n";
+    "       cardjob --help\n"
+    "SOURCE: file.sd, file.idx or dvk2://N (PLAYER_DRIVE_N=FILE reads a card image as drive N).\n"
+    "Entry numbers count from 1; without --entries every entry is taken. A GPS text --name is a\n"
+    "file name without folders.\n";
 const char* const kDefaultGpsName = "gps_";
-constexpr DWORD kWaitStepMs = 10;
+constexpr DWORD kWaitStepMs = 1;
 
 struct Options {
   std::string job;
@@ -116,16 +121,25 @@ class Messages : public plat::IMessageRouter {
   std::vector<std::string> avis;
 };
 
-// The chosen entries of the open store; false when a position lies past its end.
-bool ChooseEntries(CIbpCtrl& engine, const std::vector<int>& positions, std::vector<IndexEntry*>* out) {
+// The chosen entries of the open store; false, with the reason told, when the store cannot be
+// opened or a position lies past its end.
+bool ChooseEntries(CIbpCtrl& engine, const Options& o, std::vector<IndexEntry*>* out) {
   std::vector<IndexEntry*> all;
   for (IndexEntry* e = engine.OpenStore(); e; e = engine.GetNextEntry(e)) all.push_back(e);
-  if (positions.empty()) {
-    *out = all;
-    return !all.empty();
+  if (all.empty()) {
+    std::fprintf(stderr, "cardjob: %s cannot be opened: %s\n", o.source.c_str(),
+                 StoreOpenFailureText(engine.Source().OpenFailure()));
+    return false;
   }
-  for (int p : positions) {
-    if (static_cast<std::size_t>(p) > all.size()) return false;
+  if (o.entries.empty()) {
+    *out = all;
+    return true;
+  }
+  for (int p : o.entries) {
+    if (static_cast<std::size_t>(p) > all.size()) {
+      std::fprintf(stderr, "cardjob: %s has %zu recordings, no recording %d\n", o.source.c_str(), all.size(), p);
+      return false;
+    }
     out->push_back(all[static_cast<std::size_t>(p) - 1]);
   }
   return true;
@@ -136,7 +150,11 @@ EngineStart StartJob(CIbpCtrl& engine, const Options& o, const std::vector<Index
     return engine.StartBackup(CString(o.out), entries.data(), static_cast<int>(entries.size()));
   }
   if (o.job == "gps") {
-    if (!plat::MakeDirs(o.out) || !engine.StartRawExport(1, CString(o.name), o.mode)) return EngineStart::kFailed;
+    if (!plat::MakeDirs(o.out) || !engine.StartRawExport(1, CString(o.name), o.mode)) {
+      std::fprintf(stderr, "cardjob: the folder %s cannot be made, or the name %s is not a file name\n", o.out.c_str(),
+                   o.name.c_str());
+      return EngineStart::kFailed;
+    }
     return engine.StartBackup(CString(o.out + "/" + o.name), entries.data(), static_cast<int>(entries.size()));
   }
   engine.SetExportDecode(o.reencode);
@@ -189,6 +207,10 @@ void Report(const Options& o, JobResult result, const Messages& messages, const 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options o;
   if (!ParseArgs(argc, argv, o)) {
     std::fputs(kUsage, stderr);
@@ -198,12 +220,12 @@ int main(int argc, char** argv) {
   plat::SetMessageRouter(&messages);
   IbpCtrlPtr engine(CIbpCtrl::Create());
   const int type = engine->SetSource(CString(o.source));
-  std::vector<IndexEntry*> entries;
-  if ((type != kSourceRawCard && type != kSourceBackupFile && type != kSourceIndexFile) ||
-      !ChooseEntries(*engine, o.entries, &entries)) {
-    std::fprintf(stderr, "cardjob: %s cannot be opened as a store, or has no such entry\n", o.source.c_str());
+  if (type != kSourceRawCard && type != kSourceBackupFile && type != kSourceIndexFile) {
+    std::fprintf(stderr, "cardjob: %s is not a .sd or .idx file nor dvk2://N\n", o.source.c_str());
     return 2;
   }
+  std::vector<IndexEntry*> entries;
+  if (!ChooseEntries(*engine, o, &entries)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
   JobResult result = JobResult::kFailed;
   if (StartJob(*engine, o, entries) == EngineStart::kStarted) {

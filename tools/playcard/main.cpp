@@ -9,10 +9,12 @@
 //                 stream is not positioned by time)
 //   --for SEC     ends the play after SEC seconds when it has not ended before
 //   --json        the report as one JSON object
+//   --help        this usage
 // The play ends with the engine's end message, when the engine pauses itself after a single step,
 // or, for a transport stream, which has no end (its reader waits for the file to grow), once
-// nothing is left to show. Exit status 0 when the play ran and ended, 2 when the source cannot
-// be played or the arguments are wrong.
+// nothing is left to show. The report includes the chunks the card source read (valid or not).
+// Exit status 0 when the play ran and ended, 2 when the source cannot be played (the message
+// says why) or the arguments are wrong.
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -25,6 +27,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "engine/IbpCtrl.h"
 #include "platform/Message.h"
@@ -185,6 +190,7 @@ void WaitForEnd(CIbpCtrl& engine, const MessageCounter& messages, const Options&
 }
 
 struct Report {
+  std::uint64_t chunkReads = 0;
   std::uint64_t pictures = 0;
   std::uint64_t keyPictures = 0;
   int width = 0;
@@ -199,11 +205,11 @@ struct Report {
 std::string DateText(std::int64_t t) { return t == 0 ? "-" : plat::LocalDateTimeText(t).value_or("-"); }
 
 void PrintJson(const Report& r) {
-  std::printf("{\"pictures\": %llu, \"keyPictures\": %llu, \"width\": %d, \"height\": %d, \"firstFrameTime\": %lld, "
+  std::printf("{\"chunkReads\": %llu, \"pictures\": %llu, \"keyPictures\": %llu, \"width\": %d, \"height\": %d, \"firstFrameTime\": %lld, "
               "\"lastFrameTime\": %lld, \"sensorMessages\": %d, \"videoSizeMessages\": %d, \"endMessages\": %d, "
               "\"audioBytes\": %llu, \"frameHashes\": [",
-              static_cast<unsigned long long>(r.pictures), static_cast<unsigned long long>(r.keyPictures), r.width,
-              r.height, static_cast<long long>(r.shown.firstTime), static_cast<long long>(r.shown.lastTime),
+              static_cast<unsigned long long>(r.chunkReads), static_cast<unsigned long long>(r.pictures),
+              static_cast<unsigned long long>(r.keyPictures), r.width, r.height, static_cast<long long>(r.shown.firstTime), static_cast<long long>(r.shown.lastTime),
               r.sensorMessages, r.videoSizeMessages, r.endMessages, static_cast<unsigned long long>(r.audioBytes));
   for (std::size_t i = 0; i < r.shown.hashes.size(); ++i) std::printf("%s\"%s\"", i ? ", " : "", r.shown.hashes[i].c_str());
   std::printf("]}\n");
@@ -213,21 +219,55 @@ void PrintText(const Report& r) {
   std::printf("showed %llu pictures (%llu key pictures) of %dx%d, from %s to %s\n",
               static_cast<unsigned long long>(r.pictures), static_cast<unsigned long long>(r.keyPictures), r.width,
               r.height, DateText(r.shown.firstTime).c_str(), DateText(r.shown.lastTime).c_str());
-  std::printf("played %llu bytes of sound\n", static_cast<unsigned long long>(r.audioBytes));
+  std::printf("played %llu bytes of sound; read %llu chunks\n", static_cast<unsigned long long>(r.audioBytes),
+              static_cast<unsigned long long>(r.chunkReads));
   std::printf("messages: %d sensor data, %d picture size, %d end\n", r.sensorMessages, r.videoSizeMessages,
               r.endMessages);
 }
 
+const char* const kUsage =
+    "usage: playcard SOURCE [--entry N] [--speed S] [--seek SECONDS] [--for SECONDS] [--json]\n"
+    "Plays a recording through the engine in real time and reports what it showed.\n"
+    "SOURCE: file.sd, file.idx, file.ts or dvk2://N (PLAYER_DRIVE_N=FILE reads a card image as drive N)\n"
+    "  --entry N     the store's N-th recording (from 0) in place of its first\n"
+    "  --speed S     the playing speed, negative backward\n"
+    "  --seek SEC    plays from SEC seconds after the recording's start\n"
+    "  --for SEC     ends the play after SEC seconds when it has not ended before\n"
+    "  --json        the report as one JSON object\n";
+
 int Usage() {
-  std::fprintf(stderr,
-               "usage: playcard SOURCE [--entry N] [--speed S] [--seek SECONDS] [--for SECONDS] [--json]\n"
-               "       (SOURCE: file.sd, file.idx, file.ts or dvk2://N)\n");
+  std::fputs(kUsage, stderr);
   return 2;
+}
+
+// Why a transport stream's file cannot be played.
+const char* StreamFileProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return "it does not exist";
+  if (!S_ISREG(st.st_mode)) return "it is not a file";
+  if (::access(path.c_str(), R_OK) != 0) return "it cannot be read (no permission)";
+  return "it is not a transport stream that can be played";
+}
+
+// The recording to play; null, with the reason told, when the store has none at that position.
+IndexEntry* EntryToPlay(CIbpCtrl& engine, const Options& o) {
+  if (!engine.OpenStore()) {
+    std::fprintf(stderr, "playcard: %s cannot be opened: %s\n", o.source.c_str(),
+                 StoreOpenFailureText(engine.Source().OpenFailure()));
+    return nullptr;
+  }
+  IndexEntry* e = ChosenEntry(engine, o.entry);
+  if (!e) std::fprintf(stderr, "playcard: %s has no recording %d to play\n", o.source.c_str(), o.entry);
+  return e;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
   Options o;
   if (!ParseOptions(argc, argv, &o)) return Usage();
   MessageCounter messages;
@@ -238,23 +278,22 @@ int main(int argc, char** argv) {
   engine->SetNotifyWindow(kNotifyWindow, 0);
   engine->SetVideoWindow(kVideoWindow, 0);
   const bool stream = engine->SetSource(CString(o.source)) == kSourceTransportStream;
-  IndexEntry* entry = stream ? nullptr : ChosenEntry(*engine, o.entry);
-  if (!stream && !entry) {
-    std::fprintf(stderr, "playcard: %s has no recording %d to play\n", o.source.c_str(), o.entry);
-    return 2;
-  }
+  IndexEntry* entry = stream ? nullptr : EntryToPlay(*engine, o);
+  if (!stream && !entry) return 2;
   ChooseSoundDevice();
   engine->SetSpeed(o.speed);
   // Seeking before the play starts, the play shows nothing of what lies before.
   if (o.seek && entry) engine->Seek(entry->StartTime() + static_cast<std::int64_t>(*o.seek));
   if (engine->Play(entry, 0) != EngineStart::kStarted) {
-    std::fprintf(stderr, "playcard: %s cannot be played\n", o.source.c_str());
+    std::fprintf(stderr, "playcard: %s cannot be played%s%s\n", o.source.c_str(), stream ? ": " : "",
+                 stream ? StreamFileProblem(o.source) : "");
     return 2;
   }
   WaitForEnd(*engine, messages, o, stream);
   engine->Close();
 
   Report r;
+  r.chunkReads = std::uint64_t{engine->Source().ValidChunks()} + engine->Source().InvalidChunks();
   r.pictures = engine->Video(0)->PresentedPictures();
   r.keyPictures = engine->Video(0)->PresentedKeyPictures();
   r.width = engine->GetVideoWidth(0);

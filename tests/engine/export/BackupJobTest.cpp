@@ -2,7 +2,11 @@
 // older file at the same path, the progress messages, a close in the middle, and what is refused.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <csignal>
+#include <filesystem>
 
 #include "tests/engine/store/CardStoreTestSupport.h"
 #include "tests/engine/export/JobTestSupport.h"
@@ -42,6 +46,37 @@ std::uint64_t ChunkAt(std::uint64_t block, std::size_t chunk) {
 std::vector<std::uint8_t> KeptBytes(const IndexEntry& e) {
   std::vector<std::uint8_t> out(e.bytes.begin(), e.bytes.begin() + kUnreadBytesFrom);
   out.insert(out.end(), e.bytes.begin() + kUnreadBytesTo, e.bytes.begin() + 508);
+  return out;
+}
+
+// Every entry a backup lists holds, from its first chunk to its last, the chunks of the card's
+// recording it names, byte for byte, where the reader looks for them. Returns the entries.
+std::vector<IndexEntry> ExpectHoldsWhatItsIndexSays(const std::string& path, const fixtures::Layout& card) {
+  CCardStore backup;
+  backup.SetStoreSource(kSourceBackupFile, 0, path);
+  std::vector<IndexEntry> out;
+  if (!backup.OpenStore()) {
+    ADD_FAILURE() << path << " does not open";
+    return out;
+  }
+  std::vector<std::uint8_t> chunk(kChunkSize);
+  for (const IndexEntry* e : backup.EntryList()) {
+    const auto recording = std::find_if(card.recordings.begin(), card.recordings.end(),
+                                        [&](const fixtures::RecordingInfo& r) { return r.entry.first == e->FirstChunk(); });
+    if (recording == card.recordings.end()) {
+      ADD_FAILURE() << "no recording begins with chunk " << e->FirstChunk();
+      continue;
+    }
+    EXPECT_EQ(backup.ReadableChunks(*e), e->LastChunk() - e->FirstChunk() + 1);
+    std::vector<std::uint32_t> differing;
+    for (std::uint32_t k = 0; k <= e->LastChunk() - e->FirstChunk(); ++k) {
+      if (!backup.ReadChunk(e->dataOffset + k * kChunkSize, chunk.data()) || chunk != ChunkBytes(recording->chunks[k])) {
+        differing.push_back(k);
+      }
+    }
+    EXPECT_TRUE(differing.empty()) << "entry " << e->Sequence() << ": " << differing.size() << " chunks differ";
+    out.push_back(*e);
+  }
   return out;
 }
 
@@ -149,6 +184,85 @@ TEST(BackupJob, AnOlderBackupLeavesNothingBehindAndUnreadChunksStayHolesInPlace)
   }
 }
 
+TEST(BackupJob, RecordingsLongerThanABlockTakeTwoPositionsAndKeepEveryChunk) {
+  // Recordings of 1,000, 1,025, 1,500 and 2,048 chunks with short ones between; the 1,025-chunk
+  // one has pictures and sound.
+  fixtures::StoreDescription desc = storetest::PlainStore(fixtures::StoreKind::kCard, {1000, 3, 1025, 5, 1500, 2, 2048, 4});
+  desc.capacity = 12;
+  desc.recordings[2] = fixtures::Recordings(fixtures::StoreKind::kCard, 1, 2.0).recordings[0];
+  desc.recordings[2].chunkCount = 1025;
+  Fixture fixture(desc, "long");
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const std::string out = dir.File("long.sd");
+  JobRig rig(layout);
+  std::vector<IndexEntry*> all;
+  for (int i = 0; i < 8; ++i) all.push_back(rig.Entry(i));
+  ASSERT_EQ(rig.engine->StartBackup(CString(out), all.data(), 8), EngineStart::kStarted);
+  ASSERT_TRUE(rig.router.WaitForEnd());
+  EXPECT_EQ(rig.engine->GetProgressRatio(), 1.0);
+  EXPECT_EQ(rig.router.Progress().back(), 90);
+  rig.Finish();
+  ASSERT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+
+  // A long recording's second block is passed over by the next recording and its slot is empty.
+  const std::vector<IndexEntry> listed = ExpectHoldsWhatItsIndexSays(out, layout);
+  ASSERT_EQ(listed.size(), 8u);
+  const std::vector<std::uint32_t> slots = {0, 1, 2, 4, 5, 7, 8, 10};
+  for (std::size_t i = 0; i < listed.size(); ++i) {
+    EXPECT_EQ(listed[i].slot, slots[i]);
+    EXPECT_EQ(KeptBytes(listed[i]), KeptBytes(*all[i])) << i;
+  }
+  EXPECT_EQ(ReadFileBytesAt(out, 3 * kCardBlockSize, kCardBlockSize), std::vector<std::uint8_t>(kCardBlockSize, 0));
+
+  // The long recording with pictures plays from a backup of it as from the card.
+  const std::string one = dir.File("one.sd");
+  IndexEntry* pictured[] = {all[2]};
+  ASSERT_EQ(rig.engine->StartBackup(CString(one), pictured, 1), EngineStart::kStarted);
+  rig.Finish();
+  fixtures::Layout reopened = layout;
+  reopened.kind = fixtures::StoreKind::kSd;
+  reopened.path = one;
+  sourcetest::SourceRig play(reopened);
+  ASSERT_TRUE(play.Play(2));
+  ASSERT_TRUE(play.consumer.WaitForEnd());
+  sourcetest::ExpectForwardItems(play.consumer, sourcetest::ExpectForward(fixture, {2}));
+}
+
+TEST(BackupJob, ABackupIsDoneOnlyWhenItHoldsWhatItsIndexSays) {
+  // The first recording's last trailer is cut, the second claims 100,000 chunks, every chunk of
+  // the third is unreadable.
+  fixtures::StoreDescription desc = storetest::PlainStore(fixtures::StoreKind::kSd, {6, 10, 3});
+  desc.recordings[1].claimedChunks = 100000;
+  desc.damage = {fixtures::Damage::BadChunkChecksum(0, 5), fixtures::Damage::ZeroChunk(2, 0),
+                 fixtures::Damage::ZeroChunk(2, 1), fixtures::Damage::ZeroChunk(2, 2)};
+  Fixture fixture(desc);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::Layout& layout = fixture.layout();
+  fixtures::ScratchDir dir("backup");
+  const std::string out = dir.File("honest.sd");
+  JobRig rig(layout);
+  IndexEntry* all[] = {rig.Entry(0), rig.Entry(1), rig.Entry(2)};
+  ASSERT_EQ(rig.engine->StartBackup(CString(out), all, 3), EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+  const std::vector<IndexEntry> listed = ExpectHoldsWhatItsIndexSays(out, layout);
+  ASSERT_EQ(listed.size(), 2u);
+  EXPECT_EQ(listed[0].LastChunk(), layout.recordings[0].chunks[4].sequence);
+  EXPECT_EQ(listed[0].EndTime(), layout.recordings[0].chunks[4].time);
+  EXPECT_EQ(listed[1].LastChunk(), layout.recordings[1].chunks.back().sequence);
+
+  // A backup that copies nothing fails and leaves no file.
+  const std::string nothing = dir.File("nothing.sd");
+  ASSERT_EQ(rig.engine->StartBackup(CString(nothing), &all[2], 1), EngineStart::kStarted);
+  rig.Finish();
+  EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kFailed);
+  EXPECT_TRUE(rig.engine->GetJobFiles().empty());
+  EXPECT_FALSE(std::filesystem::exists(nothing));
+  EXPECT_FALSE(std::filesystem::exists(nothing + CBackupFile::kPartSuffix));
+}
+
 TEST(BackupJob, ProgressIsPostedAtEachNewFifthOfAnEntryAndTheEndOnce) {
   Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {11, 91}));
   ASSERT_TRUE(fixture.ok());
@@ -187,14 +301,18 @@ TEST(BackupJob, ClosingDuringABackupIndexesOnlyWhatWasWritten) {
   EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kCancelled);
   EXPECT_EQ(rig.engine->GetProgressRatio(), 0.0);
 
+  // What was copied is kept under the temporary name only: nothing looks like a whole backup.
+  EXPECT_FALSE(std::filesystem::exists(out));
+  const std::string part = out + CBackupFile::kPartSuffix;
+  EXPECT_EQ(rig.engine->GetJobFiles(), std::vector<std::string>{part});
   CCardStore store;
-  const std::vector<IndexEntry> listed = Reopened(out, store);
+  const std::vector<IndexEntry> listed = Reopened(part, store);
   ASSERT_EQ(listed.size(), 2u);
   EXPECT_EQ(listed[0].LastChunk(), layout.recordings[0].entry.last);
   const fixtures::ChunkInfo& last = layout.recordings[1].chunks[10];
   EXPECT_EQ(listed[1].LastChunk(), last.sequence);
   EXPECT_EQ(listed[1].EndTime(), last.time);
-  EXPECT_EQ(FileSize(out), ChunkAt(1, 11));
+  EXPECT_EQ(FileSize(part), ChunkAt(1, 11));
 }
 
 TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedWriteFailsIt) {
@@ -217,10 +335,14 @@ TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedW
   EXPECT_EQ(FileSize(layout.path), storeSize);
   EXPECT_EQ(engine.GetJobResult(), JobResult::kFailed);
 
-  // Entries of an earlier opening of the store are not the store's any more.
-  engine.SetSource(CString(layout.path));
+  // Entries of another store are not its own, however alike; nor is a device a backup's file.
+  const std::string copy = dir.File("copy.sd");
+  std::filesystem::copy_file(layout.path, copy);
+  engine.SetSource(CString(copy));
   ASSERT_NE(engine.OpenStore(), nullptr);
   EXPECT_EQ(engine.StartBackup(out, first, 1), EngineStart::kFailed);
+  IndexEntry* own[] = {rig.Entry(0)};
+  EXPECT_EQ(engine.StartBackup(CString("/dev/full"), own, 1), EngineStart::kFailed);
   EXPECT_FALSE(engine.State().open.load());
   EXPECT_FALSE(engine.GetRecordState().on);
   EXPECT_EQ(rig.router.Count(WM_PLAYER_END), 0u);
@@ -232,7 +354,21 @@ TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedW
   ASSERT_EQ(engine.StartBackup(out, current, 1), EngineStart::kStarted);
   rig.Finish();
   EXPECT_EQ(engine.GetJobResult(), JobResult::kDone);
-  ASSERT_EQ(engine.StartBackup(CString("/dev/full"), current, 1), EngineStart::kStarted);
+
+  // A file that cannot grow past its second chunk: the backup fails and leaves no file, and the
+  // older backup of that name stays as it was.
+  const std::uint64_t older = FileSize(out.ToUtf8());
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit small{ChunkAt(0, 2), limit.rlim_max};
+  setrlimit(RLIMIT_FSIZE, &small);
+  ASSERT_EQ(engine.StartBackup(out, current, 1), EngineStart::kStarted);
   rig.Finish();
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
   EXPECT_EQ(engine.GetJobResult(), JobResult::kFailed);
+  EXPECT_TRUE(engine.GetJobFiles().empty());
+  EXPECT_FALSE(std::filesystem::exists(out.ToUtf8() + CBackupFile::kPartSuffix));
+  EXPECT_EQ(FileSize(out.ToUtf8()), older);
 }

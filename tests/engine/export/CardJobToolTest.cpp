@@ -128,4 +128,18 @@ TEST(CardJobTool, BackupGpsAndAviJobsPrintTheirOutcome) {
   EXPECT_EQ(status, 2);
   CardJob("avi " + dir.File("missing.sd") + " " + avi + " --entry 1", &status);
   EXPECT_EQ(status, 2);
+
+  // A GPS text name with folders in it is refused: nothing is written outside the folder given.
+  const std::filesystem::path top = std::filesystem::path(dir.File("texts")).parent_path();
+  const auto files = [&] { return std::distance(std::filesystem::recursive_directory_iterator(top), {}); };
+  const auto before = files();
+  out = CardJob("gps " + layout.path + " " + dir.File("texts/inner") + " --mode 0 --name ../../x --json", &status);
+  EXPECT_EQ(status, 1) << out;
+  EXPECT_TRUE(Has(out, "{\"result\": \"failed\"")) << out;
+  EXPECT_EQ(files(), before + 1);  // the folder given, empty
+
+  // It says why a source cannot be used, and what it takes.
+  const std::string tool = CARDJOB_PATH;
+  EXPECT_TRUE(Has(RunCommand(tool + " backup " + layout.path + " " + sd + " --entries 4 2>&1", &status), "no recording 4"));
+  EXPECT_TRUE(Has(RunCommand(tool + " --help", &status), "usage: cardjob backup SOURCE OUT.sd"));
 }

@@ -216,10 +216,16 @@ TEST(GpsText, FileModesReplaceOrAppendAndSouthWesternFixesKeepWholeLines) {
   EXPECT_LE(stamp, after);
   EXPECT_EQ(Lines(named[0]), lines);
 
-  // A file that cannot be opened fails the job; a file mode outside the three is refused.
-  ASSERT_EQ(RunGpsJob(rig, out, 1, kGpsTextFileOfFix, CString(L"missing/SW")), JobResult::kFailed);
+  // A file that cannot be opened (a folder stands in its place) fails the job; a file mode
+  // outside the three, and a name that is not a file name, are refused.
+  std::filesystem::create_directory(dir.File("NO" + today + ".txt"));
+  ASSERT_EQ(RunGpsJob(rig, out, 1, kGpsTextFileOfDay, CString(L"NO")), JobResult::kFailed);
   EXPECT_TRUE(rig.engine->GetJobFiles().empty());
   EXPECT_FALSE(rig.engine->StartRawExport(1, CString(L"SW"), 3));
+  for (const wchar_t* name : {L"../../x", L"a/b", L"a\\b", L"x..y"}) {
+    EXPECT_FALSE(rig.engine->StartRawExport(1, CString(name), kGpsTextFileOfFix)) << CString(name).ToUtf8();
+  }
+  EXPECT_TRUE(rig.engine->StartRawExport(1, CString(L"x.y"), kGpsTextFileOfFix));
 }
 
 TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {

@@ -13,7 +13,7 @@ using fixtures::RunCommand;
 
 using BackupIndexTest = StoreTest;
 
-TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntries) {
+TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntriesAtTheirSlots) {
   fixtures::StoreDescription desc = PlainStore(StoreKind::kCard, {5, 7, 6});
   desc.recordings[1].events = {{2, 1}};
   const auto layout = Build(desc, "card.img");
@@ -21,52 +21,56 @@ TEST_F(BackupIndexTest, AWrittenIndexReadsBackAsTheSameEntries) {
   CCardStore card;
   Aim(card, *layout);
   ASSERT_NE(card.OpenStore(), nullptr);
-  const std::vector<const IndexEntry*> chosen = {card.EntryList()[2], card.EntryList()[1]};
+  // The third recording at slot 0, the second at slot 2: slot 1 stays empty, as the second
+  // block of a long recording does.
+  std::vector<IndexEntry> copies = {*card.EntryList()[2], *card.EntryList()[1]};
+  copies[0].slot = 0;
+  copies[1].slot = 2;
+  const std::vector<const IndexEntry*> chosen = {&copies[0], &copies[1]};
 
   const std::string path = dir_.File("backup.sd");
   {
     CStoReader backup;
     ASSERT_TRUE(backup.OpenFile(path, GENERIC_READ | GENERIC_WRITE));
     ASSERT_TRUE(WriteBackupIndex(backup, chosen, card.RawHeader()));
-    // The backup's data: each chosen entry's chunks in its own block.
     std::vector<std::uint8_t> chunk(kChunkSize);
-    for (std::size_t j = 0; j < chosen.size(); ++j) {
-      const IndexEntry& e = *chosen[j];
-      for (std::uint32_t k = 0; k <= e.LastChunk() - e.FirstChunk(); ++k) {
-        ASSERT_TRUE(card.ReadChunk(e.dataOffset + k * kChunkSize, chunk.data()));
-        ASSERT_TRUE(backup.Seek(static_cast<std::int64_t>(kBackupDataBase + j * kDataBlockSize + k * kChunkSize),
-                                FILE_BEGIN));
-        ASSERT_TRUE(backup.Write(chunk.data(), chunk.size()));
+    for (const IndexEntry* e : chosen) {
+      for (std::uint32_t k = 0; k <= e->LastChunk() - e->FirstChunk(); ++k) {
+        ASSERT_TRUE(card.ReadChunk(e->dataOffset + k * kChunkSize, chunk.data()));
+        ASSERT_TRUE(backup.WriteAt(kBackupDataBase + e->slot * kDataBlockSize + k * kChunkSize, chunk.data(), kChunkSize));
       }
     }
   }
   EXPECT_EQ(ReadFileBytes(path, kBackupHeaderOffset, 512),
             std::vector<std::uint8_t>(card.RawHeader(), card.RawHeader() + 512));
+  EXPECT_EQ(ReadFileBytes(path, kCardBlockSize, kCardBlockSize), std::vector<std::uint8_t>(kCardBlockSize, 0));
 
   CCardStore sd;
   sd.SetStoreSource(kSourceBackupFile, 0, path);
   ASSERT_NE(sd.OpenStore(), nullptr);
   ASSERT_EQ(sd.EntryList().size(), 2u);
-  // Listed by sequence; slot j holds the j-th entry of the backup list.
+  // Listed by sequence.
   const IndexEntry& second = *sd.EntryList()[0];
   const IndexEntry& third = *sd.EntryList()[1];
   EXPECT_EQ(second.Sequence(), 2u);
-  EXPECT_EQ(second.slot, 1u);
+  EXPECT_EQ(second.slot, 2u);
   EXPECT_EQ(third.slot, 0u);
-  EXPECT_EQ(second.EventType(), chosen[1]->EventType());
-  EXPECT_EQ(second.Event(0).chunk, chosen[1]->Event(0).chunk);
-  EXPECT_EQ(third.LastChunk(), chosen[0]->LastChunk());
-  EXPECT_EQ(third.StartTime(), chosen[0]->StartTime());
+  EXPECT_EQ(second.EventType(), copies[1].EventType());
+  EXPECT_EQ(second.Event(0).chunk, copies[1].Event(0).chunk);
+  EXPECT_EQ(third.LastChunk(), copies[0].LastChunk());
+  EXPECT_EQ(third.StartTime(), copies[0].StartTime());
   std::vector<std::uint8_t> chunk(kChunkSize);
-  ASSERT_TRUE(sd.ReadChunk(third.dataOffset + 3 * kChunkSize, chunk.data()));
-  EXPECT_TRUE(IsValidIndexBlockA5(&chunk[kChunkPayloadSize], third.Generation()));
+  ASSERT_TRUE(sd.ReadChunk(second.dataOffset + 3 * kChunkSize, chunk.data()));
+  EXPECT_TRUE(IsValidIndexBlockA5(&chunk[kChunkPayloadSize], second.Generation()));
 
-  // More entries than a backup's index holds are refused, not written past its end.
-  CStoReader tooMany;
-  ASSERT_TRUE(tooMany.OpenFile(dir_.File("big.sd"), GENERIC_READ | GENERIC_WRITE));
-  const std::vector<const IndexEntry*> many(kBackupCapacity + 1, chosen[0]);
-  EXPECT_FALSE(WriteBackupIndex(tooMany, many, nullptr));
-  EXPECT_EQ(tooMany.Size(), 0u);
+  // Slots that do not rise, or more than a backup's index holds, are refused, not written.
+  CStoReader refused;
+  ASSERT_TRUE(refused.OpenFile(dir_.File("big.sd"), GENERIC_READ | GENERIC_WRITE));
+  EXPECT_FALSE(WriteBackupIndex(refused, {chosen[1], chosen[0]}, nullptr));
+  IndexEntry past = copies[0];
+  past.slot = kBackupCapacity;
+  EXPECT_FALSE(WriteBackupIndex(refused, {&past}, nullptr));
+  EXPECT_EQ(refused.Size(), 0u);
 }
 
 TEST_F(BackupIndexTest, CardInfoListsAStoreAsJson) {
@@ -88,10 +92,13 @@ TEST_F(BackupIndexTest, CardInfoListsAStoreAsJson) {
             std::string::npos)
       << json;
 
-  RunCommand(std::string(CARDINFO_PATH) + " " + dir_.File("missing.sd") + " --json 2>/dev/null", &status);
+  // It says why a source cannot be listed, and what it takes.
+  const std::string tool = CARDINFO_PATH;
+  EXPECT_NE(RunCommand(tool + " dvk2://99 2>&1", &status).find("it does not exist"), std::string::npos);
   EXPECT_EQ(status, 2);
-  RunCommand(std::string(CARDINFO_PATH) + " dvk2://x 2>/dev/null", &status);
+  RunCommand(tool + " dvk2://x 2>/dev/null", &status);
   EXPECT_EQ(status, 2);
+  EXPECT_NE(RunCommand(tool + " --help", &status).find("usage: cardinfo SOURCE"), std::string::npos);
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 class RecordingJob : public ISourceJob {
  public:
   struct Chunk {
-    std::size_t backupIndex;
+    std::uint32_t backupPosition;
     std::uint32_t chunkNumber;
     std::uint32_t sequence;
     int progress;
@@ -27,7 +27,7 @@ class RecordingJob : public ISourceJob {
   bool TakeChunk(const JobChunk& c) override {
     {
       std::lock_guard lock(mutex_);
-      chunks_.push_back({c.backupIndex, c.chunkNumber, c.trailer->Sequence(), source_.JobProgress()});
+      chunks_.push_back({c.backupPosition, c.chunkNumber, c.trailer->Sequence(), source_.JobProgress()});
     }
     if (++count_ == holdAt_) {
       while (source_.IsRunning()) Sleep(1);
@@ -108,7 +108,7 @@ TEST(SourceJob, ABackupIsHandedEveryChunkAndPostsEachNewFifthOfItsProgressOnce) 
   for (std::size_t i = 0; i < chunks.size(); ++i) {
     const RecordingJob::Chunk& c = chunks[i];
     const std::size_t r = i == 0 ? 0 : 1;
-    EXPECT_EQ(c.backupIndex, r);
+    EXPECT_EQ(c.backupPosition, r);
     EXPECT_EQ(c.sequence, layout.recordings[r].chunks[c.chunkNumber].sequence);
     EXPECT_EQ(c.progress % 5, 0);
     EXPECT_GE(c.progress, 0);

@@ -1,34 +1,92 @@
-// The card source at the limits: a store that ends early, and markers that would outrun the ring
-// of sensor blocks.
+// The card source at the limits: entries that claim more than their data, a store that shrinks
+// while it is read, and markers that would outrun the ring of sensor blocks.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "tests/engine/store/CardStoreTestSupport.h"
 #include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
+using storetest::Plain;
 
-TEST(SourceLimits, AStoreThatEndsEarlyEndsTheDataAfterBoundedRetries) {
-  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  desc.damage = {fixtures::Damage::TruncateChunk(0, 12, 100)};
-  Fixture fixture(desc);
-  ASSERT_TRUE(fixture.ok());
-  ASSERT_GT(fixture.layout().recordings[0].chunks.size(), 12u + CSourceBoxCtx::kMaxFailedChunks);
-  SourceRig rig(fixture.layout());
-  ASSERT_TRUE(rig.Play(0));
-  ASSERT_TRUE(rig.consumer.WaitForEnd());
-  EXPECT_EQ(rig.source.LastEnd(), SourceEnd::kReadError);
-  EXPECT_EQ(rig.source.InvalidChunks(), static_cast<std::uint32_t>(CSourceBoxCtx::kMaxFailedChunks));
-  EXPECT_EQ(rig.source.ValidChunks(), 12u);
-  EXPECT_EQ(rig.consumer.Markers().size(), 12u);
-  EXPECT_TRUE(rig.source.Stop(1000));
+namespace {
+
+// A backup job that keeps the sequences it is handed and can cut the store short once it is
+// handed a given chunk, as a card pulled out or a failing file would.
+class WatchingJob : public ISourceJob {
+ public:
+  explicit WatchingJob(std::string path = {}, std::uint32_t cutAt = 0) : path_(std::move(path)), cutAt_(cutAt) {}
+  bool Begin() override { return true; }
+  bool TakeChunk(const JobChunk& c) override {
+    sequences.push_back(c.trailer->Sequence());
+    if (!path_.empty() && c.chunkNumber == cutAt_) std::filesystem::resize_file(path_, c.dataOffset + kChunkSize);
+    return true;
+  }
+  void Finish(const std::vector<IndexEntry>&, SourceEnd) override { finished = true; }
+
+  std::vector<std::uint32_t> sequences;  // read once the job has finished
+  std::atomic<bool> finished{false};
+
+ private:
+  std::string path_;
+  std::uint32_t cutAt_;
+};
+
+bool StartBackup(SourceRig& rig, WatchingJob& job, int entries) {
+  std::vector<IndexEntry*> list;
+  for (int r = 0; r < entries; ++r) list.push_back(rig.EntryOf(r));
+  if (!rig.source.AddBackupEntries(list.data(), entries)) return false;
+  rig.source.SetJob(&job);
+  rig.state.open = true;
+  return rig.source.Start();
 }
 
-TEST(SourceLimits, AStopWhileReadsAreRetriedEndsTheThreadAtOnce) {
-  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  desc.damage = {fixtures::Damage::TruncateChunk(0, 2, 100)};
+}  // namespace
+
+TEST(SourceLimits, AnEntryIsReadWithinItsBoundsHoweverFarItClaimsToReach) {
+  // The first entry claims 100,000 chunks; the recording after it continues its sequence, so its
+  // chunks pass for the first entry's own until the 2048-chunk bound. The last entry also claims
+  // 100,000 chunks but its file ends with its tenth.
+  fixtures::StoreDescription desc = storetest::PlainStore(fixtures::StoreKind::kSd, {1024, 1025, 10});
+  desc.recordings[0].claimedChunks = 100000;
+  desc.recordings[2].claimedChunks = 100000;
+  Fixture far(desc, "far");
+  ASSERT_TRUE(far.ok());
+  const fixtures::Layout& layout = far.layout();
+  ASSERT_EQ(std::filesystem::file_size(layout.path), layout.recordings[2].chunks.back().fileOffset + kChunkSize);
+  SourceRig rig(layout);
+  WatchingJob job;
+  ASSERT_TRUE(StartBackup(rig, job, 3));
+  ASSERT_TRUE(Eventually([&] { return job.finished.load(); }));
+  EXPECT_EQ(rig.source.LastEnd(), SourceEnd::kData);
+  EXPECT_EQ(rig.source.InvalidChunks(), 0u);
+  ASSERT_EQ(job.sequences.size(), 2048u + 1025u + 10u);
+  EXPECT_EQ(job.sequences[2047], layout.recordings[1].chunks[1023].sequence);
+  EXPECT_EQ(job.sequences[2048], layout.recordings[1].chunks[0].sequence);
+  EXPECT_EQ(job.sequences.back(), layout.recordings[2].chunks.back().sequence);
+}
+
+TEST(SourceLimits, AStoreThatShrinksWhileReadEndsTheDataAfterBoundedRetries) {
+  const fixtures::StoreDescription desc = storetest::PlainStore(fixtures::StoreKind::kSd, {40});
   Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
-  SourceRig rig(fixture.layout());
-  ASSERT_TRUE(rig.Play(0));
+  {
+    SourceRig rig(fixture.layout());
+    WatchingJob job(fixture.layout().path, 11);
+    ASSERT_TRUE(StartBackup(rig, job, 1));
+    ASSERT_TRUE(Eventually([&] { return job.finished.load(); }));
+    EXPECT_EQ(rig.source.LastEnd(), SourceEnd::kReadError);
+    EXPECT_EQ(rig.source.InvalidChunks(), static_cast<std::uint32_t>(CSourceBoxCtx::kMaxFailedChunks));
+    EXPECT_EQ(rig.source.ValidChunks(), 12u);
+  }
+
+  // A stop while the reads are retried ends the thread at once.
+  Fixture again(desc, "again");
+  ASSERT_TRUE(again.ok());
+  SourceRig rig(again.layout());
+  WatchingJob job(again.layout().path, 2);
+  ASSERT_TRUE(StartBackup(rig, job, 1));
   ASSERT_TRUE(Eventually([&] { return rig.source.InvalidChunks() >= 1; }));
   EXPECT_TRUE(rig.source.Stop(1000));
   EXPECT_LT(rig.source.InvalidChunks(), static_cast<std::uint32_t>(CSourceBoxCtx::kMaxFailedChunks));

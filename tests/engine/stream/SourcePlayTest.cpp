@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "tests/engine/stream/SourceTestSupport.h"
+#include "tests/support/ScopedEnvironment.h"
 
 using namespace sourcetest;
 
@@ -43,6 +44,24 @@ void ExpectMarkerBlocks(const TestConsumer& consumer, const ExpectedPlay& expect
   }
 }
 
+}  // namespace
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's run-time library answers this; not every compiler ships its header.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+#endif
+
+namespace {
+
+// Heap bytes in use, where the address sanitizer's allocator tells them; 0 without it.
+std::size_t HeapInUse() {
+#if defined(__SANITIZE_ADDRESS__)
+  return __sanitizer_get_current_allocated_bytes();
+#else
+  return 0;
+#endif
+}
+
 std::vector<std::uint32_t> Sequences(const fixtures::RecordingInfo& r, int from, int to) {
   std::vector<std::uint32_t> out;
   for (int k = from; k < to; ++k) out.push_back(r.chunks[static_cast<std::size_t>(k)].sequence);
@@ -71,6 +90,32 @@ TEST(SourcePlay, ForwardPlayQueuesEveryFrameWholeAfterItsChunksMarkerThenOneEndI
   EXPECT_EQ(rig.source.InvalidChunks(), 0u);
   EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);  // the first chunk starts a sequence
   EXPECT_EQ(rig.state.bytesRead.load(), expected.chunks.size() * kChunkSize);
+}
+
+TEST(SourcePlay, AnEntryTakenBeforeAThousandReopeningsPlaysAndTheReopeningsKeepNoMemory) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kCard, 3, 1.0), "card");
+  ASSERT_TRUE(fixture.ok());
+  ScopedEnvironment drive("PLAYER_DRIVE_0", fixture.layout().path.c_str());
+  SourceRig rig(fixture.layout());
+  IndexEntry* second = rig.EntryOf(1);
+  ASSERT_NE(second, nullptr);
+  rig.source.CloseStore();
+  ASSERT_NE(rig.source.OpenStore(), nullptr);
+  const std::size_t heap = HeapInUse();
+  const std::size_t objects = rig.source.EntryObjectCount();
+  for (int i = 0; i < 1000; ++i) {
+    rig.source.CloseStore();
+    ASSERT_NE(rig.source.OpenStore(), nullptr);
+  }
+  EXPECT_EQ(rig.source.EntryObjectCount(), objects);
+  EXPECT_LT(HeapInUse(), heap + 64 * 1024);
+
+  ASSERT_TRUE(rig.source.SetEntryRange(second, 0));
+  rig.state.open = true;
+  rig.consumer.Start();
+  ASSERT_TRUE(rig.source.Start());
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  ExpectForwardItems(rig.consumer, ExpectForward(fixture, {1, 2}));
 }
 
 TEST(SourcePlay, IndexSourcesReadTheirDataFromOneRawFileAfterTheOther) {
