@@ -34,6 +34,7 @@
 #include "controls/VxSkinSldButton.h"
 #include "controls/VxSkinSldButton2.h"
 #include "controls/grid/GridCtrl.h"
+#include "engine/store/IndexBlock.h"
 #include "platform/OleDateTime.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/DragDrop.h"
@@ -218,7 +219,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedRangeEnd();
   void HighlightCurrentRecordRow();
 
-  // ---- Sensor data and engine messages (MainDlgSensor.cpp)
+  // ---- Sensor data and engine messages (MainDlgSensor.cpp, MainDlgGraph.cpp)
   LRESULT OnGsensorData(WPARAM wParam, LPARAM lParam);
   LRESULT OnVideoSize(WPARAM wParam, LPARAM channel);
   LRESULT OnPlayerEnd(WPARAM wParam, LPARAM lParam);
@@ -227,10 +228,16 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void DrawGsensorCurve(CDC& dc, int axis, COLORREF colour);
   void DrawPositionText(CDC& dc);
   void DrawSpeed(CDC& dc);
-  // The current GPS fix, which the compass and the position text show.
+  // The current GPS fix, which the compass and the position text show; without a fix (HasFix
+  // false) the position is 0, 0.
+  bool HasFix() const { return hasFix_; }
   double GetLatitude() const { return latitude_; }
   double GetLongitude() const { return longitude_; }
   double GetCourse() const { return course_; }
+  double GetSpeedKmh() const { return speedKmh_; }
+  // The samples of the graph's curve, oldest first, and the speed read-out's text.
+  const std::vector<GsensorPoint>& GetGsensorPoints() const { return gsensorPoints_; }
+  const CString& GetSpeedText() const { return speedText_; }
 
   // ---- Cards, device changes, dropped files, password (MainDlgCards.cpp)
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
@@ -402,11 +409,23 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   CFormatDlg* formatDialog_ = nullptr;
 
   // ---- Sensor data
-  std::array<BYTE, 512> sensorBlock_{};
+  void AddGsensorSamples(const IndexBlockA5& block);
+  void WriteDebugCsv(const IndexBlockA5& block, const std::array<std::int16_t, 3>& sample);
+  void UpdateMapFromBlock(const IndexBlockA5& block);
+  void TakeMapFix();
+  void RefreshGpsPanels();
+  void SetJobProgressFromBlock(const IndexBlockA5& block);
+  // The most points the curve holds: the graph's width less its margins; 0 or less keeps none.
+  int GsensorPointCap() const;
+  CSize GraphSize() const;
+
+  IndexBlockA5 sensorBlock_;
   std::vector<GsensorPoint> gsensorPoints_;
   int graphLimit_ = 40;
   DWORD lastGraphPaint_ = 0;
   double speedKmh_ = 0.0;
+  CString speedText_;
+  bool hasFix_ = false;
   double latitude_ = 0.0;
   double longitude_ = 0.0;
   double course_ = 0.0;

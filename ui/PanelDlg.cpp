@@ -1,9 +1,24 @@
 #include "ui/PanelDlg.h"
 
+#include "app/AppConfig.h"
+#include "engine/IIbpCtrl.h"
 #include "platform/wnd/Icon.h"
+#include "platform/wnd/SysMetrics.h"
 #include "ui/MainDlg.h"
 
+namespace {
+
+constexpr DWORD kFloatingFrame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+
+}  // namespace
+
 CPanelDlg::CPanelDlg() : CDialog(kTemplate, nullptr) {}
+
+CString CPanelDlg::CaptionOf(int channel, int width, int height) {
+  CString caption;
+  caption.Format(LoadLanguageString(L"Channel-%.2d %dx%d"), channel + 1, width, height);
+  return caption;
+}
 
 void CPanelDlg::SetEmbeddedRect(const CRect& rect) {
   embeddedRect_ = rect;
@@ -23,9 +38,102 @@ BOOL CPanelDlg::OnInitDialog() {
 
 void CPanelDlg::Embed() {
   mode_ = kEmbedded;
-  ModifyStyle(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_CHILD);
+  ModifyStyle(WS_POPUP | kFloatingFrame, WS_CHILD);
   if (main_ != nullptr) SetParent(main_);
   MoveWindow(&embeddedRect_, TRUE);
 }
 
 void CPanelDlg::OnCancel() { Embed(); }
+
+void CPanelDlg::SwitchMode() {
+  switch (mode_) {
+    case kEmbedded:
+      Float();
+      break;
+    case kFloating:
+      CoverScreen();
+      break;
+    default:
+      Embed();
+      break;
+  }
+}
+
+// A captioned window with the picture's size as its client area, centred over the main window;
+// before a picture size is known, the size it had embedded.
+void CPanelDlg::Float() {
+  mode_ = kFloating;
+  ModifyStyle(WS_CHILD, WS_POPUP | kFloatingFrame);
+  CSize picture = PictureSize();
+  if (picture.cx <= 0 || picture.cy <= 0) picture = embeddedRect_.Size();
+  SetWindowText(CaptionOf(channel_, picture.cx, picture.cy));
+  SetParent(nullptr);
+  const CSize frame = FrameSize();
+  SetWindowPos(nullptr, 0, 0, picture.cx + frame.cx, picture.cy + frame.cy, SWP_NOZORDER | SWP_FRAMECHANGED);
+  CenterWindow(main_);
+}
+
+void CPanelDlg::CoverScreen() {
+  mode_ = kFullScreen;
+  ModifyStyle(kFloatingFrame, 0);
+  SetWindowPos(nullptr, 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+               SWP_NOZORDER | SWP_FRAMECHANGED);
+}
+
+IIbpCtrl* CPanelDlg::Engine() const { return main_ != nullptr ? main_->GetEngine() : nullptr; }
+
+// The channel's picture size; 0 x 0 before the engine knows one.
+CSize CPanelDlg::PictureSize() const {
+  const IIbpCtrl* engine = Engine();
+  if (engine == nullptr || channel_ < 0) return CSize(0, 0);
+  return CSize(engine->GetVideoWidth(channel_), engine->GetVideoHeight(channel_));
+}
+
+// What the frame adds to the client area, across and down.
+CSize CPanelDlg::FrameSize() const {
+  CRect window;
+  CRect client;
+  GetWindowRect(&window);
+  GetClientRect(&client);
+  return window.Size() - client.Size();
+}
+
+// Floating, the press moves this window; embedded, it moves the main window.
+void CPanelDlg::OnLButtonDown() {
+  if (mode_ == kFloating) {
+    PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  } else if (mode_ == kEmbedded && main_ != nullptr) {
+    main_->PostMessage(WM_NCLBUTTONDOWN, HTCAPTION, 0);
+  }
+}
+
+// The height follows the proposed width in the picture's proportion.
+void CPanelDlg::KeepRatio(RECT& proposed) const {
+  if (mode_ != kFloating || g_appConfig.ReadConfigInt(L"KeepRatio", 1) == 0) return;
+  const CSize picture = PictureSize();
+  if (picture.cx <= 0 || picture.cy <= 0) return;
+  const CSize frame = FrameSize();
+  const long width = proposed.right - proposed.left - frame.cx;
+  proposed.bottom = proposed.top + static_cast<long>(static_cast<long long>(width) * picture.cy / picture.cx) + frame.cy;
+}
+
+LRESULT CPanelDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_LBUTTONDBLCLK:
+      SwitchMode();
+      return 0;
+    case WM_LBUTTONDOWN:
+      OnLButtonDown();
+      break;
+    case WM_SIZING:
+      KeepRatio(*reinterpret_cast<RECT*>(lParam));
+      break;
+    case WM_ERASEBKGND:
+      // The engine's last picture is the window's background.
+      if (IIbpCtrl* engine = Engine()) engine->RedrawVideo();
+      return TRUE;
+    default:
+      break;
+  }
+  return CDialog::WindowProc(msg, wParam, lParam);
+}

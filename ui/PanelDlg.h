@@ -1,11 +1,14 @@
 // CPanelDlg: the channel window (template 1016), into which the engine presents a channel's
-// pictures. It lives embedded in the main window's video area; it can also float as a captioned
-// window of the picture's size, or cover the whole screen.
+// pictures. It lives embedded in the main window's video area; a double click detaches it into a
+// captioned window of the picture's size, a second one makes it cover the whole screen, and a
+// third puts it back. Escape puts it back at once. While it floats, sizing it can keep the
+// picture's proportion ("KeepRatio").
 #pragma once
 
 #include "platform/wnd/Dialog.h"
 
 class CMainDlg;
+class IIbpCtrl;
 
 class CPanelDlg : public CDialog {
  public:
@@ -22,16 +25,29 @@ class CPanelDlg : public CDialog {
   // The rectangle inside the main window; an embedded window moves there.
   void SetEmbeddedRect(const CRect& rect);
   const CRect& GetEmbeddedRect() const { return embeddedRect_; }
+  // "Channel-01 1280x720": the channel counted from 1 and the picture's size.
+  static CString CaptionOf(int channel, int width, int height);
 
   // Made as a child of the main window at the embedded rectangle.
   BOOL CreateEmbedded();
   // Back into the main window at the embedded rectangle (also what Escape does).
   void Embed();
+  // Embedded -> floating -> full screen -> embedded.
+  void SwitchMode();
 
   BOOL OnInitDialog() override;
   void OnCancel() override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
+  IIbpCtrl* Engine() const;
+  CSize PictureSize() const;
+  CSize FrameSize() const;
+  void Float();
+  void CoverScreen();
+  void OnLButtonDown();
+  void KeepRatio(RECT& proposed) const;
+
   int mode_ = kEmbedded;
   CMainDlg* main_ = nullptr;
   CRect embeddedRect_;

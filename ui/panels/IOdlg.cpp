@@ -1,5 +1,7 @@
 #include "ui/panels/IOdlg.h"
 
+#include <algorithm>
+
 IOdlg::IOdlg(CWnd* parent) : CSidePanel(kTemplate, parent) {}
 
 BOOL IOdlg::OnInitDialog() {
@@ -8,6 +10,14 @@ BOOL IOdlg::OnInitDialog() {
   PlaceButtons(ui::kCarDataPanelControls);
   AttachPictures();
   return TRUE;
+}
+
+void IOdlg::SetCarData(const CString& carInfo, const CString& driverId, double rpm, const unsigned char* flags) {
+  carInfo_ = carInfo;
+  driverId_ = driverId;
+  rpm_ = rpm;
+  if (flags != nullptr) std::copy_n(flags, flags_.size(), flags_.begin());
+  if (m_hWnd && IsWindowVisible()) Invalidate(FALSE);
 }
 
 // Every input starts off: its off picture shows, its on picture waits beneath.

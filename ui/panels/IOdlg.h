@@ -20,8 +20,20 @@ class IOdlg : public CSidePanel {
 
   BOOL OnInitDialog() override;
 
+  // The car data of the latest sensor block (eight input flags): kept for the panel's next paint.
+  void SetCarData(const CString& carInfo, const CString& driverId, double rpm, const unsigned char* flags);
+  const CString& GetCarInfo() const { return carInfo_; }
+  const CString& GetDriverId() const { return driverId_; }
+  double GetRpm() const { return rpm_; }
+  const std::array<unsigned char, ui::kCarDataInputs>& GetInputFlags() const { return flags_; }
+
  private:
   void AttachPictures();
+
+  CString carInfo_;
+  CString driverId_;
+  double rpm_ = 0.0;
+  std::array<unsigned char, ui::kCarDataInputs> flags_{};
 
   std::array<CStatic, 2 * ui::kCarDataInputs> pictures_;
   std::array<CBitmap, 2 * ui::kCarDataInputs> pictureBitmaps_;

@@ -1,6 +1,7 @@
 // The presenters of the program's channel windows: a window that the engine is given as video
 // window shows its pictures through a video widget put into it as a child, which fills the
-// window's client area and follows its size. The pictures are stretched through the crop or
+// window's client area and follows its size, and through which the mouse and the keys reach the
+// window as if the picture were its own drawing. The pictures are stretched through the crop or
 // letterboxed as the engine presents them. The program makes one on the UI thread, once windows
 // exist, and keeps it for its run; it is the installed provider while it lives.
 #pragma once
@@ -32,12 +33,8 @@ class WindowPresenters final : public QObject, public IPresenterProvider {
   // The widget that shows the window's pictures; null when none was made. UI thread.
   VideoWidget* WidgetOf(HWND window) const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   struct Shown {
-    QWidget* window = nullptr;  // the window's own widget, parent of the video widget
     QPointer<VideoWidget> widget;
     std::shared_ptr<IVideoPresenter> presenter;
   };
