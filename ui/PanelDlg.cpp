@@ -71,6 +71,8 @@ void CPanelDlg::Float() {
   const CSize frame = FrameSize();
   SetWindowPos(nullptr, 0, 0, picture.cx + frame.cx, picture.cy + frame.cy, SWP_NOZORDER | SWP_FRAMECHANGED);
   CenterWindow(main_);
+  // The keys go to the window the user just brought out, so that Escape puts it back.
+  SetFocus();
 }
 
 void CPanelDlg::CoverScreen() {
