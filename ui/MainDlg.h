@@ -420,6 +420,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   CSize GraphSize() const;
 
   IndexBlockA5 sensorBlock_;
+  std::uint32_t lastSampledBlock_ = 0;
   std::vector<GsensorPoint> gsensorPoints_;
   int graphLimit_ = 40;
   DWORD lastGraphPaint_ = 0;

@@ -75,8 +75,12 @@ void CMainDlg::SetJobProgressFromBlock(const IndexBlockA5& block) {
   if (diskDlg_.progressMode == 1) diskDlg_.UpdateProgressFromPosition(block.Time());
 }
 
-// The block's samples join the curve, the oldest leaving once the graph is full.
+// The block's samples join the curve, the oldest leaving once the graph is full. A block met again
+// (a message that came after the next block was already current, a refresh after a seek) adds
+// nothing: its samples are drawn already.
 void CMainDlg::AddGsensorSamples(const IndexBlockA5& block) {
+  if (!gsensorPoints_.empty() && block.Sequence() == lastSampledBlock_) return;
+  lastSampledBlock_ = block.Sequence();
   const int cap = GsensorPointCap();
   for (int i = 0; i < block.SampleCount(); ++i) {
     std::array<std::int16_t, 3> sample = block.Sample(i);
