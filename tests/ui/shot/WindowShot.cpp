@@ -1,7 +1,10 @@
-// windowshot PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server),
-// starts the player with the arguments, waits until its main window is mapped and its picture
-// has settled, writes the whole screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends
-// the player. Exit code 0 when the window was caught, 2 when it did not appear in time.
+// windowshot [--again MS OUT2.png] PLAYER OUT.png [ARGUMENT...]: on the X display of the
+// environment (an Xvfb server), starts the player with the arguments, waits until its main window
+// is mapped and its picture has settled, writes the whole screen to OUT.png, prints the window's
+// "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a playing
+// video never settles): the first shot is taken a while after the window appeared, the second MS
+// milliseconds later into OUT2.png. Exit code 0 when the window was caught, 2 when it did not
+// appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,6 +14,7 @@
 #include <QScreen>
 #include <QThread>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 namespace {
@@ -19,6 +23,8 @@ constexpr int kTimeoutMs = 60000;
 constexpr int kPollMs = 400;
 // The picture has settled when this many grabs in a row show the same.
 constexpr int kSettledGrabs = 3;
+// With --again, the first shot waits this long after the window appeared, for the player to start.
+constexpr int kStartUpMs = 3000;
 
 struct Geometry {
   int width, height, x, y;
@@ -39,23 +45,15 @@ std::optional<Geometry> FindMainWindow() {
 
 QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
-}  // namespace
+struct Again {
+  int ms = 0;
+  QString png;
+};
 
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  QGuiApplication app(argc, argv);
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: windowshot PLAYER OUT.png [ARGUMENT...]\n");
-    return 2;
-  }
-  QStringList arguments;
-  for (int i = 3; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-  QProcess player;
-  player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  player.start(QString::fromLocal8Bit(argv[1]), arguments);
+// Grabs until the picture settles; the window's geometry when it was found, else nothing.
+std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   QElapsedTimer clock;
   clock.start();
-  QImage last;
   int same = 0;
   std::optional<Geometry> found;
   while (same < kSettledGrabs && clock.elapsed() < kTimeoutMs && player.state() != QProcess::NotRunning) {
@@ -66,9 +64,51 @@ int main(int argc, char** argv) {
     same = shot == last ? same + 1 : 1;
     last = shot;
   }
+  return same < kSettledGrabs ? std::nullopt : found;
+}
+
+// Waits for the window, lets the player start, and takes two shots `again.ms` apart.
+std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Again& again) {
+  QElapsedTimer clock;
+  clock.start();
+  std::optional<Geometry> found;
+  while (!found && clock.elapsed() < kTimeoutMs && player.state() != QProcess::NotRunning) {
+    QThread::msleep(kPollMs);
+    found = FindMainWindow();
+  }
+  if (!found) return std::nullopt;
+  QThread::msleep(kStartUpMs);
+  first = GrabScreen();
+  QThread::msleep(static_cast<unsigned long>(again.ms));
+  if (!GrabScreen().save(again.png)) return std::nullopt;
+  return found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "xcb");
+  QGuiApplication app(argc, argv);
+  int at = 1;
+  Again again;
+  if (argc > 3 && QString::fromLocal8Bit(argv[1]) == "--again") {
+    again = {std::atoi(argv[2]), QString::fromLocal8Bit(argv[3])};
+    at = 4;
+  }
+  if (argc < at + 2) {
+    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] PLAYER OUT.png [ARGUMENT...]\n");
+    return 2;
+  }
+  QStringList arguments;
+  for (int i = at + 2; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  QProcess player;
+  player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  player.start(QString::fromLocal8Bit(argv[at]), arguments);
+  QImage shot;
+  const std::optional<Geometry> found = again.png.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, again);
   player.kill();
   player.waitForFinished(5000);
-  if (same < kSettledGrabs || !found || !last.save(QString::fromLocal8Bit(argv[2]))) return 2;
+  if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) return 2;
   std::printf("%d %d %d %d\n", found->width, found->height, found->x, found->y);
   return 0;
 }
