@@ -16,9 +16,12 @@ std::string Rmc(double latitude, double longitude, double kmh) {
   return fixtures::RmcSentence({latitude, longitude, kmh, 90.0}, kBlockTime * 1000000, fixtures::GpsForm::kGprmc);
 }
 
+// Each block a new chunk.
 IndexBlockA5 Block(const std::vector<Xyz>& samples, const std::string& gps = "", int count = -1) {
+  static std::uint32_t sequence = 0;
   IndexBlockA5 b;
   plat::StoreHost32(b.bytes.data(), kIndexBlockA5Magic);
+  plat::StoreHost32(&b.bytes[4], ++sequence);
   RecorderDateFromTime(kBlockTime, &b.bytes[8]);
   b.bytes[kTrailerSampleCountAt] = static_cast<std::uint8_t>(count < 0 ? samples.size() : count);
   for (size_t i = 0; i < samples.size(); ++i) b.SetSample(static_cast<int>(i), samples[i]);
@@ -56,7 +59,9 @@ TEST_F(SensorDataTest, SamplesDrawTheCurveAtMostEvery150MsAndTheFixMovesMapSpeed
   EXPECT_EQ(GraphPixel(40, 100), 0xFF0000u);
   plat::test::SavePng(plat::test::Grab(dlg_.get()).copy(1508, 722, 400, 200), "sensor-graph-area");
 
-  Send(Block({{-512, 0, 0}}), 150);
+  const IndexBlockA5 again = Block({{-512, 0, 0}});
+  Send(again, 150);
+  Send(again);  // a block met again adds nothing
   EXPECT_NE(GraphPixel(42, 157), 0x0000FFu) << "painted again within 150 ms";
   Send(Block(std::vector<Xyz>(50, {0, 0, 0}), "", 255), 1);
   EXPECT_EQ(GraphPixel(42, 157), 0x0000FFu);
