@@ -58,8 +58,9 @@ class CDiskDlg : public CDialog {
   // Hides the dialog when it is shown for this task already; otherwise prepares it for the task
   // (1 backup, 0 playback) and shows it.
   void ShowForTask(int task);
-  // Opens a `.sd` backup (or an `.idx` index) as the engine's source and lists its recordings.
-  // A file that is not a readable store leaves the engine and the lists as they were.
+  // Opens a `.sd` backup (or an `.idx` index) as the engine's source and lists its recordings;
+  // the owner then has no card drive. A file that is not a readable store leaves the engine and
+  // the lists as they were.
   bool OpenSdFile(const CString& path);
   // Opens the card of a drive text ("E:/", "//./PhysicalDrive3") through the engine's raw-card
   // source, read-only, lists its recordings and gives the owner its drive number. A drive that

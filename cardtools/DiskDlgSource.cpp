@@ -58,6 +58,7 @@ bool CDiskDlg::OpenSdFile(const CString& path) {
   if (type != kSourceBackupFile && type != kSourceIndexFile) return false;
   if (!OpenStoreSource(path)) return false;
   openDrive_.Empty();
+  owner_.SetCardDriveNumber(-1);  // no card is the source any more
   SetSourceText(path);
   if (backupFileList_.GetSafeHwnd()) backupFileList_.SetWindowText(path);
   return true;
