@@ -11,14 +11,13 @@ namespace {
 
 enum EventColumn { kTimeColumn, kSpeedColumn, kGsensorColumn, kEventsColumn, kPositionColumn };
 
+// The rows are drawn left-aligned; the event column shows a bar in each of its eleven parts.
 struct ColumnSpec {
   const wchar_t* title;
-  int format;
   int width;
 };
-constexpr ColumnSpec kEventColumns[] = {{L"RECORD TIME", LVCFMT_LEFT, 150}, {L"Speed", LVCFMT_RIGHT, 60},
-                                        {L"G-sensor", LVCFMT_RIGHT, 80},    {L"Events", LVCFMT_LEFT, 110},
-                                        {L"Location", LVCFMT_LEFT, 140}};
+constexpr ColumnSpec kEventColumns[] = {
+    {L"RECORD TIME", 145}, {L"Speed", 50}, {L"G-sensor", 75}, {L"Events", 88}, {L"Location", 150}};
 
 // The mark byte of each event flag 1 to 12: flags 1 to 4 go to bytes 0, 2, 3 and 1, flags 5 to
 // 12 to bytes 4 to 11.
@@ -68,7 +67,7 @@ void CDiskDlg::InitEventList() {
   eventList_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   int index = 0;
   for (const ColumnSpec& column : kEventColumns) {
-    eventList_.InsertColumn(index++, LoadLanguageString(column.title), column.format, column.width);
+    eventList_.InsertColumn(index++, LoadLanguageString(column.title), LVCFMT_LEFT, column.width);
   }
   eventList_.SetEventColumn(kEventsColumn);
   ShowEventList(false);

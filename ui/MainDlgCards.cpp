@@ -106,8 +106,7 @@ bool CMainDlg::OpenCard(const CString& drivePath) {
   passwordAccepted_ = false;
   ClearTimeZoneOffset();
   dstHours_ = settings.GetModeValue();
-  const bool ok = diskDlg_.OpenCardByPath(drivePath);
-  diskDlg_.SetSourceText(drivePath);
+  const bool ok = diskDlg_.OpenCardByPath(drivePath);  // which names the source it opened
   if (CheckCardPassword(&cardConfig_, this)) passwordAccepted_ = true;
   return ok;
 }

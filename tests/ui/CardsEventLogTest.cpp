@@ -100,6 +100,10 @@ TEST_F(MainWindowTest, ADroppedEventLogFillsTheListTheTrackAndTheGsensorBars) {
   EXPECT_GT(red, drawn.Columns() / 2);
   EXPECT_GT(eventColour, 0);
   plat::test::SavePng(image, "cards-event-log-gsensor-bar");
+  dlg.GetDiskDlg().ShowWindow(SW_SHOW);
+  list.SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+  plat::test::Pump();
+  plat::test::SavePng(plat::test::Grab(&dlg.GetDiskDlg()), "cards-event-log-list");
 
   ASSERT_TRUE(plat::DropFiles(dlg.GetSafeHwnd(), {CString(dir_.File("short.log"))}, {30, 30}));
   EXPECT_EQ(list.GetItemCount(), 2);

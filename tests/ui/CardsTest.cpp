@@ -1,5 +1,7 @@
 // Cards as the main window finds them on a fake drive table with the fake engine: the arrival
 // scan, removals, dropped backups, the card's password and forgetting the open source.
+#include <filesystem>
+
 #include "platform/devices/FakeDriveTable.h"
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/StoreBuilder.h"
@@ -140,4 +142,20 @@ TEST_F(CardsTest, TheCardPasswordAcceptsOnlyAnAccountThatHasOne) {
   Answer(L"fleet-manager-01", L"0123456789abcdef", false);
   EXPECT_FALSE(dlg.CheckCardPassword(&full));
   EXPECT_EQ(plat::test::MessageBoxes().size(), 1u);
+}
+
+// Disks this user may not read (here a file that nobody may open for reading) are reported once
+// per scan, however many of them there are.
+TEST_F(CardsTest, DisksThisUserMayNotReadAreReportedOncePerScan) {
+  const char* unreadable = "/sys/bus/pci/rescan";
+  if (!std::filesystem::exists(unreadable)) GTEST_SKIP() << "no file here that nobody may read";
+  env_.Set("PLAYER_DRIVE_41", nullptr);
+  env_.Set("PLAYER_DRIVE_44", unreadable);
+  env_.Set("PLAYER_DRIVE_45", unreadable);
+  CMainDlg& dlg = Start(1920, 1080);
+  ASSERT_EQ(plat::test::MessageBoxes().size(), 1u);
+  EXPECT_NE(plat::test::MessageBoxes()[0].text.Find(L"sudo adduser $USER disk"), -1);
+  drives_.Arrive(CardVolume('E', 44));
+  EXPECT_EQ(plat::test::MessageBoxes().size(), 2u);
+  EXPECT_FALSE(dlg.HasCardDrive());
 }
