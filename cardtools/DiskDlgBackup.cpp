@@ -104,7 +104,8 @@ CString CDiskDlg::ChosenDestination() {
 void CDiskDlg::StartSdBackup(const std::vector<int>& rows, const CString& folder) {
   std::vector<IndexEntry*> entries;
   for (int row : rows) entries.push_back(spans_[static_cast<size_t>(row)].entry);
-  const CString path = UnusedPath(folder, FileStem(spans_[static_cast<size_t>(rows.front())].start, owner_.GetDisplayZone()), L".sd");
+  const std::int64_t first = spans_[static_cast<size_t>(rows.front())].start;
+  const CString path = UnusedPath(folder, FileStem(first, owner_.GetDisplayZone()), L".sd");
   IIbpCtrl* engine = owner_.GetEngine();
   if (engine->StartBackup(path, entries.data(), static_cast<int>(entries.size())) != EngineStart::kStarted) {
     Warn(L"The backup could not be started");
@@ -124,7 +125,8 @@ void CDiskDlg::StartAviExport(const std::vector<int>& rows, std::int64_t from, s
   for (int row : rows) {
     const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
     const std::int64_t start = std::max(span.start, from);
-    exports_.push_back({span.entry, start, std::min(span.end, to), UnusedPath(folder, FileStem(start, owner_.GetDisplayZone()), L".avi")});
+    const CString path = UnusedPath(folder, FileStem(start, owner_.GetDisplayZone()), L".avi");
+    exports_.push_back({span.entry, start, std::min(span.end, to), path});
   }
   exportFolder_ = folder;
   aviExport = true;

@@ -89,7 +89,8 @@ void CDiskDlg::FillEventLogList(IEventLogView& view) {
     const int item = eventList_.InsertItem(eventList_.GetItemCount(), app::DisplayTimeText(row.time, zone));
     eventList_.SetItemText(item, kSpeedColumn, Number(row.speed));
     eventList_.SetItemText(item, kGsensorColumn, GsensorText(row));
-    if (track.AddSentence(PositionText(row))) eventList_.SetItemText(item, kPositionColumn, FixText(track.CurrentFix()));
+    if (!track.AddSentence(PositionText(row))) continue;
+    eventList_.SetItemText(item, kPositionColumn, FixText(track.CurrentFix()));
   }
   eventList_.SetRows(rows);
   ShowEventList(true);

@@ -357,7 +357,8 @@ std::vector<VolumeInfo> EnumerateVolumes() {
   std::vector<VolumeInfo> out;
   std::vector<MountedVolume> others;
   for (const auto& m : ReadMounts()) {
-    if (std::any_of(others.begin(), others.end(), [&](const MountedVolume& o) { return o.device == m.device; })) continue;
+    const auto sameDevice = [&](const MountedVolume& o) { return o.device == m.device; };
+    if (std::any_of(others.begin(), others.end(), sameDevice)) continue;
     if (m.point == "/") {
       VolumeInfo v;
       v.letter = 'C';

@@ -41,7 +41,9 @@ CString DriveTextOfLetter(char letter) {
 }
 
 int SaturatedInt(std::int64_t value) {
-  return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  constexpr std::int64_t kLow = std::numeric_limits<int>::min();
+  constexpr std::int64_t kHigh = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(value, kLow, kHigh));
 }
 
 bool SelectEntry(CComboBox& list, const CString& text) {
