@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "app/DisplayTime.h"
 #include "cardtools/RecordSpanEntry.h"
 #include "platform/String.h"
 
@@ -38,6 +39,8 @@ class ICardDialogOwner {
   // what is added to recording times to show them.
   virtual std::int64_t GetTimeZoneOffset() const = 0;
   virtual std::int64_t GetUtcOffsetSeconds() const = 0;
+  // How the owner's windows show recording times; the dialog shows them the same way.
+  virtual app::DisplayZone GetDisplayZone() const = 0;
   // Enables or disables the owner's controls while a job runs.
   virtual void EnableMainControls(bool enable) = 0;
 };

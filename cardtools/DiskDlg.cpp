@@ -3,6 +3,7 @@
 #include "cardtools/DiskDlg.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "app/AppConfig.h"
 #include "cardtools/CardToolSettings.h"
@@ -72,7 +73,7 @@ BOOL CDiskDlg::OnInitDialog() {
   GetDlgItem(kSnapshotFolder)->SetWindowText(SnapshotFolder());
   eventLog_.SetOwner(m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr);
   eventLog_.SetBrakesMode(g_appConfig.ReadConfigInt(L"BrakesMode", 0));
-  eventList_.ShowWindow(SW_HIDE);  // shown in place of the recordings once a log is listed
+  InitEventList();
   FindCardDrives(&removableList_, &localDiskList_);
   FillBackupFileList();
   SelectRemovableMode();
@@ -156,10 +157,12 @@ CString CDiskDlg::GetSourceText() const {
   return item ? item->GetWindowText() : CString();
 }
 
+// The picker shows the recording time of the bound as every window shows it.
 void CDiskDlg::SetRecordTimePicker(std::int64_t time, int which) {
   const int i = which == 1 ? 1 : 0;
   bounds_[i] = time;
-  pickers_[i].SetTime(time);
+  const std::optional<std::int64_t> shown = app::ToPickerTime(time - owner_.GetUtcOffsetSeconds(), owner_.GetDisplayZone());
+  if (shown) pickers_[i].SetTime(*shown);
 }
 
 void CDiskDlg::SetProgress(int percent) { progress_.SetPos(std::clamp(percent, 0, 100)); }
@@ -192,10 +195,6 @@ void CDiskDlg::EnableControls(bool enable) {
 
 void CDiskDlg::SetCardPasswordHash(const CString& userName, const CString& password) {
   cardPasswordHash_ = Crc16Ccitt(userName.ToUtf8() + '\0' + password.ToUtf8());
-}
-
-int CDiskDlg::LoadEventLog(const CString& path) {
-  return eventLog_.Load(path) == CEventLogDb::LoadResult::kLoaded ? 0 : 1;
 }
 
 LRESULT CDiskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cardtools/CardDialogOwner.h"
+#include "cardtools/EventLogView.h"
 #include "cardtools/JobWatcher.h"
 #include "controls/ColorListCtrl.h"
 #include "platform/wnd/ComboBox.h"
@@ -57,13 +58,21 @@ class CDiskDlg : public CDialog {
   // Hides the dialog when it is shown for this task already; otherwise prepares it for the task
   // (1 backup, 0 playback) and shows it.
   void ShowForTask(int task);
-  // Opens a `.sd` backup (or an `.idx` index) as the engine's source and lists its recordings.
-  // A file that is not a readable store leaves the engine and the lists as they were.
+  // Opens a `.sd` backup (or an `.idx` index) as the engine's source and lists its recordings;
+  // the owner then has no card drive. A file that is not a readable store leaves the engine and
+  // the lists as they were.
   bool OpenSdFile(const CString& path);
   // Opens the card of a drive text ("E:/", "//./PhysicalDrive3") through the engine's raw-card
-  // source, lists its recordings and gives the owner its drive number. A drive that holds no
-  // readable card leaves everything as it was.
+  // source, read-only, lists its recordings and gives the owner its drive number. A drive that
+  // holds no readable card leaves everything as it was.
   bool OpenCardByPath(const CString& drivePath);
+  // Whether a drive was refused since ForgetDeniedDrives: this user may not read its disk.
+  bool DriveWasDenied() const { return driveDenied_; }
+  void ForgetDeniedDrives() { driveDenied_ = false; }
+  // Tells the user that cards cannot be read without the right to read disks, and what to do.
+  void WarnNoDiskAccess();
+  // Whether the open source is a backup file (not a card or a local disk).
+  bool IsBackupFileOpen() const { return !openSource_.IsEmpty() && openDrive_.IsEmpty(); }
   // Stops playback and forgets the open source and its recordings, in both lists.
   void CloseSource();
   // Opens the current source again, by the source mode.
@@ -89,6 +98,12 @@ class CDiskDlg : public CDialog {
   std::uint16_t GetCardPasswordHash() const { return cardPasswordHash_; }
   // Reads a recorder event log (".log"); 0 when its rows were decoded.
   int LoadEventLog(const CString& path);
+  // The coloured list of the log's records, shown in place of the recordings; the log's track
+  // goes to the view.
+  void FillEventLogList(IEventLogView& view);
+  // Each record from the view's start on as a G-sensor sample, a speed and its event marks, at
+  // its time less the owner's time-zone offset; then the bars reload their columns. Always true.
+  bool PlotEventLog(IEventLogView& view);
   // Backs the chosen recordings up in the chosen format (see the class comment).
   void OnBnClickedBackup();
 
@@ -105,6 +120,7 @@ class CDiskDlg : public CDialog {
   CComboBox& LocalDiskList() { return localDiskList_; }
   CProgressCtrl& ProgressBar() { return progress_; }
   CEventLogDb& EventLog() { return eventLog_; }
+  CColorListCtrl& EventList() { return eventList_; }
 
   // Fields the owner reads and writes.
   int progressMode = 0;        // 1: the owner sets the progress from chunk times during a job
@@ -138,6 +154,8 @@ class CDiskDlg : public CDialog {
   void UpdateCaption();
   void FillBackupFileList();
   void OpenChosenSource();
+  void InitEventList();
+  void ShowEventList(bool show);
   void OnCommand(int id, int code);
   // Backup (DiskDlgBackup.cpp).
   bool ReadTimeRange(std::int64_t* from, std::int64_t* to);
@@ -170,6 +188,7 @@ class CDiskDlg : public CDialog {
   std::vector<RecordSpanEntry> spans_;
   std::int64_t bounds_[2] = {0, 0};
   std::uint16_t cardPasswordHash_ = 0;
+  bool driveDenied_ = false;
   std::deque<PendingExport> exports_;
   CString exportFolder_;
   CString exportPath_;  // the first file of the export that runs

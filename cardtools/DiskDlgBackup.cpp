@@ -1,10 +1,10 @@
 // The card dialog's Backup button: the chosen recordings of the time range copied into a `.sd`
 // backup, or exported one after another into AVI files, by the engine's jobs.
 #include <algorithm>
+#include <optional>
 
 #include "app/AppConfig.h"
 #include "cardtools/DiskDlg.h"
-#include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/File.h"
 #include "platform/wnd/FolderPicker.h"
@@ -13,6 +13,15 @@
 namespace {
 
 void Warn(const wchar_t* text) { AfxMessageBox(LoadLanguageString(text), MB_OK | MB_ICONWARNING); }
+
+// The start of an output file's name, "YYYYMMDD_hhmmss", the recording time as the lists show it.
+CString FileStem(std::int64_t recordingTime, const app::DisplayZone& zone) {
+  const std::optional<app::DisplayTime> s = app::ToDisplayTime(recordingTime, zone);
+  if (!s) return L"recording";
+  CString stem;
+  stem.Format(L"%04d%02d%02d_%02d%02d%02d", s->year, s->month, s->day, s->hour, s->minute, s->second);
+  return stem;
+}
 
 // "<folder>/<stem><extension>", with "_1", "_2", ... added while such a file exists: a backup never
 // replaces an earlier one.
@@ -51,10 +60,15 @@ void CDiskDlg::OnBnClickedBackup() {
   }
 }
 
-// The range of recording times the pickers hold; false when it is empty.
+// The range of recording times the pickers show; false when it is empty.
 bool CDiskDlg::ReadTimeRange(std::int64_t* from, std::int64_t* to) {
-  for (int i = 0; i < 2; ++i) pickers_[i].GetTime(bounds_[i]);
   const std::int64_t utc = owner_.GetUtcOffsetSeconds();
+  for (int i = 0; i < 2; ++i) {
+    std::int64_t shown = 0;
+    if (!pickers_[i].GetTime(shown)) continue;
+    const std::optional<std::int64_t> recording = app::FromPickerTime(shown, owner_.GetDisplayZone());
+    if (recording) bounds_[i] = *recording + utc;
+  }
   *from = bounds_[0] - utc;
   *to = bounds_[1] - utc;
   return *to > *from;
@@ -90,7 +104,8 @@ CString CDiskDlg::ChosenDestination() {
 void CDiskDlg::StartSdBackup(const std::vector<int>& rows, const CString& folder) {
   std::vector<IndexEntry*> entries;
   for (int row : rows) entries.push_back(spans_[static_cast<size_t>(row)].entry);
-  const CString path = UnusedPath(folder, RecordingFileStem(spans_[static_cast<size_t>(rows.front())].start), L".sd");
+  const std::int64_t first = spans_[static_cast<size_t>(rows.front())].start;
+  const CString path = UnusedPath(folder, FileStem(first, owner_.GetDisplayZone()), L".sd");
   IIbpCtrl* engine = owner_.GetEngine();
   if (engine->StartBackup(path, entries.data(), static_cast<int>(entries.size())) != EngineStart::kStarted) {
     Warn(L"The backup could not be started");
@@ -110,7 +125,8 @@ void CDiskDlg::StartAviExport(const std::vector<int>& rows, std::int64_t from, s
   for (int row : rows) {
     const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
     const std::int64_t start = std::max(span.start, from);
-    exports_.push_back({span.entry, start, std::min(span.end, to), UnusedPath(folder, RecordingFileStem(start), L".avi")});
+    const CString path = UnusedPath(folder, FileStem(start, owner_.GetDisplayZone()), L".avi");
+    exports_.push_back({span.entry, start, std::min(span.end, to), path});
   }
   exportFolder_ = folder;
   aviExport = true;

@@ -6,7 +6,6 @@
 #include "cardtools/CardToolSettings.h"
 #include "cardtools/DiskDlg.h"
 #include "cardtools/DriveFinder.h"
-#include "cardtools/RecordingTime.h"
 #include "engine/IIbpCtrl.h"
 #include "engine/SourcePath.h"
 #include "platform/File.h"
@@ -37,6 +36,15 @@ void SelectEntry(CComboBox& list, const CString& text) {
   }
 }
 
+// A length as "hh:mm:ss"; a negative one shows as 00:00:00.
+CString LengthText(std::int64_t seconds) {
+  const std::int64_t s = seconds < 0 ? 0 : seconds;
+  CString text;
+  text.Format(L"%02lld:%02lld:%02lld", static_cast<long long>(s / 3600), static_cast<long long>(s / 60 % 60),
+              static_cast<long long>(s % 60));
+  return text;
+}
+
 CString RawCardSource(unsigned driveNo) {
   CString source;
   source.Format(L"dvk2://%u", driveNo);
@@ -50,6 +58,7 @@ bool CDiskDlg::OpenSdFile(const CString& path) {
   if (type != kSourceBackupFile && type != kSourceIndexFile) return false;
   if (!OpenStoreSource(path)) return false;
   openDrive_.Empty();
+  owner_.SetCardDriveNumber(-1);  // no card is the source any more
   SetSourceText(path);
   if (backupFileList_.GetSafeHwnd()) backupFileList_.SetWindowText(path);
   return true;
@@ -57,7 +66,12 @@ bool CDiskDlg::OpenSdFile(const CString& path) {
 
 bool CDiskDlg::OpenCardByPath(const CString& drivePath) {
   const std::optional<unsigned> driveNo = DriveNumberOfText(drivePath, ReadDriveTable());
-  if (!driveNo || !OpenStoreSource(RawCardSource(*driveNo))) return false;
+  if (!driveNo) return false;
+  if (ProbeDriveAccess(*driveNo) == DriveAccess::kDenied) {
+    driveDenied_ = true;
+    return false;
+  }
+  if (!OpenStoreSource(RawCardSource(*driveNo))) return false;
   openDrive_ = drivePath;
   for (CComboBox* list : {&removableList_, &localDiskList_}) SelectEntry(*list, drivePath);
   owner_.SetCardDriveNumber(static_cast<int>(*driveNo));
@@ -71,20 +85,27 @@ bool CDiskDlg::OpenStoreSource(const CString& source) {
   ClearRecordings();
   engine->SetSource(source);
   openSource_ = source;
+  ShowEventList(false);
   ListRecordings();
   return true;
 }
 
+void CDiskDlg::WarnNoDiskAccess() {
+  AfxMessageBox(LoadLanguageString(L"This user may not read the card's disk. Add the user to the disk group (sudo adduser $USER disk), log out and in again, then insert the card again."),
+                MB_OK | MB_ICONWARNING);
+}
+
 void CDiskDlg::ListRecordings() {
   IIbpCtrl* engine = owner_.GetEngine();
+  const app::DisplayZone zone = owner_.GetDisplayZone();
   for (IndexEntry* e = engine->OpenStore(); e; e = engine->GetNextEntry(e)) {
     RecordSpanEntry span;
     span.entry = e;
     span.start = e->StartTime();
     span.end = e->EndTime();
     span.firstChunk = e->FirstChunk();
-    const RecordRowTexts row{RecordingTimeText(span.start), RecordingTimeText(span.end),
-                             RecordingLengthText(span.end - span.start)};
+    const RecordRowTexts row{app::DisplayTimeText(span.start, zone), app::DisplayTimeText(span.end, zone),
+                             LengthText(span.end - span.start)};
     const int item = recordList_.InsertItem(recordList_.GetItemCount(), row.start);
     recordList_.SetItemText(item, 1, row.end);
     recordList_.SetItemText(item, 2, row.length);
@@ -139,9 +160,15 @@ void CDiskDlg::OpenChosenSource() {
   } else {
     const CString drive = GetCurrentDriveText();
     if (drive.IsEmpty()) return;
+    ForgetDeniedDrives();
     opened = owner_.OpenCard(drive);
   }
-  if (!opened) AfxMessageBox(LoadLanguageString(L"No recordings found"), MB_OK | MB_ICONWARNING);
+  if (opened) return;
+  if (DriveWasDenied()) {
+    WarnNoDiskAccess();
+  } else {
+    AfxMessageBox(LoadLanguageString(L"No recordings found"), MB_OK | MB_ICONWARNING);
+  }
 }
 
 void CDiskDlg::OnCommand(int id, int code) {

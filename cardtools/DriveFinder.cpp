@@ -1,12 +1,14 @@
 #include "cardtools/DriveFinder.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cwchar>
 #include <cwctype>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "platform/devices/DeviceChange.h"
 #include "platform/wnd/ComboBox.h"
 
 namespace {
@@ -92,7 +94,7 @@ void Fill(CComboBox* list, const std::vector<CString>& texts) {
 
 DriveTable ReadDriveTable() {
   DriveTable table;
-  table.volumes = plat::EnumerateVolumes();
+  table.volumes = plat::DriveTableVolumes();
   table.drives = plat::EnumerateDrives();
   AddSystemDrives(table);
   return table;
@@ -120,6 +122,7 @@ void FindCardDrives(CComboBox* removableList, CComboBox* localDiskList, const Dr
   if (removableList) {
     removableList->ResetContent();
     Fill(removableList, found.removable);
+    if (localDiskList == removableList) Fill(removableList, found.fixed);
   }
   if (localDiskList && localDiskList != removableList) {
     localDiskList->ResetContent();
@@ -142,4 +145,11 @@ std::optional<unsigned> DriveNumberOfText(const CString& text, const DriveTable&
   }
   const plat::VolumeInfo* v = VolumeOfText(t, table);
   return v ? v->driveNumber : std::nullopt;
+}
+
+DriveAccess ProbeDriveAccess(unsigned driveNo) {
+  plat::File drive;
+  if (drive.OpenDrive(driveNo, plat::kRead)) return DriveAccess::kReadable;
+  const int error = drive.LastError();
+  return error == EACCES || error == EPERM ? DriveAccess::kDenied : DriveAccess::kMissing;
 }

@@ -1,7 +1,8 @@
 // Which drives may hold a recorder card. A drive is named by its drive text: "E:/" for a mounted
-// volume of the platform's drive table, "//./PhysicalDriveN" for a removable disk without a
-// mounted volume (a card that the desktop does not mount). Finding drives only reads the tables
-// of the system; nothing is opened, let alone written.
+// volume of the platform's drive table (a card's small FAT32 partition that the desktop mounts),
+// "//./PhysicalDriveN" for a removable disk without a mounted volume. Either way the card is read
+// from its whole disk, the physical drive. Finding drives only reads the tables of the system;
+// nothing is opened, let alone written.
 #pragma once
 
 #include <optional>
@@ -20,7 +21,7 @@ struct DriveTable {
   std::set<unsigned> systemDrives;
 };
 
-// The machine's volumes and disks as the platform enumerates them.
+// The volumes of the platform's drive table (the machine's, or a test's) and the machine's disks.
 DriveTable ReadDriveTable();
 
 struct CardDriveCandidates {
@@ -31,10 +32,15 @@ struct CardDriveCandidates {
 CardDriveCandidates FindCardDriveCandidates(const DriveTable& table);
 
 // Fills the removable-drive list with the removable candidates and the local-disk list with the
-// fixed ones. Given the same list twice, it receives the removable drives only: a list that is
-// scanned for cards must never lead to fixed disks being opened as cards.
+// fixed ones. Given the same list twice, that list receives every candidate, removable first: the
+// list that is scanned for cards also reaches card readers that report a fixed disk.
 void FindCardDrives(CComboBox* removableList, CComboBox* localDiskList, const DriveTable& table);
 void FindCardDrives(CComboBox* removableList, CComboBox* localDiskList);
 
 // The physical drive number that a drive text names; nothing for any other text.
 std::optional<unsigned> DriveNumberOfText(const CString& text, const DriveTable& table);
+
+// Whether this user may read a physical drive, found by opening it read-only (and closing it).
+// Block devices belong to the group "disk"; a user outside it is denied them.
+enum class DriveAccess { kReadable, kDenied, kMissing };
+DriveAccess ProbeDriveAccess(unsigned driveNo);

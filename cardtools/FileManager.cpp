@@ -6,8 +6,8 @@
 #include <filesystem>
 
 #include "app/AppConfig.h"
+#include "app/DisplayTime.h"
 #include "cardtools/CardToolSettings.h"
-#include "cardtools/RecordingTime.h"
 #include "platform/File.h"
 
 namespace {
@@ -52,6 +52,6 @@ void FileManager::RefreshBackupList() {
     std::error_code ec;
     const int row = fileList_.InsertItem(fileList_.GetItemCount(), CString::FromUtf8(name));
     fileList_.SetItemText(row, 1, SizeText(std::filesystem::file_size(path, ec)));
-    fileList_.SetItemText(row, 2, RecordingTimeText(ModifiedTime(path)));
+    fileList_.SetItemText(row, 2, app::DisplayTimeText(ModifiedTime(path), app::DisplayZone::PcZone()));
   }
 }

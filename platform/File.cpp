@@ -15,7 +15,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <sstream>
+
+#include "platform/DriveLetters.h"
 
 extern char** environ;
 
@@ -122,6 +125,14 @@ std::map<unsigned, std::string> AllOverrides() {
     if (number && eq + 1 < kv.size()) out[*number] = kv.substr(eq + 1);
   }
   return out;
+}
+
+// The letters of the run's volumes; enumerations may run on several threads.
+std::vector<char> AssignDriveLetters(const std::vector<MountedVolume>& volumes) {
+  static std::mutex mutex;
+  static DriveLetterBook book;
+  std::lock_guard lock(mutex);
+  return book.Assign(volumes);
 }
 
 }  // namespace
@@ -344,9 +355,10 @@ std::vector<VolumeInfo> EnumerateVolumes() {
   const auto names = WholeDiskNames();
   const auto drives = EnumerateDrives();
   std::vector<VolumeInfo> out;
-  std::vector<Mount> others;
+  std::vector<MountedVolume> others;
   for (const auto& m : ReadMounts()) {
-    if (std::any_of(others.begin(), others.end(), [&](const Mount& o) { return o.device == m.device; })) continue;
+    const auto sameDevice = [&](const MountedVolume& o) { return o.device == m.device; };
+    if (std::any_of(others.begin(), others.end(), sameDevice)) continue;
     if (m.point == "/") {
       VolumeInfo v;
       v.letter = 'C';
@@ -355,23 +367,26 @@ std::vector<VolumeInfo> EnumerateVolumes() {
       out.insert(out.begin(), v);
       continue;
     }
-    others.push_back(m);
+    others.push_back({m.device, m.point + (m.point.back() == '/' ? "" : "/")});
   }
-  std::sort(others.begin(), others.end(), [](const Mount& a, const Mount& b) { return a.point < b.point; });
-  char letter = 'D';
-  for (const auto& m : others) {
-    if (letter > 'Z') break;
+  // Volumes seen for the first time take their letters in the order of their mount points.
+  std::sort(others.begin(), others.end(),
+            [](const MountedVolume& a, const MountedVolume& b) { return a.mountPoint < b.mountPoint; });
+  const std::vector<char> letters = AssignDriveLetters(others);
+  for (size_t i = 0; i < others.size(); ++i) {
+    if (letters[i] == 0) continue;
     VolumeInfo v;
-    v.letter = letter++;
-    v.mountPoint = m.point + (m.point.back() == '/' ? "" : "/");
-    v.device = m.device;
-    const std::string disk = DiskOfDevice(m.device);
-    for (unsigned i = 0; i < names.size(); ++i)
-      if (names[i] == disk) v.driveNumber = i;
+    v.letter = letters[i];
+    v.mountPoint = others[i].mountPoint;
+    v.device = others[i].device;
+    const std::string disk = DiskOfDevice(v.device);
+    for (unsigned n = 0; n < names.size(); ++n)
+      if (names[n] == disk) v.driveNumber = n;
     for (const auto& d : drives)
       if (v.driveNumber && d.number == *v.driveNumber) v.removable = d.removable;
     out.push_back(v);
   }
+  std::sort(out.begin(), out.end(), [](const VolumeInfo& a, const VolumeInfo& b) { return a.letter < b.letter; });
   return out;
 }
 

@@ -78,7 +78,7 @@ struct DriveInfo {
 std::vector<DriveInfo> EnumerateDrives();
 
 struct VolumeInfo {
-  char letter = 0;            // C for the root file system, then D, E, ... in mount order
+  char letter = 0;            // C for the root file system; D to Z, each kept while mounted
   std::string mountPoint;     // with a trailing '/'
   std::string device;
   std::optional<unsigned> driveNumber;

@@ -114,7 +114,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool IsAltSourceMode() const;
   int GetDstHours() const { return dstHours_; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset_; }
-  void ClearTimeZoneOffset() { timeZoneOffset_ = 0; }
+  // Back to the PC's own zone: recordings show the recorder's own clock (app/DisplayTime.h).
+  void ClearTimeZoneOffset();
   std::int64_t GetUtcOffsetSeconds() const override { return timeZoneOffset_ + dstHours_ * 3600LL; }
   // Selects a row of the time-zone table; an index outside it selects the PC's own zone.
   void SetTimeZoneIndex(int index);
@@ -124,7 +125,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // The copy of the opened card's configuration block.
   void SetCardConfig(const CardConfigBlock& block) { cardConfig_ = block; }
   // How the windows show recording times (app/DisplayTime.h).
-  app::DisplayZone GetDisplayZone() const;
+  app::DisplayZone GetDisplayZone() const override;
   int GetUiMode() const { return uiMode_; }
   bool IsNoMark() const { return noMark_; }
   UINT GetBackgroundBitmap() const { return backgroundBitmap_; }
@@ -241,10 +242,17 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Cards, device changes, dropped files, password (MainDlgCards.cpp)
   LRESULT OnDeviceChange(WPARAM event, LPARAM data);
+  // The first dropped file: a ".log" opens as the recorder's event log, anything else as a backup.
   void OnDropFiles(HDROP drop);
-  // The drive scan of a card arrival (also run once at start by the command line).
+  // The drive scan of a card arrival (also run once at start by the command line): with
+  // "AutoPlay", no card selected and no backup file open, the candidate drives are opened in turn
+  // and the first that holds recordings plays its first one.
   void ScanDrivesForCard();
+  // True when the card has no password or the user gives a matching account; block defaults to
+  // the opened card's and parent to the main window.
   bool CheckCardPassword(const CardConfigBlock* block = nullptr, CWnd* parent = nullptr);
+  bool IsPasswordAccepted() const { return passwordAccepted_; }
+  // Forgets the open source: the card dialog's, the engine's and the selected card drive.
   void ClearRecordView();
   void OnBnClickedBackup();
   void OnBnClickedPlayback();
@@ -361,6 +369,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // ---- Command dispatch (MainDlgDispatch.cpp)
   void OnCommand(int id);
   void OnNotify(NMHDR* notify);
+
+  // ---- Cards (MainDlgCards.cpp)
+  bool MayScanForCard() const;
+  bool OpenFirstCardWithRecordings();
+  void ForgetRemovedCard();
+  void SelectCardDriveEntry(const CString& path);
+  void OpenEventLog(const CString& path);
+  void OpenDroppedBackup(const CString& path);
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;

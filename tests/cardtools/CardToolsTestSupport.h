@@ -29,6 +29,7 @@ class FakeOwner : public ICardDialogOwner {
   bool IsPlaying() const override { return playing; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset; }
   std::int64_t GetUtcOffsetSeconds() const override { return utcOffset; }
+  app::DisplayZone GetDisplayZone() const override { return displayZone; }
   void EnableMainControls(bool enable) override { mainEnabled = enable; }
 
   IIbpCtrl* engine;
@@ -39,5 +40,6 @@ class FakeOwner : public ICardDialogOwner {
   bool playing = false;
   std::int64_t timeZoneOffset = 0;
   std::int64_t utcOffset = 0;
+  app::DisplayZone displayZone = app::DisplayZone::PcZone();
   bool mainEnabled = true;
 };

@@ -83,6 +83,16 @@ TEST(DiskDlgTest, OpensABackupAndACardAndListsTheirRecordingsWithTheirTimes) {
   EXPECT_EQ(dlg.RecordList().GetItemText(0, 0), L"2024-07-01 12:00:00");  // summer time
   ExpectListed(dlg, owner, *card);
 
+  // Another zone chosen: rows and pickers show the recording times moved by that zone, once.
+  owner.displayZone = app::DisplayZone::Fixed(9 * 3600);
+  owner.utcOffset = 9 * 3600;
+  ASSERT_TRUE(dlg.OpenCardByPath(L"//./PhysicalDrive37"));
+  EXPECT_EQ(dlg.RecordList().GetItemText(0, 0), L"2024-07-01 19:00:00");
+  std::int64_t picked = 0;
+  ASSERT_TRUE(dynamic_cast<CDateTimeCtrl*>(dlg.GetDlgItem(CDiskDlg::kStartPicker))->GetTime(picked));
+  EXPECT_EQ(Local(picked), L"2024-07-01 19:00:00");
+  owner.displayZone = app::DisplayZone::PcZone();
+
   // Backup task: check boxes and the backup part; the same task again hides the dialog.
   dlg.ShowForTask(CDiskDlg::kBackupTask);
   EXPECT_EQ(dlg.GetWindowText(), L"Backup");

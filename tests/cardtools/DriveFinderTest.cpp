@@ -51,8 +51,8 @@ TEST(DriveFinderTest, RemovableDisksComeFirstAndSystemDisksNever) {
     EXPECT_FALSE(DriveNumberOfText(none, table)) << CString(none).ToUtf8();
   }
 
-  // Two lists get both kinds; one list given twice, the one that is scanned for cards, gets only
-  // the removable disks, and a list not given keeps what it had.
+  // Two lists get both kinds; one list given twice, the one that is scanned for cards, gets every
+  // candidate, removable first, and a list not given keeps what it had.
   plat::test::Reset();
   plat::test::SpyWnd parent;
   ASSERT_TRUE(parent.CreateTopLevel(CRect(0, 0, 400, 200)));
@@ -65,6 +65,6 @@ TEST(DriveFinderTest, RemovableDisksComeFirstAndSystemDisksNever) {
   EXPECT_EQ(Entries(local), found.fixed);
   local.AddString(L"kept");
   FindCardDrives(&removable, &removable, table);
-  EXPECT_EQ(Entries(removable), found.removable);
+  EXPECT_EQ(Entries(removable), (std::vector<CString>{L"E:/", L"//./PhysicalDrive4", L"F:/"}));
   EXPECT_EQ(Entries(local), (std::vector<CString>{L"F:/", L"kept"}));
 }
