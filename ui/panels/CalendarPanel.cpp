@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/IIbpCtrl.h"
+#include "platform/wnd/SysMetrics.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
@@ -17,6 +18,8 @@ constexpr int kMinuteColumns = 30;
 constexpr int kNowhere = 99;
 // The grids' auto-size style: columns and rows sized by the panel, not by their contents.
 constexpr int kAutoSizeStyle = 3;
+// The Close button's distance from the panel's top and right edges.
+constexpr int kCloseMargin = 8;
 
 bool IsDate(const panels::Date& date) { return date.year != 0; }
 
@@ -46,6 +49,7 @@ BOOL CalendarPanel::OnInitDialog() {
     grids_[i].SetTrackFocusCell(FALSE);
   }
   PlaceButtons(controls, {mainid::kCalendar, kGridIds[0], kGridIds[1], kGridIds[2], kGridIds[3]});
+  PlaceCloseButton();
   SetRegionShape({4, 4, 0});
   ClearDayMarks();
   SetUpGrid(grids_[kMinutes0], kMinuteColumns);
@@ -57,8 +61,8 @@ BOOL CalendarPanel::OnInitDialog() {
   return TRUE;
 }
 
-// One row of equal cells as wide as the grid; the row a pixel higher than the grid, so that no
-// line shows under it.
+// One row of equal cells filling the grid inside its edge. The grid is made with both scroll bars,
+// which leave a grid this low no client area; with cells that fit, it needs neither.
 void CalendarPanel::SetUpGrid(CGridCtrl& grid, int columns) {
   if (!grid.GetSafeHwnd()) return;
   grid.DeleteAllItems();
@@ -71,14 +75,28 @@ void CalendarPanel::SetUpGrid(CGridCtrl& grid, int columns) {
   grid.SetColumnCount(columns);
   grid.SetFixedRowCount(0);
   grid.SetFixedColumnCount(0);
-  CRect client;
-  grid.GetClientRect(&client);
-  const double width = static_cast<double>(client.Width()) / columns;
+  CRect inside;
+  grid.GetWindowRect(&inside);
+  if (grid.GetExStyle() & WS_EX_CLIENTEDGE) inside.DeflateRect(GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
+  const double width = static_cast<double>(inside.Width()) / columns;
   for (int c = 0; c < columns; ++c) {
     grid.SetColumnWidth(c, static_cast<int>((c + 1) * width) - static_cast<int>(c * width));
     grid.SetItemText(0, c, L"");
   }
-  grid.SetRowHeight(0, client.Height() + 1);
+  grid.SetRowHeight(0, inside.Height());
+  grid.EnableScrollBars(SB_BOTH, FALSE);
+}
+
+// The Close button's place in the design lies under the calendar's month list; it stands in the
+// panel's free top-right corner instead, above everything.
+void CalendarPanel::PlaceCloseButton() {
+  CVxSkinButton* close = Button(mainid::kClose);
+  if (close == nullptr) return;
+  CRect panel;
+  GetClientRect(&panel);
+  const ui::LayoutRect& design = FindDesign(ui::kCalendarPanelControls, mainid::kClose)->rect;
+  close->SetWindowPos(&wndTop, panel.right - kCloseMargin - design.Width(), kCloseMargin, design.Width(),
+                      design.Height(), SWP_NOACTIVATE);
 }
 
 void CalendarPanel::Toggle(int mode) {

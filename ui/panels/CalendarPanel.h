@@ -62,6 +62,7 @@ class CalendarPanel : public CSidePanel {
  private:
   enum GridIndex { kHours0, kHours12, kMinutes0, kMinutes30 };
 
+  void PlaceCloseButton();
   void SetUpGrid(CGridCtrl& grid, int columns);
   void PaintCells(CGridCtrl& grid, int first, bool hours);
   void OnNotify(const NMHDR& notify);

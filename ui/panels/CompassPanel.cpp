@@ -13,10 +13,13 @@ constexpr COLORREF kTextColour = 0x0000FF;
 constexpr COLORREF kNeedleKey = RGB(0, 0, 0);
 constexpr int kLatitudeX = 13;
 constexpr int kLongitudeX = 112;
-// The position texts' font: 15 points of a narrow face, so that a longitude of three whole
-// digits still fits its well.
-constexpr int kTextPoints = 150;
+// The position texts' font: 15 points of a narrow face, or less when the widest position would
+// not fit its well beneath the face.
+constexpr int kLargestPoints = 150;
+constexpr int kSmallestPoints = 80;
 constexpr wchar_t kTextFace[] = L"DejaVu Sans Condensed";
+constexpr wchar_t kWidestText[] = L"180.000000 W";
+constexpr int kTextWidth = 104;
 
 }  // namespace
 
@@ -33,10 +36,22 @@ BOOL CompassPanel::OnInitDialog() {
   CSidePanel::OnInitDialog();
   TakeSkin(ui::kCompassPanel.background);
   needle_.LoadBitmap(ui::kCompassNeedle);
-  font_.CreatePointFont(kTextPoints, kTextFace);
+  ChooseFont();
   PlaceButtons(ui::kCompassPanelControls);
   SetRegionShape({4, 4, 0});
   return TRUE;
+}
+
+void CompassPanel::ChooseFont() {
+  CClientDC dc(this);
+  for (int points = kLargestPoints; points >= kSmallestPoints; points -= 5) {
+    font_.DeleteObject();
+    if (!font_.CreatePointFont(points, kTextFace)) return;
+    CFont* old = dc.SelectObject(&font_);
+    const int width = dc.GetTextExtent(kWidestText).cx;
+    dc.SelectObject(old);
+    if (width <= kTextWidth) return;
+  }
 }
 
 CompassPanel::Fix CompassPanel::CurrentFix() const {

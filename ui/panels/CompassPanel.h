@@ -32,6 +32,7 @@ class CompassPanel : public CSidePanel {
   bool OnButton(int id) override;
 
  private:
+  void ChooseFont();
   void Paint(CDC& dc);
   void DrawPosition(CDC& dc, const Fix& fix);
 

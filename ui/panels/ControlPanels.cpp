@@ -148,13 +148,27 @@ void CCtrlPanel::ToggleMapPage() {
 
 CClosePanel::CClosePanel(CWnd* parent) : CSidePanel(kTemplate, parent) {}
 
-// "Max" does nothing: it shows no tip, whose text would speak of the volume.
+// "Max" does nothing: it shows no tip, whose text would speak of the volume. Around the buttons
+// the strip shows the panels' own colour.
 BOOL CClosePanel::OnInitDialog() {
   CSidePanel::OnInitDialog();
+  face_ = PlainPanelColour();
   PlaceButtons(ui::kCaptionPanelControls);
   if (CVxSkinButton* max = Button(kMaxButton)) tooltip_.DelTool(max);
   SetRegionShape({4, 4, 0});
   return TRUE;
+}
+
+LRESULT CClosePanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_ERASEBKGND) {
+    if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam))) {
+      CRect client;
+      GetClientRect(&client);
+      dc->FillSolidRect(&client, face_);
+      return TRUE;
+    }
+  }
+  return CSidePanel::WindowProc(msg, wParam, lParam);
 }
 
 bool CClosePanel::OnButton(int id) {

@@ -46,7 +46,11 @@ class CClosePanel : public CSidePanel {
   explicit CClosePanel(CWnd* parent);
 
   BOOL OnInitDialog() override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
   bool OnButton(int id) override;
+
+ private:
+  COLORREF face_ = 0;
 };

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr COLORREF kCursorColour = RGB(255, 255, 255);
+constexpr COLORREF kCursorColour = RGB(200, 200, 200);
 
 }  // namespace
 

@@ -10,8 +10,12 @@ namespace {
 
 constexpr COLORREF kTextColour = 0x00FF00;
 constexpr int kFontHeight = 20;
-constexpr int kLineHeight = 30;
 constexpr UINT kLineFormat = DT_SINGLELINE | DT_VCENTER;
+// The signs stand in a row at the top of the card, each showing the part of its picture that holds
+// the sign, and the two lines follow below them, so that no sign covers the text.
+constexpr int kSignHeight = 42;
+const CRect kFirstLine(38, 84, 542, 108);
+const CRect kSecondLine(38, 108, 542, 132);
 
 }  // namespace
 
@@ -36,7 +40,8 @@ void IOdlg::AttachPictures() {
     CStatic& picture = pictures_[static_cast<size_t>(k)];
     CBitmap& image = pictureBitmaps_[static_cast<size_t>(k)];
     if (!picture.SubclassDlgItem(static_cast<UINT>(item), this) || !image.LoadBitmap(static_cast<UINT>(bitmap))) continue;
-    Place(picture, ui::CarDataPictureRect(input));
+    const ui::LayoutRect r = ui::CarDataPictureRect(input);
+    picture.MoveWindow(r.left, r.top, ui::kCarDataPictureSpacing, kSignHeight, FALSE);
     picture.SetBitmap(image);
   }
   ShowInputs();
@@ -109,9 +114,8 @@ void IOdlg::Paint(CDC& dc) {
   composed.SetBkMode(TRANSPARENT);
   composed.SetTextColor(kTextColour);
   CFont* oldFont = font_.GetSafeHandle() ? composed.SelectObject(&font_) : nullptr;
-  const ui::LayoutRect& lines = ui::kCarDataTextLines;
-  CRect first(lines.left, lines.top, lines.right, lines.top + kLineHeight);
-  CRect second(lines.left, lines.top + kLineHeight, lines.right, lines.top + 2 * kLineHeight);
+  CRect first = kFirstLine;
+  CRect second = kSecondLine;
   composed.DrawText(carInfo_, first, kLineFormat);
   composed.DrawText(RpmText(rpm_), second, kLineFormat);
   if (oldFont != nullptr) composed.SelectObject(oldFont);

@@ -4,6 +4,7 @@
 
 #include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/PaintDC.h"
 #include "ui/MainDlg.h"
 
 CSidePanel::CSidePanel(UINT templateId, CWnd* parent)
@@ -139,6 +140,18 @@ void CSidePanel::ApplyRegion() {
                                 window.Height() - region_.farInset, region_.ellipse, region_.ellipse)) {
     SetWindowRgn(&region, TRUE);
   }
+}
+
+COLORREF CSidePanel::PlainPanelColour() {
+  CBitmap background;
+  if (!background.LoadBitmap(static_cast<UINT>(ui::kVideoPanelBackground))) return GetSysColor(COLOR_3DFACE);
+  CClientDC dc(this);
+  CDC memory;
+  memory.CreateCompatibleDC(&dc);
+  CBitmap* old = memory.SelectObject(&background);
+  const COLORREF colour = memory.GetPixel(kPlainSpotX, kPlainSpotY);
+  memory.SelectObject(old);
+  return colour;
 }
 
 void CSidePanel::SetLayeredLook(COLORREF key, BYTE alpha, DWORD flags) {

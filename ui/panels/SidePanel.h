@@ -72,6 +72,11 @@ class CSidePanel : public CVxSkinDialog {
   virtual bool OnButton(int /*id*/) { return false; }
 
   void SetRegionShape(const RegionShape& shape);
+  // A spot of the video control panel's background, drawn for the panels' common look, that shows
+  // only the panels' plain colour; and that colour.
+  static constexpr int kPlainSpotX = 240;
+  static constexpr int kPlainSpotY = 20;
+  COLORREF PlainPanelColour();
   // The layered look: the whole panel translucent (LWA_ALPHA) or its pixels of the key colour
   // see-through (LWA_COLORKEY).
   void SetLayeredLook(COLORREF key, BYTE alpha, DWORD flags);

@@ -1,7 +1,9 @@
 #include "ui/panels/SpeedVolumePanels.h"
 
 #include <algorithm>
+#include <utility>
 
+#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
@@ -32,6 +34,9 @@ BOOL SpeedDlg::OnInitDialog() {
   AttachSlider(skins);
   InitReadOut();
   PlaceButtons(ui::kSpeedPanelControls, {kReadOut});
+  for (const auto& [id, tip] : {std::pair{kSlower, L"Decrement Video Speed"}, {kFaster, L"Increase Video Speed"}}) {
+    if (CVxSkinButton* button = Button(id)) tooltip_.AddTool(button, LoadLanguageString(tip));
+  }
   SetRegionShape(kRoundedRegion);
   return TRUE;
 }

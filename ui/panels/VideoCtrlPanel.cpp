@@ -14,9 +14,6 @@ constexpr BYTE kPanelAlpha = 230;
 // Read-out colours: unlit and lit segments.
 constexpr COLORREF kUnlitSegment = 0x101018;
 constexpr COLORREF kLitSegment = 0xFF00;
-// A spot of the background that shows only the panel's plain colour, and one of its edge column.
-constexpr int kPlainX = 240;
-constexpr int kPlainY = 20;
 // How far a row's band of the background reaches around its controls (their wells).
 constexpr int kBandMargin = 6;
 
@@ -186,7 +183,7 @@ void VideoCtrlPanel::PaintBackground(CDC& dc) {
   CDC skin;
   skin.CreateCompatibleDC(&dc);
   CBitmap* old = skin.SelectObject(&background_);
-  composed.StretchBlt(0, 0, client.Width(), client.Height(), &skin, kPlainX, kPlainY, 1, 1, SRCCOPY);
+  composed.StretchBlt(0, 0, client.Width(), client.Height(), &skin, kPlainSpotX, kPlainSpotY, 1, 1, SRCCOPY);
   for (int row = 0; row < static_cast<int>(ui::kVideoPanelRows.size()); ++row) {
     CRect band;
     for (const ui::RowControl& c : ui::kVideoPanelControls) {
@@ -201,7 +198,7 @@ void VideoCtrlPanel::PaintBackground(CDC& dc) {
   }
   composed.StretchBlt(0, 0, bm.bmWidth, 1, &skin, 0, 0, bm.bmWidth, 1, SRCCOPY);
   composed.StretchBlt(0, client.Height() - 1, bm.bmWidth, 1, &skin, 0, bm.bmHeight - 1, bm.bmWidth, 1, SRCCOPY);
-  composed.StretchBlt(0, 0, 1, client.Height(), &skin, 0, kPlainY, 1, 1, SRCCOPY);
-  composed.StretchBlt(bm.bmWidth - 1, 0, 1, client.Height(), &skin, bm.bmWidth - 1, kPlainY, 1, 1, SRCCOPY);
+  composed.StretchBlt(0, 0, 1, client.Height(), &skin, 0, kPlainSpotY, 1, 1, SRCCOPY);
+  composed.StretchBlt(bm.bmWidth - 1, 0, 1, client.Height(), &skin, bm.bmWidth - 1, kPlainSpotY, 1, 1, SRCCOPY);
   skin.SelectObject(old);
 }
