@@ -80,7 +80,7 @@ TEST_F(PanelTest, TheCalendarMarksTheRecordedDaysAndMinutesAndAMinuteClickPlaysI
   for (const COleDateTime& d : panel.Calendar().GetMarkedDates()) days.push_back(d.GetDay());
   EXPECT_EQ(days, (std::vector<int>{1, 2, 3}));
 
-  panel.ShowDay({2024, 3, 2});
+  panel.ShowDay(COleDateTime(2024, 3, 2, 0, 0, 0));
   EXPECT_EQ(Colours(panel.Grid(0)), Marked(12, {}));
   EXPECT_EQ(Colours(panel.Grid(1)), Marked(12, {11}));
   EXPECT_EQ(Colours(panel.Grid(3)), Marked(30, {}));  // no hour chosen

@@ -103,7 +103,7 @@ void CalendarPanel::Toggle(int mode) {
   CSidePanel::Toggle(mode);
   if (showState_ != kShown || !m_hWnd) return;
   MarkRecordingDays();
-  ShowDay(IsDate(shownDay_) ? shownDay_ : DateOf(calendar_.GetCurrentDate()));
+  ShowDate(IsDate(shownDay_) ? shownDay_ : DateOf(calendar_.GetCurrentDate()));
 }
 
 void CalendarPanel::ClearDayMarks() {
@@ -112,7 +112,9 @@ void CalendarPanel::ClearDayMarks() {
   PaintMinuteGrids();
 }
 
-void CalendarPanel::ShowDay(const panels::Date& day) {
+void CalendarPanel::ShowDay(const COleDateTime& day) { ShowDate(DateOf(day)); }
+
+void CalendarPanel::ShowDate(const panels::Date& day) {
   shownDay_ = day;
   if (main_ != nullptr) day_.Fill(main_->GetSpans(), day, Zone());
   if (calendar_.GetSafeHwnd() && DateOf(calendar_.GetCurrentDate()) != day) {
@@ -127,7 +129,7 @@ void CalendarPanel::ShowTime(std::int64_t recordingTime) {
   if (recordingTime == 0) return;
   const std::optional<app::DisplayTime> shown = app::ToDisplayTime(recordingTime, Zone());
   if (!shown) return;
-  ShowDay(panels::DateOf(*shown));
+  ShowDate(panels::DateOf(*shown));
   MarkRecordingDays();
   SelectTime(recordingTime);
 }
@@ -136,7 +138,7 @@ void CalendarPanel::SelectTime(std::int64_t recordingTime) {
   const std::optional<app::DisplayTime> shown = app::ToDisplayTime(recordingTime, Zone());
   if (!shown) return;
   if (panels::DateOf(*shown) != shownDay_) {
-    ShowDay(panels::DateOf(*shown));
+    ShowDate(panels::DateOf(*shown));
     MarkRecordingDays();
   }
   ClearSelection();
@@ -221,7 +223,7 @@ void CalendarPanel::OnMinuteClick(GridIndex index, int column) {
 
 void CalendarPanel::OnCalendarDate() {
   ClearSelection();
-  ShowDay(DateOf(calendar_.GetCurrentDate()));
+  ShowDate(DateOf(calendar_.GetCurrentDate()));
 }
 
 // The recording that covers the minute of the shown day plays from that minute, or from its start

@@ -30,7 +30,7 @@ class CalendarPanel : public CSidePanel {
   // Forgets the marks of the shown day.
   void ClearDayMarks();
   // The day's recordings in the hour and minute grids; the calendar shows that day too.
-  void ShowDay(const panels::Date& day);
+  void ShowDay(const COleDateTime& day);
   // The day of a recording time (as the main window's spans hold it) shown with its hour chosen
   // and its hour and minute cells marked; 0 changes nothing.
   void ShowTime(std::int64_t recordingTime);
@@ -63,6 +63,7 @@ class CalendarPanel : public CSidePanel {
   enum GridIndex { kHours0, kHours12, kMinutes0, kMinutes30 };
 
   void PlaceCloseButton();
+  void ShowDate(const panels::Date& day);
   void SetUpGrid(CGridCtrl& grid, int columns);
   void PaintCells(CGridCtrl& grid, int first, bool hours);
   void OnNotify(const NMHDR& notify);

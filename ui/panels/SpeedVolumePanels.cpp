@@ -132,8 +132,6 @@ LRESULT VolumeDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_BITMAPSLIDER_MOVED:
       SendToMain(msg, wParam, lParam);
       return 0;
-    case WM_LBUTTONDOWN:
-      return 0;
     default:
       break;
   }
