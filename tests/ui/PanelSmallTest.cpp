@@ -77,13 +77,9 @@ TEST_F(PanelTest, TheCarDataPanelKeepsWhatItIsGivenAndShowsItselfCentredOnTheMai
   const auto shown = [&](int item) { return (panel.GetDlgItem(item)->GetStyle() & WS_VISIBLE) != 0; };
   EXPECT_EQ(std::pair(shown(IOdlg::kOffPictureItem + 1), shown(IOdlg::kOnPictureItem + 1)), std::pair(false, true));
   EXPECT_EQ(std::pair(shown(IOdlg::kOffPictureItem + 2), shown(IOdlg::kOnPictureItem + 2)), std::pair(true, false));
-  for (int move = 0; move < 2; ++move) {
-    panel.ShowCentered();
-    panel.Toggle(5);
-    EXPECT_EQ(CentreOf(panel), CentreOf(main));
-    panel.Toggle(0);
-    panel.MoveWindow(0, 0, 720, 200);
-  }
+  panel.MoveWindow(0, 0, 720, 200);
+  panel.ShowCentered();
+  EXPECT_EQ(CentreOf(panel), CentreOf(main));
   panel.SetCarData(L"", L"", std::nan(""), nullptr);
   EXPECT_EQ(panel.GetRpm(), 0.0);
   EXPECT_FALSE(panel.IsInputOn(7));
@@ -122,7 +118,6 @@ TEST_F(PanelTest, TheVersionDialogTogglesCentredAndItsCloseBoxLetsTheNextToggleS
   SpyMainDlg& main = StartSpy();
   main.ShowWindow(SW_SHOW);
   CVersionInfo& version = main.GetVersionInfo();
-  EXPECT_EQ(version.GetDlgItem(CVersionInfo::kVersionTypeItem)->GetWindowText(), L"V1");
   version.Toggle(-1);
   EXPECT_TRUE(version.IsWindowVisible());
   EXPECT_LE(std::abs(CentreOf(version).x - CentreOf(main).x), 1);

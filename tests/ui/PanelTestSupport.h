@@ -3,7 +3,9 @@
 // thumbs its range slider had when the message arrived.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -44,9 +46,7 @@ class SpyMainDlg : public TimerSpyMainDlg {
   }
   std::vector<Message> Of(UINT msg) const {
     std::vector<Message> out;
-    for (const Message& m : messages) {
-      if (m.msg == msg) out.push_back(m);
-    }
+    std::copy_if(messages.begin(), messages.end(), std::back_inserter(out), [&](const Message& m) { return m.msg == msg; });
     return out;
   }
   // The ids of the button clicks that reached the window.

@@ -16,6 +16,19 @@ constexpr COLORREF kUnlitSegment = 0x101018;
 constexpr COLORREF kLitSegment = 0xFF00;
 // How far a row's band of the background reaches around its controls (their wells).
 constexpr int kBandMargin = 6;
+// The speed-unit buttons of the design, which the panel keeps hidden and disabled.
+constexpr int kUnitButtons[] = {1741, 1742, 1743};
+
+// Where the background shows a row: the full width, around the row's visible controls.
+CRect BandOfRow(int row, int width) {
+  CRect band;
+  for (const ui::RowControl& c : ui::kVideoPanelControls) {
+    if (c.row != row || c.hidden) continue;
+    const ui::LayoutRect r = ui::VideoPanelRect(c, ui::kVideoPanelDrawnHeight);
+    band.UnionRect(band, CRect(0, r.top - kBandMargin, width, r.bottom + kBandMargin));
+  }
+  return band;
+}
 
 }  // namespace
 
@@ -38,7 +51,7 @@ BOOL VideoCtrlPanel::OnInitDialog() {
   }
   SetSound(1);
   InitVolume();
-  for (int id : {1741, 1742, 1743}) {
+  for (int id : kUnitButtons) {
     ShowButton(id, false);
     if (CVxSkinButton* unit = Button(id)) unit->EnableWindow(FALSE);
   }
@@ -76,8 +89,7 @@ bool VideoCtrlPanel::AttachSpecialControl(const ui::PanelControl& design) {
   }
 }
 
-// The engine starts at full sound; the car speed read-out stays hidden (the main window shows the
-// car's speed).
+// The main window and the engine start at full sound, the slider at its loudest.
 void VideoCtrlPanel::InitVolume() {
   TellMainVolumeLevel(CMainDlg::kLoudestVolume);
   SetAttenuation(CMainDlg::kLoudestVolume);
@@ -92,6 +104,7 @@ void VideoCtrlPanel::InitVolume() {
   volumeSlider_.SetMarginRight(0);
 }
 
+// The car speed read-out stays hidden: the main window shows the car's speed.
 void VideoCtrlPanel::InitReadOuts() {
   for (CDigiStatic* digits : {&carSpeedDigits_, &videoSpeedDigits_}) {
     if (!digits->GetSafeHwnd()) continue;
@@ -127,7 +140,7 @@ LRESULT VideoCtrlPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_PAINT: {
       const LRESULT painted = CSidePanel::WindowProc(msg, wParam, lParam);
-      for (int id : {1741, 1742, 1743}) ShowButton(id, false);
+      for (int id : kUnitButtons) ShowButton(id, false);
       return painted;
     }
     case WM_SIZE: {
@@ -185,12 +198,7 @@ void VideoCtrlPanel::PaintBackground(CDC& dc) {
   CBitmap* old = skin.SelectObject(&background_);
   composed.StretchBlt(0, 0, client.Width(), client.Height(), &skin, kPlainSpotX, kPlainSpotY, 1, 1, SRCCOPY);
   for (int row = 0; row < static_cast<int>(ui::kVideoPanelRows.size()); ++row) {
-    CRect band;
-    for (const ui::RowControl& c : ui::kVideoPanelControls) {
-      if (c.row != row || c.hidden) continue;
-      const ui::LayoutRect r = ui::VideoPanelRect(c, ui::kVideoPanelDrawnHeight);
-      band.UnionRect(band, CRect(0, r.top - kBandMargin, bm.bmWidth, r.bottom + kBandMargin));
-    }
+    const CRect band = BandOfRow(row, bm.bmWidth);
     if (band.IsRectEmpty()) continue;
     const int shift = ui::VideoPanelRowTop(row, client.Height(), kBaseHeight) -
                       ui::VideoPanelRowTop(row, ui::kVideoPanelDrawnHeight);
