@@ -113,7 +113,9 @@ void CMainDlg::SetupHourGrid(CGridCtrl& grid) { SetupDayGrid(grid, kHourColumns)
 
 void CMainDlg::SetupMinuteGrid(CGridCtrl& grid) { SetupDayGrid(grid, kMinuteColumns); }
 
-// One row of cells filling the grid exactly; the cells only show colours.
+// One row of cells filling the grid exactly, so that it never needs a scroll bar (a row one pixel
+// taller than the grid would bring one up); the cells only show colours. The cells shrink first:
+// while the grid needs scroll bars they may leave no client area to measure.
 void CMainDlg::SetupDayGrid(CGridCtrl& grid, int columns) {
   if (!grid.GetSafeHwnd()) return;
   grid.DeleteAllItems();
@@ -125,10 +127,13 @@ void CMainDlg::SetupDayGrid(CGridCtrl& grid, int columns) {
   grid.SetColumnCount(columns);
   grid.SetFixedRowCount(0);
   grid.SetFixedColumnCount(0);
+  for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, 0);
+  grid.SetRowHeight(0, 0);
+  grid.EnableScrollBars(SB_BOTH, FALSE);
   CRect client;
   grid.GetClientRect(&client);
   for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, EvenColumnWidth(client.Width(), columns, c));
-  grid.SetRowHeight(0, client.Height() + 1);
+  grid.SetRowHeight(0, client.Height());
 }
 
 void CMainDlg::FillDay(const COleDateTime& date) {
