@@ -15,9 +15,10 @@
 namespace {
 
 // The picture stands still this long before it is taken, so that the presented frame is final.
-constexpr DWORD kSnapshotPauseMs = 93;
-constexpr DWORD kSnapshotWriteMs = 50;
-constexpr DWORD kFolderOpenMs = 100;
+// The waits run on the tick clock, which tests drive.
+constexpr std::uint32_t kSnapshotPauseMs = 93;
+constexpr std::uint32_t kSnapshotWriteMs = 50;
+constexpr std::uint32_t kFolderOpenMs = 100;
 // What the engine makes of a snapshot name: its last three characters give way to "_Ch1.bmp".
 constexpr wchar_t kSnapshotFileEnd[] = L"1.bmp";
 constexpr std::uint32_t kResetCardGeneration = 0;
@@ -47,7 +48,7 @@ void CMainDlg::OnBnClickedSnapShot() {
   const int level = speedLevel_;
   if (wasRunning) {
     TogglePause();
-    Sleep(kSnapshotPauseMs);
+    plat::TickClock().SleepMs(kSnapshotPauseMs);
   }
   const CString text = SnapshotFolderText();
   const CString folder = SnapshotFolderOf(text);
@@ -55,12 +56,12 @@ void CMainDlg::OnBnClickedSnapShot() {
   if (!folder.IsEmpty()) {
     name = SnapshotFileName(folder, COleDateTime::GetCurrentTime(), GetTickCount());
     if (engine_ != nullptr) engine_->TakeSnapshot(false, name);
-    Sleep(kSnapshotWriteMs);
+    plat::TickClock().SleepMs(kSnapshotWriteMs);
   }
   if (wasRunning) ResumeAfterSnapshot(level);
   if (!folder.IsEmpty()) {
     ShellExecute(m_hWnd, L"open", text, nullptr, nullptr, SW_SHOWNORMAL);
-    Sleep(kFolderOpenMs);
+    plat::TickClock().SleepMs(kFolderOpenMs);
     ShowSnapshot(name + kSnapshotFileEnd);
   }
   snapshotBusy_ = false;

@@ -17,6 +17,8 @@ constexpr int kPanelInset = 3;
 constexpr int kVideoPanelMaxWidth = 480;
 constexpr int kControlBarHeight = 170;
 constexpr int kPanelCorner = 4;
+// The map page's track replay takes this long to stop before the page moves.
+constexpr std::uint32_t kMapPlaceWaitMs = 10;
 
 bool HasVisibleStyle(const CWnd& wnd) { return wnd.GetSafeHwnd() != nullptr && (wnd.GetStyle() & WS_VISIBLE) != 0; }
 
@@ -200,7 +202,7 @@ void CMainDlg::ToggleMapView() {
   calendar_.Invalidate();
   mapDlg_.SetRefresh(false);
   OnBnClickedStop();
-  Sleep(10);
+  plat::TickClock().SleepMs(kMapPlaceWaitMs);
   const bool listShown = HasVisibleStyle(recordList_);
   mapDlg_.SetDockedRect(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
   if (listShown) {
