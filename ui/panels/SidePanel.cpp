@@ -4,6 +4,7 @@
 
 #include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/PaintDC.h"
 #include "ui/MainDlg.h"
 
 CSidePanel::CSidePanel(UINT templateId, CWnd* parent)
@@ -16,6 +17,27 @@ BOOL CSidePanel::OnInitDialog() {
   return TRUE;
 }
 
+BOOL CSidePanel::PreTranslateMessage(MSG* msg) {
+  if (tooltip_.GetSafeHwnd()) tooltip_.RelayEvent(msg);
+  return CVxSkinDialog::PreTranslateMessage(msg);
+}
+
+LRESULT CSidePanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED && (OnButton(LOWORD(wParam)) || OnLockButton(LOWORD(wParam)))) return 0;
+      break;
+    case WM_SIZE: {
+      const LRESULT result = CVxSkinDialog::WindowProc(msg, wParam, lParam);
+      ApplyRegion();
+      return result;
+    }
+    default:
+      break;
+  }
+  return CVxSkinDialog::WindowProc(msg, wParam, lParam);
+}
+
 void CSidePanel::TakeSkin(int bitmapId, CSize extra) {
   if (!SetSkin(static_cast<UINT>(bitmapId))) return;
   const CSize size = GetSkinSize() + extra;
@@ -25,13 +47,35 @@ void CSidePanel::TakeSkin(int bitmapId, CSize extra) {
 void CSidePanel::Toggle(int mode) {
   if (locked_) {
     showState_ = kShown;
-    OnShownWhileLocked();
+    HideVideoPanelSliders();
   } else if (mode == -1) {
     showState_ = showState_ == kShown ? kHidden : kShown;
   } else {
     showState_ = mode == 0 ? kHidden : kShown;
   }
   if (m_hWnd) ShowWindow(showState_ == kShown ? SW_SHOW : SW_HIDE);
+}
+
+void CSidePanel::HidePanel() {
+  showState_ = kHidden;
+  if (m_hWnd) ShowWindow(SW_HIDE);
+}
+
+bool CSidePanel::OnLockButton(int id) {
+  if (id != kLockButton && id != kUnlockButton) return false;
+  locked_ = id == kLockButton;
+  ShowButton(kLockButton, !locked_);
+  ShowButton(kUnlockButton, locked_);
+  NoteActivity();
+  return true;
+}
+
+void CSidePanel::HideVideoPanelSliders() {
+  if (main_ == nullptr) return;
+  VideoCtrlPanel& panel = main_->GetVideoCtrlPanel();
+  for (CWnd* slider : {static_cast<CWnd*>(&panel.PositionSlider()), static_cast<CWnd*>(&panel.MarkBar())}) {
+    if (slider->GetSafeHwnd()) slider->ShowWindow(SW_HIDE);
+  }
 }
 
 void CSidePanel::PlaceButtons(std::span<const ui::PanelControl> controls, std::initializer_list<int> others) {
@@ -75,4 +119,69 @@ void CSidePanel::Place(CWnd& control, const ui::LayoutRect& rect) {
 CVxSkinButton* CSidePanel::Button(int id) {
   const auto it = buttons_.find(id);
   return it == buttons_.end() ? nullptr : &it->second;
+}
+
+void CSidePanel::ShowButton(int id, bool show) {
+  if (CVxSkinButton* button = Button(id)) button->ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+void CSidePanel::SetRegionShape(const RegionShape& shape) {
+  region_ = shape;
+  hasRegion_ = true;
+  ApplyRegion();
+}
+
+void CSidePanel::ApplyRegion() {
+  if (!hasRegion_ || !m_hWnd) return;
+  CRect window;
+  GetWindowRect(&window);
+  CRgn region;
+  if (region.CreateRoundRectRgn(region_.inset, region_.inset, window.Width() - region_.farInset,
+                                window.Height() - region_.farInset, region_.ellipse, region_.ellipse)) {
+    SetWindowRgn(&region, TRUE);
+  }
+}
+
+COLORREF CSidePanel::PlainPanelColour() {
+  CBitmap background;
+  if (!background.LoadBitmap(static_cast<UINT>(ui::kVideoPanelBackground))) return GetSysColor(COLOR_3DFACE);
+  CClientDC dc(this);
+  CDC memory;
+  memory.CreateCompatibleDC(&dc);
+  CBitmap* old = memory.SelectObject(&background);
+  const COLORREF colour = memory.GetPixel(kPlainSpotX, kPlainSpotY);
+  memory.SelectObject(old);
+  return colour;
+}
+
+void CSidePanel::SetLayeredLook(COLORREF key, BYTE alpha, DWORD flags) {
+  if (!m_hWnd) return;
+  ModifyStyleEx(0, WS_EX_LAYERED);
+  SetLayeredWindowAttributes(key, alpha, flags);
+}
+
+IIbpCtrl* CSidePanel::Engine() const { return main_ != nullptr ? main_->GetEngine() : nullptr; }
+
+void CSidePanel::ClickMainButton(int id) const {
+  SendToMain(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), BN_CLICKED), 0);
+}
+
+LRESULT CSidePanel::SendToMain(UINT msg, WPARAM wParam, LPARAM lParam) const {
+  return main_ != nullptr && main_->GetSafeHwnd() ? main_->SendMessage(msg, wParam, lParam) : 0;
+}
+
+void CSidePanel::NoteActivity() const {
+  if (main_ != nullptr) main_->OnUserActivity();
+}
+
+void CSidePanel::HandRangeToMain(CVxSkinSldButton2& markBar) const {
+  if (main_ == nullptr) return;
+  CVxSkinSldButton2& range = main_->GetTimeRangeSlider();
+  const int start = markBar.GetPos(0);
+  const int end = markBar.GetPos(1);
+  const int active = markBar.GetActiveThumb();
+  range.SetPos(0, start);
+  range.SetPos(1, end);
+  range.SetActiveThumb(active);
+  markBar.SetActiveThumb(active);
 }

@@ -1,7 +1,9 @@
 // What the main window's side panels share: the main window they serve, the rule by which their
-// toggle shows and hides them, and the skinned buttons of their design, placed at their design
-// rectangles with their skins (five frames with a mask, drawn unscaled) and translated tips.
-// Panels are made hidden; their toggle shows them.
+// toggle shows and hides them, the skinned buttons of their design, placed at their design
+// rectangles with their skins (five frames with a mask, drawn unscaled) and translated tips, their
+// window region and layered look, and the ways they hand the user's actions to the main window.
+// Panels are made hidden; their toggle shows them. Every panel works without a main window or an
+// engine: what it would hand on is then dropped.
 #pragma once
 
 #include <initializer_list>
@@ -10,10 +12,12 @@
 
 #include "controls/VxSkinButton.h"
 #include "controls/VxSkinDialog.h"
+#include "controls/VxSkinSldButton2.h"
 #include "platform/wnd/ToolTipCtrl.h"
 #include "ui/PanelLayout.h"
 
 class CMainDlg;
+class IIbpCtrl;
 
 class CSidePanel : public CVxSkinDialog {
  public:
@@ -21,14 +25,31 @@ class CSidePanel : public CVxSkinDialog {
   static constexpr int kHidden = 0;
   static constexpr int kShown = 5;
 
+  // The window region: the window's rectangle less `inset` at the top and left and `farInset` at
+  // the right and bottom, its corners rounded by an ellipse of that size (0: square). It is set
+  // again after every size change, since the skinned dialog sets its own then.
+  struct RegionShape {
+    int inset = 0;
+    int farInset = 0;
+    int ellipse = 0;
+  };
+
   CSidePanel(UINT templateId, CWnd* parent);
 
-  // -1 toggles, 0 hides, any other value shows. A locked panel stays shown.
+  static constexpr int kLockButton = 1762;
+  static constexpr int kUnlockButton = 1763;
+
+  // -1 toggles, 0 hides, any other value shows. A locked panel stays shown, and the video control
+  // panel's range and position sliders give way to it.
   virtual void Toggle(int mode);
+  // Hides the panel, locked or not (its Close button).
+  void HidePanel();
   int GetShowState() const { return showState_; }
   bool IsLocked() const { return locked_; }
 
   BOOL OnInitDialog() override;
+  BOOL PreTranslateMessage(MSG* msg) override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
   // The panel's background; the panel takes its size plus the extra, without moving.
@@ -45,12 +66,45 @@ class CSidePanel : public CVxSkinDialog {
   static const ui::PanelControl* FindDesign(std::span<const ui::PanelControl> controls, int id);
   static void Place(CWnd& control, const ui::LayoutRect& rect);
   CVxSkinButton* Button(int id);
-  // Runs when a locked panel is asked to hide: it stays shown.
-  virtual void OnShownWhileLocked() {}
+  void ShowButton(int id, bool show);
+  // A click on one of the panel's buttons; false leaves it unhandled. The lock and unlock buttons
+  // (1762, 1763) of the panels that have them are handled here.
+  virtual bool OnButton(int /*id*/) { return false; }
+
+  void SetRegionShape(const RegionShape& shape);
+  // A spot of the video control panel's background, drawn for the panels' common look, that shows
+  // only the panels' plain colour; and that colour.
+  static constexpr int kPlainSpotX = 240;
+  static constexpr int kPlainSpotY = 20;
+  COLORREF PlainPanelColour();
+  // The layered look: the whole panel translucent (LWA_ALPHA) or its pixels of the key colour
+  // see-through (LWA_COLORKEY).
+  void SetLayeredLook(COLORREF key, BYTE alpha, DWORD flags);
+
+  // The main window's engine; null without either.
+  IIbpCtrl* Engine() const;
+  // The click reaches the main window as a click of its own button with that id.
+  void ClickMainButton(int id) const;
+  // A message of the slider protocol (or another of the main window's own) handed to the main
+  // window at once; 0 without one.
+  LRESULT SendToMain(UINT msg, WPARAM wParam, LPARAM lParam) const;
+  // The MarkBar's thumbs and its active thumb become those of the main window's range slider, so
+  // that the main window sees the panel's last range before it handles a slider message.
+  void HandRangeToMain(CVxSkinSldButton2& markBar) const;
+  // Tells the main window that the user did something (it keeps its caption panel in view).
+  void NoteActivity() const;
 
   CMainDlg* main_;
   int showState_ = kHidden;
   bool locked_ = false;
   CToolTipCtrl tooltip_;
   std::map<int, CVxSkinButton> buttons_;
+
+ private:
+  void ApplyRegion();
+  bool OnLockButton(int id);
+  void HideVideoPanelSliders();
+
+  RegionShape region_;
+  bool hasRegion_ = false;
 };

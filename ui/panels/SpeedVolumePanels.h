@@ -16,15 +16,28 @@ class SpeedDlg : public CSidePanel {
 
   explicit SpeedDlg(CWnd* parent);
 
+  // Shows a playback speed in the read-out (which the panel keeps hidden) and takes its level as
+  // the panel's copy.
+  void SetSpeed(double speed);
+
   CVxSkinSldButton& Slider() { return slider_; }
   int GetSpeedLevel() const { return speedLevel_; }
+  const CString& GetSpeedText() const { return speedText_; }
 
   BOOL OnInitDialog() override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  bool OnButton(int id) override;
 
  private:
   void AttachSlider(const ui::SpeedPanelSkins& skins);
+  void InitReadOut();
+  // A released slider's level, kept within the slider's range, goes to the main window.
+  LRESULT OnSliderReleased(WPARAM kind, LPARAM value);
 
   int speedLevel_ = 4;
+  CString speedText_;
   CDigiStatic readOut_;
   CVxSkinSldButton slider_;
 };
@@ -39,6 +52,7 @@ class VolumeDlg : public CSidePanel {
   CBitmapSlider& Slider() { return slider_; }
 
   BOOL OnInitDialog() override;
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  private:
   CVxSkinSldButton hiddenSlider_;

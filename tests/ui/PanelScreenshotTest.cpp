@@ -1,0 +1,104 @@
+// Each panel in the place and mode it is used in, showing a recording of a generated backup: the
+// PNGs under test-output/ are for looking at.
+#include <QString>
+
+#include "tests/fixtures/TestSignals.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/ui/PanelTestSupport.h"
+
+namespace {
+
+void Save(const CWnd& panel, const char* name) {
+  EXPECT_FALSE(plat::test::SavePng(plat::test::Grab(&panel), QString("panel-") + name).isEmpty());
+}
+
+// Two minutes of the fixtures' G-sensor samples, a jolt in the 40th second, as a recording feeds
+// the main window's bar.
+void FeedGsensor(CMainDlg& main, int start) {
+  constexpr int kSeconds = 120;
+  GsensorBar& bar = main.GetGsensorBar();
+  bar.SetTimeRange(start, kSeconds);
+  for (int second = 0; second < kSeconds; ++second) {
+    for (const fixtures::GSample& s : fixtures::TestGSamples(static_cast<std::uint32_t>(100 + second), second == 40)) {
+      bar.AddSample(s.x, s.y, s.z, start + second + 1);
+    }
+  }
+  bar.ReloadSamples();
+  bar.SetClockTime(start + kSeconds);
+}
+
+}  // namespace
+
+TEST_F(PanelTest, EachPanelShowsARecordingInItsPlace) {
+  ScopedEnvironment tz("TZ", "Europe/Berlin");
+  const std::string backup = dir_.File("days.sd");
+  ASSERT_TRUE(BuildThreeDayBackup(backup));
+  ASSERT_TRUE(fake_.engine().UseStore(backup));
+  SpyMainDlg& main = StartSpy({L"-f", CString(backup)});
+  ASSERT_EQ(main.GetSpans().size(), 3u);
+  const RecordSpanEntry& span = main.GetSpans()[2];
+  main.GetPositionSlider().SetRange(static_cast<int>(span.start), static_cast<int>(span.end));
+  main.GetPositionSlider().SetPos(static_cast<int>(span.start) + 3);
+  main.GetTimeRangeSlider().SetRange(static_cast<int>(span.start), static_cast<int>(span.end));
+  main.GetTimeRangeSlider().SetPos(0, static_cast<int>(span.start) + 1);
+
+  VideoCtrlPanel& video = main.GetVideoCtrlPanel();
+  video.Toggle(5);
+  video.SetSpeedText(2.0);
+  video.VolumeSlider().SetPos(20);
+  for (const auto& [height, name] : {std::pair{1075, "video-control-1920"}, {805, "video-control-1440"}}) {
+    video.MoveWindow(3, 3, 483, height);
+    Save(video, name);
+  }
+
+  GsensorPanel& gsensor = main.GetGsensorPanel();
+  gsensor.Toggle(5);
+  FeedGsensor(main, static_cast<int>(span.start));
+  gsensor.Refresh();
+  Click(gsensor, CPoint(200, 120));
+  Save(gsensor, "gsensor");
+
+  CalendarPanel& calendar = main.GetCalendarPanel();
+  calendar.Toggle(5);
+  calendar.ShowTime(main.GetSpans()[1].start);
+  for (int i = 0; i < 4; ++i) {
+    CRect c, w; calendar.Grid(i).GetClientRect(&c); calendar.Grid(i).GetWindowRect(&w);
+    printf("grid %d client %d x %d window %d x %d bars %d vw %d vh %d cols %d rows %d\n", i, c.Width(), c.Height(), w.Width(), w.Height(), calendar.Grid(i).GetScrollBarState(), calendar.Grid(i).GetVirtualWidth(), calendar.Grid(i).GetVirtualHeight(), calendar.Grid(i).GetColumnCount(), calendar.Grid(i).GetRowCount());
+  }
+  Save(calendar, "calendar");
+
+  FixedCompassPanel compass(&main);
+  ASSERT_TRUE(compass.Create(CompassPanel::kTemplate, &main));
+  const fixtures::GpsFix fix = fixtures::RoutePosition(fixtures::RouteDescription{}, 3.0);
+  compass.fix = {fix.latitude, fix.longitude, 60.0};
+  compass.Toggle(5);
+  Save(compass, "compass");
+  compass.fix = {-33.8688, -151.2093, 200.0};
+  compass.Invalidate();
+  Save(compass, "compass-south-west");
+
+  main.GetSpeedDlg().Toggle(5);
+  main.SetSpeedLevel(6);
+  Save(main.GetSpeedDlg(), "speed");
+  main.GetVolumeDlg().Toggle(5);
+  main.GetVolumeDlg().Slider().SetPos(18);
+  Save(main.GetVolumeDlg(), "volume");
+
+  IOdlg& carData = main.GetCarDataPanel();
+  const fixtures::CarData car = fixtures::TestCarData(3, 60.0);
+  const unsigned char inputs[8] = {1, 0, 1, 0, 1, 0, 0, 0};
+  carData.SetCarData(L"Truck 07, plate KA-1234", L"D-4711", car.rpm, inputs);
+  carData.Toggle(5);
+  carData.ShowCentered();
+  Save(carData, "car-data");
+
+  CCtrlPanel& bar = main.GetCtrlPanel();
+  bar.Toggle(5);
+  bar.MoveWindow(483, 1080 - 170 - 2, 1920 - 483 + 4, 170);
+  Save(bar, "control-bar");
+  main.GetClosePanel().Toggle(5);
+  Save(main.GetClosePanel(), "caption");
+  main.GetVersionInfo().Toggle(-1);
+  Save(main.GetVersionInfo(), "version");
+  EXPECT_EQ(plat::TakeMissedBitmapResources(), std::vector<UINT>{});
+}
