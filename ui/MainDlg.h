@@ -477,7 +477,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool swapped_ = false;
   int activeAreaTab_ = 2;  // 1 map, 2 record list, 3 settings list
   bool panelsShown_ = false;
-  int panelSide_ = 0;  // the side of the video control panel: 0 left, 1 right
   bool mapSelectionPending_ = false;
   CRect storedWindowRect_;
   CSize storedSize_;

@@ -107,6 +107,7 @@ void CMainDlg::ClearDayMarks() {
   hourMarks_.fill(0);
   for (auto& hour : minuteMarks_) hour.fill(0);
   for (auto& hour : minuteRecord_) hour.fill(-1);
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ClearDayMarks();
 }
 
 void CMainDlg::SetupHourGrid(CGridCtrl& grid) { SetupDayGrid(grid, kHourColumns); }
@@ -148,6 +149,7 @@ void CMainDlg::FillDay(const COleDateTime& date) {
   }
   ColourHourGrids();
   ColourMinuteGrids();
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowDay(dayStart);
 }
 
 // The part of the span inside the day: whole hours between its first and last hour, the first
@@ -232,6 +234,7 @@ void CMainDlg::MoveCalendarTo(std::int64_t time) {
   selectedMinute_ = shown.GetMinute();
   ColourMinuteGrids();
   FocusGridCell(selectedHour_, selectedMinute_);
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowTime(time);
 }
 
 // Seeks to the chosen hour and minute of the day; the timer leaves the position alone meanwhile.

@@ -70,7 +70,7 @@ void CMainDlg::OnBnClickedCarDataPanel() {
     ioDlg_.Toggle(0);
     return;
   }
-  ioDlg_.CenterWindow(this);
+  ioDlg_.ShowCentered();
   ioDlg_.Invalidate();
   ioDlg_.Toggle(5);
 }
@@ -105,18 +105,21 @@ void CMainDlg::OnBnClickedSlidePanel() {
   }
 }
 
-// The map page moves up when the control bar would cover its bottom.
+// The video control panel takes the side it was shifted to, the control bar the rest of the bottom;
+// the map page moves up when the control bar would cover its bottom.
 void CMainDlg::PlaceSlidePanels() {
   CRect window;
   GetWindowRect(&window);
+  const bool right = videoCtrlPanel_.GetSide() == VideoCtrlPanel::kRightSide;
+  const auto place = [&](CWnd& panel, int x, int y, int width, int height) {
+    panel.MoveWindow(right ? window.left + window.right - x - width : x, y, width, height);
+    ClipRounded(panel, width, height);
+  };
   const int width = std::min(window.Width() - 21, kVideoPanelMaxWidth) + kPanelInset;
   const int height = window.Height() - 5;
-  videoCtrlPanel_.MoveWindow(window.left + kPanelInset, window.top + kPanelInset, width, height);
-  ClipRounded(videoCtrlPanel_, width, height);
+  place(videoCtrlPanel_, window.left + kPanelInset, window.top + kPanelInset, width, height);
   const int barTop = window.top + height - kControlBarHeight + kPanelInset;
-  const int barWidth = window.Width() - width + 4;
-  ctrlPanel_.MoveWindow(window.left + width, barTop, barWidth, kControlBarHeight);
-  ClipRounded(ctrlPanel_, barWidth, kControlBarHeight);
+  place(ctrlPanel_, window.left + width, barTop, window.Width() - width + 4, kControlBarHeight);
   if (!mapDlg_.GetSafeHwnd()) return;
   CRect map;
   mapDlg_.GetWindowRect(&map);

@@ -50,15 +50,17 @@ CPoint CMainDlg::ToChannelPoint(const CRect& channel, CPoint point) const {
   return CPoint(share(point.x - channel.left, channel.Width()), share(point.y - channel.top, channel.Height()));
 }
 
-// A real change of size places the sliding panels again.
+// The sliding panels are placed again, also at the same size: the video control panel asks for
+// that when it is shifted to the other side.
 void CMainDlg::OnSize(UINT type, int cx, int cy) {
-  if (CSize(cx, cy) == storedSize_) return;
   CRect window;
   GetWindowRect(&window);
   if (cx < window.Width() - kSizeSlack || cy < window.Height() - kSizeSlack) return;
-  storedSize_ = CSize(cx, cy);
-  storedSizeType_ = type;
-  firstSize_ = false;
+  if (CSize(cx, cy) != storedSize_) {
+    storedSize_ = CSize(cx, cy);
+    storedSizeType_ = type;
+    firstSize_ = false;
+  }
   if (panelsShown_) PlaceSlidePanels();
 }
 
@@ -135,13 +137,4 @@ void CMainDlg::OnUserActivity() {
   RefreshCaptionPanel();
 }
 
-// Shown centred on the window, or hidden.
-void CMainDlg::ToggleVersionInfo() {
-  if (!versionInfo_.GetSafeHwnd()) return;
-  if (versionInfo_.IsWindowVisible()) {
-    versionInfo_.ShowWindow(SW_HIDE);
-    return;
-  }
-  versionInfo_.CenterOnOwner();
-  versionInfo_.ShowWindow(SW_SHOW);
-}
+void CMainDlg::ToggleVersionInfo() { versionInfo_.Toggle(-1); }

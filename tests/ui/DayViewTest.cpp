@@ -76,6 +76,8 @@ TEST_F(MainWindowTest, TheDayViewMarksRecordingsAcrossMidnightAndAGreenMinuteSee
     dlg.MoveCalendarTo(March(5, 23, 52));
     EXPECT_EQ(Grid(dlg, mainid::kHourGrid12).GetFocusCell(), CCellID(0, 11));
     EXPECT_EQ(Grid(dlg, mainid::kMinuteGrid30).GetMarkedCell(), CCellID(0, 22));
+    EXPECT_EQ(dlg.GetCalendarPanel().GetShownDay(), (panels::Date{2024, 3, 5}));  // the panel follows
+    EXPECT_EQ(dlg.GetCalendarPanel().GetSelectedHour(), 23);
     fake_.engine().ClearCalls();
     Click(dlg, mainid::kMinuteGrid30, 5);
     Click(dlg, mainid::kMinuteGrid30, 25);
