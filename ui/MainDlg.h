@@ -272,8 +272,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Other commands, panel toggles and window handling (MainDlgCommands.cpp: tools and
   // toggles; MainDlgViews.cpp: panels and views; MainDlgWindow.cpp: the window's own handling)
-  // Posted by a paint: the timer pass that follows it.
-  static constexpr UINT kMsgPaintTimerPass = WM_APP + 0x149;
   // "<folder>img-YYYY-MM-DD_hh-mm-ss_<tick modulo 1000>_Ch": the engine turns the last three
   // characters into "_Ch1.bmp".
   static CString SnapshotFileName(const CString& folder, const COleDateTime& now, DWORD tick);
@@ -377,7 +375,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void RedrawVideoArea();
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
-  void OnPaintTimerPass();
 
   // ---- Preferences (MainDlgConfig.cpp)
   void LoadOsdConfig();
@@ -483,7 +480,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   UINT storedSizeType_ = 0;
   bool firstSize_ = true;
   DWORD lastActivity_ = 0;
-  bool timerPassQueued_ = false;
   CRect videoRectBeforeFull_;
   std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
   CBitmap snapshotPicture_;            // the last snapshot as drawn

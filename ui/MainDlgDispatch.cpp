@@ -50,9 +50,6 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEWHEEL:
       OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
       return 0;
-    case kMsgPaintTimerPass:
-      OnPaintTimerPass();
-      return 0;
     case WM_QUERYOPEN:
       OnQueryOpen();
       break;

@@ -64,18 +64,13 @@ void CMainDlg::OnSize(UINT type, int cx, int cy) {
   if (panelsShown_) PlaceSlidePanels();
 }
 
-// The timer pass that follows a paint runs after it, never inside it.
+// The dynamic part of the window over its background: the G-sensor curve, the speed and the last
+// snapshot.
 void CMainDlg::OnPaint() {
-  if (!timerPassQueued_) timerPassQueued_ = PostMessage(kMsgPaintTimerPass) != FALSE;
   CClientDC dc(this);
   DrawGsensorGraph(dc);
   DrawSpeed(dc);
   DrawLastSnapshot(dc);
-}
-
-void CMainDlg::OnPaintTimerPass() {
-  timerPassQueued_ = false;
-  OnTimer(kTimerId);
 }
 
 void CMainDlg::ShowSnapshot(const CString& path) {
