@@ -367,6 +367,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void ResumeAfterSnapshot(int level);
   void ShowSnapshot(const CString& path);
   void DrawLastSnapshot(CDC& dc);
+  bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
   void ShowAreaTab(int area);

@@ -83,21 +83,14 @@ void CMainDlg::ShowSnapshot(const CString& path) {
 }
 
 // The last snapshot, scaled into the mode's snapshot area with its shape kept; a file that is
-// gone takes it away.
+// gone, or not a picture, takes it away.
 void CMainDlg::DrawLastSnapshot(CDC& dc) {
   if (!snapshotShown_) return;
-  const QString path = plat::ToQString(lastSnapshot_);
-  if (!QFileInfo::exists(path)) {
+  const ui::LayoutRect& area = ui::AreaRect(ui::Area::kSnapshot, uiMode_);
+  if (!QFileInfo::exists(plat::ToQString(lastSnapshot_)) || !LoadSnapshotPicture(CSize(area.Width(), area.Height()))) {
     snapshotShown_ = false;
     snapshotPicture_.DeleteObject();
     return;
-  }
-  const ui::LayoutRect& area = ui::AreaRect(ui::Area::kSnapshot, uiMode_);
-  if (!snapshotPicture_.GetSafeHandle()) {
-    const QImage picture(path);
-    if (picture.isNull()) return;
-    plat::CreateBitmapFromImage(
-        snapshotPicture_, picture.scaled(area.Width(), area.Height(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
   }
   BITMAP bm{};
   if (!snapshotPicture_.GetBitmap(&bm)) return;
@@ -107,6 +100,15 @@ void CMainDlg::DrawLastSnapshot(CDC& dc) {
   dc.BitBlt(area.left + (area.Width() - bm.bmWidth) / 2, area.top + (area.Height() - bm.bmHeight) / 2, bm.bmWidth,
             bm.bmHeight, &memory, 0, 0, SRCCOPY);
   memory.SelectObject(old);
+}
+
+// Read once per snapshot, at the size it is drawn.
+bool CMainDlg::LoadSnapshotPicture(CSize size) {
+  if (snapshotPicture_.GetSafeHandle()) return true;
+  const QImage picture(plat::ToQString(lastSnapshot_));
+  return !picture.isNull() &&
+         plat::CreateBitmapFromImage(
+             snapshotPicture_, picture.scaled(size.cx, size.cy, Qt::KeepAspectRatio, Qt::SmoothTransformation));
 }
 
 void CMainDlg::OnMouseMove(UINT, CPoint) {
