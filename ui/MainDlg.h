@@ -7,7 +7,8 @@
 // shutdown (MainDlg.cpp, MainDlgModes.cpp, MainDlgConfig.cpp), message dispatch
 // (MainDlgDispatch.cpp), transport (MainDlgTransport.cpp), the timer and recordings
 // (MainDlgTimer.cpp), sensor data (MainDlgSensor.cpp), cards (MainDlgCards.cpp), the day view
-// (MainDlgDayView.cpp) and the other commands (MainDlgCommands.cpp).
+// (MainDlgDayView.cpp) and the other commands, views and window handling (MainDlgCommands.cpp,
+// MainDlgViews.cpp, MainDlgWindow.cpp).
 //
 // The engine may be missing (it could not be made): the window then ends at once, and every
 // operation treats a null engine as "nothing plays".
@@ -258,29 +259,37 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedPlayback();
 
   // ---- Day view, record list and settings list (MainDlgDayView.cpp)
+  // Days, hours and minutes are those of the recordings' shown times (app/DisplayTime.h).
   void InitLists();
   void InitGridsAndCalendar();
   void ClearDayMarks();
-  void SetupHourGrid(CGridCtrl& grid, int firstHour);
-  void SetupMinuteGrid(CGridCtrl& grid, int firstMinute);
+  void SetupHourGrid(CGridCtrl& grid);
+  void SetupMinuteGrid(CGridCtrl& grid);
+  // Marks the minutes and hours of the day that shown recordings cover and recolours the grids.
   void FillDay(const COleDateTime& date);
+  // All four times are shown times; an invalid one marks nothing.
   void MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
                        const COleDateTime& spanStart, const COleDateTime& spanEnd);
   void ColourHourGrids();
   void ColourMinuteGrids();
   void MarkRecordedDays();
   void RefreshSelectedDay();
+  // The day view moves to a recording time (0: nothing): its day, hour and minute are chosen.
   void MoveCalendarTo(std::int64_t time);
+  // Seeks to the chosen hour and minute of the day.
   void PlayAtMinute(const COleDateTime& date);
   void FocusGridCell(int hour, int minute);
   void OnHourGridClick(int gridId, NMHDR* notify);
   void OnMinuteGridClick(int gridId, NMHDR* notify);
   void OnCalendarSelect();
-  void OnRecordListChanged(NMHDR* notify);
   // The recording of each minute of the selected day, -1 for none.
   int GetMinuteRecord(int hour, int minute) const;
 
-  // ---- Other commands, panel toggles and window handling (MainDlgCommands.cpp)
+  // ---- Other commands, panel toggles and window handling (MainDlgCommands.cpp: tools and
+  // toggles; MainDlgViews.cpp: panels and views; MainDlgWindow.cpp: the window's own handling)
+  // "<folder>img-YYYY-MM-DD_hh-mm-ss_<tick modulo 1000>_Ch": the engine turns the last three
+  // characters into "_Ch1.bmp".
+  static CString SnapshotFileName(const CString& folder, const COleDateTime& now, DWORD tick);
   void OnBnClickedSnapShot();
   void OnBnClickedFormat();
   void OnBnClickedConfiguration();
@@ -359,6 +368,29 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void PlaceMapPage();
   void LayGsensorBar();
   void SizeToBackground();
+
+  // ---- Day view (MainDlgDayView.cpp)
+  void SetupDayGrid(CGridCtrl& grid, int columns);
+  static void ColourGridCell(CGridCtrl& grid, int column, int mark);
+  int GetMinuteMark(int hour, int minute) const;
+  // The recording time as the windows show it; invalid when it cannot be shown.
+  COleDateTime ShownTime(std::int64_t time) const;
+
+  // ---- Other commands and window handling (MainDlgCommands.cpp, MainDlgViews.cpp,
+  // MainDlgWindow.cpp)
+  CString SnapshotFolderText() const;
+  void ResumeAfterSnapshot(int level);
+  void ShowSnapshot(const CString& path);
+  void DrawLastSnapshot(CDC& dc);
+  bool LoadSnapshotPicture(CSize size);
+  void ApplyEdrUnits(int speedUnit, int temperatureUnit);
+  void PlaceSlidePanels();
+  void ShowAreaTab(int area);
+  void SetMapTabsEnabled(bool enable);
+  CRect MapBesideListRect() const;
+  void RedrawVideoArea();
+  // Every control that the full-video view may hide.
+  std::vector<CWnd*> AllControls();
 
   // ---- Preferences (MainDlgConfig.cpp)
   void LoadOsdConfig();
@@ -479,13 +511,17 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool swapped_ = false;
   int activeAreaTab_ = 2;  // 1 map, 2 record list, 3 settings list
   bool panelsShown_ = false;
-  int panelSide_ = 0;  // the side of the video control panel: 0 left, 1 right
   bool mapSelectionPending_ = false;
   CRect storedWindowRect_;
   CSize storedSize_;
   UINT storedSizeType_ = 0;
   bool firstSize_ = true;
   DWORD lastActivity_ = 0;
+  CRect videoRectBeforeFull_;
+  std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
+  CBitmap snapshotPicture_;            // the last snapshot as drawn
+  // Tests of these commands set the transport state that other parts of the window own.
+  friend struct MainDlgTestAccess;
 
   // ---- Child objects, in the order of construction (destroyed in reverse)
   CDiskDlg diskDlg_;

@@ -1,90 +1,212 @@
-// Tools, Config.ini toggles, panel toggles, the main area's views, and mouse, wheel, size and paint.
+// The tools of the main window: snapshot, format, configuration, Wi-Fi and map key dialogs, the
+// Config.ini toggles, the file manager and file pad, "Mark Save" and restarting a recording.
+#include "app/AppConfig.h"
+#include "cardtools/FormatDlg.h"
+#include "config/DeviceSettings.h"
+#include "config/dialogs/TabConfigDlg.h"
+#include "config/dialogs/WiFiConfigDlg.h"
+#include "engine/IIbpCtrl.h"
+#include "platform/Time.h"
+#include "platform/wnd/PaintDC.h"
+#include "platform/wnd/Shell.h"
+#include "ui/GenGMapKey.h"
 #include "ui/MainDlg.h"
 
-void CMainDlg::OnBnClickedSnapShot() {}
+namespace {
 
-void CMainDlg::OnBnClickedFormat() {}
+// The picture stands still this long before it is taken, so that the presented frame is final.
+// The waits run on the tick clock, which tests drive.
+constexpr std::uint32_t kSnapshotPauseMs = 93;
+constexpr std::uint32_t kSnapshotWriteMs = 50;
+constexpr std::uint32_t kFolderOpenMs = 100;
+// What the engine makes of a snapshot name: its last three characters give way to "_Ch1.bmp".
+constexpr wchar_t kSnapshotFileEnd[] = L"1.bmp";
+constexpr std::uint32_t kResetCardGeneration = 0;
+constexpr int kCarTypes = 3;
 
-void CMainDlg::OnBnClickedConfiguration() {}
+// "/" ends a snapshot folder; a text without any "/" names no folder.
+CString SnapshotFolderOf(const CString& text) {
+  if (text.Find(L'/') < 0) return CString();
+  return text.Right(1) == L"/" ? text : text + L"/";
+}
 
-void CMainDlg::OnBnClickedWifi() {}
+}  // namespace
 
-void CMainDlg::OnBnClickedCarType() {}
+CString CMainDlg::SnapshotFileName(const CString& folder, const COleDateTime& now, DWORD tick) {
+  CString name;
+  name.Format(L"%simg-%04d-%02d-%02d_%02d-%02d-%02d_%d_Ch", folder.GetString(), now.GetYear(), now.GetMonth(),
+              now.GetDay(), now.GetHour(), now.GetMinute(), now.GetSecond(), static_cast<int>(tick % 1000));
+  return name;
+}
 
-void CMainDlg::OnBnClickedPassengerMode() {}
+// Playback that runs is paused around the snapshot and resumes as it was, backward included; the
+// folder opens so that the user sees the picture, and the window shows it too.
+void CMainDlg::OnBnClickedSnapShot() {
+  if (snapshotBusy_) return;
+  snapshotBusy_ = true;
+  const bool wasRunning = playing_ && !paused_;
+  const int level = speedLevel_;
+  if (wasRunning) {
+    TogglePause();
+    plat::TickClock().SleepMs(kSnapshotPauseMs);
+  }
+  const CString text = SnapshotFolderText();
+  const CString folder = SnapshotFolderOf(text);
+  CString name;
+  if (!folder.IsEmpty()) {
+    name = SnapshotFileName(folder, COleDateTime::GetCurrentTime(), GetTickCount());
+    if (engine_ != nullptr) engine_->TakeSnapshot(false, name);
+    plat::TickClock().SleepMs(kSnapshotWriteMs);
+  }
+  if (wasRunning) ResumeAfterSnapshot(level);
+  if (!folder.IsEmpty()) {
+    ShellExecute(m_hWnd, L"open", text, nullptr, nullptr, SW_SHOWNORMAL);
+    plat::TickClock().SleepMs(kFolderOpenMs);
+    ShowSnapshot(name + kSnapshotFileEnd);
+  }
+  snapshotBusy_ = false;
+}
 
-void CMainDlg::OnBnClickedBrakesMode() {}
+// The folder the card dialog names for snapshots.
+CString CMainDlg::SnapshotFolderText() const {
+  const CWnd* item = diskDlg_.GetSafeHwnd() ? diskDlg_.GetDlgItem(CDiskDlg::kSnapshotFolder) : nullptr;
+  return item != nullptr ? item->GetWindowText() : CString();
+}
 
-void CMainDlg::OnBnClickedMapKey() {}
+void CMainDlg::ResumeAfterSnapshot(int level) {
+  TogglePause();
+  if (level == -1) {
+    OnBnClickedBackward();
+  } else {
+    SetSpeedLevel(level);
+  }
+}
 
-void CMainDlg::OnBnClickedFileManager() {}
+// Playback stops before the open source is forgotten, so that nothing plays from a card that may
+// be reformatted.
+void CMainDlg::OnBnClickedFormat() {
+  if (formatDialogOpen_) return;
+  formatDialogOpen_ = true;
+  const int driveNumber = cardDriveNumber_;
+  OnBnClickedStop();
+  ClearRecordView();
+  diskDlg_.ShowWindow(SW_HIDE);
+  CFormatDlg dialog(this);
+  dialog.SetDriveNumber(driveNumber);
+  formatDialog_ = &dialog;
+  dialog.DoModal();
+  formatDialog_ = nullptr;
+  formatDialogOpen_ = false;
+}
 
-void CMainDlg::OnBnClickedFilePad() {}
+// Asks the card's password first; the units chosen in the dialog are the on-screen text's from
+// then on, kept in Config.ini.
+void CMainDlg::OnBnClickedConfiguration() {
+  if (configDialogOpen_) return;
+  if (!HasCardDrive() || IsAltSourceMode()) ResetCardDefaults();
+  if (!passwordAccepted_ && !CheckCardPassword()) return;
+  diskDlg_.ShowWindow(SW_HIDE);
+  if (mapDlg_.IsWindowVisible()) mapDlg_.ShowWindow(SW_HIDE);
+  configDialogOpen_ = true;
+  TabConfigDlg dialog(this);
+  dialog.SetCaption(cardPath_);
+  dialog.SetUnits(edrSpeedUnit_, edrTemperatureUnit_);
+  dialog.DoModal();
+  ApplyEdrUnits(dialog.GetSpeedUnit(), dialog.GetTemperatureUnit());
+  RefreshCaptionPanel();
+  configDialogOpen_ = false;
+}
 
-void CMainDlg::OnBnClickedBackupSelected() {}
+void CMainDlg::ApplyEdrUnits(int speedUnit, int temperatureUnit) {
+  edrSpeedUnit_ = speedUnit;
+  edrTemperatureUnit_ = temperatureUnit;
+  if (engine_ != nullptr) engine_->SetEdrUnits(edrSpeedUnit_, edrTemperatureUnit_);
+  g_appConfig.WriteConfigInt(L"SetEDR_Speed", edrSpeedUnit_);
+  g_appConfig.WriteConfigInt(L"SetEDR_Temperature", edrTemperatureUnit_);
+  CClientDC dc(this);
+  DrawSpeed(dc);
+  for (CWnd* control : {static_cast<CWnd*>(&speedDigits_), static_cast<CWnd*>(&positionSlider_),
+                        static_cast<CWnd*>(&speedSlider_), static_cast<CWnd*>(&volumeSlider_),
+                        static_cast<CWnd*>(&videoCtrlPanel_)}) {
+    if (control->GetSafeHwnd()) control->Invalidate();
+  }
+}
 
-void CMainDlg::OnBnClickedRestartRecord() {}
+// Without a card the dialog edits the defaults, in the zone the window uses.
+void CMainDlg::ResetCardDefaults() {
+  DefaultCardConfigBlock(&cardConfig_, kResetCardGeneration);
+  cardConfig_.SetTimeZoneOffsetSeconds(static_cast<std::int32_t>(timeZoneOffset_));
+  SetXorChecksum32(cardConfig_.bytes.data(), cardConfig_.bytes.size());
+}
 
-void CMainDlg::OnBnClickedGsensorPanel() {}
+void CMainDlg::OnBnClickedWifi() {
+  DeviceSettings settings;
+  CWiFiConfigDlg dialog(&settings, this);
+  dialog.DoModal();
+}
 
-void CMainDlg::OnBnClickedCalendarPanel() {}
+// The next of the three car types; a value out of range in Config.ini is taken modulo three.
+void CMainDlg::OnBnClickedCarType() {
+  const int next = ((g_appConfig.ReadConfigInt(L"CarType", 0) + 1) % kCarTypes + kCarTypes) % kCarTypes;
+  g_appConfig.WriteConfigInt(L"CarType", next);
+  Invalidate();
+}
 
-void CMainDlg::OnBnClickedCompassPanel() {}
+void CMainDlg::OnBnClickedPassengerMode() {
+  g_appConfig.WriteConfigInt(L"PassengerMode", g_appConfig.ReadConfigInt(L"PassengerMode", 0) != 0 ? 0 : 1);
+}
 
-void CMainDlg::OnBnClickedMapPage() {}
+// The event log decodes the brakes with the other polarity; a source that is not playing is
+// listed again with it.
+void CMainDlg::OnBnClickedBrakesMode() {
+  const int mode = g_appConfig.ReadConfigInt(L"BrakesMode", 0) != 0 ? 0 : 1;
+  g_appConfig.WriteConfigInt(L"BrakesMode", mode);
+  diskDlg_.EventLog().SetBrakesMode(mode);
+  if (!playing_) diskDlg_.ReopenSource();
+}
 
-void CMainDlg::OnBnClickedCarDataPanel() {}
+void CMainDlg::OnBnClickedMapKey() {
+  CGenGMapKey dialog(this);
+  dialog.DoModal();
+}
 
-void CMainDlg::OnBnClickedSlidePanel() {}
+void CMainDlg::OnBnClickedFileManager() {
+  if (!fileManager_.GetSafeHwnd()) return;
+  fileManager_.RefreshBackupList();
+  fileManager_.ShowWindow(SW_SHOW);
+}
 
-void CMainDlg::ShowRecordListArea() {}
+void CMainDlg::OnBnClickedFilePad() {
+  if (!filePad_.GetSafeHwnd()) return;
+  filePad_.SetTimeZoneOffset(static_cast<std::int32_t>(timeZoneOffset_));
+  filePad_.ShowWindow(SW_SHOW);
+}
 
-void CMainDlg::ShowMapArea() {}
+// The recording that plays is backed up: the card dialog shows the backup task (it stays shown
+// when it already does) with that recording ticked, and starts.
+void CMainDlg::OnBnClickedBackupSelected() {
+  if (!diskDlg_.GetSafeHwnd()) return;
+  if (!diskDlg_.IsWindowVisible() || diskDlg_.GetTask() != CDiskDlg::kBackupTask) {
+    diskDlg_.ShowForTask(CDiskDlg::kBackupTask);
+  }
+  HighlightCurrentRecordRow();
+  diskDlg_.OnBnClickedBackup();
+}
 
-void CMainDlg::ShowSettingsArea() {}
-
-void CMainDlg::OnBnClickedSpeedView() {}
-
-void CMainDlg::OnBnClickedRecordView() {}
-
-void CMainDlg::ToggleMapView() {}
-
-void CMainDlg::OnBnClickedFullVideo(bool) {}
-
-void CMainDlg::OnBnClickedSwapViews() {}
-
-void CMainDlg::OnBnClickedShowSpeedPanel() {}
-
-void CMainDlg::OnBnClickedShowVolumePanel() {}
-
-void CMainDlg::OnBnClickedMinimize() {}
-
-void CMainDlg::OnBnClickedMenu() {}
-
-void CMainDlg::OnBnClickedRestore() {}
-
-void CMainDlg::ResetCardDefaults() {}
-
-void CMainDlg::ToggleFullVideo(bool, bool) {}
-
-void CMainDlg::ShowControls(bool) {}
-
-void CMainDlg::ToggleVersionInfo() {}
-
-void CMainDlg::OnMouseWheel(UINT, int, CPoint) {}
-
-CPoint CMainDlg::ToChannelPoint(const CRect&, CPoint point) const { return point; }
-
-void CMainDlg::OnSize(UINT, int, int) {}
-
-void CMainDlg::OnPaint() {}
-
-void CMainDlg::OnMouseMove(UINT, CPoint) {}
-
-void CMainDlg::OnMouseLeave() {}
-
-void CMainDlg::OnQueryOpen() {}
-
-LRESULT CMainDlg::OnEventLogLoaded() { return 1; }
-
-void CMainDlg::OnUserActivity() {}
+// The recording that plays starts again from its beginning.
+void CMainDlg::OnBnClickedRestartRecord() {
+  dragging_ = false;
+  if (paused_) TogglePause();
+  IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
+  if (entry == nullptr) {
+    OnBnClickedStop();
+    return;
+  }
+  SelectRecord(FindCurrentRecord(), true);
+  if (!StartRecord(entry, 0, 0)) {
+    OnBnClickedStop();
+    return;
+  }
+  gsensorBar_.ResetCursorState();
+  engine_->Seek(positionSlider_.GetRangeMin());
+}

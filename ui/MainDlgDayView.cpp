@@ -1,5 +1,13 @@
 // The day view (calendar, hour and minute grids), the record list and the settings list.
+//
+// The day view works on shown times: a recording's start and end as every window shows them in
+// the chosen zone (app/DisplayTime.h), so a day, an hour or a minute here is the one the user
+// reads on the record list and on the picture.
+#include <algorithm>
+
 #include "app/AppConfig.h"
+#include "engine/IIbpCtrl.h"
+#include "platform/Time.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
@@ -11,6 +19,57 @@ constexpr int kSettingsColumnWidth = 190;
 constexpr const wchar_t* kSettingRows[] = {L"Video Format",         L"Video Quality",
                                            L"Video Frame Rate",     L"Car Type",
                                            L"G-sensor Sensitivity", L"Audio Recording"};
+
+constexpr int kHourColumns = 12;
+constexpr int kMinuteColumns = 30;
+// Spans this long or longer are not real recordings (a damaged index) and are never shown.
+constexpr std::int64_t kShownSpanLimit = 3601;
+// Marks: 0 no recording, 1 or 2 a recording, anything else a marked recording.
+constexpr int kRecordedMark = 2;
+constexpr COLORREF kNoRecordingColour = 0x686868;
+constexpr COLORREF kRecordingColour = 0x00FF00;
+constexpr COLORREF kMarkedColour = 0x0000FF;
+// The timer leaves the position alone this long after a minute is chosen.
+constexpr DWORD kMinuteSeekLockMs = 1000;
+// A cell outside every grid: setting it as focus or mark takes them away.
+constexpr int kNoCell = 99;
+
+COLORREF MarkColour(int mark) {
+  if (mark == 0) return kNoRecordingColour;
+  return mark == 1 || mark == 2 ? kRecordingColour : kMarkedColour;
+}
+
+bool IsShownSpan(const RecordSpanEntry& span) {
+  const std::int64_t length = span.end - span.start;
+  return length >= 0 && length < kShownSpanLimit;
+}
+
+COleDateTime MidnightOf(const COleDateTime& date) {
+  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), 0, 0, 0);
+}
+
+COleDateTime NextDay(const COleDateTime& midnight) {
+  COleDateTime next = midnight;
+  next.m_dt += 1.0;
+  return next;
+}
+
+// Column c of n across a width w spans from c * w / n to (c + 1) * w / n, so the widths fill it.
+int EvenColumnWidth(int width, int columns, int column) {
+  return (column + 1) * width / columns - column * width / columns;
+}
+
+void ClearFocusAndMark(CGridCtrl& grid) {
+  grid.SetFocusCell(kNoCell, kNoCell);
+  grid.SetMarkedCell(kNoCell, kNoCell);
+}
+
+void FocusCell(CGridCtrl& grid, int column) {
+  grid.SetFocusCell(0, column);
+  grid.SetMarkedCell(0, column);
+}
+
+int ClickedColumn(const NMHDR* notify) { return reinterpret_cast<const GridNotify*>(notify)->iColumn; }
 
 }  // namespace
 
@@ -34,50 +93,216 @@ void CMainDlg::InitLists() {
 
 void CMainDlg::InitGridsAndCalendar() {
   ClearDayMarks();
-  SetupHourGrid(grids_[0], 0);
-  SetupHourGrid(grids_[1], 12);
-  SetupMinuteGrid(grids_[2], 0);
-  SetupMinuteGrid(grids_[3], 30);
+  SetupHourGrid(grids_[0]);
+  SetupHourGrid(grids_[1]);
+  SetupMinuteGrid(grids_[2]);
+  SetupMinuteGrid(grids_[3]);
   ColourHourGrids();
   ColourMinuteGrids();
   for (CGridCtrl& grid : grids_) grid.ShowWindow(SW_HIDE);
   calendar_.ShowWindow(SW_HIDE);
 }
 
-void CMainDlg::ClearDayMarks() {}
+void CMainDlg::ClearDayMarks() {
+  hourMarks_.fill(0);
+  for (auto& hour : minuteMarks_) hour.fill(0);
+  for (auto& hour : minuteRecord_) hour.fill(-1);
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ClearDayMarks();
+}
 
-void CMainDlg::SetupHourGrid(CGridCtrl&, int) {}
+void CMainDlg::SetupHourGrid(CGridCtrl& grid) { SetupDayGrid(grid, kHourColumns); }
 
-void CMainDlg::SetupMinuteGrid(CGridCtrl&, int) {}
+void CMainDlg::SetupMinuteGrid(CGridCtrl& grid) { SetupDayGrid(grid, kMinuteColumns); }
 
-void CMainDlg::FillDay(const COleDateTime&) {}
+// One row of cells filling the grid exactly, so that it never needs a scroll bar (a row one pixel
+// taller than the grid would bring one up); the cells only show colours. The cells shrink first:
+// while the grid needs scroll bars they may leave no client area to measure.
+void CMainDlg::SetupDayGrid(CGridCtrl& grid, int columns) {
+  if (!grid.GetSafeHwnd()) return;
+  grid.DeleteAllItems();
+  grid.SetEditable(FALSE);
+  grid.EnableDragAndDrop(FALSE);
+  grid.SetRowResize(FALSE);
+  grid.SetColumnResize(FALSE);
+  grid.SetRowCount(1);
+  grid.SetColumnCount(columns);
+  grid.SetFixedRowCount(0);
+  grid.SetFixedColumnCount(0);
+  for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, 0);
+  grid.SetRowHeight(0, 0);
+  grid.EnableScrollBars(SB_BOTH, FALSE);
+  CRect client;
+  grid.GetClientRect(&client);
+  for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, EvenColumnWidth(client.Width(), columns, c));
+  grid.SetRowHeight(0, client.Height());
+}
 
-void CMainDlg::MarkSpanMinutes(int, const COleDateTime&, const COleDateTime&, const COleDateTime&,
-                               const COleDateTime&) {}
+void CMainDlg::FillDay(const COleDateTime& date) {
+  ClearDayMarks();
+  const COleDateTime dayStart = MidnightOf(date);
+  const COleDateTime dayEnd(date.GetYear(), date.GetMonth(), date.GetDay(), 23, 59, 59);
+  for (size_t i = 0; i < spans_.size(); ++i) {
+    const RecordSpanEntry& span = spans_[i];
+    if (IsShownSpan(span)) {
+      MarkSpanMinutes(static_cast<int>(i), dayStart, dayEnd, ShownTime(span.start), ShownTime(span.end));
+    }
+  }
+  ColourHourGrids();
+  ColourMinuteGrids();
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowDay(dayStart);
+}
 
-void CMainDlg::ColourHourGrids() {}
+// The part of the span inside the day: whole hours between its first and last hour, the first
+// hour from its start minute, the last up to its end minute.
+void CMainDlg::MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
+                               const COleDateTime& spanStart, const COleDateTime& spanEnd) {
+  for (const COleDateTime* t : {&dayStart, &dayEnd, &spanStart, &spanEnd}) {
+    if (t->GetStatus() != COleDateTime::valid) return;
+  }
+  if (spanEnd.m_dt < dayStart.m_dt || spanStart.m_dt > dayEnd.m_dt) return;
+  const COleDateTime& from = spanStart.m_dt < dayStart.m_dt ? dayStart : spanStart;
+  const COleDateTime& to = spanEnd.m_dt > dayEnd.m_dt ? dayEnd : spanEnd;
+  for (int hour = from.GetHour(); hour <= to.GetHour(); ++hour) {
+    const auto h = static_cast<size_t>(hour);
+    hourMarks_[h] = std::max(hourMarks_[h], kRecordedMark);
+    const int first = hour == from.GetHour() ? from.GetMinute() : 0;
+    const int last = hour == to.GetHour() ? to.GetMinute() : 59;
+    for (int minute = first; minute <= last; ++minute) {
+      const auto m = static_cast<size_t>(minute);
+      minuteMarks_[h][m] = std::max(minuteMarks_[h][m], kRecordedMark);
+      minuteRecord_[h][m] = span;
+    }
+  }
+}
 
-void CMainDlg::ColourMinuteGrids() {}
+void CMainDlg::ColourHourGrids() {
+  for (int g = 0; g < 2; ++g) {
+    for (int c = 0; c < kHourColumns; ++c) {
+      ColourGridCell(grids_[static_cast<size_t>(g)], c, hourMarks_[static_cast<size_t>(g * kHourColumns + c)]);
+    }
+    grids_[static_cast<size_t>(g)].Invalidate();
+  }
+}
 
-void CMainDlg::MarkRecordedDays() {}
+// Without a chosen hour every minute is grey.
+void CMainDlg::ColourMinuteGrids() {
+  for (int g = 0; g < 2; ++g) {
+    for (int c = 0; c < kMinuteColumns; ++c) {
+      const int mark = selectedHour_ < 0 ? 0 : GetMinuteMark(selectedHour_, g * kMinuteColumns + c);
+      ColourGridCell(grids_[static_cast<size_t>(2 + g)], c, mark);
+    }
+    grids_[static_cast<size_t>(2 + g)].Invalidate();
+  }
+}
 
-void CMainDlg::RefreshSelectedDay() {}
+void CMainDlg::ColourGridCell(CGridCtrl& grid, int column, int mark) {
+  const COLORREF colour = MarkColour(mark);
+  grid.SetItemBkColour(0, column, colour);
+  grid.SetItemFgColour(0, column, colour);
+}
 
-void CMainDlg::MoveCalendarTo(std::int64_t) {}
+// Every day that a shown recording touches, from the day it starts to the day it ends.
+void CMainDlg::MarkRecordedDays() {
+  calendar_.ClearMarkedDates();
+  for (const RecordSpanEntry& span : spans_) {
+    if (!IsShownSpan(span)) continue;
+    const COleDateTime start = ShownTime(span.start);
+    const COleDateTime end = ShownTime(span.end);
+    if (start.GetStatus() != COleDateTime::valid || end.GetStatus() != COleDateTime::valid) continue;
+    const COleDateTime lastDay = MidnightOf(end);
+    for (COleDateTime day = MidnightOf(start); day.m_dt <= lastDay.m_dt; day = NextDay(day)) {
+      calendar_.AddMarkedDate(day);
+    }
+  }
+}
 
-void CMainDlg::PlayAtMinute(const COleDateTime&) {}
+void CMainDlg::RefreshSelectedDay() {
+  FillDay(calendar_.GetCurrentDate());
+  MarkRecordedDays();
+}
 
-void CMainDlg::FocusGridCell(int, int) {}
+void CMainDlg::MoveCalendarTo(std::int64_t time) {
+  if (time == 0) return;
+  const COleDateTime shown = ShownTime(time);
+  if (shown.GetStatus() != COleDateTime::valid) return;
+  selectedDate_ = MidnightOf(shown);
+  hasSelectedDate_ = true;
+  calendar_.SetCurrentDate(selectedDate_);
+  FillDay(selectedDate_);
+  MarkRecordedDays();
+  selectedHour_ = shown.GetHour();
+  selectedMinute_ = shown.GetMinute();
+  ColourMinuteGrids();
+  FocusGridCell(selectedHour_, selectedMinute_);
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowTime(time);
+}
 
-void CMainDlg::OnHourGridClick(int, NMHDR*) {}
+// Seeks to the chosen hour and minute of the day; the timer leaves the position alone meanwhile.
+void CMainDlg::PlayAtMinute(const COleDateTime& date) {
+  if (selectedHour_ < 0 || selectedMinute_ < 0) return;
+  const app::DisplayTime shown{date.GetYear(), date.GetMonth(), date.GetDay(), selectedHour_, selectedMinute_, 0};
+  const std::optional<std::int64_t> time = app::FromDisplayTime(shown, GetDisplayZone());
+  if (!time) return;
+  gsensorPoints_.clear();
+  mapDlg_.ClearPaths();
+  seekLockUntil_ = GetTickCount() + kMinuteSeekLockMs;
+  if (engine_ != nullptr) engine_->Seek(*time);
+}
 
-void CMainDlg::OnMinuteGridClick(int, NMHDR*) {}
+void CMainDlg::FocusGridCell(int hour, int minute) {
+  if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60) return;
+  const auto hourGrid = static_cast<size_t>(hour / kHourColumns);
+  const auto minuteGrid = static_cast<size_t>(2 + minute / kMinuteColumns);
+  ClearFocusAndMark(grids_[1 - hourGrid]);
+  ClearFocusAndMark(grids_[5 - minuteGrid]);
+  FocusCell(grids_[hourGrid], hour % kHourColumns);
+  FocusCell(grids_[minuteGrid], minute % kMinuteColumns);
+}
 
-void CMainDlg::OnCalendarSelect() {}
+// A click on an hour shows that hour's minutes.
+void CMainDlg::OnHourGridClick(int gridId, NMHDR* notify) {
+  const bool late = gridId == mainid::kHourGrid12;
+  ClearFocusAndMark(grids_[late ? 0 : 1]);
+  const int column = ClickedColumn(notify);
+  if (column >= 0 && column < kHourColumns) selectedHour_ = column + (late ? kHourColumns : 0);
+  grids_[2].SetMarkedCell(kNoCell, kNoCell);
+  grids_[3].SetMarkedCell(kNoCell, kNoCell);
+  ColourMinuteGrids();
+}
 
-void CMainDlg::OnRecordListChanged(NMHDR*) {}
+// A click on a minute that holds a recording seeks there; a grey minute is only selected.
+void CMainDlg::OnMinuteGridClick(int gridId, NMHDR* notify) {
+  const bool late = gridId == mainid::kMinuteGrid30;
+  ClearFocusAndMark(grids_[late ? 2 : 3]);
+  const int column = ClickedColumn(notify);
+  if (column < 0 || column >= kMinuteColumns) return;
+  selectedMinute_ = column + (late ? kMinuteColumns : 0);
+  const COLORREF colour = grids_[late ? 3 : 2].GetItemBkColour(0, column);
+  if ((colour == kRecordingColour || colour == kMarkedColour) && hasSelectedDate_) PlayAtMinute(selectedDate_);
+}
+
+void CMainDlg::OnCalendarSelect() {
+  for (CGridCtrl& grid : grids_) ClearFocusAndMark(grid);
+  selectedDate_ = MidnightOf(calendar_.GetCurrentDate());
+  hasSelectedDate_ = true;
+  FillDay(selectedDate_);
+}
 
 int CMainDlg::GetMinuteRecord(int hour, int minute) const {
   if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60) return -1;
   return minuteRecord_[static_cast<size_t>(hour)][static_cast<size_t>(minute)];
+}
+
+int CMainDlg::GetMinuteMark(int hour, int minute) const {
+  return minuteMarks_[static_cast<size_t>(hour)][static_cast<size_t>(minute)];
+}
+
+COleDateTime CMainDlg::ShownTime(std::int64_t time) const {
+  const std::optional<app::DisplayTime> shown = app::ToDisplayTime(time, GetDisplayZone());
+  if (!shown) {
+    COleDateTime invalid;
+    invalid.m_status = COleDateTime::invalid;
+    return invalid;
+  }
+  return COleDateTime(shown->year, shown->month, shown->day, shown->hour, shown->minute, shown->second);
 }

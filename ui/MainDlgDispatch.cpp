@@ -5,6 +5,13 @@
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
+namespace {
+
+// Set in a key-down's lParam when the key was already down: the key repeats.
+constexpr LPARAM kKeyWasDown = 1 << 30;
+
+}  // namespace
+
 LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_COMMAND:
@@ -154,25 +161,26 @@ void CMainDlg::OnNotify(NMHDR* notify) {
     case mainid::kCalendar:
       if (notify->code == static_cast<UINT>(NM_MONTHCAL_DATECHANGE)) OnCalendarSelect();
       break;
-    case mainid::kRecordList:
-      if (notify->code == static_cast<UINT>(LVN_ITEMCHANGED)) OnRecordListChanged(notify);
-      break;
     default:
       break;
   }
 }
 
-// The space bar, Enter and Escape do nothing here (Escape would otherwise end the program); F6
-// shows or hides the version dialog; the tips follow the mouse.
+// The space bar, Enter and Escape do nothing in the window and its controls (Escape would
+// otherwise end the program); the windows it owns keep them. F6 shows or hides the version dialog,
+// once per press, from the window and from the panels. The tips follow the mouse.
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN) {
+    const CWnd* target = CWnd::FromHandle(msg->hwnd);
+    const bool own = target == this || IsChild(target);
     switch (static_cast<int>(msg->wParam)) {
       case VK_SPACE:
       case VK_RETURN:
       case VK_ESCAPE:
-        return TRUE;
+        if (own) return TRUE;
+        break;
       case VK_F6:
-        ToggleVersionInfo();
+        if ((msg->lParam & kKeyWasDown) == 0) ToggleVersionInfo();
         return TRUE;
       default:
         break;

@@ -1,0 +1,195 @@
+// The main window's other commands driven as a user would: Config.ini toggles, format and
+// configuration guards, the snapshot, the wheel zoom, the keys, the views and the panel toggles.
+#include <filesystem>
+
+#include "cardtools/FormatDlg.h"
+#include "config/dialogs/TabConfigDlg.h"
+#include "platform/wnd/ComboBox.h"
+#include "tests/fixtures/StoreBuilder.h"
+#include "tests/ui/CommandsTestAccess.h"
+#include "tests/ui/MainWindowTestSupport.h"
+#include "ui/MainDlgIds.h"
+
+namespace {
+
+void Command(CMainDlg& dlg, int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+bool Visible(const CWnd* wnd) { return wnd != nullptr && (wnd->GetStyle() & WS_VISIBLE); }
+int Config(LPCWSTR key) { return g_appConfig.ReadConfigInt(key, 99); }
+// The modal dialog that has the focus.
+template <typename Dialog>
+Dialog* Focused() {
+  CWnd* w = CWnd::GetFocus();
+  while (w != nullptr && dynamic_cast<Dialog*>(w) == nullptr) w = w->GetParent();
+  return dynamic_cast<Dialog*>(w);
+}
+
+}  // namespace
+
+TEST_F(MainWindowTest, ConfigIniTogglesCycleAndTheBrakesModeListsANotPlayingSourceAgain) {
+  WriteConfig("CarType=-1\nPassengerMode=1\n");
+  CMainDlg& dlg = Start(1920, 1080);
+  for (auto [id, key, values] : {std::tuple{mainid::kCarType, L"CarType", std::vector{0, 1, 2, 0}},
+                                 {mainid::kPassengerMode, L"PassengerMode", std::vector{0, 1}}}) {
+    for (int expected : values) {
+      Command(dlg, id);
+      EXPECT_EQ(Config(key), expected);
+    }
+  }
+  const std::string backup = dir_.File("two.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0), backup));
+  ASSERT_TRUE(fake_.engine().UseStore(backup) && dlg.GetDiskDlg().OpenSdFile(CString(backup)));
+  dlg.GetDiskDlg().SelectBackupFileMode();
+  for (const bool playing : {false, true}) {
+    MainDlgTestAccess::SetPlaying(dlg, playing, false, 4);
+    Command(dlg, mainid::kBrakesMode);
+    EXPECT_EQ(Config(L"BrakesMode"), playing ? 0 : 1);
+    EXPECT_EQ(dlg.GetDiskDlg().EventLog().GetBrakesMode(), playing ? 0 : 1);
+    EXPECT_EQ(CallsNamed("SetSource").size(), 2u);  // listed again only while nothing plays
+  }
+}
+
+// Neither dialog opens twice, and the window cannot be closed while one is open; the units chosen
+// in the configuration dialog reach the engine and Config.ini.
+TEST_F(MainWindowTest, FormatAndConfigurationOpenOnceAndHoldTheCloseButton) {
+  CMainDlg& dlg = Start(1920, 1080);
+  dlg.ShowWindow(SW_SHOW);
+  CDiskDlg& disk = dlg.GetDiskDlg();
+  const auto secondClickAndClose = [&](int id) {
+    disk.ShowWindow(SW_SHOW);
+    Command(dlg, id);
+    Command(dlg, mainid::kClose);
+    EXPECT_TRUE(disk.IsWindowVisible() && dlg.IsWindowVisible());
+  };
+  plat::test::WhileModal([&] {
+    secondClickAndClose(mainid::kFormat);
+    Focused<CFormatDlg>()->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  Command(dlg, mainid::kFormat);
+  MainDlgTestAccess::SetPasswordAccepted(dlg);
+  plat::test::WhileModal([&] {
+    secondClickAndClose(mainid::kConfiguration);
+    TabConfigDlg* config = Focused<TabConfigDlg>();
+    dynamic_cast<CComboBox*>(config->GetDlgItem(TabConfigDlg::kSpeedUnitList))->SetCurSel(2);
+    dynamic_cast<CComboBox*>(config->GetDlgItem(TabConfigDlg::kTemperatureUnitList))->SetCurSel(1);
+    config->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  fake_.engine().ClearCalls();
+  Command(dlg, mainid::kConfiguration);
+  EXPECT_EQ(CallsNamed("SetEdrUnits"), std::vector<std::string>{"SetEdrUnits(2, 1)"});
+  EXPECT_EQ(Config(L"SetEDR_Speed") * 10 + Config(L"SetEDR_Temperature"), 21);
+  EXPECT_EQ(dlg.GetCardConfig().Generation(), 0u);  // without a card: the defaults, in the window's zone
+  EXPECT_EQ(dlg.GetCardConfig().TimeZoneOffsetSeconds(), dlg.GetTimeZoneOffset());
+  Command(dlg, mainid::kClose);
+  EXPECT_FALSE(dlg.IsWindowVisible());
+}
+
+TEST_F(MainWindowTest, ASnapshotPausesPlaybackNamesItsFileAfterTheTimeAndOpensTheFolder) {
+  EXPECT_EQ(CMainDlg::SnapshotFileName(L"out/snap/", COleDateTime(2024, 3, 5, 10, 20, 30), 123456),
+            L"out/snap/img-2024-03-05_10-20-30_456_Ch");
+  CMainDlg& dlg = Start(1920, 1080);
+  const std::string folder = dir_.File("out/snap");
+  std::filesystem::create_directories(folder);
+  CWnd* folderText = dlg.GetDiskDlg().GetDlgItem(CDiskDlg::kSnapshotFolder);
+  folderText->SetWindowText(CString(folder));
+  MainDlgTestAccess::SetPlaying(dlg, true, false, 6);
+  plat::test::Clock().Set(123456 - 93);
+  fake_.engine().ClearCalls();
+  const COleDateTime before = COleDateTime::GetCurrentTime();
+  Command(dlg, mainid::kSnapShot);
+  const auto named = [&](const COleDateTime& t) {
+    const CString name = CMainDlg::SnapshotFileName(CString(folder) + L"/", t, 123456);
+    return CallsNamed("TakeSnapshot") == std::vector<std::string>{"TakeSnapshot(0, " + name.ToUtf8() + ")"};
+  };
+  EXPECT_TRUE(named(before) || named(COleDateTime::GetCurrentTime()));  // taken after 93 ms of pause
+  EXPECT_EQ(fake_.engine().CallTexts().back(), "SetSpeed(4)");         // level 6 again
+  EXPECT_EQ(GetTickCount(), 123456u + 50 + 100);
+  EXPECT_EQ(plat::test::OpenedUrls(), std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder))});
+
+  folderText->SetWindowText(L"snap");  // no folder
+  Command(dlg, mainid::kSnapShot);
+  MainDlgTestAccess::SetSnapshotBusy(dlg);
+  folderText->SetWindowText(CString(folder));
+  Command(dlg, mainid::kSnapShot);
+  EXPECT_EQ(CallsNamed("TakeSnapshot").size() + plat::test::OpenedUrls().size(), 2u);
+}
+
+// The wheel zooms about the point under it, in millionths of the picture from its centre, only
+// strictly inside the video; Space, Enter and Escape do nothing; F6 toggles once per press.
+TEST_F(MainWindowTest, TheWheelZoomsInsideTheVideoAndTheKeysAreFiltered) {
+  CMainDlg& dlg = Start(1920, 1080);
+  dlg.GetChannelWindow().ShowWindow(SW_SHOW);
+  dlg.SetFocus();
+  ASSERT_EQ(dlg.GetChannelWindow().GetEmbeddedRect(), CRect(50, 98, 1468, 893));
+  for (const auto& [x, delta] : {std::pair{50, -120}, {1468, 120}, {51, -120}, {759, 120}}) {
+    plat::test::Wheel(&dlg, CPoint(x, 495), delta);
+  }
+  EXPECT_EQ(CallsNamed("Zoom"), (std::vector<std::string>{"Zoom(0, -499294, -628, -1)", "Zoom(0, 0, -628, 1)"}));
+
+  dlg.GetDlgItem(mainid::kCarType)->SetFocus();
+  for (int key : {VK_SPACE, VK_RETURN, VK_ESCAPE}) {
+    plat::test::Key(WM_KEYDOWN, key);
+    plat::test::Key(WM_KEYUP, key);
+  }
+  EXPECT_EQ(Config(L"CarType"), 99);
+  const auto f6 = [](bool held) {
+    plat::test::Key(WM_KEYDOWN, VK_F6);
+    if (held) plat::test::Key(WM_KEYDOWN, VK_F6);  // the key repeats
+    plat::test::Key(WM_KEYUP, VK_F6);
+  };
+  f6(true);
+  EXPECT_TRUE(dlg.GetVersionInfo().IsWindowVisible());
+  dlg.GetVideoCtrlPanel().Toggle(5);
+  dlg.GetVideoCtrlPanel().SetFocus();
+  f6(false);
+  EXPECT_FALSE(dlg.GetVersionInfo().IsWindowVisible());
+}
+
+// Full video takes the small picture at the top right or the whole window and gives everything
+// back; the map view takes the place beside the record list or the video's.
+TEST_F(MainWindowTest, FullVideoAndTheMapViewMoveTheViewsAndPutThemBack) {
+  CMainDlg& dlg = Start(1920, 1080);
+  CPanelDlg& channel = dlg.GetChannelWindow();
+  const CRect video = channel.GetEmbeddedRect();
+  Command(dlg, mainid::kFullVideo);
+  EXPECT_EQ(channel.GetEmbeddedRect(), video);  // nothing plays
+  MainDlgTestAccess::SetPlaying(dlg, true, false, 4);
+  for (const auto& [id, full] : {std::pair{mainid::kFullVideo, CRect(1500, 30, 1890, 243)},
+                                 {mainid::kFullVideoSwap, CRect(0, 0, 1920, 1080)}}) {
+    Command(dlg, id);
+    EXPECT_EQ(channel.GetEmbeddedRect(), full);
+    EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kPlay)) || Visible(dlg.GetDlgItem(mainid::kRecordList)));
+    EXPECT_TRUE(Visible(dlg.GetDlgItem(id)));
+    Command(dlg, id);
+    EXPECT_EQ(channel.GetEmbeddedRect(), video);
+    EXPECT_TRUE(Visible(dlg.GetDlgItem(mainid::kPlay)) && Visible(dlg.GetDlgItem(mainid::kRecordList)));
+    EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kRestore)));
+  }
+  Command(dlg, mainid::kMapView);
+  EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kRecordList)) || dlg.IsReplayView());
+  EXPECT_TRUE(Visible(&dlg.GetMapDlg()));
+  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), CRect(981, 147, 1747, 758));
+  Command(dlg, mainid::kMapView);
+  EXPECT_TRUE(Visible(dlg.GetDlgItem(mainid::kRecordList)) && dlg.IsReplayView());  // no video: replay
+  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), video);
+}
+
+// Each panel button shows its panel and hides it again; the compass keeps the map page refreshing
+// while it shows; the speed and volume panels take turns and a mouse move hides them.
+TEST_F(MainWindowTest, PanelButtonsShowAndHideTheirPanels) {
+  CMainDlg& dlg = Start(1920, 1080);
+  for (const auto& [id, panel] : {std::pair<int, CWnd*>{mainid::kGsensorPanel, &dlg.GetGsensorPanel()},
+                                  {mainid::kCalendarPanel, &dlg.GetCalendarPanel()},
+                                  {mainid::kCompassPanel, &dlg.GetCompassPanel()},
+                                  {mainid::kCarDataPanel, &dlg.GetCarDataPanel()}}) {
+    Command(dlg, id);
+    EXPECT_TRUE(Visible(panel) && dlg.GetMapDlg().IsRefreshing() == (id == mainid::kCompassPanel)) << id;
+    Command(dlg, id);
+    EXPECT_FALSE(Visible(panel) || dlg.GetMapDlg().IsRefreshing()) << id;
+  }
+  Command(dlg, mainid::kShowSpeedPanel);
+  Command(dlg, mainid::kShowVolumePanel);
+  EXPECT_TRUE(Visible(&dlg.GetVolumeDlg()) && !Visible(&dlg.GetSpeedDlg()));
+  dlg.ShowWindow(SW_SHOW);
+  plat::test::Mouse(&dlg, WM_MOUSEMOVE, CPoint(700, 500));
+  EXPECT_FALSE(Visible(&dlg.GetVolumeDlg()));
+}

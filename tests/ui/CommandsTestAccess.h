@@ -1,0 +1,16 @@
+// What the tests of the main window's commands set and read of its state: the transport state
+// that other parts of the window own, so that a command can be tried while a recording plays.
+#pragma once
+
+#include "ui/MainDlg.h"
+
+struct MainDlgTestAccess {
+  static void SetPlaying(CMainDlg& dlg, bool playing, bool paused, int speedLevel) {
+    dlg.playing_ = playing;
+    dlg.paused_ = paused;
+    dlg.speedLevel_ = speedLevel;
+  }
+  static void SetPasswordAccepted(CMainDlg& dlg) { dlg.passwordAccepted_ = true; }
+  static void SetSnapshotBusy(CMainDlg& dlg) { dlg.snapshotBusy_ = true; }
+  static DWORD SeekLockUntil(const CMainDlg& dlg) { return dlg.seekLockUntil_; }
+};

@@ -1,0 +1,297 @@
+// What the main window shows: the side panels, the main area (record list, map or settings list),
+// the map view, the full-video view and the sliding control panels.
+#include <algorithm>
+
+#include "platform/Time.h"
+#include "ui/MainDlg.h"
+#include "ui/MainDlgIds.h"
+
+namespace {
+
+// The full-video view's small picture: 390 x 213 (the 1280 x 800 shape) at the top right.
+constexpr int kSmallViewMargin = 30;
+constexpr int kSmallViewWidth = 390;
+constexpr int kSmallViewBottom = 243;
+// The sliding panels: the video control panel down the left edge, the control bar beside it.
+constexpr int kPanelInset = 3;
+constexpr int kVideoPanelMaxWidth = 480;
+constexpr int kControlBarHeight = 170;
+constexpr int kPanelCorner = 4;
+// The map page's track replay takes this long to stop before the page moves.
+constexpr std::uint32_t kMapPlaceWaitMs = 10;
+
+bool HasVisibleStyle(const CWnd& wnd) { return wnd.GetSafeHwnd() != nullptr && (wnd.GetStyle() & WS_VISIBLE) != 0; }
+
+void Show(CWnd& wnd, bool show) {
+  if (wnd.GetSafeHwnd()) wnd.ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+// The tab buttons: each area has an active and an inactive look, one of them shown.
+struct AreaTab {
+  int active;
+  int inactive;
+};
+constexpr AreaTab kAreaTabs[] = {{mainid::kMapTab, mainid::kMapTab2},
+                                 {mainid::kRecordListTab, mainid::kRecordListTab2},
+                                 {mainid::kSettingsTab, mainid::kSettingsTab2}};
+
+// Kept while the full-video view hides the rest, so that the view can be left and the window
+// closed or minimised.
+constexpr int kKeptControls[] = {mainid::kFullVideo, mainid::kFullVideoSwap, mainid::kMinimize, mainid::kClose};
+
+void ClipRounded(CWnd& panel, int width, int height) {
+  CRgn region;
+  region.CreateRoundRectRgn(0, 0, width + 1, height + 1, kPanelCorner, kPanelCorner);
+  panel.SetWindowRgn(&region, TRUE);
+}
+
+}  // namespace
+
+void CMainDlg::OnBnClickedGsensorPanel() { gsensorPanel_.Toggle(-1); }
+
+void CMainDlg::OnBnClickedCalendarPanel() { calendarPanel_.Toggle(-1); }
+
+// The compass follows the map page's position: the page refreshes while the compass shows.
+void CMainDlg::OnBnClickedCompassPanel() {
+  mapDlg_.SetRefresh(!HasVisibleStyle(compassPanel_));
+  Show(mapDlg_, true);
+  compassPanel_.Toggle(-1);
+}
+
+void CMainDlg::OnBnClickedMapPage() {
+  mapDlg_.SetRefresh(!mapDlg_.IsRefreshing());
+  Show(mapDlg_, true);
+}
+
+// The car-data panel shows centred over the window, with its data drawn afresh.
+void CMainDlg::OnBnClickedCarDataPanel() {
+  if (!ioDlg_.GetSafeHwnd()) return;
+  if (HasVisibleStyle(ioDlg_)) {
+    ioDlg_.Toggle(0);
+    return;
+  }
+  ioDlg_.ShowCentered();
+  ioDlg_.Invalidate();
+  ioDlg_.Toggle(5);
+}
+
+void CMainDlg::OnBnClickedShowSpeedPanel() {
+  speedDlg_.Toggle(5);
+  volumeDlg_.Toggle(0);
+}
+
+void CMainDlg::OnBnClickedShowVolumePanel() {
+  volumeDlg_.Toggle(5);
+  speedDlg_.Toggle(0);
+}
+
+// The video control panel and the control bar slide in over the window; they slide out again
+// only while a recording is open.
+void CMainDlg::OnBnClickedSlidePanel() {
+  if (!panelsShown_) {
+    if (!videoCtrlPanel_.GetSafeHwnd() || !ctrlPanel_.GetSafeHwnd()) return;
+    PlaceSlidePanels();
+    videoCtrlPanel_.Toggle(5);
+    ctrlPanel_.Toggle(5);
+    panelsShown_ = true;
+  } else if (playing_) {
+    for (CSidePanel* panel : {static_cast<CSidePanel*>(&videoCtrlPanel_), static_cast<CSidePanel*>(&ctrlPanel_)}) {
+      CRect r;
+      panel->GetWindowRect(&r);
+      ClipRounded(*panel, r.Width(), r.Height());
+      panel->Toggle(0);
+    }
+    panelsShown_ = false;
+  }
+}
+
+// The video control panel takes the side it was shifted to, the control bar the rest of the bottom;
+// the map page moves up when the control bar would cover its bottom.
+void CMainDlg::PlaceSlidePanels() {
+  CRect window;
+  GetWindowRect(&window);
+  const bool right = videoCtrlPanel_.GetSide() == VideoCtrlPanel::kRightSide;
+  const auto place = [&](CWnd& panel, int x, int y, int width, int height) {
+    panel.MoveWindow(right ? window.left + window.right - x - width : x, y, width, height);
+    ClipRounded(panel, width, height);
+  };
+  const int width = std::min(window.Width() - 21, kVideoPanelMaxWidth) + kPanelInset;
+  const int height = window.Height() - 5;
+  place(videoCtrlPanel_, window.left + kPanelInset, window.top + kPanelInset, width, height);
+  const int barTop = window.top + height - kControlBarHeight + kPanelInset;
+  place(ctrlPanel_, window.left + width, barTop, window.Width() - width + 4, kControlBarHeight);
+  if (!mapDlg_.GetSafeHwnd()) return;
+  CRect map;
+  mapDlg_.GetWindowRect(&map);
+  const int overlap = map.bottom - barTop;
+  if (overlap <= 0) return;
+  if (mapDlg_.IsDocked()) {
+    CRect docked = mapDlg_.GetDockedRect();
+    docked.OffsetRect(0, -overlap);
+    mapDlg_.SetDockedRect(docked);
+  } else {
+    map.OffsetRect(0, -overlap);
+    mapDlg_.MoveWindow(&map);
+  }
+}
+
+void CMainDlg::ShowRecordListArea() {
+  mapArea_ = false;
+  Show(recordList_, true);
+  Show(mapDlg_, false);
+  Show(settingsList_, false);
+  ShowAreaTab(2);
+}
+
+// A full-video view keeps the map page hidden behind the video.
+void CMainDlg::ShowMapArea() {
+  mapArea_ = true;
+  mapDlg_.SetRefresh(false);
+  Show(recordList_, false);
+  Show(settingsList_, false);
+  Show(mapDlg_, !fullVideo_ && !swapped_);
+  ShowAreaTab(1);
+}
+
+void CMainDlg::ShowSettingsArea() {
+  mapArea_ = false;
+  Show(settingsList_, true);
+  Show(recordList_, false);
+  Show(mapDlg_, false);
+  ShowAreaTab(3);
+}
+
+// The active area's tab shows its active look, the others their inactive one.
+void CMainDlg::ShowAreaTab(int area) {
+  activeAreaTab_ = area;
+  for (int i = 0; i < 3; ++i) {
+    const bool active = i + 1 == area;
+    ShowItem(kAreaTabs[i].active, active);
+    ShowItem(kAreaTabs[i].inactive, !active);
+  }
+}
+
+// The record list takes the area and the speed read-out steps aside; the map cannot be chosen.
+void CMainDlg::OnBnClickedSpeedView() {
+  ShowItem(mainid::kSpeedView, false);
+  ShowItem(mainid::kRecordView, true);
+  Show(speedDigits_, false);
+  recordView_ = true;
+  ShowRecordListArea();
+  SetMapTabsEnabled(false);
+}
+
+void CMainDlg::OnBnClickedRecordView() {
+  ShowItem(mainid::kSpeedView, true);
+  ShowItem(mainid::kRecordView, false);
+  recordView_ = false;
+  Show(speedDigits_, true);
+  ShowMapArea();
+  SetMapTabsEnabled(true);
+}
+
+void CMainDlg::SetMapTabsEnabled(bool enable) {
+  for (int id : {mainid::kMapTab, mainid::kMapTab2}) {
+    if (CWnd* tab = GetDlgItem(id)) tab->EnableWindow(enable);
+  }
+  ShowItem(mainid::kMapTab, true);
+  ShowItem(mainid::kMapTab2, false);
+}
+
+// The map page takes the place beside the record list, or the video's place, where it replays
+// the event log's track while no video shows.
+void CMainDlg::ToggleMapView() {
+  RefreshSelectedDay();
+  calendar_.Invalidate();
+  mapDlg_.SetRefresh(false);
+  OnBnClickedStop();
+  plat::TickClock().SleepMs(kMapPlaceWaitMs);
+  const bool listShown = HasVisibleStyle(recordList_);
+  mapDlg_.SetDockedRect(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
+  if (listShown) {
+    Show(recordList_, false);
+    mapView_ = false;
+    Show(mapDlg_, true);
+  } else {
+    mapView_ = !HasVisibleStyle(channelWindow_);
+    Show(mapDlg_, mapView_);
+    Show(recordList_, true);
+  }
+  if (mapDlg_.GetSafeHwnd()) mapDlg_.SendMessage(CMapDlg::kMsgUpdatePage, 0);
+  RedrawVideoArea();
+  RefreshCaptionPanel();
+}
+
+CRect CMainDlg::MapBesideListRect() const {
+  const ui::LayoutRect& r = ui::AreaRect(ui::Area::kMapBesideList, uiMode_);
+  return CRect(r.left, r.top, r.right, r.bottom);
+}
+
+void CMainDlg::RedrawVideoArea() {
+  for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&timeRangeSlider_),
+                    static_cast<CWnd*>(&speedSlider_), static_cast<CWnd*>(&volumeSlider_),
+                    static_cast<CWnd*>(&channelWindow_)}) {
+    if (wnd->GetSafeHwnd()) wnd->Invalidate();
+  }
+}
+
+// A second click leaves the view at any time, also after the recording has ended.
+void CMainDlg::OnBnClickedFullVideo(bool swap) {
+  if (fullVideo_ || playing_) ToggleFullVideo(swap, true);
+}
+
+// On: the video takes the whole window (swap) or a small picture at the top right, over the map
+// page. Off: everything goes back where it was.
+void CMainDlg::ToggleFullVideo(bool swap, bool hideControls) {
+  if (fullVideo_) {
+    channelWindow_.SetEmbeddedRect(videoRectBeforeFull_);
+    fullVideo_ = false;
+    swapped_ = false;
+    ShowControls(true);
+  } else if (channelWindow_.GetSafeHwnd()) {
+    CRect client;
+    GetClientRect(&client);
+    const int right = client.right - kSmallViewMargin;
+    const CRect small(right - kSmallViewWidth, kSmallViewMargin, right, kSmallViewBottom);
+    if (hideControls) ShowControls(false);
+    videoRectBeforeFull_ = channelWindow_.GetEmbeddedRect();
+    channelWindow_.SetEmbeddedRect(swap ? client : small);
+    channelWindow_.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    fullVideo_ = true;
+    swapped_ = swap;
+  }
+  Invalidate();
+}
+
+// The channel window and a second view share one rectangle; with one channel there is no second
+// view to exchange places with.
+void CMainDlg::OnBnClickedSwapViews() { RedrawVideoArea(); }
+
+// Hiding remembers which controls showed and the area tab; showing brings exactly those back.
+void CMainDlg::ShowControls(bool show) {
+  if (show) {
+    for (CWnd* control : hiddenControls_) Show(*control, true);
+    hiddenControls_.clear();
+    if (activeAreaTab_ == 1) ShowMapArea();
+    if (activeAreaTab_ == 2) ShowRecordListArea();
+    if (activeAreaTab_ == 3) ShowSettingsArea();
+    return;
+  }
+  const int tab = mapArea_ ? 1 : HasVisibleStyle(settingsList_) ? 3 : 2;
+  ShowMapArea();
+  activeAreaTab_ = tab;
+  for (CWnd* control : AllControls()) {
+    if (!HasVisibleStyle(*control)) continue;
+    hiddenControls_.push_back(control);
+    Show(*control, false);
+  }
+}
+
+std::vector<CWnd*> CMainDlg::AllControls() {
+  std::vector<CWnd*> controls{&recordList_, &settingsList_, &speedDigits_, &volumeBitmapSlider_};
+  for (const ui::MainControl& c : ui::kMainControls) {
+    if (std::find(std::begin(kKeptControls), std::end(kKeptControls), c.id) != std::end(kKeptControls)) continue;
+    if (CWnd* item = GetDlgItem(c.id)) controls.push_back(item);
+  }
+  return controls;
+}
