@@ -196,11 +196,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetChannelLayout(int cells);
   // Places the caption panel at the window's bottom-left and redraws.
   void RefreshCaptionPanel();
-  // Starts a step-repeat pass while a frame button is held, and a channel-visibility pass.
+  // The step repeat runs while a frame button is held; the channel-visibility pass hides the
+  // channel window while it has no pictures (a pass that waits first looks after 3 s).
   void StartStepRepeat();
   void StepRepeatTick();
   void StartChannelVisibility();
   void ChannelVisibilityPass();
+  // The attenuation of a volume level 0..27 in hundredths of a decibel: 0 for 27, -4320 for 0.
+  static std::int32_t LevelAttenuation(int level);
 
   // ---- Timer, recordings and the slider messages (MainDlgTimer.cpp)
   void OnTimer(UINT_PTR id);
@@ -217,6 +220,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedRangeStart();
   void OnBnClickedRangeEnd();
   void HighlightCurrentRecordRow();
+  // A position pass asked for while painting, run once the paint is over.
+  void QueueTimerPass();
 
   // ---- Sensor data and engine messages (MainDlgSensor.cpp)
   LRESULT OnGsensorData(WPARAM wParam, LPARAM lParam);
@@ -355,6 +360,30 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnCommand(int id);
   void OnNotify(NMHDR* notify);
 
+  // ---- Transport helpers (MainDlgTransport.cpp)
+  void PlayReplay();
+  void ReopenCurrentEntry();
+  void CloseEngine();
+  void StepFrame(double speed);
+  void ApplyVolumeLevel(int level);
+  void SetChannelAudio(int channel, int boxId);
+  bool IsButtonHeld(int id) const;
+  bool IsFrameButtonHeld() const;
+  void OnVisibilityWaitDone();
+
+  // ---- Timer and recording helpers (MainDlgTimer.cpp)
+  static constexpr UINT kMsgTimerPass = WM_APP + 0x149;
+  void OnQueuedTimerPass();
+  void FollowPlayback();
+  void ShowPosition(int pos);
+  void SetPositionTip(const CString& text);
+  bool IsSpan(int n) const;
+  void MarkRecordRow(int n);
+  void RangeToPicker(int thumb);
+  void SeekFromSlider(int value);
+  void SeekReplay(int point);
+  void SetRangeEndAtPlayTime(int thumb);
+
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
   std::int64_t timeZoneOffset_ = 0;
@@ -388,6 +417,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool stepRepeatBusy_ = false;
   DWORD lastStep_ = 0;
   DWORD stepPeriod_ = 0;
+  bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;
@@ -400,6 +430,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool formatDialogOpen_ = false;
   bool configDialogOpen_ = false;
   CFormatDlg* formatDialog_ = nullptr;
+  bool timerPassQueued_ = false;
+  CString positionTip_;
 
   // ---- Sensor data
   std::array<BYTE, 512> sensorBlock_{};

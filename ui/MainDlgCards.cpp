@@ -9,7 +9,11 @@ void CMainDlg::OnDropFiles(HDROP) {}
 
 void CMainDlg::ScanDrivesForCard() {}
 
-bool CMainDlg::CheckCardPassword(const CardConfigBlock*, CWnd*) { return false; }
+// Until the password dialog is asked here, only a card without passwords is accepted.
+bool CMainDlg::CheckCardPassword(const CardConfigBlock* block, CWnd*) {
+  const CardConfigBlock& card = block != nullptr ? *block : cardConfig_;
+  return card.Password(1).IsEmpty() && card.Password(2).IsEmpty();
+}
 
 void CMainDlg::ClearRecordView() {}
 

@@ -5,6 +5,7 @@
 #include "controls/Messages.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
+#include "ui/panels/VideoCtrlPanel.h"
 
 namespace {
 
@@ -40,6 +41,11 @@ void SpeedDlg::AttachSlider(const ui::SpeedPanelSkins& skins) {
   slider_.SetThumbBitmap(static_cast<UINT>(skins.thumb));
   slider_.SetNotifyCode(kSliderSpeedLevel);
   slider_.ShowWindow(SW_SHOW);
+}
+
+void SpeedDlg::SetSpeed(double speed) {
+  if (const int level = VideoCtrlPanel::SpeedLevelOf(speed); level != -1) speedLevel_ = level;
+  if (readOut_.GetSafeHwnd()) readOut_.SetText(VideoCtrlPanel::SpeedText(speed));
 }
 
 VolumeDlg::VolumeDlg(CWnd* parent) : CSidePanel(kTemplate, parent) {}

@@ -18,6 +18,8 @@ class SpeedDlg : public CSidePanel {
 
   CVxSkinSldButton& Slider() { return slider_; }
   int GetSpeedLevel() const { return speedLevel_; }
+  // Shows the speed in the read-out, as the video control panel does, and takes its level.
+  void SetSpeed(double speed);
 
   BOOL OnInitDialog() override;
 

@@ -1,7 +1,18 @@
 #include "ui/panels/VideoCtrlPanel.h"
 
+#include <array>
+#include <utility>
+
 #include "controls/Messages.h"
 #include "ui/MainDlgIds.h"
+
+namespace {
+
+constexpr std::array<double, 9> kLevelSpeeds{0.0625, 0.125, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0, 16.0};
+constexpr std::array<std::pair<double, const wchar_t*>, 5> kFractions{
+    {{0.5, L"1/2 "}, {0.25, L"1/4 "}, {0.125, L"1/8 "}, {0.0625, L"1/16"}, {0.03125, L"1/32"}}};
+
+}  // namespace
 
 VideoCtrlPanel::VideoCtrlPanel(CWnd* parent) : CSidePanel(kTemplate, parent) {}
 
@@ -52,4 +63,28 @@ bool VideoCtrlPanel::AttachSpecialControl(const ui::PanelControl& design) {
     default:
       return false;
   }
+}
+
+CString VideoCtrlPanel::SpeedText(double speed) {
+  CString text;
+  if (speed >= 1.0) {
+    text.Format(L"%3d ", static_cast<int>(speed));
+    return text;
+  }
+  for (const auto& [value, fraction] : kFractions) {
+    if (speed == value) return fraction;
+  }
+  return text;
+}
+
+int VideoCtrlPanel::SpeedLevelOf(double speed) {
+  for (size_t level = 0; level < kLevelSpeeds.size(); ++level) {
+    if (kLevelSpeeds[level] == speed) return static_cast<int>(level);
+  }
+  return -1;
+}
+
+void VideoCtrlPanel::SetSpeedText(double speed) {
+  if (const int level = SpeedLevelOf(speed); level != -1) speedLevel_ = level;
+  if (videoSpeedDigits_.GetSafeHwnd()) videoSpeedDigits_.SetText(SpeedText(speed));
 }

@@ -22,6 +22,12 @@ class VideoCtrlPanel : public CSidePanel {
   CBitmapSlider& VolumeSlider() { return volumeSlider_; }
   bool IsSoundOn() const { return soundOn_; }
   int GetSpeedLevel() const { return speedLevel_; }
+  // Shows the playback speed in the video-speed digits and takes its level.
+  void SetSpeedText(double speed);
+  // The read-out of a speed: "%3d " from 1 up, the fractions 1/2 to 1/32, else empty; and the
+  // level 0..8 of a speed of the table (-1 for another).
+  static CString SpeedText(double speed);
+  static int SpeedLevelOf(double speed);
 
   BOOL OnInitDialog() override;
 
