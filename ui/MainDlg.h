@@ -418,6 +418,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   DWORD lastStep_ = 0;
   DWORD stepPeriod_ = 0;
   bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
+  int shownAtStop_ = -1;            // the recording shown when playback last stopped
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;

@@ -257,7 +257,8 @@ void CMainDlg::SeekReplay(int point) {
   replayRestart_ = true;
 }
 
-// Plays the next recording, once, keeping the speed level.
+// Plays the next recording, keeping the speed level, at most once in 5 s: the start of the
+// recording must not shorten that wait. The speed slider is read before the stop resets it.
 LRESULT CMainDlg::OnPlayNextRequest() {
   const DWORD now = GetTickCount();
   if (now < autoNextNotBefore_ || autoNextDone_) return 0;
@@ -267,6 +268,7 @@ LRESULT CMainDlg::OnPlayNextRequest() {
   if (n >= static_cast<int>(spans_.size()) - 1) return 0;
   const int level = speedSlider_.GetPos();
   PlayRecord(n + 1);
+  autoNextNotBefore_ = std::max(autoNextNotBefore_, now + kAutoNextPeriodMs);
   SetSpeedLevel(level);
   return 1;
 }

@@ -74,9 +74,12 @@ void CMainDlg::PlayReplay() {
   paused_ = false;
 }
 
+// The engine's current entry is where its reader is, which may lie recordings ahead of the
+// picture shown; after a stop the recording that was shown opens again.
 void CMainDlg::ReopenCurrentEntry() {
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
   if (entry == nullptr) return;
+  if (!playing_ && IsSpan(shownAtStop_)) entry = spans_[static_cast<size_t>(shownAtStop_)].entry;
   SelectRecord(FindCurrentRecord(), true);
   if (!StartRecord(entry, 0, 0)) {
     OnBnClickedStop();
@@ -135,6 +138,7 @@ void CMainDlg::StopPlayback() {
 }
 
 void CMainDlg::CloseEngine() {
+  shownAtStop_ = FindCurrentRecord();
   playing_ = false;
   if (engine_ != nullptr) engine_->Close();
   ResetSpeedSlider();
