@@ -79,8 +79,12 @@ void CMainDlg::PlayReplay() {
 void CMainDlg::ReopenCurrentEntry() {
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
   if (entry == nullptr) return;
-  if (!playing_ && IsSpan(shownAtStop_)) entry = spans_[static_cast<size_t>(shownAtStop_)].entry;
-  SelectRecord(FindCurrentRecord(), true);
+  int n = FindCurrentRecord();
+  if (!playing_ && IsSpan(shownAtStop_)) {
+    n = shownAtStop_;
+    entry = spans_[static_cast<size_t>(n)].entry;
+  }
+  SelectRecord(n, true);
   if (!StartRecord(entry, 0, 0)) {
     OnBnClickedStop();
     return;

@@ -1,5 +1,4 @@
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "engine/IIbpCtrl.h"
@@ -10,20 +9,18 @@
 
 namespace {
 
-// Runs the window on the machine's clock while the engine plays in real time.
-class RealClock {
- public:
-  RealClock() : fake_(plat::SetTickClock(&plat::SystemClock())) {}
-  ~RealClock() { plat::SetTickClock(fake_); }
-
- private:
-  plat::IClock* fake_;
+// The window on the machine's clock, as the engine plays in real time, its pictures shown in the
+// channel window as the program shows them.
+struct RealTime {
+  RealTime() : fake(plat::SetTickClock(&plat::SystemClock())) {}
+  ~RealTime() { plat::SetTickClock(fake); }
+  plat::IClock* fake;
+  plat::WindowPresenters presenters;
 };
 
 bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
-  for (int waited = 0; waited < boundMs; waited += 5) {
+  for (int waited = 0; waited < boundMs && !condition(); waited += 5) {
     plat::test::Pump();
-    if (condition()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return condition();
@@ -32,39 +29,33 @@ bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
 }  // namespace
 
 // A user plays a backup of three recordings through the card dialog on the program's own engine:
-// after each command the engine's speed, direction and recording, and the channel window's
-// picture, follow it.
+// after each command the engine's speed and direction, the recording of the picture shown and
+// whether the picture moves follow it.
 TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTheUserAskedFor) {
   ScopedEnvironment tz("TZ", "UTC");
-  RealClock clock;
-  plat::WindowPresenters presenters;
+  RealTime realTime;
   CMainDlg& dlg = OpenThree(6.0, true);
   IIbpCtrl& engine = *dlg.GetEngine();
   const auto picture = [&] { return plat::test::Grab(&dlg.GetChannelWindow()); };
-  // Clicks the button; true when the picture changes afterwards.
   const auto clickMoves = [&](int id) {
     const QImage before = picture();
     Click(id);
     return PumpUntil([&] { return picture() != before; }, 3000);
   };
-  // True when the picture stays as it is for a while, once what was under way has been shown.
-  const auto stands = [&] {
+  const auto stands = [&] {  // once what was under way has been shown
     PumpUntil([] { return false; }, 300);
     const QImage before = picture();
     return !PumpUntil([&] { return picture() != before; }, 1200);
   };
-  // The picture shown is of the recording: the engine's reader may already be recordings ahead.
+  // By the picture shown: the engine's reader (its current entry) may be recordings ahead.
   const auto playing = [&](int n) {
-    const auto& e = layout_->recordings[static_cast<size_t>(n)].entry;
-    return PumpUntil([&] { return engine.GetShownChunk(0) >= e.first && engine.GetShownChunk(0) <= e.last; }, 5000) &&
-           dlg.FindCurrentRecord() == n;
+    const fixtures::EntryInfo& e = layout_->recordings[static_cast<size_t>(n)].entry;
+    const auto shown = [&] { return engine.GetShownChunk(0) >= e.first && engine.GetShownChunk(0) <= e.last; };
+    return PumpUntil(shown, 5000) && dlg.FindCurrentRecord() == n;
   };
 
   ASSERT_TRUE(dlg.PlayRecord(0));
-  ASSERT_TRUE(playing(0));
-  EXPECT_TRUE(dlg.GetChannelWindow().IsWindowVisible());
-  EXPECT_EQ(engine.GetSpeed(), 1.0);
-  // Two seconds in, so that a step back has an earlier second to go to.
+  ASSERT_TRUE(playing(0) && dlg.GetChannelWindow().IsWindowVisible());
   ASSERT_TRUE(PumpUntil([&] { return engine.GetDisplayTime(0) >= Span(0).start + 2; }, 5000));
   Click(mainid::kPause);
   EXPECT_TRUE(stands());
@@ -80,7 +71,6 @@ TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTh
 
   EXPECT_TRUE(clickMoves(mainid::kNextFile));
   EXPECT_TRUE(playing(1));
-  EXPECT_EQ(engine.GetSpeed(), 1.0);
   Click(mainid::kFaster);
   EXPECT_TRUE(clickMoves(mainid::kFaster));
   EXPECT_EQ(engine.GetSpeed(), 4.0);
@@ -90,12 +80,9 @@ TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTh
 
   Click(mainid::kStop);
   EXPECT_EQ(engine.GetShownChunk(0), -1);
-  EXPECT_NE(engine.GetCurrentEntry(), nullptr);
-  EXPECT_FALSE(dlg.IsPlaying());
-  EXPECT_FALSE(dlg.GetChannelWindow().IsWindowVisible());
+  EXPECT_FALSE(dlg.IsPlaying() || dlg.GetChannelWindow().IsWindowVisible());
   EXPECT_TRUE(clickMoves(mainid::kPlay));
   EXPECT_TRUE(playing(0));
-  plat::test::SavePng(picture(), "transport-real-engine-channel");
   plat::test::SavePng(plat::test::Grab(&dlg), "transport-real-engine-window");
   dlg.DestroyWindow();
 }
