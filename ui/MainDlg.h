@@ -199,11 +199,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetChannelLayout(int cells);
   // Places the caption panel at the window's bottom-left and redraws.
   void RefreshCaptionPanel();
-  // Starts a step-repeat pass while a frame button is held, and a channel-visibility pass.
+  // The step repeat runs while a frame button is held; the channel-visibility pass hides the
+  // channel window while it has no pictures (a pass that waits first looks after 3 s).
   void StartStepRepeat();
   void StepRepeatTick();
   void StartChannelVisibility();
   void ChannelVisibilityPass();
+  // The attenuation of a volume level 0..27 in hundredths of a decibel: 0 for 27, -4320 for 0.
+  static std::int32_t LevelAttenuation(int level);
 
   // ---- Timer, recordings and the slider messages (MainDlgTimer.cpp)
   void OnTimer(UINT_PTR id);
@@ -220,6 +223,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedRangeStart();
   void OnBnClickedRangeEnd();
   void HighlightCurrentRecordRow();
+  // A position pass asked for while painting, run once the paint is over.
+  void QueueTimerPass();
 
   // ---- Sensor data and engine messages (MainDlgSensor.cpp, MainDlgGraph.cpp)
   LRESULT OnGsensorData(WPARAM wParam, LPARAM lParam);
@@ -409,6 +414,29 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SelectCardDriveEntry(const CString& path);
   void OpenEventLog(const CString& path);
   void OpenDroppedBackup(const CString& path);
+  // ---- Transport helpers (MainDlgTransport.cpp)
+  void PlayReplay();
+  void ReopenCurrentEntry();
+  void CloseEngine();
+  void StepFrame(double speed);
+  void ApplyVolumeLevel(int level);
+  void SetChannelAudio(int channel, int boxId);
+  bool IsButtonHeld(int id) const;
+  bool IsFrameButtonHeld() const;
+  void OnVisibilityWaitDone();
+
+  // ---- Timer and recording helpers (MainDlgTimer.cpp)
+  static constexpr UINT kMsgTimerPass = WM_APP + 0x149;
+  void OnQueuedTimerPass();
+  void FollowPlayback();
+  void ShowPosition(int pos);
+  void SetPositionTip(const CString& text);
+  bool IsSpan(int n) const;
+  void MarkRecordRow(int n);
+  void RangeToPicker(int thumb);
+  void SeekFromSlider(int value);
+  void SeekReplay(int point);
+  void SetRangeEndAtPlayTime(int thumb);
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
@@ -443,6 +471,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool stepRepeatBusy_ = false;
   DWORD lastStep_ = 0;
   DWORD stepPeriod_ = 0;
+  bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
+  int shownAtStop_ = -1;            // the recording shown when playback last stopped
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;
@@ -455,6 +485,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool formatDialogOpen_ = false;
   bool configDialogOpen_ = false;
   CFormatDlg* formatDialog_ = nullptr;
+  bool timerPassQueued_ = false;
+  CString positionTip_;
 
   // ---- Sensor data
   void AddGsensorSamples(const IndexBlockA5& block);

@@ -56,8 +56,12 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       const LRESULT painted = CVxSkinDialog::WindowProc(msg, wParam, lParam);
       OnPaint();
+      QueueTimerPass();
       return painted;
     }
+    case kMsgTimerPass:
+      OnQueuedTimerPass();
+      return 0;
     case WM_SIZE: {
       const LRESULT sized = CVxSkinDialog::WindowProc(msg, wParam, lParam);
       OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));

@@ -1,8 +1,10 @@
 // Transport commands, speed and volume, channel layouts, step repeat and channel visibility.
 #include <algorithm>
 
+#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "engine/IIbpCtrl.h"
+#include "platform/Time.h"
 #include "platform/gdi/GdiQt.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
@@ -12,43 +14,190 @@ namespace {
 // Speed levels 0..8: 1/16 to 16, level 4 the normal speed.
 constexpr std::array<double, CMainDlg::kSpeedLevels> kSpeeds{0.0625, 0.125, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0, 16.0};
 constexpr UINT kVolumeThumb = 185;
+constexpr double kPlaySpeed = 1.0;
+constexpr double kBackwardSpeed = -1.0;
+constexpr double kStepForward = 1.1;
+constexpr double kStepBack = -1.1;
+constexpr int kChannel = 0;
+// The engine plays one channel: channel indices from here on address nothing.
+constexpr int kChannelCount = 1;
+// The attenuation of a muted channel, in hundredths of a decibel.
+constexpr std::int32_t kMutedVolume = -4320;
+constexpr std::int32_t kVolumeStep = -160;
+// A panel's percent volume: 1..99 map onto -2475..-25; 0 is silence, 100 and up full volume.
+constexpr int kFullPercent = 100;
+constexpr std::int32_t kPercentStep = 25;
+constexpr std::int32_t kPercentBase = -2500;
+constexpr std::int32_t kSilentPercentVolume = -2700;
+// The step repeat: the first repeat after 1.2 s, each next period 0.8 of the last while above
+// 60 ms, the buttons polled every 10 ms.
+constexpr DWORD kFirstStepPeriodMs = 1200;
+constexpr DWORD kShortestStepPeriodMs = 60;
+constexpr double kStepPeriodFactor = 0.8;
+constexpr UINT kStepPollMs = 10;
+// A recording's channels are examined 3 s after it starts.
+constexpr UINT kVisibilityWaitMs = 3000;
+// Where the caption panel sits, from the window's bottom-left corner.
+constexpr int kCaptionPanelLeft = 3;
+constexpr int kCaptionPanelUp = 43;
 
 }  // namespace
 
-void CMainDlg::OnBnClickedPlay() {}
+std::int32_t CMainDlg::LevelAttenuation(int level) {
+  return (kLoudestVolume - std::min(level, kLoudestVolume)) * kVolumeStep;
+}
 
-void CMainDlg::OnBnClickedPause() {}
+// Play at normal speed: resumes a pause, or opens the engine's current recording again (after
+// Stop, from its beginning). In the map view Play restarts the track replay instead.
+void CMainDlg::OnBnClickedPlay() {
+  if (mapView_) {
+    PlayReplay();
+  } else {
+    if (engine_ != nullptr) engine_->SetSpeed(kPlaySpeed);
+    SetSpeedLevel(kNormalSpeedLevel);
+    if (paused_ && !reopenPending_) {
+      TogglePause();
+    } else {
+      ReopenCurrentEntry();
+    }
+    reopenPending_ = false;
+  }
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedStop() {}
+void CMainDlg::PlayReplay() {
+  if (replayRestart_) {
+    mapDlg_.StartTrackReplay(std::max(mapDlg_.GetReplayStartPoint(), 0));
+    replayRestart_ = false;
+  }
+  replayPaused_ = false;
+  paused_ = false;
+}
 
-void CMainDlg::OnBnClickedBackward() {}
+// The engine's current entry is where its reader is, which may lie recordings ahead of the
+// picture shown; after a stop the recording that was shown opens again.
+void CMainDlg::ReopenCurrentEntry() {
+  IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
+  if (entry == nullptr) return;
+  int n = FindCurrentRecord();
+  if (!playing_ && IsSpan(shownAtStop_)) {
+    n = shownAtStop_;
+    entry = spans_[static_cast<size_t>(n)].entry;
+  }
+  SelectRecord(n, true);
+  if (!StartRecord(entry, 0, 0)) {
+    OnBnClickedStop();
+    return;
+  }
+  mapDlg_.ClearTrack();
+  if (paused_ && reopenPending_) {
+    reopenPending_ = false;
+    OnBnClickedPlay();
+  }
+}
 
-void CMainDlg::OnBnClickedNextFrame() {}
+void CMainDlg::OnBnClickedPause() {
+  TogglePause();
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedPrevFrame() {}
+// The G-sensor bar holds its view either way; resuming plays at normal speed.
+void CMainDlg::TogglePause() {
+  paused_ = !paused_;
+  gsensorBar_.SetHold(true);
+  if (!paused_) SetSpeedLevel(kNormalSpeedLevel);
+  if (engine_ != nullptr) engine_->SetPause(paused_ ? 1 : 0);
+  replayPaused_ = paused_;
+}
 
-void CMainDlg::OnBnClickedSlower() {}
+// The next Play opens the recording again. In the map view Stop only asks the next Play to
+// restart the track replay.
+void CMainDlg::OnBnClickedStop() {
+  if (paused_ && engine_ != nullptr) engine_->SetPause(0);
+  reopenPending_ = true;
+  paused_ = false;
+  gsensorBar_.SetHold(false);
+  if (mapView_) {
+    replayRestart_ = true;
+  } else {
+    CloseEngine();
+    mapDlg_.ClearPaths();
+    if (channelWindow_.GetSafeHwnd()) {
+      channelWindow_.Embed();
+      channelWindow_.ShowWindow(SW_HIDE);
+    }
+    gsensorBar_.ResetProgress();
+  }
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedFaster() {}
+// The end of the data: as Stop, with the channel window left as it is.
+void CMainDlg::StopPlayback() {
+  reopenPending_ = true;
+  paused_ = false;
+  gsensorBar_.SetHold(false);
+  CloseEngine();
+  gsensorBar_.ResetProgress();
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedVolumeDown() {}
+void CMainDlg::CloseEngine() {
+  shownAtStop_ = FindCurrentRecord();
+  playing_ = false;
+  if (engine_ != nullptr) engine_->Close();
+  ResetSpeedSlider();
+  SetPositionTip(LoadLanguageString(L"Position"));
+}
 
-void CMainDlg::OnBnClickedVolumeUp() {}
+void CMainDlg::OnBnClickedBackward() {
+  paused_ = false;
+  speedLevel_ = -1;
+  if (engine_ != nullptr) {
+    engine_->SetPause(0);
+    engine_->SetSpeed(kBackwardSpeed);
+  }
+  speedSlider_.SetPos(kNormalSpeedLevel);
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedAudio1() {}
+void CMainDlg::OnBnClickedNextFrame() {
+  if (!mapView_) StepFrame(kStepForward);
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedAudio2() {}
+void CMainDlg::OnBnClickedPrevFrame() {
+  StepFrame(kStepBack);
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBnClickedLayout4() {}
+// One picture in the speed's direction, after which the engine pauses again.
+void CMainDlg::StepFrame(double speed) {
+  if (engine_ != nullptr) engine_->SetSpeed(speed);
+  lastSpeed_ = speed;
+  paused_ = true;
+  gsensorBar_.SetHold(true);
+  if (engine_ != nullptr) engine_->SetPause(0);
+}
 
-void CMainDlg::OnBnClickedLayout8() {}
+void CMainDlg::OnBnClickedSlower() {
+  if (speedSlider_.GetPos() > speedSlider_.GetRangeMin()) SetSpeedLevel(speedSlider_.GetPos() - 1);
+  RefreshCaptionPanel();
+}
+
+void CMainDlg::OnBnClickedFaster() {
+  if (speedSlider_.GetPos() < speedSlider_.GetRangeMax()) SetSpeedLevel(speedSlider_.GetPos() + 1);
+  RefreshCaptionPanel();
+}
 
 int CMainDlg::SetSpeedLevel(int level) {
   level = std::clamp(level, 0, kSpeedLevels - 1);
   if (speedDlg_.GetSafeHwnd()) speedDlg_.Slider().SetPos(level);
   speedSlider_.SetPos(level);
   speedLevel_ = level;
-  if (engine_ != nullptr) engine_->SetSpeed(kSpeeds[static_cast<size_t>(level)]);
+  const double speed = kSpeeds[static_cast<size_t>(level)];
+  if (engine_ != nullptr) engine_->SetSpeed(speed);
+  if (videoCtrlPanel_.GetSafeHwnd()) videoCtrlPanel_.SetSpeedText(speed);
+  if (speedDlg_.GetSafeHwnd()) speedDlg_.SetSpeed(speed);
   return level;
 }
 
@@ -58,9 +207,48 @@ void CMainDlg::ResetSpeedSlider() {
   SetSpeedLevel(kNormalSpeedLevel);
 }
 
-void CMainDlg::SetVolumeLevel(int) {}
+void CMainDlg::OnBnClickedVolumeDown() {
+  ApplyVolumeLevel(std::max(volumeBitmapSlider_.GetPos() - 1, 0));
+  RefreshCaptionPanel();
+}
 
-void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM) {}
+void CMainDlg::OnBnClickedVolumeUp() {
+  ApplyVolumeLevel(std::min(volumeLevel_ + 1, kLoudestVolume));
+  RefreshCaptionPanel();
+}
+
+// The level goes to the engine and to both volume sliders, which always show the same level.
+void CMainDlg::ApplyVolumeLevel(int level) {
+  volumeLevel_ = std::clamp(level, 0, kLoudestVolume);
+  if (engine_ != nullptr) engine_->SetVolume(kChannel, LevelAttenuation(volumeLevel_));
+  volumeBitmapSlider_.SetPos(volumeLevel_);
+  volumeSlider_.SetPos(volumeLevel_);
+}
+
+void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM) {
+  const int position = volumeBitmapSlider_.GetPos();
+  if (position != volumeLevel_) ApplyVolumeLevel(position);
+}
+
+// A panel's percent volume: the ends also move the volume slider to its matching end.
+void CMainDlg::SetVolumeLevel(int value) {
+  value = std::clamp(value, 0, kFullPercent);
+  if (value == 0) volumeSlider_.SetPos(volumeSlider_.GetRangeMin());
+  if (value == kFullPercent) volumeSlider_.SetPos(volumeSlider_.GetRangeMax());
+  const std::int32_t volume = value == 0 ? kSilentPercentVolume : value * kPercentStep + kPercentBase;
+  if (engine_ != nullptr) engine_->SetVolume(kChannel, volume);
+}
+
+void CMainDlg::OnBnClickedAudio1() { SetChannelAudio(kChannel, mainid::kAudio1); }
+
+void CMainDlg::OnBnClickedAudio2() { SetChannelAudio(kChannel + 1, mainid::kAudio2); }
+
+// A ticked box plays the channel at the volume level, an empty one mutes it.
+void CMainDlg::SetChannelAudio(int channel, int boxId) {
+  CVxSkinButton* box = SkinButton(boxId);
+  if (engine_ == nullptr || box == nullptr || channel >= kChannelCount) return;
+  engine_->SetVolume(channel, box->GetCheck() == BST_CHECKED ? LevelAttenuation(volumeLevel_) : kMutedVolume);
+}
 
 // Both volume sliders start at the loudest level; without the volume thumb neither is shown.
 void CMainDlg::InitVolumeControls() {
@@ -87,18 +275,113 @@ void CMainDlg::InitVolumeControls() {
   ShowItem(mainid::kHiddenSlider, false);
 }
 
-void CMainDlg::TogglePause() {}
+void CMainDlg::OnBnClickedLayout4() {
+  if (!mapView_ && nowChannel_ != 4) SetChannelLayout(4);
+}
 
-void CMainDlg::SetChannelLayout(int) {}
+void CMainDlg::OnBnClickedLayout8() {
+  if (!mapView_ && nowChannel_ != 8) SetChannelLayout(8);
+}
 
-void CMainDlg::RefreshCaptionPanel() {}
+// Layout 8 gives each channel a cell of the 3 x 3 grid and the map the last one; layout 4 a
+// 2 x 2 grid whose last cell the map shares with channels 3 to 7. The window has one channel.
+void CMainDlg::SetChannelLayout(int cells) {
+  g_appConfig.WriteConfigInt(L"channel84", cells);
+  nowChannel_ = cells;
+  const size_t mode = static_cast<size_t>(uiMode_);
+  const bool eight = cells == 8;
+  const ui::ChannelGrid& grid = eight ? ui::kLayout8Grid[mode] : ui::kLayout4Grid[mode];
+  const ui::LayoutRect channel = grid.CellRect(0, 0);
+  const ui::LayoutRect map = eight ? grid.CellRect(2, 2) : grid.CellRect(1, 1);
+  SetSkin(eight ? backgroundBitmap_ : secondBitmap_);
+  if (channelWindow_.GetSafeHwnd()) {
+    channelWindow_.SetEmbeddedRect(CRect(channel.left, channel.top, channel.right, channel.bottom));
+  }
+  if (mapDlg_.GetSafeHwnd()) mapDlg_.SetDockedRect(CRect(map.left, map.top, map.right, map.bottom));
+  visibilityWaitFirst_ = false;
+  ChannelVisibilityPass();
+  for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&speedSlider_),
+                    static_cast<CWnd*>(&volumeSlider_), static_cast<CWnd*>(&channelWindow_)}) {
+    if (wnd->GetSafeHwnd()) wnd->Invalidate();
+  }
+  Invalidate();
+}
 
-void CMainDlg::StopPlayback() {}
+void CMainDlg::RefreshCaptionPanel() {
+  if (closePanel_.GetSafeHwnd()) {
+    CRect window;
+    GetWindowRect(&window);
+    closePanel_.SetWindowPos(&CWnd::wndTopMost, window.left + kCaptionPanelLeft, window.bottom - kCaptionPanelUp, 0, 0,
+                             SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+  Invalidate();
+}
 
-void CMainDlg::StartStepRepeat() {}
+bool CMainDlg::IsButtonHeld(int id) const {
+  const auto it = buttons_.find(id);
+  return it != buttons_.end() && it->second.IsPressed();
+}
 
-void CMainDlg::StepRepeatTick() {}
+bool CMainDlg::IsFrameButtonHeld() const { return IsButtonHeld(mainid::kPrevFrame) || IsButtonHeld(mainid::kNextFrame); }
 
-void CMainDlg::StartChannelVisibility() {}
+// While a frame button is held, the repeat steps in ever shorter periods; it ends when both are
+// released.
+void CMainDlg::StartStepRepeat() {
+  stepRepeatBusy_ = true;
+  lastStep_ = GetTickCount();
+  stepPeriod_ = kFirstStepPeriodMs;
+  SetTimer(kStepRepeatTimerId, kStepPollMs);
+  StepRepeatTick();
+}
 
-void CMainDlg::ChannelVisibilityPass() {}
+void CMainDlg::StepRepeatTick() {
+  const DWORD now = GetTickCount();
+  if (now - lastStep_ > stepPeriod_) {
+    if (IsButtonHeld(mainid::kPrevFrame)) OnBnClickedPrevFrame();
+    if (IsButtonHeld(mainid::kNextFrame)) OnBnClickedNextFrame();
+    if (stepPeriod_ > kShortestStepPeriodMs) stepPeriod_ = static_cast<DWORD>(stepPeriod_ * kStepPeriodFactor);
+    lastStep_ = now;
+  }
+  if (!IsFrameButtonHeld()) {
+    KillTimer(kStepRepeatTimerId);
+    stepRepeatBusy_ = false;
+  }
+}
+
+// A pass that waits first examines the channels after 3 s and then once more at once.
+void CMainDlg::StartChannelVisibility() {
+  if (!visibilityWaitFirst_) {
+    ChannelVisibilityPass();
+  } else if (!visibilityWaiting_) {
+    visibilityWaiting_ = true;
+    SetTimer(kVisibilityTimerId, kVisibilityWaitMs);
+  }
+}
+
+void CMainDlg::OnVisibilityWaitDone() {
+  KillTimer(kVisibilityTimerId);
+  visibilityWaiting_ = false;
+  ChannelVisibilityPass();
+  if (visibilityWaitFirst_) {
+    visibilityWaitFirst_ = false;
+    ChannelVisibilityPass();
+  }
+}
+
+// A channel without pictures is hidden and looked at again by the next timer tick.
+void CMainDlg::ChannelVisibilityPass() {
+  autoNextDone_ = false;
+  if (engine_ == nullptr) return;
+  int hidden = 0;
+  for (int channel = 0; channel < kChannelCount; ++channel) {
+    const bool noVideo = engine_->IsNoVideo(channel);
+    if (noVideo) ++hidden;
+    if (!channelWindow_.GetSafeHwnd()) continue;
+    if (noVideo) {
+      channelWindow_.ShowWindow(SW_HIDE);
+    } else if (!mapView_) {
+      channelWindow_.ShowWindow(SW_SHOW);
+    }
+  }
+  visibilityPending_ = hidden > 0;
+}

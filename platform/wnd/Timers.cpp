@@ -43,6 +43,8 @@ Timer* Find(HWND wnd, UINT_PTR id) {
   return nullptr;
 }
 
+void Reschedule();
+
 class TimerReceiver : public QObject {
  public:
   bool event(QEvent* e) override {
@@ -51,6 +53,7 @@ class TimerReceiver : public QObject {
     Timer* t = Find(te->wnd, te->id);
     if (!t || t->serial != te->serial) return true;  // killed or restarted meanwhile
     t->queued = false;
+    Reschedule();  // a handled timer counts again for the next wake-up
     MSG m;
     m.hwnd = te->wnd;
     m.message = WM_TIMER;

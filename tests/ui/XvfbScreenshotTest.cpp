@@ -61,19 +61,16 @@ bool UnderAControl(int x, int y, int mode, bool playing = false) {
   for (const ui::MainControl& c : ui::kMainControls) {
     if (c.rect[static_cast<size_t>(mode)].Intersects(point)) return true;
   }
-  if (playing) {
-    for (const ui::Area area : {ui::Area::kVideo, ui::Area::kGsensorGraph}) {
-      if (ui::AreaRect(area, mode).Intersects(point)) return true;
-    }
-  }
-  for (const ui::Area area : {ui::Area::kRecordList, ui::Area::kBitmapVolume}) {
+  if (playing && ui::AreaRect(ui::Area::kVideo, mode).Intersects(point)) return true;
+  // The window paints its graph over the background's well from the start.
+  for (const ui::Area area : {ui::Area::kRecordList, ui::Area::kBitmapVolume, ui::Area::kGsensorGraph}) {
     if (ui::AreaRect(area, mode).Intersects(point)) return true;
   }
   return false;
 }
 
 // The share of the sampled background points that the screenshot shows unchanged; while playing,
-// the channel window and the graph are no background.
+// the channel window is no background.
 double BackgroundShown(const Shot& shot, const QImage& background, int mode, bool playing = false) {
   int sampled = 0, same = 0;
   for (int y = 0; y < background.height(); y += 7) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
 #include "platform/wnd/TestHarness.h"
+#include "platform/wnd/Window.h"
 
 using plat::test::SpyWnd;
 
@@ -64,4 +68,19 @@ TEST_F(TimerTest, RestartingReplacesTheTimerAndDestroyingTheWindowEndsItsTimers)
   plat::test::Pump();
   EXPECT_EQ(wnd.Of(WM_TIMER).size(), 1u);
   EXPECT_EQ(wnd.SetTimer(9, 10), 0u);
+}
+
+// In the program's own loop, on the machine's clock, a timer goes on firing once its first
+// message was handled, with no other timer or input to wake the loop.
+TEST_F(TimerTest, OnTheMachinesClockATimerKeepsFiringInTheProgramsLoop) {
+  plat::IClock* fake = plat::SetTickClock(&plat::SystemClock());
+  plat::SetManualTime(false);
+  wnd.SetTimer(9, 10);
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (elapsed.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  wnd.KillTimer(9);
+  plat::SetManualTime(true);
+  plat::SetTickClock(fake);
+  EXPECT_GE(wnd.Of(WM_TIMER).size(), 5u);
 }

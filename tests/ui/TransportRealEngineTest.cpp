@@ -1,0 +1,88 @@
+#include <chrono>
+#include <thread>
+
+#include "engine/IIbpCtrl.h"
+#include "platform/video/qt/WindowPresenters.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/ui/TransportTestSupport.h"
+#include "ui/MainDlgIds.h"
+
+namespace {
+
+// The window on the machine's clock, as the engine plays in real time, its pictures shown in the
+// channel window as the program shows them.
+struct RealTime {
+  RealTime() : fake(plat::SetTickClock(&plat::SystemClock())) {}
+  ~RealTime() { plat::SetTickClock(fake); }
+  plat::IClock* fake;
+  plat::WindowPresenters presenters;
+};
+
+bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
+  for (int waited = 0; waited < boundMs && !condition(); waited += 5) {
+    plat::test::Pump();
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return condition();
+}
+
+}  // namespace
+
+// A user plays a backup of three recordings through the card dialog on the program's own engine:
+// after each command the engine's speed and direction, the recording of the picture shown and
+// whether the picture moves follow it.
+TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTheUserAskedFor) {
+  ScopedEnvironment tz("TZ", "UTC");
+  RealTime realTime;
+  CMainDlg& dlg = OpenThree(6.0, true);
+  IIbpCtrl& engine = *dlg.GetEngine();
+  const auto picture = [&] { return plat::test::Grab(&dlg.GetChannelWindow()); };
+  const auto clickMoves = [&](int id) {
+    const QImage before = picture();
+    Click(id);
+    return PumpUntil([&] { return picture() != before; }, 3000);
+  };
+  const auto stands = [&] {  // once what was under way has been shown
+    PumpUntil([] { return false; }, 300);
+    const QImage before = picture();
+    return !PumpUntil([&] { return picture() != before; }, 1200);
+  };
+  // By the picture shown: the engine's reader (its current entry) may be recordings ahead.
+  const auto playing = [&](int n) {
+    const fixtures::EntryInfo& e = layout_->recordings[static_cast<size_t>(n)].entry;
+    const auto shown = [&] { return engine.GetShownChunk(0) >= e.first && engine.GetShownChunk(0) <= e.last; };
+    return PumpUntil(shown, 5000) && dlg.FindCurrentRecord() == n;
+  };
+
+  ASSERT_TRUE(dlg.PlayRecord(0));
+  ASSERT_TRUE(playing(0) && dlg.GetChannelWindow().IsWindowVisible());
+  ASSERT_TRUE(PumpUntil([&] { return engine.GetDisplayTime(0) >= Span(0).start + 2; }, 5000));
+  Click(mainid::kPause);
+  EXPECT_TRUE(stands());
+  EXPECT_TRUE(clickMoves(mainid::kNextFrame));
+  EXPECT_EQ(engine.GetSpeed(), 1.1);
+  EXPECT_TRUE(stands());
+  EXPECT_TRUE(clickMoves(mainid::kPrevFrame));
+  EXPECT_EQ(engine.GetSpeed(), -1.1);
+  EXPECT_TRUE(stands());
+  EXPECT_TRUE(clickMoves(mainid::kBackward));
+  EXPECT_EQ(engine.GetSpeed(), -1.0);
+  EXPECT_TRUE(playing(0));
+
+  EXPECT_TRUE(clickMoves(mainid::kNextFile));
+  EXPECT_TRUE(playing(1));
+  Click(mainid::kFaster);
+  EXPECT_TRUE(clickMoves(mainid::kFaster));
+  EXPECT_EQ(engine.GetSpeed(), 4.0);
+  EXPECT_TRUE(clickMoves(mainid::kPrevFile));
+  EXPECT_TRUE(playing(0));
+  EXPECT_EQ(engine.GetSpeed(), 1.0);
+
+  Click(mainid::kStop);
+  EXPECT_EQ(engine.GetShownChunk(0), -1);
+  EXPECT_FALSE(dlg.IsPlaying() || dlg.GetChannelWindow().IsWindowVisible());
+  EXPECT_TRUE(clickMoves(mainid::kPlay));
+  EXPECT_TRUE(playing(0));
+  plat::test::SavePng(plat::test::Grab(&dlg), "transport-real-engine-window");
+  dlg.DestroyWindow();
+}

@@ -1,0 +1,81 @@
+#include "controls/Messages.h"
+#include "tests/ui/TransportTestSupport.h"
+#include "ui/MainDlgIds.h"
+
+// Speed steps stop at both ends; backward, pause, frame steps and stop reach the engine in the
+// order it needs them; Play after Stop opens the engine's recording again.
+TEST_F(TransportTest, SpeedStepsPauseBackwardFrameStepsStopAndPlayAgain) {
+  CMainDlg& dlg = OpenThree(2.0);
+  for (int i = 0; i < 5; ++i) Click(mainid::kFaster);
+  EXPECT_EQ(TakeCommands(), (Texts{"SetSpeed(2)", "SetSpeed(4)", "SetSpeed(8)", "SetSpeed(16)"}));
+  for (int i = 0; i < 9; ++i) Click(mainid::kSlower);
+  EXPECT_EQ(TakeCommands().back(), "SetSpeed(0.0625)");
+  EXPECT_EQ(dlg.GetSpeedDlg().Slider().GetPos(), 0);
+  Click(mainid::kBackward);
+  Click(mainid::kPause);
+  Click(mainid::kPause);
+  Click(mainid::kNextFrame);
+  Click(mainid::kPrevFrame);
+  EXPECT_EQ(TakeCommands(), (Texts{"SetPause(0)", "SetSpeed(-1)", "SetPause(1)", "SetSpeed(1)", "SetPause(0)",
+                                   "SetSpeed(1.1)", "SetPause(0)", "SetSpeed(-1.1)", "SetPause(0)"}));
+  EXPECT_TRUE(dlg.GetGsensorBar().GetHold());
+  Click(mainid::kStop);  // paused by the frame step: the engine runs again before it closes
+  EXPECT_EQ(TakeCommands(), (Texts{"SetPause(0)", "Close()", "SetSpeed(1)"}));
+  EXPECT_EQ(PositionTip(), "Position");
+  EXPECT_FALSE(dlg.GetChannelWindow().IsWindowVisible());
+  fake_.engine().answers.currentEntry = Span(1).entry;
+  Click(mainid::kPlay);
+  EXPECT_TRUE(Has(TakeCommands(), PlayOf(1)));
+  EXPECT_TRUE(dlg.IsPlaying() && dlg.GetChannelWindow().IsWindowVisible());
+}
+
+// Held, a frame button steps first 1.2 s after the next second's tick, then in periods of 0.8 of
+// the last down to 51 ms, read every 10 ms; released, the stepping ends.
+TEST_F(TransportTest, AHeldFrameButtonRepeatsInShorteningPeriodsUntilReleased) {
+  CWnd* next = OpenThree(2.0).GetDlgItem(mainid::kNextFrame);
+  plat::test::Mouse(next, WM_LBUTTONDOWN, {5, 5});
+  std::vector<std::uint64_t> steps{plat::test::Clock().NowMs()};
+  for (int ms = 0; ms < 8000; ms += 10) {
+    plat::test::AdvanceTime(10);
+    if (fake_.engine().CallsNamed("SetSpeed").size() >= steps.size()) steps.push_back(plat::test::Clock().NowMs());
+  }
+  std::vector<std::uint64_t> gaps;
+  for (size_t i = 2; i < steps.size() && gaps.size() < 17; ++i) gaps.push_back(steps[i] - steps[i - 1]);
+  EXPECT_EQ(gaps, (std::vector<std::uint64_t>{970, 770, 620, 500, 400, 320, 260, 210, 170, 130, 110, 90, 70, 60, 60, 60, 60}));
+  EXPECT_TRUE(steps[1] - steps[0] > 1200 && steps[1] - steps[0] <= 2210);
+  plat::test::Mouse(next, WM_LBUTTONUP, {5, 5});
+  plat::test::AdvanceTime(10);
+  fake_.engine().ClearCalls();
+  plat::test::AdvanceTime(3000);
+  EXPECT_TRUE(fake_.engine().CallsNamed("SetSpeed").empty());
+}
+
+// Volume buttons step within 0..27; the volume slider follows the level rule and a panel's
+// slider the percent rule; the second audio box has no channel; layouts place channel and map.
+TEST_F(TransportTest, VolumeLevelsPercentVolumesAudioBoxesAndChannelLayoutCells) {
+  CMainDlg& dlg = OpenThree(2.0);
+  Click(mainid::kVolumeUp);
+  for (int i = 0; i < 28; ++i) Click(mainid::kVolumeDown);
+  const Texts volumes = TakeCommands();
+  EXPECT_EQ(Texts({volumes[0], volumes[1], volumes[27], volumes[28]}),
+            (Texts{"SetVolume(0, 0)", "SetVolume(0, -160)", "SetVolume(0, -4320)", "SetVolume(0, -4320)"}));
+  dlg.SendMessage(WM_PANEL_COMMAND, kSliderVolume, 10);
+  EXPECT_EQ(dlg.GetVolumeLevel(), 10);
+  for (int percent : {0, 50, 100, 150, -5}) dlg.SendMessage(WM_PANEL_COMMAND, kSliderVolumeLevel, percent);
+  Click(mainid::kAudio1);
+  Click(mainid::kAudio1);
+  Click(mainid::kAudio2);
+  EXPECT_EQ(TakeCommands(), (Texts{"SetVolume(0, -2720)", "SetVolume(0, -2700)", "SetVolume(0, -1250)", "SetVolume(0, 0)",
+                                   "SetVolume(0, 0)", "SetVolume(0, -2700)", "SetVolume(0, -2720)", "SetVolume(0, -4320)"}));
+  const auto placed = [&] {
+    CRect channel;
+    dlg.GetChannelWindow().GetWindowRect(&channel);
+    dlg.ScreenToClient(&channel);
+    return std::make_pair(channel, dlg.GetMapDlg().GetDockedRect());
+  };
+  Click(mainid::kLayout8);
+  EXPECT_EQ(placed(), std::make_pair(CRect(514, 312, 942, 550), CRect(1393, 822, 1821, 1060)));
+  EXPECT_NE(ReadConfig().find("channel84=8"), std::string::npos);
+  Click(mainid::kLayout4);
+  EXPECT_EQ(placed(), std::make_pair(CRect(514, 326, 1167, 687), CRect(1179, 700, 1832, 1061)));
+}
