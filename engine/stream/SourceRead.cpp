@@ -1,5 +1,6 @@
 // The card source thread's body: the walk over the entries and what it does with each chunk.
 #include <cerrno>
+#include <utility>
 
 #include "engine/stream/SourceBoxCtx.h"
 #include "platform/Time.h"
@@ -110,7 +111,7 @@ bool CSourceBoxCtx::ChooseStart() {
     eventNumber_ = 0;
   }
   expected_ = entry->FirstChunk() == 1 ? 0 : 0xFFFFFFFFu;
-  passedForward_ = false;
+  seekStep_ = SeekStep::kNone;
   failedInRow_ = 0;
   return true;
 }
@@ -144,28 +145,43 @@ bool CSourceBoxCtx::SeekToOtherEntry() {
   return true;
 }
 
-// Inside the entry, chunks are passed over forward up to the first one not before the seek time,
-// or back while they are after it (unless the seek already stepped forward).
+// Inside the entry a seek settles on the first chunk not before the seek time: chunks are passed
+// over forward while they are before it, or back while they are not (unless the seek already
+// stepped forward). Played forward, reading then starts a chunk earlier, at the lead-in: the key
+// picture of the second sought often begins in the chunk before the second's first, and what
+// that chunk holds of the second before is dropped for want of its key picture.
 bool CSourceBoxCtx::SeekInsideEntry(std::int64_t chunkTime) {
   const std::int64_t seek = state_->seekTime.load();
   if (seek == 0) return false;
-  if (seek > chunkTime && chunkNumber_ + 1 < entryChunks_) {
-    ++chunkNumber_;
-    passedForward_ = true;
-    return true;
+  if (seekStep_ != SeekStep::kLeadIn) {
+    if (seek > chunkTime && chunkNumber_ + 1 < entryChunks_) {
+      ++chunkNumber_;
+      seekStep_ = SeekStep::kForward;
+      return true;
+    }
+    if (seek <= chunkTime && chunkNumber_ > 0 && seekStep_ == SeekStep::kNone) {
+      --chunkNumber_;
+      return true;
+    }
+    if (seek <= chunkTime && seekStep_ == SeekStep::kForward && !IsBackward() && !jobFlag_) {
+      --chunkNumber_;
+      seekStep_ = SeekStep::kLeadIn;
+      leadInTime_ = chunkTime;
+      return true;
+    }
   }
-  if (seek < chunkTime && chunkNumber_ > 0 && !passedForward_) {
-    --chunkNumber_;
-    return true;
-  }
+  leadIn_ = seekStep_ == SeekStep::kLeadIn;
   CancelSeek(seek);
   return false;
 }
 
-// The seek is over; a newer one set meanwhile stays.
+// The seek is over; a newer one set meanwhile stays. The video thread has dropped what it held
+// for the seek, so the stream starts afresh at a key frame.
 void CSourceBoxCtx::CancelSeek(std::int64_t seek) {
-  passedForward_ = false;
-  if (seek != 0) state_->seekTime.compare_exchange_strong(seek, 0);
+  seekStep_ = SeekStep::kNone;
+  if (seek == 0) return;
+  streamBreak_ = true;
+  state_->seekTime.compare_exchange_strong(seek, 0);
 }
 
 bool CSourceBoxCtx::NextChunk() {
@@ -247,6 +263,11 @@ bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
 SourceEnd CSourceBoxCtx::UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime) {
   if (endLimit_ != 0 && endLimit_ != entryEnd_ && chunkTime > endLimit_) return SourceEnd::kData;
   if (startLimit_ != 0 && startLimit_ != entryStart_ && chunkTime < startLimit_) return SourceEnd::kNone;
+  // The lead-in of a seek gives its frames the time of the chunk sought, and no sensor block: the
+  // sensor data starts with that chunk.
+  if (std::exchange(leadIn_, false)) {
+    return PlayChunk(trailer, leadInTime_, {}) ? SourceEnd::kNone : SourceEnd::kStopped;
+  }
   const CSensorData::Slot slot = TakeSensors(trailer, chunkTime);
   if (jobFlag_ && !HandToJob(trailer)) return SourceEnd::kJobFailed;
   if (!backupList_.empty()) return SourceEnd::kNone;
@@ -274,7 +295,7 @@ void CSourceBoxCtx::WaitForRingRoom() {
 
 bool CSourceBoxCtx::PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTime, const CSensorData::Slot& slot) {
   expected_ += speed_ >= 0 ? 1 : 0xFFFFFFFFu;
-  if (trailer.Sequence() != expected_) {
+  if (std::exchange(streamBreak_, false) || trailer.Sequence() != expected_) {
     demux_.ResetStream(speed_);
     expected_ = trailer.Sequence();
     state_->playClock.Set(chunkTime);

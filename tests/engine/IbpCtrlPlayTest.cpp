@@ -145,6 +145,36 @@ TEST(IbpCtrlPlayTest, TurningBackAfterTheEndPlaysBackwardFromThePictureShown) {
   EXPECT_EQ(rig.Posted(WM_PLAYER_VIDEOSIZE), 1u);
 }
 
+// A seek forward and a seek back each go on from the key picture of the second sought, whose
+// frames begin before the second's first chunk, and show the pictures of that second in order.
+TEST(IbpCtrlPlayTest, ACardSeekShowsTheKeyPictureOfTheSecondSought) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  const fixtures::ScratchDir dir("cardseek");
+  const std::vector<std::string> hashes = ReferenceHashes(fixture.layout(), {0}, dir);
+  ASSERT_EQ(hashes.size(), 150u);
+  PlayRig rig(fixture.layout().path);
+  CIbpCtrl* engine = rig.engine.get();
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return rig.presenter->PresentCount() > 0; }));
+  engine->Seek(r.start + 3);
+  ASSERT_TRUE(Eventually([&] { return engine->GetDisplayTime(0) == r.start + 4; }));
+  engine->Seek(r.start + 1);
+  ASSERT_TRUE(rig.WaitForEnd());
+  engine->Close();
+
+  const std::vector<std::string> shown = rig.Hashes();
+  const auto third = std::find(shown.begin(), shown.end(), hashes[90]);
+  ASSERT_LT(third - shown.begin(), 40);
+  ASSERT_GE(shown.end() - third, 30);
+  EXPECT_EQ(std::vector<std::string>(third, third + 30), std::vector<std::string>(hashes.begin() + 90, hashes.begin() + 120));
+  for (int k = 45; k < 90; ++k) EXPECT_EQ(std::count(shown.begin(), third, hashes[k]), 0) << k;
+  const auto first = std::find(third, shown.end(), hashes[30]);
+  ASSERT_GE(shown.end() - first, 120);
+  EXPECT_EQ(std::vector<std::string>(first, shown.end()), std::vector<std::string>(hashes.begin() + 30, hashes.end()));
+}
+
 TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 8.0);
   desc.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up

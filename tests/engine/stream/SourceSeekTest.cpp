@@ -1,6 +1,8 @@
 // The card source following seeks, playing backward, and carrying out what the UI thread asks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/engine/stream/SourceTestSupport.h"
 
 using namespace sourcetest;
@@ -17,12 +19,16 @@ const fixtures::ChunkInfo& FirstChunkFrom(const fixtures::RecordingInfo& r, std:
 
 }  // namespace
 
-TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {
+// Reading starts a chunk before the first one not before the seek time, where the key picture of
+// the second sought begins; that chunk brings its frames but no marker, and what it holds of the
+// second before its key picture goes no further than time and car-data frames.
+TEST(SourceSeek, ASeekInsideTheEntryStartsWithTheKeyPictureOfTheSecondSought) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
   Fixture fixture(desc);
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   const std::int64_t seek = r.start + 3;
+  const std::uint32_t sought = FirstChunkFrom(r, seek).sequence;
   SourceRig rig(fixture.layout());
   rig.state.seekTime = seek;
   ASSERT_TRUE(rig.Play(0));
@@ -30,17 +36,29 @@ TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {
   EXPECT_EQ(rig.state.seekTime.load(), 0);
   const std::vector<TakenItem> video = rig.consumer.Video();
   ASSERT_GT(video.size(), 2u);
-  EXPECT_EQ(video.front().item.type, kItemMarker);
-  EXPECT_EQ(video.front().item.seq, FirstChunkFrom(r, seek).sequence);
+  EXPECT_EQ(video.front().item.seq, sought - 1);
+  EXPECT_EQ(video.front().item.chunkTime, seek);
+  EXPECT_EQ(MarkerSequences(rig.consumer).front(), sought);
   EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
-  const std::vector<TakenItem> frames = rig.consumer.Frames();
-  ASSERT_FALSE(frames.empty());
-  // Until the first key frame only time and car-data frames pass: nothing that needs a picture
-  // before it.
-  for (const TakenItem& t : frames) {
-    if (t.item.type == kItemKeyFrame) break;
-    EXPECT_TRUE(t.item.type == kItemTimeFrame || t.item.type == kItemCarData) << t.item.type;
+
+  fixtures::FrameInfo key;
+  for (const fixtures::FrameInfo& f : fixture.layout().FramesOf(0, fixtures::FrameRole::kIdr)) {
+    if (f.picture == 3 * r.video.fps) key = f;
   }
+  ASSERT_EQ(key.picture, 3 * r.video.fps);
+  const std::vector<TakenItem> frames = rig.consumer.Frames();
+  const auto picture = std::find_if(frames.begin(), frames.end(), [](const TakenItem& t) {
+    return t.item.type == kItemKeyFrame || t.item.type == kItemInterFrame;
+  });
+  ASSERT_NE(picture, frames.end());
+  for (auto t = frames.begin(); t != picture; ++t) {
+    EXPECT_TRUE(t->item.type == kItemTimeFrame || t->item.type == kItemCarData) << t->item.type;
+  }
+  const auto idr =
+      std::find_if(picture, frames.end(), [](const TakenItem& t) { return t.bytes.size() > 4 && t.bytes[4] == 0x65; });
+  ASSERT_NE(idr, frames.end());
+  EXPECT_EQ(idr->bytes, FrameBytes(fixture.StreamBytes(r.stream), key));
+  EXPECT_TRUE(std::all_of(picture, idr, [](const TakenItem& t) { return t.item.type != kItemInterFrame; }));
 }
 
 TEST(SourceSeek, ASeekIntoTheNextEntryFollowsItAndOneIntoAGapOrBeforeAllIsCancelled) {
