@@ -122,7 +122,10 @@ void CVideoCtx::TickPlayClock() {
 
 // While a seek is pending the source has not yet read from its new position: whatever is queued
 // or held belongs to the old one. The source clears the seek when it has carried it out and then
-// queues at once, so the queue is flushed only while the seek is still seen pending.
+// queues at once, so the queue is flushed only while the seek is still seen pending. The item
+// held goes too: the thread takes nothing while the seek is pending, and a frame it held would
+// keep the source from putting what it must put before it looks at the seek (the end of the
+// data read backward, a group near the frame).
 bool CVideoCtx::TakePendingSeek() {
   const std::int64_t seek = state_.seekTime.load();
   if (seek == 0) return false;
@@ -130,7 +133,7 @@ bool CVideoCtx::TakePendingSeek() {
   state_.frameTime = seek;
   backward_.Reset();
   decoder_.Flush();
-  if (state_.seekTime.load() != 0) queue_.Flush();
+  if (state_.seekTime.load() != 0) queue_.FlushAll();
   return true;
 }
 

@@ -145,6 +145,48 @@ TEST(IbpCtrlPlayTest, TurningBackAfterTheEndPlaysBackwardFromThePictureShown) {
   EXPECT_EQ(rig.Posted(WM_PLAYER_VIDEOSIZE), 1u);
 }
 
+// Backward play from the last chunk of a two-second recording, until the source has read back to
+// its first chunk and waits to put the end of the data while the pictures still show: then a turn
+// to Play, or a seek, is taken and plays.
+TEST(IbpCtrlPlayTest, ATurnOrASeekAfterBackwardPlayReachedTheStartIsTaken) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
+  const Fixture probe(desc, "probe");
+  ASSERT_TRUE(probe.ok());
+  const int lastChunk = static_cast<int>(probe.layout().recordings[0].chunks.size()) - 1;
+  desc.recordings[0].events = {{lastChunk, 1}};
+  Fixture fixture(desc);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  const fixtures::ScratchDir dir("turnatstart");
+  const std::vector<std::string> hashes = ReferenceHashes(fixture.layout(), {0}, dir);
+  ASSERT_EQ(hashes.size(), 60u);
+  for (const bool turn : {true, false}) {
+    SCOPED_TRACE(turn ? "turn" : "seek");
+    PlayRig rig(fixture.layout().path);
+    CIbpCtrl* engine = rig.engine.get();
+    engine->SetSpeed(-1.0);
+    ASSERT_EQ(engine->Play(EntryAt(*engine, 0), 1), EngineStart::kStarted);
+    ASSERT_TRUE(Eventually([&] { return engine->Source().ValidChunks() >= r.chunks.size(); }));
+    ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > 0; }));
+    ASSERT_EQ(rig.Posted(WM_PLAYER_END), 0u);
+    if (turn) {
+      engine->SetSpeed(1.0);
+    } else {
+      engine->Seek(r.start + 1);
+    }
+    ASSERT_TRUE(rig.WaitForEnd());
+    engine->Close();
+    // Forward, the last second plays to its end; backward from the seek, the key picture of the
+    // second sought and every picture before it, newest first.
+    const std::vector<std::string> shown = rig.Hashes();
+    std::vector<std::string> tail(hashes.begin() + 30, hashes.end());
+    if (!turn) tail.assign(hashes.rend() - 31, hashes.rend());
+    ASSERT_GE(shown.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(shown.end() - static_cast<std::ptrdiff_t>(tail.size()), shown.end()), tail);
+    EXPECT_EQ(rig.Posted(WM_PLAYER_END), 1u);
+  }
+}
+
 // A seek forward and a seek back each go on from the key picture of the second sought, whose
 // frames begin before the second's first chunk, and show the pictures of that second in order.
 TEST(IbpCtrlPlayTest, ACardSeekShowsTheKeyPictureOfTheSecondSought) {
