@@ -112,6 +112,8 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   bool InsideEntry() const;
   bool EndEntry();
   bool CrossEntry();
+  std::int64_t LastChunkWithData();
+  std::int64_t FirstChunkWithData(std::int64_t from, std::int64_t to);
   IndexEntry* NextEntry();
   IndexEntry* PreviousEntry();
   bool WaitForSeek();
@@ -120,8 +122,10 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // One chunk.
   ReadResult ReadChunkWithRetries();
-  std::uint64_t ChunkOffset() const;
-  bool ValidTrailer(IndexBlockA5* trailer) const;
+  std::uint64_t ChunkOffset() const { return ChunkOffset(chunkNumber_); }
+  std::uint64_t ChunkOffset(std::int64_t n) const;
+  bool ValidTrailer(IndexBlockA5* trailer) const { return ValidTrailerOf(chunkNumber_, trailer); }
+  bool ValidTrailerOf(std::int64_t n, IndexBlockA5* trailer) const;
   std::int64_t ChunkTime(const IndexBlockA5& trailer);
   SourceEnd UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime);
   CSensorData::Slot TakeSensors(const IndexBlockA5& trailer, std::int64_t chunkTime);

@@ -209,8 +209,40 @@ bool CSourceBoxCtx::CrossEntry() {
   if (!other || (!backward && backupList_.empty() && other->Sequence() == 1)) return false;
   if (!backupList_.empty()) ++backupAt_;
   EnterEntry(other);
-  chunkNumber_ = backward ? entryChunks_ - 1 : 0;
+  chunkNumber_ = backward ? LastChunkWithData() : 0;
   return true;
+}
+
+// Read backward, an entry is entered at its last chunk with data: one that claims more chunks
+// than it holds would otherwise meet a run of chunks without a valid trailer first, and be passed
+// over. As forward reading does, the data is taken to go on while one of the next
+// kMaxFailedChunks chunks holds a valid trailer; halving the range finds its end in a few trailer
+// reads. -1 (the entry is passed over) when none is found.
+std::int64_t CSourceBoxCtx::LastChunkWithData() {
+  const std::int64_t last = entryChunks_ - 1;
+  if (last < 0 || FirstChunkWithData(last, entryChunks_) == last) return last;
+  std::int64_t found = -1;  // a chunk with data
+  std::int64_t none = last;  // no data is taken to lie from here on
+  while (none - found > 1) {
+    const std::int64_t middle = found + (none - found) / 2;
+    const std::int64_t data = FirstChunkWithData(middle, std::min(none, middle + kMaxFailedChunks));
+    if (data >= 0) {
+      found = data;
+    } else {
+      none = middle;
+    }
+  }
+  return found;
+}
+
+// The first chunk of [from, to) whose trailer is valid for its place, reading only trailers; -1
+// when there is none.
+std::int64_t CSourceBoxCtx::FirstChunkWithData(std::int64_t from, std::int64_t to) {
+  IndexBlockA5 trailer;
+  for (std::int64_t n = from; n < to && IsRunning(); ++n) {
+    if (ReadTrailer(ChunkOffset(n), chunk_.data() + kChunkPayloadSize) && ValidTrailerOf(n, &trailer)) return n;
+  }
+  return -1;
 }
 
 IndexEntry* CSourceBoxCtx::NextEntry() {
@@ -246,16 +278,17 @@ CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
   }
 }
 
-std::uint64_t CSourceBoxCtx::ChunkOffset() const {
-  return current_.load()->dataOffset + static_cast<std::uint64_t>(chunkNumber_) * kChunkSize;
+std::uint64_t CSourceBoxCtx::ChunkOffset(std::int64_t n) const {
+  return current_.load()->dataOffset + static_cast<std::uint64_t>(n) * kChunkSize;
 }
 
-bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
+// The trailer in the chunk buffer, valid for chunk n of the current entry.
+bool CSourceBoxCtx::ValidTrailerOf(std::int64_t n, IndexBlockA5* trailer) const {
   const IndexEntry* entry = current_.load();
   const std::optional<IndexBlockA5> read = ReadIndexBlockA5(chunk_.data() + kChunkPayloadSize, ChunkGeneration(*entry));
   if (!read) return false;
   *trailer = *read;
-  return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(chunkNumber_);
+  return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(n);
 }
 
 // A chunk that passed validation and any seek: the time limits of a job, the sensor data, then

@@ -129,6 +129,33 @@ TEST(SourceSeek, BackwardPlayCrossesIntoThePreviousEntryAndEndsBeforeTheFirst) {
   EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
 }
 
+// An entry whose index claims chunks past its data, eight or many more, is entered at its last
+// chunk with data and played back to its first.
+TEST(SourceSeek, BackwardPlayFindsTheLastChunkOfAnEntryThatClaimsMoreThanItHolds) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[1].events = {{3, 1}};
+  const Fixture probe(desc, "probe");
+  ASSERT_TRUE(probe.ok());
+  const auto held = static_cast<std::uint32_t>(probe.layout().recordings[0].chunks.size());
+  for (const std::uint32_t extra : {8u, 900u}) {
+    desc.recordings[0].claimedChunks = held + extra;
+    Fixture fixture(desc);
+    ASSERT_TRUE(fixture.ok());
+    const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
+    const fixtures::RecordingInfo& second = fixture.layout().recordings[1];
+    ASSERT_EQ(first.entry.last, first.entry.first + held + extra - 1);
+    SourceRig rig(fixture.layout());
+    rig.state.speed = -1.0;
+    ASSERT_TRUE(rig.Play(1, 1));
+    ASSERT_TRUE(rig.consumer.WaitForEnd());
+    std::vector<std::uint32_t> expected;
+    for (int k = 3; k >= 0; --k) expected.push_back(second.chunks[static_cast<std::size_t>(k)].sequence);
+    for (auto it = first.chunks.rbegin(); it != first.chunks.rend(); ++it) expected.push_back(it->sequence);
+    EXPECT_EQ(MarkerSequences(rig.consumer), expected) << extra;
+    EXPECT_LT(rig.source.InvalidChunks(), 8u) << extra;
+  }
+}
+
 TEST(SourceSeek, BackwardGroupsArriveWholeAndTheQueueStaysShort) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 10.0);
   const Fixture probe(desc, "probe");
