@@ -299,6 +299,36 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads)
   EXPECT_EQ(rig.Posted(WM_PLAYER_END), 0u);  // a stream's reader waits at its end for more
 }
 
+// Paused at its first picture while its reader queues the rest, a stream resumed at the normal
+// speed shows every picture from there on, once and in order.
+TEST(IbpCtrlPlayTest, AResumedTransportStreamGoesOnFromThePictureShown) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 90;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
+  ASSERT_FALSE(file.bytes.empty());
+  fixtures::ScratchDir dir("tsresume");
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("clip.ts"), file.bytes));
+  std::vector<fixtures::AccessUnit> units;
+  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
+  ASSERT_TRUE(fixtures::WriteStreamFile(dir.File("clip.h264"), units));
+  const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
+  ASSERT_EQ(hashes.size(), file.pictures.size());
+
+  PlayRig rig(dir.File("clip.ts"));
+  CIbpCtrl* engine = rig.engine.get();
+  engine->SetPause(1);
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() == hashes.size(); }));
+  ASSERT_TRUE(Eventually([&] { return rig.Hashes().size() == 1; }));
+  engine->SetPause(0);
+  ASSERT_TRUE(Eventually([&] { return rig.Hashes().size() >= hashes.size(); }));
+  engine->Close();
+  EXPECT_EQ(rig.Hashes(), hashes);
+}
+
 TEST(IbpCtrlPlayTest, ASeekInATransportStreamGoesOnFromItsFirstPictureNotBeforeTheTime) {
   setenv("TZ", "UTC", 1);
   tzset();
