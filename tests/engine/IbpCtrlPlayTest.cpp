@@ -210,7 +210,8 @@ TEST(IbpCtrlPlayTest, ACardSeekShowsTheKeyPictureOfTheSecondSought) {
   const auto third = std::find(shown.begin(), shown.end(), hashes[90]);
   ASSERT_LT(third - shown.begin(), 40);
   ASSERT_GE(shown.end() - third, 30);
-  EXPECT_EQ(std::vector<std::string>(third, third + 30), std::vector<std::string>(hashes.begin() + 90, hashes.begin() + 120));
+  EXPECT_EQ(std::vector<std::string>(third, third + 30),
+            std::vector<std::string>(hashes.begin() + 90, hashes.begin() + 120));
   for (int k = 45; k < 90; ++k) EXPECT_EQ(std::count(shown.begin(), third, hashes[k]), 0) << k;
   const auto first = std::find(third, shown.end(), hashes[30]);
   ASSERT_GE(shown.end() - first, 120);

@@ -123,6 +123,33 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("cut.srt")));
 }
 
+// One second whose key picture begins in the second before holds no picture an AVI file can
+// start with: the export, copied or decoded, writes no AVI file and ends failed, also right after
+// one that succeeded.
+TEST(ExportJob, AnExportWhoseRangeHoldsNoKeyFrameFails) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  fixtures::ScratchDir dir("nokey");
+  JobRig rig(fixture.layout());
+  for (const bool decode : {false, true}) {
+    rig.engine->SetExportDecode(decode);
+    const std::string whole = dir.File(decode ? "whole-decoded.avi" : "whole.avi");
+    ASSERT_EQ(rig.engine->OpenExport(CString(whole), rig.Entry(0), 0, r.entry.start, r.entry.end),
+              EngineStart::kStarted);
+    rig.Finish();
+    EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
+    EXPECT_TRUE(std::filesystem::exists(whole));
+    const std::string second = dir.File(decode ? "second-decoded.avi" : "second.avi");
+    ASSERT_EQ(rig.engine->OpenExport(CString(second), rig.Entry(0), 0, r.start + 1, r.start + 1),
+              EngineStart::kStarted);
+    rig.Finish();
+    EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kFailed) << decode;
+    EXPECT_TRUE(rig.engine->GetJobFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(second)) << decode;
+  }
+}
+
 TEST(ExportJob, ATransportStreamIsExportedWholeWithItsSoundDecoded) {
   setenv("TZ", "UTC", 1);
   tzset();
