@@ -91,9 +91,9 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
  private:
   enum class ReadResult { kRead, kFailed, kFatal };
-  // How a seek inside the entry has moved so far: not at all, forward over chunks before the seek
-  // time, or back onto the chunk before the first one not before it.
-  enum class SeekStep { kNone, kForward, kLeadIn };
+  // How a seek inside the entry has moved so far: not at all, forward over chunks before its
+  // bound, or back onto the chunk before the first one not before it.
+  enum class SeekStep { kNone, kForward, kBackOne };
   struct TakenEntry {
     bool any = false;
     std::uint32_t lastChunk = 0;

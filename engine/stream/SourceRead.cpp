@@ -145,32 +145,34 @@ bool CSourceBoxCtx::SeekToOtherEntry() {
   return true;
 }
 
-// Inside the entry a seek settles on the first chunk not before the seek time: chunks are passed
-// over forward while they are before it, or back while they are not (unless the seek already
-// stepped forward). Played forward, reading then starts a chunk earlier, at the lead-in: the key
-// picture of the second sought often begins in the chunk before the second's first, and what
-// that chunk holds of the second before is dropped for want of its key picture.
+// Inside the entry a seek settles on the chunk before the first one not before its bound:
+// chunks are passed over forward while they are before the bound, or back while they are not
+// (unless the seek already stepped forward). Played forward, the bound is the seek time: the key
+// picture of the second sought often begins in the chunk before the second's first, which leads
+// in, and what that chunk holds of the second before is dropped for want of its key picture.
+// Played backward, it is the second after, so that reading starts at the second's last chunk.
 bool CSourceBoxCtx::SeekInsideEntry(std::int64_t chunkTime) {
   const std::int64_t seek = state_->seekTime.load();
   if (seek == 0) return false;
-  if (seekStep_ != SeekStep::kLeadIn) {
-    if (seek > chunkTime && chunkNumber_ + 1 < entryChunks_) {
+  const std::int64_t bound = IsBackward() ? seek + 1 : seek;
+  if (seekStep_ != SeekStep::kBackOne) {
+    if (bound > chunkTime && chunkNumber_ + 1 < entryChunks_) {
       ++chunkNumber_;
       seekStep_ = SeekStep::kForward;
       return true;
     }
-    if (seek <= chunkTime && chunkNumber_ > 0 && seekStep_ == SeekStep::kNone) {
+    if (bound <= chunkTime && chunkNumber_ > 0 && seekStep_ == SeekStep::kNone) {
       --chunkNumber_;
       return true;
     }
-    if (seek <= chunkTime && seekStep_ == SeekStep::kForward && !IsBackward() && !jobFlag_) {
+    if (bound <= chunkTime && seekStep_ == SeekStep::kForward && !jobFlag_) {
       --chunkNumber_;
-      seekStep_ = SeekStep::kLeadIn;
+      seekStep_ = SeekStep::kBackOne;
       leadInTime_ = chunkTime;
       return true;
     }
   }
-  leadIn_ = seekStep_ == SeekStep::kLeadIn;
+  leadIn_ = seekStep_ == SeekStep::kBackOne && !IsBackward();
   CancelSeek(seek);
   return false;
 }

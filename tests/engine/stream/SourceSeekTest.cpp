@@ -61,6 +61,22 @@ TEST(SourceSeek, ASeekInsideTheEntryStartsWithTheKeyPictureOfTheSecondSought) {
   EXPECT_TRUE(std::all_of(picture, idr, [](const TakenItem& t) { return t.item.type != kItemInterFrame; }));
 }
 
+// Backward, every picture of the second sought is to be shown: reading starts at its last chunk.
+TEST(SourceSeek, ABackwardSeekStartsAtTheLastChunkOfTheSecondSought) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  SourceRig rig(fixture.layout());
+  rig.state.speed = -1.0;
+  rig.state.seekTime = r.start + 2;
+  ASSERT_TRUE(rig.Play(0));
+  ASSERT_TRUE(rig.consumer.WaitForEnd());
+  const std::vector<std::uint32_t> markers = MarkerSequences(rig.consumer);
+  ASSERT_FALSE(markers.empty());
+  EXPECT_EQ(markers.front(), FirstChunkFrom(r, r.start + 3).sequence - 1);
+  EXPECT_EQ(markers.back(), r.chunks.front().sequence);
+}
+
 TEST(SourceSeek, ASeekIntoTheNextEntryFollowsItAndOneIntoAGapOrBeforeAllIsCancelled) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 3.0);
   Fixture fixture(desc);
