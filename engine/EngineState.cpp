@@ -5,6 +5,11 @@ void CEngineState::SetAudioTime(std::int64_t stamp) {
   audioResync.store(true);
 }
 
+void CEngineState::RestartAudioClock(std::int32_t delayMs) {
+  audioStartDelay.store(delayMs);
+  audioResync.store(true);
+}
+
 void CEngineState::StartAudioClock(std::int64_t stamp, std::int64_t nowMs) {
   const std::int32_t delay = audioStartDelay.exchange(0);
   avClock.Anchor(stamp, nowMs + delay);

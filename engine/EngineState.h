@@ -106,6 +106,8 @@ class CEngineState {
   // The audio clock is to start from this stamp: the audio thread anchors it when it takes its
   // next sound frame.
   void SetAudioTime(std::int64_t stamp);
+  // The audio clock is to start again at the next sound frame, that frame heard after the delay.
+  void RestartAudioClock(std::int32_t delayMs);
   // Anchors the audio clock: `stamp` is heard at nowMs plus the start delay, which is then used
   // up (kept as the previous delay).
   void StartAudioClock(std::int64_t stamp, std::int64_t nowMs);

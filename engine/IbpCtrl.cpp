@@ -207,6 +207,7 @@ bool CIbpCtrl::StartThreads() {
     // Pictures of several channels are joined into a mosaic; one channel's picture joined with
     // no other keeps its own size.
     ch.video->SetExport(&recorder_, state_.exportPerChannel.load() || kChannels == 1);
+    ch.video->SetResumeSeeks(address_.type != kSourceTransportStream);
     ch.audio->SetRecorder(&recorder_);
     ch.audio->SetVolume(state_.outputVolume.load());
     if (!ch.video->Start() || !ch.audio->Init(n)) return false;

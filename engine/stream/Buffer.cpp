@@ -52,6 +52,16 @@ void CBuffer::Flush() {
   m_bytesInUse = 0;
 }
 
+void CBuffer::FlushAll() {
+  CCritLock lock(*this);
+  KeepHeldOnly();
+  m_bytesInUse = 0;
+  if (m_items.empty()) return;
+  PopFront();
+  ++m_takes;
+  m_event.Set();
+}
+
 void CBuffer::FlushTo(QueueItem& producer) {
   CCritLock lock(*this);
   KeepHeldOnly();

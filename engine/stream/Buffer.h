@@ -36,6 +36,9 @@ class CBuffer : public CCritSecs {
   virtual void Wake();
   // Keeps only the item the consumer holds; the queue holds no bytes.
   virtual void Flush();
+  // The consumer's flush: it lets go of the item it holds as well, whose bytes it no longer
+  // reads, so that a producer waiting for room or for a take goes on. The queue is empty.
+  virtual void FlushAll();
   // Keeps only the item the consumer holds and sets the producer's write position right after
   // it (at the area's base when the margin does not fit there, or when nothing is held).
   virtual void FlushTo(QueueItem& producer);

@@ -91,6 +91,9 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
  private:
   enum class ReadResult { kRead, kFailed, kFatal };
+  // How a seek inside the entry has moved so far: not at all, forward over chunks before its
+  // bound, or back onto the chunk before the first one not before it.
+  enum class SeekStep { kNone, kForward, kBackOne };
   struct TakenEntry {
     bool any = false;
     std::uint32_t lastChunk = 0;
@@ -109,6 +112,8 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   bool InsideEntry() const;
   bool EndEntry();
   bool CrossEntry();
+  std::int64_t LastChunkWithData();
+  std::int64_t FirstChunkWithData(std::int64_t from, std::int64_t to);
   IndexEntry* NextEntry();
   IndexEntry* PreviousEntry();
   bool WaitForSeek();
@@ -117,8 +122,10 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
 
   // One chunk.
   ReadResult ReadChunkWithRetries();
-  std::uint64_t ChunkOffset() const;
-  bool ValidTrailer(IndexBlockA5* trailer) const;
+  std::uint64_t ChunkOffset() const { return ChunkOffset(chunkNumber_); }
+  std::uint64_t ChunkOffset(std::int64_t n) const;
+  bool ValidTrailer(IndexBlockA5* trailer) const { return ValidTrailerOf(chunkNumber_, trailer); }
+  bool ValidTrailerOf(std::int64_t n, IndexBlockA5* trailer) const;
   std::int64_t ChunkTime(const IndexBlockA5& trailer);
   SourceEnd UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime);
   CSensorData::Slot TakeSensors(const IndexBlockA5& trailer, std::int64_t chunkTime);
@@ -155,7 +162,10 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   std::int64_t entryEnd_ = 0;
   std::uint32_t expected_ = 0;  // the sequence the next played chunk should carry
   double speed_ = 1.0;          // of the chunk in hand
-  bool passedForward_ = false;  // a seek inside the entry has stepped forward
+  SeekStep seekStep_ = SeekStep::kNone;
+  bool leadIn_ = false;          // the chunk in hand leads into the chunk a seek settled on
+  std::int64_t leadInTime_ = 0;  // the time of that chunk, which the lead-in's frames take
+  bool streamBreak_ = false;     // a seek was carried out or cancelled: the stream starts afresh
   int failedInRow_ = 0;
   int invalidInRow_ = 0;
   std::optional<std::pair<RecorderDate, std::int64_t>> lastDateTime_;

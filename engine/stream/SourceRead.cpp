@@ -1,5 +1,6 @@
 // The card source thread's body: the walk over the entries and what it does with each chunk.
 #include <cerrno>
+#include <utility>
 
 #include "engine/stream/SourceBoxCtx.h"
 #include "platform/Time.h"
@@ -110,7 +111,7 @@ bool CSourceBoxCtx::ChooseStart() {
     eventNumber_ = 0;
   }
   expected_ = entry->FirstChunk() == 1 ? 0 : 0xFFFFFFFFu;
-  passedForward_ = false;
+  seekStep_ = SeekStep::kNone;
   failedInRow_ = 0;
   return true;
 }
@@ -144,28 +145,45 @@ bool CSourceBoxCtx::SeekToOtherEntry() {
   return true;
 }
 
-// Inside the entry, chunks are passed over forward up to the first one not before the seek time,
-// or back while they are after it (unless the seek already stepped forward).
+// Inside the entry a seek settles on the chunk before the first one not before its bound:
+// chunks are passed over forward while they are before the bound, or back while they are not
+// (unless the seek already stepped forward). Played forward, the bound is the seek time: the key
+// picture of the second sought often begins in the chunk before the second's first, which leads
+// in, and what that chunk holds of the second before is dropped for want of its key picture.
+// Played backward, it is the second after, so that reading starts at the second's last chunk.
 bool CSourceBoxCtx::SeekInsideEntry(std::int64_t chunkTime) {
   const std::int64_t seek = state_->seekTime.load();
   if (seek == 0) return false;
-  if (seek > chunkTime && chunkNumber_ + 1 < entryChunks_) {
-    ++chunkNumber_;
-    passedForward_ = true;
-    return true;
+  const std::int64_t bound = IsBackward() ? seek + 1 : seek;
+  if (seekStep_ != SeekStep::kBackOne) {
+    if (bound > chunkTime && chunkNumber_ + 1 < entryChunks_) {
+      ++chunkNumber_;
+      seekStep_ = SeekStep::kForward;
+      return true;
+    }
+    if (bound <= chunkTime && chunkNumber_ > 0 && seekStep_ == SeekStep::kNone) {
+      --chunkNumber_;
+      return true;
+    }
+    if (bound <= chunkTime && seekStep_ == SeekStep::kForward && !jobFlag_) {
+      --chunkNumber_;
+      seekStep_ = SeekStep::kBackOne;
+      leadInTime_ = chunkTime;
+      return true;
+    }
   }
-  if (seek < chunkTime && chunkNumber_ > 0 && !passedForward_) {
-    --chunkNumber_;
-    return true;
-  }
+  leadIn_ = seekStep_ == SeekStep::kBackOne && !IsBackward();
   CancelSeek(seek);
   return false;
 }
 
-// The seek is over; a newer one set meanwhile stays.
+// The seek is over; a newer one set meanwhile stays. The video thread has dropped what it held
+// for the seek, so the stream starts afresh at a key frame.
 void CSourceBoxCtx::CancelSeek(std::int64_t seek) {
-  passedForward_ = false;
-  if (seek != 0) state_->seekTime.compare_exchange_strong(seek, 0);
+  seekStep_ = SeekStep::kNone;
+  if (seek == 0) return;
+  streamBreak_ = true;
+  state_->seekTime.compare_exchange_strong(seek, 0);
 }
 
 bool CSourceBoxCtx::NextChunk() {
@@ -193,8 +211,40 @@ bool CSourceBoxCtx::CrossEntry() {
   if (!other || (!backward && backupList_.empty() && other->Sequence() == 1)) return false;
   if (!backupList_.empty()) ++backupAt_;
   EnterEntry(other);
-  chunkNumber_ = backward ? entryChunks_ - 1 : 0;
+  chunkNumber_ = backward ? LastChunkWithData() : 0;
   return true;
+}
+
+// Read backward, an entry is entered at its last chunk with data: one that claims more chunks
+// than it holds would otherwise meet a run of chunks without a valid trailer first, and be passed
+// over. As forward reading does, the data is taken to go on while one of the next
+// kMaxFailedChunks chunks holds a valid trailer; halving the range finds its end in a few trailer
+// reads. -1 (the entry is passed over) when none is found.
+std::int64_t CSourceBoxCtx::LastChunkWithData() {
+  const std::int64_t last = entryChunks_ - 1;
+  if (last < 0 || FirstChunkWithData(last, entryChunks_) == last) return last;
+  std::int64_t found = -1;  // a chunk with data
+  std::int64_t none = last;  // no data is taken to lie from here on
+  while (none - found > 1) {
+    const std::int64_t middle = found + (none - found) / 2;
+    const std::int64_t data = FirstChunkWithData(middle, std::min(none, middle + kMaxFailedChunks));
+    if (data >= 0) {
+      found = data;
+    } else {
+      none = middle;
+    }
+  }
+  return found;
+}
+
+// The first chunk of [from, to) whose trailer is valid for its place, reading only trailers; -1
+// when there is none.
+std::int64_t CSourceBoxCtx::FirstChunkWithData(std::int64_t from, std::int64_t to) {
+  IndexBlockA5 trailer;
+  for (std::int64_t n = from; n < to && IsRunning(); ++n) {
+    if (ReadTrailer(ChunkOffset(n), chunk_.data() + kChunkPayloadSize) && ValidTrailerOf(n, &trailer)) return n;
+  }
+  return -1;
 }
 
 IndexEntry* CSourceBoxCtx::NextEntry() {
@@ -230,16 +280,17 @@ CSourceBoxCtx::ReadResult CSourceBoxCtx::ReadChunkWithRetries() {
   }
 }
 
-std::uint64_t CSourceBoxCtx::ChunkOffset() const {
-  return current_.load()->dataOffset + static_cast<std::uint64_t>(chunkNumber_) * kChunkSize;
+std::uint64_t CSourceBoxCtx::ChunkOffset(std::int64_t n) const {
+  return current_.load()->dataOffset + static_cast<std::uint64_t>(n) * kChunkSize;
 }
 
-bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
+// The trailer in the chunk buffer, valid for chunk n of the current entry.
+bool CSourceBoxCtx::ValidTrailerOf(std::int64_t n, IndexBlockA5* trailer) const {
   const IndexEntry* entry = current_.load();
   const std::optional<IndexBlockA5> read = ReadIndexBlockA5(chunk_.data() + kChunkPayloadSize, ChunkGeneration(*entry));
   if (!read) return false;
   *trailer = *read;
-  return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(chunkNumber_);
+  return trailer->Sequence() == entry->FirstChunk() + static_cast<std::uint32_t>(n);
 }
 
 // A chunk that passed validation and any seek: the time limits of a job, the sensor data, then
@@ -247,6 +298,11 @@ bool CSourceBoxCtx::ValidTrailer(IndexBlockA5* trailer) const {
 SourceEnd CSourceBoxCtx::UseChunk(const IndexBlockA5& trailer, std::int64_t chunkTime) {
   if (endLimit_ != 0 && endLimit_ != entryEnd_ && chunkTime > endLimit_) return SourceEnd::kData;
   if (startLimit_ != 0 && startLimit_ != entryStart_ && chunkTime < startLimit_) return SourceEnd::kNone;
+  // The lead-in of a seek gives its frames the time of the chunk sought, and no sensor block: the
+  // sensor data starts with that chunk.
+  if (std::exchange(leadIn_, false)) {
+    return PlayChunk(trailer, leadInTime_, {}) ? SourceEnd::kNone : SourceEnd::kStopped;
+  }
   const CSensorData::Slot slot = TakeSensors(trailer, chunkTime);
   if (jobFlag_ && !HandToJob(trailer)) return SourceEnd::kJobFailed;
   if (!backupList_.empty()) return SourceEnd::kNone;
@@ -274,7 +330,7 @@ void CSourceBoxCtx::WaitForRingRoom() {
 
 bool CSourceBoxCtx::PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTime, const CSensorData::Slot& slot) {
   expected_ += speed_ >= 0 ? 1 : 0xFFFFFFFFu;
-  if (trailer.Sequence() != expected_) {
+  if (std::exchange(streamBreak_, false) || trailer.Sequence() != expected_) {
     demux_.ResetStream(speed_);
     expected_ = trailer.Sequence();
     state_->playClock.Set(chunkTime);

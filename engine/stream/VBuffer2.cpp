@@ -14,6 +14,16 @@ constexpr std::size_t kThrottleDivisor = 8;
 void CVBuffer2::Flush() {
   CCritLock lock(*this);
   CBuffer::Flush();
+  NoteFlush();
+}
+
+void CVBuffer2::FlushAll() {
+  CCritLock lock(*this);
+  CBuffer::FlushAll();
+  NoteFlush();
+}
+
+void CVBuffer2::NoteFlush() {
   m_keyState = m_keyState >= 0 ? 0 : -1;
   m_lastFlushTick = GetTickCount();
 }

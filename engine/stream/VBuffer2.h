@@ -18,9 +18,10 @@ class CVBuffer2 : public CBuffer {
   void SetChannel(int channel) { m_channel = channel; }
   int Channel() const { return m_channel; }
 
-  // Also resets the key-frame state (0, or -1 while waiting for a start item) and notes the
+  // Both also reset the key-frame state (0, or -1 while waiting for a start item) and note the
   // time of the flush.
   void Flush() override;
+  void FlushAll() override;
   // Also sets the key-frame state to -1 (waiting).
   void FlushTo(QueueItem& producer) override;
   // Queues by item type; true also when the type's rules drop the item. Key frames and (after a
@@ -48,6 +49,7 @@ class CVBuffer2 : public CBuffer {
   DWORD LastFlushTick() const { return m_lastFlushTick.load(std::memory_order_relaxed); }
 
  private:
+  void NoteFlush();
   bool PutOnce(QueueItem& item);
   bool PutRetrying(QueueItem& item, const CMyThread* producer);
   void CountKeyFrame(const QueueItem& item);

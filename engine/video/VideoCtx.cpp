@@ -8,6 +8,7 @@ extern "C" {
 }
 
 #include "engine/clock/ClockMath.h"
+#include "engine/stream/ChunkDemux.h"
 #include "engine/store/IndexBlock.h"
 #include "engine/stream/StreamGrammar.h"
 
@@ -122,7 +123,10 @@ void CVideoCtx::TickPlayClock() {
 
 // While a seek is pending the source has not yet read from its new position: whatever is queued
 // or held belongs to the old one. The source clears the seek when it has carried it out and then
-// queues at once, so the queue is flushed only while the seek is still seen pending.
+// queues at once, so the queue is flushed only while the seek is still seen pending. The item
+// held goes too: the thread takes nothing while the seek is pending, and a frame it held would
+// keep the source from putting what it must put before it looks at the seek (the end of the
+// data read backward, a group near the frame).
 bool CVideoCtx::TakePendingSeek() {
   const std::int64_t seek = state_.seekTime.load();
   if (seek == 0) return false;
@@ -130,7 +134,7 @@ bool CVideoCtx::TakePendingSeek() {
   state_.frameTime = seek;
   backward_.Reset();
   decoder_.Flush();
-  if (state_.seekTime.load() != 0) queue_.Flush();
+  if (state_.seekTime.load() != 0) queue_.FlushAll();
   return true;
 }
 
@@ -296,9 +300,7 @@ void CVideoCtx::Pace(const QueueItem& item, double speed) {
   pacer_.Wait(clock_);
 }
 
-// Pause: repaint requests are served until the pause ends. Resuming at the normal speed goes on
-// a second after the picture shown, where the sound can start cleanly: a seek, which the sound
-// output starts over for as for any other.
+// Pause: repaint requests are served until the pause ends.
 void CVideoCtx::WaitWhilePaused() {
   while (Runs() && state_.pause.load() != 0) {
     if (state_.redrawRequest.exchange(false)) repaint_ = true;
@@ -306,12 +308,22 @@ void CVideoCtx::WaitWhilePaused() {
     SleepOn(kIdleMs);
   }
   if (!Runs()) return;
-  if (state_.speed.load() == 1.0 && channel_ == 0) {
+  if (state_.speed.load() == 1.0 && channel_ == 0) ResumeAtNormalSpeed();
+  pacer_.StampTick(Now());
+  if (channel_ == 0) state_.playClock.Set(state_.frameTime.load());
+}
+
+// A card source goes on a second after the picture shown, where the sound can start cleanly: a
+// seek, for which the sound output starts over as for any other. A transport stream's reader is
+// moved only by the engine's Seek: its pictures go on from the one shown, none lost, and the
+// sound output starts over at its next frame.
+void CVideoCtx::ResumeAtNormalSpeed() {
+  if (resumeSeeks_) {
     const std::int64_t seek = state_.seekTime.load();
     state_.seekTime = (seek != 0 ? seek : state_.frameTime.load()) + 1;
     state_.NoteSeek();
-    state_.RequestAudioReset();
+  } else {
+    state_.RestartAudioClock(kAudioDelayPause);
   }
-  pacer_.StampTick(Now());
-  if (channel_ == 0) state_.playClock.Set(state_.frameTime.load());
+  state_.RequestAudioReset();
 }

@@ -72,6 +72,10 @@ class CVideoCtx : public CMyThread {
   // The recorder of an export with decoding, and whether it takes the channel's picture alone or
   // the joined mosaic.
   void SetExport(CRecordCtx* recorder, bool perChannel);
+  // Whether the source reads again from the engine's seek time (a card source; the default), so
+  // that resuming at the normal speed seeks a second on; a transport stream's reader goes on with
+  // what it has queued.
+  void SetResumeSeeks(bool seeks) { resumeSeeks_ = seeks; }
 
   // Takes the presenter of the engine's video window (a back buffer kept from an earlier play is
   // cleared to black), opens the decoder (on the graphics card where the state allows it and it
@@ -128,6 +132,7 @@ class CVideoCtx : public CMyThread {
   void AfterPicture(const QueueItem& item, double speed, const AVFrame& shown);
   void Pace(const QueueItem& item, double speed);
   void WaitWhilePaused();
+  void ResumeAtNormalSpeed();
 
   // Presenting (VideoCtxPresent.cpp).
   void TakeWindowPresenter();
@@ -150,6 +155,7 @@ class CVideoCtx : public CMyThread {
   const IOsdSource* osd_ = nullptr;
   CRecordCtx* recorder_ = nullptr;
   bool exportPerChannel_ = true;
+  bool resumeSeeks_ = true;
 
   // State other threads read.
   std::atomic<bool> quit_{false};

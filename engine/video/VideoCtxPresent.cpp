@@ -19,8 +19,11 @@ void CVideoCtx::TakeWindowPresenter() {
   presenter_ = std::move(presenter);
 }
 
+// A picture of the last play that was converted and not yet presented goes with the clear: the
+// window keeps what it shows until the new play's first picture.
 void CVideoCtx::AttachPresenter() {
   shownChunk_ = kNoChunk;
+  repaint_ = false;
   TakeWindowPresenter();
   if (presenter_ && presenter_->HasSurface()) {
     width_ = presenter_->Width();

@@ -1,9 +1,15 @@
 // The real browser: a QWebEngineView inside a child window, on a page of its own profile that
-// keeps nothing on disk.
+// keeps nothing on disk. The window layer places the view and routes its input; files dropped on
+// the page go to the top-level window.
 #include <unistd.h>
 
+#include <vector>
+
+#include <QChildEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QPointer>
 #include <QWebChannel>
 #include <QWebEngineLoadingInfo>
@@ -20,6 +26,8 @@
 #include "platform/browser/RequestRouter.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/DragDrop.h"
+#include "platform/wnd/ForeignWidget.h"
 
 // The web engine's own code trips two checks of the address sanitizer that are not ours to mend:
 // it frees some objects through a base of another size, and keeps some allocations (its own and
@@ -78,26 +86,79 @@ QUrl PageUrl(const QString& page) {
   return {};
 }
 
-// The child window that holds the view and keeps it on its client area.
-class BrowserWnd : public CWnd {
- public:
-  QPointer<QWebEngineView> view;
+// The paths of the local files a drag carries; empty for anything else.
+std::vector<CString> DraggedFiles(const QDropEvent& e) {
+  std::vector<CString> files;
+  if (!e.mimeData() || !e.mimeData()->hasUrls()) return files;
+  for (const QUrl& url : e.mimeData()->urls()) {
+    if (url.isLocalFile()) files.push_back(FromQString(url.toLocalFile()));
+  }
+  return files;
+}
 
-  void PlaceView() {
-    if (!view || !m_hWnd) return;
-    CRect window;
-    CRect client;
-    GetWindowRect(&window);
-    GetClientRect(&client);
-    POINT origin{0, 0};
-    ClientToScreen(&origin);
-    view->setGeometry(origin.x - window.left, origin.y - window.top, client.Width(), client.Height());
+bool IsDragStep(QEvent::Type t) { return t == QEvent::DragEnter || t == QEvent::DragMove || t == QEvent::Drop; }
+
+// Files dragged over the page are the top-level window's, as on any child window that takes no
+// files itself: they go to its WM_DROPFILES when it accepts files and are refused otherwise; the
+// page never loads them. Other drags are the page's. Watches the view and every widget it comes
+// to hold.
+class FileDropFilter : public QObject {
+ public:
+  FileDropFilter(CWnd& wnd, QWidget* view) : QObject(view), wnd_(wnd) { Watch(view); }
+
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::ChildAdded) {
+      if (auto* child = qobject_cast<QWidget*>(static_cast<QChildEvent*>(e)->child())) Watch(child);
+      return false;
+    }
+    if (!IsDragStep(e->type()) || !watched->isWidgetType()) return false;
+    auto* drag = static_cast<QDropEvent*>(e);
+    const std::vector<CString> files = DraggedFiles(*drag);
+    if (files.empty()) return false;
+    TakeFiles(*static_cast<QWidget*>(watched), *drag, files);
+    return true;
   }
 
- protected:
-  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == WM_SIZE) PlaceView();
-    return CWnd::WindowProc(msg, wParam, lParam);
+ private:
+  void Watch(QWidget* widget) {
+    widget->installEventFilter(this);
+    for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(this);
+  }
+
+  void TakeFiles(const QWidget& over, QDropEvent& drag, const std::vector<CString>& files) const {
+    CWnd* top = TopLevel();
+    if (!top || !(top->GetExStyle() & WS_EX_ACCEPTFILES)) {
+      drag.ignore();
+      return;
+    }
+    if (drag.type() == QEvent::Drop) {
+      const QPoint at = over.mapToGlobal(drag.position().toPoint());
+      POINT client{at.x(), at.y()};
+      top->ScreenToClient(&client);
+      DropFiles(top->m_hWnd, files, client);
+    }
+    drag.setDropAction(Qt::CopyAction);
+    drag.accept();
+  }
+
+  CWnd* TopLevel() const {
+    CWnd* w = wnd_.m_hWnd ? &wnd_ : nullptr;
+    while (w && (w->GetStyle() & WS_CHILD) && w->GetParent()) w = w->GetParent();
+    return w;
+  }
+
+  CWnd& wnd_;
+};
+
+// A key that the page leaves unhandled comes back to the view's parent, the browser's window,
+// where it would be a second key press of the window. It went through the windows'
+// pre-translation on its way to the page: it goes no further.
+class ReturnedKeyFilter : public QObject {
+ public:
+  explicit ReturnedKeyFilter(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+
+  bool eventFilter(QObject*, QEvent* e) override {
+    return (e->type() == QEvent::KeyPress || e->type() == QEvent::KeyRelease) && !e->spontaneous();
   }
 };
 
@@ -133,7 +194,8 @@ class QtWebBrowser : public IWebBrowser {
   QWebChannel channel_;
   std::unique_ptr<QWebEngineProfile> profile_;
   std::unique_ptr<HostPage> page_;
-  BrowserWnd wnd_;
+  CWnd wnd_;
+  QPointer<QWebEngineView> view_;  // a child of the window's widget
 };
 
 QtWebBrowser::QtWebBrowser(IWebBrowserEvents& events)
@@ -149,7 +211,7 @@ QtWebBrowser::QtWebBrowser(IWebBrowserEvents& events)
 QtWebBrowser::~QtWebBrowser() {
   alive_.reset();
   // The view, then the page, then its profile: each must go before what it uses.
-  delete wnd_.view.data();
+  delete view_.data();
   page_->disconnect();
   page_.reset();
   profile_.reset();
@@ -180,12 +242,15 @@ void QtWebBrowser::OnLoading(const QWebEngineLoadingInfo& info) {
 
 BOOL QtWebBrowser::Create(CWnd* parent, const RECT& rect, UINT id) {
   if (!wnd_.CreateEx(0, BrowserClass(), L"", WS_CHILD | WS_VISIBLE, rect, parent, id)) return FALSE;
-  wnd_.view = new QWebEngineView(wnd_.Widget());
-  wnd_.view->setPage(page_.get());
-  wnd_.view->setContextMenuPolicy(Qt::NoContextMenu);
-  wnd_.PlaceView();
-  wnd_.view->show();
-  return TRUE;
+  view_ = new QWebEngineView;
+  view_->setPage(page_.get());
+  view_->setContextMenuPolicy(Qt::NoContextMenu);
+  new FileDropFilter(wnd_, view_);
+  new ReturnedKeyFilter(wnd_.Widget());
+  if (EmbedWidget(wnd_.m_hWnd, view_, ForeignInput::kWidget)) return TRUE;
+  delete view_.data();
+  wnd_.DestroyWindow();
+  return FALSE;
 }
 
 bool QtWebBrowser::Navigate(const CString& page) {

@@ -193,6 +193,8 @@ class ButtonProc : public ClassProc {
     if (type == BS_GROUPBOX) {
       QStyleOptionGroupBox opt;
       opt.initFrom(w.widget);
+      // The style places and clips the title by these metrics; they must be the drawing font's.
+      opt.fontMetrics = p.fontMetrics();
       opt.rect = r;
       opt.text = ToQString(w.text);
       opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
@@ -202,6 +204,7 @@ class ButtonProc : public ClassProc {
     }
     QStyleOptionButton opt;
     opt.initFrom(w.widget);
+    opt.fontMetrics = p.fontMetrics();
     opt.rect = r;
     opt.text = ToQString(w.text);
     opt.state = QStyle::State_None;

@@ -2,12 +2,18 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMimeData>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QThread>
+#include <QUrl>
+#include <QWindow>
 
 #include "platform/browser/WebBrowser.h"
+#include "platform/wnd/DragDrop.h"
 #include "platform/wnd/TestHarness.h"
 
 using plat::test::SpyWnd;
@@ -33,6 +39,28 @@ bool RunUntil(const std::function<bool()>& condition) {
   }
   return condition();
 }
+
+// The main window over the page: it sees the keys and presses of its tree first and keeps F6
+// and Space, and notes the files dropped on it.
+class OwnerWnd : public SpyWnd {
+ public:
+  BOOL PreTranslateMessage(MSG* msg) override {
+    if (msg->message == WM_KEYDOWN) keys.push_back(msg->wParam);
+    return msg->message == WM_KEYDOWN && (msg->wParam == VK_F6 || msg->wParam == VK_SPACE);
+  }
+  LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg != WM_DROPFILES) return SpyWnd::WindowProc(msg, wParam, lParam);
+    auto* drop = reinterpret_cast<HDROP>(wParam);
+    wchar_t path[512];
+    if (DragQueryFile(drop, 0, path, 512) > 0) dropped.push_back(CString(path));
+    DragQueryPoint(drop, &droppedAt);
+    DragFinish(drop);
+    return 0;
+  }
+  std::vector<WPARAM> keys;
+  std::vector<CString> dropped;
+  POINT droppedAt{-1, -1};
+};
 
 class WebBrowserTest : public ::testing::Test {
  protected:
@@ -69,7 +97,7 @@ class WebBrowserTest : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  SpyWnd owner;
+  OwnerWnd owner;
   PageEvents events;
   std::unique_ptr<plat::IWebBrowser> browser;
 };
@@ -152,4 +180,48 @@ TEST_F(WebBrowserTest, OnlyLocalPagesLoadAndAMissingOneIsAFailedLoad) {
   ASSERT_TRUE(browser->Navigate(L"player:gone.htm"));
   ASSERT_TRUE(RunUntil([&] { return !events.failed.empty(); }));
   EXPECT_EQ(events.failed, std::vector<CString>{L"player:gone.htm"});
+}
+
+TEST_F(WebBrowserTest, KeysOverThePageGoThroughTheWindowsPreTranslationAndDroppedFilesToTheMainWindow) {
+  Load(WritePage("map.htm", R"(<html><body style="background: #00c000">
+    <input type="hidden" id="keys" value=""><input type="hidden" id="drops" value="">
+    <script>
+    document.addEventListener('keydown', function (e) { document.getElementById('keys').value += '[' + e.key + ']'; });
+    document.addEventListener('drop', function (e) { document.getElementById('drops').value = 'dropped'; });
+    </script></body></html>)"));
+  QWindow* screen = owner.Widget()->windowHandle();
+  ASSERT_TRUE(RunUntil([&] { return plat::test::Grab(&owner).pixel(200, 150) == qRgb(0, 0xc0, 0); }));
+  QTest::mouseClick(screen, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+  QTest::keyClick(screen, Qt::Key_F6);
+  QTest::keyClick(screen, Qt::Key_Space);
+  QTest::keyClick(screen, Qt::Key_A);
+  ASSERT_TRUE(RunUntil([&] { return Read(L"keys") != ""; }));
+  EXPECT_EQ(Read(L"keys"), "[a]");
+  EXPECT_EQ(owner.keys, (std::vector<WPARAM>{VK_F6, VK_SPACE, 'A'}));
+
+  // A file dropped on the page is the main window's when it takes files; refused otherwise. The
+  // page sees neither and stays loaded.
+  const CString file = WritePage("trip.sd", "not a page");
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(QString::fromStdWString(file.GetString()))});
+  QWidget* target = owner.Widget()->childAt(200, 150);
+  ASSERT_NE(target, nullptr);
+  const QPointF at = target->mapFrom(owner.Widget(), QPoint(200, 150));
+  const auto drag = [&](bool accepts) {
+    owner.DragAcceptFiles(accepts);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+  };
+  EXPECT_FALSE(drag(false));
+  EXPECT_TRUE(owner.dropped.empty());
+  EXPECT_TRUE(drag(true));
+  EXPECT_EQ(owner.dropped, std::vector<CString>{file});
+  EXPECT_EQ(owner.droppedAt.x, 200);
+  EXPECT_EQ(owner.droppedAt.y, 150);
+  plat::test::Pump();
+  EXPECT_EQ(Read(L"drops"), "");
+  EXPECT_EQ(events.completed.size(), 1u);
 }

@@ -145,6 +145,79 @@ TEST(IbpCtrlPlayTest, TurningBackAfterTheEndPlaysBackwardFromThePictureShown) {
   EXPECT_EQ(rig.Posted(WM_PLAYER_VIDEOSIZE), 1u);
 }
 
+// Backward play from the last chunk of a two-second recording, until the source has read back to
+// its first chunk and waits to put the end of the data while the pictures still show: then a turn
+// to Play, or a seek, is taken and plays.
+TEST(IbpCtrlPlayTest, ATurnOrASeekAfterBackwardPlayReachedTheStartIsTaken) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
+  const Fixture probe(desc, "probe");
+  ASSERT_TRUE(probe.ok());
+  const int lastChunk = static_cast<int>(probe.layout().recordings[0].chunks.size()) - 1;
+  desc.recordings[0].events = {{lastChunk, 1}};
+  Fixture fixture(desc);
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  const fixtures::ScratchDir dir("turnatstart");
+  const std::vector<std::string> hashes = ReferenceHashes(fixture.layout(), {0}, dir);
+  ASSERT_EQ(hashes.size(), 60u);
+  for (const bool turn : {true, false}) {
+    SCOPED_TRACE(turn ? "turn" : "seek");
+    PlayRig rig(fixture.layout().path);
+    CIbpCtrl* engine = rig.engine.get();
+    engine->SetSpeed(-1.0);
+    ASSERT_EQ(engine->Play(EntryAt(*engine, 0), 1), EngineStart::kStarted);
+    ASSERT_TRUE(Eventually([&] { return engine->Source().ValidChunks() >= r.chunks.size(); }));
+    ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > 0; }));
+    ASSERT_EQ(rig.Posted(WM_PLAYER_END), 0u);
+    if (turn) {
+      engine->SetSpeed(1.0);
+    } else {
+      engine->Seek(r.start + 1);
+    }
+    ASSERT_TRUE(rig.WaitForEnd());
+    engine->Close();
+    // Forward, the last second plays to its end; backward from the seek, every picture of the
+    // second sought and before it, newest first.
+    const std::vector<std::string> shown = rig.Hashes();
+    std::vector<std::string> tail(hashes.begin() + 30, hashes.end());
+    if (!turn) tail.assign(hashes.rbegin(), hashes.rend());
+    ASSERT_GE(shown.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(shown.end() - static_cast<std::ptrdiff_t>(tail.size()), shown.end()), tail);
+    EXPECT_EQ(rig.Posted(WM_PLAYER_END), 1u);
+  }
+}
+
+// A seek forward and a seek back each go on from the key picture of the second sought, whose
+// frames begin before the second's first chunk, and show the pictures of that second in order.
+TEST(IbpCtrlPlayTest, ACardSeekShowsTheKeyPictureOfTheSecondSought) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
+  const fixtures::ScratchDir dir("cardseek");
+  const std::vector<std::string> hashes = ReferenceHashes(fixture.layout(), {0}, dir);
+  ASSERT_EQ(hashes.size(), 150u);
+  PlayRig rig(fixture.layout().path);
+  CIbpCtrl* engine = rig.engine.get();
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return rig.presenter->PresentCount() > 0; }));
+  engine->Seek(r.start + 3);
+  ASSERT_TRUE(Eventually([&] { return engine->GetDisplayTime(0) == r.start + 4; }));
+  engine->Seek(r.start + 1);
+  ASSERT_TRUE(rig.WaitForEnd());
+  engine->Close();
+
+  const std::vector<std::string> shown = rig.Hashes();
+  const auto third = std::find(shown.begin(), shown.end(), hashes[90]);
+  ASSERT_LT(third - shown.begin(), 40);
+  ASSERT_GE(shown.end() - third, 30);
+  EXPECT_EQ(std::vector<std::string>(third, third + 30),
+            std::vector<std::string>(hashes.begin() + 90, hashes.begin() + 120));
+  for (int k = 45; k < 90; ++k) EXPECT_EQ(std::count(shown.begin(), third, hashes[k]), 0) << k;
+  const auto first = std::find(third, shown.end(), hashes[30]);
+  ASSERT_GE(shown.end() - first, 120);
+  EXPECT_EQ(std::vector<std::string>(first, shown.end()), std::vector<std::string>(hashes.begin() + 30, hashes.end()));
+}
+
 TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 8.0);
   desc.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up
@@ -225,6 +298,36 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads)
   EXPECT_EQ(engine->Video(0)->PresentedPictures() - shown, engine->Video(0)->PresentedKeyPictures() - keys);
   EXPECT_FALSE(engine->GetSensorBlock(block));
   EXPECT_EQ(rig.Posted(WM_PLAYER_END), 0u);  // a stream's reader waits at its end for more
+}
+
+// Paused at its first picture while its reader queues the rest, a stream resumed at the normal
+// speed shows every picture from there on, once and in order.
+TEST(IbpCtrlPlayTest, AResumedTransportStreamGoesOnFromThePictureShown) {
+  setenv("TZ", "UTC", 1);
+  tzset();
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 90;
+  const fixtures::TsFile file = fixtures::BuildTs(desc);
+  ASSERT_FALSE(file.bytes.empty());
+  fixtures::ScratchDir dir("tsresume");
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("clip.ts"), file.bytes));
+  std::vector<fixtures::AccessUnit> units;
+  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
+  ASSERT_TRUE(fixtures::WriteStreamFile(dir.File("clip.h264"), units));
+  const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
+  ASSERT_EQ(hashes.size(), file.pictures.size());
+
+  PlayRig rig(dir.File("clip.ts"));
+  CIbpCtrl* engine = rig.engine.get();
+  engine->SetPause(1);
+  ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() == hashes.size(); }));
+  ASSERT_TRUE(Eventually([&] { return rig.Hashes().size() == 1; }));
+  engine->SetPause(0);
+  ASSERT_TRUE(Eventually([&] { return rig.Hashes().size() >= hashes.size(); }));
+  engine->Close();
+  EXPECT_EQ(rig.Hashes(), hashes);
 }
 
 TEST(IbpCtrlPlayTest, ASeekInATransportStreamGoesOnFromItsFirstPictureNotBeforeTheTime) {

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
+#include <algorithm>
+
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Button.h"
 #include "platform/wnd/Static.h"
 #include "platform/wnd/TestHarness.h"
@@ -178,4 +182,30 @@ TEST_F(ButtonTest, StaticsDrawTheirTextAndBitmap) {
   plat::test::Pump();
   EXPECT_EQ(plat::test::Pixel(&picture, 18, 18), RGB(0, 255, 0));
   EXPECT_EQ(plat::test::Pixel(&picture, 2, 2), GetSysColor(COLOR_3DFACE));
+}
+
+// The title's ink (the frame is far lighter than the text) spans the text's width in the font set,
+// well above the widget's own.
+TEST_F(ButtonTest, AGroupBoxShowsItsWholeTitleInTheFontItDrawsWith) {
+  const CString title(L"Резервная копия");
+  CButton box;
+  ASSERT_TRUE(box.Create(title, WS_CHILD | WS_VISIBLE | BS_GROUPBOX, CRect(0, 0, 300, 120), &parent, 1030));
+  LOGFONTW lf = plat::MessageFont();
+  lf.lfHeight = -24;
+  CFont font;
+  ASSERT_TRUE(font.CreateFontIndirect(&lf));
+  box.SetFont(&font);
+  plat::test::Pump();
+  const QImage shot = plat::test::Grab(&box);
+  plat::test::SavePng(shot, "group_box_long_title");
+  int left = shot.width();
+  int right = -1;
+  for (int y = 0; y < 40; ++y) {
+    for (int x = 0; x < shot.width(); ++x) {
+      if (qGray(shot.pixel(x, y)) >= 100) continue;
+      left = std::min(left, x);
+      right = std::max(right, x);
+    }
+  }
+  EXPECT_GE(right - left + 5, QFontMetrics(plat::QFontOf(lf)).horizontalAdvance(plat::ToQString(title)));
 }

@@ -123,6 +123,25 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
   EXPECT_TRUE(std::filesystem::exists(dir.File("cut.srt")));
 }
 
+// One second whose key picture begins in the second before holds no picture an AVI file can
+// start with: the export, copied or decoded, writes no AVI file and ends failed.
+TEST(ExportJob, AnExportWhoseRangeHoldsNoKeyFrameFails) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 3.0));
+  ASSERT_TRUE(fixture.ok());
+  const std::int64_t second = fixture.layout().recordings[0].start + 1;
+  fixtures::ScratchDir dir("nokey");
+  JobRig rig(fixture.layout());
+  for (const bool decode : {false, true}) {
+    const std::string avi = dir.File(decode ? "decoded.avi" : "copied.avi");
+    rig.engine->SetExportDecode(decode);
+    ASSERT_EQ(rig.engine->OpenExport(CString(avi), rig.Entry(0), 0, second, second), EngineStart::kStarted);
+    rig.Finish();
+    EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kFailed) << decode;
+    EXPECT_TRUE(rig.engine->GetJobFiles().empty());
+    EXPECT_FALSE(std::filesystem::exists(avi)) << decode;
+  }
+}
+
 TEST(ExportJob, ATransportStreamIsExportedWholeWithItsSoundDecoded) {
   setenv("TZ", "UTC", 1);
   tzset();

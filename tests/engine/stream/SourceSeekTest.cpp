@@ -17,29 +17,39 @@ const fixtures::ChunkInfo& FirstChunkFrom(const fixtures::RecordingInfo& r, std:
 
 }  // namespace
 
-TEST(SourceSeek, ASeekInsideTheEntryStartsAtTheFirstChunkNotBeforeIt) {
-  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0);
-  Fixture fixture(desc);
+// Played forward, reading starts a chunk before the first one not before the seek time, where
+// the key picture of the second sought may begin: that chunk's frames take the time sought and
+// bring no marker, and nothing that needs a picture before it passes. Played backward, it starts
+// at the last chunk of the second sought.
+TEST(SourceSeek, ASeekInsideTheEntryStartsWhereTheSecondSoughtCanBeShown) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 5.0));
   ASSERT_TRUE(fixture.ok());
   const fixtures::RecordingInfo& r = fixture.layout().recordings[0];
   const std::int64_t seek = r.start + 3;
-  SourceRig rig(fixture.layout());
-  rig.state.seekTime = seek;
-  ASSERT_TRUE(rig.Play(0));
-  ASSERT_TRUE(rig.consumer.WaitForEnd());
-  EXPECT_EQ(rig.state.seekTime.load(), 0);
-  const std::vector<TakenItem> video = rig.consumer.Video();
-  ASSERT_GT(video.size(), 2u);
-  EXPECT_EQ(video.front().item.type, kItemMarker);
-  EXPECT_EQ(video.front().item.seq, FirstChunkFrom(r, seek).sequence);
-  EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
-  const std::vector<TakenItem> frames = rig.consumer.Frames();
-  ASSERT_FALSE(frames.empty());
-  // Until the first key frame only time and car-data frames pass: nothing that needs a picture
-  // before it.
-  for (const TakenItem& t : frames) {
-    if (t.item.type == kItemKeyFrame) break;
-    EXPECT_TRUE(t.item.type == kItemTimeFrame || t.item.type == kItemCarData) << t.item.type;
+  const std::uint32_t sought = FirstChunkFrom(r, seek).sequence;
+  for (const double speed : {1.0, -1.0}) {
+    SourceRig rig(fixture.layout());
+    rig.state.speed = speed;
+    rig.state.seekTime = seek;
+    ASSERT_TRUE(rig.Play(0));
+    ASSERT_TRUE(rig.consumer.WaitForEnd());
+    EXPECT_EQ(rig.state.seekTime.load(), 0);
+    const std::vector<std::uint32_t> markers = MarkerSequences(rig.consumer);
+    ASSERT_FALSE(markers.empty());
+    if (speed < 0) {
+      EXPECT_EQ(markers.front(), FirstChunkFrom(r, seek + 1).sequence - 1);
+      continue;
+    }
+    EXPECT_EQ(markers.front(), sought);
+    const std::vector<TakenItem> frames = rig.consumer.Frames();
+    ASSERT_FALSE(frames.empty());
+    EXPECT_EQ(frames.front().item.seq, sought - 1);
+    EXPECT_EQ(frames.front().item.chunkTime, seek);
+    EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
+    for (const TakenItem& t : frames) {
+      if (t.item.type == kItemKeyFrame) break;
+      EXPECT_TRUE(t.item.type == kItemTimeFrame || t.item.type == kItemCarData) << t.item.type;
+    }
   }
 }
 
@@ -109,6 +119,33 @@ TEST(SourceSeek, BackwardPlayCrossesIntoThePreviousEntryAndEndsBeforeTheFirst) {
   EXPECT_EQ(MarkerSequences(rig.consumer), expected);
   EXPECT_EQ(rig.source.LastEnd(), SourceEnd::kData);
   EXPECT_EQ(rig.source.Demux().StreamResets(), 1u);
+}
+
+// An entry whose index claims chunks past its data, eight or many more, is entered at its last
+// chunk with data and played back to its first.
+TEST(SourceSeek, BackwardPlayFindsTheLastChunkOfAnEntryThatClaimsMoreThanItHolds) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[1].events = {{3, 1}};
+  const Fixture probe(desc, "probe");
+  ASSERT_TRUE(probe.ok());
+  const auto held = static_cast<std::uint32_t>(probe.layout().recordings[0].chunks.size());
+  for (const std::uint32_t extra : {8u, 900u}) {
+    desc.recordings[0].claimedChunks = held + extra;
+    Fixture fixture(desc);
+    ASSERT_TRUE(fixture.ok());
+    const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
+    const fixtures::RecordingInfo& second = fixture.layout().recordings[1];
+    ASSERT_EQ(first.entry.last, first.entry.first + held + extra - 1);
+    SourceRig rig(fixture.layout());
+    rig.state.speed = -1.0;
+    ASSERT_TRUE(rig.Play(1, 1));
+    ASSERT_TRUE(rig.consumer.WaitForEnd());
+    std::vector<std::uint32_t> expected;
+    for (int k = 3; k >= 0; --k) expected.push_back(second.chunks[static_cast<std::size_t>(k)].sequence);
+    for (auto it = first.chunks.rbegin(); it != first.chunks.rend(); ++it) expected.push_back(it->sequence);
+    EXPECT_EQ(MarkerSequences(rig.consumer), expected) << extra;
+    EXPECT_LT(rig.source.InvalidChunks(), 8u) << extra;
+  }
 }
 
 TEST(SourceSeek, BackwardGroupsArriveWholeAndTheQueueStaysShort) {
