@@ -1,19 +1,23 @@
-// The main window on the real engine playing a generated recording: the graph's curve follows the
-// recording's G-sensor wave, and the channel window shows the pictures in each of its modes.
+// The main window on the real engine playing generated recordings: the graph's curve follows the
+// recording's G-sensor wave, and the channel window shows the pictures in each of its modes; the
+// speed read-out, the position text and the map page follow the recording's route.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <fstream>
 #include <thread>
-
 
 #include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/browser/FakeWebBrowser.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/video/qt/WindowPresenters.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/TestHarness.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
+#include "tests/fixtures/TestSignals.h"
 #include "tests/support/Eventually.h"
 #include "ui/MainDlg.h"
 
@@ -95,5 +99,115 @@ TEST(SensorPlaybackTest, TheGraphFollowsTheRecordingsWaveAndTheChannelWindowShow
   }
   EXPECT_EQ(channel.GetMode(), CPanelDlg::kEmbedded);
   dlg.reset();
+  g_appConfig.SetAppFolder(programFolder);
+}
+
+namespace {
+
+// A drive of a recording and the speed read-out's text for it in its on-screen unit
+// ("SetEDR_Speed": 0 km/h, 1 mph, 2 knots); no speed lies near a rounding edge of its unit.
+struct Drive {
+  int unit;
+  fixtures::RouteDescription route;
+  const char* speedText;
+};
+
+// Degrees of an RMC coordinate, (d)ddmm.mmmm, and its hemisphere.
+double Degrees(const std::string& field, const std::string& hemisphere) {
+  const double value = std::stod(field);
+  const double degrees = std::floor(value / 100) + std::fmod(value, 100) / 60;
+  return hemisphere == "S" || hemisphere == "W" ? -degrees : degrees;
+}
+
+// Latitude and longitude of the RMC sentence that the recorder wrote.
+std::pair<double, double> FixOf(const std::string& rmc) {
+  std::vector<std::string> f(1);
+  for (char c : rmc) {
+    if (c == ',') {
+      f.emplace_back();
+    } else {
+      f.back().push_back(c);
+    }
+  }
+  return {Degrees(f[3], f[4]), Degrees(f[5], f[6])};
+}
+
+CString PositionText(double value, wchar_t positive, wchar_t negative) {
+  CString text;
+  text.Format(L"%9.6f  %c", std::fabs(value), value < 0.0 ? negative : positive);
+  return text;
+}
+
+QImage Drawn(const std::function<void(CDC&)>& draw) {
+  CBitmap bitmap;
+  bitmap.CreateBitmap(200, 220, 1, 32, nullptr);
+  CDC dc;
+  dc.CreateCompatibleDC(nullptr);
+  CBitmap* old = dc.SelectObject(&bitmap);
+  draw(dc);
+  dc.SelectObject(old);
+  return plat::ImageOf(bitmap);
+}
+
+}  // namespace
+
+// Each recording played in a window whose unit is the drive's: the read-out shows the route's speed
+// in that unit, the position text the fix that a chunk of the recording carries, at the route's
+// place at that chunk's time, and the map page that fix, drawn on a running track.
+TEST(SensorPlaybackTest, TheSpeedReadOutThePositionTextAndTheMapPageShowTheRecordingsRoute) {
+  plat::test::Reset();
+  const fixtures::ScratchDir dir("sensor-route");
+  const CString programFolder = g_appConfig.GetAppFolder();
+  g_appConfig.SetAppFolder(CString(dir.Path()));
+  const Drive drives[] = {{0, {-22.5, 1.5, 90.0, 100.0}, "100"},     // 54.0 knots on the card
+                          {1, {48.2, -11.6, 0.0, 75.0}, " 47"},      // 46.6 mph
+                          {2, {-33.9, -70.6, 200.0, 130.0}, " 70"}};  // 70.2 knots
+  plat::test::FakeWebBrowsers browsers;
+  plat::WindowPresenters presenters;
+  for (const Drive& drive : drives) {
+    // One recording a backup, so that none plays on after it.
+    fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 12.0);
+    desc.recordings[0].route = drive.route;
+    const std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, dir.File("drive.sd"));
+    ASSERT_TRUE(layout);
+    std::ofstream(dir.File("Config.ini"), std::ios::trunc) << "[Config]\nSetEDR_Speed=" << drive.unit << "\n";
+    auto dlg = std::make_unique<CMainDlg>();
+    dlg->SetArguments({L"-f", CString(layout->path)});
+    ASSERT_TRUE(dlg->Create(CMainDlg::kTemplate, nullptr));
+    plat::test::FakeWebBrowser& page = *browsers.Last();
+    for (LPCWSTR id : {L"map_lng", L"map_lat", L"map_status"}) page.values[id] = L"";
+    page.FinishLoad(true);
+    ASSERT_TRUE(dlg->PlayRecord(0));
+    ASSERT_TRUE(plat::test::Eventually([&] {
+      plat::test::Pump();
+      const CString& speed = dlg->GetSpeedText();
+      return page.values[L"map_status"] == L"running" && !speed.IsEmpty() && speed != L"  0";
+    }, 20000)) << drive.unit;
+
+    EXPECT_EQ(dlg->GetSpeedText().ToUtf8(), drive.speedText);
+    const double latitude = dlg->GetLatitude();
+    const double longitude = dlg->GetLongitude();
+    const fixtures::RecordingInfo& recording = layout->recordings[0];
+    const std::vector<fixtures::ChunkInfo>& chunks = recording.chunks;
+    const auto chunk = std::find_if(chunks.begin(), chunks.end(), [&](const fixtures::ChunkInfo& c) {
+      const auto [lat, lng] = FixOf(c.gps);
+      return std::fabs(lat - latitude) < 1e-9 && std::fabs(lng - longitude) < 1e-9;
+    });
+    ASSERT_NE(chunk, chunks.end()) << latitude << " " << longitude;
+    const double seconds = static_cast<double>(chunk->timeUs - recording.start * 1000000) / 1e6;
+    const fixtures::GpsFix route = fixtures::RoutePosition(drive.route, seconds);
+    const auto [fixLatitude, fixLongitude] = FixOf(chunk->gps);
+    EXPECT_NEAR(fixLatitude, route.latitude, 2e-6);
+    EXPECT_NEAR(fixLongitude, route.longitude, 2e-6);
+    EXPECT_EQ(Drawn([&](CDC& dc) { dlg->DrawPositionText(dc); }), Drawn([&](CDC& dc) {
+                dc.SetBkMode(TRANSPARENT);
+                dc.SetTextColor(0x0000FF);
+                dc.TextOut(35, 197, PositionText(fixLatitude, L'N', L'S'));
+                dc.TextOut(35, 182, PositionText(fixLongitude, L'E', L'W'));
+              }));
+    EXPECT_NEAR(std::stod(page.values[L"map_lat"].ToUtf8()), latitude, 1e-6);
+    EXPECT_NEAR(std::stod(page.values[L"map_lng"].ToUtf8()), longitude, 1e-6);
+    EXPECT_NE(std::find(page.calls.begin(), page.calls.end(), CString(L"refreshMap")), page.calls.end());
+  }
   g_appConfig.SetAppFolder(programFolder);
 }
