@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QPainter>
 #include <QTreeWidget>
-#include <fstream>
 
 #include "app/LanguageTable.h"
 #include "tests/fixtures/StoreBuilder.h"
@@ -56,7 +55,7 @@ TEST_F(MainWindowTest, EveryTextTheWindowAndItsPanelsAskForIsInTheEnglishFile) {
   const std::string backup = russian.Dir().File("two.sd");
   ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0), backup));
   ASSERT_TRUE(fake_.engine().UseStore(backup));
-  std::ofstream(russian.Dir().File("Config.ini"), std::ios::app) << "AutoPlayFirstRecord=1\n";
+  g_appConfig.WriteConfigInt(L"AutoPlayFirstRecord", 1);
   const LanguageKeyRecorder recorder;
   for (const auto& [width, height] : {std::pair{1920, 1080}, {1440, 900}, {1024, 600}}) {
     CMainDlg& dlg = Start(width, height, {L"-f", CString(backup)});
@@ -68,6 +67,7 @@ TEST_F(MainWindowTest, EveryTextTheWindowAndItsPanelsAskForIsInTheEnglishFile) {
     for (CSidePanel* panel : panels) ClickEveryButton(*panel, [&] { showMain(); panel->Toggle(5); });
     for (int id : {mainid::kMinimize, mainid::kClose}) dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
   }
+  EXPECT_FALSE(CallsNamed("Play").empty());
   const std::set<std::wstring> keys = recorder.Keys();
   for (const wchar_t* key : {L"Dravik2 Player", L"Restart Record", L"Sound Off", L"Mark Save", L"Compass Button",
                              L"Volume Panel", L"RECORD TIME", L"Car Type", L"Input Google Map Key", L"Time zone"}) {
