@@ -27,6 +27,7 @@ bool CEngineState::TickPlayClock(std::int64_t nowMs) {
 void CEngineState::ResetPlayState() {
   speed.store(1.0);
   seekTime.store(0);
+  seekElsewhere.store(false);
   pause.store(0);
   playClock.Clear();
   frameTime.store(0);
