@@ -113,8 +113,8 @@ class CEngineState {
   // The audio clock is to start again at the next sound frame, that frame heard after the delay.
   void RestartAudioClock(std::int32_t delayMs);
   // Anchors the audio clock: `stamp` is heard at nowMs plus the start delay, which is then used
-  // up (kept as the previous delay).
-  void StartAudioClock(std::int64_t stamp, std::int64_t nowMs);
+  // up (kept as the previous delay); from there the media time runs at `speed`.
+  void StartAudioClock(std::int64_t stamp, std::int64_t nowMs, double speed);
 
  private:
   std::atomic<bool> resyncRequest_{false};
