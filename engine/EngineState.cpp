@@ -10,9 +10,9 @@ void CEngineState::RestartAudioClock(std::int32_t delayMs) {
   audioResync.store(true);
 }
 
-void CEngineState::StartAudioClock(std::int64_t stamp, std::int64_t nowMs) {
+void CEngineState::StartAudioClock(std::int64_t stamp, std::int64_t nowMs, double speed) {
   const std::int32_t delay = audioStartDelay.exchange(0);
-  avClock.Anchor(stamp, nowMs + delay);
+  avClock.Anchor(stamp, nowMs + delay, speed);
   audioPreviousDelay.store(delay);
   audioResync.store(false);
 }
@@ -27,6 +27,7 @@ bool CEngineState::TickPlayClock(std::int64_t nowMs) {
 void CEngineState::ResetPlayState() {
   speed.store(1.0);
   seekTime.store(0);
+  seekElsewhere.store(false);
   pause.store(0);
   playClock.Clear();
   frameTime.store(0);

@@ -29,6 +29,10 @@ class CEngineState {
   std::atomic<double> speed{1.0};          // negative = backward
   std::atomic<int> pause{0};
   std::atomic<std::int64_t> seekTime{0};   // seconds since 1970; 0 = none
+  // Set before the seek time of a seek to another place: the video thread forgets the picture
+  // shown, which a single step counts from. A turn of direction seeks to the picture shown and
+  // keeps it.
+  std::atomic<bool> seekElsewhere{false};
   std::atomic<bool> videoEnabled{true};    // the channel's video switch
   std::atomic<bool> audioEnabled{true};    // the channel's sound switch
   std::atomic<bool> exportDecode{false};   // a job's frames go through the decoders
@@ -109,8 +113,8 @@ class CEngineState {
   // The audio clock is to start again at the next sound frame, that frame heard after the delay.
   void RestartAudioClock(std::int32_t delayMs);
   // Anchors the audio clock: `stamp` is heard at nowMs plus the start delay, which is then used
-  // up (kept as the previous delay).
-  void StartAudioClock(std::int64_t stamp, std::int64_t nowMs);
+  // up (kept as the previous delay); from there the media time runs at `speed`.
+  void StartAudioClock(std::int64_t stamp, std::int64_t nowMs, double speed);
 
  private:
   std::atomic<bool> resyncRequest_{false};

@@ -29,6 +29,7 @@ void CIbpCtrl::Seek(std::int64_t time) {
     SeekTransportStream(time);
     return;
   }
+  state_.seekElsewhere = true;
   state_.seekTime = time;
   state_.NoteSeek();
   state_.RequestAudioReset();
@@ -39,6 +40,7 @@ void CIbpCtrl::Seek(std::int64_t time) {
 void CIbpCtrl::SeekTransportStream(std::int64_t time) {
   CTSChn* stream = channels_[0].transportStream.get();
   if (active_.load() != Active::kTransportStream || stream->IsExporting() || !stream->SeekTime(time)) return;
+  state_.seekElsewhere = true;
   state_.seekTime = time;
   state_.NoteSeek();
   state_.RequestAudioReset();

@@ -201,7 +201,7 @@ void CAudioCtx::TrimClock(const QueueItem& item) {
 }
 
 void CAudioCtx::Anchor(std::int64_t time, std::int64_t now) {
-  state_.StartAudioClock(time, now);
+  state_.StartAudioClock(time, now, kSoundSpeed);
   trim_ = Trim::kFirstFrame;
 }
 

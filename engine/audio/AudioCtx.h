@@ -31,6 +31,8 @@ class CAudioCtx : public CMyThread {
   static constexpr int kSyncChannel = 0;
   // The most the audio clock is moved toward the wall clock per sound frame (ms).
   static constexpr std::int64_t kMaxTrimMs = 66;
+  // The sound is always heard at the normal speed, whatever the pictures' speed.
+  static constexpr double kSoundSpeed = 1.0;
 
   // `device`: the machine's sound output (null when there is none). The clock gives the ticks at
   // which the audio clock is anchored and trimmed, and paces the null output of export-decode

@@ -21,7 +21,12 @@ void CAvClock::Restart() {
   settle_.store(0, std::memory_order_relaxed);
   reanchor_.store(false);
   std::lock_guard lock(anchorWriter_);
-  PublishAnchor(0, 0);
+  PublishAnchor(0, 0, 1.0);
+}
+
+void CAvClock::SetClockSpeed(double speed) {
+  if (clockSpeed_.exchange(speed, std::memory_order_relaxed) == speed) return;
+  master_.store(kNoMaster, std::memory_order_relaxed);
 }
 
 void CAvClock::SyncClock(CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, std::int64_t nowMs) {
@@ -52,11 +57,15 @@ void CAvClock::SyncClock(CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, 
   settle_.store(m.settle, std::memory_order_relaxed);
 }
 
-// While the audio clock runs it gives the master time; once settled it becomes the master when it
-// agrees with the pictures, and is sent to re-anchor when it does not.
+// While the audio clock runs at the pictures' speed it gives the master time; once settled it
+// becomes the master when it agrees with the pictures, and is sent to re-anchor when it does not.
+// Stopped, or anchored for another speed, it tells nothing of the pictures, and the channel leads.
 void CAvClock::FollowAudioClock(Master& m, std::int64_t time, double speed, std::int64_t nowMs) {
   const AudioAnchor anchor = GetAnchor();
-  if (!anchor.Runs()) return;
+  if (!anchor.Runs() || anchor.speed != speed) {
+    if (m.channel == kAudioMaster) m.channel = 0;
+    return;
+  }
   const std::int64_t previous = m.time;
   const std::int64_t elapsedMs = TruncWhole(static_cast<double>(WrapSub(nowMs, anchor.tickBase)) * speed);
   m.time = WrapAdd(anchor.audioBase, elapsedMs * 1000);
@@ -87,33 +96,35 @@ void CAvClock::Correct(Master& m, CFpsCtrl& pacer, std::int64_t time, std::int32
   pacer.AddCorrection(SaturateInt32(drift > 0 ? amount : -amount));
 }
 
-void CAvClock::Anchor(std::int64_t audioBase, std::int64_t tickBase) {
+void CAvClock::Anchor(std::int64_t audioBase, std::int64_t tickBase, double speed) {
   std::lock_guard lock(anchorWriter_);
-  PublishAnchor(audioBase, tickBase);
+  PublishAnchor(audioBase, tickBase, speed);
   reanchor_.store(false);
 }
 
 std::int64_t CAvClock::ShiftAudioBase(std::int64_t deltaUs) {
   std::lock_guard lock(anchorWriter_);
   const std::int64_t base = WrapAdd(audioBase_.load(std::memory_order_relaxed), deltaUs);
-  PublishAnchor(base, tickBase_.load(std::memory_order_relaxed));
+  PublishAnchor(base, tickBase_.load(std::memory_order_relaxed), anchorSpeed_.load(std::memory_order_relaxed));
   return base;
 }
 
 // Writers hold anchorWriter_. An odd sequence marks a write in progress; a reader that acquires a
 // new field value also sees the odd sequence stored before it, and retries.
-void CAvClock::PublishAnchor(std::int64_t audioBase, std::int64_t tickBase) {
+void CAvClock::PublishAnchor(std::int64_t audioBase, std::int64_t tickBase, double speed) {
   const std::uint64_t seq = anchorSeq_.load(std::memory_order_relaxed);
   anchorSeq_.store(seq + 1, std::memory_order_relaxed);
   audioBase_.store(audioBase, std::memory_order_release);
   tickBase_.store(tickBase, std::memory_order_release);
+  anchorSpeed_.store(speed, std::memory_order_release);
   anchorSeq_.store(seq + 2, std::memory_order_release);
 }
 
 AudioAnchor CAvClock::GetAnchor() const {
   for (;;) {
     const std::uint64_t before = anchorSeq_.load(std::memory_order_acquire);
-    const AudioAnchor anchor{audioBase_.load(std::memory_order_acquire), tickBase_.load(std::memory_order_acquire)};
+    const AudioAnchor anchor{audioBase_.load(std::memory_order_acquire), tickBase_.load(std::memory_order_acquire),
+                             anchorSpeed_.load(std::memory_order_acquire)};
     if ((before & 1) == 0 && anchorSeq_.load(std::memory_order_relaxed) == before) return anchor;
   }
 }

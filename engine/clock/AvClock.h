@@ -21,6 +21,7 @@
 struct AudioAnchor {
   std::int64_t audioBase = 0;  // media time (µs) heard at tickBase; 0 = the audio clock is stopped
   std::int64_t tickBase = 0;   // wall tick (ms); 0 = the audio clock is stopped
+  double speed = 1.0;          // the playing speed the media time runs at from there
   bool Runs() const { return audioBase != 0 && tickBase != 0; }
 };
 
@@ -42,7 +43,8 @@ class CAvClock {
   void Restart();
 
   // The playback speed the clock runs at (negative backward); each pacer takes it when it steps.
-  void SetClockSpeed(double speed) { clockSpeed_.store(speed, std::memory_order_relaxed); }
+  // A change of speed chooses the master again, which settles before any correction.
+  void SetClockSpeed(double speed);
   double GetClockSpeed() const { return clockSpeed_.load(std::memory_order_relaxed); }
 
   // The clock step for one shown picture of the pacer's channel: `time` is the picture's stamp
@@ -52,8 +54,11 @@ class CAvClock {
   void SyncClock(CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, std::int64_t nowMs);
 
   // Audio side. Anchor: `audioBase` is heard at wall tick `tickBase` (the caller adds the output
-  // latency to its now); a pending re-anchor request is thereby met.
-  void Anchor(std::int64_t audioBase, std::int64_t tickBase);
+  // latency to its now), and the media time runs on at `speed` from there. The audio clock leads
+  // the pictures only while they play at that speed: sound anchored at the normal speed says
+  // nothing of pictures shown fast, which are then paced by their own stamps. A pending re-anchor
+  // request is thereby met.
+  void Anchor(std::int64_t audioBase, std::int64_t tickBase, double speed);
   // Moves the audio base by deltaUs and returns the new base (the per-frame trim).
   std::int64_t ShiftAudioBase(std::int64_t deltaUs);
   AudioAnchor GetAnchor() const;
@@ -74,7 +79,7 @@ class CAvClock {
 
   void FollowAudioClock(Master& m, std::int64_t time, double speed, std::int64_t nowMs);
   void Correct(Master& m, CFpsCtrl& pacer, std::int64_t time, std::int32_t rate, double speed) const;
-  void PublishAnchor(std::int64_t audioBase, std::int64_t tickBase);
+  void PublishAnchor(std::int64_t audioBase, std::int64_t tickBase, double speed);
 
   std::atomic<double> clockSpeed_{1.0};
   std::atomic<std::int32_t> master_{kNoMaster};
@@ -87,4 +92,5 @@ class CAvClock {
   std::atomic<std::uint64_t> anchorSeq_{0};
   std::atomic<std::int64_t> audioBase_{0};
   std::atomic<std::int64_t> tickBase_{0};
+  std::atomic<double> anchorSpeed_{1.0};
 };

@@ -1,7 +1,7 @@
 // The play clock: the whole second of recording time being played (seconds since 1970), shown
-// as the play time and used by the single step back. The source sets it from chunk times; the
-// video thread ticks it once per full second of wall time in the direction of play. Every
-// operation is atomic, so any thread may set or read it.
+// as the play time. The source sets it from chunk times; the video thread ticks it once per full
+// second of wall time in the direction of play. Every operation is atomic, so any thread may set
+// or read it.
 #pragma once
 
 #include <atomic>

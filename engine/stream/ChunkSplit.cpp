@@ -220,7 +220,7 @@ void CChunkDemux::TakeTimeFrame(const BYTE* frame, bool backward) {
     return;
   }
   if (Distance(stamp_, prevStamp_) > kAudioRestartJump) {
-    state_.StartAudioClock(static_cast<std::int64_t>(stamp_), GetTickCount());
+    state_.StartAudioClock(static_cast<std::int64_t>(stamp_), GetTickCount(), speed_);
   }
   prevStamp_ = stamp_;
 }

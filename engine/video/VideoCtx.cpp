@@ -79,6 +79,7 @@ void CVideoCtx::Run() {
   policy_.Reset();
   resetPacer_ = true;
   noVideo_ = true;
+  shownStamp_ = 0;
   while (Runs()) Pass();
   backward_.Reset();
 }
@@ -131,6 +132,7 @@ bool CVideoCtx::TakePendingSeek() {
   const std::int64_t seek = state_.seekTime.load();
   if (seek == 0) return false;
   resetPacer_ = true;
+  if (state_.seekElsewhere.exchange(false)) shownStamp_ = 0;
   state_.frameTime = seek;
   backward_.Reset();
   decoder_.Flush();
@@ -167,10 +169,8 @@ void CVideoCtx::HandleItem(const QueueItem& item) {
   }
 }
 
-// Items of the other direction than the speed's are left over from before a change; a step back
-// shows only what lies before the play clock.
+// Items of the other direction than the speed's are left over from before a change.
 bool CVideoCtx::Admits(const QueueItem& item, double speed) {
-  if (speed == kStepBack && item.chunkTime >= state_.playClock.Get()) return false;
   const bool backward = item.speed < 0;
   if ((speed < 0) != backward) return false;
   if (backward != backwardItems_) {
@@ -231,6 +231,8 @@ void CVideoCtx::ShowPicture(const QueueItem& item, double speed) {
   if (!picture) return;
   if (item.speed < 0) {
     ShowBackward(item, *picture);
+  } else if (StepSkips(item, speed)) {
+    return;
   } else if (PresentFrame(*picture)) {
     AfterPicture(item, speed, *picture);
   } else if (state_.exportDecode.load()) {
@@ -255,13 +257,29 @@ void CVideoCtx::ShowDueBackward() {
     const CBackwardGroup::Picture* due = backward_.Next();
     if (!due) return;
     frameTime_ = due->stamp;
-    if (Convert(*due->frame)) AfterPicture(due->item, speed, *due->frame);
+    if (!StepSkips(due->item, speed) && Convert(*due->frame)) AfterPicture(due->item, speed, *due->frame);
   }
 }
+
+// A single step shows the picture next to the one shown, in the step's direction. Reading starts
+// again at the second shown, or at its key picture, so the pictures between that point and the
+// one shown are decoded and passed over. Without stamps every picture counts as the next.
+bool CVideoCtx::StepSkips(const QueueItem& item, double speed) const {
+  const std::uint64_t stamp = StampOf(item);
+  if (shownStamp_ == 0 || stamp == 0) return false;
+  if (speed == kStepForward) return stamp <= shownStamp_;
+  if (speed == kStepBack) return stamp >= shownStamp_;
+  return false;
+}
+
+// A picture's own stamp: read backward, or from a transport stream, the item carries it; read
+// forward, it is that of the time frame before the picture.
+std::uint64_t CVideoCtx::StampOf(const QueueItem& item) const { return item.stamp != 0 ? item.stamp : frameTime_; }
 
 void CVideoCtx::AfterPicture(const QueueItem& item, double speed, const AVFrame& shown) {
   noVideo_ = false;
   repaint_ = true;
+  shownStamp_ = StampOf(item);
   state_.frameTime = item.chunkTime;
   // The chunk came through the decoder with the picture, so a picture of an earlier group shown
   // in backward play names its own chunk.

@@ -129,6 +129,8 @@ class CVideoCtx : public CMyThread {
   void ShowPicture(const QueueItem& item, double speed);
   void ShowBackward(const QueueItem& item, const AVFrame& picture);
   void ShowDueBackward();
+  bool StepSkips(const QueueItem& item, double speed) const;
+  std::uint64_t StampOf(const QueueItem& item) const;
   void AfterPicture(const QueueItem& item, double speed, const AVFrame& shown);
   void Pace(const QueueItem& item, double speed);
   void WaitWhilePaused();
@@ -180,6 +182,7 @@ class CVideoCtx : public CMyThread {
   CarDataRecord carData_;
   std::uint64_t frameTime_ = 0;    // stamp (µs) of the picture shown
   std::uint64_t streamStamp_ = 0;  // of the last time frame, which goes with the picture decoded next
+  std::uint64_t shownStamp_ = 0;   // of the picture presented last, 0 when unknown
   bool backwardItems_ = false;   // the direction of the items decoded last
   bool repaint_ = false;         // the last picture is to be presented (again)
   bool resetPacer_ = true;       // the next time frame restarts the pacer

@@ -44,6 +44,15 @@ std::vector<std::string> ReferenceHashes(const fixtures::Layout& layout, const s
   return hashes;
 }
 
+// The main window's frame step: the step speed asked, the pause lifted; true once it showed a
+// picture.
+bool StepShows(PlayRig& rig, double step) {
+  const std::size_t before = rig.Hashes().size();
+  rig.engine->SetSpeed(step);
+  rig.engine->SetPause(0);
+  return Eventually([&] { return rig.Hashes().size() > before; });
+}
+
 std::uint32_t SequenceOf(const BYTE* block) {
   std::uint32_t sequence = 0;
   std::memcpy(&sequence, block + 4, 4);
@@ -216,6 +225,41 @@ TEST(IbpCtrlPlayTest, ACardSeekShowsTheKeyPictureOfTheSecondSought) {
   const auto first = std::find(third, shown.end(), hashes[30]);
   ASSERT_GE(shown.end() - first, 120);
   EXPECT_EQ(std::vector<std::string>(first, shown.end()), std::vector<std::string>(hashes.begin() + 30, hashes.end()));
+}
+
+// Paused in the first key group or in a later one, each step shows the picture next to the one
+// shown: back inside the group, back over a key picture into the group before, back from a key
+// picture just shown, and forward again after steps back.
+TEST(IbpCtrlPlayTest, AFrameStepShowsThePictureNextToTheOneShown) {
+  Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4.0));
+  ASSERT_TRUE(fixture.ok());
+  const fixtures::ScratchDir dir("framestep");
+  const std::vector<std::string> hashes = ReferenceHashes(fixture.layout(), {0}, dir);
+  ASSERT_EQ(hashes.size(), 120u);
+  for (const std::uint64_t playFor : {5u, 65u}) {
+    SCOPED_TRACE(playFor);
+    PlayRig rig(fixture.layout().path);
+    CIbpCtrl* engine = rig.engine.get();
+    ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+    ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > playFor; }));
+    engine->SetPause(1);
+    Sleep(200);  // a picture being converted when the pause came is shown still
+    const std::size_t from = rig.Hashes().size();
+    auto at = std::find(hashes.begin(), hashes.end(), rig.Hashes().back()) - hashes.begin();
+    std::vector<double> steps(2, CVideoCtx::kStepBack);
+    while (at - static_cast<std::ptrdiff_t>(steps.size()) > 59) steps.push_back(CVideoCtx::kStepBack);
+    steps.insert(steps.end(), {CVideoCtx::kStepForward, CVideoCtx::kStepBack, CVideoCtx::kStepForward});
+    std::vector<std::string> expected;
+    for (const double step : steps) {
+      ASSERT_TRUE(StepShows(rig, step)) << expected.size();
+      at += step > 0 ? 1 : -1;
+      expected.push_back(hashes[static_cast<std::size_t>(at)]);
+    }
+    const std::vector<std::string> shown = rig.Hashes();
+    EXPECT_EQ(std::vector<std::string>(shown.begin() + static_cast<std::ptrdiff_t>(from), shown.end()), expected);
+    EXPECT_EQ(engine->State().pause.load(), 1);
+    engine->Close();
+  }
 }
 
 TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {

@@ -48,20 +48,21 @@ TEST(VideoCtxControl, ASingleStepShowsOnePictureAndLeavesTheEnginePaused) {
     EXPECT_EQ(rig.presenter->Hashes(), std::vector<std::string>{play.hashes[0]});
     EXPECT_EQ(rig.video->PresentedPictures(), 1u);
   }
-  {
-    // Read backward from the play clock's second: pictures of that second and later are left
-    // out, the group before it is decoded and its last picture shows once the group before that
-    // arrives.
+  for (const int shown : {25, 20}) {
+    // Back from a picture shown, read backward from its group on: the picture before it shows,
+    // in the same group or in the group before, once the group before that arrives.
     VideoRig rig;
-    rig.state.speed = CVideoCtx::kStepBack;
-    rig.state.playClock.Set(play.SecondOf(20));
-    for (int g = 2; g >= 0; --g) rig.Put(play.Pictures(g * 10, g * 10 + 10), -1.0, play);
+    rig.Put(play.Pictures(20, shown + 1), 1.0, play);
     ASSERT_TRUE(rig.video->Start());
-    ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().size() == 1; }));
+    const auto forward = static_cast<std::uint64_t>(shown - 19);
+    ASSERT_TRUE(VideoRig::Eventually([&] { return rig.video->PresentedPictures() == forward; }));
+    rig.state.speed = CVideoCtx::kStepBack;
+    for (int g = 2; g >= 0; --g) rig.Put(play.Pictures(g * 10, g * 10 + 10), -1.0, play);
+    ASSERT_TRUE(VideoRig::Eventually([&] { return rig.state.pause.load() == 1; }));
     ASSERT_TRUE(rig.LetTimePass());
-    EXPECT_EQ(rig.presenter->Hashes(), std::vector<std::string>{play.hashes[19]});
-    EXPECT_EQ(rig.state.frameTime.load(), play.SecondOf(19));
-    EXPECT_EQ(rig.state.pause.load(), 1);
+    EXPECT_EQ(rig.presenter->Hashes().back(), play.hashes[static_cast<std::size_t>(shown - 1)]);
+    EXPECT_EQ(rig.state.frameTime.load(), play.SecondOf(shown - 1));
+    EXPECT_EQ(rig.video->PresentedPictures(), forward + 1);
   }
 }
 

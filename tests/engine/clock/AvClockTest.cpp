@@ -55,7 +55,7 @@ TEST(AvClockTest, TheAudioClockBecomesMasterAfterSevenSettlingSteps) {
   // Playback restarts with sound; the pictures run 20 ms ahead of it.
   clock.Restart();
   EXPECT_EQ(clock.GetMasterChannel(), CAvClock::kNoMaster);
-  clock.Anchor(kBase, kNow);
+  clock.Anchor(kBase, kNow, 1.0);
   for (int i = 1; i <= CAvClock::kSettleSteps; ++i) {
     EXPECT_EQ(video.Show(Ahead(kBase, 20)), 0) << "settling step " << i;
     EXPECT_EQ(clock.GetMasterChannel(), 0);
@@ -86,7 +86,7 @@ TEST(AvClockTest, CorrectionIsBoundedByOneAndAHalfStepPeriods) {
       CAvClock clock;
       clock.SetClockSpeed(c.speed);
       Channel video(clock);
-      clock.Anchor(kBase, kNow);
+      clock.Anchor(kBase, kNow, c.speed);
       for (int i = 0; i < CAvClock::kSettleSteps; ++i) video.Show(Ahead(kBase, drift, c.speed), c.rate);
       const std::int64_t bounded = std::clamp(drift, -c.limit, c.limit);
       EXPECT_EQ(video.Show(Ahead(kBase, drift, c.speed), c.rate), bounded);
@@ -97,7 +97,7 @@ TEST(AvClockTest, CorrectionIsBoundedByOneAndAHalfStepPeriods) {
 TEST(AvClockTest, AnAudioClockFarFromThePicturesIsReanchored) {
   CAvClock clock;
   Channel video(clock);
-  clock.Anchor(kBase, kNow);
+  clock.Anchor(kBase, kNow, 1.0);
   const std::int64_t picture = Ahead(kBase, CAvClock::kMaxAudioDriftMs + 1);
   for (int i = 0; i < CAvClock::kSettleSteps; ++i) video.Show(picture);
   EXPECT_FALSE(clock.TakeReanchorRequest());  // not judged while settling
@@ -109,7 +109,7 @@ TEST(AvClockTest, AnAudioClockFarFromThePicturesIsReanchored) {
 
   // The audio thread anchors at the pictures' time: the request is met and the sound leads.
   video.Show(picture);
-  clock.Anchor(picture, kNow);
+  clock.Anchor(picture, kNow, 1.0);
   EXPECT_FALSE(clock.TakeReanchorRequest());
   EXPECT_EQ(video.Show(Ahead(picture, 5)), 5);
   EXPECT_EQ(clock.GetMasterChannel(), CAvClock::kAudioMaster);
@@ -117,10 +117,34 @@ TEST(AvClockTest, AnAudioClockFarFromThePicturesIsReanchored) {
   // Exactly at the limit the audio clock is still believed.
   CAvClock edge;
   Channel other(edge);
-  edge.Anchor(kBase, kNow);
+  edge.Anchor(kBase, kNow, 1.0);
   for (int i = 0; i <= CAvClock::kSettleSteps; ++i) other.Show(Ahead(kBase, CAvClock::kMaxAudioDriftMs));
   EXPECT_EQ(edge.GetMasterChannel(), CAvClock::kAudioMaster);
   EXPECT_FALSE(edge.TakeReanchorRequest());
+}
+
+// The sound is heard at the normal speed only. Counted at 4x from an anchor made two seconds
+// earlier, its clock would run six seconds ahead of the pictures and hurry each of them; so an
+// anchor leads only pictures shown at its own speed, and after each change of speed the clock
+// settles again before it corrects anything.
+TEST(AvClockTest, AnAnchorLeadsOnlyPicturesShownAtItsSpeed) {
+  CAvClock clock;
+  Channel video(clock);
+  clock.Anchor(kBase, kNow, 1.0);
+  for (int i = 0; i <= CAvClock::kSettleSteps; ++i) video.Show(kBase);
+  ASSERT_EQ(clock.GetMasterChannel(), CAvClock::kAudioMaster);
+  clock.SetClockSpeed(4.0);
+  std::int64_t now = kNow + 2000;
+  for (int k = 0; k < 10; ++k, now += 250) EXPECT_EQ(video.Show(kBase + (2 + k) * 1'000'000, 30, now), 0) << k;
+  clock.Anchor(kBase + 9'000'000, now + 900, 1.0);  // a sound frame queued before the change
+  EXPECT_EQ(video.Show(kBase + 12'000'000, 30, now), 0);
+  EXPECT_EQ(clock.GetMasterChannel(), 0);
+
+  clock.SetClockSpeed(1.0);
+  clock.Anchor(kBase + 13'000'000, now, 1.0);
+  for (int i = 0; i < CAvClock::kSettleSteps; ++i) EXPECT_EQ(video.Show(Ahead(kBase + 13'000'000, 20), 30, now), 0);
+  EXPECT_EQ(video.Show(Ahead(kBase + 13'000'000, 20), 30, now), 20);
+  EXPECT_EQ(clock.GetMasterChannel(), CAvClock::kAudioMaster);
 }
 
 TEST(AvClockTest, MasterTimeStaysContinuousOverTwentyMinutes) {
@@ -129,7 +153,7 @@ TEST(AvClockTest, MasterTimeStaysContinuousOverTwentyMinutes) {
     CAvClock clock;
     clock.SetClockSpeed(speed);
     Channel video(clock);
-    clock.Anchor(kBase, kNow);
+    clock.Anchor(kBase, kNow, speed);
     const std::int64_t stepMs = 40;
     std::int64_t previous = kBase;
     int jumps = 0;
@@ -149,7 +173,7 @@ TEST(AvClockTest, MasterTimeStaysContinuousOverTwentyMinutes) {
 TEST(AvClockTest, AnchoringFollowsTheOutputLatencyAndTheTrim) {
   CAvClock clock;
   Channel video(clock);
-  clock.Anchor(kBase, kNow + 1100);  // the sound stamped kBase is heard 1.1 s from now
+  clock.Anchor(kBase, kNow + 1100, 1.0);  // the sound stamped kBase is heard 1.1 s from now
   std::int64_t now = kNow;
   const auto heard = [&] { return kBase + (now - kNow - 1100) * 1000; };
   for (int i = 0; i <= CAvClock::kSettleSteps; ++i, now += 33) EXPECT_EQ(video.Show(heard(), 30, now), 0);
@@ -195,7 +219,7 @@ TEST(AvClockTest, TheAnchorPairIsNeverSeenHalfWritten) {
   // Every pair written, shifted or not, has tick = (base / 2) * 1000 + 7.
   std::thread audio([&] {
     for (std::int64_t k = 1; k <= kWrites; ++k) {
-      clock.Anchor(2 * k, k * 1000 + 7);
+      clock.Anchor(2 * k, k * 1000 + 7, 1.0);
       clock.ShiftAudioBase(1);
     }
     done = true;

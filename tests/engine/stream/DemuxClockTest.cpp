@@ -36,7 +36,7 @@ TEST(DemuxClock, TheFirstSoundFrameStartsTheClockAndAResumedOneWithoutADelayTake
     firstTime = rig.state.audioTime.load();
     firstDelay = rig.state.audioStartDelay.load();
     // The audio thread anchors the clock, which uses the delay up.
-    rig.state.StartAudioClock(firstTime, 1000);
+    rig.state.StartAudioClock(firstTime, 1000, 1.0);
     if (!AppendRange(demux, play, stream, third, third + 1, 0.5)) return;
     AppendRange(demux, play, stream, third + 1, play.chunks.size(), 1.0);
   }));
