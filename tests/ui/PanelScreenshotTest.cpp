@@ -47,7 +47,7 @@ TEST_F(PanelTest, EachPanelShowsARecordingInItsPlace) {
   video.Toggle(5);
   video.SetSpeedText(2.0);
   video.VolumeSlider().SetPos(20);
-  for (const auto& [height, name] : {std::pair{1075, "video-control-1920"}, {805, "video-control-1440"}}) {
+  for (const auto& [height, name] : {std::pair{1075, "video-control-1920"}, {805, "video-control-1440"}, {571, "video-control-1024"}}) {
     video.MoveWindow(3, 3, 483, height);
     Save(video, name);
   }
