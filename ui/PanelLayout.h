@@ -90,8 +90,8 @@ inline constexpr int kSpeedPanelSliderX = 20;
 inline constexpr int kSpeedPanelSliderY = 4;
 inline constexpr PanelControl kSpeedPanelControls[] = {
     {1703, nullptr, 0, true, {60, 60, 188, 112}},
-    {1756, nullptr, 0, false, {191, 60, 243, 112}},
-    {1758, nullptr, 0, false, {7, 60, 57, 112}},
+    {1756, nullptr, 1759, false, {191, 60, 243, 112}},
+    {1758, nullptr, 1760, false, {7, 60, 57, 112}},
 };
 inline constexpr std::array<PanelLayout, kUiModeCount> kSpeedPanel{{
     {110, 2061, 610, 118, kSpeedPanelControls},
@@ -138,7 +138,7 @@ inline constexpr int kCarDataOnPicture = 1530;
 constexpr LayoutRect CarDataPictureRect(int input) { return {99 + 45 * input, 40, 163 + 45 * input, 104}; }
 inline constexpr int kCarDataPictureSpacing = 45;
 inline constexpr PanelControl kCarDataPanelControls[] = {
-    {1541, nullptr, 0, false, {446, 9, 466, 29}},
+    {1541, nullptr, 1782, false, {446, 9, 466, 29}},
 };
 inline constexpr PanelLayout kCarDataPanel{1510, 1540, 720, 200, kCarDataPanelControls};
 inline constexpr LayoutRect kCarDataTextLines{38, 70, 542, 130};
