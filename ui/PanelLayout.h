@@ -31,14 +31,16 @@ struct PanelLayout {
 // speed panel's slider track alone has four.
 inline constexpr int kPanelStripFrames = 5;
 
-// ---- G-sensor panel: the graph fills the panel below the sliders.
+// ---- G-sensor panel: the graph fills the panel below the sliders. The Close button stands below
+// the graph under Mark Save, where it covers nothing (the design's 100,10 lay on the range slider's
+// start thumb).
 inline constexpr PanelControl kGsensorPanelControls[] = {
     {1575, nullptr, 1578, false, {38, 10, 397, 32}},
     {1045, nullptr, 184, false, {38, 32, 385, 52}},
     {1762, nullptr, 1764, true, {0, 0, 50, 50}},
     {1763, nullptr, 1765, true, {0, 0, 50, 50}},
     {1790, nullptr, 2008, false, {405, 10, 452, 57}},
-    {1029, nullptr, 1782, false, {100, 10, 137, 47}},
+    {1029, nullptr, 1782, false, {415, 209, 452, 246}},
 };
 inline constexpr PanelLayout kGsensorPanel{103, 1898, 460, 260, kGsensorPanelControls};
 inline constexpr int kMarkBarStartThumb = 1576;
