@@ -124,13 +124,16 @@ inline constexpr PanelControl kControlBarControls[] = {
 };
 inline constexpr PanelLayout kControlBar{235, 0, 0, 0, kControlBarControls};
 
-// ---- Caption panel: no background of its own.
+// ---- Caption panel: no background of its own. Its buttons stand in a row inside the panel's
+// region (inset 4), so that none is cut, and the strip fits the corner above the product mark in
+// every mode (a column 111 high fits there in none but the largest).
+inline constexpr int kCaptionRegionInset = 4;
 inline constexpr PanelControl kCaptionPanelControls[] = {
-    {1029, L"Close", 136, false, {0, 0, 37, 37}},
-    {1776, L"Max", 1777, false, {0, 37, 37, 74}},
-    {1744, L"Menu", 1745, false, {0, 74, 37, 111}},
+    {1029, L"Close", 136, false, {4, 4, 41, 41}},
+    {1776, L"Max", 1777, false, {41, 4, 78, 41}},
+    {1744, L"Menu", 1745, false, {78, 4, 115, 41}},
 };
-inline constexpr PanelLayout kCaptionPanel{102, 0, 50, 150, kCaptionPanelControls};
+inline constexpr PanelLayout kCaptionPanel{102, 0, 119, 45, kCaptionPanelControls};
 
 // ---- Car-data panel: two pictures per input (off 1520 + k, on 1530 + k) at x 99 + 45 k, and two
 // text lines. The pictures are wider than their spacing; each shows its sign in the left 45 pixels.

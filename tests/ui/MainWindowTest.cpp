@@ -208,3 +208,26 @@ TEST_F(MainWindowTest, PanelsStartHiddenTheirTogglesShowThemAndTheTwinSlidersFol
   EXPECT_FALSE(Visible(dlg.GetVersionInfo()));
   EXPECT_EQ(plat::TakeMissedBitmapResources(), std::vector<UINT>{});
 }
+
+// In each mode the caption panel's buttons stand inside the window, on the product mark, clear of
+// every placed control and of the video.
+TEST_F(MainWindowTest, TheCaptionPanelSitsInTheBottomLeftCornerClearOfEveryControl) {
+  for (const ScreenCase& s : {ScreenCase{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(s.mode);
+    CMainDlg& dlg = Start(s.width, s.height);
+    dlg.GetClosePanel().Toggle(5);
+    dlg.RefreshCaptionPanel();
+    CRect shown = WindowRectOf(dlg.GetClosePanel());
+    shown.DeflateRect(ui::kCaptionRegionInset, ui::kCaptionRegionInset);
+    dlg.ScreenToClient(&shown);
+    const ui::LayoutRect buttons{shown.left, shown.top, shown.right, shown.bottom};
+    EXPECT_EQ(shown.Size(), CSize(111, 37));
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    EXPECT_TRUE(shown.left >= 0 && shown.top >= 0 && shown.right <= size.width && shown.bottom <= size.height);
+    EXPECT_FALSE(buttons.Intersects(ui::AreaRect(ui::Area::kVideo, s.mode)));
+    EXPECT_FALSE(buttons.Intersects(ui::AreaRect(ui::Area::kProductMark, s.mode)));
+    for (const ui::MainControl& c : ui::kMainControls) {
+      EXPECT_FALSE(buttons.Intersects(c.rect[static_cast<size_t>(s.mode)])) << c.id;
+    }
+  }
+}

@@ -155,7 +155,7 @@ BOOL CClosePanel::OnInitDialog() {
   face_ = PlainPanelColour();
   PlaceButtons(ui::kCaptionPanelControls);
   if (CVxSkinButton* max = Button(kMaxButton)) tooltip_.DelTool(max);
-  SetRegionShape({4, 4, 0});
+  SetRegionShape({ui::kCaptionRegionInset, ui::kCaptionRegionInset, 0});
   return TRUE;
 }
 
