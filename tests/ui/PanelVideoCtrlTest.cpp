@@ -46,9 +46,25 @@ TEST_F(PanelTest, UnmutingRestoresTheLevelOfTheMomentOfMutingAndMutedVolumeButto
   Click(*soundOn);
   EXPECT_EQ(panel.mainLevel, 12);
   EXPECT_TRUE(main.GetDlgItem(mainid::kVolumeSlider)->IsWindowEnabled());
-  EXPECT_EQ(CallsNamed("SetVolume"), (std::vector<std::string>{"SetVolume(0, -4320)", "SetVolume(0, -2400)"}));
   Click(*panel.GetDlgItem(mainid::kVolumeUp));
   EXPECT_EQ(main.Clicks(), std::vector<int>{mainid::kVolumeUp});
+}
+
+// Through the main window, muting and unmuting each give the engine one volume.
+TEST_F(PanelTest, MutingAndUnmutingGiveTheEngineOneVolumeEach) {
+  SpyMainDlg& main = StartSpy();
+  VideoCtrlPanel& panel = main.GetVideoCtrlPanel();
+  panel.Toggle(5);
+  auto* readOut = dynamic_cast<CBitmapSlider*>(main.GetDlgItem(mainid::kBitmapVolume));
+  ASSERT_NE(readOut, nullptr);
+  readOut->SetPos(12);
+  main.OnBitmapSliderMoved(mainid::kBitmapVolume, 12);
+  fake_.engine().ClearCalls();
+  Click(*panel.GetDlgItem(1734));
+  EXPECT_EQ(CallsNamed("SetVolume"), std::vector<std::string>{"SetVolume(0, -4320)"});
+  Click(*panel.GetDlgItem(1733));
+  EXPECT_EQ(CallsNamed("SetVolume"), (std::vector<std::string>{"SetVolume(0, -4320)", "SetVolume(0, -2400)"}));
+  EXPECT_EQ(main.GetVolumeLevel(), 12);
 }
 
 TEST_F(PanelTest, SpeedTextsLevelStepsAndRowsThatFollowThePanelsHeight) {
@@ -147,4 +163,23 @@ TEST_F(PanelTest, TheMarkBarHandsBothThumbsBeforeItsCommandAndTheVolumeSliderSet
   EXPECT_EQ(panel.GetSide(), VideoCtrlPanel::kRightSide);
   Click(*panel.GetDlgItem(1759));
   EXPECT_EQ(panel.GetSide(), VideoCtrlPanel::kLeftSide);
+}
+
+// F6 toggles the version dialog once a press: its repeats are consumed without a toggle.
+TEST_F(PanelTest, F6TogglesTheVersionDialogOncePerPress) {
+  SpyMainDlg& main = StartSpy();
+  main.ShowWindow(SW_SHOW);
+  VideoCtrlPanel& panel = main.GetVideoCtrlPanel();
+  MSG press{};
+  press.hwnd = panel.GetSafeHwnd();
+  press.message = WM_KEYDOWN;
+  press.wParam = VK_F6;
+  press.lParam = 1;
+  MSG repeat = press;
+  repeat.lParam = 1 | (LPARAM{1} << 30);
+  EXPECT_TRUE(panel.PreTranslateMessage(&press));
+  EXPECT_TRUE(panel.PreTranslateMessage(&repeat));
+  EXPECT_TRUE(main.GetVersionInfo().IsWindowVisible());
+  EXPECT_TRUE(panel.PreTranslateMessage(&press));
+  EXPECT_FALSE(main.GetVersionInfo().IsWindowVisible());
 }

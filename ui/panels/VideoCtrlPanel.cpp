@@ -122,9 +122,12 @@ void VideoCtrlPanel::InitReadOuts() {
   }
 }
 
+// F6 toggles the version dialog once a press: the key's repeats (previous state down, bit 30) are
+// consumed without toggling.
 BOOL VideoCtrlPanel::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_F6) {
-    if (main_ != nullptr) main_->ToggleVersionInfo();
+    const bool repeat = (msg->lParam & (LPARAM{1} << 30)) != 0;
+    if (main_ != nullptr && !repeat) main_->ToggleVersionInfo();
     return TRUE;
   }
   return CSidePanel::PreTranslateMessage(msg);
