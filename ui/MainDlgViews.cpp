@@ -26,6 +26,13 @@ void Show(CWnd& wnd, bool show) {
   if (wnd.GetSafeHwnd()) wnd.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
+// A list of the main area is shown over the video, whose top-left corner it shares.
+void ShowOverVideo(CWnd& list) {
+  if (list.GetSafeHwnd()) {
+    list.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  }
+}
+
 // The tab buttons: each area has an active and an inactive look, one of them shown.
 struct AreaTab {
   int active;
@@ -137,7 +144,7 @@ void CMainDlg::PlaceSlidePanels() {
 
 void CMainDlg::ShowRecordListArea() {
   mapArea_ = false;
-  Show(recordList_, true);
+  ShowOverVideo(recordList_);
   Show(mapDlg_, false);
   Show(settingsList_, false);
   ShowAreaTab(2);
@@ -155,7 +162,7 @@ void CMainDlg::ShowMapArea() {
 
 void CMainDlg::ShowSettingsArea() {
   mapArea_ = false;
-  Show(settingsList_, true);
+  ShowOverVideo(settingsList_);
   Show(recordList_, false);
   Show(mapDlg_, false);
   ShowAreaTab(3);

@@ -231,3 +231,19 @@ TEST_F(MainWindowTest, TheCaptionPanelSitsInTheBottomLeftCornerClearOfEveryContr
     }
   }
 }
+
+// The settings list wears the dark window's look and, once its tab is chosen, stands over the
+// video that shares its corner.
+TEST_F(MainWindowTest, TheListsAreDarkAndShowOverTheVideo) {
+  CMainDlg& dlg = Start(1920, 1080);
+  auto* settings = dynamic_cast<CListCtrl*>(dlg.GetDlgItem(mainid::kSettingsList));
+  ASSERT_NE(settings, nullptr);
+  const auto light = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+  EXPECT_LT(light(settings->GetBkColor()), 3 * 64);
+  EXPECT_GT(light(settings->GetTextColor()), 3 * 160);
+  dlg.GetChannelWindow().ShowWindow(SW_SHOW);
+  dlg.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kSettingsTab, BN_CLICKED));
+  const QImage shot = plat::test::Grab(&dlg);
+  const QRgb under = shot.pixel(150, 380);  // in the list's empty rows, over the video
+  EXPECT_EQ(RGB(qRed(under), qGreen(under), qBlue(under)), settings->GetBkColor());
+}
