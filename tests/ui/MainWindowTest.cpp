@@ -247,3 +247,25 @@ TEST_F(MainWindowTest, TheListsAreDarkAndShowOverTheVideo) {
   const QRgb under = shot.pixel(150, 380);  // in the list's empty rows, over the video
   EXPECT_EQ(RGB(qRed(under), qGreen(under), qBlue(under)), settings->GetBkColor());
 }
+
+// In each mode every shown control lies inside the window and clear of the bitmap volume slider.
+TEST_F(MainWindowTest, EveryShownControlStaysInsideTheWindowAndOffTheVolumeBar) {
+  for (const ScreenCase& s : {ScreenCase{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(s.mode);
+    CMainDlg& dlg = Start(s.width, s.height);
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    const CRect window(0, 0, size.width, size.height);
+    const ui::LayoutRect& bar = ui::AreaRect(ui::Area::kBitmapVolume, s.mode);
+    const CRect volume(bar.left, bar.top, bar.right, bar.bottom);
+    for (const ui::MainControl& c : ui::kMainControls) {
+      CWnd* item = dlg.GetDlgItem(c.id);
+      if (item == nullptr || !Visible(*item)) continue;
+      CRect r = WindowRectOf(*item);
+      dlg.ScreenToClient(&r);
+      CRect inside, crossing;
+      inside.IntersectRect(r, window);
+      EXPECT_EQ(inside, r) << c.id;
+      EXPECT_FALSE(crossing.IntersectRect(r, volume)) << c.id;
+    }
+  }
+}
