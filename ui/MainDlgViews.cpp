@@ -126,7 +126,9 @@ void CMainDlg::PlaceSlidePanels() {
   const int height = window.Height() - 5;
   place(videoCtrlPanel_, window.left + kPanelInset, window.top + kPanelInset, width, height);
   const int barTop = window.top + height - kControlBarHeight + kPanelInset;
-  place(ctrlPanel_, window.left + width, barTop, window.Width() - width + 4, kControlBarHeight);
+  // The bar ends as far inside the window's far edge as the video control panel starts from its
+  // near one (4 px past the edge would cut its rounded corners off the window).
+  place(ctrlPanel_, window.left + width, barTop, window.Width() - width - kPanelInset, kControlBarHeight);
   if (!mapDlg_.GetSafeHwnd()) return;
   CRect map;
   mapDlg_.GetWindowRect(&map);
