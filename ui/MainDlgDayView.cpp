@@ -15,6 +15,9 @@ namespace {
 
 constexpr int kRecordColumnWidth = 127;
 constexpr int kSettingsColumnWidth = 190;
+// The lists' ground and text: the skin's "well" and "ink" (rc/skin/design.json).
+constexpr COLORREF kListGround = RGB(0x0E, 0x10, 0x14);
+constexpr COLORREF kListText = RGB(0xC7, 0xD0, 0xDA);
 // The settings list reads from the top in this order.
 constexpr const wchar_t* kSettingRows[] = {L"Video Format",         L"Video Quality",
                                            L"Video Frame Rate",     L"Car Type",
@@ -73,12 +76,15 @@ int ClickedColumn(const NMHDR* notify) { return reinterpret_cast<const GridNotif
 
 }  // namespace
 
-// Both lists share the mode's list area; the record list's rows come from the card dialog.
+// Both lists share the mode's list area; the record list's rows come from the card dialog. They
+// wear the skin's well and ink colours, so that they sit in the dark window as its own.
 void CMainDlg::InitLists() {
   const ui::LayoutRect& area = ui::AreaRect(ui::Area::kRecordList, uiMode_);
   for (CListCtrl* list : {&recordList_, &settingsList_}) {
     list->MoveWindow(area.left, area.top, area.Width(), area.Height(), FALSE);
     list->SetExtendedStyle(list->GetExtendedStyle() | LVS_EX_FULLROWSELECT);
+    list->SetBkColor(kListGround);
+    list->SetTextColor(kListText);
   }
   settingsList_.InsertColumn(0, LoadLanguageString(L"Setting"), LVCFMT_LEFT, kSettingsColumnWidth);
   settingsList_.InsertColumn(1, LoadLanguageString(L"Value"), LVCFMT_LEFT, kSettingsColumnWidth);

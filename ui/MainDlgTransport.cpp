@@ -8,6 +8,7 @@
 #include "platform/gdi/GdiQt.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
+#include "ui/PanelLayout.h"
 
 namespace {
 
@@ -37,9 +38,8 @@ constexpr double kStepPeriodFactor = 0.8;
 constexpr UINT kStepPollMs = 10;
 // A recording's channels are examined 3 s after it starts.
 constexpr UINT kVisibilityWaitMs = 3000;
-// Where the caption panel sits, from the window's bottom-left corner.
-constexpr int kCaptionPanelLeft = 3;
-constexpr int kCaptionPanelUp = 43;
+// The caption panel's buttons stand this far above the product mark, level with its left edge.
+constexpr int kCaptionAboveMark = 6;
 
 }  // namespace
 
@@ -307,12 +307,16 @@ void CMainDlg::SetChannelLayout(int cells) {
   Invalidate();
 }
 
+// The caption panel stands in the window's bottom-left corner on the product mark, clear of the
+// channel layout buttons above it and of the audio row beside it, in every mode.
 void CMainDlg::RefreshCaptionPanel() {
   if (closePanel_.GetSafeHwnd()) {
     CRect window;
     GetWindowRect(&window);
-    closePanel_.SetWindowPos(&CWnd::wndTopMost, window.left + kCaptionPanelLeft, window.bottom - kCaptionPanelUp, 0, 0,
-                             SWP_NOSIZE | SWP_NOACTIVATE);
+    const ui::LayoutRect& mark = ui::AreaRect(ui::Area::kProductMark, uiMode_);
+    const int x = window.left + mark.left - ui::kCaptionRegionInset;
+    const int y = window.top + mark.top - kCaptionAboveMark - ui::kCaptionPanel.height + ui::kCaptionRegionInset;
+    closePanel_.SetWindowPos(&CWnd::wndTopMost, x, y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
   }
   Invalidate();
 }

@@ -26,6 +26,13 @@ void Show(CWnd& wnd, bool show) {
   if (wnd.GetSafeHwnd()) wnd.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
+// A list of the main area is shown over the video, whose top-left corner it shares.
+void ShowOverVideo(CWnd& list) {
+  if (list.GetSafeHwnd()) {
+    list.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  }
+}
+
 // The tab buttons: each area has an active and an inactive look, one of them shown.
 struct AreaTab {
   int active;
@@ -119,7 +126,9 @@ void CMainDlg::PlaceSlidePanels() {
   const int height = window.Height() - 5;
   place(videoCtrlPanel_, window.left + kPanelInset, window.top + kPanelInset, width, height);
   const int barTop = window.top + height - kControlBarHeight + kPanelInset;
-  place(ctrlPanel_, window.left + width, barTop, window.Width() - width + 4, kControlBarHeight);
+  // The bar ends as far inside the window's far edge as the video control panel starts from its
+  // near one (4 px past the edge would cut its rounded corners off the window).
+  place(ctrlPanel_, window.left + width, barTop, window.Width() - width - kPanelInset, kControlBarHeight);
   if (!mapDlg_.GetSafeHwnd()) return;
   CRect map;
   mapDlg_.GetWindowRect(&map);
@@ -137,7 +146,7 @@ void CMainDlg::PlaceSlidePanels() {
 
 void CMainDlg::ShowRecordListArea() {
   mapArea_ = false;
-  Show(recordList_, true);
+  ShowOverVideo(recordList_);
   Show(mapDlg_, false);
   Show(settingsList_, false);
   ShowAreaTab(2);
@@ -155,7 +164,7 @@ void CMainDlg::ShowMapArea() {
 
 void CMainDlg::ShowSettingsArea() {
   mapArea_ = false;
-  Show(settingsList_, true);
+  ShowOverVideo(settingsList_);
   Show(recordList_, false);
   Show(mapDlg_, false);
   ShowAreaTab(3);

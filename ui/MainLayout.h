@@ -152,7 +152,9 @@ inline constexpr MainControl kMainControls[] = {
     // Sliders and volume.
     {1045, L"Position", ControlKind::kSlider, 184, false, detail::Same(1500, 600, 1900, 620, 1125, 450, 1425, 466, 800, 315, 1010, 330)},
     {1047, L"Speed", ControlKind::kSlider, 181, false, detail::Same(1140, 60, 1710, 69, 856, 43, 1281, 52, 605, 30, 913, 39)},
-    {1046, L"Volume", ControlKind::kVerticalSlider, 186, false, detail::Same(569, 911, 582, 1080, 447, 742, 458, 890, 397, 659, 408, 792)},
+    // The vertical volume slider keeps its level but stays hidden: at its place it would cut through
+    // the bitmap volume slider, which shows the same level, and run past the window's bottom.
+    {1046, L"Volume", ControlKind::kVerticalSlider, 186, true, detail::Same(569, 911, 582, 1080, 447, 742, 458, 890, 397, 659, 408, 792)},
     {1225, L"Min", ControlKind::kButton, 239, false, detail::Same(370, 970, 394, 1001, 270, 725, 294, 756, 195, 510, 219, 541)},
     {1226, L"Max", ControlKind::kButton, 240, false, detail::Same(800, 970, 824, 1001, 580, 725, 604, 756, 410, 510, 434, 541)},
     {1125, L"Audio 1", ControlKind::kCheckBox, 2418, false, detail::Slot(detail::kAudioRow, 0)},

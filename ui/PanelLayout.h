@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <span>
 
 #include "ui/MainLayout.h"
@@ -30,14 +31,16 @@ struct PanelLayout {
 // speed panel's slider track alone has four.
 inline constexpr int kPanelStripFrames = 5;
 
-// ---- G-sensor panel: the graph fills the panel below the sliders.
+// ---- G-sensor panel: the graph fills the panel below the sliders. The Close button stands below
+// the graph under Mark Save, where it covers nothing (the design's 100,10 lay on the range slider's
+// start thumb).
 inline constexpr PanelControl kGsensorPanelControls[] = {
     {1575, nullptr, 1578, false, {38, 10, 397, 32}},
     {1045, nullptr, 184, false, {38, 32, 385, 52}},
     {1762, nullptr, 1764, true, {0, 0, 50, 50}},
     {1763, nullptr, 1765, true, {0, 0, 50, 50}},
     {1790, nullptr, 2008, false, {405, 10, 452, 57}},
-    {1029, nullptr, 1782, false, {100, 10, 137, 47}},
+    {1029, nullptr, 1782, false, {415, 209, 452, 246}},
 };
 inline constexpr PanelLayout kGsensorPanel{103, 1898, 460, 260, kGsensorPanelControls};
 inline constexpr int kMarkBarStartThumb = 1576;
@@ -89,8 +92,8 @@ inline constexpr int kSpeedPanelSliderX = 20;
 inline constexpr int kSpeedPanelSliderY = 4;
 inline constexpr PanelControl kSpeedPanelControls[] = {
     {1703, nullptr, 0, true, {60, 60, 188, 112}},
-    {1756, nullptr, 0, false, {191, 60, 243, 112}},
-    {1758, nullptr, 0, false, {7, 60, 57, 112}},
+    {1756, nullptr, 1759, false, {191, 60, 243, 112}},
+    {1758, nullptr, 1760, false, {7, 60, 57, 112}},
 };
 inline constexpr std::array<PanelLayout, kUiModeCount> kSpeedPanel{{
     {110, 2061, 610, 118, kSpeedPanelControls},
@@ -121,13 +124,16 @@ inline constexpr PanelControl kControlBarControls[] = {
 };
 inline constexpr PanelLayout kControlBar{235, 0, 0, 0, kControlBarControls};
 
-// ---- Caption panel: no background of its own.
+// ---- Caption panel: no background of its own. Its buttons stand in a row inside the panel's
+// region (inset 4), so that none is cut, and the strip fits the corner above the product mark in
+// every mode (a column 111 high fits there in none but the largest).
+inline constexpr int kCaptionRegionInset = 4;
 inline constexpr PanelControl kCaptionPanelControls[] = {
-    {1029, L"Close", 136, false, {0, 0, 37, 37}},
-    {1776, L"Max", 1777, false, {0, 37, 37, 74}},
-    {1744, L"Menu", 1745, false, {0, 74, 37, 111}},
+    {1029, L"Close", 136, false, {4, 4, 41, 41}},
+    {1776, L"Max", 1777, false, {41, 4, 78, 41}},
+    {1744, L"Menu", 1745, false, {78, 4, 115, 41}},
 };
-inline constexpr PanelLayout kCaptionPanel{102, 0, 50, 150, kCaptionPanelControls};
+inline constexpr PanelLayout kCaptionPanel{102, 0, 119, 45, kCaptionPanelControls};
 
 // ---- Car-data panel: two pictures per input (off 1520 + k, on 1530 + k) at x 99 + 45 k, and two
 // text lines. The pictures are wider than their spacing; each shows its sign in the left 45 pixels.
@@ -137,7 +143,7 @@ inline constexpr int kCarDataOnPicture = 1530;
 constexpr LayoutRect CarDataPictureRect(int input) { return {99 + 45 * input, 40, 163 + 45 * input, 104}; }
 inline constexpr int kCarDataPictureSpacing = 45;
 inline constexpr PanelControl kCarDataPanelControls[] = {
-    {1541, nullptr, 0, false, {446, 9, 466, 29}},
+    {1541, nullptr, 1782, false, {446, 9, 466, 29}},
 };
 inline constexpr PanelLayout kCarDataPanel{1510, 1540, 720, 200, kCarDataPanelControls};
 inline constexpr LayoutRect kCarDataTextLines{38, 70, 542, 130};
@@ -147,9 +153,13 @@ struct PanelRow {
   int top;     // at the design height 1080
   int height;
 };
+// The range row counts 71 high, not its sliders' 55: its Mark Save button reaches 16 px lower, and
+// would cover the Stop button below when the gaps close. The volume row stands 8 px higher than
+// 843, where it would touch the sound buttons and its well would run into theirs.
 inline constexpr std::array<PanelRow, 10> kVideoPanelRows{{
-    {60, 32}, {210, 18}, {250, 90}, {385, 18}, {438, 85}, {550, 55}, {629, 85}, {724, 85}, {843, 102}, {945, 85},
+    {60, 32}, {210, 18}, {250, 90}, {385, 18}, {438, 85}, {550, 71}, {629, 85}, {724, 85}, {835, 102}, {945, 85},
 }};
+inline constexpr int kVideoPanelRowGap = 10;
 inline constexpr int kVideoPanelDesignHeight = 1080;
 inline constexpr int kVideoPanelWidth = 480;
 // The background is drawn for the panel beside the 1920 x 1080 window (its height less 5).
@@ -166,7 +176,7 @@ struct RowControl {
 };
 inline constexpr RowControl kVideoPanelControls[] = {
     {1768, L"", 1797, false, 0, 95, 0, 299, 32},
-    {1769, L"Car Speed", 1799, false, 1, 170, 0, 141, 18},
+    {1769, L"Car Speed", 1799, true, 1, 170, 0, 141, 18},  // hidden with the read-out it names
     {1140, nullptr, 0, true, 2, 145, 0, 175, 90},
     {1741, L"KM", 1712, true, 2, 315, 62, 74, 28},
     {1742, L"knot", 1710, true, 2, 315, 62, 74, 28},
@@ -198,21 +208,53 @@ inline constexpr RowControl kVideoPanelControls[] = {
 };
 inline constexpr int kVideoPanelBackground = 1702;
 
+// The height of the rows from `first` on, each below its least gap, with that gap again below the
+// last.
+constexpr int VideoPanelRowsHeight(size_t first = 0) {
+  int sum = kVideoPanelRowGap;
+  for (size_t i = first; i < kVideoPanelRows.size(); ++i) sum += kVideoPanelRowGap + kVideoPanelRows[i].height;
+  return sum;
+}
+// The base height h0 of the scale: the height at which the gaps are least. From it up every row
+// fits and the gaps take the rest; below it the panel is compact.
+inline constexpr int kVideoPanelBaseHeight = VideoPanelRowsHeight();
+// A compact panel drops the title, the car-speed caption and read-out and the video-speed caption,
+// and spreads the rows from the speed buttons on evenly over its height.
+inline constexpr size_t kVideoPanelFirstCompactRow = 4;
+
+constexpr bool VideoPanelIsCompact(int height, int baseHeight) { return baseHeight > 0 && height < baseHeight; }
+constexpr bool VideoPanelRowShown(int row, int height, int baseHeight = kVideoPanelBaseHeight) {
+  return !VideoPanelIsCompact(height, baseHeight) || row >= static_cast<int>(kVideoPanelFirstCompactRow);
+}
+
 // The vertical scale of a panel of the given height; baseHeight is the height at which the gaps
-// vanish (0: the gaps scale with the height).
-constexpr double VideoPanelScale(int height, int baseHeight = 0) {
+// are least (0: the gaps scale with the height).
+constexpr double VideoPanelScale(int height, int baseHeight = kVideoPanelBaseHeight) {
   const double s = static_cast<double>(height - baseHeight) / (kVideoPanelDesignHeight - baseHeight);
   return s < 0 ? 0 : s;
 }
 
-constexpr int VideoPanelRowTop(int row, int height, int baseHeight = 0) {
-  const double s = VideoPanelScale(height, baseHeight);
-  int above = 0;
-  for (int i = 0; i < row; ++i) above += 10 + kVideoPanelRows[static_cast<size_t>(i)].height;
-  return static_cast<int>((kVideoPanelRows[static_cast<size_t>(row)].top - above) * s) + above + 10;
+// A compact panel's rows share what their heights leave as equal gaps, above, between and below.
+constexpr int CompactRowTop(size_t row, int height) {
+  int rows = 0;
+  int used = 0;
+  for (size_t i = kVideoPanelFirstCompactRow; i < kVideoPanelRows.size(); ++i, ++rows) used += kVideoPanelRows[i].height;
+  const int gap = height > used ? (height - used) / (rows + 1) : 0;
+  int top = gap;
+  for (size_t i = kVideoPanelFirstCompactRow; i < row; ++i) top += kVideoPanelRows[i].height + gap;
+  return top;
 }
 
-constexpr LayoutRect VideoPanelRect(const RowControl& c, int height, int baseHeight = 0) {
+constexpr int VideoPanelRowTop(int row, int height, int baseHeight = kVideoPanelBaseHeight) {
+  const auto index = static_cast<size_t>(row);
+  if (VideoPanelIsCompact(height, baseHeight) && index >= kVideoPanelFirstCompactRow) return CompactRowTop(index, height);
+  const double s = VideoPanelScale(height, baseHeight);
+  int above = 0;
+  for (size_t i = 0; i < index; ++i) above += kVideoPanelRowGap + kVideoPanelRows[i].height;
+  return static_cast<int>((kVideoPanelRows[index].top - above) * s) + above + kVideoPanelRowGap;
+}
+
+constexpr LayoutRect VideoPanelRect(const RowControl& c, int height, int baseHeight = kVideoPanelBaseHeight) {
   if (c.row < 0) {
     const int y = static_cast<int>(VideoPanelScale(height, baseHeight) * 312 / 2);
     return {c.x, y, c.x + c.width, y + y + c.height};

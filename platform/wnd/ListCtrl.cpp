@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 
 #include "platform/gdi/Dc.h"
+#include "platform/gdi/GdiQt.h"
 #include "platform/gdi/Surface.h"
 #include "platform/wnd/ControlProc.h"
 #include "platform/wnd/Window.h"
@@ -271,6 +272,42 @@ int CListCtrl::GetItemCount() const {
   plat::ListProc* p = ProcOf(*this);
   return p ? p->List().topLevelItemCount() : 0;
 }
+
+namespace {
+
+BOOL SetListColours(const CListCtrl& list, std::initializer_list<QPalette::ColorRole> roles, COLORREF color) {
+  plat::ListProc* p = ProcOf(list);
+  if (!p) return FALSE;
+  QPalette palette = p->List().palette();
+  for (QPalette::ColorRole role : roles) palette.setColor(role, plat::ToQColor(color));
+  for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
+  }
+  p->List().setPalette(palette);
+  p->List().header()->setPalette(palette);
+  return TRUE;
+}
+
+COLORREF ListColour(const CListCtrl& list, QPalette::ColorRole role) {
+  plat::ListProc* p = ProcOf(list);
+  if (!p) return CLR_NONE;
+  const QColor c = p->List().palette().color(role);
+  return RGB(c.red(), c.green(), c.blue());
+}
+
+}  // namespace
+
+BOOL CListCtrl::SetBkColor(COLORREF color) {
+  return SetListColours(*this, {QPalette::Base, QPalette::AlternateBase, QPalette::Window, QPalette::Button}, color);
+}
+
+BOOL CListCtrl::SetTextColor(COLORREF color) {
+  return SetListColours(*this, {QPalette::Text, QPalette::WindowText, QPalette::ButtonText}, color);
+}
+
+COLORREF CListCtrl::GetBkColor() const { return ListColour(*this, QPalette::Base); }
+
+COLORREF CListCtrl::GetTextColor() const { return ListColour(*this, QPalette::Text); }
 
 DWORD CListCtrl::SetExtendedStyle(DWORD style) {
   plat::ListProc* p = ProcOf(*this);

@@ -26,6 +26,13 @@ class CListCtrl : public CWnd {
   BOOL DeleteItem(int item);
   BOOL DeleteAllItems();
   int GetItemCount() const;
+  // The colours of the rows' ground and text. The heading and the scroll bars take the same ground
+  // and text, and a selected row keeps the active highlight while the list has no focus, so that a
+  // list can wear a dark window's look.
+  BOOL SetBkColor(COLORREF color);
+  BOOL SetTextColor(COLORREF color);
+  COLORREF GetBkColor() const;
+  COLORREF GetTextColor() const;
   // Returns the previous extended style.
   DWORD SetExtendedStyle(DWORD style);
   DWORD GetExtendedStyle() const;

@@ -51,7 +51,7 @@ QRegion ClientShape(const Window& w) {
 // The parent's pixels beneath a transparent window, within the region to paint.
 void ShowParentBeneath(Window& w, const QRegion& rgn) {
   Window* p = w.parent;
-  if (!p || !p->selfDrawn || p->backing.isNull()) return;
+  if (!p || !p->selfDrawn || p->backing.isNull() || w.backing.isNull()) return;
   PaintWindow(*p);
   const QPoint offset = QPoint(w.rect.left, w.rect.top) + w.ClientOrigin();
   QPainter painter(&w.backing);
@@ -138,7 +138,8 @@ void ResizeBacking(Window& w) {
   if (w.backing.size() == size) return;
   QImage img(size, QImage::Format_RGB32);
   img.fill(Qt::white);
-  if (!w.backing.isNull()) {
+  // A window laid out at zero size has no pixels to keep.
+  if (!w.backing.isNull() && !img.isNull()) {
     QPainter p(&img);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(0, 0, w.backing);

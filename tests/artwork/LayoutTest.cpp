@@ -73,7 +73,10 @@ TEST(MainBackgrounds, WellsLieBehindEveryControlAndScreensBehindTheVideo) {
       SCOPED_TRACE(id);
       const QImage bg = Skin(id);
       ASSERT_FALSE(bg.isNull());
-      for (const Placed& c : skintest::PlacedControls(mode)) ExpectColourAt(bg, c.rect, well, "control");
+      for (const Placed& c : skintest::PlacedControls(mode)) {
+        // The vertical volume slider is never shown and has no well.
+        if (ui::FindMainControl(c.id)->kind != ui::ControlKind::kVerticalSlider) ExpectColourAt(bg, c.rect, well, "control");
+      }
       ExpectColourAt(bg, ToQRect(ui::AreaRect(ui::Area::kGsensorGraph, mode)), well, "graph");
       ExpectColourAt(bg, ToQRect(ui::AreaRect(ui::Area::kBitmapVolume, mode)), well, "volume");
       const bool second = id == ui::kSecondBackground[m] || id == ui::kSecondBackgroundNoMark[m];

@@ -52,7 +52,7 @@ TEST(SkinResources, EverySkinnedControlFindsAStripOfItsOwnSize) {
     }
   }
   for (const ui::PanelLayout* panel : {&ui::kGsensorPanel, &ui::kCalendarPanel, &ui::kCompassPanel, &ui::kCaptionPanel,
-                                       &ui::kControlBar}) {
+                                       &ui::kControlBar, &ui::kSpeedPanel[0], &ui::kCarDataPanel}) {
     for (const ui::PanelControl& c : panel->controls) {
       if (c.skin == 0) continue;
       EXPECT_EQ(FramesAt(c.skin, c.rect.Width(), c.rect.Height()), ui::kPanelStripFrames) << c.id << " of " << panel->templateId;

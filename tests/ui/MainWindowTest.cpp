@@ -208,3 +208,64 @@ TEST_F(MainWindowTest, PanelsStartHiddenTheirTogglesShowThemAndTheTwinSlidersFol
   EXPECT_FALSE(Visible(dlg.GetVersionInfo()));
   EXPECT_EQ(plat::TakeMissedBitmapResources(), std::vector<UINT>{});
 }
+
+// In each mode the caption panel's buttons stand inside the window, on the product mark, clear of
+// every placed control and of the video.
+TEST_F(MainWindowTest, TheCaptionPanelSitsInTheBottomLeftCornerClearOfEveryControl) {
+  for (const ScreenCase& s : {ScreenCase{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(s.mode);
+    CMainDlg& dlg = Start(s.width, s.height);
+    dlg.GetClosePanel().Toggle(5);
+    dlg.RefreshCaptionPanel();
+    CRect shown = WindowRectOf(dlg.GetClosePanel());
+    shown.DeflateRect(ui::kCaptionRegionInset, ui::kCaptionRegionInset);
+    dlg.ScreenToClient(&shown);
+    const ui::LayoutRect buttons{shown.left, shown.top, shown.right, shown.bottom};
+    EXPECT_EQ(shown.Size(), CSize(111, 37));
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    EXPECT_TRUE(shown.left >= 0 && shown.top >= 0 && shown.right <= size.width && shown.bottom <= size.height);
+    EXPECT_FALSE(buttons.Intersects(ui::AreaRect(ui::Area::kVideo, s.mode)));
+    EXPECT_FALSE(buttons.Intersects(ui::AreaRect(ui::Area::kProductMark, s.mode)));
+    for (const ui::MainControl& c : ui::kMainControls) {
+      EXPECT_FALSE(buttons.Intersects(c.rect[static_cast<size_t>(s.mode)])) << c.id;
+    }
+  }
+}
+
+// The settings list wears the dark window's look and, once its tab is chosen, stands over the
+// video that shares its corner.
+TEST_F(MainWindowTest, TheListsAreDarkAndShowOverTheVideo) {
+  CMainDlg& dlg = Start(1920, 1080);
+  auto* settings = dynamic_cast<CListCtrl*>(dlg.GetDlgItem(mainid::kSettingsList));
+  ASSERT_NE(settings, nullptr);
+  const auto light = [](COLORREF c) { return GetRValue(c) + GetGValue(c) + GetBValue(c); };
+  EXPECT_LT(light(settings->GetBkColor()), 3 * 64);
+  EXPECT_GT(light(settings->GetTextColor()), 3 * 160);
+  dlg.GetChannelWindow().ShowWindow(SW_SHOW);
+  dlg.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kSettingsTab, BN_CLICKED));
+  const QImage shot = plat::test::Grab(&dlg);
+  const QRgb under = shot.pixel(150, 380);  // in the list's empty rows, over the video
+  EXPECT_EQ(RGB(qRed(under), qGreen(under), qBlue(under)), settings->GetBkColor());
+}
+
+// In each mode every shown control lies inside the window and clear of the bitmap volume slider.
+TEST_F(MainWindowTest, EveryShownControlStaysInsideTheWindowAndOffTheVolumeBar) {
+  for (const ScreenCase& s : {ScreenCase{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(s.mode);
+    CMainDlg& dlg = Start(s.width, s.height);
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    const CRect window(0, 0, size.width, size.height);
+    const ui::LayoutRect& bar = ui::AreaRect(ui::Area::kBitmapVolume, s.mode);
+    const CRect volume(bar.left, bar.top, bar.right, bar.bottom);
+    for (const ui::MainControl& c : ui::kMainControls) {
+      CWnd* item = dlg.GetDlgItem(c.id);
+      if (item == nullptr || !Visible(*item)) continue;
+      CRect r = WindowRectOf(*item);
+      dlg.ScreenToClient(&r);
+      CRect inside, crossing;
+      inside.IntersectRect(r, window);
+      EXPECT_EQ(inside, r) << c.id;
+      EXPECT_FALSE(crossing.IntersectRect(r, volume)) << c.id;
+    }
+  }
+}

@@ -135,3 +135,28 @@ TEST(DayIndexTest, LongOrBackwardSpansMarkNothingAndASpanOverMidnightMarksBothDa
   EXPECT_EQ(panels::RecordedDays(spans, app::DisplayZone::PcZone()),
             (std::vector<panels::Date>{{2024, 5, 1}, {2024, 5, 2}}));
 }
+
+// The Close buttons of the G-sensor and calendar panels cover none of the panel's other shown
+// controls (the range slider's thumbs, the calendar's month list).
+TEST_F(PanelTest, ThePanelsCloseButtonsCoverNothing) {
+  SpyMainDlg& main = StartSpy();
+  const auto check = [&](CSidePanel& panel, std::span<const ui::PanelControl> design) {
+    panel.Toggle(5);
+    plat::test::Pump();
+    const CWnd* close = panel.GetDlgItem(mainid::kClose);
+    ASSERT_TRUE(close != nullptr && close->IsWindowVisible());
+    const CRect closeRect = RectIn(panel, *close);
+    CRect client;
+    panel.GetClientRect(&client);
+    CRect inside;
+    inside.IntersectRect(closeRect, client);
+    EXPECT_EQ(inside, closeRect);
+    for (const ui::PanelControl& c : design) {
+      const CWnd* other = panel.GetDlgItem(c.id);
+      if (c.id == mainid::kClose || other == nullptr || !other->IsWindowVisible()) continue;
+      EXPECT_FALSE(CRect().IntersectRect(closeRect, RectIn(panel, *other))) << c.id;
+    }
+  };
+  check(main.GetGsensorPanel(), ui::kGsensorPanelControls);
+  check(main.GetCalendarPanel(), ui::kCalendarPanelControls);
+}

@@ -1,10 +1,12 @@
 // Each panel in the place and mode it is used in, showing a recording of a generated backup: the
 // PNGs under test-output/ are for looking at.
+#include <QPainter>
 #include <QString>
 
 #include "tests/fixtures/TestSignals.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/PanelTestSupport.h"
+#include "ui/MainDlgIds.h"
 
 namespace {
 
@@ -27,6 +29,17 @@ void FeedGsensor(CMainDlg& main, int start) {
   bar.SetClockTime(start + kSeconds);
 }
 
+// A panel as it is seen: a colour-keyed one without its black.
+QImage SeenOf(const CWnd& panel, bool keyed) {
+  QImage seen = plat::test::Grab(&panel).convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; keyed && y < seen.height(); ++y) {
+    for (int x = 0; x < seen.width(); ++x) {
+      if ((seen.pixel(x, y) & 0xFFFFFFu) == 0) seen.setPixel(x, y, 0);
+    }
+  }
+  return seen;
+}
+
 }  // namespace
 
 TEST_F(PanelTest, EachPanelShowsARecordingInItsPlace) {
@@ -47,7 +60,7 @@ TEST_F(PanelTest, EachPanelShowsARecordingInItsPlace) {
   video.Toggle(5);
   video.SetSpeedText(2.0);
   video.VolumeSlider().SetPos(20);
-  for (const auto& [height, name] : {std::pair{1075, "video-control-1920"}, {805, "video-control-1440"}}) {
+  for (const auto& [height, name] : {std::pair{1075, "video-control-1920"}, {805, "video-control-1440"}, {571, "video-control-1024"}}) {
     video.MoveWindow(3, 3, 483, height);
     Save(video, name);
   }
@@ -88,11 +101,46 @@ TEST_F(PanelTest, EachPanelShowsARecordingInItsPlace) {
 
   CCtrlPanel& bar = main.GetCtrlPanel();
   bar.Toggle(5);
-  bar.MoveWindow(483, 1080 - 170 - 2, 1920 - 483 + 4, 170);
+  bar.MoveWindow(483, 1080 - 170 - 2, 1920 - 483 - 3, 170);
   Save(bar, "control-bar");
   main.GetClosePanel().Toggle(5);
   Save(main.GetClosePanel(), "caption");
   main.GetVersionInfo().Toggle(-1);
   Save(main.GetVersionInfo(), "version");
   EXPECT_EQ(plat::TakeMissedBitmapResources(), std::vector<UINT>{});
+}
+
+// The sliding panels over the main window in each mode (their button is hidden: the command is
+// sent), with the caption panel: each stays inside the window, and the PNG shows them together.
+TEST_F(MainWindowTest, TheSlidingPanelsAndTheCaptionPanelStayInsideTheWindowInEachMode) {
+  for (const auto& [width, height] : {std::pair{1920, 1080}, {1440, 900}, {1024, 600}}) {
+    CMainDlg& main = Start(width, height);
+    SCOPED_TRACE(main.GetUiMode());
+    main.ShowWindow(SW_SHOW);
+    main.GetClosePanel().Toggle(5);
+    main.RefreshCaptionPanel();
+    main.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kSlidePanel, BN_CLICKED));
+    CRect window;
+    main.GetWindowRect(&window);
+    QImage shot = plat::test::Grab(&main);
+    QPainter painter(&shot);
+    for (CWnd* panel : {static_cast<CWnd*>(&main.GetVideoCtrlPanel()), static_cast<CWnd*>(&main.GetCtrlPanel()),
+                        static_cast<CWnd*>(&main.GetClosePanel())}) {
+      ASSERT_TRUE(panel->IsWindowVisible());
+      CRect r;
+      panel->GetWindowRect(&r);
+      CRect inside;
+      inside.IntersectRect(r, window);
+      EXPECT_TRUE(inside == r) << r.left << "," << r.top << " " << r.right << "," << r.bottom;
+      painter.drawImage(r.left - window.left, r.top - window.top, SeenOf(*panel, panel == &main.GetCtrlPanel()));
+    }
+    CCtrlPanel& bar = main.GetCtrlPanel();
+    CRect barClient, map;
+    bar.GetClientRect(&barClient);
+    bar.GetDlgItem(mainid::kMapPage)->GetWindowRect(&map);
+    bar.ScreenToClient(&map);
+    EXPECT_LE(map.right, barClient.right);  // the last shown button stays on the bar
+    painter.end();
+    plat::test::SavePng(shot, QString("slide-panels-mode-%1").arg(main.GetUiMode()));
+  }
 }

@@ -46,9 +46,25 @@ TEST_F(PanelTest, UnmutingRestoresTheLevelOfTheMomentOfMutingAndMutedVolumeButto
   Click(*soundOn);
   EXPECT_EQ(panel.mainLevel, 12);
   EXPECT_TRUE(main.GetDlgItem(mainid::kVolumeSlider)->IsWindowEnabled());
-  EXPECT_EQ(CallsNamed("SetVolume"), (std::vector<std::string>{"SetVolume(0, -4320)", "SetVolume(0, -2400)"}));
   Click(*panel.GetDlgItem(mainid::kVolumeUp));
   EXPECT_EQ(main.Clicks(), std::vector<int>{mainid::kVolumeUp});
+}
+
+// Through the main window, muting and unmuting each give the engine one volume.
+TEST_F(PanelTest, MutingAndUnmutingGiveTheEngineOneVolumeEach) {
+  SpyMainDlg& main = StartSpy();
+  VideoCtrlPanel& panel = main.GetVideoCtrlPanel();
+  panel.Toggle(5);
+  auto* readOut = dynamic_cast<CBitmapSlider*>(main.GetDlgItem(mainid::kBitmapVolume));
+  ASSERT_NE(readOut, nullptr);
+  readOut->SetPos(12);
+  main.OnBitmapSliderMoved(mainid::kBitmapVolume, 12);
+  fake_.engine().ClearCalls();
+  Click(*panel.GetDlgItem(1734));
+  EXPECT_EQ(CallsNamed("SetVolume"), std::vector<std::string>{"SetVolume(0, -4320)"});
+  Click(*panel.GetDlgItem(1733));
+  EXPECT_EQ(CallsNamed("SetVolume"), (std::vector<std::string>{"SetVolume(0, -4320)", "SetVolume(0, -2400)"}));
+  EXPECT_EQ(main.GetVolumeLevel(), 12);
 }
 
 TEST_F(PanelTest, SpeedTextsLevelStepsAndRowsThatFollowThePanelsHeight) {
@@ -70,11 +86,38 @@ TEST_F(PanelTest, SpeedTextsLevelStepsAndRowsThatFollowThePanelsHeight) {
   EXPECT_EQ(CallsNamed("SetSpeed"), (std::vector<std::string>{"SetSpeed(0.0625)", "SetSpeed(0.125)"}));
   EXPECT_EQ(panel.GetSpeedLevel(), 1);
 
-  panel.MoveWindow(3, 3, 480, 540);
-  EXPECT_EQ(RectIn(panel, *panel.GetDlgItem(1768)).top, 40);
-  EXPECT_EQ(RectIn(panel, *panel.GetDlgItem(1733)).top, 812);
-  EXPECT_EQ(RectIn(panel, panel.MarkBar()), CRect(62, 431, 424, 453));  // trunc(257 * 0.5) + 293 + 10
-  EXPECT_EQ(RectIn(panel, *panel.GetDlgItem(1759)), CRect(3, 78, 16, 78 + 78 + 768));
+
+  // The scale's own example (h0 = 0, H = 540; the range row counts its Mark Save, 71 high).
+  EXPECT_EQ(ui::VideoPanelRowTop(0, 540, 0), 40);
+  EXPECT_EQ(ui::VideoPanelRowTop(9, 540, 0), 820);  // trunc(269 * 0.5) + 676 + 10
+  EXPECT_EQ(ui::kVideoPanelBaseHeight, 781);
+  panel.MoveWindow(3, 3, 480, 1075);
+  EXPECT_EQ(RectIn(panel, panel.MarkBar()), CRect(62, 555, 424, 577));  // trunc(257 * 294 / 299) + 293 + 10
+  EXPECT_EQ(RectIn(panel, *panel.GetDlgItem(1759)), CRect(3, 153, 16, 153 + 153 + 768));
+}
+
+// At the heights of the three UI modes every shown control lies inside the panel, below the one
+// before it in the design's order and clear of every other shown control.
+TEST_F(PanelTest, EveryRowFitsAtTheHeightOfEachMode) {
+  SpyMainDlg& main = StartSpy();
+  VideoCtrlPanel& panel = main.GetVideoCtrlPanel();
+  panel.Toggle(5);
+  for (const int height : {1075, 805, 571}) {
+    SCOPED_TRACE(height);
+    panel.MoveWindow(3, 3, 483, height);
+    std::vector<CRect> shown;
+    for (const ui::RowControl& c : ui::kVideoPanelControls) {
+      const CWnd* control = panel.GetDlgItem(c.id);
+      if (c.row < 0 || !Visible(control)) continue;
+      const CRect r = RectIn(panel, *control);
+      EXPECT_GE(r.top, 0) << c.id;
+      EXPECT_LE(r.bottom, height) << c.id;
+      for (const CRect& other : shown) EXPECT_TRUE(CRect().IntersectRect(r, other) == FALSE) << c.id;
+      shown.push_back(r);
+    }
+    EXPECT_EQ(Visible(panel.GetDlgItem(1768)), height > 781);
+    EXPECT_TRUE(Visible(panel.GetDlgItem(mainid::kBitmapVolume)));
+  }
 }
 
 TEST_F(PanelTest, TheMarkBarHandsBothThumbsBeforeItsCommandAndTheVolumeSliderSetsThePercentVolume) {
@@ -120,4 +163,23 @@ TEST_F(PanelTest, TheMarkBarHandsBothThumbsBeforeItsCommandAndTheVolumeSliderSet
   EXPECT_EQ(panel.GetSide(), VideoCtrlPanel::kRightSide);
   Click(*panel.GetDlgItem(1759));
   EXPECT_EQ(panel.GetSide(), VideoCtrlPanel::kLeftSide);
+}
+
+// F6 toggles the version dialog once a press: its repeats are consumed without a toggle.
+TEST_F(PanelTest, F6TogglesTheVersionDialogOncePerPress) {
+  SpyMainDlg& main = StartSpy();
+  main.ShowWindow(SW_SHOW);
+  VideoCtrlPanel& panel = main.GetVideoCtrlPanel();
+  MSG press{};
+  press.hwnd = panel.GetSafeHwnd();
+  press.message = WM_KEYDOWN;
+  press.wParam = VK_F6;
+  press.lParam = 1;
+  MSG repeat = press;
+  repeat.lParam = 1 | (LPARAM{1} << 30);
+  EXPECT_TRUE(panel.PreTranslateMessage(&press));
+  EXPECT_TRUE(panel.PreTranslateMessage(&repeat));
+  EXPECT_TRUE(main.GetVersionInfo().IsWindowVisible());
+  EXPECT_TRUE(panel.PreTranslateMessage(&press));
+  EXPECT_FALSE(main.GetVersionInfo().IsWindowVisible());
 }

@@ -181,3 +181,27 @@ TEST_F(PaintTest, ALayeredWindowIsTranslucentAndSeeThroughWhereItsPixelsHaveTheK
   EXPECT_EQ(GetSysColor(COLOR_3DFACE), RGB(1, 2, 3));
   plat::test::SetSysColor(COLOR_3DFACE, face);
 }
+
+namespace {
+int g_qtWarnings = 0;
+void CountWarnings(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type != QtDebugMsg && type != QtInfoMsg) ++g_qtWarnings;
+}
+}  // namespace
+
+TEST_F(PaintTest, AWindowLaidOutAtZeroSizePaintsNothingAndGrowsBackClean) {
+  Painter parent(RGB(255, 0, 0), nullptr);
+  ASSERT_TRUE(parent.Make(nullptr, CRect(0, 0, 200, 150)));
+  Painter child(RGB(0, 0, 255), nullptr);
+  ASSERT_TRUE(child.Make(&parent, CRect(10, 10, 60, 60), WS_EX_TRANSPARENT));
+  plat::test::Pump();
+  g_qtWarnings = 0;
+  const QtMessageHandler old = qInstallMessageHandler(CountWarnings);
+  child.MoveWindow(0, 0, 0, 0, TRUE);
+  plat::test::Pump();
+  child.MoveWindow(10, 10, 50, 50, TRUE);
+  plat::test::Pump();
+  qInstallMessageHandler(old);
+  EXPECT_EQ(g_qtWarnings, 0);
+  EXPECT_EQ(Pixel(&child, 5, 5), RGB(0, 0, 255));
+}

@@ -76,6 +76,8 @@ void DrawAreas(Context& c, QPainter& p, const ModeMetrics& m) {
 void DrawControlWells(QPainter& p, const Design& d, const ModeMetrics& m) {
   for (const ui::MainControl& ctl : ui::kMainControls) {
     const ui::LayoutRect& r = ctl.rect[static_cast<size_t>(m.mode)];
+    // The vertical volume slider is never shown; the bitmap volume slider stands at its place.
+    if (ctl.kind == ui::ControlKind::kVerticalSlider) continue;
     if (!r.IsEmpty()) DrawWell(p, d, ToQRect(r), m.margin, d.Colour("well"));
   }
 }

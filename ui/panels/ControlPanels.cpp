@@ -11,8 +11,8 @@ constexpr int kMenuButton = 1744;
 constexpr COLORREF kSeeThrough = RGB(0, 0, 0);
 // The layered window's alpha, which the colour key alone leaves unused.
 constexpr BYTE kUnusedAlpha = 100;
-// The darkest colour that is not the see-through one.
-constexpr COLORREF kLiftedBlack = RGB(1, 1, 1);
+// How far the band behind the buttons reaches above and below them.
+constexpr int kBandPad = 12;
 
 }  // namespace
 
@@ -24,7 +24,8 @@ int CCtrlPanel::ButtonGap(int width) {
 
 BOOL CCtrlPanel::OnInitDialog() {
   CSidePanel::OnInitDialog();
-  background_.LoadBitmap(kBackground);
+  face_ = PlainPanelColour();
+  edge_ = PanelSkinColour(0, kPlainSpotY);
   PlaceButtons(ui::kControlBarControls);
   auto [playback, made] = buttons_.try_emplace(mainid::kPlayback);
   if (playback->second.SubclassDlgItem(mainid::kPlayback, this)) {
@@ -42,8 +43,8 @@ BOOL CCtrlPanel::OnInitDialog() {
 LRESULT CCtrlPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_ERASEBKGND:
-      if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam)); dc && background_.GetSafeHandle()) {
-        PaintStretched(*dc);
+      if (CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam))) {
+        PaintGround(*dc);
         return TRUE;
       }
       break;
@@ -72,36 +73,15 @@ void CCtrlPanel::LayOut(int width) {
   Invalidate();
 }
 
-void CCtrlPanel::PaintStretched(CDC& dc) {
-  BITMAP bm{};
-  background_.GetBitmap(&bm);
+// The bar's black is see-through: only the band behind the buttons, edged above and below, is
+// seen over the video. (The design stretched a whole window background over the bar.)
+void CCtrlPanel::PaintGround(CDC& dc) {
   CRect client;
   GetClientRect(&client);
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap* old = memory.SelectObject(&background_);
-  dc.StretchBlt(0, 0, client.Width(), client.Height(), &memory, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-  memory.SelectObject(old);
-  LiftUnderButtons(dc);
-}
-
-// The see-through colour keys the bar's own pixels, not its buttons': under each button shown the
-// bar's black is lifted by one step, so that the button stays seen and clickable over the video.
-void CCtrlPanel::LiftUnderButtons(CDC& dc) {
-  CDC memory;
-  memory.CreateCompatibleDC(&dc);
-  CBitmap lift;
-  if (!lift.CreateCompatibleBitmap(&dc, 1, 1)) return;
-  CBitmap* old = memory.SelectObject(&lift);
-  memory.SetPixel(0, 0, kLiftedBlack);
-  for (auto& [id, button] : buttons_) {
-    if (!button.GetSafeHwnd() || !button.IsWindowVisible()) continue;
-    CRect r;
-    button.GetWindowRect(&r);
-    ScreenToClient(&r);
-    dc.StretchBlt(r.left, r.top, r.Width(), r.Height(), &memory, 0, 0, 1, 1, SRCPAINT);
-  }
-  memory.SelectObject(old);
+  dc.FillSolidRect(&client, kSeeThrough);
+  const CRect band(0, kButtonTop - kBandPad, client.Width(), kButtonTop + kButtonHeight + kBandPad);
+  dc.FillSolidRect(&band, edge_);
+  dc.FillSolidRect(band.left, band.top + 1, band.Width(), band.Height() - 2, face_);
 }
 
 bool CCtrlPanel::OnButton(int id) {
@@ -155,7 +135,7 @@ BOOL CClosePanel::OnInitDialog() {
   face_ = PlainPanelColour();
   PlaceButtons(ui::kCaptionPanelControls);
   if (CVxSkinButton* max = Button(kMaxButton)) tooltip_.DelTool(max);
-  SetRegionShape({4, 4, 0});
+  SetRegionShape({ui::kCaptionRegionInset, ui::kCaptionRegionInset, 0});
   return TRUE;
 }
 

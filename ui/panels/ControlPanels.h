@@ -1,6 +1,7 @@
 // The two button strips of the main window: CCtrlPanel (template 235), the see-through tool bar of
 // backup, snapshot, configuration, format, calendar, G-sensor, map and compass, whose button
-// spacing follows its width; and CClosePanel (template 102), the caption buttons Close, Max and
+// spacing follows its width: a band of the panels' colour behind its buttons, see-through (black,
+// its colour key) above and below; and CClosePanel (template 102), the caption buttons Close, Max and
 // Menu. Both only forward to the main window, its side panels and its map page.
 #pragma once
 
@@ -10,10 +11,9 @@
 class CCtrlPanel : public CSidePanel {
  public:
   static constexpr UINT kTemplate = 235;
-  // The bar draws the 1440-pixel main background stretched over itself; its black is see-through.
-  static constexpr int kBackground = 2065;
-  // The width at which the buttons would touch: -480, so that a 1453-pixel bar spaces them by 100.
-  static constexpr int kBaseWidth = -480;
+  // The width at which the seven shown buttons touch, 20 px in from either end: the gap is 0 there
+  // and 100 on a 1453-pixel bar, so that the buttons stay on the bar down to the smallest mode's.
+  static constexpr int kBaseWidth = 20 + 7 * 65 + 20;
   static constexpr int kButtonWidth = 65;
   static constexpr int kButtonHeight = 52;
   static constexpr int kButtonTop = 80;
@@ -32,11 +32,11 @@ class CCtrlPanel : public CSidePanel {
 
  private:
   void LayOut(int width);
-  void PaintStretched(CDC& dc);
-  void LiftUnderButtons(CDC& dc);
+  void PaintGround(CDC& dc);
   void ToggleMapPage();
 
-  CBitmap background_;
+  COLORREF face_ = 0;
+  COLORREF edge_ = 0;
 };
 
 class CClosePanel : public CSidePanel {

@@ -142,14 +142,14 @@ void CSidePanel::ApplyRegion() {
   }
 }
 
-COLORREF CSidePanel::PlainPanelColour() {
+COLORREF CSidePanel::PanelSkinColour(int x, int y) {
   CBitmap background;
   if (!background.LoadBitmap(static_cast<UINT>(ui::kVideoPanelBackground))) return GetSysColor(COLOR_3DFACE);
   CClientDC dc(this);
   CDC memory;
   memory.CreateCompatibleDC(&dc);
   CBitmap* old = memory.SelectObject(&background);
-  const COLORREF colour = memory.GetPixel(kPlainSpotX, kPlainSpotY);
+  const COLORREF colour = memory.GetPixel(x, y);
   memory.SelectObject(old);
   return colour;
 }

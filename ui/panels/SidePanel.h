@@ -76,7 +76,9 @@ class CSidePanel : public CVxSkinDialog {
   // only the panels' plain colour; and that colour.
   static constexpr int kPlainSpotX = 240;
   static constexpr int kPlainSpotY = 20;
-  COLORREF PlainPanelColour();
+  COLORREF PlainPanelColour() { return PanelSkinColour(kPlainSpotX, kPlainSpotY); }
+  // The colour of that background at a point (its edge at x 0).
+  COLORREF PanelSkinColour(int x, int y);
   // The layered look: the whole panel translucent (LWA_ALPHA) or its pixels of the key colour
   // see-through (LWA_COLORKEY).
   void SetLayeredLook(COLORREF key, BYTE alpha, DWORD flags);

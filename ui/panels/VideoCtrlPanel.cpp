@@ -15,7 +15,7 @@ constexpr BYTE kPanelAlpha = 230;
 constexpr COLORREF kUnlitSegment = 0x101018;
 constexpr COLORREF kLitSegment = 0xFF00;
 // How far a row's band of the background reaches around its controls (their wells).
-constexpr int kBandMargin = 6;
+constexpr int kBandMargin = 4;
 // The speed-unit buttons of the design, which the panel keeps hidden and disabled.
 constexpr int kUnitButtons[] = {1741, 1742, 1743};
 
@@ -35,7 +35,7 @@ CRect BandOfRow(int row, int width) {
 VideoCtrlPanel::VideoCtrlPanel(CWnd* parent) : CSidePanel(kTemplate, parent) {}
 
 ui::PanelControl VideoCtrlPanel::DesignOf(const ui::RowControl& row, int height) {
-  return {row.id, row.tooltip, row.skin, row.hidden, ui::VideoPanelRect(row, height, kBaseHeight)};
+  return {row.id, row.tooltip, row.skin, row.hidden, ui::VideoPanelRect(row, height)};
 }
 
 BOOL VideoCtrlPanel::OnInitDialog() {
@@ -122,9 +122,12 @@ void VideoCtrlPanel::InitReadOuts() {
   }
 }
 
+// F6 toggles the version dialog once a press: the key's repeats (previous state down, bit 30) are
+// consumed without toggling.
 BOOL VideoCtrlPanel::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN && msg->wParam == VK_F6) {
-    if (main_ != nullptr) main_->ToggleVersionInfo();
+    const bool repeat = (msg->lParam & (LPARAM{1} << 30)) != 0;
+    if (main_ != nullptr && !repeat) main_->ToggleVersionInfo();
     return TRUE;
   }
   return CSidePanel::PreTranslateMessage(msg);
@@ -171,17 +174,24 @@ LRESULT VideoCtrlPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 // controls exist.
 void VideoCtrlPanel::LayOut(int height) {
   if (!volumeSlider_.GetSafeHwnd()) return;
-  for (const ui::RowControl& row : ui::kVideoPanelControls) {
-    const ui::LayoutRect r = ui::VideoPanelRect(row, height, kBaseHeight);
-    if (row.id == mainid::kTimeRangeSlider) {
-      markBar_.SetWindowRect(r.left, r.top, r.Width(), r.Height());
-    } else if (row.id == mainid::kPositionSlider) {
-      positionSlider_.SetWindowRect(r.left, r.top, r.Width(), r.Height());
-    } else if (CWnd* control = GetDlgItem(row.id)) {
-      control->MoveWindow(r.left, r.top, r.Width(), r.Height(), FALSE);
+  for (const ui::RowControl& row : ui::kVideoPanelControls) PlaceRowControl(row, height);
+  Invalidate();
+}
+
+// A caption row that a short panel drops hides its controls; the rows it keeps show their own
+// visibility, which the sound buttons manage.
+void VideoCtrlPanel::PlaceRowControl(const ui::RowControl& row, int height) {
+  const ui::LayoutRect r = ui::VideoPanelRect(row, height);
+  if (row.id == mainid::kTimeRangeSlider) {
+    markBar_.SetWindowRect(r.left, r.top, r.Width(), r.Height());
+  } else if (row.id == mainid::kPositionSlider) {
+    positionSlider_.SetWindowRect(r.left, r.top, r.Width(), r.Height());
+  } else if (CWnd* control = GetDlgItem(row.id)) {
+    control->MoveWindow(r.left, r.top, r.Width(), r.Height(), FALSE);
+    if (row.row >= 0 && row.row < static_cast<int>(ui::kVideoPanelFirstCompactRow) && !row.hidden) {
+      control->ShowWindow(ui::VideoPanelRowShown(row.row, height) ? SW_SHOW : SW_HIDE);
     }
   }
-  Invalidate();
 }
 
 // The background is drawn for the panel at its full height. At any height each row's band of it,
@@ -199,9 +209,9 @@ void VideoCtrlPanel::PaintBackground(CDC& dc) {
   composed.StretchBlt(0, 0, client.Width(), client.Height(), &skin, kPlainSpotX, kPlainSpotY, 1, 1, SRCCOPY);
   for (int row = 0; row < static_cast<int>(ui::kVideoPanelRows.size()); ++row) {
     const CRect band = BandOfRow(row, bm.bmWidth);
-    if (band.IsRectEmpty()) continue;
-    const int shift = ui::VideoPanelRowTop(row, client.Height(), kBaseHeight) -
-                      ui::VideoPanelRowTop(row, ui::kVideoPanelDrawnHeight);
+    if (band.IsRectEmpty() || !ui::VideoPanelRowShown(row, client.Height())) continue;
+    const int shift =
+        ui::VideoPanelRowTop(row, client.Height()) - ui::VideoPanelRowTop(row, ui::kVideoPanelDrawnHeight);
     composed.BitBlt(0, band.top + shift, band.Width(), band.Height(), &skin, 0, band.top, SRCCOPY);
   }
   composed.StretchBlt(0, 0, bm.bmWidth, 1, &skin, 0, 0, bm.bmWidth, 1, SRCCOPY);

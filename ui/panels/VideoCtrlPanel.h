@@ -3,8 +3,9 @@
 // drives the engine; the panel keeps only its sound flag, the volume level saved while muted, its
 // copy of the speed level and the side of the main window it asks to stand on.
 //
-// Its rows keep their heights while the gaps between them follow the panel's height; the
-// background, drawn for the full-height panel, is laid out in bands that follow the rows.
+// Its rows keep their heights while the gaps between them follow the panel's height; a panel too
+// short for every row drops its captions (see ui/PanelLayout.h). The background, drawn for the
+// full-height panel, is laid out in bands that follow the rows.
 #pragma once
 
 #include "controls/BitmapSlider.h"
@@ -19,8 +20,6 @@ class VideoCtrlPanel : public CSidePanel {
   static constexpr UINT kTemplate = 234;
   static constexpr int kCarSpeedDigits = 1140;
   static constexpr int kVideoSpeedDigits = 1703;
-  // The height at which the gaps between the rows vanish: 0, so that they scale with the height.
-  static constexpr int kBaseHeight = 0;
   // Which side of the main window the panel asks to stand on ("Shift Right" / "Shift Left").
   enum Side { kRightSide = 0, kLeftSide = 1 };
 
@@ -59,6 +58,7 @@ class VideoCtrlPanel : public CSidePanel {
   void InitVolume();
   static ui::PanelControl DesignOf(const ui::RowControl& row, int height);
   void LayOut(int height);
+  void PlaceRowControl(const ui::RowControl& row, int height);
   void PaintBackground(CDC& dc);
 
   void ShowSoundButtons();

@@ -80,7 +80,8 @@ void VideoCtrlPanel::StepSpeed(int delta) {
 }
 
 // Only a change of the flag moves the level: muting saves the main window's level and silences
-// the engine, unmuting gives the saved level back. Muting twice keeps the first saved level.
+// the engine, unmuting gives the saved level back. Muting twice keeps the first saved level. The
+// main window hands the level to the engine, once.
 void VideoCtrlPanel::SetSound(int mode) {
   const bool wasOn = soundOn_;
   soundOn_ = mode == -1 ? !soundOn_ : mode != 0;
@@ -89,10 +90,8 @@ void VideoCtrlPanel::SetSound(int mode) {
   if (wasOn && !soundOn_) {
     savedVolumeLevel_ = MainVolumeLevel();
     TellMainVolumeLevel(0);
-    SetAttenuation(0);
   } else if (!wasOn && soundOn_) {
     TellMainVolumeLevel(savedVolumeLevel_);
-    SetAttenuation(savedVolumeLevel_);
   }
   NoteActivity();
 }
@@ -125,7 +124,7 @@ int VideoCtrlPanel::MainVolumeLevel() const {
 }
 
 // The main window's volume read-out moves to the level, and the main window takes it as a move of
-// that read-out.
+// that read-out: it gives the engine the level's attenuation unless it already had that level.
 void VideoCtrlPanel::TellMainVolumeLevel(int level) {
   if (main_ == nullptr || !main_->GetSafeHwnd()) return;
   if (auto* readOut = dynamic_cast<CBitmapSlider*>(main_->GetDlgItem(mainid::kBitmapVolume))) readOut->SetPos(level);
