@@ -138,7 +138,8 @@ void ResizeBacking(Window& w) {
   if (w.backing.size() == size) return;
   QImage img(size, QImage::Format_RGB32);
   img.fill(Qt::white);
-  if (!w.backing.isNull()) {
+  // A window sized to nothing keeps no picture (painting into an empty image is refused).
+  if (!w.backing.isNull() && !img.isNull()) {
     QPainter p(&img);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.drawImage(0, 0, w.backing);
