@@ -101,59 +101,75 @@ std::vector<std::uint32_t> BackedUpRecordings(const std::string& backup, const f
   return firsts;
 }
 
+// The program's settings in a scratch folder, its windows on the machine's clock and their pictures
+// shown as the program shows them; the map page and the drive table are the harness's.
+class WholeProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    plat::test::Reset();
+    g_appConfig.SetAppFolder(CString(dir_.Path()));
+    fakeClock_ = plat::SetTickClock(&plat::SystemClock());
+  }
+  void TearDown() override {
+    plat::SetTickClock(fakeClock_);
+    g_appConfig.SetAppFolder(programFolder_);
+  }
+
+  ScopedEnvironment env_{"TZ", "UTC"};
+  fixtures::ScratchDir dir_{"e2e-whole"};
+  plat::WindowPresenters presenters_;
+  plat::test::FakeWebBrowsers browsers_;
+  plat::test::FakeDriveTable drives_;
+
+ private:
+  const CString programFolder_ = g_appConfig.GetAppFolder();
+  plat::IClock* fakeClock_ = nullptr;
+};
+
 }  // namespace
 
-TEST(WholeProgramTest, ACardIsPlayedSnapshottedItsLogDroppedAndItsRecordingsExported) {
-  plat::test::Reset();
-  ScopedEnvironment env("TZ", "UTC");
-  fixtures::ScratchDir dir("e2e-whole");
-  const CString programFolder = g_appConfig.GetAppFolder();
-  g_appConfig.SetAppFolder(CString(dir.Path()));
-  plat::IClock* fakeClock = plat::SetTickClock(&plat::SystemClock());
-  plat::WindowPresenters presenters;
-  plat::test::FakeWebBrowsers browsers;
-  plat::test::FakeDriveTable drives;
-  const auto card = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kCard, 3, 4.0), dir.File("card.img"));
-  ASSERT_TRUE(card && fixtures::WriteEventLog(dir.File("TRIP.LOG"), TripLog(20)));
-  env.Set(("PLAYER_DRIVE_" + std::to_string(kCardDrive)).c_str(), card->path.c_str());
-  auto dlg = std::make_unique<CMainDlg>();
-  ASSERT_TRUE(dlg->Create(CMainDlg::kTemplate, nullptr));
-  dlg->ShowWindow(SW_SHOW);
-  browsers.Last()->FinishLoad(true);
-  IIbpCtrl& engine = *dlg->GetEngine();
-  CDiskDlg& disk = dlg->GetDiskDlg();
+TEST_F(WholeProgramTest, ACardIsPlayedSnapshottedItsLogDroppedAndItsRecordingsExported) {
+  const auto card = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kCard, 3, 4.0), dir_.File("card.img"));
+  ASSERT_TRUE(card && fixtures::WriteEventLog(dir_.File("TRIP.LOG"), TripLog(20)));
+  env_.Set(("PLAYER_DRIVE_" + std::to_string(kCardDrive)).c_str(), card->path.c_str());
+  CMainDlg dlg;
+  ASSERT_TRUE(dlg.Create(CMainDlg::kTemplate, nullptr));
+  dlg.ShowWindow(SW_SHOW);
+  browsers_.Last()->FinishLoad(true);
+  IIbpCtrl& engine = *dlg.GetEngine();
+  CDiskDlg& disk = dlg.GetDiskDlg();
 
   // The card comes in: its first recording plays in the channel window, the picture moving.
-  drives.Arrive({'E', "/media/driver/E/", "/dev/sdz47", kCardDrive, true});
+  drives_.Arrive({'E', "/media/driver/E/", "/dev/sdz47", kCardDrive, true});
   EXPECT_EQ(engine.GetSourcePath(), L"dvk2://" + CString(std::to_string(kCardDrive)));
-  ASSERT_EQ(dlg->GetSpans().size(), 3u);
+  ASSERT_EQ(dlg.GetSpans().size(), 3u);
   const fixtures::EntryInfo& first = card->recordings[0].entry;
   ASSERT_TRUE(PumpUntil([&] { return engine.GetShownChunk(0) >= first.first; }, 5000));
-  const QImage before = plat::test::Grab(&dlg->GetChannelWindow());
-  EXPECT_TRUE(PumpUntil([&] { return plat::test::Grab(&dlg->GetChannelWindow()) != before; }, 3000));
+  const QImage before = plat::test::Grab(&dlg.GetChannelWindow());
+  EXPECT_TRUE(PumpUntil([&] { return plat::test::Grab(&dlg.GetChannelWindow()) != before; }, 3000));
   EXPECT_LE(engine.GetShownChunk(0), first.last);
-  plat::test::SavePng(plat::test::Grab(dlg.get()), "e2e-card-playing");
+  plat::test::SavePng(plat::test::Grab(&dlg), "e2e-card-playing");
 
   // A snapshot of the picture shown, enlarged by half.
-  const std::string shots = dir.File("shots");
+  const std::string shots = dir_.File("shots");
   disk.GetDlgItem(CDiskDlg::kSnapshotFolder)->SetWindowText(CString(shots));
-  Click(*dlg, mainid::kSnapShot);
+  Click(dlg, mainid::kSnapShot);
   const std::vector<std::string> snapshots = FilesEndingIn(shots, "_Ch1.bmp");
   ASSERT_EQ(snapshots.size(), 1u);
   const QImage snapshot(QString::fromStdString(snapshots[0]));
   EXPECT_EQ(snapshot.size(), QSize(engine.GetVideoWidth(0) * 3 / 2, engine.GetVideoHeight(0) * 3 / 2));
 
   // The trip's event log dropped on the window: playing stops, the records are listed and drawn.
-  ASSERT_TRUE(plat::DropFiles(dlg->GetSafeHwnd(), {CString(dir.File("TRIP.LOG"))}, {30, 30}));
-  EXPECT_FALSE(dlg->IsPlaying());
+  ASSERT_TRUE(plat::DropFiles(dlg.GetSafeHwnd(), {CString(dir_.File("TRIP.LOG"))}, {30, 30}));
+  EXPECT_FALSE(dlg.IsPlaying());
   EXPECT_EQ(disk.EventList().GetItemCount(), 20);
-  const std::vector<CString>& page = browsers.Last()->calls;
+  const std::vector<CString>& page = browsers_.Last()->calls;
   EXPECT_EQ(std::count(page.begin(), page.end(), CString(L"BaseLine")), 20);
-  EXPECT_EQ(dlg->GetGsensorBar().Span(), 19);
+  EXPECT_EQ(dlg.GetGsensorBar().Span(), 19);
 
   // The Backup button: recording 1 as an AVI file, then recordings 0 and 2 as a `.sd` backup.
-  const std::string out = dir.File("out");
-  Click(*dlg, mainid::kBackup);
+  const std::string out = dir_.File("out");
+  Click(dlg, mainid::kBackup);
   ASSERT_TRUE(disk.IsWindowVisible());
   disk.GetDlgItem(CDiskDlg::kBackupDestination)->SetWindowText(CString(out));
   static_cast<CComboBox*>(disk.GetDlgItem(CDiskDlg::kBackupFormat))->SetCurSel(CDiskDlg::kAviFormat);
@@ -184,10 +200,6 @@ TEST(WholeProgramTest, ACardIsPlayedSnapshottedItsLogDroppedAndItsRecordingsExpo
   ASSERT_EQ(backups.size(), 1u);
   EXPECT_EQ(BackedUpRecordings(backups[0], *card),
             (std::vector<std::uint32_t>{card->recordings[0].entry.first, card->recordings[2].entry.first}));
-  plat::test::SavePng(plat::test::Grab(dlg.get()), "e2e-card-exported");
-
-  dlg->DestroyWindow();
-  dlg.reset();
-  plat::SetTickClock(fakeClock);
-  g_appConfig.SetAppFolder(programFolder);
+  plat::test::SavePng(plat::test::Grab(&dlg), "e2e-card-exported");
+  dlg.DestroyWindow();
 }
