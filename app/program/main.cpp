@@ -6,6 +6,10 @@
 #include "platform/devices/DeviceMonitor.h"
 #include "platform/video/qt/WindowPresenters.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 int main(int argc, char** argv) {
   plat::PrepareWebBrowser();
   QApplication application(argc, argv);
@@ -16,5 +20,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) arguments.push_back(CString(std::string(argv[i])));
   theApp.SetArguments(std::move(arguments));
   theApp.InitInstance();
+#if defined(__SANITIZE_ADDRESS__)
+  // Sanitized builds look for leaks once the windows and the engine are gone and while the display's
+  // libraries are still loaded, so that what those libraries keep is known by their names.
+  __lsan_do_leak_check();
+#endif
   return 0;
 }

@@ -30,12 +30,13 @@
 #include "platform/wnd/ForeignWidget.h"
 
 // The web engine's own code trips two checks of the address sanitizer that are not ours to mend:
-// it frees some objects through a base of another size, and keeps some allocations (its own and
-// the font library's) until the process ends. Programs that host it are built with these.
+// it frees some objects through a base of another size, and keeps some allocations (its own, the
+// font library's, and those of the GL driver and the D-Bus library that the display loads for it)
+// until the process ends. Programs that host it are built with these.
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" const char* __asan_default_options() { return "new_delete_type_mismatch=0"; }
 extern "C" const char* __lsan_default_suppressions() {
-  return "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\n";
+  return "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\nleak:_dri.so\nleak:libdbus-1.so\n";
 }
 #endif
 

@@ -1,10 +1,12 @@
-// windowshot [--again MS OUT2.png] PLAYER OUT.png [ARGUMENT...]: on the X display of the
-// environment (an Xvfb server), starts the player with the arguments, waits until its main window
-// is mapped and its picture has settled, writes the whole screen to OUT.png, prints the window's
-// "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a playing
-// video never settles): the first shot is taken a while after the window appeared, the second MS
-// milliseconds later into OUT2.png. Exit code 0 when the window was caught, 2 when it did not
-// appear in time.
+// windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]: on the X display of
+// the environment (an Xvfb server), starts the player with the arguments, waits until its main
+// window is mapped and its picture has settled, writes the whole screen to OUT.png, prints the
+// window's "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a
+// playing video never settles): the first shot is taken a while after the window appeared, the
+// second MS milliseconds later into OUT2.png. With --close the player is not ended: the pointer
+// clicks the window's point X Y (xdotool), as a user closing it does, and the player's exit code
+// follows on the line, -1 when it crashed or did not end in time. Exit code 0 when the window was
+// caught, 2 when it did not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -25,6 +27,8 @@ constexpr int kPollMs = 400;
 constexpr int kSettledGrabs = 3;
 // With --again, the first shot waits this long after the window appeared, for the player to start.
 constexpr int kStartUpMs = 3000;
+// With --close, how long the player may take to end after the click.
+constexpr int kCloseMs = 30000;
 
 struct Geometry {
   int width, height, x, y;
@@ -45,9 +49,11 @@ std::optional<Geometry> FindMainWindow() {
 
 QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
-struct Again {
-  int ms = 0;
-  QString png;
+struct Options {
+  int againMs = 0;
+  QString againPng;
+  bool close = false;
+  int closeX = 0, closeY = 0;
 };
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
@@ -67,8 +73,8 @@ std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   return same < kSettledGrabs ? std::nullopt : found;
 }
 
-// Waits for the window, lets the player start, and takes two shots `again.ms` apart.
-std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Again& again) {
+// Waits for the window, lets the player start, and takes two shots `againMs` apart.
+std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
   QElapsedTimer clock;
   clock.start();
   std::optional<Geometry> found;
@@ -79,9 +85,44 @@ std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Again&
   if (!found) return std::nullopt;
   QThread::msleep(kStartUpMs);
   first = GrabScreen();
-  QThread::msleep(static_cast<unsigned long>(again.ms));
-  if (!GrabScreen().save(again.png)) return std::nullopt;
+  QThread::msleep(static_cast<unsigned long>(options.againMs));
+  if (!GrabScreen().save(options.againPng)) return std::nullopt;
   return found;
+}
+
+// Clicks the screen point with the left button as the X server's own pointer; the player's exit
+// code once it has ended, -1 when it crashed or is still running (it is then killed).
+int ClickAndWait(QProcess& player, int x, int y) {
+  QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(x), QString::number(y)});
+  QThread::msleep(kPollMs);
+  QProcess::execute("xdotool", {"click", "1"});
+  if (player.waitForFinished(kCloseMs) && player.exitStatus() == QProcess::NormalExit) return player.exitCode();
+  player.kill();
+  player.waitForFinished(5000);
+  return -1;
+}
+
+// The options before the player's path; the index of that path, 0 when an option is incomplete.
+int ReadOptions(int argc, char** argv, Options& options) {
+  int at = 1;
+  while (at < argc) {
+    const QString option = QString::fromLocal8Bit(argv[at]);
+    if (option == "--again" && at + 2 < argc) {
+      options.againMs = std::atoi(argv[at + 1]);
+      options.againPng = QString::fromLocal8Bit(argv[at + 2]);
+      at += 3;
+    } else if (option == "--close" && at + 2 < argc) {
+      options.close = true;
+      options.closeX = std::atoi(argv[at + 1]);
+      options.closeY = std::atoi(argv[at + 2]);
+      at += 3;
+    } else if (option.startsWith("--")) {
+      return 0;
+    } else {
+      break;
+    }
+  }
+  return at;
 }
 
 }  // namespace
@@ -89,14 +130,10 @@ std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Again&
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "xcb");
   QGuiApplication app(argc, argv);
-  int at = 1;
-  Again again;
-  if (argc > 3 && QString::fromLocal8Bit(argv[1]) == "--again") {
-    again = {std::atoi(argv[2]), QString::fromLocal8Bit(argv[3])};
-    at = 4;
-  }
-  if (argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] PLAYER OUT.png [ARGUMENT...]\n");
+  Options options;
+  const int at = ReadOptions(argc, argv, options);
+  if (at == 0 || argc < at + 2) {
+    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
   QStringList arguments;
@@ -105,10 +142,20 @@ int main(int argc, char** argv) {
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   player.start(QString::fromLocal8Bit(argv[at]), arguments);
   QImage shot;
-  const std::optional<Geometry> found = again.png.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, again);
-  player.kill();
-  player.waitForFinished(5000);
-  if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) return 2;
-  std::printf("%d %d %d %d\n", found->width, found->height, found->x, found->y);
+  const std::optional<Geometry> found =
+      options.againPng.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, options);
+  if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) {
+    player.kill();
+    player.waitForFinished(5000);
+    return 2;
+  }
+  std::printf("%d %d %d %d", found->width, found->height, found->x, found->y);
+  if (options.close) {
+    std::printf(" %d", ClickAndWait(player, found->x + options.closeX, found->y + options.closeY));
+  } else {
+    player.kill();
+    player.waitForFinished(5000);
+  }
+  std::printf("\n");
   return 0;
 }
