@@ -73,12 +73,23 @@ void DrawAreas(Context& c, QPainter& p, const ModeMetrics& m) {
   DrawWell(p, d, Area(ui::Area::kBitmapVolume, m.mode), m.margin, d.Colour("well"));
 }
 
+// A place whose controls are all hidden at start (the area tabs, shown only with the record list)
+// gets no well: an empty well reads as a broken button, and their own art carries a frame.
+bool ShownAtStartAt(const ui::LayoutRect& place, int mode) {
+  for (const ui::MainControl& ctl : ui::kMainControls) {
+    const ui::LayoutRect& r = ctl.rect[static_cast<size_t>(mode)];
+    if (!ctl.hiddenAtStart && r.left == place.left && r.top == place.top) return true;
+  }
+  return false;
+}
+
 void DrawControlWells(QPainter& p, const Design& d, const ModeMetrics& m) {
   for (const ui::MainControl& ctl : ui::kMainControls) {
     const ui::LayoutRect& r = ctl.rect[static_cast<size_t>(m.mode)];
+    if (r.IsEmpty() || !ShownAtStartAt(r, m.mode)) continue;
     // The vertical volume slider is never shown; the bitmap volume slider stands at its place.
     if (ctl.kind == ui::ControlKind::kVerticalSlider) continue;
-    if (!r.IsEmpty()) DrawWell(p, d, ToQRect(r), m.margin, d.Colour("well"));
+    DrawWell(p, d, ToQRect(r), m.margin, d.Colour("well"));
   }
 }
 
