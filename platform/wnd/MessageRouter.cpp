@@ -258,6 +258,9 @@ void RaiseTopLevel(Window& wnd) {
   std::vector<Window*> raising{&wnd};
   for (size_t i = 0; i < raising.size(); ++i) {
     MoveToTop(*raising[i]);
+    // Without a window manager nothing else keeps an owned window above an owner shown after it.
+    Window* owned = raising[i];
+    if (i > 0 && owned->widget && (owned->style & WS_VISIBLE)) owned->widget->raise();
     for (Window* w : std::vector<Window*>(g_topLevels)) {
       if (w->owner == raising[i] && std::find(raising.begin(), raising.end(), w) == raising.end()) raising.push_back(w);
     }

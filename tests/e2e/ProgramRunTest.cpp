@@ -1,8 +1,12 @@
 // The real program on an Xvfb server of a 1920 x 1080 screen, as a user runs it twice: the UI mode
 // chosen in Config.ini gives the window that mode's size, centred, though the screen could hold a
-// larger one; a click on the window's Close button ends the program with 0 and no sanitizer
+// larger one; the card dialog lists the backup named with -f above the window; a click on the
+// window's Close button ends the program with 0 and no sanitizer
 // report, and Config.ini then holds the language and the mode for the next run.
 #include <gtest/gtest.h>
+
+#include <QColor>
+#include <QImage>
 
 #include <cstdio>
 #include <fstream>
@@ -62,6 +66,19 @@ std::optional<std::string> ValueOf(const std::string& text, const std::string& n
   return std::nullopt;
 }
 
+// The card dialog, centred over the window, shows the backup's recordings in its light list: the
+// middle of the screen, which the dark main window would otherwise cover, is light.
+void ExpectCardDialogOnTop(const std::string& png) {
+  const QImage shot(QString::fromStdString(png));
+  ASSERT_FALSE(shot.isNull()) << png;
+  const QPoint centre(kScreenWidth / 2, kScreenHeight / 2);
+  int light = 0, all = 0;
+  for (int y = centre.y() - 20; y < centre.y() + 20; y += 4) {
+    for (int x = centre.x() - 100; x < centre.x() + 100; x += 4, ++all) light += qGray(shot.pixel(x, y)) > 200;
+  }
+  EXPECT_GT(light, all * 9 / 10) << "the card dialog is not shown above the main window";
+}
+
 void ExpectModeWindowClosedCleanly(const ProgramRun& run, int mode) {
   const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(mode)];
   EXPECT_EQ(run.width, size.width);
@@ -85,6 +102,7 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
 
   const ProgramRun small = RunAndClose(dir, backup, 2, shots + "2.png");
   ExpectModeWindowClosedCleanly(small, 2);
+  ExpectCardDialogOnTop(shots + "2.png");
   std::string written = ReadText(config);
   EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
   ASSERT_EQ(ValueOf(written, "UIMode"), "2") << written;
