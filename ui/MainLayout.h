@@ -138,12 +138,13 @@ inline constexpr MainControl kMainControls[] = {
     {1027, L"NextFile", ControlKind::kButton, 142, false, detail::Transport(1572, 1180, 831)},
     {1564, L"Restart Record", ControlKind::kButton, 2422, false, detail::Transport(1668, 1255, 884)},
     {1790, L"Mark Save", ControlKind::kButton, 2008, false, detail::Transport(1764, 1330, 937)},
-    // Tool buttons of the top bar.
-    {1099, L"SnapShot", ControlKind::kButton, 188, false, detail::Same(500, 30, 561, 71, 367, 15, 428, 56, 250, 7, 311, 48)},
-    {1031, L"Configuration", ControlKind::kButton, 151, false, detail::Same(610, 30, 671, 71, 452, 15, 513, 56, 311, 7, 372, 48)},
-    {1030, L"Backup", ControlKind::kButton, 153, false, detail::Same(720, 30, 781, 71, 533, 15, 594, 56, 378, 7, 439, 48)},
-    {1033, L"Playback", ControlKind::kButton, 150, false, detail::Same(830, 30, 891, 71, 616, 15, 677, 56, 429, 7, 490, 48)},
-    {1034, L"Format", ControlKind::kButton, 154, false, detail::Same(940, 30, 1001, 71, 700, 15, 761, 56, 490, 7, 551, 48)},
+    // Tool buttons of the top bar. In the smallest mode they share the span evenly: placed as
+    // first given, Backup lay over Playback and took clicks meant for it.
+    {1099, L"SnapShot", ControlKind::kButton, 188, false, detail::Same(500, 30, 561, 71, 367, 15, 428, 56, 250, 7, 306, 48)},
+    {1031, L"Configuration", ControlKind::kButton, 151, false, detail::Same(610, 30, 671, 71, 452, 15, 513, 56, 311, 7, 367, 48)},
+    {1030, L"Backup", ControlKind::kButton, 153, false, detail::Same(720, 30, 781, 71, 533, 15, 594, 56, 372, 7, 428, 48)},
+    {1033, L"Playback", ControlKind::kButton, 150, false, detail::Same(830, 30, 891, 71, 616, 15, 677, 56, 433, 7, 489, 48)},
+    {1034, L"Format", ControlKind::kButton, 154, false, detail::Same(940, 30, 1001, 71, 700, 15, 761, 56, 494, 7, 550, 48)},
     // Window caption buttons.
     {1028, L"Mini", ControlKind::kButton, 135, false, detail::Same(1800, 30, 1833, 50, 1345, 25, 1378, 45, 945, 12, 975, 32)},
     {1029, L"Close", ControlKind::kButton, 136, false, detail::Same(1845, 30, 1878, 50, 1378, 25, 1411, 45, 975, 12, 1005, 32)},
