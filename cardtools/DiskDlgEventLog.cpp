@@ -12,11 +12,11 @@ namespace {
 enum EventColumn { kTimeColumn, kSpeedColumn, kGsensorColumn, kEventsColumn, kPositionColumn };
 
 // The rows are drawn left-aligned; the event column shows a bar in each of its eleven parts.
-struct ColumnSpec {
+struct ColumnLook {
   const wchar_t* title;
   int width;
 };
-constexpr ColumnSpec kEventColumns[] = {
+constexpr ColumnLook kEventColumns[] = {
     {L"RECORD TIME", 145}, {L"Speed", 50}, {L"G-sensor", 75}, {L"Events", 88}, {L"Location", 150}};
 
 // The mark byte of each event flag 1 to 12: flags 1 to 4 go to bytes 0, 2, 3 and 1, flags 5 to
@@ -66,7 +66,7 @@ int CDiskDlg::LoadEventLog(const CString& path) {
 void CDiskDlg::InitEventList() {
   eventList_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
   int index = 0;
-  for (const ColumnSpec& column : kEventColumns) {
+  for (const ColumnLook& column : kEventColumns) {
     eventList_.InsertColumn(index++, LoadLanguageString(column.title), LVCFMT_LEFT, column.width);
   }
   eventList_.SetEventColumn(kEventsColumn);

@@ -94,8 +94,8 @@ TEST_F(LangCheckTest, ReportsEveryFaultOfTheLanguageFiles) {
   EXPECT_TRUE(Has(problems, "RU_RU.ini: no language of the table has this code"));
 }
 
-TEST(FormatSpecsTest, KeepsEachConversionInOrderAndSkipsPercentSigns) {
-  EXPECT_EQ(langcheck::FormatSpecs(L"Channel-%.2d %dx%d 100%% %-9.6lf %ls %I64u %"),
+TEST(FormatConversionsTest, KeepsEachConversionInOrderAndSkipsPercentSigns) {
+  EXPECT_EQ(langcheck::FormatConversions(L"Channel-%.2d %dx%d 100%% %-9.6lf %ls %I64u %"),
             std::vector<std::wstring>({L"%.2d", L"%d", L"%d", L"%-9.6lf", L"%ls", L"%I64u"}));
-  EXPECT_TRUE(langcheck::FormatSpecs(L"Done: 100%").empty());
+  EXPECT_TRUE(langcheck::FormatConversions(L"Done: 100%").empty());
 }

@@ -106,7 +106,7 @@ class Checker {
   }
 
   void CheckValue(const LanguageFile& f, const LanguageText& t, Script script) {
-    if (FormatSpecs(t.value) != FormatSpecs(t.key)) {
+    if (FormatConversions(t.value) != FormatConversions(t.key)) {
       Add(At(f, t.line) + Quote(t.value) + " does not keep the format specifiers of " + Quote(t.key));
     }
     bool own = false;
@@ -145,8 +145,8 @@ std::vector<std::string> CheckLanguageFolder(const std::filesystem::path& folder
   return checker.Problems();
 }
 
-std::vector<std::wstring> FormatSpecs(const std::wstring& text) {
-  std::vector<std::wstring> specs;
+std::vector<std::wstring> FormatConversions(const std::wstring& text) {
+  std::vector<std::wstring> conversions;
   for (size_t i = text.find(L'%'); i != std::wstring::npos && i + 1 < text.size(); i = text.find(L'%', i + 1)) {
     if (text[i + 1] == L'%') {
       ++i;
@@ -157,9 +157,9 @@ std::vector<std::wstring> FormatSpecs(const std::wstring& text) {
     if (j < text.size() && text[j] == L'.') j = text.find_first_not_of(L"0123456789*", j + 1);
     if (j >= text.size()) break;
     j += LengthModifier(text, j);
-    if (j < text.size() && std::wcschr(L"diouxXeEfFgGaAcCsSpn", text[j])) specs.push_back(text.substr(i, j - i + 1));
+    if (j < text.size() && std::wcschr(L"diouxXeEfFgGaAcCsSpn", text[j])) conversions.push_back(text.substr(i, j - i + 1));
   }
-  return specs;
+  return conversions;
 }
 
 }  // namespace langcheck

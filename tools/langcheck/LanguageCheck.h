@@ -24,6 +24,6 @@ std::vector<TextUse> FindProgramTexts(const std::filesystem::path& root);
 std::vector<std::string> CheckLanguageFolder(const std::filesystem::path& folder, const std::vector<TextUse>& texts);
 
 // The printf conversions of a text in order ("%%" is none).
-std::vector<std::wstring> FormatSpecs(const std::wstring& text);
+std::vector<std::wstring> FormatConversions(const std::wstring& text);
 
 }  // namespace langcheck
