@@ -375,7 +375,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SizeToBackground();
 
   // ---- Day view (MainDlgDayView.cpp)
-  void SetupDayGrid(CGridCtrl& grid, int columns);
   static void ColourGridCell(CGridCtrl& grid, int column, int mark);
   int GetMinuteMark(int hour, int minute) const;
   // The recording time as the windows show it; invalid when it cannot be shown.

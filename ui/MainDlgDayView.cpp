@@ -8,8 +8,12 @@
 #include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
+#include "ui/DayGrid.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
+
+using ui::kHourColumns;
+using ui::kMinuteColumns;
 
 namespace {
 
@@ -23,8 +27,6 @@ constexpr const wchar_t* kSettingRows[] = {L"Video Format",         L"Video Qual
                                            L"Video Frame Rate",     L"Car Type",
                                            L"G-sensor Sensitivity", L"Audio Recording"};
 
-constexpr int kHourColumns = 12;
-constexpr int kMinuteColumns = 30;
 // Spans this long or longer are not real recordings (a damaged index) and are never shown.
 constexpr std::int64_t kShownSpanLimit = 3601;
 // Marks: 0 no recording, 1 or 2 a recording, anything else a marked recording.
@@ -55,11 +57,6 @@ COleDateTime NextDay(const COleDateTime& midnight) {
   COleDateTime next = midnight;
   next.m_dt += 1.0;
   return next;
-}
-
-// Column c of n across a width w spans from c * w / n to (c + 1) * w / n, so the widths fill it.
-int EvenColumnWidth(int width, int columns, int column) {
-  return (column + 1) * width / columns - column * width / columns;
 }
 
 void ClearFocusAndMark(CGridCtrl& grid) {
@@ -116,32 +113,9 @@ void CMainDlg::ClearDayMarks() {
   if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ClearDayMarks();
 }
 
-void CMainDlg::SetupHourGrid(CGridCtrl& grid) { SetupDayGrid(grid, kHourColumns); }
+void CMainDlg::SetupHourGrid(CGridCtrl& grid) { ui::LayDayGridCells(grid, kHourColumns); }
 
-void CMainDlg::SetupMinuteGrid(CGridCtrl& grid) { SetupDayGrid(grid, kMinuteColumns); }
-
-// One row of cells filling the grid exactly, so that it never needs a scroll bar (a row one pixel
-// taller than the grid would bring one up); the cells only show colours. The cells shrink first:
-// while the grid needs scroll bars they may leave no client area to measure.
-void CMainDlg::SetupDayGrid(CGridCtrl& grid, int columns) {
-  if (!grid.GetSafeHwnd()) return;
-  grid.DeleteAllItems();
-  grid.SetEditable(FALSE);
-  grid.EnableDragAndDrop(FALSE);
-  grid.SetRowResize(FALSE);
-  grid.SetColumnResize(FALSE);
-  grid.SetRowCount(1);
-  grid.SetColumnCount(columns);
-  grid.SetFixedRowCount(0);
-  grid.SetFixedColumnCount(0);
-  for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, 0);
-  grid.SetRowHeight(0, 0);
-  grid.EnableScrollBars(SB_BOTH, FALSE);
-  CRect client;
-  grid.GetClientRect(&client);
-  for (int c = 0; c < columns; ++c) grid.SetColumnWidth(c, EvenColumnWidth(client.Width(), columns, c));
-  grid.SetRowHeight(0, client.Height());
-}
+void CMainDlg::SetupMinuteGrid(CGridCtrl& grid) { ui::LayDayGridCells(grid, kMinuteColumns); }
 
 void CMainDlg::FillDay(const COleDateTime& date) {
   ClearDayMarks();

@@ -4,16 +4,17 @@
 #include <optional>
 
 #include "engine/IIbpCtrl.h"
-#include "platform/wnd/SysMetrics.h"
+#include "ui/DayGrid.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
+
+using ui::kHourColumns;
+using ui::kMinuteColumns;
 
 namespace {
 
 constexpr std::array<int, 4> kGridIds{mainid::kHourGrid0, mainid::kHourGrid12, mainid::kMinuteGrid0,
                                       mainid::kMinuteGrid30};
-constexpr int kHourColumns = 12;
-constexpr int kMinuteColumns = 30;
 // A cell outside every grid: focus and mark set there are gone from sight.
 constexpr int kNowhere = 99;
 // The grids' auto-size style: columns and rows sized by the panel, not by their contents.
@@ -61,30 +62,11 @@ BOOL CalendarPanel::OnInitDialog() {
   return TRUE;
 }
 
-// One row of equal cells filling the grid inside its edge. The grid is made with both scroll bars,
-// which leave a grid this low no client area; with cells that fit, it needs neither.
+// The day grid's cells, sized as the grid's contents when it sizes itself to them.
 void CalendarPanel::SetUpGrid(CGridCtrl& grid, int columns) {
   if (!grid.GetSafeHwnd()) return;
-  grid.DeleteAllItems();
   grid.SetAutoSizeStyle(kAutoSizeStyle);
-  grid.SetEditable(FALSE);
-  grid.EnableDragAndDrop(FALSE);
-  grid.SetRowResize(FALSE);
-  grid.SetColumnResize(FALSE);
-  grid.SetRowCount(1);
-  grid.SetColumnCount(columns);
-  grid.SetFixedRowCount(0);
-  grid.SetFixedColumnCount(0);
-  CRect inside;
-  grid.GetWindowRect(&inside);
-  if (grid.GetExStyle() & WS_EX_CLIENTEDGE) inside.DeflateRect(GetSystemMetrics(SM_CXEDGE), GetSystemMetrics(SM_CYEDGE));
-  const double width = static_cast<double>(inside.Width()) / columns;
-  for (int c = 0; c < columns; ++c) {
-    grid.SetColumnWidth(c, static_cast<int>((c + 1) * width) - static_cast<int>(c * width));
-    grid.SetItemText(0, c, L"");
-  }
-  grid.SetRowHeight(0, inside.Height());
-  grid.EnableScrollBars(SB_BOTH, FALSE);
+  ui::LayDayGridCells(grid, columns);
 }
 
 // The Close button's place in the design lies under the calendar's month list; it stands in the
