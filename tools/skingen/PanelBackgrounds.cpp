@@ -10,15 +10,11 @@ namespace {
 
 constexpr int kMargin = 3;
 
-QImage PanelImage(const Design& d, QSize size) { return NewImage(size, d.Colour("panel")); }
-
 void DrawEdge(QPainter& p, const Design& d, QSize size) {
   p.setPen(QPen(d.Colour("bar-line"), 1));
   p.setBrush(Qt::NoBrush);
   p.drawRect(QRectF(0.5, 0.5, size.width() - 1, size.height() - 1));
 }
-
-QImage Finish(QImage& image) { return image.convertToFormat(QImage::Format_RGB32); }
 
 bool IsCaption(int skin) { return skin == 1797 || skin == 1798 || skin == 1799; }
 
@@ -66,123 +62,107 @@ void DrawBarGraph(QPainter& p, const Design& d, QSize size) {
   }
 }
 
+// A panel's background: the panel colour within its edge, then what `draw` adds.
+template <typename Draw>
+QImage PaintPanel(const Design& d, QSize size, Draw draw) {
+  QImage image = NewImage(size, d.Colour("panel"));
+  QPainter p(&image);
+  Smooth(p);
+  DrawEdge(p, d, size);
+  draw(p);
+  p.end();
+  return image.convertToFormat(QImage::Format_RGB32);
+}
+
 }  // namespace
 
 QImage VideoPanelBackground(Context& c) {
   const Design& d = c.design;
-  const QSize size(ui::kVideoPanelWidth, ui::kVideoPanelDesignHeight);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
-  QRect sliders;  // the range slider and the position slider share one well
-  for (const ui::RowControl& ctl : ui::kVideoPanelControls) {
-    if (ctl.hidden || ctl.row < 0 || IsCaption(ctl.skin)) continue;
-    const QRect r = ToQRect(ui::VideoPanelRect(ctl, ui::kVideoPanelDrawnHeight));
-    if (ctl.id == 1575 || ctl.id == 1045) {
-      sliders |= r;
-      continue;
+  return PaintPanel(d, QSize(ui::kVideoPanelWidth, ui::kVideoPanelDesignHeight), [&](QPainter& p) {
+    QRect sliders;  // the range slider and the position slider share one well
+    for (const ui::RowControl& ctl : ui::kVideoPanelControls) {
+      if (ctl.hidden || ctl.row < 0 || IsCaption(ctl.skin)) continue;
+      const QRect r = ToQRect(ui::VideoPanelRect(ctl, ui::kVideoPanelDrawnHeight));
+      if (ctl.id == 1575 || ctl.id == 1045) {
+        sliders |= r;
+        continue;
+      }
+      DrawWell(p, d, r, kMargin + 1, d.Colour(ctl.id == 1703 ? "screen" : "well"));
     }
-    DrawWell(p, d, r, kMargin + 1, d.Colour(ctl.id == 1703 ? "screen" : "well"));
-  }
-  DrawWell(p, d, sliders, kMargin + 1, d.Colour("well"));
-  p.end();
-  return Finish(image);
+    DrawWell(p, d, sliders, kMargin + 1, d.Colour("well"));
+  });
 }
 
 QImage GsensorPanelBackground(Context& c) {
   const Design& d = c.design;
   const ui::PanelLayout& panel = ui::kGsensorPanel;
   const QSize size(panel.width, panel.height);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
-  DrawBarGraph(p, d, size);
-  DrawWells(p, d, panel.controls);
-  p.end();
-  return Finish(image);
+  return PaintPanel(d, size, [&](QPainter& p) {
+    DrawBarGraph(p, d, size);
+    DrawWells(p, d, panel.controls);
+  });
 }
 
 QImage CalendarPanelBackground(Context& c) {
   const Design& d = c.design;
   const ui::PanelLayout& panel = ui::kCalendarPanel;
-  const QSize size(panel.width, panel.height);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
   const auto rect = [&](int id) {
     for (const ui::PanelControl& ctl : panel.controls) {
       if (ctl.id == id) return ToQRect(ctl.rect);
     }
     return QRect();
   };
-  DrawWell(p, d, rect(1000), 0, d.Colour("well"));
-  DrawWell(p, d, rect(1501) | rect(1502), 2, d.Colour("well"));
-  DrawWell(p, d, rect(1503), 2, d.Colour("well"));
-  DrawWell(p, d, rect(1504), 2, d.Colour("well"));
-  DrawCellLabels(p, d, rect(1501), 12, 0);
-  DrawCellLabels(p, d, rect(1502), 12, 12);
-  DrawCellLabels(p, d, rect(1503), 30, 0);
-  DrawCellLabels(p, d, rect(1504), 30, 30);
-  DrawWell(p, d, rect(1029), kMargin, d.Colour("well"));
-  p.end();
-  return Finish(image);
+  return PaintPanel(d, QSize(panel.width, panel.height), [&](QPainter& p) {
+    DrawWell(p, d, rect(1000), 0, d.Colour("well"));
+    DrawWell(p, d, rect(1501) | rect(1502), 2, d.Colour("well"));
+    DrawWell(p, d, rect(1503), 2, d.Colour("well"));
+    DrawWell(p, d, rect(1504), 2, d.Colour("well"));
+    DrawCellLabels(p, d, rect(1501), 12, 0);
+    DrawCellLabels(p, d, rect(1502), 12, 12);
+    DrawCellLabels(p, d, rect(1503), 30, 0);
+    DrawCellLabels(p, d, rect(1504), 30, 30);
+    DrawWell(p, d, rect(1029), kMargin, d.Colour("well"));
+  });
 }
 
 QImage SpeedPanelBackground(Context& c, int mode) {
   const Design& d = c.design;
   const ui::PanelLayout& panel = ui::kSpeedPanel[static_cast<size_t>(mode)];
   const ui::SpeedPanelSkins& skins = ui::kSpeedPanelSkins[static_cast<size_t>(mode)];
-  const QSize size(panel.width, panel.height);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
-  const QRect slider(ui::kSpeedPanelSliderX, ui::kSpeedPanelSliderY, skins.trackWidth, skins.trackHeight);
-  DrawWell(p, d, slider, kMargin, d.Colour("well"));
-  const int thumb = ui::FindSkinImage(skins.thumb)->width;
-  const QFont font = d.Font(11, "label-weight");
-  DrawSpeedLevels(p, d, slider, thumb, QRectF(slider.left(), slider.bottom() + 6, slider.width(), 14), font);
-  DrawWells(p, d, panel.controls);
-  p.end();
-  return Finish(image);
+  return PaintPanel(d, QSize(panel.width, panel.height), [&](QPainter& p) {
+    const QRect slider(ui::kSpeedPanelSliderX, ui::kSpeedPanelSliderY, skins.trackWidth, skins.trackHeight);
+    DrawWell(p, d, slider, kMargin, d.Colour("well"));
+    const int thumb = ui::FindSkinImage(skins.thumb)->width;
+    const QFont font = d.Font(11, "label-weight");
+    DrawSpeedLevels(p, d, slider, thumb, QRectF(slider.left(), slider.bottom() + 6, slider.width(), 14), font);
+    DrawWells(p, d, panel.controls);
+  });
 }
 
 QImage VolumePanelBackground(Context& c) {
   const Design& d = c.design;
   const ui::PanelLayout& panel = ui::kVolumePanel;
   const QSize size(panel.width, panel.height);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
-  const QRect slider = ToQRect(panel.controls.front().rect);
-  const int g = slider.top() - 16;
-  StateLook s;
-  s.ink = d.Colour("label");
-  s.accent = d.Colour("accent");
-  c.sources.Draw(p, "sound-on", d.ClassesFor(s), QRectF((size.width() - g) / 2.0, 6, g, g));
-  DrawWells(p, d, panel.controls);
-  p.end();
-  return Finish(image);
+  return PaintPanel(d, size, [&](QPainter& p) {
+    const QRect slider = ToQRect(panel.controls.front().rect);
+    const int g = slider.top() - 16;
+    StateLook s;
+    s.ink = d.Colour("label");
+    s.accent = d.Colour("accent");
+    c.sources.Draw(p, "sound-on", d.ClassesFor(s), QRectF((size.width() - g) / 2.0, 6, g, g));
+    DrawWells(p, d, panel.controls);
+  });
 }
 
 QImage CarDataPanelBackground(Context& c) {
   const Design& d = c.design;
   const ui::PanelLayout& panel = ui::kCarDataPanel;
-  const QSize size(panel.width, panel.height);
-  QImage image = PanelImage(d, size);
-  QPainter p(&image);
-  Smooth(p);
-  DrawEdge(p, d, size);
-  QRect card = ToQRect(ui::kCarDataTextLines);
-  for (int input = 0; input < ui::kCarDataInputs; ++input) card |= ToQRect(ui::CarDataPictureRect(input));
-  DrawWell(p, d, card, 6, d.Colour("well"));
-  DrawWells(p, d, panel.controls);
-  p.end();
-  return Finish(image);
+  return PaintPanel(d, QSize(panel.width, panel.height), [&](QPainter& p) {
+    QRect card = ToQRect(ui::kCarDataTextLines);
+    for (int input = 0; input < ui::kCarDataInputs; ++input) card |= ToQRect(ui::CarDataPictureRect(input));
+    DrawWell(p, d, card, 6, d.Colour("well"));
+    DrawWells(p, d, panel.controls);
+  });
 }
 
 }  // namespace skingen
