@@ -59,6 +59,28 @@ std::uint32_t SequenceOf(const BYTE* block) {
   return sequence;
 }
 
+// A `.ts` file of 160x120 pictures at 30 a second, a key picture at the start of each second, and
+// ffmpeg's 32-bit hashes of its pictures; no hashes when it could not be made.
+struct TsClip {
+  explicit TsClip(const std::string& name, int pictures) : dir(name), path(dir.File("clip.ts")) {
+    fixtures::TsDescription desc;
+    desc.video = {160, 120, 30, 30, 30};
+    desc.pictures = pictures;
+    const fixtures::TsFile file = fixtures::BuildTs(desc);
+    std::vector<fixtures::AccessUnit> units;
+    for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
+    if (file.bytes.empty() || !fixtures::WriteFileBytes(path, file.bytes) ||
+        !fixtures::WriteStreamFile(dir.File("clip.h264"), units)) {
+      return;
+    }
+    hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
+    if (hashes.size() != file.pictures.size()) hashes.clear();
+  }
+  fixtures::ScratchDir dir;
+  std::string path;
+  std::vector<std::string> hashes;
+};
+
 }  // namespace
 
 TEST(IbpCtrlPlayTest, ABackupPlaysThroughTheEnginesThreadsAsFfmpegDecodesIt) {
@@ -349,20 +371,11 @@ TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads)
 TEST(IbpCtrlPlayTest, AResumedTransportStreamGoesOnFromThePictureShown) {
   setenv("TZ", "UTC", 1);
   tzset();
-  fixtures::TsDescription desc;
-  desc.video = {160, 120, 30, 30, 30};
-  desc.pictures = 90;
-  const fixtures::TsFile file = fixtures::BuildTs(desc);
-  ASSERT_FALSE(file.bytes.empty());
-  fixtures::ScratchDir dir("tsresume");
-  ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("clip.ts"), file.bytes));
-  std::vector<fixtures::AccessUnit> units;
-  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
-  ASSERT_TRUE(fixtures::WriteStreamFile(dir.File("clip.h264"), units));
-  const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
-  ASSERT_EQ(hashes.size(), file.pictures.size());
+  const TsClip clip("tsresume", 90);
+  ASSERT_FALSE(clip.hashes.empty());
+  const std::vector<std::string>& hashes = clip.hashes;
 
-  PlayRig rig(dir.File("clip.ts"));
+  PlayRig rig(clip.path);
   CIbpCtrl* engine = rig.engine.get();
   engine->SetPause(1);
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
@@ -377,20 +390,11 @@ TEST(IbpCtrlPlayTest, AResumedTransportStreamGoesOnFromThePictureShown) {
 TEST(IbpCtrlPlayTest, ASeekInATransportStreamGoesOnFromItsFirstPictureNotBeforeTheTime) {
   setenv("TZ", "UTC", 1);
   tzset();
-  fixtures::TsDescription desc;
-  desc.video = {160, 120, 30, 30, 30};
-  desc.pictures = 150;  // seconds 1 to 5, a key picture at the start of each
-  const fixtures::TsFile file = fixtures::BuildTs(desc);
-  ASSERT_FALSE(file.bytes.empty());
-  fixtures::ScratchDir dir("tsseek");
-  ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("clip.ts"), file.bytes));
-  std::vector<fixtures::AccessUnit> units;
-  for (const fixtures::TsPicture& p : file.pictures) units.push_back({p.key, p.data});
-  ASSERT_TRUE(fixtures::WriteStreamFile(dir.File("clip.h264"), units));
-  const std::vector<std::string> hashes = fixtures::FfmpegFrameHashes(dir.File("clip.h264"), fixtures::kBgraArgs);
-  ASSERT_EQ(hashes.size(), file.pictures.size());
+  const TsClip clip("tsseek", 150);  // seconds 1 to 5
+  ASSERT_FALSE(clip.hashes.empty());
+  const std::vector<std::string>& hashes = clip.hashes;
 
-  PlayRig rig(dir.File("clip.ts"));
+  PlayRig rig(clip.path);
   CIbpCtrl* engine = rig.engine.get();
   engine->Seek(3);  // not playing: nothing to seek
   EXPECT_EQ(engine->GetDisplayTime(0), 0);
