@@ -3,22 +3,23 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 #include <QUrl>
 #include <QWindow>
 
 #include "platform/browser/WebBrowser.h"
 #include "platform/wnd/DragDrop.h"
 #include "platform/wnd/TestHarness.h"
+#include "tests/support/WindowWait.h"
 
 using plat::test::SpyWnd;
 
 namespace {
+
+using plat::test::RunUntil;
 
 struct PageEvents : plat::IWebBrowserEvents {
   void OnDocumentComplete(const CString& url) override { completed.push_back(url); }
@@ -28,17 +29,6 @@ struct PageEvents : plat::IWebBrowserEvents {
   std::vector<CString> failed;
   std::vector<int> roads;
 };
-
-// Runs the event loop until the condition holds; the bound only keeps a fault from hanging the test.
-bool RunUntil(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition() && clock.elapsed() < 30000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(2);
-  }
-  return condition();
-}
 
 // The main window over the page: it sees the keys and presses of its tree first and keeps F6
 // and Space, and notes the files dropped on it.

@@ -6,10 +6,7 @@
 
 #include <QImage>
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <functional>
-#include <thread>
 
 #include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
@@ -25,21 +22,15 @@
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/WindowWait.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
 namespace {
 
-constexpr int kCardDrive = 47;
+using plat::test::PumpUntil;
 
-bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(boundMs);
-  while (!condition() && std::chrono::steady_clock::now() < until) {
-    plat::test::Pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return condition();
-}
+constexpr int kCardDrive = 47;
 
 void Click(CWnd& dialog, int id) {
   CWnd* button = dialog.GetDlgItem(id);

@@ -5,16 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include "app/AppConfig.h"
 #include "platform/wnd/TestHarness.h"
 #include "tests/fixtures/TestSignals.h"
+#include "tests/support/WindowWait.h"
 #include "ui/MapDlg.h"
 
 namespace maptest {
+
+using plat::test::RunUntil;
 
 struct RecordingOwner : IMapOwner {
   void SetMapSelectionPending(bool p) override { pending = p; }
@@ -55,17 +56,6 @@ class MapFolderTest : public ::testing::Test {
   RecordingOwner owner;
   std::unique_ptr<CMapDlg> dlg;
 };
-
-// Runs the event loop until the condition holds; the bound only keeps a fault from hanging a test.
-inline bool RunUntil(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition() && clock.elapsed() < 30000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(2);
-  }
-  return condition();
-}
 
 constexpr std::int64_t kDriveStartUs = 1'700'000'000'000'000;
 

@@ -1,13 +1,13 @@
-#include <chrono>
-#include <thread>
-
 #include "engine/IIbpCtrl.h"
 #include "platform/video/qt/WindowPresenters.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/WindowWait.h"
 #include "tests/ui/TransportTestSupport.h"
 #include "ui/MainDlgIds.h"
 
 namespace {
+
+using plat::test::PumpUntil;
 
 // The window on the machine's clock, as the engine plays in real time, its pictures shown in the
 // channel window as the program shows them.
@@ -17,14 +17,6 @@ struct RealTime {
   plat::IClock* fake;
   plat::WindowPresenters presenters;
 };
-
-bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
-  for (int waited = 0; waited < boundMs && !condition(); waited += 5) {
-    plat::test::Pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return condition();
-}
 
 }  // namespace
 
