@@ -2,6 +2,7 @@
 // calls, what a chosen road does, placement and the replay worker.
 #include <QElapsedTimer>
 
+#include "app/AppPaths.h"
 #include "platform/browser/FakeWebBrowser.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/MapPage.h"
@@ -73,9 +74,9 @@ TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideT
 }
 
 TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsked) {
-  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "K"));
+  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, app::MapPagePath(), "K"));
   Open();
-  EXPECT_EQ(page->navigations, std::vector<CString>{mappage::PageFile()});
+  EXPECT_EQ(page->navigations, std::vector<CString>{app::MapPagePath()});
   dlg->SetDockedRect(CRect(20, 30, 420, 330));
   dlg->ShowWindow(SW_SHOW);
   const QRgb face = plat::test::Grab(&parent).pixel(200, 200);

@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/AppPaths.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/MapPage.h"
 
@@ -66,7 +67,7 @@ class MapPageTest : public maptest::MapFolderTest {
 TEST_F(MapPageTest, ThePageDrawsTheDriveWithItsHeadingsAndAClickedSegmentSeeks) {
   g_appConfig.WriteConfigString(L"m_default_lng", L"121.5");
   g_appConfig.WriteConfigString(L"m_default_lat", L"25.05");
-  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "TestKey"));  // a keyed page
+  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, app::MapPagePath(), "TestKey"));  // a keyed page
   Open(true);
   ASSERT_TRUE(RunUntil([&] { return State()["map"].isArray(); }));
   EXPECT_EQ(State()["map"].toArray(), (QJsonArray{25.05, 121.5, 16, "road"}));
