@@ -3,8 +3,8 @@
 // as a captioned, sizeable pop-up, and is made hidden with the main window's other child dialogs.
 //
 // The program writes the page's hidden inputs and calls its script functions by name (the page,
-// "mapdlg.htm" from the settings folder or else the built-in template, draws with its map
-// library); the page answers only through external.OnSelectRoad(videoTime). Two sources feed it:
+// "mapdlg.htm" from the settings folder or else the built-in template, draws with the map
+// service's JavaScript API); the page answers only through external.OnSelectRoad(videoTime). Two sources feed it:
 // the fixes of the recording that plays (UpdateMapPosition, with the video time) and the replay
 // of a track from the event log, walked by a worker that posts each point to the UI thread.
 #pragma once
