@@ -1,6 +1,7 @@
 #include "ui/GenGMapKey.h"
 
 #include "app/AppConfig.h"
+#include "app/AppPaths.h"
 #include "platform/wnd/MessageBox.h"
 #include "ui/MapPage.h"
 
@@ -12,7 +13,7 @@ BOOL CGenGMapKey::OnInitDialog() {
 }
 
 void CGenGMapKey::OnOK() {
-  const CString path = mappage::PageFile();
+  const CString path = app::MapPagePath();
   CString text;
   if (CWnd* edit = GetDlgItem(kKeyEdit)) edit->GetWindowText(text);
   const std::string key = text.Left(mappage::kMaxKeyLength).ToUtf8();

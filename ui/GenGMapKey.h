@@ -1,5 +1,5 @@
 // CGenGMapKey: the map key dialog (template 112). It writes the map page template with the user's
-// key as "mapdlg.htm", which the map page opens from the next start on.
+// key as "mapdlg.htm" in the settings folder, which the map page opens from the next start on.
 #pragma once
 
 #include "platform/wnd/Dialog.h"

@@ -459,7 +459,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   double lastSpeed_ = 1.0;
   int volumeLevel_ = kLoudestVolume;
   bool reopenPending_ = false;
-  bool replayPaused_ = false;
   bool replayRestart_ = false;
   int nowChannel_ = 1;  // the channel layout: 1, 4 or 8 cells
   bool playing_ = false;

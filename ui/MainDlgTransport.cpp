@@ -70,7 +70,7 @@ void CMainDlg::PlayReplay() {
     mapDlg_.StartTrackReplay(std::max(mapDlg_.GetReplayStartPoint(), 0));
     replayRestart_ = false;
   }
-  replayPaused_ = false;
+  mapDlg_.PauseReplay(false);
   paused_ = false;
 }
 
@@ -101,13 +101,14 @@ void CMainDlg::OnBnClickedPause() {
   RefreshCaptionPanel();
 }
 
-// The G-sensor bar holds its view either way; resuming plays at normal speed.
+// The G-sensor bar holds its view either way; resuming plays at normal speed. The map page's track
+// replay pauses and resumes with the picture.
 void CMainDlg::TogglePause() {
   paused_ = !paused_;
   gsensorBar_.SetHold(true);
   if (!paused_) SetSpeedLevel(kNormalSpeedLevel);
   if (engine_ != nullptr) engine_->SetPause(paused_ ? 1 : 0);
-  replayPaused_ = paused_;
+  mapDlg_.PauseReplay(paused_);
 }
 
 // The next Play opens the recording again. In the map view Stop only asks the next Play to

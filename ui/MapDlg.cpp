@@ -1,6 +1,7 @@
 #include "ui/MapDlg.h"
 
 #include "app/AppConfig.h"
+#include "app/AppPaths.h"
 #include "engine/gps/DecimalNumber.h"
 #include "platform/File.h"
 #include "platform/gdi/GdiQt.h"
@@ -73,7 +74,7 @@ void CMapDlg::ServeMarkers() {
 
 // The user's keyed page when there is one, else the built-in template.
 void CMapDlg::LoadPage() {
-  const CString file = mappage::PageFile();
+  const CString file = app::MapPagePath();
   usingTemplate_ = !plat::FileExists(file.ToUtf8()) || !browser_->Navigate(file);
   if (usingTemplate_) browser_->Navigate(plat::FromQString(mappage::TemplateAddress()));
 }
@@ -158,6 +159,9 @@ LRESULT CMapDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case CMapReplay::kMsgPoint:
       if (replay_.IsCurrent(lParam)) ShowReplayPoint(wParam);
+      return 0;
+    case CMapReplay::kMsgSeek:
+      if (replay_.IsCurrent(lParam)) EndReplayLine();
       return 0;
     case CMapReplay::kMsgEnd:
       if (replay_.IsCurrent(lParam)) StopReplay();

@@ -3,8 +3,8 @@
 // as a captioned, sizeable pop-up, and is made hidden with the main window's other child dialogs.
 //
 // The program writes the page's hidden inputs and calls its script functions by name (the page,
-// "mapdlg.htm" from the settings folder or else the built-in template, draws with its map
-// library); the page answers only through external.OnSelectRoad(videoTime). Two sources feed it:
+// "mapdlg.htm" from the settings folder or else the built-in template, draws with the map
+// service's JavaScript API); the page answers only through external.OnSelectRoad(videoTime). Two sources feed it:
 // the fixes of the recording that plays (UpdateMapPosition, with the video time) and the replay
 // of a track from the event log, walked by a worker that posts each point to the UI thread.
 #pragma once
@@ -59,6 +59,14 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   // segment from its point-th timed point. An empty track starts none.
   void StartTrackReplay(int point);
   bool IsReplayRunning() const { return replay_.IsRunning(); }
+  // The running replay paused or resumed (the owner's Pause in the map view), stepped one point
+  // (it pauses after it), or sent on from a point, where the line drawn so far ends.
+  void PauseReplay(bool paused) { replay_.Pause(paused); }
+  bool IsReplayPaused() const { return replay_.IsPaused(); }
+  void StepReplay() { replay_.Step(); }
+  void SeekReplay(int point) { replay_.Seek(point); }
+  // Points follow each other 200 ms / factor apart; 1 until set.
+  void SetReplaySpeedFactor(double factor) { replay_.SetSpeedFactor(factor); }
   // Where the next replay starts; -1 for none.
   int GetReplayStartPoint() const { return replayStart_; }
   void SetReplayStartPoint(int point) { replayStart_ = point; }
@@ -121,6 +129,7 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   void AddDistance(double lat, double lng);
   void SetOffsets(double lng, double lat);
   void ShowReplayPoint(WPARAM index);
+  void EndReplayLine();
   void StopReplay();
 
   IMapOwner& owner_;

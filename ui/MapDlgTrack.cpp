@@ -158,6 +158,12 @@ void CMapDlg::StopReplay() {
   replayStart_ = -1;
 }
 
+// Before the replay goes on from a point it jumped to, the page ends the line drawn so far.
+void CMapDlg::EndReplayLine() {
+  fields_.status = L"stopped";
+  UpdatePage();
+}
+
 // A replayed point is shown like a live fix, with its own time for the segment drawn to it. The
 // replay ends when the owner no longer shows it.
 void CMapDlg::ShowReplayPoint(WPARAM index) {

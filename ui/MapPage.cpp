@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
 #include "ui/SkinIds.h"
 
@@ -23,7 +22,7 @@ namespace mappage {
 namespace {
 
 constexpr char kTemplatePath[] = ":/mappage/mapdlg.htm";
-// The map library's version query, before which the key goes.
+// The map API's version query, before which the key goes.
 constexpr char kVersionQuery[] = "v=3.";
 // The query is looked for only where more than this many bytes remain.
 constexpr qsizetype kTailAfterQuery = 16;
@@ -38,8 +37,6 @@ qsizetype FindVersionQuery(const QByteArray& page) {
 }
 
 }  // namespace
-
-CString PageFile() { return g_appConfig.GetAppFolder() + L"mapdlg.htm"; }
 
 QByteArray TemplateBytes(UINT resourceId) {
   if (resourceId != kTemplateResource) return {};

@@ -1,6 +1,7 @@
 // The map page's template and the file written from it. The program carries the page as a
 // template (resource 251) without a map key; the key import writes it, with the user's key in the
-// map library's address, as "mapdlg.htm", which the map page opens when it exists.
+// map API's address, as "mapdlg.htm" in the settings folder (app::MapPagePath), which the map page
+// opens when it exists.
 #pragma once
 
 #include <QByteArray>
@@ -17,8 +18,6 @@ constexpr UINT kTemplateResource = 251;
 // The longest key the import takes; a longer one is cut.
 constexpr int kMaxKeyLength = 63;
 
-// "mapdlg.htm" in the program's settings folder.
-CString PageFile();
 // The template's bytes; empty for an id that is not the template's.
 QByteArray TemplateBytes(UINT resourceId);
 // The template as the browser loads it (a Qt resource path).
@@ -26,7 +25,7 @@ QString TemplateAddress();
 
 // A key goes into a script address of the page, so only letters, digits, '_' and '-' are taken.
 bool IsValidKey(std::string_view key);
-// Writes the page with "key=<key>&" before its first "v=3." (the map library's version query).
+// Writes the page with "key=<key>&" before its first "v=3." (the map API's version query).
 // False, with the file left as it was, for a page without that query, a key that is empty or not
 // valid, or a file that could not be written whole.
 bool WriteKeyedPage(const QByteArray& page, const CString& path, std::string_view key);

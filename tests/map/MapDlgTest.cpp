@@ -1,7 +1,6 @@
 // The map page's side of the protocol, on a fake browser: the inputs it writes and the functions it
 // calls, what a chosen road does, placement and the replay worker.
-#include <QElapsedTimer>
-
+#include "app/AppPaths.h"
 #include "platform/browser/FakeWebBrowser.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/MapPage.h"
@@ -29,6 +28,7 @@ class MapDlgTest : public maptest::MapFolderTest {
 
   plat::test::FakeWebBrowsers fakes;
   plat::test::FakeWebBrowser* page = nullptr;
+  maptest::GateClock clock;  // outlives the map page and its replay
 };
 
 }  // namespace
@@ -73,9 +73,9 @@ TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideT
 }
 
 TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsked) {
-  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "K"));
+  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, app::MapPagePath(), "K"));
   Open();
-  EXPECT_EQ(page->navigations, std::vector<CString>{mappage::PageFile()});
+  EXPECT_EQ(page->navigations, std::vector<CString>{app::MapPagePath()});
   dlg->SetDockedRect(CRect(20, 30, 420, 330));
   dlg->ShowWindow(SW_SHOW);
   const QRgb face = plat::test::Grab(&parent).pixel(200, 200);
@@ -97,26 +97,50 @@ TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsk
   EXPECT_EQ(owner.updates, updates + 2);
 }
 
-TEST_F(MapDlgTest, OneReplayRunsAtATimeAndAnEmptyTrackStartsNone) {
+// The replay on a clock that the test moves: a point shows, then the worker waits 200 ms / speed
+// factor; paused, it waits in steps of 10 ms however much time passes; it steps, jumps (ending the
+// line drawn) and gives way to a replay started anew.
+TEST_F(MapDlgTest, TheReplayPausesStepsSeeksKeepsItsPaceAndGivesWayToANewOne) {
   Open();
   dlg->StartTrackReplay(0);
-  EXPECT_FALSE(dlg->IsReplayRunning());
+  EXPECT_FALSE(dlg->IsReplayRunning());  // no track yet
   EXPECT_EQ(owner.sliderRange, -1);
-
   GpsTrack track;
-  for (const std::string& s : Drive(8)) track.AddSentence(s);
+  for (const std::string& s : Drive(10)) track.AddSentence(s);
   dlg->ShowTrackBaseLine(track, std::numeric_limits<std::int64_t>::max());
-  EXPECT_EQ(Count(L"BaseLine"), 8);
+  EXPECT_EQ(Count(L"BaseLine"), 10);
+
+  std::vector<CString> statuses;
+  owner.updated = [&] { statuses.push_back(page->values[L"map_status"]); };
+  const auto shown = [&](std::vector<int> points) {
+    return maptest::RunUntil([&] { return owner.sliderPositions == points; });
+  };
+  clock.previous = plat::SetTickClock(&clock);
+  dlg->SetReplaySpeedFactor(2.0);
   dlg->StartTrackReplay(0);
-  ASSERT_TRUE(maptest::RunUntil([&] { return owner.sliderPositions.size() >= 2; }));
-  QElapsedTimer stopping;
-  stopping.start();
+  EXPECT_TRUE(shown({0}));
+  dlg->PauseReplay(true);  // taken before the next point
+  clock.EndWait(1);
+  clock.EndWait(2);
+  clock.AwaitWait(3);
+  dlg->StepReplay();
+  EXPECT_TRUE(shown({0, 1}));
+  clock.AwaitWait(4);
+  dlg->SetReplaySpeedFactor(3.0);
+  clock.EndWait(4);  // paused again after the step
+  clock.AwaitWait(5);
+  dlg->SeekReplay(6);  // taken when the pause ends
+  clock.AwaitWait(6);
+  dlg->PauseReplay(false);
+  EXPECT_TRUE(shown({0, 1, 6}));
+  EXPECT_EQ(std::vector<CString>(statuses.end() - 2, statuses.end()), (std::vector<CString>{L"stopped", L"running"}));
+
   dlg->StartTrackReplay(3);
-  EXPECT_LT(stopping.elapsed(), 1000);
-  owner.sliderPositions.clear();
+  EXPECT_TRUE(shown({0, 1, 6, 3}));
+  for (std::size_t wait = 8; wait <= 14; ++wait) clock.EndWait(wait);
   ASSERT_TRUE(maptest::RunUntil([&] { return !dlg->IsReplayRunning(); }));
-  EXPECT_EQ(owner.sliderPositions, (std::vector<int>{3, 4, 5, 6, 7}));
-  EXPECT_EQ(owner.sliderRange, 8);
-  EXPECT_EQ(page->values[L"map_status"], L"running");
+  EXPECT_EQ(owner.sliderPositions, (std::vector<int>{0, 1, 6, 3, 4, 5, 6, 7, 8, 9}));
+  EXPECT_EQ(clock.Waits(), (std::vector<std::uint32_t>{100, 10, 10, 100, 10, 10, 66, 66, 66, 66, 66, 66, 66, 66}));
+  EXPECT_EQ(owner.sliderRange, 10);
   EXPECT_EQ(dlg->GetLatitude(), 0.0);
 }

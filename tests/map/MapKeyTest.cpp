@@ -1,7 +1,10 @@
-// The map key import: the dialog asks for a key, writes the template with it as mapdlg.htm, and
-// refuses what could not stand in the page's script address.
+// The map key import: the dialog asks for a key, writes the template with it as mapdlg.htm in the
+// settings folder, and refuses what could not stand in the page's script address.
+#include <QDir>
 #include <QFile>
 
+#include "app/AppPaths.h"
+#include "platform/browser/FakeWebBrowser.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/GenGMapKey.h"
 #include "ui/MapPage.h"
@@ -22,7 +25,7 @@ class MapKeyTest : public maptest::MapFolderTest {
     }
     return dlg.DoModal();
   }
-  static QByteArray Page(const CString& path = mappage::PageFile()) {
+  static QByteArray Page(const CString& path = app::MapPagePath()) {
     QFile file(QString::fromStdWString(path.GetString()));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
@@ -50,10 +53,32 @@ TEST_F(MapKeyTest, AKeyGoesOnceBeforeTheVersionQueryAndWhatCouldBreakThePageIsRe
   EXPECT_EQ(boxes, (std::vector<CString>{L"Please input Google Map Key.", done, done, done, fail, fail}));
 
   const CString other = CString(folder.filePath("deeper/folder/mapdlg.htm").toStdWString());
-  EXPECT_FALSE(mappage::WriteKeyedPage("<script src=\"https://maps.example.com/api/js\"></script>", other, "K"));
+  EXPECT_FALSE(mappage::WriteKeyedPage("<script src=\"https://maps.googleapis.com/maps/api/js\"></script>", other,
+                                       "K"));
   EXPECT_FALSE(mappage::WriteMapPage(252, other, "K"));
   EXPECT_FALSE(mappage::WriteMapPage(mappage::kTemplateResource, other, "K"));  // no such folder yet
   EXPECT_TRUE(mappage::MakeDirectories(other));
   EXPECT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, other, "K"));
   EXPECT_TRUE(Page(other).contains("?key=K&v=3."));
+}
+
+// An installed program cannot write its own folder: the key goes into the settings folder's page,
+// which the map page opens at the next start.
+TEST_F(MapKeyTest, AnInstalledProgramWritesTheKeyedPageInTheSettingsFolderAndLoadsItNextTime) {
+  const QString program = folder.filePath("program/");
+  const QString settings = folder.filePath("settings/");
+  ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(settings));
+  ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+  g_appConfig.SetFolders({CString(program.toStdWString()), CString(settings.toStdWString())});
+  EXPECT_EQ(Import({L"Installed"}), IDOK);
+  EXPECT_EQ(plat::test::MessageBoxes().back().text,
+            L"Import Google Map key Successfully, please restart the program.");
+  const CString page = CString((settings + "mapdlg.htm").toStdWString());
+  EXPECT_TRUE(Page(page).contains("?key=Installed&v=3."));
+  EXPECT_FALSE(QFile::exists(program + "mapdlg.htm"));
+
+  plat::test::FakeWebBrowsers fakes;
+  dlg = std::make_unique<CMapDlg>(owner);
+  ASSERT_TRUE(dlg->Create(&parent));
+  EXPECT_EQ(fakes.Last()->navigations, std::vector<CString>{page});
 }

@@ -1,11 +1,12 @@
-// The map page in the real web engine. The test serves its stand-in of the map library at the
-// library's address (or nothing: no network), drives the page through CMapDlg and reads what the
-// page left on the map.
+// The map page in the real web engine. The test serves its stand-in of the map service's JavaScript
+// API at the API's own address (or nothing: no network), drives the page through CMapDlg and reads
+// what the page left on the map.
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/AppPaths.h"
 #include "tests/map/MapTestSupport.h"
 #include "ui/MapPage.h"
 
@@ -13,16 +14,22 @@ using maptest::RunUntil;
 
 namespace {
 
+// The google.maps members that the page uses, each documented in the service's API reference: the
+// stand-in has these only and notes which the page used.
+const QStringList kDocumentedMembers{"LatLng", "LatLng.equals", "MVCArray.push", "Map", "Map.getMapTypeId",
+                                     "Map.panTo", "Marker", "Marker.setMap", "Point", "Polyline",
+                                     "Polyline.getPath", "Polyline.setMap", "event.addListener"};
+
 class MapPageTest : public maptest::MapFolderTest {
  protected:
   void Open(bool network) {
     plat::SetWebBrowserFactory([this, network](plat::IWebBrowserEvents& events) {
       auto made = plat::MakeQtWebBrowser(events);
-      QFile standIn(QString(PLAYER_MAP_TESTS) + "/maplib-standin.js");
+      QFile standIn(QString(PLAYER_MAP_TESTS) + "/googlemaps-standin.js");
       if (network && standIn.open(QIODevice::ReadOnly)) {
-        made->ServeResource(L"maplib.js", "text/javascript", standIn.readAll());
+        made->ServeResource(L"googlemaps.js", "text/javascript", standIn.readAll());
       }
-      made->ServeUrl(L"https://maps.example.com/api/js", L"maplib.js");
+      made->ServeUrl(L"https://maps.googleapis.com/maps/api/js", L"googlemaps.js");
       browser = made.get();
       return made;
     });
@@ -38,7 +45,7 @@ class MapPageTest : public maptest::MapFolderTest {
     EXPECT_TRUE(RunUntil([&] { return result.has_value(); }));
     return result && *result ? (*result)->ToUtf8() : "(none)";
   }
-  QJsonObject State() { return QJsonDocument::fromJson(QByteArray::fromStdString(Read(L"maplib_state"))).object(); }
+  QJsonObject State() { return QJsonDocument::fromJson(QByteArray::fromStdString(Read(L"standin_state"))).object(); }
   QStringList Markers() { return State()["markers"].toVariant().toStringList(); }
   void Page(LPCWSTR status) {
     browser->SetElementValue(L"map_status", status);
@@ -66,10 +73,10 @@ class MapPageTest : public maptest::MapFolderTest {
 TEST_F(MapPageTest, ThePageDrawsTheDriveWithItsHeadingsAndAClickedSegmentSeeks) {
   g_appConfig.WriteConfigString(L"m_default_lng", L"121.5");
   g_appConfig.WriteConfigString(L"m_default_lat", L"25.05");
-  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, mappage::PageFile(), "TestKey"));  // a keyed page
+  ASSERT_TRUE(mappage::WriteMapPage(mappage::kTemplateResource, app::MapPagePath(), "TestKey"));  // a keyed page
   Open(true);
   ASSERT_TRUE(RunUntil([&] { return State()["map"].isArray(); }));
-  EXPECT_EQ(State()["map"].toArray(), (QJsonArray{25.05, 121.5, 16, "road"}));
+  EXPECT_EQ(State()["map"].toArray(), (QJsonArray{25.05, 121.5, 16, "roadmap"}));
   Leg(90.0, 5);
   EXPECT_EQ(State()["track"].toArray(), QJsonArray{});  // the first five fixes only clear the paths
   Leg(90.0, 1);
@@ -108,15 +115,28 @@ TEST_F(MapPageTest, ThePageDrawsTheDriveWithItsHeadingsAndAClickedSegmentSeeks) 
   Page(L"clear");
   EXPECT_TRUE(Markers().isEmpty());
   EXPECT_EQ(State()["track"].toArray(), QJsonArray{});
+  EXPECT_EQ(State()["used"].toVariant().toStringList().join(' '), kDocumentedMembers.join(' '));
 }
 
-TEST_F(MapPageTest, WithoutTheMapLibraryThePageSaysSoAndIgnoresCalls) {
+// Offline the page draws nothing but still shows where the car is, as text above the map area.
+TEST_F(MapPageTest, WithoutTheMapApiThePageSaysSoAndStillShowsThePosition) {
   Open(false);
   EXPECT_EQ(Read(L"map_message"), "Internet connect fail!");
   EXPECT_EQ(Read(L"default_lng") + Read(L"default_lat"), "0.0000000.000000");  // no centre in Config.ini
   Leg(90.0, 8);
   EXPECT_EQ(Read(L"map_status"), "running");
-  EXPECT_EQ(Read(L"Position"), "");
-  EXPECT_EQ(Read(L"maplib_state"), "(none)");
+  EXPECT_EQ(Read(L"Position"),
+            QString::asprintf("%.6f N    %.6f E    90 km/h", dlg->GetLatitude(), dlg->GetLongitude()).toStdString());
+  EXPECT_EQ(Read(L"standin_state"), "(none)");
   EXPECT_EQ(Read(L"map_message"), "Internet connect fail!");
+  QImage shot;  // the position's light text in the strip at the top, once it is painted
+  const auto written = [&] {
+    shot = plat::test::Grab(&parent);
+    for (int x = 20; x < 400; ++x) {
+      if (qGreen(shot.pixel(x, 23)) > 150) return true;
+    }
+    return false;
+  };
+  EXPECT_TRUE(RunUntil(written));
+  plat::test::SavePng(shot, "map_page_offline");
 }

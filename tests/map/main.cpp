@@ -1,5 +1,5 @@
 // The map page's tests run the real web engine headless, sandbox off, with every request to an
-// outside address refused at once: the map library is the test's stand-in or nothing.
+// outside address refused at once: the map API is the test's stand-in or nothing.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -13,7 +13,9 @@ TEST_F(TransportTest, SpeedStepsPauseBackwardFrameStepsStopAndPlayAgain) {
   EXPECT_EQ(dlg.GetSpeedDlg().Slider().GetPos(), 0);
   Click(mainid::kBackward);
   Click(mainid::kPause);
+  EXPECT_TRUE(dlg.GetMapDlg().IsReplayPaused());  // the map page's track replay pauses with the picture
   Click(mainid::kPause);
+  EXPECT_FALSE(dlg.GetMapDlg().IsReplayPaused());
   Click(mainid::kNextFrame);
   Click(mainid::kPrevFrame);
   EXPECT_EQ(TakeCommands(), (Texts{"SetPause(0)", "SetSpeed(-1)", "SetPause(1)", "SetSpeed(1)", "SetPause(0)",
