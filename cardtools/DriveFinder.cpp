@@ -95,7 +95,7 @@ void Fill(CComboBox* list, const std::vector<CString>& texts) {
 DriveTable ReadDriveTable() {
   DriveTable table;
   table.volumes = plat::DriveTableVolumes();
-  table.drives = plat::EnumerateDrives();
+  table.drives = plat::DriveTableDrives();
   AddSystemDrives(table);
   return table;
 }

@@ -21,7 +21,7 @@ struct DriveTable {
   std::set<unsigned> systemDrives;
 };
 
-// The volumes of the platform's drive table (the machine's, or a test's) and the machine's disks.
+// The volumes and drives of the platform's drive table (the machine's, or a test's).
 DriveTable ReadDriveTable();
 
 struct CardDriveCandidates {

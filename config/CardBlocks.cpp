@@ -74,8 +74,9 @@ CardHeaderBlock DefaultCardHeaderBlock() {
   return h;
 }
 
-bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t* rawCopy) {
+bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t* rawCopy, CardHeaderCopies* sound) {
   *header = DefaultCardHeaderBlock();
+  if (sound) *sound = CardHeaderCopies{};
   plat::File drive;
   if (!drive.OpenDrive(driveNo, plat::kRead)) return false;
   std::uint8_t copies[2][kCardBlockSize] = {};
@@ -83,6 +84,7 @@ bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t*
   const std::uint64_t offsets[2] = {CardHeaderBlock::kFirstCopyOffset, CardHeaderBlock::kSecondCopyOffset};
   for (int i = 0; i < 2; ++i)
     valid[i] = drive.ReadAt(offsets[i], copies[i], kCardBlockSize) && IsValidCardHeaderBlock(copies[i]);
+  if (sound) *sound = CardHeaderCopies{{valid[0], valid[1]}};
   const std::uint64_t deviceSize = drive.Size();
   drive.Close();
 

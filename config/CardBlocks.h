@@ -46,12 +46,21 @@ bool IsValidCardHeaderBlock(const std::uint8_t* stored);
 // The default header block in host order: magic and generation 10000, nothing else.
 CardHeaderBlock DefaultCardHeaderBlock();
 
+// Which of the card's two header copies were sound when it was read.
+struct CardHeaderCopies {
+  bool valid[2] = {};
+
+  bool Both() const { return valid[0] && valid[1]; }
+  bool Any() const { return valid[0] || valid[1]; }
+};
+
 // Reads both header copies of physical drive `driveNo` (read-only) and closes it again. `header`
 // receives the valid copy in host order (the default block when none is valid); `rawCopy`, when
-// given, the 512 bytes of that copy as stored on the card. True only when the drive opened and
-// both copies were valid. When both are valid but disagree, the first copy is used and its
-// capacity is limited to what the device can hold.
-bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t* rawCopy = nullptr);
+// given, the 512 bytes of that copy as stored on the card; `copies`, when given, which copies
+// were sound. True only when the drive opened and both copies were valid. When both are valid
+// but disagree, the first copy is used and its capacity is limited to what the device can hold.
+bool ReadCardHeaderPair(unsigned driveNo, CardHeaderBlock* header, std::uint8_t* rawCopy = nullptr,
+                        CardHeaderCopies* copies = nullptr);
 
 // The card's configuration block (magic stored as AB AB AB AB), big-endian numbers. Layout:
 //   +0 magic, +8 a 4-character mode text, +12 user name 1, +28 password 1, +44 user name 2,

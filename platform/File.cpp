@@ -42,10 +42,10 @@ bool IsWholeDiskName(const std::string& name) {
   return true;
 }
 
-std::vector<std::string> WholeDiskNames() {
+std::vector<std::string> WholeDiskNames(const SystemRoots& roots) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& e : fs::directory_iterator("/sys/block", ec)) {
+  for (const auto& e : fs::directory_iterator(roots.sys + "/block", ec)) {
     const std::string n = e.path().filename().string();
     if (IsWholeDiskName(n)) names.push_back(n);
   }
@@ -53,14 +53,23 @@ std::vector<std::string> WholeDiskNames() {
   return names;
 }
 
-// The whole disk ("sda") that a block device ("/dev/sda1") belongs to.
-std::string DiskOfDevice(const std::string& device) {
+// The kernel's name of a block device ("sdb1" for "/dev/sdb1" or for a link to it such as
+// "/dev/disk/by-label/CARD"); the path's last part when it leads nowhere.
+std::string BlockNameOf(const std::string& device, const SystemRoots& roots) {
+  const bool inDev = device.rfind("/dev/", 0) == 0;
   std::error_code ec;
-  const fs::path real = fs::canonical(device, ec);
-  if (ec) return {};
-  const std::string name = real.filename().string();
-  if (fs::exists("/sys/block/" + name)) return name;
-  const fs::path cls = fs::canonical("/sys/class/block/" + name, ec);
+  const fs::path real = fs::canonical(inDev ? roots.dev + device.substr(4) : device, ec);
+  return (ec ? fs::path(device) : real).filename().string();
+}
+
+// The whole disk ("sda") that a block device ("/dev/sda1") belongs to; empty when the kernel
+// knows no such device.
+std::string DiskOfDevice(const std::string& device, const SystemRoots& roots) {
+  const std::string name = BlockNameOf(device, roots);
+  std::error_code ec;
+  if (name.empty()) return {};
+  if (fs::exists(roots.sys + "/block/" + name, ec)) return name;
+  const fs::path cls = fs::canonical(roots.sys + "/class/block/" + name, ec);
   if (ec) return {};
   return cls.parent_path().filename().string();
 }
@@ -70,9 +79,9 @@ struct Mount {
   std::string point;
 };
 
-std::vector<Mount> ReadMounts() {
+std::vector<Mount> ReadMounts(const SystemRoots& roots) {
   std::vector<Mount> mounts;
-  std::ifstream in("/proc/mounts");
+  std::ifstream in(roots.proc + "/mounts");
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream ls(line);
@@ -295,7 +304,7 @@ std::uint64_t File::Size() const {
 
 std::optional<std::string> DrivePath(unsigned driveNo) {
   if (auto o = OverriddenDrive(driveNo)) return o;
-  const auto names = WholeDiskNames();
+  const auto names = WholeDiskNames(SystemRoots{});
   if (driveNo >= names.size()) return std::nullopt;
   return "/dev/" + names[driveNo];
 }
@@ -321,19 +330,20 @@ std::optional<std::string> TranslateDevicePath(const std::string& path) {
   return std::nullopt;
 }
 
-std::vector<DriveInfo> EnumerateDrives() {
+std::vector<DriveInfo> EnumerateDrives(const SystemRoots& roots) {
   std::string systemDisk;
-  for (const auto& m : ReadMounts())
-    if (m.point == "/") systemDisk = DiskOfDevice(m.device);
+  for (const auto& m : ReadMounts(roots))
+    if (m.point == "/") systemDisk = DiskOfDevice(m.device, roots);
   std::map<unsigned, DriveInfo> drives;
-  const auto names = WholeDiskNames();
+  const auto names = WholeDiskNames(roots);
   for (unsigned i = 0; i < names.size(); ++i) {
     DriveInfo d;
     d.number = i;
     d.device = "/dev/" + names[i];
-    const std::string sys = "/sys/block/" + names[i];
+    const std::string sys = roots.sys + "/block/" + names[i];
     d.removable = ReadSysValue(sys + "/removable") == "1" || names[i].rfind("mmcblk", 0) == 0;
     d.sizeBytes = std::strtoull(ReadSysValue(sys + "/size").c_str(), nullptr, 10) * 512;
+    d.medium = d.sizeBytes > 0;
     d.system = names[i] == systemDisk;
     drives[i] = d;
   }
@@ -351,14 +361,14 @@ std::vector<DriveInfo> EnumerateDrives() {
   return out;
 }
 
-std::vector<VolumeInfo> EnumerateVolumes() {
-  const auto names = WholeDiskNames();
-  const auto drives = EnumerateDrives();
+std::vector<VolumeInfo> EnumerateVolumes(const SystemRoots& roots) {
+  const auto names = WholeDiskNames(roots);
+  const auto drives = EnumerateDrives(roots);
   std::vector<VolumeInfo> out;
   std::vector<MountedVolume> others;
-  for (const auto& m : ReadMounts()) {
+  for (const auto& m : ReadMounts(roots)) {
     const auto sameDevice = [&](const MountedVolume& o) { return o.device == m.device; };
-    if (std::any_of(others.begin(), others.end(), sameDevice)) continue;
+    if (std::any_of(others.begin(), others.end(), sameDevice) || DiskOfDevice(m.device, roots).empty()) continue;
     if (m.point == "/") {
       VolumeInfo v;
       v.letter = 'C';
@@ -379,7 +389,7 @@ std::vector<VolumeInfo> EnumerateVolumes() {
     v.letter = letters[i];
     v.mountPoint = others[i].mountPoint;
     v.device = others[i].device;
-    const std::string disk = DiskOfDevice(v.device);
+    const std::string disk = DiskOfDevice(v.device, roots);
     for (unsigned n = 0; n < names.size(); ++n)
       if (names[n] == disk) v.driveNumber = n;
     for (const auto& d : drives)

@@ -68,14 +68,24 @@ std::optional<std::string> DrivePath(unsigned driveNo);
 // the Linux device path; any other path is returned unchanged with '\' turned into '/'.
 std::optional<std::string> TranslateDevicePath(const std::string& path);
 
+// Where the kernel's tables are read: the sysfs and procfs mounts and the device folder. Tests
+// point them at a tree of their own.
+struct SystemRoots {
+  std::string sys = "/sys";
+  std::string proc = "/proc";
+  std::string dev = "/dev";
+};
+
 struct DriveInfo {
   unsigned number = 0;        // physical drive number
   std::string device;         // /dev/sdb, or the mapped image file
   bool removable = false;
   bool system = false;        // holds the root file system
   std::uint64_t sizeBytes = 0;
+  bool medium = true;         // false for a drive without its medium (a card reader without a card)
 };
-std::vector<DriveInfo> EnumerateDrives();
+// The whole disks in the order of their kernel names, then the drives mapped to files.
+std::vector<DriveInfo> EnumerateDrives(const SystemRoots& roots = {});
 
 struct VolumeInfo {
   char letter = 0;            // C for the root file system; D to Z, each kept while mounted
@@ -84,7 +94,9 @@ struct VolumeInfo {
   std::optional<unsigned> driveNumber;
   bool removable = false;
 };
-std::vector<VolumeInfo> EnumerateVolumes();
+// The mounted volumes whose block device is still there (a medium pulled out without unmounting
+// stays in the mount table after its device has gone).
+std::vector<VolumeInfo> EnumerateVolumes(const SystemRoots& roots = {});
 
 // Creates a folder and its parents; true when the folder exists afterwards.
 bool MakeDirs(const std::string& dir);

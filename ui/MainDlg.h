@@ -520,6 +520,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   CString cardPath_;
   CString cardPathCopy_;
   CString scanPath_;
+  std::string scanDevice_;  // the device of the scanned card's disk, when the drive table holds it
   DWORD logicalDrives_ = 0;
 
   // ---- Day view

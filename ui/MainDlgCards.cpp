@@ -1,6 +1,7 @@
 // Opening cards, device changes, dropped files, the card password and the card dialog's tasks.
 #include <algorithm>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "app/AppConfig.h"
@@ -38,6 +39,25 @@ CString DriveTextOfLetter(char letter) {
   CString text;
   text.Format(L"%c:/", static_cast<wchar_t>(letter));
   return text;
+}
+
+// The device of a physical drive of the drive table; empty when the table does not hold it.
+std::string DeviceOfDrive(int driveNo) {
+  for (const plat::DriveInfo& d : plat::DriveTableDrives())
+    if (static_cast<int>(d.number) == driveNo) return d.device;
+  return {};
+}
+
+bool DeviceInDriveTable(const std::string& device) {
+  const std::vector<plat::DriveInfo> drives = plat::DriveTableDrives();
+  return std::any_of(drives.begin(), drives.end(), [&](const plat::DriveInfo& d) { return d.device == device; });
+}
+
+// Whether the drive text names a letter among those that went.
+bool LetterWent(const CString& driveText, DWORD gone) {
+  for (char letter = 'A'; letter <= 'Z'; ++letter)
+    if ((gone & (DWORD{1} << (letter - 'A'))) != 0 && DriveTextOfLetter(letter) == driveText) return true;
+  return false;
 }
 
 int SaturatedInt(std::int64_t value) {
@@ -199,22 +219,24 @@ bool CMainDlg::OpenFirstCardWithRecordings() {
     currentSpan_ = 0;
     logicalDrives_ = GetLogicalDrives();
     scanPath_ = drives[i];
+    scanDevice_ = DeviceOfDrive(cardDriveNumber_);
     PlayRecord(0);
     return true;
   }
   return false;
 }
 
-// The scanned card is forgotten when its letter is among those that went since the scan; letters
-// that came meanwhile do not hide its removal.
+// The scanned card is forgotten when its letter is among those that went since the scan (letters
+// that came meanwhile do not hide its removal), or when its disk left the drive table: a card
+// opened as a whole disk has no letter, and a card pulled from a reader may leave no mounted
+// volume behind to go.
 void CMainDlg::ForgetRemovedCard() {
-  const DWORD gone = logicalDrives_ & ~GetLogicalDrives();
-  if (gone == 0 || scanPath_.IsEmpty()) return;
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    if ((gone & (DWORD{1} << (letter - 'A'))) == 0 || DriveTextOfLetter(letter) != scanPath_) continue;
-    cardDriveNumber_ = -1;
-    scanPath_.Empty();
-  }
+  if (scanPath_.IsEmpty()) return;
+  const bool diskWent = !scanDevice_.empty() && !DeviceInDriveTable(scanDevice_);
+  if (!diskWent && !LetterWent(scanPath_, logicalDrives_ & ~GetLogicalDrives())) return;
+  cardDriveNumber_ = -1;
+  scanPath_.Empty();
+  scanDevice_.clear();
 }
 
 // Only the first file counts, with its whole path; a ".log" of any case is an event log.

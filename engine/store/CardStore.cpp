@@ -70,6 +70,7 @@ void CCardStore::CloseStore() {
 
 IndexEntry* CCardStore::OpenStore() {
   if (open_) return FirstEntry();
+  headerCopies_ = CardHeaderCopies{};
   Layout layout;
   if (!OpenHandle(&layout)) return Fail(HandleFailure(handle_));
   ++openSerial_;
@@ -118,7 +119,10 @@ bool CCardStore::OpenHandle(Layout* layout) {
   switch (type_) {
     case kSourceRawCard: {
       if (!handle_.OpenPhysicalDrive(driveNo_, GENERIC_READ)) return false;
-      if (!ReadCardHeaderPair(driveNo_, &header_, rawHeader_.data())) return false;
+      // One sound header copy is enough: the recordings stay reachable through it when the other
+      // was damaged, and the damaged one is left as it is, for the card is never written here.
+      ReadCardHeaderPair(driveNo_, &header_, rawHeader_.data(), &headerCopies_);
+      if (!headerCopies_.Any()) return false;
       capacity_ = header_.Capacity();
       if (capacity_ == 0) return false;
       *layout = Layout{kCardFirstCopy, kCardSecondCopy, kCardDataBase, kCardFirstCopy};

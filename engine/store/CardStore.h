@@ -90,6 +90,8 @@ class CCardStore {
   std::uint32_t Capacity() const { return capacity_; }
   const CardHeaderBlock& Header() const { return header_; }
   const std::uint8_t* RawHeader() const { return rawHeader_.data(); }
+  // Which header copies of a raw card were sound at its last opening (neither for other stores).
+  const CardHeaderCopies& HeaderCopies() const { return headerCopies_; }
   // The generation the trailers of an entry must carry: the card's on a raw card, else the entry's.
   std::uint32_t ChunkGeneration(const IndexEntry& entry) const;
 
@@ -162,6 +164,7 @@ class CCardStore {
   std::uint32_t capacity_ = 0;
   CardHeaderBlock header_;
   std::array<std::uint8_t, kCardBlockSize> rawHeader_{};
+  CardHeaderCopies headerCopies_;
   std::uint64_t dataBase_ = 0;
   StoreOpenFailure openFailure_ = StoreOpenFailure::kNone;
   std::uint64_t openSerial_ = 0;

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
-#include <cstring>
 #include <vector>
 
 #include "platform/devices/DeviceChange.h"
@@ -18,7 +17,7 @@ struct DeviceMonitor::Impl {
   int mountFd = -1;
   std::unique_ptr<QSocketNotifier> deviceNotifier;
   std::unique_ptr<QSocketNotifier> mountNotifier;
-  std::vector<VolumeInfo> seen;
+  DriveTableState seen;
 
   ~Impl() {
     deviceNotifier.reset();
@@ -53,10 +52,9 @@ struct DeviceMonitor::Impl {
     udev_device* device = udev_monitor_receive_device(monitor);
     if (!device) return;
     const char* action = udev_device_get_action(device);
-    const bool nodes = action && (std::strcmp(action, "add") == 0 || std::strcmp(action, "remove") == 0);
+    const std::string text = action ? action : "";
     udev_device_unref(device);
-    if (nodes) BroadcastDeviceChange(DBT_DEVNODES_CHANGED);
-    owner.Rescan();
+    owner.OnDeviceEvent(text);
   }
 };
 
@@ -65,17 +63,22 @@ DeviceMonitor::DeviceMonitor() : impl_(std::make_unique<Impl>()) {}
 DeviceMonitor::~DeviceMonitor() = default;
 
 bool DeviceMonitor::Start() {
-  impl_->seen = DriveTableVolumes();
+  impl_->seen = DriveTableNow();
   const bool devices = impl_->WatchDevices(*this);
   const bool mounts = impl_->WatchMounts(*this);
   return devices || mounts;
 }
 
 void DeviceMonitor::Rescan() {
-  std::vector<VolumeInfo> now = DriveTableVolumes();
+  DriveTableState now = DriveTableNow();
   const DriveTableChange change = CompareDriveTables(impl_->seen, now);
   impl_->seen = std::move(now);
   BroadcastDriveTableChange(change);
+}
+
+void DeviceMonitor::OnDeviceEvent(const std::string& action) {
+  if (action == "add" || action == "remove") BroadcastDeviceChange(DBT_DEVNODES_CHANGED);
+  Rescan();
 }
 
 }  // namespace plat

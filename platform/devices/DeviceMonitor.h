@@ -1,10 +1,12 @@
 // Follows the machine's block devices and mounts and tells the program's top-level windows:
 // DBT_DEVNODES_CHANGED when a disk or partition comes or goes, then the removal and the arrival
-// of the drive letters that a change of devices or mounts brought. Made on the UI thread after the
+// of the drive letters and removable disks that a change of devices or mounts brought (a card
+// put into a reader is a change of its disk's medium). Made on the UI thread after the
 // QApplication exists, once for the program's run; its notices are delivered on that thread.
 #pragma once
 
 #include <memory>
+#include <string>
 
 namespace plat {
 
@@ -20,6 +22,8 @@ class DeviceMonitor {
   bool Start();
   // Compares the drive table with the one last seen and tells the windows what changed.
   void Rescan();
+  // A block device event with its udev action ("add", "remove", "change"...).
+  void OnDeviceEvent(const std::string& action);
 
  private:
   struct Impl;

@@ -159,6 +159,10 @@ void ForgetDropTarget(Window& w) {
   w.dropTarget = nullptr;
 }
 
+void FollowDropStyle(Window& w) {
+  if (w.widget) w.widget->setAcceptDrops((w.exStyle & WS_EX_ACCEPTFILES) || w.dropTarget);
+}
+
 }  // namespace plat
 
 COleDropTarget::~COleDropTarget() { Revoke(); }
@@ -168,7 +172,7 @@ BOOL COleDropTarget::Register(CWnd* wnd) {
   if (!w || w->dropTarget || wnd_) return FALSE;
   w->dropTarget = this;
   wnd_ = w->handle;
-  if (w->widget) w->widget->setAcceptDrops(true);
+  plat::FollowDropStyle(*w);
   return TRUE;
 }
 
@@ -176,7 +180,7 @@ void COleDropTarget::Revoke() {
   plat::Window* w = plat::WindowOf(wnd_);
   if (w && w->dropTarget == this) {
     w->dropTarget = nullptr;
-    if (w->widget && !(w->exStyle & WS_EX_ACCEPTFILES)) w->widget->setAcceptDrops(false);
+    plat::FollowDropStyle(*w);
   }
   wnd_ = nullptr;
 }
@@ -216,5 +220,5 @@ void CWnd::DragAcceptFiles(BOOL accept) {
   plat::Window* w = Impl();
   if (!w) return;
   w->exStyle = accept ? (w->exStyle | WS_EX_ACCEPTFILES) : (w->exStyle & ~WS_EX_ACCEPTFILES);
-  if (w->widget) w->widget->setAcceptDrops(accept || w->dropTarget);
+  plat::FollowDropStyle(*w);
 }

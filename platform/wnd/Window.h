@@ -235,6 +235,8 @@ bool HandleWidgetEvent(Window* wnd, QWidget& widget, QEvent* event);
 // Drag-and-drop events of a widget: drop targets and dropped files (DragDrop.cpp).
 bool HandleDropEvent(Window& wnd, QEvent* event);
 void ForgetDropTarget(Window& wnd);
+// The widget takes drags while the window accepts files or has a drop target.
+void FollowDropStyle(Window& wnd);
 // --- frames (WndFrame.cpp)
 // The Qt window flags of a top-level window's styles.
 Qt::WindowFlags TopLevelFlags(const Window& wnd);

@@ -149,6 +149,7 @@ std::shared_ptr<Window> CreateWindowFor(CWnd& obj, DWORD exStyle, const WindowCl
   RegisterWindow(w);
   WndAccess::Attach(obj, w);
   w->widget = MakeWidget(*w);
+  FollowDropStyle(*w);
   // The scroll styles of a standard control belong to the control; other windows get bars.
   if ((style & WS_VSCROLL) && w->selfDrawn) w->bars[SB_VERT] = {{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}, true, true, nullptr};
   if ((style & WS_HSCROLL) && w->selfDrawn) w->bars[SB_HORZ] = {{sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0}, true, true, nullptr};

@@ -318,7 +318,9 @@ BOOL CWnd::ModifyStyle(DWORD remove, DWORD add, UINT flags) {
 }
 
 BOOL CWnd::ModifyStyleEx(DWORD remove, DWORD add, UINT flags) {
-  return window_ && plat::ChangeStyle(*this, window_->exStyle, remove, add, flags);
+  if (!window_ || !plat::ChangeStyle(*this, window_->exStyle, remove, add, flags)) return FALSE;
+  plat::FollowDropStyle(*window_);
+  return TRUE;
 }
 
 int CWnd::GetDlgCtrlID() const { return window_ ? static_cast<int>(window_->id) : 0; }

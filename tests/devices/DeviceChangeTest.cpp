@@ -1,7 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QThread>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
 #include <thread>
 
 #include "platform/devices/DeviceChange.h"
@@ -9,6 +16,7 @@
 #include "platform/devices/FakeDriveTable.h"
 #include "platform/wnd/TestHarness.h"
 
+using plat::IDriveTable;
 using plat::VolumeInfo;
 using plat::test::FakeDriveTable;
 using plat::test::SpyWnd;
@@ -30,6 +38,7 @@ struct Notice {
   DWORD unitMask;
   DWORD logicalDrives;
   bool onUiThread;
+  std::wstring disk;  // a disk record's device
 };
 
 // A top-level window that copies the record while its handler runs, as a handler must.
@@ -39,8 +48,11 @@ class DeviceSpy : public SpyWnd {
     if (msg == WM_DEVICECHANGE) {
       const auto* v = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
       const bool volume = v && v->dbcv_devicetype == DBT_DEVTYP_VOLUME && v->dbcv_size == sizeof(*v);
+      const auto* d = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE*>(lParam);
+      const bool disk = d && d->dbcc_devicetype == DBT_DEVTYP_DEVICEINTERFACE && d->dbcc_size == sizeof(*d);
       notices.push_back({wParam, v != nullptr, volume ? v->dbcv_unitmask : 0, GetLogicalDrives(),
-                         QThread::currentThread() == QCoreApplication::instance()->thread()});
+                         QThread::currentThread() == QCoreApplication::instance()->thread(),
+                         disk ? std::wstring(d->dbcc_name) : std::wstring()});
       return TRUE;
     }
     return SpyWnd::WindowProc(msg, wParam, lParam);
@@ -96,7 +108,7 @@ TEST_F(DeviceChangeTest, ArrivalAndRemovalReachEveryTopLevelWindowWithTheUnitMas
 TEST_F(DeviceChangeTest, ALetterThatNamesAnotherVolumeIsARemovalAndThenAnArrivalOnTheUiThread) {
   const std::vector<VolumeInfo> before = {Volume('C', "/dev/sda1"), Volume('E', "/dev/sdb1")};
   const std::vector<VolumeInfo> after = {Volume('C', "/dev/sda1"), Volume('E', "/dev/sdc1"), Volume('F', "/dev/sdd1")};
-  const plat::DriveTableChange change = plat::CompareDriveTables(before, after);
+  const plat::DriveTableChange change = plat::CompareDriveTables({before, {}}, {after, {}});
   EXPECT_EQ(change.removed, kE);
   EXPECT_EQ(change.arrived, kE | kF);
 
@@ -110,7 +122,7 @@ TEST_F(DeviceChangeTest, ALetterThatNamesAnotherVolumeIsARemovalAndThenAnArrival
   EXPECT_TRUE(main.notices[1].onUiThread);
 
   main.notices.clear();
-  plat::BroadcastDriveTableChange(plat::CompareDriveTables(after, after));
+  plat::BroadcastDriveTableChange(plat::CompareDriveTables({after, {}}, {after, {}}));
   EXPECT_TRUE(main.notices.empty());
 }
 
@@ -129,4 +141,101 @@ TEST_F(DeviceChangeTest, TheMonitorTellsWhatChangedSinceItLastLooked) {
   main.notices.clear();
   monitor.Rescan();
   EXPECT_TRUE(main.notices.empty());
+}
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Headings that `udevadm monitor --udev --subsystem-match=block` printed while a card went into a
+// reader and out again, then a USB stick and a USB hard disk came in.
+constexpr const char* kRecordedEvents = R"(UDEV  [5120.331907] change   /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb (block)
+UDEV  [5120.402215] add      /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb/sdb1 (block)
+UDEV  [5161.870310] remove   /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb/sdb1 (block)
+UDEV  [5161.874521] change   /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/host6/target6:0:0/6:0:0:0/block/sdb (block)
+UDEV  [5190.015622] add      /devices/pci0000:00/0000:00:14.0/usb1/1-3/1-3:1.0/host7/target7:0:0/7:0:0:0/block/sdc (block)
+UDEV  [5204.552190] add      /devices/pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host8/target8:0:0/8:0:0:0/block/sdd (block)
+)";
+
+// The kernel's tables as a folder tree: sysfs's disks and partitions, and the mount table.
+class SystemTree {
+ public:
+  ~SystemTree() { fs::remove_all(root_); }
+  plat::SystemRoots Roots() const { return {root_ / "sys", root_ / "proc", root_ / "dev"}; }
+  void Disk(const std::string& name, bool removable, std::uint64_t sectors) {
+    Write("sys/block/" + name + "/removable", removable ? "1" : "0");
+    Write("sys/block/" + name + "/size", std::to_string(sectors));
+    Link(name, "../../block/" + name);
+  }
+  void Partition(const std::string& disk, const std::string& name) {
+    Write("sys/block/" + disk + "/" + name + "/partition", "1");
+    Link(name, "../../block/" + disk + "/" + name);
+  }
+  void Gone(const std::string& disk, const std::string& name) {
+    fs::remove(root_ / "sys/class/block" / name);
+    fs::remove_all(root_ / "sys/block" / disk / name);
+  }
+  void Mounts(const std::string& table) { Write("proc/mounts", table); }
+
+ private:
+  void Write(const std::string& file, const std::string& text) {
+    fs::create_directories((root_ / file).parent_path());
+    std::ofstream(root_ / file) << text << "\n";
+  }
+  void Link(const std::string& name, const std::string& target) {
+    fs::create_directories(root_ / "sys/class/block");
+    std::error_code exists;
+    fs::create_directory_symlink(target, root_ / "sys/class/block" / name, exists);
+  }
+  const fs::path root_ = fs::temp_directory_path() / ("devices-test-" + std::to_string(::getpid()));
+};
+
+}  // namespace
+
+// The recorded events replayed over a sysfs tree changed as the kernel changes it: a card put into
+// the reader arrives as a disk although nothing mounts it; mounted, its letter arrives; pulled
+// out (its stale mount left behind), its letter and its disk go; a USB stick arrives as a disk,
+// a fixed disk does not.
+TEST_F(DeviceChangeTest, UdevEventsAndSysfsMakeTheMachinesDriveTable) {
+  SystemTree tree;
+  tree.Disk("sda", false, 500118192);
+  tree.Partition("sda", "sda1");
+  tree.Disk("sdb", true, 0);  // the card reader, empty
+  const std::string root = "/dev/sda1 / ext4 rw 0 0\n";
+  tree.Mounts(root);
+  plat::MachineDriveTable table(tree.Roots());
+  const std::unique_ptr<IDriveTable, IDriveTable* (*)(IDriveTable*)> installed(plat::SetDriveTable(&table),
+                                                                               plat::SetDriveTable);
+  plat::DeviceMonitor monitor;
+  monitor.Start();
+  EXPECT_EQ(GetLogicalDrives(), kC);
+  std::istringstream events(kRecordedEvents);
+  using Seen = std::vector<std::pair<WPARAM, std::wstring>>;
+  const auto step = [&](const std::function<void()>& kernel, bool udevEvent = true) {
+    main.notices.clear();
+    kernel();
+    std::string line, heading, stamp, action;
+    if (!udevEvent) monitor.Rescan();  // as when the mount table changes
+    if (udevEvent && std::getline(events, line) && std::istringstream(line) >> heading >> stamp >> action)
+      monitor.OnDeviceEvent(action);
+    Seen seen;
+    for (const Notice& n : main.notices) seen.push_back({n.event, n.unitMask ? L"letters" : n.disk});
+    return seen;
+  };
+  EXPECT_EQ(step([&] { tree.Disk("sdb", true, 62333952); }), (Seen{{DBT_DEVICEARRIVAL, L"/dev/sdb"}}));
+  EXPECT_EQ(step([&] { tree.Partition("sdb", "sdb1"); }), (Seen{{DBT_DEVNODES_CHANGED, L""}}));
+  EXPECT_EQ(step([&] { tree.Mounts(root + "/dev/sdb1 /media/driver/CARD vfat rw 0 0"); }, false),
+            (Seen{{DBT_DEVICEARRIVAL, L"letters"}}));
+  const std::vector<plat::VolumeInfo> volumes = plat::DriveTableVolumes();
+  ASSERT_EQ(volumes.size(), 2u);
+  EXPECT_EQ(volumes[1].mountPoint, "/media/driver/CARD/");
+  EXPECT_EQ(volumes[1].driveNumber, 1u);
+  EXPECT_TRUE(volumes[1].removable);
+  EXPECT_EQ(step([&] { tree.Gone("sdb", "sdb1"); }),
+            (Seen{{DBT_DEVNODES_CHANGED, L""}, {DBT_DEVICEREMOVECOMPLETE, L"letters"}}));
+  EXPECT_EQ(GetLogicalDrives(), kC);
+  EXPECT_EQ(step([&] { tree.Disk("sdb", true, 0); }), (Seen{{DBT_DEVICEREMOVECOMPLETE, L"/dev/sdb"}}));
+  EXPECT_EQ(step([&] { tree.Disk("sdc", true, 15633408); }),
+            (Seen{{DBT_DEVNODES_CHANGED, L""}, {DBT_DEVICEARRIVAL, L"/dev/sdc"}}));
+  EXPECT_EQ(step([&] { tree.Disk("sdd", false, 1953525168); }), (Seen{{DBT_DEVNODES_CHANGED, L""}}));
 }

@@ -14,8 +14,10 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/fixtures/ScratchDir.h"
+#include "tests/fixtures/ShellCommand.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/MainLayout.h"
@@ -25,6 +27,8 @@ namespace {
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
 constexpr int kCloseButton = 1029;
+constexpr int kMapViewButton = 1048;
+constexpr int kRecordListButton = 1102;
 
 struct ProgramRun {
   int width = 0, height = 0, x = 0, y = 0;
@@ -37,16 +41,22 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs the program on the backup under Xvfb, shoots the screen into the PNG once the window has
-// settled, and clicks the middle of the Close button that the mode places.
-ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& backup, int mode, const std::string& png) {
+std::string Middle(const ui::LayoutRect& r) {
+  return std::to_string((r.left + r.right) / 2) + " " + std::to_string((r.top + r.bottom) / 2);
+}
+
+// Runs the program with the arguments under Xvfb, runs the commands in turn once the window has
+// settled, shoots the screen into the PNG once it has settled again, and clicks the middle of the
+// Close button that the mode places.
+ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& arguments, int mode,
+                       const std::string& png, const std::vector<std::string>& then = {}) {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
   const std::string log = appDir.File("stderr.txt");
-  const std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
-                              std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
-                              PLAYER_WINDOWSHOT "' --close " + std::to_string((close.left + close.right) / 2) + " " +
-                              std::to_string((close.top + close.bottom) / 2) + " '" PLAYER_PROGRAM "' '" + png +
-                              "' -f '" + backup + "' 2>'" + log + "'";
+  std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
+                        std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
+                        PLAYER_WINDOWSHOT "' --close " + Middle(close);
+  for (const std::string& t : then) command += " --then " + fixtures::Quoted(t);
+  command += " '" PLAYER_PROGRAM "' '" + png + "' " + arguments + " 2>'" + log + "'";
   ProgramRun run;
   FILE* out = popen(command.c_str(), "r");
   if (out == nullptr) return run;
@@ -100,7 +110,7 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
   std::ofstream(config) << "[Config]\r\nUIMode=2\r\n";
   const std::string shots = plat::test::TestOutputDir() + "/e2e-program-mode-";
 
-  const ProgramRun small = RunAndClose(dir, backup, 2, shots + "2.png");
+  const ProgramRun small = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 2, shots + "2.png");
   ExpectModeWindowClosedCleanly(small, 2);
   ExpectCardDialogOnTop(shots + "2.png");
   std::string written = ReadText(config);
@@ -110,9 +120,40 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
   // The user switches to the middle mode in the file and starts the program again.
   written.replace(written.find("UIMode=2"), 8, "UIMode=1");
   std::ofstream(config, std::ios::binary | std::ios::trunc) << written;
-  const ProgramRun middle = RunAndClose(dir, backup, 1, shots + "1.png");
+  const ProgramRun middle = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 1, shots + "1.png");
   ExpectModeWindowClosedCleanly(middle, 1);
   written = ReadText(config);
   EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
   EXPECT_EQ(ValueOf(written, "UIMode"), "1") << written;
+}
+
+// A backup dragged from the desktop (an X client of its own that speaks the drag protocol, as a
+// file manager does) and dropped on the window's video, on its record list, on the map page and
+// on its background opens in the card dialog.
+TEST(ProgramRunTest, ABackupDraggedFromTheDesktopOntoTheWindowOpens) {
+  const fixtures::ScratchDir dir("e2e-drop");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  std::ofstream(dir.File("Config.ini")) << "[Config]\r\nUIMode=0\r\n";
+  const auto click = [](int id) {
+    return "xdotool mousemove --sync " + Middle(ui::FindMainControl(id)->rect[0]) + " click 1";
+  };
+  struct Case {
+    std::string where, before, point;
+  };
+  const Case cases[] = {{"video", "", Middle(ui::AreaRect(ui::Area::kVideo, 0))},
+                        {"list", click(kRecordListButton), Middle(ui::AreaRect(ui::Area::kRecordList, 0))},
+                        {"map", click(kMapViewButton), Middle(ui::AreaRect(ui::Area::kVideo, 0))},
+                        {"background", "", "300 50"}};
+  for (const Case& c : cases) {
+    const std::string result = dir.File("drop-" + c.where + ".txt");
+    std::vector<std::string> then;
+    if (!c.before.empty()) then.push_back(c.before);
+    then.push_back(std::string(PLAYER_XDROP) + " --window 'Dravik2 Player' " + fixtures::Quoted(backup) + " " +
+                   c.point + " >" + fixtures::Quoted(result));
+    const std::string png = plat::test::TestOutputDir() + "/e2e-drop-" + c.where + ".png";
+    ExpectModeWindowClosedCleanly(RunAndClose(dir, "", 0, png, then), 0);
+    EXPECT_EQ(ReadText(result), "dropped\n") << c.where;
+    ExpectCardDialogOnTop(png);
+  }
 }

@@ -17,6 +17,10 @@ plat::VolumeInfo CardVolume(char letter, unsigned drive) {
   return {letter, std::string("/media/driver/") + letter + "/", "/dev/sdz" + std::to_string(drive), drive, true};
 }
 
+plat::DriveInfo CardDisk(unsigned drive) {
+  return {drive, "/dev/sdz" + std::to_string(drive), true, false, std::uint64_t{1} << 30, true};
+}
+
 CardConfigBlock Accounts(const wchar_t* user1, const wchar_t* password1, const wchar_t* password2) {
   CardConfigBlock block;
   DefaultCardConfigBlock(&block, 0);
@@ -82,6 +86,29 @@ TEST_F(CardsTest, TheArrivalScanOpensTheFirstCardAndItsRemovalIsNoticed) {
   EXPECT_EQ(CallsNamed("SetSource"), std::vector<std::string>{"SetSource(dvk2://41)"});
 }
 
+// A card that nothing mounts is scanned when its drive arrives. The card opened at start as a
+// whole disk stays while another drive goes, is forgotten when its own drive goes, and is opened
+// again when it comes back; a removable drive that holds /home is never opened.
+TEST_F(CardsTest, ACardWithoutAMountedVolumeIsScannedAndForgottenWhenItsDriveGoes) {
+  drives_.ArriveDrive(CardDisk(41));
+  CMainDlg& dlg = Start(1920, 1080);
+  EXPECT_EQ(dlg.GetDiskDlg().GetCurrentDriveText(), L"//./PhysicalDrive41");
+  EXPECT_EQ(dlg.GetSpans().size(), 3u);
+  drives_.ArriveDrive(CardDisk(40));
+  drives_.RemoveDrive(40);
+  EXPECT_TRUE(dlg.HasCardDrive());
+  drives_.RemoveDrive(41);
+  EXPECT_FALSE(dlg.HasCardDrive());
+
+  env_.Set("PLAYER_DRIVE_42", card_->path.c_str());
+  drives_.Arrive({'H', "/home/", "/dev/sdz42", 42, true});
+  drives_.ArriveDrive(CardDisk(42));
+  EXPECT_FALSE(dlg.HasCardDrive());
+  drives_.ArriveDrive(CardDisk(41));
+  EXPECT_TRUE(dlg.HasCardDrive());
+  EXPECT_EQ(CallsNamed("SetSource"), (std::vector<std::string>{"SetSource(dvk2://41)", "SetSource(dvk2://41)"}));
+}
+
 // Only the first of three dropped files counts: a backup, shown in the card dialog, which a card
 // that comes in does not replace. Forgetting the view empties what a source had set.
 TEST_F(CardsTest, OnlyTheFirstDroppedFileOpensAndClearRecordViewForgetsTheSource) {
@@ -130,6 +157,8 @@ TEST_F(CardsTest, DisksThisUserMayNotReadAreReportedOncePerScan) {
   env_.Set("PLAYER_DRIVE_41", nullptr);
   env_.Set("PLAYER_DRIVE_44", unreadable);
   env_.Set("PLAYER_DRIVE_45", unreadable);
+  drives_.ArriveDrive(CardDisk(44));
+  drives_.ArriveDrive(CardDisk(45));
   Start(1920, 1080);
   ASSERT_EQ(plat::test::MessageBoxes().size(), 1u);
   EXPECT_NE(plat::test::MessageBoxes()[0].text.Find(L"sudo adduser $USER disk"), -1);

@@ -1,10 +1,12 @@
 // cardinfo SOURCE [--json]: lists the recordings of a card, `.sd` backup or `.idx` index through
-// the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Exit
+// the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. For a
+// card it also names a damaged header copy (the card is then read from the other one). Exit
 // status 0 when it listed the store, 2 for a wrong command line or a source that cannot be opened
 // (the message says why).
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/store/CardStore.h"
 #include "platform/Time.h"
@@ -41,8 +43,24 @@ bool SetSource(CCardStore& store, const std::string& source) {
   return false;
 }
 
+// The header copies of a raw card that were damaged, by number (1 and 2); none for other stores.
+std::vector<int> DamagedHeaderCopies(const CCardStore& store) {
+  std::vector<int> damaged;
+  if (store.StoreType() != kSourceRawCard) return damaged;
+  for (int i = 0; i < 2; ++i)
+    if (!store.HeaderCopies().valid[i]) damaged.push_back(i + 1);
+  return damaged;
+}
+
 void PrintJson(const CCardStore& store) {
-  std::printf("{\"type\": %d, \"capacity\": %u, \"entries\": [", store.StoreType(), store.Capacity());
+  std::printf("{\"type\": %d, \"capacity\": %u, ", store.StoreType(), store.Capacity());
+  if (store.StoreType() == kSourceRawCard) {
+    std::printf("\"damagedHeaderCopies\": [");
+    const std::vector<int> damaged = DamagedHeaderCopies(store);
+    for (std::size_t i = 0; i < damaged.size(); ++i) std::printf("%s%d", i ? ", " : "", damaged[i]);
+    std::printf("], ");
+  }
+  std::printf("\"entries\": [");
   bool firstEntry = true;
   for (const IndexEntry* e : store.EntryList()) {
     std::printf("%s\n  {\"sequence\": %u, \"slot\": %u, \"firstChunk\": %u, \"lastChunk\": %u, \"start\": \"%s\", "
@@ -63,6 +81,8 @@ void PrintJson(const CCardStore& store) {
 void PrintTable(const CCardStore& store) {
   std::printf("source type %d, capacity %u, %zu recordings\n", store.StoreType(), store.Capacity(),
               store.EntryList().size());
+  for (int copy : DamagedHeaderCopies(store))
+    std::printf("header copy %d is damaged; the card was read from copy %d\n", copy, 3 - copy);
   std::printf("%8s %6s %10s %10s  %-19s  %-19s  %s\n", "sequence", "slot", "first", "last", "start", "end", "event");
   for (const IndexEntry* e : store.EntryList())
     std::printf("%8u %6u %10u %10u  %-19s  %-19s  %u (%d)\n", e->Sequence(), e->slot, e->FirstChunk(), e->LastChunk(),

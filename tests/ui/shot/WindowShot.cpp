@@ -1,12 +1,13 @@
-// windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]: on the X display of
-// the environment (an Xvfb server), starts the player with the arguments, waits until its main
-// window is mapped and its picture has settled, writes the whole screen to OUT.png, prints the
-// window's "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a
-// playing video never settles): the first shot is taken a while after the window appeared, the
-// second MS milliseconds later into OUT2.png. With --close the player is not ended: the pointer
-// clicks the window's point X Y (xdotool), as a user closing it does, and the player's exit code
-// follows on the line, -1 when it crashed or did not end in time. Exit code 0 when the window was
-// caught, 2 when it did not appear in time.
+// windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] PLAYER OUT.png [ARGUMENT...]:
+// on the X display of the environment (an Xvfb server), starts the player with the arguments,
+// waits until its main window is mapped and its picture has settled, writes the whole screen to
+// OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player. Each --then runs a shell
+// command (a click, a drag) once the picture has settled, in turn, before the shot. With --again
+// the picture is not waited for (a playing video never settles): the first shot is taken a while
+// after the window appeared, the second MS milliseconds later into OUT2.png. With --close the
+// player is not ended: the pointer clicks the window's point X Y (xdotool), as a user closing it
+// does, and the player's exit code follows on the line, -1 when it crashed or did not end in
+// time. Exit code 0 when the window was caught, 2 when it did not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -52,11 +53,25 @@ QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toI
 struct Options {
   int againMs = 0;
   QString againPng;
+  QStringList then;
   bool close = false;
   int closeX = 0, closeY = 0;
 };
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
+std::optional<Geometry> ShootSettled(QProcess& player, QImage& last);
+
+// Runs each command once the picture has settled after the one before.
+std::optional<Geometry> ShootAfterCommands(QProcess& player, QImage& last, const Options& options) {
+  std::optional<Geometry> found = ShootSettled(player, last);
+  for (const QString& command : options.then) {
+    if (!found) break;
+    QProcess::execute("sh", {"-c", command});
+    found = ShootSettled(player, last);
+  }
+  return found;
+}
+
 std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   QElapsedTimer clock;
   clock.start();
@@ -111,6 +126,9 @@ int ReadOptions(int argc, char** argv, Options& options) {
       options.againMs = std::atoi(argv[at + 1]);
       options.againPng = QString::fromLocal8Bit(argv[at + 2]);
       at += 3;
+    } else if (option == "--then" && at + 1 < argc) {
+      options.then << QString::fromLocal8Bit(argv[at + 1]);
+      at += 2;
     } else if (option == "--close" && at + 2 < argc) {
       options.close = true;
       options.closeX = std::atoi(argv[at + 1]);
@@ -133,7 +151,8 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] PLAYER OUT.png "
+                         "[ARGUMENT...]\n");
     return 2;
   }
   QStringList arguments;
@@ -143,7 +162,7 @@ int main(int argc, char** argv) {
   player.start(QString::fromLocal8Bit(argv[at]), arguments);
   QImage shot;
   const std::optional<Geometry> found =
-      options.againPng.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, options);
+      options.againPng.isEmpty() ? ShootAfterCommands(player, shot, options) : ShootTwice(player, shot, options);
   if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) {
     player.kill();
     player.waitForFinished(5000);
