@@ -56,6 +56,7 @@ constexpr double kSpeedChangeSeconds = 1.5;
 constexpr double kFastSeconds = 4.0;  // 16x runs through a minute of recording in this time
 constexpr int kFasterClicks = 4;      // 1x to 16x
 constexpr double kStartDeadlineSeconds = 30.0;
+constexpr double kIdleSettleSeconds = 6.0;
 
 using Clock = std::chrono::steady_clock;
 
@@ -351,7 +352,8 @@ struct Media {
 struct Context {
   int xPid = 0;
   PaintWatch* paints = nullptr;
-  std::string appDir;
+  std::string appDir;      // plays the first recording at once
+  std::string idleAppDir;  // opens the backup and plays nothing
   double seconds = 10;
 };
 
@@ -376,6 +378,18 @@ Run RunPlayer(const Context& c, const Media& m) {
   }
   EndGroup(pid);
   return run;
+}
+
+// The program with the backup open and nothing played, once it has settled: the peak of its
+// memory with all its processes over a few seconds.
+double RunIdle(const Context& c, const Media& m) {
+  const int pid = Spawn({PLAYER_PROGRAM, "-f", m.backup}, {"PLAYER_APPDIR=" + c.idleAppDir, "SDL_AUDIODRIVER=dummy"});
+  if (pid <= 0) return -1;
+  SleepSeconds(kIdleSettleSeconds);
+  double peak = 0;
+  for (int i = 0; i < 8; ++i, SleepSeconds(0.25)) peak = std::max(peak, TreeRssMiB(pid));
+  EndGroup(pid);
+  return peak;
 }
 
 std::string Geometry() {
@@ -447,8 +461,9 @@ std::optional<Media> MakeMedia(const fixtures::ScratchDir& dir, int width, int h
   return m;
 }
 
-void WriteSettings(const std::string& appDir) {
-  std::ofstream(appDir + "/Config.ini") << "[Config]\r\nUIMode=" << kMode << "\r\nAutoPlayFirstRecord=1\r\n";
+void WriteSettings(const std::string& appDir, bool play) {
+  std::ofstream(appDir + "/Config.ini") << "[Config]\r\nUIMode=" << kMode << "\r\nAutoPlayFirstRecord=" << (play ? 1 : 0)
+                                        << "\r\n";
 }
 
 // ---- Tables ---------------------------------------------------------------------------------------
@@ -463,7 +478,7 @@ double Median(std::vector<double> v) {
 
 struct Series {
   std::map<Phase, std::vector<double>> cores, xCores, paints;
-  std::vector<double> firstPicture, peak;
+  std::vector<double> firstPicture, peak, idle;
   void Add(const Run& r) {
     for (const auto& [phase, f] : r.phases) {
       cores[phase].push_back(f.cores);
@@ -507,6 +522,9 @@ void PrintTable(const std::string& size, std::map<std::string, Series>& s, int r
                 Number(Median(x.firstPicture), "%.3f").c_str(), Ratio(Median(x.firstPicture), mpvFirst).c_str(),
                 Number(Median(x.peak), "%.0f").c_str(), Ratio(Median(x.peak), mpvPeak).c_str());
   }
+  const double idle = Median(s["player"].idle);
+  std::printf("player idle (backup open, nothing played): memory %s MiB (%s of mpv's peak while playing)\n",
+              Number(idle, "%.0f").c_str(), Ratio(idle, mpvPeak).c_str());
 }
 
 struct Options {
@@ -548,20 +566,24 @@ int main(int argc, char** argv) {
     if (!m) return 2;
     media[h] = *m;
   }
-  WriteSettings(dir.Path());
+  const std::string idleDir = dir.File("idle");
+  if (!RunQuiet("mkdir -p '" + idleDir + "'")) return 2;
+  WriteSettings(dir.Path(), true);
+  WriteSettings(idleDir, false);
   XServer x;
   PaintWatch paints;
   if (!x.Start() || !paints.Open()) {
     std::fprintf(stderr, "Xvfb did not start, or has no damage extension\n");
     return 2;
   }
-  const Context c{x.Pid(), &paints, dir.Path(), options.seconds};
+  const Context c{x.Pid(), &paints, dir.Path(), idleDir, options.seconds};
   std::map<int, std::map<std::string, Series>> series;
   for (int rep = 0; rep < options.repeats; ++rep) {
     for (int h : options.heights) {
       std::fprintf(stderr, "run %d of %d, %dp\n", rep + 1, options.repeats, h);
       auto& s = series[h];
       s["player"].Add(RunPlayer(c, media[h]));
+      s["player"].idle.push_back(RunIdle(c, media[h]));
       for (Phase p : {Phase::k1x, Phase::k16x, Phase::kBack1x}) s["mpv"].Add(RunMpv(c, media[h], p));
       for (Phase p : {Phase::k1x, Phase::k16x}) s["ffmpeg -re"].Add(RunFfmpeg(c, media[h], p));
     }
