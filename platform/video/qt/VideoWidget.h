@@ -25,6 +25,7 @@ class VideoWidget : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
  private:
   std::shared_ptr<QtPresenter> presenter_;
