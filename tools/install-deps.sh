@@ -10,6 +10,7 @@ packages=(
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev libudev-dev
   ffmpeg xvfb xauth x11-utils xdotool libxcb1-dev fonts-dejavu-core fonts-noto-cjk fonts-tlwg-loma locales
+  mpv libxdamage-dev
 )
 
 missing=()

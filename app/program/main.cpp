@@ -16,6 +16,8 @@ int main(int argc, char** argv) {
   plat::DeviceMonitor devices;
   devices.Start();
   plat::WindowPresenters presenters;
+  // The map page's web engine and its processes start once the first picture is on the screen.
+  presenters.OnFirstPicture([] { plat::StartWebBrowsers(); });
   std::vector<CString> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(CString(std::string(argv[i])));
   theApp.SetArguments(std::move(arguments));

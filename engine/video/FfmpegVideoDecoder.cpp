@@ -57,7 +57,6 @@ void FfmpegVideoDecoder::Close() {
   av_packet_free(&packet_);
   received_.reset();
   picture_.reset();
-  converter_.Reset();
   usesHardware_ = false;
   drained_ = false;
 }
@@ -121,6 +120,3 @@ std::int64_t FfmpegVideoDecoder::PictureTag() const {
 int FfmpegVideoDecoder::Width() const { return Picture() ? picture_->width : 0; }
 int FfmpegVideoDecoder::Height() const { return Picture() ? picture_->height : 0; }
 
-bool FfmpegVideoDecoder::Convert(const AVFrame& picture, const plat::BackBuffer& target) {
-  return converter_.Convert(picture, target);
-}

@@ -1,16 +1,13 @@
 // The H.264 decoder of a video context. One access unit goes in and at most one picture comes
 // out at once: the stream has no B-frames and the decoder runs without frame threads, so a
 // picture belongs to the unit that completed it. Pictures come out in system memory (a picture
-// the graphics card decoded is copied out of it) and are converted into a presenter's back
-// buffer from their own pixel format.
+// the graphics card decoded is copied out of it), in their own pixel format, for a presenter.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
-#include "platform/video/FrameConverter.h"
-#include "platform/video/VideoPresenter.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -57,9 +54,6 @@ class FfmpegVideoDecoder {
   int Width() const;
   int Height() const;
 
-  // Converts a picture of this decoder (the last one or one kept from it) into the back buffer.
-  bool Convert(const AVFrame& picture, const plat::BackBuffer& target);
-
  private:
   bool Open(bool hardware);
   bool ReceiveLatest();
@@ -71,5 +65,4 @@ class FfmpegVideoDecoder {
   bool hardwareAsked_ = false;
   bool usesHardware_ = false;
   bool drained_ = false;
-  plat::FrameConverter converter_;
 };

@@ -5,10 +5,8 @@
 #include <cmath>
 #include <cstdarg>
 #include <ctime>
-#include <deque>
 
 #include "platform/Time.h"
-#include "platform/gdi/Dc.h"
 
 namespace {
 
@@ -156,21 +154,4 @@ std::vector<OsdText> OsdLayout(const OsdSettings& settings, const OsdFrame& fram
   AddTimeBlock(texts, settings, frame);
   AddSpeedLabel(texts, settings, frame);
   return texts;
-}
-
-void DrawOsdTexts(CDC& dc, const std::vector<OsdText>& texts) {
-  dc.SetBkMode(TRANSPARENT);
-  // Every font stays alive until the context's own font is selected back, so that selecting
-  // never hands back an object whose owner is gone.
-  std::deque<CFont> fonts;
-  CFont* original = nullptr;
-  for (const OsdText& text : texts) {
-    CFont& font = fonts.emplace_back();
-    font.CreateFontIndirect(&text.font);
-    CFont* previous = dc.SelectObject(&font);
-    if (original == nullptr) original = previous;
-    dc.SetTextColor(text.color);
-    dc.TextOut(text.x, text.y, text.text);
-  }
-  if (original != nullptr) dc.SelectObject(original);
 }

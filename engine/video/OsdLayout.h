@@ -2,8 +2,9 @@
 // diagnostic figures, the sound-sync figures and the playback speed, drawn over each converted
 // picture so that it is part of what is presented and what a snapshot saves.
 //
-// The layout is a pure function of the settings and of the channel's state at that picture; the
-// drawing puts its texts on any device context. The settings are a value: the video thread works
+// The layout is a pure function of the settings and of the channel's state at that picture, in
+// the picture's pixels; the presenter draws the texts wherever the picture is shown (at the
+// window's scale, and at the picture's own for a snapshot). The settings are a value: the video thread works
 // on its own copy, so a font changed on the UI thread never disappears under a drawing.
 #pragma once
 
@@ -15,8 +16,7 @@
 #include "platform/Geometry.h"
 #include "platform/String.h"
 #include "platform/gdi/GdiDefs.h"
-
-class CDC;
+#include "platform/video/VideoPresenter.h"
 
 // The car-data font: a cell of the given height in pixels, weight 900, the face when installed.
 LOGFONTW EdrFont(int size, const CString& face);
@@ -68,14 +68,8 @@ struct OsdFrame {
   OsdFigures figures;
 };
 
-// One text as TextOut draws it: (x, y) is the top left of its cell.
-struct OsdText {
-  CString text;
-  LOGFONTW font;
-  COLORREF color = 0;
-  int x = 0;
-  int y = 0;
-};
+// One text as TextOut draws it: (x, y) is the top left of its cell. The presenter draws it.
+using OsdText = plat::OverlayText;
 
 // The texts to draw, in drawing order.
 std::vector<OsdText> OsdLayout(const OsdSettings& settings, const OsdFrame& frame);
@@ -84,5 +78,3 @@ std::vector<OsdText> OsdLayout(const OsdSettings& settings, const OsdFrame& fram
 // nothing at the normal and single-step speeds 1.0, 1.1 and -1.1.
 std::optional<CString> SpeedLabel(double speed);
 
-// Draws the texts with a transparent background, leaving the context's font as it was.
-void DrawOsdTexts(CDC& dc, const std::vector<OsdText>& texts);

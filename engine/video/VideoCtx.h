@@ -1,6 +1,6 @@
 // The video thread of a channel. It takes the items of the channel's video queue, decodes the
-// pictures, converts each into the back buffer of the channel window's presenter with its
-// on-screen text, presents it at the start of the next pass and paces the pictures by their time
+// pictures, hands each to the channel window's presenter with its on-screen text, presents it
+// at the start of the next pass and paces the pictures by their time
 // stamps and the audio/video clock. It carries out pause, single steps, backward play and seeks
 // as the engine state asks, hands each chunk's sensor block on to the main window, and in an
 // export with decoding hands every picture to the recorder.
@@ -53,9 +53,8 @@ class CVideoCtx : public CMyThread {
   static constexpr std::uint32_t kIdleMs = 10;
   // The end of the data is announced this long after its item arrived.
   static constexpr std::uint32_t kEndNoticeMs = 1000;
-  // How long a snapshot and the on-screen text wait for the back buffer.
+  // How long a snapshot waits for the back buffer.
   static constexpr int kSnapshotWaitMs = 100;
-  static constexpr int kOsdWaitMs = 10;
 
   // `engine` goes with every message as its wParam. The clock gives the time for pacing, the
   // play clock and the idle sleeps.

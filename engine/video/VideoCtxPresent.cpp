@@ -1,6 +1,6 @@
-// The video thread's side of presenting: the presenter of the video window, the conversion of
-// each picture into its back buffer, backward play's picture order, repaints, the on-screen text,
-// snapshots and the hand-over of pictures to the recorder.
+// The video thread's side of presenting: the presenter of the video window, the hand-over of each
+// picture and its on-screen text to it, repaints, snapshots and the hand-over of pictures to the
+// recorder.
 #include <vector>
 
 extern "C" {
@@ -9,7 +9,6 @@ extern "C" {
 
 #include "engine/export/RecordCtx.h"
 #include "engine/video/VideoCtx.h"
-#include "platform/gdi/Dc.h"
 
 // The presenter of the video window as it is now becomes the one drawn into. Snapshot copies the
 // pointer from the UI thread, hence the lock.
@@ -64,13 +63,8 @@ bool CVideoCtx::ResetPresenter() {
   return true;
 }
 
-bool CVideoCtx::Convert(const AVFrame& picture) {
-  plat::BackBuffer buffer;
-  if (!presenter_->Lock(buffer)) return false;
-  const bool converted = decoder_.Convert(picture, buffer);
-  presenter_->Unlock();
-  return converted;
-}
+// The presenter converts the picture when it presents it, at the size the window shows it.
+bool CVideoCtx::Convert(const AVFrame& picture) { return presenter_->SetPicture(picture); }
 
 // Presents the last picture when asked: through the crop stretched over the window, or whole in
 // the picture's proportion.
@@ -91,15 +85,7 @@ void CVideoCtx::DrawOsd(double speed) {
   frame.carData = carData_;
   frame.figures = VideoFigures();
   osd_->AddSoundFigures(frame.figures);
-  const std::vector<OsdText> texts = OsdLayout(osd_->Settings(), frame);
-  if (texts.empty()) return;
-  const plat::DcSurface* surface = presenter_->GetDC(kOsdWaitMs);
-  if (!surface) return;
-  {
-    CDC dc(*surface);
-    DrawOsdTexts(dc, texts);
-  }
-  presenter_->ReleaseDC();
+  presenter_->SetOverlay(OsdLayout(osd_->Settings(), frame));
 }
 
 OsdFigures CVideoCtx::VideoFigures() const {

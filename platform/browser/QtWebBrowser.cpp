@@ -1,8 +1,11 @@
 // The real browser: a QWebEngineView inside a child window, on a page of its own profile that
 // keeps nothing on disk. The window layer places the view and routes its input; files dropped on
-// the page go to the top-level window.
+// the page go to the top-level window. The web engine starts late: when the browser's window is
+// first shown, or once the program says so (after its first picture), so that the program opens
+// and shows its first picture without waiting for the engine and its processes.
 #include <unistd.h>
 
+#include <set>
 #include <vector>
 
 #include <QChildEvent>
@@ -11,6 +14,9 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
+#include <QTimer>
+#include <QQuickWindow>
+#include <QSGRendererInterface>
 #include <QWebChannel>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
@@ -45,6 +51,7 @@ namespace {
 
 bool g_refuseOutside = false;
 WebBrowserFactory g_factory;
+bool g_started = false;  // StartWebBrowsers was called
 
 // The page that the browser hosts: silent, and held to the document it was given.
 class HostPage : public QWebEnginePage {
@@ -170,10 +177,32 @@ LPCWSTR BrowserClass() {
   return cls.lpszClassName;
 }
 
+class QtWebBrowser;
+std::set<QtWebBrowser*> g_browsers;
+
+// Starts the browser's engine when its window is first shown.
+class ShowWatch : public QObject {
+ public:
+  ShowWatch(QWidget* window, std::function<void()> shown) : QObject(window), shown_(std::move(shown)) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Show) shown_();
+    return false;
+  }
+
+ private:
+  std::function<void()> shown_;
+};
+
 class QtWebBrowser : public IWebBrowser {
  public:
   explicit QtWebBrowser(IWebBrowserEvents& events);
   ~QtWebBrowser() override;
+
+  // Makes the engine's profile, page and view, and loads the page asked for so far.
+  void Start();
 
   BOOL Create(CWnd* parent, const RECT& rect, UINT id) override;
   CWnd& Wnd() override { return wnd_; }
@@ -193,24 +222,22 @@ class QtWebBrowser : public IWebBrowser {
   RequestRouter router_{g_refuseOutside};
   PageBridge bridge_;
   QWebChannel channel_;
-  std::unique_ptr<QWebEngineProfile> profile_;
+  std::unique_ptr<QWebEngineProfile> profile_;  // these three from Start on
   std::unique_ptr<HostPage> page_;
-  CWnd wnd_;
   QPointer<QWebEngineView> view_;  // a child of the window's widget
+  CWnd wnd_;
+  QUrl pending_;  // the page to load at Start
 };
 
 QtWebBrowser::QtWebBrowser(IWebBrowserEvents& events)
-    : events_(events),
-      bridge_([this](int time) { events_.OnSelectRoad(time); }),
-      profile_(std::make_unique<QWebEngineProfile>()) {
-  if (!QWebEngineUrlScheme::schemeByName(kServedScheme).name().isEmpty())
-    profile_->installUrlSchemeHandler(kServedScheme, &router_.SchemeHandler());
-  page_ = std::make_unique<HostPage>(profile_.get());
-  ConfigurePage();
+    : events_(events), bridge_([this](int time) { events_.OnSelectRoad(time); }) {
+  g_browsers.insert(this);
 }
 
 QtWebBrowser::~QtWebBrowser() {
+  g_browsers.erase(this);
   alive_.reset();
+  if (!page_) return;
   // The view, then the page, then its profile: each must go before what it uses.
   delete view_.data();
   page_->disconnect();
@@ -243,31 +270,54 @@ void QtWebBrowser::OnLoading(const QWebEngineLoadingInfo& info) {
 
 BOOL QtWebBrowser::Create(CWnd* parent, const RECT& rect, UINT id) {
   if (!wnd_.CreateEx(0, BrowserClass(), L"", WS_CHILD | WS_VISIBLE, rect, parent, id)) return FALSE;
+  new ReturnedKeyFilter(wnd_.Widget());
+  new ShowWatch(wnd_.Widget(), [this] { Start(); });
+  if (g_started) Start();
+  return TRUE;
+}
+
+void QtWebBrowser::Start() {
+  if (page_ || !wnd_.m_hWnd) return;
+  profile_ = std::make_unique<QWebEngineProfile>();
+  if (!QWebEngineUrlScheme::schemeByName(kServedScheme).name().isEmpty())
+    profile_->installUrlSchemeHandler(kServedScheme, &router_.SchemeHandler());
+  page_ = std::make_unique<HostPage>(profile_.get());
+  ConfigurePage();
   view_ = new QWebEngineView;
   view_->setPage(page_.get());
   view_->setContextMenuPolicy(Qt::NoContextMenu);
   new FileDropFilter(wnd_, view_);
-  new ReturnedKeyFilter(wnd_.Widget());
-  if (EmbedWidget(wnd_.m_hWnd, view_, ForeignInput::kWidget)) return TRUE;
-  delete view_.data();
-  wnd_.DestroyWindow();
-  return FALSE;
+  if (!EmbedWidget(wnd_.m_hWnd, view_, ForeignInput::kWidget)) delete view_.data();
+  if (!pending_.isEmpty()) {
+    page_->allowed = pending_;
+    page_->load(pending_);
+  }
 }
 
 bool QtWebBrowser::Navigate(const CString& page) {
   const QUrl url = PageUrl(ToQString(page));
   if (url.isEmpty()) return false;
+  pending_ = url;
+  if (!page_) return true;
   page_->allowed = url;
   page_->load(url);
   return true;
 }
 
+// Before the engine starts no page is loaded, so there is nothing to write or call.
 void QtWebBrowser::SetElementValue(const CString& id, const CString& value) {
+  if (!page_) return;
   page_->runJavaScript(SetElementValueScript(ToQString(id), ToQString(value)), QWebEngineScript::MainWorld);
 }
 
 // A page that goes with calls still open answers them empty; by then nobody may be told.
 void QtWebBrowser::GetElementValue(const CString& id, ValueResult done) {
+  if (!page_) {
+    QTimer::singleShot(0, [alive = std::weak_ptr<int>(alive_), done = std::move(done)] {
+      if (!alive.expired()) done(std::nullopt);
+    });
+    return;
+  }
   page_->runJavaScript(GetElementValueScript(ToQString(id)), QWebEngineScript::MainWorld,
                        [alive = std::weak_ptr<int>(alive_), done = std::move(done)](const QVariant& v) {
                          if (alive.expired()) return;
@@ -277,6 +327,7 @@ void QtWebBrowser::GetElementValue(const CString& id, ValueResult done) {
 }
 
 void QtWebBrowser::CallScript(const CString& name) {
+  if (!page_) return;
   page_->runJavaScript(CallFunctionScript(ToQString(name)), QWebEngineScript::MainWorld);
 }
 
@@ -298,10 +349,19 @@ std::unique_ptr<IWebBrowser> MakeWebBrowser(IWebBrowserEvents& events) {
   return g_factory ? g_factory(events) : MakeQtWebBrowser(events);
 }
 
+void StartWebBrowsers() {
+  g_started = true;
+  for (QtWebBrowser* browser : std::set<QtWebBrowser*>(g_browsers)) browser->Start();
+}
+
 WebBrowserFactory SetWebBrowserFactory(WebBrowserFactory factory) { return std::exchange(g_factory, std::move(factory)); }
 
 void PrepareWebBrowser(const WebBrowserSetup& setup) {
   g_refuseOutside = setup.refuseOutsideRequests;
+  // The page's view draws in software into the window's own picture. Drawn through OpenGL, it
+  // would make the whole top-level window compose through OpenGL on every change of any of its
+  // children (the video above all), and a display without OpenGL could not show the window.
+  QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
   if (setup.disableSandbox || ::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QWebEngineUrlScheme scheme(kServedScheme);
   scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);

@@ -60,6 +60,12 @@ class IWebBrowser {
   virtual void ServeUrl(const CString& urlPrefix, const CString& name) = 0;
 };
 
+// The real browser's web engine starts when its window is first shown, or at once for all
+// browsers, those made so far and those made later, once this is called (the program calls it
+// after its first picture). Until then a page asked for is loaded later, and writes and calls
+// reach no page. UI thread.
+void StartWebBrowsers();
+
 // The browser of a page: the installed factory's, else the real one.
 std::unique_ptr<IWebBrowser> MakeWebBrowser(IWebBrowserEvents& events);
 // The real browser, on QtWebEngine.
@@ -77,7 +83,8 @@ struct WebBrowserSetup {
   bool disableSandbox = false;
 };
 // Call once before the QApplication exists: registers the scheme of served resources and
-// prepares the web engine.
+// prepares the web engine. The page then draws in software, so that the window that holds it
+// composes by raster and shows where the display has no OpenGL.
 void PrepareWebBrowser(const WebBrowserSetup& setup = {});
 
 }  // namespace plat

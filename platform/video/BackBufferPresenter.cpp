@@ -1,17 +1,22 @@
 #include "platform/video/BackBufferPresenter.h"
 
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
+#include <QPainter>
+#include <QRegion>
+
 extern "C" {
+#include <libavutil/frame.h>
 #include <libavutil/imgutils.h>
 }
 
+#include "platform/gdi/Dc.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/gdi/Surface.h"
+#include "platform/video/FrameConverter.h"
+#include "platform/video/Overlay.h"
 #include "platform/video/PresentedFrame.h"
 
 namespace plat {
@@ -20,66 +25,81 @@ namespace {
 
 constexpr QImage::Format kFormat = QImage::Format_RGB32;
 constexpr QRgb kBlack = 0xFF000000u;
+// The scaler writes whole groups of pixels: rows are padded to them, and the last row may run on.
+constexpr int kPixelGroup = 16;
+constexpr int kTail = kPixelGroup * 4;
 
-// A lock that can be waited for with a time-out and released by its holder later on.
-class BusyLock {
- public:
-  void lock() {
-    std::unique_lock guard(mutex_);
-    freed_.wait(guard, [this] { return !busy_; });
-    busy_ = true;
-  }
-  bool try_lock_for(std::chrono::milliseconds timeout) {
-    std::unique_lock guard(mutex_);
-    if (!freed_.wait_for(guard, timeout, [this] { return !busy_; })) return false;
-    busy_ = true;
-    return true;
-  }
-  void unlock() {
-    {
-      std::lock_guard guard(mutex_);
-      busy_ = false;
-    }
-    freed_.notify_one();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable freed_;
-  bool busy_ = false;
+struct FrameFree {
+  void operator()(AVFrame* frame) const { av_frame_free(&frame); }
 };
+using FrameRef = std::unique_ptr<AVFrame, FrameFree>;
+
+// A 32-bit picture whose rows the scaler may write in whole groups of pixels.
+QImage PaddedImage(QSize size) {
+  const qsizetype stride = (size.width() + kPixelGroup - 1) / kPixelGroup * kPixelGroup * 4;
+  auto* bytes = static_cast<uchar*>(std::malloc(static_cast<std::size_t>(stride * size.height() + kTail)));
+  if (bytes == nullptr) return {};
+  return QImage(bytes, size.width(), size.height(), stride, kFormat, [](void* p) { std::free(p); }, bytes);
+}
+
+BackBuffer TargetIn(QImage& image, const QRect& rect) {
+  return {image.bits() + static_cast<std::ptrdiff_t>(rect.top()) * image.bytesPerLine() + rect.left() * 4,
+          static_cast<int>(image.bytesPerLine()), rect.width(), rect.height()};
+}
+
+// Maps the source rectangle of the picture onto the target rectangle of an image.
+QTransform SourceToTarget(const QRect& source, const QRect& target) {
+  const double sx = static_cast<double>(target.width()) / source.width();
+  const double sy = static_cast<double>(target.height()) / source.height();
+  return QTransform(sx, 0, 0, sy, target.left() - source.left() * sx, target.top() - source.top() * sy);
+}
 
 }  // namespace
 
 struct BackBufferPresenter::Impl {
-  // The back buffer and the picture it held before the last present: once no window shows that
-  // one any more it takes the next picture, so presenting never copies the back buffer.
-  BusyLock backLock;
-  QImage back;
-  QImage spare;
-  bool lockedForPicture = false;
-  bool lockedForDc = false;
-  DcSurface surface;
+  // The picture held, its text and the back buffer made from them, under one lock.
+  std::timed_mutex pictureMutex;
+  FrameRef picture;
+  std::vector<OverlayText> texts;
+  QImage back;  // null until read back since the last change
+  FrameConverter windowConverter;  // used by the presenting thread only
+  FrameConverter backConverter;
   std::atomic<int> width{0};
   std::atomic<int> height{0};
+  // The image presented before the last: once no window shows it any more it takes the next
+  // present, so presenting allocates nothing.
+  QImage spare;
 
   mutable std::mutex frontMutex;
   PresentedFrame front;
 
   std::atomic<bool> visible{true};
 
-  // Makes the back buffer safe to overwrite whole; the caller holds backLock.
-  bool MakeWritable() {
-    if (back.isDetached()) return true;
-    const bool spareFree = spare.isDetached() && spare.size() == back.size();
-    // The window's thread gave its last reference to the spare picture up after reading it:
-    // its reads come before the writes into the picture that follow.
-    std::atomic_thread_fence(std::memory_order_acquire);
-    QImage next = spareFree ? std::move(spare) : QImage(back.size(), kFormat);
-    if (next.isNull()) return false;
-    spare = std::move(back);
-    back = std::move(next);
-    return true;
+  QImage NextImage(QSize size) {
+    if (spare.size() == size && spare.isDetached()) {
+      // The window's thread gave its last reference to the spare picture up after reading it:
+      // its reads come before the writes into the picture that follow.
+      std::atomic_thread_fence(std::memory_order_acquire);
+      return std::exchange(spare, QImage());
+    }
+    return PaddedImage(size);
+  }
+
+  // The picture (black without one) converted from `source` into `target` of the image, with
+  // its text over it: at the picture's own scale exactly as a device context draws it on the back
+  // buffer, at any other scale laid out alike and scaled with the picture. The caller holds
+  // pictureMutex.
+  void Draw(FrameConverter& converter, QImage& image, const QRect& source, const QRect& target) {
+    if (!picture || !converter.Convert(*picture, ToCRect(source), TargetIn(image, target))) {
+      image.fill(kBlack);
+      return;
+    }
+    if (source.size() != target.size()) {
+      DrawOverlayTexts(image, SourceToTarget(source, target), texts);
+      return;
+    }
+    CDC dc(DcSurface{&image, target.topLeft() - source.topLeft(), QRegion(source)});
+    DrawOverlayTexts(dc, texts);
   }
 };
 
@@ -87,94 +107,95 @@ BackBufferPresenter::BackBufferPresenter() : impl_(std::make_unique<Impl>()) {}
 BackBufferPresenter::~BackBufferPresenter() = default;
 
 bool BackBufferPresenter::Reset(int width, int height) {
-  std::lock_guard lock(impl_->backLock);
-  impl_->spare = QImage();
+  std::lock_guard lock(impl_->pictureMutex);
+  impl_->picture.reset();
+  impl_->texts.clear();
   impl_->back = QImage();
   impl_->width = impl_->height = 0;
   if (width <= 0 || height <= 0 || av_image_check_size(width, height, 0, nullptr) < 0) return false;
-  impl_->back = QImage(width, height, kFormat);
-  if (impl_->back.isNull()) return false;
-  impl_->back.fill(kBlack);
   impl_->width = width;
   impl_->height = height;
   return true;
 }
 
-void BackBufferPresenter::Release() {
-  std::lock_guard lock(impl_->backLock);
-  impl_->back = QImage();
-  impl_->spare = QImage();
-  impl_->width = impl_->height = 0;
-}
+void BackBufferPresenter::Release() { Reset(0, 0); }
 
 bool BackBufferPresenter::HasSurface() const { return impl_->width > 0; }
 int BackBufferPresenter::Width() const { return impl_->width; }
 int BackBufferPresenter::Height() const { return impl_->height; }
 
-bool BackBufferPresenter::Lock(BackBuffer& out) {
-  impl_->backLock.lock();
-  if (impl_->back.isNull() || !impl_->MakeWritable()) {
-    impl_->backLock.unlock();
-    return false;
-  }
-  impl_->lockedForPicture = true;
-  QImage& b = impl_->back;
-  out = {b.bits(), static_cast<int>(b.bytesPerLine()), b.width(), b.height()};
+bool BackBufferPresenter::SetPicture(const AVFrame& picture) {
+  if (picture.width != impl_->width || picture.height != impl_->height || !picture.data[0]) return false;
+  FrameRef ref(av_frame_alloc());
+  if (!ref || av_frame_ref(ref.get(), &picture) < 0) return false;
+  std::lock_guard lock(impl_->pictureMutex);
+  impl_->picture = std::move(ref);
+  impl_->texts.clear();
+  impl_->back = QImage();
   return true;
 }
 
-void BackBufferPresenter::Unlock() {
-  if (!impl_->lockedForPicture) return;
-  impl_->lockedForPicture = false;
-  impl_->backLock.unlock();
+void BackBufferPresenter::SetOverlay(std::vector<OverlayText> texts) {
+  std::lock_guard lock(impl_->pictureMutex);
+  impl_->texts = std::move(texts);
+  impl_->back = QImage();
 }
 
 void BackBufferPresenter::Clear() {
-  std::lock_guard lock(impl_->backLock);
-  if (!impl_->back.isNull() && impl_->MakeWritable()) impl_->back.fill(kBlack);
-}
-
-const DcSurface* BackBufferPresenter::GetDC(int timeoutMs) {
-  if (!impl_->backLock.try_lock_for(std::chrono::milliseconds(timeoutMs))) return nullptr;
-  if (impl_->back.isNull()) {
-    impl_->backLock.unlock();
-    return nullptr;
-  }
-  impl_->lockedForDc = true;
-  impl_->surface = DcSurface{&impl_->back, QPoint(0, 0), QRegion()};
-  return &impl_->surface;
-}
-
-void BackBufferPresenter::ReleaseDC() {
-  if (!impl_->lockedForDc) return;
-  impl_->lockedForDc = false;
-  impl_->surface = DcSurface{};
-  impl_->backLock.unlock();
+  std::lock_guard lock(impl_->pictureMutex);
+  impl_->picture.reset();
+  impl_->texts.clear();
+  impl_->back = QImage();
 }
 
 bool BackBufferPresenter::Present(const CRect& crop, bool letterbox) {
+  const CSize client = ClientSize();
   PresentedFrame frame;
   {
-    std::lock_guard lock(impl_->backLock);
-    const QImage& b = impl_->back;
-    if (b.isNull()) return false;
-    const CRect whole(0, 0, b.width(), b.height());
-    const CRect source = letterbox ? whole : CropSourceRect(crop, b.width(), b.height());
-    if (source.IsRectEmpty()) return false;
-    frame = PresentedFrame{b, ToQRect(source), letterbox};
+    std::lock_guard lock(impl_->pictureMutex);
+    const int w = impl_->width, h = impl_->height;
+    if (w <= 0) return false;
+    const QRect whole(0, 0, w, h);
+    const QRect source = letterbox ? whole : ToQRect(CropSourceRect(crop, w, h));
+    if (source.isEmpty()) return false;
+    if (client.cx <= 0 || client.cy <= 0) {
+      // No window: the picture at its own size, the crop left to whoever composes it.
+      QImage image = impl_->NextImage(whole.size());
+      if (image.isNull()) return false;
+      impl_->Draw(impl_->windowConverter, image, whole, whole);
+      frame = PresentedFrame{image, source, letterbox};
+    } else if (impl_->picture) {
+      QImage image = impl_->NextImage(QSize(client.cx, client.cy));
+      if (image.isNull()) return false;
+      const QRect area = image.rect();
+      const QRect target = letterbox ? ToQRect(ComputePresentRect(ToCRect(area), w, h)) : area;
+      if (target.isEmpty()) return false;
+      impl_->Draw(impl_->windowConverter, image, source, target);
+      if (letterbox) {
+        QPainter bars(&image);
+        for (const QRect& bar : QRegion(area).subtracted(QRegion(target))) bars.fillRect(bar, QColor(kBlack));
+      }
+      frame = PresentedFrame{image, target, letterbox, true};
+    }
+    // A window without a picture shows black.
   }
   {
     std::lock_guard lock(impl_->frontMutex);
-    impl_->front = frame;
+    impl_->spare = std::exchange(impl_->front, frame).picture;
   }
   Presented(frame);
   return true;
 }
 
 bool BackBufferPresenter::ReadBack(PictureCopy& out, int timeoutMs) {
-  std::unique_lock lock(impl_->backLock, std::chrono::milliseconds(timeoutMs));
-  if (!lock.owns_lock() || impl_->back.isNull()) return false;
-  const QImage& b = impl_->back;
+  std::unique_lock lock(impl_->pictureMutex, std::chrono::milliseconds(timeoutMs));
+  if (!lock.owns_lock() || impl_->width <= 0) return false;
+  QImage& b = impl_->back;
+  if (b.isNull()) {
+    b = PaddedImage(QSize(impl_->width, impl_->height));
+    if (b.isNull()) return false;
+    impl_->Draw(impl_->backConverter, b, b.rect(), b.rect());
+  }
   out.width = b.width();
   out.height = b.height();
   out.pixels.resize(static_cast<std::size_t>(out.width) * out.height);

@@ -1,8 +1,10 @@
-// What every presenter shares: the back buffer with its lock, the picture last presented, and the
-// visibility. A presenter adds how a present reaches its window.
+// What every presenter shares: the picture held with its on-screen text, its conversion for the
+// window at each present, the back buffer of the picture's own size made when it is read back,
+// the picture last presented, and the visibility. A presenter adds the size of its window and how
+// a present reaches it.
 //
-// Threads: the video thread resets, locks, clears, draws and presents; the window's thread reads
-// the presented picture; any thread may read back and change the visibility.
+// Threads: the video thread resets, hands pictures and texts, clears and presents; the window's
+// thread reads the presented picture; any thread may read back and change the visibility.
 #pragma once
 
 #include <memory>
@@ -25,11 +27,9 @@ class BackBufferPresenter : public IVideoPresenter {
   bool HasSurface() const override;
   int Width() const override;
   int Height() const override;
-  bool Lock(BackBuffer& out) override;
-  void Unlock() override;
+  bool SetPicture(const AVFrame& picture) override;
+  void SetOverlay(std::vector<OverlayText> texts) override;
   void Clear() override;
-  const DcSurface* GetDC(int timeoutMs) override;
-  void ReleaseDC() override;
   bool Present(const CRect& crop, bool letterbox) override;
   bool ReadBack(PictureCopy& out, int timeoutMs) override;
   void SetVisible(bool visible) override;
@@ -39,6 +39,9 @@ class BackBufferPresenter : public IVideoPresenter {
   bool IsVisible() const;
 
  protected:
+  // The client area that a present converts for; empty without a window, when a present keeps the
+  // picture at its own size and the crop for whoever composes it. Any thread.
+  virtual CSize ClientSize() const { return {}; }
   // Called on the presenting thread after each present, with what was presented.
   virtual void Presented(const PresentedFrame& frame) = 0;
   // Called on the calling thread after the visibility changed.

@@ -13,14 +13,18 @@ void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& 
     painter.fillRect(client, Qt::black);
     return;
   }
+  if (frame.whole && frame.picture.size() == client.size()) {
+    painter.drawImage(client.topLeft(), frame.picture);
+    return;
+  }
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   if (!frame.letterbox) {
     painter.drawImage(client, frame.picture, frame.source);
     return;
   }
-  const QRect target = ToQRect(ComputePresentRect(ToCRect(client), frame.picture.width(), frame.picture.height()));
+  const QRect target = ToQRect(ComputePresentRect(ToCRect(client), frame.source.width(), frame.source.height()));
   for (const QRect& bar : QRegion(client).subtracted(QRegion(target))) painter.fillRect(bar, Qt::black);
-  if (!target.isEmpty()) painter.drawImage(target, frame.picture, frame.picture.rect());
+  if (!target.isEmpty()) painter.drawImage(target, frame.picture, frame.source);
 }
 
 QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client) {

@@ -15,14 +15,15 @@ namespace plat {
 class BackBufferPresenter;
 
 struct PresentedFrame {
-  QImage picture;        // the back buffer as presented (shared, never written afterwards)
-  QRect source;          // the part of the picture shown without letterbox
+  QImage picture;        // as presented (shared, never written afterwards)
+  QRect source;          // the part of the picture shown: stretched, or with letterbox in proportion
   bool letterbox = false;
+  bool whole = false;    // the picture is the whole client area as presented for it
 };
 
-// Draws the frame into the client rectangle: the source stretched over all of it, or with
-// letterbox the whole picture in proportion between black bars. Nothing presented: black. An
-// empty client area draws nothing.
+// Draws the frame into the client rectangle: a whole client area of that size as it is, else the
+// source stretched over all of it, or with letterbox in proportion between black bars. Nothing
+// presented: black. An empty client area draws nothing.
 void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame);
 
 // What a window with a client area of this size shows of the presenter's last present.

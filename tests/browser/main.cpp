@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   plat::PrepareWebBrowser({.refuseOutsideRequests = true, .disableSandbox = true});
   QApplication app(argc, argv);
   plat::test::Init();
+  plat::StartWebBrowsers();
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

@@ -2,7 +2,8 @@
 // chosen in Config.ini gives the window that mode's size, centred, though the screen could hold a
 // larger one; the card dialog lists the backup named with -f above the window; a click on the
 // window's Close button ends the program with 0 and no sanitizer
-// report, and Config.ini then holds the language and the mode for the next run.
+// report, and Config.ini then holds the language and the mode for the next run. On a display
+// without OpenGL the program plays all the same.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -46,15 +47,17 @@ std::string Middle(const ui::LayoutRect& r) {
 }
 
 // Runs the program with the arguments under Xvfb, runs the commands in turn once the window has
-// settled, shoots the screen into the PNG once it has settled again, and clicks the middle of the
-// Close button that the mode places.
+// settled, shoots the screen into the PNG once it has settled again (with `again`, the shooter's
+// --again option instead), and clicks the middle of the Close button that the mode places.
+// `environment` goes before the command.
 ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& arguments, int mode,
-                       const std::string& png, const std::vector<std::string>& then = {}) {
+                       const std::string& png, const std::vector<std::string>& then = {},
+                       const std::string& environment = "", const std::string& again = "") {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
   const std::string log = appDir.File("stderr.txt");
-  std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
+  std::string command = environment + " PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
                         std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
-                        PLAYER_WINDOWSHOT "' --close " + Middle(close);
+                        PLAYER_WINDOWSHOT "' " + again + " --close " + Middle(close);
   for (const std::string& t : then) command += " --then " + fixtures::Quoted(t);
   command += " '" PLAYER_PROGRAM "' '" + png + "' " + arguments + " 2>'" + log + "'";
   ProgramRun run;
@@ -156,4 +159,31 @@ TEST(ProgramRunTest, ABackupDraggedFromTheDesktopOntoTheWindowOpens) {
     EXPECT_EQ(ReadText(result), "dropped\n") << c.where;
     ExpectCardDialogOnTop(png);
   }
+}
+
+// A remote display, a VNC server or a virtual machine may offer no OpenGL: the program starts,
+// plays the backup's first recording (the picture moves between two shots a second apart) and
+// ends cleanly when closed.
+TEST(ProgramRunTest, OnADisplayWithoutOpenGlTheProgramPlaysAndClosesCleanly) {
+  const fixtures::ScratchDir dir("e2e-no-opengl");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  std::ofstream(dir.File("Config.ini")) << "[Config]\r\nUIMode=2\r\nAutoPlayFirstRecord=1\r\n";
+  const std::string first = plat::test::TestOutputDir() + "/e2e-no-opengl-1.png";
+  const std::string second = plat::test::TestOutputDir() + "/e2e-no-opengl-2.png";
+
+  const ProgramRun run = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 2, first, {}, "QT_XCB_GL_INTEGRATION=none", "--again 1000 '" + second + "'");
+  ExpectModeWindowClosedCleanly(run, 2);
+  const QImage a(QString::fromStdString(first)), b(QString::fromStdString(second));
+  ASSERT_FALSE(a.isNull());
+  ASSERT_FALSE(b.isNull());
+  const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, 2);
+  const QRect area = QRect(video.left, video.top, video.Width(), video.Height()).translated(run.x, run.y);
+  const QImage before = a.copy(area), after = b.copy(area);
+  int lit = 0;
+  for (int y = 0; y < after.height(); y += 8) {
+    for (int x = 0; x < after.width(); x += 8) lit += qGray(after.pixel(x, y)) > 40;
+  }
+  EXPECT_GT(lit, 100) << "no picture in the channel window";
+  EXPECT_NE(before, after) << "the picture does not move";
 }

@@ -2,6 +2,7 @@
 
 #include <QRegion>
 
+#include "platform/video/Overlay.h"
 #include "OsdTestSupport.h"
 #include "engine/video/OsdLayout.h"
 #include "platform/gdi/Dc.h"
@@ -52,7 +53,7 @@ TEST(OsdDrawTest, TextsAppearInTheirColoursWhereTheLayoutPutsThem) {
   ASSERT_EQ(texts.size(), 14u);
   CDC dc(plat::DcSurface{&image, QPoint(), QRegion()});
   CFont* ownFont = dc.GetCurrentFont();
-  DrawOsdTexts(dc, texts);
+  plat::DrawOverlayTexts(dc, texts);
   SaveForReview(image, "osd_texts");
   EXPECT_EQ(dc.GetCurrentFont(), ownFont);
 

@@ -6,6 +6,7 @@
 #include <QRegion>
 #include <fstream>
 
+#include "platform/video/Overlay.h"
 #include "OsdTestSupport.h"
 #include "engine/video/OsdLayout.h"
 #include "engine/video/Snapshot.h"
@@ -160,7 +161,7 @@ TEST(SnapshotTest, TheSnapshotCarriesTheOnScreenText) {
   frame.speed = 2.0;
   {
     CDC dc(plat::DcSurface{&picture, QPoint(), QRegion()});
-    DrawOsdTexts(dc, OsdLayout(osdsamples::CarDataSettings(), frame));
+    plat::DrawOverlayTexts(dc, OsdLayout(osdsamples::CarDataSettings(), frame));
   }
   ASSERT_TRUE(Contains(picture, QRect(0, 240, 100, 48), qRgb(255, 0, 0)));
   const CString file = folder.File("osd_Ch1.bmp");

@@ -82,11 +82,9 @@ class TestPresenter : public plat::IVideoPresenter {
   bool HasSurface() const override { return inner.HasSurface(); }
   int Width() const override { return inner.Width(); }
   int Height() const override { return inner.Height(); }
-  bool Lock(plat::BackBuffer& out) override { return inner.Lock(out); }
-  void Unlock() override { inner.Unlock(); }
+  bool SetPicture(const AVFrame& picture) override { return inner.SetPicture(picture); }
+  void SetOverlay(std::vector<plat::OverlayText> texts) override { inner.SetOverlay(std::move(texts)); }
   void Clear() override { inner.Clear(); }
-  const plat::DcSurface* GetDC(int timeoutMs) override { return inner.GetDC(timeoutMs); }
-  void ReleaseDC() override { inner.ReleaseDC(); }
   bool Present(const CRect& crop, bool letterbox) override;
   bool ReadBack(plat::PictureCopy& out, int timeoutMs) override { return inner.ReadBack(out, timeoutMs); }
   void SetVisible(bool visible) override { inner.SetVisible(visible); }

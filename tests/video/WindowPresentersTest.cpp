@@ -67,11 +67,16 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   plat::VideoWidget* widget = presenters->WidgetOf(channel.m_hWnd);
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 398, 298));  // inside the border
-  // The widget shows a picture once the UI thread has taken it from the video thread.
+  // The widget shows the picture converted at its own size once the UI thread has taken it from
+  // the video thread; the back buffer of the picture's size, made when asked, is the last picture.
   EXPECT_TRUE(Eventually([&] {
     plat::test::Pump();
-    return plat::PictureHash(Presented(*widget).picture) == hashes.back();
+    return Presented(*widget).whole && Presented(*widget).picture.size() == widget->size();
   }, 5000));
+  plat::PictureCopy back;
+  ASSERT_TRUE(engine->Video(0)->Snapshot(back));
+  const QImage last(reinterpret_cast<const uchar*>(back.pixels.data()), back.width, back.height, QImage::Format_RGB32);
+  EXPECT_EQ(plat::PictureHash(last), hashes.back());
   ExpectShowsPresented(channel, *widget, "window-presenters-stretched");
 
   // Resized, the widget follows the client area; letterboxed, the picture keeps its proportion.

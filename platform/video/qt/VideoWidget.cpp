@@ -19,8 +19,17 @@ class QtPresenter final : public BackBufferPresenter {
     std::lock_guard lock(mutex_);
     widget_ = widget;
   }
+  void SetClientSize(QSize size) {
+    std::lock_guard lock(mutex_);
+    client_ = CSize(size.width(), size.height());
+  }
 
  protected:
+  CSize ClientSize() const override {
+    std::lock_guard lock(mutex_);
+    return client_;
+  }
+
   void Presented(const PresentedFrame&) override {
     std::lock_guard lock(mutex_);
     if (widget_) QMetaObject::invokeMethod(widget_, [w = widget_] { w->update(); }, Qt::QueuedConnection);
@@ -39,17 +48,23 @@ class QtPresenter final : public BackBufferPresenter {
   }
 
  private:
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   VideoWidget* widget_ = nullptr;
+  CSize client_;  // the widget's size: what presents convert for
 };
 
 VideoWidget::VideoWidget(QWidget* parent) : QWidget(parent), presenter_(std::make_shared<QtPresenter>()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   setAttribute(Qt::WA_NoSystemBackground);
   presenter_->Attach(this);
+  presenter_->SetClientSize(size());
 }
 
 VideoWidget::~VideoWidget() { presenter_->Attach(nullptr); }
+
+// Pictures presented from now on are converted for the new size; until one is, the last one is
+// scaled to it.
+void VideoWidget::resizeEvent(QResizeEvent*) { presenter_->SetClientSize(size()); }
 
 std::shared_ptr<IVideoPresenter> VideoWidget::Presenter() const { return presenter_; }
 
@@ -58,6 +73,9 @@ void VideoWidget::paintEvent(QPaintEvent*) {
   presenter_->GetPresented(frame);
   QPainter painter(this);
   ComposeFrame(painter, rect(), frame);
+  if (frame.picture.isNull() || !firstPicture_) return;
+  // Told after the paint has ended: the handler may take its time.
+  QMetaObject::invokeMethod(this, std::exchange(firstPicture_, nullptr), Qt::QueuedConnection);
 }
 
 }  // namespace plat

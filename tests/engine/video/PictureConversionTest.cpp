@@ -24,16 +24,13 @@ using fixtures::kBgraArgs;
 using fixtures::StreamFormat;
 using fixtures::StreamLayout;
 
-// The video thread's path for one picture: a back buffer of the picture's size, the picture
-// converted into it, presented whole.
-void ConvertAndPresent(FfmpegVideoDecoder& decoder, const AVFrame& picture, plat::OffscreenPresenter& presenter) {
+// The video thread's path for one picture: a presenter made ready for the picture's size, the
+// picture handed to it and presented whole.
+void ConvertAndPresent(FfmpegVideoDecoder&, const AVFrame& picture, plat::OffscreenPresenter& presenter) {
   if (presenter.Width() != picture.width || presenter.Height() != picture.height) {
     ASSERT_TRUE(presenter.Reset(picture.width, picture.height));
   }
-  plat::BackBuffer buffer;
-  ASSERT_TRUE(presenter.Lock(buffer));
-  EXPECT_TRUE(decoder.Convert(picture, buffer));
-  presenter.Unlock();
+  EXPECT_TRUE(presenter.SetPicture(picture));
   EXPECT_TRUE(presenter.Present(CRect(), false));
 }
 
