@@ -73,9 +73,6 @@ void VideoWidget::paintEvent(QPaintEvent*) {
   presenter_->GetPresented(frame);
   QPainter painter(this);
   ComposeFrame(painter, rect(), frame);
-  if (frame.picture.isNull() || !firstPicture_) return;
-  // Told after the paint has ended: the handler may take its time.
-  QMetaObject::invokeMethod(this, std::exchange(firstPicture_, nullptr), Qt::QueuedConnection);
 }
 
 }  // namespace plat
