@@ -3,18 +3,19 @@
 #include <QRegion>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/gdi/RowCopy.h"
 #include "platform/video/BackBufferPresenter.h"
 
 namespace plat {
 
-void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame) {
+void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame, const QRegion& region) {
   if (client.isEmpty()) return;
   if (frame.picture.isNull() || frame.source.isEmpty()) {
     painter.fillRect(client, Qt::black);
     return;
   }
   if (frame.whole && frame.picture.size() == client.size()) {
-    painter.drawImage(client.topLeft(), frame.picture);
+    DrawOpaqueImage(painter, client.topLeft(), frame.picture, region);
     return;
   }
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
@@ -33,7 +34,7 @@ QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client) 
   PresentedFrame frame;
   presenter.GetPresented(frame);
   QPainter painter(&window);
-  ComposeFrame(painter, window.rect(), frame);
+  ComposeFrame(painter, window.rect(), frame, window.rect());
   return window;
 }
 

@@ -23,8 +23,9 @@ struct PresentedFrame {
 
 // Draws the frame into the client rectangle: a whole client area of that size as it is, else the
 // source stretched over all of it, or with letterbox in proportion between black bars. Nothing
-// presented: black. An empty client area draws nothing.
-void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame);
+// presented: black. An empty client area draws nothing. Only the region's pixels need be drawn
+// (the painter's clip is no larger).
+void ComposeFrame(QPainter& painter, const QRect& client, const PresentedFrame& frame, const QRegion& region);
 
 // What a window with a client area of this size shows of the presenter's last present.
 QImage ComposeWindow(const BackBufferPresenter& presenter, const QSize& client);
