@@ -88,9 +88,7 @@ bool CVBuffer2::PutThrottled(QueueItem& item, const CMyThread* producer) {
     Append(item);
     CountKeyFrame(item);
   }
-  while (Count() > Capacity() / kThrottleDivisor) {
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
-  }
+  if (!WaitForTakesUntil([this] { return Count() <= Capacity() / kThrottleDivisor; }, producer)) return false;
   return WaitWhileFull(producer);
 }
 
@@ -178,12 +176,19 @@ bool CVBuffer2::WaitWhileFull(const CMyThread* producer) {
 }
 
 bool CVBuffer2::WaitForRegion(std::size_t lo, std::size_t hi, const CMyThread* producer) {
+  return WaitForTakesUntil([&] { return !RegionInUse(lo, hi); }, producer);
+}
+
+// Only the consumer's takes make room: the producer looks again after each instead of polling.
+bool CVBuffer2::WaitForTakesUntil(const std::function<bool()>& done, const CMyThread* producer) {
   for (;;) {
+    std::uint64_t seen = 0;
     {
       CCritLock lock(*this);
-      if (!RegionInUse(lo, hi)) return true;
+      if (done()) return true;
+      seen = TakesUnlocked();
     }
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
+    if (!WaitForTakeSince(seen, producer)) return false;
   }
 }
 
