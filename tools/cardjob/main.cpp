@@ -7,14 +7,15 @@
 // SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Entry numbers are positions in the
 // store's list, from 1; without --entries every entry is taken. With --json the outcome is
 // printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "endMessages": n,
-// "files": [paths written]}. A backup that did not complete is left, when it holds anything, as
-// OUT.sd.part. The exit status is 0 only for a job done, 1 for another result and 2 for a command
-// line or source that cannot be used (the message says why).
+// "files": [paths kept]}. Outputs are written under temporary names and take their own when the
+// job is done: a job that fails or is stopped keeps none. An output named like a file the job
+// reads, or like something that is not a regular file, is refused before the job starts. The
+// exit status is 0 only for a job done, 1 for another result (stderr says why) and 2 for a
+// command line or source that cannot be used (the message says why).
 #include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -100,16 +101,12 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   return o.job != "avi" || o.entries.size() == 1;
 }
 
-// Counts what the engine posts; keeps the names of the AVI files finished.
+// Counts what the engine posts.
 class Messages : public plat::IMessageRouter {
  public:
-  bool Post(HWND, UINT msg, WPARAM, LPARAM lParam) override {
+  bool Post(HWND, UINT msg, WPARAM, LPARAM) override {
     if (msg == WM_PLAYER_SENSORDATA) ++progress;
     if (msg == WM_PLAYER_END) ++ends;
-    if (msg == WM_PLAYER_EXPORTDONE) {
-      std::lock_guard guard(lock);
-      avis.push_back(CString(reinterpret_cast<const wchar_t*>(lParam)).ToUtf8());
-    }
     return true;
   }
   LRESULT Send(HWND, UINT, WPARAM, LPARAM) override { return 0; }
@@ -117,8 +114,6 @@ class Messages : public plat::IMessageRouter {
 
   std::atomic<int> progress{0};
   std::atomic<int> ends{0};
-  std::mutex lock;
-  std::vector<std::string> avis;
 };
 
 // The chosen entries of the open store; false, with the reason told, when the store cannot be
@@ -162,16 +157,19 @@ EngineStart StartJob(CIbpCtrl& engine, const Options& o, const std::vector<Index
   return engine.OpenExport(CString(o.out), entries.front(), 0, e->StartTime(), e->EndTime());
 }
 
-// The AVI files finished, with the subtitle and CSV files beside them, as far as they exist.
-std::vector<std::string> FilesOf(CIbpCtrl& engine, Messages& messages) {
-  std::vector<std::string> files = engine.GetJobFiles();
-  std::lock_guard guard(messages.lock);
-  for (const std::string& base : messages.avis) {
-    for (const char* extension : {".avi", ".srt", ".csv"}) {
-      if (plat::FileExists(base + extension)) files.push_back(base + extension);
-    }
+JobResult AwaitJob(CIbpCtrl& engine, const Messages& messages) {
+  while (messages.ends.load() == 0) Sleep(kWaitStepMs);
+  return engine.GetJobResult();
+}
+
+// Why the job did not end done, on stderr (a job refused before the engine saw it has said so).
+void TellWhy(const Options& o, JobResult result, const JobFailureInfo& failure) {
+  if (result == JobResult::kDone) return;
+  if (result == JobResult::kCancelled) {
+    std::fprintf(stderr, "cardjob: %s stopped before its end; no output was kept\n", o.job.c_str());
+  } else if (failure.kind != JobFailure::kNone) {
+    std::fprintf(stderr, "cardjob: %s failed: %s\n", o.job.c_str(), JobFailureText(failure).c_str());
   }
-  return files;
 }
 
 const char* ResultText(JobResult result) {
@@ -227,15 +225,11 @@ int main(int argc, char** argv) {
   std::vector<IndexEntry*> entries;
   if (!ChooseEntries(*engine, o, &entries)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
-  JobResult result = JobResult::kFailed;
-  if (StartJob(*engine, o, entries) == EngineStart::kStarted) {
-    while (messages.ends.load() == 0) Sleep(kWaitStepMs);
-    result = engine->GetJobResult();
-  } else {
-    std::fprintf(stderr, "cardjob: the engine did not start the job\n");
-  }
+  const JobResult result = StartJob(*engine, o, entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
+                                                                                 : JobResult::kFailed;
   engine->Close();
-  Report(o, result, messages, FilesOf(*engine, messages));
+  TellWhy(o, result, engine->GetJobFailure());
+  Report(o, result, messages, engine->GetJobFiles());
   engine.reset();
   plat::SetMessageRouter(nullptr);
   return result == JobResult::kDone ? 0 : 1;
