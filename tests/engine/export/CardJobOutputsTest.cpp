@@ -1,5 +1,6 @@
 // The cardjob tool's outputs where they could do harm: names that are the store (links to it) or
-// no file, a full file system, a GPS text job with nothing to read; and what it says then.
+// no file, a full file system, signals in the middle of an export, a GPS text job with nothing to
+// read; what it says then, and its JSON for names with control characters.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -68,6 +69,15 @@ void ExpectRefused(const Args& args, const std::string& why, const fixtures::Scr
 
 std::vector<std::uint8_t> Bytes(const std::string& path) { return fixtures::ReadFileBytes(path); }
 
+// A file of the folder, other than the store, has grown past 64 KiB: the export is writing.
+bool Writing(const std::string& dir) {
+  for (const auto& e : fs::directory_iterator(dir)) {
+    std::error_code error;
+    if (e.path().filename() != "s.sd" && fs::file_size(e.path(), error) > 65536) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 TEST(CardJobOutputs, AnOutputThatIsAFileTheJobReadsOrIsNoFileIsRefusedBeforeAnythingIsWritten) {
@@ -109,7 +119,32 @@ TEST(CardJobOutputs, AnOutputThatIsAFileTheJobReadsOrIsNoFileIsRefusedBeforeAnyt
   EXPECT_TRUE(Bytes(sd->path) == store && Bytes(raw) == data);
 }
 
-TEST(CardJobOutputs, AFailedJobSaysWhyAndKeepsNothing) {
+TEST(CardJobOutputs, AnExportKilledOrStoppedBySignalLeavesNothingUnderItsNames) {
+  fixtures::ScratchDir dir("cardjob-signals"), logs("cardjob-logs");
+  const auto sd = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 20.0), dir.File("s.sd"));
+  ASSERT_TRUE(sd);
+  for (const int signal : {SIGKILL, SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signal);
+    // Re-encoding takes long enough to be caught in the middle.
+    CardJob job({"avi", sd->path, dir.File("clip.avi"), "--entry", "1", "--reencode", "--json"}, logs);
+    ASSERT_TRUE(plat::test::Eventually([&] { return Writing(dir.Path()); }, 20000));
+    kill(job.pid, signal);
+    const int status = job.Wait();
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+    EXPECT_FALSE(fs::exists(dir.File("clip.avi")));
+    for (const std::string& left : NamesIn(dir.Path())) {
+      if (left == "s.sd") continue;
+      // Killed, only a temporary file is left, which no one takes for a whole export.
+      EXPECT_TRUE(signal == SIGKILL && left.starts_with("clip.avi.") && left.ends_with(".part")) << left;
+      fs::remove(dir.File(left));
+    }
+    if (signal == SIGKILL) continue;
+    EXPECT_TRUE(Has(job.Json(), "{\"result\": \"cancelled\"") && Has(job.Json(), "\"files\": []}")) << job.Json();
+    EXPECT_TRUE(Has(job.Message(), "stopped by SIG")) << job.Message();
+  }
+}
+
+TEST(CardJobOutputs, AFailedJobSaysWhyAndKeepsNothingAndTheJsonEscapesEveryControlCharacter) {
   fixtures::ScratchDir dir("cardjob-fails"), logs("cardjob-logs");
   fixtures::StoreDescription noGps = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0);
   noGps.recordings[0].hasGps = false;
@@ -118,6 +153,13 @@ TEST(CardJobOutputs, AFailedJobSaysWhyAndKeepsNothing) {
   ASSERT_TRUE(blind && sd);
   ExpectRefused({"gps", blind->path, dir.File("texts"), "--mode", "1", "--json"}, "gps failed: no GPS fix could be read", logs);
   EXPECT_TRUE(NamesIn(dir.File("texts")).empty());
+
+  const std::string odd = dir.File("a\x01" "b\tc\nd\"e\\f\x1f\x7f.sd");
+  CardJob backup({"backup", sd->path, odd, "--entries", "2", "--json"}, logs);
+  EXPECT_EQ(backup.Wait(), 0) << backup.Message();
+  EXPECT_TRUE(Has(backup.Json(), "[\"" + dir.Path() + "/a\\u0001b\\u0009c\\u000Ad\\\"e\\\\f\\u001F\\u007F.sd\"]}"))
+      << backup.Json();
+  EXPECT_TRUE(fs::exists(odd));
 
   // A file system too small for either job.
   const std::string full = dir.File("full");
