@@ -2,12 +2,14 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <numeric>
 
 #include "engine/export/RecordCtx.h"
+#include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/gps/GpsTestData.h"
 #include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
@@ -145,7 +147,7 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
 
   ExportMessages messages;
   CRecordCtx recorder;
-  // Never a key frame: no video file and nothing announced, though the car data has its files.
+  // Never a key frame: no video file, nothing announced, and no side files without their video.
   recorder.Begin(Settings(dir.File("keyless")));
   for (const FeedItem& f : feed->Items(1)) {
     if (f.item.type != kItemKeyFrame) Feed(recorder, f);
@@ -154,18 +156,19 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.filesRemoved, 0);
   EXPECT_FALSE(plat::FileExists(dir.File("keyless.avi")));
-  EXPECT_TRUE(plat::FileExists(dir.File("keyless.csv")));
+  EXPECT_FALSE(plat::FileExists(dir.File("keyless.csv")));
   EXPECT_TRUE(messages.posted.empty());
 
-  // 24 pictures: the video file goes, its side files stay.
+  // 24 pictures: the video file goes, and its side files with it.
   recorder.Begin(Settings(dir.File("short")));
   FeedAll(recorder, feed->Items(0));
   result = recorder.Stop();
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.filesRemoved, 1);
   EXPECT_FALSE(plat::FileExists(dir.File("short.avi")));
-  EXPECT_TRUE(plat::FileExists(dir.File("short.srt")));
-  EXPECT_TRUE(plat::FileExists(dir.File("short.csv")));
+  EXPECT_FALSE(plat::FileExists(dir.File("short.srt")));
+  EXPECT_FALSE(plat::FileExists(dir.File("short.csv")));
+  EXPECT_TRUE(result.files.empty());
   EXPECT_EQ(Texts(messages, WM_PLAYER_EXPORTDONE), std::vector<std::wstring>{Wide(dir.File("short"))});
 
   // 25 pictures are kept.
@@ -374,10 +377,12 @@ TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
 
   EXPECT_EQ(failures, 1);
   EXPECT_TRUE(result.failed);
-  // What reached the disk is a readable file.
-  const fixtures::ProbedMedia media = fixtures::ProbeMedia(dir.File("full.avi"));
-  EXPECT_EQ(media.errors, "");
-  EXPECT_GE(media.PacketsOf(0).size(), 25u);
+  EXPECT_EQ(result.failure.kind, JobFailure::kOutputNotWritten);
+  EXPECT_EQ(result.failure.path, dir.File("full.avi"));
+  EXPECT_EQ(result.failure.error, EFBIG);
+  // Nothing of a file that could not be written whole is kept, under any name.
+  EXPECT_TRUE(result.files.empty());
+  EXPECT_EQ(jobtest::NamesIn(dir.Path()), std::vector<std::string>{"card.sd"});
 }
 
 TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
