@@ -35,6 +35,8 @@ CAppConfig g_appConfig;
 
 CString LoadLanguageString(LPCWSTR text) { return g_appConfig.LoadLanguageString(text); }
 
+CString LoadLanguageFormat(LPCWSTR format) { return g_appConfig.LoadLanguageFormat(format); }
+
 void SetLanguageTextObserver(LanguageTextObserver observer) { g_languageTextObserver = observer; }
 
 namespace {
@@ -160,6 +162,12 @@ CString CAppConfig::LoadLanguageString(LPCWSTR text) const {
   const CString translated = stored ? stored->Left(kMaxTextChars) : english;
   if (translations_.size() < kMaxCachedTranslations) translations_.emplace(english.str(), translated);
   return translated;
+}
+
+CString CAppConfig::LoadLanguageFormat(LPCWSTR format) const {
+  const CString english(format);
+  const CString translated = LoadLanguageString(format);
+  return FormatConversions(translated.str()) == FormatConversions(english.str()) ? translated : english;
 }
 
 CString CAppConfig::LanguageFromUILanguage() { return LanguageCodeOfId(GetUserDefaultUILanguage()); }

@@ -58,6 +58,10 @@ class CAppConfig {
   // language has no file, the text is empty or the file lacks it. Translations are cut to 259
   // characters.
   CString LoadLanguageString(LPCWSTR text) const;
+  // The translation of an English printf format, used only when it has the format's conversions in
+  // the same order; otherwise the English format, so that no translation can make a format read
+  // its arguments wrongly.
+  CString LoadLanguageFormat(LPCWSTR format) const;
 
   // The code for the user's interface language, "en_US" for every language without one.
   static CString LanguageFromUILanguage();
@@ -106,8 +110,9 @@ class CAppConfig {
 
 extern CAppConfig g_appConfig;
 
-// The translation of an English text through g_appConfig.
+// The translation of an English text, or of an English printf format, through g_appConfig.
 CString LoadLanguageString(LPCWSTR text);
+CString LoadLanguageFormat(LPCWSTR format);
 
 // For tests: while set, every non-empty text asked of LoadLanguageString, in whatever language, is
 // first handed to this function on the calling thread, so that a test can list the keys that the
