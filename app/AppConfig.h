@@ -73,11 +73,12 @@ class CAppConfig {
   // The running program's folder with a trailing '/', computed afresh.
   static CString GetModuleDirectory();
 
-  // The program's folder (Language/, offset_min.bin) and the settings folder (Config.ini,
-  // mapdlg.htm), each with a trailing '/'. Tests and tools may point both at one folder; a
-  // missing trailing '/' is added.
+  // The program's folder (offset_min.bin), the settings folder (Config.ini, mapdlg.htm) and the
+  // folder of the language files, each with a trailing '/'. Tests and tools may point all at one
+  // folder (SetAppFolder: the language files in its Language/); a missing trailing '/' is added.
   const CString& GetAppFolder() const { return appFolder_; }
   const CString& GetSettingsFolder() const { return settingsFolder_; }
+  const CString& GetLanguageFolder() const { return languageFolder_; }
   void SetAppFolder(const CString& folder);
   void SetFolders(const app::AppFolders& folders);
 
@@ -99,6 +100,7 @@ class CAppConfig {
 
   CString appFolder_;
   CString settingsFolder_;
+  CString languageFolder_;
   std::atomic<UINT> currentLanguage_{0};
   std::atomic<UINT> chosenLanguage_{0};
   std::atomic<int> uiMode_{0};
