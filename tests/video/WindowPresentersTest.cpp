@@ -63,7 +63,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   engine->SetSource(CString(layout->path));
   engine->SetVideoWindow(channel.m_hWnd, 0);
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
-  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == hashes.size(); }, 10000));
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == hashes.size(); }));
   plat::VideoWidget* widget = presenters->WidgetOf(channel.m_hWnd);
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 398, 298));  // inside the border
@@ -71,7 +71,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   EXPECT_TRUE(Eventually([&] {
     plat::test::Pump();
     return plat::PictureHash(Presented(*widget).picture) == hashes.back();
-  }, 5000));
+  }));
   ExpectShowsPresented(channel, *widget, "window-presenters-stretched");
 
   // Resized, the widget follows the client area; letterboxed, the picture keeps its proportion.
@@ -80,7 +80,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 498, 198));
   engine->SetKeepProportion(true);
   engine->RedrawVideo();
-  ASSERT_TRUE(Eventually([&] { return Presented(*widget).letterbox; }, 2000));
+  ASSERT_TRUE(Eventually([&] { return Presented(*widget).letterbox; }));
   ExpectShowsPresented(channel, *widget, "window-presenters-letterbox");
   const QImage shown = plat::test::Grab(&channel);
   EXPECT_TRUE(AllOf(shown, 0, 0, 60, 198, kBlack));
