@@ -1,17 +1,16 @@
-// The map page's track replay: a worker walks a copy of a track's points, one every 200 ms, and
-// hands each point to the map page's window by a posted message, so that only the UI thread
-// touches the page. One replay at a time: Stop ends the worker and waits for it, which is quick,
-// as the worker never waits for the UI thread.
+// The map page's track replay: a worker walks a copy of a track's points, one every 200 ms of the
+// tick clock, and hands each point to the map page's window by a posted message, so that only the
+// UI thread touches the page. One replay at a time: Stop ends the worker's wait at once and waits
+// for it, which is quick, as the worker never waits for the UI thread.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "engine/gps/GpsTrack.h"
 #include "platform/Message.h"
+#include "platform/Sync.h"
 
 class CMapReplay {
  public:
@@ -41,9 +40,7 @@ class CMapReplay {
 
   // Changed only while no worker runs; the worker and the UI thread read it.
   std::vector<GpsPoint> points_;
-  std::mutex mutex_;
-  std::condition_variable wake_;
-  bool stop_ = false;
+  CEvent stop_{true};
   std::uint32_t id_ = 0;
   std::thread worker_;
 };
