@@ -1,12 +1,16 @@
-// windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]: on the X display of
-// the environment (an Xvfb server), starts the player with the arguments, waits until its main
-// window is mapped and its picture has settled, writes the whole screen to OUT.png, prints the
-// window's "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a
-// playing video never settles): the first shot is taken a while after the window appeared, the
-// second MS milliseconds later into OUT2.png. With --close the player is not ended: the pointer
-// clicks the window's point X Y (xdotool), as a user closing it does, and the player's exit code
-// follows on the line, -1 when it crashed or did not end in time. Exit code 0 when the window was
-// caught, 2 when it did not appear in time.
+// windowshot [--again MS OUT2.png] [--close X Y] [--do STEP]... PLAYER OUT.png [ARGUMENT...]: on
+// the X display of the environment (an Xvfb server), starts the player with the arguments, waits
+// until its main window is mapped and its picture has settled, writes the whole screen to OUT.png,
+// prints the window's "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not
+// waited to settle (a playing video never does): the first shot is taken once it has kept
+// changing, the second MS milliseconds later into OUT2.png. With --close the player is not ended:
+// the pointer clicks the window's point X Y (xdotool), as a user closing it does, and the player's
+// exit code follows on the line, -1 when it crashed or did not end in time. With --do STEP
+// (repeatable) the steps run once the window appeared, in order: "click:X,Y" and "dclick:X,Y"
+// click the window's point once or twice, "await:TEXT" prints 1 once a window whose name begins
+// with TEXT shows (0 when none did in time), and "signal:N" writes OUT.png, sends the player signal
+// N and prints its exit code as --close does. Exit code 0 when the window was caught, 2 when it did
+// not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,6 +19,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -25,8 +30,8 @@ constexpr int kTimeoutMs = 60000;
 constexpr int kPollMs = 400;
 // The picture has settled when this many grabs in a row show the same.
 constexpr int kSettledGrabs = 3;
-// With --again, the first shot waits this long after the window appeared, for the player to start.
-constexpr int kStartUpMs = 3000;
+// With --again, the picture plays once the screen has changed at this many grabs in a row.
+constexpr int kMovingGrabs = 3;
 // With --close, how long the player may take to end after the click.
 constexpr int kCloseMs = 30000;
 
@@ -34,13 +39,17 @@ struct Geometry {
   int width, height, x, y;
 };
 
-// The main window as the X server lists it (xwininfo), once it has a real size.
-std::optional<Geometry> FindMainWindow() {
+// The windows as the X server lists them, one a line with its name in quotes.
+QString WindowTree() {
   QProcess info;
   info.start("xwininfo", {"-root", "-tree"});
-  if (!info.waitForFinished(5000)) return std::nullopt;
+  return info.waitForFinished(5000) ? QString::fromUtf8(info.readAllStandardOutput()) : QString();
+}
+
+// The main window as the X server lists it (xwininfo), once it has a real size.
+std::optional<Geometry> FindMainWindow() {
   static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re");
-  const QRegularExpressionMatch m = line.match(QString::fromUtf8(info.readAllStandardOutput()));
+  const QRegularExpressionMatch m = line.match(WindowTree());
   if (!m.hasMatch()) return std::nullopt;
   const Geometry g{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
   if (g.width < 400 || g.height < 300) return std::nullopt;
@@ -54,6 +63,7 @@ struct Options {
   QString againPng;
   bool close = false;
   int closeX = 0, closeY = 0;
+  QStringList steps;
 };
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
@@ -73,8 +83,7 @@ std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   return same < kSettledGrabs ? std::nullopt : found;
 }
 
-// Waits for the window, lets the player start, and takes two shots `againMs` apart.
-std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
+std::optional<Geometry> AwaitMainWindow(QProcess& player) {
   QElapsedTimer clock;
   clock.start();
   std::optional<Geometry> found;
@@ -82,24 +91,65 @@ std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Option
     QThread::msleep(kPollMs);
     found = FindMainWindow();
   }
+  return found;
+}
+
+bool AwaitWindowNamed(const QString& prefix) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!WindowTree().contains("\"" + prefix) && clock.elapsed() < kTimeoutMs) QThread::msleep(kPollMs);
+  return WindowTree().contains("\"" + prefix);
+}
+
+// Waits for the window and for its picture to play, and takes two shots `againMs` apart.
+std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
+  const std::optional<Geometry> found = AwaitMainWindow(player);
   if (!found) return std::nullopt;
-  QThread::msleep(kStartUpMs);
-  first = GrabScreen();
+  QElapsedTimer clock;
+  clock.start();
+  QImage last = GrabScreen();
+  for (int moving = 0; moving < kMovingGrabs && clock.elapsed() < kTimeoutMs;) {
+    QThread::msleep(kPollMs);
+    first = GrabScreen();
+    moving = first == last ? 0 : moving + 1;
+    last = first;
+  }
   QThread::msleep(static_cast<unsigned long>(options.againMs));
   if (!GrabScreen().save(options.againPng)) return std::nullopt;
   return found;
 }
 
-// Clicks the screen point with the left button as the X server's own pointer; the player's exit
-// code once it has ended, -1 when it crashed or is still running (it is then killed).
-int ClickAndWait(QProcess& player, int x, int y) {
+// Clicks the screen point with the left button as the X server's own pointer.
+void Click(int x, int y, int times) {
   QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(x), QString::number(y)});
   QThread::msleep(kPollMs);
-  QProcess::execute("xdotool", {"click", "1"});
+  QProcess::execute("xdotool", {"click", "--repeat", QString::number(times), "1"});
+}
+
+// The player's exit code once it has ended, -1 when it crashed or is still running (it is then
+// killed).
+int AwaitEnd(QProcess& player) {
   if (player.waitForFinished(kCloseMs) && player.exitStatus() == QProcess::NormalExit) return player.exitCode();
   player.kill();
   player.waitForFinished(5000);
   return -1;
+}
+
+void RunSteps(QProcess& player, const Geometry& window, const QStringList& steps, const QString& png) {
+  for (const QString& step : steps) {
+    const QString kind = step.section(':', 0, 0);
+    const QString argument = step.section(':', 1);
+    if (kind == "click" || kind == "dclick") {
+      Click(window.x + argument.section(',', 0, 0).toInt(), window.y + argument.section(',', 1).toInt(),
+            kind == "click" ? 1 : 2);
+    } else if (kind == "await") {
+      std::printf(" %d", AwaitWindowNamed(argument) ? 1 : 0);
+    } else if (kind == "signal") {
+      GrabScreen().save(png);
+      ::kill(static_cast<pid_t>(player.processId()), argument.toInt());
+      std::printf(" %d", AwaitEnd(player));
+    }
+  }
 }
 
 // The options before the player's path; the index of that path, 0 when an option is incomplete.
@@ -111,6 +161,9 @@ int ReadOptions(int argc, char** argv, Options& options) {
       options.againMs = std::atoi(argv[at + 1]);
       options.againPng = QString::fromLocal8Bit(argv[at + 2]);
       at += 3;
+    } else if (option == "--do" && at + 1 < argc) {
+      options.steps << QString::fromLocal8Bit(argv[at + 1]);
+      at += 2;
     } else if (option == "--close" && at + 2 < argc) {
       options.close = true;
       options.closeX = std::atoi(argv[at + 1]);
@@ -133,7 +186,7 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--close X Y] [--do STEP]... PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
   QStringList arguments;
@@ -141,18 +194,27 @@ int main(int argc, char** argv) {
   QProcess player;
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   player.start(QString::fromLocal8Bit(argv[at]), arguments);
+  const QString png = QString::fromLocal8Bit(argv[at + 1]);
   QImage shot;
-  const std::optional<Geometry> found =
-      options.againPng.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, options);
-  if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) {
+  std::optional<Geometry> found;
+  if (!options.steps.isEmpty()) {
+    found = AwaitMainWindow(player);
+  } else {
+    found = options.againPng.isEmpty() ? ShootSettled(player, shot) : ShootTwice(player, shot, options);
+    if (found && !shot.save(png)) found.reset();
+  }
+  if (!found) {
     player.kill();
     player.waitForFinished(5000);
     return 2;
   }
   std::printf("%d %d %d %d", found->width, found->height, found->x, found->y);
   if (options.close) {
-    std::printf(" %d", ClickAndWait(player, found->x + options.closeX, found->y + options.closeY));
-  } else {
+    Click(found->x + options.closeX, found->y + options.closeY, 1);
+    std::printf(" %d", AwaitEnd(player));
+  }
+  RunSteps(player, *found, options.steps, png);
+  if (player.state() != QProcess::NotRunning) {
     player.kill();
     player.waitForFinished(5000);
   }
