@@ -2,18 +2,21 @@
 // chosen in Config.ini gives the window that mode's size, centred, though the screen could hold a
 // larger one; the card dialog lists the backup named with -f above the window; a click on the
 // window's Close button ends the program with 0 and no sanitizer
-// report, and Config.ini then holds the language and the mode for the next run.
+// report, and Config.ini then holds the language and the mode for the next run. A signal ends it
+// the same way, while it plays and while a dialog is open.
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QImage>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
@@ -25,6 +28,7 @@ namespace {
 constexpr int kScreenWidth = 1920;
 constexpr int kScreenHeight = 1080;
 constexpr int kCloseButton = 1029;
+constexpr int kFormatButton = 1034;
 
 struct ProgramRun {
   int width = 0, height = 0, x = 0, y = 0;
@@ -37,22 +41,44 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Runs the program on the backup under Xvfb, shoots the screen into the PNG once the window has
-// settled, and clicks the middle of the Close button that the mode places.
+struct ShotRun {
+  std::vector<int> numbers;  // what windowshot printed
+  std::string errors;        // the program's error output
+};
+
+// Runs the program on the backup under Xvfb through windowshot with the options, the shot in the PNG.
+ShotRun RunShot(const fixtures::ScratchDir& appDir, const std::string& options, const std::string& png,
+                const std::string& backup) {
+  const std::string log = appDir.File("stderr.txt");
+  const std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 " +
+                              std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
+                              PLAYER_WINDOWSHOT "' " + options + " '" PLAYER_PROGRAM "' '" + png + "' -f '" + backup +
+                              "' 2>'" + log + "'";
+  ShotRun run;
+  if (FILE* out = popen(command.c_str(), "r")) {
+    for (int n = 0; std::fscanf(out, "%d", &n) == 1;) run.numbers.push_back(n);
+    pclose(out);
+  }
+  run.errors = ReadText(log);
+  return run;
+}
+
+// "X,Y" of the rectangle's middle, or with another separator.
+std::string Middle(const ui::LayoutRect& r, char separator = ',') {
+  return std::to_string((r.left + r.right) / 2) + separator + std::to_string((r.top + r.bottom) / 2);
+}
+
+// Runs the program on the backup, shoots the screen into the PNG once the window has settled, and
+// clicks the middle of the Close button that the mode places.
 ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& backup, int mode, const std::string& png) {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
-  const std::string log = appDir.File("stderr.txt");
-  const std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
-                              std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
-                              PLAYER_WINDOWSHOT "' --close " + std::to_string((close.left + close.right) / 2) + " " +
-                              std::to_string((close.top + close.bottom) / 2) + " '" PLAYER_PROGRAM "' '" + png +
-                              "' -f '" + backup + "' 2>'" + log + "'";
+  const ShotRun shot = RunShot(appDir, "--close " + Middle(close, ' '), png, backup);
   ProgramRun run;
-  FILE* out = popen(command.c_str(), "r");
-  if (out == nullptr) return run;
-  if (std::fscanf(out, "%d %d %d %d %d", &run.width, &run.height, &run.x, &run.y, &run.exitCode) != 5) run.exitCode = -2;
-  pclose(out);
-  run.errors = ReadText(log);
+  run.errors = shot.errors;
+  if (shot.numbers.size() == 5) {
+    run.width = shot.numbers[0], run.height = shot.numbers[1], run.x = shot.numbers[2], run.y = shot.numbers[3];
+    run.exitCode = shot.numbers[4];
+  }
   return run;
 }
 
@@ -115,4 +141,34 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
   written = ReadText(config);
   EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
   EXPECT_EQ(ValueOf(written, "UIMode"), "1") << written;
+}
+
+// A signal ends the program as its Close button does, while a recording plays and while the Format
+// dialog, under which Close is refused, is open: exit code 0, the language and the mode saved. A
+// translated caption whose conversions differ from the English format's is not used: the program
+// plays and captions the channel window, brought out with a double click, in English.
+TEST(ProgramRunTest, ASignalClosesItWhilePlayingOrUnderADialogAndABadTranslatedFormatGivesWayToEnglish) {
+  const fixtures::ScratchDir dir("e2e-signal");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  std::filesystem::create_directory(dir.File("Language"));
+  std::ofstream(dir.File("Language/de_DE.ini")) << "[Language String]\r\nChannel-%.2d %dx%d=Kanal-%s %s %s\r\n";
+  const std::string config = dir.File("Config.ini");
+  const std::string video = Middle(ui::AreaRect(ui::Area::kVideo, 0));
+  const std::string format = Middle(ui::FindMainControl(kFormatButton)->rect[0]);
+  const std::pair<std::string, std::string> runs[] = {
+      {"playing", "--do dclick:" + video + " --do 'await:Channel-01 640x360' --do signal:15"},
+      {"format", "--do click:" + format + " --do await:Format --do signal:1"}};
+  for (const auto& [name, steps] : runs) {
+    std::ofstream(config, std::ios::trunc) << "[Config]\r\nLanguage File=de_DE\r\nAutoPlayFirstRecord=1\r\n";
+    const ShotRun run = RunShot(dir, steps, plat::test::TestOutputDir() + "/e2e-signal-" + name + ".png", backup);
+    ASSERT_EQ(run.numbers.size(), 6u) << name << run.errors;  // the window, the awaited window, the exit code
+    EXPECT_EQ(run.numbers[4], 1) << name;
+    EXPECT_EQ(run.numbers[5], 0) << name << run.errors;
+    EXPECT_EQ(run.errors.find("Sanitizer"), std::string::npos) << run.errors;
+    EXPECT_EQ(run.errors.find("runtime error"), std::string::npos) << run.errors;
+    const std::string written = ReadText(config);
+    EXPECT_EQ(ValueOf(written, "Language File"), "de_DE") << written;
+    EXPECT_EQ(ValueOf(written, "UIMode"), "0") << written;
+  }
 }
