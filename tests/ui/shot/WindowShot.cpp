@@ -8,8 +8,8 @@
 // exit code follows on the line, -1 when it crashed or did not end in time. With --do STEP
 // (repeatable) the steps run once the window appeared, in order: "click:X,Y" and "dclick:X,Y"
 // click the window's point once or twice, "await:TEXT" prints 1 once a window whose name begins
-// with TEXT shows (0 when none did in time), and "signal:N" writes OUT.png, sends the player signal
-// N and prints its exit code as --close does. Exit code 0 when the window was caught, 2 when it did
+// with TEXT shows and "playing" once the screen keeps changing (0 when it did not in time), and
+// "signal:N" writes OUT.png, sends the player signal N and prints its exit code as --close does. Exit code 0 when the window was caught, 2 when it did
 // not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -46,8 +46,17 @@ QString WindowTree() {
   return info.waitForFinished(5000) ? QString::fromUtf8(info.readAllStandardOutput()) : QString();
 }
 
-// The main window as the X server lists it (xwininfo), once it has a real size.
+// Whether a window of that name is mapped and can be seen: the X server lists windows that are not
+// shown yet, and clicks on them would be lost.
+bool Viewable(const QString& name) {
+  QProcess search;
+  search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name) + "$"});
+  return search.waitForFinished(5000) && !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// The main window as the X server lists it (xwininfo), once it is shown with a real size.
 std::optional<Geometry> FindMainWindow() {
+  if (!Viewable("Dravik2 Player")) return std::nullopt;
   static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re");
   const QRegularExpressionMatch m = line.match(WindowTree());
   if (!m.hasMatch()) return std::nullopt;
@@ -101,19 +110,26 @@ bool AwaitWindowNamed(const QString& prefix) {
   return WindowTree().contains("\"" + prefix);
 }
 
+// True once the screen has changed at every grab for a while: a picture plays. `last` is the last grab.
+bool AwaitMovingScreen(QImage& last) {
+  QElapsedTimer clock;
+  clock.start();
+  last = GrabScreen();
+  for (int moving = 0; moving < kMovingGrabs;) {
+    if (clock.elapsed() > kTimeoutMs) return false;
+    QThread::msleep(kPollMs);
+    const QImage now = GrabScreen();
+    moving = now == last ? 0 : moving + 1;
+    last = now;
+  }
+  return true;
+}
+
 // Waits for the window and for its picture to play, and takes two shots `againMs` apart.
 std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
   const std::optional<Geometry> found = AwaitMainWindow(player);
   if (!found) return std::nullopt;
-  QElapsedTimer clock;
-  clock.start();
-  QImage last = GrabScreen();
-  for (int moving = 0; moving < kMovingGrabs && clock.elapsed() < kTimeoutMs;) {
-    QThread::msleep(kPollMs);
-    first = GrabScreen();
-    moving = first == last ? 0 : moving + 1;
-    last = first;
-  }
+  AwaitMovingScreen(first);
   QThread::msleep(static_cast<unsigned long>(options.againMs));
   if (!GrabScreen().save(options.againPng)) return std::nullopt;
   return found;
@@ -144,6 +160,9 @@ void RunSteps(QProcess& player, const Geometry& window, const QStringList& steps
             kind == "click" ? 1 : 2);
     } else if (kind == "await") {
       std::printf(" %d", AwaitWindowNamed(argument) ? 1 : 0);
+    } else if (kind == "playing") {
+      QImage shot;
+      std::printf(" %d", AwaitMovingScreen(shot) ? 1 : 0);
     } else if (kind == "signal") {
       GrabScreen().save(png);
       ::kill(static_cast<pid_t>(player.processId()), argument.toInt());
