@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "app/AppConfig.h"
+#include "app/program/OrynPlayerApp.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
@@ -171,4 +173,18 @@ TEST(ProgramRunTest, ASignalClosesItWhilePlayingOrUnderADialogAndABadTranslatedF
     EXPECT_EQ(ValueOf(written, "Language File"), "de_DE") << written;
     EXPECT_EQ(ValueOf(written, "UIMode"), "0") << written;
   }
+}
+
+// A request repeated while the first is under way ends the process at once with 0, the language
+// and the mode saved first.
+TEST(ProgramRunTest, ARepeatedEndRequestSavesTheLanguageAndTheModeAndEndsAtOnce) {
+  const fixtures::ScratchDir dir("e2e-end-now");
+  const CString programFolder = g_appConfig.GetAppFolder();
+  g_appConfig.SetAppFolder(CString(dir.Path()));
+  g_appConfig.SetUIMode(2);
+  EXPECT_EXIT(COrynPlayerApp::EndNow(), testing::ExitedWithCode(0), "");
+  g_appConfig.SetAppFolder(programFolder);
+  const std::string written = ReadText(dir.File("Config.ini"));
+  EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
+  EXPECT_EQ(ValueOf(written, "UIMode"), "2") << written;
 }
