@@ -35,6 +35,8 @@ CAppConfig g_appConfig;
 
 CString LoadLanguageString(LPCWSTR text) { return g_appConfig.LoadLanguageString(text); }
 
+CString LoadLanguageFormat(LPCWSTR format) { return g_appConfig.LoadLanguageFormat(format); }
+
 void SetLanguageTextObserver(LanguageTextObserver observer) { g_languageTextObserver = observer; }
 
 namespace {
@@ -47,17 +49,18 @@ CString WithSlash(const CString& folder) {
 
 CAppConfig::CAppConfig() { SetFolders(app::FindAppFolders()); }
 
-void CAppConfig::SetAppFolder(const CString& folder) { SetFolders({folder, folder}); }
+void CAppConfig::SetAppFolder(const CString& folder) { SetFolders({folder, folder, WithSlash(folder) + L"Language/"}); }
 
 void CAppConfig::SetFolders(const app::AppFolders& folders) {
   appFolder_ = WithSlash(folders.program);
   settingsFolder_ = WithSlash(folders.settings);
+  languageFolder_ = WithSlash(folders.languages);
 }
 
 CString CAppConfig::ConfigFile() const { return settingsFolder_ + L"Config.ini"; }
 
 CString CAppConfig::LanguageFile(UINT row) const {
-  return appFolder_ + L"Language/" + LanguageTable[row].code + L".ini";
+  return languageFolder_ + LanguageTable[row].code + L".ini";
 }
 
 CString CAppConfig::PresetSection(int preset) {
@@ -138,7 +141,7 @@ void CAppConfig::SelectLanguage() {
   CString lang = ReadConfigString(kLanguageFileKey, nullptr);
   if (lang.IsEmpty()) lang = LanguageFromUILanguage();
   UINT current = std::min<UINT>(currentLanguage_, kLanguageCount - 1);
-  for (const std::string& name : plat::ListFiles((appFolder_ + L"Language/").ToUtf8(), ".ini")) {
+  for (const std::string& name : plat::ListFiles(languageFolder_.ToUtf8(), ".ini")) {
     const std::optional<UINT> row = LanguageRowOfFile(CString(name));
     if (!row) continue;
     languageFileFound_[*row] = true;
@@ -160,6 +163,12 @@ CString CAppConfig::LoadLanguageString(LPCWSTR text) const {
   const CString translated = stored ? stored->Left(kMaxTextChars) : english;
   if (translations_.size() < kMaxCachedTranslations) translations_.emplace(english.str(), translated);
   return translated;
+}
+
+CString CAppConfig::LoadLanguageFormat(LPCWSTR format) const {
+  const CString english(format);
+  const CString translated = LoadLanguageString(format);
+  return FormatConversions(translated.str()) == FormatConversions(english.str()) ? translated : english;
 }
 
 CString CAppConfig::LanguageFromUILanguage() { return LanguageCodeOfId(GetUserDefaultUILanguage()); }

@@ -294,6 +294,41 @@ std::wstring TranslateWideFormat(const wchar_t* fmt) {
   return out;
 }
 
+namespace {
+
+// The length of a conversion's length modifier at text[i].
+size_t LengthModifier(const std::wstring& text, size_t i) {
+  for (const wchar_t* m : {L"hh", L"ll", L"I64", L"I32", L"h", L"l", L"L", L"q", L"j", L"z", L"t", L"I"}) {
+    if (text.compare(i, std::wcslen(m), m) == 0) return std::wcslen(m);
+  }
+  return 0;
+}
+
+// Where the flags and the width that follow text[from] end.
+size_t SkipFlagsAndWidth(const std::wstring& text, size_t from) {
+  const size_t j = text.find_first_not_of(L"-+ #0'", from);
+  return text.find_first_not_of(L"0123456789*", std::min(j, text.size()));
+}
+
+}  // namespace
+
+std::vector<std::wstring> FormatConversions(const std::wstring& text) {
+  std::vector<std::wstring> conversions;
+  for (size_t i = text.find(L'%'); i != std::wstring::npos && i + 1 < text.size(); i = text.find(L'%', i + 1)) {
+    if (text[i + 1] == L'%') {
+      ++i;
+      continue;
+    }
+    size_t j = SkipFlagsAndWidth(text, i + 1);
+    if (j < text.size() && text[j] == L'$') j = SkipFlagsAndWidth(text, j + 1);
+    if (j < text.size() && text[j] == L'.') j = text.find_first_not_of(L"0123456789*", j + 1);
+    if (j >= text.size()) break;
+    j += LengthModifier(text, j);
+    if (j < text.size() && std::wcschr(L"diouxXeEfFgGaAcCsSpn", text[j])) conversions.push_back(text.substr(i, j - i + 1));
+  }
+  return conversions;
+}
+
 std::wstring Utf8ToWide(std::string_view bytes) {
   static constexpr unsigned kMin[4] = {0, 0x80, 0x800, 0x10000};
   std::wstring out;

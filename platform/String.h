@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -123,6 +124,10 @@ class CString {
 // Rewrites a format string of the framework's dialect into the C library's wide dialect:
 // %s -> %ls, %S -> %s, %c -> %lc, %C -> %c, %hs -> %s, %I64d -> %lld.
 std::wstring TranslateWideFormat(const wchar_t* fmt);
+// The printf conversions of a format in order, each as written ("%%" is none; an argument number
+// such as "%2$d" is part of its conversion). Two formats whose conversions are equal read the same
+// arguments the same way.
+std::vector<std::wstring> FormatConversions(const std::wstring& text);
 
 // Text conversions. UTF-8 and UTF-16 conversions never fail: a broken sequence becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view bytes);

@@ -16,7 +16,7 @@ CPanelDlg::CPanelDlg() : CDialog(kTemplate, nullptr) {}
 
 CString CPanelDlg::CaptionOf(int channel, int width, int height) {
   CString caption;
-  caption.Format(LoadLanguageString(L"Channel-%.2d %dx%d"), channel + 1, width, height);
+  caption.Format(LoadLanguageFormat(L"Channel-%.2d %dx%d"), channel + 1, width, height);
   return caption;
 }
 

@@ -21,6 +21,12 @@ TEST(CStringTest, FormatFollowsTheFrameworkDialect) {
   EXPECT_EQ(u.Right(1), L"]");
 }
 
+TEST(FormatConversionsTest, KeepsEachConversionInOrderWithItsArgumentNumberAndSkipsPercentSigns) {
+  EXPECT_EQ(FormatConversions(L"Channel-%.2d %dx%d 100%% %-9.6lf %ls %I64u %2$s %"),
+            std::vector<std::wstring>({L"%.2d", L"%d", L"%d", L"%-9.6lf", L"%ls", L"%I64u", L"%2$s"}));
+  EXPECT_TRUE(FormatConversions(L"Done: 100%").empty());
+}
+
 TEST(CStringTest, FormatIgnoresADecimalCommaLocale) {
   ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "tools/install-deps.sh generates this locale";
   CString s;

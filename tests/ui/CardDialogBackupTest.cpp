@@ -26,7 +26,7 @@ TEST_F(TransportTest, EveryTickedRecordingGoesIntoABackupWhileOneOfThemPlays) {
     plat::test::Mouse(button, WM_LBUTTONDOWN, {5, 5});
     plat::test::Mouse(button, WM_LBUTTONUP, {5, 5});
     const auto reported = [&] { return plat::test::MessageBoxes().size() > shown; };
-    return plat::test::PumpUntil(reported, 20000) && plat::test::MessageBoxes().back().text.Find(L"Completed!") != -1;
+    return plat::test::PumpUntil(reported) && plat::test::MessageBoxes().back().text.Find(L"Completed!") != -1;
   };
 
   ASSERT_TRUE(backUp());

@@ -43,7 +43,7 @@ struct CardJob {
   ~CardJob() { Wait(); }
   int Wait() {
     int status = -1;
-    if (pid > 0 && !plat::test::Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 60000)) {
+    if (pid > 0 && !plat::test::Eventually([&] { return waitpid(pid, &status, WNOHANG) == pid; }, std::chrono::seconds(60))) {
       kill(pid, SIGKILL);
       waitpid(pid, &status, 0);
     }
@@ -127,7 +127,7 @@ TEST(CardJobOutputs, AnExportKilledOrStoppedBySignalLeavesNothingUnderItsNames) 
     SCOPED_TRACE(signal);
     // Re-encoding takes long enough to be caught in the middle.
     CardJob job({"avi", sd->path, dir.File("clip.avi"), "--entry", "1", "--reencode", "--json"}, logs);
-    ASSERT_TRUE(plat::test::Eventually([&] { return Writing(dir.Path()); }, 20000));
+    ASSERT_TRUE(plat::test::Eventually([&] { return Writing(dir.Path()); }));
     kill(job.pid, signal);
     const int status = job.Wait();
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
