@@ -1,12 +1,14 @@
-// windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]: on the X display of
-// the environment (an Xvfb server), starts the player with the arguments, waits until its main
-// window is mapped and its picture has settled, writes the whole screen to OUT.png, prints the
-// window's "WIDTH HEIGHT X Y" and ends the player. With --again the picture is not waited for (a
-// playing video never settles): the first shot is taken a while after the window appeared, the
-// second MS milliseconds later into OUT2.png. With --close the player is not ended: the pointer
-// clicks the window's point X Y (xdotool), as a user closing it does, and the player's exit code
-// follows on the line, -1 when it crashed or did not end in time. Exit code 0 when the window was
-// caught, 2 when it did not appear in time.
+// windowshot [--wm] [--again MS OUT2.png] [--close X Y] [--stacking] PLAYER OUT.png [ARGUMENT...]: on
+// the X display of the environment (an Xvfb server), starts the player with the arguments, waits
+// until its main window is mapped and its picture has settled, writes the whole screen to OUT.png,
+// prints the window's "WIDTH HEIGHT X Y" and ends the player. With --wm a window manager (openbox)
+// runs on the display first. With --again the picture is not waited for (a playing video never
+// settles): the first shot is taken a while after the window appeared, the second MS milliseconds
+// later into OUT2.png. With --close the player is not ended: the pointer clicks the window's point
+// X Y (xdotool), as a user closing it does, and the player's exit code follows on the line, -1
+// when it crashed or did not end in time. With --stacking the titles of the windows that the
+// window manager stacks follow on a line of their own, lowest first, each ended by '|'. Exit code
+// 0 when the window was caught, 2 when it did not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -34,12 +36,13 @@ struct Geometry {
   int width, height, x, y;
 };
 
-// The main window as the X server lists it (xwininfo), once it has a real size.
+// The main window as the X server lists it (xwininfo), once it has a real size: its size and its
+// place on the screen (a window manager's frame holds it at 0, 0).
 std::optional<Geometry> FindMainWindow() {
   QProcess info;
   info.start("xwininfo", {"-root", "-tree"});
   if (!info.waitForFinished(5000)) return std::nullopt;
-  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re");
+  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re");
   const QRegularExpressionMatch m = line.match(QString::fromUtf8(info.readAllStandardOutput()));
   if (!m.hasMatch()) return std::nullopt;
   const Geometry g{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
@@ -50,11 +53,44 @@ std::optional<Geometry> FindMainWindow() {
 QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
 struct Options {
+  bool windowManager = false;
+  bool stacking = false;
   int againMs = 0;
   QString againPng;
   bool close = false;
   int closeX = 0, closeY = 0;
 };
+
+QString Output(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished(5000);
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The window manager runs once it has marked the root window as managed.
+bool StartWindowManager(QProcess& wm) {
+  wm.start("openbox", {});
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < kTimeoutMs && wm.state() != QProcess::NotRunning) {
+    if (Output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id")) return true;
+    QThread::msleep(kPollMs);
+  }
+  return false;
+}
+
+// The titles of the windows as the window manager stacks them, lowest first.
+QString StackedTitles() {
+  static const QRegularExpression id("0x[0-9a-f]+");
+  QString titles;
+  const QString stacking = Output("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  for (auto it = id.globalMatch(stacking); it.hasNext();) {
+    const QString window = QString::number(it.next().captured().toUInt(nullptr, 16));
+    titles += Output("xdotool", {"getwindowname", window}).trimmed() + '|';
+  }
+  return titles;
+}
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
 std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
@@ -107,7 +143,10 @@ int ReadOptions(int argc, char** argv, Options& options) {
   int at = 1;
   while (at < argc) {
     const QString option = QString::fromLocal8Bit(argv[at]);
-    if (option == "--again" && at + 2 < argc) {
+    if (option == "--wm" || option == "--stacking") {
+      (option == "--wm" ? options.windowManager : options.stacking) = true;
+      at += 1;
+    } else if (option == "--again" && at + 2 < argc) {
       options.againMs = std::atoi(argv[at + 1]);
       options.againPng = QString::fromLocal8Bit(argv[at + 2]);
       at += 3;
@@ -133,9 +172,12 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--close X Y] PLAYER OUT.png [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--wm] [--again MS OUT2.png] [--close X Y] [--stacking] PLAYER OUT.png "
+                         "[ARGUMENT...]\n");
     return 2;
   }
+  QProcess wm;
+  if (options.windowManager && !StartWindowManager(wm)) return 2;
   QStringList arguments;
   for (int i = at + 2; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QProcess player;
@@ -153,9 +195,12 @@ int main(int argc, char** argv) {
   if (options.close) {
     std::printf(" %d", ClickAndWait(player, found->x + options.closeX, found->y + options.closeY));
   } else {
+    if (options.stacking) std::printf("\n%s", qPrintable(StackedTitles()));
     player.kill();
     player.waitForFinished(5000);
   }
   std::printf("\n");
+  wm.kill();
+  wm.waitForFinished(5000);
   return 0;
 }
