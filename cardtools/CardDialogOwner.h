@@ -1,5 +1,5 @@
 // What the card dialog asks of the window that owns it (the main window): the engine, the list of
-// recordings it shows beside the video, its time-zone offsets and its controls.
+// recordings it shows beside the video and plays, its time-zone offsets and its controls.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +35,8 @@ class ICardDialogOwner {
   virtual void ClearRecordSpans() = 0;
   virtual void StopPlayback() = 0;
   virtual bool IsPlaying() const = 0;
+  // Plays the n-th recording the dialog listed from its start; false when it could not.
+  virtual bool PlayRecord(int n) = 0;
   // The chosen time zone's offset in seconds, and that offset with the card's daylight saving:
   // what is added to recording times to show them.
   virtual std::int64_t GetTimeZoneOffset() const = 0;

@@ -110,6 +110,25 @@ void CDiskDlg::ShowBackupSection(bool show) {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+int CDiskDlg::GetChosenRecording() const {
+  const int selected = recordList_.GetNextItem(-1, LVNI_SELECTED);
+  return selected >= 0 ? selected : recordList_.GetNextItem(-1, LVNI_FOCUSED);
+}
+
+void CDiskDlg::PlayListedRecording(int row) {
+  if (task_ != kPlaybackTask || row < 0 || row >= recordList_.GetItemCount()) return;
+  if (owner_.PlayRecord(row)) ShowWindow(SW_HIDE);
+}
+
+BOOL CDiskDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && msg->hwnd == recordList_.GetSafeHwnd() &&
+      task_ == kPlaybackTask) {
+    PlayListedRecording(GetChosenRecording());
+    return TRUE;
+  }
+  return CDialog::PreTranslateMessage(msg);
+}
+
 void CDiskDlg::UpdateCaption() {
   const wchar_t* caption = L"Playback";
   if (task_ == kBackupTask) {
@@ -202,6 +221,13 @@ LRESULT CDiskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       break;
+    case WM_NOTIFY: {
+      const auto* notify = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
+      if (notify != nullptr && notify->hdr.idFrom == kRecordList && notify->hdr.code == static_cast<UINT>(NM_DBLCLK)) {
+        PlayListedRecording(notify->iItem);
+      }
+      break;
+    }
     case kExportStepMessage:
       OnExportStepDone();
       return 0;

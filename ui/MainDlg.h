@@ -212,7 +212,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnTimer(UINT_PTR id);
   int FindCurrentRecord() const;
   bool SelectRecord(int n, bool moveViews);
-  bool PlayRecord(int n);
+  bool PlayRecord(int n) override;
   bool StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t to);
   void OnBnClickedPrevFile();
   void OnBnClickedNextFile();
@@ -416,6 +416,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // ---- Transport helpers (MainDlgTransport.cpp)
   void PlayReplay();
   void ReopenCurrentEntry();
+  void PlayChosenRecording();
+  // The end of the data of a play: the next Play opens the recording shown again.
+  void OnPlayEnded();
   void CloseEngine();
   void StepFrame(double speed);
   void ApplyVolumeLevel(int level);
@@ -432,6 +435,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetPositionTip(const CString& text);
   bool IsSpan(int n) const;
   void MarkRecordRow(int n);
+  // The record list's selected row, else its focused one; -1 for none.
+  int ChosenRecordRow() const;
   void RangeToPicker(int thumb);
   void SeekFromSlider(int value);
   void SeekReplay(int point);
@@ -472,6 +477,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   DWORD stepPeriod_ = 0;
   bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
   int shownAtStop_ = -1;            // the recording shown when playback last stopped
+  bool playEnded_ = false;          // the engine showed the end of the data and waits
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;
