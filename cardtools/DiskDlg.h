@@ -174,6 +174,12 @@ class CDiskDlg : public CDialog {
   void ShowBackupSection(bool show);
   // For playback, a recording of the list is played and the dialog steps aside.
   void PlayListedRecording(int row);
+  // The dialog lies in the owner's area on the screen; where it is taller, its lists give up
+  // height, down to a few rows.
+  void FitIntoArea();
+  CRect FramedRect() const;
+  // The lists are `squeeze` pixels shorter than the template's and everything below moves up.
+  void SqueezeLists(int squeeze);
 
   ICardDialogOwner& owner_;
   CListCtrl recordList_;
@@ -199,4 +205,5 @@ class CDiskDlg : public CDialog {
   CString exportFolder_;
   CString exportPath_;  // the first file of the export that runs
   int fullClientHeight_ = 0;
+  int listSqueeze_ = 0;
 };

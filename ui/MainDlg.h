@@ -160,6 +160,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
+  // The video area on the screen.
+  CRect GetCardDialogArea() const override;
 
   // ---- The map page's owner (ui/MapOwner.h)
   void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
@@ -395,6 +397,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void RedrawVideoArea();
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
+
+  // ---- Placement and stacking (MainDlgPlacement.cpp)
+  // The full-video buttons, Close and Minimise: the full-video view keeps them above the picture.
+  static bool IsFullVideoControl(int id);
+  void RaiseFullVideoControls();
+  // Every docking of the map page goes through here.
+  void DockMapPage(const CRect& rect);
+  void ShowPanelBelowButton(CSidePanel& panel, int buttonId);
 
   // ---- Preferences (MainDlgConfig.cpp)
   void LoadOsdConfig();

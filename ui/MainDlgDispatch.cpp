@@ -175,8 +175,8 @@ void CMainDlg::OnNotify(NMHDR* notify) {
 
 // The space bar, Enter and Escape do nothing else in the window and its controls (Escape would
 // otherwise end the program); the windows it owns keep them. Enter on the record list plays the
-// recording chosen there. F6 shows or hides the version dialog, once per press, from the window
-// and from the panels. The tips follow the mouse.
+// recording chosen there; Escape leaves the full-video view. F6 shows or hides the version
+// dialog, once per press, from the window and from the panels. The tips follow the mouse.
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN) {
     const CWnd* target = CWnd::FromHandle(msg->hwnd);
@@ -186,8 +186,11 @@ BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
         if (target == &recordList_) PlayRecord(ChosenRecordRow());
         if (own) return TRUE;
         break;
-      case VK_SPACE:
       case VK_ESCAPE:
+        if (own && fullVideo_) ToggleFullVideo(swapped_, true);
+        if (own) return TRUE;
+        break;
+      case VK_SPACE:
         if (own) return TRUE;
         break;
       case VK_F6:

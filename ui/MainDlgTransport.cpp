@@ -317,7 +317,7 @@ void CMainDlg::SetChannelLayout(int cells) {
   if (channelWindow_.GetSafeHwnd()) {
     channelWindow_.SetEmbeddedRect(CRect(channel.left, channel.top, channel.right, channel.bottom));
   }
-  if (mapDlg_.GetSafeHwnd()) mapDlg_.SetDockedRect(CRect(map.left, map.top, map.right, map.bottom));
+  DockMapPage(CRect(map.left, map.top, map.right, map.bottom));
   visibilityWaitFirst_ = false;
   ChannelVisibilityPass();
   for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&speedSlider_),

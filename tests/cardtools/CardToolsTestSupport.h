@@ -31,6 +31,7 @@ class FakeOwner : public ICardDialogOwner {
     played.push_back(n);
     return true;
   }
+  CRect GetCardDialogArea() const override { return dialogArea; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset; }
   std::int64_t GetUtcOffsetSeconds() const override { return utcOffset; }
   app::DisplayZone GetDisplayZone() const override { return displayZone; }
@@ -43,6 +44,7 @@ class FakeOwner : public ICardDialogOwner {
   std::vector<RecordRowTexts> rows;
   bool playing = false;
   std::vector<int> played;
+  CRect dialogArea;  // none: the dialog lies anywhere on the screen
   std::int64_t timeZoneOffset = 0;
   std::int64_t utcOffset = 0;
   app::DisplayZone displayZone = app::DisplayZone::PcZone();
