@@ -111,6 +111,8 @@ class CDiskDlg : public CDialog {
   int GetTask() const { return task_; }
   // The text of the chosen drive in the current drive mode; empty in backup-file mode.
   CString GetCurrentDriveText() const;
+  // The recording the user chose in the list: its selected row, else its focused one; -1 for none.
+  int GetChosenRecording() const;
   void SetSourceText(const CString& text);
   CString GetSourceText() const;
   std::int64_t GetTimeBound(int which) const { return bounds_[which == 1 ? 1 : 0]; }
@@ -132,6 +134,8 @@ class CDiskDlg : public CDialog {
   CString recordingFolder;     // the opened card's "dcim/" folder, set by the owner
 
   BOOL OnInitDialog() override;
+  // Enter on a recording of the list plays it, as a double click does.
+  BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
@@ -168,6 +172,14 @@ class CDiskDlg : public CDialog {
   void FinishExport(bool complete);
   void BrowseFolder(int editId, LPCWSTR configKey);
   void ShowBackupSection(bool show);
+  // For playback, a recording of the list is played and the dialog steps aside.
+  void PlayListedRecording(int row);
+  // The dialog lies in the owner's area on the screen; where it is taller, its lists give up
+  // height, down to a few rows.
+  void FitIntoArea();
+  CRect FramedRect() const;
+  // The lists are `squeeze` pixels shorter than the template's and everything below moves up.
+  void SqueezeLists(int squeeze);
 
   ICardDialogOwner& owner_;
   CListCtrl recordList_;
@@ -193,4 +205,5 @@ class CDiskDlg : public CDialog {
   CString exportFolder_;
   CString exportPath_;  // the first file of the export that runs
   int fullClientHeight_ = 0;
+  int listSqueeze_ = 0;
 };

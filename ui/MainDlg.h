@@ -160,6 +160,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
+  // The video area on the screen.
+  CRect GetCardDialogArea() const override;
 
   // ---- The map page's owner (ui/MapOwner.h)
   void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
@@ -212,7 +214,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnTimer(UINT_PTR id);
   int FindCurrentRecord() const;
   bool SelectRecord(int n, bool moveViews);
-  bool PlayRecord(int n);
+  bool PlayRecord(int n) override;
   bool StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t to);
   void OnBnClickedPrevFile();
   void OnBnClickedNextFile();
@@ -396,6 +398,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
 
+  // ---- Placement and stacking (MainDlgPlacement.cpp)
+  // The full-video buttons, Close and Minimise: the full-video view keeps them above the picture.
+  static bool IsFullVideoControl(int id);
+  void RaiseFullVideoControls();
+  // Every docking of the map page goes through here.
+  void DockMapPage(const CRect& rect);
+  void ShowPanelBelowButton(CSidePanel& panel, int buttonId);
+
   // ---- Preferences (MainDlgConfig.cpp)
   void LoadOsdConfig();
   void LoadChannelConfig();
@@ -416,6 +426,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // ---- Transport helpers (MainDlgTransport.cpp)
   void PlayReplay();
   void ReopenCurrentEntry();
+  void PlayChosenRecording();
+  // The end of the data of a play: the next Play opens the recording shown again.
+  void OnPlayEnded();
   void CloseEngine();
   void StepFrame(double speed);
   void ApplyVolumeLevel(int level);
@@ -432,6 +445,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetPositionTip(const CString& text);
   bool IsSpan(int n) const;
   void MarkRecordRow(int n);
+  // The record list's selected row, else its focused one; -1 for none.
+  int ChosenRecordRow() const;
   void RangeToPicker(int thumb);
   void SeekFromSlider(int value);
   void SeekReplay(int point);
@@ -471,6 +486,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   DWORD stepPeriod_ = 0;
   bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
   int shownAtStop_ = -1;            // the recording shown when playback last stopped
+  bool playEnded_ = false;          // the engine showed the end of the data and waits
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;

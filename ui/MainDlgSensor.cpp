@@ -147,8 +147,10 @@ LRESULT CMainDlg::OnVideoSize(WPARAM, LPARAM channel) {
   return 0;
 }
 
-// Only the end of a job (-1) is reported; the card dialog reports its own AVI export.
+// lParam -1 ends a job, a channel number a play. Only a job's end is reported; the card dialog
+// reports its own AVI export.
 LRESULT CMainDlg::OnPlayerEnd(WPARAM, LPARAM lParam) {
+  if (lParam >= 0) OnPlayEnded();
   if (lParam != -1 || diskDlg_.aviExport) return 0;
   StopPlayback();
   OnBackupDone();

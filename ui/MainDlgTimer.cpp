@@ -117,6 +117,11 @@ void CMainDlg::MarkRecordRow(int n) {
   for (int row = 0; row < recordList_.GetItemCount(); ++row) recordList_.SetItemState(row, row == n ? kMarked : 0, kMarked);
 }
 
+int CMainDlg::ChosenRecordRow() const {
+  const int selected = recordList_.GetNextItem(-1, LVNI_SELECTED);
+  return selected >= 0 ? selected : recordList_.GetNextItem(-1, LVNI_FOCUSED);
+}
+
 // One end of the card dialog's time range from the range slider's thumb.
 void CMainDlg::RangeToPicker(int thumb) {
   if (diskDlg_.GetSafeHwnd()) diskDlg_.SetRecordTimePicker(timeRangeSlider_.ClampPos(thumb) + GetUtcOffsetSeconds(), thumb);
@@ -160,6 +165,7 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
   mapDlg_.ResetMap();
   if (channelWindow_.GetSafeHwnd()) channelWindow_.ShowWindow(SW_SHOW);
   playing_ = true;
+  playEnded_ = false;
   visibilityWaitFirst_ = true;
   visibilityWaiting_ = false;  // the wait starts over for this recording
   StartChannelVisibility();

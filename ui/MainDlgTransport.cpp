@@ -48,13 +48,15 @@ std::int32_t CMainDlg::LevelAttenuation(int level) {
 }
 
 // Play at normal speed: resumes a pause, or opens the engine's current recording again (after
-// Stop, from its beginning). In the map view Play restarts the track replay instead.
+// Stop or the end of the data, from its beginning). In the map view Play restarts the track
+// replay instead.
 void CMainDlg::OnBnClickedPlay() {
   if (mapView_) {
     PlayReplay();
   } else {
     if (engine_ != nullptr) engine_->SetSpeed(kPlaySpeed);
     SetSpeedLevel(kNormalSpeedLevel);
+    if (playEnded_) CloseEngine();
     if (paused_ && !reopenPending_) {
       TogglePause();
     } else {
@@ -75,10 +77,14 @@ void CMainDlg::PlayReplay() {
 }
 
 // The engine's current entry is where its reader is, which may lie recordings ahead of the
-// picture shown; after a stop the recording that was shown opens again.
+// picture shown; after a stop the recording that was shown opens again. Before anything was
+// played there is no current entry.
 void CMainDlg::ReopenCurrentEntry() {
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
-  if (entry == nullptr) return;
+  if (entry == nullptr) {
+    PlayChosenRecording();
+    return;
+  }
   int n = FindCurrentRecord();
   if (!playing_ && IsSpan(shownAtStop_)) {
     n = shownAtStop_;
@@ -94,6 +100,12 @@ void CMainDlg::ReopenCurrentEntry() {
     reopenPending_ = false;
     OnBnClickedPlay();
   }
+}
+
+// The recording chosen in the card dialog's list, else the first listed.
+void CMainDlg::PlayChosenRecording() {
+  const int chosen = diskDlg_.GetSafeHwnd() ? diskDlg_.GetChosenRecording() : -1;
+  PlayRecord(IsSpan(chosen) ? chosen : 0);
 }
 
 void CMainDlg::OnBnClickedPause() {
@@ -142,9 +154,17 @@ void CMainDlg::StopPlayback() {
   RefreshCaptionPanel();
 }
 
+// The last picture stays shown; a job's end is not a play's.
+void CMainDlg::OnPlayEnded() {
+  if (!playing_ || diskDlg_.jobRunning || diskDlg_.aviExport) return;
+  playEnded_ = true;
+  reopenPending_ = true;
+}
+
 void CMainDlg::CloseEngine() {
   shownAtStop_ = FindCurrentRecord();
   playing_ = false;
+  playEnded_ = false;
   if (engine_ != nullptr) engine_->Close();
   ResetSpeedSlider();
   SetPositionTip(LoadLanguageString(L"Position"));
@@ -298,7 +318,7 @@ void CMainDlg::SetChannelLayout(int cells) {
   if (channelWindow_.GetSafeHwnd()) {
     channelWindow_.SetEmbeddedRect(CRect(channel.left, channel.top, channel.right, channel.bottom));
   }
-  if (mapDlg_.GetSafeHwnd()) mapDlg_.SetDockedRect(CRect(map.left, map.top, map.right, map.bottom));
+  DockMapPage(CRect(map.left, map.top, map.right, map.bottom));
   visibilityWaitFirst_ = false;
   ChannelVisibilityPass();
   for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&speedSlider_),

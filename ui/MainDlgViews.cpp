@@ -42,10 +42,6 @@ constexpr AreaTab kAreaTabs[] = {{mainid::kMapTab, mainid::kMapTab2},
                                  {mainid::kRecordListTab, mainid::kRecordListTab2},
                                  {mainid::kSettingsTab, mainid::kSettingsTab2}};
 
-// Kept while the full-video view hides the rest, so that the view can be left and the window
-// closed or minimised.
-constexpr int kKeptControls[] = {mainid::kFullVideo, mainid::kFullVideoSwap, mainid::kMinimize, mainid::kClose};
-
 void ClipRounded(CWnd& panel, int width, int height) {
   CRgn region;
   region.CreateRoundRectRgn(0, 0, width + 1, height + 1, kPanelCorner, kPanelCorner);
@@ -83,12 +79,12 @@ void CMainDlg::OnBnClickedCarDataPanel() {
 }
 
 void CMainDlg::OnBnClickedShowSpeedPanel() {
-  speedDlg_.Toggle(5);
+  ShowPanelBelowButton(speedDlg_, mainid::kShowSpeedPanel);
   volumeDlg_.Toggle(0);
 }
 
 void CMainDlg::OnBnClickedShowVolumePanel() {
-  volumeDlg_.Toggle(5);
+  ShowPanelBelowButton(volumeDlg_, mainid::kShowVolumePanel);
   speedDlg_.Toggle(0);
 }
 
@@ -137,7 +133,7 @@ void CMainDlg::PlaceSlidePanels() {
   if (mapDlg_.IsDocked()) {
     CRect docked = mapDlg_.GetDockedRect();
     docked.OffsetRect(0, -overlap);
-    mapDlg_.SetDockedRect(docked);
+    DockMapPage(docked);
   } else {
     map.OffsetRect(0, -overlap);
     mapDlg_.MoveWindow(&map);
@@ -216,7 +212,7 @@ void CMainDlg::ToggleMapView() {
   OnBnClickedStop();
   plat::TickClock().SleepMs(kMapPlaceWaitMs);
   const bool listShown = HasVisibleStyle(recordList_);
-  mapDlg_.SetDockedRect(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
+  DockMapPage(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
   if (listShown) {
     Show(recordList_, false);
     mapView_ = false;
@@ -266,6 +262,7 @@ void CMainDlg::ToggleFullVideo(bool swap, bool hideControls) {
     videoRectBeforeFull_ = channelWindow_.GetEmbeddedRect();
     channelWindow_.SetEmbeddedRect(swap ? client : small);
     channelWindow_.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RaiseFullVideoControls();
     fullVideo_ = true;
     swapped_ = swap;
   }
@@ -299,7 +296,7 @@ void CMainDlg::ShowControls(bool show) {
 std::vector<CWnd*> CMainDlg::AllControls() {
   std::vector<CWnd*> controls{&recordList_, &settingsList_, &speedDigits_, &volumeBitmapSlider_};
   for (const ui::MainControl& c : ui::kMainControls) {
-    if (std::find(std::begin(kKeptControls), std::end(kKeptControls), c.id) != std::end(kKeptControls)) continue;
+    if (IsFullVideoControl(c.id)) continue;
     if (CWnd* item = GetDlgItem(c.id)) controls.push_back(item);
   }
   return controls;

@@ -76,6 +76,9 @@ class ListProc : public ControlProc {
     QObject::connect(list_, &QTreeWidget::itemChanged, list_, [h](QTreeWidgetItem* it, int) {
       if (ListProc* p = Of(h)) p->CheckChanged(it);
     });
+    QObject::connect(list_, &QTreeWidget::itemDoubleClicked, list_, [h](QTreeWidgetItem* it, int column) {
+      if (ListProc* p = Of(h)) p->DoubleClicked(it, column);
+    });
     return list_;
   }
 
@@ -191,6 +194,20 @@ class ListProc : public ControlProc {
       selected_[static_cast<size_t>(r)] = now;
       Notify(r, now ? LVIS_SELECTED : 0, now ? 0 : LVIS_SELECTED);
     }
+  }
+
+  void DoubleClicked(QTreeWidgetItem* it, int column) {
+    Window* w = WindowOf(handle_);
+    if (!w || !w->parent) return;
+    NMITEMACTIVATE nm;
+    nm.hdr.hwndFrom = handle_;
+    nm.hdr.idFrom = w->id;
+    nm.hdr.code = static_cast<UINT>(NM_DBLCLK);
+    nm.iItem = list_->indexOfTopLevelItem(it);
+    nm.iSubItem = column;
+    const QPoint at = list_->viewport()->mapTo(list_, list_->visualItemRect(it).center());
+    nm.ptAction = {at.x(), at.y()};
+    w->parent->Send(WM_NOTIFY, w->id, reinterpret_cast<LPARAM>(&nm));
   }
 
   void CheckChanged(QTreeWidgetItem* it) {

@@ -1,7 +1,8 @@
 // CListCtrl: a report-view list (a Qt tree widget without branches): columns, rows of texts,
 // selection and focus states, check boxes (LVS_EX_CHECKBOXES), and owner-drawn rows
 // (LVS_OWNERDRAWFIXED: each row is drawn by the object's DrawItem through the parent's
-// WM_DRAWITEM). Selection and check changes reach the parent as WM_NOTIFY LVN_ITEMCHANGED.
+// WM_DRAWITEM). Selection and check changes reach the parent as WM_NOTIFY LVN_ITEMCHANGED, a
+// double click on a row as NM_DBLCLK (NMITEMACTIVATE).
 #pragma once
 
 #include "platform/wnd/Wnd.h"

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleFactory>
 #include <QWheelEvent>
+#include <QWindow>
 #include <deque>
 
 #include "platform/gdi/GdiObjects.h"
@@ -280,6 +282,54 @@ void Wheel(const CWnd* wnd, CPoint client, int delta) {
                 Qt::NoScrollPhase, false);
   QApplication::sendEvent(receiver, &e);
   Pump();
+}
+
+CWnd* WindowAt(CPoint screen) {
+  LRESULT code = 0;
+  Window* w = HitTest(QPoint(screen.x, screen.y), &code);
+  return w ? w->object : nullptr;
+}
+
+CWnd* ClickAt(CPoint screen, int clicks) {
+  CWnd* reached = WindowAt(screen);
+  Window* top = reached ? reached->Impl()->TopLevel() : nullptr;
+  QWidget* root = top ? top->widget.data() : nullptr;
+  if (!root) return nullptr;
+  // The window clicked is the active one; its Qt window finds the widget under the pointer and
+  // gives it the focus, as for the user's click.
+  if (QApplication::activeWindow() != root) {
+    QApplication::setActiveWindow(root);
+    Pump();
+  }
+  QWindow* receiver = root->windowHandle();
+  if (!receiver) return nullptr;
+  const QPointF global(screen.x, screen.y);
+  const auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+    QMouseEvent e(type, receiver->mapFromGlobal(global), global, Qt::LeftButton, held, ModifiersOfKeyState());
+    QApplication::sendEvent(receiver, &e);
+    Pump();
+  };
+  for (int click = 0; click < clicks; ++click) {
+    send(click == 0 ? QEvent::MouseButtonPress : QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+  }
+  return reached;
+}
+
+QImage GrabScreen() {
+  Pump();
+  QImage screen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), QImage::Format_RGB32);
+  screen.fill(Qt::black);
+  QPainter painter(&screen);
+  for (Window* top : TopLevelWindows()) {
+    if (!top->Visible() || !top->widget || (top->style & WS_MINIMIZE)) continue;
+    const QPoint at = top->WindowToScreen();
+    const QImage picture = top->widget->grab().toImage();
+    if (top->region) painter.setClipRegion(top->region->translated(at));
+    painter.drawImage(at, picture);
+    painter.setClipping(false);
+  }
+  return screen;
 }
 
 void Key(UINT msg, int code) {

@@ -289,6 +289,7 @@ BOOL CWnd::ShowWindow(int command) {
     widget->activateWindow();
     plat::RaiseTopLevel(*w);
   }
+  if (!wasVisible && !w->IsChild()) plat::RemapOwnedWindows(*w);
   return wasVisible;
 }
 

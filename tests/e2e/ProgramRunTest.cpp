@@ -4,7 +4,8 @@
 // window's Close button ends the program with 0 and no sanitizer
 // report, and Config.ini then holds the language and the mode for the next run. A signal ends it
 // the same way, while it plays and while a dialog is open. A backup dragged from the desktop opens,
-// and on a display without OpenGL the program plays all the same.
+// on a display without OpenGL the program plays all the same, and under a window manager the
+// windows the main window owns stay above it.
 #include <gtest/gtest.h>
 
 #include <QColor>
@@ -126,6 +127,25 @@ void ExpectModeWindowClosedCleanly(const ProgramRun& run, int mode) {
 }
 
 }  // namespace
+
+// Under a window manager the card dialog of "-f", shown before the main window, stays above it, in
+// the largest and the smallest mode.
+TEST(ProgramRunTest, UnderAWindowManagerTheCardDialogStaysAboveTheMainWindow) {
+  const fixtures::ScratchDir dir("e2e-wm");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  for (const std::string screen : {"1920x1080", "1024x600"}) {
+    const std::string command = "PLAYER_APPDIR='" + dir.Path() + "' xvfb-run -a -s '-screen 0 " + screen + "x24' '"
+                                PLAYER_WINDOWSHOT "' --wm --stacking '" PLAYER_PROGRAM "' '" + plat::test::TestOutputDir() +
+                                "/e2e-window-manager-" + screen + ".png' -f '" + backup + "' 2>/dev/null";
+    FILE* out = popen(command.c_str(), "r");
+    ASSERT_NE(out, nullptr);
+    char text[4096] = {};
+    const std::string lines(text, std::fread(text, 1, sizeof text - 1, out));
+    pclose(out);
+    EXPECT_NE(lines.find("\nDravik2 Player|Open an existing file|\n"), std::string::npos) << screen << ": " << lines;
+  }
+}
 
 TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramCleanlyWithItsSettings) {
   const fixtures::ScratchDir dir("e2e-program");

@@ -1,7 +1,10 @@
-// windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--do STEP]... PLAYER OUT.png
-// [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the player with the
-// arguments, waits until its main window is mapped and its picture has settled, writes the whole
-// screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player. Each --then runs a
+// windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--stacking] [--do STEP]...
+// PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the
+// player with the arguments, waits until its main window is mapped and its picture has settled,
+// writes the whole screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player.
+// With --wm a window manager (openbox) runs on the display first. With --stacking the titles of the
+// windows that the window manager stacks follow on a line of their own, lowest first, each ended
+// by '|'. Each --then runs a
 // shell command (a click, a drag) once the picture has settled, in turn, before the shot. With --again the picture is not
 // waited to settle (a playing video never does): the first shot is taken once it has kept
 // changing, the second MS milliseconds later into OUT2.png. With --close the player is not ended:
@@ -55,10 +58,11 @@ bool Viewable(const QString& name) {
   return search.waitForFinished(5000) && !search.readAllStandardOutput().trimmed().isEmpty();
 }
 
-// The main window as the X server lists it (xwininfo), once it is shown with a real size.
+// The main window as the X server lists it (xwininfo), once it is shown with a real size: its size
+// and its place on the screen (a window manager's frame holds it at 0, 0).
 std::optional<Geometry> FindMainWindow() {
   if (!Viewable("Dravik2 Player")) return std::nullopt;
-  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re");
+  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re");
   const QRegularExpressionMatch m = line.match(WindowTree());
   if (!m.hasMatch()) return std::nullopt;
   const Geometry g{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
@@ -69,6 +73,8 @@ std::optional<Geometry> FindMainWindow() {
 QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
 struct Options {
+  bool windowManager = false;
+  bool stacking = false;
   int againMs = 0;
   QString againPng;
   bool close = false;
@@ -76,6 +82,37 @@ struct Options {
   QStringList then;
   QStringList steps;
 };
+
+QString Output(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished(5000);
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The window manager runs once it has marked the root window as managed.
+bool StartWindowManager(QProcess& wm) {
+  wm.start("openbox", {});
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < kTimeoutMs && wm.state() != QProcess::NotRunning) {
+    if (Output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id")) return true;
+    QThread::msleep(kPollMs);
+  }
+  return false;
+}
+
+// The titles of the windows as the window manager stacks them, lowest first.
+QString StackedTitles() {
+  static const QRegularExpression id("0x[0-9a-f]+");
+  QString titles;
+  const QString stacking = Output("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  for (auto it = id.globalMatch(stacking); it.hasNext();) {
+    const QString window = QString::number(it.next().captured().toUInt(nullptr, 16));
+    titles += Output("xdotool", {"getwindowname", window}).trimmed() + '|';
+  }
+  return titles;
+}
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
 std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
@@ -189,7 +226,10 @@ int ReadOptions(int argc, char** argv, Options& options) {
   int at = 1;
   while (at < argc) {
     const QString option = QString::fromLocal8Bit(argv[at]);
-    if (option == "--again" && at + 2 < argc) {
+    if (option == "--wm" || option == "--stacking") {
+      (option == "--wm" ? options.windowManager : options.stacking) = true;
+      at += 1;
+    } else if (option == "--again" && at + 2 < argc) {
       options.againMs = std::atoi(argv[at + 1]);
       options.againPng = QString::fromLocal8Bit(argv[at + 2]);
       at += 3;
@@ -221,10 +261,12 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--do STEP]... "
-                         "PLAYER OUT.png [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] "
+                         "[--stacking] [--do STEP]... PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
+  QProcess wm;
+  if (options.windowManager && !StartWindowManager(wm)) return 2;
   QStringList arguments;
   for (int i = at + 2; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QProcess player;
@@ -248,6 +290,8 @@ int main(int argc, char** argv) {
   if (options.close) {
     Click(found->x + options.closeX, found->y + options.closeY, 1);
     std::printf(" %d", AwaitEnd(player));
+  } else if (options.stacking) {
+    std::printf("\n%s", qPrintable(StackedTitles()));
   }
   RunSteps(player, *found, options.steps, png);
   if (player.state() != QProcess::NotRunning) {
@@ -255,5 +299,7 @@ int main(int argc, char** argv) {
     player.waitForFinished(5000);
   }
   std::printf("\n");
+  wm.kill();
+  wm.waitForFinished(5000);
   return 0;
 }
