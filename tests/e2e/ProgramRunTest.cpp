@@ -59,8 +59,8 @@ ShotRun RunShot(const fixtures::ScratchDir& appDir, const std::string& options, 
                 const std::string& arguments, const std::string& environment = "") {
   const std::string log = appDir.File("stderr.txt");
   const std::string command = environment + " PLAYER_APPDIR='" + appDir.Path() +
-                              "' SDL_AUDIODRIVER=dummy xvfb-run -a -s '-screen 0 " + std::to_string(kScreenWidth) + "x" +
-                              std::to_string(kScreenHeight) + "x24' '" PLAYER_WINDOWSHOT "' " + options + " '" PLAYER_PROGRAM
+                              "' SDL_AUDIODRIVER=dummy '" PLAYER_WITH_XVFB "' " + std::to_string(kScreenWidth) + "x" +
+                              std::to_string(kScreenHeight) + " '" PLAYER_WINDOWSHOT "' " + options + " '" PLAYER_PROGRAM
                               "' '" + png + "' " + arguments + " 2>'" + log + "'";
   ShotRun run;
   if (FILE* out = popen(command.c_str(), "r")) {
@@ -135,7 +135,7 @@ TEST(ProgramRunTest, UnderAWindowManagerTheCardDialogStaysAboveTheMainWindow) {
   const std::string backup = dir.File("demo.sd");
   ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
   for (const std::string screen : {"1920x1080", "1024x600"}) {
-    const std::string command = "PLAYER_APPDIR='" + dir.Path() + "' xvfb-run -a -s '-screen 0 " + screen + "x24' '"
+    const std::string command = "PLAYER_APPDIR='" + dir.Path() + "' '" PLAYER_WITH_XVFB "' " + screen + " '"
                                 PLAYER_WINDOWSHOT "' --wm --stacking '" PLAYER_PROGRAM "' '" + plat::test::TestOutputDir() +
                                 "/e2e-window-manager-" + screen + ".png' -f '" + backup + "' 2>/dev/null";
     FILE* out = popen(command.c_str(), "r");
