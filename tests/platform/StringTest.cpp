@@ -98,6 +98,20 @@ TEST(TextConversionTest, Utf8AndUtf16RoundTripAndRepairBrokenInput) {
   EXPECT_EQ(CString("caf\xC3\xA9").ToUtf8(), "caf\xC3\xA9");
 }
 
+// A name is the bytes the system holds: every byte that is not UTF-8 survives the trip through a
+// text and through UTF-16 (what a widget holds), and never meets a real character.
+TEST(TextConversionTest, NamesThatAreNotUtf8KeepTheirBytes) {
+  const std::string name = "/tmp/caf\xE9 \xC3\xA9 \xFF\x80\xC3 \xED\xB2\x80.sd";
+  const CString path(name);
+  EXPECT_EQ(path.ToUtf8(), name);
+  EXPECT_EQ(path.Right(3), L".sd");
+  EXPECT_NE(path, CString::FromUtf8(name));
+  std::u16string units;
+  for (wchar_t c : path.str()) units += static_cast<char16_t>(c);  // no character above U+FFFF
+  EXPECT_EQ(WideToUtf8(Utf16ToWideKeepingSurrogates(units)), name);
+  EXPECT_EQ(Utf16ToWideKeepingSurrogates(u"\U0001F697"), L"\U0001F697");
+}
+
 TEST(TextConversionTest, AnsiCodePageRoundTripsItsOwnCharacters) {
   ASSERT_EQ(AnsiCodePage(), "WINDOWS-1252");
   const std::string bytes = "caf\xE9 \x80 \xFC";  // e-acute, euro sign, u-umlaut

@@ -225,3 +225,28 @@ TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
   EXPECT_NE(said("--help").find("usage: playcard SOURCE"), std::string::npos);
   EXPECT_EQ(status, 0);
 }
+
+// Names are bytes: a store and a stream whose names are not UTF-8 play, and a job reads the store.
+TEST_F(PlaycardTest, SourcesNamedInAnyBytesPlay) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0), "store.sd");
+  ASSERT_TRUE(layout);
+  const std::string store = dir_.File("caf\xE9 \xFF.sd");
+  std::filesystem::rename(layout->path, store);
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 30, 30};
+  desc.pictures = 30;
+  const std::string stream = dir_.File("\xE9t\xE9.ts");
+  ASSERT_TRUE(fixtures::WriteFileBytes(stream, fixtures::BuildTs(desc).bytes));
+
+  const Played played = Play(Quoted(store) + " --json");
+  ASSERT_EQ(played.status, 0) << played.json;
+  EXPECT_EQ(played.Number("pictures"), layout->recordings[0].pictures);
+  const Played streamed = Play(Quoted(stream) + " --json");
+  ASSERT_EQ(streamed.status, 0) << streamed.json;
+  EXPECT_EQ(streamed.Number("pictures"), desc.pictures);
+  int status = -1;
+  const std::string copy = dir_.File("copie \xE9.sd");
+  const std::string job = fixtures::RunCommand(std::string(CARDJOB_PATH) + " backup " + Quoted(store) + " " + Quoted(copy), &status);
+  EXPECT_EQ(status, 0) << job;
+  EXPECT_EQ(Play(Quoted(copy) + " --json").Number("pictures"), layout->recordings[0].pictures);
+}
