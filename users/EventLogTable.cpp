@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/File.h"
+
 namespace {
 
 struct DbClose {
@@ -91,6 +93,9 @@ const std::vector<std::string_view>& EventLogColumnNames() {
 }
 
 bool ReadEventLogTable(const std::string& path, const std::function<void(const EventLogRowTexts&)>& onRow) {
+  // SQLite opens the path as it is: a FIFO or a device would hold its open, or its first read, for
+  // ever. The file is looked at first, without waiting on it.
+  if (!plat::File().Open(path, plat::kRead)) return false;
   Db db = OpenReadOnly(path);
   if (!db || !IsPlainTable(db.get())) return false;
   sqlite3_stmt* raw = nullptr;

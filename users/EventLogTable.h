@@ -10,8 +10,8 @@
 using EventLogRowTexts = std::vector<std::string_view>;
 
 // Calls `onRow` with the texts of each row, in the table's order (a NULL value is an empty text).
-// False, with no row given, when the file is not a SQLite database or its "q58_log" is not a table
-// of the recorder's 32 or 33 columns.
+// False, with no row given, when the file is not a regular file (refused without waiting on it), not
+// a SQLite database, or its "q58_log" is not a table of the recorder's 32 or 33 columns.
 bool ReadEventLogTable(const std::string& path, const std::function<void(const EventLogRowTexts&)>& onRow);
 
 // The recorder's column names, in order; the last one only in the 33-column form.

@@ -2,6 +2,7 @@
 // through the engine, its report against what the builder wrote and what ffmpeg decodes, the
 // sound on SDL's disk device, seeking, speeds, and the sources it refuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstdint>
@@ -224,6 +225,14 @@ TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
   EXPECT_NE(said(Quoted(dir_.File("missing.ts"))).find("it does not exist"), std::string::npos);
   EXPECT_NE(said("--help").find("usage: playcard SOURCE"), std::string::npos);
   EXPECT_EQ(status, 0);
+
+  // A FIFO is refused at once, whatever its name says, without waiting for a writer.
+  for (const char* name : {"pipe.ts", "pipe.sd"}) {
+    ASSERT_EQ(::mkfifo(dir_.File(name).c_str(), 0600), 0);
+    const std::string text = fixtures::RunCommand("timeout 20 " PLAYCARD_PATH " " + Quoted(dir_.File(name)) + " 2>&1", &status);
+    EXPECT_EQ(status, 2) << name;
+    EXPECT_NE(text.find(std::string(name) + " cannot be"), std::string::npos) << text;
+  }
 }
 
 // Names are bytes: a store and a stream whose names are not UTF-8 play, and a job reads the store.

@@ -2,6 +2,7 @@
 // reader; and files that are no event log, which are refused without a byte written.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -125,19 +126,25 @@ TEST(EventLogDbTest, FilesThatAreNoEventLogAreRefusedWithAMessageAndLeftUntouche
     sqlite3_close(db);
   }
   ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("empty.log"), {}));
+  ASSERT_EQ(::mkfifo(dir.File("pipe.log").c_str(), 0600), 0);  // refused without waiting for a writer
   const std::vector<std::string> before = FolderEntries(dir.Path());
   std::vector<std::vector<std::uint8_t>> contents;
-  for (const std::string& name : before) contents.push_back(fixtures::ReadFileBytes(dir.File(name)));
+  for (const std::string& name : before) {
+    contents.push_back(name == "pipe.log" ? std::vector<std::uint8_t>() : fixtures::ReadFileBytes(dir.File(name)));
+  }
 
   CEventLogDb log;
-  for (const char* name : {"noise.log", "short.log", "view.log", "empty.log", "missing.log"}) {
+  for (const char* name : {"noise.log", "short.log", "view.log", "empty.log", "missing.log", "pipe.log"}) {
     SCOPED_TRACE(name);
     EXPECT_EQ(log.Load(CString(dir.File(name))), CEventLogDb::LoadResult::kNotAnEventLog);
     EXPECT_TRUE(log.Rows().empty());
   }
   const auto boxes = plat::test::MessageBoxes();
-  ASSERT_EQ(boxes.size(), 5u);
+  ASSERT_EQ(boxes.size(), 6u);
   EXPECT_EQ(boxes[0].text, L"This file is not an event log of the recorder");
   EXPECT_EQ(FolderEntries(dir.Path()), before);
-  for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(fixtures::ReadFileBytes(dir.File(before[i])), contents[i]) << before[i];
+  for (size_t i = 0; i < before.size(); ++i) {
+    if (before[i] == "pipe.log") continue;
+    EXPECT_EQ(fixtures::ReadFileBytes(dir.File(before[i])), contents[i]) << before[i];
+  }
 }
