@@ -2,8 +2,10 @@
 // chosen in Config.ini gives the window that mode's size, centred, though the screen could hold a
 // larger one; the card dialog lists the backup named with -f above the window; a click on the
 // window's Close button ends the program with 0 and no sanitizer
-// report, and Config.ini then holds the language and the mode for the next run.
+// report, and Config.ini then holds the language and the mode for the next run. Files that are no
+// regular files are passed over.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QColor>
 #include <QImage>
@@ -38,15 +40,18 @@ std::string ReadText(const std::string& path) {
 }
 
 // Runs the program on the backup under Xvfb, shoots the screen into the PNG once the window has
-// settled, and clicks the middle of the Close button that the mode places.
+// settled, and clicks the middle of the Close button that the mode places. The backup's name goes
+// through the environment to a shell that starts the program, so that its bytes reach the program
+// as they are (the shooter's own arguments are Qt texts).
 ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& backup, int mode, const std::string& png) {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
   const std::string log = appDir.File("stderr.txt");
-  const std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' xvfb-run -a -s '-screen 0 " +
-                              std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24' '" +
-                              PLAYER_WINDOWSHOT "' --close " + std::to_string((close.left + close.right) / 2) + " " +
-                              std::to_string((close.top + close.bottom) / 2) + " '" PLAYER_PROGRAM "' '" + png +
-                              "' -f '" + backup + "' 2>'" + log + "'";
+  const std::string command = "PLAYER_APPDIR='" + appDir.Path() + "' PLAYER_BACKUP='" + backup +
+                              "' xvfb-run -a -s '-screen 0 " + std::to_string(kScreenWidth) + "x" +
+                              std::to_string(kScreenHeight) + "x24' '" PLAYER_WINDOWSHOT "' --close " +
+                              std::to_string((close.left + close.right) / 2) + " " +
+                              std::to_string((close.top + close.bottom) / 2) + " /bin/sh '" + png +
+                              "' -c 'exec \"$0\" -f \"$PLAYER_BACKUP\"' '" PLAYER_PROGRAM "' 2>'" + log + "'";
   ProgramRun run;
   FILE* out = popen(command.c_str(), "r");
   if (out == nullptr) return run;
@@ -94,7 +99,7 @@ void ExpectModeWindowClosedCleanly(const ProgramRun& run, int mode) {
 
 TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramCleanlyWithItsSettings) {
   const fixtures::ScratchDir dir("e2e-program");
-  const std::string backup = dir.File("demo.sd");
+  const std::string backup = dir.File("d\xE9mo \xFF.sd");  // a name that is not UTF-8
   ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
   const std::string config = dir.File("Config.ini");
   std::ofstream(config) << "[Config]\r\nUIMode=2\r\n";
@@ -115,4 +120,23 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
   written = ReadText(config);
   EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
   EXPECT_EQ(ValueOf(written, "UIMode"), "1") << written;
+}
+
+// Settings, the offset table and the keyed map page that are FIFOs are passed over at once and
+// left as they are: the window opens in the default mode, and the run says on its error output
+// why those files were not read.
+TEST(ProgramRunTest, FilesThatAreNoRegularFilesArePassedOverAtOnce) {
+  const fixtures::ScratchDir dir("e2e-fifos");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  const std::string shot = plat::test::TestOutputDir() + "/e2e-program-fifos.png";
+
+  const ProgramRun run = RunAndClose(dir, backup, 0, shot);
+  ExpectModeWindowClosedCleanly(run, 0);
+  for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) {
+    EXPECT_NE(run.errors.find(dir.File(name) + " is not read: it is not a regular file"), std::string::npos) << run.errors;
+    struct stat st {};
+    EXPECT_TRUE(::stat(dir.File(name).c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << name;
+  }
 }
