@@ -55,7 +55,7 @@ class Feeder : public CSourceCtx {
       c.sequence = static_cast<std::uint32_t>(n + 1);
       if (!demux_.AppendChunk(c, SpeedOf(n))) break;
     }
-    demux_.FinishData();
+    demux_.FinishData(SpeedOf(kChunksFed - 1));
     done_ = true;
   }
 

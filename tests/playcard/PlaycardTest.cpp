@@ -286,3 +286,24 @@ TEST_F(PlaycardTest, PacketsWithoutPayloadArePassedOverBothWays) {
     EXPECT_GT(played.Number("pictures"), 0) << speed;
   }
 }
+
+// A recording whose chunks hold no valid data, and one whose data lies past the end of its file:
+// played backward, or from a seek, each play ends as the forward play does.
+TEST_F(PlaycardTest, ARecordingWithoutReadableDataEndsInEveryDirection) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0), "store.sd");
+  ASSERT_TRUE(layout);
+  const std::uint64_t data = layout->recordings[0].chunks.front().fileOffset;
+  Bytes bytes = fixtures::ReadFileBytes(layout->path);
+  std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(data), bytes.end(), 0);
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("zeroed.sd"), bytes));
+  bytes.resize(data);
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("cut.sd"), bytes));
+  for (const char* store : {"zeroed.sd", "cut.sd"}) {
+    for (const char* how : {"", " --speed -1", " --seek 1", " --seek 1 --speed -1"}) {
+      const Played played = Play(Quoted(dir_.File(store)) + how + " --for 20 --json");
+      ASSERT_EQ(played.status, 0) << store << how;
+      EXPECT_EQ(played.Number("pictures"), 0) << store << how;
+      EXPECT_EQ(played.Number("endMessages"), 1) << store << how;
+    }
+  }
+}
