@@ -148,7 +148,6 @@ TEST_F(ConfigTest, FilesFarLargerThanAnyRealOneAreLeftAlone) {
   ExpectDefaults(config_, "a Config.ini of over 1 MiB");
   EXPECT_FALSE(config_.WriteConfigInt(L"UIMode", 1));
   EXPECT_EQ(ReadFile("Config.ini"), config);
-
   WriteFile("Config.ini", "[Config]\r\nLanguage File=de_DE\r\n");
   WriteFile("Language/de_DE.ini", "[Language String]\r\nPlay=Wiedergabe\r\n; " + std::string(256 << 10, 'x') + "\r\n");
   config_.SelectLanguage();

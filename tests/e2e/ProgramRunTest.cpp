@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -41,8 +42,7 @@ std::string ReadText(const std::string& path) {
 
 // Runs the program on the backup under Xvfb, shoots the screen into the PNG once the window has
 // settled, and clicks the middle of the Close button that the mode places. The backup's name goes
-// through the environment to a shell that starts the program, so that its bytes reach the program
-// as they are (the shooter's own arguments are Qt texts).
+// through a shell, so that its bytes reach the program as they are.
 ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& backup, int mode, const std::string& png) {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
   const std::string log = appDir.File("stderr.txt");
@@ -130,13 +130,10 @@ TEST(ProgramRunTest, FilesThatAreNoRegularFilesArePassedOverAtOnce) {
   const std::string backup = dir.File("demo.sd");
   ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
   for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
-  const std::string shot = plat::test::TestOutputDir() + "/e2e-program-fifos.png";
-
-  const ProgramRun run = RunAndClose(dir, backup, 0, shot);
+  const ProgramRun run = RunAndClose(dir, backup, 0, plat::test::TestOutputDir() + "/e2e-program-fifos.png");
   ExpectModeWindowClosedCleanly(run, 0);
   for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) {
     EXPECT_NE(run.errors.find(dir.File(name) + " is not read: it is not a regular file"), std::string::npos) << run.errors;
-    struct stat st {};
-    EXPECT_TRUE(::stat(dir.File(name).c_str(), &st) == 0 && S_ISFIFO(st.st_mode)) << name;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File(name))) << name;
   }
 }
