@@ -9,6 +9,10 @@ namespace {
 
 // Texts are read as into a buffer of 260 characters.
 constexpr int kMaxTextChars = 259;
+// Far larger than any real file: the settings hold a few hundred keys (some kilobytes), the
+// largest translation a few hundred texts (under 10 KB). A larger file is not read.
+constexpr std::uint64_t kMaxConfigBytes = 1 << 20;
+constexpr std::uint64_t kMaxLanguageFileBytes = 256 << 10;
 // Translations are keyed by fixed English texts; the bound only guards against a caller that
 // passes ever new texts.
 constexpr size_t kMaxCachedTranslations = 4096;
@@ -55,6 +59,8 @@ void CAppConfig::SetFolders(const app::AppFolders& folders) {
   appFolder_ = WithSlash(folders.program);
   settingsFolder_ = WithSlash(folders.settings);
   languageFolder_ = WithSlash(folders.languages);
+  plat::SetProfileSizeLimit(ConfigFile(), kMaxConfigBytes);
+  for (UINT row = 0; row < kLanguageCount; ++row) plat::SetProfileSizeLimit(LanguageFile(row), kMaxLanguageFileBytes);
 }
 
 CString CAppConfig::ConfigFile() const { return settingsFolder_ + L"Config.ini"; }

@@ -96,8 +96,11 @@ class CDiskDlg : public CDialog {
   // Keeps the 16-bit check value (CRC-16/CCITT) of the account the user was accepted with.
   void SetCardPasswordHash(const CString& userName, const CString& password);
   std::uint16_t GetCardPasswordHash() const { return cardPasswordHash_; }
-  // Reads a recorder event log (".log"); 0 when its rows were decoded.
-  int LoadEventLog(const CString& path);
+  // Starts reading a recorder event log (".log") in the background; the owner is posted
+  // WM_EVENTLOG_LOADED when it ends and then takes the rows with TakeEventLog, true when the rows
+  // of that read are decoded and held (a file that is no event log is refused with a message).
+  void LoadEventLog(const CString& path);
+  bool TakeEventLog(WPARAM read);
   // The coloured list of the log's records, shown in place of the recordings; the log's track
   // goes to the view.
   void FillEventLogList(IEventLogView& view);

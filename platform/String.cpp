@@ -81,8 +81,8 @@ void IconvStream(const char* from, const char* to, std::string_view in, size_t u
 
 }  // namespace
 
-CString::CString(const char* utf8) : s_(Utf8ToWide(utf8 ? utf8 : "")) {}
-CString::CString(const std::string& utf8) : s_(Utf8ToWide(utf8)) {}
+CString::CString(const char* utf8) : s_(Utf8ToWideKeepingBytes(utf8 ? utf8 : "")) {}
+CString::CString(const std::string& utf8) : s_(Utf8ToWideKeepingBytes(utf8)) {}
 
 CString CString::FromAnsi(std::string_view bytes) { return CString(AnsiToWide(bytes)); }
 CString CString::FromUtf8(std::string_view bytes) { return CString(Utf8ToWide(bytes)); }
@@ -329,7 +329,11 @@ std::vector<std::wstring> FormatConversions(const std::wstring& text) {
   return conversions;
 }
 
-std::wstring Utf8ToWide(std::string_view bytes) {
+namespace {
+
+// Decodes UTF-8; a byte that does not begin a valid sequence becomes `broken(byte)`.
+template <class Broken>
+std::wstring DecodeUtf8(std::string_view bytes, Broken broken) {
   static constexpr unsigned kMin[4] = {0, 0x80, 0x800, 0x10000};
   std::wstring out;
   out.reserve(bytes.size());
@@ -352,7 +356,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if (!good || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out += kReplacement;
+      out += broken(static_cast<unsigned char>(c));
       ++i;
       continue;
     }
@@ -362,11 +366,30 @@ std::wstring Utf8ToWide(std::string_view bytes) {
   return out;
 }
 
+// Escaped bytes are lone low surrogates, which valid UTF-8 never decodes to, so that an escaped
+// text never meets a real character.
+constexpr unsigned kEscapeBase = 0xDC00;
+bool IsEscapedByte(unsigned cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+  return DecodeUtf8(bytes, [](unsigned char) { return kReplacement; });
+}
+
+std::wstring Utf8ToWideKeepingBytes(std::string_view bytes) {
+  return DecodeUtf8(bytes, [](unsigned char byte) { return static_cast<wchar_t>(kEscapeBase + byte); });
+}
+
 std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
   for (wchar_t wc : text) {
     unsigned cp = static_cast<unsigned>(wc);
+    if (IsEscapedByte(cp)) {
+      out += static_cast<char>(cp - kEscapeBase);
+      continue;
+    }
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -401,6 +424,22 @@ std::wstring Utf16LeToWide(std::string_view bytes) {
       ++i;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
       out += kReplacement;
+    } else {
+      out += static_cast<wchar_t>(u);
+    }
+  }
+  return out;
+}
+
+std::wstring Utf16ToWideKeepingSurrogates(std::u16string_view units) {
+  std::wstring out;
+  out.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const unsigned u = units[i];
+    const unsigned next = i + 1 < units.size() ? units[i + 1] : 0;
+    if (u >= 0xD800 && u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+      out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
+      ++i;
     } else {
       out += static_cast<wchar_t>(u);
     }

@@ -339,7 +339,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
-  LRESULT OnEventLogLoaded();
+  // A read of the event log ended: its rows are shown when they are the latest read's.
+  LRESULT OnEventLogLoaded(WPARAM read);
   // Records the time of the user's last action and re-places the caption panel.
   void OnUserActivity();
 
@@ -422,6 +423,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void ForgetRemovedCard();
   void SelectCardDriveEntry(const CString& path);
   void OpenEventLog(const CString& path);
+  void ShowEventLog();
   void OpenDroppedBackup(const CString& path);
   // ---- Transport helpers (MainDlgTransport.cpp)
   void PlayReplay();

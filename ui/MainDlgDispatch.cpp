@@ -46,7 +46,7 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       break;
     case WM_EVENTLOG_LOADED:
-      return OnEventLogLoaded();
+      return OnEventLogLoaded(wParam);
     case WM_MOUSEWHEEL:
       OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
       return 0;

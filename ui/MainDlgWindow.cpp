@@ -124,7 +124,8 @@ void CMainDlg::OnMouseLeave() {
 // Restored from the task bar: the next channel-visibility pass runs without its first wait.
 void CMainDlg::OnQueryOpen() { visibilityWaitFirst_ = false; }
 
-LRESULT CMainDlg::OnEventLogLoaded() {
+LRESULT CMainDlg::OnEventLogLoaded(WPARAM read) {
+  if (diskDlg_.TakeEventLog(read)) ShowEventLog();
   if (diskDlg_.GetSafeHwnd()) diskDlg_.UpdateBackupProgress();
   return 1;
 }

@@ -4,9 +4,10 @@
 // window's Close button ends the program with 0 and no sanitizer
 // report, and Config.ini then holds the language and the mode for the next run. A signal ends it
 // the same way, while it plays and while a dialog is open. A backup dragged from the desktop opens,
-// on a display without OpenGL the program plays all the same, and under a window manager the
-// windows the main window owns stay above it.
+// on a display without OpenGL the program plays all the same, under a window manager the windows
+// the main window owns stay above it, and files that are no regular files are passed over.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QColor>
 #include <QImage>
@@ -53,15 +54,18 @@ struct ShotRun {
   std::string errors;        // the program's error output
 };
 
-// Runs the program with the arguments under Xvfb through windowshot with the options, the shot in
-// the PNG; `environment` goes before the command.
+// Runs the program under Xvfb through windowshot with the options, the shot in the PNG, on the
+// backup named with -f when there is one; `environment` goes before the command. The backup's name
+// goes through a shell, so that its bytes reach the program as they are.
 ShotRun RunShot(const fixtures::ScratchDir& appDir, const std::string& options, const std::string& png,
-                const std::string& arguments, const std::string& environment = "") {
+                const std::string& backup, const std::string& environment = "") {
   const std::string log = appDir.File("stderr.txt");
-  const std::string command = environment + " PLAYER_APPDIR='" + appDir.Path() +
-                              "' SDL_AUDIODRIVER=dummy '" PLAYER_WITH_XVFB "' " + std::to_string(kScreenWidth) + "x" +
-                              std::to_string(kScreenHeight) + " '" PLAYER_WINDOWSHOT "' " + options + " '" PLAYER_PROGRAM
-                              "' '" + png + "' " + arguments + " 2>'" + log + "'";
+  const std::string program = backup.empty() ? "'" PLAYER_PROGRAM "' '" + png + "'"
+                                             : "/bin/sh '" + png + "' -c 'exec \"$0\" -f \"$PLAYER_BACKUP\"' '" PLAYER_PROGRAM "'";
+  const std::string command = environment + " PLAYER_APPDIR='" + appDir.Path() + "' PLAYER_BACKUP=" +
+                              fixtures::Quoted(backup) + " SDL_AUDIODRIVER=dummy '" PLAYER_WITH_XVFB "' " +
+                              std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + " '" PLAYER_WINDOWSHOT
+                              "' " + options + " " + program + " 2>'" + log + "'";
   ShotRun run;
   if (FILE* out = popen(command.c_str(), "r")) {
     for (int n = 0; std::fscanf(out, "%d", &n) == 1;) run.numbers.push_back(n);
@@ -76,13 +80,13 @@ std::string Middle(const ui::LayoutRect& r, char separator = ',') {
   return std::to_string((r.left + r.right) / 2) + separator + std::to_string((r.top + r.bottom) / 2);
 }
 
-// Runs the program with the arguments, shoots the screen into the PNG once the window has settled
-// (after windowshot's further options), and clicks the middle of the Close button that the mode
-// places.
-ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& arguments, int mode,
-                       const std::string& png, const std::string& options = "", const std::string& environment = "") {
+// Runs the program on the backup (none when empty), shoots the screen into the PNG once the window
+// has settled (after windowshot's further options), and clicks the middle of the Close button that
+// the mode places.
+ProgramRun RunAndClose(const fixtures::ScratchDir& appDir, const std::string& backup, int mode, const std::string& png,
+                       const std::string& options = "", const std::string& environment = "") {
   const ui::LayoutRect& close = ui::FindMainControl(kCloseButton)->rect[static_cast<size_t>(mode)];
-  const ShotRun shot = RunShot(appDir, options + " --close " + Middle(close, ' '), png, arguments, environment);
+  const ShotRun shot = RunShot(appDir, options + " --close " + Middle(close, ' '), png, backup, environment);
   ProgramRun run;
   run.errors = shot.errors;
   if (shot.numbers.size() == 5) {
@@ -149,13 +153,13 @@ TEST(ProgramRunTest, UnderAWindowManagerTheCardDialogStaysAboveTheMainWindow) {
 
 TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramCleanlyWithItsSettings) {
   const fixtures::ScratchDir dir("e2e-program");
-  const std::string backup = dir.File("demo.sd");
+  const std::string backup = dir.File("d\xE9mo \xFF.sd");  // a name that is not UTF-8
   ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
   const std::string config = dir.File("Config.ini");
   std::ofstream(config) << "[Config]\r\nUIMode=2\r\n";
   const std::string shots = plat::test::TestOutputDir() + "/e2e-program-mode-";
 
-  const ProgramRun small = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 2, shots + "2.png");
+  const ProgramRun small = RunAndClose(dir, backup, 2, shots + "2.png");
   ExpectModeWindowClosedCleanly(small, 2);
   ExpectCardDialogOnTop(shots + "2.png");
   std::string written = ReadText(config);
@@ -165,7 +169,7 @@ TEST(ProgramRunTest, TheModeOfConfigIniSizesTheWindowAndClosingItEndsTheProgramC
   // The user switches to the middle mode in the file and starts the program again.
   written.replace(written.find("UIMode=2"), 8, "UIMode=1");
   std::ofstream(config, std::ios::binary | std::ios::trunc) << written;
-  const ProgramRun middle = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 1, shots + "1.png");
+  const ProgramRun middle = RunAndClose(dir, backup, 1, shots + "1.png");
   ExpectModeWindowClosedCleanly(middle, 1);
   written = ReadText(config);
   EXPECT_EQ(ValueOf(written, "Language File"), "en_US") << written;
@@ -222,7 +226,7 @@ TEST(ProgramRunTest, ASignalClosesItWhilePlayingOrUnderADialogAndABadTranslatedF
   for (const auto& [name, steps] : runs) {
     std::ofstream(config, std::ios::trunc) << "[Config]\r\nLanguage File=de_DE\r\nAutoPlayFirstRecord=1\r\n";
     const ShotRun run =
-        RunShot(dir, steps, plat::test::TestOutputDir() + "/e2e-signal-" + name + ".png", "-f " + fixtures::Quoted(backup));
+        RunShot(dir, steps, plat::test::TestOutputDir() + "/e2e-signal-" + name + ".png", backup);
     // The window, then that it played, the awaited window and the exit code.
     ASSERT_EQ(run.numbers.size(), 7u) << name << run.errors;
     EXPECT_EQ(std::vector<int>(run.numbers.begin() + 4, run.numbers.end()), (std::vector<int>{1, 1, 0})) << name;
@@ -259,7 +263,7 @@ TEST(ProgramRunTest, OnADisplayWithoutOpenGlTheProgramPlaysAndClosesCleanly) {
   const std::string first = plat::test::TestOutputDir() + "/e2e-no-opengl-1.png";
   const std::string second = plat::test::TestOutputDir() + "/e2e-no-opengl-2.png";
 
-  const ProgramRun run = RunAndClose(dir, "-f " + fixtures::Quoted(backup), 2, first,
+  const ProgramRun run = RunAndClose(dir, backup, 2, first,
                                      "--again 1000 " + fixtures::Quoted(second), "QT_XCB_GL_INTEGRATION=none");
   ExpectModeWindowClosedCleanly(run, 2);
   const QImage a(QString::fromStdString(first)), b(QString::fromStdString(second));
@@ -274,4 +278,20 @@ TEST(ProgramRunTest, OnADisplayWithoutOpenGlTheProgramPlaysAndClosesCleanly) {
   }
   EXPECT_GT(lit, 100) << "no picture in the channel window";
   EXPECT_NE(before, after) << "the picture does not move";
+}
+
+// Settings, the offset table and the keyed map page that are FIFOs are passed over at once and
+// left as they are: the window opens in the default mode, and the run says on its error output
+// why those files were not read.
+TEST(ProgramRunTest, FilesThatAreNoRegularFilesArePassedOverAtOnce) {
+  const fixtures::ScratchDir dir("e2e-fifos");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  const ProgramRun run = RunAndClose(dir, backup, 0, plat::test::TestOutputDir() + "/e2e-program-fifos.png");
+  ExpectModeWindowClosedCleanly(run, 0);
+  for (const char* name : {"Config.ini", "offset_min.bin", "mapdlg.htm"}) {
+    EXPECT_NE(run.errors.find(dir.File(name) + " is not read: it is not a regular file"), std::string::npos) << run.errors;
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.File(name))) << name;
+  }
 }

@@ -155,7 +155,7 @@ TEST_F(WholeProgramTest, ACardIsPlayedSnapshottedItsLogDroppedAndItsRecordingsEx
   // The trip's event log dropped on the window: playing stops, the records are listed and drawn.
   ASSERT_TRUE(plat::DropFiles(dlg.GetSafeHwnd(), {CString(dir_.File("TRIP.LOG"))}, {30, 30}));
   EXPECT_FALSE(dlg.IsPlaying());
-  EXPECT_EQ(disk.EventList().GetItemCount(), 20);
+  ASSERT_TRUE(PumpUntil([&] { return disk.EventList().GetItemCount() == 20; }));
   const std::vector<CString>& page = browsers_.Last()->calls;
   EXPECT_EQ(std::count(page.begin(), page.end(), CString(L"BaseLine")), 20);
   EXPECT_EQ(dlg.GetGsensorBar().Span(), 19);

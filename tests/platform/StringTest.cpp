@@ -104,6 +104,15 @@ TEST(TextConversionTest, Utf8AndUtf16RoundTripAndRepairBrokenInput) {
   EXPECT_EQ(CString("caf\xC3\xA9").ToUtf8(), "caf\xC3\xA9");
 }
 
+// A name is the bytes the system holds: every byte that is not UTF-8 survives the trip through a
+// text and through UTF-16 (what a widget holds), and never meets a real character.
+TEST(TextConversionTest, NamesThatAreNotUtf8KeepTheirBytes) {
+  const std::string name = "/tmp/caf\xE9 \xC3\xA9 \xFF\x80\xC3 \xED\xB2\x80.sd";
+  const std::wstring text = CString(name).str();
+  EXPECT_EQ(CString(name).Right(3), L".sd");
+  EXPECT_EQ(WideToUtf8(Utf16ToWideKeepingSurrogates(std::u16string(text.begin(), text.end()))), name);
+}
+
 TEST(TextConversionTest, AnsiCodePageRoundTripsItsOwnCharacters) {
   ASSERT_EQ(AnsiCodePage(), "WINDOWS-1252");
   const std::string bytes = "caf\xE9 \x80 \xFC";  // e-acute, euro sign, u-umlaut
