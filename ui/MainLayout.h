@@ -218,7 +218,7 @@ enum class Area {
   kSnapshot,       // the last snapshot
   kGsensorGraph,   // the curve: its size is the mode's graph bitmap
   kPositionText,   // outside the window: its size is the mode's position-text bitmap
-  kSpeedDigits,    // the digit display (hidden; modes 1 and 2 place it below the window)
+  kSpeedDigits,    // the digit display, shown with the record view: in the top bar's empty left end
   kSpeedUnit,      // top-left of the speed-unit picture (no such picture is shipped)
   kBitmapVolume,   // volume bitmap slider 1601: its size is the mode's channel bitmap
   kProductMark,    // the product mark of the marked backgrounds
@@ -238,7 +238,7 @@ inline constexpr MainArea kMainAreas[] = {
     {Area::kSnapshot, false, detail::Same(1505, 250, 1895, 448, 1130, 200, 1418, 362, 802, 120, 1010, 237)},
     {Area::kGsensorGraph, false, detail::Same(1508, 722, 1908, 922, 1133, 542, 1433, 692, 806, 385, 1016, 490)},
     {Area::kPositionText, true, detail::Same(-1000, -1000, -774, -720, -1000, -1000, -796, -748, -1000, -1000, -819, -776)},
-    {Area::kSpeedDigits, true, detail::Same(112, 869, 249, 947, 5, 1114, 165, 1164, 5, 614, 165, 664)},
+    {Area::kSpeedDigits, true, detail::Same(24, 6, 161, 84, 18, 8, 178, 58, 12, 3, 172, 45)},
     {Area::kSpeedUnit, true, detail::Same(1288, 1012, 1288, 1012, 1019, 854, 1019, 854, 913, 756, 913, 756)},
     {Area::kBitmapVolume, false, detail::Same(420, 945, 795, 1047, 305, 708, 580, 785, 220, 505, 410, 560)},
     {Area::kProductMark, false, detail::Same(24, 1004, 264, 1060, 18, 760, 198, 800, 30, 545, 140, 571)},
