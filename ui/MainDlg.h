@@ -187,6 +187,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedAudio2();
   void OnBnClickedLayout4();
   void OnBnClickedLayout8();
+  // 1 (the one picture, the map at its own place), 4 or 8 cells.
+  void SetChannelLayout(int cells);
+  int GetChannelLayout() const { return nowChannel_; }
   // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
   int SetSpeedLevel(int level);
   void ResetSpeedSlider();
@@ -196,7 +199,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBitmapSliderMoved(WPARAM id, LPARAM position);
   void InitVolumeControls();
   void TogglePause();
-  void SetChannelLayout(int cells);
   // Places the caption panel at the window's bottom-left and redraws.
   void RefreshCaptionPanel();
   // The step repeat runs while a frame button is held; the channel-visibility pass hides the
@@ -371,6 +373,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void InitSpeedDigits();
   void PlaceSpeedDigits();
   void PlaceMapPage();
+  // The map page's own place in the mode, where it stands outside the channel layouts.
+  CRect StoredMapRect() const;
   void LayGsensorBar();
   void SizeToBackground();
 

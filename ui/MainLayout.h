@@ -251,7 +251,7 @@ constexpr const LayoutRect& AreaRect(Area area, int mode) {
   return kNoPlace[0];
 }
 
-// The channel cells of layouts 4 and 8: a 3 x 3 grid, cell = (x, y, x + width, y + height).
+// The channel cells of layouts 4 and 8: a grid of equal cells, cell = (x, y, x + width, y + height).
 struct ChannelGrid {
   std::array<int, 3> columnX;
   std::array<int, 3> rowY;
@@ -264,15 +264,37 @@ struct ChannelGrid {
     return {x, y, x + cellWidth, y + cellHeight};
   }
 };
-inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout4Grid{{
-    {{514, 1179, 4000}, {326, 700, 4000}, 653, 361},
-    {{386, 885, 0}, {244, 525, 0}, 487, 269},
-    {{275, 630, 0}, {173, 374, 439}, 346, 192},
-}};
-inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout8Grid{{
-    {{514, 953, 1393}, {312, 567, 822}, 428, 238},
-    {{386, 714, 1045}, {234, 425, 617}, 321, 178},
-    {{275, 508, 743}, {166, 303, 439}, 228, 126},
-}};
+
+namespace detail {
+
+// Cells stand this far inside the video area and apart from each other, so that the bezel the
+// backgrounds draw around each cell stays within the video area too.
+inline constexpr std::array<int, kUiModeCount> kCellMargin{8, 7, 5};
+inline constexpr std::array<int, kUiModeCount> kCellGap{16, 14, 10};
+
+// `count` x `count` equal cells filling the mode's video area; the columns and rows beyond
+// `count` repeat the last one.
+constexpr ChannelGrid VideoGrid(int mode, int count) {
+  const LayoutRect& video = AreaRect(Area::kVideo, mode);
+  const int margin = kCellMargin[static_cast<size_t>(mode)];
+  const int gap = kCellGap[static_cast<size_t>(mode)];
+  ChannelGrid grid{};
+  grid.cellWidth = (video.Width() - 2 * margin - (count - 1) * gap) / count;
+  grid.cellHeight = (video.Height() - 2 * margin - (count - 1) * gap) / count;
+  for (int i = 0; i < 3; ++i) {
+    const int k = i < count ? i : count - 1;
+    grid.columnX[static_cast<size_t>(i)] = video.left + margin + k * (grid.cellWidth + gap);
+    grid.rowY[static_cast<size_t>(i)] = video.top + margin + k * (grid.cellHeight + gap);
+  }
+  return grid;
+}
+
+}  // namespace detail
+
+// Layout 4 is 2 x 2 cells, layout 8 is 3 x 3; both lie inside the video area.
+inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout4Grid{
+    {detail::VideoGrid(0, 2), detail::VideoGrid(1, 2), detail::VideoGrid(2, 2)}};
+inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout8Grid{
+    {detail::VideoGrid(0, 3), detail::VideoGrid(1, 3), detail::VideoGrid(2, 3)}};
 
 }  // namespace ui
