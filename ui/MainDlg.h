@@ -440,6 +440,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SeekFromSlider(int value);
   void SeekReplay(int point);
   void SetRangeEndAtPlayTime(int thumb);
+  void SetBarsToRecording();
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
