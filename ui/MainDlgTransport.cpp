@@ -218,17 +218,18 @@ void CMainDlg::OnBnClickedVolumeUp() {
   RefreshCaptionPanel();
 }
 
-// The level goes to the engine and to both volume sliders, which always show the same level.
+// The level goes to the engine and to every volume slider, which always show the same level.
 void CMainDlg::ApplyVolumeLevel(int level) {
   volumeLevel_ = std::clamp(level, 0, kLoudestVolume);
   if (engine_ != nullptr) engine_->SetVolume(kChannel, LevelAttenuation(volumeLevel_));
   volumeBitmapSlider_.SetPos(volumeLevel_);
   volumeSlider_.SetPos(volumeLevel_);
+  if (volumeDlg_.GetSafeHwnd()) volumeDlg_.Slider().SetPos(volumeLevel_);
 }
 
-void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM) {
-  const int position = volumeBitmapSlider_.GetPos();
-  if (position != volumeLevel_) ApplyVolumeLevel(position);
+// The position the moved slider reports: the window's own bitmap slider's or the volume panel's.
+void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM position) {
+  if (position != volumeLevel_) ApplyVolumeLevel(static_cast<int>(position));
 }
 
 // A panel's percent volume: the ends also move the volume slider to its matching end.
