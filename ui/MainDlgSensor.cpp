@@ -149,7 +149,7 @@ void CMainDlg::RefreshGpsPanels() {
 LRESULT CMainDlg::OnVideoSize(WPARAM, LPARAM channel) {
   if (engine_ == nullptr || !channelWindow_.GetSafeHwnd() || channel != channelWindow_.GetChannel()) return 0;
   const int c = static_cast<int>(channel);
-  channelWindow_.SetWindowText(CPanelDlg::CaptionOf(c, engine_->GetVideoWidth(c), engine_->GetVideoHeight(c)));
+  channelWindow_.SetPictureSize(CSize(engine_->GetVideoWidth(c), engine_->GetVideoHeight(c)));
   return 0;
 }
 
