@@ -326,7 +326,10 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedShowSpeedPanel();
   void OnBnClickedShowVolumePanel();
   void OnBnClickedMinimize();
+  // A small menu that shows or hides the panels without a button of their own.
   void OnBnClickedMenu();
+  bool IsMenuPanelShown(int id) const;
+  void ToggleMenuPanel(int id);
   void OnBnClickedRestore();
   void ResetCardDefaults();
   void ToggleFullVideo(bool swap, bool hideControls);
@@ -393,6 +396,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
+  void KeepInsideWindow(CWnd& panel);
+  void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);
   CRect MapBesideListRect() const;
