@@ -189,6 +189,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedAudio2();
   void OnBnClickedLayout4();
   void OnBnClickedLayout8();
+  // 1 (the one picture, the map at its own place), 4 or 8 cells.
+  void SetChannelLayout(int cells);
+  int GetChannelLayout() const { return nowChannel_; }
   // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
   int SetSpeedLevel(int level);
   void ResetSpeedSlider();
@@ -198,7 +201,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBitmapSliderMoved(WPARAM id, LPARAM position);
   void InitVolumeControls();
   void TogglePause();
-  void SetChannelLayout(int cells);
   // Places the caption panel at the window's bottom-left and redraws.
   void RefreshCaptionPanel();
   // The step repeat runs while a frame button is held; the channel-visibility pass hides the
@@ -326,7 +328,10 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedShowSpeedPanel();
   void OnBnClickedShowVolumePanel();
   void OnBnClickedMinimize();
+  // A small menu that shows or hides the panels without a button of their own.
   void OnBnClickedMenu();
+  bool IsMenuPanelShown(int id) const;
+  void ToggleMenuPanel(int id);
   void OnBnClickedRestore();
   void ResetCardDefaults();
   void ToggleFullVideo(bool swap, bool hideControls);
@@ -374,6 +379,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void InitSpeedDigits();
   void PlaceSpeedDigits();
   void PlaceMapPage();
+  // The map page's own place in the mode, where it stands outside the channel layouts.
+  CRect StoredMapRect() const;
   void LayGsensorBar();
   void SizeToBackground();
 
@@ -392,6 +399,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
+  void KeepInsideWindow(CWnd& panel);
+  void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);
   CRect MapBesideListRect() const;
@@ -453,6 +462,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SeekFromSlider(int value);
   void SeekReplay(int point);
   void SetRangeEndAtPlayTime(int thumb);
+  void SetBarsToRecording();
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;

@@ -147,8 +147,10 @@ void CMainDlg::PlaceSpeedDigits() {
 void CMainDlg::PlaceMapPage() {
   if (!mapDlg_.GetSafeHwnd()) return;
   mapDlg_.ShowWindow(SW_HIDE);
-  DockMapPage(ToCRect(ui::AreaRect(ui::Area::kMapStored, uiMode_)));
+  DockMapPage(StoredMapRect());
 }
+
+CRect CMainDlg::StoredMapRect() const { return ToCRect(ui::AreaRect(ui::Area::kMapStored, uiMode_)); }
 
 // The G-sensor bar lies over the mode's graph area, which is as large as the mode's graph picture.
 void CMainDlg::LayGsensorBar() {

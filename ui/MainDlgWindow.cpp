@@ -23,9 +23,6 @@ bool StrictlyInside(const CRect& r, CPoint p) { return p.x > r.left && p.x < r.r
 
 void CMainDlg::OnBnClickedMinimize() { ShowWindow(SW_MINIMIZE); }
 
-// The menu button has no menu to show.
-void CMainDlg::OnBnClickedMenu() {}
-
 void CMainDlg::OnBnClickedRestore() {
   ShowItem(mainid::kRestore, false);
   ShowItem(mainid::kMenu, true);

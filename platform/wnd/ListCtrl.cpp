@@ -252,6 +252,11 @@ int CListCtrl::GetColumnWidth(int column) const {
   return p->List().columnWidth(column);
 }
 
+int CListCtrl::GetStringWidth(LPCWSTR text) const {
+  plat::ListProc* p = ProcOf(*this);
+  return p ? p->List().fontMetrics().horizontalAdvance(plat::ToQString(text)) : 0;
+}
+
 int CListCtrl::GetColumnCount() const {
   plat::ListProc* p = ProcOf(*this);
   return p ? p->List().columnCount() : 0;

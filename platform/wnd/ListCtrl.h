@@ -18,6 +18,8 @@ class CListCtrl : public CWnd {
   int InsertColumn(int column, LPCWSTR heading, int format = LVCFMT_LEFT, int width = -1);
   // The column's width in pixels; 0 when there is no such column.
   int GetColumnWidth(int column) const;
+  // The width of the text in the list's font, without the margins a cell or a heading adds.
+  int GetStringWidth(LPCWSTR text) const;
   // The number of columns, hidden (zero-width) ones included.
   int GetColumnCount() const;
   // Returns the new row's index (at most the row count), -1 on failure.

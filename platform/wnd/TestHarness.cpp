@@ -12,6 +12,7 @@
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/KeyMap.h"
+#include "platform/wnd/Menu.h"
 #include "platform/wnd/MessageBox.h"
 #include "platform/wnd/Shell.h"
 #include "platform/wnd/SysMetrics.h"
@@ -46,6 +47,19 @@ class FakeMessageBoxes : public IMessageBoxes {
   }
   std::deque<int> answers;
   std::vector<MessageBoxCall> calls;
+};
+
+class FakePopupMenus : public IPopupMenus {
+ public:
+  UINT_PTR Track(HWND owner, const std::vector<MenuItem>& items, CPoint at, UINT flags) override {
+    calls.push_back({owner, items, at, flags});
+    if (answers.empty()) return 0;
+    const UINT_PTR a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<UINT_PTR> answers;
+  std::vector<PopupMenuCall> calls;
 };
 
 class FakeShell : public IShell {
@@ -112,6 +126,7 @@ class FakeDragLoop : public IDragLoop {
 FakeClock g_clock(1000);
 FakeClipboard g_clipboard;
 FakeMessageBoxes g_boxes;
+FakePopupMenus g_menus;
 FakeShell g_shell;
 FakeFolderPicker g_picker;
 FakeDragLoop g_drag;
@@ -184,6 +199,7 @@ void Init() {
   SetModalIdleHook(ModalIdle);
   plat::SetClipboard(&g_clipboard);
   SetMessageBoxes(&g_boxes);
+  SetPopupMenus(&g_menus);
   SetShell(&g_shell);
   SetFolderPicker(&g_picker);
   SetDragLoop(&g_drag);
@@ -197,6 +213,8 @@ void Reset() {
   g_clipboard.data.clear();
   g_boxes.answers.clear();
   g_boxes.calls.clear();
+  g_menus.answers.clear();
+  g_menus.calls.clear();
   g_shell.opened.clear();
   g_shell.beeps = 0;
   g_picker.steps.clear();
@@ -382,6 +400,10 @@ void SetSysColor(int index, COLORREF color) {
 void AnswerMessageBoxes(std::vector<int> answers) { g_boxes.answers.assign(answers.begin(), answers.end()); }
 
 std::vector<MessageBoxCall> MessageBoxes() { return g_boxes.calls; }
+
+void AnswerPopupMenus(std::vector<UINT_PTR> answers) { g_menus.answers.assign(answers.begin(), answers.end()); }
+
+std::vector<PopupMenuCall> PopupMenus() { return g_menus.calls; }
 
 std::vector<QUrl> OpenedUrls() { return g_shell.opened; }
 

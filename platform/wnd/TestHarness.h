@@ -19,6 +19,7 @@
 #include "platform/wnd/Clipboard.h"
 #include "platform/wnd/DragDrop.h"
 #include "platform/wnd/FolderPicker.h"
+#include "platform/wnd/Menu.h"
 #include "platform/wnd/Wnd.h"
 
 namespace plat::test {
@@ -77,6 +78,15 @@ struct MessageBoxCall {
 // The answers of the next message boxes, in order; without one a box answers its first button.
 void AnswerMessageBoxes(std::vector<int> answers);
 std::vector<MessageBoxCall> MessageBoxes();
+struct PopupMenuCall {
+  HWND owner;
+  std::vector<MenuItem> items;
+  CPoint at;
+  UINT flags;
+};
+// The ids the next pop-up menus choose, in order; without one a menu ends without a choice.
+void AnswerPopupMenus(std::vector<UINT_PTR> answers);
+std::vector<PopupMenuCall> PopupMenus();
 std::vector<QUrl> OpenedUrls();
 int Beeps();
 void SetClipboardData(const ClipData& data);

@@ -215,6 +215,8 @@ void SetMessageContext(const MSG& msg);
 // --- painting (WndPaint.cpp)
 void InvalidateClient(Window& wnd, const QRegion& rgn, bool erase);
 void InvalidateWhole(Window& wnd, bool erase);  // the whole client area
+// The whole client areas of the window and of all its descendants, erased.
+void InvalidateTree(Window& wnd);
 bool PaintWindow(Window& wnd);
 bool PaintAll();
 void SchedulePaint();

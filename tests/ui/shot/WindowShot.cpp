@@ -1,10 +1,11 @@
 // windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--stacking] [--do STEP]...
-// PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the
+// [--steps FILE] PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the
 // player with the arguments, waits until its main window is mapped and its picture has settled,
 // writes the whole screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player.
 // With --wm a window manager (openbox) runs on the display first. With --stacking the titles of the
 // windows that the window manager stacks follow on a line of their own, lowest first, each ended
-// by '|'. Each --then runs a
+// by '|'. With --steps the picture is not waited for: the steps of the file (tests/ui/shot/Steps.h)
+// run once the window appeared, OUT.png is taken after them and their reports follow, one a line. Each --then runs a
 // shell command (a click, a drag) once the picture has settled, in turn, before the shot. With --again the picture is not
 // waited to settle (a playing video never does): the first shot is taken once it has kept
 // changing, the second MS milliseconds later into OUT2.png. With --close the player is not ended:
@@ -28,6 +29,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "tests/ui/shot/Steps.h"
+
 namespace {
 
 constexpr int kTimeoutMs = 60000;
@@ -39,9 +42,7 @@ constexpr int kMovingGrabs = 3;
 // With --close, how long the player may take to end after the click.
 constexpr int kCloseMs = 30000;
 
-struct Geometry {
-  int width, height, x, y;
-};
+using shot::Geometry;
 
 // The windows as the X server lists them, one a line with its name in quotes.
 QString WindowTree() {
@@ -81,6 +82,7 @@ struct Options {
   int closeX = 0, closeY = 0;
   QStringList then;
   QStringList steps;
+  QString stepsFile;
 };
 
 QString Output(const QString& program, const QStringList& arguments) {
@@ -236,6 +238,9 @@ int ReadOptions(int argc, char** argv, Options& options) {
     } else if (option == "--then" && at + 1 < argc) {
       options.then << QString::fromLocal8Bit(argv[at + 1]);
       at += 2;
+    } else if (option == "--steps" && at + 1 < argc) {
+      options.stepsFile = QString::fromLocal8Bit(argv[at + 1]);
+      at += 2;
     } else if (option == "--do" && at + 1 < argc) {
       options.steps << QString::fromLocal8Bit(argv[at + 1]);
       at += 2;
@@ -262,7 +267,7 @@ int main(int argc, char** argv) {
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
     std::fprintf(stderr, "usage: windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] "
-                         "[--stacking] [--do STEP]... PLAYER OUT.png [ARGUMENT...]\n");
+                         "[--stacking] [--do STEP]... [--steps FILE] PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
   QProcess wm;
@@ -275,7 +280,12 @@ int main(int argc, char** argv) {
   const QString png = QString::fromLocal8Bit(argv[at + 1]);
   QImage shot;
   std::optional<Geometry> found;
-  if (!options.steps.isEmpty()) {
+  QStringList reports;
+  if (!options.stepsFile.isEmpty()) {
+    found = AwaitMainWindow(player);
+    if (found) reports = shot::RunSteps(options.stepsFile, *found);
+    if (found && !GrabScreen().save(png)) found.reset();
+  } else if (!options.steps.isEmpty()) {
     found = AwaitMainWindow(player);
   } else {
     found = options.againPng.isEmpty() ? ShootAfterCommands(player, shot, options) : ShootTwice(player, shot, options);
@@ -299,6 +309,7 @@ int main(int argc, char** argv) {
     player.waitForFinished(5000);
   }
   std::printf("\n");
+  for (const QString& report : reports) std::printf("%s\n", report.toUtf8().constData());
   wm.kill();
   wm.waitForFinished(5000);
   return 0;
