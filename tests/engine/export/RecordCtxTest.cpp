@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <ctime>
 #include <numeric>
+#include <optional>
+#include <string>
 
 #include "engine/export/RecordCtx.h"
 #include "tests/engine/export/JobTestSupport.h"
@@ -393,16 +395,16 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   desc.recordings[1].video.fps = 25;
   auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
-  const auto withoutStamps = [](std::vector<FeedItem> items, bool knownRate) {
+  const auto withoutStamps = [](std::vector<FeedItem> items, std::optional<std::uint32_t> rate) {
     for (FeedItem& f : items) {
       f.item.stamp = 0;
-      if (!knownRate) f.item.aux = 0;
+      if (rate) f.item.aux = *rate;
     }
     return items;
   };
 
   // Whole seconds between the first and the last picture, over the pictures written.
-  const auto items = withoutStamps(feed->Items(0), true);
+  const auto items = withoutStamps(feed->Items(0), std::nullopt);
   const Expected want = ExpectedExport(items);
   std::int32_t last = 0;
   for (const FeedItem& f : items) {
@@ -418,17 +420,20 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   EXPECT_EQ(fixtures::Le32At(b, 32), seconds * 1000000 / 120);
   EXPECT_EQ(fixtures::Le32At(b, 132), 120 * 1000 / seconds);
 
-  // Within one second and without a frame rate: 30 frames a second.
-  const auto oneSecond = withoutStamps(feed->Items(1), false);
-  const Expected short25 = ExpectedExport(oneSecond);
-  ASSERT_EQ(short25.pictures.size(), 25u);
-  for (const FeedItem& f : oneSecond) ASSERT_EQ(f.item.chunkTime, short25.firstTime);
-  recorder.Begin(Settings(dir.File("rate")));
-  FeedAll(recorder, oneSecond);
-  EXPECT_EQ(recorder.Stop().filesWritten, 1);
-  b = fixtures::ReadFileBytes(dir.File("rate.avi"));
-  EXPECT_EQ(fixtures::Le32At(b, 32), 33333u);
-  EXPECT_EQ(fixtures::Le32At(b, 132), 30000u);
+  // Within one second, without a frame rate or with one no recorder records at: 30 frames a second.
+  for (const std::uint32_t rate : {0u, 121u}) {
+    const auto oneSecond = withoutStamps(feed->Items(1), rate);
+    const Expected short25 = ExpectedExport(oneSecond);
+    ASSERT_EQ(short25.pictures.size(), 25u);
+    for (const FeedItem& f : oneSecond) ASSERT_EQ(f.item.chunkTime, short25.firstTime);
+    const std::string name = "rate" + std::to_string(rate);
+    recorder.Begin(Settings(dir.File(name)));
+    FeedAll(recorder, oneSecond);
+    EXPECT_EQ(recorder.Stop().filesWritten, 1);
+    b = fixtures::ReadFileBytes(dir.File(name + ".avi"));
+    EXPECT_EQ(fixtures::Le32At(b, 32), 33333u) << rate;
+    EXPECT_EQ(fixtures::Le32At(b, 132), 30000u) << rate;
+  }
 }
 
 TEST(RecordCtx, KeyGroupsEndAtAnyIdrHeaderAndNeverOutgrowTheirArea) {
