@@ -9,6 +9,10 @@ namespace {
 
 // Texts are read as into a buffer of 260 characters.
 constexpr int kMaxTextChars = 259;
+// Far larger than any real file: the settings hold a few hundred keys (some kilobytes), the
+// largest translation a few hundred texts (under 10 KB). A larger file is not read.
+constexpr std::uint64_t kMaxConfigBytes = 1 << 20;
+constexpr std::uint64_t kMaxLanguageFileBytes = 256 << 10;
 // Translations are keyed by fixed English texts; the bound only guards against a caller that
 // passes ever new texts.
 constexpr size_t kMaxCachedTranslations = 4096;
@@ -35,6 +39,8 @@ CAppConfig g_appConfig;
 
 CString LoadLanguageString(LPCWSTR text) { return g_appConfig.LoadLanguageString(text); }
 
+CString LoadLanguageFormat(LPCWSTR format) { return g_appConfig.LoadLanguageFormat(format); }
+
 void SetLanguageTextObserver(LanguageTextObserver observer) { g_languageTextObserver = observer; }
 
 namespace {
@@ -47,17 +53,20 @@ CString WithSlash(const CString& folder) {
 
 CAppConfig::CAppConfig() { SetFolders(app::FindAppFolders()); }
 
-void CAppConfig::SetAppFolder(const CString& folder) { SetFolders({folder, folder}); }
+void CAppConfig::SetAppFolder(const CString& folder) { SetFolders({folder, folder, WithSlash(folder) + L"Language/"}); }
 
 void CAppConfig::SetFolders(const app::AppFolders& folders) {
   appFolder_ = WithSlash(folders.program);
   settingsFolder_ = WithSlash(folders.settings);
+  languageFolder_ = WithSlash(folders.languages);
+  plat::SetProfileSizeLimit(ConfigFile(), kMaxConfigBytes);
+  for (UINT row = 0; row < kLanguageCount; ++row) plat::SetProfileSizeLimit(LanguageFile(row), kMaxLanguageFileBytes);
 }
 
 CString CAppConfig::ConfigFile() const { return settingsFolder_ + L"Config.ini"; }
 
 CString CAppConfig::LanguageFile(UINT row) const {
-  return appFolder_ + L"Language/" + LanguageTable[row].code + L".ini";
+  return languageFolder_ + LanguageTable[row].code + L".ini";
 }
 
 CString CAppConfig::PresetSection(int preset) {
@@ -138,7 +147,7 @@ void CAppConfig::SelectLanguage() {
   CString lang = ReadConfigString(kLanguageFileKey, nullptr);
   if (lang.IsEmpty()) lang = LanguageFromUILanguage();
   UINT current = std::min<UINT>(currentLanguage_, kLanguageCount - 1);
-  for (const std::string& name : plat::ListFiles((appFolder_ + L"Language/").ToUtf8(), ".ini")) {
+  for (const std::string& name : plat::ListFiles(languageFolder_.ToUtf8(), ".ini")) {
     const std::optional<UINT> row = LanguageRowOfFile(CString(name));
     if (!row) continue;
     languageFileFound_[*row] = true;
@@ -160,6 +169,12 @@ CString CAppConfig::LoadLanguageString(LPCWSTR text) const {
   const CString translated = stored ? stored->Left(kMaxTextChars) : english;
   if (translations_.size() < kMaxCachedTranslations) translations_.emplace(english.str(), translated);
   return translated;
+}
+
+CString CAppConfig::LoadLanguageFormat(LPCWSTR format) const {
+  const CString english(format);
+  const CString translated = LoadLanguageString(format);
+  return FormatConversions(translated.str()) == FormatConversions(english.str()) ? translated : english;
 }
 
 CString CAppConfig::LanguageFromUILanguage() { return LanguageCodeOfId(GetUserDefaultUILanguage()); }

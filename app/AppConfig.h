@@ -1,6 +1,8 @@
 // The keeper of the program's preferences and translations. Preferences live in "Config.ini" in
-// the settings folder (app/AppPaths.h); every read and write goes to the file at once (the profile functions
-// serialise callers, so worker threads may call without a lock). The interface language is
+// the settings folder (app/AppPaths.h); every write goes to the file at once and reads see what the
+// file holds (the profile functions serialise callers, so worker threads may call without a
+// lock). A settings file of more than 1 MiB, or a translation file of more than 256 KiB, is not
+// read: the defaults stand. The interface language is
 // chosen once at start from "Language File" or the user's interface language, and every
 // user-visible English text is translated through "Language/<code>.ini".
 #pragma once
@@ -58,6 +60,10 @@ class CAppConfig {
   // language has no file, the text is empty or the file lacks it. Translations are cut to 259
   // characters.
   CString LoadLanguageString(LPCWSTR text) const;
+  // The translation of an English printf format, used only when it has the format's conversions in
+  // the same order; otherwise the English format, so that no translation can make a format read
+  // its arguments wrongly.
+  CString LoadLanguageFormat(LPCWSTR format) const;
 
   // The code for the user's interface language, "en_US" for every language without one.
   static CString LanguageFromUILanguage();
@@ -69,11 +75,12 @@ class CAppConfig {
   // The running program's folder with a trailing '/', computed afresh.
   static CString GetModuleDirectory();
 
-  // The program's folder (Language/, offset_min.bin) and the settings folder (Config.ini,
-  // mapdlg.htm), each with a trailing '/'. Tests and tools may point both at one folder; a
-  // missing trailing '/' is added.
+  // The program's folder (offset_min.bin), the settings folder (Config.ini, mapdlg.htm) and the
+  // folder of the language files, each with a trailing '/'. Tests and tools may point all at one
+  // folder (SetAppFolder: the language files in its Language/); a missing trailing '/' is added.
   const CString& GetAppFolder() const { return appFolder_; }
   const CString& GetSettingsFolder() const { return settingsFolder_; }
+  const CString& GetLanguageFolder() const { return languageFolder_; }
   void SetAppFolder(const CString& folder);
   void SetFolders(const app::AppFolders& folders);
 
@@ -95,6 +102,7 @@ class CAppConfig {
 
   CString appFolder_;
   CString settingsFolder_;
+  CString languageFolder_;
   std::atomic<UINT> currentLanguage_{0};
   std::atomic<UINT> chosenLanguage_{0};
   std::atomic<int> uiMode_{0};
@@ -106,8 +114,9 @@ class CAppConfig {
 
 extern CAppConfig g_appConfig;
 
-// The translation of an English text through g_appConfig.
+// The translation of an English text, or of an English printf format, through g_appConfig.
 CString LoadLanguageString(LPCWSTR text);
+CString LoadLanguageFormat(LPCWSTR format);
 
 // For tests: while set, every non-empty text asked of LoadLanguageString, in whatever language, is
 // first handed to this function on the calling thread, so that a test can list the keys that the

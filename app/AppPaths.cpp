@@ -12,6 +12,7 @@ namespace app {
 namespace {
 
 constexpr char kSettingsFolderName[] = "dravik2-player";
+constexpr char kLanguageFolderName[] = "Language/";
 
 std::string WithSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
@@ -41,15 +42,17 @@ std::string UserSettingsFolder() {
 }  // namespace
 
 AppFolders FindAppFolders() {
+  const std::string program = WithSlash(plat::ExecutableDir());
+  const CString programLanguages(program + kLanguageFolderName);
   const std::string chosen = Environment("PLAYER_APPDIR");
   if (!chosen.empty()) {
+    const std::string languages = WithSlash(chosen) + kLanguageFolderName;
     const CString folder(WithSlash(chosen));
-    return {folder, folder};
+    return {folder, folder, plat::IsDirectory(languages) ? CString(languages) : programLanguages};
   }
-  const std::string program = WithSlash(plat::ExecutableDir());
-  if (plat::IsWritableDir(program)) return {CString(program), CString(program)};
+  if (plat::IsWritableDir(program)) return {CString(program), CString(program), programLanguages};
   const std::string settings = UserSettingsFolder();
-  return {CString(program), CString(settings.empty() ? program : settings)};
+  return {CString(program), CString(settings.empty() ? program : settings), programLanguages};
 }
 
 CString ConfigIniPath() { return g_appConfig.GetSettingsFolder() + L"Config.ini"; }
@@ -58,6 +61,6 @@ CString MapPagePath() { return g_appConfig.GetSettingsFolder() + L"mapdlg.htm"; 
 
 CString GpsOffsetTablePath() { return g_appConfig.GetAppFolder() + L"offset_min.bin"; }
 
-CString LanguageFolder() { return g_appConfig.GetAppFolder() + L"Language/"; }
+CString LanguageFolder() { return g_appConfig.GetLanguageFolder(); }
 
 }  // namespace app

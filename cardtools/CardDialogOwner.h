@@ -1,11 +1,13 @@
 // What the card dialog asks of the window that owns it (the main window): the engine, the list of
-// recordings it shows beside the video, its time-zone offsets and its controls.
+// recordings it shows beside the video and plays, its time-zone offsets, its controls and the
+// place for the dialog.
 #pragma once
 
 #include <cstdint>
 
 #include "app/DisplayTime.h"
 #include "cardtools/RecordSpanEntry.h"
+#include "platform/Geometry.h"
 #include "platform/String.h"
 
 class IIbpCtrl;
@@ -35,6 +37,11 @@ class ICardDialogOwner {
   virtual void ClearRecordSpans() = 0;
   virtual void StopPlayback() = 0;
   virtual bool IsPlaying() const = 0;
+  // Plays the n-th recording the dialog listed from its start; false when it could not.
+  virtual bool PlayRecord(int n) = 0;
+  // Where on the screen the dialog is to lie when it shows: over the owner's picture, clear of its
+  // tool bar and transport buttons.
+  virtual CRect GetCardDialogArea() const = 0;
   // The chosen time zone's offset in seconds, and that offset with the card's daylight saving:
   // what is added to recording times to show them.
   virtual std::int64_t GetTimeZoneOffset() const = 0;

@@ -9,6 +9,7 @@
 #include "cardtools/CardToolSettings.h"
 #include "cardtools/DriveFinder.h"
 #include "engine/IIbpCtrl.h"
+#include "platform/wnd/SysMetrics.h"
 
 namespace {
 
@@ -23,6 +24,14 @@ constexpr int kInteractiveItems[] = {CDiskDlg::kRemovableRadio,    CDiskDlg::kBa
                                      CDiskDlg::kOpenButton,        CDiskDlg::kRecordList,        CDiskDlg::kStartPicker,
                                      CDiskDlg::kEndPicker,         CDiskDlg::kBackupDestination, CDiskDlg::kBrowseDestination,
                                      CDiskDlg::kBackupFormat,      CDiskDlg::kBackupButton,      CDiskDlg::kBrowseSnapshot};
+// What lies below the lists, which moves up when the lists give up height.
+constexpr int kBelowListItems[] = {1075, CDiskDlg::kSnapshotFolder, CDiskDlg::kBrowseSnapshot, CDiskDlg::kProgressBar,
+                                   IDCANCEL};
+// The lists keep this much height, a few rows, however small the screen.
+constexpr int kShortestList = 96;
+// The caption that a window manager may put above the dialog when it first shows it; without
+// one the dialog merely sits that much lower.
+constexpr int kUnframedCaption = 24;
 constexpr const wchar_t* kPickerFormat = L"yyyy'-'MM'-'dd HH':'mm':'ss";
 constexpr int kTimeColumnWidth = 190;
 constexpr int kLengthColumnWidth = 120;
@@ -57,7 +66,7 @@ void CDiskDlg::DoDataExchange(CDataExchange* dx) {
 BOOL CDiskDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   TranslateDialogTexts(*this, {kSourceGroup, kBackupGroup, kRemovableRadio, kBackupFileRadio, kLocalDiskRadio,
-                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075, 1076});
+                               kOpenButton, kBackupButton, 1071, 1072, 1073, 1074, 1075, 1076, IDCANCEL});
   CRect client;
   GetClientRect(&client);
   fullClientHeight_ = client.Height();
@@ -91,6 +100,7 @@ void CDiskDlg::ShowForTask(int task) {
   recordList_.SetExtendedStyle((recordList_.GetExtendedStyle() & ~LVS_EX_CHECKBOXES) | checks);
   UpdateCaption();
   ShowBackupSection(task_ == kBackupTask);
+  FitIntoArea();
   ShowWindow(SW_SHOW);
 }
 
@@ -108,6 +118,78 @@ void CDiskDlg::ShowBackupSection(bool show) {
   const int height = show ? fullClientHeight_ : group.top;
   SetWindowPos(nullptr, 0, 0, window.Width(), window.Height() - client.Height() + height,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The window with its frame; before a window manager has framed it, with a caption above it.
+CRect CDiskDlg::FramedRect() const {
+  CRect window;
+  CRect client;
+  GetWindowRect(&window);
+  GetClientRect(&client);
+  if (window.Height() == client.Height() && (GetStyle() & WS_CAPTION) == WS_CAPTION) window.top -= kUnframedCaption;
+  return window;
+}
+
+// Centred in the area when it does not lie wholly there, and kept on the screen.
+void CDiskDlg::FitIntoArea() {
+  const CRect work = plat::WorkArea();
+  CRect area;
+  if (!area.IntersectRect(owner_.GetCardDialogArea(), work)) area = work;
+  CRect list;
+  recordList_.GetWindowRect(&list);
+  const int spare = std::max(list.Height() + listSqueeze_ - kShortestList, 0);
+  SqueezeLists(std::min(std::max(FramedRect().Height() + listSqueeze_ - area.Height(), 0), spare));
+  const CRect framed = FramedRect();
+  CPoint at = framed.TopLeft();
+  if ((framed & area) != framed) {
+    at = CPoint(area.left + (area.Width() - framed.Width()) / 2, area.top + (area.Height() - framed.Height()) / 2);
+  }
+  at.x = std::max<int>(work.left, std::min<int>(at.x, work.right - framed.Width()));
+  at.y = std::max<int>(work.top, std::min<int>(at.y, work.bottom - framed.Height()));
+  CRect window;
+  GetWindowRect(&window);
+  SetWindowPos(nullptr, at.x, at.y + window.top - framed.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CDiskDlg::SqueezeLists(int squeeze) {
+  const int delta = squeeze - listSqueeze_;
+  if (delta == 0) return;
+  listSqueeze_ = squeeze;
+  const auto move = [this](int id, int down, int longer) {
+    CWnd* item = GetDlgItem(id);
+    if (item == nullptr) return;
+    CRect r;
+    item->GetWindowRect(&r);
+    ScreenToClient(&r);
+    item->MoveWindow(r.left, r.top + down, r.Width(), r.Height() + longer, FALSE);
+  };
+  for (int id : {kRecordList, kEventList}) move(id, 0, -delta);
+  for (int id : kBelowListItems) move(id, -delta, 0);
+  for (int id : kBackupSectionItems) move(id, -delta, 0);
+  fullClientHeight_ -= delta;
+  CRect window;
+  GetWindowRect(&window);
+  SetWindowPos(nullptr, 0, 0, window.Width(), window.Height() - delta, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Invalidate();
+}
+
+int CDiskDlg::GetChosenRecording() const {
+  const int selected = recordList_.GetNextItem(-1, LVNI_SELECTED);
+  return selected >= 0 ? selected : recordList_.GetNextItem(-1, LVNI_FOCUSED);
+}
+
+void CDiskDlg::PlayListedRecording(int row) {
+  if (task_ != kPlaybackTask || row < 0 || row >= recordList_.GetItemCount()) return;
+  if (owner_.PlayRecord(row)) ShowWindow(SW_HIDE);
+}
+
+BOOL CDiskDlg::PreTranslateMessage(MSG* msg) {
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN && msg->hwnd == recordList_.GetSafeHwnd() &&
+      task_ == kPlaybackTask) {
+    PlayListedRecording(GetChosenRecording());
+    return TRUE;
+  }
+  return CDialog::PreTranslateMessage(msg);
 }
 
 void CDiskDlg::UpdateCaption() {
@@ -202,6 +284,13 @@ LRESULT CDiskDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
       OnCommand(LOWORD(wParam), HIWORD(wParam));
       break;
+    case WM_NOTIFY: {
+      const auto* notify = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
+      if (notify != nullptr && notify->hdr.idFrom == kRecordList && notify->hdr.code == static_cast<UINT>(NM_DBLCLK)) {
+        PlayListedRecording(notify->iItem);
+      }
+      break;
+    }
     case kExportStepMessage:
       OnExportStepDone();
       return 0;

@@ -96,8 +96,11 @@ class CDiskDlg : public CDialog {
   // Keeps the 16-bit check value (CRC-16/CCITT) of the account the user was accepted with.
   void SetCardPasswordHash(const CString& userName, const CString& password);
   std::uint16_t GetCardPasswordHash() const { return cardPasswordHash_; }
-  // Reads a recorder event log (".log"); 0 when its rows were decoded.
-  int LoadEventLog(const CString& path);
+  // Starts reading a recorder event log (".log") in the background; the owner is posted
+  // WM_EVENTLOG_LOADED when it ends and then takes the rows with TakeEventLog, true when the rows
+  // of that read are decoded and held (a file that is no event log is refused with a message).
+  void LoadEventLog(const CString& path);
+  bool TakeEventLog(WPARAM read);
   // The coloured list of the log's records, shown in place of the recordings; the log's track
   // goes to the view.
   void FillEventLogList(IEventLogView& view);
@@ -111,6 +114,8 @@ class CDiskDlg : public CDialog {
   int GetTask() const { return task_; }
   // The text of the chosen drive in the current drive mode; empty in backup-file mode.
   CString GetCurrentDriveText() const;
+  // The recording the user chose in the list: its selected row, else its focused one; -1 for none.
+  int GetChosenRecording() const;
   void SetSourceText(const CString& text);
   CString GetSourceText() const;
   std::int64_t GetTimeBound(int which) const { return bounds_[which == 1 ? 1 : 0]; }
@@ -132,6 +137,8 @@ class CDiskDlg : public CDialog {
   CString recordingFolder;     // the opened card's "dcim/" folder, set by the owner
 
   BOOL OnInitDialog() override;
+  // Enter on a recording of the list plays it, as a double click does.
+  BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
@@ -168,6 +175,14 @@ class CDiskDlg : public CDialog {
   void FinishExport(bool complete);
   void BrowseFolder(int editId, LPCWSTR configKey);
   void ShowBackupSection(bool show);
+  // For playback, a recording of the list is played and the dialog steps aside.
+  void PlayListedRecording(int row);
+  // The dialog lies in the owner's area on the screen; where it is taller, its lists give up
+  // height, down to a few rows.
+  void FitIntoArea();
+  CRect FramedRect() const;
+  // The lists are `squeeze` pixels shorter than the template's and everything below moves up.
+  void SqueezeLists(int squeeze);
 
   ICardDialogOwner& owner_;
   CListCtrl recordList_;
@@ -193,4 +208,5 @@ class CDiskDlg : public CDialog {
   CString exportFolder_;
   CString exportPath_;  // the first file of the export that runs
   int fullClientHeight_ = 0;
+  int listSqueeze_ = 0;
 };

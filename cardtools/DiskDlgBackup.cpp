@@ -31,6 +31,10 @@ CString UnusedPath(const CString& folder, const CString& stem, const wchar_t* ex
   return path;
 }
 
+bool Overlaps(const RecordSpanEntry& span, std::int64_t from, std::int64_t to) {
+  return span.end > from && span.start < to;
+}
+
 }  // namespace
 
 void CDiskDlg::OnBnClickedBackup() {
@@ -74,16 +78,18 @@ bool CDiskDlg::ReadTimeRange(std::int64_t* from, std::int64_t* to) {
   return *to > *from;
 }
 
-// The ticked recordings (the selected ones when none is ticked) that overlap the range.
+// Every ticked recording, whether the range reaches it or not: playing a recording narrows the
+// range to that one, and a tick is the user's own choice. When none is ticked, the selected ones
+// that overlap the range.
 std::vector<int> CDiskDlg::ChosenRows(std::int64_t from, std::int64_t to) const {
   std::vector<int> ticked;
   std::vector<int> selected;
   const int count = std::min(recordList_.GetItemCount(), static_cast<int>(spans_.size()));
   for (int row = 0; row < count; ++row) {
-    const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
-    if (span.end <= from || span.start >= to) continue;
     if (recordList_.GetCheck(row)) ticked.push_back(row);
-    if (recordList_.GetItemState(row, LVIS_SELECTED)) selected.push_back(row);
+    if (Overlaps(spans_[static_cast<size_t>(row)], from, to) && recordList_.GetItemState(row, LVIS_SELECTED)) {
+      selected.push_back(row);
+    }
   }
   return ticked.empty() ? selected : ticked;
 }
@@ -118,15 +124,18 @@ void CDiskDlg::StartSdBackup(const std::vector<int>& rows, const CString& folder
   EnableControls(false);
 }
 
-// Each recording's part of the range goes to an AVI file of its own; the worker waits for each
-// export to end, and the next one starts from the UI thread.
+// Each recording's part of the range goes to an AVI file of its own, a recording that the range
+// does not reach whole; the worker waits for each export to end, and the next one starts from
+// the UI thread.
 void CDiskDlg::StartAviExport(const std::vector<int>& rows, std::int64_t from, std::int64_t to, const CString& folder) {
   exports_.clear();
   for (int row : rows) {
     const RecordSpanEntry& span = spans_[static_cast<size_t>(row)];
-    const std::int64_t start = std::max(span.start, from);
+    const bool inRange = Overlaps(span, from, to);
+    const std::int64_t start = inRange ? std::max(span.start, from) : span.start;
+    const std::int64_t end = inRange ? std::min(span.end, to) : span.end;
     const CString path = UnusedPath(folder, FileStem(start, owner_.GetDisplayZone()), L".avi");
-    exports_.push_back({span.entry, start, std::min(span.end, to), path});
+    exports_.push_back({span.entry, start, end, path});
   }
   exportFolder_ = folder;
   aviExport = true;

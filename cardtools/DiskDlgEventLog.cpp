@@ -59,9 +59,9 @@ bool FitsInt(std::int64_t value) {
 
 }  // namespace
 
-int CDiskDlg::LoadEventLog(const CString& path) {
-  return eventLog_.Load(path) == CEventLogDb::LoadResult::kLoaded ? 0 : 1;
-}
+void CDiskDlg::LoadEventLog(const CString& path) { eventLog_.StartLoad(path); }
+
+bool CDiskDlg::TakeEventLog(WPARAM read) { return eventLog_.TakeLoad(read) == CEventLogDb::LoadResult::kLoaded; }
 
 void CDiskDlg::InitEventList() {
   eventList_.SetExtendedStyle(LVS_EX_FULLROWSELECT);

@@ -148,7 +148,7 @@ void CDiskDlg::FillBackupFileList() {
   std::sort(names.begin(), names.end());
   backupFileList_.ResetContent();
   const CString prefix = folder.Right(1) == L"/" ? folder : folder + L"/";
-  for (const std::string& name : names) backupFileList_.AddString(prefix + CString::FromUtf8(name));
+  for (const std::string& name : names) backupFileList_.AddString(prefix + CString(name));
 }
 
 // The source the user chose in the list of the current mode.

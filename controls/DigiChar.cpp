@@ -171,8 +171,8 @@ void CDigiColonDotChar::SetElementData(WORD mask, DWORD style) {
   CDigiChar::SetElementData(mask, style);
 }
 
-void CDigiChar::Draw(CDC& dc, const DigiRect& rect, CPen* offPen, CPen* onPen, CBrush* offBrush, CBrush* onBrush,
-                     CRgn* region) const {
+void CDigiChar::Draw(CDC& dc, const DigiRect& rect, CPen* offPen, CPen* onPen, CBrush* offBrush,
+                     CBrush* onBrush) const {
   for (size_t i = 0; i < segments_.size(); ++i) {
     const bool lit = ((mask_ >> i) & 1) != 0;
     if (!lit && onlyLit_) continue;
@@ -182,12 +182,6 @@ void CDigiChar::Draw(CDC& dc, const DigiRect& rect, CPen* offPen, CPen* onPen, C
     segments_[i].Draw(dc, rect, width_);
     dc.EndPath();
     dc.StrokeAndFillPath();
-    if (!region) continue;
-    dc.BeginPath();
-    segments_[i].Draw(dc, rect, width_);
-    dc.EndPath();
-    CRgn area;
-    if (area.CreateFromPath(&dc)) region->CombineRgn(region, &area, RGN_OR);
   }
 }
 

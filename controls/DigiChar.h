@@ -31,10 +31,8 @@ class CDigiChar {
   WORD GetMask() const { return mask_; }
   const std::vector<CDSegment>& GetSegments() const { return segments_; }
 
-  // Strokes and fills each segment with the pen and brush of its state; with a region, the area
-  // of every drawn segment is added to it.
-  void Draw(CDC& dc, const DigiRect& rect, CPen* offPen, CPen* onPen, CBrush* offBrush, CBrush* onBrush,
-            CRgn* region) const;
+  // Strokes and fills each segment with the pen and brush of its state.
+  void Draw(CDC& dc, const DigiRect& rect, CPen* offPen, CPen* onPen, CBrush* offBrush, CBrush* onBrush) const;
 
  protected:
   explicit CDigiChar(int width) : width_(width) {}

@@ -17,9 +17,7 @@ COLORREF Blend(COLORREF segment, COLORREF background) {
 CDigiStatic::CDigiStatic() = default;
 
 void CDigiStatic::Redraw() {
-  if (!m_hWnd) return;
-  if (transparent_) SetWindowRgn(nullptr, TRUE);
-  Invalidate(TRUE);
+  if (m_hWnd) Invalidate(TRUE);
 }
 
 void CDigiStatic::SetText(const CString& text) {
@@ -86,18 +84,15 @@ void CDigiStatic::OnPaint() {
     y = (client.Height() - kDigiDesignHeight * scaleY) / 2;
   }
 
-  CRgn region;
-  if (transparent_) region.CreateRectRgn(0, 0, 0, 0);
   CPen* oldPen = dc.GetCurrentPen();
   CBrush* oldBrush = dc.GetCurrentBrush();
   for (const CDigiChar& ch : chars_) {
     const DigiRect rc{x, y, x + ch.GetWidth() * scaleX, y + kDigiDesignHeight * scaleY};
-    ch.Draw(dc, rc, &offPen, &onPen, &offBrush, &onBrush, transparent_ ? &region : nullptr);
+    ch.Draw(dc, rc, &offPen, &onPen, &offBrush, &onBrush);
     x += ch.GetWidth() * scaleX;
   }
   dc.SelectObject(oldPen);
   dc.SelectObject(oldBrush);
-  if (transparent_) SetWindowRgn(&region, FALSE);
 }
 
 LRESULT CDigiStatic::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {

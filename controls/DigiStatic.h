@@ -17,7 +17,9 @@ class CDigiStatic : public CStatic {
   void SetColor(COLORREF offColor, COLORREF onColor);
   // FALSE, changing nothing, when the two sets share a bit.
   BOOL ModifyDigiStyle(DWORD remove, DWORD add);
-  // The segments over whatever lies beneath the control.
+  // The segments over what the parent shows beneath the control. Each paint starts again from
+  // those pixels and the control keeps its whole rectangle (no window region), so the segments
+  // of an earlier text never stay lit.
   void SetTransparent(BOOL transparent);
 
   DWORD GetDigiStyle() const { return style_; }

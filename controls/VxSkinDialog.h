@@ -35,9 +35,11 @@ class CVxSkinDialog : public CDialog {
   void SetCornerEllipse(int width, int height);
   // On by default: a left press on the bare background starts moving the window.
   void EnableDragByClientArea(bool enable) { dragByClientArea_ = enable; }
+  // The skin over the face colour: what the background erase draws, also for a paint that
+  // starts from a clean background.
+  BOOL OnEraseBkgnd(CDC& dc);
 
  private:
-  BOOL OnEraseBkgnd(CDC& dc);
   void OnSize();
 
   bool dragByClientArea_ = true;

@@ -75,7 +75,10 @@ class CIbpCtrl final : public IIbpCtrl {
   // WM_PLAYER_END (lParam -1), after which GetJobResult tells how it ended; the export of a
   // transport stream runs on its reader's thread and posts no progress. kBusy while a play
   // or job is open; kFailed for what they refuse or when the job cannot start (the engine is
-  // idle then).
+  // idle then, and GetJobFailure says why). An output whose name is one of the files the job
+  // reads, or exists as anything but a regular file, is refused before the job starts. Outputs
+  // are written under temporary names beside their own and take them when the job is done.
+  // A GPS text job that finds no fix fails.
   //
   // A backup copies the entries given (of the store as it is open, in their order) into a `.sd`
   // file created afresh at `path`; with the GPS text export on, it writes only the GPS text of
@@ -112,9 +115,11 @@ class CIbpCtrl final : public IIbpCtrl {
   // The last multiple of 5 % posted for the entry in hand; -1 when none (and after a job's end).
   int GetJobProgress() const override { return source_.JobProgress(); }
   JobResult GetJobResult() const override { return job_.Result(); }
-  // The files the last job wrote (the `.sd` file, GPS text files); the AVI files are announced by
-  // WM_PLAYER_EXPORTSTART and WM_PLAYER_EXPORTDONE.
+  // The files the last job kept under their names: the `.sd` file, GPS text files, AVI files with
+  // their subtitle and CSV files. A job that failed or was stopped keeps none.
   std::vector<std::string> GetJobFiles() const override { return job_.Files(); }
+  // Why the last job failed or was refused; kNone when it did not fail.
+  JobFailureInfo GetJobFailure() const { return job_.Failure(); }
   // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.
   void Close() override;
   // Wakes the channel's queues, so that no thread stays blocked on one, then stops the source and
@@ -237,12 +242,14 @@ class CIbpCtrl final : public IIbpCtrl {
   EngineStart ExportTransportStream(const CString& path, std::int64_t startTime, std::int64_t endTime);
   void EndTransportStreamExport(bool complete);
   void PrepareJob(bool backup, bool decode);
-  EngineStart JobStarted(bool started);
+  EngineStart JobStarted(bool started, const JobFailureInfo& why);
+  EngineStart Refuse(JobFailure why, const CString& path);
   JobOutputs OutputsOf(bool backup, bool recording, bool decode);
+  std::vector<std::string> InputPaths() const;
   void BeginRecorder(bool reencode);
-  RecordResult EndRecord();
-  bool EndJobRecording(bool recording, bool handOver);
-  void AwaitHandOver();
+  RecordResult EndRecord(bool keepFiles);
+  RecordingEnd EndJobRecording(bool recording, bool decode, bool dataEnded, bool keep);
+  bool AwaitHandOver();
   bool StartSource(IndexEntry* entry, int eventNumber);
   void StopSource();
   void KeepPlayedEntry();

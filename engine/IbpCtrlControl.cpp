@@ -176,7 +176,7 @@ bool CIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
   plat::PictureCopy shown;
   if (!video || !video->Snapshot(shown)) return false;
   const SnapshotPicture picture{shown.pixels, shown.width, shown.height};
-  return WriteSnapshot(picture, SnapshotTexts{}, SnapshotFileName(path, jpeg));
+  return WriteSnapshot(picture, SnapshotTexts{}, SnapshotFileName(path, jpeg), InputPaths());
 }
 
 OsdSettings CIbpCtrl::OsdSource::Settings() const { return engine_.state_.Osd(); }

@@ -2,6 +2,7 @@
 // recording state that names their output.
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "engine/IbpCtrl.h"
 #include "engine/video/Snapshot.h"
@@ -26,23 +27,27 @@ int ExportLength(std::int64_t startTime, std::int64_t endTime) {
 
 EngineStart CIbpCtrl::StartBackup(const CString& path, IndexEntry* const* entries, int count) {
   if (state_.open.load()) return EngineStart::kBusy;
+  job_.ClearFailure();
   const bool gpsText = job_.GpsText().IsOn();
-  if (path.IsEmpty() || !entries || count < 1 || static_cast<std::uint32_t>(count) > kBackupCapacity ||
-      !IsCardStoreSource(address_.type) || (IsAviPath(path) && !gpsText)) {
-    return EngineStart::kFailed;
+  if (path.IsEmpty()) return Refuse(JobFailure::kNoOutputName, path);
+  if (!entries || count < 1 || static_cast<std::uint32_t>(count) > kBackupCapacity) {
+    return Refuse(JobFailure::kEntries, path);
   }
+  if (!IsCardStoreSource(address_.type)) return Refuse(JobFailure::kNotAStore, path);
+  if (IsAviPath(path) && !gpsText) return Refuse(JobFailure::kOutputName, path);
   return StartJob(path, 0, !gpsText, false, [&] { return source_.AddBackupEntries(entries, count); });
 }
 
 EngineStart CIbpCtrl::OpenExport(const CString& path, IndexEntry* entry, int eventNumber, std::int64_t startTime,
                                  std::int64_t endTime) {
   if (state_.open.load()) return EngineStart::kBusy;
+  job_.ClearFailure();
   if (address_.type == kSourceTransportStream) return ExportTransportStream(path, startTime, endTime);
+  if (path.IsEmpty()) return Refuse(JobFailure::kNoOutputName, path);
+  if (!IsCardStoreSource(address_.type)) return Refuse(JobFailure::kNotAStore, path);
+  if (!IsAviPath(path) && !job_.GpsText().IsOn()) return Refuse(JobFailure::kOutputName, path);
   // Without both times the source would play on and wait at the end instead of ending the job.
-  if (path.IsEmpty() || startTime <= 0 || endTime <= 0 || startTime > endTime || !IsCardStoreSource(address_.type) ||
-      (!IsAviPath(path) && !job_.GpsText().IsOn())) {
-    return EngineStart::kFailed;
-  }
+  if (startTime <= 0 || endTime <= 0 || startTime > endTime) return Refuse(JobFailure::kNoTimeRange, path);
   return StartJob(path, ExportLength(startTime, endTime), false, state_.exportDecode.load(),
                   [&] { return source_.SetExportRange(entry, eventNumber, startTime, endTime); });
 }
@@ -55,7 +60,13 @@ EngineStart CIbpCtrl::StartJob(const CString& path, int mode, bool backup, bool 
   bool started = CreatePipeline();
   state_.open = true;
   active_ = Active::kCardSource;
-  started = started && CreateQueues(decode) && (!decode || StartThreads()) && SetRecord(true, path, mode) && setRange();
+  started = started && CreateQueues(decode) && (!decode || StartThreads());
+  JobFailureInfo why{JobFailure::kNotStarted, path.ToUtf8(), {}, 0};
+  if (started && !SetRecord(true, path, mode)) {
+    why.kind = JobFailure::kFolderNotMade;
+    started = false;
+  }
+  started = started && setRange();
   if (started) {
     PrepareJob(backup, decode);
     Channel& ch = channels_[0];
@@ -63,29 +74,34 @@ EngineStart CIbpCtrl::StartJob(const CString& path, int mode, bool backup, bool 
     source_.SetJob(&job_);
     started = source_.Start();
   }
-  return JobStarted(started);
+  return JobStarted(started, why);
 }
 
 // A transport stream has no index that places times in it: its file is exported whole, the
 // pictures copied and the sound decoded, by its reader. The times give the recording's mode word.
 EngineStart CIbpCtrl::ExportTransportStream(const CString& path, std::int64_t startTime, std::int64_t endTime) {
-  if (path.IsEmpty() || startTime > endTime || !IsAviPath(path) || state_.exportDecode.load() ||
-      job_.GpsText().IsOn()) {
-    return EngineStart::kFailed;
-  }
+  if (path.IsEmpty()) return Refuse(JobFailure::kNoOutputName, path);
+  if (state_.exportDecode.load() || job_.GpsText().IsOn()) return Refuse(JobFailure::kNotAStore, path);
+  if (!IsAviPath(path)) return Refuse(JobFailure::kOutputName, path);
+  if (startTime > endTime) return Refuse(JobFailure::kNoTimeRange, path);
   bool started = CreatePipeline();
   state_.open = true;
   active_ = Active::kTransportStream;
-  started = started && CreateQueues(false) && SetRecord(true, path, ExportLength(startTime, endTime));
+  started = started && CreateQueues(false);
+  JobFailureInfo why{JobFailure::kNotStarted, path.ToUtf8(), {}, 0};
+  if (started && !SetRecord(true, path, ExportLength(startTime, endTime))) {
+    why.kind = JobFailure::kFolderNotMade;
+    started = false;
+  }
   if (started) {
     PrepareJob(false, false);
     TSExport to;
     to.recorder = &recorder_;
     to.sound = state_.exportAudio.load();
     to.onEnd = [this](bool complete) { EndTransportStreamExport(complete); };
-    started = channels_[0].transportStream->StartExport(path_.ToUtf8(), std::move(to));
+    started = job_.Begin() && channels_[0].transportStream->StartExport(path_.ToUtf8(), std::move(to));
   }
-  return JobStarted(started);
+  return JobStarted(started, why);
 }
 
 // On the reader's thread, once: the job ends as a card source's does.
@@ -100,10 +116,16 @@ void CIbpCtrl::PrepareJob(bool backup, bool decode) {
   if (recording) BeginRecorder(decode);
 }
 
-EngineStart CIbpCtrl::JobStarted(bool started) {
+EngineStart CIbpCtrl::JobStarted(bool started, const JobFailureInfo& why) {
   if (started) return EngineStart::kStarted;
   Close();
-  job_.NoteStartFailed();
+  job_.NoteStartFailed(why);
+  return EngineStart::kFailed;
+}
+
+// A job refused before anything was set up.
+EngineStart CIbpCtrl::Refuse(JobFailure why, const CString& path) {
+  job_.NoteRefused({why, path.ToUtf8(), {}, 0});
   return EngineStart::kFailed;
 }
 
@@ -111,18 +133,31 @@ JobOutputs CIbpCtrl::OutputsOf(bool backup, bool recording, bool decode) {
   JobOutputs out;
   const std::string path = GetRecordState().path.ToUtf8();
   out.folder = FolderOf(path);
+  out.inputs = InputPaths();
   if (backup) {
     out.backupPath = path;
+    out.names.push_back(path);
     if (source_.StoreType() == kSourceRawCard) {
-      out.storePath = plat::DrivePath(source_.StoreDrive()).value_or(std::string());
       std::copy(source_.RawHeader(), source_.RawHeader() + kCardBlockSize, out.cardHeader.begin());
       out.withCardHeader = true;
-    } else {
-      out.storePath = source_.StorePath();
     }
   }
-  out.endRecording = [this, recording, decode](bool dataEnded) { return EndJobRecording(recording, decode && dataEnded); };
+  if (recording) {
+    // A re-encoded export writes its car data into no side files.
+    for (const char* extension : {".avi", ".srt", ".csv"}) {
+      if (!decode || extension == std::string_view(".avi")) out.names.push_back(path + extension);
+    }
+  }
+  out.endRecording = [this, recording, decode](bool dataEnded, bool keep) {
+    return EndJobRecording(recording, decode, dataEnded, keep);
+  };
   return out;
+}
+
+// What a job on the source reads: the transport stream's file, or the store's files.
+std::vector<std::string> CIbpCtrl::InputPaths() const {
+  if (address_.type == kSourceTransportStream) return {path_.ToUtf8()};
+  return source_.InputPaths();
 }
 
 void CIbpCtrl::BeginRecorder(bool reencode) {
@@ -136,30 +171,44 @@ void CIbpCtrl::BeginRecorder(bool reencode) {
   settings.notifyWnd = state_.notifyWnd.load();
   settings.notifyParam = reinterpret_cast<WPARAM>(this);
   settings.onWriteFailed = [this] { job_.NoteRecordingFailed(); };
+  settings.inputs = InputPaths();
   recorder_.Begin(settings);
 }
 
-// The end of a job, on its reader's thread: the recording is over, and so are the export request
-// and a GPS text export of mode 1. True unless the job's recording wrote no file or failed.
-bool CIbpCtrl::EndJobRecording(bool recording, bool handOver) {
-  if (handOver) AwaitHandOver();
-  const RecordResult result = EndRecord();
+// The end of a job, on its reader's thread: the recording is over, its files kept when the job
+// is, and so are the export request and a GPS text export of mode 1. Not ok when the job's
+// recording failed or wrote no file.
+RecordingEnd CIbpCtrl::EndJobRecording(bool recording, bool decode, bool dataEnded, bool keep) {
+  RecordingEnd end;
+  // Stopped before the threads handed on what they held, the export is cut short.
+  end.stopped = decode && dataEnded && !AwaitHandOver();
+  RecordResult result = EndRecord(keep && !end.stopped);
   state_.exportActive = false;
   int exportOnce = 1;
   state_.rawExportMode.compare_exchange_strong(exportOnce, 0);
-  return !recording || (result.filesWritten > 0 && !result.failed);
+  end.files = std::move(result.files);
+  if (recording && result.failed) {
+    end.ok = false;
+    end.failure = result.failure;
+  } else if (recording && result.filesWritten == 0) {
+    end.ok = false;
+    end.failure = {JobFailure::kNoPicture, {}, {}, 0};
+  }
+  return end;
 }
 
 // The source has queued the last frames of an export that decodes: each of the channel's threads
 // that runs hands on what it holds before the recorder finishes its files. Stopping the source
-// ends the wait.
-void CIbpCtrl::AwaitHandOver() {
+// ends the wait; false then.
+bool CIbpCtrl::AwaitHandOver() {
   const Channel& ch = channels_[0];
   state_.videoHandOver = ch.video->IsRunning();
   state_.audioHandOver = ch.audio->IsRunning();
   while (source_.IsRunning() && (state_.videoHandOver.load() || state_.audioHandOver.load())) Sleep(kHandOverStepMs);
+  const bool handedOver = !state_.videoHandOver.load() && !state_.audioHandOver.load();
   state_.videoHandOver = false;
   state_.audioHandOver = false;
+  return handedOver;
 }
 
 bool CIbpCtrl::StartRawExport(int mode, const CString& name, int fileMode) {
@@ -170,7 +219,7 @@ bool CIbpCtrl::StartRawExport(int mode, const CString& name, int fileMode) {
 
 bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
   if (!on) {
-    EndRecord();
+    EndRecord(false);
     return true;
   }
   std::lock_guard guard(recordLock_);
@@ -186,13 +235,13 @@ bool CIbpCtrl::SetRecord(bool on, const CString& path, int mode) {
 
 // The recorder finishes its file outside the lock: that takes a while, and the UI may be asking
 // for the recording state meanwhile.
-RecordResult CIbpCtrl::EndRecord() {
+RecordResult CIbpCtrl::EndRecord(bool keepFiles) {
   {
     std::lock_guard guard(recordLock_);
     record_.on = false;
     record_.avi = false;
   }
-  return recorder_.Stop();
+  return recorder_.Stop(keepFiles);
 }
 
 RecordState CIbpCtrl::GetRecordState() const {

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -163,26 +164,18 @@ File& File::operator=(File&& other) noexcept {
 
 File::~File() { Close(); }
 
-bool File::Open(const std::string& path, unsigned access, bool createIfMissing) {
-  Close();
-  int flags = O_CLOEXEC;
-  flags |= (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  if (createIfMissing) flags |= O_CREAT;
-  fd_ = ::open(path.c_str(), flags, 0644);
-  lastError_ = fd_ < 0 ? errno : 0;
-  if (fd_ >= 0) path_ = path;
-  return fd_ >= 0;
-}
-
-bool File::OpenSeekable(const std::string& path, unsigned access, bool createIfMissing) {
+// Opening never waits: a FIFO or a device would otherwise block the open, or the first read, until
+// a writer or the device answers. Only the kinds asked for are kept, and reads and writes then
+// block again as on any file.
+bool File::OpenKind(const std::string& path, unsigned access, bool createIfMissing, bool blockDevice) {
   Close();
   int flags = O_CLOEXEC | O_NONBLOCK;
   flags |= (access & kWrite) ? ((access & kRead) ? O_RDWR : O_WRONLY) : O_RDONLY;
   if (createIfMissing) flags |= O_CREAT;
   const int fd = ::open(path.c_str(), flags, 0644);
   struct stat st {};
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !(S_ISREG(st.st_mode) || S_ISBLK(st.st_mode)) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+  const bool kind = fd >= 0 && ::fstat(fd, &st) == 0 && (S_ISREG(st.st_mode) || (blockDevice && S_ISBLK(st.st_mode)));
+  if (!kind || ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     lastError_ = fd < 0 ? errno : EINVAL;
     if (fd >= 0) ::close(fd);
     return false;
@@ -191,6 +184,14 @@ bool File::OpenSeekable(const std::string& path, unsigned access, bool createIfM
   lastError_ = 0;
   path_ = path;
   return true;
+}
+
+bool File::Open(const std::string& path, unsigned access, bool createIfMissing) {
+  return OpenKind(path, access, createIfMissing, false);
+}
+
+bool File::OpenSeekable(const std::string& path, unsigned access, bool createIfMissing) {
+  return OpenKind(path, access, createIfMissing, true);
 }
 
 bool File::Create(const std::string& path) {
@@ -400,6 +401,10 @@ std::vector<VolumeInfo> EnumerateVolumes(const SystemRoots& roots) {
   return out;
 }
 
+void ReportUnusedFile(const std::string& path, const std::string& why) {
+  std::fprintf(stderr, "%s: %s is not read: %s\n", program_invocation_short_name, path.c_str(), why.c_str());
+}
+
 bool MakeDirs(const std::string& dir) {
   std::error_code ec;
   fs::create_directories(dir, ec);
@@ -414,6 +419,12 @@ bool IsDirectory(const std::string& path) {
 bool FileExists(const std::string& path) {
   std::error_code ec;
   return fs::is_regular_file(path, ec);
+}
+
+bool IsOtherThanFile(const std::string& path) {
+  std::error_code ec;
+  const fs::file_status status = fs::status(path, ec);
+  return !ec && fs::exists(status) && !fs::is_regular_file(status);
 }
 
 std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix) {

@@ -20,11 +20,11 @@ class File {
   File& operator=(File&& other) noexcept;
   ~File();
 
-  // Opens an existing file; with createIfMissing a missing file is created. Never truncates.
+  // Opens an existing regular file; with createIfMissing a missing file is created. Never
+  // truncates. Anything else (a FIFO, a socket, a device, a folder) is refused at once, without
+  // waiting for a writer, with LastError() EINVAL.
   bool Open(const std::string& path, unsigned access, bool createIfMissing = false);
-  // Opens what a store is read from, a regular file or a block device, as Open does. Anything
-  // else (a FIFO, a socket, a character device, a folder) is refused at once, without waiting
-  // for a writer, with LastError() EINVAL.
+  // Opens what a store is read from, a regular file or a block device, as Open does.
   bool OpenSeekable(const std::string& path, unsigned access, bool createIfMissing = false);
   // Creates the file, or empties an existing one.
   bool Create(const std::string& path);
@@ -54,6 +54,8 @@ class File {
   const std::string& Path() const { return path_; }
 
  private:
+  bool OpenKind(const std::string& path, unsigned access, bool createIfMissing, bool blockDevice);
+
   int fd_ = -1;
   int lastError_ = 0;
   std::string path_;
@@ -98,10 +100,17 @@ struct VolumeInfo {
 // stays in the mount table after its device has gone).
 std::vector<VolumeInfo> EnumerateVolumes(const SystemRoots& roots = {});
 
+// Says on the standard error that a file the program would read is not used, and why:
+// "<program>: <path> is not read: <why>". For files whose absence the program gets by without
+// (settings, translations, tables), so that a user can find out why they have no effect.
+void ReportUnusedFile(const std::string& path, const std::string& why);
+
 // Creates a folder and its parents; true when the folder exists afterwards.
 bool MakeDirs(const std::string& dir);
 bool IsDirectory(const std::string& path);
 bool FileExists(const std::string& path);
+// Whether something other than a regular file (a FIFO, a socket, a device, a folder) is there.
+bool IsOtherThanFile(const std::string& path);
 // File names (not paths) in a folder whose names end with the suffix, compared case-insensitively.
 std::vector<std::string> ListFiles(const std::string& dir, const std::string& suffix);
 // The folder of the running executable, with a trailing '/'.

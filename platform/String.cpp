@@ -81,8 +81,8 @@ void IconvStream(const char* from, const char* to, std::string_view in, size_t u
 
 }  // namespace
 
-CString::CString(const char* utf8) : s_(Utf8ToWide(utf8 ? utf8 : "")) {}
-CString::CString(const std::string& utf8) : s_(Utf8ToWide(utf8)) {}
+CString::CString(const char* utf8) : s_(Utf8ToWideKeepingBytes(utf8 ? utf8 : "")) {}
+CString::CString(const std::string& utf8) : s_(Utf8ToWideKeepingBytes(utf8)) {}
 
 CString CString::FromAnsi(std::string_view bytes) { return CString(AnsiToWide(bytes)); }
 CString CString::FromUtf8(std::string_view bytes) { return CString(Utf8ToWide(bytes)); }
@@ -294,7 +294,46 @@ std::wstring TranslateWideFormat(const wchar_t* fmt) {
   return out;
 }
 
-std::wstring Utf8ToWide(std::string_view bytes) {
+namespace {
+
+// The length of a conversion's length modifier at text[i].
+size_t LengthModifier(const std::wstring& text, size_t i) {
+  for (const wchar_t* m : {L"hh", L"ll", L"I64", L"I32", L"h", L"l", L"L", L"q", L"j", L"z", L"t", L"I"}) {
+    if (text.compare(i, std::wcslen(m), m) == 0) return std::wcslen(m);
+  }
+  return 0;
+}
+
+// Where the flags and the width that follow text[from] end.
+size_t SkipFlagsAndWidth(const std::wstring& text, size_t from) {
+  const size_t j = text.find_first_not_of(L"-+ #0'", from);
+  return text.find_first_not_of(L"0123456789*", std::min(j, text.size()));
+}
+
+}  // namespace
+
+std::vector<std::wstring> FormatConversions(const std::wstring& text) {
+  std::vector<std::wstring> conversions;
+  for (size_t i = text.find(L'%'); i != std::wstring::npos && i + 1 < text.size(); i = text.find(L'%', i + 1)) {
+    if (text[i + 1] == L'%') {
+      ++i;
+      continue;
+    }
+    size_t j = SkipFlagsAndWidth(text, i + 1);
+    if (j < text.size() && text[j] == L'$') j = SkipFlagsAndWidth(text, j + 1);
+    if (j < text.size() && text[j] == L'.') j = text.find_first_not_of(L"0123456789*", j + 1);
+    if (j >= text.size()) break;
+    j += LengthModifier(text, j);
+    if (j < text.size() && std::wcschr(L"diouxXeEfFgGaAcCsSpn", text[j])) conversions.push_back(text.substr(i, j - i + 1));
+  }
+  return conversions;
+}
+
+namespace {
+
+// Decodes UTF-8; a byte that does not begin a valid sequence becomes `broken(byte)`.
+template <class Broken>
+std::wstring DecodeUtf8(std::string_view bytes, Broken broken) {
   static constexpr unsigned kMin[4] = {0, 0x80, 0x800, 0x10000};
   std::wstring out;
   out.reserve(bytes.size());
@@ -317,7 +356,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
       cp = (cp << 6) | (cc & 0x3F);
     }
     if (!good || cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out += kReplacement;
+      out += broken(static_cast<unsigned char>(c));
       ++i;
       continue;
     }
@@ -327,11 +366,30 @@ std::wstring Utf8ToWide(std::string_view bytes) {
   return out;
 }
 
+// Escaped bytes are lone low surrogates, which valid UTF-8 never decodes to, so that an escaped
+// text never meets a real character.
+constexpr unsigned kEscapeBase = 0xDC00;
+bool IsEscapedByte(unsigned cp) { return cp >= kEscapeBase + 0x80 && cp <= kEscapeBase + 0xFF; }
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view bytes) {
+  return DecodeUtf8(bytes, [](unsigned char) { return kReplacement; });
+}
+
+std::wstring Utf8ToWideKeepingBytes(std::string_view bytes) {
+  return DecodeUtf8(bytes, [](unsigned char byte) { return static_cast<wchar_t>(kEscapeBase + byte); });
+}
+
 std::string WideToUtf8(std::wstring_view text) {
   std::string out;
   out.reserve(text.size());
   for (wchar_t wc : text) {
     unsigned cp = static_cast<unsigned>(wc);
+    if (IsEscapedByte(cp)) {
+      out += static_cast<char>(cp - kEscapeBase);
+      continue;
+    }
     if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kReplacement;
     if (cp < 0x80) {
       out += static_cast<char>(cp);
@@ -366,6 +424,22 @@ std::wstring Utf16LeToWide(std::string_view bytes) {
       ++i;
     } else if (u >= 0xD800 && u <= 0xDFFF) {
       out += kReplacement;
+    } else {
+      out += static_cast<wchar_t>(u);
+    }
+  }
+  return out;
+}
+
+std::wstring Utf16ToWideKeepingSurrogates(std::u16string_view units) {
+  std::wstring out;
+  out.reserve(units.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    const unsigned u = units[i];
+    const unsigned next = i + 1 < units.size() ? units[i + 1] : 0;
+    if (u >= 0xD800 && u <= 0xDBFF && next >= 0xDC00 && next <= 0xDFFF) {
+      out += static_cast<wchar_t>(0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00));
+      ++i;
     } else {
       out += static_cast<wchar_t>(u);
     }

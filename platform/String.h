@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Types.h"
 
@@ -25,11 +26,14 @@ class CString {
   CString(std::wstring s) : s_(std::move(s)) {}
   CString(std::wstring_view s) : s_(s) {}
   CString(wchar_t ch, int repeat = 1) : s_(static_cast<size_t>(repeat < 0 ? 0 : repeat), ch) {}
-  // Narrow text in the program's own sources and in Linux paths is UTF-8.
+  // Narrow text in the program's own sources and in Linux paths is UTF-8. A path is whatever
+  // bytes the system holds, so bytes that are not UTF-8 are kept (Utf8ToWideKeepingBytes) and
+  // ToUtf8 gives the same bytes back.
   explicit CString(const char* utf8);
   explicit CString(const std::string& utf8);
 
   static CString FromAnsi(std::string_view bytes);  // 8-bit text in the ANSI code page
+  // Text, not names: bytes that are not UTF-8 become U+FFFD.
   static CString FromUtf8(std::string_view bytes);
 
   int GetLength() const { return static_cast<int>(s_.size()); }
@@ -123,12 +127,23 @@ class CString {
 // Rewrites a format string of the framework's dialect into the C library's wide dialect:
 // %s -> %ls, %S -> %s, %c -> %lc, %C -> %c, %hs -> %s, %I64d -> %lld.
 std::wstring TranslateWideFormat(const wchar_t* fmt);
+// The printf conversions of a format in order, each as written ("%%" is none; an argument number
+// such as "%2$d" is part of its conversion). Two formats whose conversions are equal read the same
+// arguments the same way.
+std::vector<std::wstring> FormatConversions(const std::wstring& text);
 
 // Text conversions. UTF-8 and UTF-16 conversions never fail: a broken sequence becomes U+FFFD.
 std::wstring Utf8ToWide(std::string_view bytes);
+// For names of the system (paths, arguments): a byte that is not part of valid UTF-8 is kept as
+// U+DC80..U+DCFF (a lone surrogate, which no valid UTF-8 decodes to), so that nothing is lost.
+std::wstring Utf8ToWideKeepingBytes(std::string_view bytes);
+// The kept bytes of Utf8ToWideKeepingBytes become those bytes again; other characters UTF-8.
 std::string WideToUtf8(std::wstring_view text);
 std::wstring Utf16LeToWide(std::string_view bytes);
 std::string WideToUtf16Le(std::wstring_view text);
+// UTF-16 held by the program itself (a widget's text): a lone surrogate stays as it is, so that a
+// name kept by Utf8ToWideKeepingBytes comes back whole.
+std::wstring Utf16ToWideKeepingSurrogates(std::u16string_view units);
 
 // The "ANSI" code page of 8-bit card and clipboard texts; Windows-1252 unless changed.
 // Characters that the code page cannot hold become '?'.

@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-svg-dev qt6-webengine-dev qt6-webchannel-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev
   libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev libudev-dev
-  ffmpeg xvfb xauth x11-utils xdotool libxcb1-dev fonts-dejavu-core fonts-noto-cjk fonts-tlwg-loma locales
+  ffmpeg xvfb xauth x11-utils xdotool libxcb1-dev openbox fonts-dejavu-core fonts-noto-cjk fonts-tlwg-loma locales
   mpv libxdamage-dev
 )
 

@@ -1,15 +1,42 @@
 #include "ui/GenGMapKey.h"
 
+#include <algorithm>
+
 #include "app/AppConfig.h"
 #include "app/AppPaths.h"
+#include "cardtools/CardToolSettings.h"
+#include "platform/wnd/PaintDC.h"
 #include "platform/wnd/MessageBox.h"
 #include "ui/MapPage.h"
 
 BOOL CGenGMapKey::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(LoadLanguageString(L"Input Google Map Key"));
-  if (CWnd* label = GetDlgItem(kKeyLabel)) label->SetWindowText(LoadLanguageString(L"Google Map Key : "));
+  TranslateDialogTexts(*this, {kKeyLabel, IDOK, IDCANCEL});
+  FitKeyLabel();
   return TRUE;
+}
+
+// The label shows its text whole: a longer translation widens it, and the key's box gives way on
+// its left, keeping the gap between them.
+void CGenGMapKey::FitKeyLabel() {
+  CWnd* label = GetDlgItem(kKeyLabel);
+  CWnd* edit = GetDlgItem(kKeyEdit);
+  if (label == nullptr || edit == nullptr) return;
+  CClientDC dc(label);
+  CFont* old = dc.SelectObject(label->GetFont());
+  const int needed = dc.GetTextExtent(label->GetWindowText()).cx;
+  dc.SelectObject(old);
+  CRect text, box;
+  label->GetWindowRect(&text);
+  edit->GetWindowRect(&box);
+  ScreenToClient(&text);
+  ScreenToClient(&box);
+  if (needed <= text.Width()) return;
+  const int gap = box.left - text.right;
+  text.right = text.left + needed;
+  box.left = std::min(text.right + gap, box.right);
+  label->MoveWindow(&text);
+  edit->MoveWindow(&box);
 }
 
 void CGenGMapKey::OnOK() {

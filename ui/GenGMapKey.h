@@ -15,4 +15,7 @@ class CGenGMapKey : public CDialog {
   BOOL OnInitDialog() override;
   // Imports the key; without one the dialog asks for it and stays open.
   void OnOK() override;
+
+ private:
+  void FitKeyLabel();
 };

@@ -9,6 +9,7 @@
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
 #include "platform/wnd/Icon.h"
+#include "platform/wnd/MessageBox.h"
 #include "ui/MainDlgIds.h"
 #include "ui/MainLayout.h"
 
@@ -43,6 +44,8 @@ CMainDlg::CMainDlg(CWnd* parent)
       speedDlg_(this),
       volumeDlg_(this),
       versionInfo_(this) {
+  // Message boxes carry the program's name as their caption.
+  plat::SetAppName(kApplicationName);
   timeZoneOffset_ = InitTimeZoneTable();
   nowChannel_ = g_appConfig.ReadConfigInt(L"NowChn", 1);
   DefaultCardConfigBlock(&cardConfig_, kDefaultCardGeneration);

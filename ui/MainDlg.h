@@ -160,6 +160,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
+  // The video area on the screen.
+  CRect GetCardDialogArea() const override;
 
   // ---- The map page's owner (ui/MapOwner.h)
   void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
@@ -187,6 +189,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedAudio2();
   void OnBnClickedLayout4();
   void OnBnClickedLayout8();
+  // 1 (the one picture, the map at its own place), 4 or 8 cells.
+  void SetChannelLayout(int cells);
+  int GetChannelLayout() const { return nowChannel_; }
   // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
   int SetSpeedLevel(int level);
   void ResetSpeedSlider();
@@ -196,7 +201,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBitmapSliderMoved(WPARAM id, LPARAM position);
   void InitVolumeControls();
   void TogglePause();
-  void SetChannelLayout(int cells);
   // Places the caption panel at the window's bottom-left and redraws.
   void RefreshCaptionPanel();
   // The step repeat runs while a frame button is held; the channel-visibility pass hides the
@@ -212,7 +216,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnTimer(UINT_PTR id);
   int FindCurrentRecord() const;
   bool SelectRecord(int n, bool moveViews);
-  bool PlayRecord(int n);
+  bool PlayRecord(int n) override;
   bool StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t to);
   void OnBnClickedPrevFile();
   void OnBnClickedNextFile();
@@ -324,7 +328,10 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedShowSpeedPanel();
   void OnBnClickedShowVolumePanel();
   void OnBnClickedMinimize();
+  // A small menu that shows or hides the panels without a button of their own.
   void OnBnClickedMenu();
+  bool IsMenuPanelShown(int id) const;
+  void ToggleMenuPanel(int id);
   void OnBnClickedRestore();
   void ResetCardDefaults();
   void ToggleFullVideo(bool swap, bool hideControls);
@@ -337,7 +344,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
-  LRESULT OnEventLogLoaded();
+  // A read of the event log ended: its rows are shown when they are the latest read's.
+  LRESULT OnEventLogLoaded(WPARAM read);
   // Records the time of the user's last action and re-places the caption panel.
   void OnUserActivity();
 
@@ -371,6 +379,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void InitSpeedDigits();
   void PlaceSpeedDigits();
   void PlaceMapPage();
+  // The map page's own place in the mode, where it stands outside the channel layouts.
+  CRect StoredMapRect() const;
   void LayGsensorBar();
   void SizeToBackground();
 
@@ -389,12 +399,22 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
+  void KeepInsideWindow(CWnd& panel);
+  void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);
   CRect MapBesideListRect() const;
   void RedrawVideoArea();
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
+
+  // ---- Placement and stacking (MainDlgPlacement.cpp)
+  // The full-video buttons, Close and Minimise: the full-video view keeps them above the picture.
+  static bool IsFullVideoControl(int id);
+  void RaiseFullVideoControls();
+  // Every docking of the map page goes through here.
+  void DockMapPage(const CRect& rect);
+  void ShowPanelBelowButton(CSidePanel& panel, int buttonId);
 
   // ---- Preferences (MainDlgConfig.cpp)
   void LoadOsdConfig();
@@ -412,10 +432,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void ForgetRemovedCard();
   void SelectCardDriveEntry(const CString& path);
   void OpenEventLog(const CString& path);
+  void ShowEventLog();
   void OpenDroppedBackup(const CString& path);
   // ---- Transport helpers (MainDlgTransport.cpp)
   void PlayReplay();
   void ReopenCurrentEntry();
+  void PlayChosenRecording();
+  // The end of the data of a play: the next Play opens the recording shown again.
+  void OnPlayEnded();
   void CloseEngine();
   void StepFrame(double speed);
   void ApplyVolumeLevel(int level);
@@ -432,10 +456,13 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetPositionTip(const CString& text);
   bool IsSpan(int n) const;
   void MarkRecordRow(int n);
+  // The record list's selected row, else its focused one; -1 for none.
+  int ChosenRecordRow() const;
   void RangeToPicker(int thumb);
   void SeekFromSlider(int value);
   void SeekReplay(int point);
   void SetRangeEndAtPlayTime(int thumb);
+  void SetBarsToRecording();
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
@@ -471,6 +498,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   DWORD stepPeriod_ = 0;
   bool visibilityWaiting_ = false;  // the 3 s wait of a visibility pass is running
   int shownAtStop_ = -1;            // the recording shown when playback last stopped
+  bool playEnded_ = false;          // the engine showed the end of the data and waits
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;

@@ -255,12 +255,16 @@ void CMainDlg::OnDropFiles(HDROP drop) {
   DragFinish(drop);
 }
 
-// The log takes the G-sensor bars whole: their range is the log's, its records are plotted while
-// the bars are open and then the bars are frozen, so that nothing that plays adds to them.
+// The log is read in the background; its rows are shown once read (OnEventLogLoaded).
 void CMainDlg::OpenEventLog(const CString& path) {
   OnBnClickedStop();
   mapDlg_.ClearTrack();
-  if (diskDlg_.LoadEventLog(path) != 0) return;
+  diskDlg_.LoadEventLog(path);
+}
+
+// The log takes the G-sensor bars whole: their range is the log's, its records are plotted while
+// the bars are open and then the bars are frozen, so that nothing that plays adds to them.
+void CMainDlg::ShowEventLog() {
   const std::vector<EventLogRow>& rows = diskDlg_.EventLog().Rows();
   const std::int64_t first = rows.empty() ? 0 : rows.front().time;
   const std::int64_t last = rows.empty() ? 0 : rows.back().time;

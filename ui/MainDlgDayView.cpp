@@ -18,6 +18,10 @@ using ui::kMinuteColumns;
 namespace {
 
 constexpr int kRecordColumnWidth = 127;
+// The time columns are at least as wide as this date and time (digits are alike in width) or
+// their heading, with room for the cell's and the heading's margins.
+constexpr wchar_t kWidestTime[] = L"8888-88-88 88:88:88";
+constexpr int kColumnMargin = 16;
 constexpr int kSettingsColumnWidth = 190;
 // The lists' ground and text: the skin's "well" and "ink" (rc/skin/design.json).
 constexpr COLORREF kListGround = RGB(0x0E, 0x10, 0x14);
@@ -88,9 +92,12 @@ void CMainDlg::InitLists() {
   for (auto row = std::rbegin(kSettingRows); row != std::rend(kSettingRows); ++row) {
     settingsList_.InsertItem(0, LoadLanguageString(*row));
   }
+  const int timeWidth = recordList_.GetStringWidth(kWidestTime) + kColumnMargin;
   int column = 0;
   for (const wchar_t* heading : {L"RECORD TIME", L"TIME END", L"Total Times"}) {
-    recordList_.InsertColumn(column++, LoadLanguageString(heading), LVCFMT_LEFT, kRecordColumnWidth);
+    const CString text = LoadLanguageString(heading);
+    const int fitted = std::max(column < 2 ? timeWidth : 0, recordList_.GetStringWidth(text) + kColumnMargin);
+    recordList_.InsertColumn(column++, text, LVCFMT_LEFT, std::max(kRecordColumnWidth, fitted));
   }
 }
 

@@ -46,7 +46,7 @@ LRESULT CMainDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       OnDropFiles(reinterpret_cast<HDROP>(wParam));
       break;
     case WM_EVENTLOG_LOADED:
-      return OnEventLogLoaded();
+      return OnEventLogLoaded(wParam);
     case WM_MOUSEWHEEL:
       OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)));
       return 0;
@@ -165,22 +165,32 @@ void CMainDlg::OnNotify(NMHDR* notify) {
     case mainid::kCalendar:
       if (notify->code == static_cast<UINT>(NM_MONTHCAL_DATECHANGE)) OnCalendarSelect();
       break;
+    case mainid::kRecordList:
+      if (notify->code == static_cast<UINT>(NM_DBLCLK)) PlayRecord(reinterpret_cast<NMITEMACTIVATE*>(notify)->iItem);
+      break;
     default:
       break;
   }
 }
 
-// The space bar, Enter and Escape do nothing in the window and its controls (Escape would
-// otherwise end the program); the windows it owns keep them. F6 shows or hides the version dialog,
-// once per press, from the window and from the panels. The tips follow the mouse.
+// The space bar, Enter and Escape do nothing else in the window and its controls (Escape would
+// otherwise end the program); the windows it owns keep them. Enter on the record list plays the
+// recording chosen there; Escape leaves the full-video view. F6 shows or hides the version
+// dialog, once per press, from the window and from the panels. The tips follow the mouse.
 BOOL CMainDlg::PreTranslateMessage(MSG* msg) {
   if (msg->message == WM_KEYDOWN) {
     const CWnd* target = CWnd::FromHandle(msg->hwnd);
     const bool own = target == this || IsChild(target);
     switch (static_cast<int>(msg->wParam)) {
-      case VK_SPACE:
       case VK_RETURN:
+        if (target == &recordList_) PlayRecord(ChosenRecordRow());
+        if (own) return TRUE;
+        break;
       case VK_ESCAPE:
+        if (own && fullVideo_) ToggleFullVideo(swapped_, true);
+        if (own) return TRUE;
+        break;
+      case VK_SPACE:
         if (own) return TRUE;
         break;
       case VK_F6:

@@ -22,13 +22,6 @@ constexpr UINT kSpeedUnitModeStep = 10;
 
 CRect ToCRect(const ui::LayoutRect& r) { return CRect(r.left, r.top, r.right, r.bottom); }
 
-// Rectangles given with a right edge left of the left one (the stored map place of the smaller
-// modes) are taken with their edges in order.
-CRect Normalised(const ui::LayoutRect& r) {
-  return CRect(std::min(r.left, r.right), std::min(r.top, r.bottom), std::max(r.left, r.right),
-               std::max(r.top, r.bottom));
-}
-
 }  // namespace
 
 // The preferred mode (clamped to the table), or the largest smaller one whose background fits
@@ -154,8 +147,10 @@ void CMainDlg::PlaceSpeedDigits() {
 void CMainDlg::PlaceMapPage() {
   if (!mapDlg_.GetSafeHwnd()) return;
   mapDlg_.ShowWindow(SW_HIDE);
-  mapDlg_.SetDockedRect(Normalised(ui::AreaRect(ui::Area::kMapStored, uiMode_)));
+  DockMapPage(StoredMapRect());
 }
+
+CRect CMainDlg::StoredMapRect() const { return ToCRect(ui::AreaRect(ui::Area::kMapStored, uiMode_)); }
 
 // The G-sensor bar lies over the mode's graph area, which is as large as the mode's graph picture.
 void CMainDlg::LayGsensorBar() {

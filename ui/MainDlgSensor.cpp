@@ -75,19 +75,25 @@ void CMainDlg::SetJobProgressFromBlock(const IndexBlockA5& block) {
   if (diskDlg_.progressMode == 1) diskDlg_.UpdateProgressFromPosition(block.Time());
 }
 
-// The block's samples join the curve, the oldest leaving once the graph is full. A block met again
-// (a message that came after the next block was already current, a refresh after a seek) adds
-// nothing: its samples are drawn already.
+// The block's samples join the curve, the oldest leaving once the graph is full, and the G-sensor
+// bars at the block's time (not while they hold an event log). A block met again (a message that
+// came after the next block was already current, a refresh after a seek) adds nothing: its
+// samples are drawn already.
 void CMainDlg::AddGsensorSamples(const IndexBlockA5& block) {
   if (!gsensorPoints_.empty() && block.Sequence() == lastSampledBlock_) return;
   lastSampledBlock_ = block.Sequence();
   const int cap = GsensorPointCap();
+  const bool toBars = !gsensorBar_.IsFrozen();
   for (int i = 0; i < block.SampleCount(); ++i) {
     std::array<std::int16_t, 3> sample = block.Sample(i);
     WriteDebugCsv(block, sample);
     if (OutOfRange(sample)) sample = {0, 0, 0};
     gsensorPoints_.push_back({sample[0], sample[1], sample[2]});
+    // The bars take the second that ends at the time given, as the timer's clock does: a block's
+    // samples belong to the second that starts at its time.
+    if (toBars) gsensorBar_.AddSample(sample[0], sample[1], sample[2], static_cast<int>(block.Time() + 1));
   }
+  if (toBars && block.SampleCount() > 0) gsensorBar_.ReloadSamples();
   const std::size_t keep = static_cast<std::size_t>(std::max(cap, 0));
   if (gsensorPoints_.size() > keep) {
     gsensorPoints_.erase(gsensorPoints_.begin(), gsensorPoints_.end() - static_cast<std::ptrdiff_t>(keep));
@@ -143,12 +149,14 @@ void CMainDlg::RefreshGpsPanels() {
 LRESULT CMainDlg::OnVideoSize(WPARAM, LPARAM channel) {
   if (engine_ == nullptr || !channelWindow_.GetSafeHwnd() || channel != channelWindow_.GetChannel()) return 0;
   const int c = static_cast<int>(channel);
-  channelWindow_.SetWindowText(CPanelDlg::CaptionOf(c, engine_->GetVideoWidth(c), engine_->GetVideoHeight(c)));
+  channelWindow_.SetPictureSize(CSize(engine_->GetVideoWidth(c), engine_->GetVideoHeight(c)));
   return 0;
 }
 
-// Only the end of a job (-1) is reported; the card dialog reports its own AVI export.
+// lParam -1 ends a job, a channel number a play. Only a job's end is reported; the card dialog
+// reports its own AVI export.
 LRESULT CMainDlg::OnPlayerEnd(WPARAM, LPARAM lParam) {
+  if (lParam >= 0) OnPlayEnded();
   if (lParam != -1 || diskDlg_.aviExport) return 0;
   StopPlayback();
   OnBackupDone();

@@ -60,6 +60,7 @@ void CMainDlg::FollowPlayback() {
   const RecordSpanEntry& span = spans_[static_cast<size_t>(n)];
   if (span.start < pos && pos < span.end) SelectRecord(n, true);
   gsensorBar_.SetClockTime(static_cast<int>(pos + 1));
+  if (gsensorPanel_.GetSafeHwnd() && gsensorPanel_.IsWindowVisible()) gsensorPanel_.Refresh();
   ShowPosition(static_cast<int>(pos));
   SetPositionTip(app::DisplayTimeText(pos, GetDisplayZone()));
 }
@@ -107,7 +108,16 @@ bool CMainDlg::SelectRecord(int n, bool moveViews) {
   MarkRecordRow(n);
   currentSpan_ = selectedSpan_ = n;
   gsensorPoints_.clear();
+  SetBarsToRecording();
   return true;
+}
+
+// The G-sensor bars take the selected recording's time range (the position slider's, which a
+// click on the G-sensor panel's graph seeks on), unless an event log holds them.
+void CMainDlg::SetBarsToRecording() {
+  if (gsensorBar_.IsFrozen()) return;
+  const int start = positionSlider_.GetRangeMin();
+  gsensorBar_.SetTimeRange(start, positionSlider_.GetRangeMax() - start);
 }
 
 // Only the recording's own row stays selected.
@@ -115,6 +125,11 @@ void CMainDlg::MarkRecordRow(int n) {
   if (!recordList_.GetSafeHwnd()) return;
   constexpr UINT kMarked = LVIS_SELECTED | LVIS_FOCUSED;
   for (int row = 0; row < recordList_.GetItemCount(); ++row) recordList_.SetItemState(row, row == n ? kMarked : 0, kMarked);
+}
+
+int CMainDlg::ChosenRecordRow() const {
+  const int selected = recordList_.GetNextItem(-1, LVNI_SELECTED);
+  return selected >= 0 ? selected : recordList_.GetNextItem(-1, LVNI_FOCUSED);
 }
 
 // One end of the card dialog's time range from the range slider's thumb.
@@ -158,8 +173,10 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
   engine_->SetKeepProportion(keepProportion_);
   autoNextNotBefore_ = GetTickCount() + kAutoNextGuardMs;
   mapDlg_.ResetMap();
+  SetBarsToRecording();
   if (channelWindow_.GetSafeHwnd()) channelWindow_.ShowWindow(SW_SHOW);
   playing_ = true;
+  playEnded_ = false;
   visibilityWaitFirst_ = true;
   visibilityWaiting_ = false;  // the wait starts over for this recording
   StartChannelVisibility();

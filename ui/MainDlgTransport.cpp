@@ -48,13 +48,15 @@ std::int32_t CMainDlg::LevelAttenuation(int level) {
 }
 
 // Play at normal speed: resumes a pause, or opens the engine's current recording again (after
-// Stop, from its beginning). In the map view Play restarts the track replay instead.
+// Stop or the end of the data, from its beginning). In the map view Play restarts the track
+// replay instead.
 void CMainDlg::OnBnClickedPlay() {
   if (mapView_) {
     PlayReplay();
   } else {
     if (engine_ != nullptr) engine_->SetSpeed(kPlaySpeed);
     SetSpeedLevel(kNormalSpeedLevel);
+    if (playEnded_) CloseEngine();
     if (paused_ && !reopenPending_) {
       TogglePause();
     } else {
@@ -75,10 +77,14 @@ void CMainDlg::PlayReplay() {
 }
 
 // The engine's current entry is where its reader is, which may lie recordings ahead of the
-// picture shown; after a stop the recording that was shown opens again.
+// picture shown; after a stop the recording that was shown opens again. Before anything was
+// played there is no current entry.
 void CMainDlg::ReopenCurrentEntry() {
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
-  if (entry == nullptr) return;
+  if (entry == nullptr) {
+    PlayChosenRecording();
+    return;
+  }
   int n = FindCurrentRecord();
   if (!playing_ && IsSpan(shownAtStop_)) {
     n = shownAtStop_;
@@ -94,6 +100,12 @@ void CMainDlg::ReopenCurrentEntry() {
     reopenPending_ = false;
     OnBnClickedPlay();
   }
+}
+
+// The recording chosen in the card dialog's list, else the first listed.
+void CMainDlg::PlayChosenRecording() {
+  const int chosen = diskDlg_.GetSafeHwnd() ? diskDlg_.GetChosenRecording() : -1;
+  PlayRecord(IsSpan(chosen) ? chosen : 0);
 }
 
 void CMainDlg::OnBnClickedPause() {
@@ -142,9 +154,17 @@ void CMainDlg::StopPlayback() {
   RefreshCaptionPanel();
 }
 
+// The last picture stays shown; a job's end is not a play's.
+void CMainDlg::OnPlayEnded() {
+  if (!playing_ || diskDlg_.jobRunning || diskDlg_.aviExport) return;
+  playEnded_ = true;
+  reopenPending_ = true;
+}
+
 void CMainDlg::CloseEngine() {
   shownAtStop_ = FindCurrentRecord();
   playing_ = false;
+  playEnded_ = false;
   if (engine_ != nullptr) engine_->Close();
   ResetSpeedSlider();
   SetPositionTip(LoadLanguageString(L"Position"));
@@ -218,17 +238,18 @@ void CMainDlg::OnBnClickedVolumeUp() {
   RefreshCaptionPanel();
 }
 
-// The level goes to the engine and to both volume sliders, which always show the same level.
+// The level goes to the engine and to every volume slider, which always show the same level.
 void CMainDlg::ApplyVolumeLevel(int level) {
   volumeLevel_ = std::clamp(level, 0, kLoudestVolume);
   if (engine_ != nullptr) engine_->SetVolume(kChannel, LevelAttenuation(volumeLevel_));
   volumeBitmapSlider_.SetPos(volumeLevel_);
   volumeSlider_.SetPos(volumeLevel_);
+  if (volumeDlg_.GetSafeHwnd()) volumeDlg_.Slider().SetPos(volumeLevel_);
 }
 
-void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM) {
-  const int position = volumeBitmapSlider_.GetPos();
-  if (position != volumeLevel_) ApplyVolumeLevel(position);
+// The position the moved slider reports: the window's own bitmap slider's or the volume panel's.
+void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM position) {
+  if (position != volumeLevel_) ApplyVolumeLevel(static_cast<int>(position));
 }
 
 // A panel's percent volume: the ends also move the volume slider to its matching end.
@@ -276,29 +297,35 @@ void CMainDlg::InitVolumeControls() {
   ShowItem(mainid::kHiddenSlider, false);
 }
 
+// The active layout's button brings the one picture back.
 void CMainDlg::OnBnClickedLayout4() {
-  if (!mapView_ && nowChannel_ != 4) SetChannelLayout(4);
+  if (!mapView_) SetChannelLayout(nowChannel_ == 4 ? 1 : 4);
 }
 
 void CMainDlg::OnBnClickedLayout8() {
-  if (!mapView_ && nowChannel_ != 8) SetChannelLayout(8);
+  if (!mapView_) SetChannelLayout(nowChannel_ == 8 ? 1 : 8);
 }
 
 // Layout 8 gives each channel a cell of the 3 x 3 grid and the map the last one; layout 4 a
-// 2 x 2 grid whose last cell the map shares with channels 3 to 7. The window has one channel.
+// 2 x 2 grid whose last cell the map shares with channels 3 to 7; layout 1 the whole video area,
+// with the map at its own place. The window has one channel.
 void CMainDlg::SetChannelLayout(int cells) {
   g_appConfig.WriteConfigInt(L"channel84", cells);
   nowChannel_ = cells;
   const size_t mode = static_cast<size_t>(uiMode_);
-  const bool eight = cells == 8;
-  const ui::ChannelGrid& grid = eight ? ui::kLayout8Grid[mode] : ui::kLayout4Grid[mode];
-  const ui::LayoutRect channel = grid.CellRect(0, 0);
-  const ui::LayoutRect map = eight ? grid.CellRect(2, 2) : grid.CellRect(1, 1);
-  SetSkin(eight ? backgroundBitmap_ : secondBitmap_);
-  if (channelWindow_.GetSafeHwnd()) {
-    channelWindow_.SetEmbeddedRect(CRect(channel.left, channel.top, channel.right, channel.bottom));
+  CRect channel = videoRect_[mode];
+  CRect map = StoredMapRect();
+  if (cells == 4 || cells == 8) {
+    const bool eight = cells == 8;
+    const ui::ChannelGrid& grid = eight ? ui::kLayout8Grid[mode] : ui::kLayout4Grid[mode];
+    const ui::LayoutRect c = grid.CellRect(0, 0);
+    const ui::LayoutRect m = eight ? grid.CellRect(2, 2) : grid.CellRect(1, 1);
+    channel = CRect(c.left, c.top, c.right, c.bottom);
+    map = CRect(m.left, m.top, m.right, m.bottom);
   }
-  if (mapDlg_.GetSafeHwnd()) mapDlg_.SetDockedRect(CRect(map.left, map.top, map.right, map.bottom));
+  SetSkin(cells == 4 ? secondBitmap_ : backgroundBitmap_);
+  if (channelWindow_.GetSafeHwnd()) channelWindow_.SetEmbeddedRect(channel);
+  DockMapPage(map);
   visibilityWaitFirst_ = false;
   ChannelVisibilityPass();
   for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&speedSlider_),

@@ -2,7 +2,9 @@
 // the map view, the full-video view and the sliding control panels.
 #include <algorithm>
 
+#include "app/AppConfig.h"
 #include "platform/Time.h"
+#include "platform/wnd/Menu.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
@@ -21,6 +23,18 @@ constexpr int kPanelCorner = 4;
 constexpr std::uint32_t kMapPlaceWaitMs = 10;
 
 bool HasVisibleStyle(const CWnd& wnd) { return wnd.GetSafeHwnd() != nullptr && (wnd.GetStyle() & WS_VISIBLE) != 0; }
+
+// The Menu's items: the panels that have no button of their own, each shown or hidden by the
+// command of its hidden button.
+struct MenuPanel {
+  int id;
+  const wchar_t* text;
+};
+constexpr MenuPanel kMenuPanels[] = {
+    {mainid::kSlidePanel, L"Control Panels"}, {mainid::kCompassPanel, L"Compass Button"},
+    {mainid::kCarDataPanel, L"Car Data"},     {mainid::kFileManager, L"Backup Files"},
+    {mainid::kFilePad, L"File Pad"},
+};
 
 void Show(CWnd& wnd, bool show) {
   if (wnd.GetSafeHwnd()) wnd.ShowWindow(show ? SW_SHOW : SW_HIDE);
@@ -42,10 +56,6 @@ constexpr AreaTab kAreaTabs[] = {{mainid::kMapTab, mainid::kMapTab2},
                                  {mainid::kRecordListTab, mainid::kRecordListTab2},
                                  {mainid::kSettingsTab, mainid::kSettingsTab2}};
 
-// Kept while the full-video view hides the rest, so that the view can be left and the window
-// closed or minimised.
-constexpr int kKeptControls[] = {mainid::kFullVideo, mainid::kFullVideoSwap, mainid::kMinimize, mainid::kClose};
-
 void ClipRounded(CWnd& panel, int width, int height) {
   CRgn region;
   region.CreateRoundRectRgn(0, 0, width + 1, height + 1, kPanelCorner, kPanelCorner);
@@ -60,9 +70,23 @@ void CMainDlg::OnBnClickedCalendarPanel() { calendarPanel_.Toggle(-1); }
 
 // The compass follows the map page's position: the page refreshes while the compass shows.
 void CMainDlg::OnBnClickedCompassPanel() {
-  mapDlg_.SetRefresh(!HasVisibleStyle(compassPanel_));
+  const bool showing = !HasVisibleStyle(compassPanel_);
+  mapDlg_.SetRefresh(showing);
   Show(mapDlg_, true);
+  if (showing) KeepInsideWindow(compassPanel_);
   compassPanel_.Toggle(-1);
+}
+
+// A panel placed for the largest mode is moved back inside the window's right and bottom edges,
+// which in the smaller modes lie left of and above it.
+void CMainDlg::KeepInsideWindow(CWnd& panel) {
+  if (!panel.GetSafeHwnd()) return;
+  CRect window, r;
+  GetWindowRect(&window);
+  panel.GetWindowRect(&r);
+  const int x = std::max(window.left, std::min(r.left, window.right - r.Width()));
+  const int y = std::max(window.top, std::min(r.top, window.bottom - r.Height()));
+  if (x != r.left || y != r.top) panel.SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CMainDlg::OnBnClickedMapPage() {
@@ -83,12 +107,12 @@ void CMainDlg::OnBnClickedCarDataPanel() {
 }
 
 void CMainDlg::OnBnClickedShowSpeedPanel() {
-  speedDlg_.Toggle(5);
+  ShowPanelBelowButton(speedDlg_, mainid::kShowSpeedPanel);
   volumeDlg_.Toggle(0);
 }
 
 void CMainDlg::OnBnClickedShowVolumePanel() {
-  volumeDlg_.Toggle(5);
+  ShowPanelBelowButton(volumeDlg_, mainid::kShowVolumePanel);
   speedDlg_.Toggle(0);
 }
 
@@ -102,13 +126,79 @@ void CMainDlg::OnBnClickedSlidePanel() {
     ctrlPanel_.Toggle(5);
     panelsShown_ = true;
   } else if (playing_) {
-    for (CSidePanel* panel : {static_cast<CSidePanel*>(&videoCtrlPanel_), static_cast<CSidePanel*>(&ctrlPanel_)}) {
-      CRect r;
-      panel->GetWindowRect(&r);
-      ClipRounded(*panel, r.Width(), r.Height());
-      panel->Toggle(0);
-    }
-    panelsShown_ = false;
+    HideSlidePanels();
+  }
+}
+
+void CMainDlg::HideSlidePanels() {
+  for (CSidePanel* panel : {static_cast<CSidePanel*>(&videoCtrlPanel_), static_cast<CSidePanel*>(&ctrlPanel_)}) {
+    CRect r;
+    panel->GetWindowRect(&r);
+    ClipRounded(*panel, r.Width(), r.Height());
+    panel->Toggle(0);
+  }
+  panelsShown_ = false;
+}
+
+// The Menu button lists the panels without a button of their own, a shown one ticked; the chosen
+// one is shown, or hidden when it was shown.
+void CMainDlg::OnBnClickedMenu() {
+  CMenu menu;
+  if (!menu.CreatePopupMenu()) return;
+  for (const MenuPanel& item : kMenuPanels) {
+    const UINT ticked = IsMenuPanelShown(item.id) ? MF_CHECKED : 0;
+    menu.AppendMenu(MF_STRING | ticked, static_cast<UINT_PTR>(item.id), LoadLanguageString(item.text));
+  }
+  CRect button;
+  if (const CWnd* menuButton = GetDlgItem(mainid::kMenu)) menuButton->GetWindowRect(&button);
+  const UINT_PTR chosen = menu.TrackPopupMenu(TPM_RIGHTALIGN | TPM_RETURNCMD, button.right, button.bottom, this);
+  if (chosen != 0) ToggleMenuPanel(static_cast<int>(chosen));
+}
+
+bool CMainDlg::IsMenuPanelShown(int id) const {
+  switch (id) {
+    case mainid::kSlidePanel: return panelsShown_;
+    case mainid::kCompassPanel: return HasVisibleStyle(compassPanel_);
+    case mainid::kCarDataPanel: return HasVisibleStyle(ioDlg_);
+    case mainid::kFileManager: return HasVisibleStyle(fileManager_);
+    case mainid::kFilePad: return HasVisibleStyle(filePad_);
+    default: return false;
+  }
+}
+
+// The Menu hides what it showed also while nothing plays, unlike the slide command itself.
+void CMainDlg::ToggleMenuPanel(int id) {
+  const bool shown = IsMenuPanelShown(id);
+  switch (id) {
+    case mainid::kSlidePanel:
+      if (shown) {
+        HideSlidePanels();
+      } else {
+        OnBnClickedSlidePanel();
+      }
+      break;
+    case mainid::kCompassPanel:
+      OnBnClickedCompassPanel();
+      break;
+    case mainid::kCarDataPanel:
+      OnBnClickedCarDataPanel();
+      break;
+    case mainid::kFileManager:
+      if (shown) {
+        Show(fileManager_, false);
+      } else {
+        OnBnClickedFileManager();
+      }
+      break;
+    case mainid::kFilePad:
+      if (shown) {
+        Show(filePad_, false);
+      } else {
+        OnBnClickedFilePad();
+      }
+      break;
+    default:
+      break;
   }
 }
 
@@ -137,7 +227,7 @@ void CMainDlg::PlaceSlidePanels() {
   if (mapDlg_.IsDocked()) {
     CRect docked = mapDlg_.GetDockedRect();
     docked.OffsetRect(0, -overlap);
-    mapDlg_.SetDockedRect(docked);
+    DockMapPage(docked);
   } else {
     map.OffsetRect(0, -overlap);
     mapDlg_.MoveWindow(&map);
@@ -216,7 +306,7 @@ void CMainDlg::ToggleMapView() {
   OnBnClickedStop();
   plat::TickClock().SleepMs(kMapPlaceWaitMs);
   const bool listShown = HasVisibleStyle(recordList_);
-  mapDlg_.SetDockedRect(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
+  DockMapPage(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
   if (listShown) {
     Show(recordList_, false);
     mapView_ = false;
@@ -266,6 +356,7 @@ void CMainDlg::ToggleFullVideo(bool swap, bool hideControls) {
     videoRectBeforeFull_ = channelWindow_.GetEmbeddedRect();
     channelWindow_.SetEmbeddedRect(swap ? client : small);
     channelWindow_.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RaiseFullVideoControls();
     fullVideo_ = true;
     swapped_ = swap;
   }
@@ -299,7 +390,7 @@ void CMainDlg::ShowControls(bool show) {
 std::vector<CWnd*> CMainDlg::AllControls() {
   std::vector<CWnd*> controls{&recordList_, &settingsList_, &speedDigits_, &volumeBitmapSlider_};
   for (const ui::MainControl& c : ui::kMainControls) {
-    if (std::find(std::begin(kKeptControls), std::end(kKeptControls), c.id) != std::end(kKeptControls)) continue;
+    if (IsFullVideoControl(c.id)) continue;
     if (CWnd* item = GetDlgItem(c.id)) controls.push_back(item);
   }
   return controls;

@@ -23,9 +23,6 @@ bool StrictlyInside(const CRect& r, CPoint p) { return p.x > r.left && p.x < r.r
 
 void CMainDlg::OnBnClickedMinimize() { ShowWindow(SW_MINIMIZE); }
 
-// The menu button has no menu to show.
-void CMainDlg::OnBnClickedMenu() {}
-
 void CMainDlg::OnBnClickedRestore() {
   ShowItem(mainid::kRestore, false);
   ShowItem(mainid::kMenu, true);
@@ -124,7 +121,8 @@ void CMainDlg::OnMouseLeave() {
 // Restored from the task bar: the next channel-visibility pass runs without its first wait.
 void CMainDlg::OnQueryOpen() { visibilityWaitFirst_ = false; }
 
-LRESULT CMainDlg::OnEventLogLoaded() {
+LRESULT CMainDlg::OnEventLogLoaded(WPARAM read) {
+  if (diskDlg_.TakeEventLog(read)) ShowEventLog();
   if (diskDlg_.GetSafeHwnd()) diskDlg_.UpdateBackupProgress();
   return 1;
 }

@@ -213,12 +213,12 @@ constexpr const MainControl* FindMainControl(int id) {
 enum class Area {
   kVideo,          // the channel window
   kRecordList,     // record list 1005; the settings list 1006 shares it
-  kMapBesideList,  // the map page in map view, beside the record list
-  kMapStored,      // the map page's rectangle as first stored (it starts hidden)
+  kMapBesideList,  // the map page in map view, beside the record list, inside the video area
+  kMapStored,      // the map page's first place (it starts hidden), the video area's bottom right
   kSnapshot,       // the last snapshot
   kGsensorGraph,   // the curve: its size is the mode's graph bitmap
   kPositionText,   // outside the window: its size is the mode's position-text bitmap
-  kSpeedDigits,    // the digit display (hidden; modes 1 and 2 place it below the window)
+  kSpeedDigits,    // the digit display, shown with the record view: in the top bar's empty left end
   kSpeedUnit,      // top-left of the speed-unit picture (no such picture is shipped)
   kBitmapVolume,   // volume bitmap slider 1601: its size is the mode's channel bitmap
   kProductMark,    // the product mark of the marked backgrounds
@@ -233,12 +233,14 @@ struct MainArea {
 inline constexpr MainArea kMainAreas[] = {
     {Area::kVideo, false, detail::Same(50, 98, 1468, 893, 37, 73, 1103, 670, 28, 53, 783, 476)},
     {Area::kRecordList, true, detail::Same(8, 12, 260, 422, 6, 9, 195, 316, 6, 9, 195, 316)},
-    {Area::kMapBesideList, true, detail::Same(981, 147, 1747, 758, 798, 106, 1341, 673, 717, 94, 1200, 598)},
-    {Area::kMapStored, true, detail::Same(1395, 448, 1911, 834, 1400, 379, 790, 671, 1395, 337, 1740, 594)},
+    // The map page keeps the sizes first given for it, but lies in the video area: there it leaves
+    // the snapshot area, the position slider, the G-sensor graph and the transport buttons free.
+    {Area::kMapBesideList, true, detail::Same(702, 147, 1468, 758, 560, 103, 1103, 670, 300, 53, 783, 476)},
+    {Area::kMapStored, true, detail::Same(952, 448, 1468, 834, 493, 378, 1103, 670, 438, 219, 783, 476)},
     {Area::kSnapshot, false, detail::Same(1505, 250, 1895, 448, 1130, 200, 1418, 362, 802, 120, 1010, 237)},
     {Area::kGsensorGraph, false, detail::Same(1508, 722, 1908, 922, 1133, 542, 1433, 692, 806, 385, 1016, 490)},
     {Area::kPositionText, true, detail::Same(-1000, -1000, -774, -720, -1000, -1000, -796, -748, -1000, -1000, -819, -776)},
-    {Area::kSpeedDigits, true, detail::Same(112, 869, 249, 947, 5, 1114, 165, 1164, 5, 614, 165, 664)},
+    {Area::kSpeedDigits, true, detail::Same(24, 6, 161, 84, 18, 8, 178, 58, 12, 3, 172, 45)},
     {Area::kSpeedUnit, true, detail::Same(1288, 1012, 1288, 1012, 1019, 854, 1019, 854, 913, 756, 913, 756)},
     {Area::kBitmapVolume, false, detail::Same(420, 945, 795, 1047, 305, 708, 580, 785, 220, 505, 410, 560)},
     {Area::kProductMark, false, detail::Same(24, 1004, 264, 1060, 18, 760, 198, 800, 30, 545, 140, 571)},
@@ -251,7 +253,7 @@ constexpr const LayoutRect& AreaRect(Area area, int mode) {
   return kNoPlace[0];
 }
 
-// The channel cells of layouts 4 and 8: a 3 x 3 grid, cell = (x, y, x + width, y + height).
+// The channel cells of layouts 4 and 8: a grid of equal cells, cell = (x, y, x + width, y + height).
 struct ChannelGrid {
   std::array<int, 3> columnX;
   std::array<int, 3> rowY;
@@ -264,15 +266,37 @@ struct ChannelGrid {
     return {x, y, x + cellWidth, y + cellHeight};
   }
 };
-inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout4Grid{{
-    {{514, 1179, 4000}, {326, 700, 4000}, 653, 361},
-    {{386, 885, 0}, {244, 525, 0}, 487, 269},
-    {{275, 630, 0}, {173, 374, 439}, 346, 192},
-}};
-inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout8Grid{{
-    {{514, 953, 1393}, {312, 567, 822}, 428, 238},
-    {{386, 714, 1045}, {234, 425, 617}, 321, 178},
-    {{275, 508, 743}, {166, 303, 439}, 228, 126},
-}};
+
+namespace detail {
+
+// Cells stand this far inside the video area and apart from each other, so that the bezel the
+// backgrounds draw around each cell stays within the video area too.
+inline constexpr std::array<int, kUiModeCount> kCellMargin{8, 7, 5};
+inline constexpr std::array<int, kUiModeCount> kCellGap{16, 14, 10};
+
+// `count` x `count` equal cells filling the mode's video area; the columns and rows beyond
+// `count` repeat the last one.
+constexpr ChannelGrid VideoGrid(int mode, int count) {
+  const LayoutRect& video = AreaRect(Area::kVideo, mode);
+  const int margin = kCellMargin[static_cast<size_t>(mode)];
+  const int gap = kCellGap[static_cast<size_t>(mode)];
+  ChannelGrid grid{};
+  grid.cellWidth = (video.Width() - 2 * margin - (count - 1) * gap) / count;
+  grid.cellHeight = (video.Height() - 2 * margin - (count - 1) * gap) / count;
+  for (int i = 0; i < 3; ++i) {
+    const int k = i < count ? i : count - 1;
+    grid.columnX[static_cast<size_t>(i)] = video.left + margin + k * (grid.cellWidth + gap);
+    grid.rowY[static_cast<size_t>(i)] = video.top + margin + k * (grid.cellHeight + gap);
+  }
+  return grid;
+}
+
+}  // namespace detail
+
+// Layout 4 is 2 x 2 cells, layout 8 is 3 x 3; both lie inside the video area.
+inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout4Grid{
+    {detail::VideoGrid(0, 2), detail::VideoGrid(1, 2), detail::VideoGrid(2, 2)}};
+inline constexpr std::array<ChannelGrid, kUiModeCount> kLayout8Grid{
+    {detail::VideoGrid(0, 3), detail::VideoGrid(1, 3), detail::VideoGrid(2, 3)}};
 
 }  // namespace ui

@@ -77,6 +77,9 @@ void CMapDlg::ServeMarkers() {
 // The user's keyed page when there is one, else the built-in template.
 void CMapDlg::LoadPage() {
   const CString file = app::MapPagePath();
+  if (plat::IsOtherThanFile(file.ToUtf8())) {
+    plat::ReportUnusedFile(file.ToUtf8(), "it is not a regular file; the map page without a key is shown");
+  }
   usingTemplate_ = !plat::FileExists(file.ToUtf8()) || !browser_->Navigate(file);
   if (usingTemplate_) browser_->Navigate(plat::FromQString(mappage::TemplateAddress()));
 }

@@ -16,8 +16,13 @@ CPanelDlg::CPanelDlg() : CDialog(kTemplate, nullptr) {}
 
 CString CPanelDlg::CaptionOf(int channel, int width, int height) {
   CString caption;
-  caption.Format(LoadLanguageString(L"Channel-%.2d %dx%d"), channel + 1, width, height);
+  caption.Format(LoadLanguageFormat(L"Channel-%.2d %dx%d"), channel + 1, width, height);
   return caption;
+}
+
+void CPanelDlg::SetPictureSize(CSize picture) {
+  SetWindowText(CaptionOf(channel_, picture.cx, picture.cy));
+  if (picture.cx > 0 && picture.cy > 0) lastPicture_ = picture;
 }
 
 void CPanelDlg::SetEmbeddedRect(const CRect& rect) {
@@ -59,18 +64,25 @@ void CPanelDlg::SwitchMode() {
   }
 }
 
-// A captioned window with the picture's size as its client area, centred over the main window;
-// before a picture size is known, the size it had embedded.
+// A captioned window with the picture's size as its client area, centred over the main window.
+// While the engine tells no size (it may not for a moment, as the window changes parents, or once
+// it has closed) the last picture's size stands; before any picture, the size it had embedded.
+// The window is hidden while it changes parent and size and shown once placed: a window manager
+// may keep the size a window had when it was first mapped and drop a resize that comes right after.
 void CPanelDlg::Float() {
   mode_ = kFloating;
+  const bool shown = IsWindowVisible();
+  ShowWindow(SW_HIDE);
   ModifyStyle(WS_CHILD, WS_POPUP | kFloatingFrame);
-  CSize picture = PictureSize();
-  if (picture.cx <= 0 || picture.cy <= 0) picture = embeddedRect_.Size();
+  const CSize known = PictureSize();
+  if (known.cx > 0 && known.cy > 0) lastPicture_ = known;
+  const CSize picture = lastPicture_.cx > 0 && lastPicture_.cy > 0 ? lastPicture_ : embeddedRect_.Size();
   SetWindowText(CaptionOf(channel_, picture.cx, picture.cy));
   SetParent(nullptr);
   const CSize frame = FrameSize();
   SetWindowPos(nullptr, 0, 0, picture.cx + frame.cx, picture.cy + frame.cy, SWP_NOZORDER | SWP_FRAMECHANGED);
   CenterWindow(main_);
+  if (shown) ShowWindow(SW_SHOW);
   // The keys go to the window the user just brought out, so that Escape puts it back.
   SetFocus();
 }

@@ -27,6 +27,9 @@ class CPanelDlg : public CDialog {
   const CRect& GetEmbeddedRect() const { return embeddedRect_; }
   // "Channel-01 1280x720": the channel counted from 1 and the picture's size.
   static CString CaptionOf(int channel, int width, int height);
+  // The engine tells the picture's size: the caption shows it, and the window floats at it also
+  // while the engine tells none.
+  void SetPictureSize(CSize picture);
 
   // Made as a child of the main window at the embedded rectangle.
   BOOL CreateEmbedded();
@@ -51,5 +54,6 @@ class CPanelDlg : public CDialog {
   int mode_ = kEmbedded;
   CMainDlg* main_ = nullptr;
   CRect embeddedRect_;
+  CSize lastPicture_;  // the picture's size when the window last floated with one
   int channel_ = -1;
 };

@@ -55,7 +55,8 @@ inline constexpr PanelControl kCalendarPanelControls[] = {
     {1762, L"locked", 1764, true, {10, 10, 60, 60}},
     {1763, L"unlocked", 1765, true, {10, 10, 60, 60}},
     {1029, L"Close", 1782, false, {100, 10, 137, 47}},
-    {1000, nullptr, 0, false, {0, 0, 190, 195}},
+    // Inside the panel's region, which leaves out 4 pixels at every edge.
+    {1000, nullptr, 0, false, {4, 4, 194, 199}},
     {1501, nullptr, 0, false, {203, 61, 385, 77}},
     {1502, nullptr, 0, false, {385, 61, 568, 77}},
     {1503, nullptr, 0, false, {203, 120, 566, 139}},

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "cardtools/CardToolSettings.h"
+
 namespace {
 
 constexpr int kFontHeight = 20;
@@ -15,6 +17,7 @@ CVersionInfo::CVersionInfo(CWnd* parent) : CDialog(kTemplate, parent), main_(par
 
 BOOL CVersionInfo::OnInitDialog() {
   CDialog::OnInitDialog();
+  TranslateDialogTexts(*this, {kVersionTypeLabel, kVersionNameLabel});
   showState_ = kHidden;
   ShowWindow(SW_HIDE);
   font_.CreateFont(kFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, kTraditionalChineseCharset, 0, 0, 0, 0,

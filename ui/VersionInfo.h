@@ -10,6 +10,8 @@ class CVersionInfo : public CDialog {
   static constexpr UINT kTemplate = 113;
   static constexpr int kShown = 5;
   static constexpr int kHidden = 0;
+  static constexpr int kVersionTypeLabel = 1120;
+  static constexpr int kVersionNameLabel = 1121;
   static constexpr int kVersionTypeItem = 1123;
   static constexpr int kVersionNameItem = 1122;
 

@@ -1,5 +1,6 @@
 #include "users/EventLogDb.h"
 
+#include <atomic>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -76,14 +77,12 @@ int DirectionOf(std::string_view text) {
   return c >= '0' && c <= '9' ? c - '0' : 0;
 }
 
-}  // namespace
+int BrakesBit(char brakes, int polarity) { return brakes == (polarity == 1 ? '1' : '0') ? 1 : 0; }
 
-int CEventLogDb::BrakesBit(char brakes) const { return brakes == (brakesMode_ == 1 ? '1' : '0') ? 1 : 0; }
-
-EventLogRow CEventLogDb::DecodeRow(const std::vector<std::string_view>& c) const {
+EventLogRow DecodeRowWith(const std::vector<std::string_view>& c, int polarity) {
   EventLogRow row;
   const int count = static_cast<int>(c.size());
-  if (count != kColumns && count != kColumnsWithHeadway) return row;
+  if (count != CEventLogDb::kColumns && count != CEventLogDb::kColumnsWithHeadway) return row;
   const std::int64_t time = RecordTime(c[kStime]);
   if (time < 0) return row;
   row.time = time;
@@ -94,7 +93,7 @@ EventLogRow CEventLogDb::DecodeRow(const std::vector<std::string_view>& c) const
   row.speed = Truncated(c[kVsp]);
   row.SetPosition(c[kGps]);
   row.taxi = FirstOf(c[kTaxi]) == '1';
-  row.kind = DirectionOf(c[kDirection]) + 4 * BrakesBit(FirstOf(c[kBrakes]));
+  row.kind = DirectionOf(c[kDirection]) + 4 * BrakesBit(FirstOf(c[kBrakes]), polarity);
   EventLogTriggers triggers;
   triggers.event = c[kEvent];
   triggers.gSensorTrigger = c[kGsensorTrigger];
@@ -108,27 +107,67 @@ EventLogRow CEventLogDb::DecodeRow(const std::vector<std::string_view>& c) const
   return row;
 }
 
-CEventLogDb::LoadResult CEventLogDb::Load(const CString& path) {
+}  // namespace
+
+// What a reader thread gives its owner. The thread writes it until it posts its message; the
+// owner reads it after joining the thread.
+struct CEventLogDb::Read {
+  std::atomic<bool> cancel{false};
+  int polarity = 0;  // the brakes polarity the rows were decoded with
+  bool ok = false;
+  std::vector<EventLogRow> rows;
+  std::vector<char> brakes;
+};
+
+EventLogRow CEventLogDb::DecodeRow(const std::vector<std::string_view>& columns) const {
+  return DecodeRowWith(columns, brakesMode_);
+}
+
+CEventLogDb::~CEventLogDb() { StopRead(); }
+
+void CEventLogDb::StopRead() {
+  if (read_) read_->cancel = true;
+  if (reader_.joinable()) reader_.join();
+}
+
+WPARAM CEventLogDb::StartLoad(const CString& path) {
+  StopRead();
+  read_ = std::make_shared<Read>();
+  read_->polarity = brakesMode_;
+  const WPARAM number = ++readNumber_;
+  reader_ = std::thread([read = read_, path = path.ToUtf8(), owner = owner_, number] {
+    read->ok = ReadEventLogTable(path, read->cancel, [&read](const EventLogRowTexts& texts) {
+      read->rows.push_back(DecodeRowWith(texts, read->polarity));
+      read->brakes.push_back(read->rows.back().time != 0 ? FirstOf(texts[kBrakes]) : '\0');
+    });
+    if (read->cancel.load()) return;
+    ::PostMessage(owner, WM_EVENTLOG_LOADED, number, read->ok ? static_cast<LPARAM>(read->rows.size()) : -1);
+  });
+  return number;
+}
+
+CEventLogDb::LoadResult CEventLogDb::TakeLoad(WPARAM read) {
+  if (read != readNumber_ || !read_) return LoadResult::kSuperseded;
+  if (reader_.joinable()) reader_.join();
+  const std::shared_ptr<Read> done = std::move(read_);
   rows_.clear();
   brakes_.clear();
-  const bool read = ReadEventLogTable(path.ToUtf8(), [this](const EventLogRowTexts& texts) {
-    rows_.push_back(DecodeRow(texts));
-    brakes_.push_back(rows_.back().time != 0 ? FirstOf(texts[kBrakes]) : '\0');
-  });
-  if (!read) {
-    rows_.clear();
-    brakes_.clear();
+  if (!done->ok) {
     AfxMessageBox(LoadLanguageString(L"This file is not an event log of the recorder"), MB_OK | MB_ICONWARNING);
     return LoadResult::kNotAnEventLog;
   }
-  ::PostMessage(owner_, WM_EVENTLOG_LOADED, 0, static_cast<LPARAM>(rows_.size()));
+  rows_ = std::move(done->rows);
+  brakes_ = std::move(done->brakes);
+  const int wanted = brakesMode_;
+  brakesMode_ = done->polarity;
+  SetBrakesMode(wanted);
   return LoadResult::kLoaded;
 }
 
 void CEventLogDb::SetBrakesMode(int mode) {
   const int polarity = mode == 1 ? 1 : 0;
   if (polarity == brakesMode_) return;
-  for (size_t i = 0; i < rows_.size(); ++i) rows_[i].kind -= 4 * BrakesBit(brakes_[i]);
+  for (size_t i = 0; i < rows_.size(); ++i) rows_[i].kind -= 4 * BrakesBit(brakes_[i], brakesMode_);
   brakesMode_ = polarity;
-  for (size_t i = 0; i < rows_.size(); ++i) rows_[i].kind += 4 * BrakesBit(brakes_[i]);
+  for (size_t i = 0; i < rows_.size(); ++i) rows_[i].kind += 4 * BrakesBit(brakes_[i], brakesMode_);
 }

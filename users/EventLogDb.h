@@ -4,17 +4,23 @@
 // A log comes from outside (a dropped file), so it is opened read-only and as immutable (nothing,
 // not even a journal, is ever written beside it), in SQLite's defensive mode with schema code
 // untrusted, triggers and views off, and only the table "q58_log" with the recorder's columns is
-// read. Any other file is refused with a message.
+// read, within the bounds of EventLogTable.h. Any other file is refused with a message.
+//
+// Reading runs on a thread of its own, so that the window stays responsive whatever the file
+// holds; the owner takes the rows on its own thread when told they are ready.
 #pragma once
 
+#include <memory>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "controls/EventLogRow.h"
 #include "platform/Message.h"
 #include "platform/String.h"
 
-// Posted to the reader's owner when a log's rows are decoded; lParam is the number of rows.
+// Posted to the reader's owner when a read ends: wParam is the read's number (StartLoad), lParam
+// the number of rows, or -1 when the file is not an event log.
 constexpr UINT WM_EVENTLOG_LOADED = 0x658;
 
 class CEventLogDb {
@@ -23,14 +29,24 @@ class CEventLogDb {
   static constexpr int kColumns = 32;
   static constexpr int kColumnsWithHeadway = 33;
 
-  enum class LoadResult { kLoaded, kNotAnEventLog };
+  enum class LoadResult { kLoaded, kNotAnEventLog, kSuperseded };
+
+  CEventLogDb() = default;
+  CEventLogDb(const CEventLogDb&) = delete;
+  CEventLogDb& operator=(const CEventLogDb&) = delete;
+  // Stops a read in progress and waits for its thread.
+  ~CEventLogDb();
 
   void SetOwner(HWND owner) { owner_ = owner; }
 
-  // Reads every row of the log at `path`, replacing the rows held. A file that is not a SQLite
-  // database, or whose "q58_log" is not the recorder's table, is refused with a message box; the
-  // rows held are then emptied.
-  LoadResult Load(const CString& path);
+  // Starts reading the log at `path`, stopping a read in progress; the rows held stay until the
+  // owner takes the new ones. Returns the read's number.
+  WPARAM StartLoad(const CString& path);
+  // On the owner's thread, for its WM_EVENTLOG_LOADED: the read's rows replace the rows held; a
+  // file that is not a SQLite database, or whose "q58_log" is not the recorder's table, is refused
+  // with a message box and the rows held are emptied. The message of a read that a newer one
+  // replaced changes nothing.
+  LoadResult TakeLoad(WPARAM read);
 
   // The brakes polarity (0 or 1): with 1 a "brakes" text of '1' counts as braking, with 0 a text
   // of '0' does. A change re-decodes the brakes part of every row's kind.
@@ -44,10 +60,15 @@ class CEventLogDb {
   const std::vector<EventLogRow>& Rows() const { return rows_; }
 
  private:
-  int BrakesBit(char brakes) const;
+  struct Read;
+
+  void StopRead();
 
   HWND owner_ = nullptr;
   int brakesMode_ = 0;
   std::vector<EventLogRow> rows_;
   std::vector<char> brakes_;  // each row's "brakes" character, to re-decode on a change of mode
+  WPARAM readNumber_ = 0;
+  std::shared_ptr<Read> read_;  // the read running or done, until its rows are taken
+  std::thread reader_;
 };

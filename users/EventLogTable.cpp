@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/File.h"
+
 namespace {
 
 struct DbClose {
@@ -46,6 +48,23 @@ Db OpenReadOnly(const std::string& path) {
     if (sqlite3_db_config(db.get(), option, value, nullptr) != SQLITE_OK) return nullptr;
   }
   return db;
+}
+
+// How often a running statement looks at the cancel flag, in virtual machine steps.
+constexpr int kStepsBetweenLooks = 1000;
+
+int StopAsked(void* cancel) { return static_cast<const std::atomic<bool>*>(cancel)->load() ? 1 : 0; }
+
+// A generated column is worked out at each read by an expression the file brings along; a
+// recorder's table has none.
+bool HasOnlyStoredColumns(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, "SELECT count(*) FROM pragma_table_xinfo('q58_log') WHERE hidden != 0", -1, &raw,
+                         nullptr) != SQLITE_OK) {
+    return false;
+  }
+  Statement query(raw);
+  return sqlite3_step(query.get()) == SQLITE_ROW && sqlite3_column_int(query.get(), 0) == 0;
 }
 
 bool IsPlainTable(sqlite3* db) {
@@ -90,9 +109,16 @@ const std::vector<std::string_view>& EventLogColumnNames() {
   return names;
 }
 
-bool ReadEventLogTable(const std::string& path, const std::function<void(const EventLogRowTexts&)>& onRow) {
+bool ReadEventLogTable(const std::string& path, const std::atomic<bool>& cancel,
+                       const std::function<void(const EventLogRowTexts&)>& onRow) {
+  // SQLite opens the path as it is: a FIFO or a device would hold its open, or its first read, for
+  // ever. The file is looked at first, without waiting on it.
+  if (!plat::File().Open(path, plat::kRead)) return false;
   Db db = OpenReadOnly(path);
-  if (!db || !IsPlainTable(db.get())) return false;
+  if (!db) return false;
+  sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, kMaxEventLogValueBytes);
+  sqlite3_progress_handler(db.get(), kStepsBetweenLooks, StopAsked, const_cast<std::atomic<bool>*>(&cancel));
+  if (!IsPlainTable(db.get()) || !HasOnlyStoredColumns(db.get())) return false;
   sqlite3_stmt* raw = nullptr;
   if (sqlite3_prepare_v2(db.get(), "SELECT * FROM q58_log", -1, &raw, nullptr) != SQLITE_OK) return false;
   Statement rows(raw);
@@ -100,7 +126,8 @@ bool ReadEventLogTable(const std::string& path, const std::function<void(const E
   const int count = sqlite3_column_count(rows.get());
   EventLogRowTexts texts(static_cast<size_t>(count));
   int step = SQLITE_ROW;
-  while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
+  for (int read = 0; (step = sqlite3_step(rows.get())) == SQLITE_ROW; ++read) {
+    if (read == kMaxEventLogRows || cancel.load()) return false;
     for (int i = 0; i < count; ++i) texts[static_cast<size_t>(i)] = ColumnText(rows.get(), i);
     onRow(texts);
   }

@@ -1,5 +1,7 @@
 #include "app/program/OrynPlayerApp.h"
 
+#include <unistd.h>
+
 #include "app/AppConfig.h"
 #include "engine/gps/GpsOffsetTable.h"
 #include "ui/MainDlg.h"
@@ -21,4 +23,17 @@ bool COrynPlayerApp::InitInstance() {
   g_appConfig.WriteLanguageFile();
   g_appConfig.WriteUIMode();
   return false;
+}
+
+void COrynPlayerApp::RequestClose() {
+  if (mainDlg_ == nullptr) return;
+  CDialog::CancelModalsAbove(mainDlg_->m_hWnd, [this] {
+    if (mainDlg_ != nullptr) mainDlg_->OnBnClickedClose();
+  });
+}
+
+void COrynPlayerApp::EndNow() {
+  g_appConfig.WriteLanguageFile();
+  g_appConfig.WriteUIMode();
+  ::_exit(0);
 }

@@ -1,6 +1,7 @@
 // COrynPlayerApp: the application object, `theApp`. It has no window of its own: its start-up
 // chooses the interface language, loads the GPS offset table, runs the main window modally and,
-// however the main window ends, saves the language and the UI mode for the next run.
+// however the main window ends, saves the language and the UI mode for the next run. The program
+// ends when the main window closes: by the user, or by a request from outside.
 #pragma once
 
 #include <vector>
@@ -21,6 +22,13 @@ class COrynPlayerApp {
   bool InitInstance();
   // The main window while it runs; null before and after.
   CMainDlg* GetMainDlg() const { return mainDlg_; }
+  // A request from outside to end the program (a signal), on the UI thread: the dialogs over the
+  // main window are cancelled, innermost first, and the main window then closes as its Close
+  // button does.
+  void RequestClose();
+  // A request repeated while the first is under way: the language and the UI mode are saved and
+  // the process ends at once with 0.
+  [[noreturn]] static void EndNow();
 
  private:
   CMainDlg* mainDlg_ = nullptr;

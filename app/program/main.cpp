@@ -5,6 +5,7 @@
 #include "platform/browser/WebBrowser.h"
 #include "platform/devices/DeviceMonitor.h"
 #include "platform/video/qt/WindowPresenters.h"
+#include "platform/wnd/TerminationSignals.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
   plat::PrepareWebBrowser();
   QApplication application(argc, argv);
+  const plat::TerminationSignals endRequests([] { theApp.RequestClose(); }, [] { COrynPlayerApp::EndNow(); });
   plat::DeviceMonitor devices;
   devices.Start();
   plat::WindowPresenters presenters;

@@ -23,6 +23,8 @@ class CAviFile {
   bool Close();
   // Video samples in the file so far.
   std::uint32_t VideoSamples() const { return m_writer.VideoSamples(); }
+  // The error (errno) of the last create or write that failed.
+  int LastError() const { return m_writer.LastError(); }
 
  private:
   plat::AviWriter m_writer;

@@ -1,38 +1,25 @@
 #include "engine/export/BackupFile.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 constexpr std::size_t kRunChunks = 256;
 // Runs handed over and not yet copied; the source waits when the copier is this far behind.
 constexpr std::size_t kHandedRuns = 4;
 
-bool SameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return !b.empty() && std::filesystem::equivalent(a, b, error);
-}
-
-// What a complete backup would replace: nothing, or an older file (never a device or a folder).
-bool Replaceable(const std::string& path) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
-}
-
 }  // namespace
 
-bool CBackupFile::Create(const std::string& path, const std::string& storePath) {
+bool CBackupFile::Create(const std::string& path, const std::vector<std::string>& inputs) {
   Close();
-  finalPath_ = path;
-  partPath_ = path + kPartSuffix;
-  if (SameFile(path, storePath) || SameFile(partPath_, storePath) || !Replaceable(path) || !Replaceable(partPath_) ||
-      !file_.CreateFile(partPath_)) {
+  failure_ = JobFailureInfo();
+  if (!output_.Create(path, inputs)) {
+    failure_ = OutputFailure(output_);
     return false;
   }
-  path_ = partPath_;
+  if (!file_.CreateFile(output_.TempPath())) {
+    failure_ = {JobFailure::kOutputNotCreated, path, {}, file_.LastError()};
+    output_.Discard();
+    return false;
+  }
   stopping_ = false;
   copyFailed_ = false;
   if (copier_.Start([this] { CopyRuns(); })) return true;
@@ -93,20 +80,27 @@ bool CBackupFile::StopCopying() {
 }
 
 bool CBackupFile::Finish(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader, bool complete) {
-  const bool written = StopCopying();
-  // A file holding no entry, or whose chunks or index could not all be written, is not kept.
-  const bool kept = written && !entries.empty() && WriteIndex(entries, rawCardHeader);
-  file_.Close();
-  if (!kept) {
-    Remove();
-    return written && entries.empty();
+  if (!StopCopying()) return WriteFailed();
+  // A backup cut short, or holding no entry, is not kept.
+  if (!complete || entries.empty()) {
+    Close();
+    return true;
   }
-  if (!complete) return true;
-  std::error_code error;
-  std::filesystem::rename(partPath_, finalPath_, error);
-  if (error) return false;
-  path_ = finalPath_;
+  if (!WriteIndex(entries, rawCardHeader)) return WriteFailed();
+  file_.Close();
+  if (!output_.Commit()) {
+    failure_ = {JobFailure::kOutputNotWritten, output_.Name(), {}, output_.LastError()};
+    return false;
+  }
+  path_ = output_.Name();
   return true;
+}
+
+// Nothing of a file that could not be written is kept.
+bool CBackupFile::WriteFailed() {
+  failure_ = {JobFailure::kOutputNotWritten, output_.Name(), {}, file_.LastError()};
+  Close();
+  return false;
 }
 
 bool CBackupFile::WriteIndex(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader) {
@@ -119,12 +113,7 @@ bool CBackupFile::WriteIndex(const std::vector<IndexEntry>& entries, const std::
 void CBackupFile::Close() {
   run_ = Run{};
   StopCopying();
-  if (!file_.IsOpen()) return;
   file_.Close();
-  Remove();
-}
-
-void CBackupFile::Remove() {
-  std::remove(partPath_.c_str());
+  output_.Discard();
   path_.clear();
 }

@@ -8,8 +8,9 @@
 // thread of the file copies from the store inside the kernel (as cp copies) while the source
 // goes on reading the trailers of the chunks after them.
 //
-// The file is written under a temporary name, the path with ".part" added, and takes its own name
-// only when the backup is complete, so that no backup cut short looks like a whole one.
+// The file is written under a temporary name beside its path and takes its own name only when the
+// backup is complete and on disk; a backup cut short, or one that could not be written, leaves
+// nothing behind, so that no backup cut short looks like a whole one.
 #pragma once
 
 #include <condition_variable>
@@ -20,27 +21,28 @@
 #include <string>
 #include <vector>
 
+#include "engine/export/JobFailure.h"
 #include "engine/store/CardStore.h"
 #include "engine/store/StoReader.h"
 #include "platform/Sync.h"
 
 class CBackupFile {
  public:
-  static constexpr const char* kPartSuffix = ".part";
-
   CBackupFile() = default;
   CBackupFile(const CBackupFile&) = delete;
   CBackupFile& operator=(const CBackupFile&) = delete;
   ~CBackupFile() { Close(); }
 
   // Creates the file afresh under its temporary name; an older file of the path itself stays
-  // until a complete backup replaces it. Refused when the path names the store the chunks are
-  // read from, or anything but a file (a device, a folder).
-  bool Create(const std::string& path, const std::string& storePath);
+  // until a complete backup replaces it. Refused when the path is one of the files the chunks are
+  // read from (the store, its `.raw` files), or anything but a regular file (a device, a FIFO, a
+  // folder).
+  bool Create(const std::string& path, const std::vector<std::string>& inputs);
   bool IsOpen() const { return file_.IsOpen(); }
-  // Where the backup is: its path once complete, the temporary name of an incomplete one that
-  // was kept, empty when none was left.
+  // The backup's path once it is complete; empty before and when none was kept.
   const std::string& Path() const { return path_; }
+  // Why the file could not be created, written or completed.
+  const JobFailureInfo& Failure() const { return failure_; }
 
   // Copies chunk n of the entry whose chunks begin at backup position k, from its data offset in
   // the store as it is stored; false when a copy failed (of a chunk before this one: copies run
@@ -49,9 +51,9 @@ class CBackupFile {
   bool WriteChunk(std::uint32_t k, std::uint32_t n, CCardStore& store, std::uint64_t dataOffset);
   // Copies what is gathered, writes the index of the entries copied (each at its slot, its
   // backup position) and the card's header block when given (a raw card's, as read), then closes
-  // the file. A complete backup takes its path; an incomplete one keeps its temporary name; a
-  // file with no entry, or whose chunks or index could not all be written, is removed. False
-  // when a write or the renaming failed.
+  // the file. A complete backup takes its path; an incomplete one, a file with no entry, or one
+  // whose chunks or index could not all be written, is removed. False when a write, flushing
+  // the file or the renaming failed.
   bool Finish(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader, bool complete);
   // Closes and removes a file whose job did not run.
   void Close();
@@ -69,12 +71,12 @@ class CBackupFile {
   void CopyRuns();
   bool StopCopying();
   bool WriteIndex(const std::vector<IndexEntry>& entries, const std::uint8_t* rawCardHeader);
-  void Remove();
+  bool WriteFailed();
 
+  plat::OutputFile output_;
   CStoReader file_;
   std::string path_;
-  std::string finalPath_;
-  std::string partPath_;
+  JobFailureInfo failure_;
   Run run_;  // being gathered
 
   plat::Thread copier_;

@@ -4,22 +4,60 @@ void CEngineJob::Prepare(JobOutputs outputs) {
   outputs_ = std::move(outputs);
   recordingFailed_ = false;
   writeFailed_ = false;
-  gpsText_.BeginJob(outputs_.folder);
+  gpsJob_ = gpsText_.IsOn();
+  gpsText_.BeginJob(outputs_.folder, outputs_.inputs);
   {
-    std::lock_guard guard(filesLock_);
+    std::lock_guard guard(lock_);
     files_.clear();
+    failure_ = JobFailureInfo();
   }
   result_ = JobResult::kRunning;
 }
 
-void CEngineJob::NoteStartFailed() {
-  backup_.Close();
-  gpsText_.End();
+void CEngineJob::ClearFailure() {
+  std::lock_guard guard(lock_);
+  failure_ = JobFailureInfo();
+}
+
+void CEngineJob::NoteRefused(const JobFailureInfo& why) {
+  Fail(why);
   result_ = JobResult::kFailed;
 }
 
+void CEngineJob::NoteStartFailed(const JobFailureInfo& why) {
+  backup_.Close();
+  gpsText_.End(false);
+  Fail(why);
+  result_ = JobResult::kFailed;
+}
+
+// The first failure is the one told.
+void CEngineJob::Fail(const JobFailureInfo& why) {
+  std::lock_guard guard(lock_);
+  if (failure_.kind == JobFailure::kNone) failure_ = why;
+}
+
 bool CEngineJob::Begin() {
-  return outputs_.backupPath.empty() || backup_.Create(outputs_.backupPath, outputs_.storePath);
+  if (!CheckNames()) return false;
+  if (outputs_.backupPath.empty() || backup_.Create(outputs_.backupPath, outputs_.inputs)) return true;
+  Fail(backup_.Failure());
+  return false;
+}
+
+bool CEngineJob::CheckNames() {
+  for (const std::string& name : outputs_.names) {
+    std::string input;
+    const plat::OutputRefusal refusal = plat::CheckOutputName(name, outputs_.inputs, &input);
+    if (refusal == plat::OutputRefusal::kIsInput) {
+      Fail({JobFailure::kOutputIsInput, name, input, 0});
+      return false;
+    }
+    if (refusal == plat::OutputRefusal::kNotAFile) {
+      Fail({JobFailure::kOutputNotAFile, name, {}, 0});
+      return false;
+    }
+  }
+  return true;
 }
 
 bool CEngineJob::TakeChunk(const JobChunk& chunk) {
@@ -33,34 +71,62 @@ bool CEngineJob::TakeChunk(const JobChunk& chunk) {
 }
 
 void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
+  const bool dataEnded = end == SourceEnd::kData;
+  const bool gpsFound = !gpsJob_ || gpsText_.WroteLines();
+  bool written = !writeFailed_ && !recordingFailed_.load();
+  // Only a job done keeps what it wrote.
+  const bool keep = written && dataEnded && gpsFound;
   std::vector<std::string> files;
-  bool written = !writeFailed_;
   const bool backup = backup_.IsOpen();
   if (backup) {
-    const bool complete = written && end == SourceEnd::kData && !recordingFailed_.load();
     const std::uint8_t* header = outputs_.withCardHeader ? outputs_.cardHeader.data() : nullptr;
-    written = backup_.Finish(taken, header, complete) && written;
+    if (!backup_.Finish(taken, header, keep)) {
+      Fail(backup_.Failure());
+      written = false;
+    }
     if (!backup_.Path().empty()) files.push_back(backup_.Path());
   }
-  written = gpsText_.End() && written;
+  if (!gpsText_.End(keep)) {
+    Fail(gpsText_.Failure());
+    written = false;
+  }
   for (const std::string& f : gpsText_.Files()) files.push_back(f);
-  const bool recorded = !outputs_.endRecording || outputs_.endRecording(end == SourceEnd::kData);
+  const RecordingEnd recording = outputs_.endRecording ? outputs_.endRecording(dataEnded, keep) : RecordingEnd();
+  files.insert(files.end(), recording.files.begin(), recording.files.end());
   {
-    std::lock_guard guard(filesLock_);
+    std::lock_guard guard(lock_);
     files_ = std::move(files);
   }
+  // A backup that copied nothing is no backup.
+  result_ = ResultOf(written, end, recording, !backup || !taken.empty(), gpsFound);
+}
+
+JobResult CEngineJob::ResultOf(bool written, SourceEnd end, const RecordingEnd& recording, bool copied, bool gpsFound) {
   if (!written || recordingFailed_.load()) {
-    result_ = JobResult::kFailed;
-  } else if (end == SourceEnd::kStopped) {
-    result_ = JobResult::kCancelled;
-  } else {
-    // A backup that copied nothing is no backup.
-    const bool copied = !backup || !taken.empty();
-    result_ = end == SourceEnd::kData && recorded && copied ? JobResult::kDone : JobResult::kFailed;
+    if (!recording.ok) Fail(recording.failure);
+    return JobResult::kFailed;
   }
+  if (end == SourceEnd::kStopped || recording.stopped) return JobResult::kCancelled;
+  if (end != SourceEnd::kData) {
+    Fail({JobFailure::kReadError, {}, {}, 0});
+  } else if (!recording.ok) {
+    Fail(recording.failure);
+  } else if (!copied) {
+    Fail({JobFailure::kNothingRead, {}, {}, 0});
+  } else if (!gpsFound) {
+    Fail({JobFailure::kNoGpsText, {}, {}, 0});
+  } else {
+    return JobResult::kDone;
+  }
+  return JobResult::kFailed;
 }
 
 std::vector<std::string> CEngineJob::Files() const {
-  std::lock_guard guard(filesLock_);
+  std::lock_guard guard(lock_);
   return files_;
+}
+
+JobFailureInfo CEngineJob::Failure() const {
+  std::lock_guard guard(lock_);
+  return failure_;
 }

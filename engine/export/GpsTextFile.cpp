@@ -1,6 +1,7 @@
 #include "engine/export/GpsTextFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -102,7 +103,7 @@ std::string GpsTextFileStamp(int fileMode, const GpsTextFix& fix, std::time_t no
   return std::string(text, n);
 }
 
-CGpsTextFile::~CGpsTextFile() { End(); }
+CGpsTextFile::~CGpsTextFile() { End(false); }
 
 bool IsGpsTextName(const CString& name) {
   const std::string text = name.ToUtf8();
@@ -123,10 +124,13 @@ bool CGpsTextFile::IsOn() const {
   return on_;
 }
 
-void CGpsTextFile::BeginJob(const std::string& folder) {
+void CGpsTextFile::BeginJob(const std::string& folder, const std::vector<std::string>& inputs) {
   std::lock_guard guard(lock_);
   folder_ = folder;
+  inputs_ = inputs;
+  wrote_ = false;
   failed_ = false;
+  failure_ = JobFailureInfo();
   files_.clear();
 }
 
@@ -139,23 +143,56 @@ bool CGpsTextFile::Write(const IndexBlockA5& trailer) {
     return false;
   }
   const std::string line = GpsTextLine(label_, fix);
-  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) failed_ = true;
+  if (std::fwrite(line.data(), 1, line.size(), file_) != line.size()) WriteFailed();
+  wrote_ = wrote_ || !failed_;
   return !failed_;
 }
 
 bool CGpsTextFile::Open(const GpsTextFix& fix) {
   const std::string path = folder_ + name_.ToUtf8() + GpsTextFileStamp(fileMode_, fix, std::time(nullptr)) + ".txt";
-  file_ = std::fopen(path.c_str(), fileMode_ == kGpsTextFileOfDay ? "a+" : "w");
-  if (file_) files_.push_back(path);
+  const bool ofDay = fileMode_ == kGpsTextFileOfDay;
+  if (!output_.Create(path, inputs_, ofDay)) {
+    failure_ = OutputFailure(output_);
+    return false;
+  }
+  file_ = std::fopen(output_.TempPath().c_str(), ofDay ? "a" : "w");
+  if (!file_) {
+    failure_ = {JobFailure::kOutputNotCreated, path, {}, errno};
+    output_.Discard();
+  }
   return file_ != nullptr;
 }
 
-bool CGpsTextFile::End() {
+void CGpsTextFile::WriteFailed() {
+  if (!failed_) failure_ = {JobFailure::kOutputNotWritten, output_.Name(), {}, errno};
+  failed_ = true;
+}
+
+bool CGpsTextFile::WroteLines() const {
+  std::lock_guard guard(lock_);
+  return wrote_;
+}
+
+bool CGpsTextFile::End(bool keep) {
   std::lock_guard guard(lock_);
   on_ = false;
-  if (file_ && std::fclose(file_) != 0) failed_ = true;
+  if (file_ && std::fclose(file_) != 0) WriteFailed();
   file_ = nullptr;
+  if (!output_.IsOpen()) return !failed_;
+  if (!keep || failed_) {
+    output_.Discard();
+  } else if (output_.Commit()) {
+    files_.push_back(output_.Name());
+  } else {
+    failure_ = {JobFailure::kOutputNotWritten, output_.Name(), {}, output_.LastError()};
+    failed_ = true;
+  }
   return !failed_;
+}
+
+JobFailureInfo CGpsTextFile::Failure() const {
+  std::lock_guard guard(lock_);
+  return failure_;
 }
 
 std::vector<std::string> CGpsTextFile::Files() const {

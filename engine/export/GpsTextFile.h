@@ -16,7 +16,9 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/export/JobFailure.h"
 #include "engine/store/IndexBlock.h"
+#include "platform/OutputFile.h"
 #include "platform/String.h"
 
 // Hours added to the time of every fix written.
@@ -66,19 +68,26 @@ class CGpsTextFile {
   // a file name (IsGpsTextName).
   bool Start(int fileMode, const CString& name);
   bool IsOn() const;
-  // A job begins: its files go into this folder (empty: the working folder).
-  void BeginJob(const std::string& folder);
-  // Writes the line of the trailer's fix, opening the job's file at its first line. True when
-  // there was nothing to write or it was written; false when the file could not be opened or
-  // written.
+  // A job begins: its files go into this folder (empty: the working folder), and must never be
+  // one of the files it reads.
+  void BeginJob(const std::string& folder, const std::vector<std::string>& inputs);
+  // Writes the line of the trailer's fix, opening the job's file at its first line (under a
+  // temporary name; a file of the day starts as a copy of the day's file). True when there was
+  // nothing to write or it was written; false when the file could not be opened or written.
   bool Write(const IndexBlockA5& trailer);
-  // The job ends: the file is closed and the export turned off. False when a write failed.
-  bool End();
-  // The files opened since the last BeginJob.
+  // Whether a line was written since the last BeginJob.
+  bool WroteLines() const;
+  // The job ends: the file is closed and the export turned off; with `keep` the file takes its
+  // name, else it is removed (a file of the day stays as it was). False when a write failed.
+  bool End(bool keep);
+  // The files kept since the last BeginJob.
   std::vector<std::string> Files() const;
+  // Why the file could not be opened, written or kept.
+  JobFailureInfo Failure() const;
 
  private:
   bool Open(const GpsTextFix& fix);
+  void WriteFailed();
 
   mutable std::mutex lock_;
   bool on_ = false;
@@ -86,7 +95,11 @@ class CGpsTextFile {
   CString name_;
   std::string label_;
   std::string folder_;
+  std::vector<std::string> inputs_;
+  plat::OutputFile output_;
   std::FILE* file_ = nullptr;
+  bool wrote_ = false;
   bool failed_ = false;
+  JobFailureInfo failure_;
   std::vector<std::string> files_;
 };

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -68,17 +67,18 @@ RecordFrame RecordFrameFromItem(const QueueItem& item) {
 
 CRecordCtx::CRecordCtx() = default;
 
-CRecordCtx::~CRecordCtx() { Stop(); }
+CRecordCtx::~CRecordCtx() { Stop(false); }
 
 void CRecordCtx::Begin(const RecordSettings& settings) {
   CCritLock lock(*this);
-  Stop();
+  Stop(false);
   m_settings = settings;
 }
 
-RecordResult CRecordCtx::Stop() {
+RecordResult CRecordCtx::Stop(bool keepFiles) {
   CCritLock lock(*this);
   FinishFile();
+  KeepFinished(keepFiles);
   m_encoder.Close();
   m_coding = 0;
   m_finished = 0;
@@ -110,7 +110,7 @@ void CRecordCtx::WritePicture(const plat::YuvPicture& picture, std::int32_t time
   CCritLock lock(*this);
   if (!Exporting() || !m_settings.reencode) return;
   if (!m_encoder.IsOpen() && !m_encoder.Open(picture.width, picture.height, fps)) {
-    m_result.failed = true;
+    Fail({JobFailure::kOutputNotWritten, (BaseName() + L".avi").ToUtf8(), {}, 0});
     return;
   }
   RecordFrame frame;
@@ -203,9 +203,14 @@ bool CRecordCtx::CreateFile(const RecordFrame& frame, const std::uint8_t* group,
   }
   const CString base = BaseName();
   m_aviPath = (base + L".avi").ToUtf8();
+  if (!m_aviOut.Create(m_aviPath, m_settings.inputs)) {
+    Fail(OutputFailure(m_aviOut));
+    return false;
+  }
   const auto video = m_settings.reencode ? CAviFile::Video::kMpeg4 : CAviFile::Video::kH264Copy;
-  if (!m_avi.CreateWrite(m_aviPath, width, height, frame.fps, video)) {
-    m_result.failed = true;
+  if (!m_avi.CreateWrite(m_aviOut.TempPath(), width, height, frame.fps, video)) {
+    Fail({JobFailure::kOutputNotCreated, m_aviPath, {}, m_avi.LastError()});
+    m_aviOut.Discard();
     return false;
   }
   m_bytes = 0;
@@ -223,8 +228,14 @@ bool CRecordCtx::CreateFile(const RecordFrame& frame, const std::uint8_t* group,
 void CRecordCtx::WriteFailed() {
   m_recording = false;
   m_splitPending = true;
-  m_result.failed = true;
+  Fail({JobFailure::kOutputNotWritten, m_aviPath, {}, m_avi.LastError()});
   if (m_settings.onWriteFailed) m_settings.onWriteFailed();
+}
+
+// The first failure of an export is the one told.
+void CRecordCtx::Fail(const JobFailureInfo& why) {
+  if (!m_result.failed) m_result.failure = why;
+  m_result.failed = true;
 }
 
 void CRecordCtx::WriteAudio(const std::uint8_t* data, std::uint32_t length, int coding) {
@@ -260,12 +271,10 @@ bool CRecordCtx::WriteDecodedSound(const std::uint8_t* data, std::uint32_t lengt
 }
 
 void CRecordCtx::FinishFile() {
-  FinishAvi();
-  if (m_srt.IsOpen()) {
-    WriteCues(1);
-    m_srt.Close();
-  }
-  m_csv.Close();
+  const bool kept = FinishAvi();
+  if (m_srt.IsOpen()) WriteCues(1);
+  CloseSideFile(m_srt, m_srtOut, kept, m_srtFailed);
+  CloseSideFile(m_csv, m_csvOut, kept, m_csvFailed);
   m_srtFailed = false;
   m_csvFailed = false;
   m_cueCounter = 0;
@@ -287,23 +296,55 @@ void CRecordCtx::FinishFile() {
   m_name = nullptr;
 }
 
-void CRecordCtx::FinishAvi() {
-  if (!m_avi.IsOpen()) return;
+// True when the file is kept: closed whole with kMinFrames pictures or more.
+bool CRecordCtx::FinishAvi() {
+  if (!m_avi.IsOpen()) return false;
   // After a write fault the file holds fewer pictures than were given to it.
   const std::uint32_t frames = std::min(m_frames, m_avi.VideoSamples());
-  if (!m_avi.Close()) m_result.failed = true;
+  const bool closed = m_avi.Close();
+  if (!closed) Fail({JobFailure::kOutputNotWritten, m_aviPath, {}, m_avi.LastError()});
   const std::optional<FileTiming> timing =
       TimingOf(frames, std::int64_t{m_currentTime} - m_firstTime, m_lastStampFrame - m_firstStampFrame,
                m_lastStamp - m_firstStamp);
-  if (timing) plat::AviWriter::PatchTiming(m_aviPath, timing->microSecPerFrame, timing->rate);
+  if (timing) plat::AviWriter::PatchTiming(m_aviOut.TempPath(), timing->microSecPerFrame, timing->rate);
+  const bool kept = closed && frames >= kMinFrames;
   if (frames < kMinFrames) {
-    std::remove(m_aviPath.c_str());
     ++m_result.filesRemoved;
   } else {
     ++m_finished;
     ++m_result.filesWritten;
   }
+  if (kept) {
+    m_finishedFiles.push_back(std::move(m_aviOut));
+  } else {
+    m_aviOut.Discard();
+  }
   Notify(WM_PLAYER_EXPORTDONE);
+  return kept;
+}
+
+// A side file goes with its AVI file: kept when that is, unless a write of its own failed.
+void CRecordCtx::CloseSideFile(plat::File& file, plat::OutputFile& output, bool keep, bool failed) {
+  file.Close();
+  if (keep && !failed && output.IsOpen()) {
+    m_finishedFiles.push_back(std::move(output));
+  } else {
+    output.Discard();
+  }
+}
+
+// The files finished take their names, or all go.
+void CRecordCtx::KeepFinished(bool keep) {
+  for (plat::OutputFile& f : m_finishedFiles) {
+    if (!keep || m_result.failed) {
+      f.Discard();
+    } else if (f.Commit()) {
+      m_result.files.push_back(f.Name());
+    } else {
+      Fail({JobFailure::kOutputNotWritten, f.Name(), {}, f.LastError()});
+    }
+  }
+  m_finishedFiles.clear();
 }
 
 void CRecordCtx::Notify(UINT msg) const {
@@ -317,7 +358,7 @@ void CRecordCtx::WriteSideData(const RecordFrame& frame) {
   CarDataRecord record;
   if (!Exporting() || !ParseCarDataFrame(frame.data, frame.length, frame.time, record)) return;
   if (!m_srt.IsOpen()) {
-    if (OpenSideFile(m_srt, m_srtFailed, L".srt")) {
+    if (OpenSideFile(m_srt, m_srtOut, m_srtFailed, L".srt")) {
       m_records.clear();
       m_firstRecordSecond = record.time;
     }
@@ -329,17 +370,26 @@ void CRecordCtx::WriteSideData(const RecordFrame& frame) {
     m_lastSecond = record.time;
     m_records.push_back(record);
   }
-  if (!m_csv.IsOpen() && OpenSideFile(m_csv, m_csvFailed, L".csv")) m_csv.WriteAll(kCsvHeader.data(), kCsvHeader.size());
-  if (m_csv.IsOpen()) {
-    const std::string line = CsvLine(record, m_settings.timeZoneOffset);
-    m_csv.WriteAll(line.data(), line.size());
+  if (!m_csv.IsOpen() && OpenSideFile(m_csv, m_csvOut, m_csvFailed, L".csv")) {
+    WriteSide(m_csv, m_csvOut, m_csvFailed, std::string(kCsvHeader));
   }
+  WriteSide(m_csv, m_csvOut, m_csvFailed, CsvLine(record, m_settings.timeZoneOffset));
 }
 
-bool CRecordCtx::OpenSideFile(plat::File& file, bool& failed, const wchar_t* extension) {
+// A side file that cannot be made is passed over; the AVI file goes on without it.
+bool CRecordCtx::OpenSideFile(plat::File& file, plat::OutputFile& output, bool& failed, const wchar_t* extension) {
   if (failed) return false;
-  failed = !file.Create((BaseName() + extension).ToUtf8());
+  failed = !output.Create((BaseName() + extension).ToUtf8(), m_settings.inputs) || !file.Create(output.TempPath());
+  if (failed) output.Discard();
   return !failed;
+}
+
+// A side file that cannot be written whole is dropped, as one that cannot be made.
+void CRecordCtx::WriteSide(plat::File& file, plat::OutputFile& output, bool& failed, const std::string& text) {
+  if (!file.IsOpen() || file.WriteAll(text.data(), text.size())) return;
+  failed = true;
+  file.Close();
+  output.Discard();
 }
 
 // Writes the records of the list as cues sharing `seconds` seconds (1 to 5) from the second of
@@ -356,6 +406,6 @@ void CRecordCtx::WriteCues(std::int64_t seconds) {
     text += SrtCue(number, start, start + duration, m_records[static_cast<std::size_t>(i)], m_settings.units);
     start += duration;
   }
-  m_srt.WriteAll(text.data(), text.size());
+  WriteSide(m_srt, m_srtOut, m_srtFailed, text);
   m_records.clear();
 }

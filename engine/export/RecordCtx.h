@@ -3,6 +3,10 @@
 // car data as an SRT subtitle file and a CSV file beside each AVI file. A file is split after
 // 500 MiB of video, at the next key frame. Every operation holds the recorder's lock, so the
 // source thread, the video thread and the UI thread may call it.
+//
+// Each file is written under a temporary name beside its own; the files of an export take their
+// names together when it stops, so that an export cut short or failed leaves none under a name
+// that looks complete. An AVI file of fewer than 25 pictures goes with its side files.
 #pragma once
 
 #include <cstdint>
@@ -13,12 +17,14 @@
 #include <vector>
 
 #include "engine/export/AviFile.h"
+#include "engine/export/JobFailure.h"
 #include "engine/gps/CarDataFrame.h"
 #include "engine/audio/G726Decoder.h"
 #include "engine/stream/QueueItem.h"
 #include "engine/export/RecordText.h"
 #include "platform/File.h"
 #include "platform/Message.h"
+#include "platform/OutputFile.h"
 #include "platform/String.h"
 #include "platform/Sync.h"
 #include "platform/media/XvidEncoder.h"
@@ -54,15 +60,19 @@ struct RecordSettings {
   std::int64_t timeZoneOffset = 0;  // seconds added to the car-data times of the CSV file
   HWND notifyWnd = nullptr;
   WPARAM notifyParam = 0;
+  // The files the export reads, which none of its files may be.
+  std::vector<std::string> inputs;
   // Called, under the recorder's lock, when a sample could not be written; the export ends.
   std::function<void()> onWriteFailed;
 };
 
 // The outcome of an export, from Begin to Stop.
 struct RecordResult {
-  int filesWritten = 0;  // AVI files kept
+  int filesWritten = 0;  // AVI files finished with 25 pictures or more
   int filesRemoved = 0;  // AVI files removed for holding fewer than 25 pictures
-  bool failed = false;   // an AVI file could not be created or written
+  bool failed = false;   // an AVI file could not be created, written or kept
+  JobFailureInfo failure;  // why, when it failed
+  std::vector<std::string> files;  // the files kept under their names: AVI, SRT and CSV
 };
 
 class CRecordCtx : public CCritSecs {
@@ -88,8 +98,9 @@ class CRecordCtx : public CCritSecs {
   // A car-data frame (its 00 00 00 04 header included): one CSV line, and a subtitle cue when
   // its second is over.
   void WriteSideData(const RecordFrame& frame);
-  // Finishes the current file and ends the export.
-  RecordResult Stop();
+  // Finishes the current file and ends the export. With `keepFiles`, and unless a file failed,
+  // the files finished take their names; otherwise they are removed.
+  RecordResult Stop(bool keepFiles = true);
 
   // Lets tests split small files.
   void SetSplitBytesForTest(std::uint64_t bytes);
@@ -102,13 +113,17 @@ class CRecordCtx : public CCritSecs {
   bool WriteGroupPart(const RecordFrame& frame, std::uint32_t& written);
   bool CreateFile(const RecordFrame& frame, const std::uint8_t* group, std::uint32_t groupBytes);
   void WriteFailed();
+  void Fail(const JobFailureInfo& why);
   void FinishFile();
-  void FinishAvi();
+  bool FinishAvi();
+  void CloseSideFile(plat::File& file, plat::OutputFile& output, bool keep, bool failed);
+  void KeepFinished(bool keep);
   bool WriteDecodedSound(const std::uint8_t* data, std::uint32_t length);
   void Notify(UINT msg) const;
   void WriteCues(std::int64_t seconds);
   void WriteCsv(const CarDataRecord& record);
-  bool OpenSideFile(plat::File& file, bool& failed, const wchar_t* extension);
+  bool OpenSideFile(plat::File& file, plat::OutputFile& output, bool& failed, const wchar_t* extension);
+  void WriteSide(plat::File& file, plat::OutputFile& output, bool& failed, const std::string& text);
 
   RecordSettings m_settings;
   CAviFile m_avi;
@@ -124,8 +139,10 @@ class CRecordCtx : public CCritSecs {
   std::uint32_t m_gathered = 0;
   std::int32_t m_groupTime = 0;  // of the group's first part
 
-  // The current file.
+  // The current file; the files finished, under their temporary names.
+  plat::OutputFile m_aviOut;
   std::string m_aviPath;
+  std::vector<plat::OutputFile> m_finishedFiles;
   std::uint64_t m_bytes = 0;
   std::uint32_t m_frames = 0;
   bool m_splitPending = false;
@@ -141,6 +158,8 @@ class CRecordCtx : public CCritSecs {
   std::deque<std::wstring> m_postedNames;
 
   // The side files of the current file.
+  plat::OutputFile m_srtOut;
+  plat::OutputFile m_csvOut;
   plat::File m_srt;
   plat::File m_csv;
   bool m_srtFailed = false;

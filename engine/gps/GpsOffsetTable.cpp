@@ -134,5 +134,8 @@ GpsOffsetTable& GlobalGpsOffsetTable() {
 
 bool LoadGpsOffsetTableAtStart(const std::string& appDir, int gpsOffsetAuto) {
   if (gpsOffsetAuto != 1) return false;
-  return GlobalGpsOffsetTable().Load(appDir + "offset_min.bin");
+  const std::string path = appDir + "offset_min.bin";
+  if (GlobalGpsOffsetTable().Load(path)) return true;
+  if (plat::IsOtherThanFile(path)) plat::ReportUnusedFile(path, "it is not a regular file; GPS positions are not corrected");
+  return false;
 }

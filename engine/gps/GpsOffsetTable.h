@@ -56,5 +56,6 @@ GpsOffsetTable& GlobalGpsOffsetTable();
 
 // The start-up load: with the "GPS_Offset_Auto" setting exactly 1, the global table is loaded
 // from "offset_min.bin" in the program's folder (given with its trailing '/'); any other value
-// leaves it empty. Result true when a table was loaded.
+// leaves it empty. Result true when a table was loaded. Only a regular file is read; anything
+// else there (a FIFO, a device) is reported on the standard error and left alone.
 bool LoadGpsOffsetTableAtStart(const std::string& appDir, int gpsOffsetAuto);

@@ -255,6 +255,19 @@ std::string CCardStore::RawFilePath(unsigned fileNumber) const {
   return rawRoot_ + "dcim/" + name;
 }
 
+std::vector<std::string> CCardStore::InputPaths() const {
+  if (type_ == kSourceRawCard) {
+    const std::optional<std::string> drive = plat::DrivePath(driveNo_);
+    return drive ? std::vector<std::string>{*drive} : std::vector<std::string>{};
+  }
+  std::vector<std::string> paths{path_};
+  if (type_ != kSourceIndexFile) return paths;
+  for (const char* folder : {"dcim/", "DCIM/"}) {
+    for (const std::string& name : plat::ListFiles(rawRoot_ + folder, ".raw")) paths.push_back(rawRoot_ + folder + name);
+  }
+  return paths;
+}
+
 std::uint32_t CCardStore::ReadableChunks(const IndexEntry& entry) const {
   const std::uint32_t claimed = entry.LastChunk() >= entry.FirstChunk() ? entry.LastChunk() - entry.FirstChunk() + 1 : 1;
   return std::min(claimed, ChunksInStore(entry.dataOffset));

@@ -113,6 +113,10 @@ class CCardStore {
   bool CopyChunks(std::uint64_t dataOffset, std::size_t chunks, CStoReader& to, std::uint64_t toPosition) const;
   static RawLocation RawFileLocation(std::uint64_t dataOffset);
   std::string RawFilePath(unsigned fileNumber) const;
+  // The files a job on the store reads, which its outputs must never be: the card's drive, the
+  // `.sd` file, or the `.idx` file with the `.raw` files of its card folder (as far as the store
+  // has been opened to find them).
+  std::vector<std::string> InputPaths() const;
   // How many times a `.raw` file was opened since the store was opened.
   unsigned RawFileOpenCount() const { return rawOpenCount_; }
 

@@ -129,10 +129,7 @@ std::size_t CBuffer::BytesInUse() const {
   return m_bytesInUse;
 }
 
-std::size_t CBuffer::Margin() const {
-  CCritLock lock(*this);
-  return m_margin;
-}
+std::size_t CBuffer::Margin() const { return m_margin.load(std::memory_order_relaxed); }
 
 std::size_t CBuffer::AreaSize() const {
   CCritLock lock(*this);

@@ -112,7 +112,7 @@ class CBuffer : public CCritSecs {
   std::atomic<bool> m_woken{false};
   std::atomic<std::size_t> m_droppedFrames{0};
   std::size_t m_bytesInUse = 0;
-  std::size_t m_margin = 0;
+  std::atomic<std::size_t> m_margin{0};  // set by Create only; read without the lock, once a frame
   std::size_t m_markers = 0;  // marker items in the list
   std::size_t m_frames = 0;   // items in the list whose bytes lie in the area
   std::uint64_t m_takes = 0;

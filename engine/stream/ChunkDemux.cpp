@@ -140,7 +140,7 @@ bool CChunkDemux::PutMarker(const StreamChunk& chunk, double speed) {
   return speed >= 0 ? producer_.PutWait(*video_, marker) : video_->PutThrottled(marker, &producer_);
 }
 
-bool CChunkDemux::FinishData() {
+bool CChunkDemux::FinishData(double speed) {
   if (!video_ || !fill_) return false;
   if (prevSpeed_ >= 0) {
     if (!SplitTo(kFrameHeaderSize)) return false;
@@ -152,5 +152,6 @@ bool CChunkDemux::FinishData() {
   }
   StartPendingEmpty(prevSpeed_);
   QueueItem end = ItemOf(fill_, 0, kItemEnd);
+  end.speed = speed;
   return producer_.PutWait(*video_, end);
 }

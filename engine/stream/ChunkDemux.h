@@ -74,8 +74,9 @@ class CChunkDemux {
   bool AppendChunk(const StreamChunk& chunk, double speed);
   // End of the data: read forward, the frame being assembled is finished as if a header followed
   // it; read backward, the earliest group is put when its key picture was met. Then an end item
-  // is queued.
-  bool FinishData();
+  // of the speed read at is queued (the video thread takes only items of its direction), also
+  // when no chunk was read at all.
+  bool FinishData(double speed);
 
   // Frames dropped for reaching the margin, or for lacking their key frame when read backward.
   std::size_t DroppedFrames() const { return dropped_.load(); }

@@ -24,7 +24,7 @@ void CSourceBoxCtx::Run() {
       return;
     }
     if (!IsRunning() || !state_->open.load()) return;
-    if (!demux_.FinishData() || !WaitForSeek()) return;
+    if (!demux_.FinishData(state_->speed.load()) || !WaitForSeek()) return;
   }
 }
 
@@ -54,10 +54,13 @@ SourceEnd CSourceBoxCtx::ReadData() {
     if (!IsRunning() || !state_->open.load()) return SourceEnd::kStopped;
     CarryOutRequests();
     speed_ = state_->speed.load();
+    const std::int64_t seek = state_->seekTime.load();
     if (SeekToOtherEntry()) continue;
     if (!InsideEntry()) {
-      if (!CrossEntry()) return SourceEnd::kData;
-      continue;
+      if (CrossEntry()) continue;
+      // Nothing of the entry sought can be read: the seek ends with the data, as reading does.
+      CancelSeek(seek);
+      return SourceEnd::kData;
     }
     const ReadResult read = ReadChunkWithRetries();
     IndexBlockA5 trailer;

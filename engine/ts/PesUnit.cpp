@@ -42,8 +42,9 @@ void CPesCollector::BeginForward() {
   m_overflow = false;
 }
 
+// A packet that carries only an adaptation field has no payload at all (a null pointer).
 void CPesCollector::AppendForward(const std::uint8_t* payload, std::size_t length) {
-  if (!m_active || m_overflow) return;
+  if (!m_active || m_overflow || length == 0) return;
   if (length > kCapacity - m_end) {
     m_overflow = true;
     return;
@@ -59,7 +60,7 @@ void CPesCollector::BeginBackward() {
 }
 
 void CPesCollector::PrependBackward(const std::uint8_t* payload, std::size_t length) {
-  if (!m_endKnown || m_overflow) return;
+  if (!m_endKnown || m_overflow || length == 0) return;
   if (length > m_begin) {
     m_overflow = true;
     return;

@@ -45,8 +45,8 @@ bool MakeSnapshotFolders(const CString& path) {
   return plat::MakeDirs(slash == 0 ? std::string("/") : path.Left(slash).ToUtf8());
 }
 
-bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts,
-                   const CString& fileName) {
+bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, const CString& fileName,
+                   const std::vector<std::string>& inputs) {
   if (fileName.IsEmpty() || !PictureIsWhole(picture)) return false;
   const int width = picture.width * 3 / 2;
   const int height = picture.height * 3 / 2;
@@ -66,7 +66,7 @@ bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts,
     return false;
   }
   if (texts.draw) DrawTexts(dc, picture.width, picture.height, texts);
-  return plat::SaveBitmapFile(enlarged, fileName);
+  return plat::SaveBitmapFile(enlarged, fileName, inputs);
 }
 
 CString DefaultSnapshotFolder(const CString& programFolder) {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 #include "platform/String.h"
 #include "platform/Types.h"
@@ -35,9 +37,10 @@ bool MakeSnapshotFolders(const CString& path);
 
 // Writes the snapshot file, the encoder chosen by the file name's extension; true only when the
 // whole file was written. No file is left behind for an empty or inconsistent picture, a folder
-// that does not exist, or an encoder failure.
-bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts,
-                   const CString& fileName);
+// that does not exist, or an encoder failure; a name that is one of the files being played
+// (`inputs`) or exists as anything but a regular file is refused.
+bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, const CString& fileName,
+                   const std::vector<std::string>& inputs = {});
 
 // The snapshot folder when the settings name none, with a trailing '/': "Snapshot/" in the
 // program's folder when that can be written, else the program's own folder in the user's

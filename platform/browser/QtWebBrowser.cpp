@@ -99,7 +99,7 @@ std::vector<CString> DraggedFiles(const QDropEvent& e) {
   std::vector<CString> files;
   if (!e.mimeData() || !e.mimeData()->hasUrls()) return files;
   for (const QUrl& url : e.mimeData()->urls()) {
-    if (url.isLocalFile()) files.push_back(FromQString(url.toLocalFile()));
+    if (url.isLocalFile()) files.push_back(LocalFilePath(url));
   }
   return files;
 }

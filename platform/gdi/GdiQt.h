@@ -30,7 +30,10 @@ inline QString ToQString(LPCWSTR text, int count = -1) {
   return QString::fromWCharArray(text, static_cast<qsizetype>(length));
 }
 inline QString ToQString(const CString& text) { return ToQString(text.GetString(), text.GetLength()); }
-inline CString FromQString(const QString& text) { return CString(text.toStdWString()); }
+inline CString FromQString(const QString& text) {
+  return CString(Utf16ToWideKeepingSurrogates(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                                   static_cast<size_t>(text.size()))));
+}
 
 // Empty for a null or dead handle.
 QRegion RegionOf(HRGN region);

@@ -63,6 +63,8 @@ class AviWriter {
   bool Close();
 
   std::uint32_t VideoSamples() const { return videoSamples_; }
+  // The error (errno) of the last create or write of the file that failed.
+  int LastError() const { return file_.LastError(); }
 
   // Rewrites the main header's microseconds per frame and the video stream's rate of a closed
   // file.

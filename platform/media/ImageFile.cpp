@@ -1,9 +1,11 @@
 #include "platform/media/ImageFile.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QSaveFile>
 
+#include "platform/File.h"
+#include "platform/OutputFile.h"
 #include "platform/gdi/GdiQt.h"
 
 namespace plat {
@@ -21,18 +23,21 @@ QByteArray FormatFor(const QString& path) {
 
 }  // namespace
 
-bool SaveBitmapFile(HBITMAP bitmap, const CString& path) {
+bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs) {
   const QImage image = ImageOf(bitmap);
-  const QString name = QString::fromStdWString(path.str());
-  const QByteArray format = FormatFor(name);
+  const QByteArray format = FormatFor(QString::fromStdWString(path.str()));
   if (image.isNull() || format.isEmpty()) return false;
-  // Written beside the target and renamed over it only once complete; an uncommitted file is
-  // removed when it goes.
-  QSaveFile file(name);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  QImageWriter writer(&file, format);
+  QByteArray encoded;
+  QBuffer buffer(&encoded);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
   if (format == "jpeg") writer.setQuality(kJpegQuality);
-  return writer.write(image) && file.commit();
+  if (!writer.write(image)) return false;
+  // Written beside the target and renamed over it only once complete.
+  OutputFile output;
+  File file;
+  return output.Create(path.ToUtf8(), inputs) && file.Create(output.TempPath()) &&
+         file.WriteAll(encoded.constData(), static_cast<std::size_t>(encoded.size())) && output.Commit();
 }
 
 }  // namespace plat

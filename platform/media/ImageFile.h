@@ -2,6 +2,9 @@
 // name's extension.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "platform/String.h"
 #include "platform/gdi/GdiDefs.h"
 
@@ -9,8 +12,8 @@ namespace plat {
 
 // Saves the bitmap under the path; ".jpg" and ".jpeg" are JPEG, ".bmp" is BMP, in any letter
 // case. True only when the whole file was written; otherwise no file is left (an existing file of
-// that name stays as it was). False for a null or dead bitmap, another extension or a folder that
-// does not exist.
-bool SaveBitmapFile(HBITMAP bitmap, const CString& path);
+// that name stays as it was). False for a null or dead bitmap, another extension, a folder that
+// does not exist, and a path that is one of the `inputs` or exists as anything but a regular file.
+bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs);
 
 }  // namespace plat

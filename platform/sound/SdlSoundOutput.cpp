@@ -35,8 +35,11 @@ bool MachineMayHaveSound() {
   return std::getline(cards, first) && first.find("no soundcards") == std::string::npos;
 }
 
+// SDL would otherwise catch SIGINT and SIGTERM for an event queue that nobody reads: the programs
+// handle their own signals.
 bool StartAudioLocked() {
   if (SDL_WasInit(SDL_INIT_AUDIO) != 0) return true;
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   return MachineMayHaveSound() && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 

@@ -101,7 +101,7 @@ class ComboProc : public ControlProc {
 
   LRESULT CopyItem(int index, LPWSTR out) const {
     if (!Valid(index)) return CB_ERR;
-    const std::wstring s = combo_->itemText(index).toStdWString();
+    const std::wstring s = FromQString(combo_->itemText(index)).str();
     if (out) std::copy(s.c_str(), s.c_str() + s.size() + 1, out);
     return static_cast<LRESULT>(s.size());
   }

@@ -1,11 +1,20 @@
 #include "platform/wnd/Dialog.h"
 
+#include <QApplication>
+#include <QWidget>
+
+#include <algorithm>
+#include <vector>
+
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/Window.h"
 
 namespace {
+
+// The dialogs whose DoModal runs, innermost last.
+std::vector<CDialog*> g_modalDialogs;
 
 bool IsPushButton(LRESULT code) { return (code & (DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON)) != 0; }
 
@@ -100,11 +109,13 @@ INT_PTR CDialog::DoModal() {
   if (!CreateFromTemplate(true, &show)) return -1;
   if (disableOwner) CWnd::FromHandle(owner)->EnableWindow(FALSE);
   const HWND self = m_hWnd;
+  g_modalDialogs.push_back(this);
   const int loop = ended_ ? 0
                           : plat::RunModalLoop([&] { return !ended_ && IsWindow(self); },
                                                [&] {
                                                  if (show && IsWindow(self) && !IsWindowVisible()) ShowWindow(SW_SHOWNORMAL);
                                                });
+  g_modalDialogs.erase(std::find(g_modalDialogs.begin(), g_modalDialogs.end(), this));
   if (loop != 0 && !ended_) result_ = -1;
   if (disableOwner && IsWindow(owner)) CWnd::FromHandle(owner)->EnableWindow(TRUE);
   if (IsWindow(self)) DestroyWindow();
@@ -117,6 +128,33 @@ void CDialog::EndDialog(int result) {
   ended_ = true;
   if (!modal_) ShowWindow(SW_HIDE);
   plat::WakeLoop();
+}
+
+void CDialog::CancelModalsAbove(HWND base, std::function<void()> then) {
+  switch (CancelInnermostAbove(base)) {
+    case ModalStep::kBaseOnTop:
+      then();
+      break;
+    case ModalStep::kEnding:
+      QMetaObject::invokeMethod(
+          QCoreApplication::instance(), [base, then] { CancelModalsAbove(base, then); }, Qt::QueuedConnection);
+      break;
+    case ModalStep::kStays:
+      break;
+  }
+}
+
+// A dialog that has ended but whose loop has yet to return is not asked again.
+CDialog::ModalStep CDialog::CancelInnermostAbove(HWND base) {
+  if (QWidget* qtDialog = QApplication::activeModalWidget()) {
+    qtDialog->close();
+    return qtDialog->isVisible() ? ModalStep::kStays : ModalStep::kEnding;
+  }
+  if (!IsWindow(base)) return ModalStep::kStays;
+  if (g_modalDialogs.empty() || g_modalDialogs.back()->m_hWnd == base) return ModalStep::kBaseOnTop;
+  CDialog* innermost = g_modalDialogs.back();
+  if (!innermost->ended_) innermost->SendMessage(WM_CLOSE);
+  return innermost->ended_ ? ModalStep::kEnding : ModalStep::kStays;
 }
 
 BOOL CDialog::OnInitDialog() {

@@ -5,6 +5,7 @@
 // a control keeps the keys it asks for with WM_GETDLGCODE.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/wnd/Wnd.h"
@@ -45,6 +46,12 @@ class CDialog : public CWnd {
   BOOL PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
+  // Ends the modal dialogs over `base` (a dialog run with DoModal) as their Cancel or Escape would,
+  // innermost first: a Qt dialog that has the input, then each dialog run with DoModal after
+  // `base`. Once no modal dialog runs over `base`, `then` runs. Nothing more happens when a dialog
+  // stays open (it refused) or `base` is gone. Each step runs from the UI thread's event queue.
+  static void CancelModalsAbove(HWND base, std::function<void()> then);
+
  protected:
   virtual void DoDataExchange(CDataExchange* dx);
   UINT m_nIDTemplate = 0;
@@ -58,6 +65,8 @@ class CDialog : public CWnd {
   UINT DefaultButtonId() const;
   // BN_CLICKED from the button with the id, unless that button is disabled.
   void PressButton(UINT id);
+  enum class ModalStep { kBaseOnTop, kEnding, kStays };
+  static ModalStep CancelInnermostAbove(HWND base);
 
   std::unique_ptr<CFont> font_;
   bool modal_ = false;

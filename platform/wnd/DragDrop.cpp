@@ -71,7 +71,7 @@ std::vector<CString> LocalFiles(const QMimeData* md) {
   std::vector<CString> files;
   if (!md || !md->hasUrls()) return files;
   for (const QUrl& u : md->urls()) {
-    if (u.isLocalFile()) files.push_back(FromQString(u.toLocalFile()));
+    if (u.isLocalFile()) files.push_back(LocalFilePath(u));
   }
   return files;
 }
@@ -117,6 +117,13 @@ DROPEFFECT DeliverDragStep(DragStep step, HWND wnd, const ClipData& data, DWORD 
   const DROPEFFECT e = step == DragStep::Enter ? target->OnDragEnter(obj, &object, keyState, pt)
                                                : target->OnDragOver(obj, &object, keyState, pt);
   return e & allowed;
+}
+
+// An address keeps the bytes of a name that is not UTF-8 percent-encoded; its text form does not.
+CString LocalFilePath(const QUrl& url) {
+  if (!url.isLocalFile()) return CString();
+  if (!url.host().isEmpty()) return FromQString(url.toLocalFile());
+  return CString(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
 }
 
 bool DropFiles(HWND wnd, const std::vector<CString>& paths, POINT client) {

@@ -8,6 +8,7 @@
 #include "platform/wnd/Wnd.h"
 
 class QMimeData;
+class QUrl;
 
 using DROPEFFECT = DWORD;
 constexpr DROPEFFECT DROPEFFECT_NONE = 0;
@@ -67,6 +68,9 @@ DROPEFFECT RunDragLoop(const ClipData& data, DROPEFFECT allowed);
 // drop, `allowed` is the effect the drag proposes.
 DROPEFFECT DeliverDragStep(DragStep step, HWND wnd, const ClipData& data, DWORD keyState, POINT client,
                            DROPEFFECT allowed);
+// The path of a local file's address as the bytes the system holds, a name that is not UTF-8
+// included; empty for an address that is no local file.
+CString LocalFilePath(const QUrl& url);
 // Sends WM_DROPFILES to a window with WS_EX_ACCEPTFILES; false when it takes no files.
 bool DropFiles(HWND wnd, const std::vector<CString>& paths, POINT client);
 

@@ -395,8 +395,13 @@ void OnQtFocusIn(Window& wnd, int reason) {
   if (reason == Qt::MouseFocusReason) {
     SetFocusWindow(&wnd);
   } else if (reason == Qt::ActiveWindowFocusReason) {
+    // A window made active keeps the focus it had; a focus left in another window comes here.
     Window* f = WindowOf(g.focus);
-    if (f && f != &wnd && f->widget && f->TopLevel() == wnd.TopLevel()) f->widget->setFocus(Qt::OtherFocusReason);
+    if (f && f != &wnd && f->widget && f->TopLevel() == wnd.TopLevel()) {
+      f->widget->setFocus(Qt::OtherFocusReason);
+    } else if (f && f->TopLevel() != wnd.TopLevel()) {
+      SetFocusWindow(&wnd);
+    }
   }
 }
 

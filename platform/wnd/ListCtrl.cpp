@@ -76,6 +76,9 @@ class ListProc : public ControlProc {
     QObject::connect(list_, &QTreeWidget::itemChanged, list_, [h](QTreeWidgetItem* it, int) {
       if (ListProc* p = Of(h)) p->CheckChanged(it);
     });
+    QObject::connect(list_, &QTreeWidget::itemDoubleClicked, list_, [h](QTreeWidgetItem* it, int column) {
+      if (ListProc* p = Of(h)) p->DoubleClicked(it, column);
+    });
     return list_;
   }
 
@@ -193,6 +196,20 @@ class ListProc : public ControlProc {
     }
   }
 
+  void DoubleClicked(QTreeWidgetItem* it, int column) {
+    Window* w = WindowOf(handle_);
+    if (!w || !w->parent) return;
+    NMITEMACTIVATE nm;
+    nm.hdr.hwndFrom = handle_;
+    nm.hdr.idFrom = w->id;
+    nm.hdr.code = static_cast<UINT>(NM_DBLCLK);
+    nm.iItem = list_->indexOfTopLevelItem(it);
+    nm.iSubItem = column;
+    const QPoint at = list_->viewport()->mapTo(list_, list_->visualItemRect(it).center());
+    nm.ptAction = {at.x(), at.y()};
+    w->parent->Send(WM_NOTIFY, w->id, reinterpret_cast<LPARAM>(&nm));
+  }
+
   void CheckChanged(QTreeWidgetItem* it) {
     if (!(extended_ & LVS_EX_CHECKBOXES)) return;
     const UINT now = CheckStateImage(it);
@@ -233,6 +250,11 @@ int CListCtrl::GetColumnWidth(int column) const {
   plat::ListProc* p = ProcOf(*this);
   if (!p || column < 0 || column >= p->List().columnCount()) return 0;
   return p->List().columnWidth(column);
+}
+
+int CListCtrl::GetStringWidth(LPCWSTR text) const {
+  plat::ListProc* p = ProcOf(*this);
+  return p ? p->List().fontMetrics().horizontalAdvance(plat::ToQString(text)) : 0;
 }
 
 int CListCtrl::GetColumnCount() const {

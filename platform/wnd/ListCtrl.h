@@ -1,7 +1,8 @@
 // CListCtrl: a report-view list (a Qt tree widget without branches): columns, rows of texts,
 // selection and focus states, check boxes (LVS_EX_CHECKBOXES), and owner-drawn rows
 // (LVS_OWNERDRAWFIXED: each row is drawn by the object's DrawItem through the parent's
-// WM_DRAWITEM). Selection and check changes reach the parent as WM_NOTIFY LVN_ITEMCHANGED.
+// WM_DRAWITEM). Selection and check changes reach the parent as WM_NOTIFY LVN_ITEMCHANGED, a
+// double click on a row as NM_DBLCLK (NMITEMACTIVATE).
 #pragma once
 
 #include "platform/wnd/Wnd.h"
@@ -17,6 +18,8 @@ class CListCtrl : public CWnd {
   int InsertColumn(int column, LPCWSTR heading, int format = LVCFMT_LEFT, int width = -1);
   // The column's width in pixels; 0 when there is no such column.
   int GetColumnWidth(int column) const;
+  // The width of the text in the list's font, without the margins a cell or a heading adds.
+  int GetStringWidth(LPCWSTR text) const;
   // The number of columns, hidden (zero-width) ones included.
   int GetColumnCount() const;
   // Returns the new row's index (at most the row count), -1 on failure.

@@ -4,12 +4,15 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyleFactory>
 #include <QWheelEvent>
+#include <QWindow>
 #include <deque>
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/KeyMap.h"
+#include "platform/wnd/Menu.h"
 #include "platform/wnd/MessageBox.h"
 #include "platform/wnd/Shell.h"
 #include "platform/wnd/SysMetrics.h"
@@ -44,6 +47,19 @@ class FakeMessageBoxes : public IMessageBoxes {
   }
   std::deque<int> answers;
   std::vector<MessageBoxCall> calls;
+};
+
+class FakePopupMenus : public IPopupMenus {
+ public:
+  UINT_PTR Track(HWND owner, const std::vector<MenuItem>& items, CPoint at, UINT flags) override {
+    calls.push_back({owner, items, at, flags});
+    if (answers.empty()) return 0;
+    const UINT_PTR a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  std::deque<UINT_PTR> answers;
+  std::vector<PopupMenuCall> calls;
 };
 
 class FakeShell : public IShell {
@@ -110,6 +126,7 @@ class FakeDragLoop : public IDragLoop {
 FakeClock g_clock(1000);
 FakeClipboard g_clipboard;
 FakeMessageBoxes g_boxes;
+FakePopupMenus g_menus;
 FakeShell g_shell;
 FakeFolderPicker g_picker;
 FakeDragLoop g_drag;
@@ -182,6 +199,7 @@ void Init() {
   SetModalIdleHook(ModalIdle);
   plat::SetClipboard(&g_clipboard);
   SetMessageBoxes(&g_boxes);
+  SetPopupMenus(&g_menus);
   SetShell(&g_shell);
   SetFolderPicker(&g_picker);
   SetDragLoop(&g_drag);
@@ -195,6 +213,8 @@ void Reset() {
   g_clipboard.data.clear();
   g_boxes.answers.clear();
   g_boxes.calls.clear();
+  g_menus.answers.clear();
+  g_menus.calls.clear();
   g_shell.opened.clear();
   g_shell.beeps = 0;
   g_picker.steps.clear();
@@ -282,6 +302,54 @@ void Wheel(const CWnd* wnd, CPoint client, int delta) {
   Pump();
 }
 
+CWnd* WindowAt(CPoint screen) {
+  LRESULT code = 0;
+  Window* w = HitTest(QPoint(screen.x, screen.y), &code);
+  return w ? w->object : nullptr;
+}
+
+CWnd* ClickAt(CPoint screen, int clicks) {
+  CWnd* reached = WindowAt(screen);
+  Window* top = reached ? reached->Impl()->TopLevel() : nullptr;
+  QWidget* root = top ? top->widget.data() : nullptr;
+  if (!root) return nullptr;
+  // The window clicked is the active one; its Qt window finds the widget under the pointer and
+  // gives it the focus, as for the user's click.
+  if (QApplication::activeWindow() != root) {
+    QApplication::setActiveWindow(root);
+    Pump();
+  }
+  QWindow* receiver = root->windowHandle();
+  if (!receiver) return nullptr;
+  const QPointF global(screen.x, screen.y);
+  const auto send = [&](QEvent::Type type, Qt::MouseButtons held) {
+    QMouseEvent e(type, receiver->mapFromGlobal(global), global, Qt::LeftButton, held, ModifiersOfKeyState());
+    QApplication::sendEvent(receiver, &e);
+    Pump();
+  };
+  for (int click = 0; click < clicks; ++click) {
+    send(click == 0 ? QEvent::MouseButtonPress : QEvent::MouseButtonDblClick, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, Qt::NoButton);
+  }
+  return reached;
+}
+
+QImage GrabScreen() {
+  Pump();
+  QImage screen(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), QImage::Format_RGB32);
+  screen.fill(Qt::black);
+  QPainter painter(&screen);
+  for (Window* top : TopLevelWindows()) {
+    if (!top->Visible() || !top->widget || (top->style & WS_MINIMIZE)) continue;
+    const QPoint at = top->WindowToScreen();
+    const QImage picture = top->widget->grab().toImage();
+    if (top->region) painter.setClipRegion(top->region->translated(at));
+    painter.drawImage(at, picture);
+    painter.setClipping(false);
+  }
+  return screen;
+}
+
 void Key(UINT msg, int code) {
   Window* focus = FocusWindow();
   if (msg == WM_CHAR) {
@@ -332,6 +400,10 @@ void SetSysColor(int index, COLORREF color) {
 void AnswerMessageBoxes(std::vector<int> answers) { g_boxes.answers.assign(answers.begin(), answers.end()); }
 
 std::vector<MessageBoxCall> MessageBoxes() { return g_boxes.calls; }
+
+void AnswerPopupMenus(std::vector<UINT_PTR> answers) { g_menus.answers.assign(answers.begin(), answers.end()); }
+
+std::vector<PopupMenuCall> PopupMenus() { return g_menus.calls; }
 
 std::vector<QUrl> OpenedUrls() { return g_shell.opened; }
 

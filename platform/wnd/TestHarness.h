@@ -19,6 +19,7 @@
 #include "platform/wnd/Clipboard.h"
 #include "platform/wnd/DragDrop.h"
 #include "platform/wnd/FolderPicker.h"
+#include "platform/wnd/Menu.h"
 #include "platform/wnd/Wnd.h"
 
 namespace plat::test {
@@ -46,6 +47,15 @@ QString SavePng(const QImage& image, const QString& name);
 // may lie outside it. `keys` adds MK_SHIFT and MK_CONTROL.
 void Mouse(const CWnd* wnd, UINT msg, CPoint client, WPARAM keys = 0);
 void Wheel(const CWnd* wnd, CPoint client, int delta);
+// The window that the pointer reaches at a screen point: the uppermost shown top-level window
+// there and in it the uppermost child; null for none.
+CWnd* WindowAt(CPoint screen);
+// A click of the left button at a screen point (clicks 2: a double click) as the user gives it:
+// to the widget lying uppermost there, which Qt or the layer then hands on. Returns the window
+// the pointer reached, as WindowAt.
+CWnd* ClickAt(CPoint screen, int clicks = 1);
+// The screen as it shows the shown top-level windows, the lowest first (without their frames).
+QImage GrabScreen();
 // WM_KEYDOWN / WM_KEYUP of a virtual key to the focus window; WM_CHAR of a character.
 void Key(UINT msg, int code);
 void SetKeyState(int vk, bool down);
@@ -68,6 +78,15 @@ struct MessageBoxCall {
 // The answers of the next message boxes, in order; without one a box answers its first button.
 void AnswerMessageBoxes(std::vector<int> answers);
 std::vector<MessageBoxCall> MessageBoxes();
+struct PopupMenuCall {
+  HWND owner;
+  std::vector<MenuItem> items;
+  CPoint at;
+  UINT flags;
+};
+// The ids the next pop-up menus choose, in order; without one a menu ends without a choice.
+void AnswerPopupMenus(std::vector<UINT_PTR> answers);
+std::vector<PopupMenuCall> PopupMenus();
 std::vector<QUrl> OpenedUrls();
 int Beeps();
 void SetClipboardData(const ClipData& data);

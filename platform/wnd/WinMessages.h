@@ -303,5 +303,18 @@ struct NMLISTVIEW {
   LPARAM lParam = 0;
 };
 
+// A list view row activated (NM_DBLCLK): the row, its column and the point, client coordinates.
+struct NMITEMACTIVATE {
+  NMHDR hdr;
+  int iItem = -1;
+  int iSubItem = 0;
+  UINT uNewState = 0;
+  UINT uOldState = 0;
+  UINT uChanged = 0;
+  POINT ptAction;
+  LPARAM lParam = 0;
+  UINT uKeyFlags = 0;
+};
+
 constexpr short GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<short>(HIWORD(w)); }
 constexpr UINT WHEEL_DELTA = 120;

@@ -215,6 +215,8 @@ void SetMessageContext(const MSG& msg);
 // --- painting (WndPaint.cpp)
 void InvalidateClient(Window& wnd, const QRegion& rgn, bool erase);
 void InvalidateWhole(Window& wnd, bool erase);  // the whole client area
+// The whole client areas of the window and of all its descendants, erased.
+void InvalidateTree(Window& wnd);
 bool PaintWindow(Window& wnd);
 bool PaintAll();
 void SchedulePaint();
@@ -258,6 +260,9 @@ CSize ClampToTracking(Window& wnd, CSize outer);
 QRect ProposeSizing(Window& wnd, const QRect& geometry);
 void HideOwnedWindows(Window& owner);
 void ShowOwnedWindows(Window& owner);
+// The owner has just been mapped: its owned windows shown before are mapped again, so that a
+// window manager, which takes a window's owner only when it manages both, keeps them above it.
+void RemapOwnedWindows(Window& owner);
 // Foreign widgets of the window follow its client area (ForeignWidget.cpp).
 void PlaceEmbedded(Window& wnd);
 // Default processing of WM_SETICON and WM_GETICON (Icon.cpp).

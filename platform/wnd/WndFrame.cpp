@@ -1,7 +1,7 @@
 // The frames of top-level windows: the window manager's frame around a captioned window, the
 // Qt flags of the styles, style changes applied with SWP_FRAMECHANGED, the sizes a sizing frame
 // allows (WM_GETMINMAXINFO), sizing by the user (WM_SIZING), and owned windows that go with their
-// owner when it is minimised.
+// owner when it is minimised and stay above it when it is shown after them.
 #include <QWidget>
 
 #include "platform/gdi/GdiQt.h"
@@ -197,6 +197,15 @@ void ShowOwnedWindows(Window& owner) {
   for (Window* top : TopLevelWindows()) {
     if (top->owner != &owner || !top->hiddenWithOwner || !top->object) continue;
     top->object->ShowWindow(SW_SHOWNA);
+  }
+}
+
+// Mapping writes the transient-for hint anew, now naming a window that the window manager knows.
+void RemapOwnedWindows(Window& owner) {
+  for (Window* top : TopLevelWindows()) {
+    if (top->owner != &owner || !(top->style & WS_VISIBLE) || !top->widget || !top->widget->isVisible()) continue;
+    top->widget->hide();
+    top->widget->show();
   }
 }
 

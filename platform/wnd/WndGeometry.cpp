@@ -283,12 +283,15 @@ BOOL CWnd::ShowWindow(int command) {
   } else {
     widget->show();
   }
-  if (!wasVisible) plat::InvalidateWhole(*w, true);
+  // What a window shows appears whole, its children too: while it was hidden they may have been
+  // moved or sized without being painted.
+  if (!wasVisible) plat::InvalidateTree(*w);
   if (!w->IsChild() && activate) {
     widget->raise();
     widget->activateWindow();
     plat::RaiseTopLevel(*w);
   }
+  if (!wasVisible && !w->IsChild()) plat::RemapOwnedWindows(*w);
   return wasVisible;
 }
 

@@ -163,6 +163,11 @@ void InvalidateClient(Window& w, const QRegion& rgn, bool erase) {
 
 void InvalidateWhole(Window& w, bool erase) { InvalidateClient(w, QRegion(QRect(QPoint(), w.backing.size())), erase); }
 
+void InvalidateTree(Window& w) {
+  InvalidateWhole(w, true);
+  for (Window* c : w.children) InvalidateTree(*c);
+}
+
 void SchedulePaint() {
   if (g_paintScheduled) return;
   static PaintReceiver* receiver = new PaintReceiver;

@@ -139,3 +139,17 @@ TEST_F(ConfigTest, NoneReadsAsTheSystemLocaleLanguage) {
   EXPECT_EQ(CAppConfig::MakeLocaleCode(L"deu", L"DEU"), L"de_DE");
   EXPECT_EQ(CAppConfig::MakeLocaleCode(L"d", L""), L"d_");
 }
+
+// A Config.ini or a translation file far larger than any real one is not read: the defaults and
+// the English texts stand, and the file is left as it is.
+TEST_F(ConfigTest, FilesFarLargerThanAnyRealOneAreLeftAlone) {
+  const std::string config = "[Config]\r\nUIMode=2\r\n; " + std::string(1 << 20, 'x') + "\r\n";
+  WriteFile("Config.ini", config);
+  ExpectDefaults(config_, "a Config.ini of over 1 MiB");
+  EXPECT_FALSE(config_.WriteConfigInt(L"UIMode", 1));
+  EXPECT_EQ(ReadFile("Config.ini"), config);
+  WriteFile("Config.ini", "[Config]\r\nLanguage File=de_DE\r\n");
+  WriteFile("Language/de_DE.ini", "[Language String]\r\nPlay=Wiedergabe\r\n; " + std::string(256 << 10, 'x') + "\r\n");
+  config_.SelectLanguage();
+  EXPECT_EQ(config_.LoadLanguageString(L"Play"), L"Play");
+}

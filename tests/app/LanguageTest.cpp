@@ -203,3 +203,17 @@ TEST_F(LanguageTest, TheShippedEnglishFileLiesBesideTheProgram) {
   EXPECT_EQ(program.GetCurrentLanguage(), 0u);
   EXPECT_EQ(program.LoadLanguageString(L"Play"), L"Play");
 }
+
+// A translated format is used only with the conversions of its English text, in order; the other
+// texts of the file stand as translated.
+TEST_F(LanguageTest, ATranslatedFormatWithOtherConversionsGivesWayToTheEnglishFormat) {
+  WriteFile("Config.ini", "[Config]\r\nLanguage File=de_DE\r\n");
+  WriteFile("Language/de_DE.ini",
+            "[Language String]\r\nChannel-%.2d %dx%d=Kanal-%s %s %s\r\nPlay=Wiedergabe\r\n"
+            "Speed %d=Tempo %1$s\r\nStep %d of %d=Schritt %d von %d\r\n");
+  config_.SelectLanguage();
+  EXPECT_EQ(config_.LoadLanguageFormat(L"Channel-%.2d %dx%d"), L"Channel-%.2d %dx%d");
+  EXPECT_EQ(config_.LoadLanguageFormat(L"Speed %d"), L"Speed %d");
+  EXPECT_EQ(config_.LoadLanguageFormat(L"Step %d of %d"), L"Schritt %d von %d");
+  EXPECT_EQ(config_.LoadLanguageFormat(L"Play"), L"Wiedergabe");
+}

@@ -27,6 +27,11 @@ class FakeOwner : public ICardDialogOwner {
   // As the main window's Stop: the engine goes back to idle, also after a job.
   void StopPlayback() override { engine->Close(); }
   bool IsPlaying() const override { return playing; }
+  bool PlayRecord(int n) override {
+    played.push_back(n);
+    return true;
+  }
+  CRect GetCardDialogArea() const override { return dialogArea; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset; }
   std::int64_t GetUtcOffsetSeconds() const override { return utcOffset; }
   app::DisplayZone GetDisplayZone() const override { return displayZone; }
@@ -38,6 +43,8 @@ class FakeOwner : public ICardDialogOwner {
   std::vector<RecordSpanEntry> spans;
   std::vector<RecordRowTexts> rows;
   bool playing = false;
+  std::vector<int> played;
+  CRect dialogArea;  // none: the dialog lies anywhere on the screen
   std::int64_t timeZoneOffset = 0;
   std::int64_t utcOffset = 0;
   app::DisplayZone displayZone = app::DisplayZone::PcZone();

@@ -45,6 +45,12 @@ TEST(RecorderDateTest, ConvertsLocalTimesAndRefusesImpossibleFields) {
   // Before 1970 is not a time the engine can hold either.
   EXPECT_EQ(RecorderDateToLocalTime(RecorderDate{100, 1, 1, 0, 0, 0}), 0);
 
+  // The last second the year byte holds falls on a 31st; a second later, 2056 cannot be written.
+  const RecorderDate last = {255, 12, 31, 23, 59, 59};
+  EXPECT_EQ(RecorderDateToLocalTime(last), 2713910399);
+  EXPECT_EQ(RecorderDateFromTime(2713910399), last);
+  EXPECT_EQ(RecorderDateFromTime(2713910400), RecorderDate{});
+
   ZoneScope east("CST-8");
   EXPECT_EQ(RecorderDateToLocalTime(RecorderDate{224, 3, 1, 16, 12, 30}), 1709280750);
   EXPECT_EQ(RecorderDateFromTime(1709280750), (RecorderDate{224, 3, 1, 16, 12, 30}));

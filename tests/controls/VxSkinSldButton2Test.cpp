@@ -86,6 +86,21 @@ TEST_F(RangeSliderTest, TheNearerThumbTakesThePressAndThumbsOnOneSpotSplitLeftAn
   EXPECT_EQ(Posted(WM_PANEL_COMMAND).size(), commands);
   EXPECT_EQ(s.GetPos(0), 0);
   EXPECT_EQ(s.GetPos(1), 500);
+
+  // Distances count from the thumbs' middles: a press at 80 takes the start thumb (38..47), though
+  // the end thumb's offset (114) lies nearer than the start thumb's; the end thumb stays put.
+  s.SetPos(0, 200);
+  s.SetPos(1, 600);
+  Pump();
+  ASSERT_EQ(FirstColumnOf(s, 10, kPurple), 119);
+  Mouse(&s, WM_LBUTTONDOWN, {80, 10});
+  Mouse(&s, WM_LBUTTONUP, {80, 10});
+  EXPECT_EQ(Posted(WM_PANEL_COMMAND).back(), (std::pair<WPARAM, int>{kSliderTimeRange, 400}));
+  EXPECT_EQ(s.GetPos(0), 400);
+  EXPECT_EQ(s.GetPos(1), 600);
+  Pump();
+  EXPECT_EQ(FirstColumnOf(s, 10, kOrange), 76);
+  EXPECT_EQ(FirstColumnOf(s, 10, kPurple), 119);
 }
 
 TEST_F(RangeSliderTest, DraggingTheStartThumbAcrossTheEndThumbPushesItAlong) {

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -20,10 +19,6 @@ using namespace enginetest;
 using sourcetest::Fixture;
 
 namespace {
-
-std::chrono::milliseconds Elapsed(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - since);
-}
 
 IndexEntry* EntryAt(CIbpCtrl& engine, int position) {
   IndexEntry* e = engine.OpenStore();
@@ -51,6 +46,21 @@ bool StepShows(PlayRig& rig, double step) {
   rig.engine->SetSpeed(step);
   rig.engine->SetPause(0);
   return Eventually([&] { return rig.Hashes().size() > before; });
+}
+
+// True once the video thread waits in its pause, each picture it was converting shown: a repaint
+// asked is taken at the top of a pass too, so the pause counts as settled only when a round of two
+// repaints went by without a new picture.
+bool SettlesInPause(PlayRig& rig) {
+  CIbpCtrl& engine = *rig.engine;
+  for (std::size_t shown = 0; shown != rig.Hashes().size();) {
+    shown = rig.Hashes().size();
+    for (int ask = 0; ask < 2; ++ask) {
+      engine.RedrawVideo();
+      if (!Eventually([&] { return !engine.State().redrawRequest.load(); })) return false;
+    }
+  }
+  return true;
 }
 
 std::uint32_t SequenceOf(const BYTE* block) {
@@ -265,7 +275,7 @@ TEST(IbpCtrlPlayTest, AFrameStepShowsThePictureNextToTheOneShown) {
     ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
     ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() > playFor; }));
     engine->SetPause(1);
-    Sleep(200);  // a picture being converted when the pause came is shown still
+    ASSERT_TRUE(SettlesInPause(rig));  // a picture being converted when the pause came is shown still
     const std::size_t from = rig.Hashes().size();
     auto at = std::find(hashes.begin(), hashes.end(), rig.Hashes().back()) - hashes.begin();
     std::vector<double> steps(2, CVideoCtx::kStepBack);
@@ -284,7 +294,7 @@ TEST(IbpCtrlPlayTest, AFrameStepShowsThePictureNextToTheOneShown) {
   }
 }
 
-TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen) {
+TEST(IbpCtrlPlayTest, CloseDuringAPlayOnAFullQueueEndsItAndTheEngineGoesWithAPlayOpen) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 8.0);
   desc.recordings[0].video = {160, 120, 120, 0, 30};  // many pictures: the queue fills up
   Fixture fixture(desc);
@@ -297,9 +307,7 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
   ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() >= CIbpCtrl::kVideoItems; }));
   ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == 1; }));
-  const auto closing = std::chrono::steady_clock::now();
   engine->Close();
-  EXPECT_LT(Elapsed(closing), std::chrono::milliseconds(1000));
   EXPECT_FALSE(engine->State().open.load());
   ASSERT_NE(engine->GetCurrentEntry(), nullptr);  // kept for the next Play
   EXPECT_EQ(engine->GetCurrentEntry()->FirstChunk(), fixture.layout().recordings[0].entry.first);
@@ -311,9 +319,7 @@ TEST(IbpCtrlPlayTest, CloseDuringAPlayReturnsAtOnceAndTheEngineGoesWithAPlayOpen
   ASSERT_TRUE(Eventually([&] { return engine->VideoQueue(0)->Count() >= CIbpCtrl::kVideoItems; }));
   ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == 2; }));
   EXPECT_EQ(rig.Hashes().size(), 1u);  // the same first picture again
-  const auto destroying = std::chrono::steady_clock::now();
   engine.reset();
-  EXPECT_LT(Elapsed(destroying), std::chrono::milliseconds(1000));
 }
 
 TEST(IbpCtrlPlayTest, ATransportStreamPlaysThroughItsReaderAndTheEnginesThreads) {

@@ -2,6 +2,8 @@
 // clock's counters, closing and snapshots.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include <QImage>
@@ -234,7 +236,7 @@ TEST(IbpCtrlTest, ThePlayClockStepRollsThePerSecondCounters) {
   EXPECT_EQ(state.picturesLastSecond.load(), 0u);
 }
 
-TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNothingWhileItStaysBusy) {
+TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNeverWritesThroughAnotherFile) {
   fixtures::ScratchDir dir("snapshot");
   Fixture fixture(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0));
   ASSERT_TRUE(fixture.ok());
@@ -268,5 +270,15 @@ TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNothingWhileItSt
 
   ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("file"), {1}));
   EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("file/x/img-4_Ch"))));
+
+  // A snapshot never replaces the store played, through a link of the snapshot's name, nor
+  // writes into a FIFO of that name; neither leaves anything behind.
+  const std::uint64_t storeSize = fixtures::FileSize(fixture.layout().path);
+  std::filesystem::create_symlink(fixture.layout().path, dir.File("shots/img-5.jpg"));
+  EXPECT_FALSE(engine->TakeSnapshot(true, CString(dir.File("shots/img-5_Ch"))));
+  ASSERT_EQ(mkfifo(dir.File("shots/img-6_Ch1.bmp").c_str(), 0644), 0);
+  EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("shots/img-6_Ch"))));
+  EXPECT_EQ(fixtures::FileSize(fixture.layout().path), storeSize);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("shots")), {}), 4);
   engine->Close();
 }

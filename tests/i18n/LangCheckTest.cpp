@@ -93,9 +93,3 @@ TEST_F(LangCheckTest, ReportsEveryFaultOfTheLanguageFiles) {
   EXPECT_TRUE(Has(problems, "Language/zh_CN.ini: missing"));
   EXPECT_TRUE(Has(problems, "RU_RU.ini: no language of the table has this code"));
 }
-
-TEST(FormatConversionsTest, KeepsEachConversionInOrderAndSkipsPercentSigns) {
-  EXPECT_EQ(langcheck::FormatConversions(L"Channel-%.2d %dx%d 100%% %-9.6lf %ls %I64u %"),
-            std::vector<std::wstring>({L"%.2d", L"%d", L"%d", L"%-9.6lf", L"%ls", L"%I64u"}));
-  EXPECT_TRUE(langcheck::FormatConversions(L"Done: 100%").empty());
-}

@@ -12,6 +12,7 @@
 #include "platform/wnd/TestHarness.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
 #include "tests/fixtures/FileBytes.h"
+#include "tests/support/WindowWait.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/support/LanguageKeyRecorder.h"
 #include "users/ConfirmDlg.h"
@@ -38,6 +39,8 @@ void RunCardDialog(plat::test::SpyWnd& main, const fixtures::ScratchDir& dir) {
   dlg.SelectRemovableMode();
   ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("trip.log"), std::vector<std::uint8_t>(64, 0x5A)));
   dlg.LoadEventLog(CString(dir.File("trip.log")));
+  ASSERT_TRUE(plat::test::PumpUntil([&] { return !main.Of(WM_EVENTLOG_LOADED).empty(); }));
+  dlg.TakeEventLog(main.Of(WM_EVENTLOG_LOADED).front().wParam);
   dlg.DestroyWindow();
 }
 

@@ -69,7 +69,8 @@ TEST_F(MapKeyTest, AnInstalledProgramWritesTheKeyedPageInTheSettingsFolderAndLoa
   const QString settings = folder.filePath("settings/");
   ASSERT_TRUE(QDir().mkpath(program) && QDir().mkpath(settings));
   ASSERT_TRUE(QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
-  g_appConfig.SetFolders({CString(program.toStdWString()), CString(settings.toStdWString())});
+  g_appConfig.SetFolders(
+      {CString(program.toStdWString()), CString(settings.toStdWString()), CString((program + "Language/").toStdWString())});
   EXPECT_EQ(Import({L"Installed"}), IDOK);
   EXPECT_EQ(plat::test::MessageBoxes().back().text,
             L"Import Google Map key Successfully, please restart the program.");

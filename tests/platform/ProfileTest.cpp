@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -147,4 +150,23 @@ TEST_F(ProfileTest, Utf16AndUtf8FilesKeepTheirEncoding) {
 
   WriteBytes("[S]\nk=caf\xE9\n");  // not UTF-8: read in the ANSI code page
   EXPECT_EQ(plat::ProfileString(path_, L"S", L"k", L""), L"caf\u00E9");
+}
+
+// A file is parsed once and answered from memory while its size, time and inode stay: a change
+// behind the reader's back that keeps all three is not seen; any other change is, and so is one of
+// the same size within the time-stamp tick.
+TEST_F(ProfileTest, AnswersFromMemoryUntilTheFileChangesOnDisk) {
+  const auto write = [&](const std::string& value, bool past) {  // modified at one time long past, or now
+    WriteBytes("[Config]\r\nUIMode=" + value + "\r\n");
+    const timespec times[2] = {{0, UTIME_OMIT}, {past ? 1700000000 : 0, past ? 0 : UTIME_NOW}};
+    EXPECT_EQ(::utimensat(AT_FDCWD, path_.ToUtf8().c_str(), times, 0), 0);
+    return plat::ProfileInt(path_, L"Config", L"UIMode", 0);
+  };
+  EXPECT_EQ(write("1", true), 1);
+  EXPECT_EQ(write("2", true), 1);
+  EXPECT_EQ(write("2", false), 2);
+  EXPECT_EQ(write("3", false), 3);
+  EXPECT_EQ(write("44", true), 44);
+  ASSERT_TRUE(plat::WriteProfileInt(path_, L"Config", L"UIMode", 5));
+  EXPECT_EQ(plat::ProfileInt(path_, L"Config", L"UIMode", 0), 5);
 }

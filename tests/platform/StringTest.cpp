@@ -21,6 +21,12 @@ TEST(CStringTest, FormatFollowsTheFrameworkDialect) {
   EXPECT_EQ(u.Right(1), L"]");
 }
 
+TEST(FormatConversionsTest, KeepsEachConversionInOrderWithItsArgumentNumberAndSkipsPercentSigns) {
+  EXPECT_EQ(FormatConversions(L"Channel-%.2d %dx%d 100%% %-9.6lf %ls %I64u %2$s %"),
+            std::vector<std::wstring>({L"%.2d", L"%d", L"%d", L"%-9.6lf", L"%ls", L"%I64u", L"%2$s"}));
+  EXPECT_TRUE(FormatConversions(L"Done: 100%").empty());
+}
+
 TEST(CStringTest, FormatIgnoresADecimalCommaLocale) {
   ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "tools/install-deps.sh generates this locale";
   CString s;
@@ -96,6 +102,15 @@ TEST(TextConversionTest, Utf8AndUtf16RoundTripAndRepairBrokenInput) {
   EXPECT_EQ(Utf8ToWide("\xC0\xAF"), L"\uFFFD\uFFFD");    // overlong form
   EXPECT_EQ(Utf8ToWide("\xFF" "b"), L"\uFFFDb");
   EXPECT_EQ(CString("caf\xC3\xA9").ToUtf8(), "caf\xC3\xA9");
+}
+
+// A name is the bytes the system holds: every byte that is not UTF-8 survives the trip through a
+// text and through UTF-16 (what a widget holds), and never meets a real character.
+TEST(TextConversionTest, NamesThatAreNotUtf8KeepTheirBytes) {
+  const std::string name = "/tmp/caf\xE9 \xC3\xA9 \xFF\x80\xC3 \xED\xB2\x80.sd";
+  const std::wstring text = CString(name).str();
+  EXPECT_EQ(CString(name).Right(3), L".sd");
+  EXPECT_EQ(WideToUtf8(Utf16ToWideKeepingSurrogates(std::u16string(text.begin(), text.end()))), name);
 }
 
 TEST(TextConversionTest, AnsiCodePageRoundTripsItsOwnCharacters) {

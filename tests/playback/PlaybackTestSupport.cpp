@@ -184,7 +184,7 @@ void VideoRig::PutEnd(double speed) {
   PutItem(end);
 }
 
-bool VideoRig::Eventually(const std::function<bool()>& condition) { return plat::test::Eventually(condition, 20000); }
+bool VideoRig::Eventually(const std::function<bool()>& condition) { return plat::test::Eventually(condition); }
 
 namespace {
 constexpr std::uint64_t kQuietMs = 3000;

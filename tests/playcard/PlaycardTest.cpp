@@ -2,6 +2,7 @@
 // through the engine, its report against what the builder wrote and what ffmpeg decodes, the
 // sound on SDL's disk device, seeking, speeds, and the sources it refuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstdint>
@@ -224,4 +225,68 @@ TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
   EXPECT_NE(said(Quoted(dir_.File("missing.ts"))).find("it does not exist"), std::string::npos);
   EXPECT_NE(said("--help").find("usage: playcard SOURCE"), std::string::npos);
   EXPECT_EQ(status, 0);
+
+  // A FIFO is refused at once, whatever its name says, without waiting for a writer.
+  for (const char* name : {"pipe.ts", "pipe.sd"}) {
+    ASSERT_EQ(::mkfifo(dir_.File(name).c_str(), 0600), 0);
+    const std::string text = fixtures::RunCommand("timeout 20 " PLAYCARD_PATH " " + Quoted(dir_.File(name)) + " 2>&1", &status);
+    EXPECT_TRUE(status == 2 && text.find(std::string(name) + " cannot be") != std::string::npos) << status << text;
+  }
+}
+
+// Names are bytes: a store whose name is not UTF-8 plays, and a job copies it to another such name.
+TEST_F(PlaycardTest, SourcesNamedInAnyBytesPlay) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 1.0), "store.sd");
+  ASSERT_TRUE(layout);
+  const std::string store = dir_.File("caf\xE9 \xFF.sd");
+  const std::string copy = dir_.File("copie \xE9.sd");
+  std::filesystem::rename(layout->path, store);
+  EXPECT_EQ(Play(Quoted(store) + " --json").Number("pictures"), layout->recordings[0].pictures);
+  int status = -1;
+  const std::string job = fixtures::RunCommand(std::string(CARDJOB_PATH) + " backup " + Quoted(store) + " " + Quoted(copy), &status);
+  EXPECT_EQ(status, 0) << job;
+  EXPECT_EQ(Play(Quoted(copy) + " --json").Number("pictures"), layout->recordings[0].pictures);
+}
+
+// After every fifth video packet, one of the video stream that carries only an adaptation field,
+// every other one with the unit-start bit: both ways the pictures play, with no sanitizer report.
+TEST_F(PlaycardTest, PacketsWithoutPayloadArePassedOverBothWays) {
+  fixtures::TsDescription desc;
+  desc.video = {160, 120, 30, 5, 30};
+  const Bytes stream = fixtures::BuildTs(desc).bytes;
+  const std::uint16_t video = fixtures::TsPids().video;
+  Bytes spliced, adaptationOnly = {0x47, 0, static_cast<std::uint8_t>(video & 0xFF), 0x20, 183, 0};
+  adaptationOnly.resize(188, 0xFF);
+  for (std::size_t at = 0, packets = 0; at + 188 <= stream.size(); at += 188) {
+    spliced.insert(spliced.end(), stream.begin() + static_cast<std::ptrdiff_t>(at), stream.begin() + static_cast<std::ptrdiff_t>(at + 188));
+    if ((((stream[at + 1] & 0x1F) << 8) | stream[at + 2]) != video || ++packets % 5 != 0) continue;
+    adaptationOnly[1] = static_cast<std::uint8_t>((packets % 10 == 0 ? 0x40 : 0) | video >> 8);
+    spliced.insert(spliced.end(), adaptationOnly.begin(), adaptationOnly.end());
+  }
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("adaptation.ts"), spliced));
+  for (const char* speed : {"1", "-1"}) {
+    const Played played = Play(Quoted(dir_.File("adaptation.ts")) + " --speed " + speed + " --json", "UBSAN_OPTIONS=halt_on_error=1");
+    EXPECT_TRUE(played.status == 0 && played.Number("pictures") > 0) << speed << played.json;
+  }
+}
+
+// A recording whose chunks hold no valid data, and one whose data lies past the end of its file:
+// played backward, or from a seek, each play ends as the forward play does.
+TEST_F(PlaycardTest, ARecordingWithoutReadableDataEndsInEveryDirection) {
+  const std::optional<fixtures::Layout> layout = Build(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 2.0), "store.sd");
+  ASSERT_TRUE(layout);
+  const std::uint64_t data = layout->recordings[0].chunks.front().fileOffset;
+  Bytes bytes = fixtures::ReadFileBytes(layout->path);
+  std::fill(bytes.begin() + static_cast<std::ptrdiff_t>(data), bytes.end(), 0);
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("zeroed.sd"), bytes));
+  bytes.resize(data);
+  ASSERT_TRUE(fixtures::WriteFileBytes(dir_.File("cut.sd"), bytes));
+  for (const char* store : {"zeroed.sd", "cut.sd"}) {
+    for (const char* how : {"", " --speed -1", " --seek 1", " --seek 1 --speed -1"}) {
+      const Played played = Play(Quoted(dir_.File(store)) + how + " --for 20 --json");
+      ASSERT_EQ(played.status, 0) << store << how;
+      EXPECT_EQ(played.Number("pictures"), 0) << store << how;
+      EXPECT_EQ(played.Number("endMessages"), 1) << store << how;
+    }
+  }
 }

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,12 +13,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/sound/SoundOutput.h"
+#include "tests/support/Eventually.h"
 
 namespace {
 
 constexpr std::uint32_t kBlock = 4000;  // 250 ms
 constexpr std::uint32_t kBlocks = 4;
 constexpr int kStreamBlocks = 9;
+constexpr std::uint32_t kNotifyDeadlineMs = std::chrono::milliseconds(plat::test::kEventDeadline).count();
 
 void StopAudio() {
   while (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -60,9 +63,9 @@ TEST(DiskDeviceTest, BlocksReachTheDeviceWholeAndInOrder) {
     out->Play();
     for (int block = 1; block < kStreamBlocks; ++block) {
       ASSERT_TRUE(WriteBlock(*out, block));
-      ASSERT_TRUE(out->WaitNotify(5000));
+      ASSERT_TRUE(out->WaitNotify(kNotifyDeadlineMs));
     }
-    ASSERT_TRUE(out->WaitNotify(5000));
+    ASSERT_TRUE(out->WaitNotify(kNotifyDeadlineMs));
     out->Stop();
     out->Close();
   }

@@ -14,8 +14,8 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using plat::test::Eventually;
 
-// How long the output's thread may take to move the write position on.
-constexpr int kPositionBoundMs = 5000;
+// How long a notification may take to come.
+constexpr std::uint32_t kNotifyDeadlineMs = std::chrono::milliseconds(plat::test::kEventDeadline).count();
 
 std::uint32_t WritePosition(const plat::ISoundOutput& out) {
   std::uint32_t play = 0, write = 0;
@@ -45,7 +45,7 @@ void ExpectBufferRules(plat::ISoundOutput& out) {
   out.Unlock();
 
   out.Wake();
-  EXPECT_TRUE(out.WaitNotify(5000));
+  EXPECT_TRUE(out.WaitNotify(kNotifyDeadlineMs));
   EXPECT_TRUE(out.Restore());
   piece = out.Lock(4000, 2);
   ASSERT_NE(piece, nullptr);
@@ -69,13 +69,13 @@ TEST(SoundOutputTest, NullOutputPlaysAtTheClocksPace) {
 
   out->Play();
   clock.Advance(250);  // 4000 bytes at 16000 a second
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 6000u; }, kPositionBoundMs));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 6000u; }));
   EXPECT_FALSE(out->WaitNotify(0));
   clock.Advance(250);
-  EXPECT_TRUE(out->WaitNotify(5000));
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 10000u; }, kPositionBoundMs));
+  EXPECT_TRUE(out->WaitNotify(kNotifyDeadlineMs));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 10000u; }));
   clock.Advance(500);  // loops over the end
-  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 2000u; }, kPositionBoundMs));
+  EXPECT_TRUE(Eventually([&] { return WritePosition(*out) == 2000u; }));
 
   out->Stop();
   clock.Advance(500);
@@ -92,8 +92,8 @@ TEST(SoundOutputTest, DeviceOutputPlaysOnTheDummyDriver) {
   ASSERT_TRUE(out->Open({}, 8000, {2000, 6000}));
   EXPECT_FALSE(out->Lost());
   out->Play();
-  EXPECT_TRUE(out->WaitNotify(5000));
-  EXPECT_TRUE(out->WaitNotify(5000));
+  EXPECT_TRUE(out->WaitNotify(kNotifyDeadlineMs));
+  EXPECT_TRUE(out->WaitNotify(kNotifyDeadlineMs));
   std::uint32_t play = 0, write = 0;
   out->GetPositions(&play, &write);
   EXPECT_LT(play, 8000u);

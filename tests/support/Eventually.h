@@ -7,14 +7,20 @@
 
 namespace plat::test {
 
-// Polls the condition about once a millisecond, at most `boundMs` times; false when it still does
-// not hold then, so that a fault fails the test instead of hanging it.
-inline bool Eventually(const std::function<bool()>& condition, int boundMs) {
-  for (int i = 0; i < boundMs; ++i) {
-    if (condition()) return true;
+// How long a test waits for what it expects before it fails: far beyond what a loaded machine
+// under the sanitizers needs, so that only a fault reaches it.
+inline constexpr std::chrono::seconds kEventDeadline{20};
+
+// Polls the condition about once a millisecond; false when it still does not hold after the
+// deadline, so that a fault fails the test instead of hanging it. Only whole jobs (an export) are
+// given longer.
+inline bool Eventually(const std::function<bool()>& condition, std::chrono::seconds wait = kEventDeadline) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  return condition();
+  return true;
 }
 
 }  // namespace plat::test

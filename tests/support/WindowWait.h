@@ -1,38 +1,35 @@
 // Waiting in window tests while what the test waits for happens on the UI thread: the window
-// layer's queued messages, or Qt's own event loop, run meanwhile. The bounds only keep a fault from
-// hanging a test.
+// layer's queued messages, or Qt's own event loop, run meanwhile, up to kEventDeadline.
 #pragma once
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
 #include <chrono>
 #include <functional>
 #include <thread>
 
 #include "platform/wnd/TestHarness.h"
+#include "tests/support/Eventually.h"
 
 namespace plat::test {
 
 // Delivers the window layer's queued messages every 5 ms until the condition holds.
-inline bool PumpUntil(const std::function<bool()>& condition, int boundMs) {
-  for (int waited = 0; waited < boundMs && !condition(); waited += 5) {
-    Pump();
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return condition();
+inline bool PumpUntil(const std::function<bool()>& condition, std::chrono::seconds wait = kEventDeadline) {
+  return Eventually(
+      [&] {
+        Pump();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return condition();
+      },
+      wait);
 }
 
 // Runs Qt's event loop (the web engine answers through it) until the condition holds.
 inline bool RunUntil(const std::function<bool()>& condition) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition() && clock.elapsed() < 30000) {
+  return Eventually([&] {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(2);
-  }
-  return condition();
+    return condition();
+  });
 }
 
 }  // namespace plat::test

@@ -41,7 +41,7 @@ TEST(CommandsSnapshotTest, TheSnapshotOfAPlayingRecordingHoldsTheShownPictureUnd
     ASSERT_TRUE(plat::test::Eventually([&] {
       plat::test::Pump();
       return engine->Video(0) != nullptr && engine->Video(0)->PresentedPictures() > 0;
-    }, 2000));
+    }));
     plat::PictureCopy shown;
     ASSERT_TRUE(engine->Video(0)->Snapshot(shown));
 

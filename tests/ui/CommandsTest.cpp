@@ -145,7 +145,7 @@ TEST_F(MainWindowTest, TheWheelZoomsInsideTheVideoAndTheKeysAreFiltered) {
 }
 
 // Full video takes the small picture at the top right or the whole window and gives everything
-// back; the map view takes the place beside the record list or the video's.
+// back; the map view takes the place beside the record list, inside the video area, or the video's.
 TEST_F(MainWindowTest, FullVideoAndTheMapViewMoveTheViewsAndPutThemBack) {
   CMainDlg& dlg = Start(1920, 1080);
   CPanelDlg& channel = dlg.GetChannelWindow();
@@ -167,7 +167,7 @@ TEST_F(MainWindowTest, FullVideoAndTheMapViewMoveTheViewsAndPutThemBack) {
   Command(dlg, mainid::kMapView);
   EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kRecordList)) || dlg.IsReplayView());
   EXPECT_TRUE(Visible(&dlg.GetMapDlg()));
-  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), CRect(981, 147, 1747, 758));
+  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), CRect(702, 147, 1468, 758));
   Command(dlg, mainid::kMapView);
   EXPECT_TRUE(Visible(dlg.GetDlgItem(mainid::kRecordList)) && dlg.IsReplayView());  // no video: replay
   EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), video);

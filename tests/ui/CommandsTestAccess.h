@@ -13,4 +13,5 @@ struct MainDlgTestAccess {
   static void SetPasswordAccepted(CMainDlg& dlg) { dlg.passwordAccepted_ = true; }
   static void SetSnapshotBusy(CMainDlg& dlg) { dlg.snapshotBusy_ = true; }
   static DWORD SeekLockUntil(const CMainDlg& dlg) { return dlg.seekLockUntil_; }
+  static CDigiStatic& SpeedDigits(CMainDlg& dlg) { return dlg.speedDigits_; }
 };

@@ -62,7 +62,7 @@ TEST(SensorPlaybackTest, TheGraphFollowsTheRecordingsWaveAndTheChannelWindowShow
   ASSERT_TRUE(plat::test::Eventually([&] {
     plat::test::Pump();
     return dlg->GetGsensorPoints().size() >= 100 && engine->GetVideoWidth(0) == 640;
-  }, 20000));
+  }));
 
   // The points are the chunks' samples in order; each column of each curve at its sample's height.
   const std::vector<CMainDlg::GsensorPoint> points = dlg->GetGsensorPoints();
@@ -182,7 +182,7 @@ TEST(SensorPlaybackTest, TheSpeedReadOutThePositionTextAndTheMapPageShowTheRecor
       plat::test::Pump();
       const CString& speed = dlg->GetSpeedText();
       return page.values[L"map_status"] == L"running" && !speed.IsEmpty() && speed != L"  0";
-    }, 20000)) << drive.unit;
+    })) << drive.unit;
 
     EXPECT_EQ(dlg->GetSpeedText().ToUtf8(), drive.speedText);
     const double latitude = dlg->GetLatitude();

@@ -76,8 +76,8 @@ TEST_F(TransportTest, VolumeLevelsPercentVolumesAudioBoxesAndChannelLayoutCells)
     return std::make_pair(channel, dlg.GetMapDlg().GetDockedRect());
   };
   Click(mainid::kLayout8);
-  EXPECT_EQ(placed(), std::make_pair(CRect(514, 312, 942, 550), CRect(1393, 822, 1821, 1060)));
+  EXPECT_EQ(placed(), std::make_pair(CRect(58, 106, 514, 355), CRect(1002, 636, 1458, 885)));
   EXPECT_NE(ReadConfig().find("channel84=8"), std::string::npos);
   Click(mainid::kLayout4);
-  EXPECT_EQ(placed(), std::make_pair(CRect(514, 326, 1167, 687), CRect(1179, 700, 1832, 1061)));
+  EXPECT_EQ(placed(), std::make_pair(CRect(58, 106, 751, 487), CRect(767, 503, 1460, 884)));
 }

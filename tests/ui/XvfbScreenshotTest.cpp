@@ -33,9 +33,9 @@ struct Shot {
 // `options` go to windowshot, `arguments` to the program.
 Shot ShootProgram(const Screen& s, const std::string& appDir, const std::string& png, const std::string& options = "",
                   const std::string& arguments = "") {
-  const std::string command = "PLAYER_APPDIR='" + appDir + "' xvfb-run -a -s '-screen 0 " + std::to_string(s.width) +
-                              "x" + std::to_string(s.height) + "x24' '" PLAYER_WINDOWSHOT "' " + options + " '" +
-                              PLAYER_PROGRAM "' '" + png + "' " + arguments + " 2>/dev/null";
+  const std::string command = "PLAYER_APPDIR='" + appDir + "' '" PLAYER_WITH_XVFB "' " + std::to_string(s.width) + "x" +
+                              std::to_string(s.height) + " '" PLAYER_WINDOWSHOT "' " + options + " '" + PLAYER_PROGRAM
+                              "' '" + png + "' " + arguments + " 2>/dev/null";
   FILE* out = popen(command.c_str(), "r");
   if (out == nullptr) return {};
   int w = 0, h = 0, x = 0, y = 0;

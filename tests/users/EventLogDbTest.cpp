@@ -2,6 +2,7 @@
 // reader; and files that are no event log, which are refused without a byte written.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <random>
@@ -10,6 +11,7 @@
 #include "tests/fixtures/FileBytes.h"
 #include "tests/fixtures/ScratchDir.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/WindowWait.h"
 #include "users/EventLogDb.h"
 #include "users/EventLogTable.h"
 
@@ -44,6 +46,14 @@ void WriteLog(const std::string& path, size_t columns, const std::vector<Row>& r
   sqlite3_close(db);
 }
 
+// Reads the log as its owner does: starts the read, waits for the owner's message and takes it.
+CEventLogDb::LoadResult LoadAsOwner(CEventLogDb& log, plat::test::SpyWnd& owner, const std::string& path) {
+  owner.Clear();
+  const WPARAM read = log.StartLoad(CString(path));
+  EXPECT_TRUE(plat::test::PumpUntil([&] { return !owner.Of(WM_EVENTLOG_LOADED).empty(); })) << path;
+  return log.TakeLoad(read);
+}
+
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(folder)) names.push_back(e.path().filename().string());
@@ -72,8 +82,7 @@ TEST(EventLogDbTest, BothColumnFormsDecodeAndBrakesModeFlipsEveryRow) {
   ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 100, 100)));
   CEventLogDb log;
   log.SetOwner(owner.GetSafeHwnd());
-  ASSERT_EQ(log.Load(CString(dir.File("a.log"))), CEventLogDb::LoadResult::kLoaded);
-  plat::test::Pump();
+  ASSERT_EQ(LoadAsOwner(log, owner, dir.File("a.log")), CEventLogDb::LoadResult::kLoaded);
   ASSERT_EQ(owner.Of(WM_EVENTLOG_LOADED).size(), 1u);
   EXPECT_EQ(owner.Of(WM_EVENTLOG_LOADED)[0].lParam, 3);
   const auto& rows = log.Rows();
@@ -99,7 +108,7 @@ TEST(EventLogDbTest, BothColumnFormsDecodeAndBrakesModeFlipsEveryRow) {
   log.SetBrakesMode(0);
   EXPECT_EQ(std::vector<int>({rows[0].kind, rows[1].kind, rows[2].kind}), std::vector<int>({6, 1, 0}));
 
-  ASSERT_EQ(log.Load(CString(dir.File("b.log"))), CEventLogDb::LoadResult::kLoaded);
+  ASSERT_EQ(LoadAsOwner(log, owner, dir.File("b.log")), CEventLogDb::LoadResult::kLoaded);
   ASSERT_EQ(log.Rows().size(), 1u);
   EXPECT_EQ(log.Rows()[0].time, 1709277151);
   EXPECT_EQ(log.Rows()[0].speed, 0);  // -0.5 truncated toward zero
@@ -129,10 +138,14 @@ TEST(EventLogDbTest, FilesThatAreNoEventLogAreRefusedWithAMessageAndLeftUntouche
   std::vector<std::vector<std::uint8_t>> contents;
   for (const std::string& name : before) contents.push_back(fixtures::ReadFileBytes(dir.File(name)));
 
+  plat::test::SpyWnd owner;
+  ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 100, 100)));
   CEventLogDb log;
+  log.SetOwner(owner.GetSafeHwnd());
   for (const char* name : {"noise.log", "short.log", "view.log", "empty.log", "missing.log"}) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(log.Load(CString(dir.File(name))), CEventLogDb::LoadResult::kNotAnEventLog);
+    EXPECT_EQ(LoadAsOwner(log, owner, dir.File(name)), CEventLogDb::LoadResult::kNotAnEventLog);
+    EXPECT_EQ(owner.Of(WM_EVENTLOG_LOADED).at(0).lParam, -1);
     EXPECT_TRUE(log.Rows().empty());
   }
   const auto boxes = plat::test::MessageBoxes();
@@ -140,4 +153,48 @@ TEST(EventLogDbTest, FilesThatAreNoEventLogAreRefusedWithAMessageAndLeftUntouche
   EXPECT_EQ(boxes[0].text, L"This file is not an event log of the recorder");
   EXPECT_EQ(FolderEntries(dir.Path()), before);
   for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(fixtures::ReadFileBytes(dir.File(before[i])), contents[i]) << before[i];
+}
+
+// Logs beyond what a recorder writes are refused: more rows than the bound, a value longer than
+// the bound, a column worked out at each read (here a value of 100 MB), and a FIFO, without
+// waiting for a writer. The rows of a read that a newer one replaced are never taken.
+TEST(EventLogDbTest, LogsBeyondWhatARecorderWritesAreRefused) {
+  plat::test::Reset();
+  fixtures::ScratchDir dir("biglog");
+  std::string columns;
+  for (size_t i = 0; i < CEventLogDb::kColumns; ++i) columns += (i ? ", " : "") + std::string(EventLogColumnNames()[i]) + " TEXT";
+  const auto make = [&](const std::string& name, const std::string& table, const std::string& rows, int count) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(dir.File(name).c_str(), &db), SQLITE_OK);
+    ASSERT_TRUE(Exec(db, "CREATE TABLE q58_log (" + table + "); INSERT INTO q58_log (stime, deviceid) WITH RECURSIVE n(i) AS "
+                         "(SELECT 1 UNION ALL SELECT i + 1 FROM n LIMIT " + std::to_string(count) + ") SELECT " + rows + " FROM n"));
+    sqlite3_close(db);
+  };
+  make("many.log", columns, "'2024-03-01 08:12:30', 'x'", kMaxEventLogRows + 1);
+  make("most.log", columns, "'2024-03-01 08:12:30', 'x'", kMaxEventLogRows);
+  make("long.log", columns, "'2024-03-01 08:12:30', printf('%.*c', " + std::to_string(kMaxEventLogValueBytes + 1) + ", 'x')", 1);
+  std::string generated = columns;
+  generated.replace(generated.find("gps TEXT"), 8, "gps TEXT GENERATED ALWAYS AS (printf('%.*c', 100000000, 'x'))");
+  make("generated.log", generated, "'2024-03-01 08:12:30', NULL", 1);
+  ASSERT_EQ(::mkfifo(dir.File("pipe.log").c_str(), 0600), 0);
+
+  plat::test::SpyWnd owner;
+  ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 100, 100)));
+  CEventLogDb log;
+  log.SetOwner(owner.GetSafeHwnd());
+  for (const char* name : {"many.log", "long.log", "generated.log", "pipe.log"}) {
+    EXPECT_EQ(LoadAsOwner(log, owner, dir.File(name)), CEventLogDb::LoadResult::kNotAnEventLog) << name;
+  }
+  ASSERT_EQ(LoadAsOwner(log, owner, dir.File("most.log")), CEventLogDb::LoadResult::kLoaded);
+  EXPECT_EQ(log.Rows().size(), static_cast<size_t>(kMaxEventLogRows));
+
+  owner.Clear();
+  const WPARAM replaced = log.StartLoad(CString(dir.File("many.log")));
+  const WPARAM latest = log.StartLoad(CString(dir.File("long.log")));
+  ASSERT_TRUE(plat::test::PumpUntil([&] { return !owner.Of(WM_EVENTLOG_LOADED).empty(); }));
+  EXPECT_EQ(log.TakeLoad(replaced), CEventLogDb::LoadResult::kSuperseded);
+  EXPECT_EQ(log.Rows().size(), static_cast<size_t>(kMaxEventLogRows));
+  EXPECT_EQ(log.TakeLoad(latest), CEventLogDb::LoadResult::kNotAnEventLog);
+  EXPECT_TRUE(log.Rows().empty());
+  EXPECT_EQ(plat::test::MessageBoxes().size(), 5u);
 }

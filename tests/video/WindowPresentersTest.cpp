@@ -63,7 +63,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   engine->SetSource(CString(layout->path));
   engine->SetVideoWindow(channel.m_hWnd, 0);
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
-  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == hashes.size(); }, 10000));
+  ASSERT_TRUE(Eventually([&] { return engine->Video(0)->PresentedPictures() == hashes.size(); }));
   plat::VideoWidget* widget = presenters->WidgetOf(channel.m_hWnd);
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 398, 298));  // inside the border
@@ -72,7 +72,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   EXPECT_TRUE(Eventually([&] {
     plat::test::Pump();
     return Presented(*widget).whole && Presented(*widget).picture.size() == widget->size();
-  }, 5000));
+  }));
   plat::PictureCopy back;
   ASSERT_TRUE(engine->Video(0)->Snapshot(back));
   const QImage last(reinterpret_cast<const uchar*>(back.pixels.data()), back.width, back.height, QImage::Format_RGB32);
@@ -85,7 +85,7 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 498, 198));
   engine->SetKeepProportion(true);
   engine->RedrawVideo();
-  ASSERT_TRUE(Eventually([&] { return Presented(*widget).letterbox; }, 2000));
+  ASSERT_TRUE(Eventually([&] { return Presented(*widget).letterbox; }));
   ExpectShowsPresented(channel, *widget, "window-presenters-letterbox");
   const QImage shown = plat::test::Grab(&channel);
   EXPECT_TRUE(AllOf(shown, 0, 0, 60, 198, kBlack));

@@ -6,6 +6,7 @@
 
 #include "platform/Sync.h"
 #include "platform/wnd/TestHarness.h"
+#include "tests/support/WindowWait.h"
 
 using plat::test::SpyWnd;
 
@@ -27,10 +28,7 @@ class ThreadTest : public ::testing::Test {
 
   // Pumps until the worker ends.
   void PumpUntil(const std::atomic<bool>& done) {
-    for (int i = 0; i < 5000 && !done; ++i) {
-      plat::test::Pump();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    plat::test::PumpUntil([&] { return done.load(); });
   }
 
   SpyWnd wnd;

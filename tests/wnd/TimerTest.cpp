@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include "platform/wnd/TestHarness.h"
 #include "platform/wnd/Window.h"
+#include "tests/support/Eventually.h"
 
 using plat::test::SpyWnd;
 
@@ -76,11 +76,12 @@ TEST_F(TimerTest, OnTheMachinesClockATimerKeepsFiringInTheProgramsLoop) {
   plat::IClock* fake = plat::SetTickClock(&plat::SystemClock());
   plat::SetManualTime(false);
   wnd.SetTimer(9, 10);
-  QElapsedTimer elapsed;
-  elapsed.start();
-  while (elapsed.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  const bool fired = plat::test::Eventually([&] {
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    return wnd.Of(WM_TIMER).size() >= 5;
+  });
   wnd.KillTimer(9);
   plat::SetManualTime(true);
   plat::SetTickClock(fake);
-  EXPECT_GE(wnd.Of(WM_TIMER).size(), 5u);
+  EXPECT_TRUE(fired);
 }

@@ -7,14 +7,19 @@
 // SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Entry numbers are positions in the
 // store's list, from 1; without --entries every entry is taken. With --json the outcome is
 // printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "endMessages": n,
-// "files": [paths written]}. A backup that did not complete is left, when it holds anything, as
-// OUT.sd.part. The exit status is 0 only for a job done, 1 for another result and 2 for a command
-// line or source that cannot be used (the message says why).
+// "files": [paths kept]}; every control character of a path is escaped, and a byte that is not
+// UTF-8 is written as the escape of a lone surrogate U+DC80..U+DCFF. Outputs are written under
+// temporary names and take their own when the job is done: a job that fails or is stopped keeps
+// none. An output named like a file the job reads, or like something that is not a regular file,
+// is refused before the job starts. The exit status is 0 only for a job done, 1 for another
+// result (stderr says why) and 2 for a command line or source that cannot be used (the message
+// says why). SIGINT and SIGTERM stop the job; the outcome is printed, and the tool then ends by
+// that signal (unless the job was done before it came).
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -100,16 +105,12 @@ bool ParseArgs(int argc, char** argv, Options& o) {
   return o.job != "avi" || o.entries.size() == 1;
 }
 
-// Counts what the engine posts; keeps the names of the AVI files finished.
+// Counts what the engine posts.
 class Messages : public plat::IMessageRouter {
  public:
-  bool Post(HWND, UINT msg, WPARAM, LPARAM lParam) override {
+  bool Post(HWND, UINT msg, WPARAM, LPARAM) override {
     if (msg == WM_PLAYER_SENSORDATA) ++progress;
     if (msg == WM_PLAYER_END) ++ends;
-    if (msg == WM_PLAYER_EXPORTDONE) {
-      std::lock_guard guard(lock);
-      avis.push_back(CString(reinterpret_cast<const wchar_t*>(lParam)).ToUtf8());
-    }
     return true;
   }
   LRESULT Send(HWND, UINT, WPARAM, LPARAM) override { return 0; }
@@ -117,9 +118,23 @@ class Messages : public plat::IMessageRouter {
 
   std::atomic<int> progress{0};
   std::atomic<int> ends{0};
-  std::mutex lock;
-  std::vector<std::string> avis;
 };
+
+// The signal that asked the job to stop; 0 while none did.
+volatile std::sig_atomic_t g_stopSignal = 0;
+
+void AskToStop(int signal) { g_stopSignal = signal; }
+
+// SIGINT and SIGTERM stop the job; a second one ends the tool at once. Installed before anything
+// (the sound library among them) could install handlers of its own.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = AskToStop;
+  action.sa_flags = SA_RESETHAND;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
 
 // The chosen entries of the open store; false, with the reason told, when the store cannot be
 // opened or a position lies past its end.
@@ -162,16 +177,24 @@ EngineStart StartJob(CIbpCtrl& engine, const Options& o, const std::vector<Index
   return engine.OpenExport(CString(o.out), entries.front(), 0, e->StartTime(), e->EndTime());
 }
 
-// The AVI files finished, with the subtitle and CSV files beside them, as far as they exist.
-std::vector<std::string> FilesOf(CIbpCtrl& engine, Messages& messages) {
-  std::vector<std::string> files = engine.GetJobFiles();
-  std::lock_guard guard(messages.lock);
-  for (const std::string& base : messages.avis) {
-    for (const char* extension : {".avi", ".srt", ".csv"}) {
-      if (plat::FileExists(base + extension)) files.push_back(base + extension);
-    }
+// Waits for the job's end; a stop signal closes the engine, which stops the job.
+JobResult AwaitJob(CIbpCtrl& engine, const Messages& messages) {
+  while (messages.ends.load() == 0 && g_stopSignal == 0) Sleep(kWaitStepMs);
+  if (messages.ends.load() == 0) engine.Close();
+  return engine.GetJobResult();
+}
+
+// Why the job did not end done, on stderr (a job refused before the engine saw it has said so).
+void TellWhy(const Options& o, JobResult result, const JobFailureInfo& failure) {
+  if (result == JobResult::kDone) return;
+  if (g_stopSignal != 0) {
+    std::fprintf(stderr, "cardjob: %s stopped by %s; no output was kept\n", o.job.c_str(),
+                 g_stopSignal == SIGINT ? "SIGINT" : "SIGTERM");
+  } else if (result == JobResult::kCancelled) {
+    std::fprintf(stderr, "cardjob: %s stopped before its end; no output was kept\n", o.job.c_str());
+  } else if (failure.kind != JobFailure::kNone) {
+    std::fprintf(stderr, "cardjob: %s failed: %s\n", o.job.c_str(), JobFailureText(failure).c_str());
   }
-  return files;
 }
 
 const char* ResultText(JobResult result) {
@@ -182,11 +205,44 @@ const char* ResultText(JobResult result) {
   }
 }
 
+// The length of the well-formed UTF-8 sequence at text[i]; 0 when the byte there starts none.
+std::size_t Utf8Length(const std::string& text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char lead = byte(i);
+  const std::size_t n = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                      : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+  if (n == 0 || i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) return 0;
+  }
+  // Overlong forms, surrogates and values past U+10FFFF are no UTF-8.
+  const unsigned char second = byte(i + 1);
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
+      (lead == 0xF4 && second > 0x8F)) {
+    return 0;
+  }
+  return n;
+}
+
+// A JSON string of a path: quotes, backslashes and every control character escaped; a byte that
+// starts no UTF-8 sequence becomes the lone surrogate U+DC00 + byte, as readers that keep file
+// names as bytes expect.
 std::string Quoted(const std::string& text) {
   std::string out = "\"";
-  for (char c : text) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    const std::size_t n = Utf8Length(text, i);
+    char escape[8];
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20 || c == 0x7F || n == 0) {
+      std::snprintf(escape, sizeof escape, "\\u%04X", n == 0 ? 0xDC00 + c : c);
+      out += escape;
+    } else {
+      out.append(text, i, n);
+    }
+    i += n == 0 ? 1 : n;
   }
   return out + "\"";
 }
@@ -216,6 +272,7 @@ int main(int argc, char** argv) {
     std::fputs(kUsage, stderr);
     return 2;
   }
+  CatchStopSignals();
   Messages messages;
   plat::SetMessageRouter(&messages);
   IbpCtrlPtr engine(CIbpCtrl::Create());
@@ -227,16 +284,17 @@ int main(int argc, char** argv) {
   std::vector<IndexEntry*> entries;
   if (!ChooseEntries(*engine, o, &entries)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
-  JobResult result = JobResult::kFailed;
-  if (StartJob(*engine, o, entries) == EngineStart::kStarted) {
-    while (messages.ends.load() == 0) Sleep(kWaitStepMs);
-    result = engine->GetJobResult();
-  } else {
-    std::fprintf(stderr, "cardjob: the engine did not start the job\n");
-  }
+  const JobResult result = StartJob(*engine, o, entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
+                                                                                 : JobResult::kFailed;
   engine->Close();
-  Report(o, result, messages, FilesOf(*engine, messages));
+  TellWhy(o, result, engine->GetJobFailure());
+  Report(o, result, messages, engine->GetJobFiles());
   engine.reset();
   plat::SetMessageRouter(nullptr);
+  if (g_stopSignal != 0 && result != JobResult::kDone) {
+    std::fflush(stdout);
+    std::signal(g_stopSignal, SIG_DFL);
+    std::raise(g_stopSignal);
+  }
   return result == JobResult::kDone ? 0 : 1;
 }

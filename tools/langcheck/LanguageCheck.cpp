@@ -15,14 +15,6 @@ constexpr const char* kLayers[] = {"app", "config", "engine", "controls", "ui", 
 
 std::string Quote(const std::wstring& text) { return "\"" + WideToUtf8(text) + "\""; }
 
-// The length of a conversion's length modifier at text[i].
-size_t LengthModifier(const std::wstring& text, size_t i) {
-  for (const wchar_t* m : {L"hh", L"ll", L"I64", L"I32", L"h", L"l", L"L", L"q", L"j", L"z", L"t", L"I"}) {
-    if (text.compare(i, std::wcslen(m), m) == 0) return std::wcslen(m);
-  }
-  return 0;
-}
-
 class Checker {
  public:
   explicit Checker(const std::filesystem::path& folder) : folder_(folder), english_(Read(L"en_US")) {}
@@ -143,23 +135,6 @@ std::vector<std::string> CheckLanguageFolder(const std::filesystem::path& folder
   checker.CheckTexts(texts);
   checker.CheckLanguages();
   return checker.Problems();
-}
-
-std::vector<std::wstring> FormatConversions(const std::wstring& text) {
-  std::vector<std::wstring> conversions;
-  for (size_t i = text.find(L'%'); i != std::wstring::npos && i + 1 < text.size(); i = text.find(L'%', i + 1)) {
-    if (text[i + 1] == L'%') {
-      ++i;
-      continue;
-    }
-    size_t j = text.find_first_not_of(L"-+ #0'", i + 1);
-    j = text.find_first_not_of(L"0123456789*", std::min(j, text.size()));
-    if (j < text.size() && text[j] == L'.') j = text.find_first_not_of(L"0123456789*", j + 1);
-    if (j >= text.size()) break;
-    j += LengthModifier(text, j);
-    if (j < text.size() && std::wcschr(L"diouxXeEfFgGaAcCsSpn", text[j])) conversions.push_back(text.substr(i, j - i + 1));
-  }
-  return conversions;
 }
 
 }  // namespace langcheck

@@ -23,7 +23,4 @@ std::vector<TextUse> FindProgramTexts(const std::filesystem::path& root);
 // What is wrong with the language folder, one message a line; empty when all is well.
 std::vector<std::string> CheckLanguageFolder(const std::filesystem::path& folder, const std::vector<TextUse>& texts);
 
-// The printf conversions of a text in order ("%%" is none).
-std::vector<std::wstring> FormatConversions(const std::wstring& text);
-
 }  // namespace langcheck

@@ -68,9 +68,11 @@ LRESULT CompassPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return CSidePanel::WindowProc(msg, wParam, lParam);
 }
 
-// Over the face (the panel's background) the needle turns about its pivot by the course, its
-// black parts left out; the position follows below.
+// Over the face (the panel's background, drawn afresh so that no earlier needle or position
+// stays) the needle turns about its pivot by the course, its black parts left out; the position
+// follows below.
 void CompassPanel::Paint(CDC& dc) {
+  OnEraseBkgnd(dc);
   const Fix fix = CurrentFix();
   BITMAP bm{};
   if (needle_.GetSafeHandle() && needle_.GetBitmap(&bm)) {

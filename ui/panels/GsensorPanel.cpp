@@ -104,8 +104,10 @@ LRESULT GsensorPanel::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   return CSidePanel::WindowProc(msg, wParam, lParam);
 }
 
-// The curves of the columns reached so far, and the cursor where the graph was last clicked.
+// Over the panel's background, drawn afresh so that no earlier curve or cursor stays: the curves
+// of the columns reached so far, and the cursor where the graph was last clicked.
 void GsensorPanel::PaintGraph(CDC& dc) {
+  OnEraseBkgnd(dc);
   bar_.Draw(&dc);
   const CRect graph = GraphRect();
   const int x = bar_.CursorX();

@@ -5,6 +5,7 @@
 #include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/PaintDC.h"
+#include "platform/wnd/SysMetrics.h"
 #include "ui/MainDlg.h"
 
 CSidePanel::CSidePanel(UINT templateId, CWnd* parent)
@@ -53,7 +54,33 @@ void CSidePanel::Toggle(int mode) {
   } else {
     showState_ = mode == 0 ? kHidden : kShown;
   }
+  if (m_hWnd && showState_ == kShown) KeepOverMainWindow();
   if (m_hWnd) ShowWindow(showState_ == kShown ? SW_SHOW : SW_HIDE);
+}
+
+void CSidePanel::ShowBelow(const CRect& anchor) {
+  if (!m_hWnd) return;
+  CRect r;
+  GetWindowRect(&r);
+  const int inset = hasRegion_ ? region_.inset : 0;
+  SetWindowPos(nullptr, anchor.CenterPoint().x - r.Width() / 2, anchor.bottom - inset, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Toggle(kShown);
+}
+
+void CSidePanel::KeepOverMainWindow() {
+  const CRect work = plat::WorkArea();
+  CRect bounds = work;
+  if (main_ != nullptr && main_->GetSafeHwnd()) {
+    CRect window;
+    main_->GetWindowRect(&window);
+    if (!bounds.IntersectRect(window, work)) bounds = work;
+  }
+  CRect r;
+  GetWindowRect(&r);
+  const int x = std::max<int>(bounds.left, std::min<int>(r.left, bounds.right - r.Width()));
+  const int y = std::max<int>(bounds.top, std::min<int>(r.top, bounds.bottom - r.Height()));
+  if (x != r.left || y != r.top) SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CSidePanel::HidePanel() {

@@ -44,6 +44,9 @@ class CSidePanel : public CVxSkinDialog {
   virtual void Toggle(int mode);
   // Hides the panel, locked or not (its Close button).
   void HidePanel();
+  // Shows the panel centred just below the anchor (screen coordinates), the top of its region on
+  // the anchor's bottom edge, so that the pointer goes from the anchor straight into it.
+  void ShowBelow(const CRect& anchor);
   int GetShowState() const { return showState_; }
   bool IsLocked() const { return locked_; }
 
@@ -104,6 +107,8 @@ class CSidePanel : public CVxSkinDialog {
 
  private:
   void ApplyRegion();
+  // A panel that shows lies within its main window where it fits, and on the screen.
+  void KeepOverMainWindow();
   bool OnLockButton(int id);
   void HideVideoPanelSliders();
 

@@ -259,8 +259,7 @@ TEST(BackupJob, ABackupIsDoneOnlyWhenItHoldsWhatItsIndexSays) {
   rig.Finish();
   EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kFailed);
   EXPECT_TRUE(rig.engine->GetJobFiles().empty());
-  EXPECT_FALSE(std::filesystem::exists(nothing));
-  EXPECT_FALSE(std::filesystem::exists(nothing + CBackupFile::kPartSuffix));
+  EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"honest.sd"});
 }
 
 TEST(BackupJob, ProgressIsPostedAtEachNewFifthOfAnEntryAndTheEndOnce) {
@@ -283,12 +282,13 @@ TEST(BackupJob, ProgressIsPostedAtEachNewFifthOfAnEntryAndTheEndOnce) {
   EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kDone);
 }
 
-TEST(BackupJob, ClosingDuringABackupIndexesOnlyWhatWasWritten) {
+TEST(BackupJob, ClosingDuringABackupKeepsNothingAndLeavesAnOlderFileAsItWas) {
   Fixture fixture(storetest::PlainStore(fixtures::StoreKind::kSd, {5, 21}));
   ASSERT_TRUE(fixture.ok());
   const fixtures::Layout& layout = fixture.layout();
   fixtures::ScratchDir dir("backup");
   const std::string out = dir.File("cut.sd");
+  ASSERT_TRUE(fixtures::WriteFileBytes(out, {1, 2, 3}));
   JobRig rig(layout);
   // 45 % of the second entry is its chunk 10: 26 chunks in all, 16 of them done.
   rig.router.HoldWhen([](int progress, double ratio) { return progress == 45 && ratio > 0.5; });
@@ -301,18 +301,10 @@ TEST(BackupJob, ClosingDuringABackupIndexesOnlyWhatWasWritten) {
   EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kCancelled);
   EXPECT_EQ(rig.engine->GetProgressRatio(), 0.0);
 
-  // What was copied is kept under the temporary name only: nothing looks like a whole backup.
-  EXPECT_FALSE(std::filesystem::exists(out));
-  const std::string part = out + CBackupFile::kPartSuffix;
-  EXPECT_EQ(rig.engine->GetJobFiles(), std::vector<std::string>{part});
-  CCardStore store;
-  const std::vector<IndexEntry> listed = Reopened(part, store);
-  ASSERT_EQ(listed.size(), 2u);
-  EXPECT_EQ(listed[0].LastChunk(), layout.recordings[0].entry.last);
-  const fixtures::ChunkInfo& last = layout.recordings[1].chunks[10];
-  EXPECT_EQ(listed[1].LastChunk(), last.sequence);
-  EXPECT_EQ(listed[1].EndTime(), last.time);
-  EXPECT_EQ(FileSize(part), ChunkAt(1, 11));
+  // Nothing of a backup cut short is kept, and nothing looks like a whole backup.
+  EXPECT_TRUE(rig.engine->GetJobFiles().empty());
+  EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"cut.sd"});
+  EXPECT_EQ(fixtures::ReadFileBytes(out), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedWriteFailsIt) {
@@ -369,6 +361,6 @@ TEST(BackupJob, WhatABackupRefusesLeavesTheEngineIdleAndTheStoreWholeAndAFailedW
   std::signal(SIGXFSZ, previous);
   EXPECT_EQ(engine.GetJobResult(), JobResult::kFailed);
   EXPECT_TRUE(engine.GetJobFiles().empty());
-  EXPECT_FALSE(std::filesystem::exists(out.ToUtf8() + CBackupFile::kPartSuffix));
+  EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"copy.sd", "r.sd"}));
   EXPECT_EQ(FileSize(out.ToUtf8()), older);
 }

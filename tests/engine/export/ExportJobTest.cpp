@@ -120,7 +120,9 @@ TEST(ExportJob, WhatAnExportRefusesAndACloseInTheMiddle) {
   EXPECT_EQ(engine.GetJobResult(), JobResult::kCancelled);
   EXPECT_EQ(rig.router.Sends(), 0u);
   EXPECT_FALSE(engine.GetRecordState().on);
-  EXPECT_TRUE(std::filesystem::exists(dir.File("cut.srt")));
+  // Nothing of an export cut short is kept.
+  EXPECT_TRUE(engine.GetJobFiles().empty());
+  EXPECT_TRUE(NamesIn(dir.Path()).empty());
 }
 
 // One second whose key picture begins in the second before holds no picture an AVI file can

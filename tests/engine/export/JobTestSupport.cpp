@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "engine/export/RecordCtx.h"
 #include "tests/engine/stream/QueueTestSupport.h"
 
@@ -105,6 +108,13 @@ void JobRig::Finish() {
   ASSERT_TRUE(router.WaitForEnd(jobs));
   engine->Close();
   EXPECT_EQ(router.EndParams(), std::vector<LPARAM>(jobs, -1));
+}
+
+std::vector<std::string> NamesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace jobtest

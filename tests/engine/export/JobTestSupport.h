@@ -80,5 +80,7 @@ struct JobRig {
   JobRig(const std::string& source, const std::string& drivePath);
 };
 
+// The names of the files in a folder, sorted: what a job left there.
+std::vector<std::string> NamesIn(const std::string& dir);
 
 }  // namespace jobtest

@@ -2,12 +2,16 @@
 
 #include <sys/resource.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
 #include <numeric>
+#include <optional>
+#include <string>
 
 #include "engine/export/RecordCtx.h"
+#include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/gps/GpsTestData.h"
 #include "tests/engine/export/RecordFeed.h"
 #include "tests/fixtures/FileBytes.h"
@@ -145,7 +149,7 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
 
   ExportMessages messages;
   CRecordCtx recorder;
-  // Never a key frame: no video file and nothing announced, though the car data has its files.
+  // Never a key frame: no video file, nothing announced, and no side files without their video.
   recorder.Begin(Settings(dir.File("keyless")));
   for (const FeedItem& f : feed->Items(1)) {
     if (f.item.type != kItemKeyFrame) Feed(recorder, f);
@@ -154,18 +158,19 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.filesRemoved, 0);
   EXPECT_FALSE(plat::FileExists(dir.File("keyless.avi")));
-  EXPECT_TRUE(plat::FileExists(dir.File("keyless.csv")));
+  EXPECT_FALSE(plat::FileExists(dir.File("keyless.csv")));
   EXPECT_TRUE(messages.posted.empty());
 
-  // 24 pictures: the video file goes, its side files stay.
+  // 24 pictures: the video file goes, and its side files with it.
   recorder.Begin(Settings(dir.File("short")));
   FeedAll(recorder, feed->Items(0));
   result = recorder.Stop();
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.filesRemoved, 1);
   EXPECT_FALSE(plat::FileExists(dir.File("short.avi")));
-  EXPECT_TRUE(plat::FileExists(dir.File("short.srt")));
-  EXPECT_TRUE(plat::FileExists(dir.File("short.csv")));
+  EXPECT_FALSE(plat::FileExists(dir.File("short.srt")));
+  EXPECT_FALSE(plat::FileExists(dir.File("short.csv")));
+  EXPECT_TRUE(result.files.empty());
   EXPECT_EQ(Texts(messages, WM_PLAYER_EXPORTDONE), std::vector<std::wstring>{Wide(dir.File("short"))});
 
   // 25 pictures are kept.
@@ -374,10 +379,12 @@ TEST(RecordCtx, AFailedWriteEndsTheExportAndIsReported) {
 
   EXPECT_EQ(failures, 1);
   EXPECT_TRUE(result.failed);
-  // What reached the disk is a readable file.
-  const fixtures::ProbedMedia media = fixtures::ProbeMedia(dir.File("full.avi"));
-  EXPECT_EQ(media.errors, "");
-  EXPECT_GE(media.PacketsOf(0).size(), 25u);
+  EXPECT_EQ(result.failure.kind, JobFailure::kOutputNotWritten);
+  EXPECT_EQ(result.failure.path, dir.File("full.avi"));
+  EXPECT_EQ(result.failure.error, EFBIG);
+  // Nothing of a file that could not be written whole is kept, under any name.
+  EXPECT_TRUE(result.files.empty());
+  EXPECT_EQ(jobtest::NamesIn(dir.Path()), std::vector<std::string>{"card.sd"});
 }
 
 TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
@@ -388,16 +395,16 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   desc.recordings[1].video.fps = 25;
   auto feed = BuildFeed(desc, dir.File("card.sd"));
   ASSERT_TRUE(feed);
-  const auto withoutStamps = [](std::vector<FeedItem> items, bool knownRate) {
+  const auto withoutStamps = [](std::vector<FeedItem> items, std::optional<std::uint32_t> rate) {
     for (FeedItem& f : items) {
       f.item.stamp = 0;
-      if (!knownRate) f.item.aux = 0;
+      if (rate) f.item.aux = *rate;
     }
     return items;
   };
 
   // Whole seconds between the first and the last picture, over the pictures written.
-  const auto items = withoutStamps(feed->Items(0), true);
+  const auto items = withoutStamps(feed->Items(0), std::nullopt);
   const Expected want = ExpectedExport(items);
   std::int32_t last = 0;
   for (const FeedItem& f : items) {
@@ -413,17 +420,20 @@ TEST(RecordCtx, TimingComesFromStampsElseWholeSecondsElseTheFrameRate) {
   EXPECT_EQ(fixtures::Le32At(b, 32), seconds * 1000000 / 120);
   EXPECT_EQ(fixtures::Le32At(b, 132), 120 * 1000 / seconds);
 
-  // Within one second and without a frame rate: 30 frames a second.
-  const auto oneSecond = withoutStamps(feed->Items(1), false);
-  const Expected short25 = ExpectedExport(oneSecond);
-  ASSERT_EQ(short25.pictures.size(), 25u);
-  for (const FeedItem& f : oneSecond) ASSERT_EQ(f.item.chunkTime, short25.firstTime);
-  recorder.Begin(Settings(dir.File("rate")));
-  FeedAll(recorder, oneSecond);
-  EXPECT_EQ(recorder.Stop().filesWritten, 1);
-  b = fixtures::ReadFileBytes(dir.File("rate.avi"));
-  EXPECT_EQ(fixtures::Le32At(b, 32), 33333u);
-  EXPECT_EQ(fixtures::Le32At(b, 132), 30000u);
+  // Within one second, without a frame rate or with one no recorder records at: 30 frames a second.
+  for (const std::uint32_t rate : {0u, 121u}) {
+    const auto oneSecond = withoutStamps(feed->Items(1), rate);
+    const Expected short25 = ExpectedExport(oneSecond);
+    ASSERT_EQ(short25.pictures.size(), 25u);
+    for (const FeedItem& f : oneSecond) ASSERT_EQ(f.item.chunkTime, short25.firstTime);
+    const std::string name = "rate" + std::to_string(rate);
+    recorder.Begin(Settings(dir.File(name)));
+    FeedAll(recorder, oneSecond);
+    EXPECT_EQ(recorder.Stop().filesWritten, 1);
+    b = fixtures::ReadFileBytes(dir.File(name + ".avi"));
+    EXPECT_EQ(fixtures::Le32At(b, 32), 33333u) << rate;
+    EXPECT_EQ(fixtures::Le32At(b, 132), 30000u) << rate;
+  }
 }
 
 TEST(RecordCtx, KeyGroupsEndAtAnyIdrHeaderAndNeverOutgrowTheirArea) {

@@ -142,44 +142,44 @@ TEST(RecordSideFiles, RecordsOfASecondShareItAndCuesStartAtTheFirstPicture) {
   auto video = fixtures::EncodeTestVideo({320, 240, 30, 0, 24}, 1);
   ASSERT_TRUE(video);
 
+  // A key picture and pictures enough for the file to be kept with its side files, at second t.
+  const auto writePictures = [&](CRecordCtx& recorder) {
+    for (const auto& nal : (*video)[0].nals) {
+      std::vector<std::uint8_t> part{0, 0, 0, 1};
+      part.insert(part.end(), nal.begin(), nal.end());
+      recorder.WriteVideo({part.data(), static_cast<std::uint32_t>(part.size()), kRecordGroupStart, 30, static_cast<std::int32_t>(t), 0});
+    }
+    const std::uint8_t picture[] = {0, 0, 0, 1, 0x41, 0x9A};
+    for (std::uint32_t i = 1; i < CRecordCtx::kMinFrames; ++i) {
+      recorder.WriteVideo({picture, sizeof picture, kRecordPredicted, 30, static_cast<std::int32_t>(t), 0});
+    }
+  };
+
   CRecordCtx recorder;
   RecordSettings settings;
   settings.exportName = CString(dir.File("cues"));
   recorder.Begin(settings);
   WriteCar(recorder, car, t - 2);  // before the first picture: starts at 0
-  for (const auto& nal : (*video)[0].nals) {
-    std::vector<std::uint8_t> part{0, 0, 0, 1};
-    part.insert(part.end(), nal.begin(), nal.end());
-    recorder.WriteVideo({part.data(), static_cast<std::uint32_t>(part.size()), kRecordGroupStart, 30, static_cast<std::int32_t>(t), 0});
-  }
+  writePictures(recorder);
   for (int i = 0; i < 5; ++i) WriteCar(recorder, car, t + 1);
   WriteCar(recorder, car, t + 2);
   WriteCar(recorder, car, t + 10);  // the second before lasts five seconds at most
   const RecordResult result = recorder.Stop();
-  EXPECT_EQ(result.filesRemoved, 1);  // one picture
+  EXPECT_EQ(result.filesWritten, 1);
 
   EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.srt")),
             Cue(1, "00:00:00,000 --> 00:00:02,999") + Cue(2, "00:00:01,000 --> 00:00:01,199") +
                 Cue(3, "00:00:01,199 --> 00:00:01,398") + Cue(4, "00:00:01,398 --> 00:00:01,597") +
                 Cue(5, "00:00:01,597 --> 00:00:01,796") + Cue(6, "00:00:01,796 --> 00:00:01,995") +
                 Cue(7, "00:00:02,000 --> 00:00:06,999") + Cue(8, "00:00:10,000 --> 00:00:10,999"));
-  EXPECT_FALSE(plat::FileExists(dir.File("cues.avi")));
-
-  // Without any picture the cues count from the first record.
-  recorder.Begin(settings);
-  WriteCar(recorder, car, t);
-  WriteCar(recorder, car, t);
-  WriteCar(recorder, car, t + 1);
-  recorder.Stop();
-  EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.srt")), Cue(1, "00:00:00,000 --> 00:00:00,499") +
-                                                Cue(2, "00:00:00,499 --> 00:00:00,998") +
-                                                Cue(3, "00:00:01,000 --> 00:00:01,999"));
   const std::string csv = fixtures::ReadFileText(dir.File("cues.csv"));
-  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 4);  // the header and a line per record
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 9);  // the header and a line per record
 
   // A frame too short to be car data gives neither a cue nor a line.
   recorder.Begin(settings);
+  settings.exportName = CString(dir.File("short"));
+  recorder.Begin(settings);
+  writePictures(recorder);
   WriteCar(recorder, car.substr(0, 19), t);
-  recorder.Stop();
-  EXPECT_EQ(fixtures::ReadFileText(dir.File("cues.csv")), csv);
+  EXPECT_EQ(recorder.Stop().files, std::vector<std::string>{dir.File("short.avi")});
 }

@@ -89,9 +89,9 @@ TEST_P(CarInfoLine, RejectedLinesClearPositionValuesAndFlags) {
     std::size_t field;
     const char* text;
   };
-  const Damage damages[] = {{3, "V"},       {3, ""},    {4, "X1213456789"}, {4, "E1234"},
-                            {4, "E12a456"}, {5, "N25"}, {5, "Q25012345"},   {5, "N2x012"},
-                            {10, "1011"},   {10, ""}};
+  const Damage damages[] = {{3, "V"},      {3, ""},        {3, "X"},   {4, "X1213456789"},
+                            {4, "E1234"},  {4, "E12a456"}, {5, "N25"}, {5, "Q25012345"},
+                            {5, "N2x012"}, {10, "1011"},   {10, ""}};
   for (const Damage& d : damages) {
     CarInfo info;
     std::vector<std::string> f = GoodFields();

@@ -78,7 +78,8 @@ TEST_P(GpsParsing, InvalidStatusPositionOrDateGivesNoFix) {
     std::string RmcFields::*field;
     const char* text;
   };
-  const Damage damages[] = {{&RmcFields::status, "V"},           {&RmcFields::latitude, "807.038"},
+  const Damage damages[] = {{&RmcFields::status, "V"},           {&RmcFields::status, "X"},
+                            {&RmcFields::status, ""},            {&RmcFields::latitude, "807.038"},
                             {&RmcFields::longitude, "1131.000"}, {&RmcFields::longitude, "01131"},
                             {&RmcFields::northSouth, "X"},       {&RmcFields::eastWest, ""},
                             {&RmcFields::date, "320394"},        {&RmcFields::date, "000394"},

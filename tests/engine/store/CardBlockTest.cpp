@@ -3,6 +3,7 @@
 #include "engine/store/IndexBlock.h"
 #include "platform/ByteOrder.h"
 #include "tests/engine/store/CardStoreTestSupport.h"
+#include "tests/fixtures/StoreFormat.h"
 
 namespace storetest {
 namespace {
@@ -110,7 +111,7 @@ TEST_F(CardBlockTest, SwappingTurnsExactlyTheNumericFieldsAndTwiceRestores) {
   EXPECT_EQ(entry.StartTime(), fixtures::kDefaultStart);
 }
 
-TEST_F(CardBlockTest, FreshEntriesAndStoredEntries) {
+TEST_F(CardBlockTest, FreshEntriesAndStoredBlocks) {
   std::vector<std::uint8_t> b(512, 0xEE);
   InitIndexBlockFE(b.data(), 9, 0, 1, 0x12345);
   IndexBlockFE e;
@@ -133,12 +134,25 @@ TEST_F(CardBlockTest, FreshEntriesAndStoredEntries) {
   std::memcpy(stored.bytes.data(), entry_.data(), 512);
   SwapIndexBlockFE(stored.bytes.data());
   std::memset(&stored.bytes[244], 0xAB, 24);
-  stored.SetEventCount(40);  // a damaged count never reads past the 16 records
+  stored.bytes[fixtures::kEntryCountAt] = 40;  // a damaged count never reads past the 16 records
   EXPECT_EQ(stored.EventCount(), 16);
   const auto out = StoreOrderEntry(stored);
   EXPECT_TRUE(IsValidIndexBlockFE(out.data(), fixtures::kDefaultGeneration));
   EXPECT_TRUE(std::all_of(out.begin() + 244, out.begin() + 268, [](std::uint8_t v) { return v == 0; }));
   EXPECT_EQ(plat::LoadBe32(&out[200]), fixtures::kDefaultFirstChunk);
+
+  // A trailer's frame rate is 1 to 120 frames a second, whatever event code follows it; any
+  // other stored value is no rate.
+  IndexBlockA5 trailer;
+  std::memcpy(trailer.bytes.data(), trailer_.data(), 512);
+  SwapIndexBlockA5(trailer.bytes.data());
+  trailer.bytes[fixtures::kTrailerEventCodeAt] = 0xFF;
+  for (const auto& [value, rate] :
+       {std::pair{120, 120u}, std::pair{121, 0u}, std::pair{0, 0u}, std::pair{0x178, 0u}}) {
+    trailer.bytes[fixtures::kTrailerFrameRateAt] = static_cast<std::uint8_t>(value & 0xFF);
+    trailer.bytes[fixtures::kTrailerFrameRateAt + 1] = static_cast<std::uint8_t>(value >> 8);
+    EXPECT_EQ(trailer.FramesPerSecond(), rate) << value;
+  }
 }
 
 }  // namespace

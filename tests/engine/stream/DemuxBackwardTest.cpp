@@ -13,7 +13,7 @@ TEST(DemuxBackward, GroupsArriveOldestFirstWithTheirParameterSetsAndTimeFrameNew
   DemuxRig rig;
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
     demux.SetupStream(-1.0);
-    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, fixture.StreamBytes(0), -1.0)) demux.FinishData();
+    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, fixture.StreamBytes(0), -1.0)) demux.FinishData(-1.0);
   }));
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   ExpectBackwardGroups(rig.consumer, QueueableFrames(fixture, 0));
@@ -40,7 +40,7 @@ TEST(DemuxBackward, TurningBackFlushesBothQueues) {
       if (!demux.AppendChunk(ChunkOf(stream, *it), -1.0)) return;
       rig.consumer.SetPaused(false);  // what was queued forward is gone by now
     }
-    demux.FinishData();
+    demux.FinishData(-1.0);
   }));
   EXPECT_GT(soundQueued, 10u);
   ASSERT_TRUE(rig.consumer.WaitForEnd());

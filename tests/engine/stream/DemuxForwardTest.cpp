@@ -22,7 +22,7 @@ bool FeedForward(DemuxRig& rig, const Fixture& fixture, const std::vector<int>& 
       const std::vector<std::uint8_t> stream = fixture.StreamBytes(fixture.layout().recordings[static_cast<std::size_t>(r)].stream);
       if (!DemuxRig::AppendChunks(demux, fixture.layout(), r, stream, speed)) return;
     }
-    demux.FinishData();
+    demux.FinishData(speed);
   });
 }
 
@@ -118,7 +118,7 @@ TEST(DemuxForward, SoundComesBackAtSpeedOneWithTheStampOfItsTimeFrame) {
     for (std::size_t i = 0; i < expected.chunks.size(); ++i) {
       if (!demux.AppendChunk(ChunkOf(stream, expected.chunks[i]), i < half ? 0.5 : 1.0)) return;
     }
-    demux.FinishData();
+    demux.FinishData(1.0);
   }));
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   const auto resumed = Without(expected.audio, [&](const ExpectedItem& e) { return e.chunk < half; });
@@ -160,7 +160,7 @@ TEST(DemuxForward, SeiStartingTheDataAndUnknownUnitsAreNotQueued) {
     demux.SetupStream(1.0);
     if (!DemuxRig::AppendChunks(demux, fixture.layout(), 0, stream0, 1.0)) return;
     if (!DemuxRig::AppendChunks(demux, fixture.layout(), 1, fixture.StreamBytes(1), 1.0)) return;
-    demux.FinishData();
+    demux.FinishData(1.0);
   }));
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   ExpectFrames(rig.consumer, expected.video);
@@ -226,7 +226,7 @@ TEST(DemuxForward, FramesReachingTheMarginAreDroppedAndCounted) {
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& d) {
     demux = &d;
     d.SetupStream(1.0);
-    if (DemuxRig::AppendChunks(d, fixture.layout(), 0, fixture.StreamBytes(0), 1.0)) d.FinishData();
+    if (DemuxRig::AppendChunks(d, fixture.layout(), 0, fixture.StreamBytes(0), 1.0)) d.FinishData(1.0);
   }));
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   EXPECT_EQ(demux->DroppedFrames(), 1u);
@@ -266,7 +266,7 @@ TEST(DemuxForward, AFrameRunningToTheEndOfTheDataIsFinishedAsIfAHeaderFollowed) 
   DemuxRig rig;
   ASSERT_TRUE(rig.Feed([&](CChunkDemux& demux) {
     demux.SetupStream(1.0);
-    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, stream, 1.0)) demux.FinishData();
+    if (DemuxRig::AppendChunks(demux, fixture.layout(), 0, stream, 1.0)) demux.FinishData(1.0);
   }));
   ASSERT_TRUE(rig.consumer.WaitForEnd());
   ExpectFrames(rig.consumer, expected.video);

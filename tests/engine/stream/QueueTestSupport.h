@@ -42,5 +42,4 @@ inline bool PutAt(CBuffer& q, QueueItem& w, std::uint32_t length, std::uint32_t 
   return true;
 }
 
-// Polls until the condition holds; false after ten seconds or so.
-inline bool Eventually(const std::function<bool()>& condition) { return plat::test::Eventually(condition, 10000); }
+using plat::test::Eventually;

@@ -98,7 +98,7 @@ TEST(QueueThreads, FullBlockingQueueHoldsTheProducerUntilAGetOrAWake) {
   });
   ASSERT_TRUE(producer.Start());
   // The placeholder and 15 frames fill the queue; the 15th put then waits.
-  ASSERT_TRUE(Eventually([&] { return q.Count() >= kCapacity; }));
+  ASSERT_TRUE(Eventually([&] { return q.Count() >= kCapacity && returned.load() == 14; }));
   Sleep(30);
   EXPECT_EQ(returned.load(), 14);
   QueueItem item;

@@ -1,13 +1,21 @@
-// windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] PLAYER OUT.png [ARGUMENT...]:
-// on the X display of the environment (an Xvfb server), starts the player with the arguments,
-// waits until its main window is mapped and its picture has settled, writes the whole screen to
-// OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player. Each --then runs a shell
-// command (a click, a drag) once the picture has settled, in turn, before the shot. With --again
-// the picture is not waited for (a playing video never settles): the first shot is taken a while
-// after the window appeared, the second MS milliseconds later into OUT2.png. With --close the
-// player is not ended: the pointer clicks the window's point X Y (xdotool), as a user closing it
-// does, and the player's exit code follows on the line, -1 when it crashed or did not end in
-// time. Exit code 0 when the window was caught, 2 when it did not appear in time.
+// windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--stacking] [--do STEP]...
+// [--steps FILE] PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the
+// player with the arguments, waits until its main window is mapped and its picture has settled,
+// writes the whole screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player.
+// With --wm a window manager (openbox) runs on the display first. With --stacking the titles of the
+// windows that the window manager stacks follow on a line of their own, lowest first, each ended
+// by '|'. With --steps the picture is not waited for: the steps of the file (tests/ui/shot/Steps.h)
+// run once the window appeared, OUT.png is taken after them and their reports follow, one a line. Each --then runs a
+// shell command (a click, a drag) once the picture has settled, in turn, before the shot. With --again the picture is not
+// waited to settle (a playing video never does): the first shot is taken once it has kept
+// changing, the second MS milliseconds later into OUT2.png. With --close the player is not ended:
+// the pointer clicks the window's point X Y (xdotool), as a user closing it does, and the player's
+// exit code follows on the line, -1 when it crashed or did not end in time. With --do STEP
+// (repeatable) the steps run once the window appeared, in order: "click:X,Y" and "dclick:X,Y"
+// click the window's point once or twice, "await:TEXT" prints 1 once a window whose name begins
+// with TEXT shows and "playing" once the screen keeps changing (0 when it did not in time), and
+// "signal:N" writes OUT.png, sends the player signal N and prints its exit code as --close does.
+// Exit code 0 when the window was caught, 2 when it did not appear in time.
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -16,9 +24,12 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QThread>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
+
+#include "tests/ui/shot/Steps.h"
 
 namespace {
 
@@ -26,22 +37,34 @@ constexpr int kTimeoutMs = 60000;
 constexpr int kPollMs = 400;
 // The picture has settled when this many grabs in a row show the same.
 constexpr int kSettledGrabs = 3;
-// With --again, the first shot waits this long after the window appeared, for the player to start.
-constexpr int kStartUpMs = 3000;
+// With --again, the picture plays once the screen has changed at this many grabs in a row.
+constexpr int kMovingGrabs = 3;
 // With --close, how long the player may take to end after the click.
 constexpr int kCloseMs = 30000;
 
-struct Geometry {
-  int width, height, x, y;
-};
+using shot::Geometry;
 
-// The main window as the X server lists it (xwininfo), once it has a real size.
-std::optional<Geometry> FindMainWindow() {
+// The windows as the X server lists them, one a line with its name in quotes.
+QString WindowTree() {
   QProcess info;
   info.start("xwininfo", {"-root", "-tree"});
-  if (!info.waitForFinished(5000)) return std::nullopt;
-  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s)re");
-  const QRegularExpressionMatch m = line.match(QString::fromUtf8(info.readAllStandardOutput()));
+  return info.waitForFinished(5000) ? QString::fromUtf8(info.readAllStandardOutput()) : QString();
+}
+
+// Whether a window of that name is mapped and can be seen: the X server lists windows that are not
+// shown yet, and clicks on them would be lost.
+bool Viewable(const QString& name) {
+  QProcess search;
+  search.start("xdotool", {"search", "--onlyvisible", "--name", "^" + QRegularExpression::escape(name) + "$"});
+  return search.waitForFinished(5000) && !search.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// The main window as the X server lists it (xwininfo), once it is shown with a real size: its size
+// and its place on the screen (a window manager's frame holds it at 0, 0).
+std::optional<Geometry> FindMainWindow() {
+  if (!Viewable("Dravik2 Player")) return std::nullopt;
+  static const QRegularExpression line(R"re("Dravik2 Player":.*\s(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re");
+  const QRegularExpressionMatch m = line.match(WindowTree());
   if (!m.hasMatch()) return std::nullopt;
   const Geometry g{m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt()};
   if (g.width < 400 || g.height < 300) return std::nullopt;
@@ -51,27 +74,49 @@ std::optional<Geometry> FindMainWindow() {
 QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
 struct Options {
+  bool windowManager = false;
+  bool stacking = false;
   int againMs = 0;
   QString againPng;
-  QStringList then;
   bool close = false;
   int closeX = 0, closeY = 0;
+  QStringList then;
+  QStringList steps;
+  QString stepsFile;
 };
 
-// Grabs until the picture settles; the window's geometry when it was found, else nothing.
-std::optional<Geometry> ShootSettled(QProcess& player, QImage& last);
-
-// Runs each command once the picture has settled after the one before.
-std::optional<Geometry> ShootAfterCommands(QProcess& player, QImage& last, const Options& options) {
-  std::optional<Geometry> found = ShootSettled(player, last);
-  for (const QString& command : options.then) {
-    if (!found) break;
-    QProcess::execute("sh", {"-c", command});
-    found = ShootSettled(player, last);
-  }
-  return found;
+QString Output(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  process.waitForFinished(5000);
+  return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The window manager runs once it has marked the root window as managed.
+bool StartWindowManager(QProcess& wm) {
+  wm.start("openbox", {});
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < kTimeoutMs && wm.state() != QProcess::NotRunning) {
+    if (Output("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id")) return true;
+    QThread::msleep(kPollMs);
+  }
+  return false;
+}
+
+// The titles of the windows as the window manager stacks them, lowest first.
+QString StackedTitles() {
+  static const QRegularExpression id("0x[0-9a-f]+");
+  QString titles;
+  const QString stacking = Output("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  for (auto it = id.globalMatch(stacking); it.hasNext();) {
+    const QString window = QString::number(it.next().captured().toUInt(nullptr, 16));
+    titles += Output("xdotool", {"getwindowname", window}).trimmed() + '|';
+  }
+  return titles;
+}
+
+// Grabs until the picture settles; the window's geometry when it was found, else nothing.
 std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   QElapsedTimer clock;
   clock.start();
@@ -88,8 +133,18 @@ std::optional<Geometry> ShootSettled(QProcess& player, QImage& last) {
   return same < kSettledGrabs ? std::nullopt : found;
 }
 
-// Waits for the window, lets the player start, and takes two shots `againMs` apart.
-std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
+// Runs each command once the picture has settled after the one before.
+std::optional<Geometry> ShootAfterCommands(QProcess& player, QImage& last, const Options& options) {
+  std::optional<Geometry> found = ShootSettled(player, last);
+  for (const QString& command : options.then) {
+    if (!found) break;
+    QProcess::execute("sh", {"-c", command});
+    found = ShootSettled(player, last);
+  }
+  return found;
+}
+
+std::optional<Geometry> AwaitMainWindow(QProcess& player) {
   QElapsedTimer clock;
   clock.start();
   std::optional<Geometry> found;
@@ -97,24 +152,75 @@ std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Option
     QThread::msleep(kPollMs);
     found = FindMainWindow();
   }
+  return found;
+}
+
+bool AwaitWindowNamed(const QString& prefix) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!WindowTree().contains("\"" + prefix) && clock.elapsed() < kTimeoutMs) QThread::msleep(kPollMs);
+  return WindowTree().contains("\"" + prefix);
+}
+
+// True once the screen has changed at every grab for a while: a picture plays. `last` is the last grab.
+bool AwaitMovingScreen(QImage& last) {
+  QElapsedTimer clock;
+  clock.start();
+  last = GrabScreen();
+  for (int moving = 0; moving < kMovingGrabs;) {
+    if (clock.elapsed() > kTimeoutMs) return false;
+    QThread::msleep(kPollMs);
+    const QImage now = GrabScreen();
+    moving = now == last ? 0 : moving + 1;
+    last = now;
+  }
+  return true;
+}
+
+// Waits for the window and for its picture to play, and takes two shots `againMs` apart.
+std::optional<Geometry> ShootTwice(QProcess& player, QImage& first, const Options& options) {
+  const std::optional<Geometry> found = AwaitMainWindow(player);
   if (!found) return std::nullopt;
-  QThread::msleep(kStartUpMs);
-  first = GrabScreen();
+  AwaitMovingScreen(first);
   QThread::msleep(static_cast<unsigned long>(options.againMs));
   if (!GrabScreen().save(options.againPng)) return std::nullopt;
   return found;
 }
 
-// Clicks the screen point with the left button as the X server's own pointer; the player's exit
-// code once it has ended, -1 when it crashed or is still running (it is then killed).
-int ClickAndWait(QProcess& player, int x, int y) {
+// Clicks the screen point with the left button as the X server's own pointer.
+void Click(int x, int y, int times) {
   QProcess::execute("xdotool", {"mousemove", "--sync", QString::number(x), QString::number(y)});
   QThread::msleep(kPollMs);
-  QProcess::execute("xdotool", {"click", "1"});
+  QProcess::execute("xdotool", {"click", "--repeat", QString::number(times), "1"});
+}
+
+// The player's exit code once it has ended, -1 when it crashed or is still running (it is then
+// killed).
+int AwaitEnd(QProcess& player) {
   if (player.waitForFinished(kCloseMs) && player.exitStatus() == QProcess::NormalExit) return player.exitCode();
   player.kill();
   player.waitForFinished(5000);
   return -1;
+}
+
+void RunSteps(QProcess& player, const Geometry& window, const QStringList& steps, const QString& png) {
+  for (const QString& step : steps) {
+    const QString kind = step.section(':', 0, 0);
+    const QString argument = step.section(':', 1);
+    if (kind == "click" || kind == "dclick") {
+      Click(window.x + argument.section(',', 0, 0).toInt(), window.y + argument.section(',', 1).toInt(),
+            kind == "click" ? 1 : 2);
+    } else if (kind == "await") {
+      std::printf(" %d", AwaitWindowNamed(argument) ? 1 : 0);
+    } else if (kind == "playing") {
+      QImage shot;
+      std::printf(" %d", AwaitMovingScreen(shot) ? 1 : 0);
+    } else if (kind == "signal") {
+      GrabScreen().save(png);
+      ::kill(static_cast<pid_t>(player.processId()), argument.toInt());
+      std::printf(" %d", AwaitEnd(player));
+    }
+  }
 }
 
 // The options before the player's path; the index of that path, 0 when an option is incomplete.
@@ -122,12 +228,21 @@ int ReadOptions(int argc, char** argv, Options& options) {
   int at = 1;
   while (at < argc) {
     const QString option = QString::fromLocal8Bit(argv[at]);
-    if (option == "--again" && at + 2 < argc) {
+    if (option == "--wm" || option == "--stacking") {
+      (option == "--wm" ? options.windowManager : options.stacking) = true;
+      at += 1;
+    } else if (option == "--again" && at + 2 < argc) {
       options.againMs = std::atoi(argv[at + 1]);
       options.againPng = QString::fromLocal8Bit(argv[at + 2]);
       at += 3;
     } else if (option == "--then" && at + 1 < argc) {
       options.then << QString::fromLocal8Bit(argv[at + 1]);
+      at += 2;
+    } else if (option == "--steps" && at + 1 < argc) {
+      options.stepsFile = QString::fromLocal8Bit(argv[at + 1]);
+      at += 2;
+    } else if (option == "--do" && at + 1 < argc) {
+      options.steps << QString::fromLocal8Bit(argv[at + 1]);
       at += 2;
     } else if (option == "--close" && at + 2 < argc) {
       options.close = true;
@@ -151,30 +266,51 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--again MS OUT2.png] [--then COMMAND]... [--close X Y] PLAYER OUT.png "
-                         "[ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] "
+                         "[--stacking] [--do STEP]... [--steps FILE] PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
+  QProcess wm;
+  if (options.windowManager && !StartWindowManager(wm)) return 2;
   QStringList arguments;
   for (int i = at + 2; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
   QProcess player;
   player.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   player.start(QString::fromLocal8Bit(argv[at]), arguments);
+  const QString png = QString::fromLocal8Bit(argv[at + 1]);
   QImage shot;
-  const std::optional<Geometry> found =
-      options.againPng.isEmpty() ? ShootAfterCommands(player, shot, options) : ShootTwice(player, shot, options);
-  if (!found || !shot.save(QString::fromLocal8Bit(argv[at + 1]))) {
+  std::optional<Geometry> found;
+  QStringList reports;
+  if (!options.stepsFile.isEmpty()) {
+    found = AwaitMainWindow(player);
+    if (found) reports = shot::RunSteps(options.stepsFile, *found);
+    if (found && !GrabScreen().save(png)) found.reset();
+  } else if (!options.steps.isEmpty()) {
+    found = AwaitMainWindow(player);
+  } else {
+    found = options.againPng.isEmpty() ? ShootAfterCommands(player, shot, options) : ShootTwice(player, shot, options);
+    if (found && !shot.save(png)) found.reset();
+  }
+  if (!found) {
     player.kill();
     player.waitForFinished(5000);
     return 2;
   }
   std::printf("%d %d %d %d", found->width, found->height, found->x, found->y);
   if (options.close) {
-    std::printf(" %d", ClickAndWait(player, found->x + options.closeX, found->y + options.closeY));
-  } else {
+    Click(found->x + options.closeX, found->y + options.closeY, 1);
+    std::printf(" %d", AwaitEnd(player));
+  } else if (options.stacking) {
+    std::printf("\n%s", qPrintable(StackedTitles()));
+  }
+  RunSteps(player, *found, options.steps, png);
+  if (player.state() != QProcess::NotRunning) {
     player.kill();
     player.waitForFinished(5000);
   }
   std::printf("\n");
+  for (const QString& report : reports) std::printf("%s\n", report.toUtf8().constData());
+  wm.kill();
+  wm.waitForFinished(5000);
   return 0;
 }

@@ -1,0 +1,112 @@
+#include "tests/ui/shot/Steps.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QThread>
+#include <functional>
+#include <optional>
+
+namespace shot {
+namespace {
+
+constexpr int kDeadlineMs = 20000;
+constexpr int kSettleDeadlineMs = 60000;
+constexpr int kPollMs = 300;
+constexpr int kSettledLooks = 3;
+
+QImage Look(const Geometry& main, const QStringList& r) {
+  const QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+  return screen.copy(main.x + r[0].toInt(), main.y + r[1].toInt(), r[2].toInt(), r[3].toInt()).toImage();
+}
+
+// Polls until the condition holds or the deadline passes; whether it held.
+bool WaitFor(const std::function<bool()>& condition, int deadlineMs = kDeadlineMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > deadlineMs) return false;
+    QThread::msleep(kPollMs);
+  }
+  return true;
+}
+
+QString Run(const QString& program, const QStringList& arguments) {
+  QProcess p;
+  p.start(program, arguments);
+  p.waitForFinished(5000);
+  return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The first shown window whose title holds the text: its client area on the screen.
+std::optional<Geometry> FindWindow(const QString& title) {
+  const QStringList ids = Run("xdotool", {"search", "--onlyvisible", "--name", QRegularExpression::escape(title)})
+                              .split('\n', Qt::SkipEmptyParts);
+  if (ids.isEmpty()) return std::nullopt;
+  static const QRegularExpression form(R"(Absolute upper-left X:\s+(-?\d+).*Absolute upper-left Y:\s+(-?\d+).*)"
+                                       R"(Width:\s+(\d+).*Height:\s+(\d+))",
+                                       QRegularExpression::DotMatchesEverythingOption);
+  const QRegularExpressionMatch m = form.match(Run("xwininfo", {"-id", ids.first()}));
+  if (!m.hasMatch()) return std::nullopt;
+  return Geometry{m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(), m.captured(2).toInt()};
+}
+
+void Click(const Geometry& main, const QStringList& at, int count) {
+  const QString x = QString::number(main.x + at[0].toInt());
+  const QString y = QString::number(main.y + at[1].toInt());
+  // Without --sync, which would wait for a move that never comes when the pointer is there already.
+  QProcess::execute("xdotool", {"mousemove", x, y});
+  QProcess::execute("xdotool", {"click", "--repeat", QString::number(count), "--delay", "80", "1"});
+}
+
+QString Step(const QString& verb, const QStringList& args, const Geometry& main) {
+  if ((verb == "click" || verb == "dblclick") && args.size() == 2) {
+    Click(main, args, verb == "click" ? 1 : 2);
+  } else if (verb == "key" && args.size() == 1) {
+    QProcess::execute("xdotool", {"key", args[0]});
+  } else if (verb == "moving" && args.size() == 4) {
+    QImage last = Look(main, args);
+    if (!WaitFor([&] { return Look(main, args) != last; })) return "moving no";
+  } else if (verb == "settle" && args.size() == 4) {
+    QImage last;
+    int same = 0;
+    const auto settled = [&] {
+      const QImage now = Look(main, args);
+      same = now == last ? same + 1 : 1;
+      last = now;
+      return same >= kSettledLooks;
+    };
+    if (!WaitFor(settled, kSettleDeadlineMs)) return "settled no";
+  } else if (verb == "window" && !args.isEmpty()) {
+    std::optional<Geometry> g;
+    WaitFor([&] { return (g = FindWindow(args.join(' '))).has_value(); });
+    return g ? QString("window %1 %2 %3 %4").arg(g->width).arg(g->height).arg(g->x).arg(g->y) : "window none";
+  } else if (verb == "gone" && !args.isEmpty()) {
+    return WaitFor([&] { return !FindWindow(args.join(' ')); }) ? "gone" : "still";
+  } else {
+    return "unknown step " + verb;
+  }
+  return QString();
+}
+
+}  // namespace
+
+QStringList RunSteps(const QString& file, const Geometry& main) {
+  QFile in(file);
+  QStringList reports;
+  if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) return {"no steps"};
+  for (const QString& line : QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts)) {
+    QStringList words = line.split(' ', Qt::SkipEmptyParts);
+    const QString verb = words.takeFirst();
+    const QString report = Step(verb, words, main);
+    if (!report.isEmpty()) reports << report;
+  }
+  return reports;
+}
+
+}  // namespace shot

@@ -1,0 +1,26 @@
+// The steps of windowshot's --steps file, one a line, run once the player's main window shows.
+// Points and regions are in the main window's coordinates; waits end on what the screen shows,
+// with generous deadlines.
+//   click X Y            a left click (xdotool)
+//   dblclick X Y         a double click
+//   key NAME             a key, as xdotool names it (Escape, Return ...)
+//   moving X Y W H       waits until the region changes between two looks
+//   settle X Y W H       waits until the region shows the same in three looks in a row
+//   window TITLE         waits for a shown window whose title holds TITLE; reports
+//                        "window W H X Y" of its client area on the screen, or "window none"
+//   gone TITLE           waits until no shown window's title holds TITLE; reports "gone" or "still"
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace shot {
+
+struct Geometry {
+  int width, height, x, y;
+};
+
+// Runs the file's steps against the main window at `main`; the reports, one a line.
+QStringList RunSteps(const QString& file, const Geometry& main);
+
+}  // namespace shot
