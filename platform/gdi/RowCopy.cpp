@@ -16,9 +16,9 @@ bool TakesOpaquePixels(QImage::Format format) {
          format == QImage::Format_ARGB32_Premultiplied;
 }
 
-// The image that the painter paints on, with the pixel offset of the painter's origin in it; null
-// when the painter paints elsewhere, scaled or on pixels of another kind than opaque 32-bit.
-QImage* RasterTarget(QPainter& painter, QPoint& offset) {
+}  // namespace
+
+QImage* PainterImage(QPainter& painter, QPoint& offset) {
   QPaintDevice* device = painter.paintEngine() ? painter.paintEngine()->paintDevice() : nullptr;
   if (!device || device->devType() != QInternal::Image) return nullptr;
   auto* image = static_cast<QImage*>(device);
@@ -31,11 +31,9 @@ QImage* RasterTarget(QPainter& painter, QPoint& offset) {
   return image;
 }
 
-}  // namespace
-
 void DrawOpaqueImage(QPainter& painter, const QPoint& at, const QImage& picture, const QRegion& region) {
   QPoint offset;
-  QImage* target = picture.format() == QImage::Format_RGB32 ? RasterTarget(painter, offset) : nullptr;
+  QImage* target = picture.format() == QImage::Format_RGB32 ? PainterImage(painter, offset) : nullptr;
   if (!target) {
     painter.drawImage(at, picture);
     return;

@@ -1,6 +1,7 @@
-// Drawing a large opaque picture unscaled into whatever a painter paints on. Qt's painter hands a
+// Drawing large opaque pictures unscaled into whatever a painter paints on. Qt's painter hands a
 // picture this large to helper threads, which wakes each of them for every picture and costs more
-// than the copy itself; copying its rows costs one pass.
+// than the copy itself; copying its rows costs one pass, and writing the pixels where the painter
+// paints costs none.
 #pragma once
 
 #include <QImage>
@@ -9,6 +10,11 @@
 #include <QRegion>
 
 namespace plat {
+
+// The image that the painter paints on, when it paints unscaled on opaque 32-bit pixels that may
+// be written directly: `offset` is then the pixel of the image where the painter's origin lies.
+// Null otherwise (another kind of device, a transform, pixels of another kind).
+QImage* PainterImage(QPainter& painter, QPoint& offset);
 
 // Draws the picture (of opaque 32-bit pixels) with its top left at `at` (painter coordinates), at
 // least where the region lies; by copying rows when the painter paints unscaled on such pixels,
