@@ -6,7 +6,6 @@
 #include "platform/Time.h"
 
 namespace {
-constexpr DWORD kRetryMs = 1;
 // Backward reading keeps the queue this short so that a turn or a seek costs little.
 constexpr std::size_t kThrottleDivisor = 8;
 }  // namespace
@@ -146,16 +145,20 @@ bool CVBuffer2::PutOnce(QueueItem& item) {
   return PutUnlocked(item);
 }
 
+// Room comes back with the consumer's takes (the producer's own flushes come between its puts):
+// a full queue is tried again after each take instead of every millisecond.
 bool CVBuffer2::PutRetrying(QueueItem& item, const CMyThread* producer) {
   for (;;) {
+    std::uint64_t seen = 0;
     {
       CCritLock lock(*this);
       if (PutUnlocked(item)) {
         CountKeyFrame(item);
         return true;
       }
+      seen = TakesUnlocked();
     }
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
+    if (!WaitForTakeSince(seen, producer)) return false;
   }
 }
 
