@@ -36,17 +36,15 @@ QImage BackBuffer(const CIbpCtrl& engine) {
                 QImage::Format_RGB32).copy();
 }
 
-// The on-screen text's pixels: the settings draw it pure red.
-bool IsText(QRgb p) { return qRed(p) >= 170 && qGreen(p) <= 90 && qBlue(p) <= 90; }
-
-// The box of the text's pixels inside `area`; empty when there are none.
+// The box of the on-screen text's pixels (the settings draw it pure red) inside `area`; empty when
+// there are none.
 QRect TextBox(const QImage& image, const QRect& area) {
   QRect box;
   const QRect inside = area & image.rect();
   for (int y = inside.top(); y <= inside.bottom(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = inside.left(); x <= inside.right(); ++x) {
-      if (IsText(row[x])) box |= QRect(x, y, 1, 1);
+      if (qRed(row[x]) >= 170 && qGreen(row[x]) <= 90 && qBlue(row[x]) <= 90) box |= QRect(x, y, 1, 1);
     }
   }
   return box;
@@ -56,14 +54,6 @@ QRect TextBox(const QImage& image, const QRect& area) {
 bool Near(const QRect& shown, const QRect& expected) {
   return std::abs(shown.left() - expected.left()) <= 2 && std::abs(shown.top() - expected.top()) <= 2 &&
          std::abs(shown.right() - expected.right()) <= 2 && std::abs(shown.bottom() - expected.bottom()) <= 2;
-}
-
-// What the window paints, through the video widget's painting into an image of the client area.
-QImage Painted(plat::VideoWidget& widget) {
-  QImage painted(widget.size(), QImage::Format_RGB32);
-  painted.fill(Qt::white);
-  widget.render(&painted);
-  return painted;
 }
 
 // The painted client area against the back buffer scaled as the frame places the picture (over
@@ -161,7 +151,10 @@ TEST_F(ChannelPictureTest, ThePaintedPictureIsTheBackBufferScaledWithItsTextInPl
       });
     };
     const auto check = [&](const std::string& name) {
-      ExpectPaintedIsTheBackBufferScaled(Painted(*widget), back, frame, std::to_string(mode) + "-" + name);
+      QImage painted(widget->size(), QImage::Format_RGB32);  // what the widget's painting paints
+      painted.fill(Qt::white);
+      widget->render(&painted);
+      ExpectPaintedIsTheBackBufferScaled(painted, back, frame, std::to_string(mode) + "-" + name);
       EXPECT_EQ(BackBuffer(*engine), back) << name;  // a snapshot does not change with the window
     };
     const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, mode);
