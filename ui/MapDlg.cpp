@@ -1,5 +1,7 @@
 #include "ui/MapDlg.h"
 
+#include <utility>
+
 #include "app/AppConfig.h"
 #include "app/AppPaths.h"
 #include "engine/gps/DecimalNumber.h"
@@ -91,6 +93,24 @@ void CMapDlg::OnDocumentComplete(const CString&) {
   SetInput(L"default_lng", lng);
   SetInput(L"default_lat", lat);
   CallPageScript(L"setMap");
+  TellMissedSteps();
+}
+
+void CMapDlg::TellMissedSteps() {
+  for (const MissedStep& step : std::exchange(missed_, {})) {
+    switch (step.kind) {
+      case MissedStep::Kind::kUpdate:
+        WritePage(step.fields);
+        CallPageScript(L"refreshMap");
+        break;
+      case MissedStep::Kind::kInput:
+        SetInput(step.name, step.value);
+        break;
+      case MissedStep::Kind::kScript:
+        CallPageScript(step.name);
+        break;
+    }
+  }
 }
 
 void CMapDlg::OnNavigateError(const CString&) {
@@ -117,10 +137,12 @@ void CMapDlg::OnSelectRoad(int videoTime) {
 
 void CMapDlg::CallPageScript(LPCWSTR name) {
   if (pageLoaded_) browser_->CallScript(name);
+  else missed_.push_back({MissedStep::Kind::kScript, {}, name, {}});
 }
 
 void CMapDlg::SetInput(LPCWSTR id, const CString& value) {
   if (pageLoaded_) browser_->SetElementValue(id, value);
+  else missed_.push_back({MissedStep::Kind::kInput, {}, id, value});
 }
 
 // Doubles as the framework's data exchange writes them.
@@ -130,21 +152,25 @@ void CMapDlg::SetInputNumber(LPCWSTR id, double value) {
   SetInput(id, text);
 }
 
-void CMapDlg::WritePage() {
-  SetInputNumber(L"map_lng", fields_.lng);
-  SetInputNumber(L"map_lat", fields_.lat);
-  SetInputNumber(L"offset_lng", fields_.offsetLng);
-  SetInputNumber(L"offset_lat", fields_.offsetLat);
-  SetInput(L"map_status", fields_.status);
-  SetInputNumber(L"SpeedBar", fields_.speed);
-  SetInputNumber(L"AngleBar", fields_.angle);
-  SetInput(L"Index", IntegerText(fields_.index));
-  SetInput(L"videoTime", IntegerText(fields_.videoTime));
+void CMapDlg::WritePage(const PageFields& fields) {
+  SetInputNumber(L"map_lng", fields.lng);
+  SetInputNumber(L"map_lat", fields.lat);
+  SetInputNumber(L"offset_lng", fields.offsetLng);
+  SetInputNumber(L"offset_lat", fields.offsetLat);
+  SetInput(L"map_status", fields.status);
+  SetInputNumber(L"SpeedBar", fields.speed);
+  SetInputNumber(L"AngleBar", fields.angle);
+  SetInput(L"Index", IntegerText(fields.index));
+  SetInput(L"videoTime", IntegerText(fields.videoTime));
 }
 
 void CMapDlg::OnUpdatePage() {
-  WritePage();
-  CallPageScript(L"refreshMap");
+  if (pageLoaded_) {
+    WritePage(fields_);
+    CallPageScript(L"refreshMap");
+  } else {
+    missed_.push_back({MissedStep::Kind::kUpdate, fields_, {}, {}});
+  }
   owner_.OnMapUpdated();
 }
 

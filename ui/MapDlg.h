@@ -7,11 +7,16 @@
 // service's JavaScript API); the page answers only through external.OnSelectRoad(videoTime). Two sources feed it:
 // the fixes of the recording that plays (UpdateMapPosition, with the video time) and the replay
 // of a track from the event log, walked by a worker that posts each point to the UI thread.
+//
+// The browser's engine starts only when the page is first shown. Until the page has loaded, what
+// it would have been told since the track last started over is kept and told when it has, so the
+// page first shown draws the track and the position as if it had been there all along.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "engine/gps/CarInfoLine.h"
 #include "engine/gps/GpsTrack.h"
@@ -110,6 +115,15 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
     std::int32_t videoTime = 0;
   };
 
+  // A step that the page missed before it loaded: the fields written and a redraw, an input
+  // written (name and value), or a script function called (name only).
+  struct MissedStep {
+    enum class Kind { kUpdate, kInput, kScript } kind;
+    PageFields fields;
+    CString name;
+    CString value;
+  };
+
   void OnDocumentComplete(const CString& url) override;
   void OnNavigateError(const CString& url) override;
   void OnSelectRoad(int videoTime) override;
@@ -120,7 +134,8 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   void CallPageScript(LPCWSTR name);
   void SetInput(LPCWSTR id, const CString& value);
   void SetInputNumber(LPCWSTR id, double value);
-  void WritePage();
+  void WritePage(const PageFields& fields);
+  void TellMissedSteps();
   void UpdatePage() { SendMessage(kMsgUpdatePage, 0); }
   void OnUpdatePage();
 
@@ -137,6 +152,7 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   std::unique_ptr<plat::IWebBrowser> browser_;
   bool pageLoaded_ = false;
   bool usingTemplate_ = false;
+  std::vector<MissedStep> missed_;
 
   PageFields fields_;
   double defaultLng_ = 0.0;

@@ -103,7 +103,9 @@ void CMapDlg::SetVideoTime(std::int64_t time) {
   fields_.videoTime = VideoTime(static_cast<double>(time) - fields_.speed / 3.6);
 }
 
+// A page not yet loaded has nothing to be told of the track before: it starts over here.
 void CMapDlg::ResetMap() {
+  if (!pageLoaded_) missed_.clear();
   ++fields_.index;
   fields_.offsetLng = 0.0;
   fields_.offsetLat = 0.0;

@@ -12,14 +12,16 @@
 #endif
 
 int main(int argc, char** argv) {
+  // Every window composes by raster and the map page draws in software, so an OpenGL context would
+  // only cost the start its driver's loading and the run its memory and threads. A display
+  // without OpenGL runs the same program.
+  if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION")) qputenv("QT_XCB_GL_INTEGRATION", "none");
   plat::PrepareWebBrowser();
   QApplication application(argc, argv);
   const plat::TerminationSignals endRequests([] { theApp.RequestClose(); }, [] { COrynPlayerApp::EndNow(); });
   plat::DeviceMonitor devices;
   devices.Start();
   plat::WindowPresenters presenters;
-  // The map page's web engine and its processes start once the first picture is on the screen.
-  presenters.OnFirstPicture([] { plat::StartWebBrowsers(); });
   std::vector<CString> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(CString(std::string(argv[i])));
   theApp.SetArguments(std::move(arguments));

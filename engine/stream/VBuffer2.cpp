@@ -6,7 +6,6 @@
 #include "platform/Time.h"
 
 namespace {
-constexpr DWORD kRetryMs = 1;
 // Backward reading keeps the queue this short so that a turn or a seek costs little.
 constexpr std::size_t kThrottleDivisor = 8;
 }  // namespace
@@ -88,9 +87,7 @@ bool CVBuffer2::PutThrottled(QueueItem& item, const CMyThread* producer) {
     Append(item);
     CountKeyFrame(item);
   }
-  while (Count() > Capacity() / kThrottleDivisor) {
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
-  }
+  if (!WaitForTakesUntil([this] { return Count() <= Capacity() / kThrottleDivisor; }, producer)) return false;
   return WaitWhileFull(producer);
 }
 
@@ -148,16 +145,20 @@ bool CVBuffer2::PutOnce(QueueItem& item) {
   return PutUnlocked(item);
 }
 
+// Room comes back with the consumer's takes (the producer's own flushes come between its puts):
+// a full queue is tried again after each take instead of every millisecond.
 bool CVBuffer2::PutRetrying(QueueItem& item, const CMyThread* producer) {
   for (;;) {
+    std::uint64_t seen = 0;
     {
       CCritLock lock(*this);
       if (PutUnlocked(item)) {
         CountKeyFrame(item);
         return true;
       }
+      seen = TakesUnlocked();
     }
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
+    if (!WaitForTakeSince(seen, producer)) return false;
   }
 }
 
@@ -178,12 +179,19 @@ bool CVBuffer2::WaitWhileFull(const CMyThread* producer) {
 }
 
 bool CVBuffer2::WaitForRegion(std::size_t lo, std::size_t hi, const CMyThread* producer) {
+  return WaitForTakesUntil([&] { return !RegionInUse(lo, hi); }, producer);
+}
+
+// Only the consumer's takes make room: the producer looks again after each instead of polling.
+bool CVBuffer2::WaitForTakesUntil(const std::function<bool()>& done, const CMyThread* producer) {
   for (;;) {
+    std::uint64_t seen = 0;
     {
       CCritLock lock(*this);
-      if (!RegionInUse(lo, hi)) return true;
+      if (done()) return true;
+      seen = TakesUnlocked();
     }
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
+    if (!WaitForTakeSince(seen, producer)) return false;
   }
 }
 

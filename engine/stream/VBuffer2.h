@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <functional>
 
 #include "engine/stream/Buffer.h"
 
@@ -54,6 +55,9 @@ class CVBuffer2 : public CBuffer {
   bool PutRetrying(QueueItem& item, const CMyThread* producer);
   void CountKeyFrame(const QueueItem& item);
   bool WaitWhileFull(const CMyThread* producer);
+  // Waits, lock released between looks, until `done` (asked under the lock) holds; false when the
+  // producer must give up.
+  bool WaitForTakesUntil(const std::function<bool()>& done, const CMyThread* producer);
   bool WaitForRegion(std::size_t lo, std::size_t hi, const CMyThread* producer);
   BYTE* MoveFrameTo(QueueItem& partial, std::size_t offset);
 

@@ -1,8 +1,8 @@
 // The real browser: a QWebEngineView inside a child window, on a page of its own profile that
 // keeps nothing on disk. The window layer places the view and routes its input; files dropped on
 // the page go to the top-level window. The web engine starts late: when the browser's window is
-// first shown, or once the program says so (after its first picture), so that the program opens
-// and shows its first picture without waiting for the engine and its processes.
+// first shown, or once StartWebBrowsers says so, so that the program opens and plays without the
+// engine and its processes, which cost it more memory and processor time than the rest together.
 #include <unistd.h>
 
 #include <set>

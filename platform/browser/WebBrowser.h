@@ -60,10 +60,10 @@ class IWebBrowser {
   virtual void ServeUrl(const CString& urlPrefix, const CString& name) = 0;
 };
 
-// The real browser's web engine starts when its window is first shown, or at once for all
-// browsers, those made so far and those made later, once this is called (the program calls it
-// after its first picture). Until then a page asked for is loaded later, and writes and calls
-// reach no page. UI thread.
+// The real browser's web engine starts when its window is first shown, so that a program whose
+// page is never shown never starts it, or at once for all browsers, those made so far and those
+// made later, once this is called (tests of pages that they do not show). Until then a page asked
+// for is loaded later, and writes and calls reach no page. UI thread.
 void StartWebBrowsers();
 
 // The browser of a page: the installed factory's, else the real one.

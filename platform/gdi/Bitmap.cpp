@@ -57,21 +57,32 @@ struct Resources {
   std::mutex lock;
   std::map<UINT, QImage> registered;
   std::vector<UINT> missed;
+  // Each embedded picture as first read (null when there is none), shared by every bitmap loaded
+  // from it: windows of a skin load the same pictures again and again.
+  std::map<QString, QImage> embedded;
 };
 Resources& BitmapResources() {
   static auto* resources = new Resources;
   return *resources;
 }
 
-QImage EmbeddedBitmap(const QString& name) {
+QImage ReadEmbeddedBitmap(const QString& name) {
   for (const char* extension : {"png", "bmp"}) {
     const QString path = QStringLiteral(":/bitmaps/%1.%2").arg(name, QLatin1String(extension));
     if (QFile::exists(path)) {
       QImage image(path);
-      if (!image.isNull()) return image;
+      if (!image.isNull()) return image.convertToFormat(QImage::Format_RGB32);
     }
   }
   return QImage();
+}
+
+QImage EmbeddedBitmap(const QString& name) {
+  auto& r = BitmapResources();
+  std::lock_guard<std::mutex> guard(r.lock);
+  const auto [it, added] = r.embedded.try_emplace(name);
+  if (added) it->second = ReadEmbeddedBitmap(name);
+  return it->second;
 }
 
 // A registered bitmap first; then the variant for the control's size, then the plain resource.

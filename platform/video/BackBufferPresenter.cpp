@@ -67,8 +67,19 @@ struct BackBufferPresenter::Impl {
   std::atomic<int> width{0};
   std::atomic<int> height{0};
   // The image presented before the last: once no window shows it any more it takes the next
-  // present, so presenting allocates nothing.
+  // present, so presenting allocates nothing. The same for samples.
   QImage spare;
+  std::shared_ptr<PlanarPicture> spareSamples;
+  // Changes with the picture held and its text: a present of the same, in the same place, for the
+  // same client area, shows what the last one made.
+  std::uint64_t serial = 0;
+  struct Made {
+    std::uint64_t serial = 0;
+    QRect source;
+    bool letterbox = false;
+    QSize client;
+    bool operator==(const Made&) const = default;
+  } made;
 
   mutable std::mutex frontMutex;
   PresentedFrame front;
@@ -83,6 +94,34 @@ struct BackBufferPresenter::Impl {
       return std::exchange(spare, QImage());
     }
     return PaddedImage(size);
+  }
+
+  std::shared_ptr<PlanarPicture> NextSamples() {
+    if (spareSamples && spareSamples.use_count() == 1) {
+      std::atomic_thread_fence(std::memory_order_acquire);
+      return std::exchange(spareSamples, nullptr);
+    }
+    return std::make_shared<PlanarPicture>();
+  }
+
+  // The picture's samples scaled for the target of a client area, with its text; false for a
+  // picture of red, green and blue samples, which is shown through 32-bit pixels. The caller holds
+  // pictureMutex.
+  bool ScaleSamples(const QRect& source, const QRect& target, const QSize& client, bool letterbox,
+                    PresentedFrame& frame) {
+    std::shared_ptr<PlanarPicture> samples = NextSamples();
+    if (!windowConverter.Scale(*picture, ToCRect(source), target.width(), target.height(), *samples)) {
+      spareSamples = std::move(samples);
+      return false;
+    }
+    frame.samples = std::move(samples);
+    frame.source = source;
+    frame.letterbox = letterbox;
+    frame.target = target;
+    frame.client = client;
+    frame.texts = texts;
+    frame.toClient = SourceToTarget(source, target);
+    return true;
   }
 
   // The picture (black without one) converted from `source` into `target` of the image, with
@@ -111,6 +150,7 @@ bool BackBufferPresenter::Reset(int width, int height) {
   impl_->picture.reset();
   impl_->texts.clear();
   impl_->back = QImage();
+  ++impl_->serial;
   impl_->width = impl_->height = 0;
   if (width <= 0 || height <= 0 || av_image_check_size(width, height, 0, nullptr) < 0) return false;
   impl_->width = width;
@@ -132,6 +172,7 @@ bool BackBufferPresenter::SetPicture(const AVFrame& picture) {
   impl_->picture = std::move(ref);
   impl_->texts.clear();
   impl_->back = QImage();
+  ++impl_->serial;
   return true;
 }
 
@@ -139,6 +180,7 @@ void BackBufferPresenter::SetOverlay(std::vector<OverlayText> texts) {
   std::lock_guard lock(impl_->pictureMutex);
   impl_->texts = std::move(texts);
   impl_->back = QImage();
+  ++impl_->serial;
 }
 
 void BackBufferPresenter::Clear() {
@@ -146,6 +188,7 @@ void BackBufferPresenter::Clear() {
   impl_->picture.reset();
   impl_->texts.clear();
   impl_->back = QImage();
+  ++impl_->serial;
 }
 
 bool BackBufferPresenter::Present(const CRect& crop, bool letterbox) {
@@ -163,25 +206,38 @@ bool BackBufferPresenter::Present(const CRect& crop, bool letterbox) {
       QImage image = impl_->NextImage(whole.size());
       if (image.isNull()) return false;
       impl_->Draw(impl_->windowConverter, image, whole, whole);
-      frame = PresentedFrame{image, source, letterbox};
+      frame.picture = image;
+      frame.source = source;
+      frame.letterbox = letterbox;
     } else if (impl_->picture) {
-      QImage image = impl_->NextImage(QSize(client.cx, client.cy));
-      if (image.isNull()) return false;
-      const QRect area = image.rect();
+      const QRect area(0, 0, client.cx, client.cy);
       const QRect target = letterbox ? ToQRect(ComputePresentRect(ToCRect(area), w, h)) : area;
       if (target.isEmpty()) return false;
-      impl_->Draw(impl_->windowConverter, image, source, target);
-      if (letterbox) {
-        QPainter bars(&image);
-        for (const QRect& bar : QRegion(area).subtracted(QRegion(target))) bars.fillRect(bar, QColor(kBlack));
+      const Impl::Made made{impl_->serial, source, letterbox, area.size()};
+      if (made == impl_->made) {
+        GetPresented(frame);
+      } else if (!impl_->ScaleSamples(source, target, area.size(), letterbox, frame)) {
+        QImage image = impl_->NextImage(area.size());
+        if (image.isNull()) return false;
+        impl_->Draw(impl_->windowConverter, image, source, target);
+        if (letterbox) {
+          QPainter bars(&image);
+          for (const QRect& bar : QRegion(area).subtracted(QRegion(target))) bars.fillRect(bar, QColor(kBlack));
+        }
+        frame.picture = image;
+        frame.source = target;
+        frame.letterbox = letterbox;
+        frame.whole = true;
       }
-      frame = PresentedFrame{image, target, letterbox, true};
+      impl_->made = made;
     }
     // A window without a picture shows black.
   }
   {
     std::lock_guard lock(impl_->frontMutex);
-    impl_->spare = std::exchange(impl_->front, frame).picture;
+    PresentedFrame old = std::exchange(impl_->front, frame);
+    if (old.picture.cacheKey() != frame.picture.cacheKey()) impl_->spare = std::move(old.picture);
+    if (old.samples != frame.samples) impl_->spareSamples = std::const_pointer_cast<PlanarPicture>(std::move(old.samples));
   }
   Presented(frame);
   return true;

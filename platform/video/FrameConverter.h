@@ -1,14 +1,17 @@
-// Converts decoded pictures, or a rectangle of them, into 32-bit pictures of any size in one pass.
-// Each picture is converted from its own pixel format, range and colour matrix (planar 4:2:0
-// limited or full range, 4:4:4, the two-plane layout that graphics cards hand out...), and the
-// conversion is rebuilt whenever any of them or a size changes. One thread: measured against
-// the scaler's slice threads, they spent as much CPU time or more for no shorter conversion.
+// Converts decoded pictures, or a rectangle of them, into 32-bit pictures of any size in one pass,
+// or scales pictures of luma and colour samples into planar 4:2:0 pictures of any size that keep
+// their range and colour matrix. Each picture is converted from its own pixel format, range and
+// colour matrix (planar 4:2:0 limited or full range, 4:4:4, the two-plane layout that graphics
+// cards hand out...), and the conversion is rebuilt whenever any of them or a size changes. One
+// thread: measured against the scaler's slice threads, they spent as much CPU time or more for no
+// shorter conversion.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "platform/video/VideoPresenter.h"
+#include "platform/video/PlanarPicture.h"
 
 struct AVFrame;
 struct SwsContext;
@@ -28,15 +31,23 @@ class FrameConverter {
   // The same for the part of the picture in `source` (kept inside the picture; with subsampled
   // colour, an odd left or top edge takes the colour of the sample it lies in).
   bool Convert(const AVFrame& picture, const CRect& source, const BackBuffer& target);
+  // Scales the part of the picture in `source` to a picture of that size made in `target`, samples
+  // kept in the picture's range and matrix; false for a picture of red, green and blue samples, an
+  // empty one or an empty size.
+  bool Scale(const AVFrame& picture, const CRect& source, int width, int height, PlanarPicture& target);
   void Reset();
 
  private:
   struct Key {
     int width = 0, height = 0, format = -1, fullRange = 0, matrix = 0, targetWidth = 0, targetHeight = 0;
+    int targetFormat = -1;
     bool operator==(const Key&) const = default;
   };
   bool Prepare(const Key& key);
-  bool Scale(const AVFrame& picture, const CRect& source, std::uint8_t* data, int stride);
+  // The key for the part of the picture in `source` (made inside the picture); false when there
+  // is none to be had.
+  bool KeyFor(const AVFrame& picture, const CRect& wanted, CRect& source, Key& key) const;
+  bool Run(const AVFrame& picture, const CRect& source, std::uint8_t* const planes[4], const int strides[4]);
 
   SwsContext* context_ = nullptr;
   Key key_;

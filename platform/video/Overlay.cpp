@@ -32,16 +32,23 @@ void DrawOverlayTexts(CDC& dc, const std::vector<OverlayText>& texts) {
 // The text is laid out as TextOut lays it out at the picture's size (the same font, its cell's
 // top left at (x, y)); the painter's transform then scales the whole of it with the picture.
 void DrawOverlayTexts(QImage& image, const QTransform& toImage, const std::vector<OverlayText>& texts) {
-  if (texts.empty() || !TextAvailable()) return;
+  if (texts.empty()) return;
   QPainter painter(&image);
+  DrawOverlayTexts(painter, toImage, texts);
+}
+
+void DrawOverlayTexts(QPainter& painter, const QTransform& toDevice, const std::vector<OverlayText>& texts) {
+  if (texts.empty() || !TextAvailable()) return;
+  painter.save();
   painter.setRenderHint(QPainter::TextAntialiasing);
-  painter.setTransform(toImage);
+  painter.setTransform(toDevice, true);
   for (const OverlayText& text : texts) {
     const QFont font = RealizeFont(text.font, 1.0);
     painter.setFont(font);
     painter.setPen(QColor::fromRgb(ToQRgb(text.color)));
     painter.drawText(QPoint(text.x, text.y + QFontMetrics(font).ascent()), ToQString(text.text));
   }
+  painter.restore();
 }
 
 }  // namespace plat

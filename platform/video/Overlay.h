@@ -6,6 +6,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QPainter>
 #include <QTransform>
 
 #include "platform/video/VideoPresenter.h"
@@ -20,5 +21,8 @@ void DrawOverlayTexts(CDC& dc, const std::vector<OverlayText>& texts);
 // Draws the texts into the image, each placed and sized through `toImage`, which maps the
 // picture's pixels to the image's.
 void DrawOverlayTexts(QImage& image, const QTransform& toImage, const std::vector<OverlayText>& texts);
+// The same with a painter, `toDevice` mapping the picture's pixels to the painter's coordinates;
+// the painter is left as it was.
+void DrawOverlayTexts(QPainter& painter, const QTransform& toDevice, const std::vector<OverlayText>& texts);
 
 }  // namespace plat

@@ -13,6 +13,7 @@
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/GdiQt.h"
+#include "platform/gdi/RowCopy.h"
 #include "platform/gdi/Surface.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Window.h"
@@ -209,7 +210,7 @@ void PaintWidget(Window& w, QWidget& widget, const QRegion& exposed) {
   QPainter p(&widget);
   p.setClipRegion(exposed);
   PaintFrame(w, p);
-  if (w.selfDrawn) p.drawImage(w.ClientOrigin(), w.backing);
+  if (w.selfDrawn) DrawOpaqueImage(p, w.ClientOrigin(), w.backing, exposed);
 }
 
 QFont FontOf(const Window& w) {

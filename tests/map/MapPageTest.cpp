@@ -22,7 +22,9 @@ const QStringList kDocumentedMembers{"LatLng", "LatLng.equals", "MVCArray.push",
 
 class MapPageTest : public maptest::MapFolderTest {
  protected:
-  void Open(bool network) {
+  // The page's engine starts when the page is first shown: with `show` false the dialog stays
+  // hidden and no page is loaded.
+  void Open(bool network, bool show = true) {
     plat::SetWebBrowserFactory([this, network](plat::IWebBrowserEvents& events) {
       auto made = plat::MakeQtWebBrowser(events);
       QFile standIn(QString(PLAYER_MAP_TESTS) + "/googlemaps-standin.js");
@@ -36,6 +38,9 @@ class MapPageTest : public maptest::MapFolderTest {
     dlg = std::make_unique<CMapDlg>(owner);
     ASSERT_TRUE(dlg->Create(&parent));
     dlg->SetDockedRect(CRect(10, 10, 810, 610));
+    if (show) Show();
+  }
+  void Show() {
     dlg->ShowWindow(SW_SHOW);
     ASSERT_TRUE(RunUntil([&] { return dlg->IsPageLoaded(); }));
   }
@@ -116,6 +121,25 @@ TEST_F(MapPageTest, ThePageDrawsTheDriveWithItsHeadingsAndAClickedSegmentSeeks) 
   EXPECT_TRUE(Markers().isEmpty());
   EXPECT_EQ(State()["track"].toArray(), QJsonArray{});
   EXPECT_EQ(State()["used"].toVariant().toStringList().join(' '), kDocumentedMembers.join(' '));
+}
+
+// The page first shown during a play draws what it would have drawn had it been there from the
+// start: the track since the map last started over and the car where it is now.
+TEST_F(MapPageTest, APageFirstShownDuringAPlayDrawsTheTrackSinceTheMapLastStartedOverAndTheCar) {
+  Open(true, false);
+  Leg(90.0, 8);
+  dlg->ClearTrack();  // a seek
+  Leg(180.0, 9);
+  EXPECT_FALSE(dlg->IsPageLoaded());
+  Show();
+  ASSERT_TRUE(RunUntil([&] { return State()["track"].isArray(); }));
+  EXPECT_EQ(State()["track"].toArray(), QJsonArray{4});  // the fixes from the sixth on since the seek
+  EXPECT_EQ(State()["segments"].toInt(), 3);
+  EXPECT_EQ(Markers(), (QStringList{"Start Point player:start.png", "Car Point player:car-08.png"}));
+  EXPECT_EQ(Read(L"Position"),
+            QString::asprintf("%.6f N    %.6f E    90 km/h", dlg->GetLatitude(), dlg->GetLongitude()).toStdString());
+  Leg(180.0, 2);  // and goes on from there
+  EXPECT_EQ(State()["track"].toArray(), QJsonArray{6});
 }
 
 // Offline the page draws nothing but still shows where the car is, as text above the map area.

@@ -14,7 +14,6 @@ int main(int argc, char** argv) {
   plat::PrepareWebBrowser({.refuseOutsideRequests = true, .disableSandbox = true});
   QApplication app(argc, argv);
   plat::test::Init();
-  plat::StartWebBrowsers();
   plat::SetDialogTemplateFolder(PLAYER_DIALOGS);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

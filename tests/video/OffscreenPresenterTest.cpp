@@ -163,7 +163,7 @@ TEST(OffscreenPresenterTest, LetterboxShowsTheWholePictureBetweenBlackBarsAtAnyW
   QPainter painter(&line);
   plat::PresentedFrame frame;
   presenter.GetPresented(frame);
-  plat::ComposeFrame(painter, line.rect(), frame);
+  plat::ComposeFrame(painter, line.rect(), frame, line.rect());
   painter.end();
   EXPECT_TRUE(AllOf(line, 0, 0, 1, 50, kBlack));
 }

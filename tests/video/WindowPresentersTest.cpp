@@ -67,11 +67,11 @@ TEST(WindowPresentersTest, TheEnginesPicturesShowInTheChannelWindowsClientAreaAt
   plat::VideoWidget* widget = presenters->WidgetOf(channel.m_hWnd);
   ASSERT_NE(widget, nullptr);
   EXPECT_EQ(widget->geometry(), QRect(1, 1, 398, 298));  // inside the border
-  // The widget shows the picture converted at its own size once the UI thread has taken it from
-  // the video thread; the back buffer of the picture's size, made when asked, is the last picture.
+  // The widget shows the picture scaled to its own size once the UI thread has taken it from the
+  // video thread; the back buffer of the picture's size, made when asked, is the last picture.
   EXPECT_TRUE(Eventually([&] {
     plat::test::Pump();
-    return Presented(*widget).whole && Presented(*widget).picture.size() == widget->size();
+    return Presented(*widget).samples && Presented(*widget).client == widget->size();
   }));
   plat::PictureCopy back;
   ASSERT_TRUE(engine->Video(0)->Snapshot(back));

@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include <QMetaObject>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QThread>
 
@@ -68,14 +69,11 @@ void VideoWidget::resizeEvent(QResizeEvent*) { presenter_->SetClientSize(size())
 
 std::shared_ptr<IVideoPresenter> VideoWidget::Presenter() const { return presenter_; }
 
-void VideoWidget::paintEvent(QPaintEvent*) {
+void VideoWidget::paintEvent(QPaintEvent* event) {
   PresentedFrame frame;
   presenter_->GetPresented(frame);
   QPainter painter(this);
-  ComposeFrame(painter, rect(), frame);
-  if (frame.picture.isNull() || !firstPicture_) return;
-  // Told after the paint has ended: the handler may take its time.
-  QMetaObject::invokeMethod(this, std::exchange(firstPicture_, nullptr), Qt::QueuedConnection);
+  ComposeFrame(painter, rect(), frame, event->region());
 }
 
 }  // namespace plat

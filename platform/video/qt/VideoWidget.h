@@ -3,7 +3,6 @@
 // the widget (the video thread holds it); presents to a widget that is gone show nothing.
 #pragma once
 
-#include <functional>
 #include <memory>
 
 #include <QWidget>
@@ -20,8 +19,6 @@ class VideoWidget : public QWidget {
   ~VideoWidget() override;
 
   std::shared_ptr<IVideoPresenter> Presenter() const;
-  // Called once, on the widget's thread, after the widget first painted a picture.
-  void OnFirstPicture(std::function<void()> handler) { firstPicture_ = std::move(handler); }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -29,7 +26,6 @@ class VideoWidget : public QWidget {
 
  private:
   std::shared_ptr<QtPresenter> presenter_;
-  std::function<void()> firstPicture_;
 };
 
 }  // namespace plat

@@ -52,9 +52,6 @@ std::shared_ptr<IVideoPresenter> WindowPresenters::Show(HWND window) {
     return nullptr;
   }
   connect(widget, &QObject::destroyed, this, [this, window] { Forget(window); });
-  widget->OnFirstPicture([this] {
-    if (firstPicture_) std::exchange(firstPicture_, nullptr)();
-  });
   std::lock_guard lock(mutex_);
   Shown& s = shown_[window];
   s = Shown{widget, widget->Presenter()};

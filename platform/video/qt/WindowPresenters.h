@@ -6,7 +6,6 @@
 // exist, and keeps it for its run; it is the installed provider while it lives.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -33,8 +32,6 @@ class WindowPresenters final : public QObject, public IPresenterProvider {
   std::shared_ptr<IVideoPresenter> PresenterFor(HWND window) override;
   // The widget that shows the window's pictures; null when none was made. UI thread.
   VideoWidget* WidgetOf(HWND window) const;
-  // Called once, on the UI thread, after a channel window first painted a picture.
-  void OnFirstPicture(std::function<void()> handler) { firstPicture_ = std::move(handler); }
 
  private:
   struct Shown {
@@ -48,7 +45,6 @@ class WindowPresenters final : public QObject, public IPresenterProvider {
   mutable std::mutex mutex_;  // the map, which the video threads read
   std::map<HWND, Shown> shown_;
   IPresenterProvider* previous_;
-  std::function<void()> firstPicture_;
 };
 
 }  // namespace plat
