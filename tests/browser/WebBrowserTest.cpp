@@ -56,6 +56,8 @@ class WebBrowserTest : public ::testing::Test {
  protected:
   void SetUp() override {
     plat::test::Reset();
+    // These pages are never shown, so their engine is started at once.
+    plat::StartWebBrowsers();
     ASSERT_TRUE(folder.isValid());
     ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 400, 300)));
     browser = plat::MakeQtWebBrowser(events);

@@ -47,11 +47,14 @@ TEST(DialogUnitsTest, ATemplateInDialogUnitsGetsPixelsFromTheDialogFontSoThatIts
   EXPECT_FALSE(plat::ParseDialogTemplate(R"({"style": "WS_POPUP", "rect": [0, 0, 9, 9], "units": "inch"})"));
 }
 
-// The program finds its templates in its own resources: every file of rc/dialogs, by its id.
+// The program finds its templates in its own resources: every file of rc/dialogs, by its id (this
+// test program adds its own templates beside them).
 TEST(DialogUnitsTest, EveryTemplateOfTheResourceFolderIsBuiltInAndLoads) {
   plat::LoadDialogTemplate(0);  // the layer registers its built-in templates on first use
   const QStringList files = QDir(PLAYER_RC_DIALOGS).entryList({"*.json"}, QDir::Files, QDir::Name);
-  EXPECT_EQ(QDir(":/dialogs").entryList({"*.json"}, QDir::Files, QDir::Name), files);
+  QStringList builtIn = files + QDir(PLAYER_WND_TEST_DIALOGS).entryList({"*.json"}, QDir::Files);
+  builtIn.sort();
+  EXPECT_EQ(QDir(":/dialogs").entryList({"*.json"}, QDir::Files, QDir::Name), builtIn);
   for (const QString& name : files) {
     bool named = false;
     const UINT id = name.chopped(5).toUInt(&named);
