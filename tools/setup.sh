@@ -19,6 +19,8 @@ case "$mode" in
     exec tools/play-demo.sh build/release "$@"
     ;;
   test)
+    # An include against the layer order fails at once, before anything is compiled.
+    tools/check-layers.sh
     cmake --preset debug >/dev/null
     cmake --build --preset debug -j "$jobs"
     ctest --preset debug -j "$jobs"
