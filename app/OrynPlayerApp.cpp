@@ -1,9 +1,9 @@
-#include "app/program/OrynPlayerApp.h"
+#include "app/OrynPlayerApp.h"
 
 #include <unistd.h>
 
-#include "app/AppConfig.h"
 #include "engine/gps/GpsOffsetTable.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 
 COrynPlayerApp theApp;

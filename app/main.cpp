@@ -1,7 +1,7 @@
 // The player program: the platform's services for the run, then the application object.
 #include <QApplication>
 
-#include "app/program/OrynPlayerApp.h"
+#include "app/OrynPlayerApp.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/devices/DeviceMonitor.h"
 #include "platform/video/qt/WindowPresenters.h"

@@ -1,4 +1,4 @@
-#include "config/CardBlocks.h"
+#include "recorder/CardBlocks.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "config/RecorderDate.h"
+#include "recorder/RecorderDate.h"
 
 #include <cstring>
 #include <ctime>

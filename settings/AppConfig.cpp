@@ -1,4 +1,4 @@
-#include "app/AppConfig.h"
+#include "settings/AppConfig.h"
 
 #include <algorithm>
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <unordered_map>
 
-#include "app/AppPaths.h"
-#include "app/LanguageTable.h"
 #include "platform/Locale.h"
 #include "platform/String.h"
+#include "settings/AppPaths.h"
+#include "settings/LanguageTable.h"
 
 class CAppConfig {
  public:

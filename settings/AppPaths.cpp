@@ -1,22 +1,27 @@
-#include "app/AppPaths.h"
+#include "settings/AppPaths.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "app/AppConfig.h"
 #include "platform/File.h"
 #include "platform/UserFolders.h"
+#include "settings/AppConfig.h"
 
 namespace app {
 namespace {
 
 constexpr char kSettingsFolderName[] = "dravik2-player";
 constexpr char kLanguageFolderName[] = "Language/";
+constexpr wchar_t kProgramName[] = L"Dravik2 Player";
 
 std::string WithSlash(std::string folder) {
   if (folder.empty() || folder.back() != '/') folder += '/';
   return folder;
+}
+
+CString WithSlash(const CString& folder) {
+  return !folder.IsEmpty() && folder[folder.GetLength() - 1] == L'/' ? folder : folder + L'/';
 }
 
 std::string Environment(const char* name) {
@@ -62,5 +67,30 @@ CString MapPagePath() { return g_appConfig.GetSettingsFolder() + L"mapdlg.htm"; 
 CString GpsOffsetTablePath() { return g_appConfig.GetAppFolder() + L"offset_min.bin"; }
 
 CString LanguageFolder() { return g_appConfig.GetLanguageFolder(); }
+
+CString BackupFolder() {
+  const std::string videos = plat::UserVideosDir();
+  const CString fallback = videos.empty() ? CString() : CString(videos + "/BlackBox");
+  return g_appConfig.ReadConfigString(L"BackupPath", fallback);
+}
+
+CString SnapshotFolder() {
+  return g_appConfig.ReadConfigString(L"SnapshotPath", DefaultSnapshotFolder(g_appConfig.GetAppFolder()));
+}
+
+CString BackupFilesFolder() { return g_appConfig.ReadConfigString(L"BackFilePath", BackupFolder()); }
+
+CString DefaultSnapshotFolder(const CString& programFolder) {
+  const CString program = WithSlash(programFolder);
+  const std::string besideProgram = (program + L"Snapshot").ToUtf8();
+  std::error_code ec;
+  const bool usable =
+      plat::IsWritableDir(besideProgram) ||
+      (!std::filesystem::exists(besideProgram, ec) && plat::IsWritableDir(program.ToUtf8()));
+  if (usable) return program + L"Snapshot/";
+  const std::string pictures = plat::UserPicturesDir();
+  if (pictures.empty()) return CString();
+  return CString(pictures) + L'/' + kProgramName + L'/';
+}
 
 }  // namespace app

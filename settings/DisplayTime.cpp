@@ -1,4 +1,4 @@
-#include "app/DisplayTime.h"
+#include "settings/DisplayTime.h"
 
 #include <ctime>
 

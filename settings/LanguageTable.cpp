@@ -1,4 +1,4 @@
-#include "app/LanguageTable.h"
+#include "settings/LanguageTable.h"
 
 const LanguageRow LanguageTable[kLanguageCount] = {
     {1, "English", L"en_US", L"English", L"English"},

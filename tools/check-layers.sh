@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the direction of the project's includes: a source may include headers of its own layer
 # and of the layers below it (DESIGN.md's order), never of a layer above or beside it; and the
-# program's own code includes no header of tests/. Prints each include that breaks a rule and fails.
+# program's own code includes no header of tests/ or testdata/. Prints each include that breaks a rule and fails.
 #   tools/check-layers.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,15 +10,15 @@ cd "$(dirname "$0")/.."
 # holds it; folders of one rank sit side by side and include neither each other.
 layers='
 platform 0
-config 1
+recorder 1
 engine 2
-app 2
+settings 2
 controls 3
+config 4
 users 4
 cardtools 5
-config/dialogs 6
-ui 7
-app/program 8
+ui 6
+app 7
 '
 
 folders=()
@@ -44,8 +44,8 @@ grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[
       file = parts[1]; line = parts[2]
       header = $0; sub(/^[^"]*"/, "", header); sub(/".*$/, "", header)
       from = layer(file); to = layer(header)
-      if (from != "" && index(header, "tests/") == 1) {
-        printf "%s:%s: includes %s: the program includes nothing of tests/\n", file, line, header
+      if (from != "" && (index(header, "tests/") == 1 || index(header, "testdata/") == 1)) {
+        printf "%s:%s: includes %s: the program includes nothing of the tests or their data\n", file, line, header
         bad++
         next
       }

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/CardBlocks.h"
+#include "recorder/CardBlocks.h"
 
 TEST(CardBlocksTest, XorChecksumIsTheLaneWiseXorOfAllButTheLastWord) {
   std::uint8_t block[512];

@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "config/RecorderDate.h"
 #include "config/TimeZone.h"
+#include "recorder/RecorderDate.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <string>
 
-#include "tests/app/AppFolderTest.h"
+#include "tests/settings/AppFolderTest.h"
 
 namespace {
 

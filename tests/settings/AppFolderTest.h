@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppConfig.h"
+#include "settings/AppConfig.h"
 #include "tests/support/LocaleEnvironment.h"
 
 class AppFolderTest : public ::testing::Test {

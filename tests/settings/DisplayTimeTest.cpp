@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/DisplayTime.h"
 #include "platform/Time.h"
+#include "settings/DisplayTime.h"
 #include "tests/support/ScopedEnvironment.h"
 
 namespace {

@@ -1,8 +1,8 @@
 #include <string>
 
-#include "app/LanguageTable.h"
 #include "platform/Profile.h"
-#include "tests/app/AppFolderTest.h"
+#include "settings/LanguageTable.h"
+#include "tests/settings/AppFolderTest.h"
 
 namespace {
 

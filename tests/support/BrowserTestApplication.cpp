@@ -5,8 +5,8 @@
 #include <QApplication>
 
 #include "platform/browser/WebBrowser.h"
-#include "platform/wnd/TestHarness.h"
 #include "tests/support/QtTestApplication.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

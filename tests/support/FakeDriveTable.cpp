@@ -1,4 +1,4 @@
-#include "platform/devices/FakeDriveTable.h"
+#include "tests/support/FakeDriveTable.h"
 
 #include <algorithm>
 

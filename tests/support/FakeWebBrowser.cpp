@@ -1,4 +1,4 @@
-#include "platform/browser/FakeWebBrowser.h"
+#include "tests/support/FakeWebBrowser.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

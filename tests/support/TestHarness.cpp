@@ -1,4 +1,4 @@
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 #include <QApplication>
 #include <QDir>

@@ -21,6 +21,7 @@
 #include "platform/wnd/FolderPicker.h"
 #include "platform/wnd/Menu.h"
 #include "platform/wnd/Wnd.h"
+#include "tests/support/FakeClock.h"
 
 namespace plat::test {
 

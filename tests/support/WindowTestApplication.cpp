@@ -2,8 +2,8 @@
 // harness (fake clock and services).
 #include <QApplication>
 
-#include "platform/wnd/TestHarness.h"
 #include "tests/support/QtTestApplication.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sys/wait.h>
 
-#include "tests/cardgen/TestSupport.h"
-#include "tests/fixtures/DescriptionText.h"
+#include "testdata/DescriptionText.h"
+#include "tests/testdata/TestSupport.h"
 
 namespace fixtures::testing {
 namespace {

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "platform/File.h"
-#include "tests/cardgen/TestSupport.h"
+#include "tests/testdata/TestSupport.h"
 
 namespace fixtures::testing {
 namespace {

@@ -8,7 +8,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 }
 
-#include "tests/cardgen/TestSupport.h"
+#include "tests/testdata/TestSupport.h"
 
 namespace fixtures::testing {
 namespace {

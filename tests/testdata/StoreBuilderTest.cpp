@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "tests/cardgen/TestSupport.h"
-#include "tests/fixtures/FileBytes.h"
+#include "testdata/FileBytes.h"
+#include "tests/testdata/TestSupport.h"
 
 namespace fixtures::testing {
 namespace {

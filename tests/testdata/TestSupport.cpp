@@ -1,9 +1,9 @@
-#include "tests/cardgen/TestSupport.h"
+#include "tests/testdata/TestSupport.h"
 
 #include <algorithm>
 
 #include "platform/ByteOrder.h"
-#include "tests/fixtures/FileBytes.h"
+#include "testdata/FileBytes.h"
 
 namespace fixtures::testing {
 

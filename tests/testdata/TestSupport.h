@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/SelfCheck.h"
-#include "tests/fixtures/StoreBuildTest.h"
+#include "testdata/SelfCheck.h"
+#include "testdata/StoreBuildTest.h"
 
 namespace fixtures::testing {
 

@@ -12,7 +12,7 @@
 
 #include "platform/browser/WebBrowser.h"
 #include "platform/wnd/DragDrop.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 
 using plat::test::SpyWnd;

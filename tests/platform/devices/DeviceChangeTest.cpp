@@ -13,8 +13,8 @@
 
 #include "platform/devices/DeviceChange.h"
 #include "platform/devices/DeviceMonitor.h"
-#include "platform/devices/FakeDriveTable.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/FakeDriveTable.h"
+#include "tests/support/TestHarness.h"
 
 using plat::IDriveTable;
 using plat::VolumeInfo;

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/media/AviWriter.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/TestSignals.h"
-#include "tests/fixtures/TestVideo.h"
+#include "testdata/FileBytes.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/TestSignals.h"
+#include "testdata/TestVideo.h"
 
 namespace {
 

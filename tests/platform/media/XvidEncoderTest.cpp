@@ -10,7 +10,7 @@ extern "C" {
 }
 
 #include "platform/media/XvidEncoder.h"
-#include "tests/fixtures/TestVideo.h"
+#include "testdata/TestVideo.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/Eventually.h"
+#include "tests/support/FakeClock.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void ExpectBufferRules(plat::ISoundOutput& out) {
 }
 
 TEST(SoundOutputTest, NullOutputPlaysAtTheClocksPace) {
-  plat::FakeClock clock;
+  plat::test::FakeClock clock;
   auto out = plat::CreateNullSoundOutput(clock);
   ExpectBufferRules(*out);
 

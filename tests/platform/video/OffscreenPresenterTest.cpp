@@ -10,7 +10,7 @@
 
 #include "platform/gdi/Surface.h"
 #include "platform/video/PresentedFrame.h"
-#include "tests/video/PictureDrawing.h"
+#include "tests/platform/video/PictureDrawing.h"
 
 using namespace videotest;
 

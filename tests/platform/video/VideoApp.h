@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 namespace videotest {
 

@@ -10,8 +10,8 @@
 
 #include "platform/video/BackBufferPresenter.h"
 #include "platform/video/PresentedFrame.h"
-#include "tests/video/PictureDrawing.h"
-#include "tests/video/VideoApp.h"
+#include "tests/platform/video/PictureDrawing.h"
+#include "tests/platform/video/VideoApp.h"
 
 using namespace videotest;
 

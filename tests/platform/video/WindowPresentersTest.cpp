@@ -13,12 +13,12 @@
 #include "engine/IbpCtrl.h"
 #include "platform/video/BackBufferPresenter.h"
 #include "platform/video/PresentedFrame.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/TestStream.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/TestStream.h"
+#include "tests/platform/video/PictureDrawing.h"
+#include "tests/platform/video/VideoApp.h"
 #include "tests/support/Eventually.h"
-#include "tests/video/PictureDrawing.h"
-#include "tests/video/VideoApp.h"
 
 using namespace videotest;
 using plat::test::Eventually;

@@ -7,7 +7,7 @@
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/Button.h"
 #include "platform/wnd/Static.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Key;
 using plat::test::Mouse;

@@ -9,7 +9,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/ListCtrl.h"
 #include "platform/wnd/ProgressCtrl.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Mouse;
 

@@ -4,7 +4,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/Edit.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Key;
 using plat::test::SpyWnd;

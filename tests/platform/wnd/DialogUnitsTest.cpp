@@ -5,7 +5,7 @@
 #include "platform/wnd/Dialog.h"
 #include "platform/wnd/DialogTemplate.h"
 #include "platform/wnd/PaintDC.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

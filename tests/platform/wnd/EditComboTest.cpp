@@ -5,7 +5,7 @@
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/Edit.h"
 #include "platform/wnd/PaintDC.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Key;
 using plat::test::SpyWnd;

@@ -6,7 +6,7 @@
 
 #include "platform/video/qt/VideoWidget.h"
 #include "platform/wnd/ForeignWidget.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

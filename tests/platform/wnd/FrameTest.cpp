@@ -6,7 +6,7 @@
 #include "platform/video/qt/WindowPresenters.h"
 #include "platform/wnd/Icon.h"
 #include "platform/wnd/SysMetrics.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

@@ -3,7 +3,7 @@
 #include <QApplication>
 
 #include "platform/wnd/Input.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Key;
 using plat::test::Mouse;

@@ -4,7 +4,7 @@
 #include "platform/wnd/Input.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Static.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Mouse;
 using plat::test::SpyWnd;

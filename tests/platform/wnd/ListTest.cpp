@@ -6,8 +6,8 @@
 #include "platform/wnd/DateTimeCtrl.h"
 #include "platform/wnd/ListCtrl.h"
 #include "platform/wnd/ProgressCtrl.h"
-#include "platform/wnd/TestHarness.h"
 #include "platform/wnd/ToolTipCtrl.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

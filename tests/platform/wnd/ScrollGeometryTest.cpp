@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/wnd/SysMetrics.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

@@ -7,7 +7,7 @@
 #include "platform/wnd/FolderPicker.h"
 #include "platform/wnd/MessageBox.h"
 #include "platform/wnd/Shell.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "platform/Sync.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 
 using plat::test::SpyWnd;

@@ -2,9 +2,9 @@
 
 #include <QCoreApplication>
 
-#include "platform/wnd/TestHarness.h"
 #include "platform/wnd/Window.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

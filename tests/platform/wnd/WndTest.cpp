@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

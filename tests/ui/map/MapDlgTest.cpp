@@ -1,8 +1,8 @@
 // The map page's side of the protocol, on a fake browser: the inputs it writes and the functions it
 // calls, what a chosen road does, placement and the replay worker.
-#include "app/AppPaths.h"
-#include "platform/browser/FakeWebBrowser.h"
-#include "tests/map/MapTestSupport.h"
+#include "settings/AppPaths.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/ui/map/MapTestSupport.h"
 #include "ui/MapPage.h"
 
 using maptest::Drive;

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFile>
 
-#include "app/AppPaths.h"
-#include "platform/browser/FakeWebBrowser.h"
-#include "tests/map/MapTestSupport.h"
+#include "settings/AppPaths.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/ui/map/MapTestSupport.h"
 #include "ui/GenGMapKey.h"
 #include "ui/MapPage.h"
 

@@ -6,8 +6,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "app/AppPaths.h"
-#include "tests/map/MapTestSupport.h"
+#include "settings/AppPaths.h"
+#include "tests/ui/map/MapTestSupport.h"
 #include "ui/MapPage.h"
 
 using maptest::RunUntil;

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <optional>
 
-#include "app/AppConfig.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/TestSignals.h"
+#include "settings/AppConfig.h"
+#include "testdata/TestSignals.h"
+#include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 #include "ui/MapDlg.h"
 

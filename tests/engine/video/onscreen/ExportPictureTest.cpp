@@ -6,11 +6,11 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/video/ExportPicture.h"
 #include "engine/export/RecordCtx.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/playback/PlaybackTestSupport.h"
+#include "engine/video/ExportPicture.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ScratchDir.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 using namespace playtest;
 

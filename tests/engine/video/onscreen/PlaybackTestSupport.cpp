@@ -1,4 +1,4 @@
-#include "tests/playback/PlaybackTestSupport.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 #include <cstring>
 

@@ -17,7 +17,8 @@
 #include "platform/Message.h"
 #include "platform/Time.h"
 #include "platform/video/OffscreenPresenter.h"
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
+#include "tests/support/FakeClock.h"
 
 namespace playtest {
 
@@ -126,7 +127,7 @@ class VideoRig : public plat::IPresenterProvider {
   // Waits until the condition holds; false after twenty seconds or so.
   static bool Eventually(const std::function<bool()>& condition);
 
-  plat::FakeClock fakeClock;
+  plat::test::FakeClock fakeClock;
   plat::IClock& clock;
   CEngineState state;
   CVBuffer2 queue{16 * 99};

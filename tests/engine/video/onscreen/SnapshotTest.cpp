@@ -6,13 +6,13 @@
 #include <QRegion>
 #include <fstream>
 
-#include "platform/video/Overlay.h"
 #include "OsdTestSupport.h"
 #include "engine/video/OsdLayout.h"
 #include "engine/video/Snapshot.h"
 #include "platform/UserFolders.h"
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
+#include "platform/video/Overlay.h"
 #include "tests/engine/video/OsdSamples.h"
 #include "tests/support/ScopedEnvironment.h"
 
@@ -208,44 +208,4 @@ TEST(SnapshotTest, FoldersAreMadeOrRefused) {
   EXPECT_FALSE(MakeSnapshotFolders(folder.File("plain/img-1_Ch")));
   EXPECT_FALSE(MakeSnapshotFolders(folder.File("plain/deeper/img-1_Ch")));
   EXPECT_FALSE(Exists(folder.File("plain/deeper")));
-}
-
-TEST(SnapshotTest, DefaultFolderBesideTheProgramOrInThePicturesFolder) {
-  const ScratchFolder folder;
-  const std::string home = (folder.Path() / "home").string();
-  ScopedEnvironment environment;
-  environment.Set("HOME", home.c_str());
-  environment.Set("XDG_CONFIG_HOME", nullptr);
-  std::filesystem::create_directories(folder.Path() / "program");
-  EXPECT_EQ(DefaultSnapshotFolder(folder.File("program")), folder.File("program/Snapshot/"));
-  std::filesystem::create_directories(folder.Path() / "program/Snapshot");
-  EXPECT_EQ(DefaultSnapshotFolder(folder.File("program/")), folder.File("program/Snapshot/"));
-  // A program folder that cannot take the folder sends snapshots to the pictures folder.
-  const CString inPictures(home + "/Pictures/Dravik2 Player/");
-  EXPECT_EQ(DefaultSnapshotFolder(CString(L"/nonexistent/program/")), inPictures);
-  std::filesystem::create_directories(folder.Path() / "blocked");
-  // A file where the folder should be.
-  std::ofstream(folder.Path() / "blocked/Snapshot") << "x";
-  EXPECT_EQ(DefaultSnapshotFolder(folder.File("blocked")), inPictures);
-
-  // The user's dirs file names the pictures folder, under $HOME or absolute.
-  std::filesystem::create_directories(folder.Path() / "home/.config");
-  std::ofstream(folder.Path() / "home/.config/user-dirs.dirs")
-      << "# written by the desktop\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
-         "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n";
-  EXPECT_EQ(plat::UserPicturesDir(), home + "/Bilder");
-  EXPECT_EQ(DefaultSnapshotFolder(CString(L"/nonexistent/")),
-            CString(home + "/Bilder/Dravik2 Player/"));
-  const std::string config = (folder.Path() / "config").string();
-  environment.Set("XDG_CONFIG_HOME", config.c_str());
-  std::filesystem::create_directories(config);
-  std::ofstream(config + "/user-dirs.dirs") << "XDG_PICTURES_DIR=\"/srv/pictures/\"\n";
-  EXPECT_EQ(plat::UserPicturesDir(), "/srv/pictures");
-  // A name that is neither under $HOME nor absolute is not used.
-  std::ofstream(config + "/user-dirs.dirs") << "XDG_PICTURES_DIR=\"pictures\"\n";
-  EXPECT_EQ(plat::UserPicturesDir(), home + "/Pictures");
-  // Without a home there is no pictures folder.
-  environment.Set("HOME", nullptr);
-  EXPECT_EQ(plat::UserPicturesDir(), "");
-  EXPECT_EQ(DefaultSnapshotFolder(CString(L"/nonexistent/")), L"");
 }

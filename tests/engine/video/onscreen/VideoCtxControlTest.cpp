@@ -6,7 +6,7 @@
 
 #include "engine/store/IndexBlock.h"
 #include "engine/stream/SensorData.h"
-#include "tests/playback/PlaybackTestSupport.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 using namespace playtest;
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "tests/playback/PlaybackTestSupport.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 using namespace playtest;
 

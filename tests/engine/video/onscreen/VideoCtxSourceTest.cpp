@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "engine/stream/SourceBoxCtx.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/playback/PlaybackTestSupport.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 using namespace playtest;
 

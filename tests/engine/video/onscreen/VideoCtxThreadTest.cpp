@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Sync.h"
-#include "tests/playback/PlaybackTestSupport.h"
+#include "tests/engine/video/onscreen/PlaybackTestSupport.h"
 
 using namespace playtest;
 
