@@ -11,10 +11,10 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/export/RecordCtx.h"
-#include "tests/fixtures/PictureView.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreDescription.h"
-#include "tests/fixtures/TestVideo.h"
+#include "testdata/PictureView.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreDescription.h"
+#include "testdata/TestVideo.h"
 
 namespace {
 

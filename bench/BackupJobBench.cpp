@@ -27,8 +27,8 @@
 #include "platform/File.h"
 #include "platform/Message.h"
 #include "platform/Time.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/SelfCheck.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/SelfCheck.h"
+#include "testdata/StoreBuilder.h"
 
 namespace {
 

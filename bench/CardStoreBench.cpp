@@ -7,8 +7,8 @@
 
 #include "engine/store/CardStore.h"
 #include "platform/File.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 
 namespace {
 

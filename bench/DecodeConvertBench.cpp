@@ -13,11 +13,11 @@
 
 #include "bench/WindowlessPresenter.h"
 #include "engine/video/FfmpegVideoDecoder.h"
-#include "platform/video/FrameConverter.h"
 #include "engine/video/VideoCtx.h"
 #include "platform/Time.h"
+#include "platform/video/FrameConverter.h"
 #include "platform/video/OffscreenPresenter.h"
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
 
 namespace {
 

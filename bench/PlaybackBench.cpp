@@ -13,8 +13,8 @@
 #include "bench/WindowlessPresenter.h"
 #include "engine/stream/SourceBoxCtx.h"
 #include "engine/video/VideoCtx.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 
 namespace {
 

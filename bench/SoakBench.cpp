@@ -26,16 +26,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
-#include "platform/browser/FakeWebBrowser.h"
-#include "platform/devices/FakeDriveTable.h"
 #include "platform/video/qt/WindowPresenters.h"
-#include "platform/wnd/TestHarness.h"
 #include "platform/wnd/Window.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/TestStream.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/TestStream.h"
+#include "tests/support/FakeDriveTable.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/support/TestHarness.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 

@@ -37,8 +37,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "ui/MainDlgIds.h"
 #include "ui/MainLayout.h"
 

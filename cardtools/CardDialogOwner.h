@@ -5,10 +5,10 @@
 
 #include <cstdint>
 
-#include "app/DisplayTime.h"
 #include "cardtools/RecordSpanEntry.h"
 #include "platform/Geometry.h"
 #include "platform/String.h"
+#include "settings/DisplayTime.h"
 
 class IIbpCtrl;
 

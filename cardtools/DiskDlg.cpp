@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
 #include "cardtools/DriveFinder.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/wnd/SysMetrics.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 
@@ -78,8 +79,8 @@ BOOL CDiskDlg::OnInitDialog() {
   formatList_.AddString(LoadLanguageString(L"AVI video"));
   formatList_.SetCurSel(kSdFormat);
   for (CDateTimeCtrl& picker : pickers_) picker.SetFormat(kPickerFormat);
-  GetDlgItem(kBackupDestination)->SetWindowText(BackupFolder());
-  GetDlgItem(kSnapshotFolder)->SetWindowText(SnapshotFolder());
+  GetDlgItem(kBackupDestination)->SetWindowText(app::BackupFolder());
+  GetDlgItem(kSnapshotFolder)->SetWindowText(app::SnapshotFolder());
   eventLog_.SetOwner(m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : nullptr);
   eventLog_.SetBrakesMode(g_appConfig.ReadConfigInt(L"BrakesMode", 0));
   InitEventList();

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/AppConfig.h"
 #include "cardtools/DiskDlg.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/File.h"
 #include "platform/wnd/FolderPicker.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

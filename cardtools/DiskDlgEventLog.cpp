@@ -3,9 +3,9 @@
 #include <cstring>
 #include <limits>
 
-#include "app/AppConfig.h"
 #include "cardtools/DiskDlg.h"
 #include "engine/gps/GpsTrack.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 // recordings here and in the owner's record list, and forgetting them again.
 #include <algorithm>
 
-#include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
 #include "cardtools/DiskDlg.h"
 #include "cardtools/DriveFinder.h"
 #include "engine/IIbpCtrl.h"
 #include "engine/SourcePath.h"
 #include "platform/File.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ bool CDiskDlg::ReopenSource() {
 
 // The `.sd` files of the backup folder, newest name last.
 void CDiskDlg::FillBackupFileList() {
-  const CString folder = BackupFilesFolder();
+  const CString folder = app::BackupFilesFolder();
   std::vector<std::string> names = plat::ListFiles(folder.ToUtf8(), ".sd");
   std::sort(names.begin(), names.end());
   backupFileList_.ResetContent();

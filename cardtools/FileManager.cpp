@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/AppConfig.h"
-#include "app/DisplayTime.h"
-#include "cardtools/CardToolSettings.h"
 #include "platform/File.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
+#include "settings/DialogTexts.h"
+#include "settings/DisplayTime.h"
 
 namespace {
 
@@ -42,7 +43,7 @@ BOOL FileManager::OnInitDialog() {
 }
 
 void FileManager::RefreshBackupList() {
-  const CString folder = BackupFilesFolder();
+  const CString folder = app::BackupFilesFolder();
   GetDlgItem(kFolderText)->SetWindowText(folder);
   std::vector<std::string> names = plat::ListFiles(folder.ToUtf8(), ".sd");
   std::sort(names.begin(), names.end());

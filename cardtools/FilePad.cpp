@@ -1,7 +1,7 @@
 #include "cardtools/FilePad.h"
 
-#include "cardtools/CardToolSettings.h"
 #include "config/TimeZone.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "cardtools/FormatDlg.h"
 
-#include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 

@@ -31,10 +31,15 @@ function(player_layer name)
   target_link_libraries(${name} PUBLIC player_options)
 endfunction()
 
-# player_test_suite(<name> <folder> [SUBDIRS <folders...>] LIBS <libs...>): one GoogleTest
-# executable from a folder and, where a suite mirrors a layer's own folders, its sub-folders.
+# player_test_suite(<name> <folder> [APP gui|windows|browser [EACH_CASE]] [SUBDIRS <folders...>]
+#                   LIBS <libs...>): one GoogleTest executable from a folder and, where a suite
+# mirrors a layer's own folders, its sub-folders. APP runs the tests in a Qt application of that
+# kind (tests/support/QtTestApplication.h) and makes one CTest test per fixture, so that the
+# application starts once per fixture; EACH_CASE keeps one CTest test per case, for suites whose
+# cases take seconds each and gain more from running side by side. Suites without APP get one
+# CTest test per case.
 function(player_test_suite name dir)
-  cmake_parse_arguments(ARG "" "" "LIBS;SUBDIRS" ${ARGN})
+  cmake_parse_arguments(ARG "EACH_CASE" "APP" "LIBS;SUBDIRS" ${ARGN})
   set(sources)
   foreach(sub ${dir} ${ARG_SUBDIRS})
     file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${sub}/*.cpp)
@@ -51,9 +56,32 @@ function(player_test_suite name dir)
   endforeach()
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${libs} test_main GTest::gtest player_options)
-  gtest_discover_tests(${name}
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    DISCOVERY_TIMEOUT 60)
+  if(ARG_APP)
+    set(app_kinds gui windows browser)
+    set(app_libs test_gui_app test_window_app test_browser_app)
+    list(FIND app_kinds ${ARG_APP} kind)
+    if(kind LESS 0)
+      message(FATAL_ERROR "${name}: APP is one of ${app_kinds}")
+    endif()
+    list(GET app_libs ${kind} app_lib)
+    target_link_libraries(${name} PRIVATE ${app_lib})
+  endif()
+  if(NOT ARG_APP OR ARG_EACH_CASE)
+    gtest_discover_tests(${name}
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+      DISCOVERY_TIMEOUT 60)
+    return()
+  endif()
+  set(listed ${CMAKE_CURRENT_BINARY_DIR}/${name}_fixtures.cmake)
+  add_custom_command(TARGET ${name} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -D SUITE=${name} -D PROGRAM=$<TARGET_FILE:${name}> -D WORKDIR=${CMAKE_BINARY_DIR}
+            -D OUTPUT=${listed} -P ${PROJECT_SOURCE_DIR}/cmake/FixtureTests.cmake
+    BYPRODUCTS ${listed}
+    VERBATIM)
+  set(include_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_include.cmake)
+  file(WRITE ${include_file}
+    "if(EXISTS [==[${listed}]==])\n  include([==[${listed}]==])\nelse()\n  add_test(${name}_NOT_BUILT ${name}_NOT_BUILT)\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${include_file})
 endfunction()
 
 # player_link_if_present(<target> <libs...>): links the libraries that exist in this build.

@@ -4,8 +4,8 @@
 // the defaults (no password, no daylight saving).
 #pragma once
 
-#include "config/CardBlocks.h"
 #include "platform/String.h"
+#include "recorder/CardBlocks.h"
 
 class DeviceSettings {
  public:

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/ToolTipCtrl.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -31,12 +31,6 @@ bool IClock::WaitEvent(CEvent& event, std::uint32_t timeoutMs) {
   return event.Wait(static_cast<std::int32_t>(std::min<std::uint32_t>(timeoutMs, INT32_MAX)));
 }
 
-bool FakeClock::WaitEvent(CEvent& event, std::uint32_t timeoutMs) {
-  if (event.Wait(0)) return true;
-  Advance(timeoutMs);
-  return false;
-}
-
 IClock& SystemClock() {
   static SteadyClock clock;
   return clock;

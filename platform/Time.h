@@ -1,8 +1,7 @@
 // Tick counts, sleeping and local-time conversions. Code that paces or times out takes its time
-// from an IClock so that tests can drive it with a FakeClock.
+// from an IClock so that tests can drive it with a clock of their own.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -32,24 +31,10 @@ class IClock {
 IClock& SystemClock();
 
 // The clock behind GetTickCount and the window layer's timers: the machine's clock unless one is
-// installed (tests install a FakeClock). Returns the previously installed clock (null = none).
+// installed (tests install one they move themselves). Returns the previously installed clock
+// (null = none).
 IClock* SetTickClock(IClock* clock);
 IClock& TickClock();
-
-// A clock that moves only when told: SleepMs advances it at once, and WaitEvent takes a pending
-// signal without moving or else advances by the whole time-out, so nothing ever blocks.
-class FakeClock : public IClock {
- public:
-  explicit FakeClock(std::uint64_t startMs = 1000) : now_(startMs) {}
-  std::uint64_t NowMs() const override { return now_.load(); }
-  void SleepMs(std::uint32_t ms) override { now_ += ms; }
-  bool WaitEvent(CEvent& event, std::uint32_t timeoutMs) override;
-  void Advance(std::uint64_t ms) { now_ += ms; }
-  void Set(std::uint64_t ms) { now_ = ms; }
-
- private:
-  std::atomic<std::uint64_t> now_;
-};
 
 // Seconds since 1970 of a local date and time (daylight saving decided by the time zone rules,
 // TZ honoured); -1 when the fields do not form a time the C library can represent.

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/AppConfig.h"
-#include "app/AppPaths.h"
-#include "cardtools/CardToolSettings.h"
-#include "platform/wnd/PaintDC.h"
 #include "platform/wnd/MessageBox.h"
+#include "platform/wnd/PaintDC.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
+#include "settings/DialogTexts.h"
 #include "ui/MapPage.h"
 
 BOOL CGenGMapKey::OnInitDialog() {

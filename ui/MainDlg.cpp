@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "config/TimeZone.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
 #include "platform/wnd/Icon.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlgIds.h"
 #include "ui/MainLayout.h"
 

@@ -21,12 +21,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/DisplayTime.h"
 #include "cardtools/CardDialogOwner.h"
 #include "cardtools/DiskDlg.h"
 #include "cardtools/FileManager.h"
 #include "cardtools/FilePad.h"
-#include "config/CardBlocks.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DigiStatic.h"
 #include "controls/MonthCalCtrlEx.h"
@@ -41,6 +39,8 @@
 #include "platform/wnd/DragDrop.h"
 #include "platform/wnd/ListCtrl.h"
 #include "platform/wnd/ToolTipCtrl.h"
+#include "recorder/CardBlocks.h"
+#include "settings/DisplayTime.h"
 #include "ui/GsensorBar.h"
 #include "ui/MainLayout.h"
 #include "ui/MapDlg.h"

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
 #include "cardtools/DriveFinder.h"
 #include "cardtools/FormatDlg.h"
 #include "config/DeviceSettings.h"
@@ -12,6 +11,7 @@
 #include "platform/Time.h"
 #include "platform/devices/DeviceChange.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "users/ConfirmDlg.h"
 

@@ -1,6 +1,5 @@
 // The tools of the main window: snapshot, format, configuration, Wi-Fi and map key dialogs, the
 // Config.ini toggles, the file manager and file pad, "Mark Save" and restarting a recording.
-#include "app/AppConfig.h"
 #include "cardtools/FormatDlg.h"
 #include "config/DeviceSettings.h"
 #include "config/dialogs/TabConfigDlg.h"
@@ -9,6 +8,7 @@
 #include "platform/Time.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Shell.h"
+#include "settings/AppConfig.h"
 #include "ui/GenGMapKey.h"
 #include "ui/MainDlg.h"
 

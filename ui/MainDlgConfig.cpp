@@ -2,9 +2,9 @@
 // zone, the on-screen text, the channel settings and the display settings.
 #include "ui/MainDlg.h"
 
-#include "app/AppConfig.h"
 #include "config/TimeZone.h"
 #include "engine/IIbpCtrl.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

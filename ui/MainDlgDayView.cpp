@@ -5,9 +5,9 @@
 // reads on the record list and on the picture.
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
+#include "settings/AppConfig.h"
 #include "ui/DayGrid.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"

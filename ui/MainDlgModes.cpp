@@ -2,10 +2,10 @@
 // skinned and sized for it from the layout table.
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/SysMetrics.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 

@@ -5,9 +5,9 @@
 
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
-#include "app/AppConfig.h"
 #include "platform/wnd/MessageBox.h"
 #include "platform/wnd/PaintDC.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 
 namespace {

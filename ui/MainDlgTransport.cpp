@@ -1,11 +1,11 @@
 // Transport commands, speed and volume, channel layouts, step repeat and channel visibility.
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
 #include "platform/gdi/GdiQt.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 #include "ui/PanelLayout.h"

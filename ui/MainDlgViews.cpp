@@ -2,9 +2,9 @@
 // the map view, the full-video view and the sliding control panels.
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "platform/Time.h"
 #include "platform/wnd/Menu.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 

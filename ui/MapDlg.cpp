@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "app/AppConfig.h"
-#include "app/AppPaths.h"
 #include "engine/gps/DecimalNumber.h"
 #include "platform/File.h"
 #include "platform/gdi/GdiQt.h"
+#include "settings/AppConfig.h"
+#include "settings/AppPaths.h"
 #include "ui/MapPage.h"
 
 namespace {

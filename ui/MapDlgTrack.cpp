@@ -4,9 +4,9 @@
 #include <cmath>
 #include <limits>
 
-#include "app/AppConfig.h"
 #include "engine/gps/DecimalNumber.h"
 #include "engine/gps/GpsOffsetTable.h"
+#include "settings/AppConfig.h"
 #include "ui/MapDlg.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "ui/PanelDlg.h"
 
-#include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/wnd/Icon.h"
 #include "platform/wnd/SysMetrics.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 
 namespace {

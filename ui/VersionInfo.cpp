@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "cardtools/CardToolSettings.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 

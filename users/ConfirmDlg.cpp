@@ -1,6 +1,6 @@
 #include "users/ConfirmDlg.h"
 
-#include "app/AppConfig.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 
@@ -20,10 +20,7 @@ void CConfirmDlg::DoDataExchange(CDataExchange* dx) {
 
 BOOL CConfirmDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SetWindowText(LoadLanguageString(GetWindowText()));
-  for (int id : {kUserNameLabel, kPasswordLabel, IDOK, IDCANCEL}) {
-    if (CWnd* item = GetDlgItem(id)) item->SetWindowText(LoadLanguageString(item->GetWindowText()));
-  }
+  TranslateDialogTexts(*this, {kUserNameLabel, kPasswordLabel, IDOK, IDCANCEL});
   userEdit_.SetLimitText(kTextLimit);
   passwordEdit_.SetLimitText(kTextLimit);
   return TRUE;

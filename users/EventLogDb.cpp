@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/AppConfig.h"
 #include "platform/Time.h"
 #include "platform/wnd/MessageBox.h"
+#include "settings/AppConfig.h"
 #include "users/EventLogTable.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/AppConfig.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "config/dialogs/TabConfigDlg.h"
 
-#include "app/AppConfig.h"
-#include "cardtools/CardToolSettings.h"
+#include "settings/AppConfig.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 

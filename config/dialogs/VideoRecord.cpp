@@ -1,7 +1,7 @@
 #include "config/dialogs/VideoRecord.h"
 
-#include "app/AppConfig.h"
 #include "config/dialogs/OptionTables.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "config/dialogs/WiFiConfigDlg.h"
 
-#include "cardtools/CardToolSettings.h"
+#include "settings/DialogTexts.h"
 
 namespace {
 

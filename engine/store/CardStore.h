@@ -11,9 +11,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include "config/CardBlocks.h"
 #include "engine/store/IndexBlock.h"
 #include "engine/store/StoReader.h"
+#include "recorder/CardBlocks.h"
 
 // Source types of the engine.
 constexpr int kSourceRawCard = 11;

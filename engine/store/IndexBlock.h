@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "config/CardBlocks.h"
-#include "config/RecorderDate.h"
+#include "recorder/CardBlocks.h"
+#include "recorder/RecorderDate.h"
 
 constexpr std::uint32_t kIndexBlockFEMagic = 0xFEFEFEFE;  // stored FE FE FE FE
 constexpr std::uint32_t kIndexBlockA5Magic = 0xA5010000;  // stored 00 00 01 A5

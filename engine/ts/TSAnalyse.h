@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "config/RecorderDate.h"
-#include "engine/stream/ABuffer2.h"
 #include "engine/audio/AacDecoder.h"
-#include "engine/ts/FindFilePath.h"
 #include "engine/store/IndexBlock.h"
+#include "engine/stream/ABuffer2.h"
 #include "engine/stream/MyThread.h"
+#include "engine/stream/VBuffer2.h"
+#include "engine/ts/FindFilePath.h"
 #include "engine/ts/TSDemux.h"
 #include "engine/ts/TSFrameRate.h"
-#include "engine/stream/VBuffer2.h"
 #include "platform/File.h"
+#include "recorder/RecorderDate.h"
 
 class CRecordCtx;
 

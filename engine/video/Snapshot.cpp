@@ -1,16 +1,12 @@
 #include "engine/video/Snapshot.h"
 
-#include <filesystem>
-
 #include "platform/File.h"
-#include "platform/UserFolders.h"
 #include "platform/gdi/Dc.h"
 #include "platform/media/ImageFile.h"
 
 namespace {
 
 constexpr int kPlaceholderLength = 3;
-const wchar_t kProgramName[] = L"Dravik2 Player";
 
 bool PictureIsWhole(const SnapshotPicture& picture) {
   return picture.width > 0 && picture.height > 0 &&
@@ -26,10 +22,6 @@ void DrawTexts(CDC& dc, int width, int height, const SnapshotTexts& texts) {
   for (int i = 0; i < 3; ++i) {
     dc.TextOut(width - column * (3 - i), y, texts.lines[static_cast<std::size_t>(i)]);
   }
-}
-
-CString WithSlash(const CString& folder) {
-  return !folder.IsEmpty() && folder[folder.GetLength() - 1] == L'/' ? folder : folder + L'/';
 }
 
 }  // namespace
@@ -67,17 +59,4 @@ bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, c
   }
   if (texts.draw) DrawTexts(dc, picture.width, picture.height, texts);
   return plat::SaveBitmapFile(enlarged, fileName, inputs);
-}
-
-CString DefaultSnapshotFolder(const CString& programFolder) {
-  const CString program = WithSlash(programFolder);
-  const std::string besideProgram = (program + L"Snapshot").ToUtf8();
-  std::error_code ec;
-  const bool usable =
-      plat::IsWritableDir(besideProgram) ||
-      (!std::filesystem::exists(besideProgram, ec) && plat::IsWritableDir(program.ToUtf8()));
-  if (usable) return program + L"Snapshot/";
-  const std::string pictures = plat::UserPicturesDir();
-  if (pictures.empty()) return CString();
-  return CString(pictures) + L'/' + kProgramName + L'/';
 }

@@ -41,8 +41,3 @@ bool MakeSnapshotFolders(const CString& path);
 // (`inputs`) or exists as anything but a regular file is refused.
 bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, const CString& fileName,
                    const std::vector<std::string>& inputs = {});
-
-// The snapshot folder when the settings name none, with a trailing '/': "Snapshot/" in the
-// program's folder when that can be written, else the program's own folder in the user's
-// pictures folder. Empty when neither can be found.
-CString DefaultSnapshotFolder(const CString& programFolder);

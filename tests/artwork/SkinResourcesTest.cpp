@@ -5,7 +5,7 @@
 
 #include "SkinTestSupport.h"
 #include "controls/VxSkinButton.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 #include "ui/PanelLayout.h"
 #include "ui/SkinIds.h"
 

@@ -6,15 +6,15 @@
 #include <chrono>
 #include <thread>
 
-#include "app/AppConfig.h"
 #include "platform/File.h"
-#include "platform/wnd/TestHarness.h"
+#include "settings/AppConfig.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/ShellCommand.h"
-#include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 // tasks, modes and progress, and a picture of the dialog with a card listed.
 #include <gtest/gtest.h>
 
-#include "app/AppConfig.h"
 #include "platform/Time.h"
-#include "platform/wnd/TestHarness.h"
+#include "settings/AppConfig.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

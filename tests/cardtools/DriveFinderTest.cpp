@@ -4,7 +4,7 @@
 
 #include "cardtools/DriveFinder.h"
 #include "platform/wnd/ComboBox.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

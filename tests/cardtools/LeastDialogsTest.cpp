@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "app/AppConfig.h"
 #include "cardtools/FileManager.h"
 #include "cardtools/FilePad.h"
 #include "cardtools/FormatDlg.h"
@@ -12,9 +11,10 @@
 #include "config/TimeZone.h"
 #include "config/dialogs/TabConfigDlg.h"
 #include "config/dialogs/WiFiConfigDlg.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
+#include "settings/AppConfig.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

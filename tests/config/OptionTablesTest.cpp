@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
 #include "config/DeviceSettings.h"
 #include "config/dialogs/OptionTables.h"
 #include "config/dialogs/VideoRecord.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "tests/controls/SkinTestSupport.h"
 #include "controls/BitmapSlider.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/controls/SkinTestSupport.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;

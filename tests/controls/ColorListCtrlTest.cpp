@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "controls/ColorListCtrl.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::SpyWnd;
 

@@ -4,7 +4,7 @@
 
 #include "controls/DigiStatic.h"
 #include "platform/gdi/GdiObjects.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;

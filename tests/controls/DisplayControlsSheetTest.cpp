@@ -4,12 +4,12 @@
 
 #include <QImage>
 
-#include "tests/controls/SkinTestSupport.h"
 #include "controls/BitmapSlider.h"
 #include "controls/DigiStatic.h"
 #include "controls/Label.h"
 #include "controls/MonthCalCtrlEx.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/controls/SkinTestSupport.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

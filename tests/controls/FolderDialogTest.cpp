@@ -2,7 +2,7 @@
 
 #include "controls/FolderDialog.h"
 #include "platform/wnd/Shell.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::FolderStep;
 using plat::test::SpyWnd;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "controls/grid/GridCtrl.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 // Cell addresses as the test messages show them.
 inline void PrintTo(const CCellID& cell, std::ostream* out) { *out << "(" << cell.row << ", " << cell.col << ")"; }

@@ -6,7 +6,7 @@
 
 #include "controls/Label.h"
 #include "platform/wnd/Input.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;

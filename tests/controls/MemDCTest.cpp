@@ -7,7 +7,7 @@
 #include "platform/gdi/Printer.h"
 #include "platform/gdi/Surface.h"
 #include "platform/wnd/PaintDC.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;

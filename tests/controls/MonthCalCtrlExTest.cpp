@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/MonthCalCtrlEx.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using plat::test::Pixel;
 using plat::test::SpyWnd;

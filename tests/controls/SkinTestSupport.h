@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/gdi/GdiDefs.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 namespace skintest {
 

@@ -9,12 +9,12 @@
 #include <QWidget>
 
 #include "SkinTestSupport.h"
-#include "app/AppConfig.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinButton.h"
 #include "platform/wnd/PaintDC.h"
-#include "platform/wnd/TestHarness.h"
 #include "platform/wnd/ToolTipCtrl.h"
+#include "settings/AppConfig.h"
+#include "tests/support/TestHarness.h"
 
 using namespace skintest;
 using plat::test::Key;

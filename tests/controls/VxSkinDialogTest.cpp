@@ -6,12 +6,12 @@
 #include <QWidget>
 
 #include "SkinTestSupport.h"
-#include "controls/VxSkinButton.h"
 #include "controls/Messages.h"
+#include "controls/VxSkinButton.h"
 #include "controls/VxSkinDialog.h"
 #include "controls/VxSkinSldButton.h"
 #include "controls/VxSkinSldButton2.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using namespace skintest;
 using plat::test::Key;

@@ -5,7 +5,7 @@
 #include "SkinTestSupport.h"
 #include "controls/Messages.h"
 #include "controls/VxSkinSldButton2.h"
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 
 using namespace skintest;
 using plat::test::Mouse;

@@ -21,11 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
-#include "app/program/OrynPlayerApp.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/ShellCommand.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "app/OrynPlayerApp.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/MainLayout.h"
 

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
+#include "testdata/ScratchDir.h"
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/fixtures/ScratchDir.h"
 #include "tests/support/FakeIbpCtrl.h"
 
 using namespace enginetest;

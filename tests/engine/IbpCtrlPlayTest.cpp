@@ -10,10 +10,10 @@
 #include <ctime>
 
 #include "engine/video/CropZoom.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/TsBuilder.h"
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/TsBuilder.h"
 
 using namespace enginetest;
 using sourcetest::Fixture;

@@ -10,10 +10,10 @@
 
 #include "platform/sound/SoundOutput.h"
 #include "platform/video/OffscreenPresenter.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/TsBuilder.h"
 #include "tests/engine/EngineTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/TsBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
 
 using namespace enginetest;

@@ -6,13 +6,13 @@
 #include <QFontMetrics>
 #include <QWidget>
 
-#include "app/LanguageTable.h"
-#include "platform/wnd/TestHarness.h"
+#include "settings/LanguageTable.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestHarness.h"
 
 namespace {
 

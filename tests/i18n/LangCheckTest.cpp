@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "tests/fixtures/ScratchDir.h"
+#include "testdata/ScratchDir.h"
 #include "tools/langcheck/LanguageCheck.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/AppConfig.h"
-#include "app/LanguageTable.h"
+#include "settings/AppConfig.h"
+#include "settings/LanguageTable.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tools/langcheck/LanguageCheck.h"
 #include "tools/langcheck/LanguageFile.h"

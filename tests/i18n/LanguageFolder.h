@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/AppConfig.h"
-#include "tests/fixtures/ScratchDir.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
 
 class LanguageFolder {
  public:

@@ -9,12 +9,12 @@
 #include "config/DeviceSettings.h"
 #include "config/dialogs/TabConfigDlg.h"
 #include "config/dialogs/WiFiConfigDlg.h"
-#include "platform/wnd/TestHarness.h"
+#include "testdata/FileBytes.h"
 #include "tests/cardtools/CardToolsTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/support/WindowWait.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/support/LanguageKeyRecorder.h"
+#include "tests/support/TestHarness.h"
+#include "tests/support/WindowWait.h"
 #include "users/ConfirmDlg.h"
 
 namespace {

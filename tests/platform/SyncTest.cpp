@@ -6,6 +6,7 @@
 
 #include "platform/Sync.h"
 #include "platform/Time.h"
+#include "tests/support/FakeClock.h"
 
 TEST(SyncTest, AutoResetEventLatchesOneSetForOneWait) {
   CEvent e;
@@ -73,7 +74,7 @@ TEST(SyncTest, TimedJoinReportsAThreadThatDoesNotStop) {
 }
 
 TEST(TimeTest, ClocksAndLocalTimeFollowTheTimeZone) {
-  plat::FakeClock fake(0xFFFFFFF0ull);
+  plat::test::FakeClock fake(0xFFFFFFF0ull);
   EXPECT_EQ(fake.TickCount(), 0xFFFFFFF0u);
   fake.SleepMs(0x20);
   EXPECT_EQ(fake.NowMs(), 0x100000010ull);
@@ -111,7 +112,7 @@ TEST(TimeTest, ClocksAndLocalTimeFollowTheTimeZone) {
 
 TEST(TimeTest, WaitEventEndsOnSignalOrTimeOut) {
   CEvent event;
-  plat::FakeClock fake(5000);
+  plat::test::FakeClock fake(5000);
   EXPECT_FALSE(fake.WaitEvent(event, 40));
   EXPECT_EQ(fake.NowMs(), 5040u);  // the fake clock never blocks: it moves by the time-out
   event.Set();

@@ -13,15 +13,15 @@
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/ShellCommand.h"
-#include "tests/fixtures/StoreBuildTest.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/TestSignals.h"
-#include "tests/fixtures/TestStream.h"
-#include "tests/fixtures/TsBuilder.h"
+#include "testdata/FileBytes.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/StoreBuildTest.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/TestSignals.h"
+#include "testdata/TestStream.h"
+#include "testdata/TsBuilder.h"
 
 namespace {
 

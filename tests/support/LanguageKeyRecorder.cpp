@@ -4,8 +4,8 @@
 #include <cwctype>
 #include <mutex>
 
-#include "app/AppConfig.h"
 #include "platform/Profile.h"
+#include "settings/AppConfig.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <functional>
 #include <thread>
 
-#include "platform/wnd/TestHarness.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/TestHarness.h"
 
 namespace plat::test {
 

@@ -6,7 +6,7 @@
 
 #include "platform/gdi/Dc.h"
 #include "platform/gdi/Surface.h"
-#include "tests/fixtures/EventLogFile.h"
+#include "testdata/EventLogFile.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/WindowWait.h"
 #include "tests/ui/MainWindowTestSupport.h"

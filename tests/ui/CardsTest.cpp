@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "engine/IIbpCtrl.h"
-#include "platform/devices/FakeDriveTable.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/FileBytes.h"
+#include "testdata/StoreBuilder.h"
+#include "tests/support/FakeDriveTable.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "users/ConfirmDlg.h"

@@ -11,16 +11,16 @@
 #include <functional>
 #include <tuple>
 
-#include "app/AppConfig.h"
 #include "engine/IbpCtrl.h"
 #include "engine/video/VideoCtx.h"
-#include "platform/browser/FakeWebBrowser.h"
 #include "platform/video/BackBufferPresenter.h"
 #include "platform/video/PresentedFrame.h"
 #include "platform/video/qt/WindowPresenters.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 #include "ui/MainDlg.h"
 #include "ui/MainLayout.h"

@@ -6,15 +6,15 @@
 #include <QRegularExpression>
 #include <filesystem>
 
-#include "app/AppConfig.h"
 #include "engine/IbpCtrl.h"
 #include "engine/video/VideoCtx.h"
-#include "platform/browser/FakeWebBrowser.h"
 #include "platform/video/qt/WindowPresenters.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/support/TestHarness.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 

@@ -5,7 +5,7 @@
 #include "cardtools/FormatDlg.h"
 #include "config/dialogs/TabConfigDlg.h"
 #include "platform/wnd/ComboBox.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/ui/CommandsTestAccess.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"

@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QTreeWidget>
 
-#include "app/LanguageTable.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "settings/LanguageTable.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/support/LanguageKeyRecorder.h"
 #include "tests/support/ScopedEnvironment.h"

@@ -1,7 +1,7 @@
 #include <QString>
 
 #include "config/TimeZone.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"

@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "app/AppConfig.h"
-#include "platform/browser/FakeWebBrowser.h"
 #include "platform/gdi/GdiQt.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/ScratchDir.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
 #include "tests/support/FakeIbpCtrl.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/support/TestHarness.h"
 #include "ui/MainDlg.h"
 
 class TimerSpyMainDlg : public CMainDlg {

@@ -10,10 +10,10 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-#include "config/RecorderDate.h"
 #include "engine/EngineState.h"
 #include "platform/ByteOrder.h"
 #include "platform/wnd/PaintDC.h"
+#include "recorder/RecorderDate.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/ui/CommandsTestAccess.h"
 #include "tests/ui/PanelTestSupport.h"

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QString>
 
-#include "tests/fixtures/TestSignals.h"
+#include "testdata/TestSignals.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/PanelTestSupport.h"
 #include "ui/MainDlgIds.h"

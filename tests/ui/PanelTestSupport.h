@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/DisplayTime.h"
 #include "controls/Messages.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "settings/DisplayTime.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/ui/MainWindowTestSupport.h"
 
 inline std::int64_t LocalTime(int year, int month, int day, int hour, int minute, int second) {

@@ -7,7 +7,7 @@
 
 #include "engine/EngineState.h"
 #include "platform/wnd/SysMetrics.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/i18n/LanguageFolder.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"

@@ -1,10 +1,10 @@
 // The engine's messages as the main window takes them from a fake engine: sensor blocks feed the
 // graph's curve, the map page, the speed and the car data; the end of a backup says how it ended.
-#include "config/RecorderDate.h"
 #include "engine/EngineState.h"
 #include "platform/ByteOrder.h"
 #include "platform/wnd/PaintDC.h"
-#include "tests/fixtures/TestSignals.h"
+#include "recorder/RecorderDate.h"
+#include "testdata/TestSignals.h"
 #include "tests/ui/MainWindowTestSupport.h"
 
 namespace {

@@ -8,17 +8,17 @@
 #include <fstream>
 #include <thread>
 
-#include "app/AppConfig.h"
 #include "engine/IIbpCtrl.h"
-#include "platform/browser/FakeWebBrowser.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/video/qt/WindowPresenters.h"
 #include "platform/wnd/PaintDC.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/TestSignals.h"
+#include "settings/AppConfig.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/TestSignals.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/FakeWebBrowser.h"
+#include "tests/support/TestHarness.h"
 #include "ui/MainDlg.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/program/OrynPlayerApp.h"
+#include "app/OrynPlayerApp.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/ui/MainWindowTestSupport.h"
 
 using Texts = std::vector<std::string>;

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "platform/gdi/GdiQt.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
 #include "ui/MainLayout.h"
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "controls/DigiStatic.h"
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/TestHarness.h"
 #include "ui/MainLayout.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // something other than 1.
 #include <gtest/gtest.h>
 
-#include "platform/wnd/TestHarness.h"
+#include "tests/support/TestHarness.h"
 #include "users/ConfirmDlg.h"
 
 namespace {

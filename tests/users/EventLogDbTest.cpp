@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <random>
 
-#include "platform/wnd/TestHarness.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 #include "users/EventLogDb.h"
 #include "users/EventLogTable.h"

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "platform/Time.h"
-#include "tests/fixtures/SelfCheck.h"
-#include "tests/fixtures/DescriptionText.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/StoreBuilder.h"
+#include "testdata/DescriptionText.h"
+#include "testdata/FileBytes.h"
+#include "testdata/SelfCheck.h"
+#include "testdata/StoreBuilder.h"
 
 namespace {
 

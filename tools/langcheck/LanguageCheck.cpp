@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/LanguageTable.h"
 #include "platform/String.h"
+#include "settings/LanguageTable.h"
 #include "tools/langcheck/LanguageFile.h"
 #include "tools/langcheck/Scripts.h"
 #include "tools/langcheck/TemplateTexts.h"
@@ -11,7 +11,8 @@
 namespace langcheck {
 namespace {
 
-constexpr const char* kLayers[] = {"app", "config", "engine", "controls", "ui", "cardtools", "users", "platform"};
+constexpr const char* kLayers[] = {"platform", "recorder", "engine",    "settings", "controls",
+                                   "config",   "users",    "cardtools", "ui",       "app"};
 
 std::string Quote(const std::wstring& text) { return "\"" + WideToUtf8(text) + "\""; }
 

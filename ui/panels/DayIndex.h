@@ -8,8 +8,8 @@
 #include <compare>
 #include <vector>
 
-#include "app/DisplayTime.h"
 #include "cardtools/RecordSpanEntry.h"
+#include "settings/DisplayTime.h"
 
 namespace panels {
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/AppConfig.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/SysMetrics.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 
 CSidePanel::CSidePanel(UINT templateId, CWnd* parent)

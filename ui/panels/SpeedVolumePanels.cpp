@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/AppConfig.h"
 #include "controls/Messages.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 #include "ui/panels/SpeedText.h"

@@ -4,11 +4,11 @@
 
 #include "engine/audio/G726Decoder.h"
 #include "engine/export/RecordCtx.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreDescription.h"
 #include "tests/engine/audio/AudioTestSupport.h"
-#include "tests/engine/gps/GpsTestData.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreDescription.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace audiotest;
 

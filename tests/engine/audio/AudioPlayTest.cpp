@@ -12,9 +12,9 @@
 #include <unistd.h>
 
 #include "engine/audio/AudioCtx.h"
+#include "testdata/FileBytes.h"
 #include "tests/engine/stream/SourceTestSupport.h"
 #include "tests/support/TestEnvironment.h"
-#include "tests/fixtures/FileBytes.h"
 
 using namespace sourcetest;
 

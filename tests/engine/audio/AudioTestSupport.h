@@ -12,11 +12,12 @@
 #include <utility>
 #include <vector>
 
-#include "engine/stream/ABuffer2.h"
-#include "engine/audio/AudioCtx.h"
 #include "engine/EngineState.h"
+#include "engine/audio/AudioCtx.h"
+#include "engine/stream/ABuffer2.h"
 #include "platform/sound/RingOutput.h"
 #include "tests/engine/audio/AudioOracle.h"
+#include "tests/support/FakeClock.h"
 
 namespace audiotest {
 
@@ -112,7 +113,7 @@ struct AudioRig {
   CEngineState state;
   CABuffer2 queue{kQueueItems};
   const bool queueMade;
-  plat::FakeClock clock;
+  plat::test::FakeClock clock;
   TestDevice* device;
   CAudioCtx audio;
   SoundFeed feed{queue};

@@ -8,16 +8,17 @@
 #include <gtest/gtest.h>
 
 #include "platform/Time.h"
+#include "tests/support/FakeClock.h"
 
 namespace {
 
 constexpr std::int64_t kFarStamp = 1'700'000'000'000'000;  // a recording's time in microseconds
 
-std::int64_t Now(const plat::FakeClock& clock) { return static_cast<std::int64_t>(clock.NowMs()); }
+std::int64_t Now(const plat::test::FakeClock& clock) { return static_cast<std::int64_t>(clock.NowMs()); }
 
 // Shows `count` pictures the way the video thread does (step, then wait), with no decoding
 // time, and returns the wall time between consecutive steps.
-std::vector<std::int64_t> PacePictures(CFpsCtrl& pacer, plat::FakeClock& clock, double speed, std::int32_t rate,
+std::vector<std::int64_t> PacePictures(CFpsCtrl& pacer, plat::test::FakeClock& clock, double speed, std::int32_t rate,
                                        double stampStepUs, int count) {
   pacer.SetSpeed(speed);
   std::vector<std::int64_t> intervals;
@@ -46,7 +47,7 @@ TEST(FpsCtrlTest, PicturesTakeTheirMediaTimeAtEverySpeed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "speed " << c.speed << " rate " << c.rate);
-    plat::FakeClock clock(100'000);
+    plat::test::FakeClock clock(100'000);
     CFpsCtrl pacer(std::fabs(c.speed * c.rate), 0);
     const auto intervals = PacePictures(pacer, clock, c.speed, c.rate, c.stampStepUs, 120);
     // Once settled each interval is the stamp distance at the speed, to the millisecond, and the
@@ -74,7 +75,7 @@ TEST(FpsCtrlTest, CarryIsBoundedByTwoSecondsOfStepPeriods) {
                         {1.0, 25, 80},  {0.5, 0, 133}};  // no rate counts as the default 30
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "speed " << c.speed << " rate " << c.rate);
-    plat::FakeClock clock(100'000);
+    plat::test::FakeClock clock(100'000);
     CFpsCtrl pacer(30.0, 0);
     pacer.SetSpeed(c.speed);
     // Pictures a second apart with no wall time between them: the carry stops at the bound.
@@ -121,7 +122,7 @@ TEST(FpsCtrlTest, PicturesWithoutStampsHoldTheNominalInterval) {
   for (const Case& c : cases) {
     for (const std::int64_t none : {std::int64_t{0}, CFpsCtrl::kNoTime}) {
       SCOPED_TRACE(testing::Message() << "speed " << c.speed << " stamp " << none);
-      plat::FakeClock clock(100'000);
+      plat::test::FakeClock clock(100'000);
       CFpsCtrl pacer(30.0, 0);
       pacer.SetSpeed(c.speed);
       pacer.Step(none, c.rate, Now(clock));
@@ -141,7 +142,7 @@ TEST(FpsCtrlTest, PicturesWithoutStampsHoldTheNominalInterval) {
 }
 
 TEST(FpsCtrlTest, WaitTakesCarryAndCorrectionAndEndsOnASignal) {
-  plat::FakeClock clock(100'000);
+  plat::test::FakeClock clock(100'000);
   CFpsCtrl pacer(0.0, 0);
   EXPECT_DOUBLE_EQ(pacer.GetRate(), CFpsCtrl::kDefaultRate);  // a rate that is no number counts as 30
   EXPECT_DOUBLE_EQ(pacer.SetFps(-12.0, Now(clock)), CFpsCtrl::kDefaultRate);
@@ -176,7 +177,7 @@ TEST(FpsCtrlTest, WaitTakesCarryAndCorrectionAndEndsOnASignal) {
 }
 
 TEST(FpsCtrlTest, IdleTimeIsNotTakenForALatePicture) {
-  plat::FakeClock clock(100'000);
+  plat::test::FakeClock clock(100'000);
   CFpsCtrl pacer(30.0, 0);
   PacePictures(pacer, clock, 2.0, 30, 1e6, 10);  // close to 500 ms a key frame
   const std::int32_t steady = pacer.GetCarry();

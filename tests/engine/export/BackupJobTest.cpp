@@ -8,10 +8,10 @@
 #include <csignal>
 #include <filesystem>
 
-#include "tests/engine/store/CardStoreTestSupport.h"
+#include "testdata/FileBytes.h"
+#include "testdata/StoreFormat.h"
 #include "tests/engine/export/JobTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/StoreFormat.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
 
 using namespace jobtest;
 using fixtures::FileSize;

@@ -13,10 +13,10 @@
 #include <csignal>
 #include <filesystem>
 
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/engine/export/JobTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
 #include "tests/support/Eventually.h"
 
 namespace fs = std::filesystem;

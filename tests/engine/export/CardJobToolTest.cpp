@@ -8,13 +8,13 @@
 #include <filesystem>
 
 #include "engine/store/CardStore.h"
+#include "testdata/FileBytes.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/TestStream.h"
 #include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ShellCommand.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/TestStream.h"
 
 using fixtures::RunCommand;
 using sourcetest::Fixture;

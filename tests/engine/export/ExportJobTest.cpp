@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "testdata/FileBytes.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/TsBuilder.h"
 #include "tests/engine/audio/AudioOracle.h"
 #include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/ShellCommand.h"
-#include "tests/fixtures/TsBuilder.h"
 
 using namespace jobtest;
 using sourcetest::Fixture;

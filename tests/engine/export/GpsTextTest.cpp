@@ -8,12 +8,12 @@
 #include <functional>
 #include <sstream>
 
-#include "engine/gps/GpsOffsetTable.h"
 #include "engine/export/GpsTextFile.h"
-#include "tests/engine/gps/GpsTestData.h"
+#include "engine/gps/GpsOffsetTable.h"
+#include "testdata/FileBytes.h"
 #include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/FileBytes.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace jobtest;
 using sourcetest::Fixture;

@@ -11,14 +11,14 @@
 #include <string>
 
 #include "engine/export/RecordCtx.h"
+#include "testdata/FileBytes.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/PictureView.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreDescription.h"
 #include "tests/engine/export/JobTestSupport.h"
-#include "tests/engine/gps/GpsTestData.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/PictureView.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreDescription.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace recordtest;
 using Bytes = std::vector<std::uint8_t>;

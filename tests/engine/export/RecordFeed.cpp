@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 
-#include "tests/fixtures/MediaProbe.h"
-#include "tests/fixtures/StoreBuilder.h"
-#include "tests/fixtures/StoreFormat.h"
+#include "testdata/MediaProbe.h"
+#include "testdata/StoreBuilder.h"
+#include "testdata/StoreFormat.h"
 
 namespace recordtest {
 

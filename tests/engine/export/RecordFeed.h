@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/stream/QueueItem.h"
 #include "engine/export/RecordCtx.h"
+#include "engine/stream/QueueItem.h"
 #include "platform/Message.h"
-#include "tests/fixtures/Layout.h"
+#include "testdata/Layout.h"
 
 namespace recordtest {
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "engine/export/RecordCtx.h"
-#include "tests/engine/gps/GpsTestData.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreDescription.h"
+#include "testdata/TestSignals.h"
+#include "testdata/TestVideo.h"
 #include "tests/engine/export/RecordFeed.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreDescription.h"
-#include "tests/fixtures/TestSignals.h"
-#include "tests/fixtures/TestVideo.h"
+#include "tests/engine/gps/GpsTestData.h"
 
 using namespace recordtest;
 

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/gps/CarDataFrame.h"
 #include "engine/export/RecordText.h"
+#include "engine/gps/CarDataFrame.h"
+#include "testdata/TestSignals.h"
 #include "tests/engine/gps/GpsTestData.h"
-#include "tests/fixtures/TestSignals.h"
 
 using namespace gpstest;
 

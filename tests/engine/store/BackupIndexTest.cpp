@@ -1,9 +1,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "tests/engine/store/CardStoreTestSupport.h"
+#include "testdata/ShellCommand.h"
 #include "tests/engine/export/JobTestSupport.h"
-#include "tests/fixtures/ShellCommand.h"
+#include "tests/engine/store/CardStoreTestSupport.h"
 
 namespace storetest {
 namespace {

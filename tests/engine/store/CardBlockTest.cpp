@@ -2,8 +2,8 @@
 
 #include "engine/store/IndexBlock.h"
 #include "platform/ByteOrder.h"
+#include "testdata/StoreFormat.h"
 #include "tests/engine/store/CardStoreTestSupport.h"
-#include "tests/fixtures/StoreFormat.h"
 
 namespace storetest {
 namespace {

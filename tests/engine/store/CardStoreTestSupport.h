@@ -8,8 +8,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/store/CardStore.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/StoreBuildTest.h"
+#include "testdata/FileBytes.h"
+#include "testdata/StoreBuildTest.h"
 
 namespace storetest {
 

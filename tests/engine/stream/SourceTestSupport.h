@@ -14,16 +14,16 @@
 #include <thread>
 #include <vector>
 
+#include "engine/EngineState.h"
 #include "engine/stream/ABuffer2.h"
 #include "engine/stream/ChunkDemux.h"
-#include "engine/EngineState.h"
 #include "engine/stream/SensorData.h"
 #include "engine/stream/SourceBoxCtx.h"
 #include "engine/stream/VBuffer2.h"
 #include "platform/Message.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/engine/stream/QueueTestSupport.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/StoreBuilder.h"
 
 namespace sourcetest {
 

@@ -7,12 +7,12 @@
 #include <cstdlib>
 
 #include "engine/ts/TSAnalyse.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/TsBuilder.h"
 #include "tests/engine/audio/AudioOracle.h"
 #include "tests/engine/stream/QueueTestSupport.h"
 #include "tests/engine/ts/TSTestSupport.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/TsBuilder.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "engine/ts/PesUnit.h"
 #include "engine/ts/TSDemux.h"
 #include "engine/ts/TSVideoUnit.h"
-#include "tests/fixtures/TsBuilder.h"
+#include "testdata/TsBuilder.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "engine/ts/TSFrameRate.h"
 #include "engine/ts/TSSensorText.h"
 #include "platform/File.h"
-#include "tests/fixtures/FileBytes.h"
-#include "tests/fixtures/ScratchDir.h"
-#include "tests/fixtures/TsBuilder.h"
+#include "testdata/FileBytes.h"
+#include "testdata/ScratchDir.h"
+#include "testdata/TsBuilder.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/video/FfmpegVideoDecoder.h"
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
 
 namespace {
 

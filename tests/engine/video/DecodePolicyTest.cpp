@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
 
 namespace {
 

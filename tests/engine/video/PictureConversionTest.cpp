@@ -15,7 +15,7 @@ extern "C" {
 #include "engine/video/FfmpegVideoDecoder.h"
 #include "platform/video/OffscreenPresenter.h"
 #include "platform/video/PresentedFrame.h"
-#include "tests/fixtures/TestStream.h"
+#include "testdata/TestStream.h"
 
 namespace {
 
