@@ -138,16 +138,18 @@ TEST(ProgramRunTest, UnderAWindowManagerTheCardDialogStaysAboveTheMainWindow) {
   const fixtures::ScratchDir dir("e2e-wm");
   const std::string backup = dir.File("demo.sd");
   ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  std::ofstream(dir.File("steps.txt")) << "stacked Open an existing file\n";
   for (const std::string screen : {"1920x1080", "1024x600"}) {
     const std::string command = "PLAYER_APPDIR='" + dir.Path() + "' '" PLAYER_WITH_XVFB "' " + screen + " '"
-                                PLAYER_WINDOWSHOT "' --wm --stacking '" PLAYER_PROGRAM "' '" + plat::test::TestOutputDir() +
-                                "/e2e-window-manager-" + screen + ".png' -f '" + backup + "' 2>/dev/null";
+                                PLAYER_WINDOWSHOT "' --wm --steps '" + dir.File("steps.txt") + "' '" PLAYER_PROGRAM "' '" +
+                                plat::test::TestOutputDir() + "/e2e-window-manager-" + screen + ".png' -f '" + backup +
+                                "' 2>/dev/null";
     FILE* out = popen(command.c_str(), "r");
     ASSERT_NE(out, nullptr);
     char text[4096] = {};
     const std::string lines(text, std::fread(text, 1, sizeof text - 1, out));
     pclose(out);
-    EXPECT_NE(lines.find("\nDravik2 Player|Open an existing file|\n"), std::string::npos) << screen << ": " << lines;
+    EXPECT_NE(lines.find("\nstacked Dravik2 Player|Open an existing file|\n"), std::string::npos) << screen << ": " << lines;
   }
 }
 

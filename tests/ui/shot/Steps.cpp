@@ -56,6 +56,18 @@ std::optional<Geometry> FindWindow(const QString& title) {
   return Geometry{m.captured(3).toInt(), m.captured(4).toInt(), m.captured(1).toInt(), m.captured(2).toInt()};
 }
 
+// The titles of the windows as the window manager stacks them, lowest first, each ended by '|'.
+QString StackedTitles() {
+  static const QRegularExpression id("0x[0-9a-f]+");
+  QString titles;
+  const QString stacking = Run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
+  for (auto it = id.globalMatch(stacking); it.hasNext();) {
+    const QString window = QString::number(it.next().captured().toUInt(nullptr, 16));
+    titles += Run("xdotool", {"getwindowname", window}).trimmed() + '|';
+  }
+  return titles;
+}
+
 void Click(const Geometry& main, const QStringList& at, int count) {
   const QString x = QString::number(main.x + at[0].toInt());
   const QString y = QString::number(main.y + at[1].toInt());
@@ -86,6 +98,10 @@ QString Step(const QString& verb, const QStringList& args, const Geometry& main)
     std::optional<Geometry> g;
     WaitFor([&] { return (g = FindWindow(args.join(' '))).has_value(); });
     return g ? QString("window %1 %2 %3 %4").arg(g->width).arg(g->height).arg(g->x).arg(g->y) : "window none";
+  } else if (verb == "stacked" && !args.isEmpty()) {
+    QString titles;
+    WaitFor([&] { return (titles = StackedTitles()).contains(args.join(' ')); });
+    return "stacked " + titles;
   } else if (verb == "gone" && !args.isEmpty()) {
     return WaitFor([&] { return !FindWindow(args.join(' ')); }) ? "gone" : "still";
   } else {

@@ -8,6 +8,8 @@
 //   settle X Y W H       waits until the region shows the same in three looks in a row
 //   window TITLE         waits for a shown window whose title holds TITLE; reports
 //                        "window W H X Y" of its client area on the screen, or "window none"
+//   stacked TITLE        waits until the window manager stacks a window whose title holds TITLE;
+//                        reports "stacked " and the stacked titles, lowest first, each ended by '|'
 //   gone TITLE           waits until no shown window's title holds TITLE; reports "gone" or "still"
 #pragma once
 

@@ -1,21 +1,23 @@
-// windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] [--stacking] [--do STEP]...
-// [--steps FILE] PLAYER OUT.png [ARGUMENT...]: on the X display of the environment (an Xvfb server), starts the
-// player with the arguments, waits until its main window is mapped and its picture has settled,
-// writes the whole screen to OUT.png, prints the window's "WIDTH HEIGHT X Y" and ends the player.
-// With --wm a window manager (openbox) runs on the display first. With --stacking the titles of the
-// windows that the window manager stacks follow on a line of their own, lowest first, each ended
-// by '|'. With --steps the picture is not waited for: the steps of the file (tests/ui/shot/Steps.h)
-// run once the window appeared, OUT.png is taken after them and their reports follow, one a line. Each --then runs a
-// shell command (a click, a drag) once the picture has settled, in turn, before the shot. With --again the picture is not
-// waited to settle (a playing video never does): the first shot is taken once it has kept
-// changing, the second MS milliseconds later into OUT2.png. With --close the player is not ended:
-// the pointer clicks the window's point X Y (xdotool), as a user closing it does, and the player's
-// exit code follows on the line, -1 when it crashed or did not end in time. With --do STEP
-// (repeatable) the steps run once the window appeared, in order: "click:X,Y" and "dclick:X,Y"
-// click the window's point once or twice, "await:TEXT" prints 1 once a window whose name begins
-// with TEXT shows and "playing" once the screen keeps changing (0 when it did not in time), and
-// "signal:N" writes OUT.png, sends the player signal N and prints its exit code as --close does.
-// Exit code 0 when the window was caught, 2 when it did not appear in time.
+// windowshot [--wm] [--steps FILE] [--then COMMAND]... [--again MS OUT2.png] [--close X Y]
+//            [--do STEP]... PLAYER OUT.png [ARGUMENT...]
+// On the X display of the environment (an Xvfb server) starts the player with the arguments,
+// waits until its main window is mapped, writes the whole screen to OUT.png, prints the window's
+// "WIDTH HEIGHT X Y" and ends the player. Exit code 0 when the window was caught, 2 when it did
+// not appear in time.
+//   --wm            a window manager (openbox) runs on the display first
+//   --steps FILE    the steps of the file (tests/ui/shot/Steps.h) run once the window appeared;
+//                   OUT.png is taken after them and their reports follow, one a line
+//   --then COMMAND  a shell command (a click, a drag) run once the picture has settled, in turn,
+//                   before the shot (without --steps the shot waits for a settled picture)
+//   --again MS OUT2.png  the picture is not waited to settle (a playing video never does): the
+//                   first shot is taken once it has kept changing, the second MS ms later
+//   --close X Y     the pointer clicks the window's point X Y as a user closing it does, and the
+//                   player's exit code follows on the line (-1 when it crashed or did not end)
+//   --do STEP       run in order once the window appeared, in place of the shot: "click:X,Y"
+//                   and "dclick:X,Y" click the window's point; "await:TEXT" prints 1 once a window
+//                   whose name begins with TEXT shows (0 when none did in time); "playing" prints 1
+//                   once the screen keeps changing; "signal:N" writes OUT.png, sends the player
+//                   signal N and prints its exit code
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
@@ -75,7 +77,6 @@ QImage GrabScreen() { return QGuiApplication::primaryScreen()->grabWindow(0).toI
 
 struct Options {
   bool windowManager = false;
-  bool stacking = false;
   int againMs = 0;
   QString againPng;
   bool close = false;
@@ -102,18 +103,6 @@ bool StartWindowManager(QProcess& wm) {
     QThread::msleep(kPollMs);
   }
   return false;
-}
-
-// The titles of the windows as the window manager stacks them, lowest first.
-QString StackedTitles() {
-  static const QRegularExpression id("0x[0-9a-f]+");
-  QString titles;
-  const QString stacking = Output("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"});
-  for (auto it = id.globalMatch(stacking); it.hasNext();) {
-    const QString window = QString::number(it.next().captured().toUInt(nullptr, 16));
-    titles += Output("xdotool", {"getwindowname", window}).trimmed() + '|';
-  }
-  return titles;
 }
 
 // Grabs until the picture settles; the window's geometry when it was found, else nothing.
@@ -228,8 +217,8 @@ int ReadOptions(int argc, char** argv, Options& options) {
   int at = 1;
   while (at < argc) {
     const QString option = QString::fromLocal8Bit(argv[at]);
-    if (option == "--wm" || option == "--stacking") {
-      (option == "--wm" ? options.windowManager : options.stacking) = true;
+    if (option == "--wm") {
+      options.windowManager = true;
       at += 1;
     } else if (option == "--again" && at + 2 < argc) {
       options.againMs = std::atoi(argv[at + 1]);
@@ -266,8 +255,8 @@ int main(int argc, char** argv) {
   Options options;
   const int at = ReadOptions(argc, argv, options);
   if (at == 0 || argc < at + 2) {
-    std::fprintf(stderr, "usage: windowshot [--wm] [--again MS OUT2.png] [--then COMMAND]... [--close X Y] "
-                         "[--stacking] [--do STEP]... [--steps FILE] PLAYER OUT.png [ARGUMENT...]\n");
+    std::fprintf(stderr, "usage: windowshot [--wm] [--steps FILE] [--then COMMAND]... [--again MS OUT2.png] "
+                         "[--close X Y] [--do STEP]... PLAYER OUT.png [ARGUMENT...]\n");
     return 2;
   }
   QProcess wm;
@@ -300,8 +289,6 @@ int main(int argc, char** argv) {
   if (options.close) {
     Click(found->x + options.closeX, found->y + options.closeY, 1);
     std::printf(" %d", AwaitEnd(player));
-  } else if (options.stacking) {
-    std::printf("\n%s", qPrintable(StackedTitles()));
   }
   RunSteps(player, *found, options.steps, png);
   if (player.state() != QProcess::NotRunning) {
