@@ -260,9 +260,10 @@ CSize ClampToTracking(Window& wnd, CSize outer);
 QRect ProposeSizing(Window& wnd, const QRect& geometry);
 void HideOwnedWindows(Window& owner);
 void ShowOwnedWindows(Window& owner);
-// The owner has just been mapped: its owned windows shown before are mapped again, so that a
-// window manager, which takes a window's owner only when it manages both, keeps them above it.
-void RemapOwnedWindows(Window& owner);
+// The owner has just been mapped: its owned windows shown before tell the window manager their
+// owner again and are raised, so that a window manager, which takes a window's owner only when it
+// manages both, keeps them above it.
+void RenewOwnerHints(Window& owner);
 // Foreign widgets of the window follow its client area (ForeignWidget.cpp).
 void PlaceEmbedded(Window& wnd);
 // Default processing of WM_SETICON and WM_GETICON (Icon.cpp).

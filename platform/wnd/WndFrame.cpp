@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "platform/gdi/GdiQt.h"
+#include "platform/wnd/OwnerHint.h"
 #include "platform/wnd/SysMetrics.h"
 #include "platform/wnd/Window.h"
 
@@ -200,12 +201,16 @@ void ShowOwnedWindows(Window& owner) {
   }
 }
 
-// Mapping writes the transient-for hint anew, now naming a window that the window manager knows.
-void RemapOwnedWindows(Window& owner) {
+// The transient-for hint written when an owned window was shown before its owner named a window
+// the window manager did not know yet. Written again now, it is read again, and the window manager
+// keeps the owned window above its owner. Unmapping and mapping the window instead would race a
+// busy window manager, which could leave the window unmanaged.
+void RenewOwnerHints(Window& owner) {
+  if (!owner.widget) return;
   for (Window* top : TopLevelWindows()) {
     if (top->owner != &owner || !(top->style & WS_VISIBLE) || !top->widget || !top->widget->isVisible()) continue;
-    top->widget->hide();
-    top->widget->show();
+    WriteTransientFor(*top->widget, *owner.widget);
+    top->widget->raise();
   }
 }
 

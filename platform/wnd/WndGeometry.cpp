@@ -291,7 +291,7 @@ BOOL CWnd::ShowWindow(int command) {
     widget->activateWindow();
     plat::RaiseTopLevel(*w);
   }
-  if (!wasVisible && !w->IsChild()) plat::RemapOwnedWindows(*w);
+  if (!wasVisible && !w->IsChild()) plat::RenewOwnerHints(*w);
   return wasVisible;
 }
 

@@ -31,12 +31,20 @@ plat::PresentedFrame Presented(const plat::VideoWidget& widget) {
   return frame;
 }
 
-// The client area as the screen shows it, compared with what the presenter composes for it.
+// The client area as the screen shows it, compared with what the presenter composes for it once
+// the UI thread has taken the last picture presented.
 void ExpectShowsPresented(const CWnd& window, const plat::VideoWidget& widget, const std::string& name) {
-  const QImage shown = plat::test::Grab(&window);
-  plat::test::SavePng(shown, QString::fromStdString(name));
   const auto& presenter = dynamic_cast<const plat::BackBufferPresenter&>(*widget.Presenter());
-  EXPECT_EQ(shown, plat::ComposeWindow(presenter, shown.size()).convertToFormat(shown.format())) << name;
+  QImage shown;
+  QImage composed;
+  Eventually([&] {
+    plat::test::Pump();
+    shown = plat::test::Grab(&window);
+    composed = plat::ComposeWindow(presenter, shown.size()).convertToFormat(shown.format());
+    return shown == composed;
+  });
+  plat::test::SavePng(shown, QString::fromStdString(name));
+  EXPECT_EQ(shown, composed) << name;
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ QString Step(const QString& verb, const QStringList& args, const Geometry& main)
     return g ? QString("window %1 %2 %3 %4").arg(g->width).arg(g->height).arg(g->x).arg(g->y) : "window none";
   } else if (verb == "stacked" && !args.isEmpty()) {
     QString titles;
-    WaitFor([&] { return (titles = StackedTitles()).contains(args.join(' ')); });
+    WaitFor([&] { return (titles = StackedTitles()).contains(args.join(' ')); }, kSettleDeadlineMs);
     return "stacked " + titles;
   } else if (verb == "gone" && !args.isEmpty()) {
     return WaitFor([&] { return !FindWindow(args.join(' ')); }) ? "gone" : "still";
