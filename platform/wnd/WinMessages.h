@@ -303,16 +303,9 @@ struct NMLISTVIEW {
   LPARAM lParam = 0;
 };
 
-// A list view row activated (NM_DBLCLK): the row, its column and the point, client coordinates.
-struct NMITEMACTIVATE {
-  NMHDR hdr;
-  int iItem = -1;
-  int iSubItem = 0;
-  UINT uNewState = 0;
-  UINT uOldState = 0;
-  UINT uChanged = 0;
-  POINT ptAction;
-  LPARAM lParam = 0;
+// A list view row activated (NM_DBLCLK): the row, its column and the point, client coordinates,
+// with the keys held.
+struct NMITEMACTIVATE : NMLISTVIEW {
   UINT uKeyFlags = 0;
 };
 
