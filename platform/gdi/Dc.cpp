@@ -71,6 +71,7 @@ Target DcState::target() const {
   } else {
     image = surface.image;
     t.origin = surface.origin;
+    t.touched = &touched;
   }
   if (image == nullptr || image->isNull() || image->depth() != 32) return t;
   t.image = image;

@@ -161,6 +161,7 @@ BOOL Transfer(DcState& dest, const QRect& destRect, const DcState* source, const
     if (!src) return FALSE;
   }
   const QRect onImage = destRect.translated(dt.origin);
+  dt.Touch(onImage);
   const QSize srcSize = src ? sourceRect.size() : destRect.size();
   if (op == 0xCC && src->convert.kind == Conversion::Kind::None && srcSize == destRect.size()) {
     CopyRows(dt, onImage, *src);
@@ -180,6 +181,7 @@ void KeyedTransfer(const DcState& dest, const QRect& destRect, const DcState& so
   if (!src) return;
   const QRgb keyPixel = PixelOf(key, source.target().mono) & 0x00FFFFFFu;
   const QRect onImage = destRect.translated(dt.origin);
+  dt.Touch(onImage);
   const std::vector<int> columns = SourceIndices(onImage.width(), sourceRect.width());
   const std::vector<int> rows = SourceIndices(onImage.height(), sourceRect.height());
   for (const QRect& part : dt.clip.intersected(onImage)) {

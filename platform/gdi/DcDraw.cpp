@@ -69,6 +69,7 @@ void XorFocusPixel(const Target& target, int deviceX, int deviceY) {
   if (((deviceX + deviceY) & 1) != 0) return;
   const QPoint p(deviceX + target.origin.x(), deviceY + target.origin.y());
   if (!target.clip.contains(p)) return;
+  target.Touch(QRect(p, p));
   reinterpret_cast<QRgb*>(target.image->scanLine(p.y()))[p.x()] ^= 0x00FFFFFFu;
 }
 

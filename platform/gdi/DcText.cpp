@@ -66,6 +66,10 @@ void DrawRun(const Target& target, const FontContext& fc, QPoint anchor, QPoint 
   painter.translate(anchor + target.origin);
   if (fc.escapement != 0) painter.rotate(-fc.escapement / 10.0);
   const int width = WidthOf(fc.metrics, run.text, tabWidth);
+  // Glyphs may overhang their advance and the underline lies below the line: a margin of a line.
+  const QRect line(baseline.x(), baseline.y() - fc.ascent, width, fc.lineHeight);
+  const int margin = fc.lineHeight;
+  target.Touch(painter.transform().mapRect(line.adjusted(-margin, -margin, margin, margin)) & region.boundingRect());
   if (pen.opaque) {
     painter.fillRect(QRect(baseline.x(), baseline.y() - fc.ascent, width, fc.lineHeight),
                      QColor::fromRgb(pen.bk));

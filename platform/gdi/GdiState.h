@@ -89,7 +89,12 @@ struct Target {
   QPoint origin;
   QRegion clip;  // image coordinates
   bool mono = false;
+  QRect* touched = nullptr;  // where a window's surface was drawn on, gathered for its repaint
   bool Drawable() const { return image != nullptr && !clip.isEmpty(); }
+  // Notes that drawing may have changed the pixels of `area` (image coordinates) within the clip.
+  void Touch(const QRect& area) const {
+    if (touched != nullptr) *touched |= area.normalized() & clip.boundingRect();
+  }
 };
 
 struct DeviceCaps {
@@ -113,6 +118,9 @@ class DcState {
   Kind kind = Kind::Surface;
   bool printing = false;
   DcSurface surface;  // Surface kind: the window image or the printer page
+  // Surface kind: the part of the image drawn on so far. A window shows again only that part, so
+  // a context that draws a small area does not repaint the whole window.
+  mutable QRect touched;
   QImage page;        // a printer's page while one is open
   DeviceCaps caps;
   DcAttributes attr;

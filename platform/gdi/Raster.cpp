@@ -8,6 +8,7 @@ namespace plat::raster {
 
 void Fill(const Target& target, const QRect& rect, QRgb pixel) {
   if (!target.Drawable() || rect.isEmpty()) return;
+  target.Touch(rect);
   for (const QRect& part : target.clip.intersected(rect)) {
     for (int y = part.top(); y <= part.bottom(); ++y) {
       auto* row = reinterpret_cast<QRgb*>(target.image->scanLine(y));
@@ -18,6 +19,7 @@ void Fill(const Target& target, const QRect& rect, QRgb pixel) {
 
 void Xor(const Target& target, const QRect& rect, QRgb value) {
   if (!target.Drawable() || rect.isEmpty()) return;
+  target.Touch(rect);
   for (const QRect& part : target.clip.intersected(rect)) {
     for (int y = part.top(); y <= part.bottom(); ++y) {
       auto* row = reinterpret_cast<QRgb*>(target.image->scanLine(y));
@@ -28,6 +30,7 @@ void Xor(const Target& target, const QRect& rect, QRgb value) {
 
 void Plot(const Target& target, int x, int y, QRgb pixel) {
   if (target.image == nullptr || !target.clip.contains(QPoint(x, y))) return;
+  target.Touch(QRect(x, y, 1, 1));
   reinterpret_cast<QRgb*>(target.image->scanLine(y))[x] = pixel;
 }
 

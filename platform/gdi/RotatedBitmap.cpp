@@ -49,6 +49,7 @@ BOOL DrawRotatedBitmap(CDC& dc, const CBitmap& bitmap, const RotatedDraw& how) {
   std::optional<QRgb> key;
   if (how.colorKey) key = ToQRgb(*how.colorKey) & 0x00FFFFFFu;
   const QRect area = CoveredArea(image.size(), anchor, pivot, turn);
+  t.Touch(area);
   for (const QRect& part : t.clip.intersected(area)) {
     for (int y = part.top(); y <= part.bottom(); ++y) {
       auto* out = reinterpret_cast<QRgb*>(t.image->scanLine(y));

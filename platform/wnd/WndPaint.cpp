@@ -10,9 +10,11 @@
 #include <QBitmap>
 #include <QPainter>
 #include <map>
+#include <utility>
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/gdi/GdiQt.h"
+#include "platform/gdi/GdiState.h"
 #include "platform/gdi/RowCopy.h"
 #include "platform/gdi/Surface.h"
 #include "platform/wnd/PaintDC.h"
@@ -192,15 +194,25 @@ bool PaintWindow(Window& w) {
   return true;
 }
 
+namespace {
+
+// What a context drew on its window since the last call is shown.
+void ShowDrawn(HWND wnd, const CDC& dc) {
+  Window* w = WindowOf(wnd);
+  DcState* state = dc.State();
+  if (!w || !w->widget || !state) return;
+  const QRect drawn = std::exchange(state->touched, QRect());
+  if (!drawn.isEmpty()) w->widget->update(drawn.translated(w->ClientOrigin() - state->surface.origin));
+}
+
+}  // namespace
+
 bool PaintAll() {
   bool painted = false;
   for (Window* top : TopLevelWindows()) {
     if (WindowOf(top->handle)) painted = PaintTree(*top) || painted;
   }
-  for (HeldDc& h : g_heldDcs) {
-    Window* w = WindowOf(h.wnd);
-    if (w && w->widget) w->widget->update();
-  }
+  for (HeldDc& h : g_heldDcs) ShowDrawn(h.wnd, *h.dc);
   ReleaseTemporaryObjects();
   if (painted) NoteActivity();
   return painted;
@@ -280,10 +292,7 @@ CClientDC::CClientDC(CWnd* wnd) : wnd_(wnd ? wnd->m_hWnd : nullptr) {
   if (const CFont* font = wnd->GetFont()) SelectObject(const_cast<CFont*>(font));
 }
 
-CClientDC::~CClientDC() {
-  Window* w = plat::WindowOf(wnd_);
-  if (w && w->widget) w->widget->update(QRect(w->ClientOrigin(), w->backing.size()));
-}
+CClientDC::~CClientDC() { plat::ShowDrawn(wnd_, *this); }
 
 void CWnd::Invalidate(BOOL erase) { InvalidateRect(nullptr, erase); }
 

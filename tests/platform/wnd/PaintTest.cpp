@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QPaintEvent>
 #include <QWidget>
 
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/PaintDC.h"
 #include "tests/support/TestHarness.h"
+#include "tests/support/WindowWait.h"
 
 using plat::test::Pixel;
 
@@ -204,4 +206,58 @@ TEST_F(PaintTest, AWindowLaidOutAtZeroSizePaintsNothingAndGrowsBackClean) {
   qInstallMessageHandler(old);
   EXPECT_EQ(g_qtWarnings, 0);
   EXPECT_EQ(Pixel(&child, 5, 5), RGB(0, 0, 255));
+}
+
+namespace {
+
+// What Qt paints of a widget.
+class PaintWatch : public QObject {
+ public:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) {
+      ++paints;
+      painted += static_cast<QPaintEvent*>(e)->region();
+    }
+    return false;
+  }
+  int paints = 0;
+  QRegion painted;
+};
+
+}  // namespace
+
+// A window that draws a small part of itself between paints (a curve beside the video) shows
+// that part again, not the whole window.
+TEST_F(PaintTest, AClientContextShowsAgainOnlyWhatItDrew) {
+  Painter wnd(RGB(0, 0, 0), nullptr);
+  ASSERT_TRUE(wnd.Make(nullptr, CRect(0, 0, 400, 300)));
+  PaintWatch watch;
+  wnd.Widget()->installEventFilter(&watch);
+  const auto nextPaint = [&] {
+    watch.painted = QRegion();
+    const int before = watch.paints;
+    return plat::test::PumpUntil([&] { return watch.paints > before; });
+  };
+  ASSERT_TRUE(nextPaint());
+
+  {
+    CClientDC dc(&wnd);
+    dc.FillSolidRect(CRect(250, 200, 350, 260), RGB(0, 200, 0));
+    dc.SetBkMode(TRANSPARENT);
+    dc.TextOut(250, 270, L"42 km/h");
+  }
+  ASSERT_TRUE(nextPaint());
+  EXPECT_TRUE(QRect(200, 150, 200, 150).contains(watch.painted.boundingRect()));
+  EXPECT_TRUE(watch.painted.contains(QRect(250, 200, 100, 60)));
+
+  // A kept context is shown at each paint pass, its drawing only.
+  CDC* held = wnd.GetDC();
+  held->FillSolidRect(CRect(0, 0, 50, 50), RGB(200, 0, 0));
+  ASSERT_TRUE(nextPaint());
+  EXPECT_EQ(watch.painted, QRegion(0, 0, 50, 50));
+  wnd.ReleaseDC(held);
+  const QImage screen = plat::test::Grab(&wnd);
+  EXPECT_EQ(screen.pixel(300, 230), qRgb(0, 200, 0));
+  EXPECT_EQ(screen.pixel(5, 5), qRgb(200, 0, 0));
+  wnd.Widget()->removeEventFilter(&watch);
 }
