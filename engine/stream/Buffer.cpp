@@ -8,8 +8,9 @@
 #include "platform/Time.h"
 
 namespace {
-// How often a waiting producer looks at its run flag.
-constexpr std::int32_t kWaitSliceMs = 10;
+// How often a waiting producer looks at its run flag. Whoever stops a producer wakes its queues
+// first, so this only bounds the wait of one stopped otherwise.
+constexpr std::int32_t kWaitSliceMs = 100;
 }  // namespace
 
 CBuffer::CBuffer(std::size_t capacity) : m_capacity(capacity) {}
@@ -59,7 +60,6 @@ void CBuffer::FlushAll() {
   if (m_items.empty()) return;
   PopFront();
   ++m_takes;
-  m_event.Set();
 }
 
 void CBuffer::FlushTo(QueueItem& producer) {
@@ -114,6 +114,8 @@ bool CBuffer::Get(QueueItem& out) {
 
 void CBuffer::Clear() {
   CCritLock lock(*this);
+  ++m_flushes;
+  m_event.Set();
   m_items.clear();
   m_markers = 0;
   m_frames = 0;
@@ -151,20 +153,22 @@ bool CBuffer::ShouldGiveUp(const CMyThread* producer) const {
 }
 
 bool CBuffer::ReserveOrWait(QueueItem& item, const CMyThread* producer) {
-  std::uint64_t seen = 0;
+  TakeMark mark;
   {
     CCritLock lock(*this);
     if (Reserve(item) || !IsBlocking()) return true;
-    seen = m_takes;
+    mark = MarkUnlocked();
   }
-  return WaitForTakeSince(seen, producer);
+  return WaitForTakes(mark, 1, producer);
 }
 
-bool CBuffer::WaitForTakeSince(std::uint64_t seen, const CMyThread* producer) {
+bool CBuffer::WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyThread* producer) {
+  const std::uint64_t target = mark.takes + std::max<std::uint64_t>(count, 1);
   for (;;) {
     {
       CCritLock lock(*this);
-      if (m_takes != seen) return true;
+      if (m_takes >= target || m_flushes != mark.flushes) return true;
+      m_wakeAt = target;
     }
     if (ShouldGiveUp(producer)) return false;
     m_event.Wait(kWaitSliceMs);
@@ -187,8 +191,7 @@ bool CBuffer::GetUnlocked(QueueItem& out) {
   if (!m_items.empty()) {
     // Letting go of the held item frees room, even when nothing follows it.
     PopFront();
-    ++m_takes;
-    m_event.Set();
+    if (++m_takes >= m_wakeAt) m_event.Set();
   }
   if (m_items.empty()) return false;
   out = m_items.front();
@@ -217,12 +220,14 @@ void CBuffer::PushBack(const QueueItem& item) {
   m_items.push_back(item);
 }
 
-bool CBuffer::RegionInUse(std::size_t lo, std::size_t hi) const {
-  return std::any_of(m_items.begin(), m_items.end(), [&](const QueueItem& it) {
-    if (!ItemTakesRoom(it.type) || !InArea(it)) return false;
+std::size_t CBuffer::TakesToFree(std::size_t lo, std::size_t hi) const {
+  for (std::size_t i = m_items.size(); i-- > 0;) {
+    const QueueItem& it = m_items[i];
+    if (!ItemTakesRoom(it.type) || !InArea(it)) continue;
     const std::size_t start = OffsetOf(it.data);
-    return start < hi && lo < start + it.length;
-  });
+    if (start < hi && lo < start + it.length) return i + 1;
+  }
+  return 0;
 }
 
 bool CBuffer::InArea(const QueueItem& item) const {
@@ -257,7 +262,10 @@ bool CBuffer::NextWriteOffset(const QueueItem& item, std::size_t* next) const {
   return true;
 }
 
+// A waiting producer looks again: what it waited for may have gone with the rest.
 void CBuffer::KeepHeldOnly() {
+  ++m_flushes;
+  m_event.Set();
   if (m_items.size() > 1) m_items.erase(m_items.begin() + 1, m_items.end());
   m_markers = 0;
   m_frames = 0;

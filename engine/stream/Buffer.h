@@ -83,18 +83,24 @@ class CBuffer : public CCritSecs {
   bool GetUnlocked(QueueItem& out);
   void Append(const QueueItem& item);
   std::size_t MarkerItems() const { return m_markers; }
-  // Whether a frame still held or queued has bytes in [lo, hi) (offsets into the area).
-  bool RegionInUse(std::size_t lo, std::size_t hi) const;
   // Whether the item's bytes lie inside the area.
   bool InArea(const QueueItem& item) const;
   std::size_t OffsetOf(const BYTE* p) const { return static_cast<std::size_t>(p - m_area); }
   // Sleeps between retries with the lock released; false when the producer must give up.
   bool PauseBeforeRetry(const CMyThread* producer, DWORD ms) const;
-  // How many times the consumer has let go of an item: a waiting producer watches it change.
-  std::uint64_t TakesUnlocked() const { return m_takes; }
-  // Waits, lock released, until the consumer lets go of an item after `seen`. False when the
-  // producer must give up.
-  bool WaitForTakeSince(std::uint64_t seen, const CMyThread* producer);
+  // Where a waiting producer starts from: the items the consumer has let go of and the flushes.
+  struct TakeMark {
+    std::uint64_t takes = 0;
+    std::uint64_t flushes = 0;
+  };
+  TakeMark MarkUnlocked() const { return {m_takes, m_flushes}; }
+  // Waits, lock released, until the consumer has let go of `count` items (at least one) since the
+  // mark, or the queue was flushed. The consumer rings only when that many have gone, so a
+  // producer that needs several takes is not woken for each. False when it must give up.
+  bool WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyThread* producer);
+  // How many takes free [lo, hi) (offsets into the area): 0 when no frame has bytes there, else
+  // one past the place in the list of the last frame that has.
+  std::size_t TakesToFree(std::size_t lo, std::size_t hi) const;
 
  private:
   // Where the write position goes after the item, or false when the item does not fit.
@@ -116,6 +122,8 @@ class CBuffer : public CCritSecs {
   std::size_t m_markers = 0;  // marker items in the list
   std::size_t m_frames = 0;   // items in the list whose bytes lie in the area
   std::uint64_t m_takes = 0;
-  CEvent m_event;  // rung at every take so that a waiting producer looks again at once
+  std::uint64_t m_flushes = 0;
+  std::uint64_t m_wakeAt = 0;  // the take at which a waiting producer is to be rung
+  CEvent m_event;  // rung when a waiting producer is to look again
   std::deque<QueueItem> m_items;
 };

@@ -87,7 +87,7 @@ bool CVBuffer2::PutThrottled(QueueItem& item, const CMyThread* producer) {
     Append(item);
     CountKeyFrame(item);
   }
-  if (!WaitForTakesUntil([this] { return Count() <= Capacity() / kThrottleDivisor; }, producer)) return false;
+  if (!WaitForTakesUntil([this] { return TakesToCount(Capacity() / kThrottleDivisor); }, producer)) return false;
   return WaitWhileFull(producer);
 }
 
@@ -149,16 +149,16 @@ bool CVBuffer2::PutOnce(QueueItem& item) {
 // a full queue is tried again after each take instead of every millisecond.
 bool CVBuffer2::PutRetrying(QueueItem& item, const CMyThread* producer) {
   for (;;) {
-    std::uint64_t seen = 0;
+    TakeMark mark;
     {
       CCritLock lock(*this);
       if (PutUnlocked(item)) {
         CountKeyFrame(item);
         return true;
       }
-      seen = TakesUnlocked();
+      mark = MarkUnlocked();
     }
-    if (!WaitForTakeSince(seen, producer)) return false;
+    if (!WaitForTakes(mark, 1, producer)) return false;
   }
 }
 
@@ -167,31 +167,32 @@ void CVBuffer2::CountKeyFrame(const QueueItem& item) {
 }
 
 bool CVBuffer2::WaitWhileFull(const CMyThread* producer) {
-  for (;;) {
-    std::uint64_t seen = 0;
-    {
-      CCritLock lock(*this);
-      if (!IsBlocking() || Count() < Capacity()) return true;
-      seen = TakesUnlocked();
-    }
-    if (!WaitForTakeSince(seen, producer)) return false;
-  }
+  return WaitForTakesUntil([this] { return IsBlocking() ? TakesToCount(Capacity() - 1) : 0; }, producer);
 }
 
 bool CVBuffer2::WaitForRegion(std::size_t lo, std::size_t hi, const CMyThread* producer) {
-  return WaitForTakesUntil([&] { return !RegionInUse(lo, hi); }, producer);
+  return WaitForTakesUntil([&] { return TakesToFree(lo, hi); }, producer);
 }
 
-// Only the consumer's takes make room: the producer looks again after each instead of polling.
-bool CVBuffer2::WaitForTakesUntil(const std::function<bool()>& done, const CMyThread* producer) {
+// Markers are not counted but taken too: at least this many takes bring the count down to `count`.
+std::size_t CVBuffer2::TakesToCount(std::size_t count) const {
+  const std::size_t now = Count();
+  return now > count ? now - count : 0;
+}
+
+// Only the consumer's takes make room: the producer looks again once as many have gone as it
+// needs, instead of polling.
+bool CVBuffer2::WaitForTakesUntil(const std::function<std::size_t()>& takesNeeded, const CMyThread* producer) {
   for (;;) {
-    std::uint64_t seen = 0;
+    TakeMark mark;
+    std::size_t needed = 0;
     {
       CCritLock lock(*this);
-      if (done()) return true;
-      seen = TakesUnlocked();
+      needed = takesNeeded();
+      if (needed == 0) return true;
+      mark = MarkUnlocked();
     }
-    if (!WaitForTakeSince(seen, producer)) return false;
+    if (!WaitForTakes(mark, needed, producer)) return false;
   }
 }
 

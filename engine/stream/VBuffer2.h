@@ -55,10 +55,11 @@ class CVBuffer2 : public CBuffer {
   bool PutRetrying(QueueItem& item, const CMyThread* producer);
   void CountKeyFrame(const QueueItem& item);
   bool WaitWhileFull(const CMyThread* producer);
-  // Waits, lock released between looks, until `done` (asked under the lock) holds; false when the
-  // producer must give up.
-  bool WaitForTakesUntil(const std::function<bool()>& done, const CMyThread* producer);
+  // Waits, lock released between looks, until `takesNeeded` (asked under the lock: how many more
+  // takes the producer waits for) is 0; false when the producer must give up.
+  bool WaitForTakesUntil(const std::function<std::size_t()>& takesNeeded, const CMyThread* producer);
   bool WaitForRegion(std::size_t lo, std::size_t hi, const CMyThread* producer);
+  std::size_t TakesToCount(std::size_t count) const;
   BYTE* MoveFrameTo(QueueItem& partial, std::size_t offset);
 
   int m_keyState = 0;
