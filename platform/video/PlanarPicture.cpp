@@ -106,38 +106,65 @@ void VectorPixels(const std::uint8_t* y, const std::uint8_t* u, const std::uint8
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, ra));
 }
 
-// Sixteen pixels from an even x, where the processor has the wider registers: the same sums.
-__attribute__((target("avx2"))) void WidePixels(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v,
-                                                std::uint32_t* out, const Coefficients& c) {
-  const __m128i u8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(u));
-  const __m128i v8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(v));
-  __m256i luma = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y)));
-  __m256i cu = _mm256_cvtepu8_epi16(_mm_unpacklo_epi8(u8, u8));
-  __m256i cv = _mm256_cvtepu8_epi16(_mm_unpacklo_epi8(v8, v8));
-  luma = _mm256_slli_epi16(_mm256_sub_epi16(luma, _mm256_set1_epi16(c.lumaOffset)), 6);
-  cu = _mm256_slli_epi16(_mm256_sub_epi16(cu, _mm256_set1_epi16(128)), 6);
-  cv = _mm256_slli_epi16(_mm256_sub_epi16(cv, _mm256_set1_epi16(128)), 6);
-  const __m256i yy = _mm256_mulhi_epi16(luma, _mm256_set1_epi16(c.luma));
-  const __m256i round = _mm256_set1_epi16(4);
-  __m256i r = _mm256_add_epi16(yy, _mm256_mulhi_epi16(cv, _mm256_set1_epi16(c.red)));
-  __m256i g = _mm256_sub_epi16(yy, _mm256_add_epi16(_mm256_mulhi_epi16(cu, _mm256_set1_epi16(c.greenU)),
-                                                     _mm256_mulhi_epi16(cv, _mm256_set1_epi16(c.greenV))));
-  __m256i b = _mm256_add_epi16(yy, _mm256_mulhi_epi16(cu, _mm256_set1_epi16(c.blue)));
-  r = _mm256_srai_epi16(_mm256_add_epi16(r, round), 3);
-  g = _mm256_srai_epi16(_mm256_add_epi16(g, round), 3);
-  b = _mm256_srai_epi16(_mm256_add_epi16(b, round), 3);
-  // Packing and interleaving work within each half of the registers: pixels 0-3 and 8-11 come out
-  // in one register, 4-7 and 12-15 in the other.
-  const __m256i r8 = _mm256_packus_epi16(r, r);
-  const __m256i g8 = _mm256_packus_epi16(g, g);
-  const __m256i b8 = _mm256_packus_epi16(b, b);
-  const __m256i bg = _mm256_unpacklo_epi8(b8, g8);
-  const __m256i ra = _mm256_unpacklo_epi8(r8, _mm256_set1_epi8(static_cast<char>(0xFF)));
-  const __m256i low = _mm256_unpacklo_epi16(bg, ra);
-  const __m256i high = _mm256_unpackhi_epi16(bg, ra);
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm256_permute2x128_si256(low, high, 0x20));
-  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8), _mm256_permute2x128_si256(low, high, 0x31));
+#define WIDE __attribute__((target("avx2")))
+
+// Luma less its offset, times 64, scaled: the luma term of each pixel.
+WIDE __m256i LumaTerms(__m256i samples, const Coefficients& c) {
+  const __m256i lessOffset = _mm256_sub_epi16(samples, _mm256_set1_epi16(c.lumaOffset));
+  return _mm256_mulhi_epi16(_mm256_slli_epi16(lessOffset, 6), _mm256_set1_epi16(c.luma));
 }
+
+// Sixteen colour samples less 128, times 64: 0-7 in the low half of the register, 8-15 in the high.
+WIDE __m256i CentredColour(const std::uint8_t* samples) {
+  const __m256i wide = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(samples)));
+  return _mm256_slli_epi16(_mm256_sub_epi16(wide, _mm256_set1_epi16(128)), 6);
+}
+
+// One channel of 32 pixels in order, 8 bits each, from the luma terms and the colour term of each
+// pair of pixels (rounding included).
+WIDE __m256i ChannelBytes(__m256i lumaLow, __m256i lumaHigh, __m256i pairTerms) {
+  const __m256i low = _mm256_srai_epi16(_mm256_add_epi16(lumaLow, _mm256_unpacklo_epi16(pairTerms, pairTerms)), 3);
+  const __m256i high = _mm256_srai_epi16(_mm256_add_epi16(lumaHigh, _mm256_unpackhi_epi16(pairTerms, pairTerms)), 3);
+  return _mm256_packus_epi16(low, high);
+}
+
+// Thirty-two pixels from an even x, where the processor has the wider registers: the same sums,
+// with each colour term worked out once for the two pixels that share it and the rounding added
+// into it. Unpacking works within each half of a register, so luma goes in as pixels 0-7 with
+// 16-23 and 8-15 with 24-31, which is how the colour terms come out when doubled.
+WIDE void WidePixels(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, std::uint32_t* out,
+                     const Coefficients& c) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i luma = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(y));
+  const __m256i lumaLow = LumaTerms(_mm256_unpacklo_epi8(luma, zero), c);
+  const __m256i lumaHigh = LumaTerms(_mm256_unpackhi_epi8(luma, zero), c);
+  const __m256i cu = CentredColour(u);
+  const __m256i cv = CentredColour(v);
+  const __m256i round = _mm256_set1_epi16(4);
+  const __m256i red = _mm256_add_epi16(_mm256_mulhi_epi16(cv, _mm256_set1_epi16(c.red)), round);
+  const __m256i green = _mm256_sub_epi16(round, _mm256_add_epi16(_mm256_mulhi_epi16(cu, _mm256_set1_epi16(c.greenU)),
+                                                                 _mm256_mulhi_epi16(cv, _mm256_set1_epi16(c.greenV))));
+  const __m256i blue = _mm256_add_epi16(_mm256_mulhi_epi16(cu, _mm256_set1_epi16(c.blue)), round);
+  const __m256i r8 = ChannelBytes(lumaLow, lumaHigh, red);
+  const __m256i g8 = ChannelBytes(lumaLow, lumaHigh, green);
+  const __m256i b8 = ChannelBytes(lumaLow, lumaHigh, blue);
+  const __m256i alpha = _mm256_set1_epi8(static_cast<char>(0xFF));
+  const __m256i bgLow = _mm256_unpacklo_epi8(b8, g8);  // pixels 0-7 and 16-23
+  const __m256i bgHigh = _mm256_unpackhi_epi8(b8, g8);  // 8-15 and 24-31
+  const __m256i raLow = _mm256_unpacklo_epi8(r8, alpha);
+  const __m256i raHigh = _mm256_unpackhi_epi8(r8, alpha);
+  const __m256i p0 = _mm256_unpacklo_epi16(bgLow, raLow);    // pixels 0-3 and 16-19
+  const __m256i p1 = _mm256_unpackhi_epi16(bgLow, raLow);    // 4-7 and 20-23
+  const __m256i p2 = _mm256_unpacklo_epi16(bgHigh, raHigh);  // 8-11 and 24-27
+  const __m256i p3 = _mm256_unpackhi_epi16(bgHigh, raHigh);  // 12-15 and 28-31
+  auto* to = reinterpret_cast<__m256i*>(out);
+  _mm256_storeu_si256(to, _mm256_permute2x128_si256(p0, p1, 0x20));
+  _mm256_storeu_si256(to + 1, _mm256_permute2x128_si256(p2, p3, 0x20));
+  _mm256_storeu_si256(to + 2, _mm256_permute2x128_si256(p0, p1, 0x31));
+  _mm256_storeu_si256(to + 3, _mm256_permute2x128_si256(p2, p3, 0x31));
+}
+
+#undef WIDE
 
 bool HasWideRegisters() {
   static const bool has = __builtin_cpu_supports("avx2");
@@ -154,7 +181,7 @@ void Row(const std::uint8_t* y, const std::uint8_t* u, const std::uint8_t* v, in
     ++out;
   }
   if (HasWideRegisters()) {
-    for (; x + 16 <= end; x += 16, out += 16) WidePixels(y + x, u + x / 2, v + x / 2, out, c);
+    for (; x + 32 <= end; x += 32, out += 32) WidePixels(y + x, u + x / 2, v + x / 2, out, c);
   }
   for (; x + 8 <= end; x += 8, out += 8) VectorPixels(y + x, u + x / 2, v + x / 2, out, c);
 #endif
