@@ -148,18 +148,13 @@ bool CVBuffer2::PutOnce(QueueItem& item) {
 // Room comes back with the consumer's takes (the producer's own flushes come between its puts):
 // a full queue is tried again after each take instead of every millisecond.
 bool CVBuffer2::PutRetrying(QueueItem& item, const CMyThread* producer) {
-  for (;;) {
-    TakeMark mark;
-    {
-      CCritLock lock(*this);
-      if (PutUnlocked(item)) {
+  return WaitForTakesUntil(
+      [&]() -> std::size_t {
+        if (!PutUnlocked(item)) return 1;
         CountKeyFrame(item);
-        return true;
-      }
-      mark = MarkUnlocked();
-    }
-    if (!WaitForTakes(mark, 1, producer)) return false;
-  }
+        return 0;
+      },
+      producer);
 }
 
 void CVBuffer2::CountKeyFrame(const QueueItem& item) {
