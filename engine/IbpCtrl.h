@@ -23,7 +23,7 @@
 #include "engine/audio/AudioCtx.h"
 #include "engine/store/CardStore.h"
 #include "engine/export/EngineJob.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/IIbpCtrl.h"
 #include "engine/export/RecordCtx.h"
 #include "engine/stream/SourceBoxCtx.h"

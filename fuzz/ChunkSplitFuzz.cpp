@@ -22,7 +22,7 @@
 
 #include "engine/stream/ABuffer2.h"
 #include "engine/stream/ChunkDemux.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/stream/StreamGrammar.h"
 #include "engine/stream/VBuffer2.h"
 

@@ -1,6 +1,6 @@
 // The main window's messages, commands, notifications and keys, each handed to its handler.
 #include "controls/Messages.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "platform/devices/DeviceChange.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "engine/clock/ClockMath.h"
-#include "engine/export/RecordCtx.h"
+#include "engine/stream/RecordSink.h"
 
 namespace {
 
@@ -207,7 +207,7 @@ void CAudioCtx::Anchor(std::int64_t time, std::int64_t now) {
 
 // The frame's sound goes to the export; what plays is silence in its place.
 void CAudioCtx::HandToRecorder(QueueItem& item) {
-  if (CRecordCtx* recorder = recorder_.load()) recorder->WriteAudio(item.data, item.length, static_cast<int>(item.type));
+  if (IRecordSink* recorder = recorder_.load()) recorder->WriteAudio(item.data, item.length, static_cast<int>(item.type));
   if (item.data) std::memset(item.data, 0, item.length);
 }
 

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "engine/stream/ABuffer2.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/stream/MyThread.h"
 #include "engine/stream/QueueItem.h"
 #include "engine/audio/SoundCursor.h"
@@ -23,7 +23,7 @@
 #include "platform/Time.h"
 #include "platform/sound/SoundOutput.h"
 
-class CRecordCtx;
+class IRecordSink;
 
 class CAudioCtx : public CMyThread {
  public:
@@ -62,7 +62,7 @@ class CAudioCtx : public CMyThread {
   // and the video thread ask for it too.
   void RequestReset() { state_.RequestAudioReset(); }
   // The recorder that receives each sound frame in export-decode mode; null: none.
-  void SetRecorder(CRecordCtx* recorder) { recorder_.store(recorder); }
+  void SetRecorder(IRecordSink* recorder) { recorder_.store(recorder); }
   // Bytes of the sound frames taken from the queue since construction.
   std::uint64_t TakenBytes() const { return takenBytes_.load(); }
 
@@ -94,7 +94,7 @@ class CAudioCtx : public CMyThread {
   std::unique_ptr<plat::ISoundOutput> nullOutput_;
   plat::ISoundOutput* output_ = nullptr;  // the one in use; set only while the thread is stopped
   plat::IClock& clock_;
-  std::atomic<CRecordCtx*> recorder_{nullptr};
+  std::atomic<IRecordSink*> recorder_{nullptr};
   std::atomic<int> channel_{-1};
   std::atomic<std::int32_t> volume_{0};
   std::atomic<std::uint64_t> takenBytes_{0};

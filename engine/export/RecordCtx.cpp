@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::uint32_t kGatherBytes = 8u << 20;
 constexpr std::uint32_t kSoundBytes = 2u << 20;
-constexpr int kMaxFps = 120;
 constexpr std::int64_t kMaxCueSeconds = 5;
 // Stamps are trusted for the timing only while they agree with the frames' whole seconds, which
 // may each be up to a second off.
@@ -48,22 +47,6 @@ std::optional<FileTiming> TimingOf(std::uint32_t frames, std::int64_t seconds, s
 }
 
 }  // namespace
-
-RecordFrame RecordFrameFromItem(const QueueItem& item) {
-  RecordFrame f;
-  f.data = item.data;
-  f.length = item.length;
-  if (item.type == kItemKeyFrame) {
-    f.flags = kRecordGroupStart;
-  } else if (item.type == kItemInterFrame || item.type == kItemInterFrameAlt) {
-    f.flags = kRecordPredicted;
-  }
-  const int fps = static_cast<int>(item.aux & 0xFFFF);
-  f.fps = fps >= 1 && fps <= kMaxFps ? fps : 0;
-  f.time = item.chunkTime;
-  f.stampUs = item.stamp;
-  return f;
-}
 
 CRecordCtx::CRecordCtx() = default;
 

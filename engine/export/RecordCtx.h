@@ -20,7 +20,7 @@
 #include "engine/export/JobFailure.h"
 #include "engine/gps/CarDataFrame.h"
 #include "engine/audio/G726Decoder.h"
-#include "engine/stream/QueueItem.h"
+#include "engine/stream/RecordSink.h"
 #include "engine/export/RecordText.h"
 #include "platform/File.h"
 #include "platform/Message.h"
@@ -34,23 +34,6 @@
 // its own lifetime.
 constexpr UINT WM_PLAYER_EXPORTSTART = 0x59A;
 constexpr UINT WM_PLAYER_EXPORTDONE = 0x59B;
-
-// Flags of a frame handed to the recorder.
-constexpr std::uint32_t kRecordGroupStart = 0x4000;  // a part of a key-frame group (SPS, PPS, IDR)
-constexpr std::uint32_t kRecordPredicted = 0x2000;   // a picture outside a key-frame group
-
-struct RecordFrame {
-  const std::uint8_t* data = nullptr;  // H.264: Annex B with its 00 00 00 01 start code
-  std::uint32_t length = 0;
-  std::uint32_t flags = 0;
-  int fps = 0;                 // the recording's frame rate; 0 when not known
-  std::int32_t time = 0;       // seconds since 1970, of the chunk that held the frame
-  std::uint64_t stampUs = 0;   // the stamp of the time frame before it, microseconds; 0: none
-};
-
-// The frame of a queue item: key-frame items start or continue a group, inter items are
-// predicted; the frame rate is the trailer's word, the time the chunk's, the stamp the item's.
-RecordFrame RecordFrameFromItem(const QueueItem& item);
 
 // What the engine tells the recorder about an export.
 struct RecordSettings {
@@ -75,7 +58,7 @@ struct RecordResult {
   std::vector<std::string> files;  // the files kept under their names: AVI, SRT and CSV
 };
 
-class CRecordCtx : public CCritSecs {
+class CRecordCtx : public CCritSecs, public IRecordSink {
  public:
   static constexpr std::uint64_t kSplitBytes = 524288000;
   static constexpr std::uint32_t kMinFrames = 25;
@@ -88,16 +71,16 @@ class CRecordCtx : public CCritSecs {
   // An H.264 frame of a copied export. Recording starts at a key-frame group; the group's parts
   // are gathered and written as one key sample when its IDR picture arrives; a predicted frame
   // is one sample. Ignored in a re-encoded export.
-  void WriteVideo(const RecordFrame& frame);
+  void WriteVideo(const RecordFrame& frame) override;
   // A decoded picture of a re-encoded export. Pictures of another size than the first are
   // passed over. Ignored in a copied export.
-  void WritePicture(const plat::YuvPicture& picture, std::int32_t time, int fps, std::uint64_t stampUs);
+  void WritePicture(const plat::YuvPicture& picture, std::int32_t time, int fps, std::uint64_t stampUs) override;
   // A sound frame of the given item type: 16-bit PCM is written as it is, G.726 decoded first;
   // other types are not written. Sound is written only while a file is open.
-  void WriteAudio(const std::uint8_t* data, std::uint32_t length, int coding);
+  void WriteAudio(const std::uint8_t* data, std::uint32_t length, int coding) override;
   // A car-data frame (its 00 00 00 04 header included): one CSV line, and a subtitle cue when
   // its second is over.
-  void WriteSideData(const RecordFrame& frame);
+  void WriteSideData(const RecordFrame& frame) override;
   // Finishes the current file and ends the export. With `keepFiles`, and unless a file failed,
   // the files finished take their names; otherwise they are removed.
   RecordResult Stop(bool keepFiles = true);

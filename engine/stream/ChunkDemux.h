@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "engine/stream/ABuffer2.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/store/IndexBlock.h"
 #include "engine/stream/QueueItem.h"
-#include "engine/export/RecordCtx.h"
+#include "engine/stream/RecordSink.h"
 #include "engine/stream/SourceCtx.h"
 #include "engine/stream/VBuffer2.h"
 
@@ -58,7 +58,7 @@ class CChunkDemux {
   // The channel's AVI recorder. In range mode, while the channel is exported and neither an
   // export request, a GPS text export nor export decoding is set, the pictures, car data and
   // (when the channel's sound is exported) sound go straight to it.
-  void SetRecorder(CRecordCtx* recorder) { recorder_ = recorder; }
+  void SetRecorder(IRecordSink* recorder) { recorder_ = recorder; }
 
   // Run start: the video queue is brought back to what its consumer holds, waiting for a key
   // frame; the audio queue likewise; the time-frame state is cleared and the audio start delay set.
@@ -122,7 +122,7 @@ class CChunkDemux {
   CABuffer2* audio_ = nullptr;
   bool rangeMode_ = false;
   bool jobRuns_ = false;
-  CRecordCtx* recorder_ = nullptr;
+  IRecordSink* recorder_ = nullptr;
   std::int32_t shownJobTime_ = 0;  // the chunk time last told to the notify window in a job
 
   // The frame being assembled: its bytes start at data; `length` bytes of it are scanned. Its

@@ -18,7 +18,7 @@
 
 #include "engine/store/CardStore.h"
 #include "engine/stream/ChunkDemux.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/stream/SensorData.h"
 #include "engine/stream/SourceCtx.h"
 #include "engine/stream/SourceJob.h"
@@ -40,7 +40,7 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   // The channel's queues; the audio queue may be null.
   void SetQueues(CVBuffer2* video, CABuffer2* audio);
   // The channel's AVI recorder, which an export that copies the recording feeds.
-  void SetRecorder(CRecordCtx* recorder) { demux_.SetRecorder(recorder); }
+  void SetRecorder(IRecordSink* recorder) { demux_.SetRecorder(recorder); }
 
   // Opens the store when needed, fixes the entries to walk and starts the thread. False when the
   // store cannot be opened, there is nothing to play, no video queue is set or the job refuses.

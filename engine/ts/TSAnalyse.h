@@ -26,7 +26,7 @@
 #include "platform/File.h"
 #include "recorder/RecorderDate.h"
 
-class CRecordCtx;
+class IRecordSink;
 
 // What the reader needs of the channel object that owns it. Called on the reader's thread.
 class ITSChannel {
@@ -49,7 +49,7 @@ class ITSChannel {
 // sound as 16-bit PCM; `onEnd` is told once, on the reader's thread, whether the file was read to
 // its end (true) or the reader was stopped before (false).
 struct TSExport {
-  CRecordCtx* recorder = nullptr;  // null: the reader plays into the queues
+  IRecordSink* recorder = nullptr;  // null: the reader plays into the queues
   bool sound = true;
   std::function<void(bool complete)> onEnd;
 };

@@ -2,7 +2,7 @@
 // pictures and sound to the recorder of an export.
 #include <cmath>
 
-#include "engine/export/RecordCtx.h"
+#include "engine/stream/RecordSink.h"
 #include "engine/ts/TSAnalyse.h"
 #include "engine/ts/TSSensorText.h"
 #include "engine/ts/TSVideoUnit.h"

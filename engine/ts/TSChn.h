@@ -11,7 +11,7 @@
 #include <string>
 
 #include "engine/stream/ABuffer2.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/store/IndexBlock.h"
 #include "engine/stream/QueueItem.h"
 #include "engine/stream/SensorMarkers.h"

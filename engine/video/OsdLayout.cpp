@@ -123,22 +123,6 @@ void AddSpeedLabel(std::vector<OsdText>& out, const OsdSettings& settings, const
 
 }  // namespace
 
-LOGFONTW EdrFont(int size, const CString& face) {
-  LOGFONTW font = DefaultOsdFont();
-  font.lfHeight = size;
-  font.lfWeight = FW_HEAVY;
-  const int length = std::min(face.GetLength(), LF_FACESIZE - 1);
-  std::copy_n(face.GetString(), length, font.lfFaceName);
-  return font;
-}
-
-LOGFONTW DefaultOsdFont() {
-  LOGFONTW font;
-  font.lfHeight = 24;
-  font.lfCharSet = DEFAULT_CHARSET;
-  return font;
-}
-
 std::optional<CString> SpeedLabel(double speed) {
   if (speed == 1.0 || speed == 1.1 || speed == -1.1) return std::nullopt;
   if (speed > 0.0 && speed < 1.0) {

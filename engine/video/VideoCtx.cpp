@@ -31,7 +31,7 @@ CVideoCtx::~CVideoCtx() {
   if (presenter_) presenter_->Release();
 }
 
-void CVideoCtx::SetExport(CRecordCtx* recorder, bool perChannel) {
+void CVideoCtx::SetExport(IRecordSink* recorder, bool perChannel) {
   recorder_ = recorder;
   exportPerChannel_ = perChannel;
 }

@@ -19,7 +19,7 @@
 #include "engine/video/BackwardGroup.h"
 #include "engine/gps/CarDataFrame.h"
 #include "engine/video/DecodePolicy.h"
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/video/ExportPicture.h"
 #include "engine/video/FfmpegVideoDecoder.h"
 #include "engine/clock/FpsCtrl.h"
@@ -31,7 +31,7 @@
 #include "platform/video/VideoPresenter.h"
 
 class CIbpCtrl;
-class CRecordCtx;
+class IRecordSink;
 
 // What the on-screen text needs from outside the video thread, asked on the video thread for
 // each converted picture.
@@ -70,7 +70,7 @@ class CVideoCtx : public CMyThread {
   void SetOsdSource(const IOsdSource* osd) { osd_ = osd; }
   // The recorder of an export with decoding, and whether it takes the channel's picture alone or
   // the joined mosaic.
-  void SetExport(CRecordCtx* recorder, bool perChannel);
+  void SetExport(IRecordSink* recorder, bool perChannel);
   // Whether the source reads again from the engine's seek time (a card source; the default), so
   // that resuming at the normal speed seeks a second on; a transport stream's reader goes on with
   // what it has queued.
@@ -154,7 +154,7 @@ class CVideoCtx : public CMyThread {
   plat::IClock& clock_;
   ISensorMarkers* sensors_ = nullptr;
   const IOsdSource* osd_ = nullptr;
-  CRecordCtx* recorder_ = nullptr;
+  IRecordSink* recorder_ = nullptr;
   bool exportPerChannel_ = true;
   bool resumeSeeks_ = true;
 

@@ -7,7 +7,7 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-#include "engine/export/RecordCtx.h"
+#include "engine/stream/RecordSink.h"
 #include "engine/video/VideoCtx.h"
 
 // The presenter of the video window as it is now becomes the one drawn into. Snapshot copies the

@@ -10,7 +10,7 @@
 #include <QStyle>
 #include <QTreeWidget>
 
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "platform/ByteOrder.h"
 #include "platform/wnd/PaintDC.h"
 #include "recorder/RecorderDate.h"

@@ -5,7 +5,7 @@
 #include <QFontMetrics>
 #include <QTreeWidget>
 
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "platform/wnd/SysMetrics.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/i18n/LanguageFolder.h"

@@ -1,6 +1,6 @@
 // The engine's messages as the main window takes them from a fake engine: sensor blocks feed the
 // graph's curve, the map page, the speed and the car data; the end of a backup says how it ended.
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "platform/ByteOrder.h"
 #include "platform/wnd/PaintDC.h"
 #include "recorder/RecorderDate.h"

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/audio/AudioCtx.h"
 #include "engine/stream/ABuffer2.h"
 #include "platform/sound/RingOutput.h"

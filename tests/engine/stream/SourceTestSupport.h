@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/stream/ABuffer2.h"
 #include "engine/stream/ChunkDemux.h"
 #include "engine/stream/SensorData.h"

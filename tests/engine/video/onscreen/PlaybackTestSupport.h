@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 #include "engine/stream/VBuffer2.h"
 #include "engine/video/VideoCtx.h"
 #include "platform/Message.h"

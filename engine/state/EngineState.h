@@ -12,7 +12,7 @@
 #include <mutex>
 
 #include "engine/clock/AvClock.h"
-#include "engine/video/OsdLayout.h"
+#include "engine/state/OsdSettings.h"
 #include "engine/clock/PlayClock.h"
 #include "platform/Geometry.h"
 #include "platform/Message.h"

@@ -1,4 +1,4 @@
-#include "engine/EngineState.h"
+#include "engine/state/EngineState.h"
 
 void CEngineState::SetAudioTime(std::int64_t stamp) {
   audioTime.store(stamp);
