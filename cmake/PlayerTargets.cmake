@@ -31,6 +31,19 @@ function(player_layer name)
   target_link_libraries(${name} PUBLIC player_options)
 endfunction()
 
+# player_order(<folder> <out>): the parts of <folder> as the layers block of docs/DESIGN.md orders
+# them, lowest first, with "<" between ranks, so that the build and the layer check share one order.
+function(player_order folder out)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/docs/DESIGN.md lines REGEX "^order ${folder} ")
+  list(LENGTH lines count)
+  if(NOT count EQUAL 1)
+    message(FATAL_ERROR "docs/DESIGN.md: the layers block needs one order line for ${folder}/")
+  endif()
+  string(REGEX REPLACE "^order ${folder} +" "" parts "${lines}")
+  string(REGEX REPLACE " +" ";" parts "${parts}")
+  set(${out} ${parts} PARENT_SCOPE)
+endfunction()
+
 # player_test_suite(<name> <folder> [APP gui|windows|browser [EACH_CASE]] [SUBDIRS <folders...>]
 #                   LIBS <libs...>): one GoogleTest executable from a folder and, where a suite
 # mirrors a layer's own folders, its sub-folders. APP runs the tests in a Qt application of that
@@ -48,14 +61,14 @@ function(player_test_suite name dir)
   if(NOT sources)
     return()
   endif()
-  set(libs)
+  # A misspelt name would otherwise link as a plain "-l" flag, or not at all, without a word.
   foreach(lib ${ARG_LIBS})
-    if(TARGET ${lib})
-      list(APPEND libs ${lib})
+    if(NOT TARGET ${lib})
+      message(FATAL_ERROR "${name}: LIBS names ${lib}, which is no library of this build")
     endif()
   endforeach()
   add_executable(${name} ${sources})
-  target_link_libraries(${name} PRIVATE ${libs} test_main GTest::gtest player_options)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} test_main GTest::gtest player_options)
   # Test code is compiled unoptimised with line tables only, still under the sanitizers: that is
   # enough for their reports and halves its compile time. The program's own code keeps -O1 -g.
   target_compile_options(${name} PRIVATE "$<$<CONFIG:Debug>:-O0;-g1>")
