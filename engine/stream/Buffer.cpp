@@ -171,7 +171,7 @@ bool CBuffer::WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyT
       m_wakeAt = target;
     }
     if (ShouldGiveUp(producer)) return false;
-    m_event.Wait(kWaitSliceMs);
+    m_waitClock->WaitEvent(m_event, kWaitSliceMs);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/stream/QueueItem.h"
 #include "platform/Sync.h"
+#include "platform/Time.h"
 #include "platform/Types.h"
 
 class CMyThread;
@@ -63,6 +64,10 @@ class CBuffer : public CCritSecs {
   const BYTE* ReadPosition() const;
   bool IsBlocking() const { return m_blocking.load(std::memory_order_relaxed); }
   bool IsWoken() const { return m_woken.load(std::memory_order_relaxed); }
+
+  // The clock whose waits a waiting producer sleeps in between looks at its run flag; the
+  // machine's unless a test gives one, whose waits end only when the consumer rings.
+  void SetWaitClock(plat::IClock& clock) { m_waitClock = &clock; }
 
   // Whether a producer that retries or waits on this queue must give up.
   bool ShouldGiveUp(const CMyThread* producer) const;
@@ -125,5 +130,6 @@ class CBuffer : public CCritSecs {
   std::uint64_t m_flushes = 0;
   std::uint64_t m_wakeAt = 0;  // the take at which a waiting producer is to be rung
   CEvent m_event;  // rung when a waiting producer is to look again
+  plat::IClock* m_waitClock = &plat::SystemClock();
   std::deque<QueueItem> m_items;
 };
