@@ -1,7 +1,9 @@
 #include <cstring>
+#include <fstream>
 
 #include "engine/store/IndexBlock.h"
 #include "platform/ByteOrder.h"
+#include "testdata/BlockWriter.h"
 #include "testdata/StoreFormat.h"
 #include "tests/engine/store/CardStoreTestSupport.h"
 
@@ -69,6 +71,36 @@ TEST_F(CardBlockTest, ValidationNeedsMagicGenerationChecksumAndASequence) {
   ASSERT_TRUE(ReadCardHeaderPair(kTestDrive, &header));
   EXPECT_EQ(header.Capacity(), 8);
   EXPECT_EQ(header.Generation(), gen);
+}
+
+// Two sound header copies that disagree: the first copy stands, and its capacity never reaches
+// past the end of the device (the image holds exactly its 8 data blocks).
+TEST_F(CardBlockTest, HeaderCopiesThatDifferGiveTheFirstCopysCapacityWithinTheDevice) {
+  const std::uint32_t gen = fixtures::kDefaultGeneration;
+  auto writeCopies = [&](std::uint16_t first, std::uint16_t second, std::uint32_t secondGeneration) {
+    std::fstream image(path_, std::ios::in | std::ios::out | std::ios::binary);
+    for (const auto& [at, block] : {std::pair{fixtures::kCardHeader1, fixtures::CardHeaderBlock(first, gen)},
+                                    std::pair{fixtures::kCardHeader2, fixtures::CardHeaderBlock(second, secondGeneration)}}) {
+      image.seekp(static_cast<std::streamoff>(at));
+      image.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
+    }
+    return image.good();
+  };
+  setenv("PLAYER_DRIVE_41", path_.c_str(), 1);
+  struct Case {
+    std::uint16_t first, second;
+    std::uint32_t secondGeneration;
+    std::uint16_t capacity;
+  };
+  for (const Case& c : {Case{8, 300, gen, 8}, Case{300, 8, gen, 8}, Case{5, 8, gen, 5}, Case{6, 6, gen + 1, 6}}) {
+    ASSERT_TRUE(writeCopies(c.first, c.second, c.secondGeneration));
+    CardHeaderBlock header;
+    CardHeaderCopies sound;
+    EXPECT_TRUE(ReadCardHeaderPair(kTestDrive, &header, nullptr, &sound));
+    EXPECT_TRUE(sound.Both());
+    EXPECT_EQ(header.Capacity(), c.capacity) << c.first << " and " << c.second;
+    EXPECT_EQ(header.Generation(), gen) << c.first << " and " << c.second;
+  }
 }
 
 TEST_F(CardBlockTest, SwappingTurnsExactlyTheNumericFieldsAndTwiceRestores) {
