@@ -64,12 +64,11 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   // segment from its point-th timed point. An empty track starts none.
   void StartTrackReplay(int point);
   bool IsReplayRunning() const { return replay_.IsRunning(); }
-  // The running replay paused or resumed (the owner's Pause in the map view), stepped one point
-  // (it pauses after it), or sent on from a point, where the line drawn so far ends.
+  // The running replay paused or resumed (the owner's Pause in the map view), or stepped one point
+  // (it pauses after it).
   void PauseReplay(bool paused) { replay_.Pause(paused); }
   bool IsReplayPaused() const { return replay_.IsPaused(); }
   void StepReplay() { replay_.Step(); }
-  void SeekReplay(int point) { replay_.Seek(point); }
   // Points follow each other 200 ms / factor apart; 1 until set.
   void SetReplaySpeedFactor(double factor) { replay_.SetSpeedFactor(factor); }
   // Where the next replay starts; -1 for none.
