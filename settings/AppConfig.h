@@ -1,7 +1,7 @@
 // The keeper of the program's preferences and translations. Preferences live in "Config.ini" in
-// the settings folder (app/AppPaths.h); every write goes to the file at once and reads see what the
-// file holds (the profile functions serialise callers, so worker threads may call without a
-// lock). A settings file of more than 1 MiB, or a translation file of more than 256 KiB, is not
+// the settings folder (settings/AppPaths.h); every write goes to the file at once and reads see
+// what the file holds (the profile functions serialise callers, so worker threads may call without
+// a lock). A settings file of more than 1 MiB, or a translation file of more than 256 KiB, is not
 // read: the defaults stand. The interface language is
 // chosen once at start from "Language File" or the user's interface language, and every
 // user-visible English text is translated through "Language/<code>.ini".

@@ -115,7 +115,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool IsAltSourceMode() const;
   int GetDstHours() const { return dstHours_; }
   std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset_; }
-  // Back to the PC's own zone: recordings show the recorder's own clock (app/DisplayTime.h).
+  // Back to the PC's own zone: recordings show the recorder's own clock (settings/DisplayTime.h).
   void ClearTimeZoneOffset();
   std::int64_t GetUtcOffsetSeconds() const override { return timeZoneOffset_ + dstHours_ * 3600LL; }
   // Selects a row of the time-zone table; an index outside it selects the PC's own zone.
@@ -125,7 +125,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void LoadTimeZone();
   // The copy of the opened card's configuration block.
   void SetCardConfig(const CardConfigBlock& block) { cardConfig_ = block; }
-  // How the windows show recording times (app/DisplayTime.h).
+  // How the windows show recording times (settings/DisplayTime.h).
   app::DisplayZone GetDisplayZone() const override;
   int GetUiMode() const { return uiMode_; }
   bool IsNoMark() const { return noMark_; }
@@ -268,7 +268,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnBnClickedPlayback();
 
   // ---- Day view, record list and settings list (MainDlgDayView.cpp)
-  // Days, hours and minutes are those of the recordings' shown times (app/DisplayTime.h).
+  // Days, hours and minutes are those of the recordings' shown times (settings/DisplayTime.h).
   void InitLists();
   void InitGridsAndCalendar();
   void ClearDayMarks();

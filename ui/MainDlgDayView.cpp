@@ -1,7 +1,7 @@
 // The day view (calendar, hour and minute grids), the record list and the settings list.
 //
 // The day view works on shown times: a recording's start and end as every window shows them in
-// the chosen zone (app/DisplayTime.h), so a day, an hour or a minute here is the one the user
+// the chosen zone (settings/DisplayTime.h), so a day, an hour or a minute here is the one the user
 // reads on the record list and on the picture.
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // One day of recordings minute by minute, as the calendar panel shows it: which hours and minutes
 // recordings cover, and which recording covers each minute, so that a click on a minute plays the
 // recording of that minute of that very day. Days, hours and minutes are those the display zone
-// shows (app/DisplayTime.h).
+// shows (settings/DisplayTime.h).
 #pragma once
 
 #include <array>
