@@ -207,7 +207,8 @@ void CAudioCtx::Anchor(std::int64_t time, std::int64_t now) {
 
 // The frame's sound goes to the export; what plays is silence in its place.
 void CAudioCtx::HandToRecorder(QueueItem& item) {
-  if (IRecordSink* recorder = recorder_.load()) recorder->WriteAudio(item.data, item.length, static_cast<int>(item.type));
+  if (IRecordSink* recorder = recorder_.load())
+    recorder->WriteAudio(item.data, item.length, static_cast<int>(item.type));
   if (item.data) std::memset(item.data, 0, item.length);
 }
 

@@ -20,9 +20,9 @@ struct RecordFrame {
   const std::uint8_t* data = nullptr;  // H.264: Annex B with its 00 00 00 01 start code
   std::uint32_t length = 0;
   std::uint32_t flags = 0;
-  int fps = 0;                 // the recording's frame rate; 0 when not known
-  std::int32_t time = 0;       // seconds since 1970, of the chunk that held the frame
-  std::uint64_t stampUs = 0;   // the stamp of the time frame before it, microseconds; 0: none
+  int fps = 0;                // the recording's frame rate; 0 when not known
+  std::int32_t time = 0;      // seconds since 1970, of the chunk that held the frame
+  std::uint64_t stampUs = 0;  // the stamp of the time frame before it, microseconds; 0: none
 };
 
 // The frame of a queue item: key-frame items start or continue a group, inter items are

@@ -76,7 +76,12 @@ TEST(SyncTest, ManualResetEventReleasesEveryWaiterAndStaysSet) {
   const bool all = plat::test::Eventually([&] { return released == kWaiters; });
   const int releasedBySet = released;
   // A waiter that a fault left behind is let go, one Set each, before the joins.
-  if (!all) plat::test::Eventually([&] { gate.Set(); return released == kWaiters; });
+  if (!all) {
+    plat::test::Eventually([&] {
+      gate.Set();
+      return released == kWaiters;
+    });
+  }
   for (auto& t : waiters) t.join();
   EXPECT_TRUE(all) << releasedBySet << " of " << kWaiters << " waiters released";
   EXPECT_TRUE(gate.IsSet());

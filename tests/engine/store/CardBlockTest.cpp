@@ -79,8 +79,9 @@ TEST_F(CardBlockTest, HeaderCopiesThatDifferGiveTheFirstCopysCapacityWithinTheDe
   const std::uint32_t gen = fixtures::kDefaultGeneration;
   auto writeCopies = [&](std::uint16_t first, std::uint16_t second, std::uint32_t secondGeneration) {
     std::fstream image(path_, std::ios::in | std::ios::out | std::ios::binary);
-    for (const auto& [at, block] : {std::pair{fixtures::kCardHeader1, fixtures::CardHeaderBlock(first, gen)},
-                                    std::pair{fixtures::kCardHeader2, fixtures::CardHeaderBlock(second, secondGeneration)}}) {
+    for (const auto& [at, block] :
+         {std::pair{fixtures::kCardHeader1, fixtures::CardHeaderBlock(first, gen)},
+          std::pair{fixtures::kCardHeader2, fixtures::CardHeaderBlock(second, secondGeneration)}}) {
       image.seekp(static_cast<std::streamoff>(at));
       image.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
     }

@@ -62,7 +62,8 @@ TEST(QueueRing, AWaitingProducerIsRungByTheTakeThatMakesItsRoom) {
   if (throttledPutRung) {
     ASSERT_TRUE(Eventually([&] { return q.Count() == kCapacity && returned.load() == 14; }));
     ASSERT_TRUE(q.Get(item));
-    EXPECT_TRUE(Eventually([&] { return returned.load() == 15; })) << "a put into a full queue was not rung by the take";
+    EXPECT_TRUE(Eventually([&] { return returned.load() == 15; }))
+        << "a put into a full queue was not rung by the take";
   }
   q.Wake();
   EXPECT_TRUE(producer.Stop(10000));
