@@ -71,21 +71,19 @@ void CCardStore::CloseStore() {
 IndexEntry* CCardStore::OpenStore() {
   if (open_) return FirstEntry();
   headerCopies_ = CardHeaderCopies{};
+  damagedIndexCopies_ = {};
   Layout layout;
   if (!OpenHandle(&layout)) return Fail(HandleFailure(handle_));
   ++openSerial_;
   rawOpenCount_ = 0;
   dataBase_ = layout.dataBase;
-  std::vector<std::uint8_t> copy;
   ParsedCopy first;
-  if (!ReadCopy(layout.firstCopy, &copy) || !ParseIndexCopy(copy, layout, &first)) {
-    return Fail(StoreOpenFailure::kNotAStore);
-  }
+  if (!ReadIndexCopy(0, layout.firstCopy, layout, &first)) return Fail(StoreOpenFailure::kNotAStore);
   if (layout.secondCopy) {
     ParsedCopy second;
-    if (!ReadCopy(*layout.secondCopy, &copy) || !ParseIndexCopy(copy, layout, &second)) {
-      return Fail(StoreOpenFailure::kNotAStore);
-    }
+    if (!ReadIndexCopy(1, *layout.secondCopy, layout, &second)) return Fail(StoreOpenFailure::kNotAStore);
+    // One damaged copy is one copy without entries; with both damaged there is no index.
+    if (damagedIndexCopies_[0] && damagedIndexCopies_[1]) return Fail(StoreOpenFailure::kNotAStore);
     if (!MergeIndexCopies(std::move(first), std::move(second), layout)) return Fail(StoreOpenFailure::kNoRecordings);
   } else if (first.list.empty()) {
     return Fail(StoreOpenFailure::kNoRecordings);
@@ -149,6 +147,17 @@ bool CCardStore::OpenHandle(Layout* layout) {
 bool CCardStore::ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy) {
   copy->resize(static_cast<std::size_t>(capacity_) * kCardBlockSize);
   return handle_.ReadAt(offset, copy->data(), copy->size());
+}
+
+bool CCardStore::ReadIndexCopy(int number, std::uint64_t offset, const Layout& layout, ParsedCopy* parsed) {
+  std::vector<std::uint8_t> copy;
+  if (!ReadCopy(offset, &copy)) return false;
+  if (!ParseIndexCopy(copy, layout, parsed)) {
+    damagedIndexCopies_[static_cast<std::size_t>(number)] = true;
+    parsed->list.clear();
+    parsed->slotTypes.assign(capacity_, kEventInvalid);
+  }
+  return true;
 }
 
 IndexEntry* CCardStore::NewEntry() {
