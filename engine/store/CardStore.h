@@ -41,6 +41,7 @@ enum class StoreOpenFailure {
   kUnreadable,    // not allowed to read it
   kNotAStore,     // neither a regular file nor a block device, or not laid out as a store
   kNoRecordings,  // a store, but without a recording
+  kNoDataFolder,  // an `.idx` index whose card has no data folder
 };
 // The failure in words, for messages such as "X cannot be opened: <text>".
 const char* StoreOpenFailureText(StoreOpenFailure failure);
@@ -192,7 +193,7 @@ class CCardStore {
   CStoReader rawFile_;
   std::optional<unsigned> rawFileNumber_;
   unsigned rawOpenCount_ = 0;
-  std::string rawRoot_;
+  std::string rawDir_;  // the data folder of an `.idx` source, with its trailing '/'
 };
 
 // Writes the index of a `.sd` backup: each entry at its slot (its position in the backup, whose

@@ -85,15 +85,20 @@ TEST(FileTest, DriveNumbersMapToImagesThroughTheEnvironment) {
   fs::remove_all(dir);
 }
 
-TEST(FileTest, CardRootIsFoundBesideOrAboveTheIndexFile) {
+TEST(FileTest, TheDataFolderIsFoundBesideOrAboveTheIndexFileInAnyCase) {
   const fs::path dir = TempDir("file-cardroot");
-  fs::create_directories(dir / "card" / "dcim");
+  fs::create_directories(dir / "card" / "DCIM");
   fs::create_directories(dir / "card" / "backup" / "deep");
   const std::string idx = (dir / "card" / "backup" / "deep" / "x.idx").string();
   std::ofstream(idx) << "x";
-  EXPECT_EQ(plat::CardRootOf(idx), (dir / "card").string() + "/");
-  fs::create_directories(dir / "card" / "backup" / "deep" / "dcim");
-  EXPECT_EQ(plat::CardRootOf(idx), (dir / "card" / "backup" / "deep").string() + "/");
+  EXPECT_EQ(plat::CardDataFolderOf(idx), (dir / "card" / "DCIM").string() + "/");
+  std::ofstream((dir / "card" / "backup" / "deep" / "dcim").string()) << "a file, not a folder";
+  fs::create_directories(dir / "card" / "backup" / "Dcim");
+  EXPECT_EQ(plat::CardDataFolderOf(idx), (dir / "card" / "backup" / "Dcim").string() + "/");
+  fs::remove_all(dir / "card");
+  fs::create_directories(dir / "card" / "backup" / "deep");
+  std::ofstream(idx) << "x";
+  EXPECT_EQ(plat::CardDataFolderOf(idx), std::nullopt);
   fs::remove_all(dir);
 }
 
