@@ -1,9 +1,11 @@
 // What cardjob reads of a store and what it says about it: an index set's data come from its own
-// card whatever the case of its data folder and wherever the tool runs.
+// card whatever the case of its data folder and wherever the tool runs, and a backup names every
+// recording it had to leave out.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "engine/store/CardStore.h"
 #include "testdata/FileBytes.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/ShellCommand.h"
@@ -70,4 +72,37 @@ TEST(CardJobStoreData, AnIndexSetReadsItsOwnDataFolderInAnyCaseAndNeverTheWorkin
   EXPECT_EQ(status, 2) << out;
   EXPECT_TRUE(Has(out, lone->path + " cannot be opened: no dcim folder")) << out;
   EXPECT_FALSE(fs::exists(dir.File("lone.sd")));
+}
+
+// Recordings of which no chunk can be read, one damaged throughout and one whose data the file no
+// longer holds, are named with the reason, in the order chosen, beside a backup of the others.
+TEST(CardJobStoreData, ABackupNamesTheRecordingsItLeftOutAndWhy) {
+  fixtures::ScratchDir dir("cardjob-leftout");
+  fixtures::StoreDescription desc;
+  desc.kind = fixtures::StoreKind::kSd;
+  for (int i = 0; i < 4; ++i) desc.recordings.push_back(OneRecording(1700000000 + 600 * i).recordings[0]);
+  for (int chunk = 0; chunk < 6; ++chunk) desc.damage.push_back(fixtures::Damage::BadChunkChecksum(1, chunk));
+  desc.damage.push_back(fixtures::Damage::TruncateIndexFile(0x2000000 + 3 * 0x1000000));
+  const auto sd = fixtures::BuildStore(desc, dir.File("damaged.sd"));
+  ASSERT_TRUE(sd);
+
+  int status = -1;
+  std::string out = CardJobIn(dir.Path(), "backup damaged.sd copy.sd --entries 4,1,2,3 --json", &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_TRUE(Has(out, "{\"result\": \"done\"")) << out;
+  EXPECT_TRUE(Has(out, "\"leftOut\": [{\"recording\": 4, \"sequence\": 4, \"start\": \"20")) << out;
+  EXPECT_TRUE(Has(out, "\"reason\": \"its data lies outside the store\"}, {\"recording\": 2, \"sequence\": 2, ")) << out;
+  EXPECT_TRUE(Has(out, "\"reason\": \"none of its chunks could be read intact\"}], \"endMessages\": 1")) << out;
+  EXPECT_TRUE(Has(out, "cardjob: backup left out recording 2 (")) << out;
+  CCardStore copy;
+  copy.SetStoreSource(kSourceBackupFile, 0, dir.File("copy.sd"));
+  ASSERT_NE(copy.OpenStore(), nullptr);
+  EXPECT_EQ(copy.EntryList().size(), 2u);
+  EXPECT_EQ(copy.EntryList()[1]->Sequence(), 3u);
+
+  out = CardJobIn(dir.Path(), "backup damaged.sd plain.sd", &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_TRUE(Has(out, "backup: done, ")) << out;
+  EXPECT_TRUE(Has(out, " 1 files, 2 recordings left out")) << out;
+  EXPECT_TRUE(Has(out, "cardjob: backup left out recording 4 (")) << out;
 }
