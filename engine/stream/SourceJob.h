@@ -33,13 +33,13 @@ struct JobChunk {
 
 // Why a recording chosen for a backup went into it without a single chunk.
 enum class LeftOutReason {
-  kNoData,        // none of its chunks lies in the store (past the end of the card, file or data files)
-  kNoIntactChunk, // its chunks are there, but none could be read with a valid trailer in its place
+  kNoData,         // none of its chunks lies in the store (past the end of the card, file or data files)
+  kNoIntactChunk,  // its chunks are there, but none could be read with a valid trailer in its place
 };
 
 struct LeftOutEntry {
-  IndexEntry entry;           // as the store lists it
-  std::size_t position = 0;   // its place among the entries given to the backup, from 0
+  IndexEntry entry;          // as the store lists it
+  std::size_t position = 0;  // its place among the entries given to the backup, from 0
   LeftOutReason reason = LeftOutReason::kNoData;
 };
 

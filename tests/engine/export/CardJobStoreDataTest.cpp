@@ -91,7 +91,8 @@ TEST(CardJobStoreData, ABackupNamesTheRecordingsItLeftOutAndWhy) {
   EXPECT_EQ(status, 0) << out;
   EXPECT_TRUE(Has(out, "{\"result\": \"done\"")) << out;
   EXPECT_TRUE(Has(out, "\"leftOut\": [{\"recording\": 4, \"sequence\": 4, \"start\": \"20")) << out;
-  EXPECT_TRUE(Has(out, "\"reason\": \"its data lies outside the store\"}, {\"recording\": 2, \"sequence\": 2, ")) << out;
+  EXPECT_TRUE(Has(out, "\"reason\": \"its data lies outside the store\"}, {\"recording\": 2, \"sequence\": 2, "))
+      << out;
   EXPECT_TRUE(Has(out, "\"reason\": \"none of its chunks could be read intact\"}], \"endMessages\": 1")) << out;
   EXPECT_TRUE(Has(out, "cardjob: backup left out recording 2 (")) << out;
   CCardStore copy;
