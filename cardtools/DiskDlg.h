@@ -15,6 +15,7 @@
 #include "cardtools/EventLogView.h"
 #include "cardtools/JobWatcher.h"
 #include "controls/ColorListCtrl.h"
+#include "engine/stream/SourceJob.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/DateTimeCtrl.h"
 #include "platform/wnd/Dialog.h"
@@ -109,6 +110,9 @@ class CDiskDlg : public CDialog {
   bool PlotEventLog(IEventLogView& view);
   // Backs the chosen recordings up in the chosen format (see the class comment).
   void OnBnClickedBackup();
+  // The recordings a backup left out, named as the list shows them, one a line after the
+  // reason; empty when it left none out.
+  CString LeftOutText(const std::vector<LeftOutEntry>& leftOut) const;
 
   int GetSourceMode() const { return mode_; }
   int GetTask() const { return task_; }

@@ -192,6 +192,18 @@ void CDiskDlg::FinishExport(bool complete) {
   AfxMessageBox(text, MB_OK);
 }
 
+// Each one by its start and end as its row shows them: the user finds it in the list.
+CString CDiskDlg::LeftOutText(const std::vector<LeftOutEntry>& leftOut) const {
+  if (leftOut.empty()) return CString();
+  const app::DisplayZone zone = owner_.GetDisplayZone();
+  CString text = LoadLanguageString(L"These recordings were left out, for none of their data could be read:");
+  for (const LeftOutEntry& l : leftOut) {
+    text += L"\n" + app::DisplayTimeText(l.entry.StartTime(), zone) + L" - " +
+            app::DisplayTimeText(l.entry.EndTime(), zone);
+  }
+  return text;
+}
+
 void CDiskDlg::BrowseFolder(int editId, LPCWSTR configKey) {
   CWnd* edit = GetDlgItem(editId);
   plat::FolderBrowseEvents events;

@@ -66,6 +66,7 @@ class IIbpCtrl {
   virtual int GetJobProgress() const = 0;
   virtual JobResult GetJobResult() const = 0;
   virtual std::vector<std::string> GetJobFiles() const = 0;
+  virtual std::vector<LeftOutEntry> GetJobLeftOut() const = 0;
   virtual void SetExportPerChannel(bool perChannel) = 0;
   virtual void SetExportDecode(bool decode) = 0;
   virtual void SetExportActive(bool active) = 0;

@@ -118,6 +118,9 @@ class CIbpCtrl final : public IIbpCtrl {
   // The files the last job kept under their names: the `.sd` file, GPS text files, AVI files with
   // their subtitle and CSV files. A job that failed or was stopped keeps none.
   std::vector<std::string> GetJobFiles() const override { return job_.Files(); }
+  // The recordings that the last backup, done or not, left out once it had walked them all, for
+  // none of their chunks could be read (in the order given, with their place in it and why).
+  std::vector<LeftOutEntry> GetJobLeftOut() const override { return job_.LeftOut(); }
   // Why the last job failed or was refused; kNone when it did not fail.
   JobFailureInfo GetJobFailure() const { return job_.Failure(); }
   // Stops everything and returns to idle: no play, speed 1.0, no seek, no pause, no play time.

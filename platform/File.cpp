@@ -145,6 +145,20 @@ std::vector<char> AssignDriveLetters(const std::vector<MountedVolume>& volumes) 
   return book.Assign(volumes);
 }
 
+// The folder of `dir` named "dcim" in any case, as cameras write it and as a card copied from its
+// own file system keeps it; when several differ only by case, the first by name.
+std::optional<fs::path> DataFolderIn(const fs::path& dir) {
+  std::optional<fs::path> found;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(dir, ec)) {
+    std::string name = e.path().filename().string();
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    if (name != "dcim" || !e.is_directory(ec)) continue;
+    if (!found || e.path().filename() < found->filename()) found = e.path();
+  }
+  return found;
+}
+
 }  // namespace
 
 File::File(File&& other) noexcept : fd_(other.fd_), lastError_(other.lastError_), path_(std::move(other.path_)) {
@@ -453,18 +467,14 @@ std::string ExecutableDir() {
   return dir;
 }
 
-std::optional<std::string> CardRootOf(const std::string& idxPath) {
+std::optional<std::string> CardDataFolderOf(const std::string& idxPath) {
   std::error_code ec;
   fs::path dir = fs::absolute(idxPath, ec).parent_path();
   if (ec) return std::nullopt;
   struct stat start {};
   if (::stat(dir.c_str(), &start) != 0) return std::nullopt;
   for (;;) {
-    if (fs::is_directory(dir / "dcim", ec)) {
-      std::string s = dir.string();
-      if (s.back() != '/') s += '/';
-      return s;
-    }
+    if (const std::optional<fs::path> data = DataFolderIn(dir)) return data->string() + "/";
     const fs::path parent = dir.parent_path();
     struct stat up {};
     // Stop at the mount point: the parent lies on another file system, or this is the root.

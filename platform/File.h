@@ -116,9 +116,10 @@ std::vector<std::string> ListFiles(const std::string& dir, const std::string& su
 // The folder of the running executable, with a trailing '/'.
 std::string ExecutableDir();
 
-// The folder that holds the "dcim" folder of an index file: the index file's own folder first,
-// then its ancestors up to the file system's mount point.
-std::optional<std::string> CardRootOf(const std::string& idxPath);
+// The data folder of an index file, with a trailing '/': the folder named "dcim" in any case in
+// the index file's own folder, else in the nearest of its ancestors up to the file system's mount
+// point. Nothing when there is none.
+std::optional<std::string> CardDataFolderOf(const std::string& idxPath);
 
 // Page-aligned zeroed memory for large queue areas.
 void* AllocArea(std::size_t bytes);

@@ -30,16 +30,19 @@ std::string_view GpsTextOf(const IndexBlockA5& block, std::size_t size) {
   return std::string_view(text, strnlen(text, size));
 }
 
-// Backup "source" to "destination", then how it ended.
-void ReportBackup(HWND owner, const CString& source, const CString& destination, JobResult result) {
+// Backup "source" to "destination", then how it ended, and the recordings it left out.
+void ReportBackup(HWND owner, const CString& source, const CString& destination, JobResult result,
+                  const CString& leftOut) {
   const CString what = LoadLanguageString(L"Backup") + L" \"" + source + L"\" to \"" + destination + L"\"";
+  const CString more = leftOut.IsEmpty() ? CString() : L"\n" + leftOut;
   if (result == JobResult::kDone) {
-    MessageBox(owner, what + L" " + LoadLanguageString(L"Completed!"), kApplicationName, MB_OK);
+    MessageBox(owner, what + L" " + LoadLanguageString(L"Completed!") + more, kApplicationName,
+               leftOut.IsEmpty() ? MB_OK : MB_OK | MB_ICONWARNING);
     return;
   }
   const CString why = result == JobResult::kCancelled ? LoadLanguageString(L"The backup was stopped before its end")
                                                       : LoadLanguageString(L"The backup could not be completed");
-  MessageBox(owner, what + L"\n" + why, kApplicationName, MB_OK | MB_ICONWARNING);
+  MessageBox(owner, what + L"\n" + why + more, kApplicationName, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
@@ -172,7 +175,9 @@ void CMainDlg::OnBackupDone() {
   if (diskDlg_.jobRunning) {
     const CString source = !cardPath_.IsEmpty() ? cardPath_ : engine_ != nullptr ? engine_->GetSourcePath() : CString();
     const CWnd* destination = diskDlg_.GetDlgItem(CDiskDlg::kBackupDestination);
-    ReportBackup(GetSafeHwnd(), source, destination != nullptr ? destination->GetWindowText() : CString(), result);
+    const CString leftOut = engine_ != nullptr ? diskDlg_.LeftOutText(engine_->GetJobLeftOut()) : CString();
+    ReportBackup(GetSafeHwnd(), source, destination != nullptr ? destination->GetWindowText() : CString(), result,
+                 leftOut);
   }
   if (diskDlg_.progressValue == 0.0) diskDlg_.SetProgress(0);
   diskDlg_.jobRunning = false;

@@ -9,6 +9,7 @@ void CEngineJob::Prepare(JobOutputs outputs) {
   {
     std::lock_guard guard(lock_);
     files_.clear();
+    leftOut_.clear();
     failure_ = JobFailureInfo();
   }
   result_ = JobResult::kRunning;
@@ -70,7 +71,8 @@ bool CEngineJob::TakeChunk(const JobChunk& chunk) {
   return true;
 }
 
-void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
+void CEngineJob::Finish(const BackupEntries& entries, SourceEnd end) {
+  const std::vector<IndexEntry>& taken = entries.taken;
   const bool dataEnded = end == SourceEnd::kData;
   const bool gpsFound = !gpsJob_ || gpsText_.WroteLines();
   bool written = !writeFailed_ && !recordingFailed_.load();
@@ -96,6 +98,7 @@ void CEngineJob::Finish(const std::vector<IndexEntry>& taken, SourceEnd end) {
   {
     std::lock_guard guard(lock_);
     files_ = std::move(files);
+    leftOut_ = entries.leftOut;
   }
   // A backup that copied nothing is no backup.
   result_ = ResultOf(written, end, recording, !backup || !taken.empty(), gpsFound);
@@ -124,6 +127,11 @@ JobResult CEngineJob::ResultOf(bool written, SourceEnd end, const RecordingEnd& 
 std::vector<std::string> CEngineJob::Files() const {
   std::lock_guard guard(lock_);
   return files_;
+}
+
+std::vector<LeftOutEntry> CEngineJob::LeftOut() const {
+  std::lock_guard guard(lock_);
+  return leftOut_;
 }
 
 JobFailureInfo CEngineJob::Failure() const {

@@ -75,13 +75,16 @@ class CEngineJob : public ISourceJob {
   // one is refused.
   bool Begin() override;
   bool TakeChunk(const JobChunk& chunk) override;
-  void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) override;
+  void Finish(const BackupEntries& entries, SourceEnd end) override;
 
   JobResult Result() const { return result_.load(); }
   // The files the last job kept: the backup file, the GPS text files, the recording's files.
   std::vector<std::string> Files() const;
   // Why the last job failed; kNone when it did not.
   JobFailureInfo Failure() const;
+  // The recordings the last backup left out, every one of its chunks unreadable; told only for a
+  // backup that walked all its recordings.
+  std::vector<LeftOutEntry> LeftOut() const;
 
  private:
   bool CheckNames();
@@ -97,5 +100,6 @@ class CEngineJob : public ISourceJob {
   std::atomic<JobResult> result_{JobResult::kNone};
   mutable std::mutex lock_;
   std::vector<std::string> files_;
+  std::vector<LeftOutEntry> leftOut_;
   JobFailureInfo failure_;
 };

@@ -44,3 +44,11 @@ std::string JobFailureText(const JobFailureInfo& f) {
   }
   return "unknown failure";
 }
+
+const char* LeftOutReasonText(LeftOutReason reason) {
+  switch (reason) {
+    case LeftOutReason::kNoData: return "its data lies outside the store";
+    case LeftOutReason::kNoIntactChunk: return "none of its chunks could be read intact";
+  }
+  return "unknown reason";
+}

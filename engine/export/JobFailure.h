@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/stream/SourceJob.h"
 #include "platform/OutputFile.h"
 
 enum class JobFailure {
@@ -35,3 +36,5 @@ struct JobFailureInfo {
 JobFailureInfo OutputFailure(const plat::OutputFile& output);
 // The failure in words, such as "out.avi is the same file as trip.sd, which the job reads".
 std::string JobFailureText(const JobFailureInfo& failure);
+// Why a backup left a recording out, in words, such as "none of its chunks could be read intact".
+const char* LeftOutReasonText(LeftOutReason reason);

@@ -37,6 +37,7 @@ const char* StoreOpenFailureText(StoreOpenFailure failure) {
     case StoreOpenFailure::kUnreadable: return "it cannot be read (no permission)";
     case StoreOpenFailure::kNotAStore: return "it is not a card, .sd backup or .idx index";
     case StoreOpenFailure::kNoRecordings: return "it holds no recording";
+    case StoreOpenFailure::kNoDataFolder: return "no dcim folder for its data lies beside it or in a folder above it";
   }
   return "unknown failure";
 }
@@ -71,21 +72,20 @@ void CCardStore::CloseStore() {
 IndexEntry* CCardStore::OpenStore() {
   if (open_) return FirstEntry();
   headerCopies_ = CardHeaderCopies{};
+  damagedIndexCopies_ = {};
   Layout layout;
   if (!OpenHandle(&layout)) return Fail(HandleFailure(handle_));
+  if (type_ == kSourceIndexFile && rawDir_.empty()) return Fail(StoreOpenFailure::kNoDataFolder);
   ++openSerial_;
   rawOpenCount_ = 0;
   dataBase_ = layout.dataBase;
-  std::vector<std::uint8_t> copy;
   ParsedCopy first;
-  if (!ReadCopy(layout.firstCopy, &copy) || !ParseIndexCopy(copy, layout, &first)) {
-    return Fail(StoreOpenFailure::kNotAStore);
-  }
+  if (!ReadIndexCopy(0, layout.firstCopy, layout, &first)) return Fail(StoreOpenFailure::kNotAStore);
   if (layout.secondCopy) {
     ParsedCopy second;
-    if (!ReadCopy(*layout.secondCopy, &copy) || !ParseIndexCopy(copy, layout, &second)) {
-      return Fail(StoreOpenFailure::kNotAStore);
-    }
+    if (!ReadIndexCopy(1, *layout.secondCopy, layout, &second)) return Fail(StoreOpenFailure::kNotAStore);
+    // One damaged copy is one copy without entries; with both damaged there is no index.
+    if (damagedIndexCopies_[0] && damagedIndexCopies_[1]) return Fail(StoreOpenFailure::kNotAStore);
     if (!MergeIndexCopies(std::move(first), std::move(second), layout)) return Fail(StoreOpenFailure::kNoRecordings);
   } else if (first.list.empty()) {
     return Fail(StoreOpenFailure::kNoRecordings);
@@ -132,7 +132,9 @@ bool CCardStore::OpenHandle(Layout* layout) {
       if (!handle_.OpenFile(path_, GENERIC_READ)) return false;
       capacity_ = kBackupCapacity;
       *layout = Layout{kIndexFileFirstCopy, kIndexFileSecondCopy, kBackupDataBase, 0};
-      rawRoot_ = plat::CardRootOf(path_).value_or("");
+      // The data lie in the index's own card only: a set without its data folder is not read
+      // from any other folder (least of all the working folder, which may hold another card's).
+      rawDir_ = plat::CardDataFolderOf(path_).value_or("");
       return true;
     }
     case kSourceBackupFile: {
@@ -149,6 +151,17 @@ bool CCardStore::OpenHandle(Layout* layout) {
 bool CCardStore::ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy) {
   copy->resize(static_cast<std::size_t>(capacity_) * kCardBlockSize);
   return handle_.ReadAt(offset, copy->data(), copy->size());
+}
+
+bool CCardStore::ReadIndexCopy(int number, std::uint64_t offset, const Layout& layout, ParsedCopy* parsed) {
+  std::vector<std::uint8_t> copy;
+  if (!ReadCopy(offset, &copy)) return false;
+  if (!ParseIndexCopy(copy, layout, parsed)) {
+    damagedIndexCopies_[static_cast<std::size_t>(number)] = true;
+    parsed->list.clear();
+    parsed->slotTypes.assign(capacity_, kEventInvalid);
+  }
+  return true;
 }
 
 IndexEntry* CCardStore::NewEntry() {
@@ -248,11 +261,7 @@ RawLocation CCardStore::RawFileLocation(std::uint64_t dataOffset) {
 std::string CCardStore::RawFilePath(unsigned fileNumber) const {
   char name[32];
   std::snprintf(name, sizeof name, "%08u.raw", fileNumber);
-  for (const char* folder : {"dcim/", "DCIM/"}) {
-    const std::string path = rawRoot_ + folder + name;
-    if (plat::FileExists(path)) return path;
-  }
-  return rawRoot_ + "dcim/" + name;
+  return rawDir_ + name;
 }
 
 std::vector<std::string> CCardStore::InputPaths() const {
@@ -261,10 +270,8 @@ std::vector<std::string> CCardStore::InputPaths() const {
     return drive ? std::vector<std::string>{*drive} : std::vector<std::string>{};
   }
   std::vector<std::string> paths{path_};
-  if (type_ != kSourceIndexFile) return paths;
-  for (const char* folder : {"dcim/", "DCIM/"}) {
-    for (const std::string& name : plat::ListFiles(rawRoot_ + folder, ".raw")) paths.push_back(rawRoot_ + folder + name);
-  }
+  if (type_ != kSourceIndexFile || rawDir_.empty()) return paths;
+  for (const std::string& name : plat::ListFiles(rawDir_, ".raw")) paths.push_back(rawDir_ + name);
   return paths;
 }
 
@@ -309,7 +316,7 @@ CStoReader* CCardStore::DataFile(std::uint64_t dataOffset, std::uint64_t* positi
     // The data files are only read: a missing one means the data is not there, and stays so.
     rawFile_.Close();
     rawFileNumber_ = at.fileNumber;
-    if (!rawRoot_.empty() && rawFile_.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ)) ++rawOpenCount_;
+    if (!rawDir_.empty() && rawFile_.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ)) ++rawOpenCount_;
   }
   *position = at.position;
   return rawFile_.IsOpen() ? &rawFile_ : nullptr;
@@ -340,7 +347,7 @@ bool CCardStore::CopyChunks(std::uint64_t dataOffset, std::size_t chunks, CStoRe
     const RawLocation at = RawFileLocation(dataOffset);
     const std::size_t part = std::min<std::size_t>(chunks, (kRawFileSize - at.position) / kChunkSize);
     CStoReader raw;
-    const bool opened = !rawRoot_.empty() && raw.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ);
+    const bool opened = !rawDir_.empty() && raw.OpenFile(RawFilePath(at.fileNumber), GENERIC_READ);
     if (opened && !CopyRun(raw, at.position, part, to, toPosition)) return false;
     dataOffset += part * kChunkSize;
     toPosition += part * kChunkSize;

@@ -3,6 +3,7 @@
 // `.idx`) finds the recording that the index does not hold yet.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -40,6 +41,7 @@ enum class StoreOpenFailure {
   kUnreadable,    // not allowed to read it
   kNotAStore,     // neither a regular file nor a block device, or not laid out as a store
   kNoRecordings,  // a store, but without a recording
+  kNoDataFolder,  // an `.idx` index whose card has no data folder
 };
 // The failure in words, for messages such as "X cannot be opened: <text>".
 const char* StoreOpenFailureText(StoreOpenFailure failure);
@@ -92,6 +94,9 @@ class CCardStore {
   const std::uint8_t* RawHeader() const { return rawHeader_.data(); }
   // Which header copies of a raw card were sound at its last opening (neither for other stores).
   const CardHeaderCopies& HeaderCopies() const { return headerCopies_; }
+  // Which index copies of the last opening could not be parsed (a raw card's slot without its
+  // mark): the store was read from the other copy.
+  const std::array<bool, 2>& DamagedIndexCopies() const { return damagedIndexCopies_; }
   // The generation the trailers of an entry must carry: the card's on a raw card, else the entry's.
   std::uint32_t ChunkGeneration(const IndexEntry& entry) const;
 
@@ -140,6 +145,9 @@ class CCardStore {
   IndexEntry* Fail(StoreOpenFailure failure);
   static StoreOpenFailure HandleFailure(const CStoReader& handle);
   bool ReadCopy(std::uint64_t offset, std::vector<std::uint8_t>* copy);
+  // Reads and parses one index copy; a copy that reads but does not parse is kept as a copy
+  // without entries, and noted as damaged. False when it could not be read.
+  bool ReadIndexCopy(int number, std::uint64_t offset, const Layout& layout, ParsedCopy* parsed);
   bool ParseIndexCopy(const std::vector<std::uint8_t>& copy, const Layout& layout, ParsedCopy* parsed);
   bool MergeIndexCopies(ParsedCopy first, ParsedCopy second, const Layout& layout);
   IndexEntry* NewEntry();
@@ -169,6 +177,7 @@ class CCardStore {
   CardHeaderBlock header_;
   std::array<std::uint8_t, kCardBlockSize> rawHeader_{};
   CardHeaderCopies headerCopies_;
+  std::array<bool, 2> damagedIndexCopies_{};
   std::uint64_t dataBase_ = 0;
   StoreOpenFailure openFailure_ = StoreOpenFailure::kNone;
   std::uint64_t openSerial_ = 0;
@@ -184,7 +193,7 @@ class CCardStore {
   CStoReader rawFile_;
   std::optional<unsigned> rawFileNumber_;
   unsigned rawOpenCount_ = 0;
-  std::string rawRoot_;
+  std::string rawDir_;  // the data folder of an `.idx` source, with its trailing '/'
 };
 
 // Writes the index of a `.sd` backup: each entry at its slot (its position in the backup, whose

@@ -161,7 +161,7 @@ void CSourceBoxCtx::EndJob(SourceEnd end) {
 
 void CSourceBoxCtx::FinishJob(SourceEnd end) {
   jobPending_ = false;
-  if (job_) job_->Finish(TakenEntries(), end);
+  if (job_) job_->Finish(EntriesAtEnd(end), end);
   ClearJob();
 }
 
@@ -177,16 +177,22 @@ void CSourceBoxCtx::ClearJob() {
 
 // The backup entries as far as their chunks were handed over: each ends at its last chunk handed
 // over, one of which nothing was handed over is left out, and each takes its place in the backup
-// as its slot. An index never claims chunks that were not written.
-std::vector<IndexEntry> CSourceBoxCtx::TakenEntries() const {
-  std::vector<IndexEntry> out;
-  for (std::size_t i = 0; i < taken_.size() && i < backupList_.size(); ++i) {
-    if (!taken_[i].any) continue;
-    IndexEntry copied = *backupList_[i];
-    copied.SetLastChunk(taken_[i].lastChunk);
-    copied.SetEndDate(taken_[i].lastDate);
-    copied.slot = backupPositions_[i];
-    out.push_back(copied);
+// as its slot. An index never claims chunks that were not written. Once every entry was walked,
+// those left out are told with the reason, so that a backup never leaves a recording out unsaid.
+BackupEntries CSourceBoxCtx::EntriesAtEnd(SourceEnd end) const {
+  BackupEntries out;
+  for (std::size_t i = 0; i < backupList_.size(); ++i) {
+    const IndexEntry& e = *backupList_[i];
+    if (i < taken_.size() && taken_[i].any) {
+      IndexEntry copied = e;
+      copied.SetLastChunk(taken_[i].lastChunk);
+      copied.SetEndDate(taken_[i].lastDate);
+      copied.slot = backupPositions_[i];
+      out.taken.push_back(copied);
+    } else if (end == SourceEnd::kData) {
+      const LeftOutReason why = ReadableChunks(e) == 0 ? LeftOutReason::kNoData : LeftOutReason::kNoIntactChunk;
+      out.leftOut.push_back({e, i, why});
+    }
   }
   return out;
 }

@@ -142,7 +142,7 @@ class CSourceBoxCtx : public CSourceCtx, public CCardStore {
   void FinishJob(SourceEnd end);
   void ClearJob();
   bool PlaceBackupEntries();
-  std::vector<IndexEntry> TakenEntries() const;
+  BackupEntries EntriesAtEnd(SourceEnd end) const;
 
   void Post(UINT msg, LPARAM lParam) const;
 

@@ -31,6 +31,27 @@ struct JobChunk {
   const IndexBlockA5* trailer = nullptr;  // the chunk's trailer in host order
 };
 
+// Why a recording chosen for a backup went into it without a single chunk.
+enum class LeftOutReason {
+  kNoData,         // none of its chunks lies in the store (past the end of the card, file or data files)
+  kNoIntactChunk,  // its chunks are there, but none could be read with a valid trailer in its place
+};
+
+struct LeftOutEntry {
+  IndexEntry entry;          // as the store lists it
+  std::size_t position = 0;  // its place among the entries given to the backup, from 0
+  LeftOutReason reason = LeftOutReason::kNoData;
+};
+
+// The entries of a backup at its end.
+struct BackupEntries {
+  // Those of which chunks were handed over, each ending at its last chunk handed over, with its
+  // backup position as its slot.
+  std::vector<IndexEntry> taken;
+  // Once the data ended by itself (every entry walked): those of which no chunk was handed over.
+  std::vector<LeftOutEntry> leftOut;
+};
+
 class ISourceJob {
  public:
   virtual ~ISourceJob() = default;
@@ -38,8 +59,7 @@ class ISourceJob {
   virtual bool Begin() = 0;
   // A valid chunk of the job, called on the source thread; false ends the data (a failed write).
   virtual bool TakeChunk(const JobChunk& chunk) = 0;
-  // The job ends, once: `taken` are the backup entries of which chunks were handed over, each
-  // ending at its last chunk handed over, with its backup position as its slot; `end` says why:
-  // kData when the data ended by itself, else a stop or a failure.
-  virtual void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) = 0;
+  // The job ends, once, with the backup's entries as far as they were copied (none for another
+  // job); `end` says why: kData when the data ended by itself, else a stop or a failure.
+  virtual void Finish(const BackupEntries& entries, SourceEnd end) = 0;
 };

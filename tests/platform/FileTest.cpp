@@ -85,15 +85,15 @@ TEST(FileTest, DriveNumbersMapToImagesThroughTheEnvironment) {
   fs::remove_all(dir);
 }
 
-TEST(FileTest, CardRootIsFoundBesideOrAboveTheIndexFile) {
+TEST(FileTest, TheDataFolderIsFoundBesideOrAboveTheIndexFileInAnyCase) {
   const fs::path dir = TempDir("file-cardroot");
-  fs::create_directories(dir / "card" / "dcim");
+  fs::create_directories(dir / "card" / "DCIM");
   fs::create_directories(dir / "card" / "backup" / "deep");
   const std::string idx = (dir / "card" / "backup" / "deep" / "x.idx").string();
   std::ofstream(idx) << "x";
-  EXPECT_EQ(plat::CardRootOf(idx), (dir / "card").string() + "/");
+  EXPECT_EQ(plat::CardDataFolderOf(idx), (dir / "card" / "DCIM").string() + "/");
   fs::create_directories(dir / "card" / "backup" / "deep" / "dcim");
-  EXPECT_EQ(plat::CardRootOf(idx), (dir / "card" / "backup" / "deep").string() + "/");
+  EXPECT_EQ(plat::CardDataFolderOf(idx), (dir / "card" / "backup" / "deep" / "dcim").string() + "/");
   fs::remove_all(dir);
 }
 

@@ -154,6 +154,7 @@ double FakeIbpCtrl::GetProgressRatio() const { return Answer("GetProgressRatio",
 int FakeIbpCtrl::GetJobProgress() const { return Answer("GetJobProgress", answers.jobProgress); }
 JobResult FakeIbpCtrl::GetJobResult() const { return Answer("GetJobResult", answers.jobResult); }
 std::vector<std::string> FakeIbpCtrl::GetJobFiles() const { return Answer("GetJobFiles", answers.jobFiles); }
+std::vector<LeftOutEntry> FakeIbpCtrl::GetJobLeftOut() const { return Answer("GetJobLeftOut", answers.jobLeftOut); }
 
 void FakeIbpCtrl::SetExportPerChannel(bool perChannel) { Record("SetExportPerChannel", perChannel); }
 void FakeIbpCtrl::SetExportDecode(bool decode) { Record("SetExportDecode", decode); }

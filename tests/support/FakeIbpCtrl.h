@@ -45,6 +45,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
     int jobProgress = -1;
     JobResult jobResult = JobResult::kNone;
     std::vector<std::string> jobFiles;
+    std::vector<LeftOutEntry> jobLeftOut;
     bool snapshot = true;
   };
   Answers answers;
@@ -84,6 +85,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
   int GetJobProgress() const override;
   JobResult GetJobResult() const override;
   std::vector<std::string> GetJobFiles() const override;
+  std::vector<LeftOutEntry> GetJobLeftOut() const override;
   void SetExportPerChannel(bool perChannel) override;
   void SetExportDecode(bool decode) override;
   void SetExportActive(bool active) override;

@@ -4,6 +4,7 @@
 #include "cardtools/DiskDlg.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/File.h"
+#include "platform/wnd/MessageBox.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/WindowWait.h"
 #include "tests/ui/TransportTestSupport.h"
@@ -42,5 +43,34 @@ TEST_F(TransportTest, EveryTickedRecordingGoesIntoABackupWhileOneOfThemPlays) {
   static_cast<CComboBox*>(disk.GetDlgItem(CDiskDlg::kBackupFormat))->SetCurSel(CDiskDlg::kAviFormat);
   ASSERT_TRUE(backUp());
   EXPECT_EQ(plat::ListFiles(out, ".avi").size(), 2u);
+  dlg.DestroyWindow();
+}
+
+// The file holds no data of the last recording any more: the backup of all three completes and its
+// report names that recording as its row shows it, with a warning.
+TEST_F(TransportTest, ABackupThatLeftARecordingOutNamesItInItsReport) {
+  ScopedEnvironment tz("TZ", "UTC");
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 2.0);
+  desc.damage = {fixtures::Damage::TruncateIndexFile(0x2000000 + 2 * 0x1000000)};
+  const std::string cut = dir_.File("cut.sd");
+  ASSERT_TRUE(fixtures::BuildStore(desc, cut));
+  SetIbpCtrlFactory(nullptr);
+  CMainDlg& dlg = Start(1920, 1080);
+  CDiskDlg& disk = dlg.GetDiskDlg();
+  ASSERT_TRUE(disk.OpenSdFile(CString(cut)));
+  disk.ShowForTask(CDiskDlg::kBackupTask);
+  disk.GetDlgItem(CDiskDlg::kBackupDestination)->SetWindowText(CString(dir_.File("out")));
+  for (int row = 0; row < 3; ++row) disk.RecordList().SetCheck(row, true);
+  const std::size_t shown = plat::test::MessageBoxes().size();
+  CWnd* button = disk.GetDlgItem(CDiskDlg::kBackupButton);
+  plat::test::Mouse(button, WM_LBUTTONDOWN, {5, 5});
+  plat::test::Mouse(button, WM_LBUTTONUP, {5, 5});
+  ASSERT_TRUE(plat::test::PumpUntil([&] { return plat::test::MessageBoxes().size() > shown; }));
+  const plat::test::MessageBoxCall box = plat::test::MessageBoxes().back();
+  const CString row = disk.RecordList().GetItemText(2, 0) + L" - " + disk.RecordList().GetItemText(2, 1);
+  EXPECT_NE(box.text.Find(L"Completed!\nThese recordings were left out, for none of their data could be read:\n" + row),
+            -1) << box.text.ToUtf8();
+  EXPECT_EQ(box.text.Find(disk.RecordList().GetItemText(1, 0)), -1) << box.text.ToUtf8();
+  EXPECT_NE(box.type & MB_ICONWARNING, 0u);
   dlg.DestroyWindow();
 }

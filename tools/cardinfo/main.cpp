@@ -1,8 +1,8 @@
 // cardinfo SOURCE [--json]: lists the recordings of a card, `.sd` backup or `.idx` index through
 // the store code of the player. SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. For a
-// card it also names a damaged header copy (the card is then read from the other one). Exit
-// status 0 when it listed the store, 2 for a wrong command line or a source that cannot be opened
-// (the message says why).
+// card it also names a damaged header or index copy (the card is then read from the other one).
+// Exit status 0 when it listed the store, 2 for a wrong command line or a source that cannot be
+// opened (the message says why).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -52,13 +52,25 @@ std::vector<int> DamagedHeaderCopies(const CCardStore& store) {
   return damaged;
 }
 
+// The index copies that could not be parsed, by number (1 and 2).
+std::vector<int> DamagedIndexCopies(const CCardStore& store) {
+  std::vector<int> damaged;
+  for (int i = 0; i < 2; ++i)
+    if (store.DamagedIndexCopies()[static_cast<std::size_t>(i)]) damaged.push_back(i + 1);
+  return damaged;
+}
+
+void PrintNumbers(const char* name, const std::vector<int>& numbers) {
+  std::printf("\"%s\": [", name);
+  for (std::size_t i = 0; i < numbers.size(); ++i) std::printf("%s%d", i ? ", " : "", numbers[i]);
+  std::printf("], ");
+}
+
 void PrintJson(const CCardStore& store) {
   std::printf("{\"type\": %d, \"capacity\": %u, ", store.StoreType(), store.Capacity());
   if (store.StoreType() == kSourceRawCard) {
-    std::printf("\"damagedHeaderCopies\": [");
-    const std::vector<int> damaged = DamagedHeaderCopies(store);
-    for (std::size_t i = 0; i < damaged.size(); ++i) std::printf("%s%d", i ? ", " : "", damaged[i]);
-    std::printf("], ");
+    PrintNumbers("damagedHeaderCopies", DamagedHeaderCopies(store));
+    PrintNumbers("damagedIndexCopies", DamagedIndexCopies(store));
   }
   std::printf("\"entries\": [");
   bool firstEntry = true;
@@ -83,6 +95,9 @@ void PrintTable(const CCardStore& store) {
               store.EntryList().size());
   for (int copy : DamagedHeaderCopies(store))
     std::printf("header copy %d is damaged; the card was read from copy %d\n", copy, 3 - copy);
+  for (int copy : DamagedIndexCopies(store))
+    std::printf("index copy %d is damaged (a slot without its mark); the recordings were read from copy %d\n", copy,
+                3 - copy);
   std::printf("%8s %6s %10s %10s  %-19s  %-19s  %s\n", "sequence", "slot", "first", "last", "start", "end", "event");
   for (const IndexEntry* e : store.EntryList())
     std::printf("%8u %6u %10u %10u  %-19s  %-19s  %u (%d)\n", e->Sequence(), e->slot, e->FirstChunk(), e->LastChunk(),

@@ -6,9 +6,12 @@
 //   cardjob --help
 // SOURCE is a `.sd` or `.idx` path, or dvk2://N for drive N. Entry numbers are positions in the
 // store's list, from 1; without --entries every entry is taken. With --json the outcome is
-// printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "endMessages": n,
-// "files": [paths kept]}; every control character of a path is escaped, and a byte that is not
-// UTF-8 is written as the escape of a lone surrogate U+DC80..U+DCFF. Outputs are written under
+// printed as {"result": "done"|"failed"|"cancelled", "progressMessages": n, "leftOut": [...],
+// "endMessages": n, "files": [paths kept]}; every control character of a path is escaped, and a
+// byte that is not UTF-8 is written as the escape of a lone surrogate U+DC80..U+DCFF. A backup
+// that had to leave recordings out (none of their chunks could be read) says so on stderr, counts
+// them in its summary and lists them under "leftOut", each as {"recording": its number,
+// "sequence": n, "start": "YYYY-MM-DD hh:mm:ss", "reason": text}. Outputs are written under
 // temporary names and take their own when the job is done: a job that fails or is stopped keeps
 // none. An output named like a file the job reads, or like something that is not a regular file,
 // is refused before the job starts. The exit status is 0 only for a job done, 1 for another
@@ -136,9 +139,15 @@ void CatchStopSignals() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
+// The recordings chosen: the store's entries, and their numbers in its list.
+struct Chosen {
+  std::vector<IndexEntry*> entries;
+  std::vector<int> numbers;
+};
+
 // The chosen entries of the open store; false, with the reason told, when the store cannot be
 // opened or a position lies past its end.
-bool ChooseEntries(CIbpCtrl& engine, const Options& o, std::vector<IndexEntry*>* out) {
+bool ChooseEntries(CIbpCtrl& engine, const Options& o, Chosen* out) {
   std::vector<IndexEntry*> all;
   for (IndexEntry* e = engine.OpenStore(); e; e = engine.GetNextEntry(e)) all.push_back(e);
   if (all.empty()) {
@@ -146,17 +155,18 @@ bool ChooseEntries(CIbpCtrl& engine, const Options& o, std::vector<IndexEntry*>*
                  StoreOpenFailureText(engine.Source().OpenFailure()));
     return false;
   }
-  if (o.entries.empty()) {
-    *out = all;
-    return true;
+  std::vector<int> numbers = o.entries;
+  if (numbers.empty()) {
+    for (std::size_t i = 1; i <= all.size(); ++i) numbers.push_back(static_cast<int>(i));
   }
-  for (int p : o.entries) {
+  for (int p : numbers) {
     if (static_cast<std::size_t>(p) > all.size()) {
       std::fprintf(stderr, "cardjob: %s has %zu recordings, no recording %d\n", o.source.c_str(), all.size(), p);
       return false;
     }
-    out->push_back(all[static_cast<std::size_t>(p) - 1]);
+    out->entries.push_back(all[static_cast<std::size_t>(p) - 1]);
   }
+  out->numbers = std::move(numbers);
   return true;
 }
 
@@ -247,15 +257,50 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-void Report(const Options& o, JobResult result, const Messages& messages, const std::vector<std::string>& files) {
+// A recording the backup left out, as the tool names it.
+struct LeftOut {
+  int number = 0;  // in the store's list
+  std::uint32_t sequence = 0;
+  std::string start;
+  const char* reason = "";
+};
+
+std::vector<LeftOut> LeftOutOf(const std::vector<LeftOutEntry>& leftOut, const Chosen& chosen) {
+  std::vector<LeftOut> out;
+  for (const LeftOutEntry& l : leftOut) {
+    const int number = l.position < chosen.numbers.size() ? chosen.numbers[l.position] : 0;
+    out.push_back({number, l.entry.Sequence(), plat::LocalDateTimeText(l.entry.StartTime()).value_or(""),
+                   LeftOutReasonText(l.reason)});
+  }
+  return out;
+}
+
+// Whatever the result, a recording left out is never passed over in silence.
+void TellLeftOut(const Options& o, const std::vector<LeftOut>& leftOut) {
+  for (const LeftOut& l : leftOut) {
+    std::fprintf(stderr, "cardjob: %s left out recording %d (%s): %s\n", o.job.c_str(), l.number, l.start.c_str(),
+                 l.reason);
+  }
+}
+
+void Report(const Options& o, JobResult result, const Messages& messages, const std::vector<std::string>& files,
+            const std::vector<LeftOut>& leftOut) {
   if (!o.json) {
-    std::printf("%s: %s, %d progress messages, %zu files\n", o.job.c_str(), ResultText(result), messages.progress.load(),
+    std::printf("%s: %s, %d progress messages, %zu files", o.job.c_str(), ResultText(result), messages.progress.load(),
                 files.size());
+    if (!leftOut.empty()) std::printf(", %zu recording%s left out", leftOut.size(), leftOut.size() == 1 ? "" : "s");
+    std::printf("\n");
     for (const std::string& f : files) std::printf("  %s\n", f.c_str());
     return;
   }
-  std::printf("{\"result\": \"%s\", \"progressMessages\": %d, \"endMessages\": %d, \"files\": [", ResultText(result),
-              messages.progress.load(), messages.ends.load());
+  std::printf("{\"result\": \"%s\", \"progressMessages\": %d, \"leftOut\": [", ResultText(result),
+              messages.progress.load());
+  for (std::size_t i = 0; i < leftOut.size(); ++i) {
+    const LeftOut& l = leftOut[i];
+    std::printf("%s{\"recording\": %d, \"sequence\": %u, \"start\": \"%s\", \"reason\": \"%s\"}", i ? ", " : "",
+                l.number, l.sequence, l.start.c_str(), l.reason);
+  }
+  std::printf("], \"endMessages\": %d, \"files\": [", messages.ends.load());
   for (std::size_t i = 0; i < files.size(); ++i) std::printf("%s%s", i ? ", " : "", Quoted(files[i]).c_str());
   std::printf("]}\n");
 }
@@ -281,14 +326,16 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cardjob: %s is not a .sd or .idx file nor dvk2://N\n", o.source.c_str());
     return 2;
   }
-  std::vector<IndexEntry*> entries;
-  if (!ChooseEntries(*engine, o, &entries)) return 2;
+  Chosen chosen;
+  if (!ChooseEntries(*engine, o, &chosen)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
-  const JobResult result = StartJob(*engine, o, entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
-                                                                                 : JobResult::kFailed;
+  const JobResult result = StartJob(*engine, o, chosen.entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
+                                                                                        : JobResult::kFailed;
   engine->Close();
   TellWhy(o, result, engine->GetJobFailure());
-  Report(o, result, messages, engine->GetJobFiles());
+  const std::vector<LeftOut> leftOut = LeftOutOf(engine->GetJobLeftOut(), chosen);
+  TellLeftOut(o, leftOut);
+  Report(o, result, messages, engine->GetJobFiles(), leftOut);
   engine.reset();
   plat::SetMessageRouter(nullptr);
   if (g_stopSignal != 0 && result != JobResult::kDone) {

@@ -34,10 +34,10 @@ class RecordingJob : public ISourceJob {
     }
     return true;
   }
-  void Finish(const std::vector<IndexEntry>& taken, SourceEnd end) override {
+  void Finish(const BackupEntries& entries, SourceEnd end) override {
     std::lock_guard lock(mutex_);
     ++finished_;
-    taken_ = taken;
+    taken_ = entries.taken;
     end_ = end;
   }
 

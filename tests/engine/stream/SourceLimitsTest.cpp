@@ -23,7 +23,7 @@ class WatchingJob : public ISourceJob {
     if (!path_.empty() && c.chunkNumber == cutAt_) std::filesystem::resize_file(path_, c.dataOffset + kChunkSize);
     return true;
   }
-  void Finish(const std::vector<IndexEntry>&, SourceEnd) override { finished = true; }
+  void Finish(const BackupEntries&, SourceEnd) override { finished = true; }
 
   std::vector<std::uint32_t> sequences;  // read once the job has finished
   std::atomic<bool> finished{false};
