@@ -47,6 +47,7 @@ class IIbpCtrl {
   // Playing.
   virtual EngineStart Play(IndexEntry* entry, int eventNumber) = 0;
   virtual void Close() = 0;
+  // A speed that is zero or not finite is ignored.
   virtual void SetSpeed(double speed) = 0;
   virtual double GetSpeed() const = 0;
   virtual void SetPause(int pause) = 0;

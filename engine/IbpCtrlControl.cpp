@@ -1,11 +1,15 @@
 // The engine's controls, settings and state: what the UI thread changes while a play runs and
 // what it reads back.
+#include <cmath>
+
 #include "engine/video/CropZoom.h"
 #include "engine/IbpCtrl.h"
 #include "engine/video/Snapshot.h"
 #include "platform/sound/SoundOutput.h"
 
 void CIbpCtrl::SetSpeed(double speed) {
+  // The threads divide by the speed and step by its sign: a speed that is none plays on as it was.
+  if (!std::isfinite(speed) || speed == 0) return;
   const double previous = state_.speed.load();
   if (speed == previous) return;
   const bool turns = (previous < 0) != (speed < 0);

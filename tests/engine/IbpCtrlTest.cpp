@@ -2,6 +2,8 @@
 // clock's counters, closing and snapshots.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -76,6 +78,9 @@ TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
   EXPECT_TRUE(state.TakeResyncRequest());
   engine->SetSpeed(1.0);
   EXPECT_FALSE(state.TakeResyncRequest());
+  EXPECT_EQ(engine->GetSpeed(), 1.0);
+  // Speeds that are none are ignored.
+  for (double none : {std::nan(""), -std::nan(""), HUGE_VAL, -HUGE_VAL, 0.0}) engine->SetSpeed(none);
   EXPECT_EQ(engine->GetSpeed(), 1.0);
   // Without a play there is no picture to restart at.
   state.frameTime = 1709280760;
