@@ -13,8 +13,8 @@
 // none. An output named like a file the job reads, or like something that is not a regular file,
 // is refused before the job starts. The exit status is 0 only for a job done, 1 for another
 // result (stderr says why) and 2 for a command line or source that cannot be used (the message
-// says why). SIGINT and SIGTERM stop the job; the outcome is printed, and the tool then ends by
-// that signal (unless the job was done before it came).
+// says why). SIGINT, SIGTERM and SIGHUP (a closed terminal) stop the job; the outcome is printed,
+// and the tool then ends by that signal (unless the job was done before it came).
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -125,8 +125,8 @@ volatile std::sig_atomic_t g_stopSignal = 0;
 
 void AskToStop(int signal) { g_stopSignal = signal; }
 
-// SIGINT and SIGTERM stop the job; a second one ends the tool at once. Installed before anything
-// (the sound library among them) could install handlers of its own.
+// SIGINT, SIGTERM and SIGHUP stop the job; a second one ends the tool at once. Installed before
+// anything (the sound library among them) could install handlers of its own.
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = AskToStop;
@@ -134,6 +134,15 @@ void CatchStopSignals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+const char* StopSignalName(int signal) {
+  switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "SIGTERM";
+  }
 }
 
 // The chosen entries of the open store; false, with the reason told, when the store cannot be
@@ -189,7 +198,7 @@ void TellWhy(const Options& o, JobResult result, const JobFailureInfo& failure) 
   if (result == JobResult::kDone) return;
   if (g_stopSignal != 0) {
     std::fprintf(stderr, "cardjob: %s stopped by %s; no output was kept\n", o.job.c_str(),
-                 g_stopSignal == SIGINT ? "SIGINT" : "SIGTERM");
+                 StopSignalName(g_stopSignal));
   } else if (result == JobResult::kCancelled) {
     std::fprintf(stderr, "cardjob: %s stopped before its end; no output was kept\n", o.job.c_str());
   } else if (failure.kind != JobFailure::kNone) {
