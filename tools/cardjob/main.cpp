@@ -10,7 +10,8 @@
 // "files": [paths kept]}; every control character of a path is escaped, and a byte that is not
 // UTF-8 is written as the escape of a lone surrogate U+DC80..U+DCFF. Outputs are written under
 // temporary names and take their own when the job is done: a job that fails or is stopped keeps
-// none. An output named like a file the job reads, or like something that is not a regular file,
+// none, except an export too short for an AVI file (25 pictures), which keeps its SRT and CSV
+// files. An output named like a file the job reads, or like something that is not a regular file,
 // is refused before the job starts. The exit status is 0 only for a job done, 1 for another
 // result (stderr says why) and 2 for a command line or source that cannot be used (the message
 // says why). SIGINT, SIGTERM and SIGHUP (a closed terminal) stop the job; the outcome is printed,
