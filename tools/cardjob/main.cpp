@@ -294,6 +294,8 @@ int main(int argc, char** argv) {
   std::vector<IndexEntry*> entries;
   if (!ChooseEntries(*engine, o, &entries)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
+  // An export's CSV file shows the times the window shows with the PC's own zone chosen.
+  engine->SetTimeZoneOffset(plat::LocalUtcOffsetSeconds());
   const JobResult result = StartJob(*engine, o, entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
                                                                                  : JobResult::kFailed;
   engine->Close();

@@ -1,8 +1,10 @@
-// The side files of cardjob's AVI exports: what stays of a recording too short for a video file.
+// The side files of cardjob's AVI exports: the times their CSV lines show in a zone with summer
+// time, and what stays of a recording too short for a video file.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "platform/Time.h"
 #include "testdata/FileBytes.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/ShellCommand.h"
@@ -30,6 +32,32 @@ std::vector<std::string> CsvTimes(const std::string& path) {
 }
 
 }  // namespace
+
+TEST(CardJobSideFiles, CsvLinesShowTheRecordersClockInSummerAndInWinter) {
+  ScopedEnvironment tz("TZ", kZone);
+  fixtures::ScratchDir dir("cardjob-zone");
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 2.0);
+  desc.recordings[0].start = plat::LocalToEpoch(2024, 1, 15, 11, 0, 0);
+  desc.recordings[1].start = plat::LocalToEpoch(2024, 7, 15, 11, 0, 0);
+  const auto sd = fixtures::BuildStore(desc, dir.File("zone.sd"));
+  ASSERT_TRUE(sd);
+
+  const struct {
+    const char* name;
+    const char* date;
+  } seasons[] = {{"winter", "\"2024-01-15\",\"11:00:0"}, {"summer", "\"2024-07-15\",\"11:00:0"}};
+  for (int entry = 1; entry <= 2; ++entry) {
+    const auto& season = seasons[entry - 1];
+    SCOPED_TRACE(season.name);
+    int status = -1;
+    const std::string avi = dir.File(std::string(season.name) + ".avi");
+    const std::string out = CardJob("avi " + sd->path + " " + avi + " --entry " + std::to_string(entry), &status);
+    ASSERT_EQ(status, 0) << out;
+    const std::vector<std::string> times = CsvTimes(dir.File(std::string(season.name) + ".csv"));
+    ASSERT_GE(times.size(), 2u);
+    for (const std::string& time : times) EXPECT_TRUE(time.starts_with(season.date)) << time;
+  }
+}
 
 TEST(CardJobSideFiles, ARecordingTooShortForAVideoFileKeepsItsSubtitlesAndCarDataAndSaysWhy) {
   ScopedEnvironment tz("TZ", kZone);
