@@ -11,6 +11,7 @@
 
 #include "engine/export/EngineJob.h"
 #include "engine/store/CardStore.h"
+#include "engine/video/Snapshot.h"
 #include "platform/Message.h"
 #include "platform/String.h"
 #include "platform/Types.h"
@@ -97,6 +98,7 @@ class IIbpCtrl {
   virtual std::int64_t GetDisplayTime(int channel) const = 0;
   virtual bool GetSensorBlock(BYTE* out) const = 0;
   virtual bool TakeSnapshot(bool jpeg, const CString& path) = 0;
+  virtual SnapshotFailure GetSnapshotFailure() const = 0;
 };
 
 // Makes the program's engine: the one a test installed, else the real one; null when it cannot

@@ -175,12 +175,24 @@ bool CIbpCtrl::GetSensorBlock(BYTE* out) const {
 }
 
 bool CIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
-  if (path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
-  const CVideoCtx* video = Video(0);
-  plat::PictureCopy shown;
-  if (!video || !video->Snapshot(shown)) return false;
-  const SnapshotPicture picture{shown.pixels, shown.width, shown.height};
-  return WriteSnapshot(picture, SnapshotTexts{}, SnapshotFileName(path, jpeg), InputPaths());
+  using Kind = SnapshotFailure::Kind;
+  snapshotFailure_ = {};
+  int& error = snapshotFailure_.error;
+  if (path.IsEmpty()) {
+    snapshotFailure_.kind = Kind::kNoName;
+  } else if (!MakeSnapshotFolders(path, &error)) {
+    snapshotFailure_.kind = Kind::kFolderNotMade;
+  } else {
+    const CVideoCtx* video = Video(0);
+    plat::PictureCopy shown;
+    if (!video || !video->Snapshot(shown)) {
+      snapshotFailure_.kind = Kind::kNoPicture;
+    } else if (!WriteSnapshot({shown.pixels, shown.width, shown.height}, SnapshotTexts{}, SnapshotFileName(path, jpeg),
+                              InputPaths(), &error)) {
+      snapshotFailure_.kind = Kind::kNotWritten;
+    }
+  }
+  return snapshotFailure_.kind == Kind::kNone;
 }
 
 OsdSettings CIbpCtrl::OsdSource::Settings() const { return engine_.state_.Osd(); }

@@ -45,7 +45,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
     int jobProgress = -1;
     JobResult jobResult = JobResult::kNone;
     std::vector<std::string> jobFiles;
-    bool snapshot = true;
+    SnapshotFailure snapshotFailure;  // kNone: the snapshot is saved
   };
   Answers answers;
 
@@ -110,6 +110,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
   std::int64_t GetDisplayTime(int channel) const override;
   bool GetSensorBlock(BYTE* out) const override;
   bool TakeSnapshot(bool jpeg, const CString& path) override;
+  SnapshotFailure GetSnapshotFailure() const override;
 
  private:
   template <typename... Args>
