@@ -31,7 +31,7 @@ struct JobFailureInfo {
   std::string path;
   std::string input;
   int error = 0;  // errno of the step that failed; 0 when none is known
-  std::uint32_t pictures = 0;
+  std::uint32_t pictures = 0;  // kTooFewPictures: the pictures the recording gave
 };
 
 // Why an output file could not be created, from its refusal.
