@@ -47,6 +47,7 @@ const HWND kNotifyWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
 const HWND kVideoWindow = reinterpret_cast<HWND>(std::uintptr_t{2});
 constexpr std::size_t kReportedHashes = 5;
 constexpr double kMaxEntry = 65535;  // more recordings than any store holds
+constexpr double kMaxSeekSeconds = 2147483647;  // recording times are 32-bit seconds
 constexpr auto kPollStep = std::chrono::milliseconds(10);
 // A transport stream has shown all it has once its queue stays empty and no picture came for so
 // long.
@@ -83,7 +84,7 @@ bool ParseOptions(int argc, char** argv, Options* o) {
       o->entry = static_cast<int>(value);
     } else if (flag == "--speed" && std::isfinite(value) && value != 0) {
       o->speed = value;
-    } else if (flag == "--seek" && value >= 0) {
+    } else if (flag == "--seek" && value >= 0 && value <= kMaxSeekSeconds) {
       o->seek = value;
     } else if (flag == "--for" && value > 0) {
       o->forSeconds = value;
