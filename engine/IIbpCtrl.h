@@ -11,6 +11,7 @@
 
 #include "engine/export/EngineJob.h"
 #include "engine/store/CardStore.h"
+#include "engine/video/Snapshot.h"
 #include "platform/Message.h"
 #include "platform/String.h"
 #include "platform/Types.h"
@@ -47,6 +48,7 @@ class IIbpCtrl {
   // Playing.
   virtual EngineStart Play(IndexEntry* entry, int eventNumber) = 0;
   virtual void Close() = 0;
+  // A speed that is zero or not finite is ignored.
   virtual void SetSpeed(double speed) = 0;
   virtual double GetSpeed() const = 0;
   virtual void SetPause(int pause) = 0;
@@ -97,6 +99,7 @@ class IIbpCtrl {
   virtual std::int64_t GetDisplayTime(int channel) const = 0;
   virtual bool GetSensorBlock(BYTE* out) const = 0;
   virtual bool TakeSnapshot(bool jpeg, const CString& path) = 0;
+  virtual SnapshotFailure GetSnapshotFailure() const = 0;
 };
 
 // Makes the program's engine: the one a test installed, else the real one; null when it cannot

@@ -202,6 +202,8 @@ class CIbpCtrl final : public IIbpCtrl {
   // written; false for an empty path, folders that cannot be made, no picture to save, or a
   // picture that stayed busy for CVideoCtx::kSnapshotWaitMs.
   bool TakeSnapshot(bool jpeg, const CString& path) override;
+  // Why the last snapshot asked was not saved; kNone after one that was.
+  SnapshotFailure GetSnapshotFailure() const override { return snapshotFailure_; }
 
   // What the engine threads share, and the channel's pipeline (null before CreatePipeline).
   CEngineState& State() { return state_; }
@@ -264,6 +266,7 @@ class CIbpCtrl final : public IIbpCtrl {
   mutable std::mutex recordLock_;  // the recording state, which a job's end turns off
   RecordState record_;
   std::string backupLabel_;
+  SnapshotFailure snapshotFailure_;  // of the last snapshot; the UI thread's alone
   CRecordCtx recorder_;
   OsdSource osd_{*this};
   CEngineJob job_;

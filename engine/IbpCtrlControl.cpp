@@ -1,11 +1,15 @@
 // The engine's controls, settings and state: what the UI thread changes while a play runs and
 // what it reads back.
+#include <cmath>
+
 #include "engine/video/CropZoom.h"
 #include "engine/IbpCtrl.h"
 #include "engine/video/Snapshot.h"
 #include "platform/sound/SoundOutput.h"
 
 void CIbpCtrl::SetSpeed(double speed) {
+  // The threads divide by the speed and step by its sign: a speed that is none plays on as it was.
+  if (!std::isfinite(speed) || speed == 0) return;
   const double previous = state_.speed.load();
   if (speed == previous) return;
   const bool turns = (previous < 0) != (speed < 0);
@@ -171,12 +175,24 @@ bool CIbpCtrl::GetSensorBlock(BYTE* out) const {
 }
 
 bool CIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
-  if (path.IsEmpty() || !MakeSnapshotFolders(path)) return false;
-  const CVideoCtx* video = Video(0);
-  plat::PictureCopy shown;
-  if (!video || !video->Snapshot(shown)) return false;
-  const SnapshotPicture picture{shown.pixels, shown.width, shown.height};
-  return WriteSnapshot(picture, SnapshotTexts{}, SnapshotFileName(path, jpeg), InputPaths());
+  using Kind = SnapshotFailure::Kind;
+  snapshotFailure_ = {};
+  int& error = snapshotFailure_.error;
+  if (path.IsEmpty()) {
+    snapshotFailure_.kind = Kind::kNoName;
+  } else if (!MakeSnapshotFolders(path, &error)) {
+    snapshotFailure_.kind = Kind::kFolderNotMade;
+  } else {
+    const CVideoCtx* video = Video(0);
+    plat::PictureCopy shown;
+    if (!video || !video->Snapshot(shown)) {
+      snapshotFailure_.kind = Kind::kNoPicture;
+    } else if (!WriteSnapshot({shown.pixels, shown.width, shown.height}, SnapshotTexts{}, SnapshotFileName(path, jpeg),
+                              InputPaths(), &error)) {
+      snapshotFailure_.kind = Kind::kNotWritten;
+    }
+  }
+  return snapshotFailure_.kind == Kind::kNone;
 }
 
 OsdSettings CIbpCtrl::OsdSource::Settings() const { return engine_.state_.Osd(); }

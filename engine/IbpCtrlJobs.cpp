@@ -193,6 +193,7 @@ RecordingEnd CIbpCtrl::EndJobRecording(bool recording, bool decode, bool dataEnd
   } else if (recording && result.filesWritten == 0) {
     end.ok = false;
     end.failure = {JobFailure::kNoPicture, {}, {}, 0};
+    if (result.filesRemoved > 0) end.failure = {JobFailure::kTooFewPictures, {}, {}, 0, result.picturesOfRemoved};
   }
   return end;
 }

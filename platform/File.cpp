@@ -419,10 +419,13 @@ void ReportUnusedFile(const std::string& path, const std::string& why) {
   std::fprintf(stderr, "%s: %s is not read: %s\n", program_invocation_short_name, path.c_str(), why.c_str());
 }
 
-bool MakeDirs(const std::string& dir) {
+bool MakeDirs(const std::string& dir, int* error) {
+  std::error_code made;
+  fs::create_directories(dir, made);
   std::error_code ec;
-  fs::create_directories(dir, ec);
-  return fs::is_directory(dir, ec);
+  if (fs::is_directory(dir, ec)) return true;
+  if (error != nullptr) *error = made ? made.value() : ENOTDIR;
+  return false;
 }
 
 bool IsDirectory(const std::string& path) {

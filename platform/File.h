@@ -105,8 +105,9 @@ std::vector<VolumeInfo> EnumerateVolumes(const SystemRoots& roots = {});
 // (settings, translations, tables), so that a user can find out why they have no effect.
 void ReportUnusedFile(const std::string& path, const std::string& why);
 
-// Creates a folder and its parents; true when the folder exists afterwards.
-bool MakeDirs(const std::string& dir);
+// Creates a folder and its parents; true when the folder exists afterwards. Otherwise `error`,
+// when given, receives the system's error number of the failure.
+bool MakeDirs(const std::string& dir, int* error = nullptr);
 bool IsDirectory(const std::string& path);
 bool FileExists(const std::string& path);
 // Whether something other than a regular file (a FIFO, a socket, a device, a folder) is there.

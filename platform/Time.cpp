@@ -102,4 +102,12 @@ std::int32_t LocalUtcOffsetAt(std::int64_t t) {
   return static_cast<std::int32_t>(tm.tm_gmtoff);
 }
 
+DisplayZone DisplayZone::ForOffset(std::int32_t offsetSeconds) {
+  return offsetSeconds == LocalUtcOffsetSeconds() ? PcZone() : Fixed(offsetSeconds);
+}
+
+bool EpochToZoneTime(std::int64_t t, const DisplayZone& zone, std::tm* out) {
+  return zone.pcZone ? EpochToLocal(t, out) : EpochToUtc(t + zone.offsetSeconds, out);
+}
+
 }  // namespace plat

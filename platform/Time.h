@@ -50,4 +50,23 @@ std::int32_t LocalUtcOffsetSeconds();
 // The offset in force at the given moment (daylight saving included).
 std::int32_t LocalUtcOffsetAt(std::int64_t t);
 
+// The zone a recording's time is shown in, wherever it is shown: windows, exported files. A
+// recording's time is the recorder's wall-clock date taken as the PC's local time, so in the PC's
+// own zone its local time is the recorder's clock, in summer and in winter. Another zone shows
+// UTC moved by that zone's offset: the recorder's clock moved by the zone's difference from the
+// PC's at that moment.
+struct DisplayZone {
+  bool pcZone = true;
+  std::int32_t offsetSeconds = 0;  // east of UTC; used when not the PC's zone
+
+  static DisplayZone PcZone() { return {}; }
+  static DisplayZone Fixed(std::int32_t offsetSeconds) { return {false, offsetSeconds}; }
+  // The zone a chosen offset stands for: the PC's own when it is the PC's standard offset.
+  static DisplayZone ForOffset(std::int32_t offsetSeconds);
+};
+
+// The date and time a recording time shows in the zone; false when the C library cannot convert
+// the moment.
+bool EpochToZoneTime(std::int64_t t, const DisplayZone& zone, std::tm* out);
+
 }  // namespace plat

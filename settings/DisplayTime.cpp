@@ -15,15 +15,9 @@ std::optional<std::int64_t> Valid(std::int64_t t) { return t == -1 ? std::nullop
 
 }  // namespace
 
-DisplayZone DisplayZone::ForOffset(std::int32_t offsetSeconds) {
-  return offsetSeconds == plat::LocalUtcOffsetSeconds() ? PcZone() : Fixed(offsetSeconds);
-}
-
 std::optional<DisplayTime> ToDisplayTime(std::int64_t recordingTime, const DisplayZone& zone) {
   std::tm tm{};
-  const bool ok = zone.pcZone ? plat::EpochToLocal(recordingTime, &tm)
-                              : plat::EpochToUtc(recordingTime + zone.offsetSeconds, &tm);
-  if (!ok) return std::nullopt;
+  if (!plat::EpochToZoneTime(recordingTime, zone, &tm)) return std::nullopt;
   return FromTm(tm);
 }
 

@@ -1,29 +1,18 @@
-// How every window shows a recording's time and reads back a time the user picks. A recording's
-// time is the recorder's wall-clock date taken as the PC's local time (seconds since 1970), so its
-// local time is the recorder's own clock: the text the on-screen text draws on the picture.
-//
-// With the PC's own zone chosen, a window shows exactly that, in summer and in winter. With
-// another zone of the table chosen, the time moves by that zone's difference from the PC's zone at
-// that moment. Nothing else adds an offset: a window hands the recording time and the zone here
-// and shows what comes back.
+// How every window shows a recording's time and reads back a time the user picks, in the zone
+// chosen (the rule is the platform's DisplayZone, which the exported files follow too). Nothing
+// else adds an offset: a window hands the recording time and the zone here and shows what comes
+// back.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
 #include "platform/String.h"
+#include "platform/Time.h"
 
 namespace app {
 
-struct DisplayZone {
-  bool pcZone = true;
-  std::int32_t offsetSeconds = 0;  // east of UTC; used when not the PC's zone
-
-  static DisplayZone PcZone() { return {}; }
-  static DisplayZone Fixed(std::int32_t offsetSeconds) { return {false, offsetSeconds}; }
-  // The zone a chosen offset stands for: the PC's own when it is the PC's standard offset.
-  static DisplayZone ForOffset(std::int32_t offsetSeconds);
-};
+using DisplayZone = plat::DisplayZone;
 
 // The date and time a window shows, as a picker or a calendar holds it.
 struct DisplayTime {

@@ -11,6 +11,8 @@ packages=(
   libxvidcore-dev libsqlite3-dev libsdl2-dev libfontconfig-dev libudev-dev
   ffmpeg xvfb xauth x11-utils xdotool libxcb1-dev openbox fonts-dejavu-core fonts-noto-cjk fonts-tlwg-loma locales
   mpv libxdamage-dev
+  # the tests: a reference decoder of ADPCM sound, and time zones with summer time
+  libspandsp-dev tzdata
 )
 
 missing=()

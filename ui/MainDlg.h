@@ -300,6 +300,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // characters into "_Ch1.bmp".
   static CString SnapshotFileName(const CString& folder, const COleDateTime& now, DWORD tick);
   void OnBnClickedSnapShot();
+  void ReportSnapshotFailure(const CString& file);
   void OnBnClickedFormat();
   void OnBnClickedConfiguration();
   void OnBnClickedWifi();

@@ -1,11 +1,14 @@
 // The tools of the main window: snapshot, format, configuration, Wi-Fi and map key dialogs, the
 // Config.ini toggles, the file manager and file pad, "Mark Save" and restarting a recording.
+#include <cstring>
+
 #include "cardtools/FormatDlg.h"
 #include "config/DeviceSettings.h"
 #include "config/dialogs/TabConfigDlg.h"
 #include "config/dialogs/WiFiConfigDlg.h"
 #include "engine/IIbpCtrl.h"
 #include "platform/Time.h"
+#include "platform/wnd/MessageBox.h"
 #include "platform/wnd/PaintDC.h"
 #include "platform/wnd/Shell.h"
 #include "settings/AppConfig.h"
@@ -40,7 +43,8 @@ CString CMainDlg::SnapshotFileName(const CString& folder, const COleDateTime& no
 }
 
 // Playback that runs is paused around the snapshot and resumes as it was, backward included; the
-// folder opens so that the user sees the picture, and the window shows it too.
+// folder opens so that the user sees the picture, and the window shows it too. A snapshot that
+// was not saved opens nothing and says why.
 void CMainDlg::OnBnClickedSnapShot() {
   if (snapshotBusy_) return;
   snapshotBusy_ = true;
@@ -53,18 +57,34 @@ void CMainDlg::OnBnClickedSnapShot() {
   const CString text = SnapshotFolderText();
   const CString folder = SnapshotFolderOf(text);
   CString name;
+  bool saved = false;
   if (!folder.IsEmpty()) {
     name = SnapshotFileName(folder, COleDateTime::GetCurrentTime(), GetTickCount());
-    if (engine_ != nullptr) engine_->TakeSnapshot(false, name);
+    saved = engine_ != nullptr && engine_->TakeSnapshot(false, name);
     plat::TickClock().SleepMs(kSnapshotWriteMs);
   }
   if (wasRunning) ResumeAfterSnapshot(level);
-  if (!folder.IsEmpty()) {
+  if (saved) {
     ShellExecute(m_hWnd, L"open", text, nullptr, nullptr, SW_SHOWNORMAL);
     plat::TickClock().SleepMs(kFolderOpenMs);
     ShowSnapshot(name + kSnapshotFileEnd);
+  } else if (!folder.IsEmpty() && engine_ != nullptr) {
+    ReportSnapshotFailure(name + kSnapshotFileEnd);
   }
   snapshotBusy_ = false;
+}
+
+// "The snapshot could not be saved", the file, and why: no picture shown, or the system's text of
+// the error that kept the folder or the file from being made.
+void CMainDlg::ReportSnapshotFailure(const CString& file) {
+  const SnapshotFailure failure = engine_->GetSnapshotFailure();
+  CString text = LoadLanguageString(L"The snapshot could not be saved") + L"\n" + file;
+  if (failure.kind == SnapshotFailure::Kind::kNoPicture) {
+    text += L"\n" + LoadLanguageString(L"No picture is shown");
+  } else if (failure.error != 0) {
+    text += L"\n" + CString(std::strerror(failure.error));
+  }
+  MessageBox(m_hWnd, text, kApplicationName, MB_OK | MB_ICONWARNING);
 }
 
 // The folder the card dialog names for snapshots.

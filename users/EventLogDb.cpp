@@ -114,7 +114,7 @@ EventLogRow DecodeRowWith(const std::vector<std::string_view>& c, int polarity) 
 struct CEventLogDb::Read {
   std::atomic<bool> cancel{false};
   int polarity = 0;  // the brakes polarity the rows were decoded with
-  bool ok = false;
+  EventLogRead outcome = EventLogRead::kNotAnEventLog;
   std::vector<EventLogRow> rows;
   std::vector<char> brakes;
 };
@@ -136,12 +136,13 @@ WPARAM CEventLogDb::StartLoad(const CString& path) {
   read_->polarity = brakesMode_;
   const WPARAM number = ++readNumber_;
   reader_ = std::thread([read = read_, path = path.ToUtf8(), owner = owner_, number] {
-    read->ok = ReadEventLogTable(path, read->cancel, [&read](const EventLogRowTexts& texts) {
+    read->outcome = ReadEventLogTable(path, read->cancel, [&read](const EventLogRowTexts& texts) {
       read->rows.push_back(DecodeRowWith(texts, read->polarity));
       read->brakes.push_back(read->rows.back().time != 0 ? FirstOf(texts[kBrakes]) : '\0');
     });
     if (read->cancel.load()) return;
-    ::PostMessage(owner, WM_EVENTLOG_LOADED, number, read->ok ? static_cast<LPARAM>(read->rows.size()) : -1);
+    const bool ok = read->outcome == EventLogRead::kRead;
+    ::PostMessage(owner, WM_EVENTLOG_LOADED, number, ok ? static_cast<LPARAM>(read->rows.size()) : -1);
   });
   return number;
 }
@@ -152,7 +153,12 @@ CEventLogDb::LoadResult CEventLogDb::TakeLoad(WPARAM read) {
   const std::shared_ptr<Read> done = std::move(read_);
   rows_.clear();
   brakes_.clear();
-  if (!done->ok) {
+  if (done->outcome == EventLogRead::kTooManyRows) {
+    AfxMessageBox(LoadLanguageString(L"This event log has too many records for the program to show"),
+                  MB_OK | MB_ICONWARNING);
+    return LoadResult::kTooManyRecords;
+  }
+  if (done->outcome != EventLogRead::kRead) {
     AfxMessageBox(LoadLanguageString(L"This file is not an event log of the recorder"), MB_OK | MB_ICONWARNING);
     return LoadResult::kNotAnEventLog;
   }

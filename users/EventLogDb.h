@@ -29,7 +29,7 @@ class CEventLogDb {
   static constexpr int kColumns = 32;
   static constexpr int kColumnsWithHeadway = 33;
 
-  enum class LoadResult { kLoaded, kNotAnEventLog, kSuperseded };
+  enum class LoadResult { kLoaded, kNotAnEventLog, kTooManyRecords, kSuperseded };
 
   CEventLogDb() = default;
   CEventLogDb(const CEventLogDb&) = delete;
@@ -43,8 +43,9 @@ class CEventLogDb {
   // owner takes the new ones. Returns the read's number.
   WPARAM StartLoad(const CString& path);
   // On the owner's thread, for its WM_EVENTLOG_LOADED: the read's rows replace the rows held; a
-  // file that is not a SQLite database, or whose "q58_log" is not the recorder's table, is refused
-  // with a message box and the rows held are emptied. The message of a read that a newer one
+  // file that is not a SQLite database, or whose "q58_log" is not the recorder's table, or that
+  // holds more records than the program shows, is refused with a message box saying which, and
+  // the rows held are emptied. The message of a read that a newer one
   // replaced changes nothing.
   LoadResult TakeLoad(WPARAM read);
 

@@ -109,27 +109,30 @@ const std::vector<std::string_view>& EventLogColumnNames() {
   return names;
 }
 
-bool ReadEventLogTable(const std::string& path, const std::atomic<bool>& cancel,
-                       const std::function<void(const EventLogRowTexts&)>& onRow) {
+EventLogRead ReadEventLogTable(const std::string& path, const std::atomic<bool>& cancel,
+                               const std::function<void(const EventLogRowTexts&)>& onRow) {
+  constexpr EventLogRead kRefused = EventLogRead::kNotAnEventLog;
   // SQLite opens the path as it is: a FIFO or a device would hold its open, or its first read, for
   // ever. The file is looked at first, without waiting on it.
-  if (!plat::File().Open(path, plat::kRead)) return false;
+  if (!plat::File().Open(path, plat::kRead)) return kRefused;
   Db db = OpenReadOnly(path);
-  if (!db) return false;
+  if (!db) return kRefused;
   sqlite3_limit(db.get(), SQLITE_LIMIT_LENGTH, kMaxEventLogValueBytes);
   sqlite3_progress_handler(db.get(), kStepsBetweenLooks, StopAsked, const_cast<std::atomic<bool>*>(&cancel));
-  if (!IsPlainTable(db.get()) || !HasOnlyStoredColumns(db.get())) return false;
+  if (!IsPlainTable(db.get()) || !HasOnlyStoredColumns(db.get())) return kRefused;
   sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare_v2(db.get(), "SELECT * FROM q58_log", -1, &raw, nullptr) != SQLITE_OK) return false;
+  if (sqlite3_prepare_v2(db.get(), "SELECT * FROM q58_log", -1, &raw, nullptr) != SQLITE_OK) return kRefused;
   Statement rows(raw);
-  if (!HasRecorderColumns(rows.get())) return false;
+  if (!HasRecorderColumns(rows.get())) return kRefused;
   const int count = sqlite3_column_count(rows.get());
   EventLogRowTexts texts(static_cast<size_t>(count));
   int step = SQLITE_ROW;
   for (int read = 0; (step = sqlite3_step(rows.get())) == SQLITE_ROW; ++read) {
-    if (read == kMaxEventLogRows || cancel.load()) return false;
+    if (cancel.load()) return EventLogRead::kCancelled;
+    if (read == kMaxEventLogRows) return EventLogRead::kTooManyRows;
     for (int i = 0; i < count; ++i) texts[static_cast<size_t>(i)] = ColumnText(rows.get(), i);
     onRow(texts);
   }
-  return step == SQLITE_DONE;
+  if (cancel.load()) return EventLogRead::kCancelled;
+  return step == SQLITE_DONE ? EventLogRead::kRead : kRefused;
 }

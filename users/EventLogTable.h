@@ -16,13 +16,20 @@ using EventLogRowTexts = std::vector<std::string_view>;
 constexpr int kMaxEventLogRows = 36000;          // ten hours at one row a second
 constexpr int kMaxEventLogValueBytes = 16384;    // a value, and the table's own statement
 
+enum class EventLogRead {
+  kRead,           // every row was given
+  kNotAnEventLog,  // not the recorder's table, or a value past the bound
+  kTooManyRows,    // the recorder's table, with more rows than the bound
+  kCancelled,
+};
+
 // Calls `onRow` with the texts of each row, in the table's order (a NULL value is an empty text).
-// False, with fewer rows given than the table holds, when the file is not a regular file (refused
-// without waiting on it), not a SQLite database, its "q58_log" is not a plain table of the
-// recorder's 32 or 33 columns (no generated ones), it holds more rows or longer values than the
-// bounds above, or `cancel` was set meanwhile.
-bool ReadEventLogTable(const std::string& path, const std::atomic<bool>& cancel,
-                       const std::function<void(const EventLogRowTexts&)>& onRow);
+// Anything but kRead comes with fewer rows given than the table holds: the file is not a regular
+// file (refused without waiting on it), not a SQLite database, its "q58_log" is not a plain table
+// of the recorder's 32 or 33 columns (no generated ones), it holds more rows or longer values
+// than the bounds above, or `cancel` was set meanwhile.
+EventLogRead ReadEventLogTable(const std::string& path, const std::atomic<bool>& cancel,
+                               const std::function<void(const EventLogRowTexts&)>& onRow);
 
 // The recorder's column names, in order; the last one only in the 33-column form.
 const std::vector<std::string_view>& EventLogColumnNames();

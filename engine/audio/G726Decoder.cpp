@@ -127,11 +127,14 @@ int UpdateA1(const G726Decoder::State& s, int pk0, int sigpk, int a2p) {
   return a1t;
 }
 
-// The zero coefficients leak by 2^-8 at every code size: with 2^-9 they would outgrow their
-// 16 bits, and streams of other encoders at 5 bits decode to noise.
-int UpdateB(int b, int dqnSign, int dqs, int dqmag) {
+// The zero coefficients leak by 2^-8, at 5 bits per code by 2^-9: the finer codes of that rate
+// keep more of the predictor from sample to sample.
+int UpdateB(int b, int dqnSign, int dqs, int dqmag, int bits) {
   const int ugb = dqmag == 0 ? 0 : (dqnSign ^ dqs) ? 65408 : 128;
-  const int ulb = (b >> 15) ? (65536 - ((b >> 8) + 65280)) & 65535 : (65536 - (b >> 8)) & 65535;
+  const int shift = bits == 5 ? 9 : 8;
+  const int signFill = (65535 << (16 - shift)) & 65535;  // the sign bit shifted in from the top
+  const int leak = (b >> 15) ? (b >> shift) + signFill : b >> shift;
+  const int ulb = (65536 - leak) & 65535;
   return (b + ((ugb + ulb) & 65535)) & 65535;
 }
 
@@ -176,11 +179,10 @@ void AdaptSpeed(G726Decoder::State& s, int fi, int y, int tdp, bool tr) {
 }
 
 // Updates the predictor coefficients (all cleared on a transition); returns the tone flag.
-int AdaptPredictor(G726Decoder::State& s, int dqs, int dqmag,
-                   int pk0, int sigpk, bool tr) {
+int AdaptPredictor(G726Decoder::State& s, int bits, int dqs, int dqmag, int pk0, int sigpk, bool tr) {
   const int a2p = UpdateA2(s, pk0, sigpk);
   const int a1p = UpdateA1(s, pk0, sigpk, a2p);
-  for (int i = 0; i < 6; ++i) s.b[i] = tr ? 0 : UpdateB(s.b[i], s.dq[i] >> 10, dqs, dqmag);
+  for (int i = 0; i < 6; ++i) s.b[i] = tr ? 0 : UpdateB(s.b[i], s.dq[i] >> 10, dqs, dqmag, bits);
   s.a[0] = tr ? 0 : a1p;
   s.a[1] = tr ? 0 : a2p;
   return (a2p >= 32768 && a2p < 53760) ? 1 : 0;
@@ -205,7 +207,7 @@ int DecodeCode(G726Decoder::State& s, const G726Decoder::Rate& r, int code) {
   const int sigpk = dqsez == 0 ? 1 : 0;
 
   const bool tr = Transition(s, dqmag);
-  const int tdp = AdaptPredictor(s, dqs, dqmag, pk0, sigpk, tr);
+  const int tdp = AdaptPredictor(s, r.bits, dqs, dqmag, pk0, sigpk, tr);
   AdaptSpeed(s, r.f[code], y, tdp, tr);
   AdaptScale(s, r.w[code], y);
   s.td = tr ? 0 : tdp;

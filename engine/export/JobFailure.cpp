@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/export/RecordCtx.h"
+
 namespace {
 
 // ": <the system's text of the error>", or nothing when none is known.
@@ -40,6 +42,9 @@ std::string JobFailureText(const JobFailureInfo& f) {
     case JobFailure::kReadError: return "the store could not be read to its end";
     case JobFailure::kNothingRead: return "no chunk of the recordings chosen could be read";
     case JobFailure::kNoPicture: return "the recording holds no picture that an export can start from";
+    case JobFailure::kTooFewPictures:
+      return "the recording gives " + std::to_string(f.pictures) + " pictures, fewer than the " +
+             std::to_string(CRecordCtx::kMinFrames) + " an AVI file must hold: no AVI file was kept";
     case JobFailure::kNoGpsText: return "no GPS fix could be read from the recordings chosen";
   }
   return "unknown failure";

@@ -1,6 +1,7 @@
 // Why a job failed or did not start, told in words by the tools that run jobs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "engine/stream/SourceJob.h"
@@ -22,6 +23,7 @@ enum class JobFailure {
   kReadError,         // the store could not be read to its end
   kNothingRead,       // no chunk of the recordings chosen could be read
   kNoPicture,         // the export met no picture to start a file from
+  kTooFewPictures,    // the export's pictures were fewer than an AVI file holds (pictures)
   kNoGpsText,         // no GPS fix was found in the recordings chosen
 };
 
@@ -30,6 +32,7 @@ struct JobFailureInfo {
   std::string path;
   std::string input;
   int error = 0;  // errno of the step that failed; 0 when none is known
+  std::uint32_t pictures = 0;  // kTooFewPictures: the pictures the recording gave
 };
 
 // Why an output file could not be created, from its refusal.

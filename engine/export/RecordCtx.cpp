@@ -254,10 +254,10 @@ bool CRecordCtx::WriteDecodedSound(const std::uint8_t* data, std::uint32_t lengt
 }
 
 void CRecordCtx::FinishFile() {
-  const bool kept = FinishAvi();
+  const bool closed = FinishAvi();
   if (m_srt.IsOpen()) WriteCues(1);
-  CloseSideFile(m_srt, m_srtOut, kept, m_srtFailed);
-  CloseSideFile(m_csv, m_csvOut, kept, m_csvFailed);
+  CloseSideFile(m_srt, m_srtOut, closed, m_srtFailed);
+  CloseSideFile(m_csv, m_csvOut, closed, m_csvFailed);
   m_srtFailed = false;
   m_csvFailed = false;
   m_cueCounter = 0;
@@ -279,7 +279,8 @@ void CRecordCtx::FinishFile() {
   m_name = nullptr;
 }
 
-// True when the file is kept: closed whole with kMinFrames pictures or more.
+// True when the file was closed whole, whether it is kept (kMinFrames pictures or more) or
+// removed for holding fewer: its side files stay in both cases.
 bool CRecordCtx::FinishAvi() {
   if (!m_avi.IsOpen()) return false;
   // After a write fault the file holds fewer pictures than were given to it.
@@ -293,6 +294,7 @@ bool CRecordCtx::FinishAvi() {
   const bool kept = closed && frames >= kMinFrames;
   if (frames < kMinFrames) {
     ++m_result.filesRemoved;
+    m_result.picturesOfRemoved = frames;
   } else {
     ++m_finished;
     ++m_result.filesWritten;
@@ -303,10 +305,10 @@ bool CRecordCtx::FinishAvi() {
     m_aviOut.Discard();
   }
   Notify(WM_PLAYER_EXPORTDONE);
-  return kept;
+  return closed;
 }
 
-// A side file goes with its AVI file: kept when that is, unless a write of its own failed.
+// A side file stays when its AVI file was closed whole, unless a write of its own failed.
 void CRecordCtx::CloseSideFile(plat::File& file, plat::OutputFile& output, bool keep, bool failed) {
   file.Close();
   if (keep && !failed && output.IsOpen()) {

@@ -6,7 +6,7 @@
 //
 // Each file is written under a temporary name beside its own; the files of an export take their
 // names together when it stops, so that an export cut short or failed leaves none under a name
-// that looks complete. An AVI file of fewer than 25 pictures goes with its side files.
+// that looks complete. An AVI file of fewer than 25 pictures is removed; its side files stay.
 #pragma once
 
 #include <cstdint>
@@ -40,7 +40,7 @@ struct RecordSettings {
   CString exportName;  // the output path; a trailing ".avi" is not part of the base name
   bool reencode = false;  // pictures come through WritePicture and are encoded to MPEG-4
   CarTextUnits units;     // of the subtitles
-  std::int64_t timeZoneOffset = 0;  // seconds added to the car-data times of the CSV file
+  std::int64_t timeZoneOffset = 0;  // the chosen zone's offset, in which the CSV file shows times
   HWND notifyWnd = nullptr;
   WPARAM notifyParam = 0;
   // The files the export reads, which none of its files may be.
@@ -53,6 +53,7 @@ struct RecordSettings {
 struct RecordResult {
   int filesWritten = 0;  // AVI files finished with 25 pictures or more
   int filesRemoved = 0;  // AVI files removed for holding fewer than 25 pictures
+  std::uint32_t picturesOfRemoved = 0;  // the pictures of the last file removed so
   bool failed = false;   // an AVI file could not be created, written or kept
   JobFailureInfo failure;  // why, when it failed
   std::vector<std::string> files;  // the files kept under their names: AVI, SRT and CSV

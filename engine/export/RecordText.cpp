@@ -49,7 +49,9 @@ std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const C
 std::string CsvLine(const CarDataRecord& r, std::int64_t timeZoneOffset) {
   std::tm parts{};
   char date[40] = "";
-  if (plat::EpochToUtc(r.time + timeZoneOffset, &parts)) std::strftime(date, sizeof date, "\"%Y-%m-%d\",\"%H:%M:%S\",", &parts);
+  // The date and time the windows show for that moment in the chosen zone.
+  const auto zone = plat::DisplayZone::ForOffset(static_cast<std::int32_t>(timeZoneOffset));
+  if (plat::EpochToZoneTime(r.time, zone, &parts)) std::strftime(date, sizeof date, "\"%Y-%m-%d\",\"%H:%M:%S\",", &parts);
   const int s = r.status;
   CString text;
   text.Format(L"\"%d\",\"%d\",\"%d\",\"%2.1f\",\"%d\",\"%d\",\"%s\",\"%s\",\"%s\",\"%s\",\"%s\",\"%d\",\"%d\",\"%.1f\"\r\n",

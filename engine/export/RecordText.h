@@ -23,6 +23,6 @@ struct CarTextUnits {
 std::string SrtCue(int number, std::int64_t startMs, std::int64_t endMs, const CarDataRecord& record,
                    const CarTextUnits& units);
 
-// One CSV line of a record. The date and time are the record's time plus the time-zone offset,
-// written as they are, without any further time-zone conversion.
+// One CSV line of a record. The date and time are those the windows show for the record's time
+// in the zone of the chosen offset (the PC's own zone when it is the PC's standard offset).
 std::string CsvLine(const CarDataRecord& record, std::int64_t timeZoneOffset);

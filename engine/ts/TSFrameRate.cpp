@@ -1,20 +1,21 @@
 #include "engine/ts/TSFrameRate.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/ts/PesUnit.h"
 
 namespace {
-// Added before truncating, so that a measured 29.97 counts as 30.
-constexpr double kRoundUp = 0.999;
-constexpr double kMaxMeasured = 1000.0;
+// The rates recordings are made at.
+constexpr int kRecordingRates[] = {15, 24, 25, 30, 50, 60};
 }  // namespace
 
-int SnapFrameRate(int measured) {
-  if (measured < 20) return 15;
-  if (measured < 27) return 24;
-  if (measured < 45) return 30;
-  return 60;
+int SnapFrameRate(double measured) {
+  int nearest = kRecordingRates[0];
+  for (int rate : kRecordingRates) {
+    if (std::abs(measured - rate) < std::abs(measured - nearest)) nearest = rate;
+  }
+  return nearest;
 }
 
 void CTSFrameRate::StartFile(const std::uint8_t* head, std::size_t length) {
@@ -41,8 +42,7 @@ void CTSFrameRate::TakeStamp(std::uint64_t pts) {
   // The units span kMeasuredUnits - 1 intervals. Equal stamps measure nothing: count again.
   const double seconds = PtsSeconds(pts > m_firstStamp ? pts - m_firstStamp : m_firstStamp - pts);
   if (seconds <= 0.0) return;
-  const double measured = std::min((kMeasuredUnits - 1) / seconds + kRoundUp, kMaxMeasured);
-  m_rate = SnapFrameRate(static_cast<int>(measured));
+  m_rate = SnapFrameRate((kMeasuredUnits - 1) / seconds);
   m_measuring = false;
 }
 

@@ -1,13 +1,14 @@
 // The picture rate of a transport stream: declared by the file's byte 82, or measured over the
-// time stamps of 30 video units and snapped to a rate the recorder records at; and the length of
-// a group of pictures in seconds, estimated once the rate is known.
+// time stamps of 30 video units and snapped to the nearest rate recordings are made at, so that
+// the pictures are paced as they were recorded; and the length of a group of pictures in seconds,
+// estimated once the rate is known.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// 15, 24, 30 or 60: the recorder rate a measured rate stands for (a measured 25 becomes 24).
-int SnapFrameRate(int measured);
+// 15, 24, 25, 30, 50 or 60: the nearest to a measured rate (29.97 becomes 30, 23.976 24).
+int SnapFrameRate(double measured);
 
 class CTSFrameRate {
  public:

@@ -31,14 +31,14 @@ CString SnapshotFileName(const CString& path, bool jpeg) {
   return path.Left(path.GetLength() - kPlaceholderLength) + (jpeg ? L".jpg" : L"_Ch1.bmp");
 }
 
-bool MakeSnapshotFolders(const CString& path) {
+bool MakeSnapshotFolders(const CString& path, int* error) {
   const int slash = path.ReverseFind(L'/');
   if (slash < 0) return true;
-  return plat::MakeDirs(slash == 0 ? std::string("/") : path.Left(slash).ToUtf8());
+  return plat::MakeDirs(slash == 0 ? std::string("/") : path.Left(slash).ToUtf8(), error);
 }
 
 bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, const CString& fileName,
-                   const std::vector<std::string>& inputs) {
+                   const std::vector<std::string>& inputs, int* error) {
   if (fileName.IsEmpty() || !PictureIsWhole(picture)) return false;
   const int width = picture.width * 3 / 2;
   const int height = picture.height * 3 / 2;
@@ -58,5 +58,5 @@ bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, c
     return false;
   }
   if (texts.draw) DrawTexts(dc, picture.width, picture.height, texts);
-  return plat::SaveBitmapFile(enlarged, fileName, inputs);
+  return plat::SaveBitmapFile(enlarged, fileName, inputs, error);
 }

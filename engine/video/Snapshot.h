@@ -18,6 +18,14 @@ struct SnapshotPicture {
   int height = 0;
 };
 
+// Why a snapshot was not saved, with the system's error number of the step that failed (0 when
+// none is known).
+struct SnapshotFailure {
+  enum class Kind { kNone, kNoName, kNoPicture, kFolderNotMade, kNotWritten };
+  Kind kind = Kind::kNone;
+  int error = 0;
+};
+
 // Three texts drawn side by side near the bottom of the picture, in the picture's own
 // coordinates, with the default font on an opaque background.
 struct SnapshotTexts {
@@ -32,12 +40,14 @@ struct SnapshotTexts {
 CString SnapshotFileName(const CString& path, bool jpeg);
 
 // Makes the folder of the path (everything before its last '/') and its parents; true when that
-// folder exists afterwards. A path without a folder needs none.
-bool MakeSnapshotFolders(const CString& path);
+// folder exists afterwards (else `error`, when given, receives the system's error number). A path
+// without a folder needs none.
+bool MakeSnapshotFolders(const CString& path, int* error = nullptr);
 
 // Writes the snapshot file, the encoder chosen by the file name's extension; true only when the
 // whole file was written. No file is left behind for an empty or inconsistent picture, a folder
 // that does not exist, or an encoder failure; a name that is one of the files being played
-// (`inputs`) or exists as anything but a regular file is refused.
+// (`inputs`) or exists as anything but a regular file is refused. `error`, when given, receives
+// the system's error number of a file step that failed.
 bool WriteSnapshot(const SnapshotPicture& picture, const SnapshotTexts& texts, const CString& fileName,
-                   const std::vector<std::string>& inputs = {});
+                   const std::vector<std::string>& inputs = {}, int* error = nullptr);

@@ -21,23 +21,41 @@ QByteArray FormatFor(const QString& path) {
   return {};
 }
 
-}  // namespace
-
-bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs) {
+// The bitmap encoded in the format of the path's extension; empty when it cannot be.
+QByteArray Encoded(HBITMAP bitmap, const CString& path) {
   const QImage image = ImageOf(bitmap);
   const QByteArray format = FormatFor(QString::fromStdWString(path.str()));
-  if (image.isNull() || format.isEmpty()) return false;
+  if (image.isNull() || format.isEmpty()) return {};
   QByteArray encoded;
   QBuffer buffer(&encoded);
   buffer.open(QIODevice::WriteOnly);
   QImageWriter writer(&buffer, format);
   if (format == "jpeg") writer.setQuality(kJpegQuality);
-  if (!writer.write(image)) return false;
+  return writer.write(image) ? encoded : QByteArray();
+}
+
+}  // namespace
+
+bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs, int* error) {
+  int ignored = 0;
+  int& why = error != nullptr ? *error : ignored;
+  why = 0;
+  const QByteArray encoded = Encoded(bitmap, path);
+  if (encoded.isEmpty()) return false;
   // Written beside the target and renamed over it only once complete.
   OutputFile output;
   File file;
-  return output.Create(path.ToUtf8(), inputs) && file.Create(output.TempPath()) &&
-         file.WriteAll(encoded.constData(), static_cast<std::size_t>(encoded.size())) && output.Commit();
+  if (!output.Create(path.ToUtf8(), inputs)) {
+    why = output.LastError();
+    return false;
+  }
+  if (!file.Create(output.TempPath()) || !file.WriteAll(encoded.constData(), static_cast<std::size_t>(encoded.size()))) {
+    why = file.LastError();
+    return false;
+  }
+  if (output.Commit()) return true;
+  why = output.LastError();
+  return false;
 }
 
 }  // namespace plat

@@ -14,6 +14,9 @@ namespace plat {
 // case. True only when the whole file was written; otherwise no file is left (an existing file of
 // that name stays as it was). False for a null or dead bitmap, another extension, a folder that
 // does not exist, and a path that is one of the `inputs` or exists as anything but a regular file.
-bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs);
+// `error`, when given, receives the system's error number of a file step that failed (0 for a
+// failure of no file step).
+bool SaveBitmapFile(HBITMAP bitmap, const CString& path, const std::vector<std::string>& inputs,
+                    int* error = nullptr);
 
 }  // namespace plat

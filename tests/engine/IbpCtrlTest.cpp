@@ -2,9 +2,14 @@
 // clock's counters, closing and snapshots.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include <sys/mount.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <tuple>
 
 #include <QImage>
 
@@ -76,6 +81,9 @@ TEST(IbpCtrlTest, SpeedPauseAndSeekLeaveTheirRequestsForTheSource) {
   EXPECT_TRUE(state.TakeResyncRequest());
   engine->SetSpeed(1.0);
   EXPECT_FALSE(state.TakeResyncRequest());
+  EXPECT_EQ(engine->GetSpeed(), 1.0);
+  // Speeds that are none are ignored.
+  for (double none : {std::nan(""), -std::nan(""), HUGE_VAL, -HUGE_VAL, 0.0}) engine->SetSpeed(none);
   EXPECT_EQ(engine->GetSpeed(), 1.0);
   // Without a play there is no picture to restart at.
   state.frameTime = 1709280760;
@@ -242,10 +250,16 @@ TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNeverWritesThrou
   ASSERT_TRUE(fixture.ok());
   PlayRig rig(fixture.layout().path);
   CIbpCtrl* engine = rig.engine.get();
+  using Kind = SnapshotFailure::Kind;
+  const auto failed = [engine](Kind kind, int error = 0) {
+    const SnapshotFailure f = engine->GetSnapshotFailure();
+    return f.kind == kind && f.error == error;
+  };
   // Nothing shown yet, with or without a video thread: no snapshot, and no file.
   EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("none/img-1_Ch"))));
   ASSERT_TRUE(engine->CreatePipeline());
   EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("none/img-1_Ch"))));
+  EXPECT_TRUE(failed(Kind::kNoPicture));
   EXPECT_FALSE(std::filesystem::exists(dir.File("none/img-1_Ch1.bmp")));
 
   // Paused at its first picture.
@@ -256,7 +270,9 @@ TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNeverWritesThrou
   ASSERT_TRUE(rig.presenter->ReadBack(shown, 100));
 
   EXPECT_FALSE(engine->TakeSnapshot(false, CString()));
+  EXPECT_TRUE(failed(Kind::kNoName));
   ASSERT_TRUE(engine->TakeSnapshot(false, CString(dir.File("shots/img-1_Ch"))));
+  EXPECT_TRUE(failed(Kind::kNone));
   const QImage saved(QString::fromStdString(dir.File("shots/img-1_Ch1.bmp")));
   ASSERT_FALSE(saved.isNull());
   ASSERT_EQ(saved.size(), QSize(shown.width * 3 / 2, shown.height * 3 / 2));
@@ -270,6 +286,7 @@ TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNeverWritesThrou
 
   ASSERT_TRUE(fixtures::WriteFileBytes(dir.File("file"), {1}));
   EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("file/x/img-4_Ch"))));
+  EXPECT_TRUE(failed(Kind::kFolderNotMade, ENOTDIR));
 
   // A snapshot never replaces the store played, through a link of the snapshot's name, nor
   // writes into a FIFO of that name; neither leaves anything behind.
@@ -280,5 +297,16 @@ TEST(IbpCtrlTest, ASnapshotSavesThePictureShownEnlargedByHalfAndNeverWritesThrou
   EXPECT_FALSE(engine->TakeSnapshot(false, CString(dir.File("shots/img-6_Ch"))));
   EXPECT_EQ(fixtures::FileSize(fixture.layout().path), storeSize);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.File("shots")), {}), 4);
+
+  // A folder that is full or cannot be written: the system's reason, and nothing left there.
+  for (const auto& [options, flags, error] : {std::tuple{"size=64k", 0ul, ENOSPC}, {"", MS_RDONLY, EROFS}}) {
+    const std::string folder = dir.File(error == ENOSPC ? "full" : "readonly");
+    std::filesystem::create_directories(folder);
+    if (mount("tmpfs", folder.c_str(), "tmpfs", flags, options) != 0) GTEST_SKIP() << "mount refused";
+    EXPECT_FALSE(engine->TakeSnapshot(false, CString(folder + "/img-7_Ch")));
+    EXPECT_TRUE(failed(Kind::kNotWritten, error)) << folder << " " << engine->GetSnapshotFailure().error;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 0) << folder;
+    umount2(folder.c_str(), MNT_DETACH);
+  }
   engine->Close();
 }

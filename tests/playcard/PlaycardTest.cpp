@@ -209,6 +209,7 @@ TEST_F(PlaycardTest, RefusesSourcesThatCannotBePlayedAndWrongArguments) {
   for (const std::string& args :
        {Quoted(dir_.File("missing.sd")), Quoted(dir_.File("garbage.sd")), Quoted(dir_.File("notes.txt")),
         Quoted(dir_.File("missing.ts")), std::string("dvk2://x"), store + " --entry 1", store + " --speed 0",
+        store + " --speed nan", store + " --speed -nan", store + " --speed inf", store + " --seek inf",
         store + " --for", store + " --loop", std::string()}) {
     const Played played = Play(args + " --json");
     EXPECT_EQ(played.status, 2) << args;

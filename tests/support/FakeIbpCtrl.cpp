@@ -214,7 +214,12 @@ bool FakeIbpCtrl::GetSensorBlock(BYTE* out) const {
 
 bool FakeIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
   Record("TakeSnapshot", jpeg, path);
-  return answers.snapshot;
+  return answers.snapshotFailure.kind == SnapshotFailure::Kind::kNone;
+}
+
+SnapshotFailure FakeIbpCtrl::GetSnapshotFailure() const {
+  Record("GetSnapshotFailure");
+  return answers.snapshotFailure;
 }
 
 ScopedFakeEngine::ScopedFakeEngine() {

@@ -46,7 +46,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
     JobResult jobResult = JobResult::kNone;
     std::vector<std::string> jobFiles;
     std::vector<LeftOutEntry> jobLeftOut;
-    bool snapshot = true;
+    SnapshotFailure snapshotFailure;  // kNone: the snapshot is saved
   };
   Answers answers;
 
@@ -112,6 +112,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
   std::int64_t GetDisplayTime(int channel) const override;
   bool GetSensorBlock(BYTE* out) const override;
   bool TakeSnapshot(bool jpeg, const CString& path) override;
+  SnapshotFailure GetSnapshotFailure() const override;
 
  private:
   template <typename... Args>

@@ -111,6 +111,22 @@ TEST_F(MainWindowTest, ASnapshotPausesPlaybackNamesItsFileAfterTheTimeAndOpensTh
   folderText->SetWindowText(CString(folder));
   Command(dlg, mainid::kSnapShot);
   EXPECT_EQ(CallsNamed("TakeSnapshot").size() + plat::test::OpenedUrls().size(), 2u);
+  EXPECT_TRUE(plat::test::MessageBoxes().empty());
+
+  // A snapshot that was not saved says why and opens nothing.
+  MainDlgTestAccess::SetSnapshotBusy(dlg, false);
+  const auto failedWith = [&](SnapshotFailure failure) {
+    fake_.engine().answers.snapshotFailure = failure;
+    Command(dlg, mainid::kSnapShot);
+    EXPECT_EQ(plat::test::OpenedUrls().size(), 1u);
+    const std::vector<plat::test::MessageBoxCall> boxes = plat::test::MessageBoxes();
+    return boxes.empty() ? std::wstring() : boxes.back().text.str();
+  };
+  const std::wstring start = L"The snapshot could not be saved\n" + CString(folder).str() + L"/img-";
+  const std::wstring full = failedWith({SnapshotFailure::Kind::kNotWritten, ENOSPC});
+  EXPECT_TRUE(full.starts_with(start) && full.ends_with(L"_Ch1.bmp\nNo space left on device")) << WideToUtf8(full);
+  const std::wstring none = failedWith({SnapshotFailure::Kind::kNoPicture, 0});
+  EXPECT_TRUE(none.starts_with(start) && none.ends_with(L"_Ch1.bmp\nNo picture is shown")) << WideToUtf8(none);
 }
 
 // The wheel zooms about the point under it, in millionths of the picture from its centre, only

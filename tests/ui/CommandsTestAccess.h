@@ -11,7 +11,7 @@ struct MainDlgTestAccess {
     dlg.speedLevel_ = speedLevel;
   }
   static void SetPasswordAccepted(CMainDlg& dlg) { dlg.passwordAccepted_ = true; }
-  static void SetSnapshotBusy(CMainDlg& dlg) { dlg.snapshotBusy_ = true; }
+  static void SetSnapshotBusy(CMainDlg& dlg, bool busy = true) { dlg.snapshotBusy_ = busy; }
   static DWORD SeekLockUntil(const CMainDlg& dlg) { return dlg.seekLockUntil_; }
   static CDigiStatic& SpeedDigits(CMainDlg& dlg) { return dlg.speedDigits_; }
 };

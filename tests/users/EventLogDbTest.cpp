@@ -155,9 +155,10 @@ TEST(EventLogDbTest, FilesThatAreNoEventLogAreRefusedWithAMessageAndLeftUntouche
   for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(fixtures::ReadFileBytes(dir.File(before[i])), contents[i]) << before[i];
 }
 
-// Logs beyond what a recorder writes are refused: more rows than the bound, a value longer than
-// the bound, a column worked out at each read (here a value of 100 MB), and a FIFO, without
-// waiting for a writer. The rows of a read that a newer one replaced are never taken.
+// Logs beyond what a recorder writes are refused: more rows than the bound (told as a log too long
+// to show), a value longer than the bound, a column worked out at each read (here a value of 100 MB),
+// and a FIFO, without waiting for a writer. The rows of a read that a newer one replaced are never
+// taken.
 TEST(EventLogDbTest, LogsBeyondWhatARecorderWritesAreRefused) {
   plat::test::Reset();
   fixtures::ScratchDir dir("biglog");
@@ -182,8 +183,13 @@ TEST(EventLogDbTest, LogsBeyondWhatARecorderWritesAreRefused) {
   ASSERT_TRUE(owner.CreateTopLevel(CRect(0, 0, 100, 100)));
   CEventLogDb log;
   log.SetOwner(owner.GetSafeHwnd());
-  for (const char* name : {"many.log", "long.log", "generated.log", "pipe.log"}) {
+  // A log of the recorder's own form with more rows than the bound is one, too long to show.
+  EXPECT_EQ(LoadAsOwner(log, owner, dir.File("many.log")), CEventLogDb::LoadResult::kTooManyRecords);
+  ASSERT_EQ(plat::test::MessageBoxes().size(), 1u);
+  EXPECT_EQ(plat::test::MessageBoxes()[0].text, L"This event log has too many records for the program to show");
+  for (const char* name : {"long.log", "generated.log", "pipe.log"}) {
     EXPECT_EQ(LoadAsOwner(log, owner, dir.File(name)), CEventLogDb::LoadResult::kNotAnEventLog) << name;
+    EXPECT_EQ(plat::test::MessageBoxes().back().text, L"This file is not an event log of the recorder") << name;
   }
   ASSERT_EQ(LoadAsOwner(log, owner, dir.File("most.log")), CEventLogDb::LoadResult::kLoaded);
   EXPECT_EQ(log.Rows().size(), static_cast<size_t>(kMaxEventLogRows));

@@ -13,11 +13,12 @@
 // them in its summary and lists them under "leftOut", each as {"recording": its number,
 // "sequence": n, "start": "YYYY-MM-DD hh:mm:ss", "reason": text}. Outputs are written under
 // temporary names and take their own when the job is done: a job that fails or is stopped keeps
-// none. An output named like a file the job reads, or like something that is not a regular file,
+// none, except an export too short for an AVI file (25 pictures), which keeps its SRT and CSV
+// files. An output named like a file the job reads, or like something that is not a regular file,
 // is refused before the job starts. The exit status is 0 only for a job done, 1 for another
 // result (stderr says why) and 2 for a command line or source that cannot be used (the message
-// says why). SIGINT and SIGTERM stop the job; the outcome is printed, and the tool then ends by
-// that signal (unless the job was done before it came).
+// says why). SIGINT, SIGTERM and SIGHUP (a closed terminal) stop the job; the outcome is printed,
+// and the tool then ends by that signal (unless the job was done before it came).
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -128,8 +129,8 @@ volatile std::sig_atomic_t g_stopSignal = 0;
 
 void AskToStop(int signal) { g_stopSignal = signal; }
 
-// SIGINT and SIGTERM stop the job; a second one ends the tool at once. Installed before anything
-// (the sound library among them) could install handlers of its own.
+// SIGINT, SIGTERM and SIGHUP stop the job; a second one ends the tool at once. Installed before
+// anything (the sound library among them) could install handlers of its own.
 void CatchStopSignals() {
   struct sigaction action {};
   action.sa_handler = AskToStop;
@@ -137,6 +138,15 @@ void CatchStopSignals() {
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+const char* StopSignalName(int signal) {
+  switch (signal) {
+    case SIGINT: return "SIGINT";
+    case SIGHUP: return "SIGHUP";
+    default: return "SIGTERM";
+  }
 }
 
 // The recordings chosen: the store's entries, and their numbers in its list.
@@ -199,7 +209,7 @@ void TellWhy(const Options& o, JobResult result, const JobFailureInfo& failure) 
   if (result == JobResult::kDone) return;
   if (g_stopSignal != 0) {
     std::fprintf(stderr, "cardjob: %s stopped by %s; no output was kept\n", o.job.c_str(),
-                 g_stopSignal == SIGINT ? "SIGINT" : "SIGTERM");
+                 StopSignalName(g_stopSignal));
   } else if (result == JobResult::kCancelled) {
     std::fprintf(stderr, "cardjob: %s stopped before its end; no output was kept\n", o.job.c_str());
   } else if (failure.kind != JobFailure::kNone) {
@@ -329,6 +339,8 @@ int main(int argc, char** argv) {
   Chosen chosen;
   if (!ChooseEntries(*engine, o, &chosen)) return 2;
   engine->SetNotifyWindow(reinterpret_cast<HWND>(1), 0);
+  // An export's CSV file shows the times the window shows with the PC's own zone chosen.
+  engine->SetTimeZoneOffset(plat::LocalUtcOffsetSeconds());
   const JobResult result = StartJob(*engine, o, chosen.entries) == EngineStart::kStarted ? AwaitJob(*engine, messages)
                                                                                         : JobResult::kFailed;
   engine->Close();

@@ -47,6 +47,7 @@ const HWND kNotifyWindow = reinterpret_cast<HWND>(std::uintptr_t{1});
 const HWND kVideoWindow = reinterpret_cast<HWND>(std::uintptr_t{2});
 constexpr std::size_t kReportedHashes = 5;
 constexpr double kMaxEntry = 65535;  // more recordings than any store holds
+constexpr double kMaxSeekSeconds = 2147483647;  // recording times are 32-bit seconds
 constexpr auto kPollStep = std::chrono::milliseconds(10);
 // A transport stream has shown all it has once its queue stays empty and no picture came for so
 // long.
@@ -81,9 +82,9 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     ++i;
     if (flag == "--entry" && value >= 0 && value <= kMaxEntry && value == std::floor(value)) {
       o->entry = static_cast<int>(value);
-    } else if (flag == "--speed" && value != 0) {
+    } else if (flag == "--speed" && std::isfinite(value) && value != 0) {
       o->speed = value;
-    } else if (flag == "--seek" && value >= 0) {
+    } else if (flag == "--seek" && value >= 0 && value <= kMaxSeekSeconds) {
       o->seek = value;
     } else if (flag == "--for" && value > 0) {
       o->forSeconds = value;
@@ -230,7 +231,7 @@ const char* const kUsage =
     "Plays a recording through the engine in real time and reports what it showed.\n"
     "SOURCE: file.sd, file.idx, file.ts or dvk2://N (PLAYER_DRIVE_N=FILE reads a card image as drive N)\n"
     "  --entry N     the store's N-th recording (from 0) in place of its first\n"
-    "  --speed S     the playing speed, negative backward\n"
+    "  --speed S     the playing speed, negative backward (not 0, and finite)\n"
     "  --seek SEC    plays from SEC seconds after the recording's start\n"
     "  --for SEC     ends the play after SEC seconds when it has not ended before\n"
     "  --json        the report as one JSON object\n";

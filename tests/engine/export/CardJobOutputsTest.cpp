@@ -123,7 +123,7 @@ TEST(CardJobOutputs, AnExportKilledOrStoppedBySignalLeavesNothingUnderItsNames) 
   fixtures::ScratchDir dir("cardjob-signals"), logs("cardjob-logs");
   const auto sd = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 20.0), dir.File("s.sd"));
   ASSERT_TRUE(sd);
-  for (const int signal : {SIGKILL, SIGINT, SIGTERM}) {
+  for (const int signal : {SIGKILL, SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(signal);
     // Re-encoding takes long enough to be caught in the middle.
     CardJob job({"avi", sd->path, dir.File("clip.avi"), "--entry", "1", "--reencode", "--json"}, logs);
@@ -140,7 +140,7 @@ TEST(CardJobOutputs, AnExportKilledOrStoppedBySignalLeavesNothingUnderItsNames) 
     }
     if (signal == SIGKILL) continue;
     EXPECT_TRUE(Has(job.Json(), "{\"result\": \"cancelled\"") && Has(job.Json(), "\"files\": []}")) << job.Json();
-    EXPECT_TRUE(Has(job.Message(), "stopped by SIG")) << job.Message();
+    EXPECT_TRUE(Has(job.Message(), std::string("stopped by SIG") + sigabbrev_np(signal))) << job.Message();
   }
 }
 

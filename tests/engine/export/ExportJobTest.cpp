@@ -139,7 +139,8 @@ TEST(ExportJob, AnExportWhoseRangeHoldsNoKeyFrameFails) {
     ASSERT_EQ(rig.engine->OpenExport(CString(avi), rig.Entry(0), 0, second, second), EngineStart::kStarted);
     rig.Finish();
     EXPECT_EQ(rig.engine->GetJobResult(), JobResult::kFailed) << decode;
-    EXPECT_TRUE(rig.engine->GetJobFiles().empty());
+    // Too short for a video file, the range may keep its subtitles and car data only.
+    for (const std::string& kept : rig.engine->GetJobFiles()) EXPECT_FALSE(kept.ends_with(".avi")) << kept;
     EXPECT_FALSE(std::filesystem::exists(avi)) << decode;
   }
 }

@@ -136,7 +136,7 @@ TEST(RecordCtx, CopiedExportKeepsEveryPictureAndSoundWithKeyFlagsOnKeyGroupsOnly
   EXPECT_TRUE(plat::FileExists(dir.File("trip0001.csv")));
 }
 
-TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
+TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideoButShortOnesKeepTheirSideFiles) {
   gpstest::PinTimeZone("UTC");
   fixtures::ScratchDir dir("record");
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
@@ -161,16 +161,17 @@ TEST(RecordCtx, ExportsWithoutKeyFramesOrWithFewPicturesLeaveNoVideo) {
   EXPECT_FALSE(plat::FileExists(dir.File("keyless.csv")));
   EXPECT_TRUE(messages.posted.empty());
 
-  // 24 pictures: the video file goes, and its side files with it.
+  // 24 pictures: the video file goes, its subtitles and car data stay.
   recorder.Begin(Settings(dir.File("short")));
   FeedAll(recorder, feed->Items(0));
   result = recorder.Stop();
   EXPECT_EQ(result.filesWritten, 0);
   EXPECT_EQ(result.filesRemoved, 1);
+  EXPECT_EQ(result.picturesOfRemoved, 24u);
   EXPECT_FALSE(plat::FileExists(dir.File("short.avi")));
-  EXPECT_FALSE(plat::FileExists(dir.File("short.srt")));
-  EXPECT_FALSE(plat::FileExists(dir.File("short.csv")));
-  EXPECT_TRUE(result.files.empty());
+  EXPECT_EQ(result.files, (std::vector<std::string>{dir.File("short.srt"), dir.File("short.csv")}));
+  EXPECT_TRUE(plat::FileExists(dir.File("short.srt")));
+  EXPECT_TRUE(plat::FileExists(dir.File("short.csv")));
   EXPECT_EQ(Texts(messages, WM_PLAYER_EXPORTDONE), std::vector<std::wstring>{Wide(dir.File("short"))});
 
   // 25 pictures are kept.

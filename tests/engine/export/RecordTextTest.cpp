@@ -5,6 +5,7 @@
 
 #include "engine/export/RecordText.h"
 #include "engine/gps/CarDataFrame.h"
+#include "platform/Time.h"
 #include "testdata/TestSignals.h"
 #include "tests/engine/gps/GpsTestData.h"
 
@@ -130,6 +131,26 @@ TEST(RecordTextTime, CsvTimeIsTheRecordTimePlusTheOffsetWhateverTheLocalZone) {
     PinTimeZone(tz);
     EXPECT_EQ(CsvLine(Sample(), 28800).substr(0, 24), "\"2024-03-01\",\"16:12:30\",") << tz;
     EXPECT_EQ(CsvLine(Sample(), -18000).substr(0, 24), "\"2024-03-01\",\"03:12:30\",") << tz;
+  }
+  PinTimeZone("UTC");
+}
+
+TEST(RecordTextTime, CsvTimeIsTheWindowsTimeInSummerAndWinterInThePcsZoneAndInAChosenOne) {
+  // Recordings made at 11:00 by the recorder's clock in a zone with summer time: the PC's own
+  // zone (its standard offset chosen) shows 11:00 in both seasons; UTC+8 lies six hours ahead of
+  // that zone's summer and seven ahead of its winter.
+  PinTimeZone("Europe/Berlin");
+  const struct {
+    int month;
+    const char* pcZone;
+    const char* east;
+  } seasons[] = {{7, "\"2024-07-15\",\"11:00:00\",", "\"2024-07-15\",\"17:00:00\","},
+                 {1, "\"2024-01-15\",\"11:00:00\",", "\"2024-01-15\",\"18:00:00\","}};
+  for (const auto& season : seasons) {
+    CarDataRecord r = Sample();
+    r.time = plat::LocalToEpoch(2024, season.month, 15, 11, 0, 0);
+    EXPECT_EQ(CsvLine(r, 3600).substr(0, 24), season.pcZone);
+    EXPECT_EQ(CsvLine(r, 8 * 3600).substr(0, 24), season.east);
   }
   PinTimeZone("UTC");
 }

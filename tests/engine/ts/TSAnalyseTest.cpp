@@ -374,8 +374,8 @@ TEST_F(TSAnalyseTest, PlaysAStreamMadeByFfmpeg) {
   rig.reader.Stop(kWaitForever);
   const std::vector<TakenItem> video = rig.consumer->Video();
   ASSERT_EQ(video.size(), 75u);
-  std::vector<int> rates(29, 30);  // measured at the 30th unit: 25 snaps to 24
-  rates.resize(75, 24);
+  std::vector<int> rates(29, 30);  // measured at the 30th unit: 25 a second
+  rates.resize(75, 25);
   EXPECT_EQ(Field(video, Rate), rates);
   for (std::size_t i = 0; i < video.size(); ++i) {
     EXPECT_EQ(video[i].item.type, i % 25 == 0 ? kItemKeyFrame : kItemInterFrame) << i;

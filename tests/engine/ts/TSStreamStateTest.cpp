@@ -77,24 +77,24 @@ TEST(TSFrameRate, DeclaredByByte82OrMeasuredAndSnapped) {
   rate.StartFile(head.data(), 82);  // too short to hold byte 82
   EXPECT_FALSE(rate.Known());
 
-  EXPECT_EQ(MeasuredAt(19), 15);
-  EXPECT_EQ(MeasuredAt(25), 24);  // the recorder's table has no 25
-  EXPECT_EQ(MeasuredAt(29.97), 30);
-  EXPECT_EQ(MeasuredAt(30), 30);
-  EXPECT_EQ(MeasuredAt(50), 60);
-  EXPECT_EQ(MeasuredAt(1000), 60);
-  EXPECT_EQ(MeasuredAt(0.5), 15);
+  // Pictures are paced at the recording rate nearest to the one measured.
+  const struct {
+    double fps;
+    int rate;
+  } measured[] = {{19, 15}, {23.976, 24}, {24, 24}, {25, 25}, {29.97, 30}, {30, 30},
+                  {50, 50}, {59.94, 60}, {60, 60}, {1000, 60}, {0.5, 15}};
+  for (const auto& m : measured) EXPECT_EQ(MeasuredAt(m.fps), m.rate) << m.fps;
 
   // Equal stamps measure nothing: the count starts again.
   rate.StartFile(Head(0xFF).data(), 8192);
   for (int i = 0; i < CTSFrameRate::kMeasuredUnits; ++i) rate.TakeStamp(5000);
   EXPECT_FALSE(rate.Known());
   for (int i = 0; i < CTSFrameRate::kMeasuredUnits; ++i) rate.TakeStamp(5000 + static_cast<std::uint64_t>(i) * 1800);
-  EXPECT_EQ(rate.Rate(), 60);
+  EXPECT_EQ(rate.Rate(), 50);
   // Stamps read backward measure the same.
   rate.StartFile(Head(0xFF).data(), 8192);
   for (int i = CTSFrameRate::kMeasuredUnits; i > 0; --i) rate.TakeStamp(static_cast<std::uint64_t>(i) * 3600);
-  EXPECT_EQ(rate.Rate(), 24);
+  EXPECT_EQ(rate.Rate(), 25);
 }
 
 TEST(TSFrameRate, GroupLengthAtTheSecondKeyFrameAfterTheRateIsKnown) {
