@@ -37,10 +37,10 @@
 #include <thread>
 #include <vector>
 
+#include "layout/MainLayout.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/StoreBuilder.h"
 #include "ui/MainDlgIds.h"
-#include "ui/MainLayout.h"
 
 extern char** environ;
 

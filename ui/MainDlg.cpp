@@ -6,12 +6,12 @@
 
 #include "config/TimeZone.h"
 #include "engine/IIbpCtrl.h"
+#include "layout/MainLayout.h"
 #include "platform/Time.h"
 #include "platform/wnd/Icon.h"
 #include "platform/wnd/MessageBox.h"
 #include "settings/AppConfig.h"
 #include "ui/MainDlgIds.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

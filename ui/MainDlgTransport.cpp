@@ -3,12 +3,12 @@
 
 #include "controls/Messages.h"
 #include "engine/IIbpCtrl.h"
+#include "layout/PanelLayout.h"
 #include "platform/Time.h"
 #include "platform/gdi/GdiQt.h"
 #include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
-#include "ui/PanelLayout.h"
 
 namespace {
 

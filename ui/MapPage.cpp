@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "layout/SkinIds.h"
 #include "platform/gdi/GdiQt.h"
-#include "ui/SkinIds.h"
 
 // The template lives in this library's resources, which a program registers when it first asks.
 static void RegisterTemplate() {

@@ -8,9 +8,9 @@
 #include <set>
 
 #include "SkinTestSupport.h"
+#include "layout/PanelLayout.h"
+#include "layout/SkinIds.h"
 #include "tests/support/TestEnvironment.h"
-#include "ui/PanelLayout.h"
-#include "ui/SkinIds.h"
 
 using skintest::Placed;
 using skintest::Skin;

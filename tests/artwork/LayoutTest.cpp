@@ -9,7 +9,7 @@
 #include <set>
 
 #include "SkinTestSupport.h"
-#include "ui/MainLayout.h"
+#include "layout/MainLayout.h"
 
 using skintest::Placed;
 using skintest::Skin;

@@ -5,9 +5,9 @@
 
 #include "SkinTestSupport.h"
 #include "controls/VxSkinButton.h"
+#include "layout/PanelLayout.h"
+#include "layout/SkinIds.h"
 #include "tests/support/TestHarness.h"
-#include "ui/PanelLayout.h"
-#include "ui/SkinIds.h"
 
 using skintest::Skin;
 

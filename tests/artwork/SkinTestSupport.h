@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "ui/MainLayout.h"
+#include "layout/MainLayout.h"
 
 namespace skintest {
 

@@ -22,12 +22,12 @@
 #include <vector>
 
 #include "app/OrynPlayerApp.h"
+#include "layout/MainLayout.h"
 #include "settings/AppConfig.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/ShellCommand.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 
 #include "engine/IbpCtrl.h"
 #include "engine/video/VideoCtx.h"
+#include "layout/MainLayout.h"
 #include "platform/video/BackBufferPresenter.h"
 #include "platform/video/PresentedFrame.h"
 #include "platform/video/qt/WindowPresenters.h"
@@ -23,7 +24,6 @@
 #include "tests/support/TestHarness.h"
 #include "tests/support/WindowWait.h"
 #include "ui/MainDlg.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

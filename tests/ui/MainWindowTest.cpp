@@ -1,11 +1,11 @@
 #include <QString>
 
 #include "config/TimeZone.h"
+#include "layout/MainLayout.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <iterator>
 #include <string>
 
+#include "layout/MainLayout.h"
 #include "platform/gdi/GdiQt.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "controls/DigiStatic.h"
+#include "layout/MainLayout.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/support/TestEnvironment.h"
 #include "tests/support/TestHarness.h"
-#include "ui/MainLayout.h"
 
 namespace {
 

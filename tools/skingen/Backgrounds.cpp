@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
+#include "layout/PanelLayout.h"
+#include "layout/SkinIds.h"
 #include "tools/skingen/Pictures.h"
-#include "ui/PanelLayout.h"
-#include "ui/SkinIds.h"
 
 namespace skingen {
 namespace {

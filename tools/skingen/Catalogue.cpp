@@ -3,11 +3,11 @@
 #include <QSet>
 #include <optional>
 
+#include "layout/PanelLayout.h"
+#include "layout/SkinIds.h"
 #include "tools/skingen/Backgrounds.h"
 #include "tools/skingen/Pictures.h"
 #include "tools/skingen/Sliders.h"
-#include "ui/PanelLayout.h"
-#include "ui/SkinIds.h"
 
 namespace skingen {
 namespace {

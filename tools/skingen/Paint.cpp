@@ -1,6 +1,6 @@
 #include "tools/skingen/Paint.h"
 
-#include "ui/PanelLayout.h"
+#include "layout/PanelLayout.h"
 
 #include <algorithm>
 #include <array>

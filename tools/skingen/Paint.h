@@ -8,9 +8,9 @@
 #include <functional>
 #include <span>
 
+#include "layout/MainLayout.h"
 #include "tools/skingen/Design.h"
 #include "tools/skingen/Sources.h"
-#include "ui/MainLayout.h"
 
 namespace skingen {
 

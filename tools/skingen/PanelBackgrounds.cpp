@@ -1,9 +1,9 @@
 // The side panels' backgrounds.
 #include <algorithm>
 
+#include "layout/PanelLayout.h"
+#include "layout/SkinIds.h"
 #include "tools/skingen/Backgrounds.h"
-#include "ui/PanelLayout.h"
-#include "ui/SkinIds.h"
 
 namespace skingen {
 namespace {

@@ -3,7 +3,7 @@
 #include <QFontMetricsF>
 #include <algorithm>
 
-#include "ui/PanelLayout.h"
+#include "layout/PanelLayout.h"
 
 namespace skingen {
 namespace {

@@ -13,8 +13,8 @@
 #include "controls/VxSkinButton.h"
 #include "controls/VxSkinDialog.h"
 #include "controls/VxSkinSldButton2.h"
+#include "layout/PanelLayout.h"
 #include "platform/wnd/ToolTipCtrl.h"
-#include "ui/PanelLayout.h"
 
 class CMainDlg;
 class IIbpCtrl;

@@ -4,7 +4,7 @@
 // copy of the speed level and the side of the main window it asks to stand on.
 //
 // Its rows keep their heights while the gaps between them follow the panel's height; a panel too
-// short for every row drops its captions (see ui/PanelLayout.h). The background, drawn for the
+// short for every row drops its captions (see layout/PanelLayout.h). The background, drawn for the
 // full-height panel, is laid out in bands that follow the rows.
 #pragma once
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <span>
 
-#include "ui/MainLayout.h"
+#include "layout/MainLayout.h"
 
 namespace ui {
 
