@@ -46,7 +46,8 @@ endfunction()
 
 # player_test_suite(<name> <folder> [APP gui|windows|browser [EACH_CASE]] [SUBDIRS <folders...>]
 #                   LIBS <libs...>): one GoogleTest executable from a folder and, where a suite
-# mirrors a layer's own folders, its sub-folders. APP runs the tests in a Qt application of that
+# mirrors a layer's own folders, its sub-folders. Every test is labelled with its suite's name, so
+# that a preset can pick whole suites whatever their tests are called. APP runs the tests in a Qt application of that
 # kind (tests/support/QtTestApplication.h) and makes one CTest test per fixture, so that the
 # application starts once per fixture; EACH_CASE keeps one CTest test per case, for suites whose
 # cases take seconds each and gain more from running side by side. Suites without APP get one
@@ -85,7 +86,8 @@ function(player_test_suite name dir)
   if(NOT ARG_APP OR ARG_EACH_CASE)
     gtest_discover_tests(${name}
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-      DISCOVERY_TIMEOUT 60)
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES LABELS ${name})
     return()
   endif()
   set(listed ${CMAKE_CURRENT_BINARY_DIR}/${name}_fixtures.cmake)

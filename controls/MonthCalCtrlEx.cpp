@@ -6,6 +6,7 @@
 #include "platform/gdi/Dc.h"
 #include "platform/wnd/Input.h"
 #include "platform/wnd/PaintDC.h"
+#include "settings/AppConfig.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ struct WeekdayName {
   const wchar_t* name;
   COLORREF color;
 };
+// The names are keys of the language files; the English file turns the old "Wen" into "Wed".
 constexpr WeekdayName kWeekdays[kColumns] = {{L"Sun", 0x0000FF}, {L"Mon", 0xFFFFFF}, {L"Tue", 0xFFFFFF},
                                              {L"Wen", 0xFFFFFF}, {L"Thu", 0xFFFFFF}, {L"Fri", 0xFFFFFF},
                                              {L"Sat", 0xFF0000}};
@@ -326,10 +328,11 @@ void CMonthCalCtrlEx::DrawArrow(CDC& dc, int arrow) const {
 }
 
 void CMonthCalCtrlEx::DrawHeader(CDC& dc) const {
-  for (int i = 0; i < kColumns; ++i) {
-    CRect rc = HeaderCellRect(i);
-    dc.SetTextColor(kWeekdays[i].color);
-    dc.DrawText(kWeekdays[i].name, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  int column = 0;
+  for (const WeekdayName& day : kWeekdays) {
+    CRect rc = HeaderCellRect(column++);
+    dc.SetTextColor(day.color);
+    dc.DrawText(LoadLanguageString(day.name), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 }
 

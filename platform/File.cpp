@@ -210,7 +210,7 @@ bool File::OpenSeekable(const std::string& path, unsigned access, bool createIfM
 
 bool File::Create(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
   lastError_ = fd_ < 0 ? errno : 0;
   if (fd_ >= 0) path_ = path;
   return fd_ >= 0;

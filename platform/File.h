@@ -26,7 +26,9 @@ class File {
   bool Open(const std::string& path, unsigned access, bool createIfMissing = false);
   // Opens what a store is read from, a regular file or a block device, as Open does.
   bool OpenSeekable(const std::string& path, unsigned access, bool createIfMissing = false);
-  // Creates the file, or empties an existing one.
+  // Creates the file, or empties an existing one. A link at the name is refused (ELOOP), never
+  // followed: outputs reopen their temporary files by name, and a link put there meanwhile must
+  // not send the bytes elsewhere.
   bool Create(const std::string& path);
   // Opens the raw drive of the given number (see DrivePath) as OpenSeekable does.
   bool OpenDrive(unsigned driveNo, unsigned access);

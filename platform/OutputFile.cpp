@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <vector>
 
@@ -19,10 +20,16 @@ constexpr std::size_t kRandomChars = 6;
 constexpr std::size_t kMaxNameBytes = 255;
 constexpr std::size_t kCopyBytes = 64 * 1024;
 
-// Characters that make each temporary name new, from a sequence no two calls share.
-std::string RandomPart() {
+constexpr std::uint64_t kSequenceStep = 0x9E3779B97F4A7C15ull;
+
+// The sequence the random parts come from, one number per name tried; no two calls share one.
+std::atomic<std::uint64_t>& Sequence() {
   static std::atomic<std::uint64_t> next{std::random_device{}() ^ (std::uint64_t{std::random_device{}()} << 32)};
-  std::uint64_t v = next.fetch_add(0x9E3779B97F4A7C15ull);
+  return next;
+}
+
+// Characters that make a temporary name new, mixed from one number of the sequence.
+std::string RandomPart(std::uint64_t v) {
   v = (v ^ (v >> 30)) * 0xBF58476D1CE4E5B9ull;
   v = (v ^ (v >> 27)) * 0x94D049BB133111EBull;
   v ^= v >> 31;
@@ -33,13 +40,13 @@ std::string RandomPart() {
 }
 
 // "<folder>/<name>.<random>.part", the name shortened when the whole would be too long a name.
-std::string TempNameFor(const std::string& name) {
+std::string TempNameFor(const std::string& name, std::uint64_t v) {
   const std::size_t slash = name.rfind('/');
   const std::string folder = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
   std::string base = slash == std::string::npos ? name : name.substr(slash + 1);
   const std::size_t added = 1 + kRandomChars + std::char_traits<char>::length(OutputFile::kTempSuffix);
   if (base.size() + added > kMaxNameBytes) base.resize(kMaxNameBytes - added);
-  return folder + base + "." + RandomPart() + OutputFile::kTempSuffix;
+  return folder + base + "." + RandomPart(v) + OutputFile::kTempSuffix;
 }
 
 int WriteWhole(int fd, const char* data, std::size_t n) {
@@ -88,14 +95,15 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
 
 OutputFile::~OutputFile() { Discard(); }
 
-bool OutputFile::Create(const std::string& name, const std::vector<std::string>& inputs, bool append) {
+bool OutputFile::Create(const std::string& name, const std::vector<std::string>& inputs, bool append,
+                        OutputReaders readers) {
   Discard();
   name_ = name;
   refusedInput_.clear();
   lastError_ = 0;
   refusal_ = CheckOutputName(name, inputs, &refusedInput_);
   if (refusal_ != OutputRefusal::kNone) return false;
-  if (!MakeTemp() || (append && !CopyOld())) {
+  if (!MakeTemp(readers) || (append && !CopyOld())) {
     Discard();
     refusal_ = OutputRefusal::kNotCreated;
     return false;
@@ -103,10 +111,12 @@ bool OutputFile::Create(const std::string& name, const std::vector<std::string>&
   return true;
 }
 
-bool OutputFile::MakeTemp() {
+// O_EXCL makes the name new: an open of a name that holds anything, a link included, fails.
+bool OutputFile::MakeTemp(OutputReaders readers) {
+  const mode_t mode = readers == OutputReaders::kOwner ? 0600 : 0644;
   for (int i = 0; i < kTempAttempts; ++i) {
-    const std::string temp = TempNameFor(name_);
-    fd_ = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const std::string temp = TempNameFor(name_, Sequence().fetch_add(kSequenceStep));
+    fd_ = ::open(temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd_ >= 0) {
       temp_ = temp;
       return true;
@@ -141,6 +151,12 @@ bool OutputFile::CopyOld() {
   return ok;
 }
 
+bool OutputFile::Write(const void* data, std::size_t bytes) {
+  if (fd_ < 0) return false;
+  lastError_ = WriteWhole(fd_, static_cast<const char*>(data), bytes);
+  return lastError_ == 0;
+}
+
 bool OutputFile::Commit() {
   if (fd_ < 0) return false;
   int error = ::fsync(fd_) == 0 ? 0 : errno;
@@ -161,6 +177,30 @@ void OutputFile::Discard() {
   fd_ = -1;
   if (!temp_.empty()) ::unlink(temp_.c_str());
   temp_.clear();
+}
+
+std::vector<std::string> UpcomingTempNames(const std::string& name, std::size_t count) {
+  std::vector<std::string> names;
+  const std::uint64_t next = Sequence().load();
+  for (std::size_t i = 0; i < count; ++i) {
+    names.push_back(TempNameFor(name, next + i * kSequenceStep));
+  }
+  return names;
+}
+
+void ReportNotWritten(const OutputFile& output) {
+  const std::string why = output.Refusal() == OutputRefusal::kNotAFile ? "it is not a regular file"
+                          : output.LastError() == EEXIST ? "every new name tried beside it was taken"
+                                                         : std::strerror(output.LastError());
+  std::fprintf(stderr, "%s: %s is not written, it stays as it was: %s\n", program_invocation_short_name,
+               output.Name().c_str(), why.c_str());
+}
+
+bool ReplaceFile(const std::string& name, const std::string& bytes, OutputReaders readers) {
+  OutputFile out;
+  if (out.Create(name, {}, false, readers) && out.Write(bytes.data(), bytes.size()) && out.Commit()) return true;
+  ReportNotWritten(out);
+  return false;
 }
 
 }  // namespace plat

@@ -3,8 +3,13 @@
 // leaves a file under a name that looks complete, and an older file of that name stays as it was
 // until a complete one replaces it. A name that is one of the files the job reads, or that is not
 // a regular file (a FIFO, a device, a folder), is refused before anything is written.
+// The temporary name is new and random, created only where nothing (not even a link) is, so
+// whoever else can write in the folder cannot steer the bytes into a file of their choosing; the
+// rename then replaces a link at the name itself, never the file it points to. Every file the
+// program writes, its own settings included, goes this way.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -25,6 +30,10 @@ enum class OutputRefusal {
 OutputRefusal CheckOutputName(const std::string& name, const std::vector<std::string>& inputs,
                               std::string* input = nullptr);
 
+// Who may read the finished file: everyone, as outputs are shared, or its owner alone, for a
+// file that holds a secret.
+enum class OutputReaders { kEveryone, kOwner };
+
 class OutputFile {
  public:
   // The temporary files end with this, after the target's name and a few random characters.
@@ -41,8 +50,14 @@ class OutputFile {
   // Checks the name (CheckOutputName) and makes a new, empty temporary file in its folder, which
   // the writer opens by TempPath and writes. With `append` the bytes of the file that the name
   // holds now, if any, are copied into it first, so that what is written adds to them.
-  bool Create(const std::string& name, const std::vector<std::string>& inputs, bool append = false);
+  bool Create(const std::string& name, const std::vector<std::string>& inputs, bool append = false,
+              OutputReaders readers = OutputReaders::kEveryone);
   bool IsOpen() const { return fd_ >= 0; }
+  // The temporary file, open for reading and writing; a writer that writes through it (or a
+  // duplicate of it) never opens a name that someone could have swapped meanwhile.
+  int Descriptor() const { return fd_; }
+  // Appends the bytes to the temporary file; false (LastError says why) unless all were written.
+  bool Write(const void* data, std::size_t bytes);
   const std::string& Name() const { return name_; }
   const std::string& TempPath() const { return temp_; }
   OutputRefusal Refusal() const { return refusal_; }
@@ -58,7 +73,7 @@ class OutputFile {
   void Discard();
 
  private:
-  bool MakeTemp();
+  bool MakeTemp(OutputReaders readers);
   bool CopyOld();
 
   int fd_ = -1;
@@ -68,5 +83,16 @@ class OutputFile {
   std::string refusedInput_;
   int lastError_ = 0;
 };
+
+// The temporary names that the next Create of `name` tries, in order, while no other Create runs
+// in between; checks plant things at them to see that none is followed.
+std::vector<std::string> UpcomingTempNames(const std::string& name, std::size_t count);
+
+// A line on the error output: the output's name is not written, and why.
+void ReportNotWritten(const OutputFile& output);
+
+// Writes the bytes as the whole new contents of the file `name`, through an OutputFile. False,
+// with the old file as it was and a line on the error output saying why, when that cannot be done.
+bool ReplaceFile(const std::string& name, const std::string& bytes, OutputReaders readers = OutputReaders::kEveryone);
 
 }  // namespace plat

@@ -1,19 +1,18 @@
 #include "platform/Profile.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <cwchar>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
 
 #include "platform/File.h"
+#include "platform/OutputFile.h"
 
 namespace {
 
@@ -127,24 +126,6 @@ std::string Encode(const IniText& ini) {
     case Encoding::Utf8: break;
   }
   return WideToUtf8(text);
-}
-
-bool Save(const std::string& path, const std::string& bytes) {
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) {
-      ::unlink(temp.c_str());
-      return false;
-    }
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return true;
 }
 
 std::wstring TrimBlanks(const std::wstring& s) { return CString(s).Trim(L" \t").str(); }
@@ -270,7 +251,7 @@ bool Store(const CString& file, IniText text) {
   const std::string bytes = Encode(text);
   const std::int64_t writtenNs = NowNs();
   struct stat st {};
-  if (!Save(path, bytes) || ::stat(path.c_str(), &st) != 0) {
+  if (!plat::ReplaceFile(path, bytes) || ::stat(path.c_str(), &st) != 0) {
     Cache().erase(path);
     return false;
   }

@@ -1,6 +1,9 @@
 #include "settings/AppConfig.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <string>
 
 #include "platform/File.h"
 #include "platform/Profile.h"
@@ -32,6 +35,23 @@ std::optional<UINT> LanguageRowOfFile(const CString& fileName) {
 }
 
 std::atomic<LanguageTextObserver> g_languageTextObserver{nullptr};
+
+// The table's codes that share the language or the country part with the code ("jp_JP" for
+// "ja_JP"), letter case aside.
+std::string NearestCodes(const CString& code) {
+  const int bar = code.Find(L'_');
+  if (bar <= 0) return {};
+  const CString language = code.Left(bar), country = code.Mid(bar + 1);
+  std::string nearest;
+  for (const LanguageRow& row : LanguageTable) {
+    const CString candidate(row.code);
+    const int at = candidate.Find(L'_');
+    if (candidate.Left(at).CompareNoCase(language) == 0 || candidate.Mid(at + 1).CompareNoCase(country) == 0) {
+      nearest += (nearest.empty() ? "" : ", ") + candidate.ToUtf8();
+    }
+  }
+  return nearest;
+}
 
 }  // namespace
 
@@ -155,6 +175,23 @@ void CAppConfig::SelectLanguage() {
   }
   MakeCurrent(current);
   chosenLanguage_ = current;
+  ReportUnusedLanguage(lang);
+}
+
+// A language that the settings name (not "None", nor left to the system) and that the run is not
+// in is said on the error output: a misspelt code would otherwise go unnoticed, the run in English.
+void CAppConfig::ReportUnusedLanguage(const CString& named) const {
+  const std::optional<CString> stored = plat::ProfileValue(ConfigFile(), kConfigSection, kLanguageFileKey);
+  if (!stored || stored->IsEmpty() || *stored == L"None" || named == LanguageTable[currentLanguage_].code) return;
+  std::string why;
+  if (!FindLanguageRow(named.str())) {
+    const std::string nearest = NearestCodes(named);
+    why = "is not one of this program's languages" + (nearest.empty() ? "" : " (the nearest: " + nearest + ")");
+  } else {
+    why = "has no language file " + (languageFolder_ + named + L".ini").ToUtf8();
+  }
+  std::fprintf(stderr, "%s: \"Language File\" %s in %s %s; the run is in English\n", program_invocation_short_name,
+               named.ToUtf8().c_str(), ConfigFile().ToUtf8().c_str(), why.c_str());
 }
 
 CString CAppConfig::LoadLanguageString(LPCWSTR text) const {

@@ -99,6 +99,7 @@ class CAppConfig {
   CString LanguageFile(UINT row) const;
   static CString PresetSection(int preset);
   void MakeCurrent(UINT row);
+  void ReportUnusedLanguage(const CString& named) const;
 
   CString appFolder_;
   CString settingsFolder_;

@@ -24,9 +24,13 @@ case "$mode" in
     cmake --preset debug >/dev/null
     cmake --build --preset debug -j "$jobs"
     ctest --preset debug -j "$jobs"
-    # Continuous integration also runs every fuzz target briefly; tools/fuzz.sh runs longer ones.
+    # Continuous integration also runs every fuzz target briefly (tools/fuzz.sh runs longer ones),
+    # and the suites whose tests make threads under the thread checker (some seven minutes).
     if [ "${CI:-}" = true ]; then
       tools/fuzz.sh 30
+      cmake --preset tsan >/dev/null
+      cmake --build --preset tsan -j "$jobs"
+      ctest --preset tsan
     fi
     ;;
   *)

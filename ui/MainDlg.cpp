@@ -283,8 +283,5 @@ void CMainDlg::StopOwnedWork() {
   KillTimer(kTimerId);
   KillTimer(kStepRepeatTimerId);
   KillTimer(kVisibilityTimerId);
-  if (gsensorCsv_ != nullptr) {
-    std::fclose(gsensorCsv_);
-    gsensorCsv_ = nullptr;
-  }
+  if (gsensorCsv_.IsOpen() && !gsensorCsv_.Commit()) plat::ReportNotWritten(gsensorCsv_);
 }

@@ -16,7 +16,6 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <vector>
@@ -36,6 +35,7 @@
 #include "engine/store/IndexBlock.h"
 #include "layout/MainLayout.h"
 #include "platform/OleDateTime.h"
+#include "platform/OutputFile.h"
 #include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/DragDrop.h"
 #include "platform/wnd/ListCtrl.h"
@@ -538,7 +538,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   double longitude_ = 0.0;
   double course_ = 0.0;
   bool keepProportion_ = false;
-  std::FILE* gsensorCsv_ = nullptr;
+  plat::OutputFile gsensorCsv_;
   int edrSpeedUnit_ = 0;
   int edrTemperatureUnit_ = 0;
   bool hasUnitPicture_ = false;

@@ -78,7 +78,8 @@ void CMainDlg::LoadChannelConfig() {
 void CMainDlg::LoadDisplayConfig() { keepProportion_ = g_appConfig.ReadConfigInt(L"DisplayInProportion", 0) != 0; }
 
 // The G-sensor samples of every sensor block go to "output_gsensor.csv" in the working folder
-// when "Debug_output_gsensor" asks for it.
+// when "Debug_output_gsensor" asks for it; the file takes that name when the window closes.
 void CMainDlg::OpenDebugCsv() {
-  if (g_appConfig.ReadConfigInt(L"Debug_output_gsensor", 0) != 0) gsensorCsv_ = std::fopen("output_gsensor.csv", "w");
+  if (g_appConfig.ReadConfigInt(L"Debug_output_gsensor", 0) == 0) return;
+  if (!gsensorCsv_.Create("output_gsensor.csv", {})) plat::ReportNotWritten(gsensorCsv_);
 }

@@ -1,5 +1,6 @@
 // The engine's messages: sensor data, picture size and the end of a job.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -107,11 +108,16 @@ int CMainDlg::GsensorPointCap() const { return GraphSize().cx - graphLimit_ - 20
 
 // One line per sample, with the block's time as the windows show it.
 void CMainDlg::WriteDebugCsv(const IndexBlockA5& block, const std::array<std::int16_t, 3>& sample) {
-  if (gsensorCsv_ == nullptr) return;
+  if (!gsensorCsv_.IsOpen()) return;
   const std::optional<app::DisplayTime> t = app::ToDisplayTime(block.Time(), GetDisplayZone());
   if (!t) return;
-  std::fprintf(gsensorCsv_, " %d-%d-%d %d:%d:%d,  %d, %d , %d \n", t->year, t->month, t->day, t->hour, t->minute,
-               t->second, sample[0], sample[1], sample[2]);
+  char line[128];
+  const int n = std::snprintf(line, sizeof line, " %d-%d-%d %d:%d:%d,  %d, %d , %d \n", t->year, t->month, t->day,
+                              t->hour, t->minute, t->second, sample[0], sample[1], sample[2]);
+  if (!gsensorCsv_.Write(line, static_cast<std::size_t>(std::min<int>(n, sizeof line - 1)))) {
+    plat::ReportNotWritten(gsensorCsv_);
+    gsensorCsv_.Discard();
+  }
 }
 
 // An ordinary GPS text is one 80-byte sentence; a car-data line fills both slots.

@@ -2,13 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "layout/SkinIds.h"
-#include "platform/gdi/GdiQt.h"
+#include "platform/OutputFile.h"
 
 // The template lives in this library's resources, which a program registers when it first asks.
 static void RegisterTemplate() {
@@ -62,13 +61,8 @@ bool WriteKeyedPage(const QByteArray& page, const CString& path, std::string_vie
   QByteArray keyed = page.left(at);
   keyed += "key=" + QByteArray(key.data(), static_cast<qsizetype>(key.size())) + "&";
   keyed += page.mid(at);
-  QSaveFile file(plat::ToQString(path));
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  if (file.write(keyed) != keyed.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  // The page carries the user's key: only its owner reads it.
+  return plat::ReplaceFile(path.ToUtf8(), keyed.toStdString(), plat::OutputReaders::kOwner);
 }
 
 bool MakeDirectories(const CString& path) {

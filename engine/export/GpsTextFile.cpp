@@ -1,5 +1,7 @@
 #include "engine/export/GpsTextFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -155,7 +157,10 @@ bool CGpsTextFile::Open(const GpsTextFix& fix) {
     failure_ = OutputFailure(output_);
     return false;
   }
-  file_ = std::fopen(output_.TempPath().c_str(), ofDay ? "a" : "w");
+  // Through the temporary file's own descriptor, never its name, which someone could have swapped.
+  const int fd = ::dup(output_.Descriptor());
+  file_ = fd < 0 ? nullptr : ::fdopen(fd, ofDay ? "a" : "w");
+  if (!file_ && fd >= 0) ::close(fd);
   if (!file_) {
     failure_ = {JobFailure::kOutputNotCreated, path, {}, errno};
     output_.Discard();

@@ -2,6 +2,7 @@
 // pixels with the font realised at its device size; results go back in logical units.
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTextBoundaryFinder>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -133,26 +134,60 @@ Run Slice(const Run& run, qsizetype start, qsizetype length) {
   return part;
 }
 
-// Greedy breaking at spaces; a word wider than the line stays whole on a line of its own.
+// Scripts written without spaces between words; their lines break between characters, where the
+// line-breaking rules of the text allow it (never before a closing mark, for instance).
+bool WrittenWithoutSpaces(QChar c) {
+  switch (c.script()) {
+    case QChar::Script_Han:
+    case QChar::Script_Hiragana:
+    case QChar::Script_Katakana:
+    case QChar::Script_Thai:
+    case QChar::Script_Lao:
+    case QChar::Script_Khmer:
+    case QChar::Script_Myanmar: return true;
+    default: return false;
+  }
+}
+
+// Where a line may begin, in order: after a run of spaces, and within text of a script written
+// without spaces.
+std::vector<qsizetype> LineStarts(const QString& text) {
+  std::vector<qsizetype> starts;
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+  qsizetype boundary = finder.toNextBoundary();
+  for (qsizetype p = 1; p < text.size(); ++p) {
+    while (boundary >= 0 && boundary < p) boundary = finder.toNextBoundary();
+    const bool afterSpaces = text[p - 1] == QLatin1Char(' ') && text[p] != QLatin1Char(' ');
+    const bool unspaced = boundary == p && text[p - 1] != QLatin1Char(' ') &&
+                          (WrittenWithoutSpaces(text[p - 1]) || WrittenWithoutSpaces(text[p]));
+    if (afterSpaces || unspaced) starts.push_back(p);
+  }
+  return starts;
+}
+
+// Greedy breaking at the line starts; a word wider than the line stays whole on a line of its own.
 void WrapInto(const Run& paragraph, int maxWidth, const QFontMetrics& metrics, int tabWidth,
               std::vector<Run>& lines) {
   const QString& text = paragraph.text;
   const qsizetype n = text.size();
+  const std::vector<qsizetype> starts = LineStarts(text);
+  auto next = starts.begin();
   qsizetype start = 0;
   do {
-    qsizetype i = start, end = start;
-    while (i < n) {
-      qsizetype j = i;
-      while (j < n && text[j] != QLatin1Char(' ')) ++j;
-      qsizetype k = j;
-      while (k < n && text[k] == QLatin1Char(' ')) ++k;
-      const bool fits = WidthOf(metrics, text.mid(start, j - start), tabWidth) <= maxWidth;
+    while (next != starts.end() && *next <= start) ++next;
+    qsizetype end = start, resume = n;
+    for (auto it = next;; ++it) {
+      const qsizetype to = it == starts.end() ? n : *it;
+      qsizetype visible = to;
+      while (visible > start && text[visible - 1] == QLatin1Char(' ')) --visible;
+      const bool fits = WidthOf(metrics, text.mid(start, visible - start), tabWidth) <= maxWidth;
       if (!fits && end > start) break;
-      end = j;
-      i = k;
+      end = visible;
+      resume = to;
+      if (it == starts.end()) break;
     }
     lines.push_back(Slice(paragraph, start, end - start));
-    start = i;
+    start = resume;
   } while (start < n);
 }
 
@@ -208,7 +243,8 @@ int CDC::DrawText(LPCTSTR text, int count, LPRECT rect, UINT format) {
   if (format & DT_CALCRECT) {
     int widest = 0;
     for (const auto& line : lines) widest = std::max(widest, plat::WidthOf(fc.metrics, line.text, tabWidth));
-    const bool keepWidth = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
+    // Broken lines keep the rectangle's width unless a word that cannot be broken is wider.
+    const bool keepWidth = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE) && widest <= box.width();
     const QPoint end = s->toLogical(box.left() + (keepWidth ? box.width() : widest), box.top() + height);
     if (!keepWidth) rect->right = end.x();
     rect->bottom = end.y();

@@ -1,6 +1,8 @@
 #include "platform/video/BackBufferPresenter.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -54,11 +56,43 @@ QTransform SourceToTarget(const QRect& source, const QRect& target) {
   return QTransform(sx, 0, 0, sy, target.left() - source.left() * sx, target.top() - source.top() * sy);
 }
 
+// A lock that a snapshot can wait for with a time-out. std::timed_mutex waits through
+// pthread_mutex_clocklock, which the thread checker of gcc 12 does not see: it then takes every
+// read under the lock for a race and every unlock for one of a free lock. A flag under a plain
+// mutex, waited for on a condition variable, it follows.
+class TimedLock {
+ public:
+  void lock() {
+    std::unique_lock guard(mutex_);
+    freed_.wait(guard, [this] { return !held_; });
+    held_ = true;
+  }
+  template <class Rep, class Period>
+  bool try_lock_for(const std::chrono::duration<Rep, Period>& timeout) {
+    std::unique_lock guard(mutex_);
+    if (!freed_.wait_for(guard, timeout, [this] { return !held_; })) return false;
+    held_ = true;
+    return true;
+  }
+  void unlock() {
+    {
+      std::lock_guard guard(mutex_);
+      held_ = false;
+    }
+    freed_.notify_one();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable freed_;
+  bool held_ = false;
+};
+
 }  // namespace
 
 struct BackBufferPresenter::Impl {
   // The picture held, its text and the back buffer made from them, under one lock.
-  std::timed_mutex pictureMutex;
+  TimedLock pictureMutex;
   FrameRef picture;
   std::vector<OverlayText> texts;
   QImage back;  // null until read back since the last change

@@ -77,24 +77,33 @@ TEST_F(LanguageTest, OnlyExactCodesWithFilesAreUsed) {
   WriteFile("Language/th_TH.txt", "");
   std::filesystem::create_directories(dir_ / "Language/it_IT.ini");
 
+  // A language named but not used is said on the error output; nothing is said otherwise.
+  const std::string languages = (dir_ / "Language").string() + "/";
   const struct {
     const char* setting;
     UINT row;
+    std::string said;
   } cases[] = {
-      {"Language File=none", 0},   // lower case is not "None"
-      {"Language File=ru_RU", 0},  // only upper-case or .INI files
-      {"Language File=xx_XX", 0},  // not in the table
-      {"Language File=it_IT", 0},  // a folder, not a file
-      {"Language File=th_TH", 0},
-      {"Language File=en_US", 0},
-      {"Language File= zh_TW ", RowOf(L"zh_TW")},
-      {"Language File=de_DE", RowOf(L"de_DE")},
+      {"Language File=none", 0, "\"Language File\" none in "},  // lower case is not "None"
+      {"Language File=ru_RU", 0, "has no language file " + languages + "ru_RU.ini"},  // only RU_RU or .INI files
+      {"Language File=xx_XX", 0, "xx_XX in " + (dir_ / "Config.ini").string() + " is not one of this program's languages;"},
+      {"Language File=ja_JP", 0, "is not one of this program's languages (the nearest: jp_JP); the run is in English"},
+      {"Language File=it_IT", 0, "has no language file " + languages + "it_IT.ini"},  // a folder, not a file
+      {"Language File=th_TH", 0, "has no language file"},
+      {"Language File=en_US", 0, ""},
+      {"Language File= zh_TW ", RowOf(L"zh_TW"), ""},
+      {"Language File=de_DE", RowOf(L"de_DE"), ""},
+      {"Language File=None", RowOf(L"de_DE"), ""},
   };
   for (const auto& c : cases) {
     WriteFile("Config.ini", std::string("[Config]\r\n") + c.setting + "\r\n");
     CAppConfig config;
     config.SetAppFolder(config_.GetAppFolder());
+    testing::internal::CaptureStderr();
     config.SelectLanguage();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.empty(), c.said.empty()) << c.setting << ": " << said;
+    EXPECT_NE(said.find(c.said), std::string::npos) << c.setting << ": " << said;
     EXPECT_EQ(config.GetCurrentLanguage(), c.row) << c.setting;
     EXPECT_EQ(config.GetChosenLanguage(), c.row) << c.setting;
     for (UINT row = 0; row < kLanguageCount; ++row) {
