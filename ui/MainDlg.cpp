@@ -135,6 +135,8 @@ void CMainDlg::SetProgramIcons() {
 
 bool CMainDlg::CreateEngine() {
   engine_ = CreateIbpCtrl();
+  transport_.SetEngine(engine_);
+  transport_.AddObserver(this);
   return engine_ != nullptr;
 }
 
@@ -272,6 +274,7 @@ BOOL CMainDlg::DestroyWindow() {
     engine_->Destroy();
     engine_ = nullptr;
   }
+  transport_.SetEngine(nullptr);
   channelWindow_.DestroyWindow();
   diskDlg_.DestroyWindow();
   mapDlg_.DestroyWindow();

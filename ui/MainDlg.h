@@ -46,6 +46,7 @@
 #include "ui/MapDlg.h"
 #include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
+#include "ui/TransportCtrl.h"
 #include "ui/VersionInfo.h"
 #include "ui/panels/CalendarPanel.h"
 #include "ui/panels/CompassPanel.h"
@@ -63,7 +64,7 @@ inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
 // The icon of the program's windows, large and small.
 inline constexpr wchar_t kProgramIcon[] = L"program";
 
-class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner {
+class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 149;
   static constexpr UINT_PTR kTimerId = 1;
@@ -72,9 +73,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // shutdown stops with the position timer.
   static constexpr UINT_PTR kStepRepeatTimerId = 2;
   static constexpr UINT_PTR kVisibilityTimerId = 3;
-  static constexpr int kSpeedLevels = 9;
-  static constexpr int kNormalSpeedLevel = 4;
-  static constexpr int kLoudestVolume = 27;
+  static constexpr int kSpeedLevels = TransportCtrl::kSpeedLevels;
+  static constexpr int kNormalSpeedLevel = TransportCtrl::kNormalSpeedLevel;
+  static constexpr int kLoudestVolume = TransportCtrl::kLoudestVolume;
 
   // One G-sensor sample of the curve in the graph area.
   struct GsensorPoint {
@@ -174,7 +175,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetReplaySliderRange(int pointCount) override { positionSlider_.SetRange(0, pointCount); }
   void SetReplaySliderPos(int point) override { positionSlider_.SetPos(point); }
 
-  // ---- Transport, speed and volume (MainDlgTransport.cpp)
+  // ---- Transport, speed and volume (MainDlgTransport.cpp; the state is the transport
+  // controller's, which the window and the panels observe)
+  TransportCtrl& Transport() { return transport_; }
   void OnBnClickedPlay();
   void OnBnClickedPause();
   void OnBnClickedStop();
@@ -192,12 +195,13 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // 1 (the one picture, the map at its own place), 4 or 8 cells.
   void SetChannelLayout(int cells);
   int GetChannelLayout() const { return nowChannel_; }
-  // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
+  // Level 0..8 (clamped) to the transport controller, which the sliders and panels follow;
+  // returns it.
   int SetSpeedLevel(int level);
   void ResetSpeedSlider();
   // A percent volume 0..100 of a panel's slider.
   void SetVolumeLevel(int value);
-  int GetVolumeLevel() const { return volumeLevel_; }
+  int GetVolumeLevel() const { return transport_.GetVolumeLevel(); }
   void OnBitmapSliderMoved(WPARAM id, LPARAM position);
   void InitVolumeControls();
   void TogglePause();
@@ -446,6 +450,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetChannelAudio(int channel, int boxId);
   bool IsButtonHeld(int id) const;
   bool IsFrameButtonHeld() const;
+  // What the window's own sliders show of the transport controller.
+  void OnSpeedChanged(int level, double speed) override;
+  void OnVolumeChanged(int level) override;
   void OnVisibilityWaitDone();
 
   // ---- Timer and recording helpers (MainDlgTimer.cpp)
@@ -481,10 +488,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   std::vector<CString> arguments_;
 
   // ---- Transport
-  bool paused_ = false;
-  int speedLevel_ = kNormalSpeedLevel;
-  double lastSpeed_ = 1.0;
-  int volumeLevel_ = kLoudestVolume;
+  TransportCtrl transport_;
   bool reopenPending_ = false;
   bool replayRestart_ = false;
   int nowChannel_ = 1;  // the channel layout: 1, 4 or 8 cells

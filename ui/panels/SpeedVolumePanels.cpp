@@ -38,7 +38,13 @@ BOOL SpeedDlg::OnInitDialog() {
     if (CVxSkinButton* button = Button(id)) tooltip_.AddTool(button, LoadLanguageString(tip));
   }
   SetRegionShape(kRoundedRegion);
+  ObserveTransport(this);
   return TRUE;
+}
+
+void SpeedDlg::OnSpeedChanged(int level, double speed) {
+  if (slider_.GetSafeHwnd()) slider_.SetPos(level == TransportCtrl::kNoLevel ? TransportCtrl::kNormalSpeedLevel : level);
+  if (level != TransportCtrl::kNoLevel) SetSpeed(speed);
 }
 
 // The track has four frames and no mask.
@@ -119,7 +125,12 @@ BOOL VolumeDlg::OnInitDialog() {
     slider_.ShowWindow(SW_SHOW);
   }
   SetRegionShape(kRoundedRegion);
+  ObserveTransport(this);
   return TRUE;
+}
+
+void VolumeDlg::OnVolumeChanged(int level) {
+  if (slider_.GetSafeHwnd()) slider_.SetPos(level);
 }
 
 // The panel only relays: the slider messages of its hidden slider, and the moves of its volume
