@@ -33,6 +33,7 @@
 #include "controls/VxSkinSldButton.h"
 #include "controls/VxSkinSldButton2.h"
 #include "controls/grid/GridCtrl.h"
+#include "engine/gps/CarDataFrame.h"
 #include "engine/store/IndexBlock.h"
 #include "platform/OleDateTime.h"
 #include "platform/gdi/GdiObjects.h"
@@ -523,6 +524,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void WriteDebugCsv(const IndexBlockA5& block, const std::array<std::int16_t, 3>& sample);
   void UpdateMapFromBlock(const IndexBlockA5& block);
   void TakeMapFix();
+  void TakeCarData();
+  void ForgetSensorValues();
   void RefreshGpsPanels();
   void SetJobProgressFromBlock(const IndexBlockA5& block);
   // The most points the curve holds: the graph's width less its margins; 0 or less keeps none.
@@ -535,6 +538,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   int graphLimit_ = 40;
   DWORD lastGraphPaint_ = 0;
   double speedKmh_ = 0.0;
+  bool hasCarData_ = false;
+  CarDataRecord carData_;
   CString speedText_;
   bool hasFix_ = false;
   double latitude_ = 0.0;

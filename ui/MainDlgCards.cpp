@@ -170,6 +170,7 @@ void CMainDlg::ClearRecordView() {
   if (engine_ != nullptr) engine_->SetSource(CString());
   cardPathCopy_.Empty();
   cardDriveNumber_ = -1;
+  ForgetSensorValues();
   if (!dialog) return;
   diskDlg_.RemovableList().SetCurSel(-1);
   diskDlg_.LocalDiskList().SetCurSel(-1);
