@@ -349,6 +349,11 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
+  // One line over the video area that says why nothing opened or plays: an English text of the
+  // language files, shown translated; empty takes it away. A recording that starts, or a source
+  // that lists recordings, takes it away too.
+  void ShowNotice(const CString& key);
+  const CString& GetNotice() const { return notice_; }
   // A read of the event log ended: its rows are shown when they are the latest read's.
   LRESULT OnEventLogLoaded(WPARAM read);
   // Records the time of the user's last action and re-places the caption panel.
@@ -401,6 +406,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void ResumeAfterSnapshot(int level);
   void ShowSnapshot(const CString& path);
   void DrawLastSnapshot(CDC& dc);
+  void DrawNotice(CDC& dc);
   bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
@@ -588,6 +594,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   CRect videoRectBeforeFull_;
   std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
   CBitmap snapshotPicture_;            // the last snapshot as drawn
+  CString notice_;                     // translated; empty for none
+  CFont noticeFont_;
+  bool formatCleared_ = false;  // Format forgot the source, and nothing was opened since
   // Tests of these commands set the transport state that other parts of the window own.
   friend struct MainDlgTestAccess;
 

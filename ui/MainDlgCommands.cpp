@@ -90,6 +90,7 @@ void CMainDlg::OnBnClickedFormat() {
   const int driveNumber = cardDriveNumber_;
   OnBnClickedStop();
   ClearRecordView();
+  formatCleared_ = true;
   diskDlg_.ShowWindow(SW_HIDE);
   CFormatDlg dialog(this);
   dialog.SetDriveNumber(driveNumber);

@@ -178,6 +178,7 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
   visibilityWaitFirst_ = true;
   visibilityWaiting_ = false;  // the wait starts over for this recording
   StartChannelVisibility();
+  ShowNotice(CString());
   return true;
 }
 

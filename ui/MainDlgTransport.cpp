@@ -95,6 +95,10 @@ void CMainDlg::ReopenCurrentEntry() {
 
 // The recording chosen in the card dialog's list, else the first listed.
 void CMainDlg::PlayChosenRecording() {
+  if (spans_.empty()) {
+    ShowNotice(formatCleared_ ? L"Format left nothing to play" : L"No recorder card found");
+    return;
+  }
   const int chosen = diskDlg_.GetSafeHwnd() ? diskDlg_.GetChosenRecording() : -1;
   PlayRecord(IsSpan(chosen) ? chosen : 0);
 }
