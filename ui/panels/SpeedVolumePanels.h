@@ -33,6 +33,8 @@ class SpeedDlg : public CSidePanel, public ITransportObserver {
   void OnSpeedChanged(int level, double speed) override;
 
  private:
+  // The design of the main window's UI mode.
+  std::span<const ui::PanelControl> Controls() const;
   void AttachSlider(const ui::SpeedPanelSkins& skins);
   void InitReadOut();
   // A released slider's level, kept within the slider's range, goes to the main window.
