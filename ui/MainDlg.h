@@ -460,6 +460,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // What the window's own sliders show of the transport controller.
   void OnSpeedChanged(int level, double speed) override;
   void OnVolumeChanged(int level) override;
+  void OnPauseChanged(bool paused) override;
   void OnVisibilityWaitDone();
 
   // ---- Timer and recording helpers (MainDlgTimer.cpp)

@@ -219,6 +219,10 @@ void CMainDlg::OnBnClickedVolumeUp() {
 // The level goes to the engine; every volume slider observes it.
 void CMainDlg::ApplyVolumeLevel(int level) { transport_.SetVolumeLevel(level); }
 
+void CMainDlg::OnPauseChanged(bool paused) {
+  if (channelWindow_.GetSafeHwnd()) channelWindow_.ShowPausedMark(paused);
+}
+
 void CMainDlg::OnVolumeChanged(int level) {
   volumeBitmapSlider_.SetPos(level);
   volumeSlider_.SetPos(level);

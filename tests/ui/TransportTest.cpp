@@ -121,3 +121,20 @@ TEST_F(TransportTest, EveryVolumeAndSpeedControlFollowsAChangeMadeWithAnyOther) 
   press(speed, 1756);  // a step after backward play goes on from level 5
   EXPECT_EQ(TakeCommands().back(), "SetSpeed(4)");
 }
+
+// A paused picture carries a pause sign: Pause shows it, Play again takes it away; a frame step
+// leaves the picture paused with its sign; Stop takes it away.
+TEST_F(TransportTest, APausedPictureCarriesAPauseSignUntilItPlaysOrStops) {
+  CMainDlg& dlg = OpenThree(2.0);
+  ASSERT_TRUE(dlg.PlayRecord(0));
+  CPanelDlg& picture = dlg.GetChannelWindow();
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+  Click(mainid::kPause);
+  EXPECT_TRUE(picture.IsPausedMarkShown());
+  Click(mainid::kPause);
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+  Click(mainid::kNextFrame);
+  EXPECT_TRUE(picture.IsPausedMarkShown());
+  Click(mainid::kStop);
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+}
