@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/export/EngineJob.h"
+#include "engine/gps/CarDataFrame.h"
 #include "engine/store/CardStore.h"
 #include "engine/video/Snapshot.h"
 #include "platform/Message.h"
@@ -98,6 +99,9 @@ class IIbpCtrl {
   virtual void RedrawVideo() = 0;
   virtual std::int64_t GetDisplayTime(int channel) const = 0;
   virtual bool GetSensorBlock(BYTE* out) const = 0;
+  // The car data of the channel's picture shown; false (out untouched) while no car-data frame is
+  // current.
+  virtual bool GetCarData(int channel, CarDataRecord& out) const = 0;
   virtual bool TakeSnapshot(bool jpeg, const CString& path) = 0;
   virtual SnapshotFailure GetSnapshotFailure() const = 0;
 };

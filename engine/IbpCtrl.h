@@ -190,6 +190,7 @@ class CIbpCtrl final : public IIbpCtrl {
   // The sensor block the main window shows: the last one taken from a marker of the source that
   // plays. False when there is none or the source does not run.
   bool GetSensorBlock(BYTE* out) const override;
+  bool GetCarData(int channel, CarDataRecord& out) const override;
   // The entry the card source is in; after Close and after the end of the data, the entry played
   // last, until SetSource or OpenStore. Valid while the store stays open.
   IndexEntry* GetCurrentEntry() const override;

@@ -158,6 +158,15 @@ std::int64_t CIbpCtrl::GetShownChunk(int channel) const {
 
 void CIbpCtrl::RedrawVideo() { state_.redrawRequest = true; }
 
+bool CIbpCtrl::GetCarData(int channel, CarDataRecord& out) const {
+  const CVideoCtx* video = Video(channel);
+  if (video == nullptr || !state_.open.load()) return false;
+  const CarDataRecord record = video->CarData();
+  if (record.time == 0) return false;
+  out = record;
+  return true;
+}
+
 std::int64_t CIbpCtrl::GetDisplayTime(int channel) const {
   if (!ValidChannel(channel)) return 0;
   const std::int64_t seek = state_.seekTime.load();

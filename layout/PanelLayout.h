@@ -91,15 +91,23 @@ inline constexpr std::array<SpeedPanelSkins, kUiModeCount> kSpeedPanelSkins{{
 }};
 inline constexpr int kSpeedPanelSliderX = 20;
 inline constexpr int kSpeedPanelSliderY = 4;
-inline constexpr PanelControl kSpeedPanelControls[] = {
-    {1703, nullptr, 0, true, {60, 60, 188, 112}},
-    {1756, nullptr, 1759, false, {191, 60, 243, 112}},
-    {1758, nullptr, 1760, false, {7, 60, 57, 112}},
-};
+// Under the slider, which spans the panel, "slower" stands at its left end and "faster" at its
+// right end, 7 pixels in from each edge.
+constexpr std::array<PanelControl, 3> SpeedPanelControls(int width) {
+  return {{
+      {1703, nullptr, 0, true, {60, 60, 188, 112}},
+      {1756, nullptr, 1759, false, {width - 59, 60, width - 7, 112}},
+      {1758, nullptr, 1760, false, {7, 60, 57, 112}},
+  }};
+}
+inline constexpr std::array<int, kUiModeCount> kSpeedPanelWidths{610, 465, 348};
+inline constexpr std::array<std::array<PanelControl, 3>, kUiModeCount> kSpeedPanelControls{
+    SpeedPanelControls(kSpeedPanelWidths[0]), SpeedPanelControls(kSpeedPanelWidths[1]),
+    SpeedPanelControls(kSpeedPanelWidths[2])};
 inline constexpr std::array<PanelLayout, kUiModeCount> kSpeedPanel{{
-    {110, 2061, 610, 118, kSpeedPanelControls},
-    {110, 2062, 465, 118, kSpeedPanelControls},
-    {110, 2063, 348, 118, kSpeedPanelControls},
+    {110, 2061, kSpeedPanelWidths[0], 118, kSpeedPanelControls[0]},
+    {110, 2062, kSpeedPanelWidths[1], 118, kSpeedPanelControls[1]},
+    {110, 2063, kSpeedPanelWidths[2], 118, kSpeedPanelControls[2]},
 }};
 // Speed levels 0..8 under the slider, slowest first.
 inline constexpr std::array<const char*, 9> kSpeedLevelNames{"1/16", "1/8", "1/4", "1/2", "1", "2", "4", "8", "16"};

@@ -199,8 +199,7 @@ GsensorSample GsensorBar::ColumnValue(int column) const {
   const auto seconds = static_cast<std::int64_t>(secondRecords_.size());
   const auto columns = static_cast<std::int64_t>(columnRecords_.size());
   if (seconds == 0 || columns == 0) return {};
-  std::int64_t i = std::min((std::int64_t{column} + 1) * seconds / columns, seconds - 1);
-  if (i % 2 == 0) ++i;  // a maximum record; the count of records is even
+  std::int64_t i = SecondRecordOf(column);
   if (secondRecords_[static_cast<std::size_t>(i)].index == -1) return {};
   GsensorSample high = secondRecords_[static_cast<std::size_t>(i)];
   GsensorSample low = high;
@@ -212,6 +211,14 @@ GsensorSample GsensorBar::ColumnValue(int column) const {
   }
   return {ScaleAmplitude(SignedSpread(high.x, low.x)), ScaleAmplitude(SignedSpread(high.y, low.y)),
           ScaleAmplitude(SignedSpread(high.z, low.z)), 0};
+}
+
+std::int64_t GsensorBar::SecondRecordOf(int column) const {
+  const auto seconds = static_cast<std::int64_t>(secondRecords_.size());
+  const auto columns = static_cast<std::int64_t>(columnRecords_.size());
+  std::int64_t i = std::min((std::int64_t{column} + 1) * seconds / columns, seconds - 1);
+  if (i % 2 == 0) ++i;  // a maximum record; the count of records is even
+  return i;
 }
 
 int GsensorBar::ScaleAmplitude(int amplitude) const {

@@ -141,8 +141,11 @@ class GsensorBar {
   void SetOwnValue(int value, double realValue, int time);
   void MoveReached(std::int64_t sinceStart);
   GsensorSample ColumnValue(int column) const;
+  // The second record whose window a column's value ends at; columns of one second share it.
+  std::int64_t SecondRecordOf(int column) const;
   int ScaleAmplitude(int amplitude) const;
   void DrawCurves(CDC& dc);
+  void DrawCurve(CDC& dc, int axis);
   void DrawMarks(CDC& dc);
 
   CDC* targetDc_ = nullptr;

@@ -46,15 +46,32 @@ void GsensorBar::DrawCurves(CDC& dc) {
     CPen pen(PS_SOLID, 1, penColors_[axis]);
     CPen* previous = dc.SelectObject(&pen);
     if (axis == 0) old = previous;
-    for (int c = 1; c < reached_; ++c) {
-      const GsensorSample& from = columnRecords_[c - 1];
-      const GsensorSample& to = columnRecords_[c];
-      if (from.index < 0 || to.index < 0) continue;
-      dc.MoveTo(ColumnX(from.index), ValueY(AxisValue(from, axis)));
-      dc.LineTo(ColumnX(to.index), ValueY(AxisValue(to, axis)));
-    }
+    DrawCurve(dc, axis);
   }
   dc.SelectObject(old);
+}
+
+// Where several columns stand for one second they hold one value: the curve runs straight from the
+// first column of each second to the next second's, so that it rises and falls as the samples do
+// instead of standing flat across each second and jumping at its end. A column without samples
+// ends the curve; the next one with samples starts it again.
+void GsensorBar::DrawCurve(CDC& dc, int axis) {
+  const auto segment = [&](int from, int to) {
+    dc.MoveTo(ColumnX(columnRecords_[from].index), ValueY(AxisValue(columnRecords_[from], axis)));
+    dc.LineTo(ColumnX(columnRecords_[to].index), ValueY(AxisValue(columnRecords_[to], axis)));
+  };
+  int from = -1;
+  for (int c = 0; c < reached_; ++c) {
+    if (columnRecords_[c].index < 0) {
+      if (from >= 0 && c - 1 > from) segment(from, c - 1);
+      from = -1;
+      continue;
+    }
+    const bool knot = from < 0 || c == reached_ - 1 || SecondRecordOf(c) != SecondRecordOf(c - 1);
+    if (!knot) continue;
+    if (from >= 0) segment(from, c);
+    from = c;
+  }
 }
 
 // A segment of marked columns shows where its event starts: a dotted line across the bar in the

@@ -135,6 +135,8 @@ void CMainDlg::SetProgramIcons() {
 
 bool CMainDlg::CreateEngine() {
   engine_ = CreateIbpCtrl();
+  transport_.SetEngine(engine_);
+  transport_.AddObserver(this);
   return engine_ != nullptr;
 }
 
@@ -189,7 +191,10 @@ void CMainDlg::RunStartActions() {
 // A backup named on the command line opens in the card dialog, which shows it; with
 // "AutoPlayFirstRecord" its first recording plays and the card dialog steps aside.
 void CMainDlg::OpenBackupAtStart(const CString& path) {
-  if (!diskDlg_.OpenSdFile(path)) return;
+  if (!diskDlg_.OpenSdFile(path)) {
+    ShowNotice(L"Not a backup or index file");
+    return;
+  }
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);
   diskDlg_.SelectBackupFileMode();
   diskDlg_.ShowForTask(CDiskDlg::kPlaybackTask);
@@ -233,6 +238,8 @@ app::DisplayZone CMainDlg::GetDisplayZone() const {
 // The row shows the recording's times as every window shows them, in the chosen zone.
 void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
   spans_.push_back(span);
+  formatCleared_ = false;
+  ShowNotice(CString());
   if (!recordList_.GetSafeHwnd()) return;
   const app::DisplayZone zone = GetDisplayZone();
   const int item = recordList_.InsertItem(recordList_.GetItemCount(), app::DisplayTimeText(span.start, zone));
@@ -272,6 +279,7 @@ BOOL CMainDlg::DestroyWindow() {
     engine_->Destroy();
     engine_ = nullptr;
   }
+  transport_.SetEngine(nullptr);
   channelWindow_.DestroyWindow();
   diskDlg_.DestroyWindow();
   mapDlg_.DestroyWindow();

@@ -32,6 +32,7 @@
 #include "controls/VxSkinSldButton.h"
 #include "controls/VxSkinSldButton2.h"
 #include "controls/grid/GridCtrl.h"
+#include "engine/gps/CarDataFrame.h"
 #include "engine/store/IndexBlock.h"
 #include "layout/MainLayout.h"
 #include "platform/OleDateTime.h"
@@ -46,6 +47,7 @@
 #include "ui/MapDlg.h"
 #include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
+#include "ui/TransportCtrl.h"
 #include "ui/VersionInfo.h"
 #include "ui/panels/CalendarPanel.h"
 #include "ui/panels/CompassPanel.h"
@@ -63,7 +65,7 @@ inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
 // The icon of the program's windows, large and small.
 inline constexpr wchar_t kProgramIcon[] = L"program";
 
-class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner {
+class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 149;
   static constexpr UINT_PTR kTimerId = 1;
@@ -72,9 +74,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // shutdown stops with the position timer.
   static constexpr UINT_PTR kStepRepeatTimerId = 2;
   static constexpr UINT_PTR kVisibilityTimerId = 3;
-  static constexpr int kSpeedLevels = 9;
-  static constexpr int kNormalSpeedLevel = 4;
-  static constexpr int kLoudestVolume = 27;
+  static constexpr int kSpeedLevels = TransportCtrl::kSpeedLevels;
+  static constexpr int kNormalSpeedLevel = TransportCtrl::kNormalSpeedLevel;
+  static constexpr int kLoudestVolume = TransportCtrl::kLoudestVolume;
 
   // One G-sensor sample of the curve in the graph area.
   struct GsensorPoint {
@@ -174,7 +176,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetReplaySliderRange(int pointCount) override { positionSlider_.SetRange(0, pointCount); }
   void SetReplaySliderPos(int point) override { positionSlider_.SetPos(point); }
 
-  // ---- Transport, speed and volume (MainDlgTransport.cpp)
+  // ---- Transport, speed and volume (MainDlgTransport.cpp; the state is the transport
+  // controller's, which the window and the panels observe)
+  TransportCtrl& Transport() { return transport_; }
   void OnBnClickedPlay();
   void OnBnClickedPause();
   void OnBnClickedStop();
@@ -192,12 +196,13 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // 1 (the one picture, the map at its own place), 4 or 8 cells.
   void SetChannelLayout(int cells);
   int GetChannelLayout() const { return nowChannel_; }
-  // Level 0..8 (clamped) to the sliders, the engine, the G-sensor bar and the panels; returns it.
+  // Level 0..8 (clamped) to the transport controller, which the sliders and panels follow;
+  // returns it.
   int SetSpeedLevel(int level);
   void ResetSpeedSlider();
   // A percent volume 0..100 of a panel's slider.
   void SetVolumeLevel(int value);
-  int GetVolumeLevel() const { return volumeLevel_; }
+  int GetVolumeLevel() const { return transport_.GetVolumeLevel(); }
   void OnBitmapSliderMoved(WPARAM id, LPARAM position);
   void InitVolumeControls();
   void TogglePause();
@@ -345,6 +350,11 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
+  // One line over the video area that says why nothing opened or plays: an English text of the
+  // language files, shown translated; empty takes it away. A recording that starts, or a source
+  // that lists recordings, takes it away too.
+  void ShowNotice(const CString& key);
+  const CString& GetNotice() const { return notice_; }
   // A read of the event log ended: its rows are shown when they are the latest read's.
   LRESULT OnEventLogLoaded(WPARAM read);
   // Records the time of the user's last action and re-places the caption panel.
@@ -397,6 +407,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void ResumeAfterSnapshot(int level);
   void ShowSnapshot(const CString& path);
   void DrawLastSnapshot(CDC& dc);
+  void DrawNotice(CDC& dc);
   bool LoadSnapshotPicture(CSize size);
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
@@ -447,6 +458,10 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetChannelAudio(int channel, int boxId);
   bool IsButtonHeld(int id) const;
   bool IsFrameButtonHeld() const;
+  // What the window's own sliders show of the transport controller.
+  void OnSpeedChanged(int level, double speed) override;
+  void OnVolumeChanged(int level) override;
+  void OnPauseChanged(bool paused) override;
   void OnVisibilityWaitDone();
 
   // ---- Timer and recording helpers (MainDlgTimer.cpp)
@@ -482,10 +497,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   std::vector<CString> arguments_;
 
   // ---- Transport
-  bool paused_ = false;
-  int speedLevel_ = kNormalSpeedLevel;
-  double lastSpeed_ = 1.0;
-  int volumeLevel_ = kLoudestVolume;
+  TransportCtrl transport_;
   bool reopenPending_ = false;
   bool replayRestart_ = false;
   int nowChannel_ = 1;  // the channel layout: 1, 4 or 8 cells
@@ -520,6 +532,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void WriteDebugCsv(const IndexBlockA5& block, const std::array<std::int16_t, 3>& sample);
   void UpdateMapFromBlock(const IndexBlockA5& block);
   void TakeMapFix();
+  void TakeCarData();
+  void ForgetSensorValues();
   void RefreshGpsPanels();
   void SetJobProgressFromBlock(const IndexBlockA5& block);
   // The most points the curve holds: the graph's width less its margins; 0 or less keeps none.
@@ -532,6 +546,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   int graphLimit_ = 40;
   DWORD lastGraphPaint_ = 0;
   double speedKmh_ = 0.0;
+  bool hasCarData_ = false;
+  CarDataRecord carData_;
   CString speedText_;
   bool hasFix_ = false;
   double latitude_ = 0.0;
@@ -580,6 +596,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   CRect videoRectBeforeFull_;
   std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
   CBitmap snapshotPicture_;            // the last snapshot as drawn
+  CString notice_;                     // translated; empty for none
+  CFont noticeFont_;
+  bool formatCleared_ = false;  // Format forgot the source, and nothing was opened since
   // Tests of these commands set the transport state that other parts of the window own.
   friend struct MainDlgTestAccess;
 

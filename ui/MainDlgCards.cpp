@@ -170,6 +170,7 @@ void CMainDlg::ClearRecordView() {
   if (engine_ != nullptr) engine_->SetSource(CString());
   cardPathCopy_.Empty();
   cardDriveNumber_ = -1;
+  ForgetSensorValues();
   if (!dialog) return;
   diskDlg_.RemovableList().SetCurSel(-1);
   diskDlg_.LocalDiskList().SetCurSel(-1);
@@ -193,7 +194,12 @@ LRESULT CMainDlg::OnDeviceChange(WPARAM event, LPARAM data) {
 void CMainDlg::ScanDrivesForCard() {
   if (cardDriveNumber_ != -1 || !MayScanForCard()) return;
   diskDlg_.ForgetDeniedDrives();
-  if (!OpenFirstCardWithRecordings() && diskDlg_.DriveWasDenied()) diskDlg_.WarnNoDiskAccess();
+  if (OpenFirstCardWithRecordings()) return;
+  if (diskDlg_.DriveWasDenied()) {
+    diskDlg_.WarnNoDiskAccess();
+  } else if (spans_.empty()) {
+    ShowNotice(L"No recorder card found");
+  }
 }
 
 // A backup file that the user opened is not replaced by a card that comes in.
@@ -281,7 +287,10 @@ void CMainDlg::ShowEventLog() {
 }
 
 void CMainDlg::OpenDroppedBackup(const CString& path) {
-  if (!diskDlg_.OpenSdFile(path)) return;
+  if (!diskDlg_.OpenSdFile(path)) {
+    ShowNotice(L"Not a backup or index file");
+    return;
+  }
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);
   diskDlg_.SelectBackupFileMode();
   diskDlg_.ShowWindow(SW_SHOW);

@@ -48,8 +48,8 @@ CString CMainDlg::SnapshotFileName(const CString& folder, const COleDateTime& no
 void CMainDlg::OnBnClickedSnapShot() {
   if (snapshotBusy_) return;
   snapshotBusy_ = true;
-  const bool wasRunning = playing_ && !paused_;
-  const int level = speedLevel_;
+  const bool wasRunning = playing_ && !transport_.IsPaused();
+  const int level = transport_.GetSpeedLevel();
   if (wasRunning) {
     TogglePause();
     plat::TickClock().SleepMs(kSnapshotPauseMs);
@@ -110,6 +110,7 @@ void CMainDlg::OnBnClickedFormat() {
   const int driveNumber = cardDriveNumber_;
   OnBnClickedStop();
   ClearRecordView();
+  formatCleared_ = true;
   diskDlg_.ShowWindow(SW_HIDE);
   CFormatDlg dialog(this);
   dialog.SetDriveNumber(driveNumber);
@@ -216,7 +217,7 @@ void CMainDlg::OnBnClickedBackupSelected() {
 // The recording that plays starts again from its beginning.
 void CMainDlg::OnBnClickedRestartRecord() {
   dragging_ = false;
-  if (paused_) TogglePause();
+  if (transport_.IsPaused()) TogglePause();
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
   if (entry == nullptr) {
     OnBnClickedStop();

@@ -123,10 +123,11 @@ void CMainDlg::DrawPositionText(CDC& dc) {
   dc.TextOut(longitudeAt.x, longitudeAt.y, PositionText(longitude_, L'E', L'W'));
 }
 
-// The speed in the unit of the on-screen text: 1 miles, 2 knots, else km/h.
+// The speed in the unit of the on-screen text: 1 miles, 2 knots, else km/h. The car's own speed,
+// which the on-screen text shows, when the recording carries it; else the GPS speed.
 void CMainDlg::DrawSpeed(CDC& dc) {
   if (recordView_) return;
-  double speed = speedKmh_;
+  double speed = hasCarData_ ? carData_.speed : speedKmh_;
   UINT unit = kKmhPicture;
   if (edrSpeedUnit_ == 1) {
     speed /= kKmPerMile;

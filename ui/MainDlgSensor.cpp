@@ -64,6 +64,7 @@ LRESULT CMainDlg::OnGsensorData(WPARAM, LPARAM) {
   AddGsensorSamples(block);
   mapDlg_.SetVideoTime(block.Time());
   UpdateMapFromBlock(block);
+  TakeCarData();
   const DWORD now = GetTickCount();
   if (now - lastGraphPaint_ > kGraphPaintMs) {
     CClientDC dc(this);
@@ -132,6 +133,31 @@ void CMainDlg::UpdateMapFromBlock(const IndexBlockA5& block) {
     const CarInfo& car = mapDlg_.GetCarInfo();
     ioDlg_.SetCarData(car.name, CString::FromAnsi(car.label), car.valueC, car.flags);
   }
+}
+
+// The car's own data of the picture shown (the stream's car-data frames, which every recorder with
+// a car link writes) gives the engine speed and the brake sign over what a car-data line said.
+void CMainDlg::TakeCarData() {
+  hasCarData_ = engine_ != nullptr && engine_->GetCarData(0, carData_);
+  if (!hasCarData_ || !ioDlg_.GetSafeHwnd()) return;
+  std::array<unsigned char, ui::kCarDataInputs> inputs{};
+  for (int k = 0; k < ui::kCarDataInputs; ++k) inputs[static_cast<size_t>(k)] = ioDlg_.IsInputOn(k) ? 1 : 0;
+  inputs[IOdlg::kBrakeInput] = (carData_.status & (kCarStatusBrakeOn | kCarStatusEmergencyBraking)) != 0 ? 1 : 0;
+  ioDlg_.SetCarData(ioDlg_.GetCarInfo(), ioDlg_.GetDriverId(), carData_.rpm, inputs.data());
+}
+
+// What the last recording's data showed goes with it: the speed read-out, the position, the
+// compass and the car-data panel start again from nothing.
+void CMainDlg::ForgetSensorValues() {
+  hasCarData_ = false;
+  carData_ = {};
+  hasFix_ = false;
+  latitude_ = longitude_ = course_ = speedKmh_ = 0.0;
+  if (ioDlg_.GetSafeHwnd()) ioDlg_.SetCarData(CString(), CString(), 0.0, nullptr);
+  if (!GetSafeHwnd()) return;
+  CClientDC dc(this);
+  DrawSpeed(dc);
+  RefreshGpsPanels();
 }
 
 // The map page holds the fix last read (0, 0 until there is one); the compass, the position text

@@ -16,8 +16,6 @@ constexpr DWORD kSelectLockMs = 500;
 // then at most once in this period.
 constexpr DWORD kAutoNextGuardMs = 200;
 constexpr DWORD kAutoNextPeriodMs = 5000;
-constexpr double kStepBack = -1.1;
-constexpr double kStepForward = 1.1;
 
 }  // namespace
 
@@ -180,6 +178,7 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
   visibilityWaitFirst_ = true;
   visibilityWaiting_ = false;  // the wait starts over for this recording
   StartChannelVisibility();
+  ShowNotice(CString());
   return true;
 }
 
@@ -252,14 +251,14 @@ void CMainDlg::SeekFromSlider(int value) {
     SeekReplay(value);
     return;
   }
-  const bool wasPaused = paused_;
-  if (paused_) TogglePause();
+  const bool wasPaused = transport_.IsPaused();
+  if (wasPaused) TogglePause();
   IndexEntry* entry = engine_ != nullptr ? engine_->GetCurrentEntry() : nullptr;
   SelectRecord(FindCurrentRecord(), true);
   if (StartRecord(entry, 0, 0)) {
     mapDlg_.ClearTrack();
     engine_->Seek(value);
-    if (wasPaused) StepFrame(lastSpeed_ == kStepBack ? kStepBack : kStepForward);
+    if (wasPaused) StepFrame(transport_.GetLastStep());
   } else {
     OnBnClickedStop();
   }

@@ -12,19 +12,12 @@
 
 namespace {
 
-// Speed levels 0..8: 1/16 to 16, level 4 the normal speed.
-constexpr std::array<double, CMainDlg::kSpeedLevels> kSpeeds{0.0625, 0.125, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0, 16.0};
 constexpr UINT kVolumeThumb = 185;
-constexpr double kPlaySpeed = 1.0;
-constexpr double kBackwardSpeed = -1.0;
-constexpr double kStepForward = 1.1;
-constexpr double kStepBack = -1.1;
 constexpr int kChannel = 0;
 // The engine plays one channel: channel indices from here on address nothing.
 constexpr int kChannelCount = 1;
 // The attenuation of a muted channel, in hundredths of a decibel.
 constexpr std::int32_t kMutedVolume = -4320;
-constexpr std::int32_t kVolumeStep = -160;
 // A panel's percent volume: 1..99 map onto -2475..-25; 0 is silence, 100 and up full volume.
 constexpr int kFullPercent = 100;
 constexpr std::int32_t kPercentStep = 25;
@@ -43,9 +36,7 @@ constexpr int kCaptionAboveMark = 6;
 
 }  // namespace
 
-std::int32_t CMainDlg::LevelAttenuation(int level) {
-  return (kLoudestVolume - std::min(level, kLoudestVolume)) * kVolumeStep;
-}
+std::int32_t CMainDlg::LevelAttenuation(int level) { return TransportCtrl::LevelAttenuation(level); }
 
 // Play at normal speed: resumes a pause, or opens the engine's current recording again (after
 // Stop or the end of the data, from its beginning). In the map view Play restarts the track
@@ -54,10 +45,10 @@ void CMainDlg::OnBnClickedPlay() {
   if (mapView_) {
     PlayReplay();
   } else {
-    if (engine_ != nullptr) engine_->SetSpeed(kPlaySpeed);
+    if (engine_ != nullptr) engine_->SetSpeed(TransportCtrl::kPlaySpeed);
     SetSpeedLevel(kNormalSpeedLevel);
     if (playEnded_) CloseEngine();
-    if (paused_ && !reopenPending_) {
+    if (transport_.IsPaused() && !reopenPending_) {
       TogglePause();
     } else {
       ReopenCurrentEntry();
@@ -73,7 +64,7 @@ void CMainDlg::PlayReplay() {
     replayRestart_ = false;
   }
   mapDlg_.PauseReplay(false);
-  paused_ = false;
+  transport_.ClearPause();
 }
 
 // The engine's current entry is where its reader is, which may lie recordings ahead of the
@@ -96,7 +87,7 @@ void CMainDlg::ReopenCurrentEntry() {
     return;
   }
   mapDlg_.ClearTrack();
-  if (paused_ && reopenPending_) {
+  if (transport_.IsPaused() && reopenPending_) {
     reopenPending_ = false;
     OnBnClickedPlay();
   }
@@ -104,6 +95,10 @@ void CMainDlg::ReopenCurrentEntry() {
 
 // The recording chosen in the card dialog's list, else the first listed.
 void CMainDlg::PlayChosenRecording() {
+  if (spans_.empty()) {
+    ShowNotice(formatCleared_ ? L"Format left nothing to play" : L"No recorder card found");
+    return;
+  }
   const int chosen = diskDlg_.GetSafeHwnd() ? diskDlg_.GetChosenRecording() : -1;
   PlayRecord(IsSpan(chosen) ? chosen : 0);
 }
@@ -116,19 +111,16 @@ void CMainDlg::OnBnClickedPause() {
 // The G-sensor bar holds its view either way; resuming plays at normal speed. The map page's track
 // replay pauses and resumes with the picture.
 void CMainDlg::TogglePause() {
-  paused_ = !paused_;
   gsensorBar_.SetHold(true);
-  if (!paused_) SetSpeedLevel(kNormalSpeedLevel);
-  if (engine_ != nullptr) engine_->SetPause(paused_ ? 1 : 0);
-  mapDlg_.PauseReplay(paused_);
+  transport_.TogglePause();
+  mapDlg_.PauseReplay(transport_.IsPaused());
 }
 
 // The next Play opens the recording again. In the map view Stop only asks the next Play to
 // restart the track replay.
 void CMainDlg::OnBnClickedStop() {
-  if (paused_ && engine_ != nullptr) engine_->SetPause(0);
+  transport_.ClearPause();
   reopenPending_ = true;
-  paused_ = false;
   gsensorBar_.SetHold(false);
   if (mapView_) {
     replayRestart_ = true;
@@ -147,7 +139,7 @@ void CMainDlg::OnBnClickedStop() {
 // The end of the data: as Stop, with the channel window left as it is.
 void CMainDlg::StopPlayback() {
   reopenPending_ = true;
-  paused_ = false;
+  transport_.ClearPause();
   gsensorBar_.SetHold(false);
   CloseEngine();
   gsensorBar_.ResetProgress();
@@ -171,33 +163,24 @@ void CMainDlg::CloseEngine() {
 }
 
 void CMainDlg::OnBnClickedBackward() {
-  paused_ = false;
-  speedLevel_ = -1;
-  if (engine_ != nullptr) {
-    engine_->SetPause(0);
-    engine_->SetSpeed(kBackwardSpeed);
-  }
-  speedSlider_.SetPos(kNormalSpeedLevel);
+  transport_.PlayBackward();
   RefreshCaptionPanel();
 }
 
 void CMainDlg::OnBnClickedNextFrame() {
-  if (!mapView_) StepFrame(kStepForward);
+  if (!mapView_) StepFrame(TransportCtrl::kStepForward);
   RefreshCaptionPanel();
 }
 
 void CMainDlg::OnBnClickedPrevFrame() {
-  StepFrame(kStepBack);
+  StepFrame(TransportCtrl::kStepBack);
   RefreshCaptionPanel();
 }
 
 // One picture in the speed's direction, after which the engine pauses again.
 void CMainDlg::StepFrame(double speed) {
-  if (engine_ != nullptr) engine_->SetSpeed(speed);
-  lastSpeed_ = speed;
-  paused_ = true;
   gsensorBar_.SetHold(true);
-  if (engine_ != nullptr) engine_->SetPause(0);
+  transport_.StepFrame(speed);
 }
 
 void CMainDlg::OnBnClickedSlower() {
@@ -210,16 +193,11 @@ void CMainDlg::OnBnClickedFaster() {
   RefreshCaptionPanel();
 }
 
-int CMainDlg::SetSpeedLevel(int level) {
-  level = std::clamp(level, 0, kSpeedLevels - 1);
-  if (speedDlg_.GetSafeHwnd()) speedDlg_.Slider().SetPos(level);
-  speedSlider_.SetPos(level);
-  speedLevel_ = level;
-  const double speed = kSpeeds[static_cast<size_t>(level)];
-  if (engine_ != nullptr) engine_->SetSpeed(speed);
-  if (videoCtrlPanel_.GetSafeHwnd()) videoCtrlPanel_.SetSpeedText(speed);
-  if (speedDlg_.GetSafeHwnd()) speedDlg_.SetSpeed(speed);
-  return level;
+int CMainDlg::SetSpeedLevel(int level) { return transport_.SetSpeedLevel(level); }
+
+// Backward play has no level: the slider shows the normal one.
+void CMainDlg::OnSpeedChanged(int level, double) {
+  speedSlider_.SetPos(level == TransportCtrl::kNoLevel ? kNormalSpeedLevel : level);
 }
 
 void CMainDlg::ResetSpeedSlider() {
@@ -234,22 +212,25 @@ void CMainDlg::OnBnClickedVolumeDown() {
 }
 
 void CMainDlg::OnBnClickedVolumeUp() {
-  ApplyVolumeLevel(std::min(volumeLevel_ + 1, kLoudestVolume));
+  ApplyVolumeLevel(std::min(transport_.GetVolumeLevel() + 1, kLoudestVolume));
   RefreshCaptionPanel();
 }
 
-// The level goes to the engine and to every volume slider, which always show the same level.
-void CMainDlg::ApplyVolumeLevel(int level) {
-  volumeLevel_ = std::clamp(level, 0, kLoudestVolume);
-  if (engine_ != nullptr) engine_->SetVolume(kChannel, LevelAttenuation(volumeLevel_));
-  volumeBitmapSlider_.SetPos(volumeLevel_);
-  volumeSlider_.SetPos(volumeLevel_);
-  if (volumeDlg_.GetSafeHwnd()) volumeDlg_.Slider().SetPos(volumeLevel_);
+// The level goes to the engine; every volume slider observes it.
+void CMainDlg::ApplyVolumeLevel(int level) { transport_.SetVolumeLevel(level); }
+
+void CMainDlg::OnPauseChanged(bool paused) {
+  if (channelWindow_.GetSafeHwnd()) channelWindow_.ShowPausedMark(paused);
+}
+
+void CMainDlg::OnVolumeChanged(int level) {
+  volumeBitmapSlider_.SetPos(level);
+  volumeSlider_.SetPos(level);
 }
 
 // The position the moved slider reports: the window's own bitmap slider's or the volume panel's.
 void CMainDlg::OnBitmapSliderMoved(WPARAM, LPARAM position) {
-  if (position != volumeLevel_) ApplyVolumeLevel(static_cast<int>(position));
+  if (position != transport_.GetVolumeLevel()) ApplyVolumeLevel(static_cast<int>(position));
 }
 
 // A panel's percent volume: the ends also move the volume slider to its matching end.
@@ -269,7 +250,7 @@ void CMainDlg::OnBnClickedAudio2() { SetChannelAudio(kChannel + 1, mainid::kAudi
 void CMainDlg::SetChannelAudio(int channel, int boxId) {
   CVxSkinButton* box = SkinButton(boxId);
   if (engine_ == nullptr || box == nullptr || channel >= kChannelCount) return;
-  engine_->SetVolume(channel, box->GetCheck() == BST_CHECKED ? LevelAttenuation(volumeLevel_) : kMutedVolume);
+  engine_->SetVolume(channel, box->GetCheck() == BST_CHECKED ? LevelAttenuation(transport_.GetVolumeLevel()) : kMutedVolume);
 }
 
 // Both volume sliders start at the loudest level; without the volume thumb neither is shown.

@@ -7,6 +7,7 @@
 #include "platform/Time.h"
 #include "platform/gdi/GdiQt.h"
 #include "platform/wnd/PaintDC.h"
+#include "settings/AppConfig.h"
 #include "ui/MainDlg.h"
 #include "ui/MainDlgIds.h"
 
@@ -16,6 +17,12 @@ namespace {
 constexpr int kSizeSlack = 14;
 // A zoom point is given in millionths of the picture, measured from its centre.
 constexpr std::int64_t kHalfMillion = 500000;
+
+// The line that says why nothing plays.
+constexpr int kNoticeFontHeight = 26;
+constexpr int kNoticeBandHeight = 48;
+constexpr COLORREF kNoticeBand = 0x000000;
+constexpr COLORREF kNoticeText = 0xFFFFFF;
 
 bool StrictlyInside(const CRect& r, CPoint p) { return p.x > r.left && p.x < r.right && p.y > r.top && p.y < r.bottom; }
 
@@ -68,6 +75,34 @@ void CMainDlg::OnPaint() {
   DrawGsensorGraph(dc);
   DrawSpeed(dc);
   DrawLastSnapshot(dc);
+  DrawNotice(dc);
+}
+
+void CMainDlg::ShowNotice(const CString& key) {
+  const CString text = key.IsEmpty() ? CString() : LoadLanguageString(key);
+  if (text == notice_) return;
+  notice_ = text;
+  if (!GetSafeHwnd()) return;
+  const CRect& video = videoRect_[static_cast<size_t>(uiMode_)];
+  InvalidateRect(&video);
+}
+
+// White on a black band across the middle of the video area, which shows no picture then.
+void CMainDlg::DrawNotice(CDC& dc) {
+  if (notice_.IsEmpty() || playing_) return;
+  if (!noticeFont_.GetSafeHandle()) {
+    noticeFont_.CreateFont(kNoticeFontHeight, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"");
+  }
+  const CRect& video = videoRect_[static_cast<size_t>(uiMode_)];
+  CRect band(video.left, video.CenterPoint().y - kNoticeBandHeight / 2, video.right,
+             video.CenterPoint().y + kNoticeBandHeight / 2);
+  dc.FillSolidRect(&band, kNoticeBand);
+  CFont* old = dc.SelectObject(&noticeFont_);
+  dc.SetBkMode(TRANSPARENT);
+  dc.SetTextColor(kNoticeText);
+  dc.DrawText(notice_, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  if (old != nullptr) dc.SelectObject(old);
 }
 
 void CMainDlg::ShowSnapshot(const CString& path) {

@@ -9,6 +9,12 @@
 namespace {
 
 constexpr DWORD kFloatingFrame = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+// The pause sign: two white bars on a black square, a little in from the picture's corner.
+constexpr int kMarkSize = 36;
+constexpr int kMarkInset = 12;
+constexpr int kBarWidth = 8;
+constexpr int kBarGap = 8;
+constexpr int kBarInset = 8;
 
 }  // namespace
 
@@ -28,6 +34,26 @@ void CPanelDlg::SetPictureSize(CSize picture) {
 void CPanelDlg::SetEmbeddedRect(const CRect& rect) {
   embeddedRect_ = rect;
   if (m_hWnd && mode_ == kEmbedded) MoveWindow(&embeddedRect_, TRUE);
+}
+
+void CPanelDlg::ShowPausedMark(bool show) {
+  if (!m_hWnd) return;
+  if (!pausedMark_.GetSafeHwnd()) {
+    if (!show) return;
+    pausedPicture_.CreateBitmap(kMarkSize, kMarkSize, 1, 32, nullptr);
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    CBitmap* old = dc.SelectObject(&pausedPicture_);
+    const int left = (kMarkSize - 2 * kBarWidth - kBarGap) / 2;
+    for (int bar = 0; bar < 2; ++bar) {
+      dc.FillSolidRect(left + bar * (kBarWidth + kBarGap), kBarInset, kBarWidth, kMarkSize - 2 * kBarInset, 0xFFFFFF);
+    }
+    dc.SelectObject(old);
+    const CRect at(kMarkInset, kMarkInset, kMarkInset + kMarkSize, kMarkInset + kMarkSize);
+    if (!pausedMark_.Create(L"", WS_CHILD | SS_BITMAP, at, this)) return;
+    pausedMark_.SetBitmap(pausedPicture_);
+  }
+  pausedMark_.ShowWindow(show ? SW_SHOW : SW_HIDE);
 }
 
 BOOL CPanelDlg::CreateEmbedded() { return Create(kTemplate, main_); }

@@ -5,7 +5,9 @@
 // picture's proportion ("KeepRatio").
 #pragma once
 
+#include "platform/gdi/GdiObjects.h"
 #include "platform/wnd/Dialog.h"
+#include "platform/wnd/Static.h"
 
 class CMainDlg;
 class IIbpCtrl;
@@ -37,6 +39,10 @@ class CPanelDlg : public CDialog {
   void Embed();
   // Embedded -> floating -> full screen -> embedded.
   void SwitchMode();
+  // A pause sign in the picture's top-left corner, shown while playback is paused, so that a
+  // paused picture is not taken for a stuck one.
+  void ShowPausedMark(bool show);
+  bool IsPausedMarkShown() const { return pausedMark_.GetSafeHwnd() && pausedMark_.IsWindowVisible(); }
 
   BOOL OnInitDialog() override;
   void OnCancel() override;
@@ -56,4 +62,6 @@ class CPanelDlg : public CDialog {
   CRect embeddedRect_;
   CSize lastPicture_;  // the picture's size when the window last floated with one
   int channel_ = -1;
+  CStatic pausedMark_;
+  CBitmap pausedPicture_;
 };

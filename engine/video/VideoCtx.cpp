@@ -54,6 +54,7 @@ bool CVideoCtx::Stop(DWORD timeoutMs) {
   pacer_.Wake();
   const bool inTime = CMyThread::Stop(timeoutMs);
   carData_ = {};
+  PublishCarData();
   frameTime_ = 0;
   streamStamp_ = 0;
   return inTime;
@@ -159,7 +160,7 @@ void CVideoCtx::HandleItem(const QueueItem& item) {
       TakeTimeFrame(item);
       return;
     case kItemCarData:
-      ParseCarDataFrame(item.data, item.length, item.chunkTime, carData_);
+      if (ParseCarDataFrame(item.data, item.length, item.chunkTime, carData_)) PublishCarData();
       return;
     case kItemMarker:
       TakeMarker(item, speed);
@@ -180,8 +181,21 @@ bool CVideoCtx::Admits(const QueueItem& item, double speed) {
   }
   const bool stale = backward ? item.chunkTime + kCarDataStaleSeconds < carData_.time
                               : carData_.time + kCarDataStaleSeconds < item.chunkTime;
-  if (stale) carData_.time = 0;
+  if (stale && carData_.time != 0) {
+    carData_.time = 0;
+    PublishCarData();
+  }
   return true;
+}
+
+void CVideoCtx::PublishCarData() {
+  std::lock_guard lock(carDataLock_);
+  sharedCarData_ = carData_;
+}
+
+CarDataRecord CVideoCtx::CarData() const {
+  std::lock_guard lock(carDataLock_);
+  return sharedCarData_;
 }
 
 bool CVideoCtx::DecodesKind(const QueueItem& item, double speed) {

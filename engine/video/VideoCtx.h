@@ -103,6 +103,8 @@ class CVideoCtx : public CMyThread {
   std::uint64_t PresentedKeyPictures() const { return presentedKeys_.load(); }
   // Inter frames between the last two key frames that started with a sequence parameter set.
   std::int32_t GopLength() const { return gopLength_.load(); }
+  // A copy of the car data of the picture shown (time 0: no car-data frame is current).
+  CarDataRecord CarData() const;
 
  protected:
   void Run() override;
@@ -134,6 +136,8 @@ class CVideoCtx : public CMyThread {
   void Pace(const QueueItem& item, double speed);
   void WaitWhilePaused();
   void ResumeAtNormalSpeed();
+  // The thread's car data becomes what CarData gives.
+  void PublishCarData();
 
   // Presenting (VideoCtxPresent.cpp).
   void TakeWindowPresenter();
@@ -171,6 +175,8 @@ class CVideoCtx : public CMyThread {
   // Replaced only by the thread (and by Start); Snapshot reads it under the lock.
   mutable std::mutex presenterLock_;
   std::shared_ptr<plat::IVideoPresenter> presenter_;
+  mutable std::mutex carDataLock_;
+  CarDataRecord sharedCarData_;
 
   // The thread's own state.
   CFpsCtrl pacer_;

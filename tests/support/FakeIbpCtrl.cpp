@@ -212,6 +212,13 @@ bool FakeIbpCtrl::GetSensorBlock(BYTE* out) const {
   return answers.hasSensorBlock;
 }
 
+bool FakeIbpCtrl::GetCarData(int channel, CarDataRecord& out) const {
+  Record("GetCarData", channel);
+  if (answers.carData.time == 0) return false;
+  out = answers.carData;
+  return true;
+}
+
 bool FakeIbpCtrl::TakeSnapshot(bool jpeg, const CString& path) {
   Record("TakeSnapshot", jpeg, path);
   return answers.snapshotFailure.kind == SnapshotFailure::Kind::kNone;

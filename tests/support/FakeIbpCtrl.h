@@ -41,6 +41,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
     std::int64_t shownChunk = kNoChunk;
     bool hasSensorBlock = false;
     std::array<BYTE, kMarkerLength> sensorBlock{};
+    CarDataRecord carData;  // time 0: none
     double progressRatio = 0.0;
     int jobProgress = -1;
     JobResult jobResult = JobResult::kNone;
@@ -111,6 +112,7 @@ class FakeIbpCtrl final : public IIbpCtrl {
   void RedrawVideo() override;
   std::int64_t GetDisplayTime(int channel) const override;
   bool GetSensorBlock(BYTE* out) const override;
+  bool GetCarData(int channel, CarDataRecord& out) const override;
   bool TakeSnapshot(bool jpeg, const CString& path) override;
   SnapshotFailure GetSnapshotFailure() const override;
 

@@ -6,9 +6,11 @@
 #include "engine/IIbpCtrl.h"
 #include "testdata/FileBytes.h"
 #include "testdata/StoreBuilder.h"
+#include "tests/i18n/LanguageFolder.h"
 #include "tests/support/FakeDriveTable.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/ui/MainWindowTestSupport.h"
+#include "ui/MainDlgIds.h"
 #include "users/ConfirmDlg.h"
 
 namespace {
@@ -186,4 +188,42 @@ TEST(CardsRealEngineTest, AnArrivingCardImageIsOpenedAndListedByTheEngine) {
   EXPECT_FALSE(dlg->HasCardDrive());
   dlg.reset();
   g_appConfig.SetAppFolder(programFolder);
+}
+
+// When nothing opens the window says why, in one line in the user's language over the video area:
+// no card on any drive; a raw card image named as a backup; Play after Format forgot the source.
+// Whatever opens or plays takes the line away.
+TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
+  const LanguageFolder german(L"de_DE");
+  const auto lineShown = [&] {
+    const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, 0);
+    const QImage shot = plat::test::Grab(dlg_.get());
+    int white = 0;
+    for (int x = video.left; x < video.right; ++x) white += shot.pixel(x, (video.top + video.bottom) / 2) == 0xFFFFFFFFu;
+    return white > 0;
+  };
+  CMainDlg& dlg = Start(1920, 1080);
+  dlg.ShowWindow(SW_SHOW);
+  EXPECT_EQ(dlg.GetNotice(), L"Keine Rekorderkarte gefunden");
+  EXPECT_TRUE(lineShown());
+  Start(1920, 1080, {L"-f", CString(card_->path)}).ShowWindow(SW_SHOW);
+  EXPECT_EQ(dlg_->GetNotice(), L"Keine Sicherungs- oder Indexdatei");
+  EXPECT_TRUE(lineShown());
+
+  CMainDlg& opened = Start(1920, 1080, {L"-f", CString(entries_)});
+  opened.ShowWindow(SW_SHOW);
+  EXPECT_TRUE(opened.GetNotice().IsEmpty());
+  EXPECT_FALSE(lineShown());
+  plat::test::WhileModal([] {
+    CWnd* w = CWnd::GetFocus();
+    while (w != nullptr && dynamic_cast<CDialog*>(w) == nullptr) w = w->GetParent();
+    if (w != nullptr) w->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  opened.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kFormat, BN_CLICKED), 0);
+  opened.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kPlay, BN_CLICKED), 0);
+  EXPECT_EQ(opened.GetNotice(), L"Nach dem Formatieren gibt es nichts abzuspielen");
+  ASSERT_TRUE(opened.GetDiskDlg().OpenSdFile(CString(entries_)));
+  opened.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kPlay, BN_CLICKED), 0);
+  EXPECT_TRUE(opened.IsPlaying());
+  EXPECT_TRUE(opened.GetNotice().IsEmpty());
 }

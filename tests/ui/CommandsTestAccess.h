@@ -7,8 +7,12 @@
 struct MainDlgTestAccess {
   static void SetPlaying(CMainDlg& dlg, bool playing, bool paused, int speedLevel) {
     dlg.playing_ = playing;
-    dlg.paused_ = paused;
-    dlg.speedLevel_ = speedLevel;
+    if (dlg.transport_.IsPaused() != paused) dlg.transport_.TogglePause();
+    if (speedLevel == TransportCtrl::kNoLevel) {
+      dlg.transport_.PlayBackward();
+    } else {
+      dlg.transport_.SetSpeedLevel(speedLevel);
+    }
   }
   static void SetPasswordAccepted(CMainDlg& dlg) { dlg.passwordAccepted_ = true; }
   static void SetSnapshotBusy(CMainDlg& dlg, bool busy = true) { dlg.snapshotBusy_ = busy; }

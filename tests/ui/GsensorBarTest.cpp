@@ -182,3 +182,31 @@ TEST(GsensorBarTest, BrakingEventPicture) {
   EXPECT_EQ(canvas.At(bar.ColumnX(400 * 40 / 90 + 1), 10), GetEventColor(2));
   canvas.image.save(QString::fromStdString(plat::test::TestOutputDir() + "/gsensor_bar.png"));
 }
+
+// Four columns to a second: the curve of a sawtooth of seconds rises from one second to the next
+// in every column instead of standing flat across each second's columns.
+TEST(GsensorBarTest, ACurveRisesBetweenSecondsInsteadOfSteppingAcrossTheirColumns) {
+  Canvas canvas(490, 176);
+  GsensorBar bar;
+  bar.SetLayout(8, 8, 482, 168, 0, 0, 512, 0);
+  bar.SetTimeRange(5000, 100);
+  for (int s = 1; s <= 100; ++s) {
+    bar.AddSample(0, 0, 0, 5000 + s);
+    bar.AddSample(5 * (s % 16), 0, 0, 5000 + s);
+  }
+  bar.SetFrozen(true);
+  bar.ReloadSamples();
+  bar.SetClockTime(GsensorBar::kFarTime);
+  bar.Draw(&canvas.dc);
+  const auto red = [&](int column) {
+    std::vector<int> rows;
+    for (int y = 0; y < 176; ++y) {
+      if (canvas.At(bar.ColumnX(column), y) == RGB(255, 0, 0)) rows.push_back(y);
+    }
+    return rows;
+  };
+  int flat = 0;
+  for (int c = 9; c < 389; ++c) flat += red(c) == red(c - 1) ? 1 : 0;
+  EXPECT_LT(flat, 380 / 8);
+  canvas.image.save(QString::fromStdString(plat::test::TestOutputDir() + "/gsensor_bar_ramp.png"));
+}

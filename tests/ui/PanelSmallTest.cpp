@@ -63,6 +63,28 @@ TEST_F(PanelTest, TheSpeedPanelStepsWithinItsLevelsAndClampsWhatItsSliderHandsOn
   EXPECT_EQ(speed.Slider().GetPos(), 8);
 }
 
+// The speed and volume panels are their pictures' size, so that no bare window shows along their
+// right and bottom edges; the speed panel's step buttons stand at the two ends under its slider.
+TEST_F(PanelTest, TheSpeedAndVolumePanelsAreTheirPicturesSizeWithTheStepButtonsAtTheSliderEnds) {
+  SpyMainDlg& main = StartSpy();
+  const ui::PanelLayout& speedDesign = ui::kSpeedPanel[0];
+  for (auto [panel, width, height] : {std::tuple<CSidePanel*, int, int>{&main.GetSpeedDlg(), speedDesign.width, speedDesign.height},
+                                      {&main.GetVolumeDlg(), ui::kVolumePanel.width, ui::kVolumePanel.height}}) {
+    panel->Toggle(5);
+    CRect r;
+    panel->GetWindowRect(&r);
+    EXPECT_EQ(r.Size(), CSize(width, height));
+    const QImage shot = plat::test::Grab(panel);
+    for (int y = 8; y < height - 8; ++y) EXPECT_NE(shot.pixel(width - 4, y) & 0xFFFFFF, 0xFFFFFFu) << y;
+    panel->Toggle(0);
+  }
+  SpeedDlg& speed = main.GetSpeedDlg();
+  const CRect faster = RectIn(speed, *speed.GetDlgItem(1756));
+  const CRect slower = RectIn(speed, *speed.GetDlgItem(1758));
+  EXPECT_EQ(speedDesign.width - faster.right, slower.left);
+  EXPECT_EQ(faster.top, slower.top);
+}
+
 TEST_F(PanelTest, TheCarDataPanelKeepsWhatItIsGivenAndShowsItselfCentredOnTheMainWindow) {
   EXPECT_EQ(IOdlg::RpmText(750.4), L"0750 RPM");
   EXPECT_EQ(IOdlg::RpmText(12345), L"12345 RPM");

@@ -1,15 +1,28 @@
 // The engine's messages as the main window takes them from a fake engine: sensor blocks feed the
 // graph's curve, the map page, the speed and the car data; the end of a backup says how it ended.
+#include "cardtools/FormatDlg.h"
+#include "config/dialogs/TabConfigDlg.h"
 #include "engine/state/EngineState.h"
+#include "platform/wnd/ComboBox.h"
 #include "platform/ByteOrder.h"
 #include "platform/wnd/PaintDC.h"
 #include "recorder/RecorderDate.h"
 #include "testdata/TestSignals.h"
+#include "tests/ui/CommandsTestAccess.h"
 #include "tests/ui/MainWindowTestSupport.h"
+#include "ui/MainDlgIds.h"
 
 namespace {
 
 using Xyz = std::array<std::int16_t, 3>;
+
+// The modal dialog that has the focus.
+template <typename Dialog>
+Dialog* Focused() {
+  CWnd* w = CWnd::GetFocus();
+  while (w != nullptr && dynamic_cast<Dialog*>(w) == nullptr) w = w->GetParent();
+  return dynamic_cast<Dialog*>(w);
+}
 constexpr std::int64_t kBlockTime = 1709280750;
 
 std::string Rmc(double latitude, double longitude, double kmh) {
@@ -109,6 +122,40 @@ TEST_F(SensorDataTest, TheSpeedTakesTheOnScreenUnitAndACarDataLineFeedsTheCarDat
   EXPECT_EQ(car.GetCarInfo(), L"TAXI-42");
   EXPECT_EQ(car.GetDriverId(), L"DRV7");
   EXPECT_EQ(car.GetRpm(), 1800.0);
+}
+
+// The car's own data of the picture shown outranks the GPS: the speed digits show the car's speed
+// (as the on-screen text does), in the unit chosen later too; the car-data panel its engine speed
+// and brake. Without car data the digits show the GPS speed; Format leaves nothing of either.
+TEST_F(SensorDataTest, TheCarsOwnDataFeedsTheDigitsAndTheCarDataPanelUntilFormatClearsThem) {
+  CMainDlg& dlg = Start(1920, 1080);
+  const auto command = [&](int id) { dlg.SendMessage(WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); };
+  CarDataRecord& car = fake_.engine().answers.carData;
+  car = {.time = kBlockTime, .speed = 76, .rpm = 4405, .status = kCarStatusBrakePresent | kCarStatusBrakeOn};
+  Send(Block({}, Rmc(25.05, 121.5, 80.0)), 151);
+  EXPECT_EQ(dlg.GetSpeedText(), L" 76");
+  const IOdlg& panel = dlg.GetCarDataPanel();
+  EXPECT_EQ(panel.GetRpm(), 4405.0);
+  EXPECT_TRUE(panel.IsInputOn(IOdlg::kBrakeInput));
+  MainDlgTestAccess::SetPasswordAccepted(dlg);
+  plat::test::WhileModal([&] {
+    TabConfigDlg* config = Focused<TabConfigDlg>();
+    ASSERT_NE(config, nullptr);
+    dynamic_cast<CComboBox*>(config->GetDlgItem(TabConfigDlg::kSpeedUnitList))->SetCurSel(1);
+    config->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  });
+  command(mainid::kConfiguration);
+  EXPECT_EQ(dlg.GetSpeedText(), L" 47");  // 76 km/h in miles an hour
+  car.time = 0;
+  Send(Block({}, Rmc(25.05, 121.5, 80.0)), 151);
+  EXPECT_EQ(dlg.GetSpeedText(), L" 50");
+  plat::test::WhileModal([&] {
+    Focused<CFormatDlg>()->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  });
+  command(mainid::kFormat);
+  EXPECT_EQ(dlg.GetSpeedText(), L"  0");
+  EXPECT_EQ(panel.GetRpm(), 0.0);
+  EXPECT_FALSE(panel.IsInputOn(IOdlg::kBrakeInput));
 }
 
 // Only a backup's end (-1) is reported, and "Completed!" only when the engine wrote all of it.

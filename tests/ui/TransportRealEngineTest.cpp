@@ -1,9 +1,11 @@
 #include <algorithm>
+#include <set>
 #include <chrono>
 #include <thread>
 
 #include "engine/IbpCtrl.h"
 #include "platform/video/qt/WindowPresenters.h"
+#include "testdata/TestSignals.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/WindowWait.h"
 #include "tests/ui/TransportTestSupport.h"
@@ -96,4 +98,18 @@ TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTh
   EXPECT_TRUE(playing(static_cast<int>(kept - recordings.begin())));
   plat::test::SavePng(plat::test::Grab(&dlg), "transport-real-engine-window");
   dlg.DestroyWindow();
+}
+
+// On the program's own engine the car-data panel shows what the played recording's car-data
+// frames hold: an engine speed that the recorder wrote, not its empty "0000 RPM".
+TEST_F(TransportTest, OnTheRealEngineTheCarDataPanelShowsTheEngineSpeedThePlayedRecordingHolds) {
+  ScopedEnvironment tz("TZ", "UTC");
+  RealTime realTime;
+  CMainDlg& dlg = OpenThree(3.0, true);
+  const double route = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 3.0).recordings[0].route.speedKmh;
+  std::set<double> written;
+  for (int second = 0; second < 3; ++second) written.insert(fixtures::TestCarData(second, route).rpm);
+  ASSERT_TRUE(dlg.PlayRecord(0));
+  const IOdlg& panel = dlg.GetCarDataPanel();
+  EXPECT_TRUE(PumpUntil([&] { return written.count(panel.GetRpm()) > 0; })) << panel.GetRpm();
 }

@@ -81,3 +81,60 @@ TEST_F(TransportTest, VolumeLevelsPercentVolumesAudioBoxesAndChannelLayoutCells)
   Click(mainid::kLayout4);
   EXPECT_EQ(placed(), std::make_pair(CRect(58, 106, 751, 487), CRect(767, 503, 1460, 884)));
 }
+
+// Each volume and speed control follows a change made with any other: the window's volume
+// buttons move the video control panel's and the volume panel's bars; the video control panel's
+// bar moves the window's; the speed panel's buttons move the window's slider and the video
+// control panel's read-out; backward play shows the normal level everywhere.
+TEST_F(TransportTest, EveryVolumeAndSpeedControlFollowsAChangeMadeWithAnyOther) {
+  CMainDlg& dlg = OpenThree(2.0);
+  VideoCtrlPanel& video = dlg.GetVideoCtrlPanel();
+  for (int i = 0; i < 3; ++i) Click(mainid::kVolumeDown);
+  EXPECT_EQ(video.VolumeSlider().GetPos(), 24);
+  EXPECT_EQ(dlg.GetVolumeDlg().Slider().GetPos(), 24);
+  video.SendMessage(WM_BITMAPSLIDER_MOVED, mainid::kBitmapVolume, 9);
+  auto* windowBar = dynamic_cast<CBitmapSlider*>(dlg.GetDlgItem(mainid::kBitmapVolume));
+  ASSERT_NE(windowBar, nullptr);
+  EXPECT_EQ(windowBar->GetPos(), 9);
+  EXPECT_EQ(dlg.GetVolumeDlg().Slider().GetPos(), 9);
+
+  SpeedDlg& speed = dlg.GetSpeedDlg();
+  const auto press = [](CSidePanel& panel, int id) {
+    panel.Toggle(5);
+    plat::test::Mouse(panel.GetDlgItem(id), WM_LBUTTONDOWN, {20, 20});
+    plat::test::Mouse(panel.GetDlgItem(id), WM_LBUTTONUP, {20, 20});
+    plat::test::Pump();
+    panel.Toggle(0);
+  };
+  auto* windowSpeed = dynamic_cast<CVxSkinSldButton*>(dlg.GetDlgItem(mainid::kSpeedSlider));
+  ASSERT_NE(windowSpeed, nullptr);
+  press(speed, 1756);
+  press(speed, 1756);
+  EXPECT_EQ(video.GetSpeedText(), CString(L"  4 "));
+  EXPECT_EQ(windowSpeed->GetPos(), 6);
+  press(video, 1758);
+  EXPECT_EQ(speed.GetSpeedText(), CString(L"  2 "));
+  EXPECT_EQ(speed.Slider().GetPos(), 5);
+  Click(mainid::kBackward);
+  EXPECT_EQ(speed.Slider().GetPos(), CMainDlg::kNormalSpeedLevel);
+  EXPECT_EQ(windowSpeed->GetPos(), CMainDlg::kNormalSpeedLevel);
+  press(speed, 1756);  // a step after backward play goes on from level 5
+  EXPECT_EQ(TakeCommands().back(), "SetSpeed(4)");
+}
+
+// A paused picture carries a pause sign: Pause shows it, Play again takes it away; a frame step
+// leaves the picture paused with its sign; Stop takes it away.
+TEST_F(TransportTest, APausedPictureCarriesAPauseSignUntilItPlaysOrStops) {
+  CMainDlg& dlg = OpenThree(2.0);
+  ASSERT_TRUE(dlg.PlayRecord(0));
+  CPanelDlg& picture = dlg.GetChannelWindow();
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+  Click(mainid::kPause);
+  EXPECT_TRUE(picture.IsPausedMarkShown());
+  Click(mainid::kPause);
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+  Click(mainid::kNextFrame);
+  EXPECT_TRUE(picture.IsPausedMarkShown());
+  Click(mainid::kStop);
+  EXPECT_FALSE(picture.IsPausedMarkShown());
+}

@@ -16,6 +16,8 @@ class IOdlg : public CSidePanel {
   static constexpr int kCloseButton = 1541;
   static constexpr int kOffPictureItem = 1550;  // 1550 to 1557
   static constexpr int kOnPictureItem = 1560;   // 1560 to 1567
+  // The brake sign is the first of the eight.
+  static constexpr int kBrakeInput = 0;
 
   explicit IOdlg(CWnd* parent);
 

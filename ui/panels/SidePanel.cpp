@@ -11,6 +11,16 @@
 CSidePanel::CSidePanel(UINT templateId, CWnd* parent)
     : CVxSkinDialog(templateId, parent), main_(dynamic_cast<CMainDlg*>(parent)) {}
 
+CSidePanel::~CSidePanel() {
+  if (main_ != nullptr && transportObserver_ != nullptr) main_->Transport().RemoveObserver(transportObserver_);
+}
+
+void CSidePanel::ObserveTransport(ITransportObserver* observer) {
+  if (main_ == nullptr) return;
+  transportObserver_ = observer;
+  main_->Transport().AddObserver(observer);
+}
+
 BOOL CSidePanel::OnInitDialog() {
   CVxSkinDialog::OnInitDialog();
   if (tooltip_.Create(this)) tooltip_.Activate(TRUE);

@@ -15,6 +15,7 @@
 #include "controls/VxSkinSldButton2.h"
 #include "layout/PanelLayout.h"
 #include "platform/wnd/ToolTipCtrl.h"
+#include "ui/TransportCtrl.h"
 
 class CMainDlg;
 class IIbpCtrl;
@@ -35,6 +36,9 @@ class CSidePanel : public CVxSkinDialog {
   };
 
   CSidePanel(UINT templateId, CWnd* parent);
+  ~CSidePanel() override;
+  CSidePanel(const CSidePanel&) = delete;
+  CSidePanel& operator=(const CSidePanel&) = delete;
 
   static constexpr int kLockButton = 1762;
   static constexpr int kUnlockButton = 1763;
@@ -88,6 +92,8 @@ class CSidePanel : public CVxSkinDialog {
 
   // The main window's engine; null without either.
   IIbpCtrl* Engine() const;
+  // The panel shows what the main window's transport controller holds from now on, until it goes.
+  void ObserveTransport(ITransportObserver* observer);
   // The click reaches the main window as a click of its own button with that id.
   void ClickMainButton(int id) const;
   // A message of the slider protocol (or another of the main window's own) handed to the main
@@ -114,4 +120,5 @@ class CSidePanel : public CVxSkinDialog {
 
   RegionShape region_;
   bool hasRegion_ = false;
+  ITransportObserver* transportObserver_ = nullptr;
 };

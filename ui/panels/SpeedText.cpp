@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "ui/TransportCtrl.h"
+
 namespace panels {
 namespace {
-
-constexpr std::array<double, 9> kLevelSpeeds{0.0625, 0.125, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0, 16.0};
 
 struct Fraction {
   double speed;
@@ -30,11 +30,6 @@ CString SpeedText(double speed) {
   return text;
 }
 
-int SpeedLevelOf(double speed) {
-  for (size_t level = 0; level < kLevelSpeeds.size(); ++level) {
-    if (speed == kLevelSpeeds[level]) return static_cast<int>(level);
-  }
-  return -1;
-}
+int SpeedLevelOf(double speed) { return TransportCtrl::LevelOfSpeed(speed); }
 
 }  // namespace panels

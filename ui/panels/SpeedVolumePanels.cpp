@@ -11,9 +11,6 @@
 
 namespace {
 
-// The panel is a little larger than its skin, which its rounded region then trims.
-const CSize kSpeedPanelFrame(5, 6);
-const CSize kVolumePanelFrame(6, 6);
 constexpr CSidePanel::RegionShape kRoundedRegion{4, 3, 6};
 constexpr int kFaster = 1756;
 constexpr int kSlower = 1758;
@@ -30,15 +27,25 @@ BOOL SpeedDlg::OnInitDialog() {
   CSidePanel::OnInitDialog();
   EnableDragByClientArea(false);
   const ui::SpeedPanelSkins& skins = ui::kSpeedPanelSkins[static_cast<size_t>(ModeOf(main_))];
-  TakeSkin(skins.skin, kSpeedPanelFrame);
+  // The panel is its skin's size: a panel larger than its picture shows the bare window along its
+  // right and bottom edges, which its rounded region does not trim away.
+  TakeSkin(skins.skin);
   AttachSlider(skins);
   InitReadOut();
-  PlaceButtons(ui::kSpeedPanelControls, {kReadOut});
+  PlaceButtons(Controls(), {kReadOut});
   for (const auto& [id, tip] : {std::pair{kSlower, L"Decrement Video Speed"}, {kFaster, L"Increase Video Speed"}}) {
     if (CVxSkinButton* button = Button(id)) tooltip_.AddTool(button, LoadLanguageString(tip));
   }
   SetRegionShape(kRoundedRegion);
+  ObserveTransport(this);
   return TRUE;
+}
+
+std::span<const ui::PanelControl> SpeedDlg::Controls() const { return ui::kSpeedPanel[static_cast<size_t>(ModeOf(main_))].controls; }
+
+void SpeedDlg::OnSpeedChanged(int level, double speed) {
+  if (slider_.GetSafeHwnd()) slider_.SetPos(level == TransportCtrl::kNoLevel ? TransportCtrl::kNormalSpeedLevel : level);
+  if (level != TransportCtrl::kNoLevel) SetSpeed(speed);
 }
 
 // The track has four frames and no mask.
@@ -56,7 +63,7 @@ void SpeedDlg::InitReadOut() {
   readOut_.ModifyDigiStyle(0, kDigiSmooth);
   readOut_.ModifyDigiStyle(0, kDigi14Segment | kDigiKeepRatio);
   readOut_.SetColor(kUnlitSegment, kLitSegment);
-  Place(readOut_, FindDesign(ui::kSpeedPanelControls, kReadOut)->rect);
+  Place(readOut_, FindDesign(Controls(), kReadOut)->rect);
   readOut_.SetText(L"X  1");
   readOut_.ShowWindow(SW_HIDE);
 }
@@ -101,7 +108,7 @@ VolumeDlg::VolumeDlg(CWnd* parent) : CSidePanel(kTemplate, parent) {}
 BOOL VolumeDlg::OnInitDialog() {
   CSidePanel::OnInitDialog();
   EnableDragByClientArea(false);
-  TakeSkin(ui::kVolumePanel.background, kVolumePanelFrame);
+  TakeSkin(ui::kVolumePanel.background);
   if (hiddenSlider_.SubclassDlgItem(kHiddenSlider, this)) {
     hiddenSlider_.SetNotifyCode(kSliderVolumeLevel);
     hiddenSlider_.ShowWindow(SW_HIDE);
@@ -119,7 +126,12 @@ BOOL VolumeDlg::OnInitDialog() {
     slider_.ShowWindow(SW_SHOW);
   }
   SetRegionShape(kRoundedRegion);
+  ObserveTransport(this);
   return TRUE;
+}
+
+void VolumeDlg::OnVolumeChanged(int level) {
+  if (slider_.GetSafeHwnd()) slider_.SetPos(level);
 }
 
 // The panel only relays: the slider messages of its hidden slider, and the moves of its volume

@@ -8,7 +8,7 @@
 #include "controls/VxSkinSldButton.h"
 #include "ui/panels/SidePanel.h"
 
-class SpeedDlg : public CSidePanel {
+class SpeedDlg : public CSidePanel, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 110;
   static constexpr int kSlider = 1043;
@@ -29,8 +29,12 @@ class SpeedDlg : public CSidePanel {
 
  protected:
   bool OnButton(int id) override;
+  // The slider and the read-out follow the transport controller; backward play shows level 4.
+  void OnSpeedChanged(int level, double speed) override;
 
  private:
+  // The design of the main window's UI mode.
+  std::span<const ui::PanelControl> Controls() const;
   void AttachSlider(const ui::SpeedPanelSkins& skins);
   void InitReadOut();
   // A released slider's level, kept within the slider's range, goes to the main window.
@@ -42,7 +46,7 @@ class SpeedDlg : public CSidePanel {
   CVxSkinSldButton slider_;
 };
 
-class VolumeDlg : public CSidePanel {
+class VolumeDlg : public CSidePanel, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 1866;
   static constexpr int kHiddenSlider = 1042;
@@ -53,6 +57,9 @@ class VolumeDlg : public CSidePanel {
 
   BOOL OnInitDialog() override;
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void OnVolumeChanged(int level) override;
 
  private:
   CVxSkinSldButton hiddenSlider_;

@@ -57,6 +57,7 @@ BOOL VideoCtrlPanel::OnInitDialog() {
   }
   InitReadOuts();
   SetLayeredLook(0, kPanelAlpha, LWA_ALPHA);
+  ObserveTransport(this);
   return TRUE;
 }
 

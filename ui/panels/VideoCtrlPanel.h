@@ -15,7 +15,7 @@
 #include "platform/gdi/GdiObjects.h"
 #include "ui/panels/SidePanel.h"
 
-class VideoCtrlPanel : public CSidePanel {
+class VideoCtrlPanel : public CSidePanel, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 234;
   static constexpr int kCarSpeedDigits = 1140;
@@ -45,6 +45,9 @@ class VideoCtrlPanel : public CSidePanel {
   LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  // The speed read-out and the volume slider follow the transport controller.
+  void OnSpeedChanged(int level, double speed) override;
+  void OnVolumeChanged(int level) override;
   // The main window's volume level (0..27), and telling it a new one, which it applies as the
   // attenuation of that level.
   virtual int MainVolumeLevel() const;

@@ -20,8 +20,6 @@ constexpr int kFaster = 1756;
 constexpr int kSlower = 1758;
 constexpr int kShiftRight = 1757;
 constexpr int kShiftLeft = 1759;
-// Attenuation in hundredths of a decibel per volume level below the loudest.
-constexpr int kAttenuationPerLevel = -160;
 // The bitmap slider's 28 levels become the main window's percent volume in steps of 4.
 constexpr int kPercentPerLevel = 4;
 
@@ -73,6 +71,15 @@ void VideoCtrlPanel::SetSpeedText(double speed) {
   NoteActivity();
 }
 
+void VideoCtrlPanel::OnSpeedChanged(int level, double speed) {
+  if (level != TransportCtrl::kNoLevel) SetSpeedText(speed);
+}
+
+// Muted, the slider keeps showing silence whatever level another control sets.
+void VideoCtrlPanel::OnVolumeChanged(int level) {
+  if (volumeSlider_.GetSafeHwnd()) volumeSlider_.SetPos(soundOn_ ? level : 0);
+}
+
 void VideoCtrlPanel::StepSpeed(int delta) {
   if (main_ == nullptr) return;
   speedLevel_ = main_->SetSpeedLevel(speedLevel_ + delta);
@@ -114,20 +121,17 @@ void VideoCtrlPanel::SetMainVolumeControlsEnabled(bool enable) {
 }
 
 void VideoCtrlPanel::SetAttenuation(int level) const {
-  if (IIbpCtrl* engine = Engine()) {
-    engine->SetVolume(0, (CMainDlg::kLoudestVolume - std::min(level, CMainDlg::kLoudestVolume)) * kAttenuationPerLevel);
-  }
+  if (IIbpCtrl* engine = Engine()) engine->SetVolume(0, TransportCtrl::LevelAttenuation(level));
 }
 
 int VideoCtrlPanel::MainVolumeLevel() const {
   return main_ != nullptr ? main_->GetVolumeLevel() : CMainDlg::kLoudestVolume;
 }
 
-// The main window's volume read-out moves to the level, and the main window takes it as a move of
-// that read-out: it gives the engine the level's attenuation unless it already had that level.
+// The main window takes the level as a move of its volume read-out: it gives the engine the level's
+// attenuation unless it already had that level, and every volume control follows.
 void VideoCtrlPanel::TellMainVolumeLevel(int level) {
   if (main_ == nullptr || !main_->GetSafeHwnd()) return;
-  if (auto* readOut = dynamic_cast<CBitmapSlider*>(main_->GetDlgItem(mainid::kBitmapVolume))) readOut->SetPos(level);
   main_->OnBitmapSliderMoved(mainid::kBitmapVolume, level);
 }
 
