@@ -1,7 +1,8 @@
 // The real program on an Xvfb server under a window manager (openbox), used step by step as a user
 // would (windowshot --steps): in each mode the record view's speed read-out shows the speed alone
 // and whole, and the floating channel window opens at the picture's size, centred on the main
-// window, each time it is brought out again after Escape.
+// window, each time it is brought out again after Escape; the main window keeps its size when the
+// window manager is asked for another, and the card dialog's path box takes what is typed.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -125,5 +126,30 @@ TEST(XvfbStepsTest, UnderAWindowManagerTheSpeedShowsWholeAndThePictureFloatsCent
       EXPECT_LE(std::abs(left + w / 2 - (x + width / 2)), kFrameSlack) << floated;
       EXPECT_LE(std::abs(top + h / 2 - (y + height / 2)), kFrameSlack) << floated;
     }
+  }
+}
+
+// A resize request to the window manager leaves the main window at its mode's size (it would crop
+// the window's right column and transport row); a backup's path typed into the card dialog's
+// path box, with real key presses, opens that backup.
+TEST(XvfbStepsTest, TheWindowKeepsItsSizeAgainstAResizeRequestAndThePathBoxTakesTyping) {
+  const fixtures::ScratchDir dir("xvfb-size-typing");
+  const std::string backup = dir.File("demo.sd");
+  const std::string other = dir.File("other.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4), other));
+  for (const Screen& s : kScreens) {
+    SCOPED_TRACE(s.mode);
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    const ui::LayoutRect& playback = ui::FindMainControl(1033)->rect[static_cast<size_t>(s.mode)];
+    // The dialog's "Opened" line names the backup open; the path box lies right of "Backup File".
+    const std::string steps = "resize 1280 720\nclick " + Centre(playback) +
+                              "\nin Open an existing file\nlook 96 138 452 20\nclick 300 70\nkey ctrl+a\ntype " +
+                              other + "\nkey Return\nchanged\n";
+    const std::string png = plat::test::TestOutputDir() + "/xvfb-size-typing-mode-" + std::to_string(s.mode) + ".png";
+    const std::vector<std::string> lines = RunSteps(s, dir, backup, steps, png);
+    ASSERT_EQ(lines.size(), 3u) << "the main window did not appear";
+    EXPECT_EQ(lines[1], "size " + std::to_string(size.width) + " " + std::to_string(size.height));
+    EXPECT_EQ(lines[2], "changed") << "the typed path did not open its backup";
   }
 }
