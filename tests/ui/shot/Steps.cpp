@@ -83,14 +83,24 @@ struct Context {
   QImage kept;
 };
 
-// Asks for the size, then moves the window by a pixel and back, each waited for: the window
-// manager handles requests in turn, so once the moves are done the size request was handled.
+QString MainWindowId() {
+  const QStringList ids =
+      Run("xdotool", {"search", "--onlyvisible", "--name", "^Dravik2 Player$"}).split('\n', Qt::SkipEmptyParts);
+  return ids.isEmpty() ? QString() : ids.first();
+}
+
+// Moves the main window by a pixel and back, each waited for: the window manager handles what
+// reaches it in turn, so once the moves are done what came before them was handled.
+void SyncWithWindowManager(const QString& id) {
+  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", id, "1", "0"});
+  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", id, "-1", "0"});
+}
+
 QString Resize(const QStringList& args) {
-  const QStringList ids = Run("xdotool", {"search", "--onlyvisible", "--name", "^Dravik2 Player$"}).split('\n', Qt::SkipEmptyParts);
-  if (ids.isEmpty()) return "size none";
-  QProcess::execute("xdotool", {"windowsize", ids.first(), args[0], args[1]});
-  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", ids.first(), "1", "0"});
-  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", ids.first(), "-1", "0"});
+  const QString id = MainWindowId();
+  if (id.isEmpty()) return "size none";
+  QProcess::execute("xdotool", {"windowsize", id, args[0], args[1]});
+  SyncWithWindowManager(id);
   const std::optional<Geometry> g = FindWindow("Dravik2 Player");
   return g ? QString("size %1 %2").arg(g->width).arg(g->height) : "size none";
 }
@@ -110,6 +120,8 @@ QString Step(const QString& verb, const QStringList& args, Context& context) {
     return WaitFor([&] { return Look(main, context.looked) != context.kept; }) ? "changed" : "changed no";
   } else if (verb == "resize" && args.size() == 2) {
     return Resize(args);
+  } else if (verb == "sync") {
+    SyncWithWindowManager(MainWindowId());
   } else if ((verb == "click" || verb == "dblclick") && args.size() == 2) {
     Click(main, args, verb == "click" ? 1 : 2);
   } else if (verb == "key" && args.size() == 1) {

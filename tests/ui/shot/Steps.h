@@ -18,8 +18,9 @@
 //   changed              waits until the region of the last look shows something else; reports
 //                        "changed" or "changed no"
 //   resize W H           asks the window manager to size the main window W x H, waits until it has
-//                        handled that (a move there and back after it) and reports "size W H" of
-//                        the main window then
+//                        handled that (as sync) and reports "size W H" of the main window then
+//   sync                 waits until the window manager has handled what came before: a move of
+//                        the main window by a pixel and back, each waited for, comes after it
 #pragma once
 
 #include <QString>
