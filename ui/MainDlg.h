@@ -403,7 +403,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);
-  CRect MapBesideListRect() const;
+  CRect BesideListRect() const;
+  bool MainListShown() const;
+  void PlaceViews();
   void RedrawVideoArea();
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
@@ -412,6 +414,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // The full-video buttons, Close and Minimise: the full-video view keeps them above the picture.
   static bool IsFullVideoControl(int id);
   void RaiseFullVideoControls();
+  CRect FullVideoRect(bool large) const;
   // Every docking of the map page goes through here.
   void DockMapPage(const CRect& rect);
   void ShowPanelBelowButton(CSidePanel& panel, int buttonId);
@@ -577,6 +580,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool firstSize_ = true;
   DWORD lastActivity_ = 0;
   CRect videoRectBeforeFull_;
+  CRect mapRectBeforeFull_;
   std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
   CBitmap snapshotPicture_;            // the last snapshot as drawn
   // Tests of these commands set the transport state that other parts of the window own.

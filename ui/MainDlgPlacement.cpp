@@ -8,9 +8,22 @@
 
 namespace {
 
-// Kept while the full-video view hides the rest, so that the view can be left and the window
-// closed or minimised.
-constexpr int kFullVideoControls[] = {mainid::kFullVideo, mainid::kFullVideoSwap, mainid::kMinimize, mainid::kClose};
+// Kept while the full-video view hides the rest, so that the view can be left, the window closed
+// or minimised, and the recording driven.
+constexpr int kFullVideoControls[] = {
+    mainid::kFullVideo,  mainid::kFullVideoSwap, mainid::kMinimize,      mainid::kClose,
+    mainid::kPrevFile,   mainid::kPrevFrame,     mainid::kBackward,      mainid::kPause,
+    mainid::kStop,       mainid::kPlay,          mainid::kNextFrame,     mainid::kNextFile,
+    mainid::kRestartRecord, mainid::kBackupSelected};
+
+// The full-video view's small picture: 390 x 213 (the 1280 x 800 shape) at the largest mode's top
+// right, 30 pixels in; the smaller modes scale it with the window's width.
+constexpr int kSmallViewMargin = 30;
+constexpr int kSmallViewWidth = 390;
+constexpr int kSmallViewHeight = 213;
+constexpr int kLargestWidth = 1920;
+// The pictures of the view stand this far clear of the caption buttons and the transport row.
+constexpr int kFullVideoGap = 6;
 
 }  // namespace
 
@@ -56,4 +69,23 @@ CRect CMainDlg::GetCardDialogArea() const {
   CRect area = videoRect_[static_cast<size_t>(uiMode_)];
   ClientToScreen(&area);
   return area;
+}
+
+// The full-video view's two places: the whole window between the caption buttons and the transport
+// row (clear of the view buttons at the left edge, as far in from the right), and the small
+// picture at the top right below the caption buttons. Neither lies under a control kept shown, so
+// the on-screen text and the controls stay whole.
+CRect CMainDlg::FullVideoRect(bool large) const {
+  CRect client;
+  GetClientRect(&client);
+  const size_t mode = static_cast<size_t>(uiMode_);
+  const int top = ui::FindMainControl(mainid::kClose)->rect[mode].bottom + kFullVideoGap;
+  if (large) {
+    const int side = videoRect_[mode].left;
+    const int bottom = ui::FindMainControl(mainid::kPause)->rect[mode].top - kFullVideoGap;
+    return CRect(client.left + side, top, client.right - side, bottom);
+  }
+  const auto scaled = [&](int length) { return length * client.Width() / kLargestWidth; };
+  const int right = client.right - scaled(kSmallViewMargin);
+  return CRect(right - scaled(kSmallViewWidth), top, right, top + scaled(kSmallViewHeight));
 }
