@@ -363,6 +363,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void CreateChildDialogs();
   void CreatePanels();
   void LinkPanelSliders();
+  void PlaceSidePanels();
   void RunStartActions();
   void OpenBackupAtStart(const CString& path);
   CVxSkinButton* SkinButton(int id);

@@ -24,6 +24,8 @@ constexpr int kSmallViewHeight = 213;
 constexpr int kLargestWidth = 1920;
 // The pictures of the view stand this far clear of the caption buttons and the transport row.
 constexpr int kFullVideoGap = 6;
+// The side panels stand this far inside the video area's corners.
+constexpr int kSidePanelInset = 8;
 
 }  // namespace
 
@@ -88,4 +90,27 @@ CRect CMainDlg::FullVideoRect(bool large) const {
   const auto scaled = [&](int length) { return length * client.Width() / kLargestWidth; };
   const int right = client.right - scaled(kSmallViewMargin);
   return CRect(right - scaled(kSmallViewWidth), top, right, top + scaled(kSmallViewHeight));
+}
+
+// The side panels first appear in corners of their own over the video area, clear of the view
+// buttons at the top right (below which the speed and volume panels open) and of each other: the
+// calendar at the top left, the G-sensor panel at the bottom left, the compass at the bottom
+// right, standing on the transport row. In the smallest mode the calendar is too large to stay
+// clear of the other two.
+void CMainDlg::PlaceSidePanels() {
+  const size_t mode = static_cast<size_t>(uiMode_);
+  const CRect video = videoRect_[mode];
+  const int transportTop = ui::FindMainControl(mainid::kPause)->rect[mode].top;
+  const auto place = [&](CWnd& panel, bool right, int bottom) {
+    if (!panel.GetSafeHwnd()) return;
+    CRect r;
+    panel.GetWindowRect(&r);
+    CPoint at(right ? video.right - kSidePanelInset - r.Width() : video.left + kSidePanelInset,
+              bottom < 0 ? video.top + kSidePanelInset : bottom - r.Height());
+    ClientToScreen(&at);
+    panel.SetWindowPos(nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  place(calendarPanel_, false, -1);
+  place(gsensorPanel_, false, video.bottom - kSidePanelInset);
+  place(compassPanel_, true, transportTop - kFullVideoGap);
 }

@@ -213,6 +213,43 @@ TEST_F(MainWindowTest, NoViewLiesUnderTheListAndFullVideoKeepsTheControlsInEvery
   }
 }
 
+// The side panels open in places of their own in every mode: none covers another, the view
+// buttons or the transport row (in the smallest mode the calendar is as high as half the video
+// area and as wide as three quarters of it, and may meet the other two).
+TEST_F(MainWindowTest, TheSidePanelsOpenClearOfEachOtherAndOfTheButtonsInEveryMode) {
+  for (const auto& [width, height, mode] : {std::tuple{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(mode);
+    CMainDlg& dlg = Start(width, height);
+    const auto screen = [](const CWnd* wnd) {
+      CRect r;
+      wnd->GetWindowRect(&r);
+      return r;
+    };
+    for (int id : {mainid::kGsensorPanel, mainid::kCalendarPanel, mainid::kCompassPanel, mainid::kShowSpeedPanel}) {
+      Command(dlg, id);
+    }
+    const std::pair<const char*, CWnd*> panels[] = {{"G-sensor", &dlg.GetGsensorPanel()},
+                                                    {"calendar", &dlg.GetCalendarPanel()},
+                                                    {"compass", &dlg.GetCompassPanel()},
+                                                    {"speed", &dlg.GetSpeedDlg()}};
+    for (size_t i = 0; i < std::size(panels); ++i) {
+      ASSERT_TRUE(Visible(panels[i].second)) << panels[i].first;
+      for (size_t j = i + 1; j < std::size(panels); ++j) {
+        if (mode == 2 && (i == 1 || j == 1) && j != 3) continue;
+        EXPECT_FALSE(CRect().IntersectRect(screen(panels[i].second), screen(panels[j].second)))
+            << panels[i].first << " " << panels[j].first;
+      }
+      if (i == 3) continue;  // the speed panel opens from its button
+      for (int button : {mainid::kGsensorPanel, mainid::kCalendarPanel, mainid::kMapView, mainid::kShowSpeedPanel,
+                         mainid::kShowVolumePanel, mainid::kSpeedView, mainid::kPrevFile, mainid::kPause,
+                         mainid::kMinimize, mainid::kClose}) {
+        EXPECT_FALSE(CRect().IntersectRect(screen(panels[i].second), screen(dlg.GetDlgItem(button))))
+            << panels[i].first << " " << button;
+      }
+    }
+  }
+}
+
 // Each panel button shows its panel and hides it again; the compass keeps the map page refreshing
 // while it shows; the speed and volume panels take turns and a mouse move hides them.
 TEST_F(MainWindowTest, PanelButtonsShowAndHideTheirPanels) {
