@@ -92,14 +92,14 @@ CRect CMainDlg::FullVideoRect(bool large) const {
   return CRect(right - scaled(kSmallViewWidth), top, right, top + scaled(kSmallViewHeight));
 }
 
-// The side panels first appear in corners of their own over the video area, clear of the view
-// buttons at the top right (below which the speed and volume panels open) and of each other: the
-// calendar at the top left, the G-sensor panel at the bottom left, the compass at the bottom
-// right, standing on the transport row. In the smallest mode the calendar is too large to stay
-// clear of the other two.
+// The side panels first appear in corners of their own over the video area right of the record
+// list's column, clear of the list, of the view buttons at the top right (below which the speed
+// and volume panels open) and of each other: the calendar at the top left, the G-sensor panel at
+// the bottom left, the compass at the bottom right, standing on the transport row. In the smallest
+// mode they are together too large for that area and meet.
 void CMainDlg::PlaceSidePanels() {
   const size_t mode = static_cast<size_t>(uiMode_);
-  const CRect video = videoRect_[mode];
+  const CRect video = BesideListRect();
   const int transportTop = ui::FindMainControl(mainid::kPause)->rect[mode].top;
   const auto place = [&](CWnd& panel, bool right, int bottom) {
     if (!panel.GetSafeHwnd()) return;

@@ -200,8 +200,8 @@ TEST_F(MainWindowTest, PanelsStartHiddenTheirTogglesShowThemAndTheTwinSlidersFol
   CRect main, gsensor;
   dlg.GetWindowRect(&main);
   dlg.GetGsensorPanel().GetWindowRect(&gsensor);
-  // At the bottom left of the video area.
-  const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, dlg.GetUiMode());
+  // At the bottom left of the video area, right of the record list's column.
+  const ui::LayoutRect& video = ui::AreaRect(ui::Area::kBesideList, dlg.GetUiMode());
   EXPECT_EQ(CPoint(gsensor.left, gsensor.bottom), main.TopLeft() + CPoint(video.left + 8, video.bottom - 8));
   dlg.GetPositionSlider().SetRange(100, 200);
   dlg.GetPositionSlider().SetPos(150);
