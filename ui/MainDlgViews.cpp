@@ -239,13 +239,19 @@ void CMainDlg::ShowRecordListArea() {
   PlaceViews();
 }
 
-// A full-video view keeps the map page hidden behind the video.
+// A full-video view keeps the map page hidden behind the video. Otherwise the map page lies over
+// the picture, whose bottom right corner it takes in the one-picture layout (the on-screen text
+// lies along the picture's top and at its bottom left), so that it is seen while a recording plays.
 void CMainDlg::ShowMapArea() {
   mapArea_ = true;
   mapDlg_.SetRefresh(false);
   Show(recordList_, false);
   Show(settingsList_, false);
-  Show(mapDlg_, !fullVideo_ && !swapped_);
+  if (!fullVideo_ && !swapped_) {
+    ShowOverVideo(mapDlg_);
+  } else {
+    Show(mapDlg_, false);
+  }
   ShowAreaTab(1);
   PlaceViews();
 }

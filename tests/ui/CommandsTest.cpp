@@ -191,8 +191,18 @@ TEST_F(MainWindowTest, NoViewLiesUnderTheListAndFullVideoKeepsTheControlsInEvery
     Command(dlg, mainid::kMapView);
     EXPECT_TRUE(Visible(list) && !Visible(&dlg.GetMapDlg()) && !dlg.IsReplayView());
 
+    // Back from the record view the main area shows the map page: over the playing picture.
     MainDlgTestAccess::SetPlaying(dlg, true, false, 4);
     channel.ShowWindow(SW_SHOW);
+    Command(dlg, mainid::kRecordView);
+    Command(dlg, mainid::kSpeedView);
+    Command(dlg, mainid::kRecordView);
+    CRect map;
+    dlg.GetMapDlg().GetWindowRect(&map);
+    const CWnd* under = CWnd::WindowFromPoint(map.CenterPoint());
+    while (under != nullptr && under != &dlg.GetMapDlg() && under != &channel) under = under->GetParent();
+    EXPECT_EQ(under, &dlg.GetMapDlg());
+    Command(dlg, mainid::kSpeedView);
     for (int id : {mainid::kFullVideo, mainid::kFullVideoSwap}) {
       Command(dlg, id);
       EXPECT_FALSE(Visible(list));
