@@ -88,35 +88,37 @@ void CVxSkinSldButton2::TakeRatio(double ratio) {
 
 // The active thumb at the point, kept within the slider; start and end within the range.
 void CVxSkinSldButton2::TakeClampedPoint(int x) {
-  HitTest(x);
   TakeRatio(Clamp01(slider::Ratio(x, ClientWidth())));
   value_[active_] = slider::ValueAtRatio(ratio_, min_, max_);
   if (value_[0] < min_) value_[0] = min_;
   if (value_[1] > max_) value_[1] = max_;
 }
 
-// The thumb being moved pushes the other along when they meet on the screen, and when its value
-// passes the other's (values are finer than pixels), so that the end never lies before the start.
+// The thumb being moved pushes the other along when they meet on the screen, so that the end is
+// never drawn over the start, and takes the other's value with it once its value passes the
+// other's; a value the moved thumb has not passed stays as it was.
 void CVxSkinSldButton2::Separate() {
   const int half0 = thumbSize_[0].cx / 2;
   const bool meet = static_cast<long long>(thumbX_[0]) + half0 > thumbX_[1];
   if (active_ == 1) {
     if (meet) thumbX_[0] = slider::Sum(thumbX_[1], -(thumbSize_[1].cx / 2));
-    if (meet || value_[0] > value_[1]) value_[0] = value_[1];
+    if (value_[0] > value_[1]) value_[0] = value_[1];
   } else {
     if (meet) thumbX_[1] = slider::Sum(thumbX_[0], half0);
-    if (meet || value_[0] > value_[1]) value_[1] = value_[0];
+    if (value_[0] > value_[1]) value_[1] = value_[0];
   }
 }
 
+// The press chooses the thumb; the drag and the release move that thumb alone, however near the
+// pointer comes to the other, which moves only when pushed.
 void CVxSkinSldButton2::OnPress(CPoint p) {
+  HitTest(p.x);
   TakeClampedPoint(p.x);
   Invalidate();
   Notify(WM_SLIDER_PRESSED, value_[active_]);
 }
 
 void CVxSkinSldButton2::OnDrag(CPoint p) {
-  HitTest(p.x);
   TakeRatio(slider::Ratio(p.x, ClientWidth()));
   const int value = slider::ValueAtRatio(ratio_, min_, max_);
   if (value == value_[active_]) return;

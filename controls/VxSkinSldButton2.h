@@ -1,6 +1,7 @@
 // CVxSkinSldButton2: a horizontal range slider with two thumbs on the skinned button: thumb 0
 // marks the start and thumb 1 the end of a range. The end thumb is never drawn left of the start
-// thumb: when they meet, the one being moved pushes the other along and gives it its value. It
+// thumb: when they meet, the one being moved pushes the other along and gives it its value. A
+// drag moves the thumb pressed until the button is released. It
 // reports with the slider protocol like the one-thumb slider (controls/Messages.h), with the value
 // of the thumb being moved.
 //
@@ -29,7 +30,7 @@ class CVxSkinSldButton2 : public CVxSkinSliderBase {
   int GetPos(int thumb) const;
   int GetRangeMin() const { return min_; }
   int GetRangeMax() const { return max_; }
-  // The thumb chosen by the last press or move, or set last.
+  // The thumb chosen by the last press, or set last.
   int GetActiveThumb() const { return active_; }
   void SetActiveThumb(int thumb);
 

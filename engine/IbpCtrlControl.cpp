@@ -60,6 +60,8 @@ void CIbpCtrl::SetVolume(int channel, std::int32_t volume) {
 void CIbpCtrl::Zoom(int channel, int x, int y, int step) {
   if (!ValidChannel(channel)) return;
   state_.SetCrop(ZoomCrop(state_.Crop(), GetVideoWidth(channel), GetVideoHeight(channel), x, y, step));
+  // A paused picture shows the zoom at once, not with the next picture.
+  state_.redrawRequest = true;
 }
 
 void CIbpCtrl::SetNotifyWindow(HWND wnd, int channel) {

@@ -214,7 +214,8 @@ constexpr const MainControl* FindMainControl(int id) {
 enum class Area {
   kVideo,          // the channel window
   kRecordList,     // record list 1005; the settings list 1006 shares it
-  kMapBesideList,  // the map page in map view, beside the record list, inside the video area
+  kBesideList,     // the video area right of the record list: the map view's map page, and the
+                   // picture while a list of the main area is shown
   kMapStored,      // the map page's first place (it starts hidden), the video area's bottom right
   kSnapshot,       // the last snapshot
   kGsensorGraph,   // the curve: its size is the mode's graph bitmap
@@ -234,9 +235,9 @@ struct MainArea {
 inline constexpr MainArea kMainAreas[] = {
     {Area::kVideo, false, detail::Same(50, 98, 1468, 893, 37, 73, 1103, 670, 28, 53, 783, 476)},
     {Area::kRecordList, true, detail::Same(8, 12, 260, 422, 6, 9, 195, 316, 6, 9, 195, 316)},
-    // The map page keeps the sizes first given for it, but lies in the video area: there it leaves
-    // the snapshot area, the position slider, the G-sensor graph and the transport buttons free.
-    {Area::kMapBesideList, true, detail::Same(702, 147, 1468, 758, 560, 103, 1103, 670, 300, 53, 783, 476)},
+    // The video area less the record list's column and a cell margin: nothing placed there lies
+    // under the list, which keeps the video area's top-left corner.
+    {Area::kBesideList, true, detail::Same(268, 98, 1468, 893, 202, 73, 1103, 670, 200, 53, 783, 476)},
     {Area::kMapStored, true, detail::Same(952, 448, 1468, 834, 493, 378, 1103, 670, 438, 219, 783, 476)},
     {Area::kSnapshot, false, detail::Same(1505, 250, 1895, 448, 1130, 200, 1418, 362, 802, 120, 1010, 237)},
     {Area::kGsensorGraph, false, detail::Same(1508, 722, 1908, 922, 1133, 542, 1433, 692, 806, 385, 1016, 490)},

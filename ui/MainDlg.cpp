@@ -16,9 +16,6 @@
 namespace {
 
 constexpr std::uint32_t kDefaultCardGeneration = 10000;
-// Where the G-sensor panel first appears, from the main window's top-left.
-constexpr int kGsensorPanelX = 470;
-constexpr int kGsensorPanelY = 190;
 constexpr std::array<int, 5> kNoEffectButtons{1036, 1037, 1038, 1039, 1100};
 
 bool IsButton(const ui::MainControl& c) {
@@ -164,18 +161,14 @@ void CMainDlg::CreatePanels() {
 }
 
 // The panels' twin sliders follow the main window's, the panel's G-sensor bar follows the main
-// one, and the G-sensor panel takes its first place over the window.
+// one, and the side panels take their first places over the window.
 void CMainDlg::LinkPanelSliders() {
   if (videoCtrlPanel_.GetSafeHwnd()) {
     positionSlider_.SetLinkedButton(&videoCtrlPanel_.PositionSlider());
     timeRangeSlider_.SetLinkedButton(&videoCtrlPanel_.MarkBar());
   }
-  if (gsensorPanel_.GetSafeHwnd()) {
-    gsensorBar_.SetNext(&gsensorPanel_.Bar());
-    CPoint origin(kGsensorPanelX, kGsensorPanelY);
-    ClientToScreen(&origin);
-    gsensorPanel_.SetWindowPos(nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  }
+  if (gsensorPanel_.GetSafeHwnd()) gsensorBar_.SetNext(&gsensorPanel_.Bar());
+  PlaceSidePanels();
 }
 
 void CMainDlg::RunStartActions() {

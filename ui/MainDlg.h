@@ -374,6 +374,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void CreateChildDialogs();
   void CreatePanels();
   void LinkPanelSliders();
+  void PlaceSidePanels();
   void RunStartActions();
   void OpenBackupAtStart(const CString& path);
   CVxSkinButton* SkinButton(int id);
@@ -415,7 +416,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);
-  CRect MapBesideListRect() const;
+  CRect BesideListRect() const;
+  bool MainListShown() const;
+  void PlaceViews();
   void RedrawVideoArea();
   // Every control that the full-video view may hide.
   std::vector<CWnd*> AllControls();
@@ -424,6 +427,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // The full-video buttons, Close and Minimise: the full-video view keeps them above the picture.
   static bool IsFullVideoControl(int id);
   void RaiseFullVideoControls();
+  CRect FullVideoRect(bool large) const;
   // Every docking of the map page goes through here.
   void DockMapPage(const CRect& rect);
   void ShowPanelBelowButton(CSidePanel& panel, int buttonId);
@@ -594,6 +598,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   bool firstSize_ = true;
   DWORD lastActivity_ = 0;
   CRect videoRectBeforeFull_;
+  CRect mapRectBeforeFull_;
   std::vector<CWnd*> hiddenControls_;  // what the full-video view hid
   CBitmap snapshotPicture_;            // the last snapshot as drawn
   CString notice_;                     // translated; empty for none

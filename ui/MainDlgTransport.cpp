@@ -293,20 +293,9 @@ void CMainDlg::OnBnClickedLayout8() {
 void CMainDlg::SetChannelLayout(int cells) {
   g_appConfig.WriteConfigInt(L"channel84", cells);
   nowChannel_ = cells;
-  const size_t mode = static_cast<size_t>(uiMode_);
-  CRect channel = videoRect_[mode];
-  CRect map = StoredMapRect();
-  if (cells == 4 || cells == 8) {
-    const bool eight = cells == 8;
-    const ui::ChannelGrid& grid = eight ? ui::kLayout8Grid[mode] : ui::kLayout4Grid[mode];
-    const ui::LayoutRect c = grid.CellRect(0, 0);
-    const ui::LayoutRect m = eight ? grid.CellRect(2, 2) : grid.CellRect(1, 1);
-    channel = CRect(c.left, c.top, c.right, c.bottom);
-    map = CRect(m.left, m.top, m.right, m.bottom);
-  }
   SetSkin(cells == 4 ? secondBitmap_ : backgroundBitmap_);
-  if (channelWindow_.GetSafeHwnd()) channelWindow_.SetEmbeddedRect(channel);
-  DockMapPage(map);
+  if (cells == 1) DockMapPage(StoredMapRect());
+  PlaceViews();
   visibilityWaitFirst_ = false;
   ChannelVisibilityPass();
   for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&speedSlider_),
@@ -314,6 +303,26 @@ void CMainDlg::SetChannelLayout(int cells) {
     if (wnd->GetSafeHwnd()) wnd->Invalidate();
   }
   Invalidate();
+}
+
+// The picture takes the video area, or in layouts 4 and 8 its first cell, the map the last cell.
+// A list of the main area shown over the video area's top-left corner moves the picture beside
+// it: into the rest of the video area, or into the grid's second column, so that the list never
+// lies over the picture nor the picture over the list (also when it comes back from floating).
+void CMainDlg::PlaceViews() {
+  if (fullVideo_) return;
+  const size_t mode = static_cast<size_t>(uiMode_);
+  const bool list = MainListShown();
+  CRect channel = list ? BesideListRect() : videoRect_[mode];
+  if (nowChannel_ == 4 || nowChannel_ == 8) {
+    const bool eight = nowChannel_ == 8;
+    const ui::ChannelGrid& grid = eight ? ui::kLayout8Grid[mode] : ui::kLayout4Grid[mode];
+    const ui::LayoutRect c = grid.CellRect(list ? 1 : 0, 0);
+    const ui::LayoutRect m = eight ? grid.CellRect(2, 2) : grid.CellRect(1, 1);
+    channel = CRect(c.left, c.top, c.right, c.bottom);
+    DockMapPage(CRect(m.left, m.top, m.right, m.bottom));
+  }
+  if (channelWindow_.GetSafeHwnd()) channelWindow_.SetEmbeddedRect(channel);
 }
 
 // The caption panel stands in the window's bottom-left corner on the product mark, clear of the

@@ -10,10 +10,6 @@
 
 namespace {
 
-// The full-video view's small picture: 390 x 213 (the 1280 x 800 shape) at the top right.
-constexpr int kSmallViewMargin = 30;
-constexpr int kSmallViewWidth = 390;
-constexpr int kSmallViewBottom = 243;
 // The sliding panels: the video control panel down the left edge, the control bar beside it.
 constexpr int kPanelInset = 3;
 constexpr int kVideoPanelMaxWidth = 480;
@@ -240,16 +236,24 @@ void CMainDlg::ShowRecordListArea() {
   Show(mapDlg_, false);
   Show(settingsList_, false);
   ShowAreaTab(2);
+  PlaceViews();
 }
 
-// A full-video view keeps the map page hidden behind the video.
+// A full-video view keeps the map page hidden behind the video. Otherwise the map page lies over
+// the picture, whose bottom right corner it takes in the one-picture layout (the on-screen text
+// lies along the picture's top and at its bottom left), so that it is seen while a recording plays.
 void CMainDlg::ShowMapArea() {
   mapArea_ = true;
   mapDlg_.SetRefresh(false);
   Show(recordList_, false);
   Show(settingsList_, false);
-  Show(mapDlg_, !fullVideo_ && !swapped_);
+  if (!fullVideo_ && !swapped_) {
+    ShowOverVideo(mapDlg_);
+  } else {
+    Show(mapDlg_, false);
+  }
   ShowAreaTab(1);
+  PlaceViews();
 }
 
 void CMainDlg::ShowSettingsArea() {
@@ -258,6 +262,7 @@ void CMainDlg::ShowSettingsArea() {
   Show(recordList_, false);
   Show(mapDlg_, false);
   ShowAreaTab(3);
+  PlaceViews();
 }
 
 // The active area's tab shows its active look, the others their inactive one.
@@ -297,34 +302,30 @@ void CMainDlg::SetMapTabsEnabled(bool enable) {
   ShowItem(mainid::kMapTab2, false);
 }
 
-// The map page takes the place beside the record list, or the video's place, where it replays
-// the event log's track while no video shows.
+// The map view: the map page beside the record list, which stays shown, replays the event log's
+// track while no video shows; a second click ends it and takes the map page away.
 void CMainDlg::ToggleMapView() {
   RefreshSelectedDay();
   calendar_.Invalidate();
   mapDlg_.SetRefresh(false);
+  const bool ending = mapView_;
   OnBnClickedStop();
   plat::TickClock().SleepMs(kMapPlaceWaitMs);
-  const bool listShown = HasVisibleStyle(recordList_);
-  DockMapPage(listShown ? MapBesideListRect() : channelWindow_.GetEmbeddedRect());
-  if (listShown) {
-    Show(recordList_, false);
-    mapView_ = false;
-    Show(mapDlg_, true);
-  } else {
-    mapView_ = !HasVisibleStyle(channelWindow_);
-    Show(mapDlg_, mapView_);
-    Show(recordList_, true);
-  }
+  if (!HasVisibleStyle(recordList_) && !HasVisibleStyle(settingsList_)) ShowRecordListArea();
+  DockMapPage(BesideListRect());
+  mapView_ = !ending;
+  Show(mapDlg_, mapView_);
   if (mapDlg_.GetSafeHwnd()) mapDlg_.SendMessage(CMapDlg::kMsgUpdatePage, 0);
   RedrawVideoArea();
   RefreshCaptionPanel();
 }
 
-CRect CMainDlg::MapBesideListRect() const {
-  const ui::LayoutRect& r = ui::AreaRect(ui::Area::kMapBesideList, uiMode_);
+CRect CMainDlg::BesideListRect() const {
+  const ui::LayoutRect& r = ui::AreaRect(ui::Area::kBesideList, uiMode_);
   return CRect(r.left, r.top, r.right, r.bottom);
 }
+
+bool CMainDlg::MainListShown() const { return HasVisibleStyle(recordList_) || HasVisibleStyle(settingsList_); }
 
 void CMainDlg::RedrawVideoArea() {
   for (CWnd* wnd : {static_cast<CWnd*>(&positionSlider_), static_cast<CWnd*>(&timeRangeSlider_),
@@ -339,26 +340,25 @@ void CMainDlg::OnBnClickedFullVideo(bool swap) {
   if (fullVideo_ || playing_) ToggleFullVideo(swap, true);
 }
 
-// On: the video takes the whole window (swap) or a small picture at the top right, over the map
-// page. Off: everything goes back where it was.
+// On: the video takes the whole window (swap), or a small picture at the top right with the map
+// page in the video area beside it. Off: everything goes back where it was.
 void CMainDlg::ToggleFullVideo(bool swap, bool hideControls) {
   if (fullVideo_) {
     channelWindow_.SetEmbeddedRect(videoRectBeforeFull_);
+    DockMapPage(mapRectBeforeFull_);
     fullVideo_ = false;
     swapped_ = false;
     ShowControls(true);
   } else if (channelWindow_.GetSafeHwnd()) {
-    CRect client;
-    GetClientRect(&client);
-    const int right = client.right - kSmallViewMargin;
-    const CRect small(right - kSmallViewWidth, kSmallViewMargin, right, kSmallViewBottom);
+    swapped_ = swap;
     if (hideControls) ShowControls(false);
     videoRectBeforeFull_ = channelWindow_.GetEmbeddedRect();
-    channelWindow_.SetEmbeddedRect(swap ? client : small);
+    mapRectBeforeFull_ = mapDlg_.GetSafeHwnd() ? mapDlg_.GetDockedRect() : CRect();
+    DockMapPage(FullVideoRect(true));
+    channelWindow_.SetEmbeddedRect(FullVideoRect(swap));
     channelWindow_.SetWindowPos(&CWnd::wndTop, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     RaiseFullVideoControls();
     fullVideo_ = true;
-    swapped_ = swap;
   }
   Invalidate();
 }

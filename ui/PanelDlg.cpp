@@ -90,7 +90,8 @@ void CPanelDlg::SwitchMode() {
   }
 }
 
-// A captioned window with the picture's size as its client area, centred over the main window.
+// A captioned window with the picture's size as its client area, centred over the main window
+// and kept above it.
 // While the engine tells no size (it may not for a moment, as the window changes parents, or once
 // it has closed) the last picture's size stands; before any picture, the size it had embedded.
 // The window is hidden while it changes parent and size and shown once placed: a window manager
@@ -104,7 +105,9 @@ void CPanelDlg::Float() {
   if (known.cx > 0 && known.cy > 0) lastPicture_ = known;
   const CSize picture = lastPicture_.cx > 0 && lastPicture_.cy > 0 ? lastPicture_ : embeddedRect_.Size();
   SetWindowText(CaptionOf(channel_, picture.cx, picture.cy));
-  SetParent(nullptr);
+  // Owned by the main window, as a popup: a window manager keeps it above the main window, so
+  // that a click on the main window does not send the picture behind it.
+  SetParent(main_);
   const CSize frame = FrameSize();
   SetWindowPos(nullptr, 0, 0, picture.cx + frame.cx, picture.cy + frame.cy, SWP_NOZORDER | SWP_FRAMECHANGED);
   CenterWindow(main_);

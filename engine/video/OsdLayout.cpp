@@ -116,9 +116,8 @@ void AddSpeedLabel(std::vector<OsdText>& out, const OsdSettings& settings, const
   const bool small = frame.width < 640 || frame.height < 480;
   const int a = small ? 20 : 32;
   const int b = small ? 2 : 8;
-  out.push_back(OsdText{*label, settings.osdFont, kSpeedLabelColor,
-                        10 + a + static_cast<int>(frame.crop.left),
-                        frame.height - 40 + b + static_cast<int>(frame.crop.bottom)});
+  // Laid out on the whole picture: the window shows the text at the same place when zoomed.
+  out.push_back(OsdText{*label, settings.osdFont, kSpeedLabelColor, 10 + a, frame.height - 40 + b});
 }
 
 }  // namespace

@@ -38,7 +38,6 @@ struct OsdFigures {
 struct OsdFrame {
   int width = 0;  // picture size
   int height = 0;
-  CRect crop;                  // margins: left and top 0 or more, right and bottom 0 or less
   double speed = 1.0;          // playback speed, negative backward
   std::int64_t frameTime = 0;  // seconds since 1970, shown in local time
   CarDataRecord carData;

@@ -79,7 +79,6 @@ void CVideoCtx::DrawOsd(double speed) {
   OsdFrame frame;
   frame.width = width_.load();
   frame.height = height_.load();
-  frame.crop = state_.Crop();
   frame.speed = speed;
   frame.frameTime = state_.frameTime.load();
   frame.carData = carData_;

@@ -154,21 +154,28 @@ struct BackBufferPresenter::Impl {
     frame.target = target;
     frame.client = client;
     frame.texts = texts;
-    frame.toClient = SourceToTarget(source, target);
+    frame.toClient = TextToTarget(target);
     return true;
   }
 
+  // The on-screen text is laid out on the whole picture and goes over the target as the whole
+  // picture would: a zoom enlarges the picture, never the text, which stays where it was inside
+  // the picture shown instead of running off its edges.
+  QTransform TextToTarget(const QRect& target) const {
+    return SourceToTarget(QRect(0, 0, picture->width, picture->height), target);
+  }
+
   // The picture (black without one) converted from `source` into `target` of the image, with
-  // its text over it: at the picture's own scale exactly as a device context draws it on the back
-  // buffer, at any other scale laid out alike and scaled with the picture. The caller holds
+  // its text over it: the whole picture at its own scale exactly as a device context draws it on
+  // the back buffer, anything else laid out alike and scaled to the target. The caller holds
   // pictureMutex.
   void Draw(FrameConverter& converter, QImage& image, const QRect& source, const QRect& target) {
     if (!picture || !converter.Convert(*picture, ToCRect(source), TargetIn(image, target))) {
       image.fill(kBlack);
       return;
     }
-    if (source.size() != target.size()) {
-      DrawOverlayTexts(image, SourceToTarget(source, target), texts);
+    if (source.size() != target.size() || source != QRect(0, 0, picture->width, picture->height)) {
+      DrawOverlayTexts(image, TextToTarget(target), texts);
       return;
     }
     CDC dc(DcSurface{&image, target.topLeft() - source.topLeft(), QRegion(source)});

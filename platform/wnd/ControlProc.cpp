@@ -14,6 +14,11 @@ void ControlHost::ForwardKey(int virtualKey, Qt::KeyboardModifiers modifiers) {
   BaseEvent(&press);
 }
 
+void ControlHost::ForwardChar(wchar_t c) {
+  QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(static_cast<char16_t>(c))));
+  BaseEvent(&press);
+}
+
 void NotifyParent(Window& w, WORD code) {
   if (w.parent) w.parent->Send(WM_COMMAND, MAKEWPARAM(static_cast<WORD>(w.id), code), reinterpret_cast<LPARAM>(w.handle));
 }
@@ -38,6 +43,10 @@ LRESULT ControlProc::Proc(Window& w, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       host_->ForwardKey(static_cast<int>(wParam), ModifiersOfKeyState());
+      return 0;
+    case WM_CHAR:
+      // Control characters (Ctrl+A, Backspace, Return) came with their key down already.
+      if (wParam >= 0x20) host_->ForwardChar(static_cast<wchar_t>(wParam));
       return 0;
     case WM_GETDLGCODE:
       return DLGC_WANTARROWS | DLGC_WANTCHARS;

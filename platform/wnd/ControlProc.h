@@ -17,6 +17,9 @@ class ControlHost {
   virtual bool BaseEvent(QEvent* e) = 0;
   // A key press of the message being handled, given to the Qt widget's own handling.
   void ForwardKey(int virtualKey, Qt::KeyboardModifiers modifiers);
+  // A character of the message being handled, given to the Qt widget as a key press with that text:
+  // the key press forwarded for its key down carries none, so that a box types each character once.
+  void ForwardChar(wchar_t c);
 };
 
 template <class Base>

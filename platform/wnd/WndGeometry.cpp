@@ -111,11 +111,24 @@ QPoint Window::ClientToScreen(QPoint client) const { return client + ClientOrigi
 
 QPoint Window::ScreenToClient(QPoint screen) const { return screen - ClientOrigin() - WindowToScreen(); }
 
+// A top-level window without a sizing frame keeps the size the program gives it: the window manager
+// is told so (equal smallest and largest sizes), and neither a resize request nor a drag at its
+// edge crops it. The bounds are let go while the program itself sets a new size.
 void Window::PlaceWidget() {
   if (!widget) return;
   QPoint pos(rect.left, rect.top);
   if (IsChild()) pos += parent->ClientOrigin();
-  widget->setGeometry(proc->WidgetGeometry(*this, QRect(pos, QSize(std::max(0, rect.Width()), std::max(0, rect.Height())))));
+  const QRect g = proc->WidgetGeometry(*this, QRect(pos, QSize(std::max(0, rect.Width()), std::max(0, rect.Height()))));
+  const bool fixed = !IsChild() && !(style & WS_THICKFRAME);
+  if (!IsChild()) {
+    widget->setMinimumSize(0, 0);
+    widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  }
+  widget->setGeometry(g);
+  if (fixed) {
+    widget->setMinimumSize(g.size());
+    widget->setMaximumSize(g.size());
+  }
   ResizeBacking(*this);
   ApplyShape(*this);
   LayoutScrollBars(*this);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "SkinTestSupport.h"
@@ -103,7 +104,10 @@ TEST_F(RangeSliderTest, TheNearerThumbTakesThePressAndThumbsOnOneSpotSplitLeftAn
   EXPECT_EQ(FirstColumnOf(s, 10, kPurple), 119);
 }
 
-TEST_F(RangeSliderTest, DraggingTheStartThumbAcrossTheEndThumbPushesItAlong) {
+// The drag stays with the thumb pressed, however near the pointer comes to the other: the start
+// thumb follows the pointer pixel by pixel, the end thumb keeps its value until the start passes
+// it and then goes along with the start's value; the other way round likewise.
+TEST_F(RangeSliderTest, ADragMovesThePressedThumbAloneUntilItPushesTheOther) {
   CVxSkinSldButton2 s;
   MakeRange(s);
   s.SetPos(0, 200);
@@ -116,24 +120,37 @@ TEST_F(RangeSliderTest, DraggingTheStartThumbAcrossTheEndThumbPushesItAlong) {
     const size_t before = Posted(WM_SLIDER_DRAGGED).size();
     Mouse(&s, WM_MOUSEMOVE, {x, 10});
     const Posts drags = Posted(WM_SLIDER_DRAGGED);
-    const int active = s.GetActiveThumb();
-    if (drags.size() > before) {
-      ASSERT_EQ(drags.size(), before + 1) << x;
-      EXPECT_EQ(drags.back(), (std::pair<WPARAM, int>{kSliderTimeRange, s.GetPos(active)})) << x;
-    }
-    ASSERT_GE(s.GetPos(1), s.GetPos(0)) << x;
+    ASSERT_EQ(s.GetActiveThumb(), 0) << x;
+    ASSERT_EQ(s.GetPos(0), 5 * x) << x;  // 1000 units over 200 pixels
+    ASSERT_EQ(s.GetPos(1), std::max(600, 5 * x)) << x;
+    ASSERT_EQ(drags.size(), before + 1) << x;
+    EXPECT_EQ(drags.back(), (std::pair<WPARAM, int>{kSliderTimeRange, 5 * x})) << x;
     Pump();
     const int start = FirstColumnOf(s, 10, kOrange);
     const int end = FirstColumnOf(s, 10, kPurple);
-    ASSERT_GE(start, 0) << x;
+    ASSERT_EQ(start, std::min(180, 190 * x / 200)) << x;
     ASSERT_GE(end, start + 10) << x;  // never over the start thumb
   }
-  // Every value change posted once: the pointer crossed 151 pixels of a 1000-unit range.
-  EXPECT_GT(Posted(WM_SLIDER_DRAGGED).size(), 100u);
   Mouse(&s, WM_LBUTTONUP, {195, 10});
+  EXPECT_EQ(s.GetPos(0), 975);
   EXPECT_EQ(s.GetPos(1), 975);
-  EXPECT_GE(s.GetPos(1), s.GetPos(0));
-  EXPECT_EQ(Posted(WM_PANEL_COMMAND).back().second, s.GetPos(s.GetActiveThumb()));
+  EXPECT_EQ(Posted(WM_PANEL_COMMAND).back(), (std::pair<WPARAM, int>{kSliderTimeRange, 975}));
+
+  // One fast move from the end thumb to far left of the start thumb drags the end thumb there and
+  // pushes the start back; the start keeps its value until then.
+  s.SetPos(0, 400);
+  s.SetPos(1, 800);
+  Mouse(&s, WM_LBUTTONDOWN, {162, 10});
+  ASSERT_EQ(s.GetActiveThumb(), 1);
+  Mouse(&s, WM_MOUSEMOVE, {100, 10});
+  EXPECT_EQ(s.GetPos(0), 400);
+  EXPECT_EQ(s.GetPos(1), 500);
+  Mouse(&s, WM_MOUSEMOVE, {60, 10});
+  Mouse(&s, WM_LBUTTONUP, {60, 10});
+  EXPECT_EQ(s.GetActiveThumb(), 1);
+  EXPECT_EQ(s.GetPos(1), 300);
+  EXPECT_EQ(s.GetPos(0), 300);
+  EXPECT_EQ(Posted(WM_PANEL_COMMAND).back(), (std::pair<WPARAM, int>{kSliderTimeRange, 300}));
 }
 
 TEST_F(RangeSliderTest, RangesClampingThumbNumbersAndNarrowSlidersAreHandled) {

@@ -78,7 +78,7 @@ TEST_F(ChannelWindowTest, DoubleClicksOnThePictureCycleTheModesAndEscapeEmbeds) 
   EXPECT_EQ(channel().GetWindowText(), L"Channel-01 1280x720");
   EXPECT_EQ(ClientSize(channel()), CSize(1280, 720));
   EXPECT_EQ(WindowRectOf(channel()).CenterPoint(), mainRect.CenterPoint());
-  EXPECT_EQ(channel().GetParent(), nullptr);
+  EXPECT_EQ(channel().GetParent(), main_.get());  // owned, so that it stays above the main window
   DoubleClick();
   ASSERT_EQ(channel().GetMode(), CPanelDlg::kFullScreen);
   EXPECT_EQ(WindowRectOf(channel()), CRect(0, 0, 1920, 1080));

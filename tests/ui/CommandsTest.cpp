@@ -9,6 +9,7 @@
 #include "tests/ui/CommandsTestAccess.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"
+#include "ui/MainLayout.h"
 
 namespace {
 
@@ -160,33 +161,120 @@ TEST_F(MainWindowTest, TheWheelZoomsInsideTheVideoAndTheKeysAreFiltered) {
   EXPECT_FALSE(dlg.GetVersionInfo().IsWindowVisible());
 }
 
-// Full video takes the small picture at the top right or the whole window and gives everything
-// back; the map view takes the place beside the record list, inside the video area, or the video's.
-TEST_F(MainWindowTest, FullVideoAndTheMapViewMoveTheViewsAndPutThemBack) {
-  CMainDlg& dlg = Start(1920, 1080);
-  CPanelDlg& channel = dlg.GetChannelWindow();
-  const CRect video = channel.GetEmbeddedRect();
-  Command(dlg, mainid::kFullVideo);
-  EXPECT_EQ(channel.GetEmbeddedRect(), video);  // nothing plays
-  MainDlgTestAccess::SetPlaying(dlg, true, false, 4);
-  for (const auto& [id, full] : {std::pair{mainid::kFullVideo, CRect(1500, 30, 1890, 243)},
-                                 {mainid::kFullVideoSwap, CRect(0, 0, 1920, 1080)}}) {
-    Command(dlg, id);
-    EXPECT_EQ(channel.GetEmbeddedRect(), full);
-    EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kPlay)) || Visible(dlg.GetDlgItem(mainid::kRecordList)));
-    EXPECT_TRUE(Visible(dlg.GetDlgItem(id)));
-    Command(dlg, id);
-    EXPECT_EQ(channel.GetEmbeddedRect(), video);
-    EXPECT_TRUE(Visible(dlg.GetDlgItem(mainid::kPlay)) && Visible(dlg.GetDlgItem(mainid::kRecordList)));
-    EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kRestore)));
+// With the record list open, in every mode and channel layout, the picture (also when Escape puts
+// it back from floating) and the map page lie beside the list, never under it, and the map view
+// keeps the list. Full video keeps the transport row shown and both of its pictures clear of the
+// caption buttons and the transport row, so the on-screen text stays whole, and gives everything
+// back.
+TEST_F(MainWindowTest, NoViewLiesUnderTheListAndFullVideoKeepsTheControlsInEveryMode) {
+  for (const auto& [width, height, mode] : {std::tuple{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(mode);
+    CMainDlg& dlg = Start(width, height);
+    CPanelDlg& channel = dlg.GetChannelWindow();
+    const auto place = [&](const CWnd* wnd) {
+      CRect r;
+      wnd->GetWindowRect(&r);
+      dlg.ScreenToClient(&r);
+      return r;
+    };
+    const auto apart = [](const CRect& a, const CRect& b) { return !CRect().IntersectRect(a, b); };
+    const ui::LayoutRect& v = ui::AreaRect(ui::Area::kVideo, mode);
+    const CRect video(v.left, v.top, v.right, v.bottom);
+    MainDlgTestAccess::SetPlaying(dlg, true, false, 4);
+    Command(dlg, mainid::kSpeedView);
+    const CWnd* list = dlg.GetDlgItem(mainid::kRecordList);
+    ASSERT_TRUE(Visible(list));
+    for (int cells : {1, 4, 8, 1}) {
+      dlg.SetChannelLayout(cells);
+      EXPECT_TRUE(apart(place(&channel), place(list))) << cells;
+      EXPECT_EQ(place(&channel) & video, place(&channel)) << cells;
+      if (cells != 1) {
+        EXPECT_TRUE(apart(dlg.GetMapDlg().GetDockedRect(), place(list))) << cells;
+      }
+      channel.SendMessage(WM_LBUTTONDBLCLK, 0, 0);
+      ASSERT_EQ(channel.GetMode(), CPanelDlg::kFloating);
+      plat::test::Key(WM_KEYDOWN, VK_ESCAPE);
+      ASSERT_EQ(channel.GetMode(), CPanelDlg::kEmbedded);
+      EXPECT_TRUE(apart(place(&channel), place(list))) << cells;
+    }
+    const CRect beside = channel.GetEmbeddedRect();
+
+    // The map view shows the map page beside the list, which stays; a second click ends it.
+    Command(dlg, mainid::kMapView);
+    EXPECT_TRUE(Visible(list) && Visible(&dlg.GetMapDlg()) && dlg.IsReplayView());
+    EXPECT_TRUE(apart(place(&dlg.GetMapDlg()), place(list)));
+    EXPECT_EQ(place(&dlg.GetMapDlg()) & video, place(&dlg.GetMapDlg()));
+    Command(dlg, mainid::kMapView);
+    EXPECT_TRUE(Visible(list) && !Visible(&dlg.GetMapDlg()) && !dlg.IsReplayView());
+
+    // Back from the record view the main area shows the map page: over the playing picture.
+    MainDlgTestAccess::SetPlaying(dlg, true, false, 4);
+    channel.ShowWindow(SW_SHOW);
+    Command(dlg, mainid::kRecordView);
+    Command(dlg, mainid::kSpeedView);
+    Command(dlg, mainid::kRecordView);
+    CRect map;
+    dlg.GetMapDlg().GetWindowRect(&map);
+    const CWnd* under = CWnd::WindowFromPoint(map.CenterPoint());
+    while (under != nullptr && under != &dlg.GetMapDlg() && under != &channel) under = under->GetParent();
+    EXPECT_EQ(under, &dlg.GetMapDlg());
+    Command(dlg, mainid::kSpeedView);
+    for (int id : {mainid::kFullVideo, mainid::kFullVideoSwap}) {
+      Command(dlg, id);
+      EXPECT_FALSE(Visible(list));
+      for (int kept : {mainid::kMinimize, mainid::kClose, mainid::kPrevFile, mainid::kPause, mainid::kPlay,
+                       mainid::kStop, mainid::kNextFile, mainid::kFullVideo, mainid::kFullVideoSwap}) {
+        EXPECT_TRUE(Visible(dlg.GetDlgItem(kept))) << id << " " << kept;
+        EXPECT_TRUE(apart(place(&channel), place(dlg.GetDlgItem(kept)))) << id << " " << kept;
+      }
+      // The small picture leaves the map page's place, the large one hides it.
+      EXPECT_EQ(Visible(&dlg.GetMapDlg()), id == mainid::kFullVideo) << id;
+      if (id == mainid::kFullVideo) {
+        EXPECT_TRUE(apart(place(&channel), place(&dlg.GetMapDlg())));
+      }
+      Command(dlg, id);
+      EXPECT_EQ(channel.GetEmbeddedRect(), beside);
+      EXPECT_TRUE(Visible(list) && Visible(dlg.GetDlgItem(mainid::kPlay)));
+    }
   }
-  Command(dlg, mainid::kMapView);
-  EXPECT_FALSE(Visible(dlg.GetDlgItem(mainid::kRecordList)) || dlg.IsReplayView());
-  EXPECT_TRUE(Visible(&dlg.GetMapDlg()));
-  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), CRect(702, 147, 1468, 758));
-  Command(dlg, mainid::kMapView);
-  EXPECT_TRUE(Visible(dlg.GetDlgItem(mainid::kRecordList)) && dlg.IsReplayView());  // no video: replay
-  EXPECT_EQ(dlg.GetMapDlg().GetDockedRect(), video);
+}
+
+// The side panels open in places of their own: none covers the record list, the view buttons or
+// the transport row in any mode, nor another panel in the two larger modes (in the smallest the
+// video area beside the list is too small for them: they may meet).
+TEST_F(MainWindowTest, TheSidePanelsOpenClearOfEachOtherAndOfTheButtonsInEveryMode) {
+  for (const auto& [width, height, mode] : {std::tuple{1920, 1080, 0}, {1440, 900, 1}, {1024, 600, 2}}) {
+    SCOPED_TRACE(mode);
+    CMainDlg& dlg = Start(width, height);
+    const auto screen = [](const CWnd* wnd) {
+      CRect r;
+      wnd->GetWindowRect(&r);
+      return r;
+    };
+    for (int id : {mainid::kSpeedView, mainid::kGsensorPanel, mainid::kCalendarPanel, mainid::kCompassPanel,
+                   mainid::kShowSpeedPanel}) {
+      Command(dlg, id);
+    }
+    const std::pair<const char*, CWnd*> panels[] = {{"G-sensor", &dlg.GetGsensorPanel()},
+                                                    {"calendar", &dlg.GetCalendarPanel()},
+                                                    {"compass", &dlg.GetCompassPanel()},
+                                                    {"speed", &dlg.GetSpeedDlg()}};
+    for (size_t i = 0; i < std::size(panels); ++i) {
+      ASSERT_TRUE(Visible(panels[i].second)) << panels[i].first;
+      for (size_t j = i + 1; j < std::size(panels); ++j) {
+        if (mode == 2) break;
+        EXPECT_FALSE(CRect().IntersectRect(screen(panels[i].second), screen(panels[j].second)))
+            << panels[i].first << " " << panels[j].first;
+      }
+      if (i == 3) continue;  // the speed panel opens from its button
+      for (int button : {mainid::kGsensorPanel, mainid::kCalendarPanel, mainid::kMapView, mainid::kShowSpeedPanel,
+                         mainid::kShowVolumePanel, mainid::kSpeedView, mainid::kPrevFile, mainid::kPause,
+                         mainid::kMinimize, mainid::kClose, mainid::kRecordList}) {
+        EXPECT_FALSE(CRect().IntersectRect(screen(panels[i].second), screen(dlg.GetDlgItem(button))))
+            << panels[i].first << " " << button;
+      }
+    }
+  }
 }
 
 // Each panel button shows its panel and hides it again; the compass keeps the map page refreshing

@@ -200,7 +200,9 @@ TEST_F(MainWindowTest, PanelsStartHiddenTheirTogglesShowThemAndTheTwinSlidersFol
   CRect main, gsensor;
   dlg.GetWindowRect(&main);
   dlg.GetGsensorPanel().GetWindowRect(&gsensor);
-  EXPECT_EQ(gsensor.TopLeft(), main.TopLeft() + CPoint(470, 190));
+  // At the bottom left of the video area, right of the record list's column.
+  const ui::LayoutRect& video = ui::AreaRect(ui::Area::kBesideList, dlg.GetUiMode());
+  EXPECT_EQ(CPoint(gsensor.left, gsensor.bottom), main.TopLeft() + CPoint(video.left + 8, video.bottom - 8));
   dlg.GetPositionSlider().SetRange(100, 200);
   dlg.GetPositionSlider().SetPos(150);
   EXPECT_EQ(dlg.GetVideoCtrlPanel().PositionSlider().GetPos(), 150);

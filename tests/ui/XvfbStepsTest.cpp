@@ -1,7 +1,9 @@
 // The real program on an Xvfb server under a window manager (openbox), used step by step as a user
 // would (windowshot --steps): in each mode the record view's speed read-out shows the speed alone
 // and whole, and the floating channel window opens at the picture's size, centred on the main
-// window, each time it is brought out again after Escape.
+// window, each time it is brought out again after Escape; the main window keeps its size when the
+// window manager is asked for another, the card dialog's path box takes what is typed, and the
+// floating picture stays above the main window when the main window is clicked.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -132,5 +134,59 @@ TEST(XvfbStepsTest, UnderAWindowManagerTheSpeedShowsWholeAndThePictureFloatsCent
       EXPECT_LE(std::abs(left + w / 2 - (x + width / 2)), kFrameSlack) << floated;
       EXPECT_LE(std::abs(top + h / 2 - (y + height / 2)), kFrameSlack) << floated;
     }
+  }
+}
+
+// A resize request to the window manager leaves the main window at its mode's size (it would crop
+// the window's right column and transport row); a backup's path typed into the card dialog's
+// path box, with real key presses, opens that backup.
+TEST(XvfbStepsTest, TheWindowKeepsItsSizeAgainstAResizeRequestAndThePathBoxTakesTyping) {
+  const fixtures::ScratchDir dir("xvfb-size-typing");
+  const std::string backup = dir.File("demo.sd");
+  const std::string other = dir.File("other.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 1, 4), other));
+  for (const Screen& s : kScreens) {
+    SCOPED_TRACE(s.mode);
+    const ui::WindowSize size = ui::kWindowSize[static_cast<size_t>(s.mode)];
+    const ui::LayoutRect& playback = ui::FindMainControl(1033)->rect[static_cast<size_t>(s.mode)];
+    // The dialog's "Opened" line names the backup open; the path box lies right of "Backup File".
+    const std::string steps = "resize 1280 720\nclick " + Centre(playback) +
+                              "\nin Open an existing file\nlook 96 138 452 20\nclick 300 70\nkey ctrl+a\ntype " +
+                              other + "\nkey Return\nchanged\n";
+    const std::string png = plat::test::TestOutputDir() + "/xvfb-size-typing-mode-" + std::to_string(s.mode) + ".png";
+    const std::vector<std::string> lines = RunSteps(s, dir, backup, steps, png);
+    ASSERT_EQ(lines.size(), 3u) << "the main window did not appear";
+    EXPECT_EQ(lines[1], "size " + std::to_string(size.width) + " " + std::to_string(size.height));
+    EXPECT_EQ(lines[2], "changed") << "the typed path did not open its backup";
+  }
+}
+
+// Under a window manager a click on the main window raises it; the floating picture, owned by it,
+// stays above it all the same.
+TEST(XvfbStepsTest, TheFloatingPictureStaysAboveTheMainWindowWhenTheMainWindowIsClicked) {
+  const fixtures::ScratchDir dir("xvfb-float-above");
+  const std::string backup = dir.File("demo.sd");
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::DemoDescription(), backup));
+  for (const Screen& s : kScreens) {
+    SCOPED_TRACE(s.mode);
+    const size_t m = static_cast<size_t>(s.mode);
+    const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, s.mode);
+    // Bare background of the right-hand column, between the snapshot and the position slider.
+    const ui::LayoutRect& snapshot = ui::AreaRect(ui::Area::kSnapshot, s.mode);
+    const ui::LayoutRect& slider = ui::FindMainControl(1045)->rect[m];
+    const ui::LayoutRect bare{snapshot.left, snapshot.bottom, snapshot.right, slider.top};
+    const std::string steps = "moving " + Region({video.left + 40, video.top + 40, video.right - 40, video.bottom - 40}) +
+                              "\ndblclick " + Centre(video) + "\nwindow Channel-01\nclick " + Centre(bare) +
+                              "\nsync\nstacked Channel-01\n";
+    const std::string png = plat::test::TestOutputDir() + "/xvfb-float-above-mode-" + std::to_string(s.mode) + ".png";
+    const std::vector<std::string> lines = RunSteps(s, dir, backup, steps, png);
+    ASSERT_EQ(lines.size(), 3u) << "the main window did not appear, or a step failed";
+    const std::string& stacked = lines[2];
+    const size_t main = stacked.find("Dravik2 Player|");
+    const size_t picture = stacked.find("Channel-01");
+    ASSERT_NE(main, std::string::npos) << stacked;
+    ASSERT_NE(picture, std::string::npos) << stacked;
+    EXPECT_GT(picture, main) << stacked;  // lowest first
   }
 }

@@ -151,14 +151,13 @@ TEST(OsdLayoutTest, SpeedLabels) {
   EXPECT_EQ(SpeedLabel(1e-300), CString(L"1/2147483647x"));
 }
 
-TEST(OsdLayoutTest, SpeedLabelPlacementFollowsPictureSizeAndCrop) {
+TEST(OsdLayoutTest, SpeedLabelPlacementFollowsPictureSize) {
   OsdSettings settings;
   settings.osdFont.lfHeight = 30;
-  const auto label = [&](int width, int height, CRect crop, double speed) {
+  const auto label = [&](int width, int height, double speed) {
     OsdFrame frame;
     frame.width = width;
     frame.height = height;
-    frame.crop = crop;
     frame.speed = speed;
     const std::vector<OsdText> texts = OsdLayout(settings, frame);
     EXPECT_EQ(texts.size(), 1u);
@@ -166,14 +165,12 @@ TEST(OsdLayoutTest, SpeedLabelPlacementFollowsPictureSizeAndCrop) {
     EXPECT_TRUE(SameFont(texts.at(0).font, settings.osdFont));
     return Lines(texts).at(0);
   };
-  EXPECT_EQ(label(352, 288, CRect(), 0.25), (Line{L"1/4x", 30, 250}));
-  EXPECT_EQ(label(640, 480, CRect(), 4.0), (Line{L"4x", 42, 448}));
-  EXPECT_EQ(label(1280, 720, CRect(), -1.0), (Line{L"-1x", 42, 688}));
+  EXPECT_EQ(label(352, 288, 0.25), (Line{L"1/4x", 30, 250}));
+  EXPECT_EQ(label(640, 480, 4.0), (Line{L"4x", 42, 448}));
+  EXPECT_EQ(label(1280, 720, -1.0), (Line{L"-1x", 42, 688}));
   // Narrower than 640 or lower than 480 takes the small offsets.
-  EXPECT_EQ(label(639, 720, CRect(), 2.0), (Line{L"2x", 30, 682}));
-  EXPECT_EQ(label(1280, 479, CRect(), 2.0), (Line{L"2x", 30, 441}));
-  // The crop's left and bottom margins move the label with the picture.
-  EXPECT_EQ(label(1280, 720, CRect(64, 36, -64, -36), 8.0), (Line{L"8x", 106, 652}));
+  EXPECT_EQ(label(639, 720, 2.0), (Line{L"2x", 30, 682}));
+  EXPECT_EQ(label(1280, 479, 2.0), (Line{L"2x", 30, 441}));
   OsdFrame normal;
   normal.width = 1280;
   normal.height = 720;

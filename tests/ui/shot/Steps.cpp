@@ -76,8 +76,53 @@ void Click(const Geometry& main, const QStringList& at, int count) {
   QProcess::execute("xdotool", {"click", "--repeat", QString::number(count), "--delay", "80", "1"});
 }
 
-QString Step(const QString& verb, const QStringList& args, const Geometry& main) {
-  if ((verb == "click" || verb == "dblclick") && args.size() == 2) {
+// Where later steps point, and the region kept by the last look.
+struct Context {
+  Geometry origin;
+  QStringList looked;
+  QImage kept;
+};
+
+QString MainWindowId() {
+  const QStringList ids =
+      Run("xdotool", {"search", "--onlyvisible", "--name", "^Dravik2 Player$"}).split('\n', Qt::SkipEmptyParts);
+  return ids.isEmpty() ? QString() : ids.first();
+}
+
+// Moves the main window by a pixel and back, each waited for: the window manager handles what
+// reaches it in turn, so once the moves are done what came before them was handled.
+void SyncWithWindowManager(const QString& id) {
+  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", id, "1", "0"});
+  QProcess::execute("xdotool", {"windowmove", "--sync", "--relative", id, "-1", "0"});
+}
+
+QString Resize(const QStringList& args) {
+  const QString id = MainWindowId();
+  if (id.isEmpty()) return "size none";
+  QProcess::execute("xdotool", {"windowsize", id, args[0], args[1]});
+  SyncWithWindowManager(id);
+  const std::optional<Geometry> g = FindWindow("Dravik2 Player");
+  return g ? QString("size %1 %2").arg(g->width).arg(g->height) : "size none";
+}
+
+QString Step(const QString& verb, const QStringList& args, Context& context) {
+  const Geometry& main = context.origin;
+  if (verb == "in" && !args.isEmpty()) {
+    std::optional<Geometry> g;
+    if (!WaitFor([&] { return (g = FindWindow(args.join(' '))).has_value(); })) return "in none";
+    context.origin = *g;
+  } else if (verb == "type" && !args.isEmpty()) {
+    QProcess::execute("xdotool", {"type", "--delay", "40", args.join(' ')});
+  } else if (verb == "look" && args.size() == 4) {
+    context.looked = args;
+    context.kept = Look(main, args);
+  } else if (verb == "changed" && context.looked.size() == 4) {
+    return WaitFor([&] { return Look(main, context.looked) != context.kept; }) ? "changed" : "changed no";
+  } else if (verb == "resize" && args.size() == 2) {
+    return Resize(args);
+  } else if (verb == "sync") {
+    SyncWithWindowManager(MainWindowId());
+  } else if ((verb == "click" || verb == "dblclick") && args.size() == 2) {
     Click(main, args, verb == "click" ? 1 : 2);
   } else if (verb == "key" && args.size() == 1) {
     QProcess::execute("xdotool", {"key", args[0]});
@@ -115,11 +160,12 @@ QString Step(const QString& verb, const QStringList& args, const Geometry& main)
 QStringList RunSteps(const QString& file, const Geometry& main) {
   QFile in(file);
   QStringList reports;
+  Context context{main, {}, {}};
   if (!in.open(QIODevice::ReadOnly | QIODevice::Text)) return {"no steps"};
   for (const QString& line : QString::fromUtf8(in.readAll()).split('\n', Qt::SkipEmptyParts)) {
     QStringList words = line.split(' ', Qt::SkipEmptyParts);
     const QString verb = words.takeFirst();
-    const QString report = Step(verb, words, main);
+    const QString report = Step(verb, words, context);
     if (!report.isEmpty()) reports << report;
   }
   return reports;

@@ -11,6 +11,16 @@
 //   stacked TITLE        waits until the window manager stacks a window whose title holds TITLE;
 //                        reports "stacked " and the stacked titles, lowest first, each ended by '|'
 //   gone TITLE           waits until no shown window's title holds TITLE; reports "gone" or "still"
+//   in TITLE             later points and regions are in the client area of the shown window
+//                        whose title holds TITLE; reports "in none" when there is none
+//   type TEXT            types the text as key presses (xdotool)
+//   look X Y W H         keeps what the region shows now, for "changed"
+//   changed              waits until the region of the last look shows something else; reports
+//                        "changed" or "changed no"
+//   resize W H           asks the window manager to size the main window W x H, waits until it has
+//                        handled that (as sync) and reports "size W H" of the main window then
+//   sync                 waits until the window manager has handled what came before: a move of
+//                        the main window by a pixel and back, each waited for, comes after it
 #pragma once
 
 #include <QString>
