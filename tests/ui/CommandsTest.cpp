@@ -4,12 +4,12 @@
 
 #include "cardtools/FormatDlg.h"
 #include "config/dialogs/TabConfigDlg.h"
+#include "layout/MainLayout.h"
 #include "platform/wnd/ComboBox.h"
 #include "testdata/StoreBuilder.h"
 #include "tests/ui/CommandsTestAccess.h"
 #include "tests/ui/MainWindowTestSupport.h"
 #include "ui/MainDlgIds.h"
-#include "ui/MainLayout.h"
 
 namespace {
 
