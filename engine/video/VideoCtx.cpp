@@ -247,10 +247,12 @@ void CVideoCtx::ShowBackward(const QueueItem& item, const AVFrame& picture) {
   ShowDueBackward();
 }
 
-// Each picture is presented before the next is converted, as a pass does. A seek or a turn
-// leaves the cached pictures to be dropped with the next item.
+// Each picture is presented before the next is converted, and the play clock ticked, as a pass
+// does: at the end of the data a whole group is shown in one go. A seek or a turn leaves the
+// cached pictures to be dropped with the next item.
 void CVideoCtx::ShowDueBackward() {
   for (;;) {
+    TickPlayClock();
     Repaint();
     const double speed = state_.speed.load();
     if (!Runs() || speed >= 0 || state_.seekTime.load() != 0) return;
