@@ -79,7 +79,7 @@ void CBackwardGroup::StartPass(FfmpegVideoDecoder& decoder) {
   passUnit_ = 0;
   passPicture_ = 0;
   keepTo_ = g.pictures < 0 ? -1 : g.left;
-  keepFrom_ = g.pictures < 0 ? 0 : std::max(0, g.left - kKeep);
+  keepFrom_ = g.pictures < 0 ? 0 : std::max(0, g.left - keep_);
 }
 
 // Decodes until `budget` pictures came out, the set is complete, or the group's units run out
@@ -96,8 +96,9 @@ CBackwardGroup::Step CBackwardGroup::Decode(FfmpegVideoDecoder& decoder, int bud
     if (index < keepFrom_) continue;
     FramePtr frame = RefFrame(*decoder.Picture());
     if (!frame) continue;
+    if (keepTo_ < 0) keep_ = KeepFor(*frame);
     making_.push_back({std::move(frame), u.item, u.stamp});
-    if (keepTo_ < 0 && making_.size() > static_cast<std::size_t>(kKeep)) making_.pop_front();
+    if (keepTo_ < 0 && making_.size() > static_cast<std::size_t>(keep_)) making_.pop_front();
   }
   return Step::kShowNow;
 }
@@ -119,10 +120,18 @@ void CBackwardGroup::FinishPass() {
 // The pass's pictures still to decode, spread over the pictures left to show; a first pass
 // counts on as many pictures as the group before had.
 int CBackwardGroup::DecodesBeforeNextPicture() const {
-  const int end = keepTo_ >= 0 ? keepTo_ : std::max(lastGroupPictures_, kKeep);
+  const int end = keepTo_ >= 0 ? keepTo_ : std::max(lastGroupPictures_, keep_);
   const int remaining = std::max(1, end - passPicture_);
   const auto shows = static_cast<int>(showing_.size());
   return (remaining + shows - 1) / shows;
+}
+
+// The pictures of a set that fit in its bytes, the 4:2:0 planes taken with the rows as the
+// decoder lays them out.
+int CBackwardGroup::KeepFor(const AVFrame& picture) const {
+  const std::size_t bytes = static_cast<std::size_t>(std::max(picture.linesize[0], picture.width)) *
+                            static_cast<std::size_t>(std::max(picture.height, 1)) * 3 / 2;
+  return static_cast<int>(std::clamp<std::size_t>(setBytes_ / std::max<std::size_t>(bytes, 1), kMinKeep, kMaxKeep));
 }
 
 const CBackwardGroup::Picture* CBackwardGroup::Next() {

@@ -4,12 +4,13 @@
 //
 // A decoded picture of 1920x1080 takes 3 MB: a whole group of them would hold more memory than
 // all the rest of the program. So a group's units are kept as they came (a small share of that),
-// and the group is decoded again from its key picture for each set of kKeep pictures, the latest
-// set first: the first time while its units arrive, keeping the last kKeep pictures; then from
+// and the group is decoded again from its key picture for each set of pictures, the latest
+// set first: the first time while its units arrive, keeping the last pictures of a set; then from
 // the key picture up to the set before, and so on. Each set is decoded while the set after it
 // is shown, a share of the decoding before each picture, so that decoding and showing share the
-// time. The price is decoding: a group of N pictures takes about N * N / (2 * kKeep) decodes in
-// place of N.
+// time. A set holds as many pictures as fit in kSetBytes, from kMinKeep to kMaxKeep. The price is
+// decoding: a group of N pictures takes about N * N / (2 * K) decodes in place of N, K pictures a
+// set.
 //
 // Pictures are references to the decoder's own buffers, in the decoder's layout whatever the
 // picture size. Each keeps the queue item it was decoded from (its chunk's time and sequence) and
@@ -26,14 +27,18 @@
 
 class CBackwardGroup {
  public:
-  // Pictures decoded in a set.
-  static constexpr int kKeep = 4;
+  // The memory a set of decoded pictures may take, and the fewest and most pictures a set holds.
+  static constexpr std::size_t kSetBytes = std::size_t{12} << 20;
+  static constexpr int kMinKeep = 4;
+  static constexpr int kMaxKeep = 8;
 
   struct Picture {
     FramePtr frame;
     QueueItem item;
     std::uint64_t stamp = 0;
   };
+
+  explicit CBackwardGroup(std::size_t setBytes = kSetBytes) : setBytes_(setBytes) {}
 
   // Takes a unit to decode (a copy of its bytes) with the stamp of the time frame before it. A
   // key-frame unit that follows a picture starts the next group.
@@ -71,10 +76,13 @@ class CBackwardGroup {
   Step Decode(FfmpegVideoDecoder& decoder, int budget);
   void FinishPass();
   int DecodesBeforeNextPicture() const;
+  int KeepFor(const AVFrame& picture) const;
 
+  const std::size_t setBytes_;
+  int keep_ = kMinKeep;  // pictures a set holds, by the size of the pictures
   std::deque<Group> groups_;  // the latest first; the last one may still be collecting
   // The pass: decoding the first group from its key picture, keeping pictures [keepFrom_, keepTo_)
-  // (keepTo_ -1: the first pass, which keeps the last kKeep).
+  // (keepTo_ -1: the first pass, which keeps the last keep_).
   bool passActive_ = false;
   std::size_t passUnit_ = 0;
   int passPicture_ = 0;
