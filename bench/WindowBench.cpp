@@ -5,12 +5,16 @@
 // busier at one moment burdens all of them alike; the tables give medians.
 //
 // Measured: CPU cores of each contender with all its processes (and, apart, of the X server
-// drawing for it) at 1x, 16x and backward 1x; pictures painted per second (the X server's damage
-// reports that cover a quarter of the video area or more); the time from start to the first
-// picture on the screen; and the peak of the resident memory summed over the processes.
+// drawing for it) at 1x, 16x and backward 1x; distinct pictures shown per second, told apart by
+// the number each generated picture carries along its top edge, read off the screen whenever the
+// X server reports a paint over the video area, and set against the pictures per second the
+// recording holds at that speed; the time from start to the first picture on the screen; and the
+// peak of the resident memory summed over the processes, per speed, each contender's against
+// the others' at the same speed.
 //
-//   bench_WindowBench [--repeats N] [--seconds S] [--sizes 720,1080]
+//   bench_WindowBench [--repeats N] [--seconds S] [--sizes 720,1080] [--player PROGRAM]
 //
+// --player measures another build of the program (to set a change against what came before).
 // Needs Xvfb, xdotool, mpv and ffmpeg (tools/install-deps.sh installs them).
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -40,6 +44,7 @@
 #include "layout/MainLayout.h"
 #include "testdata/ScratchDir.h"
 #include "testdata/StoreBuilder.h"
+#include "testdata/TestVideo.h"
 #include "ui/MainDlgIds.h"
 
 extern char** environ;
@@ -57,6 +62,10 @@ constexpr double kFastSeconds = 4.0;  // 16x runs through a minute of recording 
 constexpr int kFasterClicks = 4;      // 1x to 16x
 constexpr double kStartDeadlineSeconds = 30.0;
 constexpr double kIdleSettleSeconds = 6.0;
+constexpr int kRecordingRate = 30;
+// From 16x on the player decodes only every (speed / 4)-th key picture, one a second: 4 pictures a
+// second at 16x; mpv decodes every picture and shows what the screen takes of them.
+constexpr double kPlayerPicturesAt16x = 4.0;
 
 using Clock = std::chrono::steady_clock;
 
@@ -209,8 +218,9 @@ class XServer {
   std::string display_;
 };
 
-// Counts the X server's damage reports over the video area, and notes when the area first shows
-// something other than black.
+// Counts the X server's damage reports over the video area and the distinct pictures they show
+// (the number along the top edge of each generated picture, read off the screen), and notes when
+// the area first shows something other than black.
 class PaintWatch {
  public:
   bool Open() {
@@ -230,9 +240,12 @@ class PaintWatch {
   // Starts over: no paint counted, no picture seen.
   void Reset() {
     paints_ = 0;
+    distinct_ = 0;
+    lastNumber_ = -1;
     firstPicture_ = false;
   }
   long Paints() const { return paints_.load(); }
+  long DistinctPictures() const { return distinct_.load(); }
   bool FirstPictureShown() const { return firstPicture_.load(); }
 
  private:
@@ -240,6 +253,7 @@ class PaintWatch {
     const ui::LayoutRect& v = VideoArea();
     const long quarter = static_cast<long>(v.Width()) * v.Height() / 4;
     while (!stop_) {
+      bool painted = false;
       while (XPending(display_) > 0) {
         XEvent e;
         XNextEvent(display_, &e);
@@ -249,10 +263,34 @@ class PaintWatch {
         const int h = std::min<int>(r.y + r.height, v.bottom) - std::max<int>(r.y, v.top);
         if (w <= 0 || h <= 0 || static_cast<long>(w) * h < quarter) continue;
         ++paints_;
+        painted = true;
         if (!firstPicture_ && ShowsPicture()) firstPicture_ = true;
       }
+      // One reading after all the reports at hand: what is on the screen now.
+      if (painted) NotePicture(ReadNumber());
       SleepSeconds(0.002);
     }
+  }
+
+  void NotePicture(int number) {
+    if (number < 0 || number == lastNumber_.load()) return;
+    lastNumber_ = number;
+    ++distinct_;
+  }
+
+  // The number of the picture shown, from the row that crosses its cells; -1 when unreadable.
+  int ReadNumber() {
+    const ui::LayoutRect& v = VideoArea();
+    const int row = v.top + v.Height() / 32;
+    XImage* image = XGetImage(display_, DefaultRootWindow(display_), v.left, row, static_cast<unsigned>(v.Width()), 1,
+                              AllPlanes, ZPixmap);
+    if (!image) return -1;
+    const int number = fixtures::ReadPictureNumber(v.Width(), v.Height(), [&](int x, int) {
+      const unsigned long p = XGetPixel(image, x, 0);
+      return static_cast<int>((((p >> 16) & 0xFF) * 77 + ((p >> 8) & 0xFF) * 150 + (p & 0xFF) * 29) >> 8);
+    });
+    XDestroyImage(image);
+    return number;
   }
 
   // A block near the video area's top left corner holds a pixel that is not dark.
@@ -276,6 +314,8 @@ class PaintWatch {
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<long> paints_{0};
+  std::atomic<long> distinct_{0};
+  std::atomic<int> lastNumber_{-1};
   std::atomic<bool> firstPicture_{false};
 };
 
@@ -284,16 +324,20 @@ class PaintWatch {
 enum class Phase { k1x, k16x, kBack1x };
 const char* PhaseName(Phase p) { return p == Phase::k1x ? "1x" : p == Phase::k16x ? "16x" : "backward 1x"; }
 
+// The pictures a second the recording holds at a phase's speed.
+double RecordingPictures(Phase p) { return p == Phase::k16x ? 16.0 * kRecordingRate : kRecordingRate; }
+
 struct Figures {
   double cores = 0;
   double xCores = 0;
-  double paintsPerSecond = -1;  // -1: paints nothing
+  double paintsPerSecond = -1;    // -1: paints nothing
+  double picturesPerSecond = -1;  // distinct pictures; -1: paints nothing
+  double peakMiB = 0;             // while this speed was measured
 };
 
 struct Run {
   std::map<Phase, Figures> phases;
   double firstPictureSeconds = -1;
-  double peakMiB = 0;
 };
 
 // Measures a running program for a while: its CPU, the X server's, and the paints.
@@ -301,23 +345,26 @@ class Meter {
  public:
   Meter(int pid, int xPid, PaintWatch& paints) : cpu_(pid), xCpu_(xPid), pid_(pid), paints_(paints) {}
 
-  Figures Measure(double seconds, bool paints, double& peakMiB) {
+  Figures Measure(double seconds, bool paints) {
     cpu_.Sample();
     xCpu_.Sample();
     const double cpu0 = cpu_.Total(), x0 = xCpu_.Total();
-    const long paints0 = paints_.Paints();
+    const long paints0 = paints_.Paints(), pictures0 = paints_.DistinctPictures();
     const auto start = Clock::now();
+    Figures f;
     while (Since(start) < seconds) {
       SleepSeconds(0.25);
-      peakMiB = std::max(peakMiB, TreeRssMiB(pid_));
+      f.peakMiB = std::max(f.peakMiB, TreeRssMiB(pid_));
       cpu_.Sample();
     }
     xCpu_.Sample();
     const double wall = Since(start);
-    Figures f;
     f.cores = (cpu_.Total() - cpu0) / wall;
     f.xCores = (xCpu_.Total() - x0) / wall;
-    if (paints) f.paintsPerSecond = static_cast<double>(paints_.Paints() - paints0) / wall;
+    if (paints) {
+      f.paintsPerSecond = static_cast<double>(paints_.Paints() - paints0) / wall;
+      f.picturesPerSecond = static_cast<double>(paints_.DistinctPictures() - pictures0) / wall;
+    }
     return f;
   }
 
@@ -329,11 +376,10 @@ class Meter {
 };
 
 // Waits for the first picture; its time since the start, -1 when none came.
-double WaitFirstPicture(const PaintWatch& paints, Clock::time_point start, double& peakMiB, int pid) {
+double WaitFirstPicture(const PaintWatch& paints, Clock::time_point start) {
   while (!paints.FirstPictureShown()) {
     if (Since(start) > kStartDeadlineSeconds) return -1;
     SleepSeconds(0.005);
-    peakMiB = std::max(peakMiB, TreeRssMiB(pid));
   }
   return Since(start);
 }
@@ -355,6 +401,7 @@ struct Context {
   std::string appDir;      // plays the first recording at once
   std::string idleAppDir;  // opens the backup and plays nothing
   double seconds = 10;
+  std::string player;  // the program measured
 };
 
 // The player plays the backup's first recording at 1x, is put to 16x, then to backward 1x.
@@ -362,19 +409,19 @@ Run RunPlayer(const Context& c, const Media& m) {
   Run run;
   c.paints->Reset();
   const auto start = Clock::now();
-  const int pid = Spawn({PLAYER_PROGRAM, "-f", m.backup}, {"PLAYER_APPDIR=" + c.appDir, "SDL_AUDIODRIVER=dummy"});
+  const int pid = Spawn({c.player, "-f", m.backup}, {"PLAYER_APPDIR=" + c.appDir, "SDL_AUDIODRIVER=dummy"});
   if (pid <= 0) return run;
-  run.firstPictureSeconds = WaitFirstPicture(*c.paints, start, run.peakMiB, pid);
+  run.firstPictureSeconds = WaitFirstPicture(*c.paints, start);
   if (run.firstPictureSeconds >= 0) {
     Meter meter(pid, c.xPid, *c.paints);
     SleepSeconds(kWarmUpSeconds);
-    run.phases[Phase::k1x] = meter.Measure(c.seconds, true, run.peakMiB);
+    run.phases[Phase::k1x] = meter.Measure(c.seconds, true);
     for (int i = 0; i < kFasterClicks; ++i) Click(mainid::kFaster);
     SleepSeconds(kSpeedChangeSeconds);
-    run.phases[Phase::k16x] = meter.Measure(kFastSeconds, true, run.peakMiB);
+    run.phases[Phase::k16x] = meter.Measure(kFastSeconds, true);
     Click(mainid::kBackward);
     SleepSeconds(kSpeedChangeSeconds);
-    run.phases[Phase::kBack1x] = meter.Measure(c.seconds, true, run.peakMiB);
+    run.phases[Phase::kBack1x] = meter.Measure(c.seconds, true);
   }
   EndGroup(pid);
   return run;
@@ -383,7 +430,7 @@ Run RunPlayer(const Context& c, const Media& m) {
 // The program with the backup open and nothing played, once it has settled: the peak of its
 // memory with all its processes over a few seconds.
 double RunIdle(const Context& c, const Media& m) {
-  const int pid = Spawn({PLAYER_PROGRAM, "-f", m.backup}, {"PLAYER_APPDIR=" + c.idleAppDir, "SDL_AUDIODRIVER=dummy"});
+  const int pid = Spawn({c.player, "-f", m.backup}, {"PLAYER_APPDIR=" + c.idleAppDir, "SDL_AUDIODRIVER=dummy"});
   if (pid <= 0) return -1;
   SleepSeconds(kIdleSettleSeconds);
   double peak = 0;
@@ -411,13 +458,13 @@ Run RunMpv(const Context& c, const Media& m, Phase phase) {
   const auto start = Clock::now();
   const int pid = Spawn(args, {});
   if (pid <= 0) return run;
-  const double first = WaitFirstPicture(*c.paints, start, run.peakMiB, pid);
+  const double first = WaitFirstPicture(*c.paints, start);
   // The first picture of the play at 1x from the start is the one to set against the player's.
   if (phase == Phase::k1x) run.firstPictureSeconds = first;
   if (first >= 0) {
     Meter meter(pid, c.xPid, *c.paints);
     SleepSeconds(phase == Phase::k16x ? 0.5 : kWarmUpSeconds);
-    run.phases[phase] = meter.Measure(phase == Phase::k16x ? kFastSeconds : c.seconds, true, run.peakMiB);
+    run.phases[phase] = meter.Measure(phase == Phase::k16x ? kFastSeconds : c.seconds, true);
   }
   EndGroup(pid);
   return run;
@@ -433,7 +480,7 @@ Run RunFfmpeg(const Context& c, const Media& m, Phase phase) {
   if (pid <= 0) return run;
   Meter meter(pid, c.xPid, *c.paints);
   SleepSeconds(phase == Phase::k16x ? 0.5 : kWarmUpSeconds);
-  run.phases[phase] = meter.Measure(phase == Phase::k16x ? kFastSeconds : c.seconds, false, run.peakMiB);
+  run.phases[phase] = meter.Measure(phase == Phase::k16x ? kFastSeconds : c.seconds, false);
   EndGroup(pid);
   return run;
 }
@@ -477,16 +524,17 @@ double Median(std::vector<double> v) {
 }
 
 struct Series {
-  std::map<Phase, std::vector<double>> cores, xCores, paints;
-  std::vector<double> firstPicture, peak, idle;
+  std::map<Phase, std::vector<double>> cores, xCores, paints, pictures, peak;
+  std::vector<double> firstPicture, idle;
   void Add(const Run& r) {
     for (const auto& [phase, f] : r.phases) {
       cores[phase].push_back(f.cores);
       xCores[phase].push_back(f.xCores);
       paints[phase].push_back(f.paintsPerSecond);
+      pictures[phase].push_back(f.picturesPerSecond);
+      if (f.peakMiB > 0) peak[phase].push_back(f.peakMiB);
     }
     if (r.firstPictureSeconds >= 0) firstPicture.push_back(r.firstPictureSeconds);
-    if (r.peakMiB > 0) peak.push_back(r.peakMiB);
   }
 };
 
@@ -499,38 +547,51 @@ std::string Number(double v, const char* format = "%.2f") {
 
 std::string Ratio(double a, double b) { return a >= 0 && b > 0 ? Number(a / b) + "x" : "-"; }
 
+// What a contender decodes of the recording at a speed, beside its pictures a second.
+std::string DecodeRule(Phase phase, const std::string& who) {
+  if (phase != Phase::k16x) return "every picture";
+  if (who == "player") return "every 4th key picture (" + Number(kPlayerPicturesAt16x, "%.0f") + "/s)";
+  if (who == "mpv") return "every picture, shown as the screen takes them";
+  return "every picture, none shown";
+}
+
 void PrintTable(const std::string& size, std::map<std::string, Series>& s, int repeats) {
-  std::printf("\n%s, 30 pictures/s, medians of %d runs\n", size.c_str(), repeats);
-  std::printf("| speed | contender | cores | X server cores | vs mpv | vs ffmpeg -re | pictures painted/s |\n");
-  std::printf("|---|---|---|---|---|---|---|\n");
+  std::printf("\n%s, %d pictures/s, medians of %d runs\n", size.c_str(), kRecordingRate, repeats);
+  std::printf("| speed | contender | cores | X server cores | vs mpv | vs ffmpeg -re | paints/s | distinct pictures/s "
+              "| of the recording's | decodes | peak memory MiB | vs mpv |\n");
+  std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
   for (Phase phase : {Phase::k1x, Phase::k16x, Phase::kBack1x}) {
     const double mpv = Median(s["mpv"].cores[phase]);
     const double ffmpeg = Median(s["ffmpeg -re"].cores[phase]);
+    const double mpvPeak = Median(s["mpv"].peak[phase]);
     for (const char* who : {"player", "mpv", "ffmpeg -re"}) {
       Series& x = s[who];
       if (x.cores[phase].empty()) continue;
       const double cores = Median(x.cores[phase]);
-      std::printf("| %s | %s | %s | %s | %s | %s | %s |\n", PhaseName(phase), who, Number(cores, "%.3f").c_str(),
-                  Number(Median(x.xCores[phase]), "%.3f").c_str(), Ratio(cores, mpv).c_str(),
-                  Ratio(cores, ffmpeg).c_str(), Number(Median(x.paints[phase]), "%.1f").c_str());
+      const double pictures = Median(x.pictures[phase]);
+      const double peak = Median(x.peak[phase]);
+      std::printf("| %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s | %s |\n", PhaseName(phase), who,
+                  Number(cores, "%.3f").c_str(), Number(Median(x.xCores[phase]), "%.3f").c_str(),
+                  Ratio(cores, mpv).c_str(), Ratio(cores, ffmpeg).c_str(), Number(Median(x.paints[phase]), "%.1f").c_str(),
+                  Number(pictures, "%.1f").c_str(), Ratio(pictures, RecordingPictures(phase)).c_str(),
+                  DecodeRule(phase, who).c_str(), Number(peak, "%.0f").c_str(), Ratio(peak, mpvPeak).c_str());
     }
   }
-  const double mpvFirst = Median(s["mpv"].firstPicture), mpvPeak = Median(s["mpv"].peak);
-  for (const char* who : {"player", "mpv"}) {
-    Series& x = s[who];
-    std::printf("%s: first picture %s s (%s of mpv's), peak memory %s MiB (%s of mpv's)\n", who,
-                Number(Median(x.firstPicture), "%.3f").c_str(), Ratio(Median(x.firstPicture), mpvFirst).c_str(),
-                Number(Median(x.peak), "%.0f").c_str(), Ratio(Median(x.peak), mpvPeak).c_str());
-  }
-  const double idle = Median(s["player"].idle);
-  std::printf("player idle (backup open, nothing played): memory %s MiB (%s of mpv's peak while playing)\n",
-              Number(idle, "%.0f").c_str(), Ratio(idle, mpvPeak).c_str());
+  const double mpvFirst = Median(s["mpv"].firstPicture);
+  std::printf("player: first picture %s s (%s of mpv's)\n", Number(Median(s["player"].firstPicture), "%.3f").c_str(),
+              Ratio(Median(s["player"].firstPicture), mpvFirst).c_str());
+  const double playerForward = Median(s["player"].peak[Phase::k1x]);
+  std::printf("player: peak memory backward %s of forward\n",
+              Ratio(Median(s["player"].peak[Phase::kBack1x]), playerForward).c_str());
+  std::printf("player idle (backup open, nothing played): memory %s MiB (%s of its own peak at 1x)\n",
+              Number(Median(s["player"].idle), "%.0f").c_str(), Ratio(Median(s["player"].idle), playerForward).c_str());
 }
 
 struct Options {
   int repeats = 3;
   double seconds = 10;
   std::vector<int> heights{720, 1080};
+  std::string player = PLAYER_PROGRAM;
 };
 
 Options ReadOptions(int argc, char** argv) {
@@ -539,6 +600,7 @@ Options ReadOptions(int argc, char** argv) {
     const std::string flag = argv[i], value = argv[i + 1];
     if (flag == "--repeats") o.repeats = std::max(1, std::atoi(value.c_str()));
     if (flag == "--seconds") o.seconds = std::max(2.0, std::atof(value.c_str()));
+    if (flag == "--player") o.player = value;
     if (flag == "--sizes") {
       o.heights.clear();
       std::istringstream list(value);
@@ -576,7 +638,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "Xvfb did not start, or has no damage extension\n");
     return 2;
   }
-  const Context c{x.Pid(), &paints, dir.Path(), idleDir, options.seconds};
+  const Context c{x.Pid(), &paints, dir.Path(), idleDir, options.seconds, options.player};
   std::map<int, std::map<std::string, Series>> series;
   for (int rep = 0; rep < options.repeats; ++rep) {
     for (int h : options.heights) {

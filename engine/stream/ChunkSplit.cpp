@@ -3,7 +3,6 @@
 
 #include "engine/stream/ChunkDemux.h"
 #include "engine/stream/StreamGrammar.h"
-#include "platform/Time.h"
 
 namespace {
 constexpr double kFastSpeed = 2.0;
@@ -210,19 +209,13 @@ bool CChunkDemux::PutFrame(QueueItem item) {
   return producer_.PutWait(*video_, item);
 }
 
-// Read backward, a jump in the stamps starts the audio clock again at once: no sound frame
-// follows to do it.
+// Read backward no sound is played, so nothing starts the audio clock: the pictures go by their
+// own stamps. An anchor taken here would be taken when the frame is read, a queue's length before
+// its picture is shown, and would hurry the pictures to catch up with it.
 void CChunkDemux::TakeTimeFrame(const BYTE* frame, bool backward) {
   stamp_ = DecodeTimeStamp(frame);
   timeKept_ = true;
-  if (!backward) {
-    timePending_ = true;
-    return;
-  }
-  if (Distance(stamp_, prevStamp_) > kAudioRestartJump) {
-    state_.StartAudioClock(static_cast<std::int64_t>(stamp_), GetTickCount(), speed_);
-  }
-  prevStamp_ = stamp_;
+  if (!backward) timePending_ = true;
 }
 
 bool CChunkDemux::RecordsDirectly() const {

@@ -57,9 +57,11 @@ SourceEnd CSourceBoxCtx::ReadData() {
     const std::int64_t seek = state_->seekTime.load();
     if (SeekToOtherEntry()) continue;
     if (!InsideEntry()) {
-      if (CrossEntry()) continue;
-      // Nothing of the entry sought can be read: the seek ends with the data, as reading does.
+      // Nothing of the entry sought can be read: the seek is over there, and reading moves on past
+      // the entry as it does past any other, or ends with the data. A seek left pending would lead
+      // back into the entry from the next one, over and over.
       CancelSeek(seek);
+      if (CrossEntry()) continue;
       return SourceEnd::kData;
     }
     const ReadResult read = ReadChunkWithRetries();

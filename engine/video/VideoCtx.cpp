@@ -166,7 +166,12 @@ void CVideoCtx::HandleItem(const QueueItem& item) {
       TakeMarker(item, speed);
       return;
     default:
-      if (DecodesKind(item, speed) && decoder_.Decode(item.data, item.length, item.chunk)) ShowPicture(item, speed);
+      if (!DecodesKind(item, speed)) return;
+      if (item.speed < 0) {
+        TakeBackward(item);
+      } else if (decoder_.Decode(item.data, item.length, item.chunk)) {
+        ShowPicture(item, speed);
+      }
   }
 }
 
@@ -242,36 +247,34 @@ void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
 // card tool's job may run without a window.
 void CVideoCtx::ShowPicture(const QueueItem& item, double speed) {
   const AVFrame* picture = decoder_.Picture();
-  if (!picture) return;
-  if (item.speed < 0) {
-    ShowBackward(item, *picture);
-  } else if (StepSkips(item, speed)) {
-    return;
-  } else if (PresentFrame(*picture)) {
+  if (!picture || StepSkips(item, speed)) return;
+  if (PresentFrame(*picture)) {
     AfterPicture(item, speed, *picture);
   } else if (state_.exportDecode.load()) {
     HandToRecorder(item, *picture);
   }
 }
 
-// Backward a decoded picture goes into the cache, and the pictures due now are shown.
-void CVideoCtx::ShowBackward(const QueueItem& item, const AVFrame& picture) {
-  if (!FitPresenter(picture.width, picture.height)) return;
-  backward_.Take(picture, item, streamStamp_);
+// Backward a unit goes to the group it belongs to, decoded when its pictures are due, and the
+// pictures due now are shown.
+void CVideoCtx::TakeBackward(const QueueItem& item) {
+  backward_.Add(item, streamStamp_);
   ShowDueBackward();
 }
 
-// Each picture is presented before the next is converted, as a pass does. A seek or a turn
-// leaves the cached pictures to be dropped with the next item.
+// Each picture is presented before the next is converted, and the play clock ticked, as a pass
+// does: at the end of the data a whole group is shown in one go. A seek or a turn leaves the
+// cached pictures to be dropped with the next item.
 void CVideoCtx::ShowDueBackward() {
   for (;;) {
+    TickPlayClock();
     Repaint();
     const double speed = state_.speed.load();
-    if (!Runs() || speed >= 0 || state_.seekTime.load() != 0) return;
+    if (!Runs() || speed >= 0 || state_.seekTime.load() != 0 || !backward_.Work(decoder_)) return;
     const CBackwardGroup::Picture* due = backward_.Next();
     if (!due) return;
     frameTime_ = due->stamp;
-    if (!StepSkips(due->item, speed) && Convert(*due->frame)) AfterPicture(due->item, speed, *due->frame);
+    if (!StepSkips(due->item, speed) && PresentFrame(*due->frame)) AfterPicture(due->item, speed, *due->frame);
   }
 }
 

@@ -128,7 +128,7 @@ class CVideoCtx : public CMyThread {
   void TakeMarker(const QueueItem& item, double speed);
   void EndOfData(const QueueItem& item, double speed);
   void ShowPicture(const QueueItem& item, double speed);
-  void ShowBackward(const QueueItem& item, const AVFrame& picture);
+  void TakeBackward(const QueueItem& item);
   void ShowDueBackward();
   bool StepSkips(const QueueItem& item, double speed) const;
   std::uint64_t StampOf(const QueueItem& item) const;

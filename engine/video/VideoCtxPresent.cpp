@@ -43,7 +43,6 @@ bool CVideoCtx::PresentFrame(const AVFrame& picture) {
 // stays unknown, and the next picture tries again.
 bool CVideoCtx::FitPresenter(int width, int height) {
   if (width == width_.load() && height == height_.load()) return true;
-  backward_.Reset();
   if (!ResetPresenter() || !presenter_->Reset(width, height)) {
     width_ = 0;
     height_ = 0;

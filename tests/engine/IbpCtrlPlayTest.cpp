@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -14,6 +15,7 @@
 #include "testdata/ScratchDir.h"
 #include "testdata/TsBuilder.h"
 #include "tests/engine/EngineTestSupport.h"
+#include "tests/engine/NumberedPresenter.h"
 
 using namespace enginetest;
 using sourcetest::Fixture;
@@ -423,4 +425,67 @@ TEST(IbpCtrlPlayTest, ASeekInATransportStreamGoesOnFromItsFirstPictureNotBeforeT
   ASSERT_GE(shown.end() - at, 30);
   EXPECT_EQ(std::vector<std::string>(at, at + 30), std::vector<std::string>(hashes.begin() + 60, hashes.begin() + 90));
   for (int k = 45; k < 60; ++k) EXPECT_EQ(std::count(shown.begin(), shown.end(), hashes[k]), 0) << k;
+}
+
+// Played backward across the boundary of two recordings, back to back or with a gap between them,
+// and after a fast play, every picture is shown once, newest first, and the pictures keep to the
+// play clock: the recording time they pass through (the gap left out) never runs ahead of the
+// seconds the clock counts at that speed.
+TEST(IbpCtrlPlayTest, BackwardPlayKeepsToThePlayClockAcrossTheBoundaryOfTwoRecordings) {
+  struct Case {
+    const char* name;
+    bool backToBack;
+    double speed;
+    bool afterFastPlay;
+  };
+  const Case cases[] = {{"back to back", true, -1.0, false},
+                        {"with a gap", false, -1.0, false},
+                        {"after a fast play", false, -2.0, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 4.0);
+    desc.recordings[1].continuesPrevious = c.backToBack;
+    const Fixture probe(desc, "probe");
+    ASSERT_TRUE(probe.ok());
+    desc.recordings[1].events = {{static_cast<int>(probe.layout().recordings[1].chunks.size()) - 1, 1}};
+    Fixture fixture(desc);
+    ASSERT_TRUE(fixture.ok());
+    const fixtures::RecordingInfo& first = fixture.layout().recordings[0];
+    NumberedRig rig(fixture.layout().path);
+    CIbpCtrl* engine = rig.engine.get();
+    std::size_t ends = 1;
+    if (c.afterFastPlay) {
+      engine->SetSpeed(16.0);
+      ASSERT_EQ(engine->Play(EntryAt(*engine, 1), 0), EngineStart::kStarted);
+      ASSERT_TRUE(rig.WaitForEnds(ends++));
+      rig.presenter->Forget();
+    }
+    engine->SetSpeed(c.speed);
+    if (!c.afterFastPlay) {
+      ASSERT_EQ(engine->Play(EntryAt(*engine, 1), 1), EngineStart::kStarted);
+    }
+    ASSERT_TRUE(rig.WaitForEnds(ends));
+    engine->Close();
+
+    const std::vector<NumberedPresenter::Shown> shown = rig.presenter->Pictures();
+    ASSERT_GT(shown.size(), static_cast<std::size_t>(first.pictures));
+    // Where each picture lies, in pictures from the first recording's first: the second
+    // recording's pictures follow the first's, whatever lies between them.
+    bool inSecond = true;
+    std::vector<int> at;
+    for (const NumberedPresenter::Shown& s : shown) {
+      if (!at.empty() && s.number > shown[at.size() - 1].number) inSecond = false;
+      at.push_back(s.number + (inSecond ? first.pictures : 0));
+    }
+    for (std::size_t i = 1; i < at.size(); ++i) EXPECT_EQ(at[i], at[i - 1] - 1) << i;
+    EXPECT_EQ(at.back(), 0);
+    const double secondsPerPicture = 1.0 / first.video.fps / std::abs(c.speed);
+    double mostAhead = -1e9;
+    for (std::size_t i = 0; i < at.size(); ++i) {
+      const double played = (at[0] - at[i]) * secondsPerPicture;
+      const auto counted = static_cast<double>(shown[0].playClock - shown[i].playClock);
+      mostAhead = std::max(mostAhead, played - counted);
+    }
+    EXPECT_LE(mostAhead, 1.75);
+  }
 }
