@@ -49,7 +49,6 @@ CMainDlg::CMainDlg(CWnd* parent)
   timeZoneOffset_ = InitTimeZoneTable();
   nowChannel_ = g_appConfig.ReadConfigInt(L"NowChn", 1);
   DefaultCardConfigBlock(&cardConfig_, kDefaultCardGeneration);
-  for (auto& row : minuteRecord_) row.fill(-1);
 }
 
 CMainDlg::~CMainDlg() {
@@ -198,7 +197,7 @@ void CMainDlg::OpenBackupAtStart(const CString& path) {
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);
   diskDlg_.SelectBackupFileMode();
   diskDlg_.ShowForTask(CDiskDlg::kPlaybackTask);
-  if (g_appConfig.ReadConfigInt(L"AutoPlayFirstRecord", 0) == 1 && !spans_.empty()) {
+  if (g_appConfig.ReadConfigInt(L"AutoPlayFirstRecord", 0) == 1 && dayView_.SpanCount() > 0) {
     PlayRecord(0);
     diskDlg_.ShowWindow(SW_HIDE);
   }
@@ -237,7 +236,7 @@ app::DisplayZone CMainDlg::GetDisplayZone() const {
 
 // The row shows the recording's times as every window shows them, in the chosen zone.
 void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
-  spans_.push_back(span);
+  dayView_.AppendSpan(span);
   formatCleared_ = false;
   ShowNotice(CString());
   if (!recordList_.GetSafeHwnd()) return;
@@ -248,7 +247,7 @@ void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowText
 }
 
 void CMainDlg::ClearRecordSpans() {
-  spans_.clear();
+  dayView_.ClearSpans();
   currentSpan_ = -1;
   selectedSpan_ = -2;
   if (recordList_.GetSafeHwnd()) recordList_.DeleteAllItems();

@@ -45,6 +45,7 @@
 #include "settings/DisplayTime.h"
 #include "ui/GsensorBar.h"
 #include "ui/MapDlg.h"
+#include "ui/DayViewModel.h"
 #include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
 #include "ui/TransportCtrl.h"
@@ -134,7 +135,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   UINT GetBackgroundBitmap() const { return backgroundBitmap_; }
   UINT GetSecondBitmap() const { return secondBitmap_; }
   const CardConfigBlock& GetCardConfig() const { return cardConfig_; }
-  const std::vector<RecordSpanEntry>& GetSpans() const { return spans_; }
+  const std::vector<RecordSpanEntry>& GetSpans() const { return dayView_.Spans(); }
+  // The spans and the day shown of them, which the day view, the calendar and the timer share.
+  const DayViewModel& DayView() const { return dayView_; }
   const std::array<int, 10>& GetCameraWords() const { return cameraWords_; }
   CDiskDlg& GetDiskDlg() { return diskDlg_; }
   CMapDlg& GetMapDlg() { return mapDlg_; }
@@ -281,9 +284,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetupMinuteGrid(CGridCtrl& grid);
   // Marks the minutes and hours of the day that shown recordings cover and recolours the grids.
   void FillDay(const COleDateTime& date);
-  // All four times are shown times; an invalid one marks nothing.
-  void MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
-                       const COleDateTime& spanStart, const COleDateTime& spanEnd);
   void ColourHourGrids();
   void ColourMinuteGrids();
   void MarkRecordedDays();
@@ -397,9 +397,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Day view (MainDlgDayView.cpp)
   static void ColourGridCell(CGridCtrl& grid, int column, int mark);
-  int GetMinuteMark(int hour, int minute) const;
-  // The recording time as the windows show it; invalid when it cannot be shown.
-  COleDateTime ShownTime(std::int64_t time) const;
 
   // ---- Other commands and window handling (MainDlgCommands.cpp, MainDlgViews.cpp,
   // MainDlgWindow.cpp)
@@ -515,7 +512,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;
-  std::vector<RecordSpanEntry> spans_;
   int currentSpan_ = -1;
   int selectedSpan_ = -2;
   bool dragging_ = false;
@@ -568,14 +564,8 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   std::string scanDevice_;  // the device of the scanned card's disk, when the drive table holds it
   DWORD logicalDrives_ = 0;
 
-  // ---- Day view
-  std::array<int, 24> hourMarks_{};
-  std::array<std::array<int, 60>, 24> minuteMarks_{};
-  std::array<std::array<int, 60>, 24> minuteRecord_{};
-  COleDateTime selectedDate_;
-  bool hasSelectedDate_ = false;
-  int selectedHour_ = -1;
-  int selectedMinute_ = -1;
+  // ---- Day view: the spans of the open source and the day shown of them
+  DayViewModel dayView_;
 
   // ---- Other commands and window handling
   bool snapshotBusy_ = false;

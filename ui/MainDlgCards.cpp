@@ -197,7 +197,7 @@ void CMainDlg::ScanDrivesForCard() {
   if (OpenFirstCardWithRecordings()) return;
   if (diskDlg_.DriveWasDenied()) {
     diskDlg_.WarnNoDiskAccess();
-  } else if (spans_.empty()) {
+  } else if (dayView_.SpanCount() == 0) {
     ShowNotice(L"No recorder card found");
   }
 }
@@ -219,7 +219,7 @@ bool CMainDlg::OpenFirstCardWithRecordings() {
     diskDlg_.SelectRemovableMode();
     const bool opened = OpenCard(drives[i]);
     Sleep(kScanStepMs);
-    if (!opened || spans_.empty()) continue;
+    if (!opened || dayView_.SpanCount() == 0) continue;
     SelectRecord(0, true);
     diskDlg_.ShowWindow(SW_HIDE);
     currentSpan_ = 0;
