@@ -30,7 +30,7 @@ bool IsButton(const ui::MainControl& c) {
 CMainDlg::CMainDlg(CWnd* parent)
     : CVxSkinDialog(kTemplate, parent),
       versionTexts_{L"001.000.000.000", L"001.000.000.001", L"001.000.000.002"},
-      diskDlg_(*this, this),
+      diskDlg_(cardSource_, this),
       ioDlg_(this),
       mapDlg_(*this),
       fileManager_(this),
@@ -46,7 +46,7 @@ CMainDlg::CMainDlg(CWnd* parent)
       versionInfo_(this) {
   // Message boxes carry the program's name as their caption.
   plat::SetAppName(kApplicationName);
-  timeZoneOffset_ = InitTimeZoneTable();
+  cardSource_.SetTimeZoneOffset(InitTimeZoneTable());
   nowChannel_ = g_appConfig.ReadConfigInt(L"NowChn", 1);
   DefaultCardConfigBlock(&cardConfig_, kDefaultCardGeneration);
 }
@@ -135,6 +135,7 @@ void CMainDlg::SetProgramIcons() {
 bool CMainDlg::CreateEngine() {
   engine_ = CreateIbpCtrl();
   transport_.SetEngine(engine_);
+  cardSource_.SetEngine(engine_);
   transport_.AddObserver(this);
   return engine_ != nullptr;
 }
@@ -227,16 +228,12 @@ void CMainDlg::SetTimeZoneIndex(int index) {
   const TimeZoneRow& row = table[static_cast<size_t>(index)];
   cardConfig_.SetTimeZoneIndex(static_cast<std::uint32_t>(index));
   cardConfig_.SetTimeZoneOffsetSeconds(row.seconds);
-  timeZoneOffset_ = row.seconds;
-}
-
-app::DisplayZone CMainDlg::GetDisplayZone() const {
-  return app::DisplayZone::ForOffset(static_cast<std::int32_t>(timeZoneOffset_));
+  cardSource_.SetTimeZoneOffset(row.seconds);
 }
 
 // The row shows the recording's times as every window shows them, in the chosen zone.
-void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
-  dayView_.AppendSpan(span);
+void CMainDlg::OnRecordSpanAppended(int n, const RecordRowTexts& row) {
+  const RecordSpanEntry& span = dayView_.Span(n);
   formatCleared_ = false;
   ShowNotice(CString());
   if (!recordList_.GetSafeHwnd()) return;
@@ -246,8 +243,7 @@ void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowText
   recordList_.SetItemText(item, 2, row.length);
 }
 
-void CMainDlg::ClearRecordSpans() {
-  dayView_.ClearSpans();
+void CMainDlg::OnRecordSpansCleared() {
   currentSpan_ = -1;
   selectedSpan_ = -2;
   if (recordList_.GetSafeHwnd()) recordList_.DeleteAllItems();
@@ -279,6 +275,7 @@ BOOL CMainDlg::DestroyWindow() {
     engine_ = nullptr;
   }
   transport_.SetEngine(nullptr);
+  cardSource_.SetEngine(nullptr);
   channelWindow_.DestroyWindow();
   diskDlg_.DestroyWindow();
   mapDlg_.DestroyWindow();

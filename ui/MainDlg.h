@@ -45,6 +45,7 @@
 #include "settings/DisplayTime.h"
 #include "ui/GsensorBar.h"
 #include "ui/MapDlg.h"
+#include "ui/CardSourceCtrl.h"
 #include "ui/DayViewModel.h"
 #include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
@@ -66,7 +67,7 @@ inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
 // The icon of the program's windows, large and small.
 inline constexpr wchar_t kProgramIcon[] = L"program";
 
-class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner, public ITransportObserver {
+class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 149;
   static constexpr UINT_PTR kTimerId = 1;
@@ -113,14 +114,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnClose() override { OnBnClickedClose(); }
 
   // ---- What other windows and subsystems read
-  bool HasCardDrive() const { return cardDriveNumber_ != -1; }
+  bool HasCardDrive() const { return cardSource_.GetCardDriveNumber() != CardSourceCtrl::kNoDrive; }
   bool IsDefaultSourceMode() const;
   bool IsAltSourceMode() const;
-  int GetDstHours() const { return dstHours_; }
-  std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset_; }
+  int GetDstHours() const { return cardSource_.GetDstHours(); }
+  std::int64_t GetTimeZoneOffset() const { return cardSource_.GetTimeZoneOffset(); }
   // Back to the PC's own zone: recordings show the recorder's own clock (settings/DisplayTime.h).
   void ClearTimeZoneOffset();
-  std::int64_t GetUtcOffsetSeconds() const override { return timeZoneOffset_ + dstHours_ * 3600LL; }
+  std::int64_t GetUtcOffsetSeconds() const { return cardSource_.GetUtcOffsetSeconds(); }
   // Selects a row of the time-zone table; an index outside it selects the PC's own zone.
   void SetTimeZoneIndex(int index);
   // The zone of the card's configuration block and Config.ini ("TimeZoneEx", "TimeZone"), given
@@ -129,7 +130,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // The copy of the opened card's configuration block.
   void SetCardConfig(const CardConfigBlock& block) { cardConfig_ = block; }
   // How the windows show recording times (settings/DisplayTime.h).
-  app::DisplayZone GetDisplayZone() const override;
+  app::DisplayZone GetDisplayZone() const { return cardSource_.GetDisplayZone(); }
   int GetUiMode() const { return uiMode_; }
   bool IsNoMark() const { return noMark_; }
   UINT GetBackgroundBitmap() const { return backgroundBitmap_; }
@@ -156,12 +157,18 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   IOdlg& GetCarDataPanel() { return ioDlg_; }
   CVersionInfo& GetVersionInfo() { return versionInfo_; }
 
-  // ---- The card dialog's owner (cardtools/CardDialogOwner.h)
-  IIbpCtrl* GetEngine() override { return engine_; }
+  // ---- The card source (ui/CardSourceCtrl.h): the card dialog's owner, which holds the source's
+  // engine, drive, zone and spans and hands the window its own part
+  CardSourceCtrl& CardSource() { return cardSource_; }
+  IIbpCtrl* GetEngine() { return engine_; }
   bool OpenCard(const CString& drivePath) override;
-  void SetCardDriveNumber(int driveNo) override { cardDriveNumber_ = driveNo; }
-  void AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) override;
-  void ClearRecordSpans() override;
+  void SetCardDriveNumber(int driveNo) { cardSource_.SetCardDriveNumber(driveNo); }
+  void AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
+    cardSource_.AppendRecordSpan(span, row);
+  }
+  void ClearRecordSpans() { cardSource_.ClearRecordSpans(); }
+  void OnRecordSpanAppended(int n, const RecordRowTexts& row) override;
+  void OnRecordSpansCleared() override;
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
@@ -479,9 +486,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
-  std::int64_t timeZoneOffset_ = 0;
-  int dstHours_ = 0;
-  int cardDriveNumber_ = -1;
   int uiMode_ = 0;
   bool noMark_ = false;
   UINT backgroundBitmap_ = 0;
@@ -566,6 +570,7 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Day view: the spans of the open source and the day shown of them
   DayViewModel dayView_;
+  CardSourceCtrl cardSource_{dayView_, *this};
 
   // ---- Other commands and window handling
   bool snapshotBusy_ = false;

@@ -161,7 +161,7 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
     }
     passwordAccepted_ = true;
   }
-  engine_->SetTimeZoneOffset(timeZoneOffset_);
+  engine_->SetTimeZoneOffset(GetTimeZoneOffset());
   if (engine_->Play(entry, 0) != EngineStart::kStarted) return false;
   if (from != 0) engine_->Seek(from);
   engine_->SetKeepProportion(keepProportion_);
