@@ -50,9 +50,6 @@ TEST(DayViewModelTest, GeneratedRecordingsMarkTheirDaysMinutesAndChunksInTheZone
   model.FillDay({2024, 3, 6}, pc);
   EXPECT_EQ(std::vector<int>({model.MinuteRecord(0, 0), model.MinuteRecord(10, 5), model.MinuteRecord(10, 6)}),
             std::vector<int>({0, 2, -1}));  // the later of two recordings in one minute
-  EXPECT_EQ(
-      std::vector<int>({model.HourMark(0), model.HourMark(9), model.HourMark(10), model.MinuteMark(10, 5)}),
-      std::vector<int>({panels::DayIndex::kRecorded, 0, panels::DayIndex::kRecorded, panels::DayIndex::kRecorded}));
   model.FillDay({2024, 3, 6}, east);
   EXPECT_EQ(std::vector<int>(
                 {model.MinuteRecord(0, 59), model.MinuteRecord(1, 0), model.MinuteRecord(11, 5), model.HourMark(10)}),
