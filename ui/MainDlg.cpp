@@ -27,7 +27,7 @@ bool IsButton(const ui::MainControl& c) {
 CMainDlg::CMainDlg(CWnd* parent)
     : CVxSkinDialog(kTemplate, parent),
       versionTexts_{L"001.000.000.000", L"001.000.000.001", L"001.000.000.002"},
-      diskDlg_(*this, this),
+      diskDlg_(cardSource_, this),
       ioDlg_(this),
       mapDlg_(*this),
       fileManager_(this),
@@ -43,10 +43,9 @@ CMainDlg::CMainDlg(CWnd* parent)
       versionInfo_(this) {
   // Message boxes carry the program's name as their caption.
   plat::SetAppName(kApplicationName);
-  timeZoneOffset_ = InitTimeZoneTable();
+  cardSource_.SetTimeZoneOffset(InitTimeZoneTable());
   nowChannel_ = g_appConfig.ReadConfigInt(L"NowChn", 1);
   DefaultCardConfigBlock(&cardConfig_, kDefaultCardGeneration);
-  for (auto& row : minuteRecord_) row.fill(-1);
 }
 
 CMainDlg::~CMainDlg() {
@@ -133,6 +132,7 @@ void CMainDlg::SetProgramIcons() {
 bool CMainDlg::CreateEngine() {
   engine_ = CreateIbpCtrl();
   transport_.SetEngine(engine_);
+  cardSource_.SetEngine(engine_);
   transport_.AddObserver(this);
   return engine_ != nullptr;
 }
@@ -191,7 +191,7 @@ void CMainDlg::OpenBackupAtStart(const CString& path) {
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);
   diskDlg_.SelectBackupFileMode();
   diskDlg_.ShowForTask(CDiskDlg::kPlaybackTask);
-  if (g_appConfig.ReadConfigInt(L"AutoPlayFirstRecord", 0) == 1 && !spans_.empty()) {
+  if (g_appConfig.ReadConfigInt(L"AutoPlayFirstRecord", 0) == 1 && dayView_.SpanCount() > 0) {
     PlayRecord(0);
     diskDlg_.ShowWindow(SW_HIDE);
   }
@@ -221,16 +221,12 @@ void CMainDlg::SetTimeZoneIndex(int index) {
   const TimeZoneRow& row = table[static_cast<size_t>(index)];
   cardConfig_.SetTimeZoneIndex(static_cast<std::uint32_t>(index));
   cardConfig_.SetTimeZoneOffsetSeconds(row.seconds);
-  timeZoneOffset_ = row.seconds;
-}
-
-app::DisplayZone CMainDlg::GetDisplayZone() const {
-  return app::DisplayZone::ForOffset(static_cast<std::int32_t>(timeZoneOffset_));
+  cardSource_.SetTimeZoneOffset(row.seconds);
 }
 
 // The row shows the recording's times as every window shows them, in the chosen zone.
-void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
-  spans_.push_back(span);
+void CMainDlg::OnRecordSpanAppended(int n, const RecordRowTexts& row) {
+  const RecordSpanEntry& span = dayView_.Span(n);
   formatCleared_ = false;
   ShowNotice(CString());
   if (!recordList_.GetSafeHwnd()) return;
@@ -240,8 +236,7 @@ void CMainDlg::AppendRecordSpan(const RecordSpanEntry& span, const RecordRowText
   recordList_.SetItemText(item, 2, row.length);
 }
 
-void CMainDlg::ClearRecordSpans() {
-  spans_.clear();
+void CMainDlg::OnRecordSpansCleared() {
   currentSpan_ = -1;
   selectedSpan_ = -2;
   if (recordList_.GetSafeHwnd()) recordList_.DeleteAllItems();
@@ -273,6 +268,7 @@ BOOL CMainDlg::DestroyWindow() {
     engine_ = nullptr;
   }
   transport_.SetEngine(nullptr);
+  cardSource_.SetEngine(nullptr);
   channelWindow_.DestroyWindow();
   diskDlg_.DestroyWindow();
   mapDlg_.DestroyWindow();

@@ -45,6 +45,8 @@
 #include "settings/DisplayTime.h"
 #include "ui/GsensorBar.h"
 #include "ui/MapDlg.h"
+#include "ui/CardSourceCtrl.h"
+#include "ui/DayViewModel.h"
 #include "ui/MapOwner.h"
 #include "ui/PanelDlg.h"
 #include "ui/TransportCtrl.h"
@@ -65,7 +67,7 @@ inline constexpr wchar_t kApplicationName[] = L"Dravik2 Player";
 // The icon of the program's windows, large and small.
 inline constexpr wchar_t kProgramIcon[] = L"program";
 
-class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner, public ITransportObserver {
+class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner, public ITransportObserver {
  public:
   static constexpr UINT kTemplate = 149;
   static constexpr UINT_PTR kTimerId = 1;
@@ -112,14 +114,14 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void OnClose() override { OnBnClickedClose(); }
 
   // ---- What other windows and subsystems read
-  bool HasCardDrive() const { return cardDriveNumber_ != -1; }
+  bool HasCardDrive() const { return cardSource_.GetCardDriveNumber() != CardSourceCtrl::kNoDrive; }
   bool IsDefaultSourceMode() const;
   bool IsAltSourceMode() const;
-  int GetDstHours() const { return dstHours_; }
-  std::int64_t GetTimeZoneOffset() const override { return timeZoneOffset_; }
+  int GetDstHours() const { return cardSource_.GetDstHours(); }
+  std::int64_t GetTimeZoneOffset() const { return cardSource_.GetTimeZoneOffset(); }
   // Back to the PC's own zone: recordings show the recorder's own clock (settings/DisplayTime.h).
   void ClearTimeZoneOffset();
-  std::int64_t GetUtcOffsetSeconds() const override { return timeZoneOffset_ + dstHours_ * 3600LL; }
+  std::int64_t GetUtcOffsetSeconds() const { return cardSource_.GetUtcOffsetSeconds(); }
   // Selects a row of the time-zone table; an index outside it selects the PC's own zone.
   void SetTimeZoneIndex(int index);
   // The zone of the card's configuration block and Config.ini ("TimeZoneEx", "TimeZone"), given
@@ -128,13 +130,15 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   // The copy of the opened card's configuration block.
   void SetCardConfig(const CardConfigBlock& block) { cardConfig_ = block; }
   // How the windows show recording times (settings/DisplayTime.h).
-  app::DisplayZone GetDisplayZone() const override;
+  app::DisplayZone GetDisplayZone() const { return cardSource_.GetDisplayZone(); }
   int GetUiMode() const { return uiMode_; }
   bool IsNoMark() const { return noMark_; }
   UINT GetBackgroundBitmap() const { return backgroundBitmap_; }
   UINT GetSecondBitmap() const { return secondBitmap_; }
   const CardConfigBlock& GetCardConfig() const { return cardConfig_; }
-  const std::vector<RecordSpanEntry>& GetSpans() const { return spans_; }
+  const std::vector<RecordSpanEntry>& GetSpans() const { return dayView_.Spans(); }
+  // The spans and the day shown of them, which the day view, the calendar and the timer share.
+  const DayViewModel& DayView() const { return dayView_; }
   const std::array<int, 10>& GetCameraWords() const { return cameraWords_; }
   CDiskDlg& GetDiskDlg() { return diskDlg_; }
   CMapDlg& GetMapDlg() { return mapDlg_; }
@@ -153,12 +157,18 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   IOdlg& GetCarDataPanel() { return ioDlg_; }
   CVersionInfo& GetVersionInfo() { return versionInfo_; }
 
-  // ---- The card dialog's owner (cardtools/CardDialogOwner.h)
-  IIbpCtrl* GetEngine() override { return engine_; }
+  // ---- The card source (ui/CardSourceCtrl.h): the card dialog's owner, which holds the source's
+  // engine, drive, zone and spans and hands the window its own part
+  CardSourceCtrl& CardSource() { return cardSource_; }
+  IIbpCtrl* GetEngine() { return engine_; }
   bool OpenCard(const CString& drivePath) override;
-  void SetCardDriveNumber(int driveNo) override { cardDriveNumber_ = driveNo; }
-  void AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) override;
-  void ClearRecordSpans() override;
+  void SetCardDriveNumber(int driveNo) { cardSource_.SetCardDriveNumber(driveNo); }
+  void AppendRecordSpan(const RecordSpanEntry& span, const RecordRowTexts& row) {
+    cardSource_.AppendRecordSpan(span, row);
+  }
+  void ClearRecordSpans() { cardSource_.ClearRecordSpans(); }
+  void OnRecordSpanAppended(int n, const RecordRowTexts& row) override;
+  void OnRecordSpansCleared() override;
   void StopPlayback() override;
   bool IsPlaying() const override { return playing_; }
   void EnableMainControls(bool enable) override;
@@ -281,9 +291,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   void SetupMinuteGrid(CGridCtrl& grid);
   // Marks the minutes and hours of the day that shown recordings cover and recolours the grids.
   void FillDay(const COleDateTime& date);
-  // All four times are shown times; an invalid one marks nothing.
-  void MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
-                       const COleDateTime& spanStart, const COleDateTime& spanEnd);
   void ColourHourGrids();
   void ColourMinuteGrids();
   void MarkRecordedDays();
@@ -398,9 +405,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Day view (MainDlgDayView.cpp)
   static void ColourGridCell(CGridCtrl& grid, int column, int mark);
-  int GetMinuteMark(int hour, int minute) const;
-  // The recording time as the windows show it; invalid when it cannot be shown.
-  COleDateTime ShownTime(std::int64_t time) const;
 
   // ---- Other commands and window handling (MainDlgCommands.cpp, MainDlgViews.cpp,
   // MainDlgWindow.cpp)
@@ -486,9 +490,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Engine and time zone (Part of construction)
   IIbpCtrl* engine_ = nullptr;
-  std::int64_t timeZoneOffset_ = 0;
-  int dstHours_ = 0;
-  int cardDriveNumber_ = -1;
   int uiMode_ = 0;
   bool noMark_ = false;
   UINT backgroundBitmap_ = 0;
@@ -519,7 +520,6 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
 
   // ---- Timer and recordings
   DWORD seekLockUntil_ = 0;
-  std::vector<RecordSpanEntry> spans_;
   int currentSpan_ = -1;
   int selectedSpan_ = -2;
   bool dragging_ = false;
@@ -572,14 +572,9 @@ class CMainDlg : public CVxSkinDialog, public ICardDialogOwner, public IMapOwner
   std::string scanDevice_;  // the device of the scanned card's disk, when the drive table holds it
   DWORD logicalDrives_ = 0;
 
-  // ---- Day view
-  std::array<int, 24> hourMarks_{};
-  std::array<std::array<int, 60>, 24> minuteMarks_{};
-  std::array<std::array<int, 60>, 24> minuteRecord_{};
-  COleDateTime selectedDate_;
-  bool hasSelectedDate_ = false;
-  int selectedHour_ = -1;
-  int selectedMinute_ = -1;
+  // ---- Day view: the spans of the open source and the day shown of them
+  DayViewModel dayView_;
+  CardSourceCtrl cardSource_{dayView_, *this};
 
   // ---- Other commands and window handling
   bool snapshotBusy_ = false;

@@ -113,7 +113,7 @@ class EventLogBars final : public IEventLogView {
 
 // Times then show as the recorder's own clock, which is what a card's recordings mean when no
 // other zone is chosen.
-void CMainDlg::ClearTimeZoneOffset() { timeZoneOffset_ = plat::LocalUtcOffsetSeconds(); }
+void CMainDlg::ClearTimeZoneOffset() { cardSource_.SetTimeZoneOffset(plat::LocalUtcOffsetSeconds()); }
 
 // The card's settings (defaults where its files are missing) come first, then its recordings,
 // then its password; the password is asked once per opened card.
@@ -127,7 +127,7 @@ bool CMainDlg::OpenCard(const CString& drivePath) {
   cardConfig_ = settings.Config();
   passwordAccepted_ = false;
   ClearTimeZoneOffset();
-  dstHours_ = settings.GetModeValue();
+  cardSource_.SetDstHours(settings.GetModeValue());
   const bool ok = diskDlg_.OpenCardByPath(drivePath);  // which names the source it opened
   if (CheckCardPassword(&cardConfig_, this)) passwordAccepted_ = true;
   return ok;
@@ -169,7 +169,7 @@ void CMainDlg::ClearRecordView() {
   timeRangeSlider_.SetRange(0, 1);
   if (engine_ != nullptr) engine_->SetSource(CString());
   cardPathCopy_.Empty();
-  cardDriveNumber_ = -1;
+  cardSource_.SetCardDriveNumber(CardSourceCtrl::kNoDrive);
   ForgetSensorValues();
   if (!dialog) return;
   diskDlg_.RemovableList().SetCurSel(-1);
@@ -181,23 +181,23 @@ LRESULT CMainDlg::OnDeviceChange(WPARAM event, LPARAM data) {
   if (event == DBT_DEVNODES_CHANGED && data == 0) return 0;
   Sleep(kDeviceSettleMs);
   if (event == DBT_DEVICEARRIVAL) {
-    if (cardDriveNumber_ != -1) return 0;
+    if (HasCardDrive()) return 0;
     ScanDrivesForCard();
   } else if (event == DBT_DEVICEREMOVECOMPLETE) {
     ForgetRemovedCard();
   }
-  if (formatDialog_ != nullptr) formatDialog_->SetDriveNumber(cardDriveNumber_);
+  if (formatDialog_ != nullptr) formatDialog_->SetDriveNumber(cardSource_.GetCardDriveNumber());
   return TRUE;
 }
 
 // A user who may not read disks hears about it once for the whole scan.
 void CMainDlg::ScanDrivesForCard() {
-  if (cardDriveNumber_ != -1 || !MayScanForCard()) return;
+  if (HasCardDrive() || !MayScanForCard()) return;
   diskDlg_.ForgetDeniedDrives();
   if (OpenFirstCardWithRecordings()) return;
   if (diskDlg_.DriveWasDenied()) {
     diskDlg_.WarnNoDiskAccess();
-  } else if (spans_.empty()) {
+  } else if (dayView_.SpanCount() == 0) {
     ShowNotice(L"No recorder card found");
   }
 }
@@ -219,13 +219,13 @@ bool CMainDlg::OpenFirstCardWithRecordings() {
     diskDlg_.SelectRemovableMode();
     const bool opened = OpenCard(drives[i]);
     Sleep(kScanStepMs);
-    if (!opened || spans_.empty()) continue;
+    if (!opened || dayView_.SpanCount() == 0) continue;
     SelectRecord(0, true);
     diskDlg_.ShowWindow(SW_HIDE);
     currentSpan_ = 0;
     logicalDrives_ = GetLogicalDrives();
     scanPath_ = drives[i];
-    scanDevice_ = DeviceOfDrive(cardDriveNumber_);
+    scanDevice_ = DeviceOfDrive(cardSource_.GetCardDriveNumber());
     PlayRecord(0);
     return true;
   }
@@ -240,7 +240,7 @@ void CMainDlg::ForgetRemovedCard() {
   if (scanPath_.IsEmpty()) return;
   const bool diskWent = !scanDevice_.empty() && !DeviceInDriveTable(scanDevice_);
   if (!diskWent && !LetterWent(scanPath_, logicalDrives_ & ~GetLogicalDrives())) return;
-  cardDriveNumber_ = -1;
+  cardSource_.SetCardDriveNumber(CardSourceCtrl::kNoDrive);
   scanPath_.Empty();
   scanDevice_.clear();
 }
@@ -274,7 +274,7 @@ void CMainDlg::ShowEventLog() {
   const std::vector<EventLogRow>& rows = diskDlg_.EventLog().Rows();
   const std::int64_t first = rows.empty() ? 0 : rows.front().time;
   const std::int64_t last = rows.empty() ? 0 : rows.back().time;
-  gsensorBar_.SetTimeRange(SaturatedInt(first - timeZoneOffset_), SaturatedInt(last - first));
+  gsensorBar_.SetTimeRange(SaturatedInt(first - GetTimeZoneOffset()), SaturatedInt(last - first));
   EventLogBars view(mapDlg_, gsensorBar_);
   diskDlg_.FillEventLogList(view);
   gsensorBar_.SetFrozen(false);

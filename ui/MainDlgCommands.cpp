@@ -107,7 +107,7 @@ void CMainDlg::ResumeAfterSnapshot(int level) {
 void CMainDlg::OnBnClickedFormat() {
   if (formatDialogOpen_) return;
   formatDialogOpen_ = true;
-  const int driveNumber = cardDriveNumber_;
+  const int driveNumber = cardSource_.GetCardDriveNumber();
   OnBnClickedStop();
   ClearRecordView();
   formatCleared_ = true;
@@ -156,7 +156,7 @@ void CMainDlg::ApplyEdrUnits(int speedUnit, int temperatureUnit) {
 // Without a card the dialog edits the defaults, in the zone the window uses.
 void CMainDlg::ResetCardDefaults() {
   DefaultCardConfigBlock(&cardConfig_, kResetCardGeneration);
-  cardConfig_.SetTimeZoneOffsetSeconds(static_cast<std::int32_t>(timeZoneOffset_));
+  cardConfig_.SetTimeZoneOffsetSeconds(static_cast<std::int32_t>(GetTimeZoneOffset()));
   SetXorChecksum32(cardConfig_.bytes.data(), cardConfig_.bytes.size());
 }
 
@@ -199,7 +199,7 @@ void CMainDlg::OnBnClickedFileManager() {
 
 void CMainDlg::OnBnClickedFilePad() {
   if (!filePad_.GetSafeHwnd()) return;
-  filePad_.SetTimeZoneOffset(static_cast<std::int32_t>(timeZoneOffset_));
+  filePad_.SetTimeZoneOffset(static_cast<std::int32_t>(GetTimeZoneOffset()));
   filePad_.ShowWindow(SW_SHOW);
 }
 

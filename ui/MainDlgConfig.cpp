@@ -34,7 +34,7 @@ void CMainDlg::LoadTimeZone() {
   } else {
     SetTimeZoneIndex(g_appConfig.ReadConfigInt(L"TimeZone", 0));
   }
-  if (engine_ != nullptr) engine_->SetTimeZoneOffset(timeZoneOffset_);
+  if (engine_ != nullptr) engine_->SetTimeZoneOffset(GetTimeZoneOffset());
 }
 
 void CMainDlg::LoadOsdConfig() {

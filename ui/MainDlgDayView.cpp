@@ -31,10 +31,7 @@ constexpr const wchar_t* kSettingRows[] = {L"Video Format",         L"Video Qual
                                            L"Video Frame Rate",     L"Car Type",
                                            L"G-sensor Sensitivity", L"Audio Recording"};
 
-// Spans this long or longer are not real recordings (a damaged index) and are never shown.
-constexpr std::int64_t kShownSpanLimit = 3601;
 // Marks: 0 no recording, 1 or 2 a recording, anything else a marked recording.
-constexpr int kRecordedMark = 2;
 constexpr COLORREF kNoRecordingColour = 0x686868;
 constexpr COLORREF kRecordingColour = 0x00FF00;
 constexpr COLORREF kMarkedColour = 0x0000FF;
@@ -48,20 +45,9 @@ COLORREF MarkColour(int mark) {
   return mark == 1 || mark == 2 ? kRecordingColour : kMarkedColour;
 }
 
-bool IsShownSpan(const RecordSpanEntry& span) {
-  const std::int64_t length = span.end - span.start;
-  return length >= 0 && length < kShownSpanLimit;
-}
+panels::Date DateOf(const COleDateTime& date) { return {date.GetYear(), date.GetMonth(), date.GetDay()}; }
 
-COleDateTime MidnightOf(const COleDateTime& date) {
-  return COleDateTime(date.GetYear(), date.GetMonth(), date.GetDay(), 0, 0, 0);
-}
-
-COleDateTime NextDay(const COleDateTime& midnight) {
-  COleDateTime next = midnight;
-  next.m_dt += 1.0;
-  return next;
-}
+COleDateTime MidnightOf(const panels::Date& day) { return COleDateTime(day.year, day.month, day.day, 0, 0, 0); }
 
 void ClearFocusAndMark(CGridCtrl& grid) {
   grid.SetFocusCell(kNoCell, kNoCell);
@@ -114,9 +100,7 @@ void CMainDlg::InitGridsAndCalendar() {
 }
 
 void CMainDlg::ClearDayMarks() {
-  hourMarks_.fill(0);
-  for (auto& hour : minuteMarks_) hour.fill(0);
-  for (auto& hour : minuteRecord_) hour.fill(-1);
+  dayView_.ClearDay();
   if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ClearDayMarks();
 }
 
@@ -124,48 +108,20 @@ void CMainDlg::SetupHourGrid(CGridCtrl& grid) { ui::LayDayGridCells(grid, kHourC
 
 void CMainDlg::SetupMinuteGrid(CGridCtrl& grid) { ui::LayDayGridCells(grid, kMinuteColumns); }
 
+// The marks are the day-view model's; the window only colours them.
 void CMainDlg::FillDay(const COleDateTime& date) {
   ClearDayMarks();
-  const COleDateTime dayStart = MidnightOf(date);
-  const COleDateTime dayEnd(date.GetYear(), date.GetMonth(), date.GetDay(), 23, 59, 59);
-  for (size_t i = 0; i < spans_.size(); ++i) {
-    const RecordSpanEntry& span = spans_[i];
-    if (IsShownSpan(span)) {
-      MarkSpanMinutes(static_cast<int>(i), dayStart, dayEnd, ShownTime(span.start), ShownTime(span.end));
-    }
-  }
+  const panels::Date day = DateOf(date);
+  dayView_.FillDay(day, GetDisplayZone());
   ColourHourGrids();
   ColourMinuteGrids();
-  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowDay(dayStart);
-}
-
-// The part of the span inside the day: whole hours between its first and last hour, the first
-// hour from its start minute, the last up to its end minute.
-void CMainDlg::MarkSpanMinutes(int span, const COleDateTime& dayStart, const COleDateTime& dayEnd,
-                               const COleDateTime& spanStart, const COleDateTime& spanEnd) {
-  for (const COleDateTime* t : {&dayStart, &dayEnd, &spanStart, &spanEnd}) {
-    if (t->GetStatus() != COleDateTime::valid) return;
-  }
-  if (spanEnd.m_dt < dayStart.m_dt || spanStart.m_dt > dayEnd.m_dt) return;
-  const COleDateTime& from = spanStart.m_dt < dayStart.m_dt ? dayStart : spanStart;
-  const COleDateTime& to = spanEnd.m_dt > dayEnd.m_dt ? dayEnd : spanEnd;
-  for (int hour = from.GetHour(); hour <= to.GetHour(); ++hour) {
-    const auto h = static_cast<size_t>(hour);
-    hourMarks_[h] = std::max(hourMarks_[h], kRecordedMark);
-    const int first = hour == from.GetHour() ? from.GetMinute() : 0;
-    const int last = hour == to.GetHour() ? to.GetMinute() : 59;
-    for (int minute = first; minute <= last; ++minute) {
-      const auto m = static_cast<size_t>(minute);
-      minuteMarks_[h][m] = std::max(minuteMarks_[h][m], kRecordedMark);
-      minuteRecord_[h][m] = span;
-    }
-  }
+  if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowDay(MidnightOf(day));
 }
 
 void CMainDlg::ColourHourGrids() {
   for (int g = 0; g < 2; ++g) {
     for (int c = 0; c < kHourColumns; ++c) {
-      ColourGridCell(grids_[static_cast<size_t>(g)], c, hourMarks_[static_cast<size_t>(g * kHourColumns + c)]);
+      ColourGridCell(grids_[static_cast<size_t>(g)], c, dayView_.HourMark(g * kHourColumns + c));
     }
     grids_[static_cast<size_t>(g)].Invalidate();
   }
@@ -175,7 +131,8 @@ void CMainDlg::ColourHourGrids() {
 void CMainDlg::ColourMinuteGrids() {
   for (int g = 0; g < 2; ++g) {
     for (int c = 0; c < kMinuteColumns; ++c) {
-      const int mark = selectedHour_ < 0 ? 0 : GetMinuteMark(selectedHour_, g * kMinuteColumns + c);
+      const int hour = dayView_.ChosenHour();
+      const int mark = hour < 0 ? 0 : dayView_.MinuteMark(hour, g * kMinuteColumns + c);
       ColourGridCell(grids_[static_cast<size_t>(2 + g)], c, mark);
     }
     grids_[static_cast<size_t>(2 + g)].Invalidate();
@@ -191,16 +148,7 @@ void CMainDlg::ColourGridCell(CGridCtrl& grid, int column, int mark) {
 // Every day that a shown recording touches, from the day it starts to the day it ends.
 void CMainDlg::MarkRecordedDays() {
   calendar_.ClearMarkedDates();
-  for (const RecordSpanEntry& span : spans_) {
-    if (!IsShownSpan(span)) continue;
-    const COleDateTime start = ShownTime(span.start);
-    const COleDateTime end = ShownTime(span.end);
-    if (start.GetStatus() != COleDateTime::valid || end.GetStatus() != COleDateTime::valid) continue;
-    const COleDateTime lastDay = MidnightOf(end);
-    for (COleDateTime day = MidnightOf(start); day.m_dt <= lastDay.m_dt; day = NextDay(day)) {
-      calendar_.AddMarkedDate(day);
-    }
-  }
+  for (const panels::Date& day : dayView_.RecordedDays(GetDisplayZone())) calendar_.AddMarkedDate(MidnightOf(day));
 }
 
 void CMainDlg::RefreshSelectedDay() {
@@ -209,26 +157,19 @@ void CMainDlg::RefreshSelectedDay() {
 }
 
 void CMainDlg::MoveCalendarTo(std::int64_t time) {
-  if (time == 0) return;
-  const COleDateTime shown = ShownTime(time);
-  if (shown.GetStatus() != COleDateTime::valid) return;
-  selectedDate_ = MidnightOf(shown);
-  hasSelectedDate_ = true;
-  calendar_.SetCurrentDate(selectedDate_);
-  FillDay(selectedDate_);
+  if (time == 0 || !dayView_.ChooseTime(time, GetDisplayZone())) return;
+  const COleDateTime day = MidnightOf(dayView_.ChosenDay());
+  calendar_.SetCurrentDate(day);
+  FillDay(day);
   MarkRecordedDays();
-  selectedHour_ = shown.GetHour();
-  selectedMinute_ = shown.GetMinute();
   ColourMinuteGrids();
-  FocusGridCell(selectedHour_, selectedMinute_);
+  FocusGridCell(dayView_.ChosenHour(), dayView_.ChosenMinute());
   if (calendarPanel_.GetSafeHwnd()) calendarPanel_.ShowTime(time);
 }
 
 // Seeks to the chosen hour and minute of the day; the timer leaves the position alone meanwhile.
 void CMainDlg::PlayAtMinute(const COleDateTime& date) {
-  if (selectedHour_ < 0 || selectedMinute_ < 0) return;
-  const app::DisplayTime shown{date.GetYear(), date.GetMonth(), date.GetDay(), selectedHour_, selectedMinute_, 0};
-  const std::optional<std::int64_t> time = app::FromDisplayTime(shown, GetDisplayZone());
+  const std::optional<std::int64_t> time = dayView_.ChosenMinuteOf(DateOf(date), GetDisplayZone());
   if (!time) return;
   gsensorPoints_.clear();
   mapDlg_.ClearPaths();
@@ -251,7 +192,7 @@ void CMainDlg::OnHourGridClick(int gridId, NMHDR* notify) {
   const bool late = gridId == mainid::kHourGrid12;
   ClearFocusAndMark(grids_[late ? 0 : 1]);
   const int column = ClickedColumn(notify);
-  if (column >= 0 && column < kHourColumns) selectedHour_ = column + (late ? kHourColumns : 0);
+  if (column >= 0 && column < kHourColumns) dayView_.ChooseHour(column + (late ? kHourColumns : 0));
   grids_[2].SetMarkedCell(kNoCell, kNoCell);
   grids_[3].SetMarkedCell(kNoCell, kNoCell);
   ColourMinuteGrids();
@@ -263,33 +204,17 @@ void CMainDlg::OnMinuteGridClick(int gridId, NMHDR* notify) {
   ClearFocusAndMark(grids_[late ? 2 : 3]);
   const int column = ClickedColumn(notify);
   if (column < 0 || column >= kMinuteColumns) return;
-  selectedMinute_ = column + (late ? kMinuteColumns : 0);
+  dayView_.ChooseMinute(column + (late ? kMinuteColumns : 0));
   const COLORREF colour = grids_[late ? 3 : 2].GetItemBkColour(0, column);
-  if ((colour == kRecordingColour || colour == kMarkedColour) && hasSelectedDate_) PlayAtMinute(selectedDate_);
+  if ((colour == kRecordingColour || colour == kMarkedColour) && dayView_.HasChosenDay()) {
+    PlayAtMinute(MidnightOf(dayView_.ChosenDay()));
+  }
 }
 
 void CMainDlg::OnCalendarSelect() {
   for (CGridCtrl& grid : grids_) ClearFocusAndMark(grid);
-  selectedDate_ = MidnightOf(calendar_.GetCurrentDate());
-  hasSelectedDate_ = true;
-  FillDay(selectedDate_);
+  dayView_.ChooseDay(DateOf(calendar_.GetCurrentDate()));
+  FillDay(MidnightOf(dayView_.ChosenDay()));
 }
 
-int CMainDlg::GetMinuteRecord(int hour, int minute) const {
-  if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60) return -1;
-  return minuteRecord_[static_cast<size_t>(hour)][static_cast<size_t>(minute)];
-}
-
-int CMainDlg::GetMinuteMark(int hour, int minute) const {
-  return minuteMarks_[static_cast<size_t>(hour)][static_cast<size_t>(minute)];
-}
-
-COleDateTime CMainDlg::ShownTime(std::int64_t time) const {
-  const std::optional<app::DisplayTime> shown = app::ToDisplayTime(time, GetDisplayZone());
-  if (!shown) {
-    COleDateTime invalid;
-    invalid.m_status = COleDateTime::invalid;
-    return invalid;
-  }
-  return COleDateTime(shown->year, shown->month, shown->day, shown->hour, shown->minute, shown->second);
-}
+int CMainDlg::GetMinuteRecord(int hour, int minute) const { return dayView_.MinuteRecord(hour, minute); }

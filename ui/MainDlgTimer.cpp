@@ -55,7 +55,7 @@ void CMainDlg::FollowPlayback() {
   const int n = FindCurrentRecord();
   if (n == -1) return;
   const std::int64_t pos = engine_->GetDisplayTime(kChannel);
-  const RecordSpanEntry& span = spans_[static_cast<size_t>(n)];
+  const RecordSpanEntry& span = dayView_.Span(n);
   if (span.start < pos && pos < span.end) SelectRecord(n, true);
   gsensorBar_.SetClockTime(static_cast<int>(pos + 1));
   if (gsensorPanel_.GetSafeHwnd() && gsensorPanel_.IsWindowVisible()) gsensorPanel_.Refresh();
@@ -75,18 +75,14 @@ void CMainDlg::SetPositionTip(const CString& text) {
   tooltip_.UpdateTipText(text, &positionSlider_);
 }
 
-// The last recording whose first chunk is not after the chunk of the picture shown.
+// The recording of the chunk of the picture shown.
 int CMainDlg::FindCurrentRecord() const {
   if (engine_ == nullptr) return -1;
   const std::int64_t chunk = engine_->GetShownChunk(kChannel);
-  if (chunk < 0) return -1;
-  for (int n = static_cast<int>(spans_.size()) - 1; n >= 0; --n) {
-    if (spans_[static_cast<size_t>(n)].firstChunk <= chunk) return n;
-  }
-  return -1;
+  return dayView_.SpanOfChunk(chunk);
 }
 
-bool CMainDlg::IsSpan(int n) const { return n >= 0 && n < static_cast<int>(spans_.size()); }
+bool CMainDlg::IsSpan(int n) const { return dayView_.IsSpan(n); }
 
 // The sliders take the recording's range and the card dialog its bounds; the views move to its
 // day and its row is marked.
@@ -96,7 +92,7 @@ bool CMainDlg::SelectRecord(int n, bool moveViews) {
     return false;
   }
   if (currentSpan_ == n && selectedSpan_ == n) return false;
-  const RecordSpanEntry& span = spans_[static_cast<size_t>(n)];
+  const RecordSpanEntry& span = dayView_.Span(n);
   positionSlider_.SetRange(static_cast<int>(span.start), static_cast<int>(span.end));
   timeRangeSlider_.SetRange(static_cast<int>(span.start), static_cast<int>(span.end));
   RangeToPicker(0);
@@ -139,7 +135,7 @@ bool CMainDlg::PlayRecord(int n) {
   OnBnClickedStop();
   if (!IsSpan(n)) return false;
   SelectRecord(n, true);
-  const RecordSpanEntry& span = spans_[static_cast<size_t>(n)];
+  const RecordSpanEntry& span = dayView_.Span(n);
   const bool ok = StartRecord(span.entry, span.startPosition, span.end);
   if (ok) {
     mapDlg_.ClearTrack();
@@ -165,7 +161,7 @@ bool CMainDlg::StartRecord(IndexEntry* entry, std::int64_t from, std::int64_t) {
     }
     passwordAccepted_ = true;
   }
-  engine_->SetTimeZoneOffset(timeZoneOffset_);
+  engine_->SetTimeZoneOffset(GetTimeZoneOffset());
   if (engine_->Play(entry, 0) != EngineStart::kStarted) return false;
   if (from != 0) engine_->Seek(from);
   engine_->SetKeepProportion(keepProportion_);
@@ -189,7 +185,7 @@ void CMainDlg::OnBnClickedNextFile() {
   if (n == -1) {
     OnBnClickedStop();
     OnBnClickedPlay();
-  } else if (n + 1 != static_cast<int>(spans_.size())) {
+  } else if (n + 1 != dayView_.SpanCount()) {
     PlayRecord(n + 1);
   }
   RefreshCaptionPanel();
@@ -281,7 +277,7 @@ LRESULT CMainDlg::OnPlayNextRequest() {
   autoNextNotBefore_ = now + kAutoNextPeriodMs;
   autoNextDone_ = true;
   const int n = FindCurrentRecord();
-  if (n >= static_cast<int>(spans_.size()) - 1) return 0;
+  if (n >= dayView_.SpanCount() - 1) return 0;
   const int level = speedSlider_.GetPos();
   PlayRecord(n + 1);
   autoNextNotBefore_ = std::max(autoNextNotBefore_, now + kAutoNextPeriodMs);
@@ -321,8 +317,8 @@ bool CMainDlg::GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) co
   int n = FindCurrentRecord();
   if (n == -1 && playing_) n = currentSpan_;
   if (!IsSpan(n)) return false;
-  first = spans_[static_cast<size_t>(n)].start;
-  last = spans_[static_cast<size_t>(n)].end;
+  first = dayView_.Span(n).start;
+  last = dayView_.Span(n).end;
   return true;
 }
 

@@ -79,7 +79,7 @@ void CMainDlg::ReopenCurrentEntry() {
   int n = FindCurrentRecord();
   if (!playing_ && IsSpan(shownAtStop_)) {
     n = shownAtStop_;
-    entry = spans_[static_cast<size_t>(n)].entry;
+    entry = dayView_.Span(n).entry;
   }
   SelectRecord(n, true);
   if (!StartRecord(entry, 0, 0)) {
@@ -95,7 +95,7 @@ void CMainDlg::ReopenCurrentEntry() {
 
 // The recording chosen in the card dialog's list, else the first listed.
 void CMainDlg::PlayChosenRecording() {
-  if (spans_.empty()) {
+  if (dayView_.SpanCount() == 0) {
     ShowNotice(formatCleared_ ? L"Format left nothing to play" : L"No recorder card found");
     return;
   }

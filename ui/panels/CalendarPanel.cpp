@@ -134,7 +134,7 @@ void CalendarPanel::MarkRecordingDays() {
   if (!calendar_.GetSafeHwnd()) return;
   calendar_.ClearMarkedDates();
   if (main_ != nullptr) {
-    for (const panels::Date& d : panels::RecordedDays(main_->GetSpans(), Zone())) {
+    for (const panels::Date& d : main_->DayView().RecordedDays(Zone())) {
       calendar_.AddMarkedDate(COleDateTime(d.year, d.month, d.day, 0, 0, 0));
     }
   }
@@ -212,8 +212,8 @@ void CalendarPanel::OnCalendarDate() {
 // when it starts later in the minute.
 void CalendarPanel::PlayMinute(int hour, int minute) {
   const int span = day_.SpanAt(hour, minute);
-  if (span < 0 || main_ == nullptr || span >= static_cast<int>(main_->GetSpans().size())) return;
-  const std::int64_t spanStart = main_->GetSpans()[static_cast<size_t>(span)].start;
+  if (main_ == nullptr || !main_->DayView().IsSpan(span)) return;
+  const std::int64_t spanStart = main_->DayView().Span(span).start;
   main_->ClearMapSelectionList();
   main_->GetMapDlg().ClearPaths();
   PlaySpan(span);
