@@ -193,7 +193,10 @@ LRESULT CMapDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (replay_.IsCurrent(lParam)) EndReplayLine();
       return 0;
     case CMapReplay::kMsgEnd:
-      if (replay_.IsCurrent(lParam)) StopReplay();
+      if (replay_.IsCurrent(lParam)) {
+        StopReplay();
+        EndTrack();
+      }
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) UpdatePage();

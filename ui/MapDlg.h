@@ -55,6 +55,10 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   // replay start point and replay track are forgotten.
   void ClearTrack();
   void ClearPaths() { CallPageScript(L"clearPaths"); }
+  // Playback stopped: the markers go with the track, and the position text.
+  void ClearMap();
+  // The play came to its end: the track ends at the last place drawn and no position shows.
+  void EndTrack();
 
   // --- the event log's track
   // Keeps a copy of the track for the replay and hands its points up to the time to the page's
@@ -143,6 +147,8 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
                 double& course);
   void AddDistance(double lat, double lng);
   void SetOffsets(double lng, double lat);
+  void ShowPosition();
+  void ForgetPosition();
   void ShowReplayPoint(WPARAM index);
   void EndReplayLine();
   void StopReplay();

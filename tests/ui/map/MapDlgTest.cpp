@@ -68,8 +68,11 @@ TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideT
   EXPECT_EQ(Index(), index + 1);
   EXPECT_EQ(Count(L"clearPaths"), 1);
   EXPECT_EQ(dlg->GetDistanceKm(), 0.0);
-  Feed(Drive(5));  // the new track waits for five fixes again
-  EXPECT_EQ(page->calls.back(), L"clearPaths");
+  page->calls.clear();
+  Feed(Drive(5));  // the new track waits for five fixes again, showing only the position
+  EXPECT_EQ(Count(L"clearPaths"), 5);
+  EXPECT_EQ(Count(L"showPosition"), 5);
+  EXPECT_EQ(Count(L"refreshMap"), 0);
 }
 
 TEST_F(MapDlgTest, TheKeyedPageIsLoadedAndItFloatsDocksAgainAndRefreshesWhileAsked) {

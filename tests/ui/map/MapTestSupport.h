@@ -24,7 +24,10 @@ using plat::test::RunUntil;
 struct RecordingOwner : IMapOwner {
   void SetMapSelectionPending(bool p) override { pending = p; }
   void ClearMapSelectionList() override { ++listsCleared; }
-  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override { return f = first, l = last, true; }
+  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override {
+    ++rangeAsks;
+    return f = first, l = last, true;
+  }
   void SeekMapTime(std::int64_t time) override { seeks.push_back(time); }
   bool HoldsCourse() const override { return false; }
   void OnMapUpdated() override {
@@ -39,6 +42,7 @@ struct RecordingOwner : IMapOwner {
   std::int64_t last = first + 600;
   bool pending = false;
   int listsCleared = 0, updates = 0, sliderRange = -1;
+  mutable int rangeAsks = 0;  // a chosen road asks the owner first
   std::vector<std::int64_t> seeks;
   std::vector<int> sliderPositions;
   std::function<void()> updated;
