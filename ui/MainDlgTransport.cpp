@@ -67,8 +67,9 @@ void CMainDlg::OnBnClickedPlay() {
   RefreshCaptionPanel();
 }
 
+// A replay that ended by itself starts again from the start.
 void CMainDlg::PlayReplay() {
-  if (replayRestart_) {
+  if (replayRestart_ || !mapDlg_.IsReplayRunning()) {
     mapDlg_.StartTrackReplay(std::max(mapDlg_.GetReplayStartPoint(), 0));
     replayRestart_ = false;
   }
@@ -123,8 +124,8 @@ void CMainDlg::TogglePause() {
   mapDlg_.PauseReplay(paused_);
 }
 
-// The next Play opens the recording again. In the map view Stop only asks the next Play to
-// restart the track replay.
+// The next Play opens the recording again; the map page keeps nothing of the play. In the map
+// view Stop only asks the next Play to restart the track replay.
 void CMainDlg::OnBnClickedStop() {
   if (paused_ && engine_ != nullptr) engine_->SetPause(0);
   reopenPending_ = true;
@@ -134,7 +135,7 @@ void CMainDlg::OnBnClickedStop() {
     replayRestart_ = true;
   } else {
     CloseEngine();
-    mapDlg_.ClearPaths();
+    mapDlg_.ClearMap();
     if (channelWindow_.GetSafeHwnd()) {
       channelWindow_.Embed();
       channelWindow_.ShowWindow(SW_HIDE);
@@ -150,6 +151,7 @@ void CMainDlg::StopPlayback() {
   paused_ = false;
   gsensorBar_.SetHold(false);
   CloseEngine();
+  mapDlg_.ClearMap();
   gsensorBar_.ResetProgress();
   RefreshCaptionPanel();
 }
@@ -159,6 +161,7 @@ void CMainDlg::OnPlayEnded() {
   if (!playing_ || diskDlg_.jobRunning || diskDlg_.aviExport) return;
   playEnded_ = true;
   reopenPending_ = true;
+  mapDlg_.EndTrack();
 }
 
 void CMainDlg::CloseEngine() {
