@@ -43,6 +43,7 @@ void CGenGMapKey::OnOK() {
   const CString path = app::MapPagePath();
   CString text;
   if (CWnd* edit = GetDlgItem(kKeyEdit)) edit->GetWindowText(text);
+  text.Trim();  // a key copied from a web page often brings a space or a line end along
   const std::string key = text.Left(mappage::kMaxKeyLength).ToUtf8();
   mappage::MakeDirectories(path);
   if (key.empty()) {
