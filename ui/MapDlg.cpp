@@ -16,6 +16,8 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr DWORD kFloatingStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kDockedStyle = WS_CHILD | WS_BORDER;
+// The most steps kept for a page not loaded yet: hours of fixes; older ones are dropped.
+constexpr std::size_t kMostMissedSteps = 20000;
 
 double ConfigDecimal(LPCWSTR key) {
   return ParseDecimalPrefix(g_appConfig.ReadConfigString(key, L"").ToUtf8());
@@ -86,6 +88,7 @@ void CMapDlg::LoadPage() {
 
 void CMapDlg::OnDocumentComplete(const CString&) {
   pageLoaded_ = true;
+  written_.clear();
   CString lng;
   CString lat;
   lng.Format(L"%f", defaultLng_);
@@ -137,12 +140,23 @@ void CMapDlg::OnSelectRoad(int videoTime) {
 
 void CMapDlg::CallPageScript(LPCWSTR name) {
   if (pageLoaded_) browser_->CallScript(name);
-  else missed_.push_back({MissedStep::Kind::kScript, {}, name, {}});
+  else Miss({MissedStep::Kind::kScript, {}, name, {}});
 }
 
 void CMapDlg::SetInput(LPCWSTR id, const CString& value) {
-  if (pageLoaded_) browser_->SetElementValue(id, value);
-  else missed_.push_back({MissedStep::Kind::kInput, {}, id, value});
+  if (!pageLoaded_) {
+    Miss({MissedStep::Kind::kInput, {}, id, value});
+    return;
+  }
+  const auto [at, added] = written_.try_emplace(id, value);
+  if (!added && at->second == value) return;
+  at->second = value;
+  browser_->SetElementValue(id, value);
+}
+
+void CMapDlg::Miss(MissedStep step) {
+  missed_.push_back(std::move(step));
+  if (missed_.size() > kMostMissedSteps) missed_.pop_front();
 }
 
 // Doubles as the framework's data exchange writes them.
@@ -169,7 +183,7 @@ void CMapDlg::OnUpdatePage() {
     WritePage(fields_);
     CallPageScript(L"refreshMap");
   } else {
-    missed_.push_back({MissedStep::Kind::kUpdate, fields_, {}, {}});
+    Miss({MissedStep::Kind::kUpdate, fields_, {}, {}});
   }
   owner_.OnMapUpdated();
 }

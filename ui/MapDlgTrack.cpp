@@ -50,11 +50,13 @@ int ReplayStartIndex(const std::vector<GpsPoint>& points, int point) {
 }  // namespace
 
 void CMapDlg::UpdateMapPosition(std::string_view text, bool carDataLine) {
+  if (text == lastFixText_) return;
   double lat = 0.0;
   double lng = 0.0;
   double speed = 0.0;
   double course = 0.0;
   if (!ParseFix(text, carDataLine, lat, lng, speed, course)) return;
+  lastFixText_ = text;
   fields_.lat = lat;
   fields_.lng = lng;
   fields_.speed = speed;
@@ -107,6 +109,7 @@ void CMapDlg::SetVideoTime(std::int64_t time) {
 // A page not yet loaded has nothing to be told of the track before: it starts over here.
 void CMapDlg::ResetMap() {
   if (!pageLoaded_) missed_.clear();
+  lastFixText_.clear();
   ++fields_.index;
   fields_.offsetLng = 0.0;
   fields_.offsetLat = 0.0;

@@ -38,6 +38,7 @@ class FakeWebBrowser : public IWebBrowser {
   std::map<CString, QByteArray> served;
   std::map<CString, CString> mappedUrls;
   std::vector<CString> heldUrls;
+  int valueWrites = 0;  // SetElementValue calls, of elements the page has or not
 
  private:
   IWebBrowserEvents& events_;

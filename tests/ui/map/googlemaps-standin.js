@@ -5,7 +5,8 @@
 // It loads as the service does: the classes come in a later task, after the page's load, and then
 // the function named by the address's "callback" is called; a key that is missing or begins with
 // "Refused" is refused through the page's gm_authFailure after the callback. A test that sets
-// window.standInHeld before this runs brings the classes itself, late, with releaseStandIn().
+// window.standInHeld before this runs brings the classes itself, late, with releaseStandIn(), which
+// is there once #standin_state is.
 (function () {
   var query = new URL(document.currentScript.src).searchParams;
   var SVG = 'http://www.w3.org/2000/svg';
@@ -105,7 +106,10 @@
   }
   // The test's click on the newest clickable line.
   window.clickLastSegment = function () { event.trigger(lines.filter(clickable).pop(), 'click'); };
-  if (window.standInHeld) window.releaseStandIn = arrive;
+  if (window.standInHeld) {
+    window.releaseStandIn = arrive;
+    render();
+  }
   else if (document.readyState === 'complete') setTimeout(arrive, 0);
   else window.addEventListener('load', function () { setTimeout(arrive, 0); });
 })();
