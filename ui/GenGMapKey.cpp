@@ -53,6 +53,11 @@ void CGenGMapKey::OnOK() {
   if (mappage::WriteMapPage(mappage::kTemplateResource, path, key)) {
     AfxMessageBox(LoadLanguageString(L"Import Google Map key Successfully, please restart the program."),
                   MB_ICONINFORMATION);
+  } else if (!mappage::IsValidKey(key)) {
+    // The key goes into the page's script address, where another character could break it.
+    AfxMessageBox(LoadLanguageString(L"Import Google Map key Fail.") + L"\n" +
+                      LoadLanguageString(L"A map key holds only letters, digits, hyphens and underscores."),
+                  MB_OK);
   } else {
     AfxMessageBox(LoadLanguageString(L"Import Google Map key Fail."), MB_OK);
   }
