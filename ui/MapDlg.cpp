@@ -123,7 +123,7 @@ void CMapDlg::OnNavigateError(const CString&) {
 }
 
 // The page sends the video time of the segment that the user clicked; only a time of the open
-// recording moves the engine.
+// recording moves the engine, and the track starts over only when the engine went there.
 void CMapDlg::OnSelectRoad(int videoTime) {
   if (videoTime == -1) {
     owner_.SetMapSelectionPending(true);
@@ -132,10 +132,10 @@ void CMapDlg::OnSelectRoad(int videoTime) {
   std::int64_t first = 0;
   std::int64_t last = 0;
   if (!owner_.GetRecordingTimeRange(first, last) || videoTime < first || videoTime > last) return;
+  if (!owner_.SeekMapTime(videoTime)) return;
   owner_.SetMapSelectionPending(false);
   owner_.ClearMapSelectionList();
   ClearTrack();
-  owner_.SeekMapTime(videoTime);
 }
 
 void CMapDlg::CallPageScript(LPCWSTR name) {

@@ -59,6 +59,12 @@ TEST_F(MapDlgTest, FixesReachThePageFromTheSixthOnAndAChosenRoadSeeksOnlyInsideT
   EXPECT_TRUE(owner.pending);
   page->PageCallsSelectRoad(1234);  // before the recording
   page->PageCallsSelectRoad(static_cast<int>(owner.last + 1));
+  owner.playing = false;  // a replay of the event log's track: nothing seeks there
+  page->calls.clear();
+  page->PageCallsSelectRoad(static_cast<int>(owner.first + 10));
+  EXPECT_EQ(Index(), index);
+  EXPECT_EQ(Count(L"clearPaths"), 0);
+  owner.playing = true;
   EXPECT_TRUE(owner.seeks.empty());
   page->calls.clear();
   page->PageCallsSelectRoad(static_cast<int>(owner.first + 10));
