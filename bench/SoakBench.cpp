@@ -7,6 +7,7 @@
 // times ffmpeg's CPU).
 //
 //   bench_SoakBench [--minutes N] [Google Benchmark flags]     (10 minutes by default)
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -175,8 +176,11 @@ class MemorySeries {
   explicit MemorySeries(const Driver& driver) {
     QObject::connect(&timer_, &QTimer::timeout, [this, &driver] {
       samples_.push_back(StatusMb("VmRSS"));
-      std::printf("%4zu s  rss %.1f MB  %s\n", samples_.size() * kSampleSeconds, samples_.back(),
-                  driver.Status().c_str());
+      const struct mallinfo2 heap = mallinfo2();
+      std::printf("%4zu s  rss %.1f MB (anonymous %.1f, files %.1f; heap in use %.1f of %.1f)  %s\n",
+                  samples_.size() * kSampleSeconds, samples_.back(), StatusMb("RssAnon"), StatusMb("RssFile"),
+                  static_cast<double>(heap.uordblks + heap.hblkhd) / 1048576.0,
+                  static_cast<double>(heap.arena + heap.hblkhd) / 1048576.0, driver.Status().c_str());
       std::fflush(stdout);
     });
     timer_.start(kSampleSeconds * 1000);
