@@ -202,8 +202,9 @@ TEST_F(MapPageTest, WithoutTheMapApiThePageSaysSoAndStillShowsThePosition) {
   plat::test::SavePng(shot, "map_page_offline");
 }
 
-// The API may come long after the page: meanwhile the position text follows every fix from the
-// first, and once the API calls back the map draws the track it missed. A click on the track asks
+// The API may come long after the page, even after the page has said it is out of reach: meanwhile
+// the position text follows every fix from the first, and once the API calls back the map draws
+// the track it missed. A click on the track asks
 // the program, and the track changes only when the program seeks; a cleared track, the program's
 // Stop and the end of a replay leave no position behind.
 TEST_F(MapPageTest, ALateApiDrawsWhatItMissedAndTheTrackAndPositionChangeOnlyAsTheProgramSays) {
@@ -214,6 +215,7 @@ TEST_F(MapPageTest, ALateApiDrawsWhatItMissedAndTheTrackAndPositionChangeOnlyAsT
   Leg(90.0, 8);
   EXPECT_EQ(Read(L"Position"), PositionText());
   ASSERT_TRUE(RunUntil([&] { return State()["map"].isNull(); }));  // the API's script is in, its classes not
+  ASSERT_TRUE(RunUntil([&] { return Read(L"map_message") == "Internet connect fail!"; }));  // its wait is over
   browser->CallScript(L"releaseStandIn");
   ASSERT_TRUE(RunUntil([&] { return State()["track"].toArray() == QJsonArray{4}; }));  // fixes six to nine
   EXPECT_EQ(Markers(), (QStringList{"Start Point player:start.png", "Car Point player:car-04.png"}));
