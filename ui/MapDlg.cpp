@@ -16,8 +16,9 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr DWORD kFloatingStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kDockedStyle = WS_CHILD | WS_BORDER;
-// The most steps kept for a page not loaded yet: hours of fixes; older ones are dropped.
-constexpr std::size_t kMostMissedSteps = 20000;
+// The most steps kept for a page not loaded yet: an hour of fixes a second, a few minutes where
+// every chunk brings a fix of its own; older ones are dropped (about 1 MB at most).
+constexpr std::size_t kMostMissedSteps = 4000;
 
 double ConfigDecimal(LPCWSTR key) {
   return ParseDecimalPrefix(g_appConfig.ReadConfigString(key, L"").ToUtf8());
