@@ -43,6 +43,7 @@ void CGenGMapKey::OnOK() {
   const CString path = app::MapPagePath();
   CString text;
   if (CWnd* edit = GetDlgItem(kKeyEdit)) edit->GetWindowText(text);
+  text.Trim();  // a key copied from a web page often brings a space or a line end along
   const std::string key = text.Left(mappage::kMaxKeyLength).ToUtf8();
   mappage::MakeDirectories(path);
   if (key.empty()) {
@@ -52,6 +53,11 @@ void CGenGMapKey::OnOK() {
   if (mappage::WriteMapPage(mappage::kTemplateResource, path, key)) {
     AfxMessageBox(LoadLanguageString(L"Import Google Map key Successfully, please restart the program."),
                   MB_ICONINFORMATION);
+  } else if (!mappage::IsValidKey(key)) {
+    // The key goes into the page's script address, where another character could break it.
+    AfxMessageBox(LoadLanguageString(L"Import Google Map key Fail.") + L"\n" +
+                      LoadLanguageString(L"A map key holds only letters, digits, hyphens and underscores."),
+                  MB_OK);
   } else {
     AfxMessageBox(LoadLanguageString(L"Import Google Map key Fail."), MB_OK);
   }

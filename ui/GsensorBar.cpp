@@ -116,6 +116,10 @@ void GsensorBar::StoreSample(const GsensorSample& sample) {
   const auto count = static_cast<std::int64_t>(secondRecords_.size());
   const std::int64_t k = 2 * (std::int64_t{sample.index} - start_ - 1);
   if (count == 0 || k >= count) {
+    // The older half goes at once, so that keeping the newest costs a copy only now and then.
+    if (lateSamples_.size() >= kMostLateSamples) {
+      lateSamples_.erase(lateSamples_.begin(), lateSamples_.begin() + kMostLateSamples / 2);
+    }
     lateSamples_.push_back(sample);
     return;
   }

@@ -133,6 +133,9 @@ class GsensorBar {
   const std::vector<int>& SecondValues() const { return secondValues_; }
   const std::vector<int>& ColumnValues() const { return columnValues_; }
   const std::vector<GsensorSegmentMark>& Marks() const { return marks_; }
+  // Samples whose second lies beyond the span: the newest of them, at most kMostLateSamples. A
+  // play that runs on into the next recordings gives the bar of one recording samples without end.
+  static constexpr std::size_t kMostLateSamples = 4096;
   const std::vector<GsensorSample>& LateSamples() const { return lateSamples_; }
 
  private:

@@ -179,7 +179,7 @@ class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner,
   void SetMapSelectionPending(bool pending) override { mapSelectionPending_ = pending; }
   void ClearMapSelectionList() override { gsensorPoints_.clear(); }
   bool GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) const override;
-  void SeekMapTime(std::int64_t time) override;
+  bool SeekMapTime(std::int64_t time) override;
   bool HoldsCourse() const override { return gsensorBar_.GetHold(); }
   void OnMapUpdated() override;
   bool IsReplayView() const override { return mapView_; }

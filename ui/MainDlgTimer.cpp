@@ -322,6 +322,8 @@ bool CMainDlg::GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) co
   return true;
 }
 
-void CMainDlg::SeekMapTime(std::int64_t time) {
-  if (engine_ != nullptr && playing_) engine_->Seek(time);
+bool CMainDlg::SeekMapTime(std::int64_t time) {
+  if (engine_ == nullptr || !playing_) return false;
+  engine_->Seek(time);
+  return true;
 }

@@ -58,8 +58,9 @@ void CMainDlg::OnBnClickedPlay() {
   RefreshCaptionPanel();
 }
 
+// A replay that ended by itself starts again from the start.
 void CMainDlg::PlayReplay() {
-  if (replayRestart_) {
+  if (replayRestart_ || !mapDlg_.IsReplayRunning()) {
     mapDlg_.StartTrackReplay(std::max(mapDlg_.GetReplayStartPoint(), 0));
     replayRestart_ = false;
   }
@@ -116,8 +117,8 @@ void CMainDlg::TogglePause() {
   mapDlg_.PauseReplay(transport_.IsPaused());
 }
 
-// The next Play opens the recording again. In the map view Stop only asks the next Play to
-// restart the track replay.
+// The next Play opens the recording again; the map page keeps nothing of the play. In the map
+// view Stop only asks the next Play to restart the track replay.
 void CMainDlg::OnBnClickedStop() {
   transport_.ClearPause();
   reopenPending_ = true;
@@ -126,7 +127,7 @@ void CMainDlg::OnBnClickedStop() {
     replayRestart_ = true;
   } else {
     CloseEngine();
-    mapDlg_.ClearPaths();
+    mapDlg_.ClearMap();
     if (channelWindow_.GetSafeHwnd()) {
       channelWindow_.Embed();
       channelWindow_.ShowWindow(SW_HIDE);
@@ -142,6 +143,7 @@ void CMainDlg::StopPlayback() {
   transport_.ClearPause();
   gsensorBar_.SetHold(false);
   CloseEngine();
+  mapDlg_.ClearMap();
   gsensorBar_.ResetProgress();
   RefreshCaptionPanel();
 }
@@ -151,6 +153,7 @@ void CMainDlg::OnPlayEnded() {
   if (!playing_ || diskDlg_.jobRunning || diskDlg_.aviExport) return;
   playEnded_ = true;
   reopenPending_ = true;
+  mapDlg_.EndTrack();
 }
 
 void CMainDlg::CloseEngine() {

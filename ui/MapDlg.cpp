@@ -16,6 +16,9 @@ constexpr UINT_PTR kRefreshTimer = 1;
 constexpr UINT kRefreshMs = 1000;
 constexpr DWORD kFloatingStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 constexpr DWORD kDockedStyle = WS_CHILD | WS_BORDER;
+// The most steps kept for a page not loaded yet: an hour of fixes a second, a few minutes where
+// every chunk brings a fix of its own; older ones are dropped (about 1 MB at most).
+constexpr std::size_t kMostMissedSteps = 4000;
 
 double ConfigDecimal(LPCWSTR key) {
   return ParseDecimalPrefix(g_appConfig.ReadConfigString(key, L"").ToUtf8());
@@ -86,6 +89,7 @@ void CMapDlg::LoadPage() {
 
 void CMapDlg::OnDocumentComplete(const CString&) {
   pageLoaded_ = true;
+  written_.clear();
   CString lng;
   CString lat;
   lng.Format(L"%f", defaultLng_);
@@ -120,7 +124,7 @@ void CMapDlg::OnNavigateError(const CString&) {
 }
 
 // The page sends the video time of the segment that the user clicked; only a time of the open
-// recording moves the engine.
+// recording moves the engine, and the track starts over only when the engine went there.
 void CMapDlg::OnSelectRoad(int videoTime) {
   if (videoTime == -1) {
     owner_.SetMapSelectionPending(true);
@@ -129,20 +133,31 @@ void CMapDlg::OnSelectRoad(int videoTime) {
   std::int64_t first = 0;
   std::int64_t last = 0;
   if (!owner_.GetRecordingTimeRange(first, last) || videoTime < first || videoTime > last) return;
+  if (!owner_.SeekMapTime(videoTime)) return;
   owner_.SetMapSelectionPending(false);
   owner_.ClearMapSelectionList();
   ClearTrack();
-  owner_.SeekMapTime(videoTime);
 }
 
 void CMapDlg::CallPageScript(LPCWSTR name) {
   if (pageLoaded_) browser_->CallScript(name);
-  else missed_.push_back({MissedStep::Kind::kScript, {}, name, {}});
+  else Miss({MissedStep::Kind::kScript, {}, name, {}});
 }
 
 void CMapDlg::SetInput(LPCWSTR id, const CString& value) {
-  if (pageLoaded_) browser_->SetElementValue(id, value);
-  else missed_.push_back({MissedStep::Kind::kInput, {}, id, value});
+  if (!pageLoaded_) {
+    Miss({MissedStep::Kind::kInput, {}, id, value});
+    return;
+  }
+  const auto [at, added] = written_.try_emplace(id, value);
+  if (!added && at->second == value) return;
+  at->second = value;
+  browser_->SetElementValue(id, value);
+}
+
+void CMapDlg::Miss(MissedStep step) {
+  missed_.push_back(std::move(step));
+  if (missed_.size() > kMostMissedSteps) missed_.pop_front();
 }
 
 // Doubles as the framework's data exchange writes them.
@@ -169,7 +184,7 @@ void CMapDlg::OnUpdatePage() {
     WritePage(fields_);
     CallPageScript(L"refreshMap");
   } else {
-    missed_.push_back({MissedStep::Kind::kUpdate, fields_, {}, {}});
+    Miss({MissedStep::Kind::kUpdate, fields_, {}, {}});
   }
   owner_.OnMapUpdated();
 }
@@ -193,7 +208,10 @@ LRESULT CMapDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (replay_.IsCurrent(lParam)) EndReplayLine();
       return 0;
     case CMapReplay::kMsgEnd:
-      if (replay_.IsCurrent(lParam)) StopReplay();
+      if (replay_.IsCurrent(lParam)) {
+        StopReplay();
+        EndTrack();
+      }
       return 0;
     case WM_TIMER:
       if (wParam == kRefreshTimer) UpdatePage();

@@ -9,12 +9,17 @@
 // of a track from the event log, walked by a worker that posts each point to the UI thread.
 //
 // The browser's engine starts only when the page is first shown. Until the page has loaded, what
-// it would have been told since the track last started over is kept and told when it has, so the
-// page first shown draws the track and the position as if it had been there all along.
+// it would have been told since the track last started over is kept (the newest steps, up to a
+// bound) and told when it has, so the page first shown draws the track and the position as if it
+// had been there all along. The page is told only what changed: a recorder repeats its last fix in
+// the sensor block of every chunk until the next one, and an input keeps what it was written.
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <map>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +60,10 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   // replay start point and replay track are forgotten.
   void ClearTrack();
   void ClearPaths() { CallPageScript(L"clearPaths"); }
+  // Playback stopped: the markers go with the track, and the position text.
+  void ClearMap();
+  // The play came to its end: the track ends at the last place drawn and no position shows.
+  void EndTrack();
 
   // --- the event log's track
   // Keeps a copy of the track for the replay and hands its points up to the time to the page's
@@ -135,6 +144,7 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   void SetInputNumber(LPCWSTR id, double value);
   void WritePage(const PageFields& fields);
   void TellMissedSteps();
+  void Miss(MissedStep step);
   void UpdatePage() { SendMessage(kMsgUpdatePage, 0); }
   void OnUpdatePage();
 
@@ -142,6 +152,8 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
                 double& course);
   void AddDistance(double lat, double lng);
   void SetOffsets(double lng, double lat);
+  void ShowPosition();
+  void ForgetPosition();
   void ShowReplayPoint(WPARAM index);
   void EndReplayLine();
   void StopReplay();
@@ -151,7 +163,9 @@ class CMapDlg : public CDialog, private plat::IWebBrowserEvents {
   std::unique_ptr<plat::IWebBrowser> browser_;
   bool pageLoaded_ = false;
   bool usingTemplate_ = false;
-  std::vector<MissedStep> missed_;
+  std::deque<MissedStep> missed_;
+  std::map<CString, CString> written_;  // what the loaded page's inputs hold, by id
+  std::string lastFixText_;             // the text of the fix last taken
 
   PageFields fields_;
   double defaultLng_ = 0.0;

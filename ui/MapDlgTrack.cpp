@@ -50,11 +50,13 @@ int ReplayStartIndex(const std::vector<GpsPoint>& points, int point) {
 }  // namespace
 
 void CMapDlg::UpdateMapPosition(std::string_view text, bool carDataLine) {
+  if (text == lastFixText_) return;
   double lat = 0.0;
   double lng = 0.0;
   double speed = 0.0;
   double course = 0.0;
   if (!ParseFix(text, carDataLine, lat, lng, speed, course)) return;
+  lastFixText_ = text;
   fields_.lat = lat;
   fields_.lng = lng;
   fields_.speed = speed;
@@ -63,6 +65,7 @@ void CMapDlg::UpdateMapPosition(std::string_view text, bool carDataLine) {
   if (fixCount_ < kFixesBeforeTrack) {
     ++fixCount_;
     ClearPaths();
+    ShowPosition();
     return;
   }
   SetOffsets(lng, lat);
@@ -106,6 +109,7 @@ void CMapDlg::SetVideoTime(std::int64_t time) {
 // A page not yet loaded has nothing to be told of the track before: it starts over here.
 void CMapDlg::ResetMap() {
   if (!pageLoaded_) missed_.clear();
+  lastFixText_.clear();
   ++fields_.index;
   fields_.offsetLng = 0.0;
   fields_.offsetLat = 0.0;
@@ -118,10 +122,10 @@ void CMapDlg::ResetMap() {
   Dock();
 }
 
+// The position goes first, so that the page's reset already shows none.
 void CMapDlg::ClearTrack() {
+  ForgetPosition();
   ResetMap();
-  fields_.lng = 0.0;
-  fields_.lat = 0.0;
   lastLat_ = kNoPosition;
   lastLng_ = kNoPosition;
   distanceKm_ = 0.0;
@@ -154,13 +158,37 @@ void CMapDlg::StartTrackReplay(int point) {
 
 void CMapDlg::StopReplay() {
   if (!replay_.Stop()) return;
-  fields_.lng = 0.0;
-  fields_.lat = 0.0;
-  fields_.speed = 0.0;
+  ForgetPosition();
   replayStart_ = -1;
 }
 
-// Before the replay goes on from a point it jumped to, the page ends the line drawn so far.
+// The position text shows the first fixes of a track already, though they draw nothing.
+void CMapDlg::ShowPosition() {
+  SetInputNumber(L"map_lat", fields_.lat);
+  SetInputNumber(L"map_lng", fields_.lng);
+  SetInputNumber(L"SpeedBar", fields_.speed);
+  CallPageScript(L"showPosition");
+}
+
+void CMapDlg::ForgetPosition() {
+  fields_.lng = 0.0;
+  fields_.lat = 0.0;
+  fields_.speed = 0.0;
+}
+
+void CMapDlg::ClearMap() {
+  ForgetPosition();
+  fields_.status = L"clear";
+  UpdatePage();
+}
+
+void CMapDlg::EndTrack() {
+  ForgetPosition();
+  EndReplayLine();
+}
+
+// Before the replay goes on from a point it jumped to, the page ends the line drawn so far; the
+// same ends a track whose play or replay is over.
 void CMapDlg::EndReplayLine() {
   fields_.status = L"stopped";
   UpdatePage();

@@ -14,8 +14,9 @@ class IMapOwner {
   virtual void ClearMapSelectionList() = 0;
   // The open recording's first and last engine times (seconds since 1970); false when none is open.
   virtual bool GetRecordingTimeRange(std::int64_t& first, std::int64_t& last) const = 0;
-  // Plays the open recording from that engine time.
-  virtual void SeekMapTime(std::int64_t time) = 0;
+  // Plays the open recording from that engine time; false when nothing plays that could go there
+  // (a replay of the event log's track, a stopped play).
+  virtual bool SeekMapTime(std::int64_t time) = 0;
 
   // While true, a fix's course is not shown (the G-sensor bar holds the view).
   virtual bool HoldsCourse() const = 0;

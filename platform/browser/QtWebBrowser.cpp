@@ -3,8 +3,10 @@
 // the page go to the top-level window. The web engine starts late: when the browser's window is
 // first shown, or once StartWebBrowsers says so, so that the program opens and plays without the
 // engine and its processes, which cost it more memory and processor time than the rest together.
+#include <errno.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <set>
 #include <vector>
 
@@ -53,14 +55,21 @@ bool g_refuseOutside = false;
 WebBrowserFactory g_factory;
 bool g_started = false;  // StartWebBrowsers was called
 
-// The page that the browser hosts: silent, and held to the document it was given.
+// The page that the browser hosts: no dialogs, held to the document it was given, and its
+// console's errors written to the program's error output, where a refused map key or a script
+// that failed can be read.
 class HostPage : public QWebEnginePage {
  public:
   using QWebEnginePage::QWebEnginePage;
   QUrl allowed;
 
  protected:
-  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+  void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString& message, int line,
+                                const QString& source) override {
+    if (level != ErrorMessageLevel) return;
+    std::fprintf(stderr, "%s: page error: %s (%s:%d)\n", program_invocation_short_name, qUtf8Printable(message),
+                 qUtf8Printable(source), line);
+  }
   void javaScriptAlert(const QUrl&, const QString&) override {}
   bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
   bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
@@ -212,6 +221,7 @@ class QtWebBrowser : public IWebBrowser {
   void CallScript(const CString& name) override;
   void ServeResource(const CString& name, const QByteArray& mimeType, const QByteArray& data) override;
   void ServeUrl(const CString& urlPrefix, const CString& name) override;
+  void HoldUrl(const CString& urlPrefix) override;
 
  private:
   void ConfigurePage();
@@ -338,6 +348,8 @@ void QtWebBrowser::ServeResource(const CString& name, const QByteArray& mimeType
 void QtWebBrowser::ServeUrl(const CString& urlPrefix, const CString& name) {
   router_.MapUrl(ToQString(urlPrefix), ToQString(name));
 }
+
+void QtWebBrowser::HoldUrl(const CString& urlPrefix) { router_.HoldUrl(ToQString(urlPrefix)); }
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 // The browser's handling of the page's requests: resources that the program serves under the
-// "player:" scheme, outside addresses mapped onto them, and, where asked, every other outside
-// address refused at once.
+// "player:" scheme, outside addresses mapped onto them or held unanswered, and, where asked, every
+// other outside address refused at once.
 #pragma once
 
 #include <QByteArray>
@@ -19,6 +19,7 @@ class RequestRouter : public QWebEngineUrlRequestInterceptor {
 
   void Serve(const QString& name, const QByteArray& mimeType, const QByteArray& data);
   void MapUrl(const QString& prefix, const QString& name);
+  void HoldUrl(const QString& prefix);
   QWebEngineUrlSchemeHandler& SchemeHandler() { return handler_; }
 
   void interceptRequest(QWebEngineUrlRequestInfo& info) override;
@@ -41,6 +42,7 @@ class RequestRouter : public QWebEngineUrlRequestInterceptor {
   bool refuseOutside_;
   std::map<QString, Resource> resources_;
   std::vector<std::pair<QString, QString>> mapped_;  // address prefix, resource name
+  std::vector<QString> held_;                         // address prefixes never answered
   Handler handler_{*this};
 };
 

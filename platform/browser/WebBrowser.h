@@ -1,8 +1,9 @@
 // The embedded browser of the map page: a web page in a child window, loaded from a local file, a
 // Qt resource or a resource that the program serves. The program writes and reads the page's input
 // values by element id and calls the page's script functions by name; the page reaches the program
-// through one method only, external.OnSelectRoad(time). Script errors and dialogs stay silent, a
-// local page cannot read other local files, and the page cannot navigate itself away.
+// through one method only, external.OnSelectRoad(time). Dialogs stay silent, the page's console
+// errors go to the program's error output, a local page cannot read other local files, and the
+// page cannot navigate itself away.
 //
 // Everything runs on the UI thread: calls, results and notices.
 #pragma once
@@ -58,6 +59,9 @@ class IWebBrowser {
   virtual void ServeResource(const CString& name, const QByteArray& mimeType, const QByteArray& data) = 0;
   // Requests whose address begins with the prefix get the served resource of that name instead.
   virtual void ServeUrl(const CString& urlPrefix, const CString& name) = 0;
+  // Requests whose address begins with the prefix are taken and never answered, as by a server
+  // that accepts and then stays silent (a page tried on a stalled network).
+  virtual void HoldUrl(const CString& urlPrefix) = 0;
 };
 
 // The real browser's web engine starts when its window is first shown, so that a program whose

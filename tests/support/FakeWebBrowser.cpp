@@ -16,6 +16,7 @@ bool FakeWebBrowser::Navigate(const CString& page) {
 }
 
 void FakeWebBrowser::SetElementValue(const CString& id, const CString& value) {
+  ++valueWrites;
   const auto found = values.find(id);
   if (found != values.end()) found->second = value;
 }

@@ -25,6 +25,7 @@ class FakeWebBrowser : public IWebBrowser {
   void CallScript(const CString& name) override { calls.push_back(name); }
   void ServeResource(const CString& name, const QByteArray& mimeType, const QByteArray& data) override;
   void ServeUrl(const CString& urlPrefix, const CString& name) override { mappedUrls[urlPrefix] = name; }
+  void HoldUrl(const CString& urlPrefix) override { heldUrls.push_back(urlPrefix); }
 
   // The page's part: the last page navigated to finishes loading (or fails); the page calls back.
   void FinishLoad(bool ok);
@@ -36,6 +37,8 @@ class FakeWebBrowser : public IWebBrowser {
   std::vector<CString> navigations;
   std::map<CString, QByteArray> served;
   std::map<CString, CString> mappedUrls;
+  std::vector<CString> heldUrls;
+  int valueWrites = 0;  // SetElementValue calls, of elements the page has or not
 
  private:
   IWebBrowserEvents& events_;

@@ -90,6 +90,12 @@ TEST(GsensorBarTest, SamplesValuesAndMarksFollowTheChainUnlessFrozen) {
   EXPECT_EQ(next.Marks()[21].marked, 1);
   EXPECT_EQ(head.Marks()[22].marked, 0);
 
+  // A play that runs on past the recording: only the newest of its samples are kept.
+  for (int i = 0; i < 3 * static_cast<int>(GsensorBar::kMostLateSamples); ++i) head.AddSample(i % 100, 0, 0, 1700 + i);
+  EXPECT_LE(next.LateSamples().size(), GsensorBar::kMostLateSamples);
+  EXPECT_GE(next.LateSamples().size(), GsensorBar::kMostLateSamples / 2);
+  EXPECT_EQ(next.LateSamples().back().index, 1700 + 3 * static_cast<int>(GsensorBar::kMostLateSamples) - 1);
+
   head.SetFrozen(true);
   next.SetFrozen(false);  // a frozen head passes nothing on
   head.AddSample(7, 7, 7, 1100);

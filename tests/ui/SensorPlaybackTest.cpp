@@ -223,3 +223,44 @@ TEST(SensorPlaybackTest, TheSpeedReadOutThePositionTextAndTheMapPageShowTheRecor
   }
   g_appConfig.SetAppFolder(programFolder);
 }
+
+// A recorder's GPS gives a fix a second, which the sensor block of every chunk repeats until the
+// next: the map page is told each new fix once, and of each only the inputs that changed, not
+// every block's fix again; the position text follows every fix, the first five too.
+TEST(SensorPlaybackTest, TheMapPageIsToldEachNewFixOnceNotEverySensorBlock) {
+  plat::test::Reset();
+  const fixtures::ScratchDir dir("sensor-map-calls");
+  const CString programFolder = g_appConfig.GetAppFolder();
+  g_appConfig.SetAppFolder(CString(dir.Path()));
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 1, 9.0);
+  desc.recordings[0].route.fixEverySecond = true;
+  const std::optional<fixtures::Layout> layout = fixtures::BuildStore(desc, dir.File("drive.sd"));
+  ASSERT_TRUE(layout);
+  std::set<std::string> fixes;
+  for (const fixtures::ChunkInfo& chunk : layout->recordings[0].chunks) fixes.insert(chunk.gps);
+  ASSERT_GE(layout->recordings[0].chunks.size(), 3 * fixes.size());
+  plat::test::FakeWebBrowsers browsers;
+  plat::WindowPresenters presenters;
+  auto dlg = std::make_unique<CMainDlg>();
+  dlg->SetArguments({L"-f", CString(layout->path)});
+  ASSERT_TRUE(dlg->Create(CMainDlg::kTemplate, nullptr));
+  plat::test::FakeWebBrowser& page = *browsers.Last();
+  page.values[L"map_status"] = L"";
+  page.FinishLoad(true);
+  ASSERT_TRUE(dlg->PlayRecord(0));
+  const int writesAtStart = page.valueWrites;
+  page.calls.clear();
+  ASSERT_TRUE(plat::test::Eventually([&] {  // the play's end ends the track
+    plat::test::Pump();
+    return page.values[L"map_status"] == L"stopped";
+  }));
+  const auto count = [&](LPCWSTR call) { return std::count(page.calls.begin(), page.calls.end(), CString(call)); };
+  const auto refreshes = static_cast<std::size_t>(count(L"refreshMap"));
+  EXPECT_EQ(count(L"showPosition"), 5);
+  // The sixth fix on, and the end; a window kept busy for a whole second may miss a fix.
+  EXPECT_GE(refreshes, fixes.size() / 2);
+  EXPECT_LE(refreshes, fixes.size() - 4);
+  // Each fix writes its position and its segment's time; speed, course, offsets and line stay.
+  EXPECT_LE(static_cast<std::size_t>(page.valueWrites - writesAtStart), 3 * fixes.size() + 3);
+  g_appConfig.SetAppFolder(programFolder);
+}

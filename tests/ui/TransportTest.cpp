@@ -1,4 +1,6 @@
 #include "controls/Messages.h"
+#include "testdata/TestSignals.h"
+#include "tests/support/Eventually.h"
 #include "tests/ui/TransportTestSupport.h"
 #include "ui/MainDlgIds.h"
 
@@ -137,4 +139,47 @@ TEST_F(TransportTest, APausedPictureCarriesAPauseSignUntilItPlaysOrStops) {
   EXPECT_TRUE(picture.IsPausedMarkShown());
   Click(mainid::kStop);
   EXPECT_FALSE(picture.IsPausedMarkShown());
+}
+
+// The map page keeps nothing of a stopped play: Stop takes the markers with the track, and the
+// position. In the map view Play replays the dropped log's track, also once a replay has ended by
+// itself, from its start.
+TEST_F(TransportTest, StopClearsTheMapPageAndPlayReplaysAnEndedTrackFromItsStart) {
+  CMainDlg& dlg = OpenThree(2.0);
+  CMapDlg& map = dlg.GetMapDlg();
+  plat::test::FakeWebBrowser* page = browsers_.Last();
+  for (LPCWSTR id : {L"map_lat", L"map_status"}) page->values[id] = L"";
+  page->FinishLoad(true);
+  std::vector<std::string> drive;
+  for (int s = 0; s < 10; ++s) {
+    drive.push_back(fixtures::RmcSentence(fixtures::RoutePosition({}, s), 1'700'000'000'000'000LL + s * 1'000'000LL,
+                                          fixtures::GpsForm::kGprmc));
+  }
+  for (const std::string& s : drive) map.UpdateMapPosition(s, false);
+  EXPECT_EQ(page->values[L"map_status"], L"running");
+  Click(mainid::kStop);
+  EXPECT_EQ(page->values[L"map_status"], L"clear");
+  EXPECT_EQ(page->values[L"map_lat"], L"0");
+
+  for (int i = 0; i < 2 && !dlg.IsReplayView(); ++i) {  // beside the list, then the video's place
+    dlg.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kMapView, BN_CLICKED), 0);
+  }
+  ASSERT_TRUE(dlg.IsReplayView());
+  GpsTrack track;
+  for (const std::string& s : drive) track.AddSentence(s);
+  map.ShowTrackBaseLine(track, std::numeric_limits<std::int64_t>::max());
+  const auto replay = [&] {
+    page->calls.clear();
+    Click(mainid::kPlay);
+    EXPECT_TRUE(plat::test::Eventually([&] {
+      plat::test::Pump();
+      return !map.IsReplayRunning();
+    }));
+    return std::count(page->calls.begin(), page->calls.end(), CString(L"refreshMap"));
+  };
+  const auto first = replay();
+  EXPECT_GE(first, 10);
+  EXPECT_EQ(page->values[L"map_status"], L"stopped");  // the replay's end leaves no position
+  EXPECT_EQ(page->values[L"map_lat"], L"0");
+  EXPECT_EQ(replay(), first);
 }

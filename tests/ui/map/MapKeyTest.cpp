@@ -45,12 +45,14 @@ TEST_F(MapKeyTest, AKeyGoesOnceBeforeTheVersionQueryAndWhatCouldBreakThePageIsRe
   EXPECT_EQ(Import({L"a\"onload=\"x"}), IDOK);
   EXPECT_EQ(Import({L"<b>"}), IDOK);
   EXPECT_TRUE(Page().contains(cut));  // the page written before stays
+  EXPECT_EQ(Import({L" \tPasted-Key_1 \r\n"}), IDOK);  // as copied from a web page
+  EXPECT_TRUE(Page().contains("?key=Pasted-Key_1&v=3."));
 
   std::vector<CString> boxes;
   for (const auto& box : plat::test::MessageBoxes()) boxes.push_back(box.text);
   const CString done = L"Import Google Map key Successfully, please restart the program.";
-  const CString fail = L"Import Google Map key Fail.";
-  EXPECT_EQ(boxes, (std::vector<CString>{L"Please input Google Map Key.", done, done, done, fail, fail}));
+  const CString refused = L"Import Google Map key Fail.\nA map key holds only letters, digits, hyphens and underscores.";
+  EXPECT_EQ(boxes, (std::vector<CString>{L"Please input Google Map Key.", done, done, done, refused, refused, done}));
 
   const CString other = CString(folder.filePath("deeper/folder/mapdlg.htm").toStdWString());
   EXPECT_FALSE(mappage::WriteKeyedPage("<script src=\"https://maps.googleapis.com/maps/api/js\"></script>", other,

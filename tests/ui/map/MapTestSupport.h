@@ -24,8 +24,14 @@ using plat::test::RunUntil;
 struct RecordingOwner : IMapOwner {
   void SetMapSelectionPending(bool p) override { pending = p; }
   void ClearMapSelectionList() override { ++listsCleared; }
-  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override { return f = first, l = last, true; }
-  void SeekMapTime(std::int64_t time) override { seeks.push_back(time); }
+  bool GetRecordingTimeRange(std::int64_t& f, std::int64_t& l) const override {
+    ++rangeAsks;
+    return f = first, l = last, true;
+  }
+  bool SeekMapTime(std::int64_t time) override {
+    if (playing) seeks.push_back(time);
+    return playing;
+  }
   bool HoldsCourse() const override { return false; }
   void OnMapUpdated() override {
     ++updates;
@@ -38,7 +44,9 @@ struct RecordingOwner : IMapOwner {
   std::int64_t first = 1'700'000'000;
   std::int64_t last = first + 600;
   bool pending = false;
+  bool playing = true;  // a recording plays, which a chosen road can seek
   int listsCleared = 0, updates = 0, sliderRange = -1;
+  mutable int rangeAsks = 0;  // a chosen road asks the owner first
   std::vector<std::int64_t> seeks;
   std::vector<int> sliderPositions;
   std::function<void()> updated;

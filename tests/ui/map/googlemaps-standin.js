@@ -2,7 +2,13 @@
 // address: the google.maps classes and members that the page uses, with the signatures of the
 // service's API reference, drawn plainly over a light street grid. What the page left on the map
 // and the members it used go, as JSON, into a hidden text area (#standin_state) for the test.
+// It loads as the service does: the classes come in a later task, after the page's load, and then
+// the function named by the address's "callback" is called; a key that is missing or begins with
+// "Refused" is refused through the page's gm_authFailure after the callback. A test that sets
+// window.standInHeld before this runs brings the classes itself, late, with releaseStandIn(), which
+// is there once #standin_state is.
 (function () {
+  var query = new URL(document.currentScript.src).searchParams;
   var SVG = 'http://www.w3.org/2000/svg';
   var map = null, markers = [], lines = [], used = {};
   var streets = 'repeating-linear-gradient(0deg, #fff 0 8px, transparent 8px 92px), ' +
@@ -88,8 +94,22 @@
     });
   }
 
-  window.google = { maps: { Map: MapView, MapTypeId: { ROADMAP: 'roadmap', TERRAIN: 'terrain' }, LatLng: LatLng,
-                            Point: Point, Marker: Marker, Polyline: Polyline, MVCArray: MVCArray, event: event } };
+  var refused = !query.get('key') || query.get('key').indexOf('Refused') === 0;
+  function arrive() {
+    window.google = { maps: { Map: MapView, MapTypeId: { ROADMAP: 'roadmap', TERRAIN: 'terrain' }, LatLng: LatLng,
+                              Point: Point, Marker: Marker, Polyline: Polyline, MVCArray: MVCArray, event: event } };
+    window[query.get('callback')]();
+    if (!refused) return;
+    console.error('Stand-in map service: ' + (query.get('key') ? 'the key "' + query.get('key') + '" is' : 'no key') +
+                  ' refused');
+    window.gm_authFailure();
+  }
   // The test's click on the newest clickable line.
   window.clickLastSegment = function () { event.trigger(lines.filter(clickable).pop(), 'click'); };
+  if (window.standInHeld) {
+    window.releaseStandIn = arrive;
+    render();
+  }
+  else if (document.readyState === 'complete') setTimeout(arrive, 0);
+  else window.addEventListener('load', function () { setTimeout(arrive, 0); });
 })();
