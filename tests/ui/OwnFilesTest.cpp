@@ -123,9 +123,12 @@ TEST(OwnFilesTest, LinksAtTheNamesWrittenNeverLeadTheWritingElsewhere) {
   IIbpCtrl* engine = dlg->GetEngine();
   engine->SetSource(CString(layout->path));
   ASSERT_EQ(engine->Play(nullptr, 0), EngineStart::kStarted);
+  // The test clock lets the engine's threads run through the recording in moments, and the window
+  // draws only the newest sensor block at each message: how many blocks it gets to draw is the
+  // threads' timing. The curve's first samples are the event that the debug file has lines.
   ASSERT_TRUE(plat::test::Eventually([&] {
     plat::test::Pump();
-    return dlg->GetGsensorPoints().size() >= 20;
+    return !dlg->GetGsensorPoints().empty();
   }));
   const std::size_t samplesSeen = dlg->GetGsensorPoints().size();
   dlg->DestroyWindow();
