@@ -417,6 +417,7 @@ class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner,
   void ApplyEdrUnits(int speedUnit, int temperatureUnit);
   void PlaceSlidePanels();
   void KeepInsideWindow(CWnd& panel);
+  void HidePanelsUnder(CSidePanel& panel);
   void HideSlidePanels();
   void ShowAreaTab(int area);
   void SetMapTabsEnabled(bool enable);

@@ -96,7 +96,7 @@ CRect CMainDlg::FullVideoRect(bool large) const {
 // list's column, clear of the list, of the view buttons at the top right (below which the speed
 // and volume panels open) and of each other: the calendar at the top left, the G-sensor panel at
 // the bottom left, the compass at the bottom right, standing on the transport row. In the smallest
-// mode they are together too large for that area and meet.
+// mode no two of them fit there apart, and they take turns.
 void CMainDlg::PlaceSidePanels() {
   const size_t mode = static_cast<size_t>(uiMode_);
   const CRect video = BesideListRect();
@@ -114,3 +114,4 @@ void CMainDlg::PlaceSidePanels() {
   place(gsensorPanel_, false, video.bottom - kSidePanelInset);
   place(compassPanel_, true, transportTop - kFullVideoGap);
 }
+

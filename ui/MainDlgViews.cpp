@@ -60,9 +60,15 @@ void ClipRounded(CWnd& panel, int width, int height) {
 
 }  // namespace
 
-void CMainDlg::OnBnClickedGsensorPanel() { gsensorPanel_.Toggle(-1); }
+void CMainDlg::OnBnClickedGsensorPanel() {
+  HidePanelsUnder(gsensorPanel_);
+  gsensorPanel_.Toggle(-1);
+}
 
-void CMainDlg::OnBnClickedCalendarPanel() { calendarPanel_.Toggle(-1); }
+void CMainDlg::OnBnClickedCalendarPanel() {
+  HidePanelsUnder(calendarPanel_);
+  calendarPanel_.Toggle(-1);
+}
 
 // The compass follows the map page's position: the page refreshes while the compass shows.
 void CMainDlg::OnBnClickedCompassPanel() {
@@ -70,7 +76,29 @@ void CMainDlg::OnBnClickedCompassPanel() {
   mapDlg_.SetRefresh(showing);
   Show(mapDlg_, true);
   if (showing) KeepInsideWindow(compassPanel_);
+  HidePanelsUnder(compassPanel_);
   compassPanel_.Toggle(-1);
+}
+
+// A side panel that opens where another one shows takes its place, as the speed and volume panels
+// take turns. In the smallest mode no two of the calendar, the G-sensor panel and the compass fit
+// apart beside the record list (the calendar alone is nearly as wide as that area, and any two
+// stacked are taller than it, with the tool bar above and the transport row below): one laid over
+// another would hide its days, its range slider or its position, and the user could not reach
+// what lies under it. A panel being hidden leaves the others as they are.
+void CMainDlg::HidePanelsUnder(CSidePanel& panel) {
+  if (!panel.GetSafeHwnd() || HasVisibleStyle(panel)) return;
+  CRect place;
+  panel.GetWindowRect(&place);
+  for (CSidePanel* other : {static_cast<CSidePanel*>(&calendarPanel_), static_cast<CSidePanel*>(&gsensorPanel_),
+                            static_cast<CSidePanel*>(&compassPanel_)}) {
+    CRect at;
+    if (other == &panel || !other->GetSafeHwnd() || !HasVisibleStyle(*other)) continue;
+    other->GetWindowRect(&at);
+    if (!CRect().IntersectRect(place, at)) continue;
+    if (other == &compassPanel_) mapDlg_.SetRefresh(false);
+    other->Toggle(CSidePanel::kHidden);
+  }
 }
 
 // A panel placed for the largest mode is moved back inside the window's right and bottom edges,

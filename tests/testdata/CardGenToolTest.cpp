@@ -19,7 +19,7 @@ store card
 capacity 4
 generation 0x54321
 recording seconds=2 size=352x288 fps=25 gps=prefixed car=short event=3:1 event=7:9 marked=2
-recording seconds=1.5 sound=0 slot=3 index=none other-stream=1 lat=-20 lon=-40 entry-flag-copy2=5
+recording seconds=1.5 sound=0 slot=3 index=none other-stream=1 lat=-20 lon=-40 entry-flag-copy2=5 gps=car
 damage zero-chunk 0 4
 damage bad-entry-checksum 0 2
 )", desc, &error)) << error;
@@ -44,6 +44,7 @@ damage bad-entry-checksum 0 2
   EXPECT_EQ(b.index, IndexCopies::kNone);
   EXPECT_EQ(b.otherStreamChunks, std::vector<int>{1});
   EXPECT_EQ(b.route.latitude, -20.0);
+  EXPECT_EQ(b.route.form, GpsForm::kCarInfo);
   EXPECT_EQ(b.entryFlagInCopy2, 5);
   ASSERT_EQ(desc.damage.size(), 2u);
   EXPECT_EQ(desc.damage[0].kind, Damage::Kind::kZeroChunk);

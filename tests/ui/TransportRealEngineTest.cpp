@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <set>
 #include <chrono>
 #include <thread>
@@ -100,16 +101,30 @@ TEST_F(TransportTest, OnTheRealEngineEachCommandLeavesTheEngineAndThePictureAsTh
   dlg.DestroyWindow();
 }
 
-// On the program's own engine the car-data panel shows what the played recording's car-data
-// frames hold: an engine speed that the recorder wrote, not its empty "0000 RPM".
-TEST_F(TransportTest, OnTheRealEngineTheCarDataPanelShowsTheEngineSpeedThePlayedRecordingHolds) {
+// On the program's own engine the car-data panel shows what the played recording holds: an engine
+// speed that its car-data frames carry, not the empty "0000 RPM", and the car, the driver and the
+// inputs lit of the car-info lines that a recorder with a car link writes before its GPS sentences.
+TEST_F(TransportTest, OnTheRealEngineTheCarDataPanelShowsTheEngineSpeedAndTheInputsThePlayedRecordingHolds) {
   ScopedEnvironment tz("TZ", "UTC");
   RealTime realTime;
-  CMainDlg& dlg = OpenThree(3.0, true);
+  CMainDlg& dlg = OpenThree(3.0, true, fixtures::GpsForm::kCarInfo);
   const double route = fixtures::Recordings(fixtures::StoreKind::kSd, 3, 3.0).recordings[0].route.speedKmh;
   std::set<double> written;
-  for (int second = 0; second < 3; ++second) written.insert(fixtures::TestCarData(second, route).rpm);
+  std::set<std::array<bool, ui::kCarDataInputs>> lit;
+  for (int second = 0; second < 3; ++second) {
+    const fixtures::CarData car = fixtures::TestCarData(second, route);
+    written.insert(car.rpm);
+    lit.insert(fixtures::CarInputs(car, second));
+  }
   ASSERT_TRUE(dlg.PlayRecord(0));
   const IOdlg& panel = dlg.GetCarDataPanel();
-  EXPECT_TRUE(PumpUntil([&] { return written.count(panel.GetRpm()) > 0; })) << panel.GetRpm();
+  const auto shown = [&] {
+    std::array<bool, ui::kCarDataInputs> on{};
+    for (int k = 0; k < ui::kCarDataInputs; ++k) on[static_cast<size_t>(k)] = panel.IsInputOn(k);
+    return on;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return written.count(panel.GetRpm()) > 0 && lit.count(shown()) > 0; }))
+      << panel.GetRpm();
+  EXPECT_EQ(panel.GetCarInfo(), CString::FromAnsi(fixtures::kTestCarName));
+  EXPECT_EQ(panel.GetDriverId(), CString::FromAnsi(fixtures::kTestDriverId));
 }

@@ -18,10 +18,13 @@ inline bool Has(const Texts& texts, const std::string& text) {
 
 class TransportTest : public MainWindowTest {
  protected:
-  // With `realEngine` the program's own engine plays; otherwise the fake one lists the store.
-  CMainDlg& OpenThree(double seconds, bool realEngine = false) {
+  // With `realEngine` the program's own engine plays; otherwise the fake one lists the store. The
+  // recordings' GPS texts take the given form.
+  CMainDlg& OpenThree(double seconds, bool realEngine = false, fixtures::GpsForm gps = fixtures::GpsForm::kGprmc) {
     const std::string backup = dir_.File("three.sd");
-    layout_ = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 3, seconds), backup);
+    fixtures::StoreDescription three = fixtures::Recordings(fixtures::StoreKind::kSd, 3, seconds);
+    for (fixtures::RecordingDescription& r : three.recordings) r.route.form = gps;
+    layout_ = fixtures::BuildStore(three, backup);
     if (realEngine) SetIbpCtrlFactory(nullptr);
     EXPECT_TRUE(realEngine || fake_.engine().UseStore(backup));
     EXPECT_TRUE(Start(1920, 1080).GetDiskDlg().OpenSdFile(CString(backup)));

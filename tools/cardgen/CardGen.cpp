@@ -25,8 +25,8 @@ data. OUT ending in .sd is a backup file, in .idx an index file with dcim/%08d.r
 any other name is a raw card image (play it as drive N with PLAYER_DRIVE_N=OUT). Dates are
 written in the local time zone (TZ).
 Options:
-  --demo            the demo backup: two recordings of 20 s at 640x360 with sound, GPS route and
-                    car data, the second an event recording
+  --demo            the demo backup: two recordings of 20 s at 640x360 with sound, GPS route,
+                    car data and car-info lines, the second an event recording
   --description FILE
                     read the description from FILE (format below)
   --recordings N    N recordings with default content (default 3 without --description)
