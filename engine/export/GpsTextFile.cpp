@@ -15,6 +15,7 @@
 namespace {
 
 constexpr std::int64_t kSecondsAhead = std::int64_t{kGpsTextHoursAhead} * 3600;
+constexpr std::string_view kCarInfoMark = "$,";
 // Whole parts are bounded so that any parsed value converts to int.
 constexpr double kLargestWhole = 999999.0;
 
@@ -60,7 +61,10 @@ bool MovedTime(const GpsFix& fix, std::tm* out) {
 
 std::string_view TrailerGpsText(const IndexBlockA5& trailer) {
   const auto* bytes = reinterpret_cast<const char*>(trailer.bytes.data());
-  if (bytes[kTrailerGpsTextAt] != 0) return {bytes + kTrailerGpsTextAt, kTrailerGpsTextsEnd - kTrailerGpsTextAt};
+  const std::string_view first(bytes + kTrailerGpsTextAt, strnlen(bytes + kTrailerGpsTextAt, kTrailerGpsTextSize));
+  // A recorder with a car link puts its car-info line first and the RMC sentence second.
+  const bool carInfo = first.find(kCarInfoMark) != std::string_view::npos;
+  if (!first.empty() && !carInfo) return {bytes + kTrailerGpsTextAt, kTrailerGpsTextsEnd - kTrailerGpsTextAt};
   if (bytes[kTrailerSecondGpsTextAt] != 0) {
     return {bytes + kTrailerSecondGpsTextAt, kTrailerGpsTextsEnd - kTrailerSecondGpsTextAt};
   }

@@ -41,8 +41,8 @@ struct GpsTextFix {
   std::tm time{};
 };
 
-// The GPS text of a trailer (the first text, running on into the second, or the second alone);
-// empty when it has none.
+// The GPS text of a trailer (the first text, running on into the second, or the second alone;
+// the second when the first is a car-info line, which holds "$,"); empty when it has none.
 std::string_view TrailerGpsText(const IndexBlockA5& trailer);
 // The fix of a GPS text; false when the text gives no position or no date and time.
 bool GpsTextFixOf(std::string_view text, GpsTextFix* fix);

@@ -1,5 +1,5 @@
 // The GPS text export: the line of a fix, the file names of the three file modes, and GPS text
-// jobs through the engine over the fixes of fixture recordings.
+// jobs through the engine and the cardjob tool over the fixes of fixture recordings.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +11,8 @@
 #include "engine/export/GpsTextFile.h"
 #include "engine/gps/GpsOffsetTable.h"
 #include "testdata/FileBytes.h"
+#include "testdata/ShellCommand.h"
+#include "testdata/StoreBuilder.h"
 #include "tests/engine/export/JobTestSupport.h"
 #include "tests/engine/export/RecordFeed.h"
 #include "tests/engine/gps/GpsTestData.h"
@@ -256,4 +258,22 @@ TEST(GpsText, AnExportOverATimeRangeWritesTheFixesInsideIt) {
   ASSERT_EQ(files.size(), 1u);
   ExpectLinesOf(Lines(files[0]), layout, {0, 1}, desc.recordings[0].route, "RANGE   ", kLineLength,
                 [&](int r, const fixtures::ChunkInfo& c) { return r == 0 ? c.time >= start : c.time <= end; });
+}
+
+TEST(GpsText, TheToolTakesACarLinkedRecordersFixesFromTheSentenceAfterItsCarInfoLine) {
+  fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, 2, 1.0);
+  for (fixtures::RecordingDescription& r : desc.recordings) r.route.form = fixtures::GpsForm::kCarInfo;
+  fixtures::ScratchDir dir("gps-car");
+  const auto layout = fixtures::BuildStore(desc, dir.File("car.sd"));
+  ASSERT_TRUE(layout);
+  int status = -1;
+  const std::string out = fixtures::RunCommand(
+      std::string(CARDJOB_PATH) + " gps " + layout->path + " " + dir.File("texts") + " --mode 1 --name CAR --json 2>&1",
+      &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_NE(out.find("{\"result\": \"done\""), std::string::npos) << out;
+  const std::vector<std::string> files = NamesIn(dir.File("texts"));
+  ASSERT_EQ(files.size(), 1u) << out;
+  ExpectLinesOf(Lines(dir.File("texts/" + files[0])), *layout, {0, 1}, desc.recordings[0].route, "CAR     ",
+                kLineLength);
 }
