@@ -204,9 +204,6 @@ LRESULT CMapDlg::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case CMapReplay::kMsgPoint:
       if (replay_.IsCurrent(lParam)) ShowReplayPoint(wParam);
       return 0;
-    case CMapReplay::kMsgSeek:
-      if (replay_.IsCurrent(lParam)) EndReplayLine();
-      return 0;
     case CMapReplay::kMsgEnd:
       if (replay_.IsCurrent(lParam)) {
         StopReplay();

@@ -187,8 +187,7 @@ void CMapDlg::EndTrack() {
   EndReplayLine();
 }
 
-// Before the replay goes on from a point it jumped to, the page ends the line drawn so far; the
-// same ends a track whose play or replay is over.
+// The page ends the line drawn so far: the track's play or replay is over.
 void CMapDlg::EndReplayLine() {
   fields_.status = L"stopped";
   UpdatePage();

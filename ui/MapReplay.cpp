@@ -11,7 +11,6 @@ void CMapReplay::Start(HWND target, std::vector<GpsPoint> points, int first) {
   stop_ = false;
   paused_ = false;
   step_ = false;
-  seek_ = -1;
   wake_.Reset();
   ++id_;
   worker_ = std::thread(&CMapReplay::Run, this, target, static_cast<std::size_t>(first), id_,
@@ -36,11 +35,6 @@ void CMapReplay::Step() {
   wake_.Set();
 }
 
-void CMapReplay::Seek(int index) {
-  seek_ = std::max(index, 0);
-  wake_.Set();
-}
-
 void CMapReplay::SetSpeedFactor(double factor) {
   if (factor > 0.0 && std::isfinite(factor)) speedFactor_ = factor;
 }
@@ -52,7 +46,7 @@ std::uint32_t CMapReplay::PauseMs() const {
 
 void CMapReplay::Run(HWND target, std::size_t index, std::uint32_t id, plat::IClock& clock) {
   plat::SetCurrentThreadPriority(plat::ThreadPriority::AboveNormal);
-  for (; index < points_.size() && TakeTurn(target, index, id, clock); ++index) {
+  for (; index < points_.size() && TakeTurn(clock); ++index) {
     if (points_[index].invalid) continue;
     ::PostMessage(target, kMsgPoint, index, id);
     clock.WaitEvent(wake_, PauseMs());
@@ -60,14 +54,9 @@ void CMapReplay::Run(HWND target, std::size_t index, std::uint32_t id, plat::ICl
   if (!stop_) ::PostMessage(target, kMsgEnd, 0, id);
 }
 
-bool CMapReplay::TakeTurn(HWND target, std::size_t& index, std::uint32_t id, plat::IClock& clock) {
+bool CMapReplay::TakeTurn(plat::IClock& clock) {
   while (paused_ && !stop_ && !step_) clock.WaitEvent(wake_, kPauseStepMs);
   if (stop_) return false;
   if (step_.exchange(false)) paused_ = true;
-  const int seek = seek_.exchange(-1);
-  if (seek >= 0) {
-    index = std::min(static_cast<std::size_t>(seek), points_.size() - 1);
-    ::PostMessage(target, kMsgSeek, index, id);
-  }
   return true;
 }

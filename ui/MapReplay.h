@@ -22,8 +22,6 @@ class CMapReplay {
   static constexpr UINT kMsgPoint = 0x47C;
   // Posted when the worker walked past the last point; lParam the replay's id.
   static constexpr UINT kMsgEnd = 0x47D;
-  // Posted when the worker jumped to a sought point, before that point; lParam the replay's id.
-  static constexpr UINT kMsgSeek = 0x47E;
   static constexpr double kStepMs = 200.0;
   // A paused replay looks at its requests this often, and at once when it is woken.
   static constexpr std::uint32_t kPauseStepMs = 10;
@@ -48,17 +46,14 @@ class CMapReplay {
   bool IsPaused() const { return paused_; }
   // Shows the next point, also while paused, and pauses after it.
   void Step();
-  // Goes on from that point (clamped to the track) at the next point it shows; a paused replay
-  // goes there once it is resumed or stepped.
-  void Seek(int index);
   // The replay's pace: points are 200 ms / factor apart (truncated to whole milliseconds). Only a
   // positive, finite factor is taken.
   void SetSpeedFactor(double factor);
 
  private:
   void Run(HWND target, std::size_t first, std::uint32_t id, plat::IClock& clock);
-  // Waits while paused and takes a step or seek request; false when the replay is to stop.
-  bool TakeTurn(HWND target, std::size_t& index, std::uint32_t id, plat::IClock& clock);
+  // Waits while paused and takes a step request; false when the replay is to stop.
+  bool TakeTurn(plat::IClock& clock);
   std::uint32_t PauseMs() const;
 
   // Changed only while no worker runs; the worker and the UI thread read it.
@@ -66,7 +61,6 @@ class CMapReplay {
   std::atomic<bool> stop_ = false;
   std::atomic<bool> paused_ = false;
   std::atomic<bool> step_ = false;
-  std::atomic<int> seek_ = -1;
   std::atomic<double> speedFactor_ = 1.0;
   CEvent wake_;  // set when the worker should look at its requests again
   std::uint32_t id_ = 0;
