@@ -239,6 +239,9 @@ class CIbpCtrl final : public IIbpCtrl {
   };
 
   static bool ValidChannel(int channel) { return channel >= 0 && channel < kChannels; }
+  // After a change of the controls: the threads that wait for one (the video thread idle or
+  // paused, the source at the end of the data) look again.
+  void RingThreads();
   void ConfigureStore();
   bool IsPlaying(const IndexEntry* entry) const;
   bool CreateQueues(bool blocking);

@@ -20,12 +20,22 @@ void CIbpCtrl::SetSpeed(double speed) {
   state_.speed = speed;
   if (turns && active_.load() == Active::kTransportStream) channels_[0].transportStream->SetBackward(speed < 0);
   if (speed == 1.0) state_.RequestResync();
+  RingThreads();
 }
 
 void CIbpCtrl::SetPause(int pause) {
   state_.pause = pause;
   state_.RequestResync();
   state_.NotePauseChange();
+  RingThreads();
+}
+
+void CIbpCtrl::RingThreads() {
+  for (Channel& ch : channels_) {
+    if (!ch.videoQueue) continue;
+    ch.videoQueue->RingConsumer();
+    ch.videoQueue->RingProducer();
+  }
 }
 
 void CIbpCtrl::Seek(std::int64_t time) {
@@ -37,6 +47,7 @@ void CIbpCtrl::Seek(std::int64_t time) {
   state_.seekTime = time;
   state_.NoteSeek();
   state_.RequestAudioReset();
+  RingThreads();
 }
 
 // The reader is asked first: the seek time, which stands for the picture until one of the new
@@ -48,6 +59,7 @@ void CIbpCtrl::SeekTransportStream(std::int64_t time) {
   state_.seekTime = time;
   state_.NoteSeek();
   state_.RequestAudioReset();
+  RingThreads();
 }
 
 void CIbpCtrl::SetVolume(int channel, std::int32_t volume) {
@@ -62,6 +74,7 @@ void CIbpCtrl::Zoom(int channel, int x, int y, int step) {
   state_.SetCrop(ZoomCrop(state_.Crop(), GetVideoWidth(channel), GetVideoHeight(channel), x, y, step));
   // A paused picture shows the zoom at once, not with the next picture.
   state_.redrawRequest = true;
+  RingThreads();
 }
 
 void CIbpCtrl::SetNotifyWindow(HWND wnd, int channel) {
@@ -126,7 +139,9 @@ void CIbpCtrl::SetDxva2Enabled(bool enabled, int channel) {
 }
 
 void CIbpCtrl::SetVideoEnabled(bool enabled, int channel) {
-  if (ValidChannel(channel)) state_.videoEnabled = enabled;
+  if (!ValidChannel(channel)) return;
+  state_.videoEnabled = enabled;
+  RingThreads();
 }
 
 void CIbpCtrl::SetAudioEnabled(bool enabled, int channel) {
@@ -158,7 +173,10 @@ std::int64_t CIbpCtrl::GetShownChunk(int channel) const {
   return video && state_.open.load() ? video->ShownChunk() : kNoChunk;
 }
 
-void CIbpCtrl::RedrawVideo() { state_.redrawRequest = true; }
+void CIbpCtrl::RedrawVideo() {
+  state_.redrawRequest = true;
+  RingThreads();
+}
 
 bool CIbpCtrl::GetCarData(int channel, CarDataRecord& out) const {
   const CVideoCtx* video = Video(channel);

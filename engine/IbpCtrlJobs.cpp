@@ -205,6 +205,7 @@ bool CIbpCtrl::AwaitHandOver() {
   const Channel& ch = channels_[0];
   state_.videoHandOver = ch.video->IsRunning();
   state_.audioHandOver = ch.audio->IsRunning();
+  ch.videoQueue->RingConsumer();  // an idle video thread finds its queue empty at once
   while (source_.IsRunning() && (state_.videoHandOver.load() || state_.audioHandOver.load())) Sleep(kHandOverStepMs);
   const bool handedOver = !state_.videoHandOver.load() && !state_.audioHandOver.load();
   state_.videoHandOver = false;

@@ -9,6 +9,11 @@ bool CPlayClock::Tick(std::int64_t nowMs, double speed) {
   return true;
 }
 
+std::int64_t CPlayClock::MsToNextStep(std::int64_t nowMs) const {
+  const std::int64_t left = lastStepMs_.load() + kStepMs - nowMs;
+  return left > 0 ? left : 0;
+}
+
 void CPlayClock::Clear() {
   seconds_.store(0);
   lastStepMs_.store(0);

@@ -17,6 +17,8 @@ class CPlayClock {
   // least kStepMs have passed since the last move; true when it moved (the engine then rolls its
   // per-second counters).
   bool Tick(std::int64_t nowMs, double speed);
+  // How long from nowMs until Tick moves the clock again; 0 when it would move now.
+  std::int64_t MsToNextStep(std::int64_t nowMs) const;
   // Back to idle: no time, and the next tick moves at once.
   void Clear();
 

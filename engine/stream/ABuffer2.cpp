@@ -1,13 +1,10 @@
 #include "engine/stream/ABuffer2.h"
 
-#include "platform/Time.h"
-
-namespace {
-constexpr DWORD kRetryMs = 1;
-}
-
+// Only the consumer's takes and flushes make room: a frame that does not fit is tried again after
+// the next one, not every millisecond.
 bool CABuffer2::Put(QueueItem& item, const CMyThread* producer) {
   for (;;) {
+    TakeMark mark;
     {
       CCritLock lock(*this);
       if (PutUnlocked(item)) {
@@ -18,8 +15,9 @@ bool CABuffer2::Put(QueueItem& item, const CMyThread* producer) {
         DropOldestItem();  // frees the oldest frame's room; the list empties at worst
         continue;
       }
+      mark = MarkUnlocked();
     }
-    if (!PauseBeforeRetry(producer, kRetryMs)) return false;
+    if (!WaitForTakes(mark, 1, producer)) return false;
   }
 }
 

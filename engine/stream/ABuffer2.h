@@ -6,7 +6,7 @@
 
 #include "engine/stream/Buffer.h"
 
-// A put is retried until it fits; the producer never waits on the event. With drop-oldest set
+// A put is retried after each take until it fits. With drop-oldest set
 // (no sound device, so nothing takes the frames) a blocking queue drops its oldest frames rather
 // than letting the producer stall: one when the put leaves it holding its capacity, and as many
 // as it takes when the area has no room for the new frame.

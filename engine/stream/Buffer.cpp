@@ -8,9 +8,8 @@
 #include "platform/Time.h"
 
 namespace {
-// How often a waiting producer looks at its run flag. Whoever stops a producer wakes its queues
-// first, so this only bounds the wait of one stopped otherwise.
-constexpr std::int32_t kWaitSliceMs = 100;
+// A producer's wait ends on a ring only: a take it waits for, a flush, Wake or its own Stop.
+constexpr std::uint32_t kUntilRung = 0xFFFFFFFFu;
 }  // namespace
 
 CBuffer::CBuffer(std::size_t capacity) : m_capacity(capacity) {}
@@ -32,6 +31,7 @@ bool CBuffer::Create(std::size_t areaSize, std::size_t margin, bool blocking) {
   m_blocking = blocking;
   m_woken = false;
   m_event.Reset();
+  m_consumerEvent.Reset();
   m_items.clear();
   m_markers = 0;
   m_frames = 0;
@@ -45,6 +45,7 @@ void CBuffer::Wake() {
   m_blocking = false;
   m_woken = true;
   m_event.Set();
+  m_consumerEvent.Set();
 }
 
 void CBuffer::Flush() {
@@ -162,6 +163,27 @@ bool CBuffer::ReserveOrWait(QueueItem& item, const CMyThread* producer) {
   return WaitForTakes(mark, 1, producer);
 }
 
+CBuffer::TakeMark CBuffer::Mark() const {
+  CCritLock lock(*this);
+  return MarkUnlocked();
+}
+
+bool CBuffer::WaitForProducerRing(const CMyThread* producer) {
+  if (ShouldGiveUp(producer)) return false;
+  WaitRung(producer);
+  return !ShouldGiveUp(producer);
+}
+
+void CBuffer::WaitRung(const CMyThread* producer) {
+  if (producer) producer->WaitsOn(&m_event);
+  if (!ShouldGiveUp(producer)) m_waitClock->WaitEvent(m_event, kUntilRung);
+  if (producer) producer->WaitsOn(nullptr);
+}
+
+bool CBuffer::WaitForConsumerRing(plat::IClock& clock, std::uint32_t timeoutMs) {
+  return clock.WaitEvent(m_consumerEvent, timeoutMs);
+}
+
 bool CBuffer::WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyThread* producer) {
   const std::uint64_t target = mark.takes + std::max<std::uint64_t>(count, 1);
   for (;;) {
@@ -171,7 +193,7 @@ bool CBuffer::WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyT
       m_wakeAt = target;
     }
     if (ShouldGiveUp(producer)) return false;
-    m_waitClock->WaitEvent(m_event, kWaitSliceMs);
+    WaitRung(producer);
   }
 }
 
@@ -218,6 +240,7 @@ void CBuffer::PushBack(const QueueItem& item) {
     if (m_frames++ == 0) m_readOffset = OffsetOf(item.data);
   }
   m_items.push_back(item);
+  m_consumerEvent.Set();
 }
 
 std::size_t CBuffer::TakesToFree(std::size_t lo, std::size_t hi) const {
@@ -235,12 +258,6 @@ bool CBuffer::InArea(const QueueItem& item) const {
   const auto p = reinterpret_cast<std::uintptr_t>(item.data);
   if (!m_area || p < base || p - base > m_areaSize) return false;
   return item.length <= m_areaSize - (p - base);
-}
-
-bool CBuffer::PauseBeforeRetry(const CMyThread* producer, DWORD ms) const {
-  if (ShouldGiveUp(producer)) return false;
-  Sleep(ms);
-  return !ShouldGiveUp(producer);
 }
 
 bool CBuffer::NextWriteOffset(const QueueItem& item, std::size_t* next) const {

@@ -21,9 +21,10 @@ class CMyThread;
 // base when the margin fits there. The first item put into an empty queue goes in after a
 // placeholder copy of itself, because every Get first drops the item that the consumer held.
 //
-// Every operation runs under the queue's own re-entrant lock. A producer that retries, sleeps or
-// waits releases the lock first, and gives up when its thread's run flag is cleared or the
-// queue has been woken.
+// Every operation runs under the queue's own re-entrant lock. A producer that retries or waits
+// releases the lock first, and gives up when its thread's run flag is cleared or the queue has
+// been woken. Neither side polls: the producer is rung by the takes it waits for, the consumer
+// by every put, and each side by whoever changes what it waits for (RingProducer, RingConsumer).
 class CBuffer : public CCritSecs {
  public:
   explicit CBuffer(std::size_t capacity);
@@ -32,8 +33,8 @@ class CBuffer : public CCritSecs {
   // Allocates the area when there is none or it is too small, stores the margin and the
   // blocking flag, resets the event and empties the queue. False when the area cannot be had.
   virtual bool Create(std::size_t areaSize, std::size_t margin, bool blocking);
-  // Stops all waiting: clears the blocking flag and releases a waiting producer. Until the next
-  // Create no put waits and every retry loop gives up.
+  // Stops all waiting: clears the blocking flag and releases a waiting producer and consumer.
+  // Until the next Create no put waits and every retry loop gives up.
   virtual void Wake();
   // Keeps only the item the consumer holds; the queue holds no bytes.
   virtual void Flush();
@@ -65,12 +66,36 @@ class CBuffer : public CCritSecs {
   bool IsBlocking() const { return m_blocking.load(std::memory_order_relaxed); }
   bool IsWoken() const { return m_woken.load(std::memory_order_relaxed); }
 
-  // The clock whose waits a waiting producer sleeps in between looks at its run flag; the
-  // machine's unless a test gives one, whose waits end only when the consumer rings.
+  // The clock a waiting producer waits on; the machine's unless a test gives one.
   void SetWaitClock(plat::IClock& clock) { m_waitClock = &clock; }
 
   // Whether a producer that retries or waits on this queue must give up.
   bool ShouldGiveUp(const CMyThread* producer) const;
+
+  // Where a waiting producer starts from: the items the consumer has let go of and the flushes.
+  struct TakeMark {
+    std::uint64_t takes = 0;
+    std::uint64_t flushes = 0;
+  };
+  // Taken before a look at the queue, so that a take between the look and the wait is not missed.
+  TakeMark Mark() const;
+  // Waits, lock released, until the consumer has let go of `count` items (at least one) since the
+  // mark, or the queue was flushed. The consumer rings only when that many have gone, so a
+  // producer that needs several takes is not woken for each. False when it must give up.
+  bool WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyThread* producer);
+  // Waits until the producer is rung: by a take it waits for, a flush, RingProducer or Wake. False
+  // when it must give up.
+  bool WaitForProducerRing(const CMyThread* producer);
+  // Ends a producer's wait, so that it looks again at what it waits for besides room: a seek, a
+  // stop.
+  void RingProducer() { m_event.Set(); }
+
+  // Ends the consumer's wait at once, or the next one when it is not waiting: whoever changes what
+  // the consumer waits for besides an item (pause, speed, a seek, a redraw, a stop) rings it.
+  void RingConsumer() { m_consumerEvent.Set(); }
+  // The consumer waits for a put or a ring, at most timeoutMs on the clock; a put or ring since its
+  // last wait ends the wait at once. True when it was rung.
+  bool WaitForConsumerRing(plat::IClock& clock, std::uint32_t timeoutMs);
   // Reserve; when the frame does not fit and the queue blocks, waits until the consumer takes
   // an item. False when the producer must give up.
   bool ReserveOrWait(QueueItem& item, const CMyThread* producer);
@@ -91,23 +116,14 @@ class CBuffer : public CCritSecs {
   // Whether the item's bytes lie inside the area.
   bool InArea(const QueueItem& item) const;
   std::size_t OffsetOf(const BYTE* p) const { return static_cast<std::size_t>(p - m_area); }
-  // Sleeps between retries with the lock released; false when the producer must give up.
-  bool PauseBeforeRetry(const CMyThread* producer, DWORD ms) const;
-  // Where a waiting producer starts from: the items the consumer has let go of and the flushes.
-  struct TakeMark {
-    std::uint64_t takes = 0;
-    std::uint64_t flushes = 0;
-  };
   TakeMark MarkUnlocked() const { return {m_takes, m_flushes}; }
-  // Waits, lock released, until the consumer has let go of `count` items (at least one) since the
-  // mark, or the queue was flushed. The consumer rings only when that many have gone, so a
-  // producer that needs several takes is not woken for each. False when it must give up.
-  bool WaitForTakes(const TakeMark& mark, std::uint64_t count, const CMyThread* producer);
   // How many takes free [lo, hi) (offsets into the area): 0 when no frame has bytes there, else
   // one past the place in the list of the last frame that has.
   std::size_t TakesToFree(std::size_t lo, std::size_t hi) const;
 
  private:
+  // Waits until the producer is rung; its Stop rings it too. The caller looks again afterwards.
+  void WaitRung(const CMyThread* producer);
   // Where the write position goes after the item, or false when the item does not fit.
   bool NextWriteOffset(const QueueItem& item, std::size_t* next) const;
   // Drops every item but the one the consumer holds; the read position follows that item.
@@ -130,6 +146,7 @@ class CBuffer : public CCritSecs {
   std::uint64_t m_flushes = 0;
   std::uint64_t m_wakeAt = 0;  // the take at which a waiting producer is to be rung
   CEvent m_event;  // rung when a waiting producer is to look again
+  CEvent m_consumerEvent;  // rung by each put and when the consumer is to look again
   plat::IClock* m_waitClock = &plat::SystemClock();
   std::deque<QueueItem> m_items;
 };

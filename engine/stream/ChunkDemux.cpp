@@ -12,7 +12,6 @@ namespace {
 constexpr std::size_t kBackwardStart = kChunkPayloadSize - kHeaderLookahead;
 // At the end of the data a frame is finished when it holds at least this many bytes.
 constexpr std::size_t kShortestLastFrame = 8;
-constexpr DWORD kReturnWaitMs = 10;
 constexpr DWORD kResyncPauseMs = 1;
 // Back at speed 1.0, reading goes on once the video queue holds no more than this share of its
 // capacity; the same share that backward reading keeps.
@@ -119,9 +118,14 @@ void CChunkDemux::ShowHiddenChannel() {
   if (!rangeMode_ && state_.channelHidden.exchange(false)) ShowWindow(state_.videoWnd.load(), SW_SHOW);
 }
 
+// Markers are taken too: at least as many takes as there are items over the limit are needed.
 void CChunkDemux::WaitForShortQueue() {
   const std::size_t limit = video_->Capacity() / kShortQueueDivisor;
-  while (producer_.IsRunning() && !video_->IsWoken() && video_->Count() > limit) Sleep(kReturnWaitMs);
+  for (;;) {
+    const CBuffer::TakeMark mark = video_->Mark();
+    const std::size_t count = video_->Count();
+    if (count <= limit || !video_->WaitForTakes(mark, count - limit, &producer_)) break;
+  }
   const std::int64_t frameTime = state_.frameTime.load();
   if (frameTime != 0) state_.playClock.Set(frameTime);
 }

@@ -19,8 +19,11 @@ bool CMyThread::Start() {
   return false;
 }
 
+// The flag is cleared before the event is looked at, and a wait names its event before it looks
+// at the flag: either the body sees the flag cleared or Stop sees the event and sets it.
 bool CMyThread::Stop(DWORD timeoutMs) {
   m_running = false;
+  if (CEvent* event = m_waitsOn.load()) event->Set();
   if (timeoutMs == kWaitForever) {
     m_thread.JoinForever();
     return true;
@@ -30,6 +33,8 @@ bool CMyThread::Stop(DWORD timeoutMs) {
   m_thread.JoinForever();
   return false;
 }
+
+void CMyThread::WaitsOn(CEvent* event) const { m_waitsOn.store(event); }
 
 void CMyThread::SleepWhileRunning(DWORD ms) {
   while (ms > 0 && IsRunning()) {

@@ -22,13 +22,18 @@ class CMyThread {
   // started and not stopped yet, or when the thread cannot be made.
   virtual bool Start();
   // Clears the run flag and waits until the body has returned, however long it takes, so that
-  // nothing it uses is freed or reused under it. It does not wake a thread that waits on a
-  // queue: callers wake the queues first. False when the body overran the time-out.
+  // nothing it uses is freed or reused under it. A body waiting for room in a queue sees the stop
+  // at once (WaitsOn); callers still wake the queues first, which ends every other wait on them.
+  // False when the body overran the time-out.
   virtual bool Stop(DWORD timeoutMs);
   // Sleeps in 10 ms steps until the time has passed or the run flag is cleared.
   virtual void SleepWhileRunning(DWORD ms);
 
-  bool IsRunning() const { return m_running.load(std::memory_order_relaxed); }
+  // Read in order with WaitsOn, so that a wait and Stop cannot miss each other.
+  bool IsRunning() const { return m_running.load(); }
+  // The event the body waits on now (null: none), which Stop sets after clearing the run flag, so
+  // that a wait of the body needs no time-out to see the stop. Set by the waits themselves.
+  void WaitsOn(CEvent* event) const;
 
  protected:
   virtual void Run() = 0;
@@ -38,4 +43,5 @@ class CMyThread {
  private:
   plat::Thread m_thread;
   std::atomic<bool> m_running{false};
+  mutable std::atomic<CEvent*> m_waitsOn{nullptr};
 };

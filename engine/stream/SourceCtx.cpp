@@ -1,12 +1,5 @@
 #include "engine/stream/SourceCtx.h"
 
-#include "platform/Time.h"
-
-namespace {
-constexpr DWORD kPutRetryMs = 1;
-constexpr DWORD kSoundRetryMs = 5;
-}  // namespace
-
 bool CSourceCtx::Stop(DWORD timeoutMs) {
   const bool inTime = CMyThread::Stop(timeoutMs);
   m_startTime = 0;
@@ -16,14 +9,14 @@ bool CSourceCtx::Stop(DWORD timeoutMs) {
 }
 
 bool CSourceCtx::PutWait(CBuffer& queue, QueueItem& item) {
-  if (!PutRetrying(queue, item, kPutRetryMs)) return false;
+  if (!PutRetrying(queue, item)) return false;
   item.length = 0;
   item.type = kItemNone;
   return true;
 }
 
 bool CSourceCtx::PutWaitSlow(CBuffer& queue, QueueItem& item) {
-  return PutRetrying(queue, item, kSoundRetryMs);
+  return PutRetrying(queue, item);
 }
 
 bool CSourceCtx::PutOrWait(CBuffer& queue, QueueItem& item) {
@@ -33,11 +26,12 @@ bool CSourceCtx::PutOrWait(CBuffer& queue, QueueItem& item) {
   return goOn;
 }
 
-bool CSourceCtx::PutRetrying(CBuffer& queue, QueueItem& item, DWORD retryMs) {
+// The mark comes before the put: a take while the put is refused ends the wait at once.
+bool CSourceCtx::PutRetrying(CBuffer& queue, QueueItem& item) {
   for (;;) {
     if (queue.ShouldGiveUp(this)) return false;  // a stopping producer queues nothing more
+    const CBuffer::TakeMark mark = queue.Mark();
     if (queue.Put(item, this)) return true;
-    if (item.type == kItemStop) return false;
-    Sleep(retryMs);
+    if (item.type == kItemStop || !queue.WaitForTakes(mark, 1, this)) return false;
   }
 }

@@ -23,12 +23,12 @@ class CSourceCtx : public CMyThread {
   std::int32_t EndTime() const { return m_endTime.load(std::memory_order_relaxed); }
   std::int32_t ChunkTime() const { return m_chunkTime.load(std::memory_order_relaxed); }
 
-  // The producer's put loops. Each returns false when the thread is told to stop or the queue
-  // was woken: the caller then treats its data as ended.
-  // Retries every millisecond until the queue takes the item, then clears its length and type
-  // (item.data keeps the next write position).
+  // The producer's put loops: an item that does not fit is tried again after each of the
+  // consumer's takes. Each returns false when the thread is told to stop or the queue was woken:
+  // the caller then treats its data as ended.
+  // Once queued, clears the item's length and type (item.data keeps the next write position).
   bool PutWait(CBuffer& queue, QueueItem& item);
-  // Retries every 5 ms until the queue takes the item; a stop item is tried once.
+  // Leaves the item as it is; a stop item is tried once.
   bool PutWaitSlow(CBuffer& queue, QueueItem& item);
   // Passes over a frame that is not to be shown (the space rules of a put) and clears the item's
   // length and type; when it did not fit, a blocking queue makes the producer wait for the
@@ -41,7 +41,7 @@ class CSourceCtx : public CMyThread {
   std::atomic<std::int32_t> m_chunkTime{0};
 
  private:
-  bool PutRetrying(CBuffer& queue, QueueItem& item, DWORD retryMs);
+  bool PutRetrying(CBuffer& queue, QueueItem& item);
 
   CIbpCtrl* const m_engine;
 };

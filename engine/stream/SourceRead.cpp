@@ -7,8 +7,6 @@
 
 namespace {
 
-constexpr DWORD kEndWaitStepMs = 10;
-
 // The store is gone for good: a removed card or a failing device.
 bool IsDeviceGone(int error) { return error == ENODEV || error == ENXIO || error == EIO; }
 
@@ -29,12 +27,12 @@ void CSourceBoxCtx::Run() {
 }
 
 // The end of the data while playing: the thread waits until a seek starts it again or it is
-// stopped.
+// stopped. Whoever seeks or stops rings the video queue's producer side.
 bool CSourceBoxCtx::WaitForSeek() {
   while (IsRunning() && state_->open.load()) {
     CarryOutRequests();
     if (state_->seekTime.load() != 0) return true;
-    Sleep(kEndWaitStepMs);
+    if (!video_->WaitForProducerRing(this)) return false;
   }
   return false;
 }
@@ -330,7 +328,11 @@ CSensorData::Slot CSourceBoxCtx::TakeSensors(const IndexBlockA5& trailer, std::i
 // Markers point at ring slots: while the video queue holds markers for all but one slot, the
 // next slot may still be unread, so reading waits for the video thread.
 void CSourceBoxCtx::WaitForRingRoom() {
-  while (video_->MarkerCount() >= kSensorRingSlots - 1 && IsRunning() && !video_->IsWoken()) Sleep(1);
+  for (;;) {
+    const CBuffer::TakeMark mark = video_->Mark();
+    const std::size_t markers = video_->MarkerCount();
+    if (markers < kSensorRingSlots - 1 || !video_->WaitForTakes(mark, markers - (kSensorRingSlots - 2), this)) return;
+  }
 }
 
 bool CSourceBoxCtx::PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTime, const CSensorData::Slot& slot) {
@@ -359,5 +361,6 @@ bool CSourceBoxCtx::PlayChunk(const IndexBlockA5& trailer, std::int64_t chunkTim
 void CSourceBoxCtx::SwitchChannelOff() {
   demux_.ResetStream(speed_);
   state_->redrawRequest = true;
+  if (video_) video_->RingConsumer();
   if (!IsRangeMode() && !state_->channelHidden.exchange(true)) ShowWindow(state_->videoWnd.load(), SW_HIDE);
 }

@@ -15,6 +15,8 @@ extern "C" {
 namespace {
 // A car-data record this many seconds away from the pictures is no longer shown.
 constexpr std::int64_t kCarDataStaleSeconds = 5;
+// A wait that only a ring ends.
+constexpr std::uint32_t kForeverMs = 0xFFFFFFFFu;
 }  // namespace
 
 CVideoCtx::CVideoCtx(CIbpCtrl* engine, int channel, CEngineState& state, CVBuffer2& queue, plat::IClock& clock)
@@ -52,6 +54,7 @@ bool CVideoCtx::Stop(DWORD timeoutMs) {
   // wake returns at once since the signal is kept.
   quit_ = true;
   pacer_.Wake();
+  queue_.RingConsumer();
   const bool inTime = CMyThread::Stop(timeoutMs);
   carData_ = {};
   PublishCarData();
@@ -60,11 +63,11 @@ bool CVideoCtx::Stop(DWORD timeoutMs) {
   return inTime;
 }
 
-void CVideoCtx::SleepOn(std::uint32_t ms) {
-  while (ms > 0 && Runs()) {
-    const std::uint32_t step = std::min(ms, kIdleMs);
-    clock_.SleepMs(step);
-    ms -= step;
+// Only a stop ends the rest early; what else rang meanwhile is looked at when the thread goes on.
+void CVideoCtx::Rest(std::uint32_t ms) {
+  const std::int64_t until = Now() + ms;
+  for (std::int64_t left = ms; left > 0 && Runs(); left = until - Now()) {
+    queue_.WaitForConsumerRing(clock_, static_cast<std::uint32_t>(left));
   }
 }
 
@@ -74,7 +77,7 @@ void CVideoCtx::Post(UINT msg, LPARAM lParam) const {
 
 void CVideoCtx::Run() {
   lastRate_ = pacer_.GetRate();
-  SleepOn(kIdleMs);
+  clock_.SleepMs(kStartRestMs);
   pacer_.StampTick(Now());
   DropWhileVideoOff();
   policy_.Reset();
@@ -89,7 +92,7 @@ void CVideoCtx::Run() {
 void CVideoCtx::DropWhileVideoOff() {
   QueueItem item;
   while (Runs() && !state_.videoEnabled.load()) {
-    if (!queue_.Get(item)) SleepOn(kIdleMs);
+    if (!queue_.Get(item)) queue_.WaitForConsumerRing(clock_, kForeverMs);
   }
 }
 
@@ -141,8 +144,10 @@ bool CVideoCtx::TakePendingSeek() {
   return true;
 }
 
+// Nothing to take: the thread waits for a put or a ring, and for the play clock's next step, which
+// it moves also while nothing comes.
 void CVideoCtx::Idle() {
-  SleepOn(kIdleMs);
+  queue_.WaitForConsumerRing(clock_, static_cast<std::uint32_t>(state_.playClock.MsToNextStep(Now())));
   pacer_.StampTick(Now());
 }
 
@@ -235,7 +240,7 @@ void CVideoCtx::EndOfData(const QueueItem& item, double speed) {
     ShowDueBackward();
   }
   if (state_.open.load()) {
-    SleepOn(kEndNoticeMs);
+    Rest(kEndNoticeMs);
     if (!Runs()) return;
     Post(WM_PLAYER_END, channel_);
   }
@@ -335,12 +340,13 @@ void CVideoCtx::Pace(const QueueItem& item, double speed) {
   pacer_.Wait(clock_);
 }
 
-// Pause: repaint requests are served until the pause ends.
+// Pause: repaint requests are served until the pause ends. The end of the pause, a repaint
+// request and a stop each ring the queue.
 void CVideoCtx::WaitWhilePaused() {
   while (Runs() && state_.pause.load() != 0) {
     if (state_.redrawRequest.exchange(false)) repaint_ = true;
     Repaint();
-    SleepOn(kIdleMs);
+    queue_.WaitForConsumerRing(clock_, kForeverMs);
   }
   if (!Runs()) return;
   if (state_.speed.load() == 1.0 && channel_ == 0) ResumeAtNormalSpeed();
@@ -357,6 +363,7 @@ void CVideoCtx::ResumeAtNormalSpeed() {
     const std::int64_t seek = state_.seekTime.load();
     state_.seekTime = (seek != 0 ? seek : state_.frameTime.load()) + 1;
     state_.NoteSeek();
+    queue_.RingProducer();  // a source that waits at the end of the data reads again
   } else {
     state_.RestartAudioClock(kAudioDelayPause);
   }

@@ -50,14 +50,17 @@ class CVideoCtx : public CMyThread {
   // The single-step speeds: one picture, then the engine pauses.
   static constexpr double kStepForward = 1.1;
   static constexpr double kStepBack = -1.1;
-  static constexpr std::uint32_t kIdleMs = 10;
+  // The rest before the first pass.
+  static constexpr std::uint32_t kStartRestMs = 10;
   // The end of the data is announced this long after its item arrived.
   static constexpr std::uint32_t kEndNoticeMs = 1000;
   // How long a snapshot waits for the back buffer.
   static constexpr int kSnapshotWaitMs = 100;
 
   // `engine` goes with every message as its wParam. The clock gives the time for pacing, the
-  // play clock and the idle sleeps.
+  // play clock and the thread's waits. While it has nothing to take, or is paused, the thread
+  // waits for its queue to ring: every put rings it, and whoever changes what it waits for (pause,
+  // speed, a seek, a redraw, the video switch, a hand-over, a stop) rings it with RingConsumer.
   CVideoCtx(CIbpCtrl* engine, int channel, CEngineState& state, CVBuffer2& queue,
             plat::IClock& clock = plat::TickClock());
   ~CVideoCtx() override;
@@ -112,7 +115,8 @@ class CVideoCtx : public CMyThread {
  private:
   bool Runs() const { return IsRunning() && !quit_.load(); }
   std::int64_t Now() const { return static_cast<std::int64_t>(clock_.NowMs()); }
-  void SleepOn(std::uint32_t ms);
+  // Lets the time pass, unless the thread is stopped first.
+  void Rest(std::uint32_t ms);
   void Post(UINT msg, LPARAM lParam) const;
 
   // The passes.

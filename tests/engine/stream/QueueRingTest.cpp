@@ -68,3 +68,26 @@ TEST(QueueRing, AWaitingProducerIsRungByTheTakeThatMakesItsRoom) {
   q.Wake();
   EXPECT_TRUE(producer.Stop(10000));
 }
+
+// A producer waiting for room sees its stop at once, also when nobody woke its queue first.
+TEST(QueueRing, AStopEndsAProducersWaitWithoutAWake) {
+  constexpr std::size_t kCapacity = 4;
+  CVBuffer2 q(kCapacity);
+  ASSERT_TRUE(q.Create(1024 * 1024, 16 * 1024, true));
+  RungOnlyClock clock;
+  q.SetWaitClock(clock);
+  QueueItem w;
+  q.FlushTo(w);
+  FuncSource producer([&](FuncSource& self) {
+    std::uint8_t* at = w.data;
+    for (std::uint32_t seq = 1; self.IsRunning(); ++seq) {
+      QueueItem next = Frame(at, 100, kItemUnconditional, seq);
+      if (!q.Put(next, &self)) return;
+      at = next.data;
+    }
+  });
+  ASSERT_TRUE(producer.Start());
+  // The placeholder and three frames: the put that filled the queue waits for a take.
+  ASSERT_TRUE(Eventually([&] { return q.Count() == kCapacity; }));
+  EXPECT_TRUE(producer.Stop(10000));
+}

@@ -181,6 +181,7 @@ TEST(SourceSeek, RequestsOfTheUiThreadAreCarriedOutByTheSourceThread) {
   EXPECT_GT(rig.source.Sensors().SampleCount(), 0u);
   EXPECT_FALSE(rig.state.pacerResetRequest.load());
   rig.state.RequestResync();
+  rig.RingControls();
   ASSERT_TRUE(Eventually([&] { return rig.state.pacerResetRequest.load(); }));
   EXPECT_EQ(rig.source.Sensors().SampleCount(), 0u);
   EXPECT_FALSE(rig.state.TakeResyncRequest());
@@ -205,6 +206,7 @@ TEST(SourceSeek, ASeekAfterTheEndPlaysAgainAndASwitchedOffChannelIsHiddenAndShow
 
   rig.state.videoEnabled = true;
   rig.state.seekTime = r.start;
+  rig.RingControls();
   ASSERT_TRUE(Eventually([&] { return rig.consumer.EndItems() == 2; }));
   EXPECT_EQ(router.Shows(), (std::vector<int>{SW_HIDE, SW_SHOW}));
   EXPECT_FALSE(rig.state.channelHidden.load());

@@ -173,6 +173,9 @@ class SourceRig {
   // Sets the start (entry of the recording and event number) and starts source and consumer.
   bool Play(int recording, int eventNumber = 0);
   void StopAll();
+  // What the engine's controls do after a change: a source waiting at the end of the data looks
+  // again.
+  void RingControls() { video.RingProducer(); }
 
   CEngineState state;
   CVBuffer2 video{kVideoItems};

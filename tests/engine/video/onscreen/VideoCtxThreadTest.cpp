@@ -17,6 +17,28 @@ class SignalOnlyClock : public plat::IClock {
   bool WaitEvent(CEvent& event, std::uint32_t) override { return event.Wait(15000); }
 };
 
+// The machine's clock, except that after the rest before the thread's first pass a sleep lasts
+// until the test lets it go: a thread that sleeps in steps while it is paused or has nothing to
+// take, instead of waiting for its queue to ring, never sees what it waits for.
+class NoBlindSleepClock : public plat::IClock {
+ public:
+  std::uint64_t NowMs() const override { return plat::SystemClock().NowMs(); }
+  void SleepMs(std::uint32_t ms) override {
+    if (!rested.exchange(true)) return plat::SystemClock().SleepMs(ms);
+    ++sleeps;
+    letGo.Wait();
+  }
+  std::atomic<bool> rested{false};
+  std::atomic<int> sleeps{0};
+  CEvent letGo{true};
+};
+
+// Lets a sleeping thread go before the rig stops it, however the test ends.
+struct LetGoAtEnd {
+  NoBlindSleepClock& clock;
+  ~LetGoAtEnd() { clock.letGo.Set(); }
+};
+
 // The time text in a colour the test pictures do not have, and fixed sound figures.
 class TimeText : public IOsdSource {
  public:
@@ -57,6 +79,35 @@ TEST(VideoCtxThread, StopEndsAPacingWaitAtOnce) {
   ASSERT_TRUE(VideoRig::Eventually([&] { return rig.video->PresentedPictures() >= 2; }));
   EXPECT_TRUE(rig.video->Stop(5000));
   EXPECT_LT(rig.video->PresentedPictures(), 10u);
+}
+
+// Pause, its end, a repaint, a new item and a stop each ring the queue; the thread waits for that
+// instead of sleeping in steps, and carries each out at once.
+TEST(VideoCtxThread, APausedOrIdleThreadWaitsForItsQueueToRing) {
+  const TestPlay play = MakePlay({160, 120, 10, 10, 26, fixtures::StreamLayout::Yuv420}, 30, "rung.h264");
+  NoBlindSleepClock clock;
+  VideoRig rig(&clock);
+  LetGoAtEnd letGo{clock};
+  rig.state.pause = 1;
+  rig.Put(play.Pictures(0, 20), 1.0, play);
+  ASSERT_TRUE(rig.video->Start());
+  ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().size() == 1; }));
+  rig.state.redrawRequest = true;
+  rig.queue.RingConsumer();
+  ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().size() == 2; }));
+
+  // Resumed at a speed that does not seek and shows key pictures only, the thread shows the next
+  // one queued, then has nothing to take until more is put.
+  rig.state.speed = 2.0;
+  rig.state.pause = 0;
+  rig.queue.RingConsumer();
+  ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().back() == play.hashes[10]; }));
+  rig.Put(play.Pictures(20, 30), 1.0, play);
+  ASSERT_TRUE(VideoRig::Eventually([&] { return rig.presenter->Hashes().back() == play.hashes[20]; }));
+
+  rig.state.pause = 1;
+  EXPECT_TRUE(rig.video->Stop(5000));
+  EXPECT_EQ(clock.sleeps.load(), 0);
 }
 
 TEST(VideoCtxThread, PresentsThroughTheCropOrWholeInProportionWithTheOnScreenTextDrawnIn) {
