@@ -9,7 +9,9 @@ constexpr std::size_t kFirstBlockClearedSamples = 150;  // bytes of samples clea
 
 }  // namespace
 
-CSensorData::CSensorData() : ring_(std::make_unique<std::array<IndexBlockA5, kSensorRingSlots>>()) {}
+CSensorData::CSensorData()
+    : ring_(std::make_unique<std::array<IndexBlockA5, kSensorRingSlots>>()),
+      values_(std::make_unique<std::array<SlotValues, kSensorRingSlots>>()) {}
 
 void CSensorData::StartPlay() {
   CCritLock lock(lock_);
@@ -26,8 +28,8 @@ CSensorData::Slot CSensorData::TakeIn(const IndexBlockA5& trailer) {
   const std::size_t at = serial % kSensorRingSlots;
   (*ring_)[at] = block;
   marks_[at] = SlotMark{serial, listEpoch_};
-  const auto sampleIndex = static_cast<std::uint32_t>(values_.size());
-  AppendSamples(block);
+  const std::uint32_t sampleIndex = valueCount_;
+  AppendSamples(block, (*values_)[at]);
   return Slot{(*ring_)[at].bytes.data(), sampleIndex, serial};
 }
 
@@ -47,12 +49,14 @@ void CSensorData::CarryGps(IndexBlockA5& block) {
   }
 }
 
-void CSensorData::AppendSamples(const IndexBlockA5& block) {
+void CSensorData::AppendSamples(const IndexBlockA5& block, SlotValues& into) {
   for (int i = 0; i < block.SampleCount(); ++i) {
     const auto s = block.Sample(i);
     GSensorValue v{s[0], s[1], s[2]};
-    if (v == GSensorValue{} && !values_.empty()) v = values_.back();
-    values_.push_back(v);
+    if (v == GSensorValue{} && valueCount_ > 0) v = lastValue_;
+    into[static_cast<std::size_t>(i)] = v;
+    lastValue_ = v;
+    ++valueCount_;
   }
 }
 
@@ -77,18 +81,16 @@ bool CSensorData::TakeMarker(const QueueItem& marker, BYTE* out) {
   if (at >= kSensorRingSlots) return false;
   if (marks_[at].serial != marker.spare) return false;
   IndexBlockA5 block = (*ring_)[at];
-  if (marks_[at].listEpoch == listEpoch_) RebuildSamples(block, marker.aux);
+  if (marks_[at].listEpoch == listEpoch_) RebuildSamples(block, (*values_)[at]);
   shared_ = block;
   std::memcpy(out, block.bytes.data(), kCardBlockSize);
   return true;
 }
 
-void CSensorData::RebuildSamples(IndexBlockA5& block, std::uint32_t from) const {
-  const auto n = static_cast<std::size_t>(block.SampleCount());
-  if (from > values_.size() || values_.size() - from < n) return;
-  for (std::size_t i = 0; i < n; ++i) {
-    const GSensorValue& v = values_[from + i];
-    block.SetSample(static_cast<int>(i), {v.x, v.y, v.z});
+void CSensorData::RebuildSamples(IndexBlockA5& block, const SlotValues& values) {
+  for (int i = 0; i < block.SampleCount(); ++i) {
+    const GSensorValue& v = values[static_cast<std::size_t>(i)];
+    block.SetSample(i, {v.x, v.y, v.z});
   }
 }
 
@@ -102,20 +104,13 @@ bool CSensorData::GetSensorBlock(BYTE* out, bool sourceRunning) const {
 
 void CSensorData::ClearSamples() {
   CCritLock lock(lock_);
-  values_.clear();
+  valueCount_ = 0;
   ++listEpoch_;
 }
 
 std::size_t CSensorData::SampleCount() const {
   CCritLock lock(lock_);
-  return values_.size();
-}
-
-std::vector<GSensorValue> CSensorData::Samples(std::size_t from, std::size_t count) const {
-  CCritLock lock(lock_);
-  if (from >= values_.size()) return {};
-  const std::size_t n = std::min(count, values_.size() - from);
-  return {values_.begin() + static_cast<std::ptrdiff_t>(from), values_.begin() + static_cast<std::ptrdiff_t>(from + n)};
+  return valueCount_;
 }
 
 IndexBlockA5 CSensorData::FirstBlock() const {

@@ -1,13 +1,14 @@
 // The sensor data of the card source: every chunk's 512-byte trailer (G-sensor samples, GPS
 // texts) as the source takes it in, the ring of blocks that the video queue's markers point at,
-// the G-sensor value lists, and the shared block that the main window reads. One lock guards all
-// of it: the source thread writes, the video thread takes markers, the UI thread reads.
+// each with its G-sensor values as the value list gives them, and the shared block that the main
+// window reads. Its memory is fixed: a play of hours keeps no more than a play of seconds. One
+// lock guards all of it: the source thread writes, the video thread takes markers, the UI thread
+// reads.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "engine/store/IndexBlock.h"
 #include "engine/stream/QueueItem.h"
@@ -41,8 +42,8 @@ class CSensorData : public ISensorMarkers {
   void StartPlay();
   // A chunk's trailer (host order) while playing. The first block of a play is kept with its
   // samples cleared; a block without GPS text gets the last texts seen; the block becomes the
-  // current one and goes into the next ring slot; its samples (at most 50) are appended to the
-  // value lists, an all-zero sample repeating the values before it.
+  // current one and goes into the next ring slot; its samples (at most 50) join the value list,
+  // an all-zero sample repeating the values before it, and the slot keeps them so.
   Slot TakeIn(const IndexBlockA5& trailer);
   // A chunk's trailer in a job: it becomes the current and the first block.
   void TakeJobBlock(const IndexBlockA5& trailer);
@@ -55,24 +56,25 @@ class CSensorData : public ISensorMarkers {
   // A copy of the published block; its magic is cleared when the source is not running. True
   // when the copy begins with the trailer magic.
   bool GetSensorBlock(BYTE* out, bool sourceRunning) const;
-  // Empties the value lists.
+  // Starts the value list afresh: the blocks taken in before keep their own samples.
   void ClearSamples();
 
+  // G-sensor values taken in since the value list last started.
   std::size_t SampleCount() const;
-  std::vector<GSensorValue> Samples(std::size_t from, std::size_t count) const;
   IndexBlockA5 FirstBlock() const;
   IndexBlockA5 CurrentBlock() const;
 
  private:
   struct SlotMark {
     std::uint32_t serial = 0;
-    std::uint32_t listEpoch = 0;  // which filling of the value lists the slot's sampleIndex counts in
+    std::uint32_t listEpoch = 0;  // which filling of the value list the slot's values belong to
   };
+  using SlotValues = std::array<GSensorValue, kMaxSensorSamples>;
 
   void KeepFirstBlock(const IndexBlockA5& block);
   void CarryGps(IndexBlockA5& block);
-  void AppendSamples(const IndexBlockA5& block);
-  void RebuildSamples(IndexBlockA5& block, std::uint32_t from) const;
+  void AppendSamples(const IndexBlockA5& block, SlotValues& into);
+  static void RebuildSamples(IndexBlockA5& block, const SlotValues& values);
 
   CCritSecs lock_;
   IndexBlockA5 current_;
@@ -83,6 +85,8 @@ class CSensorData : public ISensorMarkers {
   std::array<SlotMark, kSensorRingSlots> marks_{};
   std::uint32_t serial_ = 0;
   std::array<BYTE, kGpsCarrySize> lastGps_{};
-  std::vector<GSensorValue> values_;
+  std::unique_ptr<std::array<SlotValues, kSensorRingSlots>> values_;
+  std::uint32_t valueCount_ = 0;  // values in the list since it last started
+  GSensorValue lastValue_;        // the list's last value, repeated by an all-zero sample
   std::uint32_t listEpoch_ = 0;
 };

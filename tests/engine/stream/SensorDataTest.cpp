@@ -94,9 +94,6 @@ TEST_F(SensorData, TheFirstBlockKeepsNoSamplesGpsIsCarriedAndAZeroSampleRepeatsT
   ZeroSample(zeroed, 2);
   const CSensorData::Slot second = sensors_.TakeIn(zeroed);
   EXPECT_EQ(second.sampleIndex, static_cast<std::uint32_t>(withGps_[0].SampleCount()));
-  const std::vector<GSensorValue> values = sensors_.Samples(second.sampleIndex, 3);
-  ASSERT_EQ(values.size(), 3u);
-  EXPECT_EQ(values[2], values[1]);
   EXPECT_EQ(ValueOf(Taken(sensors_, second), 2), ValueOf(withGps_[1], 1));
 
   const CSensorData::Slot third = sensors_.TakeIn(withoutGps_[0]);
