@@ -4,13 +4,13 @@
 // Each repetition runs every contender once per size, one after another, so that a machine
 // busier at one moment burdens all of them alike; the tables give medians.
 //
-// Measured: CPU cores of each contender with all its processes (and, apart, of the X server
-// drawing for it) at 1x, 16x and backward 1x; distinct pictures shown per second, told apart by
-// the number each generated picture carries along its top edge, read off the screen whenever the
-// X server reports a paint over the video area, and set against the pictures per second the
-// recording holds at that speed; the time from start to the first picture on the screen; and the
-// peak of the resident memory summed over the processes, per speed, each contender's against
-// the others' at the same speed.
+// Measured: CPU cores of each contender with all its processes (and, apart, of the X server drawing
+// for it) at 1x, 16x, backward 1x and (the player alone) 1x with the map page shown; distinct
+// pictures shown per second, told apart by the number each generated picture carries along its top
+// edge, read off the screen whenever the X server reports a paint over the video area, and set
+// against the pictures per second the recording holds at that speed; the time from start to the
+// first picture on the screen; and the peak of the resident memory summed over the processes, per
+// speed, each contender's against the others' at the same speed.
 //
 //   bench_WindowBench [--repeats N] [--seconds S] [--sizes 720,1080] [--player PROGRAM]
 //
@@ -62,6 +62,7 @@ constexpr double kFastSeconds = 4.0;  // 16x runs through a minute of recording 
 constexpr int kFasterClicks = 4;      // 1x to 16x
 constexpr double kStartDeadlineSeconds = 30.0;
 constexpr double kIdleSettleSeconds = 6.0;
+constexpr double kMapStartSeconds = 5.0;  // the web engine starts and loads the page
 constexpr int kRecordingRate = 30;
 // From 16x on the player decodes only every (speed / 4)-th key picture, one a second: 4 pictures a
 // second at 16x; mpv decodes every picture and shows what the screen takes of them.
@@ -321,8 +322,16 @@ class PaintWatch {
 
 // ---- Measuring ----------------------------------------------------------------------------------
 
-enum class Phase { k1x, k16x, kBack1x };
-const char* PhaseName(Phase p) { return p == Phase::k1x ? "1x" : p == Phase::k16x ? "16x" : "backward 1x"; }
+enum class Phase { k1x, k16x, kBack1x, kMap1x };
+const char* PhaseName(Phase p) {
+  switch (p) {
+    case Phase::k1x: return "1x";
+    case Phase::k16x: return "16x";
+    case Phase::kBack1x: return "backward 1x";
+    case Phase::kMap1x: return "1x, map shown";
+  }
+  return "";
+}
 
 // The pictures a second the recording holds at a phase's speed.
 double RecordingPictures(Phase p) { return p == Phase::k16x ? 16.0 * kRecordingRate : kRecordingRate; }
@@ -422,6 +431,25 @@ Run RunPlayer(const Context& c, const Media& m) {
     Click(mainid::kBackward);
     SleepSeconds(kSpeedChangeSeconds);
     run.phases[Phase::kBack1x] = meter.Measure(c.seconds, true);
+  }
+  EndGroup(pid);
+  return run;
+}
+
+// The player plays the backup's first recording at 1x with the map page shown over the picture's
+// corner, as a user who follows the track does. The page is told each fix; the web engine's
+// processes count with the player's. Without a network the page says it cannot reach the map
+// service and still takes every update.
+Run RunPlayerWithMap(const Context& c, const Media& m) {
+  Run run;
+  c.paints->Reset();
+  const int pid = Spawn({c.player, "-f", m.backup}, {"PLAYER_APPDIR=" + c.appDir, "SDL_AUDIODRIVER=dummy"});
+  if (pid <= 0) return run;
+  if (WaitFirstPicture(*c.paints, Clock::now()) >= 0) {
+    Meter meter(pid, c.xPid, *c.paints);
+    Click(mainid::kMapTab);
+    SleepSeconds(kMapStartSeconds);
+    run.phases[Phase::kMap1x] = meter.Measure(c.seconds, true);
   }
   EndGroup(pid);
   return run;
@@ -560,7 +588,7 @@ void PrintTable(const std::string& size, std::map<std::string, Series>& s, int r
   std::printf("| speed | contender | cores | X server cores | vs mpv | vs ffmpeg -re | paints/s | distinct pictures/s "
               "| of the recording's | decodes | peak memory MiB | vs mpv |\n");
   std::printf("|---|---|---|---|---|---|---|---|---|---|---|---|\n");
-  for (Phase phase : {Phase::k1x, Phase::k16x, Phase::kBack1x}) {
+  for (Phase phase : {Phase::k1x, Phase::k16x, Phase::kBack1x, Phase::kMap1x}) {
     const double mpv = Median(s["mpv"].cores[phase]);
     const double ffmpeg = Median(s["ffmpeg -re"].cores[phase]);
     const double mpvPeak = Median(s["mpv"].peak[phase]);
@@ -583,6 +611,9 @@ void PrintTable(const std::string& size, std::map<std::string, Series>& s, int r
   const double playerForward = Median(s["player"].peak[Phase::k1x]);
   std::printf("player: peak memory backward %s of forward\n",
               Ratio(Median(s["player"].peak[Phase::kBack1x]), playerForward).c_str());
+  std::printf("player: with the map page shown %s of the cores at 1x, peak memory %s of 1x's\n",
+              Ratio(Median(s["player"].cores[Phase::kMap1x]), Median(s["player"].cores[Phase::k1x])).c_str(),
+              Ratio(Median(s["player"].peak[Phase::kMap1x]), playerForward).c_str());
   std::printf("player idle (backup open, nothing played): memory %s MiB (%s of its own peak at 1x)\n",
               Number(Median(s["player"].idle), "%.0f").c_str(), Ratio(Median(s["player"].idle), playerForward).c_str());
 }
@@ -645,6 +676,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "run %d of %d, %dp\n", rep + 1, options.repeats, h);
       auto& s = series[h];
       s["player"].Add(RunPlayer(c, media[h]));
+      s["player"].Add(RunPlayerWithMap(c, media[h]));
       s["player"].idle.push_back(RunIdle(c, media[h]));
       for (Phase p : {Phase::k1x, Phase::k16x, Phase::kBack1x}) s["mpv"].Add(RunMpv(c, media[h], p));
       for (Phase p : {Phase::k1x, Phase::k16x}) s["ffmpeg -re"].Add(RunFfmpeg(c, media[h], p));
