@@ -361,6 +361,8 @@ class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner,
   // language files, shown translated; empty takes it away. A recording that starts, or a source
   // that lists recordings, takes it away too.
   void ShowNotice(const CString& key);
+  // The same line with a text that is translated already.
+  void ShowNoticeText(const CString& text);
   const CString& GetNotice() const { return notice_; }
   // A read of the event log ended: its rows are shown when they are the latest read's.
   LRESULT OnEventLogLoaded(WPARAM read);

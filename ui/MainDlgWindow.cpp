@@ -78,8 +78,9 @@ void CMainDlg::OnPaint() {
   DrawNotice(dc);
 }
 
-void CMainDlg::ShowNotice(const CString& key) {
-  const CString text = key.IsEmpty() ? CString() : LoadLanguageString(key);
+void CMainDlg::ShowNotice(const CString& key) { ShowNoticeText(key.IsEmpty() ? CString() : LoadLanguageString(key)); }
+
+void CMainDlg::ShowNoticeText(const CString& text) {
   if (text == notice_) return;
   notice_ = text;
   if (!GetSafeHwnd()) return;
