@@ -357,7 +357,7 @@ class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner,
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
-  // One line over the video area that says why nothing opened or plays: an English text of the
+  // A band over the video area that says why nothing opened or plays: an English text of the
   // language files, shown translated; empty takes it away. A recording that starts, or a source
   // that lists recordings, takes it away too.
   void ShowNotice(const CString& key);
