@@ -97,14 +97,21 @@ bool CDiskDlg::OpenStoreSource(const CString& source) {
 CString CDiskDlg::OpenFailureText(const CString& path) const {
   LPCWSTR format = nullptr;
   switch (openFailure_) {
-    case StoreOpenFailure::kMissing: format = L"%s cannot be opened: it does not exist"; break;
-    case StoreOpenFailure::kUnreadable: format = L"%s cannot be opened: it cannot be read (no permission)"; break;
-    case StoreOpenFailure::kNotAStore: format = L"%s cannot be opened: it is not a card, .sd backup or .idx index"; break;
+    case StoreOpenFailure::kMissing:
+      format = L"%s cannot be opened: it does not exist";
+      break;
+    case StoreOpenFailure::kUnreadable:
+      format = L"%s cannot be opened: it cannot be read (no permission)";
+      break;
+    case StoreOpenFailure::kNotAStore:
+      format = L"%s cannot be opened: it is not a card, .sd backup or .idx index";
+      break;
     case StoreOpenFailure::kNoDataFolder:
       format = L"%s cannot be opened: no dcim folder for its data lies beside it or in a folder above it";
       break;
     case StoreOpenFailure::kNone:
-    case StoreOpenFailure::kNoRecordings: return LoadLanguageString(L"No recordings found");
+    case StoreOpenFailure::kNoRecordings:
+      return LoadLanguageString(L"No recordings found");
   }
   CString text;
   text.Format(LoadLanguageFormat(format), static_cast<LPCWSTR>(path));

@@ -212,7 +212,8 @@ TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
   EXPECT_TRUE(lineShown());
   Start(1920, 1080, {L"-f", CString(card_->path)}).ShowWindow(SW_SHOW);
   EXPECT_EQ(dlg_->GetNotice(),
-            CString(card_->path) + L" kann nicht geöffnet werden: weder eine Karte noch eine .sd-Sicherung noch ein .idx-Index");
+            CString(card_->path) +
+                L" kann nicht geöffnet werden: weder eine Karte noch eine .sd-Sicherung noch ein .idx-Index");
   EXPECT_TRUE(lineShown());
 
   CMainDlg& opened = Start(1920, 1080, {L"-f", CString(entries_)});
@@ -241,7 +242,8 @@ TEST_F(CardsTest, ABackupThatDoesNotOpenSaysWhyWithItsPath) {
   const LanguageFolder german(L"de_DE");
   const std::string missing = dir_.File("missing.sd"), other = dir_.File("other.sd"), empty = dir_.File("empty.sd");
   std::filesystem::create_directory(dir_.File("copied"));
-  const auto set = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0), dir_.File("copied/card.idx"));
+  const auto set = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0),
+                                        dir_.File("copied/card.idx"));
   ASSERT_TRUE(set && std::filesystem::remove_all(dir_.File("copied/dcim")) > 0);
   ASSERT_TRUE(fixtures::WriteFileBytes(other, std::vector<std::uint8_t>(70000, 0x5A)));
   ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 0, 2.0), empty));
@@ -265,8 +267,9 @@ TEST_F(CardsTest, ABackupThatDoesNotOpenSaysWhyWithItsPath) {
     EXPECT_EQ(plat::test::MessageBoxes().size(), shown + 1) << path;
     return plat::test::MessageBoxes().size() > shown ? plat::test::MessageBoxes().back().text : CString();
   };
-  EXPECT_EQ(open(set->path), CString(set->path) + cannot +
-                                 L"weder daneben noch in einem übergeordneten Ordner liegt ein dcim-Ordner mit ihren Daten");
+  EXPECT_EQ(open(set->path),
+            CString(set->path) + cannot +
+                L"weder daneben noch in einem übergeordneten Ordner liegt ein dcim-Ordner mit ihren Daten");
   EXPECT_EQ(open(missing), CString(missing) + cannot + L"die Datei existiert nicht");
   EXPECT_EQ(open(other), CString(other) + cannot + L"weder eine Karte noch eine .sd-Sicherung noch ein .idx-Index");
   EXPECT_EQ(open(empty), L"Keine Aufnahmen gefunden");
