@@ -15,6 +15,7 @@
 #include "cardtools/EventLogView.h"
 #include "cardtools/JobWatcher.h"
 #include "controls/ColorListCtrl.h"
+#include "engine/store/CardStore.h"
 #include "engine/stream/SourceJob.h"
 #include "platform/wnd/ComboBox.h"
 #include "platform/wnd/DateTimeCtrl.h"
@@ -63,6 +64,9 @@ class CDiskDlg : public CDialog {
   // the owner then has no card drive. A file that is not a readable store leaves the engine and
   // the lists as they were.
   bool OpenSdFile(const CString& path);
+  // Why the last OpenSdFile of the path failed, in the user's language: the path and the reason,
+  // or "No recordings found" for a store without a recording.
+  CString OpenFailureText(const CString& path) const;
   // Opens the card of a drive text ("E:/", "//./PhysicalDrive3") through the engine's raw-card
   // source, read-only, lists its recordings and gives the owner its drive number. A drive that
   // holds no readable card leaves everything as it was.
@@ -208,6 +212,7 @@ class CDiskDlg : public CDialog {
   std::int64_t bounds_[2] = {0, 0};
   std::uint16_t cardPasswordHash_ = 0;
   bool driveDenied_ = false;
+  StoreOpenFailure openFailure_ = StoreOpenFailure::kNone;  // of the last source that did not open
   std::deque<PendingExport> exports_;
   CString exportFolder_;
   CString exportPath_;  // the first file of the export that runs

@@ -13,19 +13,20 @@
 
 namespace {
 
-// Whether the source is a store with at least one recording. Read on a store of its own, so that
-// a source that cannot be played never replaces the engine's.
-bool HoldsRecordings(const CString& source) {
+// Why the source is not a store with at least one recording; kNone when it is one. Read on a
+// store of its own, so that a source that cannot be played never replaces the engine's.
+StoreOpenFailure StoreFailureOf(const CString& source) {
   const SourceAddress address = ParseSourcePath(source);
   unsigned driveNo = 0;
-  if (!IsCardStoreSource(address.type)) return false;
-  if (address.type == kSourceRawCard && !ParseDriveNumber(address.host, &driveNo)) return false;
+  if (!IsCardStoreSource(address.type)) return StoreOpenFailure::kNotAStore;
+  if (address.type == kSourceRawCard && !ParseDriveNumber(address.host, &driveNo)) return StoreOpenFailure::kMissing;
   CCardStore store;
   CString path = source;
   store.SetStoreSource(address.type, driveNo, address.type == kSourceRawCard ? std::string() : path.Trim().ToUtf8());
-  const bool found = store.OpenStore() != nullptr;
+  store.OpenStore();
+  const StoreOpenFailure failure = store.OpenFailure();
   store.CloseStore();
-  return found;
+  return failure;
 }
 
 // Selects the list's entry with the text, when it has one.
@@ -55,6 +56,7 @@ CString RawCardSource(unsigned driveNo) {
 
 bool CDiskDlg::OpenSdFile(const CString& path) {
   const int type = ParseSourcePath(path).type;
+  openFailure_ = StoreOpenFailure::kNotAStore;
   if (type != kSourceBackupFile && type != kSourceIndexFile) return false;
   if (!OpenStoreSource(path)) return false;
   openDrive_.Empty();
@@ -81,13 +83,39 @@ bool CDiskDlg::OpenCardByPath(const CString& drivePath) {
 
 bool CDiskDlg::OpenStoreSource(const CString& source) {
   IIbpCtrl* engine = owner_.GetEngine();
-  if (!engine || !HoldsRecordings(source)) return false;
+  if (!engine) return false;
+  openFailure_ = StoreFailureOf(source);
+  if (openFailure_ != StoreOpenFailure::kNone) return false;
   ClearRecordings();
   engine->SetSource(source);
   openSource_ = source;
   ShowEventList(false);
   ListRecordings();
   return true;
+}
+
+CString CDiskDlg::OpenFailureText(const CString& path) const {
+  LPCWSTR format = nullptr;
+  switch (openFailure_) {
+    case StoreOpenFailure::kMissing:
+      format = L"%s cannot be opened: it does not exist";
+      break;
+    case StoreOpenFailure::kUnreadable:
+      format = L"%s cannot be opened: it cannot be read (no permission)";
+      break;
+    case StoreOpenFailure::kNotAStore:
+      format = L"%s cannot be opened: it is not a card, .sd backup or .idx index";
+      break;
+    case StoreOpenFailure::kNoDataFolder:
+      format = L"%s cannot be opened: no dcim folder for its data lies beside it or in a folder above it";
+      break;
+    case StoreOpenFailure::kNone:
+    case StoreOpenFailure::kNoRecordings:
+      return LoadLanguageString(L"No recordings found");
+  }
+  CString text;
+  text.Format(LoadLanguageFormat(format), static_cast<LPCWSTR>(path));
+  return text;
 }
 
 void CDiskDlg::WarnNoDiskAccess() {
@@ -154,8 +182,9 @@ void CDiskDlg::FillBackupFileList() {
 // The source the user chose in the list of the current mode.
 void CDiskDlg::OpenChosenSource() {
   bool opened = false;
+  CString path;
   if (mode_ == kBackupFileMode) {
-    CString path = backupFileList_.GetWindowText();
+    path = backupFileList_.GetWindowText();
     opened = !path.Trim().IsEmpty() && OpenSdFile(path);
   } else {
     const CString drive = GetCurrentDriveText();
@@ -166,6 +195,8 @@ void CDiskDlg::OpenChosenSource() {
   if (opened) return;
   if (DriveWasDenied()) {
     WarnNoDiskAccess();
+  } else if (!path.IsEmpty()) {
+    AfxMessageBox(OpenFailureText(path), MB_OK | MB_ICONWARNING);
   } else {
     AfxMessageBox(LoadLanguageString(L"No recordings found"), MB_OK | MB_ICONWARNING);
   }

@@ -185,7 +185,7 @@ void CMainDlg::RunStartActions() {
 // "AutoPlayFirstRecord" its first recording plays and the card dialog steps aside.
 void CMainDlg::OpenBackupAtStart(const CString& path) {
   if (!diskDlg_.OpenSdFile(path)) {
-    ShowNotice(L"Not a backup or index file");
+    ShowNoticeText(diskDlg_.OpenFailureText(path));
     return;
   }
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);

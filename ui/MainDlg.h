@@ -357,10 +357,12 @@ class CMainDlg : public CVxSkinDialog, public ICardSourceView, public IMapOwner,
   void OnMouseMove(UINT keys, CPoint point);
   void OnMouseLeave();
   void OnQueryOpen();
-  // One line over the video area that says why nothing opened or plays: an English text of the
+  // A band over the video area that says why nothing opened or plays: an English text of the
   // language files, shown translated; empty takes it away. A recording that starts, or a source
   // that lists recordings, takes it away too.
   void ShowNotice(const CString& key);
+  // The same line with a text that is translated already.
+  void ShowNoticeText(const CString& text);
   const CString& GetNotice() const { return notice_; }
   // A read of the event log ended: its rows are shown when they are the latest read's.
   LRESULT OnEventLogLoaded(WPARAM read);

@@ -288,7 +288,7 @@ void CMainDlg::ShowEventLog() {
 
 void CMainDlg::OpenDroppedBackup(const CString& path) {
   if (!diskDlg_.OpenSdFile(path)) {
-    ShowNotice(L"Not a backup or index file");
+    ShowNoticeText(diskDlg_.OpenFailureText(path));
     return;
   }
   diskDlg_.CheckRadioButton(CDiskDlg::kRemovableRadio, CDiskDlg::kLocalDiskRadio, CDiskDlg::kBackupFileRadio);

@@ -1,5 +1,7 @@
 // The main window's own handling: minimise and restore, the wheel zoom, size, paint with the last
 // snapshot, the mouse, and the version dialog.
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QImage>
 
@@ -21,6 +23,7 @@ constexpr std::int64_t kHalfMillion = 500000;
 // The line that says why nothing plays.
 constexpr int kNoticeFontHeight = 26;
 constexpr int kNoticeBandHeight = 48;
+constexpr int kNoticeMargin = 12;
 constexpr COLORREF kNoticeBand = 0x000000;
 constexpr COLORREF kNoticeText = 0xFFFFFF;
 
@@ -78,8 +81,9 @@ void CMainDlg::OnPaint() {
   DrawNotice(dc);
 }
 
-void CMainDlg::ShowNotice(const CString& key) {
-  const CString text = key.IsEmpty() ? CString() : LoadLanguageString(key);
+void CMainDlg::ShowNotice(const CString& key) { ShowNoticeText(key.IsEmpty() ? CString() : LoadLanguageString(key)); }
+
+void CMainDlg::ShowNoticeText(const CString& text) {
   if (text == notice_) return;
   notice_ = text;
   if (!GetSafeHwnd()) return;
@@ -87,7 +91,9 @@ void CMainDlg::ShowNotice(const CString& key) {
   InvalidateRect(&video);
 }
 
-// White on a black band across the middle of the video area, which shows no picture then.
+// White on a black band across the middle of the video area, which shows no picture then. A
+// notice too long for one line (a path and why it did not open) breaks into more lines rather than
+// losing its end; a path is shown as it is, '&' included.
 void CMainDlg::DrawNotice(CDC& dc) {
   if (notice_.IsEmpty() || playing_) return;
   if (!noticeFont_.GetSafeHandle()) {
@@ -95,13 +101,18 @@ void CMainDlg::DrawNotice(CDC& dc) {
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, L"");
   }
   const CRect& video = videoRect_[static_cast<size_t>(uiMode_)];
-  CRect band(video.left, video.CenterPoint().y - kNoticeBandHeight / 2, video.right,
-             video.CenterPoint().y + kNoticeBandHeight / 2);
-  dc.FillSolidRect(&band, kNoticeBand);
   CFont* old = dc.SelectObject(&noticeFont_);
+  constexpr UINT kFormat = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX;
+  CRect measured(video.left + kNoticeMargin, 0, video.right - kNoticeMargin, 0);
+  const int textHeight = dc.DrawText(notice_, &measured, kFormat | DT_CALCRECT);
+  const int height = std::max(kNoticeBandHeight, textHeight + kNoticeMargin);
+  const int top = video.CenterPoint().y - height / 2;
+  CRect band(video.left, top, video.right, top + height);
+  dc.FillSolidRect(&band, kNoticeBand);
+  CRect text(video.left + kNoticeMargin, top + (height - textHeight) / 2, video.right - kNoticeMargin, band.bottom);
   dc.SetBkMode(TRANSPARENT);
   dc.SetTextColor(kNoticeText);
-  dc.DrawText(notice_, &band, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
+  dc.DrawText(notice_, &text, kFormat);
   if (old != nullptr) dc.SelectObject(old);
 }
 

@@ -190,8 +190,9 @@ TEST(CardsRealEngineTest, AnArrivingCardImageIsOpenedAndListedByTheEngine) {
   g_appConfig.SetAppFolder(programFolder);
 }
 
-// When nothing opens the window says why, in one line in the user's language over the video area:
-// no card on any drive; a raw card image named as a backup; Play after Format forgot the source.
+// When nothing opens the window says why, in the user's language on a band over the video area:
+// no card on any drive; a raw card image named as a backup, with its path and why; Play after
+// Format forgot the source.
 // Whatever opens or plays takes the line away.
 TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
   const LanguageFolder german(L"de_DE");
@@ -199,7 +200,10 @@ TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
     const ui::LayoutRect& video = ui::AreaRect(ui::Area::kVideo, 0);
     const QImage shot = plat::test::Grab(dlg_.get());
     int white = 0;
-    for (int x = video.left; x < video.right; ++x) white += shot.pixel(x, (video.top + video.bottom) / 2) == 0xFFFFFFFFu;
+    const int middle = (video.top + video.bottom) / 2;
+    for (int y = middle - 40; y <= middle + 40; ++y) {
+      for (int x = video.left; x < video.right; ++x) white += shot.pixel(x, y) == 0xFFFFFFFFu;
+    }
     return white > 0;
   };
   CMainDlg& dlg = Start(1920, 1080);
@@ -207,7 +211,9 @@ TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
   EXPECT_EQ(dlg.GetNotice(), L"Keine Rekorderkarte gefunden");
   EXPECT_TRUE(lineShown());
   Start(1920, 1080, {L"-f", CString(card_->path)}).ShowWindow(SW_SHOW);
-  EXPECT_EQ(dlg_->GetNotice(), L"Keine Sicherungs- oder Indexdatei");
+  EXPECT_EQ(dlg_->GetNotice(),
+            CString(card_->path) +
+                L" kann nicht geöffnet werden: weder eine Karte noch eine .sd-Sicherung noch ein .idx-Index");
   EXPECT_TRUE(lineShown());
 
   CMainDlg& opened = Start(1920, 1080, {L"-f", CString(entries_)});
@@ -226,4 +232,46 @@ TEST_F(CardsTest, WhenNothingOpensTheWindowSaysWhyInTheUsersLanguage) {
   opened.SendMessage(WM_COMMAND, MAKEWPARAM(mainid::kPlay, BN_CLICKED), 0);
   EXPECT_TRUE(opened.IsPlaying());
   EXPECT_TRUE(opened.GetNotice().IsEmpty());
+}
+
+// A copied card set whose data folder was left behind, a missing file and a file that is no store
+// each say why they do not open, with their path and in the user's language: named on the
+// command line and typed into the card dialog's Backup File box. A store without recordings still
+// finds none; nothing of it reaches the engine.
+TEST_F(CardsTest, ABackupThatDoesNotOpenSaysWhyWithItsPath) {
+  const LanguageFolder german(L"de_DE");
+  const std::string missing = dir_.File("missing.sd"), other = dir_.File("other.sd"), empty = dir_.File("empty.sd");
+  std::filesystem::create_directory(dir_.File("copied"));
+  const auto set = fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kIdx, 2, 2.0),
+                                        dir_.File("copied/card.idx"));
+  ASSERT_TRUE(set && std::filesystem::remove_all(dir_.File("copied/dcim")) > 0);
+  ASSERT_TRUE(fixtures::WriteFileBytes(other, std::vector<std::uint8_t>(70000, 0x5A)));
+  ASSERT_TRUE(fixtures::BuildStore(fixtures::Recordings(fixtures::StoreKind::kSd, 0, 2.0), empty));
+  const CString cannot = L" kann nicht geöffnet werden: ";
+
+  CMainDlg& dlg = Start(1920, 1080, {L"-f", CString(missing)});
+  EXPECT_EQ(dlg.GetNotice(), CString(missing) + cannot + L"die Datei existiert nicht");
+  CDiskDlg& disk = dlg.GetDiskDlg();
+  disk.ShowForTask(CDiskDlg::kPlaybackTask);
+  const auto click = [&](int id) {
+    plat::test::Mouse(disk.GetDlgItem(id), WM_LBUTTONDOWN, {5, 5});
+    plat::test::Mouse(disk.GetDlgItem(id), WM_LBUTTONUP, {5, 5});
+    plat::test::Pump();
+  };
+  click(CDiskDlg::kBackupFileRadio);
+  // The text of the one message box that typing the path and clicking Open brings.
+  const auto open = [&](const std::string& path) {
+    const std::size_t shown = plat::test::MessageBoxes().size();
+    disk.GetDlgItem(CDiskDlg::kBackupFileList)->SetWindowText(CString(path));
+    click(CDiskDlg::kOpenButton);
+    EXPECT_EQ(plat::test::MessageBoxes().size(), shown + 1) << path;
+    return plat::test::MessageBoxes().size() > shown ? plat::test::MessageBoxes().back().text : CString();
+  };
+  EXPECT_EQ(open(set->path),
+            CString(set->path) + cannot +
+                L"weder daneben noch in einem übergeordneten Ordner liegt ein dcim-Ordner mit ihren Daten");
+  EXPECT_EQ(open(missing), CString(missing) + cannot + L"die Datei existiert nicht");
+  EXPECT_EQ(open(other), CString(other) + cannot + L"weder eine Karte noch eine .sd-Sicherung noch ein .idx-Index");
+  EXPECT_EQ(open(empty), L"Keine Aufnahmen gefunden");
+  EXPECT_TRUE(CallsNamed("SetSource").empty());
 }
