@@ -520,7 +520,12 @@ Run RunFfmpeg(const Context& c, const Media& m, Phase phase) {
 
 std::optional<Media> MakeMedia(const fixtures::ScratchDir& dir, int width, int height) {
   fixtures::StoreDescription desc = fixtures::Recordings(fixtures::StoreKind::kSd, kRecordings, kRecordingSeconds);
-  for (fixtures::RecordingDescription& r : desc.recordings) r.video = {width, height, 30, 30, 30};
+  // A recorder's GPS receiver gives one fix a second, which every chunk of that second carries:
+  // the map page is told of each new one.
+  for (fixtures::RecordingDescription& r : desc.recordings) {
+    r.video = {width, height, 30, 30, 30};
+    r.route.fixEverySecond = true;
+  }
   const std::string name = std::to_string(height) + "p";
   Media m{dir.File(name + ".sd"), dir.File(name + ".mkv")};
   std::string error;
