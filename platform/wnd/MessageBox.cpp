@@ -1,6 +1,7 @@
 #include "platform/wnd/MessageBox.h"
 
 #include <QMessageBox>
+#include <QPointer>
 
 #include "platform/wnd/Window.h"
 
@@ -41,10 +42,15 @@ class QtMessageBoxes : public IMessageBoxes {
  public:
   int Show(HWND owner, const CString& text, const CString& caption, UINT type) override {
     Window* w = WindowOf(owner);
-    QMessageBox box(IconOf(type), ToQString(caption), ToQString(text), ButtonsOf(type), w ? w->TopLevel()->widget.data() : nullptr);
+    const QPointer<QWidget> ownerWidget = w ? w->TopLevel()->widget.data() : nullptr;
+    QMessageBox box(IconOf(type), ToQString(caption), ToQString(text), ButtonsOf(type), ownerWidget.data());
     const QMessageBox::StandardButtons buttons = ButtonsOf(type);
     if (buttons & QMessageBox::Cancel) box.setEscapeButton(QMessageBox::Cancel);
-    return ResultOf(box.exec());
+    const int result = box.exec();
+    // The owner takes the keyboard back, as it had it before the box: without a window manager
+    // nothing else gives it back, and what the user types next would go nowhere.
+    if (ownerWidget && ownerWidget->isVisible()) ownerWidget->activateWindow();
+    return ResultOf(result);
   }
 };
 
