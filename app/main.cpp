@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include "app/OrynPlayerApp.h"
+#include "platform/Memory.h"
 #include "platform/browser/WebBrowser.h"
 #include "platform/devices/DeviceMonitor.h"
 #include "platform/video/qt/WindowPresenters.h"
@@ -12,6 +13,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  plat::KeepLargeBlocksMapped();
   // Every window composes by raster and the map page draws in software, so an OpenGL context would
   // only cost the start its driver's loading and the run its memory and threads. A display
   // without OpenGL runs the same program.

@@ -30,6 +30,7 @@
 #include <benchmark/benchmark.h>
 
 #include "engine/IIbpCtrl.h"
+#include "platform/Memory.h"
 #include "platform/video/qt/WindowPresenters.h"
 #include "platform/wnd/Window.h"
 #include "settings/AppConfig.h"
@@ -290,6 +291,7 @@ void ReadOptions(int& argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  plat::KeepLargeBlocksMapped();  // as the program starts
   ReadOptions(argc, argv);
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   setenv("SDL_AUDIODRIVER", "dummy", 0);
